@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds kansu and runs every test twice: a plain build, then a build under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")"
+jobs=$(nproc 2>/dev/null || echo 2)
+for variant in plain sanitize; do
+  dir=build-tests-$variant
+  flag=OFF
+  [ "$variant" = sanitize ] && flag=ON
+  echo "== $variant build =="
+  cmake -S . -B "$dir" -DKANSU_SANITIZE=$flag -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+done

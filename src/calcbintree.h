@@ -1,0 +1,26 @@
+// Evaluates expression trees: operators, built-in functions, sigma sums and
+// calls of user-defined functions. Trouble clears the caller's error flag.
+#ifndef KANSU_CALCBINTREE_H
+#define KANSU_CALCBINTREE_H
+
+#include "ascarray.h"
+#include "fmula.h"
+
+class UsrFuncArray;
+
+// Deepest nesting of user-function calls evaluated; deeper calls (a function
+// that calls itself, directly or through others) clear the error flag.
+const int USER_CALL_DEPTH_LIMIT = 64;
+
+double BinTreeFunc(CompForm* the_target, int* error_num, AscArray<double>& array,
+                   UsrFuncArray& ufunc_list, AscArray<double> sumv_list);
+double CalcValue(CompForm* target, int* error_num, AscArray<double>& array,
+                 UsrFuncArray& ufunc_list, AscArray<double> sumv_list);
+double SigmaCalc(CompForm* the_target, CompForm* the_left, CompForm* the_right,
+                 AscArray<double>& array, int* left_error, int* right_error,
+                 UsrFuncArray& ufunc_list, AscArray<double> sumv_list);
+int Get_VariableRange(CompForm* the_right, char* var_name, int var_size, double* min_value,
+                      double* max_value);
+int SerchRight_Var(CompForm* the_target, const char* var_name, char open_lett, char close_lett);
+
+#endif

@@ -1,0 +1,266 @@
+#include "main.h"
+
+#include <cstring>
+#include <iostream>
+#include <limits>
+#include <string>
+
+#include "fmulaopfc.h"
+#include "inplexp.h"
+#include "paramexp.h"
+#include "polarcord.h"
+#include "symbol.h"
+#include "usrdefopr.h"
+#include "usrfunc.h"
+
+namespace {
+const char RULE_LINE[] = "+++++++++++++++++++++++++++++++++++++++++++++++++\n";
+const int COMMAND_SIZE = 80;
+const int PATH_SIZE = 256;
+
+bool Is_LineBlank(int letter) {
+    return letter == ' ' || letter == '\t' || letter == '\v' || letter == '\f' || letter == '\r';
+}
+}  // namespace
+
+int Kansu_Main() {
+    Explain_Function();
+    int select = 0;
+    do {
+        select = Select_Menu();
+        switch (select) {
+        case 1: FnCalc_Explicit(g_ufunc_list); End_OutPut(); break;
+        case 2: FnCalc_Inplicit(g_ufunc_list); End_OutPut(); break;
+        case 3: FnCalc_PolarCord(g_ufunc_list); End_OutPut(); break;
+        case 4: FnCalc_Param(g_ufunc_list); End_OutPut(); break;
+        case 5: Explain_Function(); break;
+        case -1: {
+            char command_array[COMMAND_SIZE] = {};
+            std::cout << "実行したいコマンドを入力して下さい :";
+            if (Input_Formula(std::cin, command_array, COMMAND_SIZE) == nullptr)
+                command_array[0] = '\0';
+            Select_Command(command_array, g_ufunc_list);
+            std::cout << "\n\n";
+            break;
+        }
+        default: select = 0; break;
+        }
+    } while (select != 0);
+
+    if (g_ufunc_list.GetChangeFlag() != 0) {
+        std::cout << "ユーザ定義関数の変更を保存しますか? Yes-->1 No-->2 " << std::endl;
+        // A typo at the menu must not silently lose unsaved functions: drop the
+        // offending line and ask afresh (at end of input nothing can be read).
+        if (std::cin.fail() && !std::cin.eof()) {
+            std::cin.clear();
+            std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+        }
+        int answer = 0;
+        std::cin >> answer;
+        if (answer == 1) {
+            int check_value = SaveDate_ToFile(g_ufunc_list);
+            if (check_value < 1) Show_SvUsrfuncError(check_value);
+        }
+    }
+    return 0;
+}
+
+void Explain_Function() {
+    std::cout << std::endl;
+    std::cout << RULE_LINE;
+    std::cout << "現在使用できる関数と演算子は以下の通りです。\n";
+    std::cout << "sin    :sin関数(三角関数)        例sin(x)\n";
+    std::cout << "cos    :cos関数(三角関数)        例cos(x)\n";
+    std::cout << "tan    :tan関数(三角関数)        例tan(x)\n";
+    std::cout << "exp    :自然対数の底eの指数関数   例exp(x)\n";
+    std::cout << "log10  :底が10の対数関数          例log10(x)\n";
+    std::cout << "ln     :底がeの対数関数           例ln(x)\n";
+    std::cout << "abs    :絶対値                   例abs(x)\n";
+    std::cout << "sqrt   :√                       例sqrt(x)\n";
+    std::cout << "log    :底が任意の対数関数        例log(5,x)\n";
+    std::cout << "+ :和  - :差  * :積  / :除  ^ :累乗(例2^3)\n";
+    std::cout << RULE_LINE;
+    std::cout << "その他の計算\n";
+    std::cout << "sigma   :総和(Σ)の計算           例sigma[ n(1,10) ,n^2]\n\n";
+}
+
+int Select_Menu() {
+    int select = 0;
+    std::cout << "入力スタイルを選んで下さい\n";
+    std::cout << "陽関数           :" << 1 << "\n";
+    std::cout << "陰関数           :" << 2 << "\n";
+    std::cout << "極座標表示        :" << 3 << "\n";
+    std::cout << "媒介変数         :" << 4 << "\n";
+    std::cout << "演算子・関数表示  :" << 5 << "\n";
+    std::cout << "終了             :" << 0 << "\n";
+    std::cin >> select;
+    std::cin.get();
+    return select;
+}
+
+int Select_Command(char* cmmd_array, UsrFuncArray& ufunc_list) {
+    if (std::strcmp(cmmd_array, "EnrUsrfunc") == 0) {
+        char func_name[COMMAND_SIZE] = {};
+        int status = EnRoll_UserDefFunc(ufunc_list, func_name);
+        Show_EnrollError(status);
+        if (status > 0) {
+            std::cout << "登録された関数は\n";
+            ufunc_list.PrintContent(func_name, std::cout);
+        }
+    } else if (std::strcmp(cmmd_array, "DelUsrfunc") == 0) {
+        Delete_UserFunc(ufunc_list);
+    } else if (std::strcmp(cmmd_array, "SaveUsrfunc") == 0) {
+        int status = SaveDate_ToFile(ufunc_list);
+        if (status < 1) Show_SvUsrfuncError(status);
+    } else if (std::strcmp(cmmd_array, "SetUfList") == 0) {
+        ReadUsrFunc_ToUfArray(ufunc_list);
+    } else if (std::strcmp(cmmd_array, "SetUfdef") == 0) {
+        SetUfDef_ToUfArray(ufunc_list);
+    } else if (std::strcmp(cmmd_array, "ShowUfList") == 0) {
+        Show_UserFuncList(ufunc_list);
+    } else if (std::strcmp(cmmd_array, "ShowUfList2") == 0) {
+        char sv_filepath[PATH_SIZE] = {};
+        std::cout << "定義関数保存ファイルを指定して下さい :";
+        Read_Word(std::cin, sv_filepath, PATH_SIZE);
+        Show_UserFuncList(sv_filepath);
+    } else if (std::strcmp(cmmd_array, "CheckUfList") == 0) {
+        char func_name[COMMAND_SIZE] = {};
+        std::cout << "ユーザ関数名を入力して下さい。";
+        Read_Word(std::cin, func_name, COMMAND_SIZE);
+        std::cout << "関数 " << func_name;
+        switch (ufunc_list(func_name)) {
+        case 1: std::cout << " は登録されていますが内容は未定義です。" << std::endl; break;
+        case 2: std::cout << " は登録されています。内容も定義済みです" << std::endl; break;
+        default: std::cout << " は登録されていません。" << std::endl; break;
+        }
+    } else {
+        std::cout << "該当コマンドなし" << std::endl;
+    }
+    return 1;
+}
+
+void End_OutPut() { std::cout << "\n" << RULE_LINE; }
+
+char* Input_Formula(std::istream& p_file, char* line_array, int size) {
+    int position = 0;
+    int letter;
+    while ((letter = p_file.get()) != std::char_traits<char>::eof()) {
+        if (letter == '\n') {
+            line_array[position] = '\0';
+            return line_array;
+        }
+        if (Is_LineBlank(letter)) continue;
+        line_array[position++] = static_cast<char>(letter);
+        if (position >= size) {
+            // The buffer is full: the last character is given up and the rest
+            // of the line stays in the stream for the next read.
+            position = size - 1;
+            line_array[position] = '\0';
+            return line_array;
+        }
+    }
+    if (position == 0) return nullptr;
+    line_array[position] = '\0';
+    return line_array;
+}
+
+int Input_Line(std::istream& p_file, char* line_array, int size) {
+    int position = 0;
+    while (position < size - 1) {
+        int letter = p_file.get();
+        if (letter == std::char_traits<char>::eof() || letter == '\n') break;
+        line_array[position++] = static_cast<char>(letter);
+    }
+    if (position == size - 1 && p_file.peek() == '\n') p_file.get();
+    line_array[position] = '\0';
+    return position;
+}
+
+void Read_Word(std::istream& p_file, char* word, int size) {
+    std::string text;
+    word[0] = '\0';
+    if (!(p_file >> text)) return;
+    size_t kept = text.size() < static_cast<size_t>(size - 1) ? text.size() : size - 1;
+    std::memcpy(word, text.data(), kept);
+    word[kept] = '\0';
+}
+
+int My_Strncpy(char* dest_array, const char* source_array, int copied_num, int dest_size) {
+    if (copied_num < 1) return 0;
+    int count = copied_num >= dest_size ? dest_size - 1 : copied_num;
+    std::memcpy(dest_array, source_array, count);
+    dest_array[count] = '\0';
+    return 1;
+}
+
+CompForm* Create_TempCompForm(const char* line_array, int* array_length) {
+    int capacity = static_cast<int>(std::strlen(line_array));
+    if (line_array[0] == '-' || line_array[0] == '+') ++capacity;
+    for (int i = 0; line_array[i] != '\0'; ++i) {
+        if (line_array[i] == '(' && (line_array[i + 1] == '-' || line_array[i + 1] == '+'))
+            ++capacity;
+    }
+    *array_length = capacity;
+    return new CompForm[capacity];
+}
+
+int Copy_CompFormArray(CompForm* the_source, CompForm* the_copy, int array_num) {
+    for (int i = 0; i < array_num; ++i) the_copy[i] = the_source[i];
+    return 1;
+}
+
+void Write_ErrorMessage(const char* message) { std::cout << message << std::endl; }
+
+namespace {
+void Show_FormulaError(const ErrorInfo& the_error, const char* line_array,
+                       FormulaErrorStyle style) {
+    const char* message = "式が入力されていません\n";
+    if (the_error.error_kind == 1) message = "これは式になってないぞ！プンプン\n";
+    if (the_error.error_kind == 2) message = "これの配列は、オーバーしとるぞ\n";
+    if (style == ERROR_MESSAGE_ONLY) {
+        Write_ErrorMessage(message);
+        return;
+    }
+    std::cout << message;
+    if (the_error.error_kind != 1) return;
+    char error_line[PATH_SIZE] = {};
+    My_Strncpy(error_line, line_array, the_error.formula_position + 1, PATH_SIZE);
+    std::cout << "おかしいところは" << error_line << "…なんです。";
+}
+}  // namespace
+
+int Analyse_FormulaText(CompForm** the_formlist, const char* line_array,
+                        FormulaErrorStyle style) {
+    int elem_number = 0;
+    CompForm* tmp_formlist = Create_TempCompForm(line_array, &elem_number);
+    ErrorInfo the_error = {-1, 0};
+    if (Analysis_Formula(tmp_formlist, elem_number, line_array, &the_error, EmptyArray) == 0) {
+        Show_FormulaError(the_error, line_array, style);
+        delete[] tmp_formlist;
+        return 0;
+    }
+    int item_count = current_number + 1;
+    CompForm* result = new CompForm[item_count];
+    Copy_CompFormArray(tmp_formlist, result, item_count);
+    delete[] tmp_formlist;
+    *the_formlist = result;
+    return 1;
+}
+
+int Read_And_Analyse(CompForm** the_formlist, char* line_array, bool eof_newline) {
+    if (Input_Formula(std::cin, line_array, PATH_SIZE) == nullptr) {
+        line_array[0] = '\0';
+        if (eof_newline) std::cout << std::endl;
+        std::cout << "入力失敗しました\n";
+        return 0;
+    }
+    return Analyse_FormulaText(the_formlist, line_array, ERROR_WITH_POSITION);
+}
+
+int Analysis_InputFormula(CompForm** the_formlist, char* line_array) {
+    std::cout << "計算したい式を入力してくださいな\n";
+    return Read_And_Analyse(the_formlist, line_array, false);
+}
+
+// Not built yet: the mode runs nothing.
+int FnCalc_Explicit(UsrFuncArray&) { return 0; }

@@ -1,0 +1,63 @@
+// Steps shared by the four calculation modes: console lines, the range line,
+// the value dialogue, the report file, the sweep and the number format.
+#ifndef KANSU_MODECOMMON_H
+#define KANSU_MODECOMMON_H
+
+#include <fstream>
+#include <ostream>
+
+#include "ascarray.h"
+#include "fmula.h"
+
+class UsrFuncArray;
+
+const int NAME_SIZE = 256;         // variable names, formulas, paths
+const int RANGE_LINE_SIZE = 419;   // a typed range line: at most 418 characters
+const int VALUE_LINE_SIZE = 256;   // a typed value: at most 255 characters
+const int FILE_NAME_SIZE = 80;     // a report file name: at most 79 characters
+
+typedef char NameBuffer[NAME_SIZE];
+
+// A number as reports write it: general notation with 6 significant digits;
+// a NaN is always "nan", whatever its sign bit.
+struct ReportNumber {
+    double value;
+};
+inline ReportNumber NumText(double value) { return ReportNumber{value}; }
+std::ostream& operator<<(std::ostream& out, ReportNumber number);
+
+// Reads a range line and parses it. Prints the refusal message and returns 0
+// for a malformed line or a division count of 0; 1 when accepted. An empty
+// line is not handled here: callers test it first.
+int Parse_RangeLine(const char* line, char* var_name, double* min_value, double* max_value,
+                    int* step_num);
+void Show_RangeError();
+
+// A new list of count name buffers, filled with the table's names in ascending order.
+NameBuffer* New_NameList(AscArray<double>& array, int* count);
+
+// Asks the value of every listed name except the excluded ones (an empty or null
+// excluded name excludes nothing): the header, then name "=" and one line each.
+void Ask_FixedValues(AscArray<double>& array, NameBuffer* copy_label, int count,
+                     const char* excluded1, const char* excluded2);
+
+// Writes "name\tvalue\n" for every listed name except the excluded ones.
+void Write_FixedValues(std::ostream& out, AscArray<double>& array, NameBuffer* copy_label,
+                       int count, const char* excluded1, const char* excluded2);
+
+// The file-name dialogue, opening for appending and the report header.
+// On failure prints the failure message and returns 0.
+int Open_ReportFile(std::ofstream& output_stream);
+void Write_ResultRule(std::ostream& out);
+
+// Point i of a sweep: i * step + min, computed from i every time.
+double Step_Width(double min_value, double max_value, int step_number);
+double Sweep_Point(int index, double step_value, double min_value);
+
+// Evaluates a tree with a fresh summation table. When the evaluation fails the
+// report written so far is flushed, the message is printed and the program ends
+// with status 1.
+double Evaluate_Or_Exit(CompForm* the_root, int* error_code, AscArray<double>& array,
+                        UsrFuncArray& ufunc_list, std::ostream& report, const char* message);
+
+#endif

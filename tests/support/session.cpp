@@ -1,0 +1,166 @@
+#include "session.h"
+
+#include <dirent.h>
+#include <iconv.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+const char* const kInputFile = ".kansu-stdin";
+const char* const kOutputFile = ".kansu-stdout";
+const char* const kErrorFile = ".kansu-stderr";
+
+std::string Convert(const std::string& text, const char* from, const char* to) {
+    iconv_t converter = iconv_open(to, from);
+    if (converter == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open failed");
+    std::string result;
+    std::string input = text;
+    char* in_ptr = &input[0];
+    size_t in_left = input.size();
+    char buffer[4096];
+    while (in_left > 0) {
+        char* out_ptr = buffer;
+        size_t out_left = sizeof buffer;
+        size_t rc = iconv(converter, &in_ptr, &in_left, &out_ptr, &out_left);
+        result.append(buffer, out_ptr - buffer);
+        if (rc == static_cast<size_t>(-1) && errno != E2BIG) {
+            // Not convertible: keep the byte as it is so that a diff can still show it.
+            result.push_back(*in_ptr);
+            ++in_ptr;
+            --in_left;
+        }
+    }
+    iconv_close(converter);
+    return result;
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+}  // namespace
+
+std::string Cp932(const std::string& utf8) { return Convert(utf8, "UTF-8", "CP932"); }
+std::string Utf8(const std::string& cp932) { return Convert(cp932, "CP932", "UTF-8"); }
+
+::testing::AssertionResult SameText(const std::string& expected_utf8,
+                                    const std::string& actual_cp932) {
+    std::string expected = Cp932(expected_utf8);
+    if (expected == actual_cp932) return ::testing::AssertionSuccess();
+    size_t offset = 0;
+    while (offset < expected.size() && offset < actual_cp932.size() &&
+           expected[offset] == actual_cp932[offset])
+        ++offset;
+    size_t line_start = expected.rfind('\n', offset == 0 ? 0 : offset - 1);
+    line_start = line_start == std::string::npos ? 0 : line_start + 1;
+    return ::testing::AssertionFailure()
+           << "texts differ at byte " << offset << " (line starting at byte " << line_start
+           << ")\n--- expected ---\n" << expected_utf8 << "\n--- actual ---\n"
+           << Utf8(actual_cp932) << "\n--- expected from there ---\n"
+           << Utf8(expected.substr(line_start, 200)) << "\n--- actual from there ---\n"
+           << Utf8(actual_cp932.substr(line_start, 200));
+}
+
+std::string HelpScreen() {
+    const std::string rule = "+++++++++++++++++++++++++++++++++++++++++++++++++\n";
+    return "\n" + rule +
+           "現在使用できる関数と演算子は以下の通りです。\n"
+           "sin    :sin関数(三角関数)        例sin(x)\n"
+           "cos    :cos関数(三角関数)        例cos(x)\n"
+           "tan    :tan関数(三角関数)        例tan(x)\n"
+           "exp    :自然対数の底eの指数関数   例exp(x)\n"
+           "log10  :底が10の対数関数          例log10(x)\n"
+           "ln     :底がeの対数関数           例ln(x)\n"
+           "abs    :絶対値                   例abs(x)\n"
+           "sqrt   :√                       例sqrt(x)\n"
+           "log    :底が任意の対数関数        例log(5,x)\n"
+           "+ :和  - :差  * :積  / :除  ^ :累乗(例2^3)\n" +
+           rule +
+           "その他の計算\n"
+           "sigma   :総和(Σ)の計算           例sigma[ n(1,10) ,n^2]\n\n";
+}
+
+std::string MenuText() {
+    return "入力スタイルを選んで下さい\n"
+           "陽関数           :1\n"
+           "陰関数           :2\n"
+           "極座標表示        :3\n"
+           "媒介変数         :4\n"
+           "演算子・関数表示  :5\n"
+           "終了             :0\n";
+}
+
+std::string ClosingRule() { return "\n+++++++++++++++++++++++++++++++++++++++++++++++++\n"; }
+
+Session::Session() {
+    char pattern[] = "/tmp/kansu-test-XXXXXX";
+    char* made = mkdtemp(pattern);
+    if (made == nullptr) throw std::runtime_error("mkdtemp failed");
+    dir_ = made;
+}
+
+Session::~Session() {
+    std::string command = "rm -rf '" + dir_ + "'";
+    if (std::system(command.c_str()) != 0) ADD_FAILURE() << "could not remove " << dir_;
+}
+
+SessionResult Session::Run(const std::string& typed_utf8) {
+    WriteFile(kInputFile, Cp932(typed_utf8));
+    return Launch(std::string("< ") + kInputFile);
+}
+
+SessionResult Session::RunClosedInput() { return Launch("<&-"); }
+
+SessionResult Session::Launch(const std::string& input_redirect) {
+    std::string command = "cd '" + dir_ + "' && timeout 60 '" + KANSU_BINARY + "' " +
+                          input_redirect + " > " + kOutputFile + " 2> " + kErrorFile;
+    int status = std::system(command.c_str());
+    SessionResult result;
+    result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.output = ReadFile(kOutputFile);
+    result.error_output = ReadFile(kErrorFile);
+    std::remove(Path(kInputFile).c_str());
+    std::remove(Path(kOutputFile).c_str());
+    std::remove(Path(kErrorFile).c_str());
+    EXPECT_EQ(result.error_output, "") << "kansu wrote to standard error";
+    return result;
+}
+
+std::string Session::Path(const std::string& name) const { return dir_ + "/" + name; }
+
+void Session::WriteFile(const std::string& name, const std::string& bytes) const {
+    std::ofstream out(Path(name), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + name);
+}
+
+std::string Session::ReadFile(const std::string& name) const { return Slurp(Path(name)); }
+
+bool Session::Exists(const std::string& name) const {
+    std::ifstream in(Path(name), std::ios::binary);
+    return in.is_open();
+}
+
+std::vector<std::string> Session::Files() const {
+    std::vector<std::string> names;
+    DIR* directory = opendir(dir_.c_str());
+    if (directory == nullptr) return names;
+    while (dirent* entry = readdir(directory)) {
+        std::string name = entry->d_name;
+        if (name == "." || name == ".." || name.rfind(".kansu-", 0) == 0) continue;
+        names.push_back(name);
+    }
+    closedir(directory);
+    std::sort(names.begin(), names.end());
+    return names;
+}

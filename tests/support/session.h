@@ -1,0 +1,59 @@
+// Test support: code page 932 conversion, byte-exact comparison, and running
+// the real kansu binary on a typed session in a fresh temporary directory.
+#ifndef KANSU_TEST_SESSION_H
+#define KANSU_TEST_SESSION_H
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// UTF-8 text to code page 932 bytes (the program's output encoding), and back.
+std::string Cp932(const std::string& utf8);
+std::string Utf8(const std::string& cp932);
+
+// Passes when actual (code page 932 bytes) equals expected (UTF-8, converted);
+// the failure message shows both as UTF-8 and the first differing line.
+::testing::AssertionResult SameText(const std::string& expected_utf8,
+                                    const std::string& actual_cp932);
+
+// The help screen and the menu exactly as the shell prints them (UTF-8).
+std::string HelpScreen();
+std::string MenuText();
+// The line end and rule printed after each calculation mode.
+std::string ClosingRule();
+
+struct SessionResult {
+    std::string output;        // standard output, code page 932 bytes
+    std::string error_output;  // standard error
+    int exit_status;
+};
+
+class Session {
+public:
+    Session();
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Runs kansu with the typed text (UTF-8, converted) on standard input.
+    // Anything on standard error (a sanitizer report) fails the test.
+    SessionResult Run(const std::string& typed_utf8);
+    // Runs kansu with standard input closed.
+    SessionResult RunClosedInput();
+
+    std::string Path(const std::string& name) const;
+    void WriteFile(const std::string& name, const std::string& bytes) const;
+    std::string ReadFile(const std::string& name) const;
+    bool Exists(const std::string& name) const;
+    // Names of the files in the directory, sorted, without the harness's own files.
+    std::vector<std::string> Files() const;
+
+    const std::string& Dir() const { return dir_; }
+
+private:
+    SessionResult Launch(const std::string& input_redirect);
+    std::string dir_;
+};
+
+#endif
