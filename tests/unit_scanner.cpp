@@ -186,12 +186,15 @@ TEST(ScannerNumbers, AcceptedLiteralsAreSingleItems) {
     EXPECT_TRUE(Accepted("(1e5)", "( 1e5 )", {OPN, NUM, CLS}));
     EXPECT_TRUE(Accepted("(2.5)", "( 2.5 )", {OPN, NUM, CLS}));
     EXPECT_TRUE(Accepted("1e10-2", "1e10 - 2", {NUM, OPR, NUM}));
+    EXPECT_TRUE(Accepted("007", "007", {NUM}));
+    EXPECT_TRUE(Accepted("(+x)", "( 0 + x )", {OPN, NUM, OPR, VAR, CLS}));
 }
 
 TEST(ScannerNumbers, MalformedLiterals) {
     EXPECT_TRUE(Refused("1e0", 2));
     EXPECT_TRUE(Refused("1e05", 2));
     EXPECT_TRUE(Refused("1e+0", 3));
+    EXPECT_TRUE(Refused("1E-05", 3));
     EXPECT_TRUE(Refused("3.", 2));
     EXPECT_TRUE(Refused(".5", 0));
     EXPECT_TRUE(Refused("1e", 2));
@@ -324,6 +327,27 @@ TEST(ScannerFunctions, ErrorsInsideArgumentsAreReportedInTheWholeText) {
     EXPECT_TRUE(Refused("log(2,x])", 7));
 }
 
+TEST(ScannerFunctions, OuterCountersComeBackAfterArguments) {
+    // The open "(" before log must still be open after its arguments.
+    EXPECT_TRUE(Refused("(log(2,x)", 9));
+    EXPECT_TRUE(Refused("log(2,x))", 8));
+    EXPECT_TRUE(Accepted("((log(2,x)))", "( ( log ( 2 , x ) ) )",
+                         {OPN, OPN, FNC, OPN, NUM, SEP, VAR, CLS, CLS, CLS}));
+    Scan scan = Analyse("x+log(2,y)*log(3,z)");
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_EQ(scan.Texts(), "x + log ( 2 , y ) * log ( 3 , z )");
+    EXPECT_EQ(current_number, 14);
+    EXPECT_EQ(scan[2].argm_num, 2);
+    EXPECT_EQ(scan[9].argm_num, 2);
+    EXPECT_EQ(scan[8].operator_kind, 2);
+}
+
+TEST(ScannerFunctions, PositionsThroughTwoNestingLevels) {
+    EXPECT_TRUE(Refused("log(2,log(3,x^^2))", 14));
+    EXPECT_TRUE(Refused("log(log(,2),x)", 7));
+    EXPECT_TRUE(Refused("log(2,sigma[n(1,2),n*])", 21));
+}
+
 TEST(ScannerSigma, SumOfSquares) {
     Scan scan = Analyse("sigma[n(1,10),n^2]");
     ASSERT_EQ(scan.result, 1);
@@ -351,6 +375,23 @@ TEST(ScannerSigma, SummationVariableIsVisibleOnlyInTheBody) {
     EXPECT_EQ(pair[4].argm_num, -1);
     EXPECT_EQ(pair[11].argm_num, 1);
     EXPECT_STREQ(pair[11].CompArray, "n");
+}
+
+TEST(ScannerSigma, SummationMarkBeforeEveryFollower) {
+    Scan scan = Analyse("sigma[n(1,3),(n)+n*log(n,2)]");
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_EQ(scan.Texts(), "sigma [ n(1,3) , ( n ) + n * log ( n , 2 ) ]");
+    const int summation_items[] = {5, 8, 12};
+    for (int index : summation_items) {
+        EXPECT_STREQ(scan[index].CompArray, "n");
+        EXPECT_EQ(scan[index].argm_num, -1) << index;
+    }
+    EXPECT_TRUE(Accepted("sigma[n(1,3),n]^2", "sigma [ n(1,3) , n ] ^ 2",
+                         {SIG, OBR, RNG, SEP, VAR, CBR, OPR, NUM}));
+    EXPECT_TRUE(Accepted("(sigma[n(1,3),n])", "( sigma [ n(1,3) , n ] )",
+                         {OPN, SIG, OBR, RNG, SEP, VAR, CBR, CLS}));
+    EXPECT_TRUE(Refused("(sigma[n(1,2),n]", 16));
+    EXPECT_TRUE(Refused("sigma[n(1,2),n])", 15));
 }
 
 TEST(ScannerSigma, NestedSums) {
