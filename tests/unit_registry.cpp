@@ -259,6 +259,15 @@ TEST(Registry, DelUFncElementInTheMiddleReturnsTheSuccessor) {
     EXPECT_EQ(Names(registry), (std::vector<std::string>{"a", "c"}));
 }
 
+TEST(Registry, DelUFncElemOfAnEntryNotSavedTouchesNoFile) {
+    UsrFuncArray registry("no-such-dir/save.dat");
+    registry.AddUFncElem("a", -1, 1, 8, nullptr);
+    EXPECT_EQ(registry.DelUFncElem("zz"), 0);
+    EXPECT_EQ(registry.DelUFncElem("a"), 1);
+    EXPECT_EQ(registry.FirstPnt(), nullptr);
+    EXPECT_STREQ(registry.GetSourceFile(), "no-such-dir/save.dat");
+}
+
 TEST(Registry, ElementSaveNumCountsEntriesWithARecordWhereverTheyStand) {
     UsrFuncArray registry(nullptr);
     registry.AddUFncElem("b", 7, 1, 8, nullptr);
