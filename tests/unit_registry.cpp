@@ -2,11 +2,13 @@
 #include "session.h"
 
 #include <algorithm>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "baselnlist.h"
+#include "symbol.h"
 #include "usrfunc.h"
 
 namespace {
@@ -23,6 +25,27 @@ std::vector<std::string> Names(const UsrFuncArray& registry) {
     for (UsrFuncProp* entry = registry.FirstPnt(); entry != nullptr; entry = entry->NextPnt())
         names.push_back(entry->label);
     return names;
+}
+
+// Swaps std::cout for a buffer while alive (definition messages go there).
+class CoutCapture {
+public:
+    CoutCapture() : saved_(std::cout.rdbuf(buffer_.rdbuf())) {}
+    ~CoutCapture() { std::cout.rdbuf(saved_); }
+    std::string Text() const { return buffer_.str(); }
+
+private:
+    std::stringstream buffer_;
+    std::streambuf* saved_;
+};
+
+std::string Definition(UsrFuncProp* entry) {
+    unsigned short arg_count = 0;
+    unsigned short ret_kind = 0;
+    char* text = entry->GetFuncDef(&arg_count, &ret_kind);
+    std::string result = text != nullptr ? text : "(null)";
+    delete[] text;
+    return result;
 }
 
 // ---- Name list ----
@@ -305,6 +328,151 @@ TEST(Registry, GlobalRegistryStartsEmptyWithoutSourceFile) {
     EXPECT_EQ(g_ufunc_list.FirstPnt(), nullptr);
     EXPECT_EQ(g_ufunc_list.GetSourceFile(), nullptr);
     EXPECT_EQ(g_ufunc_list.GetChangeFlag(), 0);
+}
+
+// ---- Definitions ----
+
+TEST(Definition, AnEnrolledFunctionIsDefinedAndChanged) {
+    UsrFuncArray registry(nullptr);
+    EXPECT_EQ(registry.AddUFncElem("f", -1, 1, 8, "a0*2"), 1);
+    UsrFuncProp* f = registry.FirstPnt();
+    ASSERT_NE(f->funcDef, nullptr);
+    EXPECT_EQ(f->funcAryNum, 3);
+    EXPECT_EQ(f->chngFlag, 1);
+    EXPECT_EQ(f->filePos, -1);
+    EXPECT_EQ(registry("f"), 2);
+    ASSERT_NE(registry["f"], nullptr);
+    EXPECT_EQ(registry["f"], f->funcRoot);
+    EXPECT_STREQ(registry["f"]->CompArray, "*");
+    EXPECT_EQ(registry["f"]->left, &f->funcDef[0]);
+    EXPECT_EQ(registry["f"]->right, &f->funcDef[2]);
+    // The argument is linked to the global cell a0.
+    EXPECT_EQ(f->funcDef[0].number_source, &ufunc_argArray["a0"]);
+    EXPECT_EQ(registry.PutArgNum("f"), 1);
+}
+
+TEST(Definition, GetFuncDefRebuildsTheTextFromTheItems) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("h", -1, 2, 8, "sin(a0)+log(2,a1)^2");
+    unsigned short arg_count = 0;
+    unsigned short ret_kind = 0;
+    char* text = registry.FirstPnt()->GetFuncDef(&arg_count, &ret_kind);
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(text, "sin(a0)+log(2,a1)^2");
+    EXPECT_EQ(arg_count, 2);
+    EXPECT_EQ(ret_kind, 8);
+    delete[] text;
+}
+
+TEST(Definition, ListingLinesOfDefinedFunctions) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
+    registry.AddUFncElem("g", -1, 0, 8, "3.14*2");
+    registry.AddUFncElem("k", -1, 3, 8, "a0+a1*a2");
+    std::ostringstream out;
+    registry.PrintContent("f", out);
+    registry.PrintContent("g", out);
+    registry.PrintContent("k", out);
+    EXPECT_TRUE(SameText("double f( a0 ) = a0*2\n"
+                         "double g( void ) = 3.14*2\n"
+                         "double k( a0 , a1 , a2 ) = a0+a1*a2\n",
+                         out.str()));
+    std::ostringstream names;
+    registry.FirstPnt()->PrintFuncMame(names);
+    EXPECT_TRUE(SameText("f : 関数定義済み\n", names.str()));
+}
+
+TEST(Definition, ARefusedTextLeavesANewEntryUndefinedWithItsMessage) {
+    UsrFuncArray registry(nullptr);
+    CoutCapture capture;
+    EXPECT_EQ(registry.AddUFncElem("h", -1, 1, 8, "a0+"), 1);
+    UsrFuncProp* h = registry.FirstPnt();
+    EXPECT_EQ(h->funcDef, nullptr);
+    EXPECT_EQ(h->funcRoot, nullptr);
+    EXPECT_EQ(h->funcAryNum, -1);
+    EXPECT_EQ(h->chngFlag, 1);
+    EXPECT_EQ(registry("h"), 1);
+    EXPECT_TRUE(SameText("これは式になってないぞ！プンプン\n\n", capture.Text()));
+}
+
+TEST(Definition, ReaddingWithARefusedTextLeavesTheEntryUndefinedAndChanged) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", 7, 1, 8, "a0*2");
+    registry.FirstPnt()->chngFlag = 0;
+    CoutCapture capture;
+    EXPECT_EQ(registry.AddUFncElem("f", 7, 1, 8, "a0*"), 2);
+    EXPECT_EQ(registry("f"), 1);
+    EXPECT_EQ(registry.FirstPnt()->chngFlag, 1);
+    EXPECT_EQ(registry.AccFilePos("f"), 7);
+    EXPECT_EQ(Definition(registry.FirstPnt()), "(null)");
+}
+
+TEST(Definition, ChangeFuncDefMarksChangedOnlyWhenTheTextIsAccepted) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", 7, 1, 8, "a0*2");
+    UsrFuncProp* f = registry.FirstPnt();
+    f->chngFlag = 0;
+    {
+        CoutCapture capture;
+        EXPECT_EQ(f->ChangeFuncDef("", 1, 8), 1);
+        EXPECT_TRUE(SameText("式が入力されていません\n\n", capture.Text()));
+    }
+    EXPECT_EQ(f->funcDef, nullptr);  // the old definition is gone
+    EXPECT_EQ(f->chngFlag, 0);
+    EXPECT_EQ(f->ChangeFuncDef("a0-1", 1, 8), 1);
+    EXPECT_EQ(f->chngFlag, 1);
+    EXPECT_EQ(Definition(f), "a0-1");
+}
+
+TEST(Definition, TheConstructorKeepsItsFlagWhenTheTextIsRefused) {
+    CoutCapture capture;
+    UsrFuncProp refused("p", -1, 1, 8, 0, "a0+");
+    EXPECT_EQ(refused.funcDef, nullptr);
+    EXPECT_EQ(refused.chngFlag, 0);
+    UsrFuncProp accepted("q", 7, 1, 8, 0, "a0+1");
+    EXPECT_NE(accepted.funcDef, nullptr);
+    EXPECT_EQ(accepted.chngFlag, 0);
+    EXPECT_EQ(accepted.filePos, 7);
+}
+
+TEST(Definition, ReenrollingAFunctionThatCallsItselfLeavesItUndefined) {
+    g_ufunc_list.DeleteAllObject();
+    g_ufunc_list.AddUFncElem("f", -1, 1, 8, "a0*2");
+    ASSERT_EQ(g_ufunc_list("f"), 2);
+    {
+        CoutCapture capture;
+        EXPECT_EQ(g_ufunc_list.AddUFncElem("f", -1, 1, 8, "f(a0)+1"), 2);
+        EXPECT_FALSE(capture.Text().empty());
+    }
+    EXPECT_EQ(g_ufunc_list("f"), 1);
+    EXPECT_EQ(g_ufunc_list.FirstPnt()->chngFlag, 1);
+    std::ostringstream out;
+    g_ufunc_list.PrintContent("f", out);
+    EXPECT_TRUE(SameText("double f( a0 ) = ___undef\n", out.str()));
+    g_ufunc_list.DeleteAllObject();
+}
+
+TEST(Definition, AFunctionMayCallAnotherDefinedOne) {
+    g_ufunc_list.DeleteAllObject();
+    g_ufunc_list.AddUFncElem("g", -1, 1, 8, "a0*2");
+    EXPECT_EQ(g_ufunc_list.AddUFncElem("f", -1, 2, 8, "g(a0)+a1"), 1);
+    EXPECT_EQ(g_ufunc_list("f"), 2);
+    EXPECT_EQ(Definition(g_ufunc_list.FirstPnt()), "g(a0)+a1");
+    g_ufunc_list.DeleteAllObject();
+}
+
+TEST(Definition, FormulaAnalysis) {
+    CompForm* items = nullptr;
+    EXPECT_EQ(Formula_Analysis(&items, "a0*(a1+2)"), 1);
+    ASSERT_NE(items, nullptr);
+    EXPECT_STREQ(items[0].CompArray, "a0");
+    EXPECT_STREQ(items[6].CompArray, ")");
+    delete[] items;
+    CompForm* untouched = reinterpret_cast<CompForm*>(&items);
+    CompForm* kept = untouched;
+    CoutCapture capture;
+    EXPECT_EQ(Formula_Analysis(&kept, "a0*"), 0);
+    EXPECT_EQ(kept, untouched);
 }
 
 }  // namespace

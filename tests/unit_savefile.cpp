@@ -586,4 +586,211 @@ TEST_F(SaveFile, NewFileOnAFullDiskIsNotASuccess) {
     EXPECT_TRUE(std::filesystem::exists("/dev/full"));
 }
 
+// ---- Saving defined functions ----
+
+// fa(a0) = a0 and g(a0,a1) = a1*a0, worked out by hand from the format.
+const std::string FA_RECORD = Bytes({0x18, 0, 0, 0, 3, 0, 0, 0, 'f', 'a', 0, 1, 0, 8, 0, 8, 0,
+                                     3, 0, 0, 0, 'a', '0', 0});
+const std::string G2_RECORD = Bytes({0x1C, 0, 0, 0, 2, 0, 0, 0, 'g', 0, 2, 0, 8, 0, 8, 0, 8, 0,
+                                     6, 0, 0, 0, 'a', '1', '*', 'a', '0', 0});
+
+TEST_F(SaveFile, OneFunctionMakesA32ByteFile) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
+    EXPECT_EQ(SaveDate_ToFileNew(registry, Path("new.dat").c_str()), 1);
+    EXPECT_EQ(Read("new.dat"), FILE_ID + F_RECORD);
+    EXPECT_EQ(Read("new.dat").size(), 32u);
+    EXPECT_EQ(registry.AccFilePos("f"), 7);
+    EXPECT_EQ(registry.GetChangeFlag(), 0);
+    EXPECT_EQ(std::string(registry.GetSourceFile()), Path("new.dat"));
+}
+
+TEST_F(SaveFile, TwoFunctionsMakeA60ByteFileAndDeletingFLeaves35) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("g", -1, 2, 8, "a0+a1");
+    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
+    registry.AddUFncElem("u", -1, 1, 8, "a0+");  // undefined: no record
+    CoutCapture capture;
+    EXPECT_EQ(SaveDate_ToFileNew(registry, Path("new.dat").c_str()), 1);
+    EXPECT_EQ(Read("new.dat"), FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(Read("new.dat").size(), 60u);
+    EXPECT_EQ(registry.AccFilePos("f"), 7);
+    EXPECT_EQ(registry.AccFilePos("g"), 32);
+    EXPECT_EQ(registry.AccFilePos("u"), -1);
+    EXPECT_EQ(Entry(registry, "u")->chngFlag, 1);
+
+    EXPECT_EQ(registry.DelUFncElem("f"), 1);
+    EXPECT_EQ(Read("new.dat"), FILE_ID + G_RECORD);
+    EXPECT_EQ(registry.AccFilePos("g"), 7);
+    EXPECT_FALSE(WorkCopyLeft());
+}
+
+TEST_F(SaveFile, DeletingTheOnlySavedFunctionLeavesNoSourceFileForTheNextSave) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
+    ASSERT_EQ(SaveDate_ToFileNew(registry, Path("new.dat").c_str()), 1);
+    registry.AddUFncElem("g", -1, 2, 8, "a0+a1");
+    EXPECT_EQ(registry.DelUFncElem("f"), 1);
+    EXPECT_FALSE(Exists("new.dat"));
+    EXPECT_EQ(registry.GetSourceFile(), nullptr);
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 0);  // a new path is needed
+    EXPECT_EQ(SaveDate_ToFileNew(registry, Path("other.dat").c_str()), 1);
+    EXPECT_EQ(Read("other.dat"), FILE_ID + G_RECORD);
+}
+
+TEST_F(SaveFile, LoadingAllDefinesAndMarksEveryFunction) {
+    UsrFuncArray registry(nullptr);
+    Write("save.dat", FILE_ID + F_RECORD + G_RECORD);
+    ASSERT_EQ(Create_UFunctionTable(registry, Path("save.dat").c_str(), 1), 1);
+    EXPECT_EQ(registry("f"), 2);
+    EXPECT_EQ(registry("g"), 2);
+    EXPECT_EQ(Entry(registry, "f")->chngFlag, 1);
+    EXPECT_EQ(Entry(registry, "g")->chngFlag, 1);
+    EXPECT_EQ(registry.AccFilePos("g"), 32);
+    // Written back from memory, the records come out as they were read.
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(registry.GetChangeFlag(), 0);
+}
+
+TEST_F(SaveFile, LoadingAllLeavesACallOfALaterFunctionUndefined) {
+    // f(a0) = g(a0)+1 is stored before g(a0) = a0*2.
+    std::string f_calls_g = Bytes({0x1C, 0, 0, 0, 2, 0, 0, 0, 'f', 0, 1, 0, 8, 0, 8, 0,
+                                   8, 0, 0, 0, 'g', '(', 'a', '0', ')', '+', '1', 0});
+    std::string g_record = Bytes({0x19, 0, 0, 0, 2, 0, 0, 0, 'g', 0, 1, 0, 8, 0, 8, 0,
+                                  5, 0, 0, 0, 'a', '0', '*', '2', 0});
+    Write("save.dat", FILE_ID + f_calls_g + g_record);
+    CoutCapture capture;
+    ASSERT_EQ(Create_UFunctionTable(g_ufunc_list, Path("save.dat").c_str(), 1), 1);
+    EXPECT_EQ(g_ufunc_list("f"), 1);
+    EXPECT_EQ(g_ufunc_list("g"), 2);
+    EXPECT_EQ(Entry(g_ufunc_list, "f")->chngFlag, 1);
+    EXPECT_EQ(g_ufunc_list.AccFilePos("g"), 35);
+    EXPECT_FALSE(capture.Text().empty());
+
+    // Now g is defined, f's stored definition can be set.
+    EXPECT_EQ(g_ufunc_list.SetFuncDefFrmFile("f"), 1);
+    EXPECT_EQ(g_ufunc_list("f"), 2);
+
+    // A rewrite in between keeps f's record although f had no definition.
+    Create_UFunctionTable(g_ufunc_list, Path("save.dat").c_str(), 1);
+    EXPECT_EQ(SaveDate_ToFileEx(g_ufunc_list), 1);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + f_calls_g + g_record);
+    EXPECT_EQ(g_ufunc_list.AccFilePos("f"), 7);
+    EXPECT_EQ(g_ufunc_list.AccFilePos("g"), 35);
+}
+
+TEST_F(SaveFile, SetFuncDefFrmFileDefinesAFunctionLoadedByName) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(registry.SetFuncDefFrmFile("g"), 1);
+    EXPECT_EQ(registry("g"), 2);
+    EXPECT_EQ(registry("f"), 1);
+    EXPECT_EQ(Entry(registry, "g")->chngFlag, 1);
+    EXPECT_EQ(registry.PutArgNum("g"), 2);
+}
+
+TEST_F(SaveFile, ARewriteAfterChangingOnlyGCopiesFByteForByte) {
+    // f's argument kind reads 7 here: a record written anew would say 8.
+    std::string f_kind7 = F_RECORD;
+    f_kind7[14] = 7;
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + f_kind7 + G_RECORD);
+    registry.AddUFncElem("g", registry.AccFilePos("g"), 2, 8, "a1*a0");
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + f_kind7 + G2_RECORD);
+    EXPECT_EQ(registry.AccFilePos("f"), 7);
+    EXPECT_EQ(registry.AccFilePos("g"), 32);
+    EXPECT_EQ(registry.GetChangeFlag(), 0);
+    EXPECT_FALSE(WorkCopyLeft());
+}
+
+TEST_F(SaveFile, ARewriteGivesEveryRecordItsNewPosition) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    registry.AddUFncElem("fa", -1, 1, 8, "a0");
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + FA_RECORD + G_RECORD);
+    EXPECT_EQ(registry.AccFilePos("f"), 7);
+    EXPECT_EQ(registry.AccFilePos("fa"), 32);
+    EXPECT_EQ(registry.AccFilePos("g"), 56);
+    // Deleting fa moves g down by fa's 24 bytes.
+    EXPECT_EQ(registry.DelUFncElem("fa"), 1);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(registry.AccFilePos("g"), 32);
+}
+
+// ---- Failing writes ----
+
+TEST_F(SaveFile, ARewriteOnAFullDiskRestoresTheFileAndKeepsTheChange) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    registry.AddUFncElem("g", registry.AccFilePos("g"), 2, 8, "a0+a1+a0+a1+a0+a1");
+    int result = 0;
+    {
+        FileSizeLimit full_disk(60);  // the old 60 bytes fit, the new 72 do not
+        result = SaveDate_ToFileEx(registry);
+    }
+    EXPECT_EQ(result, UFUNC_WRITE_FAILED);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_FALSE(WorkCopyLeft());
+    EXPECT_EQ(registry.AccFilePos("f"), 7);
+    EXPECT_EQ(registry.AccFilePos("g"), 32);
+    EXPECT_EQ(Entry(registry, "g")->chngFlag, 1);
+    // With room again the same save succeeds.
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    EXPECT_EQ(Read("save.dat").size(), 72u);
+    EXPECT_EQ(registry.GetChangeFlag(), 0);
+}
+
+TEST_F(SaveFile, ANewFileOnAFullDiskIsRemovedAndNothingCountsAsSaved) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
+    registry.AddUFncElem("g", -1, 2, 8, "a0+a1");
+    int result = 0;
+    {
+        FileSizeLimit full_disk(40);
+        result = SaveDate_ToFileNew(registry, Path("new.dat").c_str());
+    }
+    EXPECT_EQ(result, -5);
+    EXPECT_FALSE(Exists("new.dat"));
+    EXPECT_EQ(registry.GetSourceFile(), nullptr);
+    EXPECT_EQ(registry.AccFilePos("f"), -1);
+    EXPECT_EQ(registry.AccFilePos("g"), -1);
+    EXPECT_EQ(Entry(registry, "f")->chngFlag, 1);
+    EXPECT_EQ(Entry(registry, "g")->chngFlag, 1);
+}
+
+TEST_F(SaveFile, ANewFileOnDevFullKeepsTheFunctionChanged) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
+    EXPECT_EQ(SaveDate_ToFileNew(registry, "/dev/full"), -5);
+    EXPECT_EQ(registry.AccFilePos("f"), -1);
+    EXPECT_EQ(registry.GetChangeFlag(), 1);
+    EXPECT_EQ(registry.GetSourceFile(), nullptr);
+}
+
+TEST_F(SaveFile, SaveDataOnAFullDeviceKeepsTheFunctionChanged) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", -1, 1, 8, std::string("a0+" + std::string(200, '1')).c_str());
+    std::ofstream full("/dev/full", std::ios::binary);
+    full.rdbuf()->pubsetbuf(nullptr, 0);  // unbuffered: the refusal shows at once
+    EXPECT_EQ(registry.FirstPnt()->SaveData(full), 1);
+    EXPECT_EQ(registry.FirstPnt()->chngFlag, 1);
+}
+
+TEST_F(SaveFile, SaveDataOfAnUndefinedFunctionWritesNothing) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", 7, 1, 8, nullptr);
+    registry.FirstPnt()->chngFlag = 1;
+    {
+        std::ofstream out(Path("out.dat"), std::ios::binary);
+        EXPECT_EQ(registry.FirstPnt()->SaveData(out), 0);
+    }
+    EXPECT_EQ(Read("out.dat"), "");
+    EXPECT_EQ(registry.FirstPnt()->chngFlag, 1);
+}
+
 }  // namespace
