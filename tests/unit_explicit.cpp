@@ -1,11 +1,17 @@
 // The range question and the value questions of the explicit mode, on typed
 // console input.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 
 #include "main.h"
 #include "session.h"
+#include "usrfunc.h"
 
 namespace {
 
@@ -13,6 +19,11 @@ const std::string RANGE_PROMPT = "値を変化させる変数名と変化範囲�
 const std::string RANGE_ERROR = "変数、範囲の与え方が間違っています\n";
 const std::string NO_SUCH_NAME = "そんな変数名は存在しません。\n";
 const std::string VALUE_HEADER = "以下に表示される変数の値を入力してください。\n";
+const std::string FILE_PROMPT =
+    "---------------------------------\n出力先のファイル名を入力してください(max79) :";
+const std::string REPORT_HEAD = "\n****************************計算結果を記録します\n";
+const std::string RESULT_RULE = "----------関数計算の結果-------------\n";
+const std::string FIXED_HEADING = "変数(値固定)と、その値は以下の通りです\n";
 
 // Swaps the console streams for strings for the length of one test.
 class ConsoleTest : public ::testing::Test {
@@ -215,6 +226,111 @@ TEST_F(ValueQuestions, ValueLinesKeepTheirLeadingNumber) {
     EXPECT_EQ(array["b"], 0.0);
     EXPECT_EQ(array["c"], -25.0);
     EXPECT_EQ(array["d"], 0.0);
+}
+
+// The report writers on hand-built one-item trees, writing into a directory of
+// their own.
+class ReportWriter : public ConsoleTest {
+protected:
+    void SetUp() override {
+        ConsoleTest::SetUp();
+        char pattern[] = "/tmp/kansu-unit-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        file_ = dir_ + "/out.txt";
+    }
+    void TearDown() override {
+        std::remove(file_.c_str());
+        rmdir(dir_.c_str());
+        ConsoleTest::TearDown();
+    }
+    std::string Report() const {
+        std::ifstream in(file_, std::ios::binary);
+        std::ostringstream content;
+        content << in.rdbuf();
+        return content.str();
+    }
+
+    std::string dir_;
+    std::string file_;
+};
+
+// A variable item linked to the table cell of name.
+void Make_Variable(CompForm& item, AscArray<double>& array, const char* name) {
+    std::snprintf(item.CompArray, sizeof item.CompArray, "%s", name);
+    item.kind = KIND_VARIABLE;
+    item.number_source = &array[name];
+}
+
+TEST_F(ReportWriter, VaryingVariableRows) {
+    Type(file_ + "\n");
+    AscArray<double> array;
+    array["a"] = 2.0;
+    CompForm root;
+    Make_Variable(root, array, "x");
+    char copy_label[2][256] = {"a", "x"};
+    EXPECT_EQ(OutPut_ToFile(array, "x", "x", copy_label, 2, 2, 0.0, 1.0, &root, g_ufunc_list), 1);
+    EXPECT_EQ(Shown(), Cp932(FILE_PROMPT));
+    EXPECT_EQ(Report(), Cp932(REPORT_HEAD + "計算した式はx\n値可変変数 x :範囲 [0] - [1] :分割2\n" +
+                              FIXED_HEADING + "a\t2\n" + RESULT_RULE +
+                              "変数x\t関数計算値\n0\t0\n0.5\t0.5\n1\t1\n"));
+    // The varying cell keeps the last point.
+    EXPECT_EQ(array["x"], 1.0);
+}
+
+TEST_F(ReportWriter, FixedVariables) {
+    Type(file_ + "\n");
+    AscArray<double> array;
+    array["b"] = -0.5;
+    CompForm root;
+    Make_Variable(root, array, "b");
+    char copy_label[1][256] = {"b"};
+    EXPECT_EQ(OutPut_ToFile_FxVar(array, "b", copy_label, 1, &root, g_ufunc_list), 1);
+    EXPECT_EQ(Report(), Cp932(REPORT_HEAD + "計算した式はb\n" + FIXED_HEADING + "b\t-0.5\n" +
+                              RESULT_RULE + "b=-0.5\n"));
+}
+
+TEST_F(ReportWriter, NoVariable) {
+    Type(file_ + "\n");
+    CompForm root;
+    std::snprintf(root.CompArray, sizeof root.CompArray, "2.5e3");
+    root.kind = KIND_NUMBER;
+    EXPECT_EQ(OutPut_ToFileNoVar("2.5e3", &root, g_ufunc_list), 1);
+    EXPECT_EQ(Report(), Cp932(REPORT_HEAD + RESULT_RULE + "2.5e3=2500\n"));
+}
+
+TEST_F(ReportWriter, FileThatCannotBeOpened) {
+    Type(dir_ + "/missing/out.txt\n");
+    CompForm root;
+    root.kind = KIND_NUMBER;
+    AscArray<double> array;
+    char copy_label[1][256] = {"x"};
+    EXPECT_EQ(OutPut_ToFileNoVar("1", &root, g_ufunc_list), 0);
+    Type(dir_ + "/missing/out.txt\n");
+    EXPECT_EQ(OutPut_ToFile_FxVar(array, "x", copy_label, 1, &root, g_ufunc_list), 0);
+    Type(dir_ + "/missing/out.txt\n");
+    EXPECT_EQ(OutPut_ToFile(array, "x", "x", copy_label, 1, 1, 0.0, 1.0, &root, g_ufunc_list), 0);
+    const std::string failure = FILE_PROMPT + "ファイル書き込みに失敗しました。\n";
+    EXPECT_EQ(Shown(), Cp932(failure + failure + failure));
+}
+
+// An item without a value (a bracket) makes the evaluation fail: the program
+// ends with status 1 and the lines written before are in the file.
+TEST_F(ReportWriter, EvaluationErrorEndsTheProgramAfterFlushing) {
+    AscArray<double> array;
+    CompForm root;
+    root.kind = KIND_OPEN_PAR;
+    char copy_label[1][256] = {"x"};
+    Type(file_ + "\n");
+    EXPECT_EXIT(OutPut_ToFile(array, "(", "x", copy_label, 1, 3, 0.0, 1.0, &root, g_ufunc_list),
+                ::testing::ExitedWithCode(1), "");
+    EXPECT_EQ(Report(), Cp932(REPORT_HEAD + "計算した式は(\n値可変変数 x :範囲 [0] - [1] :分割3\n" +
+                              FIXED_HEADING + RESULT_RULE + "変数x\t関数計算値\n"));
+    std::remove(file_.c_str());
+
+    Type(file_ + "\n");
+    EXPECT_EXIT(OutPut_ToFileNoVar("(", &root, g_ufunc_list), ::testing::ExitedWithCode(1), "");
+    EXPECT_EQ(Report(), Cp932(REPORT_HEAD + RESULT_RULE));
 }
 
 }  // namespace
