@@ -144,7 +144,7 @@ int Input_OperandFixValue(AscArray<double>& array, NameBuffer** copy_label, int*
     int elem_number = 0;
     array.CountElem(&elem_number);
     if (elem_number == 0) return 0;
-    *copy_label = New_NameList(array, count_current);
+    *copy_label = new NameBuffer[elem_number];
     Input_OperandValue2<double>(array, operand_label, oprlbl_count, *copy_label, count_current);
     return 1;
 }

@@ -42,7 +42,7 @@ int Count_Variables(AscArray<double>& array) {
     return count;
 }
 
-void Ask_ComponentValues(ParamComponent& component, const char* operand_label) {
+void Ask_ComponentValues(ParamComponent& component, char* operand_label) {
     NameBuffer* copy_label = nullptr;
     if (Input_Operand(component.array, &copy_label, operand_label, &component.count_current) == 0)
         return;
@@ -141,12 +141,13 @@ int Input_RangeParam(char* operand_label, double* min_value, double* max_value, 
 
 int Param_Skip(const char* input_line) { return input_line[0] == '\0' ? -1 : 1; }
 
-int Input_Operand(AscArray<double>& array, NameBuffer** copy_label, const char* operand_label,
+int Input_Operand(AscArray<double>& array, NameBuffer** copy_label, char* operand_label,
                   int* count_current) {
     *count_current = 0;
-    if (Count_Variables(array) == 0) return 0;
-    *copy_label = New_NameList(array, count_current);
-    Ask_FixedValues(array, *copy_label, *count_current, operand_label, nullptr);
+    int elem_number = Count_Variables(array);
+    if (elem_number == 0) return 0;
+    *copy_label = new NameBuffer[elem_number];
+    Input_OperandValue<double>(array, operand_label, *copy_label, count_current);
     return 1;
 }
 

@@ -27,7 +27,7 @@ int Param_Skip(const char* input_line);
 
 // 0 for an empty table (nothing made or asked); else makes the name list and
 // asks the value of every variable except operand_label, and returns 1.
-int Input_Operand(AscArray<double>& array, NameBuffer** copy_label, const char* operand_label,
+int Input_Operand(AscArray<double>& array, NameBuffer** copy_label, char* operand_label,
                   int* count_current);
 // 1 when operand_label is one of the first count_current names.
 int Exit_ParamValue(NameBuffer* copy_label, const char* operand_label, int count_current);

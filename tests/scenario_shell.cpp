@@ -141,13 +141,19 @@ TEST(ShellScenario, BlankAfterMenuNumberGivesTheModeAnEmptyLine) {
                          result.output));
 }
 
-// Modes not built yet print only the closing rule.
+// Every other mode, given an empty formula, gives up and closes with the rule.
 TEST(ShellScenario, OtherModesCloseWithTheRule) {
     Session session;
-    SessionResult result = session.Run("2\n3\n4\n0\n");
+    SessionResult result = session.Run("2\n\n3\n\n4\n\n0\n");
     EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(HelpScreen() + MenuText() + ClosingRule() + MenuText() + ClosingRule() +
-                             MenuText() + ClosingRule() + MenuText(),
+    const std::string no_formula = "式が入力されていません\n";
+    EXPECT_TRUE(SameText(HelpScreen() + MenuText() +
+                             "F(x,y)=0の形の式でF(x,y)の部分を入力してください\n" + no_formula +
+                             ClosingRule() + MenuText() +
+                             "r=f(θ)の形の式でf(θ)の部分を入力してください\nr=" + no_formula +
+                             ClosingRule() + MenuText() +
+                             "計算したい式を x= ,y= の順に入力してください\nx= " + no_formula +
+                             ClosingRule() + MenuText(),
                          result.output));
 }
 
