@@ -100,14 +100,13 @@ int OutPut_ToFile(AscArray<T>& array, const char* line_array, const char* operan
     Write_ResultRule(output_stream);
     output_stream << "変数" << operand_label << "\t関数計算値\n";
     T& operand_cell = array[operand_label];
-    T step_value = Step_Width(min_value, max_value, step_number);
     int error_code = 1;
-    for (int i = 0; i <= step_number; ++i) {
-        operand_cell = Sweep_Point(i, step_value, min_value);
+    For_EachPoint(min_value, max_value, step_number, [&](double point) {
+        operand_cell = point;
         T value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, output_stream,
                                    EXPLICIT_EVAL_ERROR);
         output_stream << NumText(operand_cell) << "\t" << NumText(value) << "\n";
-    }
+    });
     output_stream.close();
     return 1;
 }
