@@ -38,7 +38,8 @@ class AscArray {
 public:
     Asc<T>* root;
 
-    AscArray() : root(nullptr) {}
+    // constexpr: the global tables are ready before any other start-up code runs.
+    constexpr AscArray() : root(nullptr) {}
     AscArray(const AscArray<T>& the_source) : root(nullptr) {
         if (the_source.root == nullptr) return;
         root = new Asc<T>(the_source.root->label);

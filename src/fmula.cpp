@@ -50,6 +50,13 @@ CompForm::CompForm()
     : CompArray(), kind(0), argm_num(1), operator_kind(-1), list_fnarg(),
       number_source(nullptr), left(nullptr), right(nullptr) {}
 
+CompForm::CompForm(const CompForm& the_source)
+    : kind(the_source.kind), argm_num(the_source.argm_num),
+      operator_kind(the_source.operator_kind), list_fnarg(the_source.list_fnarg),
+      number_source(the_source.number_source), left(the_source.left), right(the_source.right) {
+    std::memcpy(CompArray, the_source.CompArray, sizeof CompArray);
+}
+
 CompForm& CompForm::operator=(const CompForm& the_source) {
     if (this == &the_source) return *this;
     std::memcpy(CompArray, the_source.CompArray, sizeof CompArray);

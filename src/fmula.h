@@ -54,6 +54,7 @@ struct CompForm {
     CompForm* right;
 
     CompForm();
+    CompForm(const CompForm& the_source);
     CompForm& operator=(const CompForm& the_source);
 
     void Initialize();

@@ -26,9 +26,9 @@ struct ReportNumber {
 inline ReportNumber NumText(double value) { return ReportNumber{value}; }
 std::ostream& operator<<(std::ostream& out, ReportNumber number);
 
-// Reads a range line and parses it. Prints the refusal message and returns 0
-// for a malformed line or a division count of 0; 1 when accepted. An empty
-// line is not handled here: callers test it first.
+// Parses a typed range line. Prints the refusal message and returns 0 for a
+// malformed line or a division count of 0; 1 when accepted. An empty line is
+// not handled here: callers test it first.
 int Parse_RangeLine(const char* line, char* var_name, double* min_value, double* max_value,
                     int* step_num);
 void Show_RangeError();

@@ -1,12 +1,678 @@
 #include "usrfunc.h"
 
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <new>
+
+#include "crtbtree.h"
+#include "flcopy.h"
+#include "fmulaopfc.h"
+#include "main.h"
+#include "symbol.h"
+
 UsrFuncArray g_ufunc_list(nullptr);
 
-// Not built yet: the registry stays empty.
-UsrFuncArray::UsrFuncArray(const char*) : the_root(nullptr), ufndef_file(nullptr) {}
-UsrFuncArray::~UsrFuncArray() {}
-int UsrFuncArray::GetChangeFlag() { return 0; }
-int UsrFuncArray::operator()(const char*) const { return 0; }
-unsigned short UsrFuncArray::PutArgNum(const char*) const { return 0; }
-CompForm* UsrFuncArray::operator[](const char*) const { return nullptr; }
-int UsrFuncArray::PrintContent(const char*, std::ostream&) { return 1; }
+const char UFUNC_FILE_ID[8] = "QVRLX10";
+
+namespace {
+char* New_TextCopy(const char* text) {
+    size_t length = std::strlen(text);
+    char* copy = new char[length + 1];
+    std::memcpy(copy, text, length + 1);
+    return copy;
+}
+
+const char* const KIND_TEXTS[] = {"unsigned char ", "char ", "unsigned short ", "short ",
+                                  "unsigned long ", "long ", "flort ", "double "};
+}  // namespace
+
+const char* Kind_Text(unsigned short kind_code) {
+    if (kind_code < 1 || kind_code > 8) return nullptr;
+    return KIND_TEXTS[kind_code - 1];
+}
+
+// ---- One registered function ----
+
+UsrFuncProp::UsrFuncProp(const char* key, long file_pos, unsigned short arg_Number,
+                         unsigned short ret_kind, unsigned short flag, const char* def_string)
+    : BaseLnList(key),
+      filePos(file_pos),
+      argNum(arg_Number),
+      rtvKind(ret_kind),
+      chngFlag(flag),
+      funcDef(nullptr),
+      funcAryNum(-1),
+      funcRoot(nullptr) {
+    if (def_string != nullptr) Set_Definition(def_string);
+}
+
+UsrFuncProp::~UsrFuncProp() { Free_Definition(); }
+
+UsrFuncProp* UsrFuncProp::NextPnt() { return static_cast<UsrFuncProp*>(the_next); }
+
+void UsrFuncProp::Free_Definition() {
+    delete[] funcDef;
+    funcDef = nullptr;
+    funcRoot = nullptr;
+    funcAryNum = -1;
+}
+
+// Analyses the text into the entry's items, links their variables to the global
+// argument cells and builds the tree; the entry stays undefined when it is refused.
+void UsrFuncProp::Set_Definition(const char* def_string) {
+    CompForm* items = nullptr;
+    if (Formula_Analysis(&items, def_string) == 0) return;
+    int item_count = current_number + 1;
+    Create_SymbolTable(items, item_count, ufunc_argArray);
+    funcDef = items;
+    funcAryNum = item_count;
+    funcRoot = Build_Tree(items, item_count);
+}
+
+int UsrFuncProp::ChangeFuncDef(const char* def_string, unsigned short num_Arg,
+                               unsigned short ret_Kind) {
+    if (num_Arg != argNum) {
+        argNum = num_Arg;
+        chngFlag = 1;
+    }
+    if (ret_Kind != rtvKind) {
+        rtvKind = ret_Kind;
+        chngFlag = 1;
+    }
+    if (def_string == nullptr) return 1;
+    Free_Definition();
+    Set_Definition(def_string);
+    if (funcDef != nullptr) chngFlag = 1;
+    return 1;
+}
+
+char* UsrFuncProp::GetFuncDef(unsigned short* arg_Number, unsigned short* ret_kind) {
+    *arg_Number = 0;
+    *ret_kind = 10;
+    if (funcDef == nullptr) return nullptr;
+    *arg_Number = argNum;
+    *ret_kind = rtvKind;
+    size_t total = 0;
+    for (int i = 0; i < funcAryNum; ++i) total += strnlen(funcDef[i].CompArray, ITEM_TEXT_SIZE);
+    char* text = new char[total + 1];
+    size_t used = 0;
+    for (int i = 0; i < funcAryNum; ++i) {
+        size_t length = strnlen(funcDef[i].CompArray, ITEM_TEXT_SIZE);
+        std::memcpy(text + used, funcDef[i].CompArray, length);
+        used += length;
+    }
+    text[used] = '\0';
+    return text;
+}
+
+namespace {
+void Write_LittleEndian(std::ostream& out, unsigned long value, int byte_count) {
+    for (int i = 0; i < byte_count; ++i) out.put(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+}  // namespace
+
+int UsrFuncProp::SaveData(std::ofstream& savetofile) {
+    unsigned short arg_count = 0;
+    unsigned short ret_kind = 0;
+    char* text = GetFuncDef(&arg_count, &ret_kind);
+    if (text == nullptr) return 0;
+    unsigned long name_length = std::strlen(label) + 1;
+    unsigned long def_length = std::strlen(text) + 1;
+    unsigned long recd_length = 2UL * arg_count + name_length + def_length + 16;
+    Write_LittleEndian(savetofile, recd_length, 4);
+    Write_LittleEndian(savetofile, name_length, 4);
+    savetofile.write(label, static_cast<std::streamsize>(name_length));
+    Write_LittleEndian(savetofile, arg_count, 2);
+    Write_LittleEndian(savetofile, ret_kind, 2);
+    for (unsigned int i = 0; i < arg_count; ++i) Write_LittleEndian(savetofile, 8, 2);
+    Write_LittleEndian(savetofile, def_length, 4);
+    savetofile.write(text, static_cast<std::streamsize>(def_length));
+    delete[] text;
+    // A refused write keeps the function marked changed.
+    if (savetofile.good()) chngFlag = 0;
+    return 1;
+}
+
+int UsrFuncProp::PrintContent(std::ostream& optstrm) {
+    const char* kind_text = Kind_Text(rtvKind);
+    optstrm << (kind_text != nullptr ? kind_text : "___undef ") << label << "( ";
+    if (argNum == 0) optstrm << "void";
+    for (unsigned int i = 0; i < argNum; ++i) optstrm << (i > 0 ? " , " : "") << "a" << i;
+    optstrm << " ) = ";
+    unsigned short arg_count = 0;
+    unsigned short ret_kind = 0;
+    char* text = GetFuncDef(&arg_count, &ret_kind);
+    optstrm << (text != nullptr ? text : "___undef") << std::endl;
+    delete[] text;
+    return 1;
+}
+
+int UsrFuncProp::PrintFuncMame(std::ostream& optstrm) {
+    optstrm << label << " :" << (funcDef != nullptr ? " 関数定義済み" : " 関数未定義") << std::endl;
+    return 1;
+}
+
+// ---- The registry ----
+
+UsrFuncArray::UsrFuncArray(const char* file_path) : the_root(nullptr), ufndef_file(nullptr) {
+    if (file_path != nullptr) ufndef_file = New_TextCopy(file_path);
+}
+
+UsrFuncArray::~UsrFuncArray() { DeleteAllObject(); }
+
+int UsrFuncArray::DeleteAllObject() {
+    while (the_root != nullptr) {
+        UsrFuncProp* following = the_root->NextPnt();
+        delete the_root;
+        the_root = following;
+    }
+    delete[] ufndef_file;
+    ufndef_file = nullptr;
+    return 1;
+}
+
+UsrFuncProp* UsrFuncArray::Find(const char* key) const {
+    UsrFuncProp* entry = the_root;
+    while (entry != nullptr && std::strcmp(entry->label, key) < 0) entry = entry->NextPnt();
+    if (entry != nullptr && std::strcmp(entry->label, key) == 0) return entry;
+    return nullptr;
+}
+
+int UsrFuncArray::AddUFncElem(const char* key, long file_pos, unsigned int arg_Number,
+                              unsigned short ret_kind, const char* def_string) {
+    unsigned short arg_count = static_cast<unsigned short>(arg_Number);
+    UsrFuncProp* previous = nullptr;
+    UsrFuncProp* entry = the_root;
+    while (entry != nullptr && std::strcmp(entry->label, key) < 0) {
+        previous = entry;
+        entry = entry->NextPnt();
+    }
+    if (entry != nullptr && std::strcmp(entry->label, key) == 0) {
+        entry->filePos = file_pos;
+        entry->chngFlag = 1;
+        entry->ChangeFuncDef(def_string, arg_count, ret_kind);
+        return 2;
+    }
+    unsigned short flag = def_string != nullptr ? 1 : 0;
+    UsrFuncProp* added = nullptr;
+    try {
+        added = new UsrFuncProp(key, file_pos, arg_count, ret_kind, flag, def_string);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    added->the_next = entry;
+    if (previous == nullptr) the_root = added;
+    else previous->the_next = added;
+    return 1;
+}
+
+UsrFuncProp* UsrFuncArray::DelUFncElement(const char* key, long* file_pos, int* the_state) {
+    *file_pos = -1;
+    *the_state = 0;
+    UsrFuncProp* previous = nullptr;
+    UsrFuncProp* entry = the_root;
+    while (entry != nullptr && std::strcmp(entry->label, key) != 0) {
+        previous = entry;
+        entry = entry->NextPnt();
+    }
+    if (entry == nullptr) return nullptr;
+    UsrFuncProp* following = entry->NextPnt();
+    if (previous == nullptr) the_root = following;
+    else previous->the_next = following;
+    *file_pos = entry->filePos;
+    delete entry;
+    *the_state = 1;
+    return following;
+}
+
+long UsrFuncArray::ElementSaveNum() {
+    long saved = 0;
+    for (UsrFuncProp* entry = the_root; entry != nullptr; entry = entry->NextPnt())
+        if (entry->filePos != -1) ++saved;
+    return saved;
+}
+
+long& UsrFuncArray::AccFilePos(const char* key) {
+    static long not_registered;
+    not_registered = -2;
+    UsrFuncProp* entry = Find(key);
+    return entry != nullptr ? entry->filePos : not_registered;
+}
+
+unsigned short UsrFuncArray::PutArgNum(const char* key) const {
+    UsrFuncProp* entry = Find(key);
+    return entry != nullptr ? entry->argNum : 0;
+}
+
+int UsrFuncArray::PrintContent(const char* key, std::ostream& optstrm) {
+    UsrFuncProp* entry = Find(key);
+    if (entry != nullptr) entry->PrintContent(optstrm);
+    else optstrm << "関数名" << key << " は存在しない" << std::endl;
+    return 1;
+}
+
+CompForm* UsrFuncArray::operator[](const char* key) const {
+    UsrFuncProp* entry = Find(key);
+    return entry != nullptr ? entry->funcRoot : nullptr;
+}
+
+int UsrFuncArray::operator()(const char* key) const {
+    UsrFuncProp* entry = Find(key);
+    if (entry == nullptr) return 0;
+    return entry->funcDef != nullptr ? 2 : 1;
+}
+
+int UsrFuncArray::ChangeSourceFile(const char* file_path, int set_flag) {
+    if (ufndef_file != nullptr && set_flag == -1) return 0;
+    // Copied before the old path is freed: file_path may be that very path.
+    char* copy = file_path != nullptr ? New_TextCopy(file_path) : nullptr;
+    delete[] ufndef_file;
+    ufndef_file = copy;
+    return 1;
+}
+
+int UsrFuncArray::GetChangeFlag() {
+    for (UsrFuncProp* entry = the_root; entry != nullptr; entry = entry->NextPnt())
+        if (entry->chngFlag == 1) return 1;
+    return 0;
+}
+
+int Formula_Analysis(CompForm** the_formlist, const char* line_array) {
+    return Analyse_FormulaText(the_formlist, line_array, ERROR_MESSAGE_ONLY);
+}
+
+// ---- Checked reading of save files ----
+
+long Find_FileEnd(std::istream& in) {
+    in.clear();
+    if (!in.seekg(0, std::ios::end)) return -1;
+    std::streamoff end = in.tellg();
+    return end < 0 ? -1 : static_cast<long>(end);
+}
+
+long Bytes_Left(std::istream& in, long file_end) {
+    if (!in.good()) return 0;
+    std::streamoff here = in.tellg();
+    if (here < 0 || here >= file_end) return 0;
+    return file_end - static_cast<long>(here);
+}
+
+namespace {
+int Read_LittleEndian(std::istream& in, long file_end, int byte_count, unsigned long* value) {
+    if (Bytes_Left(in, file_end) < byte_count) return 0;
+    unsigned char bytes[4] = {};
+    if (!in.read(reinterpret_cast<char*>(bytes), byte_count)) return 0;
+    unsigned long result = 0;
+    for (int i = byte_count - 1; i >= 0; --i) result = (result << 8) | bytes[i];
+    *value = result;
+    return 1;
+}
+}  // namespace
+
+int Read_UInt16(std::istream& in, long file_end, unsigned short* value) {
+    unsigned long wide = 0;
+    if (!Read_LittleEndian(in, file_end, 2, &wide)) return 0;
+    *value = static_cast<unsigned short>(wide);
+    return 1;
+}
+
+int Read_UInt32(std::istream& in, long file_end, unsigned long* value) {
+    return Read_LittleEndian(in, file_end, 4, value);
+}
+
+int Skip_Bytes(std::istream& in, long file_end, unsigned long count) {
+    if (count == 0) return 1;
+    if (count > static_cast<unsigned long>(Bytes_Left(in, file_end))) return 0;
+    return in.seekg(static_cast<std::streamoff>(count), std::ios::cur) ? 1 : 0;
+}
+
+int Read_TextField(std::istream& in, long file_end, unsigned long length, std::string* text) {
+    text->clear();
+    if (length == 0) return 1;
+    if (length > static_cast<unsigned long>(Bytes_Left(in, file_end))) return 0;
+    std::string bytes(length, '\0');
+    if (!in.read(&bytes[0], static_cast<std::streamsize>(length))) return 0;
+    if (bytes.find('\0') != length - 1) return 0;
+    bytes.pop_back();
+    *text = bytes;
+    return 1;
+}
+
+int Read_RecordLength(std::istream& in, long file_end, long file_pos, unsigned long* recd_length) {
+    if (file_pos < 0 || file_pos >= file_end) return 0;
+    in.clear();
+    if (!in.seekg(file_pos)) return 0;
+    unsigned long length = 0;
+    if (!Read_UInt32(in, file_end, &length)) return 0;
+    if (length < UFUNC_RECORD_MIN || length > static_cast<unsigned long>(file_end - file_pos))
+        return 0;
+    *recd_length = length;
+    return 1;
+}
+
+namespace {
+int Read_ArgKinds(std::istream& in, long record_end, SavedRecord* record) {
+    record->arg_kinds.clear();
+    unsigned long size = 2UL * record->arg_num;
+    if (size > static_cast<unsigned long>(Bytes_Left(in, record_end))) return 0;
+    record->arg_kinds.resize(record->arg_num);
+    for (unsigned short& kind : record->arg_kinds)
+        if (!Read_UInt16(in, record_end, &kind)) return 0;
+    return 1;
+}
+}  // namespace
+
+int Read_SavedRecord(std::istream& in, long file_end, SavedRecord* record) {
+    if (!in.good()) return 0;
+    std::streamoff start = in.tellg();
+    if (start < 0) return 0;
+    record->position = static_cast<long>(start);
+    if (!Read_RecordLength(in, file_end, record->position, &record->recd_length)) return 0;
+    // Every field must lie inside the record, and fill it exactly.
+    long record_end = record->position + static_cast<long>(record->recd_length);
+    unsigned long name_length = 0;
+    unsigned long def_length = 0;
+    if (!Read_UInt32(in, record_end, &name_length) || name_length < 2 ||
+        !Read_TextField(in, record_end, name_length, &record->name) ||
+        !Read_UInt16(in, record_end, &record->arg_num) ||
+        !Read_UInt16(in, record_end, &record->ret_kind) || !Read_ArgKinds(in, record_end, record) ||
+        !Read_UInt32(in, record_end, &def_length) ||
+        !Read_TextField(in, record_end, def_length, &record->definition))
+        return 0;
+    return 16 + name_length + def_length + 2UL * record->arg_num == record->recd_length ? 1 : 0;
+}
+
+// ---- The save file ----
+
+namespace {
+bool Read_FileID(std::istream& in) {
+    char id[UFUNC_FILE_ID_SIZE];
+    if (!in.read(id, UFUNC_FILE_ID_SIZE)) return false;
+    return std::memcmp(id, UFUNC_FILE_ID, UFUNC_FILE_ID_SIZE) == 0;
+}
+
+// The working copy: "template.dat" in the save file's directory.
+std::string Work_CopyPath(const char* file_path) {
+    const char* slash = std::strrchr(file_path, '/');
+    std::string directory = slash != nullptr ? std::string(file_path, slash + 1) : std::string();
+    return directory + "template.dat";
+}
+
+// Removes a file only when it is a plain file (never a device such as /dev/full).
+void Remove_RegularFile(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(path, error)) std::remove(path.c_str());
+}
+
+bool Make_WorkCopy(const char* file_path, std::string* work) {
+    *work = Work_CopyPath(file_path);
+    // A save file that is itself named template.dat would be truncated by its own
+    // copy; a device such as /dev/zero would never end.
+    std::error_code error;
+    if (*work == file_path || !std::filesystem::is_regular_file(file_path, error)) return false;
+    if (AllFile_Copy(file_path, work->c_str()) == 1) return true;
+    Remove_RegularFile(*work);
+    return false;
+}
+
+// After a failed rewrite: when the save file was opened for writing, the working
+// copy goes back over it (renamed over it if it cannot be copied), otherwise it
+// is only deleted.
+void Undo_Rewrite(const char* file_path, const std::string& work, bool touched) {
+    if (!touched) {
+        std::remove(work.c_str());
+        return;
+    }
+    if (AllFile_Copy(work.c_str(), file_path) == 1) {
+        std::remove(work.c_str());
+        return;
+    }
+    std::rename(work.c_str(), file_path);
+}
+
+struct EntryMark {
+    long file_pos;
+    unsigned short chng_flag;
+};
+
+std::vector<EntryMark> Take_Marks(UsrFuncArray& registry) {
+    std::vector<EntryMark> marks;
+    for (UsrFuncProp* entry = registry.FirstPnt(); entry != nullptr; entry = entry->NextPnt())
+        marks.push_back(EntryMark{entry->filePos, entry->chngFlag});
+    return marks;
+}
+
+void Put_Marks(UsrFuncArray& registry, const std::vector<EntryMark>& marks) {
+    size_t i = 0;
+    for (UsrFuncProp* entry = registry.FirstPnt(); entry != nullptr; entry = entry->NextPnt(), ++i) {
+        entry->filePos = marks[i].file_pos;
+        entry->chngFlag = marks[i].chng_flag;
+    }
+}
+
+// One entry's part of a rewrite: a changed, defined function writes a new record;
+// any other function with a record has it copied from the working copy. position
+// receives where its record now starts, -1 when it has none.
+bool Rewrite_Entry(UsrFuncProp* entry, std::ifstream& work_in, long work_end, std::ofstream& out,
+                   long* position) {
+    *position = -1;
+    if (entry->chngFlag == 1 && entry->funcDef != nullptr) {
+        *position = static_cast<long>(out.tellp());
+        entry->SaveData(out);
+        return out.good();
+    }
+    if (entry->filePos == -1) return true;
+    unsigned long recd_length = 0;
+    if (!Read_RecordLength(work_in, work_end, entry->filePos, &recd_length)) return false;
+    *position = static_cast<long>(out.tellp());
+    long record_end = entry->filePos + static_cast<long>(recd_length);
+    if (Copy_PartFile(work_in, out, entry->filePos, record_end) != 1) return false;
+    // Its stored record is all this entry can save (a definition that failed to analyse).
+    entry->chngFlag = 0;
+    return true;
+}
+
+bool Rewrite_SaveFile(UsrFuncArray& the_target, const char* source, const std::string& work,
+                      bool* touched) {
+    std::ifstream work_in(work, std::ios::in | std::ios::binary);
+    long work_end = Find_FileEnd(work_in);
+    if (!work_in || work_end < 0) return false;
+    std::ofstream out(source, std::ios::out | std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    *touched = true;
+    if (Copy_PartFile(work_in, out, 0, UFUNC_FILE_ID_SIZE) != 1) return false;
+    std::vector<long> positions;
+    for (UsrFuncProp* entry = the_target.FirstPnt(); entry != nullptr; entry = entry->NextPnt()) {
+        long position = -1;
+        if (!Rewrite_Entry(entry, work_in, work_end, out, &position)) return false;
+        positions.push_back(position);
+    }
+    out.close();
+    if (out.fail()) return false;
+    size_t i = 0;
+    for (UsrFuncProp* entry = the_target.FirstPnt(); entry != nullptr; entry = entry->NextPnt())
+        entry->filePos = positions[i++];
+    return true;
+}
+
+void Load_Records(UsrFuncArray& ufunc_list, std::istream& in, long file_end, bool with_definition) {
+    SavedRecord record;
+    while (Bytes_Left(in, file_end) > 0 && Read_SavedRecord(in, file_end, &record) == 1) {
+        const char* definition = with_definition ? record.definition.c_str() : nullptr;
+        ufunc_list.AddUFncElem(record.name.c_str(), record.position, record.arg_num,
+                               record.ret_kind, definition);
+    }
+}
+
+// The argument count, result kind and definition text of the record at file_pos,
+// read from the argument count on (past the record and name lengths and the name).
+bool Read_StoredDefinition(std::istream& in, long file_pos, size_t name_size,
+                           unsigned short* arg_count, unsigned short* ret_kind, std::string* text) {
+    long file_end = Find_FileEnd(in);
+    if (file_pos < 0 || file_end < 0) return false;
+    unsigned long offset = static_cast<unsigned long>(file_pos) + name_size + 9;
+    if (offset >= static_cast<unsigned long>(file_end)) return false;
+    in.clear();
+    if (!in.seekg(static_cast<std::streamoff>(offset))) return false;
+    unsigned long def_length = 0;
+    return Read_UInt16(in, file_end, arg_count) && Read_UInt16(in, file_end, ret_kind) &&
+           Skip_Bytes(in, file_end, 2UL * *arg_count) && Read_UInt32(in, file_end, &def_length) &&
+           Read_TextField(in, file_end, def_length, text);
+}
+
+// The record of a deletion: bytes before file_pos and after the record are copied
+// from the working copy. 1, or -2 / -3 as DeleteRecord_FrmFile reports them.
+int Cut_Record(const char* file_path, const std::string& work, unsigned long file_pos,
+               unsigned long* recd_length, bool* touched) {
+    std::ifstream work_in(work, std::ios::in | std::ios::binary);
+    long work_end = Find_FileEnd(work_in);
+    if (!work_in || work_end < 0) return -2;
+    if (file_pos < static_cast<unsigned long>(UFUNC_FILE_ID_SIZE) ||
+        file_pos >= static_cast<unsigned long>(work_end))
+        return -2;
+    long record_pos = static_cast<long>(file_pos);
+    std::ofstream out(file_path, std::ios::out | std::ios::binary | std::ios::trunc);
+    if (!out) return -2;
+    *touched = true;
+    if (Copy_PartFile(work_in, out, 0, record_pos) != 1) return -2;
+    unsigned long length = 0;
+    if (!Read_RecordLength(work_in, work_end, record_pos, &length)) return -3;
+    *recd_length = length;
+    if (Copy_PartFile(work_in, out, record_pos + static_cast<long>(length), work_end) != 1)
+        return -3;
+    out.close();
+    return out.fail() ? -3 : 1;
+}
+}  // namespace
+
+int SaveDate_ToFileNew(UsrFuncArray& the_target, const char* file_path) {
+    std::vector<EntryMark> before = Take_Marks(the_target);
+    std::ofstream out(file_path, std::ios::out | std::ios::binary | std::ios::trunc);
+    if (!out) return -5;
+    out.write(UFUNC_FILE_ID, UFUNC_FILE_ID_SIZE);
+    for (UsrFuncProp* entry = the_target.FirstPnt(); entry != nullptr; entry = entry->NextPnt()) {
+        entry->filePos = -1;
+        if (entry->funcDef == nullptr) continue;
+        long position = static_cast<long>(out.tellp());
+        if (entry->SaveData(out) == 1) entry->filePos = position;
+    }
+    out.close();
+    if (out.fail()) {
+        // Nothing of it can be trusted: the half-written file goes, the registry
+        // stays as it was.
+        Put_Marks(the_target, before);
+        Remove_RegularFile(file_path);
+        return -5;
+    }
+    the_target.ChangeSourceFile(file_path, -1);
+    return 1;
+}
+
+int SaveDate_ToFileEx(UsrFuncArray& the_target) {
+    if (the_target.GetSourceFile() == nullptr) return 0;
+    std::string source = the_target.GetSourceFile();
+    if (Check_FileID(source.c_str()) != 1) return 0;
+    std::string work;
+    if (!Make_WorkCopy(source.c_str(), &work)) return -1;
+    std::vector<EntryMark> before = Take_Marks(the_target);
+    bool touched = false;
+    if (!Rewrite_SaveFile(the_target, source.c_str(), work, &touched)) {
+        Put_Marks(the_target, before);
+        Undo_Rewrite(source.c_str(), work, touched);
+        return UFUNC_WRITE_FAILED;
+    }
+    return std::remove(work.c_str()) == 0 ? 1 : -2;
+}
+
+int Check_FileID(const char* file_path) {
+    std::ifstream in(file_path, std::ios::in | std::ios::binary);
+    if (!in) return -1;
+    return Read_FileID(in) ? 1 : 0;
+}
+
+int Create_UFunctionTable(UsrFuncArray& ufunc_list, const char* udef_file, int jread_form) {
+    // Copied first: the path may be the registry's own source file, freed just below.
+    std::string path = udef_file;
+    ufunc_list.DeleteAllObject();
+    std::ifstream in(path, std::ios::in | std::ios::binary);
+    if (!in) return -1;
+    if (!Read_FileID(in)) return 0;
+    long file_end = Find_FileEnd(in);
+    in.seekg(UFUNC_FILE_ID_SIZE);
+    if (jread_form == 1) Set_UFunctionTableAll(ufunc_list, in, file_end);
+    else Load_Records(ufunc_list, in, file_end, false);
+    in.close();
+    ufunc_list.ChangeSourceFile(path.c_str(), 0);
+    return 1;
+}
+
+int Set_UFunctionTableAll(UsrFuncArray& ufunc_list, std::ifstream& fdef_stream, long file_end) {
+    Load_Records(ufunc_list, fdef_stream, file_end, true);
+    return 1;
+}
+
+int UsrFuncArray::SetFuncDefFrmFile(const char* key) {
+    if (ufndef_file == nullptr) return -2;
+    UsrFuncProp* entry = Find(key);
+    if (entry == nullptr || entry->filePos == -1) return -1;
+    std::ifstream in(ufndef_file, std::ios::in | std::ios::binary);
+    if (!in) return -3;
+    unsigned short arg_count = 0;
+    unsigned short ret_kind = 0;
+    std::string text;
+    if (!Read_StoredDefinition(in, entry->filePos, std::strlen(entry->label), &arg_count, &ret_kind,
+                               &text))
+        return 0;
+    long size = static_cast<long>(text.size()) + 1;
+    std::vector<char> cleaned(static_cast<size_t>(size));
+    if (DelBlunk_String(cleaned.data(), text.c_str(), size) == 0) return 0;
+    entry->ChangeFuncDef(cleaned.data(), arg_count, ret_kind);
+    return 1;
+}
+
+int UsrFuncArray::DelUFncElem(const char* key) {
+    long saved_count = ElementSaveNum();
+    long file_pos = -1;
+    int found = 0;
+    DelUFncElement(key, &file_pos, &found);
+    if (!found) return 0;
+    if (file_pos == -1 || ufndef_file == nullptr) return 1;
+    if (saved_count == 1) {
+        int removed = std::remove(ufndef_file) == 0 ? 1 : -1;
+        ChangeSourceFile(nullptr, 0);
+        return removed;
+    }
+    unsigned long recd_length = 0;
+    if (DeleteRecord_FrmFile(ufndef_file, static_cast<unsigned long>(file_pos), &recd_length) < 0)
+        return -2;
+    // Every record that lay after the cut one moved down by its length.
+    for (UsrFuncProp* entry = the_root; entry != nullptr; entry = entry->NextPnt())
+        if (entry->filePos > file_pos) entry->filePos -= static_cast<long>(recd_length);
+    return 1;
+}
+
+int DeleteRecord_FrmFile(const char* file_path, unsigned long file_pos, unsigned long* recd_length) {
+    std::string work;
+    if (!Make_WorkCopy(file_path, &work)) return -1;
+    bool touched = false;
+    int result = Cut_Record(file_path, work, file_pos, recd_length, &touched);
+    if (result < 0) {
+        Undo_Rewrite(file_path, work, touched);
+        return result;
+    }
+    return std::remove(work.c_str()) == 0 ? 1 : 0;
+}
+
+int DelBlunk_String(char* the_target, const char* the_source, long the_size) {
+    if (the_size < 1) return 0;
+    long kept = 0;
+    for (const char* letter = the_source; *letter != '\0' && *letter != '\n'; ++letter) {
+        if (kept >= the_size - 1) break;
+        char c = *letter;
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f') continue;
+        the_target[kept++] = c;
+    }
+    the_target[kept] = '\0';
+    return kept > 0 ? 1 : 0;
+}

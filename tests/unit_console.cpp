@@ -1,0 +1,348 @@
+// The console readers and the formula-input helpers: Input_Formula,
+// Input_Line, Read_Word, My_Strncpy, Create_TempCompForm, Copy_CompFormArray.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+#include <string>
+
+#include "main.h"
+
+namespace {
+
+// Reads one Input_Formula line; "<null>" stands for the null result.
+std::string FormulaLine(std::istream& in, int size = 256) {
+    char buffer[512];
+    std::memset(buffer, '#', sizeof buffer);
+    char* result = Input_Formula(in, buffer, size);
+    if (result == nullptr) return "<null>";
+    EXPECT_EQ(result, buffer);
+    EXPECT_EQ(buffer[size], '#') << "written past the given size";
+    return buffer;
+}
+
+std::string Rest(std::istream& in) {
+    std::string rest;
+    char letter;
+    while (in.get(letter)) rest += letter;
+    return rest;
+}
+
+// ---- Input_Formula ----
+
+TEST(InputFormula, BlanksAreDroppedAndTheLineFeedConsumed) {
+    std::istringstream in("2 * (x + 1)\nnext\n");
+    EXPECT_EQ(FormulaLine(in), "2*(x+1)");
+    EXPECT_EQ(Rest(in), "next\n");
+}
+
+TEST(InputFormula, EveryAsciiBlankIsDropped) {
+    std::istringstream in(" \t\v\f\ra \t b\r\n");
+    EXPECT_EQ(FormulaLine(in), "ab");
+    EXPECT_EQ(Rest(in), "");
+}
+
+TEST(InputFormula, EmptyLinesAreEmptyTextsNotFailures) {
+    std::istringstream in("\n   \t\nz\n");
+    EXPECT_EQ(FormulaLine(in), "");
+    EXPECT_EQ(FormulaLine(in), "");
+    EXPECT_EQ(FormulaLine(in), "z");
+    EXPECT_EQ(FormulaLine(in), "<null>");
+}
+
+TEST(InputFormula, EndOfInputAfterTextGivesTheText) {
+    std::istringstream in("abc");
+    EXPECT_EQ(FormulaLine(in), "abc");
+    EXPECT_EQ(FormulaLine(in), "<null>");
+}
+
+TEST(InputFormula, EndOfInputWithOnlyBlanksIsAFailure) {
+    std::istringstream empty("");
+    EXPECT_EQ(FormulaLine(empty), "<null>");
+    std::istringstream blanks("  \t ");
+    EXPECT_EQ(FormulaLine(blanks), "<null>");
+}
+
+TEST(InputFormula, FullBufferLosesTheLastCharacterAndLeavesTheRest) {
+    std::istringstream in("abcdefg\nxy\n");
+    EXPECT_EQ(FormulaLine(in, 5), "abcd");  // "e" is lost
+    EXPECT_EQ(FormulaLine(in, 5), "fg");
+    EXPECT_EQ(FormulaLine(in, 5), "xy");
+}
+
+TEST(InputFormula, LineOfExactlySizeCharactersLeavesAnEmptyLine) {
+    std::istringstream in("abcde\nxy\n");
+    EXPECT_EQ(FormulaLine(in, 5), "abcd");
+    EXPECT_EQ(FormulaLine(in, 5), "");
+    EXPECT_EQ(FormulaLine(in, 5), "xy");
+}
+
+TEST(InputFormula, LineThatFitsConsumesItsLineFeed) {
+    std::istringstream in("abcd\nxy\n");
+    EXPECT_EQ(FormulaLine(in, 5), "abcd");
+    EXPECT_EQ(FormulaLine(in, 5), "xy");
+}
+
+TEST(InputFormula, BlanksDoNotCountTowardTheLimit) {
+    std::istringstream in("a b c d\n");
+    EXPECT_EQ(FormulaLine(in, 5), "abcd");
+    EXPECT_EQ(FormulaLine(in, 5), "<null>");
+}
+
+TEST(InputFormula, LongCommandLineKeepsSeventyNineCharacters) {
+    std::string line;
+    for (int i = 0; i < 300; ++i) line += static_cast<char>('a' + i % 26);
+    std::istringstream in(line + "\n");
+    EXPECT_EQ(FormulaLine(in, 80), line.substr(0, 79));
+    EXPECT_EQ(FormulaLine(in, 80), line.substr(80, 79));
+    EXPECT_EQ(FormulaLine(in, 80), line.substr(160, 79));
+    EXPECT_EQ(FormulaLine(in, 80), line.substr(240));
+}
+
+TEST(InputFormula, BytesAboveAsciiAreKept) {
+    std::istringstream in("\x82\xa0x\xa0\x85 \xff\n");
+    EXPECT_EQ(FormulaLine(in), "\x82\xa0x\xa0\x85\xff");
+}
+
+TEST(InputFormula, BufferOfOneHoldsOnlyTheTerminator) {
+    std::istringstream in("ab\n");
+    EXPECT_EQ(FormulaLine(in, 1), "");
+    EXPECT_EQ(FormulaLine(in, 1), "");
+    EXPECT_EQ(FormulaLine(in, 1), "");
+}
+
+// ---- Input_Line ----
+
+struct LineRead {
+    int count;
+    std::string text;
+};
+
+LineRead ReadLine(std::istream& in, int size = 256) {
+    char buffer[512];
+    std::memset(buffer, '#', sizeof buffer);
+    int count = Input_Line(in, buffer, size);
+    EXPECT_EQ(buffer[size], '#') << "written past the given size";
+    EXPECT_EQ(static_cast<size_t>(count), std::strlen(buffer));
+    return LineRead{count, buffer};
+}
+
+TEST(InputLine, BlanksAreKept) {
+    std::istringstream in("  a b \t\r\n   \nnext\n");
+    LineRead first = ReadLine(in);
+    EXPECT_EQ(first.text, "  a b \t\r");
+    EXPECT_EQ(first.count, 8);
+    EXPECT_EQ(ReadLine(in).text, "   ");
+    EXPECT_EQ(ReadLine(in).text, "next");
+}
+
+TEST(InputLine, EmptyLineIsEmpty) {
+    std::istringstream in("\nx\n");
+    LineRead empty = ReadLine(in);
+    EXPECT_EQ(empty.count, 0);
+    EXPECT_EQ(empty.text, "");
+    EXPECT_EQ(ReadLine(in).text, "x");
+}
+
+TEST(InputLine, LongLineLeavesItsRestForTheNextRead) {
+    std::istringstream in("abcdefg\nxy\n");
+    LineRead first = ReadLine(in, 5);
+    EXPECT_EQ(first.text, "abcd");
+    EXPECT_EQ(first.count, 4);
+    EXPECT_EQ(ReadLine(in, 5).text, "efg");
+    EXPECT_EQ(ReadLine(in, 5).text, "xy");
+}
+
+TEST(InputLine, ExactFitConsumesItsLineFeed) {
+    std::istringstream in("abcd\nxy\n");
+    EXPECT_EQ(ReadLine(in, 5).text, "abcd");
+    EXPECT_EQ(ReadLine(in, 5).text, "xy");
+    EXPECT_EQ(Rest(in), "");
+}
+
+TEST(InputLine, OneCharacterOverLeavesOneCharacter) {
+    std::istringstream in("abcde\nxy\n");
+    EXPECT_EQ(ReadLine(in, 5).text, "abcd");
+    EXPECT_EQ(ReadLine(in, 5).text, "e");
+    EXPECT_EQ(ReadLine(in, 5).text, "xy");
+}
+
+TEST(InputLine, EndOfInput) {
+    std::istringstream tail("ab");
+    EXPECT_EQ(ReadLine(tail).text, "ab");
+    LineRead after = ReadLine(tail);
+    EXPECT_EQ(after.count, 0);
+    EXPECT_EQ(after.text, "");
+    std::istringstream exact("abcd");
+    EXPECT_EQ(ReadLine(exact, 5).text, "abcd");
+    EXPECT_EQ(ReadLine(exact, 5).count, 0);
+    std::istringstream empty("");
+    EXPECT_EQ(ReadLine(empty).count, 0);
+}
+
+TEST(InputLine, LongRangeLineKeepsFourHundredEighteenCharacters) {
+    std::string line(500, 'r');
+    std::istringstream in(line + "\n");
+    EXPECT_EQ(ReadLine(in, 419).count, 418);
+    EXPECT_EQ(ReadLine(in, 419).count, 82);
+    EXPECT_EQ(ReadLine(in, 419).count, 0);
+}
+
+TEST(InputLine, BytesAboveAsciiAreKept) {
+    std::istringstream in("\x82\xa0 \xff\n");
+    EXPECT_EQ(ReadLine(in).text, "\x82\xa0 \xff");
+}
+
+// ---- Read_Word ----
+
+std::string Word(std::istream& in, int size) {
+    char buffer[64];
+    std::memset(buffer, '#', sizeof buffer);
+    Read_Word(in, buffer, size);
+    EXPECT_EQ(buffer[size], '#') << "written past the given size";
+    return buffer;
+}
+
+TEST(ReadWord, ReadsOneBlankDelimitedWord) {
+    std::istringstream in("  first second\nthird");
+    EXPECT_EQ(Word(in, 32), "first");
+    EXPECT_EQ(Word(in, 32), "second");
+    EXPECT_EQ(Word(in, 32), "third");
+}
+
+TEST(ReadWord, LongWordIsCutAndItsRestDiscarded) {
+    std::istringstream in("abcdefgh next\n");
+    EXPECT_EQ(Word(in, 4), "abc");
+    EXPECT_EQ(Word(in, 4), "nex");
+    std::istringstream fits("abc def");
+    EXPECT_EQ(Word(fits, 4), "abc");
+    EXPECT_EQ(Word(fits, 4), "def");
+}
+
+TEST(ReadWord, NothingToReadGivesAnEmptyText) {
+    std::istringstream empty("");
+    EXPECT_EQ(Word(empty, 8), "");
+    std::istringstream blanks("   \n\t ");
+    EXPECT_EQ(Word(blanks, 8), "");
+}
+
+TEST(ReadWord, TheLineFeedAfterTheWordStaysInTheStream) {
+    std::istringstream in("name\nrest\n");
+    EXPECT_EQ(Word(in, 16), "name");
+    EXPECT_EQ(Rest(in), "\nrest\n");
+}
+
+// ---- My_Strncpy ----
+
+TEST(MyStrncpy, CountBelowOneCopiesNothing) {
+    char dest[8] = "keep";
+    EXPECT_EQ(My_Strncpy(dest, "abc", 0, 8), 0);
+    EXPECT_STREQ(dest, "keep");
+    EXPECT_EQ(My_Strncpy(dest, "abc", -5, 8), 0);
+    EXPECT_STREQ(dest, "keep");
+}
+
+TEST(MyStrncpy, CopiesTheGivenCountAndTerminates) {
+    char dest[256];
+    std::memset(dest, '#', sizeof dest);
+    char source[256] = "x+*2";
+    EXPECT_EQ(My_Strncpy(dest, source, 3, 256), 1);
+    EXPECT_STREQ(dest, "x+*");
+}
+
+TEST(MyStrncpy, CountThroughTheTerminatorCopiesTheWholeText) {
+    char dest[256];
+    std::memset(dest, '#', sizeof dest);
+    char source[256] = "(x+1";
+    EXPECT_EQ(My_Strncpy(dest, source, 5, 256), 1);
+    EXPECT_STREQ(dest, "(x+1");
+}
+
+TEST(MyStrncpy, CopyIsCutToTheDestination) {
+    char dest[8];
+    std::memset(dest, '#', sizeof dest);
+    char source[16] = "abcdefghij";
+    EXPECT_EQ(My_Strncpy(dest, source, 10, 4), 1);
+    EXPECT_STREQ(dest, "abc");
+    EXPECT_EQ(dest[4], '#');
+    std::memset(dest, '#', sizeof dest);
+    EXPECT_EQ(My_Strncpy(dest, source, 4, 4), 1);
+    EXPECT_STREQ(dest, "abc");
+    EXPECT_EQ(dest[4], '#');
+    std::memset(dest, '#', sizeof dest);
+    EXPECT_EQ(My_Strncpy(dest, source, 3, 4), 1);
+    EXPECT_STREQ(dest, "abc");
+    EXPECT_EQ(dest[4], '#');
+}
+
+TEST(MyStrncpy, FullLengthFormulaFitsTheErrorLine) {
+    char dest[256];
+    char source[256];
+    std::memset(source, 'q', 255);
+    source[255] = '\0';
+    EXPECT_EQ(My_Strncpy(dest, source, 256, 256), 1);
+    EXPECT_EQ(std::string(dest), std::string(255, 'q'));
+}
+
+// ---- Create_TempCompForm and Copy_CompFormArray ----
+
+int Capacity(const char* text) {
+    int capacity = -1;
+    CompForm* items = Create_TempCompForm(text, &capacity);
+    EXPECT_NE(items, nullptr);
+    for (int i = 0; i < capacity; ++i) {
+        EXPECT_EQ(items[i].list_fnarg.element_num, 0);
+        EXPECT_EQ(items[i].list_fnarg.CompList, nullptr);
+    }
+    delete[] items;
+    return capacity;
+}
+
+TEST(TempCompForm, CapacityCountsTheInsertedZeros) {
+    EXPECT_EQ(Capacity("-x"), 3);
+    EXPECT_EQ(Capacity("+x"), 3);
+    EXPECT_EQ(Capacity("2*(-x)"), 7);
+    EXPECT_EQ(Capacity("((+x))"), 7);
+    EXPECT_EQ(Capacity(""), 0);
+    EXPECT_EQ(Capacity("x"), 1);
+    EXPECT_EQ(Capacity("2*(x+1)"), 7);
+    EXPECT_EQ(Capacity("-(-x)"), 7);
+    EXPECT_EQ(Capacity("(-(+x))"), 9);
+    EXPECT_EQ(Capacity("x*(-"), 5);
+    EXPECT_EQ(Capacity("x-(y)"), 5);
+    EXPECT_EQ(Capacity("x(-"), 4);
+    EXPECT_EQ(Capacity("-"), 2);
+}
+
+TEST(CopyCompForm, CopiesEveryItemAndDuplicatesSlotArrays) {
+    CompForm target_a, target_b;
+    CompForm source[2];
+    std::strcpy(source[0].CompArray, "log");
+    source[0].kind = KIND_FUNCTION;
+    source[0].argm_num = 2;
+    source[0].operator_kind = 19;
+    source[0].list_fnarg = CFList(2);
+    source[0].list_fnarg[0] = &target_a;
+    source[0].list_fnarg[1] = &target_b;
+    std::strcpy(source[1].CompArray, "x");
+    source[1].kind = KIND_VARIABLE;
+    source[1].argm_num = -1;
+    CompForm copy[3];
+    std::strcpy(copy[2].CompArray, "untouched");
+    EXPECT_EQ(Copy_CompFormArray(source, copy, 2), 1);
+    EXPECT_STREQ(copy[0].CompArray, "log");
+    EXPECT_EQ(copy[0].kind, KIND_FUNCTION);
+    EXPECT_EQ(copy[0].argm_num, 2);
+    EXPECT_EQ(copy[0].operator_kind, 19);
+    ASSERT_EQ(copy[0].list_fnarg.element_num, 2);
+    EXPECT_NE(copy[0].list_fnarg.CompList, source[0].list_fnarg.CompList);
+    EXPECT_EQ(copy[0].list_fnarg[1], &target_b);
+    EXPECT_STREQ(copy[1].CompArray, "x");
+    EXPECT_EQ(copy[1].argm_num, -1);
+    EXPECT_STREQ(copy[2].CompArray, "untouched");
+    source[0].list_fnarg.DelElement();
+    EXPECT_EQ(copy[0].list_fnarg[0], &target_a);
+    EXPECT_EQ(Copy_CompFormArray(source, copy, 0), 1);
+}
+
+}  // namespace

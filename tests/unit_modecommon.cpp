@@ -1,0 +1,413 @@
+// Steps shared by the calculation modes: the number format, the range line,
+// the sweep, the name list, the value dialogue and the report file.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <initializer_list>
+#include <iostream>
+#include <limits>
+#include <sstream>
+#include <string>
+
+#include "modecommon.h"
+#include "session.h"
+
+namespace {
+
+// Swaps std::cout and std::cin to string streams for the life of the object.
+class Console {
+public:
+    explicit Console(const std::string& typed = "")
+        : input_(typed), saved_out_(std::cout.rdbuf(output_.rdbuf())),
+          saved_in_(std::cin.rdbuf(input_.rdbuf())) {}
+    ~Console() {
+        std::cout.rdbuf(saved_out_);
+        std::cin.rdbuf(saved_in_);
+        std::cin.clear();
+    }
+    std::string Output() const { return output_.str(); }
+    std::string Unread() {
+        std::string rest;
+        char letter;
+        while (std::cin.get(letter)) rest += letter;
+        return rest;
+    }
+
+private:
+    std::ostringstream output_;
+    std::istringstream input_;
+    std::streambuf* saved_out_;
+    std::streambuf* saved_in_;
+};
+
+std::string Format(double value) {
+    std::ostringstream out;
+    out << NumText(value);
+    return out.str();
+}
+
+// ---- number format ----
+
+TEST(NumberFormat, GeneralNotationWithSixSignificantDigits) {
+    EXPECT_EQ(Format(0.25), "0.25");
+    EXPECT_EQ(Format(100000.0), "100000");
+    EXPECT_EQ(Format(1e6), "1e+06");
+    EXPECT_EQ(Format(1.23456789e-5), "1.23457e-05");
+    EXPECT_EQ(Format(0.0), "0");
+    EXPECT_EQ(Format(1.0), "1");
+    EXPECT_EQ(Format(-2.5), "-2.5");
+    EXPECT_EQ(Format(0.9689124217), "0.968912");
+    EXPECT_EQ(Format(2.5e7), "2.5e+07");
+    EXPECT_EQ(Format(1.3268e-06), "1.3268e-06");
+    EXPECT_EQ(Format(0.0001), "0.0001");
+}
+
+TEST(NumberFormat, InfinitiesAndNotANumber) {
+    const double inf = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(Format(inf), "inf");
+    EXPECT_EQ(Format(-inf), "-inf");
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(Format(nan), "nan");
+    EXPECT_EQ(Format(std::copysign(nan, -1.0)), "nan");
+    EXPECT_EQ(Format(std::copysign(nan, 1.0)), "nan");
+    volatile double zero = 0.0;
+    EXPECT_EQ(Format(zero / zero), "nan");
+}
+
+TEST(NumberFormat, WritesInsideALine) {
+    std::ostringstream out;
+    out << "a\t" << NumText(7.0) << "\t" << NumText(-std::numeric_limits<double>::quiet_NaN())
+        << "\n";
+    EXPECT_EQ(out.str(), "a\t7\tnan\n");
+}
+
+// ---- range line ----
+
+const char RANGE_ERROR[] = "変数、範囲の与え方が間違っています\n";
+
+struct RangeLine {
+    int result;
+    std::string name;
+    double min_value;
+    double max_value;
+    int steps;
+    std::string output;
+};
+
+RangeLine ParseLine(const char* line) {
+    RangeLine parsed = {0, "", -99.0, -99.0, 100, ""};
+    char name[256] = {};
+    Console console;
+    parsed.result = Parse_RangeLine(line, name, &parsed.min_value, &parsed.max_value,
+                                    &parsed.steps);
+    parsed.name = name;
+    parsed.output = console.Output();
+    return parsed;
+}
+
+TEST(RangeLine, AcceptedLinesPrintNothing) {
+    RangeLine plain = ParseLine("x(0,1)");
+    EXPECT_EQ(plain.result, 1);
+    EXPECT_EQ(plain.name, "x");
+    EXPECT_EQ(plain.min_value, 0.0);
+    EXPECT_EQ(plain.max_value, 1.0);
+    EXPECT_EQ(plain.steps, 100);
+    EXPECT_EQ(plain.output, "");
+    RangeLine counted = ParseLine("x(0,1)[4]");
+    EXPECT_EQ(counted.result, 1);
+    EXPECT_EQ(counted.steps, 4);
+    EXPECT_EQ(counted.output, "");
+}
+
+TEST(RangeLine, NegativeCountIsAccepted) {
+    RangeLine negative = ParseLine("t(0,1)[-3]");
+    EXPECT_EQ(negative.result, 1);
+    EXPECT_EQ(negative.steps, -3);
+    EXPECT_EQ(negative.output, "");
+}
+
+TEST(RangeLine, CountOfZeroIsRefusedWithTheMessage) {
+    for (const char* line : {"x(0,1)[0]", "x(0,1)[]", "x(0,1)[0.5]", "x(0,1)[-0.9]"}) {
+        RangeLine zero = ParseLine(line);
+        EXPECT_EQ(zero.result, 0) << line;
+        EXPECT_EQ(zero.steps, 100) << line;
+        EXPECT_EQ(zero.output, Cp932(RANGE_ERROR)) << line;
+    }
+}
+
+TEST(RangeLine, MalformedLinesAreRefusedWithTheMessage) {
+    for (const char* line : {"x(0,1", "1x(0,1)", "x(a,1)", "x(0,b)", "x(0,1)[c]", "   ",
+                             "x(0,1)[1e10]"}) {
+        RangeLine bad = ParseLine(line);
+        EXPECT_EQ(bad.result, 0) << line;
+        EXPECT_EQ(bad.steps, 100) << line;
+        EXPECT_EQ(bad.output, Cp932(RANGE_ERROR)) << line;
+    }
+}
+
+TEST(RangeLine, TheMessageFlushesTheConsole) {
+    std::ostringstream captured;
+    std::streambuf* saved = std::cout.rdbuf(captured.rdbuf());
+    Show_RangeError();
+    std::cout.rdbuf(saved);
+    EXPECT_EQ(captured.str(), Cp932(RANGE_ERROR));
+}
+
+// ---- sweep ----
+
+TEST(Sweep, QuarterStepsFromZeroToOne) {
+    double step = Step_Width(0.0, 1.0, 4);
+    EXPECT_EQ(step, 0.25);
+    const double expected[] = {0.0, 0.25, 0.5, 0.75, 1.0};
+    for (int i = 0; i <= 4; ++i) EXPECT_EQ(Sweep_Point(i, step, 0.0), expected[i]) << i;
+}
+
+TEST(Sweep, DescendingRange) {
+    double step = Step_Width(1.0, 0.0, 2);
+    EXPECT_EQ(step, -0.5);
+    EXPECT_EQ(Sweep_Point(0, step, 1.0), 1.0);
+    EXPECT_EQ(Sweep_Point(1, step, 1.0), 0.5);
+    EXPECT_EQ(Sweep_Point(2, step, 1.0), 0.0);
+}
+
+TEST(Sweep, SingleDivisionGivesTheEnds) {
+    double step = Step_Width(-2.0, 3.0, 1);
+    EXPECT_EQ(Sweep_Point(0, step, -2.0), -2.0);
+    EXPECT_EQ(Sweep_Point(1, step, -2.0), 3.0);
+}
+
+TEST(Sweep, PointsComeFromTheIndexNotFromRepeatedSteps) {
+    // Ten additions of 0.1 give 0.9999999999999999; ten times 0.1 rounds to 1.
+    double step = Step_Width(0.0, 1.0, 10);
+    EXPECT_EQ(step, 0.1);
+    EXPECT_EQ(Sweep_Point(10, step, 0.0), 1.0);
+    EXPECT_EQ(Sweep_Point(5, step, 0.0), 0.5);
+    EXPECT_EQ(Sweep_Point(3, 0.5, 10.0), 11.5);
+}
+
+// ---- name list, value dialogue, fixed-value lines ----
+
+class ValueTable : public ::testing::Test {
+protected:
+    void Fill(std::initializer_list<const char*> names) {
+        for (const char* name : names) table[name] = 0.0;
+        labels = New_NameList(table, &count);
+    }
+    void TearDown() override { delete[] labels; }
+
+    AscArray<double> table;
+    NameBuffer* labels = nullptr;
+    int count = -1;
+};
+
+TEST_F(ValueTable, NameListIsAscending) {
+    Fill({"x", "b", "a"});
+    ASSERT_EQ(count, 3);
+    EXPECT_STREQ(labels[0], "a");
+    EXPECT_STREQ(labels[1], "b");
+    EXPECT_STREQ(labels[2], "x");
+}
+
+TEST_F(ValueTable, NameListOfAnEmptyTable) {
+    Fill({});
+    EXPECT_EQ(count, 0);
+    EXPECT_NE(labels, nullptr);
+}
+
+TEST_F(ValueTable, AsksEveryNameButTheExcludedOne) {
+    Fill({"x", "b", "a"});
+    Console console("3abc\nabc\n");
+    table["x"] = 0.0;
+    Ask_FixedValues(table, labels, count, "x", nullptr);
+    EXPECT_EQ(console.Output(), Cp932("以下に表示される変数の値を入力してください。\na=b="));
+    EXPECT_EQ(table["a"], 3.0);
+    EXPECT_EQ(table["b"], 0.0);
+    EXPECT_EQ(table["x"], 0.0);
+    EXPECT_EQ(console.Unread(), "");
+}
+
+TEST_F(ValueTable, AsksEveryNameWhenNoneIsExcluded) {
+    Fill({"b", "a", "x"});
+    Console console("2\n  1.5\n-4e1\nleft\n");
+    Ask_FixedValues(table, labels, count, nullptr, nullptr);
+    EXPECT_EQ(console.Output(),
+              Cp932("以下に表示される変数の値を入力してください。\na=b=x="));
+    EXPECT_EQ(table["a"], 2.0);
+    EXPECT_EQ(table["b"], 1.5);
+    EXPECT_EQ(table["x"], -40.0);
+    EXPECT_EQ(console.Unread(), "left\n");
+}
+
+TEST_F(ValueTable, EmptyExcludedNamesExcludeNothing) {
+    Fill({"x"});
+    Console console("7\n");
+    Ask_FixedValues(table, labels, count, "", "");
+    EXPECT_EQ(console.Output(), Cp932("以下に表示される変数の値を入力してください。\nx="));
+    EXPECT_EQ(table["x"], 7.0);
+}
+
+TEST_F(ValueTable, OnlyTheExcludedNameAsksNothing) {
+    Fill({"t"});
+    Console console("5\n");
+    table["t"] = 0.0;
+    Ask_FixedValues(table, labels, count, "t", nullptr);
+    EXPECT_EQ(console.Output(), "");
+    EXPECT_EQ(table["t"], 0.0);
+    EXPECT_EQ(console.Unread(), "5\n");
+}
+
+TEST_F(ValueTable, TwoExcludedNames) {
+    Fill({"y", "r", "x"});
+    Console console("2\n");
+    Ask_FixedValues(table, labels, count, "x", "y");
+    EXPECT_EQ(console.Output(), Cp932("以下に表示される変数の値を入力してください。\nr="));
+    EXPECT_EQ(table["r"], 2.0);
+
+    Console swapped_order("9\n");
+    Ask_FixedValues(table, labels, 3, "y", "x");
+    EXPECT_EQ(swapped_order.Output(), Cp932("以下に表示される変数の値を入力してください。\nr="));
+}
+
+TEST_F(ValueTable, BothNamedVariablesExcludedAsksNothing) {
+    Fill({"y", "x"});
+    Console console("2\n");
+    Ask_FixedValues(table, labels, count, "x", "y");
+    EXPECT_EQ(console.Output(), "");
+    EXPECT_EQ(console.Unread(), "2\n");
+}
+
+TEST_F(ValueTable, ExcludedNameNotInTheTableExcludesNothing) {
+    Fill({"x"});
+    Console console("1\n");
+    Ask_FixedValues(table, labels, count, "t", nullptr);
+    EXPECT_EQ(console.Output(), Cp932("以下に表示される変数の値を入力してください。\nx="));
+    EXPECT_EQ(table["x"], 1.0);
+}
+
+TEST_F(ValueTable, NamesDifferingByCaseAreAsked) {
+    Fill({"x", "X"});
+    Console console("4\n");
+    Ask_FixedValues(table, labels, count, "x", nullptr);
+    EXPECT_EQ(console.Output(), Cp932("以下に表示される変数の値を入力してください。\nX="));
+    EXPECT_EQ(table["X"], 4.0);
+}
+
+TEST_F(ValueTable, EndOfInputGivesZero) {
+    Fill({"a", "b"});
+    table["a"] = 5.0;
+    Console console("8");
+    Ask_FixedValues(table, labels, count, nullptr, nullptr);
+    EXPECT_EQ(table["a"], 8.0);
+    EXPECT_EQ(table["b"], 0.0);
+}
+
+TEST_F(ValueTable, NonDecimalValuesGiveTheirLeadingNumber) {
+    Fill({"a", "b", "c"});
+    Console console("inf\n0x10\n1e400\n");
+    Ask_FixedValues(table, labels, count, nullptr, nullptr);
+    EXPECT_EQ(table["a"], 0.0);
+    EXPECT_EQ(table["b"], 0.0);
+    EXPECT_EQ(table["c"], std::numeric_limits<double>::infinity());
+}
+
+TEST_F(ValueTable, LongValueLineIsCutAndItsRestReadNext) {
+    Fill({"a", "b"});
+    // 255 characters fit: "1" and 254 zeros; the final "7" is left for b.
+    std::string line = "1" + std::string(254, '0') + "7";
+    Console console(line + "\n");
+    Ask_FixedValues(table, labels, count, nullptr, nullptr);
+    EXPECT_EQ(table["a"], 1e254);
+    EXPECT_EQ(table["b"], 7.0);
+}
+
+TEST_F(ValueTable, FixedValueLines) {
+    Fill({"x", "b", "a"});
+    table["a"] = 2.0;
+    table["b"] = 1.0;
+    table["x"] = 3.0;
+    std::ostringstream all;
+    Write_FixedValues(all, table, labels, count, nullptr, nullptr);
+    EXPECT_EQ(all.str(), "a\t2\nb\t1\nx\t3\n");
+    std::ostringstream without_x;
+    Write_FixedValues(without_x, table, labels, count, "x", "");
+    EXPECT_EQ(without_x.str(), "a\t2\nb\t1\n");
+    std::ostringstream without_two;
+    Write_FixedValues(without_two, table, labels, count, "a", "x");
+    EXPECT_EQ(without_two.str(), "b\t1\n");
+}
+
+TEST_F(ValueTable, FixedValueLinesUseTheReportNumberFormat) {
+    Fill({"p", "q", "r"});
+    table["p"] = 1e6;
+    table["q"] = -std::numeric_limits<double>::quiet_NaN();
+    table["r"] = 1.0 / 3.0;
+    std::ostringstream out;
+    Write_FixedValues(out, table, labels, count, nullptr, nullptr);
+    EXPECT_EQ(out.str(), "p\t1e+06\nq\tnan\nr\t0.333333\n");
+}
+
+// ---- report file ----
+
+class ReportFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/kansu-unit-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override {
+        std::remove((dir + "/r.txt").c_str());
+        rmdir(dir.c_str());
+    }
+    std::string Slurp(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream content;
+        content << in.rdbuf();
+        return content.str();
+    }
+    std::string dir;
+};
+
+const char FILE_PROMPT[] = "---------------------------------\n出力先のファイル名を入力してください(max79) :";
+const char REPORT_HEAD[] = "\n****************************計算結果を記録します\n";
+
+TEST_F(ReportFile, OpensForAppendingAndWritesTheHead) {
+    std::string path = dir + "/r.txt";
+    {
+        std::ofstream existing(path);
+        existing << "old\n";
+    }
+    {
+        Console console(path + "\nafter\n");
+        std::ofstream report;
+        EXPECT_EQ(Open_ReportFile(report), 1);
+        EXPECT_TRUE(report.is_open());
+        Write_ResultRule(report);
+        EXPECT_EQ(console.Output(), Cp932(FILE_PROMPT));
+        EXPECT_EQ(console.Unread(), "after\n");
+    }
+    EXPECT_EQ(Slurp(path), "old\n" + Cp932(REPORT_HEAD) +
+                               Cp932("----------関数計算の結果-------------\n"));
+}
+
+TEST_F(ReportFile, FailureToOpenPrintsTheMessage) {
+    Console console(dir + "/missing/r.txt\n");
+    std::ofstream report;
+    EXPECT_EQ(Open_ReportFile(report), 0);
+    EXPECT_FALSE(report.is_open());
+    EXPECT_EQ(console.Output(), Cp932(std::string(FILE_PROMPT) + "ファイル書き込みに失敗しました。\n"));
+}
+
+TEST_F(ReportFile, EmptyNameCannotBeOpened) {
+    Console console("\n");
+    std::ofstream report;
+    EXPECT_EQ(Open_ReportFile(report), 0);
+    EXPECT_EQ(console.Output(), Cp932(std::string(FILE_PROMPT) + "ファイル書き込みに失敗しました。\n"));
+}
+
+}  // namespace

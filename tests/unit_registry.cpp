@@ -1,0 +1,478 @@
+// The sorted name list and the registry of user-defined functions, in memory.
+#include "session.h"
+
+#include <algorithm>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "baselnlist.h"
+#include "symbol.h"
+#include "usrfunc.h"
+
+namespace {
+
+std::vector<std::string> Labels(BaseLnList* root) {
+    std::vector<std::string> labels;
+    for (BaseLnList* node = root; node != nullptr; node = node->NextPnt())
+        labels.push_back(node->Value());
+    return labels;
+}
+
+std::vector<std::string> Names(const UsrFuncArray& registry) {
+    std::vector<std::string> names;
+    for (UsrFuncProp* entry = registry.FirstPnt(); entry != nullptr; entry = entry->NextPnt())
+        names.push_back(entry->label);
+    return names;
+}
+
+// Swaps std::cout for a buffer while alive (definition messages go there).
+class CoutCapture {
+public:
+    CoutCapture() : saved_(std::cout.rdbuf(buffer_.rdbuf())) {}
+    ~CoutCapture() { std::cout.rdbuf(saved_); }
+    std::string Text() const { return buffer_.str(); }
+
+private:
+    std::stringstream buffer_;
+    std::streambuf* saved_;
+};
+
+std::string Definition(UsrFuncProp* entry) {
+    unsigned short arg_count = 0;
+    unsigned short ret_kind = 0;
+    char* text = entry->GetFuncDef(&arg_count, &ret_kind);
+    std::string result = text != nullptr ? text : "(null)";
+    delete[] text;
+    return result;
+}
+
+// ---- Name list ----
+
+TEST(NameList, EveryInsertionOrderGivesByteOrder) {
+    std::vector<std::string> keys = {"f2", "f10", "F"};
+    std::sort(keys.begin(), keys.end());
+    do {
+        BaseLnList* root = nullptr;
+        for (const std::string& key : keys) EXPECT_EQ(Add_List(root, key.c_str()), 1);
+        EXPECT_EQ(Labels(root), (std::vector<std::string>{"F", "f10", "f2"}));
+        Delete_List(root);
+    } while (std::next_permutation(keys.begin(), keys.end()));
+}
+
+TEST(NameList, DuplicateIsRefusedAndListUnchanged) {
+    BaseLnList* root = nullptr;
+    EXPECT_EQ(Add_List(root, "b"), 1);
+    EXPECT_EQ(Add_List(root, "a"), 1);
+    EXPECT_EQ(Add_List(root, "b"), 0);
+    EXPECT_EQ(Labels(root), (std::vector<std::string>{"a", "b"}));
+    Delete_List(root);
+}
+
+TEST(NameList, SerchReturnsTheLinkOfTheFirstNameNotBelowTheKey) {
+    BaseLnList* root = nullptr;
+    Add_List(root, "b");
+    Add_List(root, "d");
+    int state = -1;
+    BaseLnList** link = Serch(&root, "a", &state);
+    EXPECT_EQ(link, &root);
+    EXPECT_EQ(state, 0);
+    link = Serch(&root, "b", &state);
+    EXPECT_EQ(link, &root);
+    EXPECT_EQ(state, 1);
+    link = Serch(&root, "c", &state);
+    EXPECT_EQ(link, &root->the_next);
+    EXPECT_EQ(state, 0);
+    link = Serch(&root, "e", &state);
+    EXPECT_EQ(link, &root->the_next->the_next);
+    EXPECT_EQ(*link, nullptr);
+    EXPECT_EQ(state, 0);
+    // Bytes compare as unsigned: a code page 932 lead byte sorts after ASCII.
+    EXPECT_EQ(Add_List(root, "\x82\xa0"), 1);
+    EXPECT_EQ(Labels(root).back(), "\x82\xa0");
+    Delete_List(root);
+}
+
+TEST(NameList, DeleteListFreesAllNodesAndClearsTheRoot) {
+    BaseLnList* root = nullptr;
+    Add_List(root, "x");
+    Add_List(root, "y");
+    Add_List(root, "z");
+    EXPECT_EQ(Delete_List(root), 1);
+    EXPECT_EQ(root, nullptr);  // the sanitizer build reports any node left behind
+    EXPECT_EQ(Delete_List(root), 1);
+    EXPECT_EQ(root, nullptr);
+}
+
+// ---- Registry in memory ----
+
+TEST(Registry, EntriesStayInByteOrderWhateverTheInsertionOrder) {
+    std::vector<std::string> keys = {"f2", "f10", "F"};
+    std::sort(keys.begin(), keys.end());
+    do {
+        UsrFuncArray registry(nullptr);
+        for (const std::string& key : keys)
+            EXPECT_EQ(registry.AddUFncElem(key.c_str(), -1, 1, 8, nullptr), 1);
+        EXPECT_EQ(Names(registry), (std::vector<std::string>{"F", "f10", "f2"}));
+    } while (std::next_permutation(keys.begin(), keys.end()));
+}
+
+TEST(Registry, InsertionBetweenAndBeforeOthers) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", -1, 1, 8, nullptr);
+    registry.AddUFncElem("h", -1, 1, 8, nullptr);
+    registry.AddUFncElem("g", -1, 1, 8, nullptr);
+    EXPECT_EQ(Names(registry), (std::vector<std::string>{"f", "g", "h"}));
+    registry.AddUFncElem("a", -1, 1, 8, nullptr);
+    EXPECT_STREQ(registry.FirstPnt()->label, "a");
+}
+
+TEST(Registry, NewEntryWithoutTextIsUndefinedAndUnchanged) {
+    UsrFuncArray registry(nullptr);
+    EXPECT_EQ(registry.AddUFncElem("h", 7, 2, 8, nullptr), 1);
+    UsrFuncProp* entry = registry.FirstPnt();
+    EXPECT_EQ(entry->filePos, 7);
+    EXPECT_EQ(entry->argNum, 2);
+    EXPECT_EQ(entry->rtvKind, 8);
+    EXPECT_EQ(entry->chngFlag, 0);
+    EXPECT_EQ(entry->funcDef, nullptr);
+    EXPECT_EQ(entry->funcRoot, nullptr);
+    EXPECT_EQ(entry->funcAryNum, -1);
+    EXPECT_EQ(registry.GetChangeFlag(), 0);
+}
+
+TEST(Registry, ReaddingARegisteredNameKeepsItsPlaceAndMarksItChanged) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("a", -1, 1, 8, nullptr);
+    registry.AddUFncElem("b", 40, 1, 8, nullptr);
+    registry.AddUFncElem("c", -1, 1, 8, nullptr);
+    EXPECT_EQ(registry.GetChangeFlag(), 0);
+    EXPECT_EQ(registry.AddUFncElem("b", 7, 3, 8, nullptr), 2);
+    EXPECT_EQ(Names(registry), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(registry.AccFilePos("b"), 7);
+    EXPECT_EQ(registry.PutArgNum("b"), 3);
+    EXPECT_EQ(registry.GetChangeFlag(), 1);
+}
+
+TEST(Registry, LookupsOfUnregisteredNamesAreNeutral) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("g", 7, 2, 8, nullptr);
+    EXPECT_EQ(registry("f"), 0);
+    EXPECT_EQ(registry("g"), 1);  // registered without a definition
+    EXPECT_EQ(registry["f"], nullptr);
+    EXPECT_EQ(registry["g"], nullptr);
+    EXPECT_EQ(registry.PutArgNum("f"), 0);
+    EXPECT_EQ(registry.PutArgNum("g"), 2);
+}
+
+TEST(Registry, AccFilePosGivesTheEntryFieldOrMinusTwoOnEveryCall) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("g", -1, 1, 8, nullptr);
+    registry.AccFilePos("g") = 99;
+    EXPECT_EQ(registry.FirstPnt()->filePos, 99);
+    long& absent = registry.AccFilePos("x");
+    EXPECT_EQ(absent, -2);
+    absent = 1234;
+    EXPECT_EQ(registry.AccFilePos("x"), -2);
+    EXPECT_EQ(registry.AccFilePos("y"), -2);
+}
+
+TEST(Registry, PrintContentOfAnUnregisteredName) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("zz", -1, 1, 8, nullptr);
+    std::ostringstream out;
+    EXPECT_EQ(registry.PrintContent("f", out), 1);
+    EXPECT_TRUE(SameText("関数名f は存在しない\n", out.str()));
+}
+
+TEST(Registry, ListingLinesOfUndefinedEntries) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("h", 7, 2, 8, nullptr);
+    registry.AddUFncElem("k", 7, 0, 8, nullptr);
+    registry.AddUFncElem("m", 7, 1, 7, nullptr);
+    registry.AddUFncElem("n", 7, 1, 9, nullptr);
+    std::ostringstream out;
+    registry.PrintContent("h", out);
+    registry.PrintContent("k", out);
+    registry.PrintContent("m", out);
+    registry.PrintContent("n", out);
+    EXPECT_TRUE(SameText("double h( a0 , a1 ) = ___undef\n"
+                         "double k( void ) = ___undef\n"
+                         "flort m( a0 ) = ___undef\n"
+                         "___undef n( a0 ) = ___undef\n",
+                         out.str()));
+    std::ostringstream names;
+    EXPECT_EQ(registry.FirstPnt()->PrintFuncMame(names), 1);
+    EXPECT_TRUE(SameText("h : 関数未定義\n", names.str()));
+}
+
+TEST(Registry, KindTexts) {
+    const char* expected[] = {"unsigned char ", "char ", "unsigned short ", "short ",
+                              "unsigned long ", "long ", "flort ", "double "};
+    for (unsigned short code = 1; code <= 8; ++code) EXPECT_STREQ(Kind_Text(code), expected[code - 1]);
+    EXPECT_EQ(Kind_Text(0), nullptr);
+    EXPECT_EQ(Kind_Text(9), nullptr);
+}
+
+TEST(Registry, GetFuncDefOfAnUndefinedEntry) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("h", 7, 2, 8, nullptr);
+    unsigned short arg_count = 99;
+    unsigned short ret_kind = 99;
+    EXPECT_EQ(registry.FirstPnt()->GetFuncDef(&arg_count, &ret_kind), nullptr);
+    EXPECT_EQ(arg_count, 0);
+    EXPECT_EQ(ret_kind, 10);
+}
+
+TEST(Registry, ChangeFuncDefWithoutTextChangesCountAndKind) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("h", 7, 2, 8, nullptr);
+    UsrFuncProp* entry = registry.FirstPnt();
+    EXPECT_EQ(entry->ChangeFuncDef(nullptr, 2, 8), 1);
+    EXPECT_EQ(entry->chngFlag, 0);
+    entry->ChangeFuncDef(nullptr, 3, 8);
+    EXPECT_EQ(entry->argNum, 3);
+    EXPECT_EQ(entry->chngFlag, 1);
+    entry->chngFlag = 0;
+    entry->ChangeFuncDef(nullptr, 3, 6);
+    EXPECT_EQ(entry->rtvKind, 6);
+    EXPECT_EQ(entry->chngFlag, 1);
+}
+
+TEST(Registry, DelUFncElementOfFirstLastAndAbsent) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("a", 7, 1, 8, nullptr);
+    registry.AddUFncElem("b", 30, 1, 8, nullptr);
+    registry.AddUFncElem("c", 55, 1, 8, nullptr);
+    long position = 0;
+    int state = 0;
+
+    UsrFuncProp* next = registry.DelUFncElement("a", &position, &state);
+    EXPECT_EQ(next, registry.FirstPnt());
+    EXPECT_STREQ(next->label, "b");
+    EXPECT_EQ(position, 7);
+    EXPECT_EQ(state, 1);
+
+    next = registry.DelUFncElement("c", &position, &state);
+    EXPECT_EQ(next, nullptr);
+    EXPECT_EQ(position, 55);
+    EXPECT_EQ(state, 1);
+
+    position = 0;
+    state = 1;
+    next = registry.DelUFncElement("zz", &position, &state);
+    EXPECT_EQ(next, nullptr);
+    EXPECT_EQ(position, -1);
+    EXPECT_EQ(state, 0);
+    EXPECT_EQ(Names(registry), (std::vector<std::string>{"b"}));
+}
+
+TEST(Registry, DelUFncElementInTheMiddleReturnsTheSuccessor) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("a", -1, 1, 8, nullptr);
+    registry.AddUFncElem("b", -1, 1, 8, nullptr);
+    registry.AddUFncElem("c", -1, 1, 8, nullptr);
+    long position = 0;
+    int state = 0;
+    UsrFuncProp* next = registry.DelUFncElement("b", &position, &state);
+    ASSERT_NE(next, nullptr);
+    EXPECT_STREQ(next->label, "c");
+    EXPECT_EQ(position, -1);
+    EXPECT_EQ(Names(registry), (std::vector<std::string>{"a", "c"}));
+}
+
+TEST(Registry, DelUFncElemOfAnEntryNotSavedTouchesNoFile) {
+    UsrFuncArray registry("no-such-dir/save.dat");
+    registry.AddUFncElem("a", -1, 1, 8, nullptr);
+    EXPECT_EQ(registry.DelUFncElem("zz"), 0);
+    EXPECT_EQ(registry.DelUFncElem("a"), 1);
+    EXPECT_EQ(registry.FirstPnt(), nullptr);
+    EXPECT_STREQ(registry.GetSourceFile(), "no-such-dir/save.dat");
+}
+
+TEST(Registry, ElementSaveNumCountsEntriesWithARecordWhereverTheyStand) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("b", 7, 1, 8, nullptr);
+    registry.AddUFncElem("c", -1, 1, 8, nullptr);
+    registry.AddUFncElem("d", 40, 1, 8, nullptr);
+    EXPECT_EQ(registry.ElementSaveNum(), 2);
+}
+
+TEST(Registry, ChangeSourceFile) {
+    UsrFuncArray registry(nullptr);
+    EXPECT_EQ(registry.GetSourceFile(), nullptr);
+    EXPECT_EQ(registry.ChangeSourceFile("one.dat", -1), 1);
+    EXPECT_STREQ(registry.GetSourceFile(), "one.dat");
+    EXPECT_EQ(registry.ChangeSourceFile("two.dat", -1), 0);
+    EXPECT_STREQ(registry.GetSourceFile(), "one.dat");
+    EXPECT_EQ(registry.ChangeSourceFile("three.dat", 0), 1);
+    EXPECT_STREQ(registry.GetSourceFile(), "three.dat");
+    // Setting the path it already holds must not read freed memory.
+    EXPECT_EQ(registry.ChangeSourceFile(registry.GetSourceFile(), 0), 1);
+    EXPECT_STREQ(registry.GetSourceFile(), "three.dat");
+}
+
+TEST(Registry, ConstructorPathAndDeleteAllObject) {
+    UsrFuncArray registry("start.dat");
+    EXPECT_STREQ(registry.GetSourceFile(), "start.dat");
+    registry.AddUFncElem("a", 7, 1, 8, nullptr);
+    registry.AddUFncElem("b", 30, 1, 8, nullptr);
+    EXPECT_EQ(registry.DeleteAllObject(), 1);
+    EXPECT_EQ(registry.FirstPnt(), nullptr);
+    EXPECT_EQ(registry.GetSourceFile(), nullptr);
+    EXPECT_EQ(registry.ElementSaveNum(), 0);
+}
+
+TEST(Registry, GlobalRegistryStartsEmptyWithoutSourceFile) {
+    EXPECT_EQ(g_ufunc_list.FirstPnt(), nullptr);
+    EXPECT_EQ(g_ufunc_list.GetSourceFile(), nullptr);
+    EXPECT_EQ(g_ufunc_list.GetChangeFlag(), 0);
+}
+
+// ---- Definitions ----
+
+TEST(Definition, AnEnrolledFunctionIsDefinedAndChanged) {
+    UsrFuncArray registry(nullptr);
+    EXPECT_EQ(registry.AddUFncElem("f", -1, 1, 8, "a0*2"), 1);
+    UsrFuncProp* f = registry.FirstPnt();
+    ASSERT_NE(f->funcDef, nullptr);
+    EXPECT_EQ(f->funcAryNum, 3);
+    EXPECT_EQ(f->chngFlag, 1);
+    EXPECT_EQ(f->filePos, -1);
+    EXPECT_EQ(registry("f"), 2);
+    ASSERT_NE(registry["f"], nullptr);
+    EXPECT_EQ(registry["f"], f->funcRoot);
+    EXPECT_STREQ(registry["f"]->CompArray, "*");
+    EXPECT_EQ(registry["f"]->left, &f->funcDef[0]);
+    EXPECT_EQ(registry["f"]->right, &f->funcDef[2]);
+    // The argument is linked to the global cell a0.
+    EXPECT_EQ(f->funcDef[0].number_source, &ufunc_argArray["a0"]);
+    EXPECT_EQ(registry.PutArgNum("f"), 1);
+}
+
+TEST(Definition, GetFuncDefRebuildsTheTextFromTheItems) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("h", -1, 2, 8, "sin(a0)+log(2,a1)^2");
+    unsigned short arg_count = 0;
+    unsigned short ret_kind = 0;
+    char* text = registry.FirstPnt()->GetFuncDef(&arg_count, &ret_kind);
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(text, "sin(a0)+log(2,a1)^2");
+    EXPECT_EQ(arg_count, 2);
+    EXPECT_EQ(ret_kind, 8);
+    delete[] text;
+}
+
+TEST(Definition, ListingLinesOfDefinedFunctions) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
+    registry.AddUFncElem("g", -1, 0, 8, "3.14*2");
+    registry.AddUFncElem("k", -1, 3, 8, "a0+a1*a2");
+    std::ostringstream out;
+    registry.PrintContent("f", out);
+    registry.PrintContent("g", out);
+    registry.PrintContent("k", out);
+    EXPECT_TRUE(SameText("double f( a0 ) = a0*2\n"
+                         "double g( void ) = 3.14*2\n"
+                         "double k( a0 , a1 , a2 ) = a0+a1*a2\n",
+                         out.str()));
+    std::ostringstream names;
+    registry.FirstPnt()->PrintFuncMame(names);
+    EXPECT_TRUE(SameText("f : 関数定義済み\n", names.str()));
+}
+
+TEST(Definition, ARefusedTextLeavesANewEntryUndefinedWithItsMessage) {
+    UsrFuncArray registry(nullptr);
+    CoutCapture capture;
+    EXPECT_EQ(registry.AddUFncElem("h", -1, 1, 8, "a0+"), 1);
+    UsrFuncProp* h = registry.FirstPnt();
+    EXPECT_EQ(h->funcDef, nullptr);
+    EXPECT_EQ(h->funcRoot, nullptr);
+    EXPECT_EQ(h->funcAryNum, -1);
+    EXPECT_EQ(h->chngFlag, 1);
+    EXPECT_EQ(registry("h"), 1);
+    EXPECT_TRUE(SameText("これは式になってないぞ！プンプン\n\n", capture.Text()));
+}
+
+TEST(Definition, ReaddingWithARefusedTextLeavesTheEntryUndefinedAndChanged) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", 7, 1, 8, "a0*2");
+    registry.FirstPnt()->chngFlag = 0;
+    CoutCapture capture;
+    EXPECT_EQ(registry.AddUFncElem("f", 7, 1, 8, "a0*"), 2);
+    EXPECT_EQ(registry("f"), 1);
+    EXPECT_EQ(registry.FirstPnt()->chngFlag, 1);
+    EXPECT_EQ(registry.AccFilePos("f"), 7);
+    EXPECT_EQ(Definition(registry.FirstPnt()), "(null)");
+}
+
+TEST(Definition, ChangeFuncDefMarksChangedOnlyWhenTheTextIsAccepted) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", 7, 1, 8, "a0*2");
+    UsrFuncProp* f = registry.FirstPnt();
+    f->chngFlag = 0;
+    {
+        CoutCapture capture;
+        EXPECT_EQ(f->ChangeFuncDef("", 1, 8), 1);
+        EXPECT_TRUE(SameText("式が入力されていません\n\n", capture.Text()));
+    }
+    EXPECT_EQ(f->funcDef, nullptr);  // the old definition is gone
+    EXPECT_EQ(f->chngFlag, 0);
+    EXPECT_EQ(f->ChangeFuncDef("a0-1", 1, 8), 1);
+    EXPECT_EQ(f->chngFlag, 1);
+    EXPECT_EQ(Definition(f), "a0-1");
+}
+
+TEST(Definition, TheConstructorKeepsItsFlagWhenTheTextIsRefused) {
+    CoutCapture capture;
+    UsrFuncProp refused("p", -1, 1, 8, 0, "a0+");
+    EXPECT_EQ(refused.funcDef, nullptr);
+    EXPECT_EQ(refused.chngFlag, 0);
+    UsrFuncProp accepted("q", 7, 1, 8, 0, "a0+1");
+    EXPECT_NE(accepted.funcDef, nullptr);
+    EXPECT_EQ(accepted.chngFlag, 0);
+    EXPECT_EQ(accepted.filePos, 7);
+}
+
+TEST(Definition, ReenrollingAFunctionThatCallsItselfLeavesItUndefined) {
+    g_ufunc_list.DeleteAllObject();
+    g_ufunc_list.AddUFncElem("f", -1, 1, 8, "a0*2");
+    ASSERT_EQ(g_ufunc_list("f"), 2);
+    {
+        CoutCapture capture;
+        EXPECT_EQ(g_ufunc_list.AddUFncElem("f", -1, 1, 8, "f(a0)+1"), 2);
+        EXPECT_FALSE(capture.Text().empty());
+    }
+    EXPECT_EQ(g_ufunc_list("f"), 1);
+    EXPECT_EQ(g_ufunc_list.FirstPnt()->chngFlag, 1);
+    std::ostringstream out;
+    g_ufunc_list.PrintContent("f", out);
+    EXPECT_TRUE(SameText("double f( a0 ) = ___undef\n", out.str()));
+    g_ufunc_list.DeleteAllObject();
+}
+
+TEST(Definition, AFunctionMayCallAnotherDefinedOne) {
+    g_ufunc_list.DeleteAllObject();
+    g_ufunc_list.AddUFncElem("g", -1, 1, 8, "a0*2");
+    EXPECT_EQ(g_ufunc_list.AddUFncElem("f", -1, 2, 8, "g(a0)+a1"), 1);
+    EXPECT_EQ(g_ufunc_list("f"), 2);
+    EXPECT_EQ(Definition(g_ufunc_list.FirstPnt()), "g(a0)+a1");
+    g_ufunc_list.DeleteAllObject();
+}
+
+TEST(Definition, FormulaAnalysis) {
+    CompForm* items = nullptr;
+    EXPECT_EQ(Formula_Analysis(&items, "a0*(a1+2)"), 1);
+    ASSERT_NE(items, nullptr);
+    EXPECT_STREQ(items[0].CompArray, "a0");
+    EXPECT_STREQ(items[6].CompArray, ")");
+    delete[] items;
+    CompForm* untouched = reinterpret_cast<CompForm*>(&items);
+    CompForm* kept = untouched;
+    CoutCapture capture;
+    EXPECT_EQ(Formula_Analysis(&kept, "a0*"), 0);
+    EXPECT_EQ(kept, untouched);
+}
+
+}  // namespace

@@ -1,0 +1,796 @@
+// The binary save file of user-defined functions: format, loading, rewriting,
+// record deletion, damaged files and failing writes.
+#include "session.h"
+
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "flcopy.h"
+#include "usrfunc.h"
+
+namespace {
+
+std::string Bytes(std::initializer_list<int> values) {
+    std::string bytes;
+    for (int value : values) bytes.push_back(static_cast<char>(value));
+    return bytes;
+}
+
+const std::string FILE_ID = "QVRLX10";
+// f(a0) = a0*2 and g(a0,a1) = a0+a1, byte for byte as the format defines them.
+const std::string F_RECORD = Bytes({0x19, 0, 0, 0, 2, 0, 0, 0, 'f', 0, 1, 0, 8, 0, 8, 0,
+                                    5, 0, 0, 0, 'a', '0', '*', '2', 0});
+const std::string G_RECORD = Bytes({0x1C, 0, 0, 0, 2, 0, 0, 0, 'g', 0, 2, 0, 8, 0, 8, 0, 8, 0,
+                                    6, 0, 0, 0, 'a', '0', '+', 'a', '1', 0});
+
+std::string Le32(unsigned long value) {
+    return Bytes({int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF),
+                  int((value >> 24) & 0xFF)});
+}
+
+// Swaps std::cout for a buffer while alive (definition messages go there).
+class CoutCapture {
+public:
+    CoutCapture() : saved_(std::cout.rdbuf(buffer_.rdbuf())) {}
+    ~CoutCapture() { std::cout.rdbuf(saved_); }
+    std::string Text() const { return buffer_.str(); }
+
+private:
+    std::stringstream buffer_;
+    std::streambuf* saved_;
+};
+
+// Files larger than limit bytes cannot be written while alive: a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        old_handler_ = signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        signal(SIGXFSZ, old_handler_);
+    }
+
+private:
+    rlimit saved_;
+    void (*old_handler_)(int);
+};
+
+class SaveFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "kansu-save-XXXXXX").string();
+        std::vector<char> name(pattern.begin(), pattern.end());
+        name.push_back('\0');
+        ASSERT_NE(mkdtemp(name.data()), nullptr);
+        dir_ = name.data();
+        g_ufunc_list.DeleteAllObject();
+    }
+    void TearDown() override {
+        g_ufunc_list.DeleteAllObject();
+        std::error_code error;
+        std::filesystem::remove_all(dir_, error);
+    }
+
+    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+    void Write(const std::string& name, const std::string& bytes) const {
+        std::ofstream out(Path(name), std::ios::binary | std::ios::trunc);
+        out << bytes;
+    }
+    std::string Read(const std::string& name) const {
+        std::ifstream in(Path(name), std::ios::binary);
+        std::ostringstream content;
+        content << in.rdbuf();
+        return content.str();
+    }
+    bool Exists(const std::string& name) const { return std::filesystem::exists(Path(name)); }
+    bool WorkCopyLeft() const { return Exists("template.dat"); }
+
+    // Loads names only from a file holding the given bytes.
+    void LoadNames(UsrFuncArray& registry, const std::string& bytes) {
+        Write("save.dat", bytes);
+        ASSERT_EQ(Create_UFunctionTable(registry, Path("save.dat").c_str(), 0), 1);
+    }
+
+    std::string dir_;
+};
+
+std::vector<std::string> Names(const UsrFuncArray& registry) {
+    std::vector<std::string> names;
+    for (UsrFuncProp* entry = registry.FirstPnt(); entry != nullptr; entry = entry->NextPnt())
+        names.push_back(entry->label);
+    return names;
+}
+
+UsrFuncProp* Entry(const UsrFuncArray& registry, const std::string& name) {
+    for (UsrFuncProp* entry = registry.FirstPnt(); entry != nullptr; entry = entry->NextPnt())
+        if (name == entry->label) return entry;
+    return nullptr;
+}
+
+// ---- File utilities ----
+
+TEST(DelBlunkString, DropsBlanksAndStopsAtALineFeed) {
+    char target[32];
+    EXPECT_EQ(DelBlunk_String(target, " a0 *\t2\r\v\f", 32), 1);
+    EXPECT_STREQ(target, "a0*2");
+    EXPECT_EQ(DelBlunk_String(target, "a0+\n1", 32), 1);
+    EXPECT_STREQ(target, "a0+");
+    EXPECT_EQ(DelBlunk_String(target, " \t\r", 32), 0);
+    EXPECT_STREQ(target, "");
+    EXPECT_EQ(DelBlunk_String(target, "\nabc", 32), 0);
+    EXPECT_STREQ(target, "");
+}
+
+TEST(DelBlunkString, KeepsAtMostSizeMinusOneCharacters) {
+    char target[8] = "zzzzzzz";
+    EXPECT_EQ(DelBlunk_String(target, "a b c d e f", 4), 1);
+    EXPECT_STREQ(target, "abc");
+    EXPECT_EQ(DelBlunk_String(target, "abc", 1), 0);
+    EXPECT_STREQ(target, "");
+    target[0] = 'q';
+    EXPECT_EQ(DelBlunk_String(target, "abc", 0), 0);
+    EXPECT_EQ(target[0], 'q');  // nothing written without room for the terminator
+}
+
+TEST_F(SaveFile, AllFileCopyCopiesEveryByte) {
+    std::string content = FILE_ID + F_RECORD + std::string(5000, '\0') + "end";
+    Write("a.dat", content);
+    EXPECT_EQ(AllFile_Copy(Path("a.dat").c_str(), Path("b.dat").c_str()), 1);
+    EXPECT_EQ(Read("b.dat"), content);
+    Write("empty.dat", "");
+    Write("c.dat", "old content");
+    EXPECT_EQ(AllFile_Copy(Path("empty.dat").c_str(), Path("c.dat").c_str()), 1);
+    EXPECT_EQ(Read("c.dat"), "");
+}
+
+TEST_F(SaveFile, AllFileCopyFailures) {
+    Write("a.dat", "abc");
+    EXPECT_EQ(AllFile_Copy(Path("missing.dat").c_str(), Path("b.dat").c_str()), 0);
+    EXPECT_FALSE(Exists("b.dat"));
+    EXPECT_EQ(AllFile_Copy(Path("a.dat").c_str(), Path("no-dir/b.dat").c_str()), 0);
+    if (std::filesystem::exists("/dev/full")) {
+        EXPECT_EQ(AllFile_Copy(Path("a.dat").c_str(), "/dev/full"), 0);
+    }
+}
+
+TEST_F(SaveFile, CopyPartFileCopiesARange) {
+    Write("a.dat", "0123456789");
+    std::ifstream in(Path("a.dat"), std::ios::binary);
+    std::ofstream out(Path("b.dat"), std::ios::binary);
+    EXPECT_EQ(Copy_PartFile(in, out, 2, 5), 1);
+    EXPECT_EQ(Copy_PartFile(in, out, 7, 7), 1);
+    EXPECT_EQ(Copy_PartFile(in, out, 8, 12), 0);  // the input ends after two bytes
+    out.close();
+    EXPECT_EQ(Read("b.dat"), "23489");
+}
+
+TEST_F(SaveFile, CopyPartFileRefusesUnusableStreams) {
+    Write("a.dat", "0123456789");
+    std::ifstream in(Path("a.dat"), std::ios::binary);
+    std::ofstream closed;
+    EXPECT_EQ(Copy_PartFile(in, closed, 0, 3), -1);
+    std::ifstream missing(Path("missing.dat"), std::ios::binary);
+    std::ofstream out(Path("b.dat"), std::ios::binary);
+    EXPECT_EQ(Copy_PartFile(missing, out, 0, 3), -1);
+}
+
+TEST_F(SaveFile, CopyPartFileReportsARefusedWrite) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    Write("a.dat", "0123456789");
+    std::ifstream in(Path("a.dat"), std::ios::binary);
+    std::ofstream full("/dev/full", std::ios::binary);
+    ASSERT_TRUE(full.good());
+    EXPECT_EQ(Copy_PartFile(in, full, 0, 10), 0);
+}
+
+TEST_F(SaveFile, CheckFileID) {
+    Write("good.dat", FILE_ID);
+    Write("short.dat", "QVRLX1");
+    Write("other.dat", "QVRLX11 and more");
+    EXPECT_EQ(Check_FileID(Path("good.dat").c_str()), 1);
+    EXPECT_EQ(Check_FileID(Path("short.dat").c_str()), 0);
+    EXPECT_EQ(Check_FileID(Path("other.dat").c_str()), 0);
+    EXPECT_EQ(Check_FileID(Path("missing.dat").c_str()), -1);
+}
+
+// ---- Loading ----
+
+TEST_F(SaveFile, LoadingNamesGivesUndefinedUnchangedEntriesWithTheirPositions) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(Names(registry), (std::vector<std::string>{"f", "g"}));
+    UsrFuncProp* f = Entry(registry, "f");
+    UsrFuncProp* g = Entry(registry, "g");
+    EXPECT_EQ(f->filePos, 7);
+    EXPECT_EQ(g->filePos, 32);
+    EXPECT_EQ(f->argNum, 1);
+    EXPECT_EQ(g->argNum, 2);
+    EXPECT_EQ(g->rtvKind, 8);
+    EXPECT_EQ(f->chngFlag, 0);
+    EXPECT_EQ(registry("f"), 1);
+    EXPECT_EQ(registry("g"), 1);
+    EXPECT_EQ(registry.GetChangeFlag(), 0);
+    EXPECT_EQ(registry.ElementSaveNum(), 2);
+    EXPECT_EQ(std::string(registry.GetSourceFile()), Path("save.dat"));
+}
+
+TEST_F(SaveFile, LoadingAFileThatIsNotASaveFileEmptiesTheRegistry) {
+    UsrFuncArray registry("old.dat");
+    registry.AddUFncElem("k", -1, 1, 8, nullptr);
+    Write("text.txt", "QVRLX1O" + F_RECORD);
+    EXPECT_EQ(Create_UFunctionTable(registry, Path("text.txt").c_str(), 0), 0);
+    EXPECT_EQ(registry.FirstPnt(), nullptr);
+    EXPECT_EQ(registry.GetSourceFile(), nullptr);
+
+    registry.AddUFncElem("k", -1, 1, 8, nullptr);
+    EXPECT_EQ(Create_UFunctionTable(registry, Path("missing.dat").c_str(), 1), -1);
+    EXPECT_EQ(registry.FirstPnt(), nullptr);
+}
+
+TEST_F(SaveFile, ReloadingTheRegistrysOwnSourceFile) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(Create_UFunctionTable(registry, registry.GetSourceFile(), 0), 1);
+    EXPECT_EQ(Names(registry), (std::vector<std::string>{"f", "g"}));
+    EXPECT_EQ(std::string(registry.GetSourceFile()), Path("save.dat"));
+}
+
+TEST_F(SaveFile, AnEmptySaveFileLoadsNothing) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID);
+    EXPECT_EQ(registry.FirstPnt(), nullptr);
+    EXPECT_EQ(std::string(registry.GetSourceFile()), Path("save.dat"));
+}
+
+struct DamagedFile {
+    const char* what;
+    std::string tail;  // the bytes after f's record
+};
+
+// Each damaged record ends the load: f, read before it, stays registered.
+TEST_F(SaveFile, DamagedRecordsEndTheLoadWithWhatWasRead) {
+    std::string g_body = G_RECORD.substr(4);
+    std::vector<DamagedFile> cases = {
+        {"record length 0", Le32(0) + g_body},
+        {"record length 4", Le32(4) + g_body},
+        {"record length past the end", Le32(29) + g_body},
+        {"record length 0xFFFFFFFF", Le32(0xFFFFFFFFUL) + g_body},
+        {"record length one more than its fields", Le32(29) + g_body + "x"},
+        {"name length 0xFFFFFFFF", Le32(28) + Le32(0xFFFFFFFFUL) + G_RECORD.substr(8)},
+        {"name length 0", Le32(28) + Le32(0) + G_RECORD.substr(8)},
+        {"empty name", Le32(27) + Le32(1) + std::string(1, '\0') + G_RECORD.substr(10)},
+        {"name without its NUL", Le32(28) + Le32(2) + "gh" + G_RECORD.substr(10)},
+        {"argument count 0xFFFF", G_RECORD.substr(0, 10) + Bytes({0xFF, 0xFF}) + G_RECORD.substr(12)},
+        {"definition length 0xFFFFFFFF", G_RECORD.substr(0, 18) + Le32(0xFFFFFFFFUL) + "a0+a1"},
+        {"definition without its NUL", G_RECORD.substr(0, 27) + "x"},
+        {"definition with a NUL inside", G_RECORD.substr(0, 24) + Bytes({0, 'a', '1', 0})},
+        {"truncated last record", G_RECORD.substr(0, 20)},
+        {"three bytes of a record length", Bytes({0x1C, 0, 0})},
+        {"garbage", "hello, this is not a record at all"},
+    };
+    for (const DamagedFile& damaged : cases) {
+        for (int read_form : {0, 1}) {
+            SCOPED_TRACE(std::string(damaged.what) + (read_form == 1 ? ", all" : ", names"));
+            UsrFuncArray registry(nullptr);
+            Write("save.dat", FILE_ID + F_RECORD + damaged.tail);
+            CoutCapture capture;
+            EXPECT_EQ(Create_UFunctionTable(registry, Path("save.dat").c_str(), read_form), 1);
+            EXPECT_EQ(Names(registry), std::vector<std::string>{"f"});
+            EXPECT_EQ(registry.AccFilePos("f"), 7);
+        }
+    }
+}
+
+TEST_F(SaveFile, GarbageRightAfterTheIdentifierLoadsNothing) {
+    for (const std::string& tail : {std::string("\xff\xff\xff\xff garbage"), Le32(0),
+                                    std::string(3, '\x01'), Le32(12) + std::string(8, 'x')}) {
+        UsrFuncArray registry(nullptr);
+        Write("save.dat", FILE_ID + tail);
+        EXPECT_EQ(Create_UFunctionTable(registry, Path("save.dat").c_str(), 0), 1);
+        EXPECT_EQ(registry.FirstPnt(), nullptr);
+    }
+}
+
+TEST_F(SaveFile, ReadSavedRecordGivesEveryField) {
+    Write("save.dat", FILE_ID + G_RECORD);
+    std::ifstream in(Path("save.dat"), std::ios::binary);
+    long file_end = Find_FileEnd(in);
+    EXPECT_EQ(file_end, 35);
+    in.seekg(7);
+    SavedRecord record;
+    ASSERT_EQ(Read_SavedRecord(in, file_end, &record), 1);
+    EXPECT_EQ(record.position, 7);
+    EXPECT_EQ(record.recd_length, 28u);
+    EXPECT_EQ(record.name, "g");
+    EXPECT_EQ(record.arg_num, 2);
+    EXPECT_EQ(record.ret_kind, 8);
+    EXPECT_EQ(record.arg_kinds, (std::vector<unsigned short>{8, 8}));
+    EXPECT_EQ(record.definition, "a0+a1");
+    EXPECT_EQ(Bytes_Left(in, file_end), 0);
+    EXPECT_EQ(Read_SavedRecord(in, file_end, &record), 0);
+}
+
+TEST_F(SaveFile, FieldReadersStopAtTheGivenEnd) {
+    Write("data.bin", Bytes({0x34, 0x12, 0x78, 0x56, 0x34, 0x12, 'a', 'b', 0}));
+    std::ifstream in(Path("data.bin"), std::ios::binary);
+    unsigned short small = 0;
+    unsigned long wide = 0;
+    std::string text;
+    EXPECT_EQ(Read_UInt16(in, 9, &small), 1);
+    EXPECT_EQ(small, 0x1234);
+    EXPECT_EQ(Read_UInt32(in, 5, &wide), 0);  // only three bytes before the end given
+    in.clear();
+    in.seekg(2);
+    EXPECT_EQ(Read_UInt32(in, 9, &wide), 1);
+    EXPECT_EQ(wide, 0x12345678UL);
+    EXPECT_EQ(Read_TextField(in, 9, 4, &text), 0);
+    in.clear();
+    in.seekg(6);
+    EXPECT_EQ(Skip_Bytes(in, 9, 4), 0);
+    EXPECT_EQ(Read_TextField(in, 9, 3, &text), 1);
+    EXPECT_EQ(text, "ab");
+    unsigned long length = 0;
+    EXPECT_EQ(Read_RecordLength(in, 9, 0, &length), 0);  // 0x78561234 is past the end
+}
+
+// ---- Loading one definition ----
+
+TEST_F(SaveFile, SetFuncDefFrmFileRefusals) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", 7, 1, 8, nullptr);
+    EXPECT_EQ(registry.SetFuncDefFrmFile("f"), -2);  // no source file
+
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(registry.SetFuncDefFrmFile("h"), -1);
+    registry.AddUFncElem("k", -1, 1, 8, nullptr);  // registered, never saved
+    EXPECT_EQ(registry.SetFuncDefFrmFile("k"), -1);
+
+    std::filesystem::remove(Path("save.dat"));
+    EXPECT_EQ(registry.SetFuncDefFrmFile("f"), -3);
+}
+
+TEST_F(SaveFile, SetFuncDefFrmFileOfAnEmptyOrDamagedDefinitionGivesZero) {
+    std::string empty_def = Bytes({0x13, 0, 0, 0, 2, 0, 0, 0, 'e', 0, 0, 0, 8, 0, 1, 0, 0, 0, 0});
+    std::string blank_def = Bytes({0x15, 0, 0, 0, 2, 0, 0, 0, 'h', 0, 0, 0, 8, 0, 3, 0, 0, 0,
+                                   ' ', '\t', 0});
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + empty_def + F_RECORD + blank_def);
+    EXPECT_EQ(Names(registry), (std::vector<std::string>{"e", "f", "h"}));
+    EXPECT_EQ(registry.SetFuncDefFrmFile("e"), 0);
+    EXPECT_EQ(registry.SetFuncDefFrmFile("h"), 0);
+    EXPECT_EQ(registry("e"), 1);
+
+    // The file changed behind the registry's back: f's definition length is now huge.
+    std::string broken = F_RECORD.substr(0, 16) + Le32(0xFFFFFFFFUL) + "a0*2";
+    Write("save.dat", FILE_ID + empty_def + broken);
+    EXPECT_EQ(registry.SetFuncDefFrmFile("f"), 0);
+    // ... and now it ends inside f's name.
+    Write("save.dat", FILE_ID + empty_def + F_RECORD.substr(0, 9));
+    EXPECT_EQ(registry.SetFuncDefFrmFile("f"), 0);
+    EXPECT_EQ(registry.SetFuncDefFrmFile("h"), 0);
+}
+
+// ---- Deleting a function and its record ----
+
+TEST_F(SaveFile, DeletingTheFirstRecordMovesTheLaterOnesDown) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(registry.DelUFncElem("f"), 1);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + G_RECORD);
+    EXPECT_EQ(Read("save.dat").size(), 35u);
+    EXPECT_EQ(registry.AccFilePos("g"), 7);
+    EXPECT_FALSE(WorkCopyLeft());
+    EXPECT_EQ(registry.GetChangeFlag(), 0);
+}
+
+TEST_F(SaveFile, DeletingTheLastRecord) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(registry.DelUFncElem("g"), 1);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD);
+    EXPECT_EQ(registry.AccFilePos("f"), 7);
+    EXPECT_FALSE(WorkCopyLeft());
+}
+
+TEST_F(SaveFile, DeletingTheOnlySavedFunctionDeletesTheFile) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD);
+    registry.AddUFncElem("k", -1, 1, 8, nullptr);
+    EXPECT_EQ(registry.DelUFncElem("f"), 1);
+    EXPECT_FALSE(Exists("save.dat"));
+    EXPECT_EQ(registry.GetSourceFile(), nullptr);
+    EXPECT_EQ(Names(registry), std::vector<std::string>{"k"});
+}
+
+TEST_F(SaveFile, DeletingTheOnlySavedFunctionWhenTheFileCannotBeDeleted) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD);
+    std::filesystem::remove(Path("save.dat"));
+    EXPECT_EQ(registry.DelUFncElem("f"), -1);
+    EXPECT_EQ(registry.GetSourceFile(), nullptr);
+    EXPECT_EQ(registry.FirstPnt(), nullptr);
+}
+
+TEST_F(SaveFile, DeletingAFunctionWithoutRecordLeavesTheFile) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    registry.AddUFncElem("a", -1, 1, 8, nullptr);
+    EXPECT_EQ(registry.DelUFncElem("zz"), 0);
+    EXPECT_EQ(registry.DelUFncElem("a"), 1);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(registry.AccFilePos("g"), 32);
+}
+
+TEST_F(SaveFile, DeletionWithoutWorkingCopyKeepsTheFile) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    std::filesystem::create_directory(Path("template.dat"));  // the copy cannot be made
+    unsigned long length = 0;
+    EXPECT_EQ(DeleteRecord_FrmFile(Path("save.dat").c_str(), 7, &length), -1);
+    EXPECT_EQ(registry.DelUFncElem("f"), -2);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(Names(registry), std::vector<std::string>{"g"});
+    EXPECT_EQ(registry.AccFilePos("g"), 32);  // still where the file holds it
+}
+
+TEST_F(SaveFile, DeletionOfADamagedRecordRestoresTheFile) {
+    std::string content = FILE_ID + F_RECORD + Le32(0xFFFFFFFFUL) + G_RECORD.substr(4);
+    Write("save.dat", content);
+    unsigned long length = 0;
+    EXPECT_EQ(DeleteRecord_FrmFile(Path("save.dat").c_str(), 32, &length), -3);
+    EXPECT_EQ(Read("save.dat"), content);
+    EXPECT_FALSE(WorkCopyLeft());
+    EXPECT_EQ(DeleteRecord_FrmFile(Path("save.dat").c_str(), 500, &length), -2);
+    EXPECT_EQ(DeleteRecord_FrmFile(Path("save.dat").c_str(), 3, &length), -2);
+    EXPECT_EQ(Read("save.dat"), content);
+    EXPECT_FALSE(WorkCopyLeft());
+}
+
+TEST_F(SaveFile, ASaveFileNamedLikeTheWorkingCopyIsNeverCopiedOntoItself) {
+    Write("template.dat", FILE_ID + F_RECORD + G_RECORD);
+    unsigned long length = 0;
+    EXPECT_EQ(DeleteRecord_FrmFile(Path("template.dat").c_str(), 7, &length), -1);
+    EXPECT_EQ(Read("template.dat"), FILE_ID + F_RECORD + G_RECORD);
+    UsrFuncArray registry(nullptr);
+    ASSERT_EQ(Create_UFunctionTable(registry, Path("template.dat").c_str(), 0), 1);
+    registry.AccFilePos("g") = 32;
+    registry.FirstPnt()->chngFlag = 1;
+    EXPECT_EQ(SaveDate_ToFileEx(registry), -1);
+    EXPECT_EQ(Read("template.dat"), FILE_ID + F_RECORD + G_RECORD);
+}
+
+TEST_F(SaveFile, WorkingCopyOfABareFileNameIsInTheCurrentDirectory) {
+    std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir_);
+    Write("save.dat", FILE_ID + F_RECORD + G_RECORD);
+    std::filesystem::create_directory(Path("template.dat"));
+    unsigned long length = 0;
+    int blocked = DeleteRecord_FrmFile("save.dat", 7, &length);
+    std::filesystem::remove(Path("template.dat"));
+    int done = DeleteRecord_FrmFile("save.dat", 7, &length);
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(blocked, -1);
+    EXPECT_EQ(done, 1);
+    EXPECT_EQ(length, 25u);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + G_RECORD);
+}
+
+// ---- Rewriting the source file ----
+
+TEST_F(SaveFile, RewriteOfUnchangedEntriesCopiesTheirRecords) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(registry.AccFilePos("f"), 7);
+    EXPECT_EQ(registry.AccFilePos("g"), 32);
+    EXPECT_FALSE(WorkCopyLeft());
+}
+
+TEST_F(SaveFile, RewriteDropsRecordsOfFunctionsNoLongerRegistered) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    long position = 0;
+    int state = 0;
+    registry.DelUFncElement("f", &position, &state);  // from memory only
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + G_RECORD);
+    EXPECT_EQ(registry.AccFilePos("g"), 7);
+}
+
+TEST_F(SaveFile, RewriteKeepsTheRecordOfAChangedEntryWithoutDefinition) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    UsrFuncProp* f = Entry(registry, "f");
+    f->chngFlag = 1;  // as after a stored definition failed to analyse
+    ASSERT_EQ(f->funcDef, nullptr);
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(f->filePos, 7);
+    EXPECT_EQ(registry.GetChangeFlag(), 0);
+}
+
+TEST_F(SaveFile, RewriteWithoutUsableSourceFile) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", -1, 1, 8, nullptr);
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 0);
+    LoadNames(registry, FILE_ID + F_RECORD);
+    Write("save.dat", "not a save file");
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 0);
+    EXPECT_EQ(Read("save.dat"), "not a save file");
+}
+
+TEST_F(SaveFile, RewriteWithoutWorkingCopyLeavesTheFile) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    std::filesystem::create_directory(Path("template.dat"));
+    EXPECT_EQ(SaveDate_ToFileEx(registry), -1);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+}
+
+TEST_F(SaveFile, RewriteMeetingADamagedRecordFailsAndRestoresTheFile) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    Entry(registry, "f")->chngFlag = 1;
+    // Changed on disk after loading: g's record length now runs past the end.
+    std::string damaged = FILE_ID + F_RECORD + Le32(0xFFFF) + G_RECORD.substr(4);
+    Write("save.dat", damaged);
+    EXPECT_EQ(SaveDate_ToFileEx(registry), UFUNC_WRITE_FAILED);
+    EXPECT_EQ(Read("save.dat"), damaged);
+    EXPECT_FALSE(WorkCopyLeft());
+    EXPECT_EQ(registry.AccFilePos("f"), 7);
+    EXPECT_EQ(registry.AccFilePos("g"), 32);
+    EXPECT_EQ(Entry(registry, "f")->chngFlag, 1);
+}
+
+// ---- A new save file ----
+
+TEST_F(SaveFile, NewFileWithoutDefinedFunctionsHoldsOnlyTheIdentifier) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", 40, 1, 8, nullptr);
+    EXPECT_EQ(SaveDate_ToFileNew(registry, Path("new.dat").c_str()), 1);
+    EXPECT_EQ(Read("new.dat"), FILE_ID);
+    EXPECT_EQ(registry.AccFilePos("f"), -1);
+    EXPECT_EQ(std::string(registry.GetSourceFile()), Path("new.dat"));
+}
+
+TEST_F(SaveFile, NewFileThatCannotBeCreated) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", 40, 1, 8, nullptr);
+    EXPECT_EQ(SaveDate_ToFileNew(registry, Path("no-dir/new.dat").c_str()), -5);
+    EXPECT_EQ(registry.GetSourceFile(), nullptr);
+    EXPECT_EQ(registry.AccFilePos("f"), 40);
+}
+
+TEST_F(SaveFile, NewFileOnAFullDiskIsNotASuccess) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", 40, 1, 8, nullptr);
+    EXPECT_EQ(SaveDate_ToFileNew(registry, "/dev/full"), -5);
+    EXPECT_EQ(registry.GetSourceFile(), nullptr);
+    EXPECT_EQ(registry.AccFilePos("f"), 40);
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+}
+
+// ---- Saving defined functions ----
+
+// fa(a0) = a0 and g(a0,a1) = a1*a0, worked out by hand from the format.
+const std::string FA_RECORD = Bytes({0x18, 0, 0, 0, 3, 0, 0, 0, 'f', 'a', 0, 1, 0, 8, 0, 8, 0,
+                                     3, 0, 0, 0, 'a', '0', 0});
+const std::string G2_RECORD = Bytes({0x1C, 0, 0, 0, 2, 0, 0, 0, 'g', 0, 2, 0, 8, 0, 8, 0, 8, 0,
+                                     6, 0, 0, 0, 'a', '1', '*', 'a', '0', 0});
+
+TEST_F(SaveFile, OneFunctionMakesA32ByteFile) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
+    EXPECT_EQ(SaveDate_ToFileNew(registry, Path("new.dat").c_str()), 1);
+    EXPECT_EQ(Read("new.dat"), FILE_ID + F_RECORD);
+    EXPECT_EQ(Read("new.dat").size(), 32u);
+    EXPECT_EQ(registry.AccFilePos("f"), 7);
+    EXPECT_EQ(registry.GetChangeFlag(), 0);
+    EXPECT_EQ(std::string(registry.GetSourceFile()), Path("new.dat"));
+}
+
+TEST_F(SaveFile, TwoFunctionsMakeA60ByteFileAndDeletingFLeaves35) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("g", -1, 2, 8, "a0+a1");
+    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
+    registry.AddUFncElem("u", -1, 1, 8, "a0+");  // undefined: no record
+    CoutCapture capture;
+    EXPECT_EQ(SaveDate_ToFileNew(registry, Path("new.dat").c_str()), 1);
+    EXPECT_EQ(Read("new.dat"), FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(Read("new.dat").size(), 60u);
+    EXPECT_EQ(registry.AccFilePos("f"), 7);
+    EXPECT_EQ(registry.AccFilePos("g"), 32);
+    EXPECT_EQ(registry.AccFilePos("u"), -1);
+    EXPECT_EQ(Entry(registry, "u")->chngFlag, 1);
+
+    EXPECT_EQ(registry.DelUFncElem("f"), 1);
+    EXPECT_EQ(Read("new.dat"), FILE_ID + G_RECORD);
+    EXPECT_EQ(registry.AccFilePos("g"), 7);
+    EXPECT_FALSE(WorkCopyLeft());
+}
+
+TEST_F(SaveFile, DeletingTheOnlySavedFunctionLeavesNoSourceFileForTheNextSave) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
+    ASSERT_EQ(SaveDate_ToFileNew(registry, Path("new.dat").c_str()), 1);
+    registry.AddUFncElem("g", -1, 2, 8, "a0+a1");
+    EXPECT_EQ(registry.DelUFncElem("f"), 1);
+    EXPECT_FALSE(Exists("new.dat"));
+    EXPECT_EQ(registry.GetSourceFile(), nullptr);
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 0);  // a new path is needed
+    EXPECT_EQ(SaveDate_ToFileNew(registry, Path("other.dat").c_str()), 1);
+    EXPECT_EQ(Read("other.dat"), FILE_ID + G_RECORD);
+}
+
+TEST_F(SaveFile, LoadingAllDefinesAndMarksEveryFunction) {
+    UsrFuncArray registry(nullptr);
+    Write("save.dat", FILE_ID + F_RECORD + G_RECORD);
+    ASSERT_EQ(Create_UFunctionTable(registry, Path("save.dat").c_str(), 1), 1);
+    EXPECT_EQ(registry("f"), 2);
+    EXPECT_EQ(registry("g"), 2);
+    EXPECT_EQ(Entry(registry, "f")->chngFlag, 1);
+    EXPECT_EQ(Entry(registry, "g")->chngFlag, 1);
+    EXPECT_EQ(registry.AccFilePos("g"), 32);
+    // Written back from memory, the records come out as they were read.
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(registry.GetChangeFlag(), 0);
+}
+
+TEST_F(SaveFile, LoadingAllLeavesACallOfALaterFunctionUndefined) {
+    // f(a0) = g(a0)+1 is stored before g(a0) = a0*2.
+    std::string f_calls_g = Bytes({0x1C, 0, 0, 0, 2, 0, 0, 0, 'f', 0, 1, 0, 8, 0, 8, 0,
+                                   8, 0, 0, 0, 'g', '(', 'a', '0', ')', '+', '1', 0});
+    std::string g_record = Bytes({0x19, 0, 0, 0, 2, 0, 0, 0, 'g', 0, 1, 0, 8, 0, 8, 0,
+                                  5, 0, 0, 0, 'a', '0', '*', '2', 0});
+    Write("save.dat", FILE_ID + f_calls_g + g_record);
+    CoutCapture capture;
+    ASSERT_EQ(Create_UFunctionTable(g_ufunc_list, Path("save.dat").c_str(), 1), 1);
+    EXPECT_EQ(g_ufunc_list("f"), 1);
+    EXPECT_EQ(g_ufunc_list("g"), 2);
+    EXPECT_EQ(Entry(g_ufunc_list, "f")->chngFlag, 1);
+    EXPECT_EQ(g_ufunc_list.AccFilePos("g"), 35);
+    EXPECT_FALSE(capture.Text().empty());
+
+    // Now g is defined, f's stored definition can be set.
+    EXPECT_EQ(g_ufunc_list.SetFuncDefFrmFile("f"), 1);
+    EXPECT_EQ(g_ufunc_list("f"), 2);
+
+    // A rewrite in between keeps f's record although f had no definition.
+    Create_UFunctionTable(g_ufunc_list, Path("save.dat").c_str(), 1);
+    EXPECT_EQ(SaveDate_ToFileEx(g_ufunc_list), 1);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + f_calls_g + g_record);
+    EXPECT_EQ(g_ufunc_list.AccFilePos("f"), 7);
+    EXPECT_EQ(g_ufunc_list.AccFilePos("g"), 35);
+}
+
+TEST_F(SaveFile, SetFuncDefFrmFileDefinesAFunctionLoadedByName) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(registry.SetFuncDefFrmFile("g"), 1);
+    EXPECT_EQ(registry("g"), 2);
+    EXPECT_EQ(registry("f"), 1);
+    EXPECT_EQ(Entry(registry, "g")->chngFlag, 1);
+    EXPECT_EQ(registry.PutArgNum("g"), 2);
+}
+
+TEST_F(SaveFile, ARewriteAfterChangingOnlyGCopiesFByteForByte) {
+    // f's argument kind reads 7 here: a record written anew would say 8.
+    std::string f_kind7 = F_RECORD;
+    f_kind7[14] = 7;
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + f_kind7 + G_RECORD);
+    registry.AddUFncElem("g", registry.AccFilePos("g"), 2, 8, "a1*a0");
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + f_kind7 + G2_RECORD);
+    EXPECT_EQ(registry.AccFilePos("f"), 7);
+    EXPECT_EQ(registry.AccFilePos("g"), 32);
+    EXPECT_EQ(registry.GetChangeFlag(), 0);
+    EXPECT_FALSE(WorkCopyLeft());
+}
+
+TEST_F(SaveFile, ARewriteGivesEveryRecordItsNewPosition) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    registry.AddUFncElem("fa", -1, 1, 8, "a0");
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + FA_RECORD + G_RECORD);
+    EXPECT_EQ(registry.AccFilePos("f"), 7);
+    EXPECT_EQ(registry.AccFilePos("fa"), 32);
+    EXPECT_EQ(registry.AccFilePos("g"), 56);
+    // Deleting fa moves g down by fa's 24 bytes.
+    EXPECT_EQ(registry.DelUFncElem("fa"), 1);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(registry.AccFilePos("g"), 32);
+}
+
+// ---- Failing writes ----
+
+TEST_F(SaveFile, ARewriteOnAFullDiskRestoresTheFileAndKeepsTheChange) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    registry.AddUFncElem("g", registry.AccFilePos("g"), 2, 8, "a0+a1+a0+a1+a0+a1");
+    int result = 0;
+    {
+        FileSizeLimit full_disk(60);  // the old 60 bytes fit, the new 72 do not
+        result = SaveDate_ToFileEx(registry);
+    }
+    EXPECT_EQ(result, UFUNC_WRITE_FAILED);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_FALSE(WorkCopyLeft());
+    EXPECT_EQ(registry.AccFilePos("f"), 7);
+    EXPECT_EQ(registry.AccFilePos("g"), 32);
+    EXPECT_EQ(Entry(registry, "g")->chngFlag, 1);
+    // With room again the same save succeeds.
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    EXPECT_EQ(Read("save.dat").size(), 72u);
+    EXPECT_EQ(registry.GetChangeFlag(), 0);
+}
+
+TEST_F(SaveFile, ANewFileOnAFullDiskIsRemovedAndNothingCountsAsSaved) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
+    registry.AddUFncElem("g", -1, 2, 8, "a0+a1");
+    int result = 0;
+    {
+        FileSizeLimit full_disk(40);
+        result = SaveDate_ToFileNew(registry, Path("new.dat").c_str());
+    }
+    EXPECT_EQ(result, -5);
+    EXPECT_FALSE(Exists("new.dat"));
+    EXPECT_EQ(registry.GetSourceFile(), nullptr);
+    EXPECT_EQ(registry.AccFilePos("f"), -1);
+    EXPECT_EQ(registry.AccFilePos("g"), -1);
+    EXPECT_EQ(Entry(registry, "f")->chngFlag, 1);
+    EXPECT_EQ(Entry(registry, "g")->chngFlag, 1);
+}
+
+TEST_F(SaveFile, ANewFileOnDevFullKeepsTheFunctionChanged) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
+    EXPECT_EQ(SaveDate_ToFileNew(registry, "/dev/full"), -5);
+    EXPECT_EQ(registry.AccFilePos("f"), -1);
+    EXPECT_EQ(registry.GetChangeFlag(), 1);
+    EXPECT_EQ(registry.GetSourceFile(), nullptr);
+}
+
+TEST_F(SaveFile, SaveDataOnAFullDeviceKeepsTheFunctionChanged) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", -1, 1, 8, std::string("a0+" + std::string(200, '1')).c_str());
+    std::ofstream full("/dev/full", std::ios::binary);
+    full.rdbuf()->pubsetbuf(nullptr, 0);  // unbuffered: the refusal shows at once
+    EXPECT_EQ(registry.FirstPnt()->SaveData(full), 1);
+    EXPECT_EQ(registry.FirstPnt()->chngFlag, 1);
+}
+
+TEST_F(SaveFile, SaveDataOfAnUndefinedFunctionWritesNothing) {
+    UsrFuncArray registry(nullptr);
+    registry.AddUFncElem("f", 7, 1, 8, nullptr);
+    registry.FirstPnt()->chngFlag = 1;
+    {
+        std::ofstream out(Path("out.dat"), std::ios::binary);
+        EXPECT_EQ(registry.FirstPnt()->SaveData(out), 0);
+    }
+    EXPECT_EQ(Read("out.dat"), "");
+    EXPECT_EQ(registry.FirstPnt()->chngFlag, 1);
+}
+
+}  // namespace

@@ -1,0 +1,653 @@
+// The formula scanner: item arrays and error reports of Analysis_Formula,
+// the argument cutters and the summation range item.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ascarray.h"
+#include "fmula.h"
+#include "fmulaopfc.h"
+
+namespace {
+
+// Capacity the formula reader gives a text: its length, plus one for a leading
+// sign and one for every "(" directly followed by a sign.
+int Reader_Capacity(const std::string& text) {
+    if (text.empty()) return 0;
+    int capacity = static_cast<int>(text.size());
+    if (text[0] == '-' || text[0] == '+') ++capacity;
+    for (size_t i = 0; i + 1 < text.size(); ++i)
+        if (text[i] == '(' && (text[i + 1] == '-' || text[i + 1] == '+')) ++capacity;
+    return capacity;
+}
+
+struct Scan {
+    std::unique_ptr<CompForm[]> items;
+    int capacity = 0;
+    int result = -1;
+    ErrorInfo error{99, 99};
+    int last_index = -1;  // current_number after the analysis
+
+    CompForm& operator[](int index) { return items[index]; }
+
+    // The texts of the items 0 .. current_number, separated by single blanks.
+    std::string Texts() const {
+        std::string joined;
+        for (int i = 0; i <= last_index && i < capacity; ++i) {
+            if (i > 0) joined += ' ';
+            joined += items[i].CompArray;
+        }
+        return joined;
+    }
+    std::vector<int> Kinds() const {
+        std::vector<int> kinds;
+        for (int i = 0; i <= last_index && i < capacity; ++i) kinds.push_back(items[i].kind);
+        return kinds;
+    }
+};
+
+// Runs the scanner over an array of exactly capacity items, so that the sanitizer
+// build sees any write past its end.
+Scan Analyse(const std::string& text, int capacity) {
+    Scan scan;
+    scan.capacity = capacity;
+    scan.items.reset(new CompForm[capacity > 0 ? capacity : 1]);
+    AscArray<double> no_summation;
+    scan.result = Analysis_Formula(scan.items.get(), capacity, text.c_str(), &scan.error,
+                                   no_summation);
+    scan.last_index = current_number;
+    return scan;
+}
+
+Scan Analyse(const std::string& text) { return Analyse(text, Reader_Capacity(text)); }
+
+// Analyses text, expecting success with exactly the given item texts and kinds.
+::testing::AssertionResult Accepted(const std::string& text, const std::string& texts,
+                                    const std::vector<int>& kinds) {
+    Scan scan = Analyse(text);
+    if (scan.result != 1)
+        return ::testing::AssertionFailure()
+               << text << " refused: kind " << scan.error.error_kind << " at "
+               << scan.error.formula_position;
+    if (scan.Texts() != texts)
+        return ::testing::AssertionFailure() << text << " gave items \"" << scan.Texts() << "\"";
+    if (scan.Kinds() != kinds) return ::testing::AssertionFailure() << text << " gave other kinds";
+    return ::testing::AssertionSuccess();
+}
+
+// Analyses text, expecting a refusal of the given kind at the given position.
+::testing::AssertionResult Refused(const std::string& text, int position, int kind = 1) {
+    Scan scan = Analyse(text);
+    if (scan.result != 0)
+        return ::testing::AssertionFailure() << text << " accepted as \"" << scan.Texts() << "\"";
+    if (scan.error.formula_position != position || scan.error.error_kind != kind)
+        return ::testing::AssertionFailure()
+               << text << " refused with kind " << scan.error.error_kind << " at "
+               << scan.error.formula_position << ", expected kind " << kind << " at "
+               << position;
+    return ::testing::AssertionSuccess();
+}
+
+const int OPR = KIND_OPERATOR, VAR = KIND_VARIABLE, OPN = KIND_OPEN_PAR, CLS = KIND_CLOSE_PAR,
+          NUM = KIND_NUMBER, CBR = KIND_CLOSE_BRK, OBR = KIND_OPEN_BRK, FNC = KIND_FUNCTION,
+          SIG = KIND_MULTI_OPERATOR, SEP = KIND_SEPARATOR, RNG = KIND_SUM_RANGE;
+
+TEST(ScannerBasics, EmptyTextIsNoFormula) {
+    Scan scan = Analyse("", 0);
+    EXPECT_EQ(scan.result, 0);
+    EXPECT_EQ(scan.error.error_kind, 0);
+    EXPECT_EQ(scan.error.formula_position, -1);
+}
+
+TEST(ScannerBasics, SumOfTwoNamesLeavesIndexOfLastItem) {
+    Scan scan = Analyse("a+b");
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_EQ(current_number, 2);
+    EXPECT_EQ(scan.Texts(), "a + b");
+    EXPECT_EQ(scan.Kinds(), (std::vector<int>{VAR, OPR, VAR}));
+    EXPECT_EQ(scan.error.error_kind, 0);
+    EXPECT_EQ(scan.error.formula_position, -1);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(scan[i].list_fnarg.element_num, 0);
+        EXPECT_EQ(scan[i].number_source, nullptr);
+        EXPECT_EQ(scan[i].left, nullptr);
+        EXPECT_EQ(scan[i].right, nullptr);
+    }
+    EXPECT_EQ(scan[0].argm_num, 1);
+    EXPECT_EQ(scan[0].operator_kind, -1);
+    EXPECT_EQ(scan[1].operator_kind, 0);
+}
+
+TEST(ScannerBasics, OperatorCodesOfTheFiveOperators) {
+    Scan scan = Analyse("a+b-c*d/e^f");
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_EQ(current_number, 10);
+    EXPECT_EQ(scan[1].operator_kind, 0);
+    EXPECT_EQ(scan[3].operator_kind, 1);
+    EXPECT_EQ(scan[5].operator_kind, 2);
+    EXPECT_EQ(scan[7].operator_kind, 3);
+    EXPECT_EQ(scan[9].operator_kind, 4);
+    for (int i = 1; i < 10; i += 2) EXPECT_EQ(scan[i].kind, OPR);
+}
+
+TEST(ScannerSigns, LeadingSignGetsAZeroItem) {
+    Scan scan = Analyse("-x^2");
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_EQ(scan.Texts(), "0 - x ^ 2");
+    EXPECT_EQ(scan.Kinds(), (std::vector<int>{NUM, OPR, VAR, OPR, NUM}));
+    EXPECT_EQ(scan[1].operator_kind, 1);
+    EXPECT_EQ(scan[3].operator_kind, 4);
+    EXPECT_TRUE(Accepted("+x", "0 + x", {NUM, OPR, VAR}));
+}
+
+TEST(ScannerSigns, SignOnlyAtTheStartOrAfterOpenParenthesis) {
+    EXPECT_TRUE(Refused("2*-3", 2));
+    EXPECT_TRUE(Accepted("2*(-3)", "2 * ( 0 - 3 )", {NUM, OPR, OPN, NUM, OPR, NUM, CLS}));
+    EXPECT_TRUE(Refused("x--y", 2));
+    EXPECT_TRUE(Refused("x+*y", 2));
+    EXPECT_TRUE(Refused("*x", 0));
+}
+
+TEST(ScannerParentheses, UnbalancedParentheses) {
+    EXPECT_TRUE(Refused("(x+1", 4));
+    EXPECT_TRUE(Refused("x+1)", 3));
+    EXPECT_TRUE(Refused("x)", 1));
+    EXPECT_TRUE(Refused("((x)", 4));
+    EXPECT_TRUE(Accepted("((x))", "( ( x ) )", {OPN, OPN, VAR, CLS, CLS}));
+}
+
+TEST(ScannerParentheses, WhatMayFollowParentheses) {
+    EXPECT_TRUE(Refused("()", 1));
+    EXPECT_TRUE(Refused("(*x)", 1));
+    EXPECT_TRUE(Refused("(x)(y)", 3));
+    EXPECT_TRUE(Refused("(x)2", 3));
+    EXPECT_TRUE(Refused("(x)y", 3));
+    EXPECT_TRUE(Refused("x+)", 2));
+    EXPECT_TRUE(Accepted("(x)*2", "( x ) * 2", {OPN, VAR, CLS, OPR, NUM}));
+}
+
+TEST(ScannerEnd, TextEndingInAnOperatorOrParenthesis) {
+    EXPECT_TRUE(Refused("x+", 2));
+    EXPECT_TRUE(Refused("(", 1));
+    EXPECT_TRUE(Refused("x*(", 3));
+    EXPECT_TRUE(Refused("-", 1));
+}
+
+TEST(ScannerNumbers, AcceptedLiteralsAreSingleItems) {
+    EXPECT_TRUE(Accepted("1.5e-3", "1.5e-3", {NUM}));
+    EXPECT_TRUE(Accepted("2E10", "2E10", {NUM}));
+    EXPECT_TRUE(Accepted("12.25", "12.25", {NUM}));
+    EXPECT_TRUE(Accepted("3e+12", "3e+12", {NUM}));
+    EXPECT_TRUE(Accepted("0.5E7*x", "0.5E7 * x", {NUM, OPR, VAR}));
+    EXPECT_TRUE(Accepted("(1e5)", "( 1e5 )", {OPN, NUM, CLS}));
+    EXPECT_TRUE(Accepted("(2.5)", "( 2.5 )", {OPN, NUM, CLS}));
+    EXPECT_TRUE(Accepted("1e10-2", "1e10 - 2", {NUM, OPR, NUM}));
+    EXPECT_TRUE(Accepted("007", "007", {NUM}));
+    EXPECT_TRUE(Accepted("(+x)", "( 0 + x )", {OPN, NUM, OPR, VAR, CLS}));
+}
+
+TEST(ScannerNumbers, MalformedLiterals) {
+    EXPECT_TRUE(Refused("1e0", 2));
+    EXPECT_TRUE(Refused("1e05", 2));
+    EXPECT_TRUE(Refused("1e+0", 3));
+    EXPECT_TRUE(Refused("1E-05", 3));
+    EXPECT_TRUE(Refused("3.", 2));
+    EXPECT_TRUE(Refused(".5", 0));
+    EXPECT_TRUE(Refused("1e", 2));
+    EXPECT_TRUE(Refused("1e-", 3));
+    EXPECT_TRUE(Refused("1.e5", 2));
+    EXPECT_TRUE(Refused("1.5.2", 3));
+    EXPECT_TRUE(Refused("1e5.2", 3));
+    EXPECT_TRUE(Refused("2x", 1));
+    EXPECT_TRUE(Refused("2sin(x)", 1));
+    EXPECT_TRUE(Refused("1e2e3", 3));
+    EXPECT_TRUE(Refused("2(", 1));
+}
+
+TEST(ScannerNames, NamesAndBuiltinNamesWithoutParenthesis) {
+    Scan scan = Analyse("sin+1");
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_EQ(scan.Texts(), "sin + 1");
+    EXPECT_EQ(scan.Kinds(), (std::vector<int>{VAR, OPR, NUM}));
+    EXPECT_EQ(scan[0].operator_kind, -1);
+    EXPECT_EQ(scan[0].list_fnarg.element_num, 0);
+    EXPECT_TRUE(Accepted("abc123", "abc123", {VAR}));
+    EXPECT_TRUE(Refused("123abc", 3));
+}
+
+TEST(ScannerNames, UnknownFunctionNamesAreRefusedAtTheParenthesis) {
+    EXPECT_TRUE(Refused("Sin(x)", 3));
+    EXPECT_TRUE(Refused("sinx(2)", 4));
+    EXPECT_TRUE(Refused("LOG(2,x)", 3));
+    EXPECT_TRUE(Refused("sigma(x)", 5));
+}
+
+TEST(ScannerNames, CharactersThatStartNoToken) {
+    EXPECT_TRUE(Refused("x]y", 1));
+    EXPECT_TRUE(Refused("x,y", 1));
+    EXPECT_TRUE(Refused("x_y", 1));
+    EXPECT_TRUE(Refused("]", 0));
+    EXPECT_TRUE(Refused(",", 0));
+    EXPECT_TRUE(Refused("x y", 1));
+    EXPECT_TRUE(Refused("abc[1]", 3));
+}
+
+TEST(ScannerFunctions, OneArgumentFunctionsAreScannedInline) {
+    Scan scan = Analyse("sin(-x)");
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_EQ(scan.Texts(), "sin ( 0 - x )");
+    EXPECT_EQ(scan.Kinds(), (std::vector<int>{FNC, OPN, NUM, OPR, VAR, CLS}));
+    EXPECT_EQ(scan[0].operator_kind, 5);
+    EXPECT_EQ(scan[0].argm_num, 1);
+    EXPECT_EQ(scan[0].list_fnarg.element_num, 1);
+
+    Scan nested = Analyse("sqrt(abs(x))+log10(2)");
+    ASSERT_EQ(nested.result, 1);
+    EXPECT_EQ(nested.Texts(), "sqrt ( abs ( x ) ) + log10 ( 2 )");
+    EXPECT_EQ(nested[0].operator_kind, 18);
+    EXPECT_EQ(nested[2].operator_kind, 11);
+    EXPECT_EQ(nested[8].operator_kind, 9);
+    EXPECT_EQ(opn_count, 0);
+    EXPECT_TRUE(Refused("sin()", 4));
+    EXPECT_TRUE(Refused("sin(x", 5));
+    EXPECT_TRUE(Refused("sin(x)(y)", 6));
+}
+
+TEST(ScannerFunctions, LogOfTwoArguments) {
+    Scan scan = Analyse("log(5,x)");
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_EQ(scan.Texts(), "log ( 5 , x )");
+    EXPECT_EQ(scan.Kinds(), (std::vector<int>{FNC, OPN, NUM, SEP, VAR, CLS}));
+    EXPECT_EQ(scan[0].operator_kind, 19);
+    EXPECT_EQ(scan[0].argm_num, 2);
+    EXPECT_EQ(scan[0].list_fnarg.element_num, 2);
+    EXPECT_EQ(scan[0].list_fnarg[0], nullptr);
+    EXPECT_EQ(scan[0].list_fnarg[1], nullptr);
+    for (int i = 1; i <= 5; ++i) {
+        EXPECT_EQ(scan[i].argm_num, 1);
+        EXPECT_EQ(scan[i].operator_kind, -1);
+    }
+    EXPECT_EQ(opn_count, 0);
+}
+
+TEST(ScannerFunctions, ScanningGoesOnAfterTheArguments) {
+    Scan scan = Analyse("log(5,x)+1");
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_EQ(scan.Texts(), "log ( 5 , x ) + 1");
+    EXPECT_EQ(scan.Kinds(), (std::vector<int>{FNC, OPN, NUM, SEP, VAR, CLS, OPR, NUM}));
+    EXPECT_EQ(scan[6].operator_kind, 0);
+    EXPECT_EQ(current_number, 7);
+
+    EXPECT_TRUE(Accepted("(log(2,x*y)-1)", "( log ( 2 , x * y ) - 1 )",
+                         {OPN, FNC, OPN, NUM, SEP, VAR, OPR, VAR, CLS, OPR, NUM, CLS}));
+    EXPECT_TRUE(Accepted("log(2,log(3,x))", "log ( 2 , log ( 3 , x ) )",
+                         {FNC, OPN, NUM, SEP, FNC, OPN, NUM, SEP, VAR, CLS, CLS}));
+    EXPECT_TRUE(Accepted("log((1+2),x)", "log ( ( 1 + 2 ) , x )",
+                         {FNC, OPN, OPN, NUM, OPR, NUM, CLS, SEP, VAR, CLS}));
+    EXPECT_TRUE(Refused("log(5,x)y", 8));
+    EXPECT_TRUE(Refused("log(5,x)+", 9));
+}
+
+TEST(ScannerFunctions, SigmaInsideLogArguments) {
+    Scan first = Analyse("log(sigma[k(1,3),k],2)");
+    ASSERT_EQ(first.result, 1);
+    EXPECT_EQ(first.Texts(), "log ( sigma [ k(1,3) , k ] , 2 )");
+    EXPECT_EQ(first.Kinds(),
+              (std::vector<int>{FNC, OPN, SIG, OBR, RNG, SEP, VAR, CBR, SEP, NUM, CLS}));
+    EXPECT_EQ(first[6].argm_num, -1);
+
+    Scan last = Analyse("log(2,sigma[k(1,3),k])");
+    ASSERT_EQ(last.result, 1);
+    EXPECT_EQ(last.Texts(), "log ( 2 , sigma [ k(1,3) , k ] )");
+    EXPECT_EQ(last.Kinds(),
+              (std::vector<int>{FNC, OPN, NUM, SEP, SIG, OBR, RNG, SEP, VAR, CBR, CLS}));
+    EXPECT_EQ(last[4].operator_kind, 20);
+    EXPECT_EQ(last[4].argm_num, 2);
+    EXPECT_EQ(last[8].argm_num, -1);
+}
+
+TEST(ScannerFunctions, WrongArgumentCounts) {
+    EXPECT_TRUE(Refused("log(5)", 3));
+    EXPECT_TRUE(Refused("log(1,2,3)", 7));
+    EXPECT_TRUE(Refused("log(,x)", 3));
+    EXPECT_TRUE(Refused("log(2,)", 5));
+    EXPECT_TRUE(Refused("log(2,x", 5));
+    EXPECT_TRUE(Refused("x+log(5", 5));
+}
+
+TEST(ScannerFunctions, ErrorsInsideArgumentsAreReportedInTheWholeText) {
+    EXPECT_TRUE(Refused("log(2,x^^2)", 8));
+    EXPECT_TRUE(Refused("log(2*,x)", 6));
+    EXPECT_TRUE(Refused("1+log(x)y,2)", 5));
+    EXPECT_TRUE(Refused("log(2,(x)", 5));
+    EXPECT_TRUE(Refused("log(2,x])", 7));
+}
+
+TEST(ScannerFunctions, OuterCountersComeBackAfterArguments) {
+    // The open "(" before log must still be open after its arguments.
+    EXPECT_TRUE(Refused("(log(2,x)", 9));
+    EXPECT_TRUE(Refused("log(2,x))", 8));
+    EXPECT_TRUE(Accepted("((log(2,x)))", "( ( log ( 2 , x ) ) )",
+                         {OPN, OPN, FNC, OPN, NUM, SEP, VAR, CLS, CLS, CLS}));
+    Scan scan = Analyse("x+log(2,y)*log(3,z)");
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_EQ(scan.Texts(), "x + log ( 2 , y ) * log ( 3 , z )");
+    EXPECT_EQ(current_number, 14);
+    EXPECT_EQ(scan[2].argm_num, 2);
+    EXPECT_EQ(scan[9].argm_num, 2);
+    EXPECT_EQ(scan[8].operator_kind, 2);
+}
+
+TEST(ScannerFunctions, PositionsThroughTwoNestingLevels) {
+    EXPECT_TRUE(Refused("log(2,log(3,x^^2))", 14));
+    EXPECT_TRUE(Refused("log(log(,2),x)", 7));
+    EXPECT_TRUE(Refused("log(2,sigma[n(1,2),n*])", 21));
+}
+
+TEST(ScannerSigma, SumOfSquares) {
+    Scan scan = Analyse("sigma[n(1,10),n^2]");
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_EQ(scan.Texts(), "sigma [ n(1,10) , n ^ 2 ]");
+    EXPECT_EQ(scan.Kinds(), (std::vector<int>{SIG, OBR, RNG, SEP, VAR, OPR, NUM, CBR}));
+    EXPECT_EQ(scan[0].operator_kind, 20);
+    EXPECT_EQ(scan[0].argm_num, 2);
+    EXPECT_EQ(scan[0].list_fnarg.element_num, 0);
+    EXPECT_EQ(scan[2].argm_num, 1);
+    EXPECT_EQ(scan[4].argm_num, -1);
+    EXPECT_EQ(scan[5].operator_kind, 4);
+    EXPECT_EQ(opn_count, 0);
+}
+
+TEST(ScannerSigma, SummationVariableIsVisibleOnlyInTheBody) {
+    Scan scan = Analyse("sigma[n(1,10),n]+n");
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_EQ(scan.Texts(), "sigma [ n(1,10) , n ] + n");
+    EXPECT_EQ(scan.Kinds(), (std::vector<int>{SIG, OBR, RNG, SEP, VAR, CBR, OPR, VAR}));
+    EXPECT_EQ(scan[4].argm_num, -1);
+    EXPECT_EQ(scan[7].argm_num, 1);
+
+    Scan pair = Analyse("sigma[n(1,2),n]*sigma[m(1,2),n]");
+    ASSERT_EQ(pair.result, 1);
+    EXPECT_EQ(pair[4].argm_num, -1);
+    EXPECT_EQ(pair[11].argm_num, 1);
+    EXPECT_STREQ(pair[11].CompArray, "n");
+}
+
+TEST(ScannerSigma, SummationMarkBeforeEveryFollower) {
+    Scan scan = Analyse("sigma[n(1,3),(n)+n*log(n,2)]");
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_EQ(scan.Texts(), "sigma [ n(1,3) , ( n ) + n * log ( n , 2 ) ]");
+    const int summation_items[] = {5, 8, 12};
+    for (int index : summation_items) {
+        EXPECT_STREQ(scan[index].CompArray, "n");
+        EXPECT_EQ(scan[index].argm_num, -1) << index;
+    }
+    EXPECT_TRUE(Accepted("sigma[n(1,3),n]^2", "sigma [ n(1,3) , n ] ^ 2",
+                         {SIG, OBR, RNG, SEP, VAR, CBR, OPR, NUM}));
+    EXPECT_TRUE(Accepted("(sigma[n(1,3),n])", "( sigma [ n(1,3) , n ] )",
+                         {OPN, SIG, OBR, RNG, SEP, VAR, CBR, CLS}));
+    EXPECT_TRUE(Refused("(sigma[n(1,2),n]", 16));
+    EXPECT_TRUE(Refused("sigma[n(1,2),n])", 15));
+}
+
+TEST(ScannerSigma, NestedSums) {
+    EXPECT_TRUE(Refused("sigma[n(1,3),sigma[n(1,2),n]]", 24));
+
+    Scan scan = Analyse("sigma[n(1,3),sigma[m(1,2),n*m]]");
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_EQ(scan.Texts(), "sigma [ n(1,3) , sigma [ m(1,2) , n * m ] ]");
+    EXPECT_EQ(scan.Kinds(), (std::vector<int>{SIG, OBR, RNG, SEP, SIG, OBR, RNG, SEP, VAR, OPR,
+                                              VAR, CBR, CBR}));
+    EXPECT_EQ(scan[8].argm_num, -1);
+    EXPECT_EQ(scan[10].argm_num, -1);
+    EXPECT_EQ(current_number, 12);
+}
+
+TEST(ScannerSigma, MalformedSums) {
+    EXPECT_TRUE(Refused("sigma[n(1,10)]", 5));
+    EXPECT_TRUE(Refused("sigma[n(1,10)]+n", 5));
+    EXPECT_TRUE(Refused("sigma[1n(1,10),n]", 13));
+    EXPECT_TRUE(Refused("sigma[n(a,10),n]", 12));
+    EXPECT_TRUE(Refused("sigma[n(1,10),n", 13));
+    EXPECT_TRUE(Refused("sigma[n(1,10),]", 13));
+    EXPECT_TRUE(Refused("sigma[n(1,10),n+]", 16));
+    EXPECT_TRUE(Refused("sigma[n(1,10),n]n", 16));
+    EXPECT_TRUE(Refused("sigmax[n(1,3),n]", 6));
+    EXPECT_TRUE(Refused("Sigma[n(1,3),n]", 5));
+}
+
+TEST(ScannerSigma, RangeWithDivisionsIsOneItem) {
+    EXPECT_TRUE(Accepted("sigma[k(0,4)[2],k]", "sigma [ k(0,4)[2] , k ]",
+                         {SIG, OBR, RNG, SEP, VAR, CBR}));
+}
+
+// Arguments and sum bodies may not yield more items than they have characters.
+TEST(ScannerCapacity, NestedAnalysesAreBoundByTheirLength) {
+    EXPECT_TRUE(Refused("log(-2,x)", 5));
+    EXPECT_TRUE(Accepted("log(-25,x)", "log ( 0 - 25 , x )",
+                         {FNC, OPN, NUM, OPR, NUM, SEP, VAR, CLS}));
+    EXPECT_TRUE(Accepted("log(0-2,x)", "log ( 0 - 2 , x )", {FNC, OPN, NUM, OPR, NUM, SEP, VAR, CLS}));
+    EXPECT_TRUE(Refused("log(2,(-x))", 9));
+    EXPECT_TRUE(Refused("sigma[n(1,5),(-1)^n]", 18));
+    EXPECT_TRUE(Accepted("sigma[n(1,5),(0-1)^n]", "sigma [ n(1,5) , ( 0 - 1 ) ^ n ]",
+                         {SIG, OBR, RNG, SEP, OPN, NUM, OPR, NUM, CLS, OPR, VAR, CBR}));
+}
+
+TEST(ScannerCapacity, FullArrayIsKindTwo) {
+    Scan exact = Analyse("-x", 3);
+    EXPECT_EQ(exact.result, 1);
+    EXPECT_EQ(exact.Texts(), "0 - x");
+
+    Scan short_by_one = Analyse("-x", 2);
+    EXPECT_EQ(short_by_one.result, 0);
+    EXPECT_EQ(short_by_one.error.error_kind, 2);
+    EXPECT_EQ(short_by_one.error.formula_position, 1);
+
+    // The zero item and the sign are both written before any check can run.
+    Scan one_item = Analyse("-x", 1);
+    EXPECT_EQ(one_item.result, 0);
+    EXPECT_EQ(one_item.error.error_kind, 2);
+    EXPECT_EQ(one_item.error.formula_position, 1);
+
+    Scan none = Analyse("x", 0);
+    EXPECT_EQ(none.result, 0);
+    EXPECT_EQ(none.error.error_kind, 2);
+    EXPECT_EQ(none.error.formula_position, 1);
+
+    Scan sign_into_nothing = Analyse("-x", 0);
+    EXPECT_EQ(sign_into_nothing.result, 0);
+    EXPECT_EQ(sign_into_nothing.error.error_kind, 2);
+    EXPECT_EQ(sign_into_nothing.error.formula_position, 0);
+
+    Scan sum = Analyse("a+b", 2);
+    EXPECT_EQ(sum.result, 0);
+    EXPECT_EQ(sum.error.error_kind, 2);
+    EXPECT_EQ(sum.error.formula_position, 2);
+
+    // "(" then the zero item in one step.
+    Scan open_sign = Analyse("x*(-y)", 3);
+    EXPECT_EQ(open_sign.result, 0);
+    EXPECT_EQ(open_sign.error.error_kind, 2);
+    EXPECT_EQ(open_sign.error.formula_position, 3);
+}
+
+TEST(ScannerCapacity, FullArrayInsideArguments) {
+    // log ( 5 , x ) needs six items.
+    EXPECT_EQ(Analyse("log(5,x)", 6).result, 1);
+    for (int capacity = 0; capacity < 6; ++capacity) {
+        Scan scan = Analyse("log(5,x)", capacity);
+        EXPECT_EQ(scan.result, 0) << capacity;
+        EXPECT_EQ(scan.error.error_kind, 2) << capacity;
+    }
+    Scan no_room_for_last = Analyse("log(5,x)", 4);
+    EXPECT_EQ(no_room_for_last.error.formula_position, 7);
+
+    // sigma [ n(1,3) , n ] needs six items.
+    EXPECT_EQ(Analyse("sigma[n(1,3),n]", 6).result, 1);
+    for (int capacity = 0; capacity < 6; ++capacity) {
+        Scan scan = Analyse("sigma[n(1,3),n]", capacity);
+        EXPECT_EQ(scan.result, 0) << capacity;
+        EXPECT_EQ(scan.error.error_kind, 2) << capacity;
+    }
+}
+
+TEST(ScannerHostile, OverlongNamesAndNumbersAreRefused) {
+    std::string longest_name(255, 'a');
+    Scan fits = Analyse(longest_name);
+    ASSERT_EQ(fits.result, 1);
+    EXPECT_EQ(std::strlen(fits[0].CompArray), 255u);
+
+    EXPECT_TRUE(Refused(std::string(1000, 'a'), 255));
+    EXPECT_TRUE(Refused(std::string(256, 'b') + "+1", 255));
+    EXPECT_TRUE(Refused("x+" + std::string(1000, '7'), 257));
+    EXPECT_TRUE(Refused("1." + std::string(1000, '5'), 255));
+    EXPECT_TRUE(Refused(std::string(300, 'f') + "(x)", 255));
+}
+
+TEST(ScannerHostile, OverlongArgumentsAreRefused) {
+    std::string long_argument(300, 'x');
+    EXPECT_TRUE(Refused("log(" + long_argument + ",2)", 3));
+    EXPECT_TRUE(Refused("log(2," + long_argument + ")", 5));
+    EXPECT_TRUE(Refused("sigma[" + long_argument + "(1,2),n]", 5));
+    EXPECT_TRUE(Refused("sigma[n(1,2)," + long_argument + "]", 12));
+    // 255 characters still fit an argument.
+    std::string widest(255, 'y');
+    Scan scan = Analyse("log(2," + widest + ")");
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_STREQ(scan[4].CompArray, widest.c_str());
+}
+
+TEST(ScannerHostile, DeepParentheses) {
+    std::string deep = std::string(300, '(') + "x" + std::string(300, ')');
+    Scan scan = Analyse(deep);
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_EQ(current_number, 600);
+    EXPECT_EQ(opn_count, 0);
+
+    Scan cramped = Analyse(deep, 100);
+    EXPECT_EQ(cramped.result, 0);
+    EXPECT_EQ(cramped.error.error_kind, 2);
+
+    EXPECT_TRUE(Refused(std::string(300, '(') + "x", 301));
+    std::string deep_sign = std::string(300, '(') + "-x" + std::string(300, ')');
+    EXPECT_EQ(Analyse(deep_sign).result, 1);
+    Scan one_short = Analyse(deep_sign, Reader_Capacity(deep_sign) - 1);
+    EXPECT_EQ(one_short.result, 0);
+    EXPECT_EQ(one_short.error.error_kind, 2);
+    EXPECT_EQ(one_short.error.formula_position, 601);
+}
+
+TEST(ScannerHostile, BytesAboveAsciiStartNoToken) {
+    EXPECT_TRUE(Refused("\x80", 0));
+    EXPECT_TRUE(Refused("x\xff", 1));
+    EXPECT_TRUE(Refused("a+\x82\xa0", 2));
+    EXPECT_TRUE(Refused("1\xe9", 1));
+    EXPECT_TRUE(Refused("log(2,\xc3)", 6));
+    EXPECT_TRUE(Refused("(\x81", 1));
+}
+
+// Random texts over the formula alphabet: whatever the verdict, nothing is written
+// past the array (checked by the sanitizer build) and success leaves an index inside it.
+TEST(ScannerHostile, RandomTextsStayInsideTheirArrays) {
+    const std::string alphabet = "xn1209.eE+-*/^()[],sigmalog\x90";
+    std::mt19937 generator(12345);
+    std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1);
+    std::uniform_int_distribution<int> length_of(1, 40);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        int length = length_of(generator);
+        for (int i = 0; i < length; ++i) text += alphabet[pick(generator)];
+        int capacity = Reader_Capacity(text) - static_cast<int>(round % 3);
+        Scan scan = Analyse(text, capacity);
+        if (scan.result == 1) {
+            ASSERT_GE(scan.last_index, 0) << text;
+            ASSERT_LT(scan.last_index, capacity) << text;
+            ASSERT_EQ(opn_count, 0) << text;
+        } else {
+            ASSERT_GE(scan.error.formula_position, 0) << text;
+            ASSERT_LE(scan.error.formula_position, static_cast<int>(text.size())) << text;
+            ASSERT_TRUE(scan.error.error_kind == 1 || scan.error.error_kind == 2) << text;
+        }
+    }
+}
+
+TEST(ScannerArguments, NonLastArgumentEndsAtFirstTopLevelComma) {
+    char argument[256];
+    int start = 4;
+    ASSERT_EQ(Get_Argument("log(sigma[k(1,3),k],2)", &start, argument, 256, '(', ')', '[', ']'), 1);
+    EXPECT_STREQ(argument, "sigma[k(1,3),k]");
+    EXPECT_EQ(start, 19);
+
+    start = 0;
+    EXPECT_EQ(Get_Argument("5)", &start, argument, 256, '(', ')', '[', ']'), 0);
+    EXPECT_EQ(start, 0);
+
+    start = 0;
+    ASSERT_EQ(Get_Argument(",x)", &start, argument, 256, '(', ')', '[', ']'), 1);
+    EXPECT_STREQ(argument, "");
+    EXPECT_EQ(start, 0);
+}
+
+TEST(ScannerArguments, ArgumentsAreCutToTheirBuffer) {
+    char argument[8];
+    std::memset(argument, '#', sizeof argument);
+    int start = 0;
+    EXPECT_EQ(Get_Argument("12345678,x)", &start, argument, 8, '(', ')', '[', ']'), 0);
+    EXPECT_EQ(start, 0);
+    start = 0;
+    ASSERT_EQ(Get_Argument("1234567,x)", &start, argument, 8, '(', ')', '[', ']'), 1);
+    EXPECT_STREQ(argument, "1234567");
+    EXPECT_EQ(start, 7);
+
+    start = 0;
+    EXPECT_EQ(Get_EndArgument("12345678)", &start, argument, 8, '(', ')'), 0);
+    start = 0;
+    ASSERT_EQ(Get_EndArgument("1234567)", &start, argument, 8, '(', ')'), 1);
+    EXPECT_STREQ(argument, "1234567");
+    EXPECT_EQ(start, 7);
+}
+
+TEST(ScannerArguments, LastArgumentEndsAtTheMatchingBracket) {
+    char argument[256];
+    int start = 6;
+    ASSERT_EQ(Get_EndArgument("log(2,sigma[k(1,3),k])+1", &start, argument, 256, '(', ')'), 1);
+    EXPECT_STREQ(argument, "sigma[k(1,3),k]");
+    EXPECT_EQ(start, 21);
+
+    start = 0;
+    ASSERT_EQ(Get_EndArgument("n*(m+1)]", &start, argument, 256, '[', ']'), 1);
+    EXPECT_STREQ(argument, "n*(m+1)");
+    EXPECT_EQ(start, 7);
+
+    start = 0;
+    EXPECT_EQ(Get_EndArgument("2,x", &start, argument, 256, '(', ')'), 0);
+}
+
+TEST(ScannerArguments, SummationRangeItem) {
+    CompForm items[2];
+    AscArray<double> summation;
+    current_number = 0;
+    char range[] = "n(2,10)";
+    ASSERT_EQ(Make_LArgList(range, items, summation), 1);
+    EXPECT_EQ(current_number, 1);
+    EXPECT_STREQ(items[0].CompArray, "n(2,10)");
+    EXPECT_EQ(items[0].kind, RNG);
+    ASSERT_EQ(summation("n"), 1);
+    EXPECT_EQ(summation["n"], 2.0);
+
+    char same[] = "n(1,3)";
+    EXPECT_EQ(Make_LArgList(same, items, summation), -1);
+    EXPECT_EQ(current_number, 1);
+    char bad_name[] = "1n(1,3)";
+    EXPECT_EQ(Make_LArgList(bad_name, items, summation), 0);
+    char open_range[] = "m(1,3";
+    EXPECT_EQ(Make_LArgList(open_range, items, summation), 0);
+    EXPECT_EQ(current_number, 1);
+    EXPECT_EQ(summation("m"), 0);
+}
+
+}  // namespace
