@@ -196,23 +196,27 @@ TEST(RecordListing, ARecordThatDoesNotLieWholeInTheFileWritesNothing) {
     }
 }
 
-TEST(RecordListing, NamesNeedARecordLengthThatCoversHeadAndName) {
+TEST(RecordListing, NamesNeedAWholeRecordOfTheStatedLength) {
     const std::string good = Record("h", 1, "a0*3");
-    for (unsigned long length : {0ul, 7ul, 8ul, 9ul, 26ul, 0xFFFFFFFFul}) {
+    // Lengths that would not advance, stop inside the head, disagree with the
+    // fields or run past the end of the file.
+    for (unsigned long length : {0ul, 4ul, 9ul, 24ul, 26ul, 0xFFFFFFFFul}) {
         EXPECT_EQ(ListWith(OutPut_FuncName, U32(length) + good.substr(4), 0, -1), "")
             << "length " << length;
     }
-    // The shortest length that covers the head and the name "h\0".
-    EXPECT_EQ(ListWith(OutPut_FuncName, U32(10) + good.substr(4), 1, 10), "h\n\n");
     EXPECT_EQ(ListWith(OutPut_FuncName, good.substr(0, 4) + U32(2) + "hh" + good.substr(10), 0, -1),
               "");
+    EXPECT_EQ(ListWith(OutPut_FuncName, good + "x", 1, 25), "h\n\n");
 }
 
 TEST(RecordListing, DefinitionFieldsAreChecked) {
-    EXPECT_EQ(ListWith(OutPut_FileDef, U32(0), 0, -1), "");
     EXPECT_EQ(ListWith(OutPut_FileDef, U32(6) + std::string("a0*2\0", 5), 0, -1), "");
     EXPECT_EQ(ListWith(OutPut_FileDef, U32(4) + "a0*2", 0, -1), "");
+    EXPECT_EQ(ListWith(OutPut_FileDef, U32(5) + std::string("a0\0*2", 5), 0, -1), "");
     EXPECT_EQ(ListWith(OutPut_FileDef, U32(2), 0, -1), "");
+    EXPECT_EQ(ListWith(OutPut_FileDef, std::string("\x05\0\0", 3), 0, -1), "");
+    // A length of 0 is the empty text.
+    EXPECT_EQ(ListWith(OutPut_FileDef, U32(0), 1, 4), "");
 }
 
 TEST(SaveFileListing, ListsUntilABrokenRecord) {

@@ -121,72 +121,21 @@ void List_Registry(UsrFuncArray& ufunc_list, std::ostream& out, int content) {
         OutPut_UfFuncName(ufunc_list, out);
 }
 
-// Checked little-endian reads of a save file: a field that does not lie
-// wholly inside the file fails instead of being read past its end.
-long Bytes_Left(std::ifstream& in) {
-    if (!in) return 0;
-    std::streampos here = in.tellg();
-    in.seekg(0, std::ios::end);
-    std::streampos end = in.tellg();
-    in.seekg(here);
-    if (here < 0 || end < here || !in) return 0;
-    return static_cast<long>(end - here);
-}
-
-bool Read_LittleEndian(std::ifstream& in, int byte_count, unsigned long* value) {
-    unsigned char bytes[4];
-    if (Bytes_Left(in) < byte_count) return false;
-    if (!in.read(reinterpret_cast<char*>(bytes), byte_count)) return false;
-    *value = 0;
-    for (int i = byte_count - 1; i >= 0; --i) *value = (*value << 8) | bytes[i];
-    return true;
-}
-
-bool Read_U32(std::ifstream& in, unsigned long* value) { return Read_LittleEndian(in, 4, value); }
-
-bool Read_U16(std::ifstream& in, unsigned short* value) {
-    unsigned long wide = 0;
-    if (!Read_LittleEndian(in, 2, &wide)) return false;
-    *value = static_cast<unsigned short>(wide);
-    return true;
-}
-
-bool Skip_Bytes(std::ifstream& in, unsigned long byte_count) {
-    if (static_cast<unsigned long>(Bytes_Left(in)) < byte_count) return false;
-    in.seekg(static_cast<std::streamoff>(byte_count), std::ios::cur);
-    return static_cast<bool>(in);
-}
-
-// A text field of length bytes that ends in its NUL and lies inside the file.
-bool Check_TextField(std::ifstream& in, unsigned long length) {
-    if (length == 0 || !Skip_Bytes(in, length - 1)) return false;
-    int last = in.get();
-    return last == '\0';
-}
-
-// Writes a text field of length bytes up to its first NUL; the field has been checked.
-void Copy_TextField(std::ifstream& in, std::ostream& out, unsigned long length) {
-    bool ended = false;
-    for (unsigned long i = 0; i < length; ++i) {
-        int letter = in.get();
-        if (letter == '\0' || letter == std::char_traits<char>::eof()) ended = true;
-        if (!ended) out.put(static_cast<char>(letter));
-    }
-}
-
-// Walks every field of the record at the current position without writing:
-// true when the whole record lies inside the file. The position is restored.
-bool Check_Record(std::ifstream& in) {
-    std::streampos start = in.tellg();
-    unsigned long record_length = 0, name_length = 0, def_length = 0;
-    unsigned short arg_count = 0, ret_kind = 0;
-    bool whole = Read_U32(in, &record_length) && Read_U32(in, &name_length) &&
-                 Check_TextField(in, name_length) && Read_U16(in, &arg_count) &&
-                 Read_U16(in, &ret_kind) && Skip_Bytes(in, 2UL * arg_count) &&
-                 Read_U32(in, &def_length) && Check_TextField(in, def_length);
+// The end offset of the stream's file, -1 when unknown; the read position is kept.
+long File_End(std::ifstream& in) {
+    std::streamoff here = in.tellg();
+    long file_end = Find_FileEnd(in);
     in.clear();
-    in.seekg(start);
-    return whole && static_cast<bool>(in);
+    in.seekg(here);
+    return here < 0 ? -1 : file_end;
+}
+
+// Offset of a record's definition length field: after the record length, the
+// name length, the name with its NUL, the argument count, the result kind and
+// the argument kinds.
+long Definition_Offset(const SavedRecord& record) {
+    return record.position + 12 + static_cast<long>(record.name.size() + 1) +
+           2L * record.arg_num;
 }
 }  // namespace
 
@@ -414,9 +363,11 @@ int Show_UserFuncList(const char* save_file) {
 int Create_UserFuncList(const char* save_file, std::ostream& opt_strm, int cont_select) {
     if (Check_FileID(save_file) != 1) return 0;
     std::ifstream red_strm(save_file, std::ios::in | std::ios::binary);
-    if (!red_strm.seekg(UFUNC_FILE_ID_SIZE)) return 0;
+    long file_end = Find_FileEnd(red_strm);
+    red_strm.clear();
+    if (file_end < 0 || !red_strm.seekg(UFUNC_FILE_ID_SIZE)) return 0;
     // A record that cannot be read whole ends the listing.
-    while (Bytes_Left(red_strm) > 0) {
+    while (Bytes_Left(red_strm, file_end) > 0) {
         int listed = cont_select == 1 ? OutPut_Record(red_strm, opt_strm)
                                       : OutPut_FuncName(red_strm, opt_strm);
         if (listed == 0) break;
@@ -424,74 +375,48 @@ int Create_UserFuncList(const char* save_file, std::ostream& opt_strm, int cont_
     return 1;
 }
 
-// 1 when the record was listed; 0 when it does not lie whole inside the file
-// (nothing is written then).
-int OutPut_Record(std::ifstream& red_strm, std::ostream& opt_strm) {
-    if (!Check_Record(red_strm)) return 0;
-    unsigned long record_length = 0, name_length = 0;
-    unsigned short arg_count = 0, ret_kind = 0;
-    Read_U32(red_strm, &record_length);
-    Read_U32(red_strm, &name_length);
-    std::streampos name_pos = red_strm.tellg();
-    red_strm.seekg(static_cast<std::streamoff>(name_length), std::ios::cur);
-    Read_U16(red_strm, &arg_count);
-    Read_U16(red_strm, &ret_kind);
-    std::streampos after_head = red_strm.tellg();
+// The listers below return 1 when their record or field was listed and 0 when
+// it does not lie whole inside the file; they write nothing then.
 
-    OutPut_RetValKind(ret_kind, opt_strm);
-    opt_strm << " ";
-    red_strm.seekg(name_pos);
-    Copy_TextField(red_strm, opt_strm, name_length);
-    opt_strm << "(";
-    red_strm.seekg(after_head);
-    for (int i = 0; i < arg_count; ++i) {
-        unsigned short arg_kind = 0;
-        Read_U16(red_strm, &arg_kind);
+int OutPut_Record(std::ifstream& red_strm, std::ostream& opt_strm) {
+    SavedRecord record;
+    if (Read_SavedRecord(red_strm, File_End(red_strm), &record) != 1) return 0;
+    OutPut_RetValKind(record.ret_kind, opt_strm);
+    opt_strm << " " << record.name << "(";
+    for (size_t i = 0; i < record.arg_kinds.size(); ++i) {
         if (i > 0) opt_strm << ",";
-        OutPut_RetValKind(arg_kind, opt_strm);
+        OutPut_RetValKind(record.arg_kinds[i], opt_strm);
         opt_strm << "a" << i;
     }
     opt_strm << ") = ";
+    // The definition ends the record: listing it leaves the stream at the next record.
+    red_strm.seekg(Definition_Offset(record));
     OutPut_FileDef(red_strm, opt_strm);
     opt_strm << "\n\n";
     return 1;
 }
 
-// 1 when the name was listed; 0 when the record's length does not cover its
-// head and name, or runs past the end of the file (nothing is written then).
 int OutPut_FuncName(std::ifstream& red_strm, std::ostream& opt_strm) {
-    long bytes_left = Bytes_Left(red_strm);
-    std::streampos record_pos = red_strm.tellg();
-    unsigned long record_length = 0, name_length = 0;
-    if (!Read_U32(red_strm, &record_length) || !Read_U32(red_strm, &name_length)) return 0;
-    if (record_length < 8 || record_length > static_cast<unsigned long>(bytes_left) ||
-        name_length > record_length - 8)
-        return 0;
-    std::streampos name_pos = red_strm.tellg();
-    if (!Check_TextField(red_strm, name_length)) return 0;
-    red_strm.seekg(name_pos);
-    Copy_TextField(red_strm, opt_strm, name_length);
-    opt_strm << "\n\n";
-    red_strm.seekg(record_pos + static_cast<std::streamoff>(record_length));
+    SavedRecord record;
+    if (Read_SavedRecord(red_strm, File_End(red_strm), &record) != 1) return 0;
+    opt_strm << record.name << "\n\n";
     return 1;
 }
 
-// 1 when the definition field was listed; 0 when it does not lie inside the file.
 int OutPut_FileDef(std::ifstream& red_strm, std::ostream& opt_strm) {
+    long file_end = File_End(red_strm);
     unsigned long def_length = 0;
-    if (!Read_U32(red_strm, &def_length)) return 0;
-    std::streampos def_pos = red_strm.tellg();
-    if (!Check_TextField(red_strm, def_length)) return 0;
-    red_strm.seekg(def_pos);
-    Copy_TextField(red_strm, opt_strm, def_length);
+    std::string definition;
+    if (!Read_UInt32(red_strm, file_end, &def_length) ||
+        !Read_TextField(red_strm, file_end, def_length, &definition))
+        return 0;
+    opt_strm << definition;
     return 1;
 }
 
 int OutPut_RetValKind(unsigned short ret_kind, std::ostream& opt_strm) {
-    static const char* const kind_texts[] = {"unsigned char ", "char ", "unsigned short ",
-                                             "short ",         "unsigned long ", "long ",
-                                             "flort ",         "double "};
-    if (ret_kind < 1 || ret_kind > 8) return 0;
-    opt_strm << kind_texts[ret_kind - 1];
+    const char* kind_text = Kind_Text(ret_kind);
+    if (kind_text == nullptr) return 0;
+    opt_strm << kind_text;
     return 1;
 }
