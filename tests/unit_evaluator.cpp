@@ -4,9 +4,13 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "calcbintree.h"
+#include "crtbtree.h"
+#include "fmulaopfc.h"
 #include "symbol.h"
 #include "usrfunc.h"
 
@@ -241,6 +245,234 @@ TEST_F(EvaluatorNodes, UserCallWithoutDefinitionClearsTheFlag) {
     int error_flag = 1;
     EXPECT_EQ(0.0, Evaluate(&items[0], &error_flag));
     EXPECT_EQ(0, error_flag);
+}
+
+// A formula analysed by the real scanner into an exact-length item array, its
+// variables linked to its own table, and its tree built.
+class Formula {
+public:
+    explicit Formula(const char* text) {
+        analysed_ = Formula_Analysis(&items_, text);
+        if (analysed_ == 0) return;
+        count_ = current_number + 1;
+        Create_SymbolTable(items_, count_, variables_);
+        root_ = Build_Tree(items_, count_);
+    }
+    ~Formula() { delete[] items_; }
+    Formula(const Formula&) = delete;
+    Formula& operator=(const Formula&) = delete;
+
+    bool Analysed() const { return analysed_ == 1; }
+    void Set(const char* name, double value) { variables_[name] = value; }
+    double Value(int* error_flag) { return Evaluate(root_, error_flag, variables_); }
+
+private:
+    CompForm* items_ = nullptr;
+    int count_ = 0;
+    CompForm* root_ = nullptr;
+    int analysed_ = 0;
+    AscArray<double> variables_;
+};
+
+struct Expected {
+    const char* text;
+    double value;
+};
+
+// Every formula evaluates to its value with the flag left at 1.
+void Expect_Values(const std::vector<Expected>& cases) {
+    for (const Expected& one : cases) {
+        Formula formula(one.text);
+        ASSERT_TRUE(formula.Analysed()) << one.text;
+        int error_flag = 0;
+        EXPECT_DOUBLE_EQ(one.value, formula.Value(&error_flag)) << one.text;
+        EXPECT_EQ(1, error_flag) << one.text;
+    }
+}
+
+// Every formula clears the flag.
+void Expect_Errors(const std::vector<const char*>& texts) {
+    for (const char* text : texts) {
+        Formula formula(text);
+        ASSERT_TRUE(formula.Analysed()) << text;
+        int error_flag = 1;
+        formula.Value(&error_flag);
+        EXPECT_EQ(0, error_flag) << text;
+    }
+}
+
+TEST(EvaluatorFormula, OperatorsByPrecedenceAndGrouping) {
+    Expect_Values({
+        {"2^3^2", 64.0},
+        {"2+3*4-5", 9.0},
+        {"10-4-3", 3.0},
+        {"10-4+3", 9.0},
+        {"8/4/2", 1.0},
+        {"8/4*2", 4.0},
+        {"2*3/4", 1.5},
+        {"(1+2)*3", 9.0},
+        {"((7))", 7.0},
+        {"-3^2", -9.0},
+        {"2.5e3", 2500.0},
+        {"2^0.5", std::sqrt(2.0)},
+        {"sin(0.5)*2+cos(0.5)", std::sin(0.5) * 2 + std::cos(0.5)},
+        {"sqrt(16)+abs(0-3)", 7.0},
+    });
+}
+
+TEST(EvaluatorFormula, VariablesReadTheirCells) {
+    Formula formula("a*x+b+x");
+    ASSERT_TRUE(formula.Analysed());
+    formula.Set("a", 2.0);
+    formula.Set("b", 1.0);
+    formula.Set("x", 3.0);
+    int error_flag = 0;
+    EXPECT_DOUBLE_EQ(10.0, formula.Value(&error_flag));
+    formula.Set("x", -1.0);
+    EXPECT_DOUBLE_EQ(-2.0, formula.Value(&error_flag));
+    EXPECT_EQ(1, error_flag);
+
+    Formula logarithm("log(5,x)");
+    ASSERT_TRUE(logarithm.Analysed());
+    logarithm.Set("x", 25.0);
+    EXPECT_DOUBLE_EQ(2.0, logarithm.Value(&error_flag));
+    EXPECT_EQ(1, error_flag);
+}
+
+TEST(EvaluatorFormula, SigmaSums) {
+    Expect_Values({
+        {"sigma[n(1,10),n^2]", 385.0},
+        {"sigma[n(1,10),2]", 20.0},
+        {"sigma[n(1.9,3.9),n]", 6.0},
+        {"sigma[n(-2.5,-1.5),n]", -3.0},
+        {"sigma[n(5,1),n]", 0.0},
+        {"sigma[n(5,1),2]", -6.0},
+        {"sigma[i(1,3),sigma[j(1,2),i*j]]", 18.0},
+        {"sigma[i(1,3),sigma[j(1,2),j]]", 9.0},
+        {"sigma[i(1,2),sigma[j(1,3),i]]", 9.0},
+        {"log(sigma[n(1,2),n],9)", 2.0},
+        {"1+sigma[k(1,4),k]*2", 21.0},
+    });
+}
+
+TEST(EvaluatorFormula, SigmaBoundsAtTheEdgesOfInt) {
+    Expect_Values({
+        {"sigma[n(2147483647,2147483647),n]", 2147483647.0},
+        {"sigma[n(2147483646,2147483647.9),1]", 2.0},
+        {"sigma[n(-2147483648,-2147483648),n]", -2147483648.0},
+        {"sigma[n(-2147483648.9,2147483647),1]", 4294967296.0},
+    });
+}
+
+TEST(EvaluatorFormula, SigmaBoundsOutsideIntClearTheFlag) {
+    Expect_Errors({
+        "sigma[n(1,2147483648),n]",
+        "sigma[n(-2147483649,1),n]",
+        "sigma[n(3e9,1),2]",
+        "sigma[n(1,1e400),n]",
+        "sigma[n(-1e400,1),n]",
+        "2+sigma[k(1,2),sigma[n(1,1e10),n]]",
+    });
+}
+
+TEST(EvaluatorFormula, DivisionByZeroKeepsTheFlag) {
+    Formula infinite("1/0");
+    ASSERT_TRUE(infinite.Analysed());
+    int error_flag = 0;
+    double value = infinite.Value(&error_flag);
+    EXPECT_TRUE(std::isinf(value) && value > 0.0);
+    EXPECT_EQ(1, error_flag);
+
+    Formula not_a_number("0/0");
+    ASSERT_TRUE(not_a_number.Analysed());
+    EXPECT_TRUE(std::isnan(not_a_number.Value(&error_flag)));
+    EXPECT_EQ(1, error_flag);
+}
+
+// User functions are registered in the one registry and removed after each test.
+class EvaluatorUserFunction : public ::testing::Test {
+protected:
+    void TearDown() override { g_ufunc_list.DeleteAllObject(); }
+
+    static void Register(const char* name, unsigned int arg_count, const char* definition) {
+        ASSERT_EQ(1, g_ufunc_list.AddUFncElem(name, -1, arg_count, 8, definition)) << name;
+        ASSERT_EQ(2, g_ufunc_list(name)) << name << " = " << definition;
+    }
+};
+
+TEST_F(EvaluatorUserFunction, ArgumentsAreAllEvaluatedBeforeTheCellsAreWritten) {
+    Register("f", 2, "a0^2+a1");
+    Expect_Values({
+        {"f(3,1)", 10.0},
+        {"f(f(1,1),0)", 4.0},
+        {"f(2,f(1,1))", 6.0},
+        {"f(sigma[n(1,3),n],1)+1", 38.0},
+        {"sigma[n(1,3),f(n,n)]", 20.0},
+    });
+}
+
+TEST_F(EvaluatorUserFunction, SharedCellsAreRebound) {
+    Register("g", 1, "a0+1");
+    Register("f", 1, "a0*g(a0*2)");
+    Register("h", 1, "g(a0*2)*a0");
+    Expect_Values({{"f(3)", 21.0}, {"h(3)", 42.0}});
+}
+
+TEST_F(EvaluatorUserFunction, CallWithoutArgumentsEvaluatesTheDefinition) {
+    Register("k", 0, "3.5*2");
+    Expect_Values({{"k()", 7.0}, {"k()+1", 8.0}, {"2*k()", 14.0}});
+}
+
+TEST_F(EvaluatorUserFunction, DefinitionGoneAtEvaluationClearsTheFlag) {
+    Register("f", 1, "a0+1");
+    Formula formula("f(2)*3");
+    ASSERT_TRUE(formula.Analysed());
+    int error_flag = 0;
+    EXPECT_DOUBLE_EQ(9.0, formula.Value(&error_flag));
+    EXPECT_EQ(1, error_flag);
+
+    g_ufunc_list.DeleteAllObject();
+    formula.Value(&error_flag);
+    EXPECT_EQ(0, error_flag);
+}
+
+// A chain c1 -> c2 -> ... -> c65, each adding 1 to what the next returns.
+void Register_Chain(int length) {
+    char name[16];
+    char definition[32];
+    std::snprintf(name, sizeof name, "c%d", length);
+    ASSERT_EQ(1, g_ufunc_list.AddUFncElem(name, -1, 1, 8, "a0+1"));
+    for (int i = length - 1; i >= 1; --i) {
+        std::snprintf(name, sizeof name, "c%d", i);
+        std::snprintf(definition, sizeof definition, "c%d(a0)+1", i + 1);
+        ASSERT_EQ(1, g_ufunc_list.AddUFncElem(name, -1, 1, 8, definition));
+        ASSERT_EQ(2, g_ufunc_list(name));
+    }
+}
+
+TEST_F(EvaluatorUserFunction, NestingUpToTheDepthLimit) {
+    ASSERT_EQ(64, USER_CALL_DEPTH_LIMIT);
+    Register_Chain(65);
+    // c2 .. c65: 64 definitions inside one another.
+    Expect_Values({{"c2(0)", 64.0}, {"c30(1)+c60(0)", 37.0 + 6.0}});
+    // c1 .. c65: one more than the limit.
+    Expect_Errors({"c1(0)", "c2(c1(0))"});
+    // The refusal leaves nothing behind: the next evaluation runs normally.
+    Expect_Values({{"c2(5)", 69.0}});
+}
+
+TEST_F(EvaluatorUserFunction, FunctionsCallingEachOtherStopAtTheLimit) {
+    // p is redefined after q, so that p and q call each other.
+    Register("p", 1, "a0");
+    Register("q", 1, "p(a0)+1");
+    ASSERT_EQ(2, g_ufunc_list.AddUFncElem("p", -1, 1, 8, "q(a0)*2"));
+    ASSERT_EQ(2, g_ufunc_list("p"));
+    Expect_Errors({"p(1)", "q(1)+1"});
+
+    // Two calls at every level would make 2^64 calls without the cut-off.
+    ASSERT_EQ(2, g_ufunc_list.AddUFncElem("p", -1, 1, 8, "q(a0)+q(a0)"));
+    Expect_Errors({"p(1)"});
+    Expect_Values({{"1+2", 3.0}});
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "crtbtree.h"
+#include "fmulaopfc.h"
+#include "usrfunc.h"
 
 namespace {
 
@@ -323,6 +325,44 @@ TEST(TreeFinder, ArgListSkipsCommasOfNestedCallsAndSigma) {
     EXPECT_EQ(18, index);
 
     EXPECT_EQ("u(g(1,2),sigma[k(1,3),k],x)", Shape(list.Build()));
+}
+
+// The same shapes from the items of the real scanner.
+std::string Scanned_Shape(const char* text) {
+    CompForm* items = nullptr;
+    if (Formula_Analysis(&items, text) == 0) return "not analysed";
+    std::string shape = Shape(Build_Tree(items, current_number + 1));
+    delete[] items;
+    return shape;
+}
+
+TEST(TreeFromScanner, ShapesOfAnalysedFormulas) {
+    EXPECT_EQ("((a+(b*c))-d)", Scanned_Shape("a+b*c-d"));
+    EXPECT_EQ("((a*b)+(c*d))", Scanned_Shape("a*b+c*d"));
+    EXPECT_EQ("((a+(b*(c^d)))-e)", Scanned_Shape("a+b*c^d-e"));
+    EXPECT_EQ("((a-b)-c)", Scanned_Shape("a-b-c"));
+    EXPECT_EQ("((a-b)+c)", Scanned_Shape("a-b+c"));
+    EXPECT_EQ("((2^3)^2)", Scanned_Shape("2^3^2"));
+    EXPECT_EQ("(a*(b/c))", Scanned_Shape("a*b/c"));
+    EXPECT_EQ("((a/b)*c)", Scanned_Shape("a/b*c"));
+    EXPECT_EQ("((a/b)/c)", Scanned_Shape("a/b/c"));
+    EXPECT_EQ("(0-(x^2))", Scanned_Shape("-x^2"));
+    EXPECT_EQ("((a+b)*c)", Scanned_Shape("(a+b)*c"));
+    EXPECT_EQ("a", Scanned_Shape("((a))"));
+    EXPECT_EQ("x", Scanned_Shape("x"));
+    EXPECT_EQ("log(2,x)", Scanned_Shape("log(2,x)"));
+    EXPECT_EQ("log(sigma[n(1,2),n],2)", Scanned_Shape("log(sigma[n(1,2),n],2)"));
+    EXPECT_EQ("sigma[n(1,10),(n^2)]", Scanned_Shape("sigma[n(1,10),n^2]"));
+    EXPECT_EQ("(sin((0-x))*2)", Scanned_Shape("sin(-x)*2"));
+}
+
+TEST(TreeFromScanner, ShapesWithUserFunctions) {
+    ASSERT_EQ(1, g_ufunc_list.AddUFncElem("f", -1, 2, 8, "a0+a1"));
+    ASSERT_EQ(1, g_ufunc_list.AddUFncElem("g", -1, 2, 8, "a0*a1"));
+    ASSERT_EQ(1, g_ufunc_list.AddUFncElem("k", -1, 0, 8, "3"));
+    EXPECT_EQ("f(g(1,2),3)", Scanned_Shape("f(g(1,2),3)"));
+    EXPECT_EQ("(k()+f(1,(x*2)))", Scanned_Shape("k()+f(1,x*2)"));
+    g_ufunc_list.DeleteAllObject();
 }
 
 }  // namespace
