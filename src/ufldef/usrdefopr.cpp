@@ -1,21 +1,422 @@
 #include "usrdefopr.h"
 
+#include <cstdio>
+#include <cstring>
 #include <iostream>
+#include <string>
+
+#include "baselnlist.h"
+#include "fmulaopfc.h"
+#include "main.h"
 
 namespace {
-// Commands that are not built yet answer as an unknown command does.
-int Not_Built() {
-    std::cout << "該当コマンドなし" << std::endl;
-    return 0;
+const int FUNC_NAME_SIZE = 80;   // a function name: at most 79 characters
+const int PATH_SIZE = 256;       // paths, list-file names and definitions: at most 255
+const int DOUBLE_KIND = 8;       // every enrolled function returns a double
+
+// Formatted reading of an integer; 0 when nothing could be read.
+int Read_Integer() {
+    int value = 0;
+    std::cin >> value;
+    return value;
+}
+
+// An integer answer followed by its line end, which is consumed.
+int Read_IntegerLine() {
+    int value = Read_Integer();
+    std::cin.get();
+    return value;
+}
+
+bool Is_BuiltinName(const char* func_name) {
+    CompForm scratch;
+    std::strncpy(scratch.CompArray, func_name, ITEM_TEXT_SIZE - 1);
+    return scratch.SetOperatorFunc() > 0;
+}
+
+void Show_ArgumentNames(unsigned short arg_count) {
+    std::cout << "\n関数定義式を入力して下さい。\n";
+    if (arg_count == 0) return;
+    std::cout << "但し関数定義式に与える引数は、";
+    for (int i = 0; i < arg_count - 1; ++i) std::cout << "a" << i << " , ";
+    std::cout << "a" << arg_count - 1 << "\nを使ってください。\n";
+}
+
+// Counts the distinct variables of the items, entering them into the list.
+int Collect_Variables(CompForm* usrdef_func, int elem_number, BaseLnList*& name_list) {
+    int name_count = 0;
+    for (int i = 0; i < elem_number; ++i) {
+        const CompForm& item = usrdef_func[i];
+        if (item.kind != KIND_VARIABLE || item.argm_num == -1) continue;
+        name_count += Add_List(name_list, item.CompArray);
+    }
+    return name_count;
+}
+
+bool Has_Arguments(BaseLnList*& name_list, int arg_Number) {
+    for (int i = 0; i < arg_Number; ++i) {
+        char arg_name[16];
+        std::snprintf(arg_name, sizeof arg_name, "a%d", i);
+        int found = 0;
+        Serch(&name_list, arg_name, &found);
+        if (found == 0) return false;
+    }
+    return true;
+}
+
+const char* Delete_Message(int delete_result) {
+    switch (delete_result) {
+    case 0: return "指定されたユーザ関数は存在しません。";
+    case -1: return "ユーザ関数保存用ファイルの消去に失敗しました。手動で削除してください。";
+    case -2: return "ユーザ関数は削除しましたが、保存ファイルからは削除されていません。";
+    default: return nullptr;
+    }
+}
+
+bool File_Exists(const char* file_path) {
+    std::ifstream probe(file_path);
+    return probe.is_open();
+}
+
+// Message of SetFuncDefFrmFile's result, null for success.
+const char* SetDef_Message(int set_result) {
+    switch (set_result) {
+    case 1: return nullptr;
+    case 0: return "関数定義の書き込みに失敗しました";
+    case -1: return "指定関数は未定義または未保存です";
+    case -2: return "保存ファイルが存在しません";
+    default: return "保存ファイルのオープンに失敗しました";
+    }
+}
+
+// The destination and content questions shared by both listings.
+void Ask_ListChoices(int* destination, int* content) {
+    std::cout << "ユーザ関数のリストを表示する先を選んで下さい\n";
+    std::cout << "0 標準出力 : 1 外部ファイル(テキストファイル) :";
+    *destination = Read_Integer();
+    std::cout << "出力する内容を選んで下さい。\n";
+    std::cout << "0 関数名のみ  1全内容(返し値 :関数名:引数：関数定義) :";
+    *content = Read_Integer();
+}
+
+// Asks the list file's name and creates it as a text file.
+bool Open_ListFile(std::ofstream& list_file) {
+    char file_name[PATH_SIZE];
+    std::cout << "出力先ファイルを入力してください。 :";
+    Read_Word(std::cin, file_name, PATH_SIZE);
+    if (file_name[0] != '\0') list_file.open(file_name, std::ios::out | std::ios::trunc);
+    return list_file.is_open();
+}
+
+// A listing whose file could not be written in full is not reported as done.
+bool Close_ListFile(std::ofstream& list_file) {
+    list_file.close();
+    return !list_file.fail();
+}
+
+void List_Registry(UsrFuncArray& ufunc_list, std::ostream& out, int content) {
+    if (content == 1)
+        OutPut_UfArrayCont(ufunc_list, out);
+    else
+        OutPut_UfFuncName(ufunc_list, out);
+}
+
+// The end offset of the stream's file, -1 when unknown; the read position is kept.
+long File_End(std::ifstream& in) {
+    std::streamoff here = in.tellg();
+    long file_end = Find_FileEnd(in);
+    in.clear();
+    in.seekg(here);
+    return here < 0 ? -1 : file_end;
+}
+
+// Offset of a record's definition length field: after the record length, the
+// name length, the name with its NUL, the argument count, the result kind and
+// the argument kinds.
+long Definition_Offset(const SavedRecord& record) {
+    return record.position + 12 + static_cast<long>(record.name.size() + 1) +
+           2L * record.arg_num;
 }
 }  // namespace
 
-int EnRoll_UserDefFunc(UsrFuncArray&, char*) { return Not_Built(); }
-int Show_EnrollError(int error_code) { return error_code; }
-int Delete_UserFunc(UsrFuncArray&) { return Not_Built(); }
-int SaveDate_ToFile(UsrFuncArray&) { return Not_Built() + 1; }
-int Show_SvUsrfuncError(int) { return 1; }
-int ReadUsrFunc_ToUfArray(UsrFuncArray&) { return Not_Built(); }
-int SetUfDef_ToUfArray(UsrFuncArray&) { return Not_Built(); }
-int Show_UserFuncList(UsrFuncArray&) { return Not_Built(); }
-int Show_UserFuncList(const char*) { return Not_Built(); }
+int EnRoll_UserDefFunc(UsrFuncArray& ufunc_list, char* func_name) {
+    std::cout << "ユーザ定義関数を登録します。続ける-->1 やめる--->0\n";
+    if (Read_IntegerLine() != 1) return 0;
+    std::cout << "関数名を入力して下さい (半角" << FUNC_NAME_SIZE - 1 << "字以内) :";
+    // An empty name could be neither called nor deleted: it is refused as no name.
+    if (Input_Formula(std::cin, func_name, FUNC_NAME_SIZE) == nullptr || func_name[0] == '\0')
+        return 0;
+    if (Is_BuiltinName(func_name)) return -3;
+
+    std::cout << "引数の数を入力して下さい(0以上) :";
+    unsigned short arg_count = 0;
+    std::cin >> arg_count;
+    std::cin.get();
+    Show_ArgumentNames(arg_count);
+
+    char definition[PATH_SIZE];
+    if (Input_Formula(std::cin, definition, PATH_SIZE) == nullptr) return -1;
+    if (CheckInpVal_UsrdefFunc(arg_count, DOUBLE_KIND, definition) < 1) return -2;
+
+    long file_pos = ufunc_list.AccFilePos(func_name);
+    if (file_pos == -2) file_pos = -1;
+    ufunc_list.AddUFncElem(func_name, file_pos, arg_count, DOUBLE_KIND, definition);
+    return 1;
+}
+
+int Show_EnrollError(int error_code) {
+    const char* first = nullptr;
+    const char* second = nullptr;
+    switch (error_code) {
+    case 0: first = "関数登録に失敗しました\n"; second = "関数名の入力に失敗しました。"; break;
+    case -1: first = "関数登録に失敗しました\n"; second = "関数定義式の入力に失敗しました。"; break;
+    case -2: first = "関数登録に失敗しました\n"; second = "入力値に間違いがあります。"; break;
+    case -3:
+        first = "同じ名前のアプリケーション定義の関数が存在します。\n";
+        second = "違う名前にして下さい";
+        break;
+    default: return error_code;
+    }
+    std::cout << first << second << std::endl;
+    return error_code;
+}
+
+int CheckInpVal_UsrdefFunc(unsigned int arg_Number, unsigned short ret_kind,
+                           const char* func_defstr) {
+    if (ret_kind < 1 || ret_kind > 8) return 0;
+    CompForm* def_items = nullptr;
+    if (Formula_Analysis(&def_items, func_defstr) == 0) return -2;
+    int check = Check_ArgKind(def_items, static_cast<int>(arg_Number), current_number + 1);
+    delete[] def_items;
+    return check < 1 ? -1 : 1;
+}
+
+int Check_ArgKind(CompForm* usrdef_func, int arg_Number, int elem_number) {
+    BaseLnList* name_list = nullptr;
+    int name_count = Collect_Variables(usrdef_func, elem_number, name_list);
+    int result = 1;
+    if (name_count != arg_Number)
+        result = 0;
+    else if (!Has_Arguments(name_list, arg_Number))
+        result = -1;
+    Delete_List(name_list);
+    return result;
+}
+
+int Delete_UserFunc(UsrFuncArray& ufunc_list) {
+    std::cout << "削除するユーザ関数名を入力して下さい。(" << FUNC_NAME_SIZE - 1 << "字以内)"
+              << std::endl;
+    char func_name[FUNC_NAME_SIZE];
+    if (Input_Formula(std::cin, func_name, FUNC_NAME_SIZE) == nullptr) {
+        std::cout << "入力が無効です。";
+        return 1;
+    }
+    if (func_name[0] == '\0') {
+        std::cout << "削除する関数名が入力されていません。";
+        return 1;
+    }
+    const char* message = Delete_Message(ufunc_list.DelUFncElem(func_name));
+    if (message != nullptr) std::cout << message << std::endl;
+    return 1;
+}
+
+int SaveDate_ToFile(UsrFuncArray& the_target) {
+    if (the_target.GetChangeFlag() == 0) return -8;
+    if (the_target.GetSourceFile() != nullptr) return SaveDate_ToFileEx(the_target);
+    std::cout << "保存ファイルパスを指定して下さい :";
+    char file_path[PATH_SIZE];
+    Read_Word(std::cin, file_path, PATH_SIZE);
+    if (file_path[0] == '\0') return -3;
+    if (File_Exists(file_path)) return -9;
+    return SaveDate_ToFileNew(the_target, file_path);
+}
+
+int Show_SvUsrfuncError(int error_code) {
+    const char* message = nullptr;
+    switch (error_code) {
+    case 0: message = "[保存ファイル存在時]ファイルパスが未定義または保存ファイルではない"; break;
+    case -1: message = "[保存ファイル存在時]一時ファイルの作成に失敗"; break;
+    case -2: message = "[保存ファイル存在時]一時ファイルの消去に失敗"; break;
+    case -3: message = "ファイルパスが入力されていません"; break;
+    case -5: message = "新規保存用ファイルの作成に失敗"; break;
+    case -8: message = "保存するものがありません。または変更無し"; break;
+    case -9: message = "このファイルは既に存在しています。保存ファイル名を変えてください"; break;
+    case -10: message = "ファイルへの保存が出来ませんでした。(原因不明)"; break;
+    default: break;
+    }
+    if (message != nullptr) std::cout << message << std::endl;
+    return 1;
+}
+
+int ReadUsrFunc_ToUfArray(UsrFuncArray& ufunc_list) {
+    std::cout << "ユーザ関数の保存ファイルパスを入力して下さい(半角255文字以内) : ";
+    char file_path[PATH_SIZE];
+    Read_Word(std::cin, file_path, PATH_SIZE);
+    if (file_path[0] == '\0') {
+        std::cout << "ファイルパスが未入力です" << std::endl;
+        return 0;
+    }
+    std::cout << "登録関数すべての関数定義をセットしますか? Yes 1 : No 0 入力\n";
+    int read_all = Read_Integer();
+    int loaded = Create_UFunctionTable(ufunc_list, file_path, read_all);
+    if (loaded == 1) {
+        if (read_all != 0) return -3;
+        std::cout << "使用する関数をここで指示しますか? Yes-->1 No-->0 を入力 :";
+        if (Read_Integer() == 1) SetUfDef_ToUfArray(ufunc_list);
+        return 1;
+    }
+    if (loaded == 0) {
+        std::cout << "指定ファイルはユーザ関数保存ファイルではありません" << std::endl;
+        return -1;
+    }
+    std::cout << "指定ファイルをオープンするのに失敗しました。" << std::endl;
+    return -2;
+}
+
+int SetUfDef_ToUfArray(UsrFuncArray& ufunc_list) {
+    int set_result = 0;
+    for (;;) {
+        std::cout << "使用関数名(半角" << FUNC_NAME_SIZE - 1 << "字以内)を入力して下さい :";
+        char func_name[FUNC_NAME_SIZE];
+        Read_Word(std::cin, func_name, FUNC_NAME_SIZE);
+        if (func_name[0] == '\0') {
+            std::cout << "関数名が未入力です" << std::endl;
+            return 0;
+        }
+        set_result = ufunc_list.SetFuncDefFrmFile(func_name);
+        const char* message = SetDef_Message(set_result);
+        if (message != nullptr) {
+            std::cout << message << std::endl;
+            return set_result;
+        }
+        std::cout << "引き続き使用関数の指定をおこないますか? Yes-->1 No-->0 :";
+        if (Read_Integer() == 0) return set_result;
+    }
+}
+
+int Show_UserFuncList(UsrFuncArray& ufunc_list) {
+    int destination = 0, content = 0;
+    Ask_ListChoices(&destination, &content);
+    if (destination != 1) {
+        List_Registry(ufunc_list, std::cout, content);
+        return 1;
+    }
+    std::ofstream list_file;
+    if (Open_ListFile(list_file)) {
+        List_Registry(ufunc_list, list_file, content);
+        if (Close_ListFile(list_file)) return 1;
+    }
+    std::cout << "出力先の作成に失敗しました" << std::endl;
+    return 0;
+}
+
+int OutPut_UfArrayCont(UsrFuncArray& ufunc_list, std::ostream& optstrm) {
+    if (ufunc_list.FirstPnt() == nullptr) {
+        std::cout << "ユーザ関数は、ひとつもセットされていません" << std::endl;
+        return 0;
+    }
+    for (UsrFuncProp* entry = ufunc_list.FirstPnt(); entry != nullptr; entry = entry->NextPnt()) {
+        entry->PrintContent(optstrm);
+        optstrm << "\n";
+    }
+    optstrm << "\n";
+    return 1;
+}
+
+int OutPut_UfFuncName(UsrFuncArray& ufunc_list, std::ostream& optstrm) {
+    if (ufunc_list.FirstPnt() == nullptr) {
+        std::cout << "ユーザ関数は、ひとつもセットされていません" << std::endl;
+        return 0;
+    }
+    for (UsrFuncProp* entry = ufunc_list.FirstPnt(); entry != nullptr; entry = entry->NextPnt())
+        entry->PrintFuncMame(optstrm);
+    optstrm << "\n";
+    return 1;
+}
+
+int Show_UserFuncList(const char* save_file) {
+    int destination = 0, content = 0;
+    Ask_ListChoices(&destination, &content);
+    int listed = 0;
+    if (destination == 1) {
+        std::ofstream list_file;
+        bool written = Open_ListFile(list_file);
+        if (written) {
+            listed = Create_UserFuncList(save_file, list_file, content);
+            written = Close_ListFile(list_file);
+        }
+        if (!written) {
+            std::cout << "\n出力先の作成に失敗しました" << std::endl;
+            return 0;
+        }
+    } else {
+        listed = Create_UserFuncList(save_file, std::cout, content);
+    }
+    if (listed == 0) {
+        std::cout << "\n保存元のファイルを開くのに失敗しました。"
+                     "または保存元ファイルは存在しません。"
+                  << std::endl;
+    }
+    return 1;
+}
+
+int Create_UserFuncList(const char* save_file, std::ostream& opt_strm, int cont_select) {
+    if (Check_FileID(save_file) != 1) return 0;
+    std::ifstream red_strm(save_file, std::ios::in | std::ios::binary);
+    long file_end = Find_FileEnd(red_strm);
+    red_strm.clear();
+    if (file_end < 0 || !red_strm.seekg(UFUNC_FILE_ID_SIZE)) return 0;
+    // A record that cannot be read whole ends the listing.
+    while (Bytes_Left(red_strm, file_end) > 0) {
+        int listed = cont_select == 1 ? OutPut_Record(red_strm, opt_strm)
+                                      : OutPut_FuncName(red_strm, opt_strm);
+        if (listed == 0) break;
+    }
+    return 1;
+}
+
+// The listers below return 1 when their record or field was listed and 0 when
+// it does not lie whole inside the file; they write nothing then.
+
+int OutPut_Record(std::ifstream& red_strm, std::ostream& opt_strm) {
+    SavedRecord record;
+    if (Read_SavedRecord(red_strm, File_End(red_strm), &record) != 1) return 0;
+    OutPut_RetValKind(record.ret_kind, opt_strm);
+    opt_strm << " " << record.name << "(";
+    for (size_t i = 0; i < record.arg_kinds.size(); ++i) {
+        if (i > 0) opt_strm << ",";
+        OutPut_RetValKind(record.arg_kinds[i], opt_strm);
+        opt_strm << "a" << i;
+    }
+    opt_strm << ") = ";
+    // The definition ends the record: listing it leaves the stream at the next record.
+    red_strm.seekg(Definition_Offset(record));
+    OutPut_FileDef(red_strm, opt_strm);
+    opt_strm << "\n\n";
+    return 1;
+}
+
+int OutPut_FuncName(std::ifstream& red_strm, std::ostream& opt_strm) {
+    SavedRecord record;
+    if (Read_SavedRecord(red_strm, File_End(red_strm), &record) != 1) return 0;
+    opt_strm << record.name << "\n\n";
+    return 1;
+}
+
+int OutPut_FileDef(std::ifstream& red_strm, std::ostream& opt_strm) {
+    long file_end = File_End(red_strm);
+    unsigned long def_length = 0;
+    std::string definition;
+    if (!Read_UInt32(red_strm, file_end, &def_length) ||
+        !Read_TextField(red_strm, file_end, def_length, &definition))
+        return 0;
+    opt_strm << definition;
+    return 1;
+}
+
+int OutPut_RetValKind(unsigned short ret_kind, std::ostream& opt_strm) {
+    const char* kind_text = Kind_Text(ret_kind);
+    if (kind_text == nullptr) return 0;
+    opt_strm << kind_text;
+    return 1;
+}

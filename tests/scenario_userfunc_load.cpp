@@ -1,0 +1,212 @@
+// The commands SetUfList and SetUfdef, which load save files into the registry.
+#include <string>
+#include <vector>
+
+#include "session.h"
+#include "userfunc_dialogue.h"
+
+namespace {
+using namespace userfunc_test;
+
+const std::string kNotASaveFile = "指定ファイルはユーザ関数保存ファイルではありません\n";
+const std::string kCannotOpen = "指定ファイルをオープンするのに失敗しました。\n";
+const std::string kFgFile = FileId() + Record("f", 1, "a0*2") + Record("g", 2, "a0+a1");
+
+TEST(LoadScenario, AMissingFileLeavesTheRegistryEmpty) {
+    Session session;
+    SessionResult result = session.Run(TypeEnroll("f", 1, "a0*2") +
+                                       "-1\nSetUfList\nnone.dat\n0\n-1\nCheckUfList\nf\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    // The unsaved f went with the registry: the end asks nothing.
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
+                             AtPrompt(LoadAsked() + kCannotOpen) + AtPrompt(CheckAnswer("f", 0)),
+                         result.output));
+    EXPECT_TRUE(session.Files().empty());
+}
+
+TEST(LoadScenario, AFileWithoutTheIdentifierIsRefusedAndTheRegistryEmptied) {
+    for (const std::string& content : {std::string("hello, world\n"), std::string("QVRLX1"),
+                                       std::string(), std::string("QVRLX11") + Record("f", 1, "a0")}) {
+        Session session;
+        session.WriteFile("other.dat", content);
+        SessionResult result = session.Run(TypeEnroll("f", 1, "a0*2") +
+                                           "-1\nSetUfList\nother.dat\n1\n-1\nCheckUfList\nf\n0\n");
+        EXPECT_EQ(result.exit_status, 0);
+        EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
+                                 AtPrompt(LoadAsked() + kNotASaveFile) +
+                                 AtPrompt(CheckAnswer("f", 0)),
+                             result.output))
+            << "file of " << content.size() << " bytes";
+        EXPECT_EQ(session.ReadFile("other.dat"), content);
+    }
+}
+
+TEST(LoadScenario, NoPathAtTheEndOfInput) {
+    Session session;
+    SessionResult result = session.Run("-1\nSetUfList\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() +
+                             AtPrompt("ユーザ関数の保存ファイルパスを入力して下さい(半角255文字以内) : "
+                                      "ファイルパスが未入力です\n"),
+                         result.output));
+}
+
+TEST(LoadScenario, NamesOnlyThenOneDefinition) {
+    Session session;
+    session.WriteFile("fg.dat", kFgFile);
+    SessionResult result = session.Run(
+        "-1\nSetUfList\nfg.dat\n0\n0\n-1\nShowUfList\n0\n0\n-1\nCheckUfList\nf\n"
+        "-1\nSetUfdef\ng\n0\n-1\nShowUfList\n0\n1\n-1\nCheckUfList\ng\n0\n2\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(
+        Start() + AtPrompt(LoadAsked() + AskChooseNow()) +
+            AtPrompt(ListQuestions() + "f : 関数未定義\ng : 関数未定義\n\n") +
+            AtPrompt(CheckAnswer("f", 1)) + AtPrompt(AskDefName() + AskDefMore()) +
+            AtPrompt(ListQuestions() +
+                     "double f( a0 ) = ___undef\n\ndouble g( a0 , a1 ) = a0+a1\n\n\n") +
+            AtPrompt(CheckAnswer("g", 2)) + SaveQuestion(),
+        result.output));
+    EXPECT_EQ(session.ReadFile("fg.dat"), kFgFile);
+}
+
+TEST(LoadScenario, NamesOnlyIsNoChange) {
+    Session session;
+    session.WriteFile("fg.dat", kFgFile);
+    SessionResult result = session.Run("-1\nSetUfList\nfg.dat\n0\n0\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(LoadAsked() + AskChooseNow()), result.output));
+}
+
+TEST(LoadScenario, DefinitionsChosenRightAfterLoadingNames) {
+    Session session;
+    session.WriteFile("fg.dat", kFgFile);
+    SessionResult result = session.Run(
+        "-1\nSetUfList\nfg.dat\n0\n1\nf\n1\nnothere\n-1\nShowUfList\n0\n0\n0\n2\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() +
+                             AtPrompt(LoadAsked() + AskChooseNow() + AskDefName() + AskDefMore() +
+                                      AskDefName() + "指定関数は未定義または未保存です\n") +
+                             AtPrompt(ListQuestions() + "f : 関数定義済み\ng : 関数未定義\n\n") +
+                             SaveQuestion(),
+                         result.output));
+}
+
+TEST(LoadScenario, SetUfdefWithoutASourceFile) {
+    Session session;
+    SessionResult result =
+        session.Run(TypeEnroll("f", 1, "a0*2") + "-1\nSetUfdef\nf\n-1\nSetUfdef\nh\n0\n2\n");
+    EXPECT_EQ(result.exit_status, 0);
+    const std::string no_file = AtPrompt(AskDefName() + "保存ファイルが存在しません\n");
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) + no_file +
+                             no_file + SaveQuestion(),
+                         result.output));
+}
+
+TEST(LoadScenario, SetUfdefForAFunctionNeverSaved) {
+    Session session;
+    session.WriteFile("fg.dat", kFgFile);
+    SessionResult result = session.Run("-1\nSetUfList\nfg.dat\n0\n0\n" +
+                                       TypeEnroll("h", 1, "a0^3") + "-1\nSetUfdef\nh\n0\n2\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(LoadAsked() + AskChooseNow()) +
+                             AtPrompt(Enrolled(1, "double h( a0 ) = a0^3")) +
+                             AtPrompt(AskDefName() + "指定関数は未定義または未保存です\n") +
+                             SaveQuestion(),
+                         result.output));
+}
+
+TEST(LoadScenario, SetUfdefWithoutANameAtTheEndOfInput) {
+    Session session;
+    SessionResult result = session.Run("-1\nSetUfdef\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(AskDefName() + "関数名が未入力です\n"), result.output));
+}
+
+TEST(LoadScenario, AllDefinitionsWhereACallPrecedesItsFunction) {
+    Session session;
+    session.WriteFile("fg.dat", FileId() + Record("f", 1, "g(a0)+1") + Record("g", 1, "a0*2"));
+    SessionResult result = session.Run(
+        "-1\nSetUfList\nfg.dat\n1\n-1\nShowUfList\n0\n1\n-1\nSetUfdef\nf\n0\n"
+        "-1\nCheckUfList\nf\n0\n2\n");
+    EXPECT_EQ(result.exit_status, 0);
+    // f is read before g exists and stays undefined; once g is defined, f loads.
+    EXPECT_TRUE(SameText(
+        Start() + AtPrompt(LoadAsked() + NotAFormula()) +
+            AtPrompt(ListQuestions() + "double f( a0 ) = ___undef\n\ndouble g( a0 ) = a0*2\n\n\n") +
+            AtPrompt(AskDefName() + AskDefMore()) + AtPrompt(CheckAnswer("f", 2)) +
+            SaveQuestion(),
+        result.output));
+}
+
+TEST(LoadScenario, LoadingReplacesTheRegistry) {
+    Session session;
+    session.WriteFile("fg.dat", kFgFile);
+    SessionResult result = session.Run(TypeEnroll("h", 1, "a0^3") +
+                                       "-1\nSetUfList\nfg.dat\n1\n-1\nShowUfList\n0\n1\n0\n2\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double h( a0 ) = a0^3")) +
+                             AtPrompt(LoadAsked()) +
+                             AtPrompt(ListQuestions() +
+                                      "double f( a0 ) = a0*2\n\ndouble g( a0 , a1 ) = a0+a1\n\n\n") +
+                             SaveQuestion(),
+                         result.output));
+}
+
+// Save files are untrusted: broken records end the load with what was read.
+TEST(LoadScenario, BrokenRecordsEndTheLoad) {
+    const std::string good = FileId() + Record("f", 1, "a0*2");
+    const std::string next = Record("h", 1, "a0*3");
+    const std::vector<std::string> files = {
+        good + next.substr(0, 12),                                       // truncated record
+        good + next.substr(0, 4) + U32(0xFFFFFFFFu) + next.substr(8),    // huge name length
+        good + next.substr(0, 4) + U32(0x7FFFFFFFu),                     // name past the end
+        good + next.substr(0, 16) + U32(0x7FFFFFFFu) + "a0*3",           // huge definition length
+        good + next.substr(0, 10) + U16(0xFFFF) + U16(8) + "ab",        // huge argument count
+        good + "\x01\x02\x03",                                           // a few stray bytes
+    };
+    for (size_t i = 0; i < files.size(); ++i) {
+        for (const char* answer : {"0\n0", "1"}) {
+            Session session;
+            session.WriteFile("bad.dat", files[i]);
+            SessionResult result =
+                session.Run(std::string("-1\nSetUfList\nbad.dat\n") + answer +
+                            "\n-1\nShowUfList\n0\n0\n0\n2\n");
+            EXPECT_EQ(result.exit_status, 0) << "file " << i;
+            bool names_only = answer[0] == '0';
+            EXPECT_TRUE(SameText(
+                Start() + AtPrompt(LoadAsked() + (names_only ? AskChooseNow() : "")) +
+                    AtPrompt(ListQuestions() + (names_only ? "f : 関数未定義\n\n"
+                                                           : "f : 関数定義済み\n\n")) +
+                    (names_only ? "" : SaveQuestion()),
+                result.output))
+                << "file " << i << " answer " << answer;
+        }
+    }
+}
+
+TEST(LoadScenario, OddRecordsNeverCrashTheLoad) {
+    const std::string good = FileId() + Record("f", 1, "a0*2");
+    const std::vector<std::string> files = {
+        good + U32(0) + Record("h", 1, "a0*3").substr(4),       // record length 0
+        good + U32(17) + U32(1) + "h" + U16(0) + U16(8) + U32(1) + std::string(1, '\0'),
+        good + U32(16) + U32(1) + "h" + U16(0) + U16(8) + U32(0),  // definition length 0
+        good + Record("h", 1, "").substr(0, 4) + U32(2) + "h\x01" + U16(1) + U16(8) + U16(8) +
+            U32(1) + std::string(1, '\0'),
+        FileId(),
+        FileId() + std::string(64, '\xFF'),
+        FileId() + std::string(64, '\0'),
+    };
+    for (size_t i = 0; i < files.size(); ++i) {
+        // Names only with a definition loaded afterwards, and all definitions.
+        for (const char* answer : {"0\n0\n-1\nSetUfdef\nh\n0", "1"}) {
+            Session session;
+            session.WriteFile("odd.dat", files[i]);
+            SessionResult result = session.Run(std::string("-1\nSetUfList\nodd.dat\n") + answer +
+                                               "\n-1\nShowUfList\n0\n1\n0\n2\n");
+            EXPECT_EQ(result.exit_status, 0) << "file " << i << " answer " << answer;
+            EXPECT_NE(result.output.find(Cp932("入力スタイルを選んで下さい")), std::string::npos);
+        }
+    }
+}
+
+}  // namespace

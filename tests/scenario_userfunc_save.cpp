@@ -1,0 +1,173 @@
+// The command SaveUsrfunc and the save question at the end of the run.
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "session.h"
+#include "userfunc_dialogue.h"
+
+namespace {
+using namespace userfunc_test;
+
+const std::string kAskPath = "保存ファイルパスを指定して下さい :";
+const std::string kFRecordFile = FileId() + Record("f", 1, "a0*2");
+
+TEST(SaveScenario, NothingChangedRightAfterStart) {
+    Session session;
+    SessionResult result = session.Run("-1\nSaveUsrfunc\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt("保存するものがありません。または変更無し\n"),
+                         result.output));
+    EXPECT_TRUE(session.Files().empty());
+}
+
+TEST(SaveScenario, AnExistingFileIsNeverOverwritten) {
+    Session session;
+    session.WriteFile("taken.dat", "hello");
+    SessionResult result =
+        session.Run(TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\ntaken.dat\n0\n2\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
+                             AtPrompt(kAskPath +
+                                      "このファイルは既に存在しています。保存ファイル名を変えてください\n") +
+                             SaveQuestion(),
+                         result.output));
+    EXPECT_EQ(session.ReadFile("taken.dat"), "hello");
+    EXPECT_EQ(session.Files(), std::vector<std::string>{"taken.dat"});
+}
+
+TEST(SaveScenario, ANewFileHoldsTheIdentifierAndOneRecordPerFunction) {
+    Session session;
+    SessionResult result =
+        session.Run(TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\nf.dat\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    // Saved: the end asks nothing.
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
+                             AtPrompt(kAskPath),
+                         result.output));
+    const std::string expected("QVRLX10"
+                               "\x19\0\0\0" "\x02\0\0\0" "f\0" "\x01\0" "\x08\0" "\x08\0"
+                               "\x05\0\0\0" "a0*2\0",
+                               32);
+    EXPECT_EQ(session.ReadFile("f.dat"), expected);
+    EXPECT_EQ(session.Files(), std::vector<std::string>{"f.dat"});
+}
+
+TEST(SaveScenario, LaterSavesRewriteTheSameFileWithoutAsking) {
+    Session session;
+    SessionResult result = session.Run(TypeEnroll("g", 2, "a0+a1") + "-1\nSaveUsrfunc\nfg.dat\n" +
+                                       TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\n" +
+                                       "-1\nSaveUsrfunc\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(2, "double g( a0 , a1 ) = a0+a1")) +
+                             AtPrompt(kAskPath) + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
+                             AtPrompt("") +
+                             AtPrompt("保存するものがありません。または変更無し\n"),
+                         result.output));
+    // Records in name order: f's 25 bytes at 7, g's 28 bytes at 32.
+    EXPECT_EQ(session.ReadFile("fg.dat"), FileId() + Record("f", 1, "a0*2") + Record("g", 2, "a0+a1"));
+    EXPECT_EQ(session.ReadFile("fg.dat").size(), 60u);
+    EXPECT_EQ(session.Files(), std::vector<std::string>{"fg.dat"});
+}
+
+TEST(SaveScenario, AFileThatCannotBeCreated) {
+    Session session;
+    SessionResult result =
+        session.Run(TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\nnodir/f.dat\n0\n2\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
+                             AtPrompt(kAskPath + "新規保存用ファイルの作成に失敗\n") + SaveQuestion(),
+                         result.output));
+    EXPECT_TRUE(session.Files().empty());
+}
+
+TEST(SaveScenario, ASourceFileThatIsNoLongerASaveFile) {
+    Session session;
+    session.WriteFile("f.dat", kFRecordFile);
+    // Loading every definition marks them changed; listing into the source file
+    // then turns it into a text file that the save refuses to rewrite.
+    SessionResult result = session.Run(
+        "-1\nSetUfList\nf.dat\n1\n-1\nShowUfList\n1\n0\nf.dat\n-1\nSaveUsrfunc\n0\n2\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(
+        Start() + AtPrompt(LoadAsked()) + AtPrompt(ListQuestions() + AskListFile()) +
+            AtPrompt("[保存ファイル存在時]ファイルパスが未定義または保存ファイルではない\n") +
+            SaveQuestion(),
+        result.output));
+    EXPECT_TRUE(SameText("f : 関数定義済み\n\n", session.ReadFile("f.dat")));
+}
+
+TEST(SaveScenario, TheWorkingCopyCannotBeMade) {
+    Session session;
+    session.WriteFile("f.dat", kFRecordFile);
+    // A directory in the way of the working copy.
+    ASSERT_EQ(mkdir(session.Path("template.dat").c_str(), 0755), 0);
+    SessionResult result =
+        session.Run("-1\nSetUfList\nf.dat\n1\n-1\nSaveUsrfunc\n0\n2\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(LoadAsked()) +
+                             AtPrompt("[保存ファイル存在時]一時ファイルの作成に失敗\n") +
+                             SaveQuestion(),
+                         result.output));
+    EXPECT_EQ(session.ReadFile("f.dat"), kFRecordFile);
+}
+
+TEST(EndOfRunScenario, AnsweredOneSavesToANewFile) {
+    Session session;
+    SessionResult result = session.Run(TypeEnroll("f", 1, "a0*2") + "0\n1\nf.dat\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
+                             SaveQuestion() + kAskPath,
+                         result.output));
+    EXPECT_EQ(session.ReadFile("f.dat"), kFRecordFile);
+}
+
+TEST(EndOfRunScenario, AnsweredOneRewritesTheSourceFile) {
+    Session session;
+    SessionResult result = session.Run(TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\nfg.dat\n" +
+                                       TypeEnroll("g", 2, "a0+a1") + "7\n1\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
+                             AtPrompt(kAskPath) +
+                             AtPrompt(Enrolled(2, "double g( a0 , a1 ) = a0+a1")) + SaveQuestion(),
+                         result.output));
+    EXPECT_EQ(session.ReadFile("fg.dat"), FileId() + Record("f", 1, "a0*2") + Record("g", 2, "a0+a1"));
+    EXPECT_EQ(session.Files(), std::vector<std::string>{"fg.dat"});
+}
+
+TEST(EndOfRunScenario, AnsweredTwoOrAnyOtherNumberSavesNothing) {
+    for (const char* answer : {"2", "0", "-1"}) {
+        Session session;
+        SessionResult result =
+            session.Run(TypeEnroll("f", 1, "a0*2") + "0\n" + answer + "\nf.dat\n");
+        EXPECT_EQ(result.exit_status, 0);
+        EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
+                                 SaveQuestion(),
+                             result.output))
+            << "answer " << answer;
+        EXPECT_TRUE(session.Files().empty()) << "answer " << answer;
+    }
+}
+
+TEST(EndOfRunScenario, ANonNumberAtTheMenuDoesNotLoseTheQuestion) {
+    Session session;
+    SessionResult result = session.Run(TypeEnroll("f", 1, "a0*2") + "quit now\n1\nf.dat\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
+                             SaveQuestion() + kAskPath,
+                         result.output));
+    EXPECT_EQ(session.ReadFile("f.dat"), kFRecordFile);
+}
+
+TEST(EndOfRunScenario, ANonNumberAtTheMenuThenEndOfInputSavesNothing) {
+    Session session;
+    SessionResult result = session.Run(TypeEnroll("f", 1, "a0*2") + "quit\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
+                             SaveQuestion(),
+                         result.output));
+    EXPECT_TRUE(session.Files().empty());
+}
+
+}  // namespace
