@@ -1,4 +1,240 @@
 #include "inplexp.h"
 
-// Not built yet: the mode runs nothing.
-int FnCalc_Inplicit(UsrFuncArray&) { return 0; }
+#include <iostream>
+#include <memory>
+
+#include "crtbtree.h"
+#include "fmulaopfc.h"
+#include "main.h"
+#include "paramexp.h"
+#include "symbol.h"
+
+namespace {
+const char EVALUATION_ERROR[] = "関数計算中にエラーが発生しました\n";
+
+// Which of the two variables were named.
+enum { NAMED_INDEPENDENT = 1, NAMED_DEPENDENT = 2 };
+
+// The ranges of the independent (x) and dependent (y) variable.
+struct InplicitRanges {
+    double min_value_x = 0.0;
+    double max_value_x = 0.0;
+    int step_number_x = 200;
+    double min_value_y = 0.0;
+    double max_value_y = 0.0;
+    int step_number_y = 100;
+};
+
+// Asks both range lines; the sum of the NAMED_ flags, or -1 when a line was refused.
+int Ask_BothRanges(NameBuffer* operand_label, InplicitRanges& ranges, AscArray<double>& array) {
+    int variab_kind = 0;
+    std::cout << "独立変数名と変化範囲を入力してください。(例) x(1,10) :";
+    int result = Input_RangeInplicit(operand_label[0], &ranges.min_value_x, &ranges.max_value_x,
+                                     &ranges.step_number_x, array);
+    if (result == 0) return -1;
+    if (result == 1) variab_kind += NAMED_INDEPENDENT;
+    std::cout << "従属変数名と変化範囲を入力してください。(例) y(1,10) :";
+    result = Input_RangeInplicit(operand_label[1], &ranges.min_value_y, &ranges.max_value_y,
+                                 &ranges.step_number_y, array);
+    if (result == 0) return -1;
+    if (result == 1) variab_kind += NAMED_DEPENDENT;
+    return variab_kind;
+}
+
+void Write_Results(std::ofstream& output_stream, int variab_kind, AscArray<double>& array,
+                   NameBuffer* operand_label, const InplicitRanges& ranges, CompForm* the_root,
+                   UsrFuncArray& ufunc_list) {
+    if (variab_kind == NAMED_INDEPENDENT + NAMED_DEPENDENT)
+        Inplicit_OutPut_ToFile(output_stream, array, operand_label, ranges.step_number_x,
+                               ranges.min_value_x, ranges.max_value_x, ranges.step_number_y,
+                               ranges.min_value_y, ranges.max_value_y, the_root, ufunc_list);
+    else if (variab_kind == NAMED_INDEPENDENT)
+        InplicitX_OutPut_ToFile(output_stream, array, operand_label[0], ranges.step_number_x,
+                                ranges.min_value_x, ranges.max_value_x, the_root, ufunc_list);
+    else
+        InplicitY_OutPut_ToFile(output_stream, array, operand_label[1], ranges.step_number_y,
+                                ranges.min_value_y, ranges.max_value_y, the_root, ufunc_list);
+}
+
+// A grid point lies on the curve when F is exactly 0 there or changed sign
+// since the previous point of its row.
+bool Is_Solution(double res_value, double pre_form_value) {
+    return res_value == 0.0 || res_value * pre_form_value < 0.0;
+}
+
+void Write_RangeLine(std::ostream& out, const char* title, const char* name, double min_value,
+                     double max_value, int step_number, const char* line_end) {
+    out << title << name << " :範囲 [" << NumText(min_value) << "] - [" << NumText(max_value)
+        << "] :分割" << step_number << line_end;
+}
+
+void Write_GridPoint(std::ostream& out, double x_value, double y_value, double res_value) {
+    out << NumText(x_value) << "\t" << NumText(y_value) << "\t" << NumText(res_value) << "\n";
+}
+}  // namespace
+
+int FnCalc_Inplicit(UsrFuncArray& ufunc_list) {
+    char line_array[NAME_SIZE] = "";
+    NameBuffer operand_label[2] = {"", ""};
+    InplicitRanges ranges;
+
+    std::cout << "F(x,y)=0の形の式でF(x,y)の部分を入力してください\n";
+    CompForm* raw_formlist = nullptr;
+    if (Analysis_InputInplicit(&raw_formlist, line_array) == 0) return 0;
+    std::unique_ptr<CompForm[]> the_formlist(raw_formlist);
+    int item_count = current_number + 1;
+    AscArray<double> array;
+    Create_SymbolTable(raw_formlist, item_count, array);
+    int elem_number = 0;
+    array.CountElem(&elem_number);
+    if (elem_number == 0) {
+        std::cout << "独立変数と従属変数に設定できる変数がないので計算できません\n";
+        return 0;
+    }
+
+    int variab_kind = Ask_BothRanges(operand_label, ranges, array);
+    if (variab_kind < 0) return 0;
+    if (variab_kind == 0) {
+        std::cout << "独立変数,従属変数ともに指定されていないので計算できません\n";
+        return 0;
+    }
+
+    NameBuffer* raw_label = nullptr;
+    int count_current = 0;
+    Input_OperandFixValue(array, &raw_label, &count_current, operand_label, 2);
+    std::unique_ptr<NameBuffer[]> copy_label(raw_label);
+    CompForm* the_root = Build_Tree(raw_formlist, item_count);
+
+    std::ofstream output_stream;
+    if (SaveInpInfo_To_File(output_stream, line_array, array, raw_label, operand_label,
+                            count_current) == 0)
+        return 1;
+    Write_Results(output_stream, variab_kind, array, operand_label, ranges, the_root, ufunc_list);
+    output_stream.close();
+    return 1;
+}
+
+int Analysis_InputInplicit(CompForm** the_formlist, char* line_array) {
+    return Read_And_Analyse(the_formlist, line_array, true);
+}
+
+int Input_RangeInplicit(char* operand_label, double* min_value, double* max_value,
+                        int* step_number, AscArray<double>& array) {
+    char varia_info[RANGE_LINE_SIZE];
+    Input_Line(std::cin, varia_info, RANGE_LINE_SIZE);
+    if (Param_Skip(varia_info) == -1) {
+        operand_label[0] = '\0';
+        return 2;
+    }
+    if (Parse_RangeLine(varia_info, operand_label, min_value, max_value, step_number) == 0) {
+        operand_label[0] = '\0';
+        return 0;
+    }
+    if (array(operand_label) == 0) {
+        std::cout << "この変数は与式に存在していません." << std::endl;
+        return 0;
+    }
+    std::cout << std::endl;
+    return 1;
+}
+
+int Input_OperandFixValue(AscArray<double>& array, NameBuffer** copy_label, int* count_current,
+                          NameBuffer* operand_label, int oprlbl_count) {
+    *count_current = 0;
+    int elem_number = 0;
+    array.CountElem(&elem_number);
+    if (elem_number == 0) return 0;
+    *copy_label = new NameBuffer[elem_number];
+    Input_OperandValue2<double>(array, operand_label, oprlbl_count, *copy_label, count_current);
+    return 1;
+}
+
+int SaveInpInfo_To_File(std::ofstream& output_stream, const char* line_array,
+                        AscArray<double>& array, NameBuffer* copy_label, NameBuffer* operand_label,
+                        int count_current) {
+    if (Open_ReportFile(output_stream) == 0) return 0;
+    output_stream << "計算式 " << line_array << "= 0 \n";
+    output_stream << "独立変数 " << operand_label[0] << "  :従属変数 " << operand_label[1]
+                  << "\n";
+    if (Count_OtherNames(copy_label, count_current, operand_label[0], operand_label[1]) > 0) {
+        output_stream << "変数(独立・従属変数除く)と、その値\n";
+        Write_FixedValues(output_stream, array, copy_label, count_current, operand_label[0],
+                          operand_label[1]);
+    }
+    return 1;
+}
+
+int Inplicit_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
+                           NameBuffer* operand_label, int step_number_x, double min_value_x,
+                           double max_value_x, int step_number_y, double min_value_y,
+                           double max_value_y, CompForm* the_root, UsrFuncArray& ufunc_list) {
+    int error_code = 1;
+    Write_RangeLine(output_stream, "独立変数", operand_label[0], min_value_x, max_value_x,
+                    step_number_x, "\n");
+    Write_RangeLine(output_stream, "従属変数", operand_label[1], min_value_y, max_value_y,
+                    step_number_y, "\n\n");
+    Write_ResultRule(output_stream);
+    output_stream << "独立変数" << operand_label[0] << "\t従属変数" << operand_label[1]
+                  << "\t  関数計算値" << "\n";
+    For_EachPoint(min_value_y, max_value_y, step_number_y, [&](double y_value) {
+        array[operand_label[1]] = y_value;
+        double pre_form_value = 0.0;
+        For_EachPoint(min_value_x, max_value_x, step_number_x, [&](double x_value) {
+            array[operand_label[0]] = x_value;
+            double res_value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list,
+                                                output_stream, EVALUATION_ERROR);
+            if (Is_Solution(res_value, pre_form_value))
+                Write_GridPoint(output_stream, x_value, y_value, res_value);
+            pre_form_value = res_value;
+        });
+    });
+    return 1;
+}
+
+int InplicitX_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
+                            const char* operand_label, int step_number_x, double min_value_x,
+                            double max_value_x, CompForm* the_root, UsrFuncArray& ufunc_list) {
+    int error_code = 1;
+    Write_RangeLine(output_stream, "独立変数", operand_label, min_value_x, max_value_x,
+                    step_number_x, "\n\n");
+    Write_ResultRule(output_stream);
+    output_stream << "独立変数" << operand_label << "\t従属変数(文字指定なし) \t  関数値\n";
+    double pre_form_value = 0.0;
+    For_EachPoint(min_value_x, max_value_x, step_number_x, [&](double x_value) {
+        array[operand_label] = x_value;
+        double res_value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list,
+                                            output_stream, EVALUATION_ERROR);
+        // A root x0 stands for the vertical line x = x0, drawn over x's own range.
+        if (Is_Solution(res_value, pre_form_value)) {
+            For_EachPoint(min_value_x, max_value_x, step_number_x, [&](double y_value) {
+                Write_GridPoint(output_stream, x_value, y_value, res_value);
+            });
+        }
+        pre_form_value = res_value;
+    });
+    return 1;
+}
+
+int InplicitY_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
+                            const char* operand_label, int step_number_y, double min_value_y,
+                            double max_value_y, CompForm* the_root, UsrFuncArray& ufunc_list) {
+    int error_code = 1;
+    Write_RangeLine(output_stream, "従属変数", operand_label, min_value_y, max_value_y,
+                    step_number_y, "\n\n");
+    Write_ResultRule(output_stream);
+    output_stream << "独立変数(文字指定なし)\t 従属変数" << operand_label << "\t  関数値\n";
+    double pre_form_value = 0.0;
+    For_EachPoint(min_value_y, max_value_y, step_number_y, [&](double y_value) {
+        array[operand_label] = y_value;
+        double res_value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list,
+                                            output_stream, EVALUATION_ERROR);
+        // A root y0 stands for the horizontal line y = y0, drawn over y's own range.
+        if (Is_Solution(res_value, pre_form_value)) {
+            For_EachPoint(min_value_y, max_value_y, step_number_y, [&](double x_value) {
+                Write_GridPoint(output_stream, x_value, y_value, res_value);
+            });
+        }
+        pre_form_value = res_value;
+    });
+    return 1;
+}

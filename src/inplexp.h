@@ -2,8 +2,54 @@
 #ifndef KANSU_INPLEXP_H
 #define KANSU_INPLEXP_H
 
+#include <fstream>
+
+#include "ascarray.h"
+#include "fmula.h"
+#include "modecommon.h"
+
 class UsrFuncArray;
 
 int FnCalc_Inplicit(UsrFuncArray& ufunc_list);
+
+// Formula input without a prompt; at end of input a line end comes first.
+int Analysis_InputInplicit(CompForm** the_formlist, char* line_array);
+
+// Reads one range line: 1 name accepted; 2 empty line (the name is emptied);
+// 0 refused, with the message shown.
+int Input_RangeInplicit(char* operand_label, double* min_value, double* max_value,
+                        int* step_number, AscArray<double>& array);
+
+// 0 for an empty table (nothing made or asked); else makes the name list, asks
+// the values of the variables not named in operand_label and returns 1.
+int Input_OperandFixValue(AscArray<double>& array, NameBuffer** copy_label, int* count_current,
+                          NameBuffer* operand_label, int oprlbl_count);
+
+// Lists the table's names into copy_label and asks the value of every variable
+// that is none of the first oprlbl_count (at most two) named entries.
+template <class T>
+void Input_OperandValue2(AscArray<T>& array, NameBuffer* operand_label, int oprlbl_count,
+                         NameBuffer* copy_label, int* count_current) {
+    *count_current = 0;
+    array.CopyLabelAll(copy_label, count_current);
+    Ask_FixedValues(array, copy_label, *count_current,
+                    oprlbl_count > 0 ? operand_label[0] : nullptr,
+                    oprlbl_count > 1 ? operand_label[1] : nullptr);
+}
+
+int SaveInpInfo_To_File(std::ofstream& output_stream, const char* line_array,
+                        AscArray<double>& array, NameBuffer* copy_label, NameBuffer* operand_label,
+                        int count_current);
+
+int Inplicit_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
+                           NameBuffer* operand_label, int step_number_x, double min_value_x,
+                           double max_value_x, int step_number_y, double min_value_y,
+                           double max_value_y, CompForm* the_root, UsrFuncArray& ufunc_list);
+int InplicitX_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
+                            const char* operand_label, int step_number_x, double min_value_x,
+                            double max_value_x, CompForm* the_root, UsrFuncArray& ufunc_list);
+int InplicitY_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
+                            const char* operand_label, int step_number_y, double min_value_y,
+                            double max_value_y, CompForm* the_root, UsrFuncArray& ufunc_list);
 
 #endif

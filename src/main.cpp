@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "crtbtree.h"
 #include "fmulaopfc.h"
 #include "inplexp.h"
 #include "paramexp.h"
@@ -262,5 +263,75 @@ int Analysis_InputFormula(CompForm** the_formlist, char* line_array) {
     return Read_And_Analyse(the_formlist, line_array, false);
 }
 
-// Not built yet: the mode runs nothing.
-int FnCalc_Explicit(UsrFuncArray&) { return 0; }
+const char EXPLICIT_EVAL_ERROR[] = "関数計算中にエラーが発生しました\n";
+
+template int Input_RangeValue<double>(AscArray<double>&, char*, double*, double*, int*);
+template void Input_OperandValue<double>(AscArray<double>&, char*, char (*)[256], int*);
+template int OutPut_ToFile<double>(AscArray<double>&, const char*, const char*, char (*)[256],
+                                   int, int, double, double, CompForm*, UsrFuncArray&);
+template int OutPut_ToFile_FxVar<double>(AscArray<double>&, const char*, char (*)[256], int,
+                                         CompForm*, UsrFuncArray&);
+
+int OutPut_ToFileNoVar(const char* line_array, CompForm* the_root, UsrFuncArray& ufunc_list) {
+    std::ofstream output_stream;
+    if (Open_ReportFile(output_stream) == 0) return 0;
+    Write_ResultRule(output_stream);
+    AscArray<double> no_variables;
+    int error_code = 1;
+    double value = Evaluate_Or_Exit(the_root, &error_code, no_variables, ufunc_list,
+                                    output_stream, EXPLICIT_EVAL_ERROR);
+    output_stream << line_array << "=" << NumText(value) << "\n";
+    output_stream.close();
+    return 1;
+}
+
+namespace {
+// The report variant for what the dialogue gave: no variable, all fixed, or one varying.
+void Write_ExplicitReport(AscArray<double>& array, const char* form_array,
+                          const char* operand_label, NameBuffer* copy_label, int count_current,
+                          int step_number, double min_value, double max_value,
+                          CompForm* the_root, UsrFuncArray& ufunc_list) {
+    if (copy_label == nullptr) {
+        OutPut_ToFileNoVar(form_array, the_root, ufunc_list);
+    } else if (operand_label[0] == '\0') {
+        OutPut_ToFile_FxVar(array, form_array, copy_label, count_current, the_root, ufunc_list);
+    } else {
+        OutPut_ToFile(array, form_array, operand_label, copy_label, count_current, step_number,
+                      min_value, max_value, the_root, ufunc_list);
+    }
+}
+}  // namespace
+
+int FnCalc_Explicit(UsrFuncArray& ufunc_list) {
+    CompForm* the_formlist = nullptr;
+    char form_array[NAME_SIZE] = {};
+    if (Analysis_InputFormula(&the_formlist, form_array) == 0) return 0;
+    int item_count = current_number + 1;
+
+    AscArray<double> array;
+    Create_SymbolTable(the_formlist, item_count, array);
+    int elem_number = 0;
+    array.CountElem(&elem_number);
+
+    char operand_label[NAME_SIZE] = {};
+    double min_value = 0.0;
+    double max_value = 0.0;
+    int step_number = 100;
+    NameBuffer* copy_label = nullptr;
+    int count_current = 0;
+    if (elem_number > 0) {
+        if (Input_RangeValue(array, operand_label, &min_value, &max_value, &step_number) == 0) {
+            delete[] the_formlist;
+            return 0;
+        }
+        copy_label = new NameBuffer[elem_number];
+        Input_OperandValue(array, operand_label, copy_label, &count_current);
+    }
+
+    CompForm* the_root = Build_Tree(the_formlist, item_count);
+    Write_ExplicitReport(array, form_array, operand_label, copy_label, count_current,
+                         step_number, min_value, max_value, the_root, ufunc_list);
+    delete[] copy_label;
+    delete[] the_formlist;
+    return 1;
+}

@@ -3,10 +3,12 @@
 #ifndef KANSU_MAIN_H
 #define KANSU_MAIN_H
 
-#include <istream>
+#include <fstream>
+#include <iostream>
 
 #include "ascarray.h"
 #include "fmula.h"
+#include "modecommon.h"
 
 class UsrFuncArray;
 
@@ -47,7 +49,98 @@ void Write_ErrorMessage(const char* message);
 // end-of-input message (the twins of the other modes do).
 int Read_And_Analyse(CompForm** the_formlist, char* line_array, bool eof_newline);
 
-// Explicit function mode (menu 1).
+// Explicit function mode (menu 1). 1 when the run reached the report writer.
 int FnCalc_Explicit(UsrFuncArray& ufunc_list);
+
+// Console message of the explicit report writers when an evaluation fails.
+extern const char EXPLICIT_EVAL_ERROR[];
+
+// Asks which variable varies and over which range. An empty line means none
+// varies (operand_label stays empty). 1 to go on, 0 to abandon the run.
+template <class T>
+int Input_RangeValue(AscArray<T>& array, char* operand_label, T* min_value, T* max_value,
+                     int* step_num) {
+    std::cout << "値を変化させる変数名と変化範囲を入力してください。(例) x(1,10) :";
+    char range_line[RANGE_LINE_SIZE];
+    if (Input_Line(std::cin, range_line, RANGE_LINE_SIZE) == 0) return 1;
+    if (Parse_RangeLine(range_line, operand_label, min_value, max_value, step_num) == 0) return 0;
+    if (array(operand_label) == 0) {
+        std::cout << "そんな変数名は存在しません。\n";
+        return 0;
+    }
+    std::cout << std::endl;
+    return 1;
+}
+
+// Lists the table's names into copy_label (one buffer per variable) and asks
+// the value of every one but the varying variable.
+template <class T>
+void Input_OperandValue(AscArray<T>& array, char* operand_label, char (*copy_label)[256],
+                        int* count_current) {
+    *count_current = 0;
+    array.CopyLabelAll(copy_label, count_current);
+    Ask_FixedValues(array, copy_label, *count_current, operand_label, nullptr);
+}
+
+// Report of a formula with one varying variable: a row per point of the range.
+template <class T>
+int OutPut_ToFile(AscArray<T>& array, const char* line_array, const char* operand_label,
+                  char (*copy_label)[256], int count_current, int step_number, T min_value,
+                  T max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
+    std::ofstream output_stream;
+    if (Open_ReportFile(output_stream) == 0) return 0;
+    output_stream << "計算した式は" << line_array << "\n";
+    output_stream << "値可変変数 " << operand_label << " :範囲 [" << NumText(min_value)
+                  << "] - [" << NumText(max_value) << "] :分割" << step_number << "\n";
+    if (count_current > 0) {
+        output_stream << "変数(値固定)と、その値は以下の通りです\n";
+        Write_FixedValues(output_stream, array, copy_label, count_current, operand_label,
+                          nullptr);
+    }
+    Write_ResultRule(output_stream);
+    output_stream << "変数" << operand_label << "\t関数計算値\n";
+    T& operand_cell = array[operand_label];
+    T step_value = Step_Width(min_value, max_value, step_number);
+    int error_code = 1;
+    for (int i = 0; i <= step_number; ++i) {
+        operand_cell = Sweep_Point(i, step_value, min_value);
+        T value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, output_stream,
+                                   EXPLICIT_EVAL_ERROR);
+        output_stream << NumText(operand_cell) << "\t" << NumText(value) << "\n";
+    }
+    output_stream.close();
+    return 1;
+}
+
+// Report of a formula whose variables all have fixed values.
+template <class T>
+int OutPut_ToFile_FxVar(AscArray<T>& array, const char* line_array, char (*copy_label)[256],
+                        int count_current, CompForm* the_root, UsrFuncArray& ufunc_list) {
+    std::ofstream output_stream;
+    if (Open_ReportFile(output_stream) == 0) return 0;
+    output_stream << "計算した式は" << line_array << "\n";
+    output_stream << "変数(値固定)と、その値は以下の通りです\n";
+    Write_FixedValues(output_stream, array, copy_label, count_current, nullptr, nullptr);
+    Write_ResultRule(output_stream);
+    int error_code = 1;
+    T value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, output_stream,
+                               EXPLICIT_EVAL_ERROR);
+    output_stream << line_array << "=" << NumText(value) << "\n";
+    output_stream.close();
+    return 1;
+}
+
+// Report of a formula without variables.
+int OutPut_ToFileNoVar(const char* line_array, CompForm* the_root, UsrFuncArray& ufunc_list);
+
+// The double versions are compiled once, in main.cpp, so that their texts are
+// in the program's code page wherever they are called from.
+extern template int Input_RangeValue<double>(AscArray<double>&, char*, double*, double*, int*);
+extern template void Input_OperandValue<double>(AscArray<double>&, char*, char (*)[256], int*);
+extern template int OutPut_ToFile<double>(AscArray<double>&, const char*, const char*,
+                                          char (*)[256], int, int, double, double, CompForm*,
+                                          UsrFuncArray&);
+extern template int OutPut_ToFile_FxVar<double>(AscArray<double>&, const char*, char (*)[256],
+                                                int, CompForm*, UsrFuncArray&);
 
 #endif

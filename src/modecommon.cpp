@@ -63,6 +63,14 @@ void Ask_FixedValues(AscArray<double>& array, NameBuffer* copy_label, int count,
     }
 }
 
+int Count_OtherNames(NameBuffer* copy_label, int count, const char* excluded1,
+                     const char* excluded2) {
+    int others = 0;
+    for (int i = 0; i < count; ++i)
+        if (!Is_Excluded(copy_label[i], excluded1, excluded2)) ++others;
+    return others;
+}
+
 void Write_FixedValues(std::ostream& out, AscArray<double>& array, NameBuffer* copy_label,
                        int count, const char* excluded1, const char* excluded2) {
     for (int i = 0; i < count; ++i) {

@@ -54,6 +54,19 @@ void Write_ResultRule(std::ostream& out);
 double Step_Width(double min_value, double max_value, int step_number);
 double Sweep_Point(int index, double step_value, double min_value);
 
+// Calls visit(point) for the step_number + 1 points of [min, max] in order; a
+// negative count visits nothing. The index is wide so that a count of INT_MAX ends.
+template <class Visit>
+void For_EachPoint(double min_value, double max_value, int step_number, Visit visit) {
+    double step_value = Step_Width(min_value, max_value, step_number);
+    for (long long index = 0; index <= step_number; ++index)
+        visit(Sweep_Point(static_cast<int>(index), step_value, min_value));
+}
+
+// Number of listed names other than the excluded ones.
+int Count_OtherNames(NameBuffer* copy_label, int count, const char* excluded1,
+                     const char* excluded2);
+
 // Evaluates a tree with a fresh summation table. When the evaluation fails the
 // report written so far is flushed, the message is printed and the program ends
 // with status 1.

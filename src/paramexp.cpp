@@ -1,4 +1,250 @@
 #include "paramexp.h"
 
-// Not built yet: the mode runs nothing.
-int FnCalc_Param(UsrFuncArray&) { return 0; }
+#include <cstring>
+#include <iostream>
+#include <memory>
+
+#include "crtbtree.h"
+#include "fmulaopfc.h"
+#include "main.h"
+#include "symbol.h"
+
+int current_number_x = 0;
+int current_number_y = 0;
+
+namespace {
+// One component formula of the curve and everything made from it in a run.
+struct ParamComponent {
+    char line_array[NAME_SIZE] = "";
+    std::unique_ptr<CompForm[]> the_formlist;
+    AscArray<double> array;
+    std::unique_ptr<NameBuffer[]> copy_label;
+    int count_current = 0;
+    int outind = 0;
+    int other_var = 0;
+    CompForm* the_root = nullptr;
+};
+
+// Prompts, reads and analyses one component and enters its variables in its table.
+int Read_Component(ParamComponent& component, const char* prompt, int* last_index) {
+    std::cout << prompt;
+    CompForm* the_formlist = nullptr;
+    if (Analysis_InputParamFrm(&the_formlist, component.line_array) == 0) return 0;
+    component.the_formlist.reset(the_formlist);
+    *last_index = current_number;
+    Create_SymbolTable(the_formlist, current_number + 1, component.array);
+    return 1;
+}
+
+int Count_Variables(AscArray<double>& array) {
+    int count = 0;
+    array.CountElem(&count);
+    return count;
+}
+
+void Ask_ComponentValues(ParamComponent& component, char* operand_label) {
+    NameBuffer* copy_label = nullptr;
+    if (Input_Operand(component.array, &copy_label, operand_label, &component.count_current) == 0)
+        return;
+    component.copy_label.reset(copy_label);
+    component.outind = Exit_ParamValue(copy_label, operand_label, component.count_current);
+}
+
+void Finish_Component(ParamComponent& component, int last_index) {
+    component.the_root = Build_Tree(component.the_formlist.get(), last_index + 1);
+    component.other_var = DoExitOther_Variable(component.count_current, component.outind);
+}
+
+void Write_Results(std::ofstream& output_stream, ParamComponent& x_part, ParamComponent& y_part,
+                   const char* operand_label, int step_number, double min_value,
+                   double max_value, UsrFuncArray& ufunc_list) {
+    if (x_part.outind != 0 && y_part.outind != 0)
+        ParamBoth_OutPut_ToFile(output_stream, x_part.array, y_part.array, operand_label,
+                                step_number, min_value, max_value, x_part.the_root,
+                                y_part.the_root, ufunc_list);
+    else if (x_part.outind != 0)
+        ParamX_OutPut_ToFile(output_stream, x_part.array, y_part.array, operand_label,
+                             step_number, min_value, max_value, x_part.the_root,
+                             y_part.the_root, ufunc_list);
+    else if (y_part.outind != 0)
+        ParamY_OutPut_ToFile(output_stream, x_part.array, y_part.array, operand_label,
+                             step_number, min_value, max_value, x_part.the_root,
+                             y_part.the_root, ufunc_list);
+    else
+        NoParam_OutPut_ToFile(output_stream, x_part.array, y_part.array, x_part.line_array,
+                              x_part.the_root, y_part.line_array, y_part.the_root, ufunc_list);
+}
+
+void Write_ParamHeading(std::ostream& out, const char* operand_label, int step_number,
+                        double min_value, double max_value) {
+    out << "媒介変数" << operand_label << " :範囲 [" << NumText(min_value) << "]- ["
+        << NumText(max_value) << "] :分割" << step_number << "\n\n";
+    Write_ResultRule(out);
+    out << "媒介変数" << operand_label << "\tx成分" << "\ty成分\n";
+}
+
+void Write_ParamPoint(std::ostream& out, double t_value, double x_value, double y_value) {
+    out << NumText(t_value) << "\t" << NumText(x_value) << "\t" << NumText(y_value) << "\n";
+}
+}  // namespace
+
+int FnCalc_Param(UsrFuncArray& ufunc_list) {
+    current_number_x = 0;
+    current_number_y = 0;
+    char operand_label[NAME_SIZE] = "";
+    double min_value = 0.0;
+    double max_value = 0.0;
+    int step_number = 100;
+    ParamComponent x_part;
+    ParamComponent y_part;
+
+    std::cout << "計算したい式を x= ,y= の順に入力してください\n";
+    if (Read_Component(x_part, "x= ", &current_number_x) == 0) return 0;
+    if (Read_Component(y_part, "y= ", &current_number_y) == 0) return 0;
+
+    if (Count_Variables(x_part.array) != 0 || Count_Variables(y_part.array) != 0) {
+        if (Input_RangeParam(operand_label, &min_value, &max_value, &step_number) == 0) return 0;
+    }
+    Ask_ComponentValues(x_part, operand_label);
+    Ask_ComponentValues(y_part, operand_label);
+    Finish_Component(x_part, current_number_x);
+    Finish_Component(y_part, current_number_y);
+
+    std::ofstream output_stream;
+    if (SaveFormInfo_To_File(output_stream, x_part.line_array, y_part.line_array, x_part.array,
+                             y_part.array, x_part.copy_label.get(), y_part.copy_label.get(),
+                             operand_label, x_part.count_current, y_part.count_current,
+                             x_part.other_var, y_part.other_var) == 0)
+        return 1;
+    Write_Results(output_stream, x_part, y_part, operand_label, step_number, min_value,
+                  max_value, ufunc_list);
+    output_stream.close();
+    return 1;
+}
+
+int Analysis_InputParamFrm(CompForm** the_formlist, char* line_array) {
+    return Read_And_Analyse(the_formlist, line_array, true);
+}
+
+int Input_RangeParam(char* operand_label, double* min_value, double* max_value, int* step_num) {
+    std::cout << "媒介変数名と変化範囲を入力してください。(例) t(1,10) :";
+    char varia_info[RANGE_LINE_SIZE];
+    Input_Line(std::cin, varia_info, RANGE_LINE_SIZE);
+    if (Param_Skip(varia_info) == -1) return 1;
+    if (Parse_RangeLine(varia_info, operand_label, min_value, max_value, step_num) == 0) {
+        operand_label[0] = '\0';
+        return 0;
+    }
+    std::cout << std::endl;
+    return 1;
+}
+
+int Param_Skip(const char* input_line) { return input_line[0] == '\0' ? -1 : 1; }
+
+int Input_Operand(AscArray<double>& array, NameBuffer** copy_label, char* operand_label,
+                  int* count_current) {
+    *count_current = 0;
+    int elem_number = Count_Variables(array);
+    if (elem_number == 0) return 0;
+    *copy_label = new NameBuffer[elem_number];
+    Input_OperandValue<double>(array, operand_label, *copy_label, count_current);
+    return 1;
+}
+
+int Exit_ParamValue(NameBuffer* copy_label, const char* operand_label, int count_current) {
+    for (int i = 0; i < count_current; ++i)
+        if (std::strcmp(copy_label[i], operand_label) == 0) return 1;
+    return 0;
+}
+
+int DoExitOther_Variable(int count_current, int exit_param) {
+    return count_current >= (exit_param != 0 ? 2 : 1) ? 1 : 0;
+}
+
+int SaveFormInfo_To_File(std::ofstream& output_stream, const char* line_array_x,
+                         const char* line_array_y, AscArray<double>& array_x,
+                         AscArray<double>& array_y, NameBuffer* copy_label_x,
+                         NameBuffer* copy_label_y, const char* operand_label, int count_current_x,
+                         int count_current_y, int other_var_x, int other_var_y) {
+    if (Open_ReportFile(output_stream) == 0) return 0;
+    output_stream << "計算式 x=" << line_array_x << " :y=" << line_array_y << "\n";
+    if (operand_label[0] != '\0') output_stream << "媒介変数 " << operand_label << "\n";
+    if (other_var_x != 0) {
+        output_stream << "x成分の変数(媒介変数除く)と、その値\n";
+        Write_FixedValues(output_stream, array_x, copy_label_x, count_current_x, operand_label,
+                          nullptr);
+    }
+    if (other_var_y != 0) {
+        output_stream << "\n" << "y成分の変数(媒介変数除く)と、その値\n";
+        Write_FixedValues(output_stream, array_y, copy_label_y, count_current_y, operand_label,
+                          nullptr);
+    }
+    return 1;
+}
+
+int ParamBoth_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x,
+                            AscArray<double>& array_y, const char* operand_label, int step_number,
+                            double min_value, double max_value, CompForm* the_root_x,
+                            CompForm* the_root_y, UsrFuncArray& ufunc_list) {
+    int error_code = 1;
+    Write_ParamHeading(output_stream, operand_label, step_number, min_value, max_value);
+    For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
+        array_x[operand_label] = t_value;
+        array_y[operand_label] = t_value;
+        double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list,
+                                          output_stream, "関数計算中(x成分)にエラーが発生しました\n");
+        double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list,
+                                          output_stream, "関数計算中(y成分)にエラーが発生しました\n");
+        Write_ParamPoint(output_stream, t_value, x_value, y_value);
+    });
+    return 1;
+}
+
+int ParamX_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x,
+                         AscArray<double>& array_y, const char* operand_label, int step_number,
+                         double min_value, double max_value, CompForm* the_root_x,
+                         CompForm* the_root_y, UsrFuncArray& ufunc_list) {
+    int error_code = 1;
+    Write_ParamHeading(output_stream, operand_label, step_number, min_value, max_value);
+    double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list,
+                                      output_stream, "y成分(固定)計算中にエラーが発生しました\n");
+    For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
+        array_x[operand_label] = t_value;
+        double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list,
+                                          output_stream, "x成分関数計算中にエラーが発生しました\n");
+        Write_ParamPoint(output_stream, t_value, x_value, y_value);
+    });
+    return 1;
+}
+
+int ParamY_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x,
+                         AscArray<double>& array_y, const char* operand_label, int step_number,
+                         double min_value, double max_value, CompForm* the_root_x,
+                         CompForm* the_root_y, UsrFuncArray& ufunc_list) {
+    int error_code = 1;
+    Write_ParamHeading(output_stream, operand_label, step_number, min_value, max_value);
+    double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list,
+                                      output_stream, "x成分(固定)計算中にエラーが発生しました\n");
+    For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
+        array_y[operand_label] = t_value;
+        double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list,
+                                          output_stream, "y成分関数計算中にエラーが発生しました\n");
+        Write_ParamPoint(output_stream, t_value, x_value, y_value);
+    });
+    return 1;
+}
+
+int NoParam_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x,
+                          AscArray<double>& array_y, const char* line_array_x,
+                          CompForm* the_root_x, const char* line_array_y, CompForm* the_root_y,
+                          UsrFuncArray& ufunc_list) {
+    int error_code = 1;
+    Write_ResultRule(output_stream);
+    double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list,
+                                      output_stream, "x成分計算中にエラーが発生しました\n");
+    double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list,
+                                      output_stream, "y成分計算中にエラーが発生しました\n");
+    output_stream << line_array_x << "=" << NumText(x_value) << "\n";
+    output_stream << line_array_y << "=" << NumText(y_value) << "\n";
+    return 1;
+}

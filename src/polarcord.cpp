@@ -1,4 +1,140 @@
 #include "polarcord.h"
 
-// Not built yet: the mode runs nothing.
-int FnCalc_PolarCord(UsrFuncArray&) { return 0; }
+#include <cmath>
+#include <iostream>
+#include <memory>
+
+#include "crtbtree.h"
+#include "fmulaopfc.h"
+#include "inplexp.h"
+#include "main.h"
+#include "paramexp.h"
+#include "symbol.h"
+
+namespace {
+const char EVALUATION_ERROR[] = "関数計算中にエラーが発生しました\n";
+
+void Write_PolarHeading(std::ostream& out, const char* operand_label, int step_number,
+                        double min_value, double max_value) {
+    out << "角度変数" << operand_label << " :範囲 [" << NumText(min_value) << "] - ["
+        << NumText(max_value) << "] :分割" << step_number << "\n\n";
+    Write_ResultRule(out);
+    out << "動径 : r\t 角度 : " << operand_label << "\t 横軸 : x\t 縦軸 : y\n";
+}
+
+// A negative radius is kept: the point lies on the opposite side of the origin.
+void Write_PolarPoint(std::ostream& out, double rad_value, double angle) {
+    double x_value = std::cos(angle) * rad_value;
+    double y_value = std::sin(angle) * rad_value;
+    out << NumText(rad_value) << "\t" << NumText(angle) << "\t" << NumText(x_value) << "\t"
+        << NumText(y_value) << "\n";
+}
+}  // namespace
+
+int FnCalc_PolarCord(UsrFuncArray& ufunc_list) {
+    char operand_label[NAME_SIZE] = "";
+    char line_array[NAME_SIZE] = "";
+    double min_value_t = 0.0;
+    double max_value_t = 0.0;
+    int step_number_t = 100;
+
+    std::cout << "r=f(θ)の形の式でf(θ)の部分を入力してください\nr=";
+    CompForm* raw_formlist = nullptr;
+    if (Analysis_InputInplicit(&raw_formlist, line_array) == 0) return 0;
+    int item_count = current_number + 1;
+    AscArray<double> array;
+    Create_SymbolTable(raw_formlist, item_count, array);
+    int variab_kind = Set_AngVariables(&raw_formlist, operand_label, array, &min_value_t,
+                                       &max_value_t, &step_number_t);
+    if (variab_kind < 0) return 0;
+    std::unique_ptr<CompForm[]> the_formlist(raw_formlist);
+
+    NameBuffer* raw_label = nullptr;
+    int count_current = 0;
+    Input_Operand(array, &raw_label, operand_label, &count_current);
+    std::unique_ptr<NameBuffer[]> copy_label(raw_label);
+    CompForm* the_root = Build_Tree(raw_formlist, item_count);
+
+    std::ofstream output_stream;
+    if (SavePolInfo_To_File(output_stream, line_array, array, raw_label, operand_label,
+                            count_current, variab_kind) == 0)
+        return 1;
+    if (variab_kind == 1)
+        PolarExp_OutPut_ToFile(output_stream, array, operand_label, step_number_t, min_value_t,
+                               max_value_t, the_root, ufunc_list);
+    else
+        PolarExpNAng_OutPut_ToFile(output_stream, array, operand_label, step_number_t,
+                                   min_value_t, max_value_t, the_root, ufunc_list);
+    output_stream.close();
+    return 1;
+}
+
+int Set_AngVariables(CompForm** the_formlist, char* operand_label, AscArray<double>& array,
+                     double* min_value_t, double* max_value_t, int* step_num_t) {
+    *min_value_t = 0.0;
+    *max_value_t = 0.0;
+    std::cout << "角度変数名と変化範囲(ラジアン単位)を入力してください。(例) tht(-2,2) :";
+    int result = Input_RangePolarCord(operand_label, min_value_t, max_value_t, step_num_t, array);
+    if (result == 0) {
+        delete[] * the_formlist;
+        *the_formlist = nullptr;
+        return -1;
+    }
+    return result == 1 ? 1 : 0;
+}
+
+int Input_RangePolarCord(char* operand_label, double* min_value, double* max_value,
+                         int* step_num, AscArray<double>& array) {
+    char varia_info[RANGE_LINE_SIZE];
+    Input_Line(std::cin, varia_info, RANGE_LINE_SIZE);
+    if (Param_Skip(varia_info) == -1) {
+        std::cout << "変数が指定されていません" << std::endl;
+        return 0;
+    }
+    if (Parse_RangeLine(varia_info, operand_label, min_value, max_value, step_num) == 0) {
+        operand_label[0] = '\0';
+        return 0;
+    }
+    std::cout << std::endl;
+    return array(operand_label) != 0 ? 1 : 2;
+}
+
+int SavePolInfo_To_File(std::ofstream& output_stream, const char* line_array,
+                        AscArray<double>& array, NameBuffer* copy_label, const char* operand_label,
+                        int count_current, int val_kind) {
+    if (Open_ReportFile(output_stream) == 0) return 0;
+    output_stream << "計算式 : r = " << line_array << "  :角度変数 " << operand_label << "\n";
+    int angle_count = val_kind == 1 ? 1 : 0;
+    if (count_current > angle_count) {
+        output_stream << "変数(角度変数除く)と、その値\n";
+        Write_FixedValues(output_stream, array, copy_label, count_current, operand_label, nullptr);
+    }
+    return 1;
+}
+
+int PolarExp_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
+                           const char* operand_label, int step_number, double min_value,
+                           double max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
+    int error_code = 1;
+    Write_PolarHeading(output_stream, operand_label, step_number, min_value, max_value);
+    For_EachPoint(min_value, max_value, step_number, [&](double angle) {
+        array[operand_label] = angle;
+        double rad_value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list,
+                                            output_stream, EVALUATION_ERROR);
+        Write_PolarPoint(output_stream, rad_value, angle);
+    });
+    return 1;
+}
+
+int PolarExpNAng_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
+                               const char* operand_label, int step_number, double min_value,
+                               double max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
+    int error_code = 1;
+    Write_PolarHeading(output_stream, operand_label, step_number, min_value, max_value);
+    // The radius does not depend on the angle: a circle (or an arc of it).
+    double rad_value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, output_stream,
+                                        EVALUATION_ERROR);
+    For_EachPoint(min_value, max_value, step_number,
+                  [&](double angle) { Write_PolarPoint(output_stream, rad_value, angle); });
+    return 1;
+}

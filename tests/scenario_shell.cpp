@@ -5,12 +5,156 @@
 
 namespace {
 
+const char COMMAND_PROMPT[] = "実行したいコマンドを入力して下さい :";
+const char NO_SUCH_COMMAND[] = "該当コマンドなし\n";
+// Printed after every command, before the menu comes back.
+const char AFTER_COMMAND[] = "\n\n";
+
 TEST(ShellScenario, HelpMenuAndHelpAgainThenEnd) {
     Session session;
     SessionResult result = session.Run("5\n0\n");
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_TRUE(SameText(HelpScreen() + MenuText() + HelpScreen() + MenuText(), result.output));
     EXPECT_TRUE(session.Files().empty());
+}
+
+TEST(ShellScenario, ZeroEndsAtOnce) {
+    Session session;
+    SessionResult result = session.Run("0\n5\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(HelpScreen() + MenuText(), result.output));
+    EXPECT_TRUE(session.Files().empty());
+}
+
+// Numbers the menu does not list (and text that is no number) end the program
+// like 0; the 5 typed after them is never read.
+TEST(ShellScenario, UnlistedAnswersEndLikeZero) {
+    for (const char* answer : {"7\n5\n", "-2\n5\n", "6\n5\n", "abc\n5\n", "99999999999\n5\n"}) {
+        Session session;
+        SessionResult result = session.Run(answer);
+        EXPECT_EQ(result.exit_status, 0) << answer;
+        EXPECT_TRUE(SameText(HelpScreen() + MenuText(), result.output)) << answer;
+    }
+}
+
+TEST(ShellScenario, EndOfInputAtTheMenuEnds) {
+    Session empty_input;
+    SessionResult result = empty_input.Run("");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(HelpScreen() + MenuText(), result.output));
+
+    Session after_help;
+    result = after_help.Run("5\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(HelpScreen() + MenuText() + HelpScreen() + MenuText(), result.output));
+}
+
+TEST(ShellScenario, ClosedStandardInputEnds) {
+    Session session;
+    SessionResult result = session.RunClosedInput();
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(HelpScreen() + MenuText(), result.output));
+    EXPECT_TRUE(session.Files().empty());
+}
+
+TEST(ShellScenario, UnknownCommandIsReportedAndTheMenuReturns) {
+    Session session;
+    SessionResult result = session.Run("-1\nFooBar\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(HelpScreen() + MenuText() + COMMAND_PROMPT + NO_SUCH_COMMAND +
+                             AFTER_COMMAND + MenuText(),
+                         result.output));
+}
+
+// Names are compared exactly: case matters, and a known name with something
+// after it is another name.
+TEST(ShellScenario, CommandNamesMatchExactly) {
+    for (const char* command : {"checkuflist", "CheckUfListX", "CheckUf", "CHECKUFLIST"}) {
+        Session session;
+        SessionResult result = session.Run(std::string("-1\n") + command + "\n0\n");
+        EXPECT_EQ(result.exit_status, 0) << command;
+        EXPECT_TRUE(SameText(HelpScreen() + MenuText() + COMMAND_PROMPT + NO_SUCH_COMMAND +
+                                 AFTER_COMMAND + MenuText(),
+                             result.output))
+            << command;
+    }
+}
+
+// Blanks are dropped from the command line, so the name still matches; the
+// function name is then read as a word of its own line.
+TEST(ShellScenario, CommandWithBlanksInsideMatches) {
+    Session session;
+    SessionResult result = session.Run("-1\n  CheckUf List \t\nx\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(HelpScreen() + MenuText() + COMMAND_PROMPT +
+                             "ユーザ関数名を入力して下さい。関数 x は登録されていません。\n" +
+                             AFTER_COMMAND + MenuText(),
+                         result.output));
+}
+
+// A name longer than its buffer of 80 is cut to 79 characters; the rest of the
+// word is dropped, so the menu then reads the 0 of the next line.
+TEST(ShellScenario, CheckedNameIsCutToItsBuffer) {
+    const std::string long_name(150, 'f');
+    Session session;
+    SessionResult result = session.Run("-1\nCheckUfList\n" + long_name + "\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(HelpScreen() + MenuText() + COMMAND_PROMPT +
+                             "ユーザ関数名を入力して下さい。関数 " + std::string(79, 'f') +
+                             " は登録されていません。\n" + AFTER_COMMAND + MenuText(),
+                         result.output));
+}
+
+// End of input at the command prompt: the command is empty and matches nothing.
+TEST(ShellScenario, EndOfInputAtTheCommandPrompt) {
+    Session session;
+    SessionResult result = session.Run("-1\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(HelpScreen() + MenuText() + COMMAND_PROMPT + NO_SUCH_COMMAND +
+                             AFTER_COMMAND + MenuText(),
+                         result.output));
+}
+
+// 79 characters are kept, the 80th ("B") is lost, and the rest of the line ("5"
+// and blanks) is what the menu reads next: the help screen comes again. Had the
+// cut been one character off, the menu would have read "B5" or blanks and then 0.
+TEST(ShellScenario, LongCommandLineIsCutAndItsRestReadNext) {
+    const std::string line = std::string(79, 'A') + "B" + "5" + std::string(219, ' ');
+    ASSERT_EQ(line.size(), 300u);
+    Session session;
+    SessionResult result = session.Run("-1\n" + line + "\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(HelpScreen() + MenuText() + COMMAND_PROMPT + NO_SUCH_COMMAND +
+                             AFTER_COMMAND + MenuText() + HelpScreen() + MenuText(),
+                         result.output));
+}
+
+// A blank after the menu number leaves the line feed unread: the formula read
+// gets an empty line, and the 5 of the next line goes back to the menu.
+TEST(ShellScenario, BlankAfterMenuNumberGivesTheModeAnEmptyLine) {
+    Session session;
+    SessionResult result = session.Run("1 \n5\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(HelpScreen() + MenuText() + "計算したい式を入力してくださいな\n" +
+                             "式が入力されていません\n" + ClosingRule() + MenuText() +
+                             HelpScreen() + MenuText(),
+                         result.output));
+}
+
+// Every other mode, given an empty formula, gives up and closes with the rule.
+TEST(ShellScenario, OtherModesCloseWithTheRule) {
+    Session session;
+    SessionResult result = session.Run("2\n\n3\n\n4\n\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    const std::string no_formula = "式が入力されていません\n";
+    EXPECT_TRUE(SameText(HelpScreen() + MenuText() +
+                             "F(x,y)=0の形の式でF(x,y)の部分を入力してください\n" + no_formula +
+                             ClosingRule() + MenuText() +
+                             "r=f(θ)の形の式でf(θ)の部分を入力してください\nr=" + no_formula +
+                             ClosingRule() + MenuText() +
+                             "計算したい式を x= ,y= の順に入力してください\nx= " + no_formula +
+                             ClosingRule() + MenuText(),
+                         result.output));
 }
 
 }  // namespace

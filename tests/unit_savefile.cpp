@@ -775,8 +775,9 @@ TEST_F(SaveFile, SaveDataOnAFullDeviceKeepsTheFunctionChanged) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     UsrFuncArray registry(nullptr);
     registry.AddUFncElem("f", -1, 1, 8, std::string("a0+" + std::string(200, '1')).c_str());
-    std::ofstream full("/dev/full", std::ios::binary);
+    std::ofstream full;
     full.rdbuf()->pubsetbuf(nullptr, 0);  // unbuffered: the refusal shows at once
+    full.open("/dev/full", std::ios::binary);
     EXPECT_EQ(registry.FirstPnt()->SaveData(full), 1);
     EXPECT_EQ(registry.FirstPnt()->chngFlag, 1);
 }

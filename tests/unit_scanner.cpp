@@ -11,6 +11,7 @@
 #include "ascarray.h"
 #include "fmula.h"
 #include "fmulaopfc.h"
+#include "usrfunc.h"
 
 namespace {
 
@@ -573,6 +574,106 @@ TEST(ScannerHostile, RandomTextsStayInsideTheirArrays) {
             ASSERT_TRUE(scan.error.error_kind == 1 || scan.error.error_kind == 2) << text;
         }
     }
+}
+
+// Calls of user functions, with functions registered for each test and removed after it.
+class ScannerUserFunctions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_ufunc_list.AddUFncElem("u", -1, 3, 8, "definition");
+        g_ufunc_list.AddUFncElem("f2", -1, 1, 8, "definition");
+        g_ufunc_list.AddUFncElem("g", -1, 0, 8, "definition");
+        g_ufunc_list.AddUFncElem("Sin", -1, 1, 8, "definition");
+        g_ufunc_list.AddUFncElem("h", -1, 1, 8, nullptr);  // registered, undefined
+    }
+    void TearDown() override { g_ufunc_list.DeleteAllObject(); }
+};
+
+const int UFN = KIND_USER_FUNCTION;
+
+TEST_F(ScannerUserFunctions, RegistryAnswersAsExpected) {
+    ASSERT_EQ(g_ufunc_list("u"), 2);
+    ASSERT_EQ(g_ufunc_list("g"), 2);
+    ASSERT_EQ(g_ufunc_list("h"), 1);
+    ASSERT_EQ(g_ufunc_list.PutArgNum("u"), 3);
+}
+
+TEST_F(ScannerUserFunctions, ThreeArguments) {
+    Scan scan = Analyse("u(a,b,c)");
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_EQ(scan.Texts(), "u ( a , b , c )");
+    EXPECT_EQ(scan.Kinds(), (std::vector<int>{UFN, OPN, VAR, SEP, VAR, SEP, VAR, CLS}));
+    EXPECT_EQ(scan[0].argm_num, 3);
+    EXPECT_EQ(scan[0].operator_kind, -1);
+    ASSERT_EQ(scan[0].list_fnarg.element_num, 3);
+    for (int slot = 0; slot < 3; ++slot) EXPECT_EQ(scan[0].list_fnarg[slot], nullptr);
+    EXPECT_EQ(opn_count, 0);
+
+    EXPECT_TRUE(Accepted("u(1,x*2,(y))+1", "u ( 1 , x * 2 , ( y ) ) + 1",
+                         {UFN, OPN, NUM, SEP, VAR, OPR, NUM, SEP, OPN, VAR, CLS, CLS, OPR, NUM}));
+    EXPECT_TRUE(Refused("u(a,b)", 3));
+    EXPECT_TRUE(Refused("u(a,b,c,d)", 7));
+    EXPECT_TRUE(Refused("u(-1,2,3)", 3));
+    EXPECT_TRUE(Refused("u(a,,c)", 3));
+}
+
+TEST_F(ScannerUserFunctions, OneArgument) {
+    Scan scan = Analyse("f2(x)+1");
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_EQ(scan.Texts(), "f2 ( x ) + 1");
+    EXPECT_EQ(scan.Kinds(), (std::vector<int>{UFN, OPN, VAR, CLS, OPR, NUM}));
+    EXPECT_EQ(scan[0].argm_num, 1);
+    EXPECT_EQ(scan[0].list_fnarg.element_num, 1);
+    EXPECT_EQ(scan[0].operator_kind, -1);
+
+    EXPECT_TRUE(Accepted("f2(-x)", "f2 ( 0 - x )", {UFN, OPN, NUM, OPR, VAR, CLS}));
+    EXPECT_TRUE(Refused("f2(1,2)", 4));
+    EXPECT_TRUE(Refused("f2()", 3));
+}
+
+TEST_F(ScannerUserFunctions, NoArgumentsCalledWithEmptyParentheses) {
+    Scan scan = Analyse("g()");
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_EQ(scan.Texts(), "g ( )");
+    EXPECT_EQ(scan.Kinds(), (std::vector<int>{UFN, OPN, CLS}));
+    EXPECT_EQ(scan[0].argm_num, 0);
+    EXPECT_EQ(scan[0].list_fnarg.element_num, 0);
+    EXPECT_EQ(scan[0].list_fnarg.CompList, nullptr);
+    EXPECT_EQ(opn_count, 0);
+
+    EXPECT_TRUE(Accepted("g()+1", "g ( ) + 1", {UFN, OPN, CLS, OPR, NUM}));
+    EXPECT_TRUE(Accepted("2*(g())", "2 * ( g ( ) )", {NUM, OPR, OPN, UFN, OPN, CLS, CLS}));
+    EXPECT_TRUE(Accepted("log(g(),2)", "log ( g ( ) , 2 )", {FNC, OPN, UFN, OPN, CLS, SEP, NUM, CLS}));
+    EXPECT_TRUE(Refused("g(1)", 2));
+    EXPECT_TRUE(Refused("g(x)", 2));
+    EXPECT_TRUE(Refused("g(", 2));
+    EXPECT_TRUE(Refused("1+g(-1)", 4));
+    EXPECT_TRUE(Refused("g()g", 3));
+    EXPECT_TRUE(Refused("g())", 3));
+    EXPECT_TRUE(Refused("(g()", 4));
+
+    // The three items need a three-item array.
+    Scan cramped = Analyse("g()", 2);
+    EXPECT_EQ(cramped.result, 0);
+    EXPECT_EQ(cramped.error.error_kind, 2);
+}
+
+TEST_F(ScannerUserFunctions, OnlyDefinedFunctionsCanBeCalled) {
+    EXPECT_TRUE(Refused("h(x)", 1));
+    EXPECT_TRUE(Refused("k(x)", 1));
+    EXPECT_TRUE(Accepted("Sin(x)", "Sin ( x )", {UFN, OPN, VAR, CLS}));
+    EXPECT_TRUE(Refused("SIN(x)", 3));
+    // Without "(" a function name is a variable.
+    EXPECT_TRUE(Accepted("u+g", "u + g", {VAR, OPR, VAR}));
+}
+
+TEST_F(ScannerUserFunctions, SummationVariableReachesUserFunctionArguments) {
+    Scan scan = Analyse("sigma[n(1,3),u(n,1,m)]");
+    ASSERT_EQ(scan.result, 1);
+    EXPECT_EQ(scan.Texts(), "sigma [ n(1,3) , u ( n , 1 , m ) ]");
+    EXPECT_EQ(scan[6].argm_num, -1);
+    EXPECT_EQ(scan[10].argm_num, 1);
+    EXPECT_EQ(scan[4].argm_num, 3);
 }
 
 TEST(ScannerArguments, NonLastArgumentEndsAtFirstTopLevelComma) {

@@ -1,0 +1,336 @@
+// The range question and the value questions of the explicit mode, on typed
+// console input.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "main.h"
+#include "session.h"
+#include "usrfunc.h"
+
+namespace {
+
+const std::string RANGE_PROMPT = "値を変化させる変数名と変化範囲を入力してください。(例) x(1,10) :";
+const std::string RANGE_ERROR = "変数、範囲の与え方が間違っています\n";
+const std::string NO_SUCH_NAME = "そんな変数名は存在しません。\n";
+const std::string VALUE_HEADER = "以下に表示される変数の値を入力してください。\n";
+const std::string FILE_PROMPT =
+    "---------------------------------\n出力先のファイル名を入力してください(max79) :";
+const std::string REPORT_HEAD = "\n****************************計算結果を記録します\n";
+const std::string RESULT_RULE = "----------関数計算の結果-------------\n";
+const std::string FIXED_HEADING = "変数(値固定)と、その値は以下の通りです\n";
+
+// Swaps the console streams for strings for the length of one test.
+class ConsoleTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_in_ = std::cin.rdbuf(typed_.rdbuf());
+        saved_out_ = std::cout.rdbuf(shown_.rdbuf());
+    }
+    void TearDown() override {
+        std::cin.rdbuf(saved_in_);
+        std::cout.rdbuf(saved_out_);
+        std::cin.clear();
+    }
+    void Type(const std::string& text) { typed_.str(Cp932(text)); }
+    std::string Shown() const { return shown_.str(); }
+    std::string Unread() {
+        std::string rest;
+        std::getline(std::cin, rest, '\0');
+        return rest;
+    }
+
+    std::stringstream typed_;
+    std::stringstream shown_;
+
+private:
+    std::streambuf* saved_in_ = nullptr;
+    std::streambuf* saved_out_ = nullptr;
+};
+
+// A table holding the given names, as the formula's symbol table would.
+void Enter(AscArray<double>& array, std::initializer_list<const char*> names) {
+    for (const char* name : names) array[name] = 0.0;
+}
+
+struct RangeAnswer {
+    int result;
+    std::string label;
+    double min_value;
+    double max_value;
+    int step_number;
+};
+
+class RangeQuestion : public ConsoleTest {
+protected:
+    RangeAnswer Ask(const std::string& typed) {
+        Type(typed);
+        AscArray<double> array;
+        Enter(array, {"a", "x"});
+        RangeAnswer answer;
+        char label[NAME_SIZE] = {};
+        answer.min_value = -7.0;
+        answer.max_value = -7.0;
+        answer.step_number = 100;
+        answer.result = Input_RangeValue(array, label, &answer.min_value, &answer.max_value,
+                                         &answer.step_number);
+        answer.label = label;
+        return answer;
+    }
+};
+
+TEST_F(RangeQuestion, RangeWithDivisionsIsTaken) {
+    RangeAnswer answer = Ask("x(0,1)[4]\nnext\n");
+    EXPECT_EQ(answer.result, 1);
+    EXPECT_EQ(answer.label, "x");
+    EXPECT_EQ(answer.min_value, 0.0);
+    EXPECT_EQ(answer.max_value, 1.0);
+    EXPECT_EQ(answer.step_number, 4);
+    EXPECT_EQ(Shown(), Cp932(RANGE_PROMPT + "\n"));
+    EXPECT_EQ(Unread(), "next\n");
+}
+
+TEST_F(RangeQuestion, WithoutDivisionsTheDefaultStays) {
+    RangeAnswer answer = Ask("  a ( -2 , 2.5e1 )\n");
+    EXPECT_EQ(answer.result, 1);
+    EXPECT_EQ(answer.label, "a");
+    EXPECT_EQ(answer.min_value, -2.0);
+    EXPECT_EQ(answer.max_value, 25.0);
+    EXPECT_EQ(answer.step_number, 100);
+}
+
+TEST_F(RangeQuestion, NegativeCountIsKept) {
+    RangeAnswer answer = Ask("x(1,0)[-3]\n");
+    EXPECT_EQ(answer.result, 1);
+    EXPECT_EQ(answer.step_number, -3);
+}
+
+// An empty line (or end of input) means that no variable varies.
+TEST_F(RangeQuestion, EmptyLineMeansNoneVaries) {
+    for (const char* typed : {"\nnext\n", ""}) {
+        shown_.str("");
+        RangeAnswer answer = Ask(typed);
+        EXPECT_EQ(answer.result, 1) << typed;
+        EXPECT_EQ(answer.label, "") << typed;
+        EXPECT_EQ(answer.step_number, 100) << typed;
+        EXPECT_EQ(Shown(), Cp932(RANGE_PROMPT)) << typed;
+    }
+    EXPECT_EQ(Unread(), "");
+}
+
+TEST_F(RangeQuestion, MalformedLinesAreRefused) {
+    for (const char* typed : {"x(1,10\n", "x(1,10)[20\n", "1x(1,2)\n", "x-1(1,2)\n", "x(a,2)\n",
+                              "x(1,b)\n", "x(1,2)[c]\n", "   \n", "\t\n", "x(0,1)[0]\n",
+                              "x(0,1)[0.5]\n", "x(0,1)[1e10]\n"}) {
+        shown_.str("");
+        RangeAnswer answer = Ask(typed);
+        EXPECT_EQ(answer.result, 0) << typed;
+        EXPECT_EQ(Shown(), Cp932(RANGE_PROMPT + RANGE_ERROR)) << typed;
+    }
+}
+
+TEST_F(RangeQuestion, NameMissingFromTheFormulaIsRefused) {
+    for (const char* typed : {"y(0,1)\n", "X(0,1)\n", "ax(0,1)\n"}) {
+        shown_.str("");
+        RangeAnswer answer = Ask(typed);
+        EXPECT_EQ(answer.result, 0) << typed;
+        EXPECT_EQ(Shown(), Cp932(RANGE_PROMPT + NO_SUCH_NAME)) << typed;
+    }
+}
+
+// 418 characters are read; the rest of the line is left for the next read.
+TEST_F(RangeQuestion, LongLineIsCutToItsBuffer) {
+    std::string line = "x(0,1)[2]" + std::string(409, ' ');
+    ASSERT_EQ(line.size(), 418u);
+    RangeAnswer answer = Ask(line + "7\nout\n");
+    EXPECT_EQ(answer.result, 1);
+    EXPECT_EQ(answer.step_number, 2);
+    EXPECT_EQ(Unread(), "7\nout\n");
+}
+
+// A line of exactly 418 characters is read whole, line feed included.
+TEST_F(RangeQuestion, LineThatFillsTheBufferIsReadWhole) {
+    std::string line = std::string(409, ' ') + "x(0,1)[2]";
+    RangeAnswer answer = Ask(line + "\nout\n");
+    EXPECT_EQ(answer.result, 1);
+    EXPECT_EQ(answer.step_number, 2);
+    EXPECT_EQ(Unread(), "out\n");
+}
+
+class ValueQuestions : public ConsoleTest {};
+
+TEST_F(ValueQuestions, AllButTheVaryingAreAskedInNameOrder) {
+    Type("2\n1\nrest\n");
+    AscArray<double> array;
+    Enter(array, {"x", "b", "a"});
+    char copy_label[3][256];
+    int count = -1;
+    char varying[] = "x";
+    Input_OperandValue(array, varying, copy_label, &count);
+    ASSERT_EQ(count, 3);
+    EXPECT_STREQ(copy_label[0], "a");
+    EXPECT_STREQ(copy_label[1], "b");
+    EXPECT_STREQ(copy_label[2], "x");
+    EXPECT_EQ(array["a"], 2.0);
+    EXPECT_EQ(array["b"], 1.0);
+    EXPECT_EQ(array["x"], 0.0);
+    EXPECT_EQ(Shown(), Cp932(VALUE_HEADER + "a=b="));
+    EXPECT_EQ(Unread(), "rest\n");
+}
+
+TEST_F(ValueQuestions, WithNoneVaryingEveryNameIsAsked) {
+    Type("1\n2\n3\n");
+    AscArray<double> array;
+    Enter(array, {"b", "B", "a1"});
+    char copy_label[3][256];
+    int count = 0;
+    char none[] = "";
+    Input_OperandValue(array, none, copy_label, &count);
+    ASSERT_EQ(count, 3);
+    EXPECT_EQ(Shown(), Cp932(VALUE_HEADER + "B=a1=b="));
+    EXPECT_EQ(array["B"], 1.0);
+    EXPECT_EQ(array["a1"], 2.0);
+    EXPECT_EQ(array["b"], 3.0);
+}
+
+TEST_F(ValueQuestions, OnlyTheVaryingVariableAsksNothing) {
+    Type("5\n");
+    AscArray<double> array;
+    Enter(array, {"x"});
+    char copy_label[1][256];
+    int count = 0;
+    char varying[] = "x";
+    Input_OperandValue(array, varying, copy_label, &count);
+    EXPECT_EQ(count, 1);
+    EXPECT_STREQ(copy_label[0], "x");
+    EXPECT_EQ(Shown(), "");
+    EXPECT_EQ(Unread(), "5\n");
+}
+
+// A value line keeps its leading number; text without one gives 0.
+TEST_F(ValueQuestions, ValueLinesKeepTheirLeadingNumber) {
+    Type("3abc\nabc\n -2.5e1 \ninf\n");
+    AscArray<double> array;
+    Enter(array, {"a", "b", "c", "d"});
+    array["b"] = 9.0;
+    char copy_label[4][256];
+    int count = 0;
+    char none[] = "";
+    Input_OperandValue(array, none, copy_label, &count);
+    EXPECT_EQ(array["a"], 3.0);
+    EXPECT_EQ(array["b"], 0.0);
+    EXPECT_EQ(array["c"], -25.0);
+    EXPECT_EQ(array["d"], 0.0);
+}
+
+// The report writers on hand-built one-item trees, writing into a directory of
+// their own.
+class ReportWriter : public ConsoleTest {
+protected:
+    void SetUp() override {
+        ConsoleTest::SetUp();
+        char pattern[] = "/tmp/kansu-unit-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        file_ = dir_ + "/out.txt";
+    }
+    void TearDown() override {
+        std::remove(file_.c_str());
+        rmdir(dir_.c_str());
+        ConsoleTest::TearDown();
+    }
+    std::string Report() const {
+        std::ifstream in(file_, std::ios::binary);
+        std::ostringstream content;
+        content << in.rdbuf();
+        return content.str();
+    }
+
+    std::string dir_;
+    std::string file_;
+};
+
+// A variable item linked to the table cell of name.
+void Make_Variable(CompForm& item, AscArray<double>& array, const char* name) {
+    std::snprintf(item.CompArray, sizeof item.CompArray, "%s", name);
+    item.kind = KIND_VARIABLE;
+    item.number_source = &array[name];
+}
+
+TEST_F(ReportWriter, VaryingVariableRows) {
+    Type(file_ + "\n");
+    AscArray<double> array;
+    array["a"] = 2.0;
+    CompForm root;
+    Make_Variable(root, array, "x");
+    char copy_label[2][256] = {"a", "x"};
+    EXPECT_EQ(OutPut_ToFile(array, "x", "x", copy_label, 2, 2, 0.0, 1.0, &root, g_ufunc_list), 1);
+    EXPECT_EQ(Shown(), Cp932(FILE_PROMPT));
+    EXPECT_EQ(Report(), Cp932(REPORT_HEAD + "計算した式はx\n値可変変数 x :範囲 [0] - [1] :分割2\n" +
+                              FIXED_HEADING + "a\t2\n" + RESULT_RULE +
+                              "変数x\t関数計算値\n0\t0\n0.5\t0.5\n1\t1\n"));
+    // The varying cell keeps the last point.
+    EXPECT_EQ(array["x"], 1.0);
+}
+
+TEST_F(ReportWriter, FixedVariables) {
+    Type(file_ + "\n");
+    AscArray<double> array;
+    array["b"] = -0.5;
+    CompForm root;
+    Make_Variable(root, array, "b");
+    char copy_label[1][256] = {"b"};
+    EXPECT_EQ(OutPut_ToFile_FxVar(array, "b", copy_label, 1, &root, g_ufunc_list), 1);
+    EXPECT_EQ(Report(), Cp932(REPORT_HEAD + "計算した式はb\n" + FIXED_HEADING + "b\t-0.5\n" +
+                              RESULT_RULE + "b=-0.5\n"));
+}
+
+TEST_F(ReportWriter, NoVariable) {
+    Type(file_ + "\n");
+    CompForm root;
+    std::snprintf(root.CompArray, sizeof root.CompArray, "2.5e3");
+    root.kind = KIND_NUMBER;
+    EXPECT_EQ(OutPut_ToFileNoVar("2.5e3", &root, g_ufunc_list), 1);
+    EXPECT_EQ(Report(), Cp932(REPORT_HEAD + RESULT_RULE + "2.5e3=2500\n"));
+}
+
+TEST_F(ReportWriter, FileThatCannotBeOpened) {
+    Type(dir_ + "/missing/out.txt\n");
+    CompForm root;
+    root.kind = KIND_NUMBER;
+    AscArray<double> array;
+    char copy_label[1][256] = {"x"};
+    EXPECT_EQ(OutPut_ToFileNoVar("1", &root, g_ufunc_list), 0);
+    Type(dir_ + "/missing/out.txt\n");
+    EXPECT_EQ(OutPut_ToFile_FxVar(array, "x", copy_label, 1, &root, g_ufunc_list), 0);
+    Type(dir_ + "/missing/out.txt\n");
+    EXPECT_EQ(OutPut_ToFile(array, "x", "x", copy_label, 1, 1, 0.0, 1.0, &root, g_ufunc_list), 0);
+    const std::string failure = FILE_PROMPT + "ファイル書き込みに失敗しました。\n";
+    EXPECT_EQ(Shown(), Cp932(failure + failure + failure));
+}
+
+// An item without a value (a bracket) makes the evaluation fail: the program
+// ends with status 1 and the lines written before are in the file.
+TEST_F(ReportWriter, EvaluationErrorEndsTheProgramAfterFlushing) {
+    AscArray<double> array;
+    CompForm root;
+    root.kind = KIND_OPEN_PAR;
+    char copy_label[1][256] = {"x"};
+    Type(file_ + "\n");
+    EXPECT_EXIT(OutPut_ToFile(array, "(", "x", copy_label, 1, 3, 0.0, 1.0, &root, g_ufunc_list),
+                ::testing::ExitedWithCode(1), "");
+    EXPECT_EQ(Report(), Cp932(REPORT_HEAD + "計算した式は(\n値可変変数 x :範囲 [0] - [1] :分割3\n" +
+                              FIXED_HEADING + RESULT_RULE + "変数x\t関数計算値\n"));
+    std::remove(file_.c_str());
+
+    Type(file_ + "\n");
+    EXPECT_EXIT(OutPut_ToFileNoVar("(", &root, g_ufunc_list), ::testing::ExitedWithCode(1), "");
+    EXPECT_EQ(Report(), Cp932(REPORT_HEAD + RESULT_RULE));
+}
+
+}  // namespace
