@@ -12,6 +12,14 @@ namespace {
 
 const int RANGE_NAME_SIZE = 256;
 
+// Deepest nesting of tree levels evaluated, all trees of one evaluation together
+// (user-function definitions included). A formula typed or enrolled is far
+// shallower; a long definition read from a save file (a chain such as 1+1+1+...
+// makes a tree as deep as it is long) would otherwise exhaust the stack.
+// Deeper levels clear the error flag.
+const int EVAL_DEPTH_LIMIT = 4000;
+int eval_depth = 0;
+
 // Definitions of user functions being evaluated, one inside the other.
 int user_call_depth = 0;
 // Set once a call went past the depth limit: every call still pending then
@@ -101,17 +109,9 @@ double User_Function_Value(CompForm* item, int* error_num, AscArray<double>& arr
     return Definition_Value(item, error_num, ufunc_list, sumv_list);
 }
 
-// A bound that converts to int by truncation without leaving its range.
-bool Fits_Int(double bound) { return bound > -2147483649.0 && bound < 2147483648.0; }
-
-}  // namespace
-
-double BinTreeFunc(CompForm* the_target, int* error_num, AscArray<double>& array,
-                   UsrFuncArray& ufunc_list, AscArray<double> sumv_list) {
-    if (the_target == nullptr) {
-        *error_num = 0;
-        return 0.0;
-    }
+// One node by its operator code, without the depth guard of BinTreeFunc.
+double Node_Value(CompForm* the_target, int* error_num, AscArray<double>& array,
+                  UsrFuncArray& ufunc_list, AscArray<double>& sumv_list) {
     int left_error = 1;
     int right_error = 1;
     double result = 0.0;
@@ -128,6 +128,23 @@ double BinTreeFunc(CompForm* the_target, int* error_num, AscArray<double>& array
         return 0.0;
     }
     if (left_error == 0 || right_error == 0) *error_num = 0;
+    return result;
+}
+
+// A bound that converts to int by truncation without leaving its range.
+bool Fits_Int(double bound) { return bound > -2147483649.0 && bound < 2147483648.0; }
+
+}  // namespace
+
+double BinTreeFunc(CompForm* the_target, int* error_num, AscArray<double>& array,
+                   UsrFuncArray& ufunc_list, AscArray<double> sumv_list) {
+    if (the_target == nullptr || eval_depth >= EVAL_DEPTH_LIMIT) {
+        *error_num = 0;
+        return 0.0;
+    }
+    ++eval_depth;
+    double result = Node_Value(the_target, error_num, array, ufunc_list, sumv_list);
+    --eval_depth;
     return result;
 }
 

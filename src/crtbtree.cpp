@@ -4,6 +4,13 @@
 
 namespace {
 
+// Deepest nesting of groups, arguments and summands built. A formula typed or
+// enrolled cannot come near it; a longer definition read from a save file could
+// otherwise exhaust the stack. A deeper sub-list is left out of the tree (null),
+// which the evaluator reports as an error.
+const int BUILD_DEPTH_LIMIT = 1000;
+int build_depth = 0;
+
 // The item at the cursor, advancing the cursor; null (cursor unchanged) past the end.
 CompForm* Take_Item(int* index, CompForm* the_formlist, int elem_num) {
     if (*index >= elem_num) return nullptr;
@@ -207,7 +214,11 @@ int Get_ArgList(int* index, CompForm* the_formlist, int form_num, CompForm** the
 }
 
 CompForm* Build_Tree(CompForm* the_formlist, int elem_num) {
-    if (the_formlist == nullptr || elem_num <= 0) return nullptr;
+    if (the_formlist == nullptr || elem_num <= 0 || build_depth >= BUILD_DEPTH_LIMIT)
+        return nullptr;
     int index = 0;
-    return Create_BinTree(&index, 0, nullptr, nullptr, the_formlist, elem_num);
+    ++build_depth;
+    CompForm* root = Create_BinTree(&index, 0, nullptr, nullptr, the_formlist, elem_num);
+    --build_depth;
+    return root;
 }

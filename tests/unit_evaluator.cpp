@@ -218,6 +218,28 @@ TEST_F(EvaluatorNodes, UnknownOperatorCodeGivesZero) {
     EXPECT_EQ(1, error_flag);
 }
 
+// 1+1+...+1 with count ones: a tree as deep as it has operators, leaning left.
+double Chain_Value(int count, int* error_flag) {
+    std::vector<CompForm> items(2 * count - 1);
+    for (int i = 0; i < 2 * count - 1; ++i) {
+        if (i % 2 == 0) {
+            Make_Item(items[i], "1", KIND_NUMBER);
+        } else {
+            Make_Item(items[i], "+", KIND_OPERATOR);
+        }
+    }
+    return Evaluate(Build_Tree(items.data(), 2 * count - 1), error_flag);
+}
+
+TEST_F(EvaluatorNodes, DeepTreeIsCutInsteadOfExhaustingTheStack) {
+    int error_flag = 0;
+    EXPECT_DOUBLE_EQ(3000.0, Chain_Value(3000, &error_flag));
+    EXPECT_EQ(1, error_flag);
+    // Only a definition read from a save file can be this long.
+    Chain_Value(100000, &error_flag);
+    EXPECT_EQ(0, error_flag);
+}
+
 TEST_F(EvaluatorNodes, RangeItemIsReadOnlyWhenItIsARange) {
     CompForm range;
     Make_Item(range, "k(1.9,-2.5)[7]", KIND_SUM_RANGE);

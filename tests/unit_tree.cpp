@@ -254,6 +254,28 @@ TEST(TreeShortList, UnfinishedCallsAndSigmaGiveNullParts) {
     EXPECT_EQ("sigma[n(1,2),null]", Built_Shape({"sigma", "[", "n(1,2)", ",", "]"}));
 }
 
+// count "(" items, then x, then count ")" items.
+ItemList Nested_Groups(int count) {
+    std::vector<std::string> tokens(count, "(");
+    tokens.push_back("x");
+    tokens.insert(tokens.end(), count, ")");
+    return ItemList(tokens);
+}
+
+TEST(TreeShortList, DeepNestingIsCutInsteadOfExhaustingTheStack) {
+    ItemList shallow = Nested_Groups(200);
+    EXPECT_EQ(&shallow[200], shallow.Build());
+    // Only a definition read from a save file can nest this deep.
+    ItemList deep = Nested_Groups(5000);
+    EXPECT_EQ(nullptr, deep.Build());
+    std::vector<std::string> tokens = {"1", "+"};
+    tokens.insert(tokens.end(), 5000, "(");
+    tokens.push_back("2");
+    tokens.insert(tokens.end(), 5000, ")");
+    ItemList deep_operand(tokens);
+    EXPECT_EQ("(1+null)", Shape(deep_operand.Build()));
+}
+
 TEST(TreeFinder, OneArgFindsTheMatchingClosingItem) {
     ItemList list({"(", "a", "+", "(", "b", ")", ")", "*", "c", ")"});
     int index = 1;
