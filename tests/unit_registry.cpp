@@ -395,6 +395,18 @@ TEST(Definition, ARefusedTextLeavesANewEntryUndefinedWithItsMessage) {
     EXPECT_TRUE(SameText("これは式になってないぞ！プンプン\n\n", capture.Text()));
 }
 
+TEST(Definition, TextsLongerThanATypedLineAreRefused) {
+    std::string longest = "a0";
+    while (longest.size() + 3 <= 255) longest += "+a0";
+    UsrFuncArray registry(nullptr);
+    CoutCapture capture;
+    registry.AddUFncElem("f", -1, 1, 8, longest.c_str());
+    registry.AddUFncElem("g", -1, 1, 8, (longest + "+a0").c_str());
+    EXPECT_EQ(registry("f"), 2);
+    EXPECT_EQ(registry("g"), 1);
+    EXPECT_TRUE(SameText("これの配列は、オーバーしとるぞ\n\n", capture.Text()));
+}
+
 TEST(Definition, ReaddingWithARefusedTextLeavesTheEntryUndefinedAndChanged) {
     UsrFuncArray registry(nullptr);
     registry.AddUFncElem("f", 7, 1, 8, "a0*2");

@@ -279,6 +279,12 @@ int UsrFuncArray::GetChangeFlag() {
 }
 
 int Formula_Analysis(CompForm** the_formlist, const char* line_array) {
+    // A typed definition holds at most 255 characters; a longer one can only come
+    // from a damaged save file, and its analysis could nest beyond any sane depth.
+    if (std::strlen(line_array) > DEFINITION_MAX_LENGTH) {
+        Write_ErrorMessage("これの配列は、オーバーしとるぞ\n");
+        return 0;
+    }
     return Analyse_FormulaText(the_formlist, line_array, ERROR_MESSAGE_ONLY);
 }
 

@@ -2,6 +2,7 @@
 #ifndef KANSU_USRFUNC_H
 #define KANSU_USRFUNC_H
 
+#include <cstddef>
 #include <fstream>
 #include <istream>
 #include <ostream>
@@ -86,6 +87,8 @@ int DeleteRecord_FrmFile(const char* file_path, unsigned long file_pos,
                          unsigned long* recd_length);
 int DelBlunk_String(char* the_target, const char* the_source, long the_size);
 
+// Longest definition text: what the console line reader keeps.
+const size_t DEFINITION_MAX_LENGTH = 255;
 // Analyses a definition text into a new exact-length item array; messages on failure.
 int Formula_Analysis(CompForm** the_formlist, const char* line_array);
 
