@@ -191,50 +191,52 @@ int Inplicit_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array
     return 1;
 }
 
-int InplicitX_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
-                            const char* operand_label, int step_number_x, double min_value_x,
-                            double max_value_x, CompForm* the_root, UsrFuncArray& ufunc_list) {
+namespace {
+// Scans one named variable alone. Each root stands for a whole line drawn over
+// that variable's own range: vertical for the independent variable, horizontal
+// for the dependent one. The first column is always the independent coordinate.
+void Write_RootLines(std::ofstream& output_stream, AscArray<double>& array, const char* label,
+                     int step_number, double min_value, double max_value, CompForm* the_root,
+                     UsrFuncArray& ufunc_list, bool root_is_independent) {
     int error_code = 1;
-    Write_RangeLine(output_stream, "独立変数", operand_label, min_value_x, max_value_x,
-                    step_number_x, "\n\n");
-    Write_ResultRule(output_stream);
-    output_stream << "独立変数" << operand_label << "\t従属変数(文字指定なし) \t  関数値\n";
     double pre_form_value = 0.0;
-    For_EachPoint(min_value_x, max_value_x, step_number_x, [&](double x_value) {
-        array[operand_label] = x_value;
+    For_EachPoint(min_value, max_value, step_number, [&](double root_value) {
+        array[label] = root_value;
         double res_value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list,
                                             output_stream, EVALUATION_ERROR);
-        // A root x0 stands for the vertical line x = x0, drawn over x's own range.
         if (Is_Solution(res_value, pre_form_value)) {
-            For_EachPoint(min_value_x, max_value_x, step_number_x, [&](double y_value) {
-                Write_GridPoint(output_stream, x_value, y_value, res_value);
+            For_EachPoint(min_value, max_value, step_number, [&](double line_value) {
+                if (root_is_independent)
+                    Write_GridPoint(output_stream, root_value, line_value, res_value);
+                else
+                    Write_GridPoint(output_stream, line_value, root_value, res_value);
             });
         }
         pre_form_value = res_value;
     });
+}
+}  // namespace
+
+int InplicitX_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
+                            const char* operand_label, int step_number_x, double min_value_x,
+                            double max_value_x, CompForm* the_root, UsrFuncArray& ufunc_list) {
+    Write_RangeLine(output_stream, "独立変数", operand_label, min_value_x, max_value_x,
+                    step_number_x, "\n\n");
+    Write_ResultRule(output_stream);
+    output_stream << "独立変数" << operand_label << "\t従属変数(文字指定なし) \t  関数値\n";
+    Write_RootLines(output_stream, array, operand_label, step_number_x, min_value_x, max_value_x,
+                    the_root, ufunc_list, true);
     return 1;
 }
 
 int InplicitY_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
                             const char* operand_label, int step_number_y, double min_value_y,
                             double max_value_y, CompForm* the_root, UsrFuncArray& ufunc_list) {
-    int error_code = 1;
     Write_RangeLine(output_stream, "従属変数", operand_label, min_value_y, max_value_y,
                     step_number_y, "\n\n");
     Write_ResultRule(output_stream);
     output_stream << "独立変数(文字指定なし)\t 従属変数" << operand_label << "\t  関数値\n";
-    double pre_form_value = 0.0;
-    For_EachPoint(min_value_y, max_value_y, step_number_y, [&](double y_value) {
-        array[operand_label] = y_value;
-        double res_value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list,
-                                            output_stream, EVALUATION_ERROR);
-        // A root y0 stands for the horizontal line y = y0, drawn over y's own range.
-        if (Is_Solution(res_value, pre_form_value)) {
-            For_EachPoint(min_value_y, max_value_y, step_number_y, [&](double x_value) {
-                Write_GridPoint(output_stream, x_value, y_value, res_value);
-            });
-        }
-        pre_form_value = res_value;
-    });
+    Write_RootLines(output_stream, array, operand_label, step_number_y, min_value_y, max_value_y,
+                    the_root, ufunc_list, false);
     return 1;
 }
