@@ -143,6 +143,7 @@ int Select_Command(char* cmmd_array, UsrFuncArray& ufunc_list) {
 void End_OutPut() { std::cout << "\n" << RULE_LINE; }
 
 char* Input_Formula(std::istream& p_file, char* line_array, int size) {
+    if (size < 1) return nullptr;
     int position = 0;
     int letter;
     while ((letter = p_file.get()) != std::char_traits<char>::eof()) {
@@ -166,6 +167,7 @@ char* Input_Formula(std::istream& p_file, char* line_array, int size) {
 }
 
 int Input_Line(std::istream& p_file, char* line_array, int size) {
+    if (size < 1) return 0;
     int position = 0;
     while (position < size - 1) {
         int letter = p_file.get();
@@ -178,6 +180,7 @@ int Input_Line(std::istream& p_file, char* line_array, int size) {
 }
 
 void Read_Word(std::istream& p_file, char* word, int size) {
+    if (size < 1) return;
     std::string text;
     word[0] = '\0';
     if (!(p_file >> text)) return;
@@ -187,10 +190,15 @@ void Read_Word(std::istream& p_file, char* word, int size) {
 }
 
 int My_Strncpy(char* dest_array, const char* source_array, int copied_num, int dest_size) {
-    if (copied_num < 1) return 0;
+    if (copied_num < 1 || dest_size < 1) return 0;
     int count = copied_num >= dest_size ? dest_size - 1 : copied_num;
-    std::memcpy(dest_array, source_array, count);
-    dest_array[count] = '\0';
+    // Nothing past the source's terminator is read: what follows it is not text.
+    int copied = 0;
+    while (copied < count && source_array[copied] != '\0') {
+        dest_array[copied] = source_array[copied];
+        ++copied;
+    }
+    dest_array[copied] = '\0';
     return 1;
 }
 

@@ -275,6 +275,20 @@ TEST(MyStrncpy, CopyIsCutToTheDestination) {
     EXPECT_EQ(dest[4], '#');
 }
 
+TEST(MyStrncpy, StopsAtTheSourceTerminatorAndRefusesAnEmptyDestination) {
+    // A source shorter than the count: nothing past its terminator is read
+    // (the sanitizer build catches an overread of this exact-size heap copy).
+    char* source = new char[3]{'a', 'b', '\0'};
+    char dest[16];
+    std::memset(dest, '#', sizeof dest);
+    EXPECT_EQ(My_Strncpy(dest, source, 10, 16), 1);
+    EXPECT_STREQ(dest, "ab");
+    delete[] source;
+    char untouched = '#';
+    EXPECT_EQ(My_Strncpy(&untouched, "abc", 2, 0), 0);
+    EXPECT_EQ(untouched, '#');
+}
+
 TEST(MyStrncpy, FullLengthFormulaFitsTheErrorLine) {
     char dest[256];
     char source[256];
