@@ -1,4 +1,4 @@
-// Range specifications such as x(1,10) or x(1,10)[50].
+// Range texts such as x(1,10) or x(1,10)[50].
 #ifndef KANSU_VARINPUT_H
 #define KANSU_VARINPUT_H
 

@@ -1,4 +1,4 @@
-// Range specifications such as x(1,10)[50]: accepted forms, every refusal
+// Range texts such as x(1,10)[50]: accepted forms, every refusal
 // code, the buffer limits and the division count checks.
 #include <gtest/gtest.h>
 
