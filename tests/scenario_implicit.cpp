@@ -153,6 +153,19 @@ TEST(ImplicitScenario, SignChangeOfASingleVariable) {
                          session.ReadFile("out.txt")));
 }
 
+TEST(ImplicitScenario, NotANumberHidesTheSignChangeAfterIt) {
+    // F is 1, then 0*(0/0) = nan, then -1: the nan point is no solution and its
+    // product with -1 is no sign change either, so no line is written.
+    Session session;
+    SessionResult result = session.Run("2\n(1-x)*((x-1)/(x-1))\nx(0,2)[2]\n\nout.txt\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(kReportHead +
+                             "計算式 (1-x)*((x-1)/(x-1))= 0 \n独立変数 x  :従属変数 \n"
+                             "独立変数x :範囲 [0] - [2] :分割2\n\n" +
+                             kResultRule + "独立変数x\t従属変数(文字指定なし) \t  関数値\n",
+                         session.ReadFile("out.txt")));
+}
+
 TEST(ImplicitScenario, SameNameForBothVariables) {
     // The formula sees the independent value; the row value is written second.
     Session session;
