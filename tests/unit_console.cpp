@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "fmulaopfc.h"
 #include "main.h"
+#include "session.h"
 
 namespace {
 
@@ -357,6 +361,79 @@ TEST(CopyCompForm, CopiesEveryItemAndDuplicatesSlotArrays) {
     source[0].list_fnarg.DelElement();
     EXPECT_EQ(copy[0].list_fnarg[0], &target_a);
     EXPECT_EQ(Copy_CompFormArray(source, copy, 0), 1);
+}
+
+// ---- Analysis_InputFormula: the hand-over of an accepted formula ----
+
+// Runs the formula input on typed text; the console is captured meanwhile.
+struct FormulaInput {
+    int result;
+    std::string shown;
+    std::string text;
+    std::vector<std::string> items;  // texts of the handed-over items
+    bool pointer_untouched;
+};
+
+FormulaInput Input(const std::string& typed) {
+    std::istringstream in(typed);
+    std::ostringstream out;
+    std::streambuf* saved_in = std::cin.rdbuf(in.rdbuf());
+    std::streambuf* saved_out = std::cout.rdbuf(out.rdbuf());
+    CompForm sentinel;
+    CompForm* the_formlist = &sentinel;
+    char line_array[256] = {};
+    FormulaInput input;
+    input.result = Analysis_InputFormula(&the_formlist, line_array);
+    std::cin.rdbuf(saved_in);
+    std::cout.rdbuf(saved_out);
+    input.shown = out.str();
+    input.text = line_array;
+    input.pointer_untouched = the_formlist == &sentinel;
+    if (input.result == 1 && !input.pointer_untouched) {
+        for (int i = 0; i <= current_number; ++i) input.items.push_back(the_formlist[i].CompArray);
+        delete[] the_formlist;
+    }
+    return input;
+}
+
+const char FORMULA_PROMPT[] = "計算したい式を入力してくださいな\n";
+
+// The caller receives exactly current_number + 1 items, blanks dropped, with
+// the inserted zero before a leading sign.
+TEST(FormulaHandOver, AcceptedFormulaIsHandedOverItemByItem) {
+    FormulaInput spaced = Input("2 * (x + 1)\n");
+    EXPECT_EQ(spaced.result, 1);
+    EXPECT_EQ(spaced.shown, Cp932(FORMULA_PROMPT));
+    EXPECT_EQ(spaced.text, "2*(x+1)");
+    EXPECT_EQ(spaced.items, (std::vector<std::string>{"2", "*", "(", "x", "+", "1", ")"}));
+
+    FormulaInput sign = Input("-x\n");
+    EXPECT_EQ(sign.result, 1);
+    EXPECT_EQ(sign.items, (std::vector<std::string>{"0", "-", "x"}));
+
+    FormulaInput inner_sign = Input("2*(-x)\n");
+    EXPECT_EQ(inner_sign.result, 1);
+    EXPECT_EQ(inner_sign.items.size(), 7u);
+}
+
+// A refused formula, an empty line and end of input leave the caller's
+// pointer alone and show their own message.
+TEST(FormulaHandOver, FailuresLeaveThePointerAndShowTheirMessage) {
+    FormulaInput refused = Input("x+*2\n");
+    EXPECT_EQ(refused.result, 0);
+    EXPECT_TRUE(refused.pointer_untouched);
+    EXPECT_EQ(refused.shown, Cp932(std::string(FORMULA_PROMPT) +
+                                   "これは式になってないぞ！プンプン\nおかしいところはx+*…なんです。"));
+
+    FormulaInput empty = Input("\n");
+    EXPECT_EQ(empty.result, 0);
+    EXPECT_TRUE(empty.pointer_untouched);
+    EXPECT_EQ(empty.shown, Cp932(std::string(FORMULA_PROMPT) + "式が入力されていません\n"));
+
+    FormulaInput ended = Input("");
+    EXPECT_EQ(ended.result, 0);
+    EXPECT_TRUE(ended.pointer_untouched);
+    EXPECT_EQ(ended.shown, Cp932(std::string(FORMULA_PROMPT) + "入力失敗しました\n"));
 }
 
 }  // namespace
