@@ -110,7 +110,7 @@ int FnCalc_Inplicit(UsrFuncArray& ufunc_list) {
                             count_current) == 0)
         return 1;
     Write_Results(output_stream, variab_kind, array, operand_label, ranges, the_root, ufunc_list);
-    output_stream.close();
+    Close_ReportFile(output_stream);
     return 1;
 }
 

@@ -289,8 +289,7 @@ int OutPut_ToFileNoVar(const char* line_array, CompForm* the_root, UsrFuncArray&
     double value = Evaluate_Or_Exit(the_root, &error_code, no_variables, ufunc_list,
                                     output_stream, EXPLICIT_EVAL_ERROR);
     output_stream << line_array << "=" << NumText(value) << "\n";
-    output_stream.close();
-    return 1;
+    return Close_ReportFile(output_stream);
 }
 
 namespace {

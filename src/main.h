@@ -107,8 +107,7 @@ int OutPut_ToFile(AscArray<T>& array, const char* line_array, const char* operan
                                    EXPLICIT_EVAL_ERROR);
         output_stream << NumText(operand_cell) << "\t" << NumText(value) << "\n";
     });
-    output_stream.close();
-    return 1;
+    return Close_ReportFile(output_stream);
 }
 
 // Report of a formula whose variables all have fixed values.
@@ -125,8 +124,7 @@ int OutPut_ToFile_FxVar(AscArray<T>& array, const char* line_array, char (*copy_
     T value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, output_stream,
                                EXPLICIT_EVAL_ERROR);
     output_stream << line_array << "=" << NumText(value) << "\n";
-    output_stream.close();
-    return 1;
+    return Close_ReportFile(output_stream);
 }
 
 // Report of a formula without variables.

@@ -79,6 +79,10 @@ void Write_FixedValues(std::ostream& out, AscArray<double>& array, NameBuffer* c
     }
 }
 
+namespace {
+const char REPORT_WRITE_FAILURE[] = "ファイル書き込みに失敗しました。\n";
+}  // namespace
+
 int Open_ReportFile(std::ofstream& output_stream) {
     std::cout << "---------------------------------\n";
     std::cout << "出力先のファイル名を入力してください(max79) :";
@@ -86,11 +90,18 @@ int Open_ReportFile(std::ofstream& output_stream) {
     Input_Line(std::cin, optfile_name, FILE_NAME_SIZE);
     output_stream.open(optfile_name, std::ios::out | std::ios::app);
     if (!output_stream.is_open()) {
-        std::cout << "ファイル書き込みに失敗しました。\n";
+        std::cout << REPORT_WRITE_FAILURE;
         return 0;
     }
     output_stream << "\n****************************計算結果を記録します\n";
     return 1;
+}
+
+int Close_ReportFile(std::ofstream& output_stream) {
+    output_stream.close();
+    if (!output_stream.fail()) return 1;
+    std::cout << REPORT_WRITE_FAILURE;
+    return 0;
 }
 
 void Write_ResultRule(std::ostream& out) { out << "----------関数計算の結果-------------\n"; }

@@ -49,6 +49,9 @@ void Write_FixedValues(std::ostream& out, AscArray<double>& array, NameBuffer* c
 // On failure prints the failure message and returns 0.
 int Open_ReportFile(std::ofstream& output_stream);
 void Write_ResultRule(std::ostream& out);
+// Closes the report. When any write failed (a full disk) the user is told with
+// the failure message rather than left believing the report is there; 0 then.
+int Close_ReportFile(std::ofstream& output_stream);
 
 // Point i of a sweep: i * step + min, computed from i every time.
 double Step_Width(double min_value, double max_value, int step_number);

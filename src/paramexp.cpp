@@ -118,7 +118,7 @@ int FnCalc_Param(UsrFuncArray& ufunc_list) {
         return 1;
     Write_Results(output_stream, x_part, y_part, operand_label, step_number, min_value,
                   max_value, ufunc_list);
-    output_stream.close();
+    Close_ReportFile(output_stream);
     return 1;
 }
 

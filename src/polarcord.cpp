@@ -65,7 +65,7 @@ int FnCalc_PolarCord(UsrFuncArray& ufunc_list) {
     else
         PolarExpNAng_OutPut_ToFile(output_stream, array, operand_label, step_number_t,
                                    min_value_t, max_value_t, the_root, ufunc_list);
-    output_stream.close();
+    Close_ReportFile(output_stream);
     return 1;
 }
 

@@ -439,3 +439,17 @@ TEST(ExplicitScenario, EvaluationErrorEndsTheProgramAfterFlushing) {
 }
 
 }  // namespace
+
+namespace {
+
+// A report whose writes fail (a full disk) is not passed off as written.
+TEST(ExplicitScenario, ReportOnAFullDeviceIsReportedAsFailed) {
+    Session session;
+    SessionResult result = session.Run("1\nx^2\nx(0,1)[4]\n/dev/full\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + FORMULA_PROMPT + RANGE_PROMPT + "\n" + FILE_PROMPT +
+                             OPEN_FAILURE + Back(),
+                         result.output));
+}
+
+}  // namespace

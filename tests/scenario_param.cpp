@@ -296,3 +296,16 @@ TEST(ParamScenario, EndOfInputAfterTheFormulas) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ParamScenario, ReportOnAFullDeviceIsReportedAsFailed) {
+    Session session;
+    SessionResult result = session.Run("4\ncos(t)\nsin(t)\nt(0,1)[4]\n/dev/full\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Console(kRangePrompt + "\n" + kFilePrompt +
+                                 "ファイル書き込みに失敗しました。\n"),
+                         result.output));
+}
+
+}  // namespace
