@@ -113,6 +113,27 @@ TEST(SaveScenario, TheWorkingCopyCannotBeMade) {
     EXPECT_EQ(session.ReadFile("f.dat"), kFRecordFile);
 }
 
+// A sign that opens a formula or an argument is stored with a 0 before it, so
+// a definition typed at the longest line comes back longer than 255 characters.
+TEST(SaveScenario, ALongestTypedDefinitionWithSignsLoadsBack) {
+    std::string typed = "-a0";
+    std::string stored = "0-a0";
+    while (typed.size() < 255) {
+        typed += "+(-a0)";
+        stored += "+(0-a0)";
+    }
+    ASSERT_EQ(typed.size(), 255u);
+    Session session;
+    SessionResult result = session.Run(TypeEnroll("f", 1, typed) + "-1\nSaveUsrfunc\nf.dat\n" +
+                                       "-1\nSetUfList\nf.dat\n1\n-1\nCheckUfList\nf\n0\n2\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = " + stored)) +
+                             AtPrompt(kAskPath) + AtPrompt(LoadAsked()) +
+                             AtPrompt(CheckAnswer("f", 2)) + SaveQuestion(),
+                         result.output));
+    EXPECT_EQ(session.ReadFile("f.dat"), FileId() + Record("f", 1, stored));
+}
+
 TEST(EndOfRunScenario, AnsweredOneSavesToANewFile) {
     Session session;
     SessionResult result = session.Run(TypeEnroll("f", 1, "a0*2") + "0\n1\nf.dat\n");

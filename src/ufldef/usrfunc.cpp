@@ -278,10 +278,25 @@ int UsrFuncArray::GetChangeFlag() {
     return 0;
 }
 
+namespace {
+// Length of a definition as it was typed. A sign that opens a formula or an
+// argument is stored with a 0 before it (-a0 comes back as 0-a0), so a stored
+// text may be longer than the line it was typed on; those zeros do not count.
+size_t Typed_Length(const char* text) {
+    size_t length = 0;
+    for (size_t i = 0; text[i] != '\0'; ++i) {
+        bool opens = i == 0 || text[i - 1] == '(' || text[i - 1] == ',';
+        bool sign_follows = text[i + 1] == '-' || text[i + 1] == '+';
+        if (!(text[i] == '0' && opens && sign_follows)) ++length;
+    }
+    return length;
+}
+}  // namespace
+
 int Formula_Analysis(CompForm** the_formlist, const char* line_array) {
     // A typed definition holds at most 255 characters; a longer one can only come
     // from a damaged save file, and its analysis could nest beyond any sane depth.
-    if (std::strlen(line_array) > DEFINITION_MAX_LENGTH) {
+    if (Typed_Length(line_array) > DEFINITION_MAX_LENGTH) {
         Write_ErrorMessage("これの配列は、オーバーしとるぞ\n");
         return 0;
     }
