@@ -38,16 +38,22 @@ enum {
     NUM_POWNUM = 7
 };
 
-// Items that the array of the running analysis holds; no write goes past it.
+// Items that the array of the running analysis really holds; no write goes past it.
 int item_capacity = 0;
+// Room left in the enclosing array for the nested analysis about to start; -1 when the
+// next analysis is not nested and its array holds exactly its capacity.
+int nested_room = -1;
 // Set when an item could not be written because the array of the running analysis is full.
 bool array_full = false;
 
-// Sets the capacity of one analysis and gives the enclosing one its own back on return.
+// Sets the room of one analysis and gives the enclosing one its own back on return.
+// A nested analysis may hold more items than its capacity for a moment (the capacity
+// check runs after each character), so its room is what the enclosing array has left.
 class Capacity_Scope {
 public:
     explicit Capacity_Scope(int elem_number) : saved_capacity(item_capacity) {
-        item_capacity = std::max(elem_number, 0);
+        item_capacity = nested_room >= 0 ? nested_room : std::max(elem_number, 0);
+        nested_room = -1;
         array_full = false;
     }
     ~Capacity_Scope() { item_capacity = saved_capacity; }
@@ -184,15 +190,15 @@ int Begin_Term(int letter, char* temp_array, int* pos_array, int* state, int* st
 }
 
 // Analyses one argument text into the items from current_number on. Its capacity is its
-// length, cut to the room left in the array; running out of that room is the array
-// being full, not a malformed argument.
+// length; its writes stay inside the room left in the array, and running out of that
+// room is the array being full, not a malformed argument.
 int Analyse_Argument(const char* argument, CompForm* the_list, ErrorInfo* the_error,
                      AscArray<double>& sumv_list) {
     int text_length = static_cast<int>(std::strlen(argument));
-    int room = item_capacity - current_number;
-    int result = Analysis_Formula(the_list + current_number, std::min(text_length, room),
-                                  argument, the_error, sumv_list);
-    array_full = result == 0 && the_error->error_kind == 2 && room < text_length;
+    nested_room = std::max(item_capacity - current_number, 0);
+    int result = Analysis_Formula(the_list + current_number, text_length, argument, the_error,
+                                  sumv_list);
+    array_full = result == 0 && array_full;
     return result;
 }
 
@@ -569,7 +575,7 @@ int Analysis_Formula(CompForm* the_formlist, int elem_number, const char* formul
     Set_ErrorInfo(the_error, -1, 0);
     opn_count = 0;
     current_number = 0;
-    Initialize_CompForm(the_formlist, elem_number);
+    Initialize_CompForm(the_formlist, std::min(elem_number, item_capacity));
     if (formula[0] == '\0') return 0;
 
     int letter = static_cast<unsigned char>(formula[pos_formula++]);

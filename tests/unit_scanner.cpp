@@ -438,6 +438,16 @@ TEST(ScannerCapacity, NestedAnalysesAreBoundByTheirLength) {
                          {SIG, OBR, RNG, SEP, OPN, NUM, OPR, NUM, CLS, OPR, VAR, CBR}));
 }
 
+// An argument may hold more items than its length for a moment: the check runs after each
+// character, so the overflow is found at the character that ends the inner call, not
+// inside that call's own arguments.
+TEST(ScannerCapacity, ArgumentOverflowIsFoundAfterTheInnerCall) {
+    // The inner log ends at index 29; four inserted zeros put its argument x+y past the
+    // capacity of the outer log's last argument only while that call is being read.
+    EXPECT_TRUE(Refused("log(2,(-(-(-(-1))))^log(2,x+y))", 29));
+    EXPECT_TRUE(Refused("sigma[n(1,2),(-(-(-(-1))))^log(2,x+y)]", 36));
+}
+
 TEST(ScannerCapacity, FullArrayIsKindTwo) {
     Scan exact = Analyse("-x", 3);
     EXPECT_EQ(exact.result, 1);
