@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "usrfunc.h"
 #include "varinput.h"
@@ -202,22 +203,38 @@ int Analyse_Argument(const char* argument, CompForm* the_list, ErrorInfo* the_er
     return result;
 }
 
+// Room for one argument or sigma body cut out of a formula: as long as the whole
+// text, and never less than a typed line. A definition stored in a save file is
+// rebuilt with a 0 before each opening sign, so its arguments may be longer than
+// the line they were typed on, and must still analyse when loaded back.
+class ArgumentBuffer {
+public:
+    explicit ArgumentBuffer(const char* formula)
+        : buffer_(std::max(std::strlen(formula) + 1, static_cast<size_t>(TEXT_BUFFER))) {}
+    char* text() { return buffer_.data(); }
+    int size() const { return static_cast<int>(buffer_.size()); }
+
+private:
+    std::vector<char> buffer_;
+};
+
 int Handle_For_MultArgFunc(const char* formula, int* pos_formula, CompForm* the_list,
                            ErrorInfo* the_error, char* temp_array, int* pos_array,
                            int* state_input, int func_kind, AscArray<double> sumv_list) {
-    char former_arg[TEXT_BUFFER];
-    char letter_arg[TEXT_BUFFER];
+    ArgumentBuffer former_arg(formula);
+    ArgumentBuffer letter_arg(formula);
     int st_position = *pos_formula;
     int int_position = st_position;
     int current_temp = current_number;
     int opn_temp_count = opn_count;
     for (int the_roop = 0; the_roop < func_kind - 1; ++the_roop) {
-        if (!Get_Argument(formula, &st_position, former_arg, TEXT_BUFFER, '(', ')', '[', ']')) {
+        if (!Get_Argument(formula, &st_position, former_arg.text(), former_arg.size(), '(', ')',
+                          '[', ']')) {
             *pos_formula = int_position;
             return 0;
         }
         opn_temp_count = opn_count;
-        if (!Analyse_Argument(former_arg, the_list, the_error, sumv_list)) {
+        if (!Analyse_Argument(former_arg.text(), the_list, the_error, sumv_list)) {
             *pos_formula = int_position + the_error->formula_position + 1;
             return 0;
         }
@@ -231,11 +248,11 @@ int Handle_For_MultArgFunc(const char* formula, int* pos_formula, CompForm* the_
         ++st_position;
         int_position = st_position;
     }
-    if (!Get_EndArgument(formula, &st_position, letter_arg, TEXT_BUFFER, '(', ')')) {
+    if (!Get_EndArgument(formula, &st_position, letter_arg.text(), letter_arg.size(), '(', ')')) {
         *pos_formula = int_position;
         return 0;
     }
-    if (!Analyse_Argument(letter_arg, the_list, the_error, sumv_list)) {
+    if (!Analyse_Argument(letter_arg.text(), the_list, the_error, sumv_list)) {
         *pos_formula = int_position + the_error->formula_position + 1;
         return 0;
     }
@@ -248,8 +265,8 @@ int Handle_For_MultArgFunc(const char* formula, int* pos_formula, CompForm* the_
 int Handle_For_MultArgOprt(const char* formula, int* pos_formula, CompForm* the_list,
                            ErrorInfo* the_error, char* temp_array, int* pos_array,
                            int* state_input, AscArray<double> sumv_list) {
-    char former_arg[TEXT_BUFFER];
-    char letter_arg[TEXT_BUFFER];
+    char former_arg[TEXT_BUFFER];  // the range becomes one item, so it must fit an item text
+    ArgumentBuffer letter_arg(formula);
     int st_position = *pos_formula;
     int opn_temp_count = opn_count;
     if (!Get_Argument(formula, &st_position, former_arg, TEXT_BUFFER, '[', ']', '(', ')'))
@@ -265,12 +282,12 @@ int Handle_For_MultArgOprt(const char* formula, int* pos_formula, CompForm* the_
     }
     ++st_position;
     int body_start = st_position;
-    if (!Get_EndArgument(formula, &st_position, letter_arg, TEXT_BUFFER, '[', ']')) {
+    if (!Get_EndArgument(formula, &st_position, letter_arg.text(), letter_arg.size(), '[', ']')) {
         *pos_formula = body_start;
         return 0;
     }
     int body_first = current_number;
-    if (!Analyse_Argument(letter_arg, the_list, the_error, sumv_list)) {
+    if (!Analyse_Argument(letter_arg.text(), the_list, the_error, sumv_list)) {
         *pos_formula = body_start + the_error->formula_position + 1;
         return 0;
     }

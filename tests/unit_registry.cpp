@@ -407,6 +407,24 @@ TEST(Definition, TextsLongerThanATypedLineAreRefused) {
     EXPECT_TRUE(SameText("これの配列は、オーバーしとるぞ\n\n", capture.Text()));
 }
 
+TEST(Definition, ARebuiltTextWithLongSignedArgumentsAnalysesAgain) {
+    // Typed at 250 characters; rebuilt with a 0 before every opening sign, the
+    // second argument of log grows past 255 characters.
+    std::string typed = "log(2,-a0";
+    for (int i = 0; i < 40; ++i) typed += "+(-a0)";
+    typed += ")";
+    ASSERT_LE(typed.size(), 255u);
+    UsrFuncArray registry(nullptr);
+    CoutCapture capture;
+    registry.AddUFncElem("f", -1, 1, 8, typed.c_str());
+    ASSERT_EQ(registry("f"), 2);
+    std::string rebuilt = Definition(registry.FirstPnt());
+    ASSERT_GT(rebuilt.size(), 6u + 255u + 1u);
+    registry.AddUFncElem("g", -1, 1, 8, rebuilt.c_str());
+    EXPECT_EQ(registry("g"), 2);
+    EXPECT_EQ(capture.Text(), "");
+}
+
 TEST(Definition, ReaddingWithARefusedTextLeavesTheEntryUndefinedAndChanged) {
     UsrFuncArray registry(nullptr);
     registry.AddUFncElem("f", 7, 1, 8, "a0*2");

@@ -519,17 +519,32 @@ TEST(ScannerHostile, OverlongNamesAndNumbersAreRefused) {
     EXPECT_TRUE(Refused(std::string(300, 'f') + "(x)", 255));
 }
 
-TEST(ScannerHostile, OverlongArgumentsAreRefused) {
-    std::string long_argument(300, 'x');
-    EXPECT_TRUE(Refused("log(" + long_argument + ",2)", 3));
-    EXPECT_TRUE(Refused("log(2," + long_argument + ")", 5));
-    EXPECT_TRUE(Refused("sigma[" + long_argument + "(1,2),n]", 5));
-    EXPECT_TRUE(Refused("sigma[n(1,2)," + long_argument + "]", 12));
+TEST(ScannerHostile, OverlongArguments) {
+    // An over-long name inside an argument is refused at its 256th character.
+    std::string long_name(300, 'x');
+    EXPECT_TRUE(Refused("log(" + long_name + ",2)", 4 + 255));
+    EXPECT_TRUE(Refused("log(2," + long_name + ")", 6 + 255));
+    EXPECT_TRUE(Refused("sigma[n(1,2)," + long_name + "]", 13 + 255));
+    // A sigma range becomes one item: one longer than an item text is refused at "[".
+    EXPECT_TRUE(Refused("sigma[" + long_name + "(1,2),n]", 5));
     // 255 characters still fit an argument.
     std::string widest(255, 'y');
     Scan scan = Analyse("log(2," + widest + ")");
     ASSERT_EQ(scan.result, 1);
     EXPECT_STREQ(scan[4].CompArray, widest.c_str());
+}
+
+TEST(ScannerHostile, ArgumentsLongerThanATypedLineOfShortTokens) {
+    // A stored definition comes back with a 0 before every opening sign, so its
+    // arguments can outgrow the line it was typed on; they still analyse.
+    std::string sum = "0-x";
+    for (int i = 0; i < 50; ++i) sum += "+(0-x)";
+    ASSERT_GT(sum.size(), 255u);
+    Scan call = Analyse("log(2," + sum + ")");
+    ASSERT_EQ(call.result, 1);
+    EXPECT_EQ(call.error.error_kind, 0);
+    Scan body = Analyse("sigma[n(1,2)," + sum + "]");
+    EXPECT_EQ(body.result, 1);
 }
 
 TEST(ScannerHostile, DeepParentheses) {
