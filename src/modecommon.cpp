@@ -31,15 +31,6 @@ int Parse_RangeLine(const char* line, char* var_name, double* min_value, double*
     return 1;
 }
 
-NameBuffer* New_NameList(AscArray<double>& array, int* count) {
-    int names = 0;
-    array.CountElem(&names);
-    NameBuffer* copy_label = new NameBuffer[names > 0 ? names : 1];
-    *count = 0;
-    array.CopyLabelAll(copy_label, count);
-    return copy_label;
-}
-
 namespace {
 bool Is_Excluded(const char* name, const char* excluded1, const char* excluded2) {
     return (excluded1 != nullptr && std::strcmp(name, excluded1) == 0) ||

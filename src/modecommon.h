@@ -33,9 +33,6 @@ int Parse_RangeLine(const char* line, char* var_name, double* min_value, double*
                     int* step_num);
 void Show_RangeError();
 
-// A new list of count name buffers, filled with the table's names in ascending order.
-NameBuffer* New_NameList(AscArray<double>& array, int* count);
-
 // Asks the value of every listed name except the excluded ones (an empty or null
 // excluded name excludes nothing): the header, then name "=" and one line each.
 void Ask_FixedValues(AscArray<double>& array, NameBuffer* copy_label, int count,

@@ -196,7 +196,11 @@ class ValueTable : public ::testing::Test {
 protected:
     void Fill(std::initializer_list<const char*> names) {
         for (const char* name : names) table[name] = 0.0;
-        labels = New_NameList(table, &count);
+        int listed = 0;
+        table.CountElem(&listed);
+        labels = new NameBuffer[listed];
+        count = 0;
+        table.CopyLabelAll(labels, &count);
     }
     void TearDown() override { delete[] labels; }
 
