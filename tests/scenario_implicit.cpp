@@ -1,5 +1,6 @@
 // The implicit mode (menu 2): dialogue, report head, grid scan and the
 // vertical and horizontal solution lines.
+#include "mode_dialogue.h"
 #include "session.h"
 
 #include <sstream>
@@ -11,12 +12,6 @@ namespace {
 const std::string kIntro = "F(x,y)=0の形の式でF(x,y)の部分を入力してください\n";
 const std::string kIndependentPrompt = "独立変数名と変化範囲を入力してください。(例) x(1,10) :";
 const std::string kDependentPrompt = "従属変数名と変化範囲を入力してください。(例) y(1,10) :";
-const std::string kValueHeader = "以下に表示される変数の値を入力してください。\n";
-const std::string kFilePrompt =
-    "---------------------------------\n出力先のファイル名を入力してください(max79) :";
-const std::string kReportHead = "\n****************************計算結果を記録します\n";
-const std::string kResultRule = "----------関数計算の結果-------------\n";
-const std::string kRangeError = "変数、範囲の与え方が間違っています\n";
 const std::string kBothNamed = kIndependentPrompt + "\n" + kDependentPrompt + "\n";
 
 std::string Console(const std::string& after_intro) {
@@ -28,14 +23,6 @@ std::string Reported(const std::string& dialogue) { return Console(dialogue + kF
 std::string BothSection(const std::string& x_range, const std::string& y_range) {
     return "独立変数" + x_range + "\n従属変数" + y_range + "\n\n" + kResultRule +
            "独立変数x\t従属変数y\t  関数計算値\n";
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
-    return lines;
 }
 
 // The report after its head (whose length in code page 932 is that of head_utf8).

@@ -1,5 +1,6 @@
 // The parametric mode (menu 4): dialogue, report head, result sections,
 // evaluation errors.
+#include "mode_dialogue.h"
 #include "session.h"
 
 #include <sstream>
@@ -10,12 +11,6 @@ namespace {
 
 const std::string kIntro = "計算したい式を x= ,y= の順に入力してください\nx= y= ";
 const std::string kRangePrompt = "媒介変数名と変化範囲を入力してください。(例) t(1,10) :";
-const std::string kValueHeader = "以下に表示される変数の値を入力してください。\n";
-const std::string kFilePrompt =
-    "---------------------------------\n出力先のファイル名を入力してください(max79) :";
-const std::string kReportHead = "\n****************************計算結果を記録します\n";
-const std::string kResultRule = "----------関数計算の結果-------------\n";
-const std::string kRangeError = "変数、範囲の与え方が間違っています\n";
 const std::string kSigmaFault = "sigma[n(1,1e10),n]";
 
 // The whole console of one parametric run followed by the end of the program.
@@ -29,14 +24,6 @@ std::string Reported(const std::string& dialogue) { return Console(dialogue + kF
 std::string Section(const std::string& name, const std::string& range_text) {
     return "媒介変数" + name + " :範囲 " + range_text + "\n\n" + kResultRule + "媒介変数" + name +
            "\tx成分\ty成分\n";
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
-    return lines;
 }
 
 TEST(ParamScenario, CosineAndSineOverFourSteps) {

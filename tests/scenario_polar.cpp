@@ -1,5 +1,6 @@
 // The polar mode (menu 3): dialogue, report head, the sweep of the angle and
 // the plane coordinates of each point.
+#include "mode_dialogue.h"
 #include "session.h"
 
 #include <sstream>
@@ -11,12 +12,6 @@ namespace {
 const std::string kIntro = "r=f(θ)の形の式でf(θ)の部分を入力してください\nr=";
 const std::string kAnglePrompt =
     "角度変数名と変化範囲(ラジアン単位)を入力してください。(例) tht(-2,2) :";
-const std::string kValueHeader = "以下に表示される変数の値を入力してください。\n";
-const std::string kFilePrompt =
-    "---------------------------------\n出力先のファイル名を入力してください(max79) :";
-const std::string kReportHead = "\n****************************計算結果を記録します\n";
-const std::string kResultRule = "----------関数計算の結果-------------\n";
-const std::string kRangeError = "変数、範囲の与え方が間違っています\n";
 
 std::string Console(const std::string& after_intro) {
     return HelpScreen() + MenuText() + kIntro + after_intro + ClosingRule() + MenuText();
@@ -29,14 +24,6 @@ std::string Reported(const std::string& dialogue) {
 std::string Section(const std::string& name, const std::string& range_text) {
     return "角度変数" + name + " :範囲 " + range_text + "\n\n" + kResultRule + "動径 : r\t 角度 : " +
            name + "\t 横軸 : x\t 縦軸 : y\n";
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
-    return lines;
 }
 
 TEST(PolarScenario, RadiusEqualToTheAngle) {
