@@ -1,5 +1,6 @@
 #include "main.h"
 
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <limits>
@@ -25,6 +26,11 @@ bool Is_LineBlank(int letter) {
 }  // namespace
 
 int Kansu_Main() {
+#ifdef SIGXFSZ
+    // A write beyond the file-size limit then fails like one on a full disk and is
+    // reported, instead of killing the program with its unsaved functions.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     Explain_Function();
     int select = 0;
     do {

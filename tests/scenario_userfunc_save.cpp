@@ -1,4 +1,5 @@
 // The command SaveUsrfunc and the save question at the end of the run.
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -111,6 +112,29 @@ TEST(SaveScenario, TheWorkingCopyCannotBeMade) {
                              SaveQuestion(),
                          result.output));
     EXPECT_EQ(session.ReadFile("f.dat"), kFRecordFile);
+}
+
+TEST(SaveScenario, AFileSizeLimitFailsTheSaveInsteadOfKillingTheProgram) {
+    Session session;
+    std::string records;
+    for (char name = 'a'; name <= 't'; ++name)
+        records += Record(std::string(1, name), 1, "a0" + std::string(250, '1').insert(0, "+"));
+    session.WriteFile("big.dat", FileId() + records);
+    rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limit = saved;
+    limit.rlim_cur = 4096;  // the session's output fits, the rewritten 5 KB do not
+    setrlimit(RLIMIT_FSIZE, &limit);
+    SessionResult result = session.Run("-1\nSetUfList\nbig.dat\n0\n0\n" + TypeEnroll("z", 0, "1") +
+                                       "-1\nSaveUsrfunc\n0\n2\n");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(LoadAsked() + AskChooseNow()) +
+                             AtPrompt(Enrolled(0, "double z( void ) = 1")) +
+                             AtPrompt("[保存ファイル存在時]一時ファイルの作成に失敗\n") + SaveQuestion(),
+                         result.output));
+    EXPECT_EQ(session.ReadFile("big.dat"), FileId() + records);
+    EXPECT_EQ(session.Files(), std::vector<std::string>{"big.dat"});
 }
 
 // A sign that opens a formula or an argument is stored with a 0 before it, so

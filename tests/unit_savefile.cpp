@@ -5,8 +5,12 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <initializer_list>
 #include <iostream>
@@ -15,6 +19,7 @@
 #include <vector>
 
 #include "flcopy.h"
+#include "flreplace.h"
 #include "usrfunc.h"
 
 namespace {
@@ -731,7 +736,7 @@ TEST_F(SaveFile, ARewriteOnAFullDiskRestoresTheFileAndKeepsTheChange) {
         FileSizeLimit full_disk(60);  // the old 60 bytes fit, the new 72 do not
         result = SaveDate_ToFileEx(registry);
     }
-    EXPECT_EQ(result, UFUNC_WRITE_FAILED);
+    EXPECT_EQ(result, -1);  // the working copy could not be written
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
     EXPECT_FALSE(WorkCopyLeft());
     EXPECT_EQ(registry.AccFilePos("f"), 7);
@@ -741,6 +746,82 @@ TEST_F(SaveFile, ARewriteOnAFullDiskRestoresTheFileAndKeepsTheChange) {
     EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
     EXPECT_EQ(Read("save.dat").size(), 72u);
     EXPECT_EQ(registry.GetChangeFlag(), 0);
+}
+
+// Runs a save or deletion in a child process that dies either right before the
+// working copy is moved (size_limit 0) or when a file grows past size_limit bytes.
+bool KilledWhile(const std::function<void()>& action, rlim_t size_limit) {
+    pid_t child = fork();
+    if (child == 0) {
+        g_before_replace = [] { raise(SIGKILL); };
+        if (size_limit > 0) {
+            g_before_replace = nullptr;
+            rlimit limit = {size_limit, size_limit};
+            signal(SIGXFSZ, SIG_DFL);
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        action();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFSIGNALED(status);
+}
+
+struct KillCase {
+    const char* what;
+    bool deletion;
+    rlim_t size_limit;
+    std::string after;  // the file after the same step done in full
+};
+
+TEST_F(SaveFile, AKillAtAnyInstantLeavesTheOldFileWhole) {
+    const std::string g_longer = Bytes({0x28, 0, 0, 0, 2, 0, 0, 0, 'g', 0, 2, 0, 8, 0, 8, 0, 8, 0,
+                                        18, 0, 0, 0}) + "a0+a1+a0+a1+a0+a1" + std::string(1, '\0');
+    std::vector<KillCase> cases = {
+        {"rewrite, before the move", false, 0, FILE_ID + F_RECORD + g_longer},
+        {"rewrite, while writing", false, 40, FILE_ID + F_RECORD + g_longer},
+        {"deletion, before the move", true, 0, FILE_ID + G_RECORD},
+        {"deletion, while writing", true, 20, FILE_ID + G_RECORD},
+    };
+    for (const KillCase& kill : cases) {
+        SCOPED_TRACE(kill.what);
+        UsrFuncArray registry(nullptr);
+        LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+        registry.AddUFncElem("g", 32, 2, 8, "a0+a1+a0+a1+a0+a1");
+        auto step = [&] {
+            if (kill.deletion) EXPECT_EQ(registry.DelUFncElem("f"), 1);
+            else EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+        };
+        EXPECT_TRUE(KilledWhile(step, kill.size_limit));
+        EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+        step();  // over whatever working copy the kill left
+        EXPECT_EQ(Read("save.dat"), kill.after);
+        EXPECT_FALSE(WorkCopyLeft());
+    }
+}
+
+TEST_F(SaveFile, ARewriteKeepsALinkAndThePermissionBits) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    std::filesystem::create_directory(Path("real"));
+    std::filesystem::rename(Path("save.dat"), Path("real/save.dat"));
+    std::filesystem::create_symlink("real/save.dat", Path("save.dat"));
+    chmod(Path("real/save.dat").c_str(), 0640);
+    registry.AddUFncElem("f", 7, 1, 8, "a0*2");
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    EXPECT_TRUE(std::filesystem::is_symlink(Path("save.dat")));
+    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+    struct stat saved;
+    ASSERT_EQ(stat(Path("real/save.dat").c_str(), &saved), 0);
+    EXPECT_EQ(saved.st_mode & 07777, 0640u);
+    EXPECT_FALSE(Exists("real/template.dat"));
+    // A save file its owner made read-only is not replaced.
+    chmod(Path("real/save.dat").c_str(), 0444);
+    if (access(Path("real/save.dat").c_str(), W_OK) == 0) GTEST_SKIP() << "running as root";
+    registry.AddUFncElem("f", 7, 1, 8, "a0*3");
+    EXPECT_EQ(SaveDate_ToFileEx(registry), UFUNC_WRITE_FAILED);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
 }
 
 TEST_F(SaveFile, ANewFileOnAFullDiskIsRemovedAndNothingCountsAsSaved) {

@@ -7,6 +7,7 @@
 
 #include "crtbtree.h"
 #include "flcopy.h"
+#include "flreplace.h"
 #include "fmulaopfc.h"
 #include "main.h"
 #include "symbol.h"
@@ -413,11 +414,9 @@ bool Read_FileID(std::istream& in) {
     return std::memcmp(id, UFUNC_FILE_ID, UFUNC_FILE_ID_SIZE) == 0;
 }
 
-// The working copy: "template.dat" in the save file's directory.
-std::string Work_CopyPath(const char* file_path) {
-    const char* slash = std::strrchr(file_path, '/');
-    std::string directory = slash != nullptr ? std::string(file_path, slash + 1) : std::string();
-    return directory + "template.dat";
+// The working copy: "template.dat" beside the file it will replace.
+std::string Work_CopyPath(const std::string& file_path) {
+    return Directory_Part(file_path) + "template.dat";
 }
 
 // Removes a file only when it is a plain file (never a device such as /dev/full).
@@ -426,30 +425,26 @@ void Remove_RegularFile(const std::string& path) {
     if (std::filesystem::is_regular_file(path, error)) std::remove(path.c_str());
 }
 
-bool Make_WorkCopy(const char* file_path, std::string* work) {
-    *work = Work_CopyPath(file_path);
-    // A save file that is itself named template.dat would be truncated by its own
-    // copy; a device such as /dev/zero would never end.
+// The file a rewrite replaces and its working copy beside it; false when the
+// save file is no plain file (a device would never end) or is itself named
+// like the working copy.
+bool Plan_Replace(const char* file_path, std::string* target, std::string* work) {
+    *target = Replace_Target(file_path);
+    *work = Work_CopyPath(*target);
     std::error_code error;
-    if (*work == file_path || !std::filesystem::is_regular_file(file_path, error)) return false;
-    if (AllFile_Copy(file_path, work->c_str()) == 1) return true;
-    Remove_RegularFile(*work);
-    return false;
+    return *work != *target && std::filesystem::is_regular_file(*target, error);
 }
 
-// After a failed rewrite: when the save file was opened for writing, the working
-// copy goes back over it (renamed over it if it cannot be copied), otherwise it
-// is only deleted.
-void Undo_Rewrite(const char* file_path, const std::string& work, bool touched) {
-    if (!touched) {
-        std::remove(work.c_str());
-        return;
-    }
-    if (AllFile_Copy(work.c_str(), file_path) == 1) {
-        std::remove(work.c_str());
-        return;
-    }
-    std::rename(work.c_str(), file_path);
+// Closes the finished working copy and moves it over the save file. 1, -1 when
+// it could not be written whole, UFUNC_WRITE_FAILED when the move failed; on
+// failure the working copy is gone and the save file untouched.
+int Finish_WorkCopy(std::ofstream& out, const std::string& work, const std::string& target) {
+    out.close();
+    int result = 1;
+    if (out.fail()) result = -1;
+    else if (Replace_File(work, target) != 1) result = UFUNC_WRITE_FAILED;
+    if (result != 1) Remove_RegularFile(work);
+    return result;
 }
 
 struct EntryMark {
@@ -473,48 +468,53 @@ void Put_Marks(UsrFuncArray& registry, const std::vector<EntryMark>& marks) {
 }
 
 // One entry's part of a rewrite: a changed, defined function writes a new record;
-// any other function with a record has it copied from the working copy. position
-// receives where its record now starts, -1 when it has none.
-bool Rewrite_Entry(UsrFuncProp* entry, std::ifstream& work_in, long work_end, std::ofstream& out,
-                   long* position) {
+// any other function with a record has it copied from the unchanged save file.
+// position receives where its record now starts, -1 when it has none. 1, -1 when
+// the working copy refused a write, UFUNC_WRITE_FAILED when the record is not
+// where the entry says.
+int Rewrite_Entry(UsrFuncProp* entry, std::ifstream& saved, long saved_end, std::ofstream& out,
+                  long* position) {
     *position = -1;
     if (entry->chngFlag == 1 && entry->funcDef != nullptr) {
         *position = static_cast<long>(out.tellp());
         entry->SaveData(out);
-        return out.good();
+        return out.good() ? 1 : -1;
     }
-    if (entry->filePos == -1) return true;
+    if (entry->filePos == -1) return 1;
     unsigned long recd_length = 0;
-    if (!Read_RecordLength(work_in, work_end, entry->filePos, &recd_length)) return false;
+    if (!Read_RecordLength(saved, saved_end, entry->filePos, &recd_length))
+        return UFUNC_WRITE_FAILED;
     *position = static_cast<long>(out.tellp());
     long record_end = entry->filePos + static_cast<long>(recd_length);
-    if (Copy_PartFile(work_in, out, entry->filePos, record_end) != 1) return false;
+    if (Copy_PartFile(saved, out, entry->filePos, record_end) != 1) return -1;
     // Its stored record is all this entry can save (a definition that failed to analyse).
     entry->chngFlag = 0;
-    return true;
+    return 1;
 }
 
-bool Rewrite_SaveFile(UsrFuncArray& the_target, const char* source, const std::string& work,
-                      bool* touched) {
-    std::ifstream work_in(work, std::ios::in | std::ios::binary);
-    long work_end = Find_FileEnd(work_in);
-    if (!work_in || work_end < 0) return false;
-    std::ofstream out(source, std::ios::out | std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    *touched = true;
-    if (Copy_PartFile(work_in, out, 0, UFUNC_FILE_ID_SIZE) != 1) return false;
-    std::vector<long> positions;
-    for (UsrFuncProp* entry = the_target.FirstPnt(); entry != nullptr; entry = entry->NextPnt()) {
+// Writes the new content of the save file target into the working copy work:
+// the identifier, then every entry's record in registry order. positions
+// receives each entry's new record position. 1, or a code of SaveDate_ToFileEx.
+int Write_Rewrite(UsrFuncArray& the_target, const std::string& target, const std::string& work,
+                  std::vector<long>* positions) {
+    std::ifstream saved(target, std::ios::in | std::ios::binary);
+    long saved_end = Find_FileEnd(saved);
+    if (!saved || saved_end < 0) return 0;
+    std::ofstream out(work, std::ios::out | std::ios::binary | std::ios::trunc);
+    if (!out) return -1;
+    int result = Copy_PartFile(saved, out, 0, UFUNC_FILE_ID_SIZE) == 1 ? 1 : -1;
+    for (UsrFuncProp* entry = the_target.FirstPnt(); entry != nullptr && result == 1;
+         entry = entry->NextPnt()) {
         long position = -1;
-        if (!Rewrite_Entry(entry, work_in, work_end, out, &position)) return false;
-        positions.push_back(position);
+        result = Rewrite_Entry(entry, saved, saved_end, out, &position);
+        positions->push_back(position);
     }
-    out.close();
-    if (out.fail()) return false;
-    size_t i = 0;
-    for (UsrFuncProp* entry = the_target.FirstPnt(); entry != nullptr; entry = entry->NextPnt())
-        entry->filePos = positions[i++];
-    return true;
+    if (result != 1) {
+        out.close();
+        Remove_RegularFile(work);
+        return result;
+    }
+    return Finish_WorkCopy(out, work, target);
 }
 
 void Load_Records(UsrFuncArray& ufunc_list, std::istream& in, long file_end, bool with_definition) {
@@ -542,28 +542,31 @@ bool Read_StoredDefinition(std::istream& in, long file_pos, size_t name_size,
            Read_TextField(in, file_end, def_length, text);
 }
 
-// The record of a deletion: bytes before file_pos and after the record are copied
-// from the working copy. 1, or -2 / -3 as DeleteRecord_FrmFile reports them.
-int Cut_Record(const char* file_path, const std::string& work, unsigned long file_pos,
-               unsigned long* recd_length, bool* touched) {
-    std::ifstream work_in(work, std::ios::in | std::ios::binary);
-    long work_end = Find_FileEnd(work_in);
-    if (!work_in || work_end < 0) return -2;
+// The save file target without the record at file_pos, written into the working
+// copy and moved over it. 1, or a code of DeleteRecord_FrmFile.
+int Cut_Record(const std::string& target, const std::string& work, unsigned long file_pos,
+               unsigned long* recd_length) {
+    std::ifstream saved(target, std::ios::in | std::ios::binary);
+    long saved_end = Find_FileEnd(saved);
+    if (!saved || saved_end < 0) return -2;
     if (file_pos < static_cast<unsigned long>(UFUNC_FILE_ID_SIZE) ||
-        file_pos >= static_cast<unsigned long>(work_end))
+        file_pos >= static_cast<unsigned long>(saved_end))
         return -2;
     long record_pos = static_cast<long>(file_pos);
-    std::ofstream out(file_path, std::ios::out | std::ios::binary | std::ios::trunc);
-    if (!out) return -2;
-    *touched = true;
-    if (Copy_PartFile(work_in, out, 0, record_pos) != 1) return -2;
     unsigned long length = 0;
-    if (!Read_RecordLength(work_in, work_end, record_pos, &length)) return -3;
+    if (!Read_RecordLength(saved, saved_end, record_pos, &length)) return -3;
+    std::ofstream out(work, std::ios::out | std::ios::binary | std::ios::trunc);
+    if (!out) return -1;
+    if (Copy_PartFile(saved, out, 0, record_pos) != 1 ||
+        Copy_PartFile(saved, out, record_pos + static_cast<long>(length), saved_end) != 1) {
+        out.close();
+        Remove_RegularFile(work);
+        return -1;
+    }
+    int finished = Finish_WorkCopy(out, work, target);
+    if (finished != 1) return finished == -1 ? -1 : -2;
     *recd_length = length;
-    if (Copy_PartFile(work_in, out, record_pos + static_cast<long>(length), work_end) != 1)
-        return -3;
-    out.close();
-    return out.fail() ? -3 : 1;
+    return 1;
 }
 }  // namespace
 
@@ -594,16 +597,19 @@ int SaveDate_ToFileEx(UsrFuncArray& the_target) {
     if (the_target.GetSourceFile() == nullptr) return 0;
     std::string source = the_target.GetSourceFile();
     if (Check_FileID(source.c_str()) != 1) return 0;
-    std::string work;
-    if (!Make_WorkCopy(source.c_str(), &work)) return -1;
+    std::string target, work;
+    if (!Plan_Replace(source.c_str(), &target, &work)) return -1;
     std::vector<EntryMark> before = Take_Marks(the_target);
-    bool touched = false;
-    if (!Rewrite_SaveFile(the_target, source.c_str(), work, &touched)) {
+    std::vector<long> positions;
+    int result = Write_Rewrite(the_target, target, work, &positions);
+    if (result != 1) {
         Put_Marks(the_target, before);
-        Undo_Rewrite(source.c_str(), work, touched);
-        return UFUNC_WRITE_FAILED;
+        return result;
     }
-    return std::remove(work.c_str()) == 0 ? 1 : -2;
+    size_t i = 0;
+    for (UsrFuncProp* entry = the_target.FirstPnt(); entry != nullptr; entry = entry->NextPnt())
+        entry->filePos = positions[i++];
+    return 1;
 }
 
 int Check_FileID(const char* file_path) {
@@ -674,15 +680,9 @@ int UsrFuncArray::DelUFncElem(const char* key) {
 }
 
 int DeleteRecord_FrmFile(const char* file_path, unsigned long file_pos, unsigned long* recd_length) {
-    std::string work;
-    if (!Make_WorkCopy(file_path, &work)) return -1;
-    bool touched = false;
-    int result = Cut_Record(file_path, work, file_pos, recd_length, &touched);
-    if (result < 0) {
-        Undo_Rewrite(file_path, work, touched);
-        return result;
-    }
-    return std::remove(work.c_str()) == 0 ? 1 : 0;
+    std::string target, work;
+    if (!Plan_Replace(file_path, &target, &work)) return -1;
+    return Cut_Record(target, work, file_pos, recd_length);
 }
 
 int DelBlunk_String(char* the_target, const char* the_source, long the_size) {

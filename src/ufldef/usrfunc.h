@@ -79,10 +79,17 @@ extern const char UFUNC_FILE_ID[8];
 const int UFUNC_FILE_ID_SIZE = 7;
 
 int SaveDate_ToFileNew(UsrFuncArray& the_target, const char* file_path);
+// Rewrites the source file through the working copy, which then replaces it in
+// one move: 1; 0 no usable source file; -1 the working copy cannot be written
+// whole; UFUNC_WRITE_FAILED a stored record is not where the registry says, or
+// the move failed. On failure the save file and the registry are as before.
 int SaveDate_ToFileEx(UsrFuncArray& the_target);
 int Check_FileID(const char* file_path);
 int Create_UFunctionTable(UsrFuncArray& ufunc_list, const char* udef_file, int jread_form);
 int Set_UFunctionTableAll(UsrFuncArray& ufunc_list, std::ifstream& fdef_stream, long file_end);
+// Replaces the save file by a copy without the record at file_pos: 1; -1 the
+// working copy cannot be written; -2 no record can start there or the move
+// failed; -3 no whole record there. The save file is untouched on failure.
 int DeleteRecord_FrmFile(const char* file_path, unsigned long file_pos,
                          unsigned long* recd_length);
 int DelBlunk_String(char* the_target, const char* the_source, long the_size);
@@ -92,7 +99,8 @@ const size_t DEFINITION_MAX_LENGTH = 255;
 // Analyses a definition text into a new exact-length item array; messages on failure.
 int Formula_Analysis(CompForm** the_formlist, const char* line_array);
 
-// A save or record deletion whose writing failed; the save file was restored.
+// A save that found a record moved or damaged, or could not replace the file;
+// the save file is untouched.
 const int UFUNC_WRITE_FAILED = -10;
 
 // Kind text of a result or argument kind code 1-8 ("double " for 8); null for any other.
