@@ -368,7 +368,7 @@ TEST_F(SaveFile, SetFuncDefFrmFileRefusals) {
     EXPECT_EQ(registry.SetFuncDefFrmFile("f"), -3);
 }
 
-TEST_F(SaveFile, SetFuncDefFrmFileOfAnEmptyOrDamagedDefinitionGivesZero) {
+TEST_F(SaveFile, SetFuncDefFrmFileOfAnEmptyDefinitionGivesZeroAndADamagedRecordIsReported) {
     std::string empty_def = Bytes({0x13, 0, 0, 0, 2, 0, 0, 0, 'e', 0, 0, 0, 8, 0, 1, 0, 0, 0, 0});
     std::string blank_def = Bytes({0x15, 0, 0, 0, 2, 0, 0, 0, 'h', 0, 0, 0, 8, 0, 3, 0, 0, 0,
                                    ' ', '\t', 0});
@@ -382,11 +382,54 @@ TEST_F(SaveFile, SetFuncDefFrmFileOfAnEmptyOrDamagedDefinitionGivesZero) {
     // The file changed behind the registry's back: f's definition length is now huge.
     std::string broken = F_RECORD.substr(0, 16) + Le32(0xFFFFFFFFUL) + "a0*2";
     Write("save.dat", FILE_ID + empty_def + broken);
-    EXPECT_EQ(registry.SetFuncDefFrmFile("f"), 0);
+    EXPECT_EQ(registry.SetFuncDefFrmFile("f"), UFUNC_RECORD_DAMAGED);
     // ... and now it ends inside f's name.
     Write("save.dat", FILE_ID + empty_def + F_RECORD.substr(0, 9));
-    EXPECT_EQ(registry.SetFuncDefFrmFile("f"), 0);
-    EXPECT_EQ(registry.SetFuncDefFrmFile("h"), 0);
+    EXPECT_EQ(registry.SetFuncDefFrmFile("f"), UFUNC_RECORD_DAMAGED);
+    EXPECT_EQ(registry.SetFuncDefFrmFile("h"), UFUNC_RECORD_DAMAGED);
+}
+
+// Another run saved the file after this registry read it (e's record now lies
+// where f's was): no record is taken for a function it does not belong to.
+struct StaleCase {
+    const char* what;
+    std::string loaded;  // the file as this registry read it
+    std::string now;     // the file as the other run left it
+    std::function<int(UsrFuncArray&)> step;
+    int expected;
+    std::string after;   // the file after the step
+};
+
+TEST_F(SaveFile, AStoredPositionIsUsedOnlyWhereItsRecordReallyIs) {
+    std::string e_record = F_RECORD;
+    e_record[8] = 'e';
+    std::string z_record = F_RECORD;
+    z_record[8] = 'z';
+    const std::string moved = FILE_ID + e_record + F_RECORD + G_RECORD;
+    auto save = [](UsrFuncArray& registry) {
+        registry.AddUFncElem("h", -1, 0, 8, "1");
+        return SaveDate_ToFileEx(registry);
+    };
+    auto set_f = [](UsrFuncArray& registry) { return registry.SetFuncDefFrmFile("f"); };
+    auto delete_f = [](UsrFuncArray& registry) { return registry.DelUFncElem("f"); };
+    std::vector<StaleCase> cases = {
+        {"save", FILE_ID + F_RECORD + G_RECORD, moved, save, UFUNC_WRITE_FAILED, moved},
+        {"definition", FILE_ID + F_RECORD + G_RECORD, moved, set_f, UFUNC_RECORD_DAMAGED, moved},
+        {"deletion", FILE_ID + F_RECORD + G_RECORD, moved, delete_f, -2, moved},
+        {"deletion of the only record", FILE_ID + F_RECORD, FILE_ID + e_record + F_RECORD, delete_f,
+         -2, FILE_ID + e_record + F_RECORD},
+        {"deletion of the first of two", FILE_ID + F_RECORD, FILE_ID + F_RECORD + z_record,
+         delete_f, 1, FILE_ID + z_record},
+    };
+    for (const StaleCase& stale : cases) {
+        SCOPED_TRACE(stale.what);
+        UsrFuncArray registry(nullptr);
+        LoadNames(registry, stale.loaded);
+        Write("save.dat", stale.now);
+        EXPECT_EQ(stale.step(registry), stale.expected);
+        EXPECT_EQ(Read("save.dat"), stale.after);
+        EXPECT_FALSE(WorkCopyLeft());
+    }
 }
 
 // ---- Deleting a function and its record ----

@@ -405,6 +405,14 @@ int Read_SavedRecord(std::istream& in, long file_end, SavedRecord* record) {
     return 16 + name_length + def_length + 2UL * record->arg_num == record->recd_length ? 1 : 0;
 }
 
+int Check_StoredRecord(std::istream& in, long file_end, long file_pos, const char* name,
+                       SavedRecord* record) {
+    if (file_pos < UFUNC_FILE_ID_SIZE || file_pos >= file_end) return 0;
+    in.clear();
+    if (!in.seekg(file_pos) || Read_SavedRecord(in, file_end, record) != 1) return 0;
+    return name == nullptr || record->name == name ? 1 : 0;
+}
+
 // ---- The save file ----
 
 namespace {
@@ -481,11 +489,12 @@ int Rewrite_Entry(UsrFuncProp* entry, std::ifstream& saved, long saved_end, std:
         return out.good() ? 1 : -1;
     }
     if (entry->filePos == -1) return 1;
-    unsigned long recd_length = 0;
-    if (!Read_RecordLength(saved, saved_end, entry->filePos, &recd_length))
+    // Another run may have rewritten the file since this one read it.
+    SavedRecord record;
+    if (!Check_StoredRecord(saved, saved_end, entry->filePos, entry->label, &record))
         return UFUNC_WRITE_FAILED;
     *position = static_cast<long>(out.tellp());
-    long record_end = entry->filePos + static_cast<long>(recd_length);
+    long record_end = entry->filePos + static_cast<long>(record.recd_length);
     if (Copy_PartFile(saved, out, entry->filePos, record_end) != 1) return -1;
     // Its stored record is all this entry can save (a definition that failed to analyse).
     entry->chngFlag = 0;
@@ -526,26 +535,11 @@ void Load_Records(UsrFuncArray& ufunc_list, std::istream& in, long file_end, boo
     }
 }
 
-// The argument count, result kind and definition text of the record at file_pos,
-// read from the argument count on (past the record and name lengths and the name).
-bool Read_StoredDefinition(std::istream& in, long file_pos, size_t name_size,
-                           unsigned short* arg_count, unsigned short* ret_kind, std::string* text) {
-    long file_end = Find_FileEnd(in);
-    if (file_pos < 0 || file_end < 0) return false;
-    unsigned long offset = static_cast<unsigned long>(file_pos) + name_size + 9;
-    if (offset >= static_cast<unsigned long>(file_end)) return false;
-    in.clear();
-    if (!in.seekg(static_cast<std::streamoff>(offset))) return false;
-    unsigned long def_length = 0;
-    return Read_UInt16(in, file_end, arg_count) && Read_UInt16(in, file_end, ret_kind) &&
-           Skip_Bytes(in, file_end, 2UL * *arg_count) && Read_UInt32(in, file_end, &def_length) &&
-           Read_TextField(in, file_end, def_length, text);
-}
-
-// The save file target without the record at file_pos, written into the working
-// copy and moved over it. 1, or a code of DeleteRecord_FrmFile.
+// The save file target without the record at file_pos (which must carry name,
+// unless it is null), written into the working copy and moved over it. 1, or a
+// code of DeleteRecord_FrmFile.
 int Cut_Record(const std::string& target, const std::string& work, unsigned long file_pos,
-               unsigned long* recd_length) {
+               const char* name, unsigned long* recd_length) {
     std::ifstream saved(target, std::ios::in | std::ios::binary);
     long saved_end = Find_FileEnd(saved);
     if (!saved || saved_end < 0) return -2;
@@ -553,8 +547,9 @@ int Cut_Record(const std::string& target, const std::string& work, unsigned long
         file_pos >= static_cast<unsigned long>(saved_end))
         return -2;
     long record_pos = static_cast<long>(file_pos);
-    unsigned long length = 0;
-    if (!Read_RecordLength(saved, saved_end, record_pos, &length)) return -3;
+    SavedRecord record;
+    if (!Check_StoredRecord(saved, saved_end, record_pos, name, &record)) return -3;
+    unsigned long length = record.recd_length;
     std::ofstream out(work, std::ios::out | std::ios::binary | std::ios::trunc);
     if (!out) return -1;
     if (Copy_PartFile(saved, out, 0, record_pos) != 1 ||
@@ -645,33 +640,50 @@ int UsrFuncArray::SetFuncDefFrmFile(const char* key) {
     if (entry == nullptr || entry->filePos == -1) return -1;
     std::ifstream in(ufndef_file, std::ios::in | std::ios::binary);
     if (!in) return -3;
-    unsigned short arg_count = 0;
-    unsigned short ret_kind = 0;
-    std::string text;
-    if (!Read_StoredDefinition(in, entry->filePos, std::strlen(entry->label), &arg_count, &ret_kind,
-                               &text))
-        return 0;
-    long size = static_cast<long>(text.size()) + 1;
+    SavedRecord record;
+    if (!Check_StoredRecord(in, Find_FileEnd(in), entry->filePos, key, &record))
+        return UFUNC_RECORD_DAMAGED;
+    long size = static_cast<long>(record.definition.size()) + 1;
     std::vector<char> cleaned(static_cast<size_t>(size));
-    if (DelBlunk_String(cleaned.data(), text.c_str(), size) == 0) return 0;
-    entry->ChangeFuncDef(cleaned.data(), arg_count, ret_kind);
+    if (DelBlunk_String(cleaned.data(), record.definition.c_str(), size) == 0) return 0;
+    entry->ChangeFuncDef(cleaned.data(), record.arg_num, record.ret_kind);
     return 1;
 }
 
+namespace {
+// Whether the save file may go as a whole with the record of name at file_pos:
+// it holds nothing else, or it is gone already (its removal then fails).
+bool Holds_OnlyRecord(const char* file_path, long file_pos, const char* name) {
+    std::error_code error;
+    if (!std::filesystem::exists(file_path, error) && !error) return true;
+    std::ifstream in(file_path, std::ios::in | std::ios::binary);
+    long file_end = Find_FileEnd(in);
+    SavedRecord record;
+    return file_pos == UFUNC_FILE_ID_SIZE &&
+           Check_StoredRecord(in, file_end, file_pos, name, &record) == 1 &&
+           file_pos + static_cast<long>(record.recd_length) == file_end;
+}
+}  // namespace
+
 int UsrFuncArray::DelUFncElem(const char* key) {
+    std::string name = key;
     long saved_count = ElementSaveNum();
     long file_pos = -1;
     int found = 0;
-    DelUFncElement(key, &file_pos, &found);
+    DelUFncElement(name.c_str(), &file_pos, &found);
     if (!found) return 0;
     if (file_pos == -1 || ufndef_file == nullptr) return 1;
-    if (saved_count == 1) {
+    if (saved_count == 1 && Holds_OnlyRecord(ufndef_file, file_pos, name.c_str())) {
         int removed = std::remove(ufndef_file) == 0 ? 1 : -1;
         ChangeSourceFile(nullptr, 0);
         return removed;
     }
+    // The record is cut only where it really is: the file may have changed since.
+    std::string target, work;
     unsigned long recd_length = 0;
-    if (DeleteRecord_FrmFile(ufndef_file, static_cast<unsigned long>(file_pos), &recd_length) < 0)
+    if (!Plan_Replace(ufndef_file, &target, &work) ||
+        Cut_Record(target, work, static_cast<unsigned long>(file_pos), name.c_str(),
+                   &recd_length) != 1)
         return -2;
     // Every record that lay after the cut one moved down by its length.
     for (UsrFuncProp* entry = the_root; entry != nullptr; entry = entry->NextPnt())
@@ -682,7 +694,7 @@ int UsrFuncArray::DelUFncElem(const char* key) {
 int DeleteRecord_FrmFile(const char* file_path, unsigned long file_pos, unsigned long* recd_length) {
     std::string target, work;
     if (!Plan_Replace(file_path, &target, &work)) return -1;
-    return Cut_Record(target, work, file_pos, recd_length);
+    return Cut_Record(target, work, file_pos, nullptr, recd_length);
 }
 
 int DelBlunk_String(char* the_target, const char* the_source, long the_size) {
