@@ -54,22 +54,28 @@ int Kansu_Main() {
         }
     } while (select != 0);
 
-    if (g_ufunc_list.GetChangeFlag() != 0) {
-        std::cout << "ユーザ定義関数の変更を保存しますか? Yes-->1 No-->2 " << std::endl;
-        // A typo at the menu must not silently lose unsaved functions: drop the
-        // offending line and ask afresh (at end of input nothing can be read).
-        if (std::cin.fail() && !std::cin.eof()) {
-            std::cin.clear();
-            std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-        }
-        int answer = 0;
-        std::cin >> answer;
-        if (answer == 1) {
-            int check_value = SaveDate_ToFile(g_ufunc_list);
-            if (check_value < 1) Show_SvUsrfuncError(check_value);
-        }
-    }
+    Ask_SaveChanges(g_ufunc_list);
     return 0;
+}
+
+void Ask_SaveChanges(UsrFuncArray& ufunc_list) {
+    if (ufunc_list.GetChangeFlag() == 0) return;
+    // A typo at the menu must not silently lose unsaved functions: drop the
+    // offending line and ask afresh (at end of input nothing can be read).
+    if (std::cin.fail() && !std::cin.eof()) {
+        std::cin.clear();
+        std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    }
+    // A failed save is shown and the question asked again, so that another path
+    // can be given; every round reads an answer, so end of input ends it.
+    for (;;) {
+        std::cout << "ユーザ定義関数の変更を保存しますか? Yes-->1 No-->2 " << std::endl;
+        int answer = 0;
+        if (!(std::cin >> answer) || answer != 1) return;
+        int check_value = SaveDate_ToFile(ufunc_list);
+        if (check_value >= 1 || check_value == -8) return;
+        Show_SvUsrfuncError(check_value);
+    }
 }
 
 void Explain_Function() {

@@ -205,6 +205,46 @@ TEST(EndOfRunScenario, ANonNumberAtTheMenuDoesNotLoseTheQuestion) {
     EXPECT_EQ(session.ReadFile("f.dat"), kFRecordFile);
 }
 
+TEST(EndOfRunScenario, AfterAFailedSaveTheQuestionIsAskedAgain) {
+    Session session;
+    session.WriteFile("taken.dat", "hello");
+    SessionResult result =
+        session.Run(TypeEnroll("f", 1, "a0*2") + "0\n1\ntaken.dat\n1\nf.dat\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) + SaveQuestion() +
+                             kAskPath + "このファイルは既に存在しています。保存ファイル名を変えてください\n" +
+                             SaveQuestion() + kAskPath,
+                         result.output));
+    EXPECT_EQ(session.ReadFile("f.dat"), kFRecordFile);
+    EXPECT_EQ(session.ReadFile("taken.dat"), "hello");
+}
+
+TEST(EndOfRunScenario, EndOfInputAfterAFailedSaveEndsWithoutSaving) {
+    Session session;
+    SessionResult result = session.Run(TypeEnroll("f", 1, "a0*2") + "0\n1\nnodir/f.dat\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) + SaveQuestion() +
+                             kAskPath + "新規保存用ファイルの作成に失敗\n" + SaveQuestion(),
+                         result.output));
+    EXPECT_TRUE(session.Files().empty());
+}
+
+TEST(EndOfRunScenario, AnEvaluationErrorAsksBeforeEndingTheRun) {
+    Session session;
+    // Re-enrolling g makes f and g call each other without end.
+    SessionResult result = session.Run(TypeEnroll("g", 1, "a0") + TypeEnroll("f", 1, "g(a0)") +
+                                       TypeEnroll("g", 1, "f(a0)") + "1\nf(1)\nr.txt\n1\nfg.dat\n");
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double g( a0 ) = a0")) +
+                             AtPrompt(Enrolled(1, "double f( a0 ) = g(a0)")) +
+                             AtPrompt(Enrolled(1, "double g( a0 ) = f(a0)")) +
+                             "計算したい式を入力してくださいな\n---------------------------------\n"
+                             "出力先のファイル名を入力してください(max79) :関数計算中にエラーが発生しました\n" +
+                             SaveQuestion() + kAskPath,
+                         result.output));
+    EXPECT_EQ(session.ReadFile("fg.dat"), FileId() + Record("f", 1, "g(a0)") + Record("g", 1, "f(a0)"));
+}
+
 TEST(EndOfRunScenario, ANonNumberAtTheMenuThenEndOfInputSavesNothing) {
     Session session;
     SessionResult result = session.Run(TypeEnroll("f", 1, "a0*2") + "quit\n");
