@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iostream>
 #include <limits>
+#include <locale>
 #include <string>
 
 #include "crtbtree.h"
@@ -193,12 +194,27 @@ int Input_Line(std::istream& p_file, char* line_array, int size) {
 
 void Read_Word(std::istream& p_file, char* word, int size) {
     if (size < 1) return;
-    std::string text;
     word[0] = '\0';
-    if (!(p_file >> text)) return;
-    size_t kept = text.size() < static_cast<size_t>(size - 1) ? text.size() : size - 1;
-    std::memcpy(word, text.data(), kept);
+    std::istream::sentry ready(p_file);  // skips the blanks before the word
+    if (!ready) return;
+    // Read in place, as formatted extraction would, but a word longer than the
+    // buffer is skipped to its end without being stored anywhere.
+    const std::ctype<char>& classes = std::use_facet<std::ctype<char>>(p_file.getloc());
+    std::streambuf* input = p_file.rdbuf();
+    int kept = 0;
+    bool any_read = false;
+    for (int letter = input->sgetc();; letter = input->snextc()) {
+        if (letter == std::char_traits<char>::eof()) {
+            p_file.setstate(std::ios::eofbit);
+            break;
+        }
+        char typed = static_cast<char>(letter);
+        if (classes.is(std::ctype_base::space, typed)) break;
+        if (kept < size - 1) word[kept++] = typed;
+        any_read = true;
+    }
     word[kept] = '\0';
+    if (!any_read) p_file.setstate(std::ios::failbit);
 }
 
 int My_Strncpy(char* dest_array, const char* source_array, int copied_num, int dest_size) {

@@ -31,7 +31,8 @@ char* Input_Formula(std::istream& p_file, char* line_array, int size);
 // line stays in the stream; the line feed is consumed. Returns the count stored.
 int Input_Line(std::istream& p_file, char* line_array, int size);
 // Reads one blank-delimited word, cut to size-1 characters (the rest of the word
-// is discarded). An empty text when nothing could be read.
+// is skipped unstored, so any length costs no memory). An empty text when
+// nothing could be read; the stream's state is that of formatted extraction.
 void Read_Word(std::istream& p_file, char* word, int size);
 
 // Formula input (menu 1): prompt, read, analyse, report errors.
