@@ -823,7 +823,7 @@ TEST_F(SaveFile, AKillAtAnyInstantLeavesTheOldFileWhole) {
                                         18, 0, 0, 0}) + "a0+a1+a0+a1+a0+a1" + std::string(1, '\0');
     std::vector<KillCase> cases = {
         {"rewrite, before the move", false, 0, FILE_ID + F_RECORD + g_longer},
-        {"rewrite, while writing", false, 40, FILE_ID + F_RECORD + g_longer},
+        {"rewrite, while writing", false, 64, FILE_ID + F_RECORD + g_longer},
         {"deletion, before the move", true, 0, FILE_ID + G_RECORD},
         {"deletion, while writing", true, 20, FILE_ID + G_RECORD},
     };
