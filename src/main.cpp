@@ -1,8 +1,10 @@
 #include "main.h"
 
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <limits>
+#include <locale>
 #include <string>
 
 #include "crtbtree.h"
@@ -25,6 +27,11 @@ bool Is_LineBlank(int letter) {
 }  // namespace
 
 int Kansu_Main() {
+#ifdef SIGXFSZ
+    // A write beyond the file-size limit then fails like one on a full disk and is
+    // reported, instead of killing the program with its unsaved functions.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     Explain_Function();
     int select = 0;
     do {
@@ -48,22 +55,28 @@ int Kansu_Main() {
         }
     } while (select != 0);
 
-    if (g_ufunc_list.GetChangeFlag() != 0) {
-        std::cout << "ユーザ定義関数の変更を保存しますか? Yes-->1 No-->2 " << std::endl;
-        // A typo at the menu must not silently lose unsaved functions: drop the
-        // offending line and ask afresh (at end of input nothing can be read).
-        if (std::cin.fail() && !std::cin.eof()) {
-            std::cin.clear();
-            std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-        }
-        int answer = 0;
-        std::cin >> answer;
-        if (answer == 1) {
-            int check_value = SaveDate_ToFile(g_ufunc_list);
-            if (check_value < 1) Show_SvUsrfuncError(check_value);
-        }
-    }
+    Ask_SaveChanges(g_ufunc_list);
     return 0;
+}
+
+void Ask_SaveChanges(UsrFuncArray& ufunc_list) {
+    if (ufunc_list.GetChangeFlag() == 0) return;
+    // A typo at the menu must not silently lose unsaved functions: drop the
+    // offending line and ask afresh (at end of input nothing can be read).
+    if (std::cin.fail() && !std::cin.eof()) {
+        std::cin.clear();
+        std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    }
+    // A failed save is shown and the question asked again, so that another path
+    // can be given; every round reads an answer, so end of input ends it.
+    for (;;) {
+        std::cout << "ユーザ定義関数の変更を保存しますか? Yes-->1 No-->2 " << std::endl;
+        int answer = 0;
+        if (!(std::cin >> answer) || answer != 1) return;
+        int check_value = SaveDate_ToFile(ufunc_list);
+        if (check_value >= 1 || check_value == -8) return;
+        Show_SvUsrfuncError(check_value);
+    }
 }
 
 void Explain_Function() {
@@ -181,12 +194,27 @@ int Input_Line(std::istream& p_file, char* line_array, int size) {
 
 void Read_Word(std::istream& p_file, char* word, int size) {
     if (size < 1) return;
-    std::string text;
     word[0] = '\0';
-    if (!(p_file >> text)) return;
-    size_t kept = text.size() < static_cast<size_t>(size - 1) ? text.size() : size - 1;
-    std::memcpy(word, text.data(), kept);
+    std::istream::sentry ready(p_file);  // skips the blanks before the word
+    if (!ready) return;
+    // Read in place, as formatted extraction would, but a word longer than the
+    // buffer is skipped to its end without being stored anywhere.
+    const std::ctype<char>& classes = std::use_facet<std::ctype<char>>(p_file.getloc());
+    std::streambuf* input = p_file.rdbuf();
+    int kept = 0;
+    bool any_read = false;
+    for (int letter = input->sgetc();; letter = input->snextc()) {
+        if (letter == std::char_traits<char>::eof()) {
+            p_file.setstate(std::ios::eofbit);
+            break;
+        }
+        char typed = static_cast<char>(letter);
+        if (classes.is(std::ctype_base::space, typed)) break;
+        if (kept < size - 1) word[kept++] = typed;
+        any_read = true;
+    }
     word[kept] = '\0';
+    if (!any_read) p_file.setstate(std::ios::failbit);
 }
 
 int My_Strncpy(char* dest_array, const char* source_array, int copied_num, int dest_size) {

@@ -14,6 +14,10 @@ class UsrFuncArray;
 
 // The whole program: help, menu loop, end-of-run save. Returns the exit status.
 int Kansu_Main();
+// The end-of-run save question, asked only when functions have unsaved changes:
+// 1 saves; a failed save shows its message and asks again; any other answer, or
+// end of input, ends without saving. Every exit path of the program calls it.
+void Ask_SaveChanges(UsrFuncArray& ufunc_list);
 void Explain_Function();
 int Select_Menu();
 int Select_Command(char* cmmd_array, UsrFuncArray& ufunc_list);
@@ -27,7 +31,8 @@ char* Input_Formula(std::istream& p_file, char* line_array, int size);
 // line stays in the stream; the line feed is consumed. Returns the count stored.
 int Input_Line(std::istream& p_file, char* line_array, int size);
 // Reads one blank-delimited word, cut to size-1 characters (the rest of the word
-// is discarded). An empty text when nothing could be read.
+// is skipped unstored, so any length costs no memory). An empty text when
+// nothing could be read; the stream's state is that of formatted extraction.
 void Read_Word(std::istream& p_file, char* word, int size);
 
 // Formula input (menu 1): prompt, read, analyse, report errors.

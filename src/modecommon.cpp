@@ -111,6 +111,7 @@ double Evaluate_Or_Exit(CompForm* the_root, int* error_code, AscArray<double>& a
     if (*error_code == 0) {
         report.flush();
         std::cout << message << std::flush;
+        Ask_SaveChanges(ufunc_list);
         std::exit(1);
     }
     return value;

@@ -68,8 +68,8 @@ int Count_OtherNames(NameBuffer* copy_label, int count, const char* excluded1,
                      const char* excluded2);
 
 // Evaluates a tree with a fresh summation table. When the evaluation fails the
-// report written so far is flushed, the message is printed and the program ends
-// with status 1.
+// report written so far is flushed, the message is printed, unsaved functions
+// may be saved (Ask_SaveChanges) and the program ends with status 1.
 double Evaluate_Or_Exit(CompForm* the_root, int* error_code, AscArray<double>& array,
                         UsrFuncArray& ufunc_list, std::ostream& report, const char* message);
 

@@ -85,6 +85,9 @@ const char* SetDef_Message(int set_result) {
     case 0: return "関数定義の書き込みに失敗しました";
     case -1: return "指定関数は未定義または未保存です";
     case -2: return "保存ファイルが存在しません";
+    case UFUNC_RECORD_DAMAGED:
+        return "保存ファイルの関数の記録が壊れているか、ほかで書き換えられています。"
+               "SetUfListで読み込み直して下さい";
     default: return "保存ファイルのオープンに失敗しました";
     }
 }
