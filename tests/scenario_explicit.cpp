@@ -118,9 +118,9 @@ TEST(ExplicitScenario, DefaultOfHundredDivisions) {
                              "変数x\t関数計算値\n" + rows,
                          report));
     // A few rows checked by hand, independently of the loop above.
-    EXPECT_NE(report.find("\n0\t0\n0.01\t0.0001\n0.02\t0.0004\n"), std::string::npos);
-    EXPECT_NE(report.find("\n0.07\t0.0049\n"), std::string::npos);
-    EXPECT_NE(report.find("\n0.99\t0.9801\n1\t1\n"), std::string::npos);
+    EXPECT_NE(report.find(PlatformText("\n0\t0\n0.01\t0.0001\n0.02\t0.0004\n")), std::string::npos);
+    EXPECT_NE(report.find(PlatformText("\n0.07\t0.0049\n")), std::string::npos);
+    EXPECT_NE(report.find(PlatformText("\n0.99\t0.9801\n1\t1\n")), std::string::npos);
 }
 
 TEST(ExplicitScenario, NumbersInGeneralNotation) {
@@ -372,7 +372,7 @@ TEST(ExplicitScenario, FileThatCannotBeOpenedInEveryVariant) {
 // Reports are appended: to what the file held, and one per run.
 TEST(ExplicitScenario, ReportsAreAppended) {
     Session session;
-    session.WriteFile("out.txt", "old line\n");
+    session.WriteFile("out.txt", PlatformText("old line\n"));
     SessionResult result = session.Run("1\nx\nx(0,1)[1]\nout.txt\n1\n2+3\nout.txt\n0\n");
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_TRUE(SameText(Start() + FORMULA_PROMPT + RANGE_PROMPT + "\n" + FILE_PROMPT + Back() +
