@@ -13,7 +13,7 @@ if [ ${#need[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y "${need[@]}"
 fi
 dir=build-windows
-cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+cmake --no-warn-unused-cli -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKANSU_TESTS=OFF >/dev/null
 cmake --build "$dir" -j "$(nproc 2>/dev/null || echo 2)" --target kansu
 # A plain Windows has none of the MinGW runtime DLLs: refuse an exe that needs one.

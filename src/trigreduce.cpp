@@ -1,5 +1,6 @@
 #include "trigreduce.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -90,59 +91,67 @@ std::uint64_t Bits_Of(const std::uint64_t* digits, int digit_count, int from, in
     return value & ((std::uint64_t(1) << count) - 1);
 }
 
-// x * 2/pi taken modulo 4 with integers: x = mantissa * 2^exponent, and only the
-// digits of 2/pi that reach below the weight 4 matter.
-ReducedAngle Reduce_Large(double x) {
-    int exponent;
-    double fraction = std::frexp(std::fabs(x), &exponent);
-    std::uint64_t mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
-    exponent -= 53;
+// mantissa * 2^exponent * 2/pi in 24-bit digits, least significant first, with
+// only the digits of 2/pi that reach below the weight 4: the integer part
+// modulo 4 and the fraction. Returns the number of fraction bits.
+const int kProductDigits = kWindow + 3;
+int Times_TwoOverPi(std::uint64_t mantissa, int exponent, std::uint64_t* product) {
     int first = exponent >= 2 ? (exponent - 2) / kDigitBits : 0;
     std::uint64_t parts[3] = {mantissa & kDigitMask, (mantissa >> kDigitBits) & kDigitMask,
                               mantissa >> (2 * kDigitBits)};
-    // product = mantissa * digits first..first+kWindow-1, least significant digit first.
-    std::uint64_t product[kWindow + 3] = {};
+    for (int d = 0; d < kProductDigits; ++d) product[d] = 0;
     for (int i = 0; i < kWindow && first + i < kDigitCount; ++i)
         for (int p = 0; p < 3; ++p)
             product[kWindow - 1 - i + p] += parts[p] * kTwoOverPiDigits[first + i];
-    for (int d = 0; d + 1 < kWindow + 3; ++d) {
+    for (int d = 0; d + 1 < kProductDigits; ++d) {
         product[d + 1] += product[d] >> kDigitBits;
         product[d] &= kDigitMask;
     }
-    // x * 2/pi = product * 2^-fraction_bits (mod 4).
-    int fraction_bits = kDigitBits * (first + kWindow) - exponent;
-    int quadrant = static_cast<int>(Bits_Of(product, kWindow + 3, fraction_bits, 2));
-    // A fraction of one half or more counts from the next quadrant, negatively:
-    // its complement keeps every bit of a small remainder.
-    bool negative = Bits_Of(product, kWindow + 3, fraction_bits - 1, 1) != 0;
-    double high = 0.0, low = 0.0;
+    return kDigitBits * (first + kWindow) - exponent;
+}
+
+// The fraction bits of the product as a double-double, or their complement
+// (1 - fraction, to the last bit), which keeps every bit of a small remainder.
+void Fraction_Of(const std::uint64_t* product, int fraction_bits, bool complement,
+                 double& high, double& low) {
+    high = 0.0;
+    low = 0.0;
     for (int d = 0; d * kDigitBits < fraction_bits; ++d) {
-        int count = fraction_bits - d * kDigitBits < kDigitBits ? fraction_bits - d * kDigitBits
-                                                               : kDigitBits;
-        std::uint64_t digit = Bits_Of(product, kWindow + 3, d * kDigitBits, count);
-        if (negative) digit = ~digit & ((std::uint64_t(1) << count) - 1);
+        int count = std::min(kDigitBits, fraction_bits - d * kDigitBits);
+        std::uint64_t digit = Bits_Of(product, kProductDigits, d * kDigitBits, count);
+        if (complement) digit = ~digit & ((std::uint64_t(1) << count) - 1);
         double error;
         Two_Sum(high, std::ldexp(static_cast<double>(digit), d * kDigitBits - fraction_bits),
                 high, error);
         low += error;
     }
+}
+
+// x - k*pi/2 for any finite x, exactly: x * 2/pi is worked out modulo 4 with
+// integers, x being a 53-bit integer times a power of two.
+ReducedAngle Reduce_Large(double x) {
+    int exponent;
+    double mantissa = std::frexp(std::fabs(x), &exponent);
+    std::uint64_t product[kProductDigits];
+    int fraction_bits = Times_TwoOverPi(static_cast<std::uint64_t>(std::ldexp(mantissa, 53)),
+                                        exponent - 53, product);
+    int quadrant = static_cast<int>(Bits_Of(product, kProductDigits, fraction_bits, 2));
+    // A fraction of one half or more counts from the next quadrant, negatively.
+    bool negative = Bits_Of(product, kProductDigits, fraction_bits - 1, 1) != 0;
+    double high, low;
+    Fraction_Of(product, fraction_bits, negative, high, low);
     // The remainder in radians: (high + low) * pi/2.
     ReducedAngle angle;
     double error;
     Two_Product(high, kHalfPiHigh, angle.high, error);
     error += high * kHalfPiLow + low * kHalfPiHigh;
     Two_Sum(angle.high, error, angle.high, angle.low);
-    if (negative) {
+    if (negative) quadrant += 1;
+    if (negative != (x < 0)) {
         angle.high = -angle.high;
         angle.low = -angle.low;
-        quadrant += 1;
     }
-    if (x < 0) {
-        angle.high = -angle.high;
-        angle.low = -angle.low;
-        quadrant = -quadrant;
-    }
-    angle.quadrant = quadrant & 3;
+    angle.quadrant = (x < 0 ? -quadrant : quadrant) & 3;
     return angle;
 }
 
