@@ -30,7 +30,7 @@ scenarios=()
 for source in tests/scenario_*.cpp; do scenarios+=("$(basename "$source" .cpp)"); done
 cmake --build "$native" -j "$jobs" --target "${scenarios[@]}"
 
-export WINEPREFIX=${KANSU_WINE_PREFIX:-$HOME/.cache/kansu-wine}
+export WINEPREFIX=${KANSU_WINE_PREFIX:-${HOME:-/tmp}/.cache/kansu-wine}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 export WINESERVER=$wineserver
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
