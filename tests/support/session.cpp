@@ -42,6 +42,20 @@ std::string Convert(const std::string& text, const char* from, const char* to) {
     return result;
 }
 
+// Quoted for the shell's single quotes.
+std::string ShellQuoted(const std::string& word) {
+    std::string quoted = "'";
+    for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// The command line that starts the program, without redirections.
+std::string ProgramCommand() {
+    const char* command = std::getenv("KANSU_COMMAND");
+    if (command != nullptr && *command != '\0') return command;
+    return ShellQuoted(KANSU_BINARY);
+}
+
 std::string Slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
@@ -53,9 +67,37 @@ std::string Slurp(const std::string& path) {
 std::string Cp932(const std::string& utf8) { return Convert(utf8, "UTF-8", "CP932"); }
 std::string Utf8(const std::string& cp932) { return Convert(cp932, "CP932", "UTF-8"); }
 
+bool WindowsProgram() {
+    const char* windows = std::getenv("KANSU_WINDOWS");
+    return windows != nullptr && std::string(windows) == "1";
+}
+
+std::string PlatformText(const std::string& text) {
+    if (!WindowsProgram()) return text;
+    std::string converted;
+    for (char c : text) {
+        if (c == '\n') converted += '\r';
+        converted += c;
+    }
+    return converted;
+}
+
+std::string UnixText(const std::string& platform_text) {
+    if (!WindowsProgram()) return platform_text;
+    std::string converted;
+    for (size_t i = 0; i < platform_text.size(); ++i) {
+        if (platform_text.compare(i, 2, "\r\n") == 0) continue;  // the LF is kept next
+        bool after_cr = i > 0 && platform_text[i - 1] == '\r';
+        if (platform_text[i] == '\n' && !after_cr)
+            ADD_FAILURE() << "line feed without carriage return at byte " << i;
+        converted += platform_text[i];
+    }
+    return converted;
+}
+
 ::testing::AssertionResult SameText(const std::string& expected_utf8,
                                     const std::string& actual_cp932) {
-    std::string expected = Cp932(expected_utf8);
+    std::string expected = PlatformText(Cp932(expected_utf8));
     if (expected == actual_cp932) return ::testing::AssertionSuccess();
     size_t offset = 0;
     while (offset < expected.size() && offset < actual_cp932.size() &&
@@ -65,7 +107,7 @@ std::string Utf8(const std::string& cp932) { return Convert(cp932, "CP932", "UTF
     line_start = line_start == std::string::npos ? 0 : line_start + 1;
     return ::testing::AssertionFailure()
            << "texts differ at byte " << offset << " (line starting at byte " << line_start
-           << ")\n--- expected ---\n" << expected_utf8 << "\n--- actual ---\n"
+           << ")\n--- expected ---\n" << Utf8(expected) << "\n--- actual ---\n"
            << Utf8(actual_cp932) << "\n--- expected from there ---\n"
            << Utf8(expected.substr(line_start, 200)) << "\n--- actual from there ---\n"
            << Utf8(actual_cp932.substr(line_start, 200));
@@ -122,7 +164,7 @@ SessionResult Session::Run(const std::string& typed_utf8) {
 SessionResult Session::RunClosedInput() { return Launch("<&-"); }
 
 SessionResult Session::Launch(const std::string& input_redirect) {
-    std::string command = "cd '" + dir_ + "' && timeout 60 '" + KANSU_BINARY + "' " +
+    std::string command = "cd " + ShellQuoted(dir_) + " && timeout 60 " + ProgramCommand() + " " +
                           input_redirect + " > " + kOutputFile + " 2> " + kErrorFile;
     int status = std::system(command.c_str());
     SessionResult result;

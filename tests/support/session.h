@@ -12,8 +12,19 @@
 std::string Cp932(const std::string& utf8);
 std::string Utf8(const std::string& cp932);
 
-// Passes when actual (code page 932 bytes) equals expected (UTF-8, converted);
-// the failure message shows both as UTF-8 and the first differing line.
+// The program under test: the native binary, or the command in KANSU_COMMAND
+// (e.g. "wine /path/kansu.exe"). KANSU_WINDOWS=1 says that the program is the
+// Windows build, whose console output and text files end their lines in CR LF.
+bool WindowsProgram();
+// Text with LF line ends as the program writes it on its platform (CR LF on Windows).
+std::string PlatformText(const std::string& text);
+// The reverse, for tests that take a written text apart: CR LF back to LF.
+// Under Windows a line feed without its carriage return fails the test.
+std::string UnixText(const std::string& platform_text);
+
+// Passes when actual (code page 932 bytes) equals expected (UTF-8, converted,
+// with the platform's line ends); the failure message shows both as UTF-8 and
+// the first differing line.
 ::testing::AssertionResult SameText(const std::string& expected_utf8,
                                     const std::string& actual_cp932);
 
