@@ -2,6 +2,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -115,11 +116,13 @@ TEST(SaveScenario, TheWorkingCopyCannotBeMade) {
 }
 
 TEST(SaveScenario, AFileSizeLimitFailsTheSaveInsteadOfKillingTheProgram) {
+    if (WindowsProgram()) GTEST_SKIP() << "a file-size limit kills Wine's process; Windows has none";
     Session session;
     std::string records;
     for (char name = 'a'; name <= 't'; ++name)
         records += Record(std::string(1, name), 1, "a0" + std::string(250, '1').insert(0, "+"));
     session.WriteFile("big.dat", FileId() + records);
+    std::fflush(stdout);  // this process writes nothing under the limit either
     rlimit saved;
     getrlimit(RLIMIT_FSIZE, &saved);
     rlimit limit = saved;
