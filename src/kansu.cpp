@@ -1,3 +1,10 @@
-#include "main.h"
+#include <iostream>
 
-int main() { return Kansu_Main(); }
+#include "main.h"
+#include "options.h"
+
+int main(int argc, char** argv) {
+    int status = Apply_Options(Parse_Options(argc, argv), std::cout, std::cerr);
+    if (status >= 0) return status;
+    return Kansu_Main();
+}

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-// UTF-8 text to code page 932 bytes (the program's output encoding), and back.
+// UTF-8 text to code page 932 bytes (the program's output encoding), and back;
+// in a --utf8 run (KANSU_TEST_UTF8 set) both return the text unchanged.
 std::string Cp932(const std::string& utf8);
 std::string Utf8(const std::string& cp932);
 
@@ -41,6 +42,8 @@ public:
     SessionResult Run(const std::string& typed_utf8);
     // Runs kansu with standard input closed.
     SessionResult RunClosedInput();
+    // Runs kansu with command-line arguments; standard error is returned, not checked.
+    SessionResult RunWithArguments(const std::string& arguments, const std::string& typed_utf8);
 
     std::string Path(const std::string& name) const;
     void WriteFile(const std::string& name, const std::string& bytes) const;
@@ -52,7 +55,8 @@ public:
     const std::string& Dir() const { return dir_; }
 
 private:
-    SessionResult Launch(const std::string& input_redirect);
+    SessionResult Launch(const std::string& input_redirect, const std::string& arguments = "",
+                         bool quiet_error_output = true);
     std::string dir_;
 };
 
