@@ -12,6 +12,7 @@
 #include "paramexp.h"
 #include "polarcord.h"
 #include "symbol.h"
+#include "textchar.h"
 #include "usrdefopr.h"
 #include "usrfunc.h"
 
@@ -234,7 +235,10 @@ void Show_FormulaError(const ErrorInfo& the_error, const char* line_array,
     std::cout << message;
     if (the_error.error_kind != 1) return;
     char error_line[PATH_SIZE] = {};
-    My_Strncpy(error_line, line_array, the_error.formula_position + 1, PATH_SIZE);
+    // A two-byte (or UTF-8 multi-byte) character at the fault is shown whole.
+    int shown = the_error.formula_position +
+                Character_Bytes(line_array, the_error.formula_position, Utf8_Active());
+    My_Strncpy(error_line, line_array, shown, PATH_SIZE);
     std::cout << Msg().FORMULA_FAULT_BEFORE << error_line << Msg().FORMULA_FAULT_AFTER;
 }
 }  // namespace
