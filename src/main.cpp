@@ -8,6 +8,7 @@
 #include "crtbtree.h"
 #include "fmulaopfc.h"
 #include "inplexp.h"
+#include "interrupt.h"
 #include "messages.h"
 #include "paramexp.h"
 #include "polarcord.h"
@@ -30,6 +31,7 @@ int Kansu_Main() {
     Explain_Function();
     int select = 0;
     do {
+        Note_UnsavedWork(g_ufunc_list.GetChangeFlag() != 0);
         select = Select_Menu();
         switch (select) {
         case 1: FnCalc_Explicit(g_ufunc_list); End_OutPut(); break;
@@ -48,7 +50,15 @@ int Kansu_Main() {
         }
         default: select = 0; break;
         }
+        Clear_CalculationInterrupt();
+        if (Program_EndRequested()) select = 0;
     } while (select != 0);
+
+    // Ctrl-C with unsaved functions left the loop: the question is still asked.
+    if (Program_EndRequested()) {
+        Resume_InputAfterInterrupt();
+        std::cout << "\n";
+    }
 
     if (g_ufunc_list.GetChangeFlag() != 0) {
         std::cout << Msg().EXIT_SAVE_QUESTION << std::endl;

@@ -87,6 +87,11 @@ int Open_ReportFile(std::ofstream& output_stream) {
 
 int Close_ReportFile(std::ofstream& output_stream) {
     output_stream.close();
+    if (Calculation_Interrupted()) {
+        Clear_CalculationInterrupt();
+        std::cout << Msg().CALCULATION_INTERRUPTED;
+        return 1;
+    }
     if (!output_stream.fail()) return 1;
     std::cout << Msg().REPORT_WRITE_FAILURE;
     return 0;
@@ -104,9 +109,15 @@ double Sweep_Point(int index, double step_value, double min_value) {
 
 double Evaluate_Or_Exit(CompForm* the_root, int* error_code, AscArray<double>& array,
                         UsrFuncArray& ufunc_list, std::ostream& report, const char* message) {
+    CalculationScope calculation;
     double value = BinTreeFunc(the_root, error_code, array, ufunc_list, EmptyArray);
     if (*error_code == 0) {
         report.flush();
+        if (Calculation_Interrupted()) {
+            report.setstate(std::ios::badbit);
+            *error_code = 1;
+            return value;
+        }
         std::cout << message << std::flush;
         std::exit(1);
     }
