@@ -18,14 +18,6 @@ const char* const kInputFile = ".kansu-stdin";
 const char* const kOutputFile = ".kansu-stdout";
 const char* const kErrorFile = ".kansu-stderr";
 
-// Scenario programs run a second time with KANSU_TEST_UTF8 set: kansu is then
-// started with --utf8 and the UTF-8 expectations and typed text are used as
-// they are, so that both encodings are held to the same texts.
-bool Utf8Run() {
-    const char* flag = std::getenv("KANSU_TEST_UTF8");
-    return flag != nullptr && flag[0] != '\0';
-}
-
 std::string Convert(const std::string& text, const char* from, const char* to) {
     if (Utf8Run()) return text;
     iconv_t converter = iconv_open(to, from);
@@ -51,6 +43,19 @@ std::string Convert(const std::string& text, const char* from, const char* to) {
     return result;
 }
 
+}  // namespace
+
+// Scenario programs run a second time with KANSU_TEST_UTF8 set: kansu is then
+// started with --utf8 and the UTF-8 expectations and typed text are used as
+// they are, so that both encodings are held to the same texts.
+bool Utf8Run() {
+    const char* flag = std::getenv("KANSU_TEST_UTF8");
+    return flag != nullptr && flag[0] != '\0';
+}
+
+std::string KansuBinary() { return KANSU_BINARY; }
+
+namespace {
 std::string Slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
@@ -139,7 +144,8 @@ SessionResult Session::RunWithArguments(const std::string& arguments,
 SessionResult Session::Launch(const std::string& input_redirect, const std::string& arguments,
                               bool quiet_error_output) {
     std::string command = "cd '" + dir_ + "' && timeout 60 '" + KANSU_BINARY + "' " +
-                          (Utf8Run() ? "--utf8 " : "") + arguments + " " + input_redirect + " > " + kOutputFile + " 2> " + kErrorFile;
+                          (Utf8Run() ? "--utf8 " : "") + arguments + " " + input_redirect +
+                          " > " + kOutputFile + " 2> " + kErrorFile;
     int status = std::system(command.c_str());
     SessionResult result;
     result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

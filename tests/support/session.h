@@ -13,6 +13,10 @@
 std::string Cp932(const std::string& utf8);
 std::string Utf8(const std::string& cp932);
 
+// Whether this is the --utf8 run of the scenarios, and the binary under test.
+bool Utf8Run();
+std::string KansuBinary();
+
 // Passes when actual (code page 932 bytes) equals expected (UTF-8, converted);
 // the failure message shows both as UTF-8 and the first differing line.
 ::testing::AssertionResult SameText(const std::string& expected_utf8,
