@@ -2,7 +2,6 @@
 // see it.
 #include "interrupt.h"
 #include "messages.h"
-#include "modecommon.h"
 #include "progress.h"
 
 #include <gtest/gtest.h>
@@ -36,12 +35,6 @@ std::string Progress(long long total, long long points, double seconds_per_point
     return shown.str();
 }
 
-TEST(Progress, NothingWithinHalfASecondOrWithoutATerminal) {
-    EXPECT_EQ(Progress(1000, 1000, 0.0004), "");  // 0.4 s in all
-    EXPECT_EQ(Progress(1000, 1000, 0.01, false), "");
-    EXPECT_EQ(clock_reads, 0);
-}
-
 TEST(Progress, LineRewrittenAFewTimesASecondThenErased) {
     // Half of 200000 points in 2 s: first shown at 0.5 s (about 25000 points,
     // 3.5 s left), last near 2 s, then erased.
@@ -64,6 +57,10 @@ TEST(Progress, LineRewrittenAFewTimesASecondThenErased) {
     EXPECT_EQ(shown.substr(shown.size() - erasure.size()), erasure);
     // The clock is read far less often than once a point.
     EXPECT_LT(clock_reads, 5000);
+    // Nothing within half a second, nor without a terminal (no clock read then).
+    EXPECT_EQ(Progress(1000, 1000, 0.0004), "");
+    EXPECT_EQ(Progress(1000, 1000, 0.01, false), "");
+    EXPECT_EQ(clock_reads, 0);
 }
 
 TEST(Progress, AnInnerReporterLeavesTheLineToTheOuter) {
@@ -109,20 +106,6 @@ TEST(Interrupt, WhatOneCtrlCDoes) {
         Clear_CalculationInterrupt();
     }
     Note_UnsavedWork(false);
-}
-
-// A sweep stops at the next poll after Ctrl-C.
-TEST(Interrupt, SweepStopsAtTheNextPoll) {
-    long long visited = 0;
-    For_EachPoint(0.0, 1.0, 1000, [&](double) {
-        if (++visited == 10) Record_Interrupt();
-    });
-    EXPECT_EQ(visited, INTERRUPT_POLL_MASK + 1);
-    EXPECT_TRUE(Calculation_Interrupted());
-    Clear_CalculationInterrupt();
-    visited = 0;
-    For_EachPoint(0.0, 1.0, 1000, [&](double) { ++visited; });
-    EXPECT_EQ(visited, 1001);
 }
 
 }  // namespace
