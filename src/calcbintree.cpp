@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "interrupt.h"
+#include "progress.h"
 #include "symbol.h"
 #include "usrfunc.h"
 #include "varinput.h"
@@ -190,10 +192,16 @@ double SigmaCalc(CompForm* the_target, CompForm* the_left, CompForm* the_right,
     double result = 0.0;
     if (SerchRight_Var(the_target, index_name, '[', ']')) {
         int term_error = 1;
+        ProgressReporter progress(upper - lower + 1);
         for (long long i = lower; i <= upper; ++i) {
+            if (((i - lower) & INTERRUPT_POLL_MASK) == 0 && Calculation_Interrupted()) {
+                *right_error = 0;  // a cut-short sum is no value
+                break;
+            }
             sumv_list[index_name] = static_cast<double>(i);
             result += CalcValue(the_right, &term_error, array, ufunc_list, sumv_list);
             *right_error *= term_error;
+            progress.Tick();
         }
         return result;
     }

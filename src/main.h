@@ -8,6 +8,7 @@
 
 #include "ascarray.h"
 #include "fmula.h"
+#include "messages.h"
 #include "modecommon.h"
 
 class UsrFuncArray;
@@ -57,20 +58,17 @@ int Read_And_Analyse(CompForm** the_formlist, char* line_array, bool eof_newline
 // Explicit function mode (menu 1). 1 when the run reached the report writer.
 int FnCalc_Explicit(UsrFuncArray& ufunc_list);
 
-// Console message of the explicit report writers when an evaluation fails.
-extern const char EXPLICIT_EVAL_ERROR[];
-
 // Asks which variable varies and over which range. An empty line means none
 // varies (operand_label stays empty). 1 to go on, 0 to abandon the run.
 template <class T>
 int Input_RangeValue(AscArray<T>& array, char* operand_label, T* min_value, T* max_value,
                      int* step_num) {
-    std::cout << "値を変化させる変数名と変化範囲を入力してください。(例) x(1,10) :";
+    std::cout << Msg().EXPLICIT_RANGE_PROMPT;
     char range_line[RANGE_LINE_SIZE];
     if (Input_Line(std::cin, range_line, RANGE_LINE_SIZE) == 0) return 1;
     if (Parse_RangeLine(range_line, operand_label, min_value, max_value, step_num) == 0) return 0;
     if (array(operand_label) == 0) {
-        std::cout << "そんな変数名は存在しません。\n";
+        std::cout << Msg().EXPLICIT_NO_SUCH_NAME;
         return 0;
     }
     std::cout << std::endl;
@@ -94,22 +92,22 @@ int OutPut_ToFile(AscArray<T>& array, const char* line_array, const char* operan
                   T max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
     std::ofstream output_stream;
     if (Open_ReportFile(output_stream) == 0) return 0;
-    output_stream << "計算した式は" << line_array << "\n";
-    output_stream << "値可変変数 " << operand_label << " :範囲 [" << NumText(min_value)
-                  << "] - [" << NumText(max_value) << "] :分割" << step_number << "\n";
+    output_stream << Msg().EXPLICIT_FORMULA << line_array << "\n";
+    output_stream << Msg().EXPLICIT_VARYING << operand_label << Msg().REPORT_RANGE << NumText(min_value)
+                  << "] - [" << NumText(max_value) << Msg().REPORT_DIVISIONS << step_number << "\n";
     if (count_current > 0) {
-        output_stream << "変数(値固定)と、その値は以下の通りです\n";
+        output_stream << Msg().EXPLICIT_FIXED_HEADING;
         Write_FixedValues(output_stream, array, copy_label, count_current, operand_label,
                           nullptr);
     }
     Write_ResultRule(output_stream);
-    output_stream << "変数" << operand_label << "\t関数計算値\n";
+    output_stream << Msg().EXPLICIT_VARIABLE << operand_label << Msg().EXPLICIT_VALUE_COLUMN;
     T& operand_cell = array[operand_label];
     int error_code = 1;
     For_EachPoint(min_value, max_value, step_number, [&](double point) {
         operand_cell = point;
         T value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, output_stream,
-                                   EXPLICIT_EVAL_ERROR);
+                                   Msg().EVALUATION_ERROR);
         output_stream << NumText(operand_cell) << "\t" << NumText(value) << "\n";
     });
     return Close_ReportFile(output_stream);
@@ -121,13 +119,13 @@ int OutPut_ToFile_FxVar(AscArray<T>& array, const char* line_array, char (*copy_
                         int count_current, CompForm* the_root, UsrFuncArray& ufunc_list) {
     std::ofstream output_stream;
     if (Open_ReportFile(output_stream) == 0) return 0;
-    output_stream << "計算した式は" << line_array << "\n";
-    output_stream << "変数(値固定)と、その値は以下の通りです\n";
+    output_stream << Msg().EXPLICIT_FORMULA << line_array << "\n";
+    output_stream << Msg().EXPLICIT_FIXED_HEADING;
     Write_FixedValues(output_stream, array, copy_label, count_current, nullptr, nullptr);
     Write_ResultRule(output_stream);
     int error_code = 1;
     T value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, output_stream,
-                               EXPLICIT_EVAL_ERROR);
+                               Msg().EVALUATION_ERROR);
     output_stream << line_array << "=" << NumText(value) << "\n";
     return Close_ReportFile(output_stream);
 }

@@ -7,6 +7,7 @@
 #include "crtbtree.h"
 #include "fmulaopfc.h"
 #include "main.h"
+#include "messages.h"
 #include "symbol.h"
 
 int current_number_x = 0;
@@ -77,10 +78,10 @@ void Write_Results(std::ofstream& output_stream, ParamComponent& x_part, ParamCo
 
 void Write_ParamHeading(std::ostream& out, const char* operand_label, int step_number,
                         double min_value, double max_value) {
-    out << "媒介変数" << operand_label << " :範囲 [" << NumText(min_value) << "]- ["
-        << NumText(max_value) << "] :分割" << step_number << "\n\n";
+    out << Msg().PARAM_VARIABLE << operand_label << Msg().REPORT_RANGE << NumText(min_value) << "]- ["
+        << NumText(max_value) << Msg().REPORT_DIVISIONS << step_number << "\n\n";
     Write_ResultRule(out);
-    out << "媒介変数" << operand_label << "\tx成分" << "\ty成分\n";
+    out << Msg().PARAM_VARIABLE << operand_label << Msg().PARAM_X_COLUMN << Msg().PARAM_Y_COLUMN;
 }
 
 void Write_ParamPoint(std::ostream& out, double t_value, double x_value, double y_value) {
@@ -98,7 +99,7 @@ int FnCalc_Param(UsrFuncArray& ufunc_list) {
     ParamComponent x_part;
     ParamComponent y_part;
 
-    std::cout << "計算したい式を x= ,y= の順に入力してください\n";
+    std::cout << Msg().PARAM_FORMULA_PROMPT;
     if (Read_Component(x_part, "x= ", &current_number_x) == 0) return 0;
     if (Read_Component(y_part, "y= ", &current_number_y) == 0) return 0;
 
@@ -127,7 +128,7 @@ int Analysis_InputParamFrm(CompForm** the_formlist, char* line_array) {
 }
 
 int Input_RangeParam(char* operand_label, double* min_value, double* max_value, int* step_num) {
-    std::cout << "媒介変数名と変化範囲を入力してください。(例) t(1,10) :";
+    std::cout << Msg().PARAM_RANGE_PROMPT;
     char varia_info[RANGE_LINE_SIZE];
     Input_Line(std::cin, varia_info, RANGE_LINE_SIZE);
     if (Param_Skip(varia_info) == -1) return 1;
@@ -167,15 +168,15 @@ int SaveFormInfo_To_File(std::ofstream& output_stream, const char* line_array_x,
                          NameBuffer* copy_label_y, const char* operand_label, int count_current_x,
                          int count_current_y, int other_var_x, int other_var_y) {
     if (Open_ReportFile(output_stream) == 0) return 0;
-    output_stream << "計算式 x=" << line_array_x << " :y=" << line_array_y << "\n";
-    if (operand_label[0] != '\0') output_stream << "媒介変数 " << operand_label << "\n";
+    output_stream << Msg().PARAM_FORMULA << line_array_x << " :y=" << line_array_y << "\n";
+    if (operand_label[0] != '\0') output_stream << Msg().PARAM_VARIABLE_LABEL << operand_label << "\n";
     if (other_var_x != 0) {
-        output_stream << "x成分の変数(媒介変数除く)と、その値\n";
+        output_stream << Msg().PARAM_X_FIXED_HEADING;
         Write_FixedValues(output_stream, array_x, copy_label_x, count_current_x, operand_label,
                           nullptr);
     }
     if (other_var_y != 0) {
-        output_stream << "\n" << "y成分の変数(媒介変数除く)と、その値\n";
+        output_stream << "\n" << Msg().PARAM_Y_FIXED_HEADING;
         Write_FixedValues(output_stream, array_y, copy_label_y, count_current_y, operand_label,
                           nullptr);
     }
@@ -192,9 +193,9 @@ int ParamBoth_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& arra
         array_x[operand_label] = t_value;
         array_y[operand_label] = t_value;
         double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list,
-                                          output_stream, "関数計算中(x成分)にエラーが発生しました\n");
+                                          output_stream, Msg().PARAM_X_SWEEP_ERROR);
         double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list,
-                                          output_stream, "関数計算中(y成分)にエラーが発生しました\n");
+                                          output_stream, Msg().PARAM_Y_SWEEP_ERROR);
         Write_ParamPoint(output_stream, t_value, x_value, y_value);
     });
     return 1;
@@ -207,11 +208,11 @@ int ParamX_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x
     int error_code = 1;
     Write_ParamHeading(output_stream, operand_label, step_number, min_value, max_value);
     double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list,
-                                      output_stream, "y成分(固定)計算中にエラーが発生しました\n");
+                                      output_stream, Msg().PARAM_Y_FIXED_ERROR);
     For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
         array_x[operand_label] = t_value;
         double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list,
-                                          output_stream, "x成分関数計算中にエラーが発生しました\n");
+                                          output_stream, Msg().PARAM_X_ONLY_ERROR);
         Write_ParamPoint(output_stream, t_value, x_value, y_value);
     });
     return 1;
@@ -224,11 +225,11 @@ int ParamY_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x
     int error_code = 1;
     Write_ParamHeading(output_stream, operand_label, step_number, min_value, max_value);
     double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list,
-                                      output_stream, "x成分(固定)計算中にエラーが発生しました\n");
+                                      output_stream, Msg().PARAM_X_FIXED_ERROR);
     For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
         array_y[operand_label] = t_value;
         double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list,
-                                          output_stream, "y成分関数計算中にエラーが発生しました\n");
+                                          output_stream, Msg().PARAM_Y_ONLY_ERROR);
         Write_ParamPoint(output_stream, t_value, x_value, y_value);
     });
     return 1;
@@ -241,9 +242,9 @@ int NoParam_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_
     int error_code = 1;
     Write_ResultRule(output_stream);
     double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list,
-                                      output_stream, "x成分計算中にエラーが発生しました\n");
+                                      output_stream, Msg().PARAM_X_ERROR);
     double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list,
-                                      output_stream, "y成分計算中にエラーが発生しました\n");
+                                      output_stream, Msg().PARAM_Y_ERROR);
     output_stream << line_array_x << "=" << NumText(x_value) << "\n";
     output_stream << line_array_y << "=" << NumText(y_value) << "\n";
     return 1;

@@ -284,6 +284,19 @@ TEST(ExplicitScenario, RefusedFormulaShowsTheTextUpToTheFault) {
     EXPECT_TRUE(session.Files().empty());
 }
 
+// A full-width character at the fault is shown whole (two bytes in code page
+// 932, three in UTF-8), and the rest of the line stays readable.
+TEST(ExplicitScenario, RefusedFullWidthCharacterIsShownWhole) {
+    Session session;
+    SessionResult result = session.Run("1\nx+ａc\n1\n２\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + FORMULA_PROMPT + "これは式になってないぞ！プンプン\n" +
+                             "おかしいところはx+ａ…なんです。" + Back() + FORMULA_PROMPT +
+                             "これは式になってないぞ！プンプン\n" + "おかしいところは２…なんです。" +
+                             Back(),
+                         result.output));
+}
+
 TEST(ExplicitScenario, EmptyFormulaAndEndOfInput) {
     Session empty_line;
     SessionResult result = empty_line.Run("1\n  \n0\n");

@@ -10,6 +10,7 @@
 #include "flreplace.h"
 #include "fmulaopfc.h"
 #include "main.h"
+#include "messages.h"
 #include "symbol.h"
 
 UsrFuncArray g_ufunc_list(nullptr);
@@ -150,7 +151,7 @@ int UsrFuncProp::PrintContent(std::ostream& optstrm) {
 }
 
 int UsrFuncProp::PrintFuncMame(std::ostream& optstrm) {
-    optstrm << label << " :" << (funcDef != nullptr ? " 関数定義済み" : " 関数未定義") << std::endl;
+    optstrm << label << " :" << (funcDef != nullptr ? Msg().LIST_DEFINED : Msg().LIST_UNDEFINED) << std::endl;
     return 1;
 }
 
@@ -249,7 +250,7 @@ unsigned short UsrFuncArray::PutArgNum(const char* key) const {
 int UsrFuncArray::PrintContent(const char* key, std::ostream& optstrm) {
     UsrFuncProp* entry = Find(key);
     if (entry != nullptr) entry->PrintContent(optstrm);
-    else optstrm << "関数名" << key << " は存在しない" << std::endl;
+    else optstrm << Msg().LIST_FUNCTION_NAME << key << Msg().LIST_NOT_PRESENT << std::endl;
     return 1;
 }
 
@@ -298,7 +299,7 @@ int Formula_Analysis(CompForm** the_formlist, const char* line_array) {
     // A typed definition holds at most 255 characters; a longer one can only come
     // from a damaged save file, and its analysis could nest beyond any sane depth.
     if (Typed_Length(line_array) > DEFINITION_MAX_LENGTH) {
-        Write_ErrorMessage("これの配列は、オーバーしとるぞ\n");
+        Write_ErrorMessage(Msg().FORMULA_TOO_LONG);
         return 0;
     }
     return Analyse_FormulaText(the_formlist, line_array, ERROR_MESSAGE_ONLY);
