@@ -283,12 +283,14 @@ template int OutPut_ToFile_FxVar<double>(AscArray<double>&, const char*, char (*
 int OutPut_ToFileNoVar(const char* line_array, CompForm* the_root, UsrFuncArray& ufunc_list) {
     std::ofstream output_stream;
     if (Open_ReportFile(output_stream) == 0) return 0;
-    Write_ResultRule(output_stream);
+    ReportWriter out(output_stream);
+    Write_ResultRule(out);
     AscArray<double> no_variables;
     int error_code = 1;
-    double value = Evaluate_Or_Exit(the_root, &error_code, no_variables, ufunc_list,
-                                    output_stream, EXPLICIT_EVAL_ERROR);
-    output_stream << line_array << "=" << NumText(value) << "\n";
+    double value = Evaluate_Or_Exit(the_root, &error_code, no_variables, ufunc_list, out,
+                                    EXPLICIT_EVAL_ERROR);
+    out << line_array << "=" << NumText(value) << "\n";
+    out.flush();
     return Close_ReportFile(output_stream);
 }
 

@@ -89,24 +89,25 @@ int OutPut_ToFile(AscArray<T>& array, const char* line_array, const char* operan
                   T max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
     std::ofstream output_stream;
     if (Open_ReportFile(output_stream) == 0) return 0;
-    output_stream << "計算した式は" << line_array << "\n";
-    output_stream << "値可変変数 " << operand_label << " :範囲 [" << NumText(min_value)
-                  << "] - [" << NumText(max_value) << "] :分割" << step_number << "\n";
+    ReportWriter out(output_stream);
+    out << "計算した式は" << line_array << "\n";
+    out << "値可変変数 " << operand_label << " :範囲 [" << NumText(min_value) << "] - ["
+        << NumText(max_value) << "] :分割" << step_number << "\n";
     if (count_current > 0) {
-        output_stream << "変数(値固定)と、その値は以下の通りです\n";
-        Write_FixedValues(output_stream, array, copy_label, count_current, operand_label,
-                          nullptr);
+        out << "変数(値固定)と、その値は以下の通りです\n";
+        Write_FixedValues(out, array, copy_label, count_current, operand_label, nullptr);
     }
-    Write_ResultRule(output_stream);
-    output_stream << "変数" << operand_label << "\t関数計算値\n";
+    Write_ResultRule(out);
+    out << "変数" << operand_label << "\t関数計算値\n";
     T& operand_cell = array[operand_label];
     int error_code = 1;
     For_EachPoint(min_value, max_value, step_number, [&](double point) {
         operand_cell = point;
-        T value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, output_stream,
+        T value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, out,
                                    EXPLICIT_EVAL_ERROR);
-        output_stream << NumText(operand_cell) << "\t" << NumText(value) << "\n";
+        out << NumText(operand_cell) << "\t" << NumText(value) << "\n";
     });
+    out.flush();
     return Close_ReportFile(output_stream);
 }
 
@@ -116,14 +117,15 @@ int OutPut_ToFile_FxVar(AscArray<T>& array, const char* line_array, char (*copy_
                         int count_current, CompForm* the_root, UsrFuncArray& ufunc_list) {
     std::ofstream output_stream;
     if (Open_ReportFile(output_stream) == 0) return 0;
-    output_stream << "計算した式は" << line_array << "\n";
-    output_stream << "変数(値固定)と、その値は以下の通りです\n";
-    Write_FixedValues(output_stream, array, copy_label, count_current, nullptr, nullptr);
-    Write_ResultRule(output_stream);
+    ReportWriter out(output_stream);
+    out << "計算した式は" << line_array << "\n";
+    out << "変数(値固定)と、その値は以下の通りです\n";
+    Write_FixedValues(out, array, copy_label, count_current, nullptr, nullptr);
+    Write_ResultRule(out);
     int error_code = 1;
-    T value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, output_stream,
-                               EXPLICIT_EVAL_ERROR);
-    output_stream << line_array << "=" << NumText(value) << "\n";
+    T value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, out, EXPLICIT_EVAL_ERROR);
+    out << line_array << "=" << NumText(value) << "\n";
+    out.flush();
     return Close_ReportFile(output_stream);
 }
 

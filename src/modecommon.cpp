@@ -11,11 +11,6 @@
 #include "usrfunc.h"
 #include "varinput.h"
 
-std::ostream& operator<<(std::ostream& out, ReportNumber number) {
-    if (std::isnan(number.value)) return out << "nan";
-    return out << number.value;
-}
-
 void Show_RangeError() { std::cout << "変数、範囲の与え方が間違っています" << std::endl; }
 
 int Parse_RangeLine(const char* line, char* var_name, double* min_value, double* max_value,
@@ -62,7 +57,7 @@ int Count_OtherNames(NameBuffer* copy_label, int count, const char* excluded1,
     return others;
 }
 
-void Write_FixedValues(std::ostream& out, AscArray<double>& array, NameBuffer* copy_label,
+void Write_FixedValues(ReportWriter& out, AscArray<double>& array, NameBuffer* copy_label,
                        int count, const char* excluded1, const char* excluded2) {
     for (int i = 0; i < count; ++i) {
         if (Is_Excluded(copy_label[i], excluded1, excluded2)) continue;
@@ -95,7 +90,7 @@ int Close_ReportFile(std::ofstream& output_stream) {
     return 0;
 }
 
-void Write_ResultRule(std::ostream& out) { out << "----------関数計算の結果-------------\n"; }
+void Write_ResultRule(ReportWriter& out) { out << "----------関数計算の結果-------------\n"; }
 
 double Step_Width(double min_value, double max_value, int step_number) {
     return (max_value - min_value) / step_number;
@@ -106,7 +101,7 @@ double Sweep_Point(int index, double step_value, double min_value) {
 }
 
 double Evaluate_Or_Exit(CompForm* the_root, int* error_code, AscArray<double>& array,
-                        UsrFuncArray& ufunc_list, std::ostream& report, const char* message) {
+                        UsrFuncArray& ufunc_list, ReportWriter& report, const char* message) {
     double value = BinTreeFunc(the_root, error_code, array, ufunc_list, EmptyArray);
     if (*error_code == 0) {
         report.flush();

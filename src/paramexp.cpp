@@ -75,7 +75,7 @@ void Write_Results(std::ofstream& output_stream, ParamComponent& x_part, ParamCo
                               x_part.the_root, y_part.line_array, y_part.the_root, ufunc_list);
 }
 
-void Write_ParamHeading(std::ostream& out, const char* operand_label, int step_number,
+void Write_ParamHeading(ReportWriter& out, const char* operand_label, int step_number,
                         double min_value, double max_value) {
     out << "媒介変数" << operand_label << " :範囲 [" << NumText(min_value) << "]- ["
         << NumText(max_value) << "] :分割" << step_number << "\n\n";
@@ -83,7 +83,7 @@ void Write_ParamHeading(std::ostream& out, const char* operand_label, int step_n
     out << "媒介変数" << operand_label << "\tx成分" << "\ty成分\n";
 }
 
-void Write_ParamPoint(std::ostream& out, double t_value, double x_value, double y_value) {
+void Write_ParamPoint(ReportWriter& out, double t_value, double x_value, double y_value) {
     out << NumText(t_value) << "\t" << NumText(x_value) << "\t" << NumText(y_value) << "\n";
 }
 }  // namespace
@@ -167,17 +167,16 @@ int SaveFormInfo_To_File(std::ofstream& output_stream, const char* line_array_x,
                          NameBuffer* copy_label_y, const char* operand_label, int count_current_x,
                          int count_current_y, int other_var_x, int other_var_y) {
     if (Open_ReportFile(output_stream) == 0) return 0;
-    output_stream << "計算式 x=" << line_array_x << " :y=" << line_array_y << "\n";
-    if (operand_label[0] != '\0') output_stream << "媒介変数 " << operand_label << "\n";
+    ReportWriter out(output_stream);
+    out << "計算式 x=" << line_array_x << " :y=" << line_array_y << "\n";
+    if (operand_label[0] != '\0') out << "媒介変数 " << operand_label << "\n";
     if (other_var_x != 0) {
-        output_stream << "x成分の変数(媒介変数除く)と、その値\n";
-        Write_FixedValues(output_stream, array_x, copy_label_x, count_current_x, operand_label,
-                          nullptr);
+        out << "x成分の変数(媒介変数除く)と、その値\n";
+        Write_FixedValues(out, array_x, copy_label_x, count_current_x, operand_label, nullptr);
     }
     if (other_var_y != 0) {
-        output_stream << "\n" << "y成分の変数(媒介変数除く)と、その値\n";
-        Write_FixedValues(output_stream, array_y, copy_label_y, count_current_y, operand_label,
-                          nullptr);
+        out << "\n" << "y成分の変数(媒介変数除く)と、その値\n";
+        Write_FixedValues(out, array_y, copy_label_y, count_current_y, operand_label, nullptr);
     }
     return 1;
 }
@@ -187,15 +186,18 @@ int ParamBoth_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& arra
                             double min_value, double max_value, CompForm* the_root_x,
                             CompForm* the_root_y, UsrFuncArray& ufunc_list) {
     int error_code = 1;
-    Write_ParamHeading(output_stream, operand_label, step_number, min_value, max_value);
+    ReportWriter out(output_stream);
+    Write_ParamHeading(out, operand_label, step_number, min_value, max_value);
+    double& t_cell_x = array_x[operand_label];
+    double& t_cell_y = array_y[operand_label];
     For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
-        array_x[operand_label] = t_value;
-        array_y[operand_label] = t_value;
-        double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list,
-                                          output_stream, "関数計算中(x成分)にエラーが発生しました\n");
-        double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list,
-                                          output_stream, "関数計算中(y成分)にエラーが発生しました\n");
-        Write_ParamPoint(output_stream, t_value, x_value, y_value);
+        t_cell_x = t_value;
+        t_cell_y = t_value;
+        double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list, out,
+                                          "関数計算中(x成分)にエラーが発生しました\n");
+        double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list, out,
+                                          "関数計算中(y成分)にエラーが発生しました\n");
+        Write_ParamPoint(out, t_value, x_value, y_value);
     });
     return 1;
 }
@@ -205,14 +207,16 @@ int ParamX_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x
                          double min_value, double max_value, CompForm* the_root_x,
                          CompForm* the_root_y, UsrFuncArray& ufunc_list) {
     int error_code = 1;
-    Write_ParamHeading(output_stream, operand_label, step_number, min_value, max_value);
-    double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list,
-                                      output_stream, "y成分(固定)計算中にエラーが発生しました\n");
+    ReportWriter out(output_stream);
+    Write_ParamHeading(out, operand_label, step_number, min_value, max_value);
+    double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list, out,
+                                      "y成分(固定)計算中にエラーが発生しました\n");
+    double& t_cell = array_x[operand_label];
     For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
-        array_x[operand_label] = t_value;
-        double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list,
-                                          output_stream, "x成分関数計算中にエラーが発生しました\n");
-        Write_ParamPoint(output_stream, t_value, x_value, y_value);
+        t_cell = t_value;
+        double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list, out,
+                                          "x成分関数計算中にエラーが発生しました\n");
+        Write_ParamPoint(out, t_value, x_value, y_value);
     });
     return 1;
 }
@@ -222,14 +226,16 @@ int ParamY_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x
                          double min_value, double max_value, CompForm* the_root_x,
                          CompForm* the_root_y, UsrFuncArray& ufunc_list) {
     int error_code = 1;
-    Write_ParamHeading(output_stream, operand_label, step_number, min_value, max_value);
-    double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list,
-                                      output_stream, "x成分(固定)計算中にエラーが発生しました\n");
+    ReportWriter out(output_stream);
+    Write_ParamHeading(out, operand_label, step_number, min_value, max_value);
+    double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list, out,
+                                      "x成分(固定)計算中にエラーが発生しました\n");
+    double& t_cell = array_y[operand_label];
     For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
-        array_y[operand_label] = t_value;
-        double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list,
-                                          output_stream, "y成分関数計算中にエラーが発生しました\n");
-        Write_ParamPoint(output_stream, t_value, x_value, y_value);
+        t_cell = t_value;
+        double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list, out,
+                                          "y成分関数計算中にエラーが発生しました\n");
+        Write_ParamPoint(out, t_value, x_value, y_value);
     });
     return 1;
 }
@@ -239,12 +245,13 @@ int NoParam_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_
                           CompForm* the_root_x, const char* line_array_y, CompForm* the_root_y,
                           UsrFuncArray& ufunc_list) {
     int error_code = 1;
-    Write_ResultRule(output_stream);
-    double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list,
-                                      output_stream, "x成分計算中にエラーが発生しました\n");
-    double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list,
-                                      output_stream, "y成分計算中にエラーが発生しました\n");
-    output_stream << line_array_x << "=" << NumText(x_value) << "\n";
-    output_stream << line_array_y << "=" << NumText(y_value) << "\n";
+    ReportWriter out(output_stream);
+    Write_ResultRule(out);
+    double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list, out,
+                                      "x成分計算中にエラーが発生しました\n");
+    double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list, out,
+                                      "y成分計算中にエラーが発生しました\n");
+    out << line_array_x << "=" << NumText(x_value) << "\n";
+    out << line_array_y << "=" << NumText(y_value) << "\n";
     return 1;
 }
