@@ -169,6 +169,7 @@ int Inplicit_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array
                            double max_value_x, int step_number_y, double min_value_y,
                            double max_value_y, CompForm* the_root, UsrFuncArray& ufunc_list) {
     int error_code = 1;
+    EvalProgram program(the_root, ufunc_list);
     ReportWriter out(output_stream);
     Write_RangeLine(out, "独立変数", operand_label[0], min_value_x, max_value_x, step_number_x,
                     "\n");
@@ -186,8 +187,7 @@ int Inplicit_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array
         double pre_form_value = 0.0;
         For_EachPoint(min_value_x, max_value_x, step_number_x, [&](double x_value) {
             x_cell = x_value;
-            double res_value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, out,
-                                                EVALUATION_ERROR);
+            double res_value = Evaluate_Or_Exit(program, &error_code, out, EVALUATION_ERROR);
             if (Is_Solution(res_value, pre_form_value))
                 Write_GridPoint(out, x_value, y_value, res_value);
             pre_form_value = res_value;
@@ -204,12 +204,12 @@ void Write_RootLines(ReportWriter& out, AscArray<double>& array, const char* lab
                      int step_number, double min_value, double max_value, CompForm* the_root,
                      UsrFuncArray& ufunc_list, bool root_is_independent) {
     int error_code = 1;
+    EvalProgram program(the_root, ufunc_list);
     double pre_form_value = 0.0;
     double& root_cell = array[label];
     For_EachPoint(min_value, max_value, step_number, [&](double root_value) {
         root_cell = root_value;
-        double res_value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, out,
-                                            EVALUATION_ERROR);
+        double res_value = Evaluate_Or_Exit(program, &error_code, out, EVALUATION_ERROR);
         if (Is_Solution(res_value, pre_form_value)) {
             For_EachPoint(min_value, max_value, step_number, [&](double line_value) {
                 if (root_is_independent)

@@ -285,10 +285,9 @@ int OutPut_ToFileNoVar(const char* line_array, CompForm* the_root, UsrFuncArray&
     if (Open_ReportFile(output_stream) == 0) return 0;
     ReportWriter out(output_stream);
     Write_ResultRule(out);
-    AscArray<double> no_variables;
     int error_code = 1;
-    double value = Evaluate_Or_Exit(the_root, &error_code, no_variables, ufunc_list, out,
-                                    EXPLICIT_EVAL_ERROR);
+    EvalProgram program(the_root, ufunc_list);
+    double value = Evaluate_Or_Exit(program, &error_code, out, EXPLICIT_EVAL_ERROR);
     out << line_array << "=" << NumText(value) << "\n";
     out.flush();
     return Close_ReportFile(output_stream);

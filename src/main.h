@@ -101,10 +101,10 @@ int OutPut_ToFile(AscArray<T>& array, const char* line_array, const char* operan
     out << "変数" << operand_label << "\t関数計算値\n";
     T& operand_cell = array[operand_label];
     int error_code = 1;
+    EvalProgram program(the_root, ufunc_list);
     For_EachPoint(min_value, max_value, step_number, [&](double point) {
         operand_cell = point;
-        T value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, out,
-                                   EXPLICIT_EVAL_ERROR);
+        T value = Evaluate_Or_Exit(program, &error_code, out, EXPLICIT_EVAL_ERROR);
         out << NumText(operand_cell) << "\t" << NumText(value) << "\n";
     });
     out.flush();
@@ -123,7 +123,8 @@ int OutPut_ToFile_FxVar(AscArray<T>& array, const char* line_array, char (*copy_
     Write_FixedValues(out, array, copy_label, count_current, nullptr, nullptr);
     Write_ResultRule(out);
     int error_code = 1;
-    T value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, out, EXPLICIT_EVAL_ERROR);
+    EvalProgram program(the_root, ufunc_list);
+    T value = Evaluate_Or_Exit(program, &error_code, out, EXPLICIT_EVAL_ERROR);
     out << line_array << "=" << NumText(value) << "\n";
     out.flush();
     return Close_ReportFile(output_stream);

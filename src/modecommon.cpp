@@ -100,9 +100,9 @@ double Sweep_Point(int index, double step_value, double min_value) {
     return index * step_value + min_value;
 }
 
-double Evaluate_Or_Exit(CompForm* the_root, int* error_code, AscArray<double>& array,
-                        UsrFuncArray& ufunc_list, ReportWriter& report, const char* message) {
-    double value = BinTreeFunc(the_root, error_code, array, ufunc_list, EmptyArray);
+double Evaluate_Or_Exit(EvalProgram& program, int* error_code, ReportWriter& report,
+                        const char* message) {
+    double value = program.Run(error_code);
     if (*error_code == 0) {
         report.flush();
         std::cout << message << std::flush;

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "ascarray.h"
+#include "evalprog.h"
 #include "fmula.h"
 #include "reportwriter.h"
 
@@ -59,10 +60,9 @@ void For_EachPoint(double min_value, double max_value, int step_number, Visit vi
 int Count_OtherNames(NameBuffer* copy_label, int count, const char* excluded1,
                      const char* excluded2);
 
-// Evaluates a tree with a fresh summation table. When the evaluation fails the
-// report written so far is flushed, the message is printed and the program ends
-// with status 1.
-double Evaluate_Or_Exit(CompForm* the_root, int* error_code, AscArray<double>& array,
-                        UsrFuncArray& ufunc_list, ReportWriter& report, const char* message);
+// Runs a compiled formula. When the evaluation fails the report written so far
+// is flushed, the message is printed and the program ends with status 1.
+double Evaluate_Or_Exit(EvalProgram& program, int* error_code, ReportWriter& report,
+                        const char* message);
 
 #endif

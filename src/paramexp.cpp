@@ -186,6 +186,8 @@ int ParamBoth_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& arra
                             double min_value, double max_value, CompForm* the_root_x,
                             CompForm* the_root_y, UsrFuncArray& ufunc_list) {
     int error_code = 1;
+    EvalProgram program_x(the_root_x, ufunc_list);
+    EvalProgram program_y(the_root_y, ufunc_list);
     ReportWriter out(output_stream);
     Write_ParamHeading(out, operand_label, step_number, min_value, max_value);
     double& t_cell_x = array_x[operand_label];
@@ -193,9 +195,9 @@ int ParamBoth_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& arra
     For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
         t_cell_x = t_value;
         t_cell_y = t_value;
-        double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list, out,
+        double x_value = Evaluate_Or_Exit(program_x, &error_code, out,
                                           "関数計算中(x成分)にエラーが発生しました\n");
-        double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list, out,
+        double y_value = Evaluate_Or_Exit(program_y, &error_code, out,
                                           "関数計算中(y成分)にエラーが発生しました\n");
         Write_ParamPoint(out, t_value, x_value, y_value);
     });
@@ -203,53 +205,59 @@ int ParamBoth_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& arra
 }
 
 int ParamX_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x,
-                         AscArray<double>& array_y, const char* operand_label, int step_number,
+                         AscArray<double>& /*array_y*/, const char* operand_label, int step_number,
                          double min_value, double max_value, CompForm* the_root_x,
                          CompForm* the_root_y, UsrFuncArray& ufunc_list) {
     int error_code = 1;
+    EvalProgram program_x(the_root_x, ufunc_list);
+    EvalProgram program_y(the_root_y, ufunc_list);
     ReportWriter out(output_stream);
     Write_ParamHeading(out, operand_label, step_number, min_value, max_value);
-    double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list, out,
+    double y_value = Evaluate_Or_Exit(program_y, &error_code, out,
                                       "y成分(固定)計算中にエラーが発生しました\n");
     double& t_cell = array_x[operand_label];
     For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
         t_cell = t_value;
-        double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list, out,
+        double x_value = Evaluate_Or_Exit(program_x, &error_code, out,
                                           "x成分関数計算中にエラーが発生しました\n");
         Write_ParamPoint(out, t_value, x_value, y_value);
     });
     return 1;
 }
 
-int ParamY_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x,
+int ParamY_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& /*array_x*/,
                          AscArray<double>& array_y, const char* operand_label, int step_number,
                          double min_value, double max_value, CompForm* the_root_x,
                          CompForm* the_root_y, UsrFuncArray& ufunc_list) {
     int error_code = 1;
+    EvalProgram program_x(the_root_x, ufunc_list);
+    EvalProgram program_y(the_root_y, ufunc_list);
     ReportWriter out(output_stream);
     Write_ParamHeading(out, operand_label, step_number, min_value, max_value);
-    double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list, out,
+    double x_value = Evaluate_Or_Exit(program_x, &error_code, out,
                                       "x成分(固定)計算中にエラーが発生しました\n");
     double& t_cell = array_y[operand_label];
     For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
         t_cell = t_value;
-        double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list, out,
+        double y_value = Evaluate_Or_Exit(program_y, &error_code, out,
                                           "y成分関数計算中にエラーが発生しました\n");
         Write_ParamPoint(out, t_value, x_value, y_value);
     });
     return 1;
 }
 
-int NoParam_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x,
-                          AscArray<double>& array_y, const char* line_array_x,
+int NoParam_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& /*array_x*/,
+                          AscArray<double>& /*array_y*/, const char* line_array_x,
                           CompForm* the_root_x, const char* line_array_y, CompForm* the_root_y,
                           UsrFuncArray& ufunc_list) {
     int error_code = 1;
+    EvalProgram program_x(the_root_x, ufunc_list);
+    EvalProgram program_y(the_root_y, ufunc_list);
     ReportWriter out(output_stream);
     Write_ResultRule(out);
-    double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list, out,
+    double x_value = Evaluate_Or_Exit(program_x, &error_code, out,
                                       "x成分計算中にエラーが発生しました\n");
-    double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list, out,
+    double y_value = Evaluate_Or_Exit(program_y, &error_code, out,
                                       "y成分計算中にエラーが発生しました\n");
     out << line_array_x << "=" << NumText(x_value) << "\n";
     out << line_array_y << "=" << NumText(y_value) << "\n";

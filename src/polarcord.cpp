@@ -117,27 +117,28 @@ int PolarExp_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array
                            const char* operand_label, int step_number, double min_value,
                            double max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
     int error_code = 1;
+    EvalProgram program(the_root, ufunc_list);
     ReportWriter out(output_stream);
     Write_PolarHeading(out, operand_label, step_number, min_value, max_value);
     double& angle_cell = array[operand_label];
     For_EachPoint(min_value, max_value, step_number, [&](double angle) {
         angle_cell = angle;
-        double rad_value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, out,
-                                            EVALUATION_ERROR);
+        double rad_value = Evaluate_Or_Exit(program, &error_code, out, EVALUATION_ERROR);
         Write_PolarPoint(out, rad_value, angle);
     });
     return 1;
 }
 
-int PolarExpNAng_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
+int PolarExpNAng_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& /*array*/,
                                const char* operand_label, int step_number, double min_value,
                                double max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
     int error_code = 1;
+    EvalProgram program(the_root, ufunc_list);
     ReportWriter out(output_stream);
     Write_PolarHeading(out, operand_label, step_number, min_value, max_value);
     // The radius does not depend on the angle: a circle (or an arc of it).
     double rad_value =
-        Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, out, EVALUATION_ERROR);
+        Evaluate_Or_Exit(program, &error_code, out, EVALUATION_ERROR);
     For_EachPoint(min_value, max_value, step_number,
                   [&](double angle) { Write_PolarPoint(out, rad_value, angle); });
     return 1;
