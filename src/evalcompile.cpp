@@ -78,6 +78,13 @@ public:
         Finish();
         int top_size = max_depth_ + 1;
         for (size_t i = 0; i < pending_.size(); ++i) Compile_Body(static_cast<int>(i));
+        for (EvalCall& call : program_.calls_) {
+            if (call.callee < 0) continue;
+            const EvalBody& body = program_.bodies_[call.callee];
+            call.fast_entry = body.fast_entry;
+            call.guarded_entry = body.guarded_entry;
+            call.max_level = body.max_level;
+        }
         int body_size = 0;
         for (const EvalBody& body : program_.bodies_)
             if (body.frame_size > body_size) body_size = body.frame_size;
@@ -172,6 +179,12 @@ private:
         case OP_CELL:
         case OP_LOCAL:
         case OP_FAIL:
+        case OP_CELL_ADD_NUMBER:
+        case OP_CELL_SUB_NUMBER:
+        case OP_CELL_MUL_NUMBER:
+        case OP_CELL_DIV_NUMBER:
+        case OP_CELL_ROUTINE2_NUMBER:
+        case OP_ROUTINE1_CELL:
         case OP_ROUTINE0: step.slot = depth_++; break;
         case OP_ADD:
         case OP_SUB:
@@ -315,7 +328,28 @@ private:
     void Binary(CompForm* node, int level) {
         static const int stack_ops[5] = {OP_ADD, OP_SUB, OP_MUL, OP_DIV, OP_ROUTINE2};
         int code = node->operator_kind;
-        Push_RightOperand(node->right, level, stack_ops[code], code == 4 ? OprFun[4] : nullptr);
+        OprFunction routine = code == 4 ? OprFun[4] : nullptr;
+        // A constant or a cell on the left joins the step: a constant is the
+        // same whenever it is read, and a cell is read before the constant on
+        // the right exactly as the walk reads it.
+        EvalStep step{};
+        step.routine = routine;
+        EvalStep right{};
+        LeafForm left_form = Leaf(node->left, &step);
+        LeafForm right_form = Leaf(node->right, &right);
+        if (left_form == LEAF_CELL && right_form == LEAF_NUMBER) {
+            step.op = OP_CELL_ADD_NUMBER + code;
+            step.number = right.number;
+            Emit(step, 0);
+            return;
+        }
+        if (left_form == LEAF_NUMBER && right_form == LEAF_NONE) {
+            step.op = OP_NUMBER_ADD + code;
+            Push_Step(step, 1);
+            Push(TASK_VALUE, node->right, level);
+            return;
+        }
+        Push_RightOperand(node->right, level, stack_ops[code], routine);
         Push(TASK_VALUE, node->left, level);
     }
 
@@ -325,6 +359,11 @@ private:
         step.routine = OprFun[node->operator_kind];
         if (count <= 0) {
             step.op = OP_ROUTINE0;
+            Emit(step, 0);
+            return;
+        }
+        if (count == 1 && Leaf(node->list_fnarg[0], &step) == LEAF_CELL) {
+            step.op = OP_ROUTINE1_CELL;
             Emit(step, 0);
             return;
         }
@@ -359,7 +398,7 @@ private:
             Push(TASK_VALUE, node->right, level);
             return;
         }
-        // Slot d keeps the value below, d+1 the running sum, d+2 the index.
+        // Slot d keeps the value below, d+1 the running sum, d+3 the index.
         int exit_label = New_Label();
         int sigma_slot = depth_;
         EvalStep begin{};
@@ -368,9 +407,9 @@ private:
         begin.limit = static_cast<double>(upper);
         fixups_.emplace_back(static_cast<int>(program_.steps_.size()), exit_label);
         Emit(begin, 0);
-        depth_ = sigma_slot + 3;
+        depth_ = sigma_slot + 4;
         if (depth_ > max_depth_) max_depth_ = depth_;
-        scopes_.push_back(IndexScope{index_name, sigma_slot + 2});
+        scopes_.push_back(IndexScope{index_name, sigma_slot + 3});
 
         Task next{};
         next.kind = TASK_SIGMA_NEXT;

@@ -26,7 +26,10 @@ enum EvalOp {
     OP_ADD_NUMBER, OP_SUB_NUMBER, OP_MUL_NUMBER, OP_DIV_NUMBER, OP_ROUTINE2_NUMBER,
     OP_ADD_CELL, OP_SUB_CELL, OP_MUL_CELL, OP_DIV_CELL, OP_ROUTINE2_CELL,
     OP_ADD_LOCAL, OP_SUB_LOCAL, OP_MUL_LOCAL, OP_DIV_LOCAL, OP_ROUTINE2_LOCAL,
-    OP_ROUTINE0, OP_ROUTINE1, OP_ROUTINE_N,                   // built-in functions
+    OP_NUMBER_ADD, OP_NUMBER_SUB, OP_NUMBER_MUL, OP_NUMBER_DIV, OP_NUMBER_ROUTINE2,  // k op acc
+    OP_CELL_ADD_NUMBER, OP_CELL_SUB_NUMBER, OP_CELL_MUL_NUMBER, OP_CELL_DIV_NUMBER,
+    OP_CELL_ROUTINE2_NUMBER,                                  // push cell op k
+    OP_ROUTINE0, OP_ROUTINE1, OP_ROUTINE1_CELL, OP_ROUTINE_N, // built-in functions
     OP_SIGMA_BEGIN, OP_SIGMA_NEXT,
     OP_GUARD, OP_CALL_ENTRY, OP_CALL, OP_RETURN, OP_END
 };
@@ -54,6 +57,10 @@ struct EvalCall {
     int callee;                      // compiled definition, -1 when undefined
     int level;                       // tree level of the calling frame
     bool checked_at_entry;           // the pending-call cut was tested before the arguments
+    // The callee's entries and depth, copied from its EvalBody once compiled.
+    int fast_entry = 0;
+    int guarded_entry = 0;
+    int max_level = 0;
 };
 
 // A user function's definition, compiled twice: without level checks, and with

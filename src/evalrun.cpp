@@ -61,11 +61,28 @@ double EvalProgram::Run(int* error_num) {
         case OP_DIV_LOCAL: acc = acc / fp[step.aux]; break;
         case OP_ROUTINE2_LOCAL: acc = Apply(step.routine, acc, fp[step.aux]); break;
 
+        case OP_NUMBER_ADD: acc = step.number + acc; break;
+        case OP_NUMBER_SUB: acc = step.number - acc; break;
+        case OP_NUMBER_MUL: acc = step.number * acc; break;
+        case OP_NUMBER_DIV: acc = step.number / acc; break;
+        case OP_NUMBER_ROUTINE2: acc = Apply(step.routine, step.number, acc); break;
+        case OP_CELL_ADD_NUMBER: fp[step.slot] = acc; acc = *step.cell + step.number; break;
+        case OP_CELL_SUB_NUMBER: fp[step.slot] = acc; acc = *step.cell - step.number; break;
+        case OP_CELL_MUL_NUMBER: fp[step.slot] = acc; acc = *step.cell * step.number; break;
+        case OP_CELL_DIV_NUMBER: fp[step.slot] = acc; acc = *step.cell / step.number; break;
+        case OP_CELL_ROUTINE2_NUMBER:
+            fp[step.slot] = acc;
+            acc = Apply(step.routine, *step.cell, step.number);
+            break;
+
         case OP_ROUTINE0: fp[step.slot] = acc; acc = Apply(step.routine, 0.0, 0.0); break;
         case OP_ROUTINE1: acc = Apply(step.routine, acc, 0.0); break;
+        case OP_ROUTINE1_CELL: fp[step.slot] = acc; acc = Apply(step.routine, *step.cell, 0.0); break;
         case OP_ROUTINE_N: acc = Apply(step.routine, fp[step.slot], fp[step.slot + 1]); break;
 
-        // Slots: the value below the sum, the running sum, the index.
+        // Slots: the value below the sum, the running sum, unused, the index.
+        // The gap keeps the compiler from joining sum and index into one wide
+        // store, which a following read of the index alone could not take over.
         case OP_SIGMA_BEGIN:
             fp[step.slot] = acc;
             if (step.number > step.limit) {
@@ -73,15 +90,15 @@ double EvalProgram::Run(int* error_num) {
                 pc = steps + step.aux;
             } else {
                 fp[step.slot + 1] = 0.0;
-                fp[step.slot + 2] = step.number;
+                fp[step.slot + 3] = step.number;
             }
             break;
         case OP_SIGMA_NEXT: {
-            double* sum = fp + step.slot + 1;
-            sum[0] += acc;
-            sum[1] += 1.0;
-            if (sum[1] <= step.limit) pc = steps + step.aux;
-            else acc = sum[0];
+            double* state = fp + step.slot;
+            state[1] += acc;
+            state[3] += 1.0;
+            if (state[3] <= step.limit) pc = steps + step.aux;
+            else acc = state[1];
             break;
         }
 
@@ -119,12 +136,11 @@ double EvalProgram::Run(int* error_num) {
                 failed = true;
                 break;
             }
-            const EvalBody& body = bodies_[call.callee];
             callers[call_depth++] = CallerFrame{pc, fp, base_level};
             fp += step.slot + 1;
             base_level += call.level;
-            pc = steps + (base_level + body.max_level > EVAL_LEVEL_LIMIT ? body.guarded_entry
-                                                                         : body.fast_entry);
+            pc = steps + (base_level + call.max_level > EVAL_LEVEL_LIMIT ? call.guarded_entry
+                                                                         : call.fast_entry);
             break;
         }
         case OP_RETURN: {
