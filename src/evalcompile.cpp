@@ -454,6 +454,16 @@ private:
             Emit_Jump(OP_CALL_ENTRY, skip, 0);
             Push_Label(skip);
         }
+        // A single variable as argument is read by the call step itself when
+        // its level needs no check.
+        EvalStep argument{};
+        if (count == 1 && !guarded_ && level + 1 <= EVAL_LEVEL_LIMIT &&
+            Leaf(node->list_fnarg[0], &argument) == LEAF_CELL &&
+            node->list_fnarg[0]->operator_kind == -1) {
+            step.cell = argument.cell;
+            Emit(step, 0);
+            return;
+        }
         Push_Step(step, count);
         for (int slot = count - 1; slot >= 0; --slot)
             Push(TASK_FRAME, node->list_fnarg[slot], level + 1);

@@ -122,6 +122,10 @@ double EvalProgram::Run(int* error_num) {
             const EvalCall& call = calls_[step.aux];
             int count = call.arg_count;
             if (count == 0) fp[step.slot] = acc;
+            if (step.cell != nullptr) {  // the argument is this variable
+                fp[step.slot] = acc;
+                acc = *step.cell;
+            }
             if (!call.checked_at_entry && call_cut) {
                 acc = 0.0;
                 failed = true;
