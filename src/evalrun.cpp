@@ -1,7 +1,11 @@
 // The machine that runs flat programs: one loop over the steps, an explicit
 // frame stack for user-function calls.
+#include <optional>
+
 #include "calcbintree.h"
 #include "evalprog.h"
+#include "interrupt.h"
+#include "progress.h"
 
 namespace {
 // A caller waiting for a user function to return.
@@ -14,6 +18,42 @@ struct CallerFrame {
 double Apply(OprFunction routine, double first, double second) {
     double operands[2] = {first, second};
     return routine(operands);
+}
+
+// Sum terms, of all sums of one evaluation together, between two looks at
+// Ctrl-C and the progress line.
+const int SUM_POLL_TERMS = INTERRUPT_POLL_MASK + 1;
+
+// The outermost sum running: its terms done are the progress shown for a long
+// sum that no sweep encloses. Sums are told apart by their state's address.
+class SumWatch {
+public:
+    void Enter(const double* state, const EvalStep& step) {
+        if (outer_state_ != nullptr) return;
+        outer_state_ = state;
+        outer_step_ = &step;
+    }
+    void Leave(const double* state) {
+        if (state != outer_state_) return;
+        outer_state_ = nullptr;
+        progress_.reset();
+    }
+    // False when Ctrl-C asked the calculation to end.
+    bool Poll();
+
+private:
+    const double* outer_state_ = nullptr;
+    const EvalStep* outer_step_ = nullptr;
+    std::optional<ProgressReporter> progress_;
+};
+
+bool SumWatch::Poll() {
+    if (Calculation_Interrupted()) return false;
+    if (outer_state_ == nullptr) return true;
+    double lower = outer_step_->number;
+    if (!progress_) progress_.emplace(static_cast<long long>(outer_step_->limit - lower) + 1);
+    progress_->Reach(static_cast<long long>(outer_state_[3] - lower));
+    return true;
 }
 }  // namespace
 
@@ -31,6 +71,8 @@ double EvalProgram::Run(int* error_num) {
     // multiply its work before the outermost call returns.
     bool call_cut = false;
     CallerFrame callers[USER_CALL_DEPTH_LIMIT];
+    SumWatch sums;
+    int terms_to_poll = SUM_POLL_TERMS;
 
     for (;;) {
         const EvalStep& step = *pc++;
@@ -91,14 +133,27 @@ double EvalProgram::Run(int* error_num) {
             } else {
                 fp[step.slot + 1] = 0.0;
                 fp[step.slot + 3] = step.number;
+                sums.Enter(fp + step.slot, step);
             }
             break;
         case OP_SIGMA_NEXT: {
             double* state = fp + step.slot;
             state[1] += acc;
             state[3] += 1.0;
-            if (state[3] <= step.limit) pc = steps + step.aux;
-            else acc = state[1];
+            if (--terms_to_poll == 0) {
+                terms_to_poll = SUM_POLL_TERMS;
+                // A sum cut short is no value: the evaluation fails.
+                if (!sums.Poll()) {
+                    *error_num = 0;
+                    return 0.0;
+                }
+            }
+            if (state[3] <= step.limit) {
+                pc = steps + step.aux;
+            } else {
+                acc = state[1];
+                sums.Leave(state);
+            }
             break;
         }
 

@@ -1,4 +1,5 @@
 #include "fmula.h"
+#include "trigreduce.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -153,9 +154,9 @@ double Num_Minus_function(double* t) { return t[0] - t[1]; }
 double Num_Multi_function(double* t) { return t[0] * t[1]; }
 double Num_Divide_function(double* t) { return t[0] / t[1]; }
 double Num_Power_function(double* t) { return std::pow(t[0], t[1]); }
-double Num_Sin_function(double* t) { return std::sin(t[0]); }
-double Num_Cos_function(double* t) { return std::cos(t[0]); }
-double Num_Tan_function(double* t) { return std::tan(t[0]); }
+double Num_Sin_function(double* t) { return Reduced_Sin(t[0]); }
+double Num_Cos_function(double* t) { return Reduced_Cos(t[0]); }
+double Num_Tan_function(double* t) { return Reduced_Tan(t[0]); }
 double Num_Exp_function(double* t) { return std::exp(t[0]); }
 double Num_Log_function(double* t) { return std::log10(t[0]); }
 double Num_Ln_function(double* t) { return std::log(t[0]); }

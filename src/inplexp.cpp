@@ -6,11 +6,11 @@
 #include "crtbtree.h"
 #include "fmulaopfc.h"
 #include "main.h"
+#include "messages.h"
 #include "paramexp.h"
 #include "symbol.h"
 
 namespace {
-const char EVALUATION_ERROR[] = "関数計算中にエラーが発生しました\n";
 
 // Which of the two variables were named.
 enum { NAMED_INDEPENDENT = 1, NAMED_DEPENDENT = 2 };
@@ -28,12 +28,12 @@ struct InplicitRanges {
 // Asks both range lines; the sum of the NAMED_ flags, or -1 when a line was refused.
 int Ask_BothRanges(NameBuffer* operand_label, InplicitRanges& ranges, AscArray<double>& array) {
     int variab_kind = 0;
-    std::cout << "独立変数名と変化範囲を入力してください。(例) x(1,10) :";
+    std::cout << Msg().IMPLICIT_INDEPENDENT_PROMPT;
     int result = Input_RangeInplicit(operand_label[0], &ranges.min_value_x, &ranges.max_value_x,
                                      &ranges.step_number_x, array);
     if (result == 0) return -1;
     if (result == 1) variab_kind += NAMED_INDEPENDENT;
-    std::cout << "従属変数名と変化範囲を入力してください。(例) y(1,10) :";
+    std::cout << Msg().IMPLICIT_DEPENDENT_PROMPT;
     result = Input_RangeInplicit(operand_label[1], &ranges.min_value_y, &ranges.max_value_y,
                                  &ranges.step_number_y, array);
     if (result == 0) return -1;
@@ -64,8 +64,8 @@ bool Is_Solution(double res_value, double pre_form_value) {
 
 void Write_RangeLine(ReportWriter& out, const char* title, const char* name, double min_value,
                      double max_value, int step_number, const char* line_end) {
-    out << title << name << " :範囲 [" << NumText(min_value) << "] - [" << NumText(max_value)
-        << "] :分割" << step_number << line_end;
+    out << title << name << Msg().REPORT_RANGE << NumText(min_value) << "] - ["
+        << NumText(max_value) << Msg().REPORT_DIVISIONS << step_number << line_end;
 }
 
 void Write_GridPoint(ReportWriter& out, double x_value, double y_value, double res_value) {
@@ -78,7 +78,7 @@ int FnCalc_Inplicit(UsrFuncArray& ufunc_list) {
     NameBuffer operand_label[2] = {"", ""};
     InplicitRanges ranges;
 
-    std::cout << "F(x,y)=0の形の式でF(x,y)の部分を入力してください\n";
+    std::cout << Msg().IMPLICIT_FORMULA_PROMPT;
     CompForm* raw_formlist = nullptr;
     if (Analysis_InputInplicit(&raw_formlist, line_array) == 0) return 0;
     std::unique_ptr<CompForm[]> the_formlist(raw_formlist);
@@ -88,14 +88,14 @@ int FnCalc_Inplicit(UsrFuncArray& ufunc_list) {
     int elem_number = 0;
     array.CountElem(&elem_number);
     if (elem_number == 0) {
-        std::cout << "独立変数と従属変数に設定できる変数がないので計算できません\n";
+        std::cout << Msg().IMPLICIT_NO_VARIABLES;
         return 0;
     }
 
     int variab_kind = Ask_BothRanges(operand_label, ranges, array);
     if (variab_kind < 0) return 0;
     if (variab_kind == 0) {
-        std::cout << "独立変数,従属変数ともに指定されていないので計算できません\n";
+        std::cout << Msg().IMPLICIT_NONE_CHOSEN;
         return 0;
     }
 
@@ -131,7 +131,7 @@ int Input_RangeInplicit(char* operand_label, double* min_value, double* max_valu
         return 0;
     }
     if (array(operand_label) == 0) {
-        std::cout << "この変数は与式に存在していません." << std::endl;
+        std::cout << Msg().IMPLICIT_NOT_IN_FORMULA << std::endl;
         return 0;
     }
     std::cout << std::endl;
@@ -154,10 +154,11 @@ int SaveInpInfo_To_File(std::ofstream& output_stream, const char* line_array,
                         int count_current) {
     if (Open_ReportFile(output_stream) == 0) return 0;
     ReportWriter out(output_stream);
-    out << "計算式 " << line_array << "= 0 \n";
-    out << "独立変数 " << operand_label[0] << "  :従属変数 " << operand_label[1] << "\n";
+    out << Msg().IMPLICIT_FORMULA << line_array << "= 0 \n";
+    out << Msg().IMPLICIT_INDEPENDENT_LABEL << operand_label[0] << Msg().IMPLICIT_DEPENDENT_LABEL
+        << operand_label[1] << "\n";
     if (Count_OtherNames(copy_label, count_current, operand_label[0], operand_label[1]) > 0) {
-        out << "変数(独立・従属変数除く)と、その値\n";
+        out << Msg().IMPLICIT_FIXED_HEADING;
         Write_FixedValues(out, array, copy_label, count_current, operand_label[0],
                           operand_label[1]);
     }
@@ -171,13 +172,13 @@ int Inplicit_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array
     int error_code = 1;
     EvalProgram program(the_root, ufunc_list);
     ReportWriter out(output_stream);
-    Write_RangeLine(out, "独立変数", operand_label[0], min_value_x, max_value_x, step_number_x,
+    Write_RangeLine(out, Msg().IMPLICIT_INDEPENDENT, operand_label[0], min_value_x, max_value_x, step_number_x,
                     "\n");
-    Write_RangeLine(out, "従属変数", operand_label[1], min_value_y, max_value_y, step_number_y,
+    Write_RangeLine(out, Msg().IMPLICIT_DEPENDENT, operand_label[1], min_value_y, max_value_y, step_number_y,
                     "\n\n");
     Write_ResultRule(out);
-    out << "独立変数" << operand_label[0] << "\t従属変数" << operand_label[1] << "\t  関数計算値"
-        << "\n";
+    out << Msg().IMPLICIT_INDEPENDENT << operand_label[0] << Msg().IMPLICIT_DEPENDENT_COLUMN
+        << operand_label[1] << Msg().IMPLICIT_VALUE_COLUMN << "\n";
     // The same name may be typed for both: the row value is stored first and
     // the point's value then overwrites it, as the formula sees the point.
     double& y_cell = array[operand_label[1]];
@@ -187,7 +188,7 @@ int Inplicit_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array
         double pre_form_value = 0.0;
         For_EachPoint(min_value_x, max_value_x, step_number_x, [&](double x_value) {
             x_cell = x_value;
-            double res_value = Evaluate_Or_Exit(program, &error_code, out, EVALUATION_ERROR);
+            double res_value = Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
             if (Is_Solution(res_value, pre_form_value))
                 Write_GridPoint(out, x_value, y_value, res_value);
             pre_form_value = res_value;
@@ -209,7 +210,7 @@ void Write_RootLines(ReportWriter& out, AscArray<double>& array, const char* lab
     double& root_cell = array[label];
     For_EachPoint(min_value, max_value, step_number, [&](double root_value) {
         root_cell = root_value;
-        double res_value = Evaluate_Or_Exit(program, &error_code, out, EVALUATION_ERROR);
+        double res_value = Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
         if (Is_Solution(res_value, pre_form_value)) {
             For_EachPoint(min_value, max_value, step_number, [&](double line_value) {
                 if (root_is_independent)
@@ -227,10 +228,10 @@ int InplicitX_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& arra
                             const char* operand_label, int step_number_x, double min_value_x,
                             double max_value_x, CompForm* the_root, UsrFuncArray& ufunc_list) {
     ReportWriter out(output_stream);
-    Write_RangeLine(out, "独立変数", operand_label, min_value_x, max_value_x, step_number_x,
+    Write_RangeLine(out, Msg().IMPLICIT_INDEPENDENT, operand_label, min_value_x, max_value_x, step_number_x,
                     "\n\n");
     Write_ResultRule(out);
-    out << "独立変数" << operand_label << "\t従属変数(文字指定なし) \t  関数値\n";
+    out << Msg().IMPLICIT_INDEPENDENT << operand_label << Msg().IMPLICIT_UNNAMED_DEPENDENT_COLUMNS;
     Write_RootLines(out, array, operand_label, step_number_x, min_value_x, max_value_x,
                     the_root, ufunc_list, true);
     return 1;
@@ -240,10 +241,11 @@ int InplicitY_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& arra
                             const char* operand_label, int step_number_y, double min_value_y,
                             double max_value_y, CompForm* the_root, UsrFuncArray& ufunc_list) {
     ReportWriter out(output_stream);
-    Write_RangeLine(out, "従属変数", operand_label, min_value_y, max_value_y, step_number_y,
+    Write_RangeLine(out, Msg().IMPLICIT_DEPENDENT, operand_label, min_value_y, max_value_y, step_number_y,
                     "\n\n");
     Write_ResultRule(out);
-    out << "独立変数(文字指定なし)\t 従属変数" << operand_label << "\t  関数値\n";
+    out << Msg().IMPLICIT_UNNAMED_INDEPENDENT_COLUMN << operand_label
+        << Msg().IMPLICIT_FUNCTION_VALUE_COLUMN;
     Write_RootLines(out, array, operand_label, step_number_y, min_value_y, max_value_y,
                     the_root, ufunc_list, false);
     return 1;

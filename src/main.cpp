@@ -1,16 +1,21 @@
 #include "main.h"
 
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <limits>
+#include <locale>
 #include <string>
 
 #include "crtbtree.h"
 #include "fmulaopfc.h"
 #include "inplexp.h"
+#include "interrupt.h"
+#include "messages.h"
 #include "paramexp.h"
 #include "polarcord.h"
 #include "symbol.h"
+#include "textchar.h"
 #include "usrdefopr.h"
 #include "usrfunc.h"
 
@@ -25,9 +30,15 @@ bool Is_LineBlank(int letter) {
 }  // namespace
 
 int Kansu_Main() {
+#ifdef SIGXFSZ
+    // A write beyond the file-size limit then fails like one on a full disk and is
+    // reported, instead of killing the program with its unsaved functions.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     Explain_Function();
     int select = 0;
     do {
+        Note_UnsavedWork(g_ufunc_list.GetChangeFlag() != 0);
         select = Select_Menu();
         switch (select) {
         case 1: FnCalc_Explicit(g_ufunc_list); End_OutPut(); break;
@@ -37,7 +48,7 @@ int Kansu_Main() {
         case 5: Explain_Function(); break;
         case -1: {
             char command_array[COMMAND_SIZE] = {};
-            std::cout << "実行したいコマンドを入力して下さい :";
+            std::cout << Msg().COMMAND_PROMPT;
             if (Input_Formula(std::cin, command_array, COMMAND_SIZE) == nullptr)
                 command_array[0] = '\0';
             Select_Command(command_array, g_ufunc_list);
@@ -46,54 +57,68 @@ int Kansu_Main() {
         }
         default: select = 0; break;
         }
+        Clear_CalculationInterrupt();
+        if (Program_EndRequested()) select = 0;
     } while (select != 0);
 
-    if (g_ufunc_list.GetChangeFlag() != 0) {
-        std::cout << "ユーザ定義関数の変更を保存しますか? Yes-->1 No-->2 " << std::endl;
-        // A typo at the menu must not silently lose unsaved functions: drop the
-        // offending line and ask afresh (at end of input nothing can be read).
-        if (std::cin.fail() && !std::cin.eof()) {
-            std::cin.clear();
-            std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-        }
-        int answer = 0;
-        std::cin >> answer;
-        if (answer == 1) {
-            int check_value = SaveDate_ToFile(g_ufunc_list);
-            if (check_value < 1) Show_SvUsrfuncError(check_value);
-        }
+    // Ctrl-C with unsaved functions left the loop: the question is still asked.
+    if (Program_EndRequested()) {
+        Resume_InputAfterInterrupt();
+        std::cout << "\n";
     }
+
+    Ask_SaveChanges(g_ufunc_list);
     return 0;
+}
+
+void Ask_SaveChanges(UsrFuncArray& ufunc_list) {
+    if (ufunc_list.GetChangeFlag() == 0) return;
+    // A typo at the menu must not silently lose unsaved functions: drop the
+    // offending line and ask afresh (at end of input nothing can be read).
+    if (std::cin.fail() && !std::cin.eof()) {
+        std::cin.clear();
+        std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    }
+    // A failed save is shown and the question asked again, so that another path
+    // can be given; every round reads an answer, so end of input ends it.
+    for (;;) {
+        std::cout << Msg().EXIT_SAVE_QUESTION << std::endl;
+        int answer = 0;
+        if (!(std::cin >> answer) || answer != 1) return;
+        int check_value = SaveDate_ToFile(ufunc_list);
+        if (check_value >= 1 || check_value == -8) return;
+        Show_SvUsrfuncError(check_value);
+    }
 }
 
 void Explain_Function() {
     std::cout << std::endl;
     std::cout << RULE_LINE;
-    std::cout << "現在使用できる関数と演算子は以下の通りです。\n";
-    std::cout << "sin    :sin関数(三角関数)        例sin(x)\n";
-    std::cout << "cos    :cos関数(三角関数)        例cos(x)\n";
-    std::cout << "tan    :tan関数(三角関数)        例tan(x)\n";
-    std::cout << "exp    :自然対数の底eの指数関数   例exp(x)\n";
-    std::cout << "log10  :底が10の対数関数          例log10(x)\n";
-    std::cout << "ln     :底がeの対数関数           例ln(x)\n";
-    std::cout << "abs    :絶対値                   例abs(x)\n";
-    std::cout << "sqrt   :√                       例sqrt(x)\n";
-    std::cout << "log    :底が任意の対数関数        例log(5,x)\n";
-    std::cout << "+ :和  - :差  * :積  / :除  ^ :累乗(例2^3)\n";
+    std::cout << Msg().HELP_HEADING;
+    std::cout << Msg().HELP_SIN;
+    std::cout << Msg().HELP_COS;
+    std::cout << Msg().HELP_TAN;
+    std::cout << Msg().HELP_EXP;
+    std::cout << Msg().HELP_LOG10;
+    std::cout << Msg().HELP_LN;
+    std::cout << Msg().HELP_ABS;
+    std::cout << Msg().HELP_SQRT;
+    std::cout << Msg().HELP_LOG;
+    std::cout << Msg().HELP_OPERATORS;
     std::cout << RULE_LINE;
-    std::cout << "その他の計算\n";
-    std::cout << "sigma   :総和(Σ)の計算           例sigma[ n(1,10) ,n^2]\n\n";
+    std::cout << Msg().HELP_OTHERS;
+    std::cout << Msg().HELP_SIGMA;
 }
 
 int Select_Menu() {
     int select = 0;
-    std::cout << "入力スタイルを選んで下さい\n";
-    std::cout << "陽関数           :" << 1 << "\n";
-    std::cout << "陰関数           :" << 2 << "\n";
-    std::cout << "極座標表示        :" << 3 << "\n";
-    std::cout << "媒介変数         :" << 4 << "\n";
-    std::cout << "演算子・関数表示  :" << 5 << "\n";
-    std::cout << "終了             :" << 0 << "\n";
+    std::cout << Msg().MENU_HEADING;
+    std::cout << Msg().MENU_EXPLICIT << 1 << "\n";
+    std::cout << Msg().MENU_IMPLICIT << 2 << "\n";
+    std::cout << Msg().MENU_POLAR << 3 << "\n";
+    std::cout << Msg().MENU_PARAM << 4 << "\n";
+    std::cout << Msg().MENU_HELP << 5 << "\n";
+    std::cout << Msg().MENU_END << 0 << "\n";
     std::cin >> select;
     std::cin.get();
     return select;
@@ -105,7 +130,7 @@ int Select_Command(char* cmmd_array, UsrFuncArray& ufunc_list) {
         int status = EnRoll_UserDefFunc(ufunc_list, func_name);
         Show_EnrollError(status);
         if (status > 0) {
-            std::cout << "登録された関数は\n";
+            std::cout << Msg().COMMAND_ENROLLED;
             ufunc_list.PrintContent(func_name, std::cout);
         }
     } else if (std::strcmp(cmmd_array, "DelUsrfunc") == 0) {
@@ -121,21 +146,21 @@ int Select_Command(char* cmmd_array, UsrFuncArray& ufunc_list) {
         Show_UserFuncList(ufunc_list);
     } else if (std::strcmp(cmmd_array, "ShowUfList2") == 0) {
         char sv_filepath[PATH_SIZE] = {};
-        std::cout << "定義関数保存ファイルを指定して下さい :";
+        std::cout << Msg().COMMAND_SAVE_FILE_PROMPT;
         Read_Word(std::cin, sv_filepath, PATH_SIZE);
         Show_UserFuncList(sv_filepath);
     } else if (std::strcmp(cmmd_array, "CheckUfList") == 0) {
         char func_name[COMMAND_SIZE] = {};
-        std::cout << "ユーザ関数名を入力して下さい。";
+        std::cout << Msg().COMMAND_CHECK_PROMPT;
         Read_Word(std::cin, func_name, COMMAND_SIZE);
-        std::cout << "関数 " << func_name;
+        std::cout << Msg().COMMAND_CHECK_FUNCTION << func_name;
         switch (ufunc_list(func_name)) {
-        case 1: std::cout << " は登録されていますが内容は未定義です。" << std::endl; break;
-        case 2: std::cout << " は登録されています。内容も定義済みです" << std::endl; break;
-        default: std::cout << " は登録されていません。" << std::endl; break;
+        case 1: std::cout << Msg().COMMAND_CHECK_UNDEFINED << std::endl; break;
+        case 2: std::cout << Msg().COMMAND_CHECK_DEFINED << std::endl; break;
+        default: std::cout << Msg().COMMAND_CHECK_ABSENT << std::endl; break;
         }
     } else {
-        std::cout << "該当コマンドなし" << std::endl;
+        std::cout << Msg().COMMAND_UNKNOWN << std::endl;
     }
     return 1;
 }
@@ -181,12 +206,27 @@ int Input_Line(std::istream& p_file, char* line_array, int size) {
 
 void Read_Word(std::istream& p_file, char* word, int size) {
     if (size < 1) return;
-    std::string text;
     word[0] = '\0';
-    if (!(p_file >> text)) return;
-    size_t kept = text.size() < static_cast<size_t>(size - 1) ? text.size() : size - 1;
-    std::memcpy(word, text.data(), kept);
+    std::istream::sentry ready(p_file);  // skips the blanks before the word
+    if (!ready) return;
+    // Read in place, as formatted extraction would, but a word longer than the
+    // buffer is skipped to its end without being stored anywhere.
+    const std::ctype<char>& classes = std::use_facet<std::ctype<char>>(p_file.getloc());
+    std::streambuf* input = p_file.rdbuf();
+    int kept = 0;
+    bool any_read = false;
+    for (int letter = input->sgetc();; letter = input->snextc()) {
+        if (letter == std::char_traits<char>::eof()) {
+            p_file.setstate(std::ios::eofbit);
+            break;
+        }
+        char typed = static_cast<char>(letter);
+        if (classes.is(std::ctype_base::space, typed)) break;
+        if (kept < size - 1) word[kept++] = typed;
+        any_read = true;
+    }
     word[kept] = '\0';
+    if (!any_read) p_file.setstate(std::ios::failbit);
 }
 
 int My_Strncpy(char* dest_array, const char* source_array, int copied_num, int dest_size) {
@@ -223,9 +263,9 @@ void Write_ErrorMessage(const char* message) { std::cout << message << std::endl
 namespace {
 void Show_FormulaError(const ErrorInfo& the_error, const char* line_array,
                        FormulaErrorStyle style) {
-    const char* message = "式が入力されていません\n";
-    if (the_error.error_kind == 1) message = "これは式になってないぞ！プンプン\n";
-    if (the_error.error_kind == 2) message = "これの配列は、オーバーしとるぞ\n";
+    const char* message = Msg().FORMULA_EMPTY;
+    if (the_error.error_kind == 1) message = Msg().FORMULA_MALFORMED;
+    if (the_error.error_kind == 2) message = Msg().FORMULA_TOO_LONG;
     if (style == ERROR_MESSAGE_ONLY) {
         Write_ErrorMessage(message);
         return;
@@ -233,8 +273,11 @@ void Show_FormulaError(const ErrorInfo& the_error, const char* line_array,
     std::cout << message;
     if (the_error.error_kind != 1) return;
     char error_line[PATH_SIZE] = {};
-    My_Strncpy(error_line, line_array, the_error.formula_position + 1, PATH_SIZE);
-    std::cout << "おかしいところは" << error_line << "…なんです。";
+    // A two-byte (or UTF-8 multi-byte) character at the fault is shown whole.
+    int shown = the_error.formula_position +
+                Character_Bytes(line_array, the_error.formula_position, Utf8_Active());
+    My_Strncpy(error_line, line_array, shown, PATH_SIZE);
+    std::cout << Msg().FORMULA_FAULT_BEFORE << error_line << Msg().FORMULA_FAULT_AFTER;
 }
 }  // namespace
 
@@ -260,18 +303,16 @@ int Read_And_Analyse(CompForm** the_formlist, char* line_array, bool eof_newline
     if (Input_Formula(std::cin, line_array, PATH_SIZE) == nullptr) {
         line_array[0] = '\0';
         if (eof_newline) std::cout << std::endl;
-        std::cout << "入力失敗しました\n";
+        std::cout << Msg().FORMULA_READ_FAILED;
         return 0;
     }
     return Analyse_FormulaText(the_formlist, line_array, ERROR_WITH_POSITION);
 }
 
 int Analysis_InputFormula(CompForm** the_formlist, char* line_array) {
-    std::cout << "計算したい式を入力してくださいな\n";
+    std::cout << Msg().FORMULA_PROMPT;
     return Read_And_Analyse(the_formlist, line_array, false);
 }
-
-const char EXPLICIT_EVAL_ERROR[] = "関数計算中にエラーが発生しました\n";
 
 template int Input_RangeValue<double>(AscArray<double>&, char*, double*, double*, int*);
 template void Input_OperandValue<double>(AscArray<double>&, char*, char (*)[256], int*);
@@ -287,7 +328,8 @@ int OutPut_ToFileNoVar(const char* line_array, CompForm* the_root, UsrFuncArray&
     Write_ResultRule(out);
     int error_code = 1;
     EvalProgram program(the_root, ufunc_list);
-    double value = Evaluate_Or_Exit(program, &error_code, out, EXPLICIT_EVAL_ERROR);
+    double value =
+        Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
     out << line_array << "=" << NumText(value) << "\n";
     out.flush();
     return Close_ReportFile(output_stream);

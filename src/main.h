@@ -8,12 +8,17 @@
 
 #include "ascarray.h"
 #include "fmula.h"
+#include "messages.h"
 #include "modecommon.h"
 
 class UsrFuncArray;
 
 // The whole program: help, menu loop, end-of-run save. Returns the exit status.
 int Kansu_Main();
+// The end-of-run save question, asked only when functions have unsaved changes:
+// 1 saves; a failed save shows its message and asks again; any other answer, or
+// end of input, ends without saving. Every exit path of the program calls it.
+void Ask_SaveChanges(UsrFuncArray& ufunc_list);
 void Explain_Function();
 int Select_Menu();
 int Select_Command(char* cmmd_array, UsrFuncArray& ufunc_list);
@@ -27,7 +32,8 @@ char* Input_Formula(std::istream& p_file, char* line_array, int size);
 // line stays in the stream; the line feed is consumed. Returns the count stored.
 int Input_Line(std::istream& p_file, char* line_array, int size);
 // Reads one blank-delimited word, cut to size-1 characters (the rest of the word
-// is discarded). An empty text when nothing could be read.
+// is skipped unstored, so any length costs no memory). An empty text when
+// nothing could be read; the stream's state is that of formatted extraction.
 void Read_Word(std::istream& p_file, char* word, int size);
 
 // Formula input (menu 1): prompt, read, analyse, report errors.
@@ -52,20 +58,17 @@ int Read_And_Analyse(CompForm** the_formlist, char* line_array, bool eof_newline
 // Explicit function mode (menu 1). 1 when the run reached the report writer.
 int FnCalc_Explicit(UsrFuncArray& ufunc_list);
 
-// Console message of the explicit report writers when an evaluation fails.
-extern const char EXPLICIT_EVAL_ERROR[];
-
 // Asks which variable varies and over which range. An empty line means none
 // varies (operand_label stays empty). 1 to go on, 0 to abandon the run.
 template <class T>
 int Input_RangeValue(AscArray<T>& array, char* operand_label, T* min_value, T* max_value,
                      int* step_num) {
-    std::cout << "値を変化させる変数名と変化範囲を入力してください。(例) x(1,10) :";
+    std::cout << Msg().EXPLICIT_RANGE_PROMPT;
     char range_line[RANGE_LINE_SIZE];
     if (Input_Line(std::cin, range_line, RANGE_LINE_SIZE) == 0) return 1;
     if (Parse_RangeLine(range_line, operand_label, min_value, max_value, step_num) == 0) return 0;
     if (array(operand_label) == 0) {
-        std::cout << "そんな変数名は存在しません。\n";
+        std::cout << Msg().EXPLICIT_NO_SUCH_NAME;
         return 0;
     }
     std::cout << std::endl;
@@ -90,21 +93,21 @@ int OutPut_ToFile(AscArray<T>& array, const char* line_array, const char* operan
     std::ofstream output_stream;
     if (Open_ReportFile(output_stream) == 0) return 0;
     ReportWriter out(output_stream);
-    out << "計算した式は" << line_array << "\n";
-    out << "値可変変数 " << operand_label << " :範囲 [" << NumText(min_value) << "] - ["
-        << NumText(max_value) << "] :分割" << step_number << "\n";
+    out << Msg().EXPLICIT_FORMULA << line_array << "\n";
+    out << Msg().EXPLICIT_VARYING << operand_label << Msg().REPORT_RANGE << NumText(min_value)
+        << "] - [" << NumText(max_value) << Msg().REPORT_DIVISIONS << step_number << "\n";
     if (count_current > 0) {
-        out << "変数(値固定)と、その値は以下の通りです\n";
+        out << Msg().EXPLICIT_FIXED_HEADING;
         Write_FixedValues(out, array, copy_label, count_current, operand_label, nullptr);
     }
     Write_ResultRule(out);
-    out << "変数" << operand_label << "\t関数計算値\n";
+    out << Msg().EXPLICIT_VARIABLE << operand_label << Msg().EXPLICIT_VALUE_COLUMN;
     T& operand_cell = array[operand_label];
     int error_code = 1;
     EvalProgram program(the_root, ufunc_list);
     For_EachPoint(min_value, max_value, step_number, [&](double point) {
         operand_cell = point;
-        T value = Evaluate_Or_Exit(program, &error_code, out, EXPLICIT_EVAL_ERROR);
+        T value = Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
         out << NumText(operand_cell) << "\t" << NumText(value) << "\n";
     });
     out.flush();
@@ -118,13 +121,13 @@ int OutPut_ToFile_FxVar(AscArray<T>& array, const char* line_array, char (*copy_
     std::ofstream output_stream;
     if (Open_ReportFile(output_stream) == 0) return 0;
     ReportWriter out(output_stream);
-    out << "計算した式は" << line_array << "\n";
-    out << "変数(値固定)と、その値は以下の通りです\n";
+    out << Msg().EXPLICIT_FORMULA << line_array << "\n";
+    out << Msg().EXPLICIT_FIXED_HEADING;
     Write_FixedValues(out, array, copy_label, count_current, nullptr, nullptr);
     Write_ResultRule(out);
     int error_code = 1;
     EvalProgram program(the_root, ufunc_list);
-    T value = Evaluate_Or_Exit(program, &error_code, out, EXPLICIT_EVAL_ERROR);
+    T value = Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
     out << line_array << "=" << NumText(value) << "\n";
     out.flush();
     return Close_ReportFile(output_stream);

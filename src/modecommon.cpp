@@ -7,11 +7,12 @@
 
 #include "calcbintree.h"
 #include "main.h"
+#include "messages.h"
 #include "symbol.h"
 #include "usrfunc.h"
 #include "varinput.h"
 
-void Show_RangeError() { std::cout << "変数、範囲の与え方が間違っています" << std::endl; }
+void Show_RangeError() { std::cout << Msg().RANGE_ERROR << std::endl; }
 
 int Parse_RangeLine(const char* line, char* var_name, double* min_value, double* max_value,
                     int* step_num) {
@@ -38,7 +39,7 @@ void Ask_FixedValues(AscArray<double>& array, NameBuffer* copy_label, int count,
     bool any_asked = false;
     for (int i = 0; i < count; ++i) {
         if (Is_Excluded(copy_label[i], excluded1, excluded2)) continue;
-        if (!any_asked) std::cout << "以下に表示される変数の値を入力してください。\n";
+        if (!any_asked) std::cout << Msg().VALUE_HEADING;
         any_asked = true;
         std::cout << copy_label[i] << "=";
         char value_line[VALUE_LINE_SIZE];
@@ -65,32 +66,33 @@ void Write_FixedValues(ReportWriter& out, AscArray<double>& array, NameBuffer* c
     }
 }
 
-namespace {
-const char REPORT_WRITE_FAILURE[] = "ファイル書き込みに失敗しました。\n";
-}  // namespace
-
 int Open_ReportFile(std::ofstream& output_stream) {
     std::cout << "---------------------------------\n";
-    std::cout << "出力先のファイル名を入力してください(max79) :";
+    std::cout << Msg().REPORT_FILE_PROMPT;
     char optfile_name[FILE_NAME_SIZE];
     Input_Line(std::cin, optfile_name, FILE_NAME_SIZE);
     output_stream.open(optfile_name, std::ios::out | std::ios::app);
     if (!output_stream.is_open()) {
-        std::cout << REPORT_WRITE_FAILURE;
+        std::cout << Msg().REPORT_WRITE_FAILURE;
         return 0;
     }
-    output_stream << "\n****************************計算結果を記録します\n";
+    output_stream << Msg().REPORT_HEAD;
     return 1;
 }
 
 int Close_ReportFile(std::ofstream& output_stream) {
     output_stream.close();
+    if (Calculation_Interrupted()) {
+        Clear_CalculationInterrupt();
+        std::cout << Msg().CALCULATION_INTERRUPTED;
+        return 1;
+    }
     if (!output_stream.fail()) return 1;
-    std::cout << REPORT_WRITE_FAILURE;
+    std::cout << Msg().REPORT_WRITE_FAILURE;
     return 0;
 }
 
-void Write_ResultRule(ReportWriter& out) { out << "----------関数計算の結果-------------\n"; }
+void Write_ResultRule(ReportWriter& out) { out << Msg().REPORT_RESULT_RULE; }
 
 double Step_Width(double min_value, double max_value, int step_number) {
     return (max_value - min_value) / step_number;
@@ -100,12 +102,19 @@ double Sweep_Point(int index, double step_value, double min_value) {
     return index * step_value + min_value;
 }
 
-double Evaluate_Or_Exit(EvalProgram& program, int* error_code, ReportWriter& report,
-                        const char* message) {
+double Evaluate_Or_Exit(EvalProgram& program, int* error_code, UsrFuncArray& ufunc_list,
+                        ReportWriter& report, const char* message) {
+    CalculationScope calculation;
     double value = program.Run(error_code);
     if (*error_code == 0) {
         report.flush();
+        if (Calculation_Interrupted()) {
+            report.Stop();
+            *error_code = 1;
+            return value;
+        }
         std::cout << message << std::flush;
+        Ask_SaveChanges(ufunc_list);
         std::exit(1);
     }
     return value;

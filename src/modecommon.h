@@ -8,6 +8,8 @@
 #include "ascarray.h"
 #include "evalprog.h"
 #include "fmula.h"
+#include "interrupt.h"
+#include "progress.h"
 #include "reportwriter.h"
 
 class UsrFuncArray;
@@ -41,6 +43,7 @@ int Open_ReportFile(std::ofstream& output_stream);
 void Write_ResultRule(ReportWriter& out);
 // Closes the report. When any write failed (a full disk) the user is told with
 // the failure message rather than left believing the report is there; 0 then.
+// After Ctrl-C the user is told the calculation was interrupted.
 int Close_ReportFile(std::ofstream& output_stream);
 
 // Point i of a sweep: i * step + min, computed from i every time.
@@ -49,11 +52,17 @@ double Sweep_Point(int index, double step_value, double min_value);
 
 // Calls visit(point) for the step_number + 1 points of [min, max] in order; a
 // negative count visits nothing. The index is wide so that a count of INT_MAX ends.
+// Ctrl-C stops the sweep between points; long sweeps show a progress line.
 template <class Visit>
 void For_EachPoint(double min_value, double max_value, int step_number, Visit visit) {
     double step_value = Step_Width(min_value, max_value, step_number);
-    for (long long index = 0; index <= step_number; ++index)
+    CalculationScope calculation;
+    ProgressReporter progress(step_number + 1LL);
+    for (long long index = 0; index <= step_number; ++index) {
+        if ((index & INTERRUPT_POLL_MASK) == 0 && Calculation_Interrupted()) break;
         visit(Sweep_Point(static_cast<int>(index), step_value, min_value));
+        progress.Tick();
+    }
 }
 
 // Number of listed names other than the excluded ones.
@@ -61,8 +70,11 @@ int Count_OtherNames(NameBuffer* copy_label, int count, const char* excluded1,
                      const char* excluded2);
 
 // Runs a compiled formula. When the evaluation fails the report written so far
-// is flushed, the message is printed and the program ends with status 1.
-double Evaluate_Or_Exit(EvalProgram& program, int* error_code, ReportWriter& report,
-                        const char* message);
+// is flushed, the message is printed, unsaved functions may be saved
+// (Ask_SaveChanges) and the program ends with status 1. An evaluation cut short
+// by Ctrl-C instead flushes the report and stops all further writes to it, so no
+// cut-short value is ever written.
+double Evaluate_Or_Exit(EvalProgram& program, int* error_code, UsrFuncArray& ufunc_list,
+                        ReportWriter& report, const char* message);
 
 #endif

@@ -7,6 +7,7 @@
 #include "crtbtree.h"
 #include "fmulaopfc.h"
 #include "main.h"
+#include "messages.h"
 #include "symbol.h"
 
 int current_number_x = 0;
@@ -77,10 +78,10 @@ void Write_Results(std::ofstream& output_stream, ParamComponent& x_part, ParamCo
 
 void Write_ParamHeading(ReportWriter& out, const char* operand_label, int step_number,
                         double min_value, double max_value) {
-    out << "媒介変数" << operand_label << " :範囲 [" << NumText(min_value) << "]- ["
-        << NumText(max_value) << "] :分割" << step_number << "\n\n";
+    out << Msg().PARAM_VARIABLE << operand_label << Msg().REPORT_RANGE << NumText(min_value) << "]- ["
+        << NumText(max_value) << Msg().REPORT_DIVISIONS << step_number << "\n\n";
     Write_ResultRule(out);
-    out << "媒介変数" << operand_label << "\tx成分" << "\ty成分\n";
+    out << Msg().PARAM_VARIABLE << operand_label << Msg().PARAM_X_COLUMN << Msg().PARAM_Y_COLUMN;
 }
 
 void Write_ParamPoint(ReportWriter& out, double t_value, double x_value, double y_value) {
@@ -98,7 +99,7 @@ int FnCalc_Param(UsrFuncArray& ufunc_list) {
     ParamComponent x_part;
     ParamComponent y_part;
 
-    std::cout << "計算したい式を x= ,y= の順に入力してください\n";
+    std::cout << Msg().PARAM_FORMULA_PROMPT;
     if (Read_Component(x_part, "x= ", &current_number_x) == 0) return 0;
     if (Read_Component(y_part, "y= ", &current_number_y) == 0) return 0;
 
@@ -127,7 +128,7 @@ int Analysis_InputParamFrm(CompForm** the_formlist, char* line_array) {
 }
 
 int Input_RangeParam(char* operand_label, double* min_value, double* max_value, int* step_num) {
-    std::cout << "媒介変数名と変化範囲を入力してください。(例) t(1,10) :";
+    std::cout << Msg().PARAM_RANGE_PROMPT;
     char varia_info[RANGE_LINE_SIZE];
     Input_Line(std::cin, varia_info, RANGE_LINE_SIZE);
     if (Param_Skip(varia_info) == -1) return 1;
@@ -168,14 +169,14 @@ int SaveFormInfo_To_File(std::ofstream& output_stream, const char* line_array_x,
                          int count_current_y, int other_var_x, int other_var_y) {
     if (Open_ReportFile(output_stream) == 0) return 0;
     ReportWriter out(output_stream);
-    out << "計算式 x=" << line_array_x << " :y=" << line_array_y << "\n";
-    if (operand_label[0] != '\0') out << "媒介変数 " << operand_label << "\n";
+    out << Msg().PARAM_FORMULA << line_array_x << " :y=" << line_array_y << "\n";
+    if (operand_label[0] != '\0') out << Msg().PARAM_VARIABLE_LABEL << operand_label << "\n";
     if (other_var_x != 0) {
-        out << "x成分の変数(媒介変数除く)と、その値\n";
+        out << Msg().PARAM_X_FIXED_HEADING;
         Write_FixedValues(out, array_x, copy_label_x, count_current_x, operand_label, nullptr);
     }
     if (other_var_y != 0) {
-        out << "\n" << "y成分の変数(媒介変数除く)と、その値\n";
+        out << "\n" << Msg().PARAM_Y_FIXED_HEADING;
         Write_FixedValues(out, array_y, copy_label_y, count_current_y, operand_label, nullptr);
     }
     return 1;
@@ -195,10 +196,10 @@ int ParamBoth_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& arra
     For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
         t_cell_x = t_value;
         t_cell_y = t_value;
-        double x_value = Evaluate_Or_Exit(program_x, &error_code, out,
-                                          "関数計算中(x成分)にエラーが発生しました\n");
-        double y_value = Evaluate_Or_Exit(program_y, &error_code, out,
-                                          "関数計算中(y成分)にエラーが発生しました\n");
+        double x_value = Evaluate_Or_Exit(program_x, &error_code, ufunc_list, out,
+                                          Msg().PARAM_X_SWEEP_ERROR);
+        double y_value = Evaluate_Or_Exit(program_y, &error_code, ufunc_list, out,
+                                          Msg().PARAM_Y_SWEEP_ERROR);
         Write_ParamPoint(out, t_value, x_value, y_value);
     });
     return 1;
@@ -213,13 +214,13 @@ int ParamX_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x
     EvalProgram program_y(the_root_y, ufunc_list);
     ReportWriter out(output_stream);
     Write_ParamHeading(out, operand_label, step_number, min_value, max_value);
-    double y_value = Evaluate_Or_Exit(program_y, &error_code, out,
-                                      "y成分(固定)計算中にエラーが発生しました\n");
+    double y_value = Evaluate_Or_Exit(program_y, &error_code, ufunc_list, out,
+                                      Msg().PARAM_Y_FIXED_ERROR);
     double& t_cell = array_x[operand_label];
     For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
         t_cell = t_value;
-        double x_value = Evaluate_Or_Exit(program_x, &error_code, out,
-                                          "x成分関数計算中にエラーが発生しました\n");
+        double x_value = Evaluate_Or_Exit(program_x, &error_code, ufunc_list, out,
+                                          Msg().PARAM_X_ONLY_ERROR);
         Write_ParamPoint(out, t_value, x_value, y_value);
     });
     return 1;
@@ -234,13 +235,13 @@ int ParamY_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& /*array
     EvalProgram program_y(the_root_y, ufunc_list);
     ReportWriter out(output_stream);
     Write_ParamHeading(out, operand_label, step_number, min_value, max_value);
-    double x_value = Evaluate_Or_Exit(program_x, &error_code, out,
-                                      "x成分(固定)計算中にエラーが発生しました\n");
+    double x_value = Evaluate_Or_Exit(program_x, &error_code, ufunc_list, out,
+                                      Msg().PARAM_X_FIXED_ERROR);
     double& t_cell = array_y[operand_label];
     For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
         t_cell = t_value;
-        double y_value = Evaluate_Or_Exit(program_y, &error_code, out,
-                                          "y成分関数計算中にエラーが発生しました\n");
+        double y_value = Evaluate_Or_Exit(program_y, &error_code, ufunc_list, out,
+                                          Msg().PARAM_Y_ONLY_ERROR);
         Write_ParamPoint(out, t_value, x_value, y_value);
     });
     return 1;
@@ -255,10 +256,10 @@ int NoParam_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& /*arra
     EvalProgram program_y(the_root_y, ufunc_list);
     ReportWriter out(output_stream);
     Write_ResultRule(out);
-    double x_value = Evaluate_Or_Exit(program_x, &error_code, out,
-                                      "x成分計算中にエラーが発生しました\n");
-    double y_value = Evaluate_Or_Exit(program_y, &error_code, out,
-                                      "y成分計算中にエラーが発生しました\n");
+    double x_value = Evaluate_Or_Exit(program_x, &error_code, ufunc_list, out,
+                                      Msg().PARAM_X_ERROR);
+    double y_value = Evaluate_Or_Exit(program_y, &error_code, ufunc_list, out,
+                                      Msg().PARAM_Y_ERROR);
     out << line_array_x << "=" << NumText(x_value) << "\n";
     out << line_array_y << "=" << NumText(y_value) << "\n";
     return 1;

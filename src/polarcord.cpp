@@ -8,18 +8,18 @@
 #include "fmulaopfc.h"
 #include "inplexp.h"
 #include "main.h"
+#include "messages.h"
 #include "paramexp.h"
 #include "symbol.h"
 
 namespace {
-const char EVALUATION_ERROR[] = "関数計算中にエラーが発生しました\n";
 
 void Write_PolarHeading(ReportWriter& out, const char* operand_label, int step_number,
                         double min_value, double max_value) {
-    out << "角度変数" << operand_label << " :範囲 [" << NumText(min_value) << "] - ["
-        << NumText(max_value) << "] :分割" << step_number << "\n\n";
+    out << Msg().POLAR_ANGLE << operand_label << Msg().REPORT_RANGE << NumText(min_value) << "] - ["
+        << NumText(max_value) << Msg().REPORT_DIVISIONS << step_number << "\n\n";
     Write_ResultRule(out);
-    out << "動径 : r\t 角度 : " << operand_label << "\t 横軸 : x\t 縦軸 : y\n";
+    out << Msg().POLAR_COLUMNS_START << operand_label << Msg().POLAR_COLUMNS_END;
 }
 
 // A negative radius is kept: the point lies on the opposite side of the origin.
@@ -38,7 +38,7 @@ int FnCalc_PolarCord(UsrFuncArray& ufunc_list) {
     double max_value_t = 0.0;
     int step_number_t = 100;
 
-    std::cout << "r=f(θ)の形の式でf(θ)の部分を入力してください\nr=";
+    std::cout << Msg().POLAR_FORMULA_PROMPT;
     CompForm* raw_formlist = nullptr;
     if (Analysis_InputInplicit(&raw_formlist, line_array) == 0) return 0;
     int item_count = current_number + 1;
@@ -73,7 +73,7 @@ int Set_AngVariables(CompForm** the_formlist, char* operand_label, AscArray<doub
                      double* min_value_t, double* max_value_t, int* step_num_t) {
     *min_value_t = 0.0;
     *max_value_t = 0.0;
-    std::cout << "角度変数名と変化範囲(ラジアン単位)を入力してください。(例) tht(-2,2) :";
+    std::cout << Msg().POLAR_RANGE_PROMPT;
     int result = Input_RangePolarCord(operand_label, min_value_t, max_value_t, step_num_t, array);
     if (result == 0) {
         delete[] * the_formlist;
@@ -88,7 +88,7 @@ int Input_RangePolarCord(char* operand_label, double* min_value, double* max_val
     char varia_info[RANGE_LINE_SIZE];
     Input_Line(std::cin, varia_info, RANGE_LINE_SIZE);
     if (Param_Skip(varia_info) == -1) {
-        std::cout << "変数が指定されていません" << std::endl;
+        std::cout << Msg().POLAR_NO_VARIABLE << std::endl;
         return 0;
     }
     if (Parse_RangeLine(varia_info, operand_label, min_value, max_value, step_num) == 0) {
@@ -104,10 +104,10 @@ int SavePolInfo_To_File(std::ofstream& output_stream, const char* line_array,
                         int count_current, int val_kind) {
     if (Open_ReportFile(output_stream) == 0) return 0;
     ReportWriter out(output_stream);
-    out << "計算式 : r = " << line_array << "  :角度変数 " << operand_label << "\n";
+    out << Msg().POLAR_FORMULA << line_array << Msg().POLAR_ANGLE_LABEL << operand_label << "\n";
     int angle_count = val_kind == 1 ? 1 : 0;
     if (count_current > angle_count) {
-        out << "変数(角度変数除く)と、その値\n";
+        out << Msg().POLAR_FIXED_HEADING;
         Write_FixedValues(out, array, copy_label, count_current, operand_label, nullptr);
     }
     return 1;
@@ -123,7 +123,7 @@ int PolarExp_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array
     double& angle_cell = array[operand_label];
     For_EachPoint(min_value, max_value, step_number, [&](double angle) {
         angle_cell = angle;
-        double rad_value = Evaluate_Or_Exit(program, &error_code, out, EVALUATION_ERROR);
+        double rad_value = Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
         Write_PolarPoint(out, rad_value, angle);
     });
     return 1;
@@ -138,7 +138,7 @@ int PolarExpNAng_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& /
     Write_PolarHeading(out, operand_label, step_number, min_value, max_value);
     // The radius does not depend on the angle: a circle (or an arc of it).
     double rad_value =
-        Evaluate_Or_Exit(program, &error_code, out, EVALUATION_ERROR);
+        Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
     For_EachPoint(min_value, max_value, step_number,
                   [&](double angle) { Write_PolarPoint(out, rad_value, angle); });
     return 1;

@@ -31,8 +31,14 @@ ReportWriter::ReportWriter(std::ostream& sink)
 ReportWriter::~ReportWriter() { Write_Block(); }
 
 void ReportWriter::Write_Block() {
-    if (used_ > 0) sink_.write(buffer_.get(), static_cast<std::streamsize>(used_));
+    if (used_ > 0 && !stopped_) sink_.write(buffer_.get(), static_cast<std::streamsize>(used_));
     used_ = 0;
+}
+
+void ReportWriter::Stop() {
+    flush();
+    stopped_ = true;
+    sink_.setstate(std::ios::badbit);
 }
 
 void ReportWriter::flush() {
@@ -44,7 +50,7 @@ void ReportWriter::Append(const char* bytes, size_t count) {
     if (used_ + count > BLOCK_SIZE) {
         Write_Block();
         if (count > BLOCK_SIZE) {
-            sink_.write(bytes, static_cast<std::streamsize>(count));
+            if (!stopped_) sink_.write(bytes, static_cast<std::streamsize>(count));
             return;
         }
     }

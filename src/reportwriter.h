@@ -22,7 +22,7 @@ int Format_ReportNumber(double value, char* text);
 
 // Collects report text and hands it to the sink in blocks. Nothing reaches the
 // sink before flush() or the destructor; a failed write shows in the sink's
-// state, as any stream write does.
+// state, as any stream write does. After Stop() nothing more reaches it.
 class ReportWriter {
 public:
     explicit ReportWriter(std::ostream& sink);
@@ -34,6 +34,10 @@ public:
     ReportWriter& operator<<(int value);
     ReportWriter& operator<<(ReportNumber number);
     void flush();
+    // Hands over what is collected, then drops every later write, this writer's
+    // and (the sink's badbit set) any other's to the same sink: a calculation
+    // cut short by Ctrl-C leaves the report as written so far.
+    void Stop();
 
 private:
     void Append(const char* bytes, size_t count);
@@ -42,6 +46,7 @@ private:
     std::ostream& sink_;
     std::unique_ptr<char[]> buffer_;
     size_t used_;
+    bool stopped_ = false;
 };
 
 #endif

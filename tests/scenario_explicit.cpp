@@ -118,9 +118,43 @@ TEST(ExplicitScenario, DefaultOfHundredDivisions) {
                              "変数x\t関数計算値\n" + rows,
                          report));
     // A few rows checked by hand, independently of the loop above.
-    EXPECT_NE(report.find("\n0\t0\n0.01\t0.0001\n0.02\t0.0004\n"), std::string::npos);
-    EXPECT_NE(report.find("\n0.07\t0.0049\n"), std::string::npos);
-    EXPECT_NE(report.find("\n0.99\t0.9801\n1\t1\n"), std::string::npos);
+    EXPECT_NE(report.find(PlatformText("\n0\t0\n0.01\t0.0001\n0.02\t0.0004\n")), std::string::npos);
+    EXPECT_NE(report.find(PlatformText("\n0.07\t0.0049\n")), std::string::npos);
+    EXPECT_NE(report.find(PlatformText("\n0.99\t0.9801\n1\t1\n")), std::string::npos);
+}
+
+// sin, cos and tan near large multiples of pi and of huge arguments: the same
+// report on every platform (some C libraries lose these digits).
+TEST(ExplicitScenario, TrigonometryNearLargeMultiplesOfPi) {
+    struct Case {
+        const char* formula;
+        const char* range;
+        const char* range_line;
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {"sin(x*10*3.14159265358979)", "x(0,1000)[4]", "x :範囲 [0] - [1000] :分割4",
+         {"0\t0", "250\t-8.30687e-12", "500\t-1.66137e-11", "750\t-2.58301e-11",
+          "1000\t-3.32275e-11"}},
+        {"cos(x*1.5707963267949)", "x(1,100001)[4]", "x :範囲 [1] - [100001] :分割4",
+         {"1\t-3.49148e-15", "25001\t-8.7779e-11", "50001\t-1.78121e-10",
+          "75001\t-2.68464e-10", "100001\t-3.58806e-10"}},
+        {"tan(x*3.14159265358979)", "x(0,1000000)[4]", "x :範囲 [0] - [1e+06] :分割4",
+         {"0\t0", "250000\t-7.5429e-10", "500000\t-1.50858e-09", "750000\t-2.37928e-09",
+          "1e+06\t-3.01716e-09"}},
+        {"sin(x*1e22)+cos(x*1e22)", "x(1,3)[2]", "x :範囲 [1] - [3] :分割2",
+         {"1\t-0.328986", "2\t-1.34426", "3\t-1.07769"}},
+    };
+    for (const Case& one : cases) {
+        Session session;
+        SessionResult result =
+            session.Run("1\n" + std::string(one.formula) + "\n" + one.range + "\nout.txt\n0\n");
+        EXPECT_EQ(result.exit_status, 0);
+        EXPECT_TRUE(SameText(VaryingHead(one.formula, one.range_line) + RESULT_RULE +
+                                 "変数x\t関数計算値\n" + Lines(one.rows),
+                             session.ReadFile("out.txt")))
+            << one.formula;
+    }
 }
 
 TEST(ExplicitScenario, NumbersInGeneralNotation) {
@@ -250,6 +284,19 @@ TEST(ExplicitScenario, RefusedFormulaShowsTheTextUpToTheFault) {
     EXPECT_TRUE(session.Files().empty());
 }
 
+// A full-width character at the fault is shown whole (two bytes in code page
+// 932, three in UTF-8), and the rest of the line stays readable.
+TEST(ExplicitScenario, RefusedFullWidthCharacterIsShownWhole) {
+    Session session;
+    SessionResult result = session.Run("1\nx+ａc\n1\n２\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + FORMULA_PROMPT + "これは式になってないぞ！プンプン\n" +
+                             "おかしいところはx+ａ…なんです。" + Back() + FORMULA_PROMPT +
+                             "これは式になってないぞ！プンプン\n" + "おかしいところは２…なんです。" +
+                             Back(),
+                         result.output));
+}
+
 TEST(ExplicitScenario, EmptyFormulaAndEndOfInput) {
     Session empty_line;
     SessionResult result = empty_line.Run("1\n  \n0\n");
@@ -372,7 +419,7 @@ TEST(ExplicitScenario, FileThatCannotBeOpenedInEveryVariant) {
 // Reports are appended: to what the file held, and one per run.
 TEST(ExplicitScenario, ReportsAreAppended) {
     Session session;
-    session.WriteFile("out.txt", "old line\n");
+    session.WriteFile("out.txt", PlatformText("old line\n"));
     SessionResult result = session.Run("1\nx\nx(0,1)[1]\nout.txt\n1\n2+3\nout.txt\n0\n");
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_TRUE(SameText(Start() + FORMULA_PROMPT + RANGE_PROMPT + "\n" + FILE_PROMPT + Back() +

@@ -27,9 +27,9 @@ std::string BothSection(const std::string& x_range, const std::string& y_range) 
 
 // The report after its head (whose length in code page 932 is that of head_utf8).
 std::vector<std::string> DataLines(const std::string& report, const std::string& head_utf8) {
-    std::string head = Cp932(head_utf8);
+    std::string head = PlatformText(Cp932(head_utf8));
     EXPECT_TRUE(SameText(head_utf8, report.substr(0, head.size())));
-    return Lines(report.substr(head.size()));
+    return Lines(UnixText(report.substr(head.size())));
 }
 
 TEST(ImplicitScenario, UnitCircleOnAFiveByThreeGrid) {

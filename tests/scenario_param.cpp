@@ -153,8 +153,9 @@ TEST(ParamScenario, RangeWithoutCountGivesOneHundredDivisions) {
     std::string report = session.ReadFile("out.txt");
     std::string head = kReportHead + "計算式 x=t :y=t*2\n媒介変数 t\n" +
                        Section("t", "[0]- [1] :分割100");
-    ASSERT_TRUE(SameText(head, report.substr(0, Cp932(head).size())));
-    std::vector<std::string> data = Lines(report.substr(Cp932(head).size()));
+    size_t head_size = PlatformText(Cp932(head)).size();
+    ASSERT_TRUE(SameText(head, report.substr(0, head_size)));
+    std::vector<std::string> data = Lines(UnixText(report.substr(head_size)));
     ASSERT_EQ(data.size(), 101u);
     EXPECT_EQ(data[0], "0\t0\t0");
     EXPECT_EQ(data[1], "0.01\t0.01\t0.02");
@@ -176,7 +177,7 @@ TEST(ParamScenario, DescendingRangeAndNegativeCount) {
 
 TEST(ParamScenario, ExistingReportKeepsItsContents) {
     Session session;
-    session.WriteFile("out.txt", "old line\n");
+    session.WriteFile("out.txt", PlatformText("old line\n"));
     SessionResult result = session.Run("4\n1\n2\nout.txt\n0\n");
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_TRUE(SameText("old line\n" + kReportHead + "計算式 x=1 :y=2\n" + kResultRule +

@@ -157,4 +157,33 @@ TEST(ShellScenario, OtherModesCloseWithTheRule) {
                          result.output));
 }
 
+// ---- command-line options ----------------------------------------------------
+
+TEST(ShellScenario, HelpAndVersionPrintAndStartNothing) {
+    Session session;
+    SessionResult result = session.RunWithArguments("--help", "1\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.error_output, "");
+    EXPECT_TRUE(session.Files().empty());
+    for (const char* word : {"--utf8", "--version", "-1", "EnrUsrfunc", "DelUsrfunc", "SaveUsrfunc",
+                             "SetUfList", "SetUfdef", "ShowUfList2", "CheckUfList",
+                             "使い方", "コマンド"}) {
+        EXPECT_NE(result.output.find(Cp932(word)), std::string::npos) << word;
+    }
+    EXPECT_EQ(result.output.find(Cp932("入力スタイルを選んで下さい")), std::string::npos);
+    result = session.RunWithArguments("--version", "");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.output, "kansu 1.0\n");
+}
+
+TEST(ShellScenario, UnknownOptionIsRefusedWithStatusTwo) {
+    Session session;
+    SessionResult result = session.RunWithArguments("--utf-8 --help", "0\n");
+    EXPECT_EQ(result.exit_status, 2);
+    EXPECT_EQ(result.output, "");
+    EXPECT_TRUE(SameText("kansu: 不明なオプションです / unknown option: --utf-8\n"
+                         "使い方は kansu --help で表示されます / Try 'kansu --help' for usage.\n",
+                         result.error_output));
+}
+
 }  // namespace

@@ -112,8 +112,8 @@ TEST(ShowUfList2Scenario, AFileWrittenBySaveUsrfunc) {
                              AtPrompt(AskSaveFile() + ListQuestions() + AskListFile()),
                          result.output));
     EXPECT_EQ(session.ReadFile("fgh.dat"), kFgFile);
-    EXPECT_EQ(session.ReadFile("names.txt"), kFgNames);
-    EXPECT_EQ(session.ReadFile("all.txt"), kFgRecords);
+    EXPECT_EQ(session.ReadFile("names.txt"), PlatformText(kFgNames));
+    EXPECT_EQ(session.ReadFile("all.txt"), PlatformText(kFgRecords));
 }
 
 TEST(ShowUfList2Scenario, OtherKindCodesAreListedByTheirTexts) {

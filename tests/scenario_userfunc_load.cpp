@@ -115,6 +115,21 @@ TEST(LoadScenario, SetUfdefForAFunctionNeverSaved) {
                          result.output));
 }
 
+TEST(LoadScenario, SetUfdefOfARecordNoLongerWhereItWasRead) {
+    Session session;
+    session.WriteFile("fg.dat", kFgFile);
+    // The listing overwrites the save file after its names were read.
+    SessionResult result = session.Run("-1\nSetUfList\nfg.dat\n0\n0\n-1\nShowUfList\n1\n0\nfg.dat\n"
+                                       "-1\nSetUfdef\ng\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(LoadAsked() + AskChooseNow()) +
+                             AtPrompt(ListQuestions() + AskListFile()) +
+                             AtPrompt(AskDefName() +
+                                      "保存ファイルの関数の記録が壊れているか、ほかで書き換えられています。"
+                                      "SetUfListで読み込み直して下さい\n"),
+                         result.output));
+}
+
 TEST(LoadScenario, SetUfdefWithoutANameAtTheEndOfInput) {
     Session session;
     SessionResult result = session.Run("-1\nSetUfdef\n");

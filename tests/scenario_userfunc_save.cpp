@@ -1,4 +1,5 @@
 // The command SaveUsrfunc and the save question at the end of the run.
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -113,6 +114,29 @@ TEST(SaveScenario, TheWorkingCopyCannotBeMade) {
     EXPECT_EQ(session.ReadFile("f.dat"), kFRecordFile);
 }
 
+TEST(SaveScenario, AFileSizeLimitFailsTheSaveInsteadOfKillingTheProgram) {
+    Session session;
+    std::string records;
+    for (char name = 'a'; name <= 't'; ++name)
+        records += Record(std::string(1, name), 1, "a0" + std::string(250, '1').insert(0, "+"));
+    session.WriteFile("big.dat", FileId() + records);
+    rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limit = saved;
+    limit.rlim_cur = 4096;  // the session's output fits, the rewritten 5 KB do not
+    setrlimit(RLIMIT_FSIZE, &limit);
+    SessionResult result = session.Run("-1\nSetUfList\nbig.dat\n0\n0\n" + TypeEnroll("z", 0, "1") +
+                                       "-1\nSaveUsrfunc\n0\n2\n");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(LoadAsked() + AskChooseNow()) +
+                             AtPrompt(Enrolled(0, "double z( void ) = 1")) +
+                             AtPrompt("[保存ファイル存在時]一時ファイルの作成に失敗\n") + SaveQuestion(),
+                         result.output));
+    EXPECT_EQ(session.ReadFile("big.dat"), FileId() + records);
+    EXPECT_EQ(session.Files(), std::vector<std::string>{"big.dat"});
+}
+
 // A sign that opens a formula or an argument is stored with a 0 before it, so
 // a definition typed at the longest line comes back longer than 255 characters.
 TEST(SaveScenario, ALongestTypedDefinitionWithSignsLoadsBack) {
@@ -179,6 +203,46 @@ TEST(EndOfRunScenario, ANonNumberAtTheMenuDoesNotLoseTheQuestion) {
                              SaveQuestion() + kAskPath,
                          result.output));
     EXPECT_EQ(session.ReadFile("f.dat"), kFRecordFile);
+}
+
+TEST(EndOfRunScenario, AfterAFailedSaveTheQuestionIsAskedAgain) {
+    Session session;
+    session.WriteFile("taken.dat", "hello");
+    SessionResult result =
+        session.Run(TypeEnroll("f", 1, "a0*2") + "0\n1\ntaken.dat\n1\nf.dat\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) + SaveQuestion() +
+                             kAskPath + "このファイルは既に存在しています。保存ファイル名を変えてください\n" +
+                             SaveQuestion() + kAskPath,
+                         result.output));
+    EXPECT_EQ(session.ReadFile("f.dat"), kFRecordFile);
+    EXPECT_EQ(session.ReadFile("taken.dat"), "hello");
+}
+
+TEST(EndOfRunScenario, EndOfInputAfterAFailedSaveEndsWithoutSaving) {
+    Session session;
+    SessionResult result = session.Run(TypeEnroll("f", 1, "a0*2") + "0\n1\nnodir/f.dat\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) + SaveQuestion() +
+                             kAskPath + "新規保存用ファイルの作成に失敗\n" + SaveQuestion(),
+                         result.output));
+    EXPECT_TRUE(session.Files().empty());
+}
+
+TEST(EndOfRunScenario, AnEvaluationErrorAsksBeforeEndingTheRun) {
+    Session session;
+    // Re-enrolling g makes f and g call each other without end.
+    SessionResult result = session.Run(TypeEnroll("g", 1, "a0") + TypeEnroll("f", 1, "g(a0)") +
+                                       TypeEnroll("g", 1, "f(a0)") + "1\nf(1)\nr.txt\n1\nfg.dat\n");
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double g( a0 ) = a0")) +
+                             AtPrompt(Enrolled(1, "double f( a0 ) = g(a0)")) +
+                             AtPrompt(Enrolled(1, "double g( a0 ) = f(a0)")) +
+                             "計算したい式を入力してくださいな\n---------------------------------\n"
+                             "出力先のファイル名を入力してください(max79) :関数計算中にエラーが発生しました\n" +
+                             SaveQuestion() + kAskPath,
+                         result.output));
+    EXPECT_EQ(session.ReadFile("fg.dat"), FileId() + Record("f", 1, "g(a0)") + Record("g", 1, "f(a0)"));
 }
 
 TEST(EndOfRunScenario, ANonNumberAtTheMenuThenEndOfInputSavesNothing) {

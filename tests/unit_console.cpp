@@ -2,7 +2,9 @@
 // Input_Line, Read_Word, My_Strncpy, Create_TempCompForm, Copy_CompFormArray.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -11,6 +13,24 @@
 #include "fmulaopfc.h"
 #include "main.h"
 #include "session.h"
+
+// The largest single allocation since it was last reset: reading must not grow
+// with the input.
+static size_t g_largest_allocation = 0;
+
+// These replace the global allocation functions, so malloc and free pair up.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
+void* operator new(size_t size) {
+    if (size > g_largest_allocation) g_largest_allocation = size;
+    void* memory = std::malloc(size == 0 ? 1 : size);
+    if (memory == nullptr) throw std::bad_alloc();
+    return memory;
+}
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, size_t) noexcept { std::free(memory); }
 
 namespace {
 
@@ -223,11 +243,22 @@ TEST(ReadWord, LongWordIsCutAndItsRestDiscarded) {
     EXPECT_EQ(Word(fits, 4), "def");
 }
 
+TEST(ReadWord, AHugeWordIsSkippedWithoutBeingStored) {
+    std::istringstream in(std::string(1 << 20, 'x') + " next");
+    g_largest_allocation = 0;
+    EXPECT_EQ(Word(in, 8), "xxxxxxx");
+    EXPECT_LT(g_largest_allocation, 4096u);
+    EXPECT_EQ(Word(in, 8), "next");
+    EXPECT_TRUE(in.eof());
+    EXPECT_FALSE(in.fail());  // a word was read, as formatted extraction reports it
+}
+
 TEST(ReadWord, NothingToReadGivesAnEmptyText) {
     std::istringstream empty("");
     EXPECT_EQ(Word(empty, 8), "");
     std::istringstream blanks("   \n\t ");
     EXPECT_EQ(Word(blanks, 8), "");
+    EXPECT_TRUE(blanks.fail());
 }
 
 TEST(ReadWord, TheLineFeedAfterTheWordStaysInTheStream) {

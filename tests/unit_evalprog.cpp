@@ -15,6 +15,7 @@
 #include "crtbtree.h"
 #include "evalprog.h"
 #include "fmulaopfc.h"
+#include "interrupt.h"
 #include "symbol.h"
 #include "tree_walker.h"
 #include "usrfunc.h"
@@ -143,6 +144,18 @@ TEST_F(CompiledEvaluator, RandomFormulasMatchTheWalk) {
         Expect_SameAsWalk(text);
         ++compared;
     }
+}
+
+// Ctrl-C inside a calculation ends a running sum as a failed evaluation.
+TEST_F(CompiledEvaluator, CtrlCEndsASumAsAFailure) {
+    Typed formula("sigma[n(1,2000000000),n]");
+    EvalProgram program(formula.root, g_ufunc_list);
+    CalculationScope calculation;
+    Record_Interrupt();
+    int flag = 1;
+    program.Run(&flag);
+    Clear_CalculationInterrupt();
+    EXPECT_EQ(0, flag);
 }
 
 // A callee enrolled again is what the next evaluation calls.

@@ -110,6 +110,24 @@ TEST(NumberFormat, WritesInsideALine) {
     EXPECT_EQ(out.str(), "a\t7\tnan\n");
 }
 
+// Stop hands over what was written and drops everything after it, also what
+// another writer sends to the same file.
+TEST(NumberFormat, StoppedWriterWritesNothingMore) {
+    std::ostringstream sink;
+    {
+        ReportWriter out(sink);
+        out << "kept\t" << NumText(1.5) << "\n";
+        out.Stop();
+        EXPECT_EQ(sink.str(), "kept\t1.5\n");
+        out << "cut\t" << NumText(2.5) << "\n" << std::string(70000, 'x').c_str();
+        out.flush();
+        ReportWriter other(sink);
+        other << "other\n";
+    }
+    EXPECT_EQ(sink.str(), "kept\t1.5\n");
+    EXPECT_TRUE(sink.bad());
+}
+
 // ---- range line ----
 
 const char RANGE_ERROR[] = "変数、範囲の与え方が間違っています\n";

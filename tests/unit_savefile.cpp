@@ -5,8 +5,12 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <initializer_list>
 #include <iostream>
@@ -15,6 +19,7 @@
 #include <vector>
 
 #include "flcopy.h"
+#include "flreplace.h"
 #include "usrfunc.h"
 
 namespace {
@@ -363,7 +368,7 @@ TEST_F(SaveFile, SetFuncDefFrmFileRefusals) {
     EXPECT_EQ(registry.SetFuncDefFrmFile("f"), -3);
 }
 
-TEST_F(SaveFile, SetFuncDefFrmFileOfAnEmptyOrDamagedDefinitionGivesZero) {
+TEST_F(SaveFile, SetFuncDefFrmFileOfAnEmptyDefinitionGivesZeroAndADamagedRecordIsReported) {
     std::string empty_def = Bytes({0x13, 0, 0, 0, 2, 0, 0, 0, 'e', 0, 0, 0, 8, 0, 1, 0, 0, 0, 0});
     std::string blank_def = Bytes({0x15, 0, 0, 0, 2, 0, 0, 0, 'h', 0, 0, 0, 8, 0, 3, 0, 0, 0,
                                    ' ', '\t', 0});
@@ -377,11 +382,54 @@ TEST_F(SaveFile, SetFuncDefFrmFileOfAnEmptyOrDamagedDefinitionGivesZero) {
     // The file changed behind the registry's back: f's definition length is now huge.
     std::string broken = F_RECORD.substr(0, 16) + Le32(0xFFFFFFFFUL) + "a0*2";
     Write("save.dat", FILE_ID + empty_def + broken);
-    EXPECT_EQ(registry.SetFuncDefFrmFile("f"), 0);
+    EXPECT_EQ(registry.SetFuncDefFrmFile("f"), UFUNC_RECORD_DAMAGED);
     // ... and now it ends inside f's name.
     Write("save.dat", FILE_ID + empty_def + F_RECORD.substr(0, 9));
-    EXPECT_EQ(registry.SetFuncDefFrmFile("f"), 0);
-    EXPECT_EQ(registry.SetFuncDefFrmFile("h"), 0);
+    EXPECT_EQ(registry.SetFuncDefFrmFile("f"), UFUNC_RECORD_DAMAGED);
+    EXPECT_EQ(registry.SetFuncDefFrmFile("h"), UFUNC_RECORD_DAMAGED);
+}
+
+// Another run saved the file after this registry read it (e's record now lies
+// where f's was): no record is taken for a function it does not belong to.
+struct StaleCase {
+    const char* what;
+    std::string loaded;  // the file as this registry read it
+    std::string now;     // the file as the other run left it
+    std::function<int(UsrFuncArray&)> step;
+    int expected;
+    std::string after;   // the file after the step
+};
+
+TEST_F(SaveFile, AStoredPositionIsUsedOnlyWhereItsRecordReallyIs) {
+    std::string e_record = F_RECORD;
+    e_record[8] = 'e';
+    std::string z_record = F_RECORD;
+    z_record[8] = 'z';
+    const std::string moved = FILE_ID + e_record + F_RECORD + G_RECORD;
+    auto save = [](UsrFuncArray& registry) {
+        registry.AddUFncElem("h", -1, 0, 8, "1");
+        return SaveDate_ToFileEx(registry);
+    };
+    auto set_f = [](UsrFuncArray& registry) { return registry.SetFuncDefFrmFile("f"); };
+    auto delete_f = [](UsrFuncArray& registry) { return registry.DelUFncElem("f"); };
+    std::vector<StaleCase> cases = {
+        {"save", FILE_ID + F_RECORD + G_RECORD, moved, save, UFUNC_WRITE_FAILED, moved},
+        {"definition", FILE_ID + F_RECORD + G_RECORD, moved, set_f, UFUNC_RECORD_DAMAGED, moved},
+        {"deletion", FILE_ID + F_RECORD + G_RECORD, moved, delete_f, -2, moved},
+        {"deletion of the only record", FILE_ID + F_RECORD, FILE_ID + e_record + F_RECORD, delete_f,
+         -2, FILE_ID + e_record + F_RECORD},
+        {"deletion of the first of two", FILE_ID + F_RECORD, FILE_ID + F_RECORD + z_record,
+         delete_f, 1, FILE_ID + z_record},
+    };
+    for (const StaleCase& stale : cases) {
+        SCOPED_TRACE(stale.what);
+        UsrFuncArray registry(nullptr);
+        LoadNames(registry, stale.loaded);
+        Write("save.dat", stale.now);
+        EXPECT_EQ(stale.step(registry), stale.expected);
+        EXPECT_EQ(Read("save.dat"), stale.after);
+        EXPECT_FALSE(WorkCopyLeft());
+    }
 }
 
 // ---- Deleting a function and its record ----
@@ -731,7 +779,7 @@ TEST_F(SaveFile, ARewriteOnAFullDiskRestoresTheFileAndKeepsTheChange) {
         FileSizeLimit full_disk(60);  // the old 60 bytes fit, the new 72 do not
         result = SaveDate_ToFileEx(registry);
     }
-    EXPECT_EQ(result, UFUNC_WRITE_FAILED);
+    EXPECT_EQ(result, -1);  // the working copy could not be written
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
     EXPECT_FALSE(WorkCopyLeft());
     EXPECT_EQ(registry.AccFilePos("f"), 7);
@@ -741,6 +789,82 @@ TEST_F(SaveFile, ARewriteOnAFullDiskRestoresTheFileAndKeepsTheChange) {
     EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
     EXPECT_EQ(Read("save.dat").size(), 72u);
     EXPECT_EQ(registry.GetChangeFlag(), 0);
+}
+
+// Runs a save or deletion in a child process that dies either right before the
+// working copy is moved (size_limit 0) or when a file grows past size_limit bytes.
+bool KilledWhile(const std::function<void()>& action, rlim_t size_limit) {
+    pid_t child = fork();
+    if (child == 0) {
+        g_before_replace = [] { raise(SIGKILL); };
+        if (size_limit > 0) {
+            g_before_replace = nullptr;
+            rlimit limit = {size_limit, size_limit};
+            signal(SIGXFSZ, SIG_DFL);
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        action();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFSIGNALED(status);
+}
+
+struct KillCase {
+    const char* what;
+    bool deletion;
+    rlim_t size_limit;
+    std::string after;  // the file after the same step done in full
+};
+
+TEST_F(SaveFile, AKillAtAnyInstantLeavesTheOldFileWhole) {
+    const std::string g_longer = Bytes({0x28, 0, 0, 0, 2, 0, 0, 0, 'g', 0, 2, 0, 8, 0, 8, 0, 8, 0,
+                                        18, 0, 0, 0}) + "a0+a1+a0+a1+a0+a1" + std::string(1, '\0');
+    std::vector<KillCase> cases = {
+        {"rewrite, before the move", false, 0, FILE_ID + F_RECORD + g_longer},
+        {"rewrite, while writing", false, 64, FILE_ID + F_RECORD + g_longer},
+        {"deletion, before the move", true, 0, FILE_ID + G_RECORD},
+        {"deletion, while writing", true, 20, FILE_ID + G_RECORD},
+    };
+    for (const KillCase& kill : cases) {
+        SCOPED_TRACE(kill.what);
+        UsrFuncArray registry(nullptr);
+        LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+        registry.AddUFncElem("g", 32, 2, 8, "a0+a1+a0+a1+a0+a1");
+        auto step = [&] {
+            if (kill.deletion) EXPECT_EQ(registry.DelUFncElem("f"), 1);
+            else EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+        };
+        EXPECT_TRUE(KilledWhile(step, kill.size_limit));
+        EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+        step();  // over whatever working copy the kill left
+        EXPECT_EQ(Read("save.dat"), kill.after);
+        EXPECT_FALSE(WorkCopyLeft());
+    }
+}
+
+TEST_F(SaveFile, ARewriteKeepsALinkAndThePermissionBits) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    std::filesystem::create_directory(Path("real"));
+    std::filesystem::rename(Path("save.dat"), Path("real/save.dat"));
+    std::filesystem::create_symlink("real/save.dat", Path("save.dat"));
+    chmod(Path("real/save.dat").c_str(), 0640);
+    registry.AddUFncElem("f", 7, 1, 8, "a0*2");
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    EXPECT_TRUE(std::filesystem::is_symlink(Path("save.dat")));
+    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+    struct stat saved;
+    ASSERT_EQ(stat(Path("real/save.dat").c_str(), &saved), 0);
+    EXPECT_EQ(saved.st_mode & 07777, 0640u);
+    EXPECT_FALSE(Exists("real/template.dat"));
+    // A save file its owner made read-only is not replaced.
+    chmod(Path("real/save.dat").c_str(), 0444);
+    if (access(Path("real/save.dat").c_str(), W_OK) == 0) GTEST_SKIP() << "running as root";
+    registry.AddUFncElem("f", 7, 1, 8, "a0*3");
+    EXPECT_EQ(SaveDate_ToFileEx(registry), UFUNC_WRITE_FAILED);
+    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
 }
 
 TEST_F(SaveFile, ANewFileOnAFullDiskIsRemovedAndNothingCountsAsSaved) {

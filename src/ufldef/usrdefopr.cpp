@@ -8,6 +8,7 @@
 #include "baselnlist.h"
 #include "fmulaopfc.h"
 #include "main.h"
+#include "messages.h"
 
 namespace {
 const int FUNC_NAME_SIZE = 80;   // a function name: at most 79 characters
@@ -35,11 +36,11 @@ bool Is_BuiltinName(const char* func_name) {
 }
 
 void Show_ArgumentNames(unsigned short arg_count) {
-    std::cout << "\n関数定義式を入力して下さい。\n";
+    std::cout << Msg().ENROLL_DEFINITION_PROMPT;
     if (arg_count == 0) return;
-    std::cout << "但し関数定義式に与える引数は、";
+    std::cout << Msg().ENROLL_ARGUMENTS_BEFORE;
     for (int i = 0; i < arg_count - 1; ++i) std::cout << "a" << i << " , ";
-    std::cout << "a" << arg_count - 1 << "\nを使ってください。\n";
+    std::cout << "a" << arg_count - 1 << Msg().ENROLL_ARGUMENTS_AFTER;
 }
 
 // Counts the distinct variables of the items, entering them into the list.
@@ -66,9 +67,9 @@ bool Has_Arguments(BaseLnList*& name_list, int arg_Number) {
 
 const char* Delete_Message(int delete_result) {
     switch (delete_result) {
-    case 0: return "指定されたユーザ関数は存在しません。";
-    case -1: return "ユーザ関数保存用ファイルの消去に失敗しました。手動で削除してください。";
-    case -2: return "ユーザ関数は削除しましたが、保存ファイルからは削除されていません。";
+    case 0: return Msg().DELETE_NOT_FOUND;
+    case -1: return Msg().DELETE_FILE_ERASE_FAILED;
+    case -2: return Msg().DELETE_KEPT_IN_FILE;
     default: return nullptr;
     }
 }
@@ -82,27 +83,28 @@ bool File_Exists(const char* file_path) {
 const char* SetDef_Message(int set_result) {
     switch (set_result) {
     case 1: return nullptr;
-    case 0: return "関数定義の書き込みに失敗しました";
-    case -1: return "指定関数は未定義または未保存です";
-    case -2: return "保存ファイルが存在しません";
-    default: return "保存ファイルのオープンに失敗しました";
+    case 0: return Msg().DEFINITION_WRITE_FAILED;
+    case -1: return Msg().DEFINITION_NOT_SAVED;
+    case -2: return Msg().DEFINITION_NO_SAVE_FILE;
+    case UFUNC_RECORD_DAMAGED: return Msg().DEFINITION_RECORD_DAMAGED;
+    default: return Msg().DEFINITION_OPEN_FAILED;
     }
 }
 
 // The destination and content questions shared by both listings.
 void Ask_ListChoices(int* destination, int* content) {
-    std::cout << "ユーザ関数のリストを表示する先を選んで下さい\n";
-    std::cout << "0 標準出力 : 1 外部ファイル(テキストファイル) :";
+    std::cout << Msg().LIST_DESTINATION_PROMPT;
+    std::cout << Msg().LIST_DESTINATION_CHOICES;
     *destination = Read_Integer();
-    std::cout << "出力する内容を選んで下さい。\n";
-    std::cout << "0 関数名のみ  1全内容(返し値 :関数名:引数：関数定義) :";
+    std::cout << Msg().LIST_CONTENT_PROMPT;
+    std::cout << Msg().LIST_CONTENT_CHOICES;
     *content = Read_Integer();
 }
 
 // Asks the list file's name and creates it as a text file.
 bool Open_ListFile(std::ofstream& list_file) {
     char file_name[PATH_SIZE];
-    std::cout << "出力先ファイルを入力してください。 :";
+    std::cout << Msg().LIST_FILE_PROMPT;
     Read_Word(std::cin, file_name, PATH_SIZE);
     if (file_name[0] != '\0') list_file.open(file_name, std::ios::out | std::ios::trunc);
     return list_file.is_open();
@@ -140,15 +142,15 @@ long Definition_Offset(const SavedRecord& record) {
 }  // namespace
 
 int EnRoll_UserDefFunc(UsrFuncArray& ufunc_list, char* func_name) {
-    std::cout << "ユーザ定義関数を登録します。続ける-->1 やめる--->0\n";
+    std::cout << Msg().ENROLL_START_QUESTION;
     if (Read_IntegerLine() != 1) return 0;
-    std::cout << "関数名を入力して下さい (半角" << FUNC_NAME_SIZE - 1 << "字以内) :";
+    std::cout << Msg().ENROLL_NAME_PROMPT << FUNC_NAME_SIZE - 1 << Msg().ENROLL_NAME_PROMPT_END;
     // An empty name could be neither called nor deleted: it is refused as no name.
     if (Input_Formula(std::cin, func_name, FUNC_NAME_SIZE) == nullptr || func_name[0] == '\0')
         return 0;
     if (Is_BuiltinName(func_name)) return -3;
 
-    std::cout << "引数の数を入力して下さい(0以上) :";
+    std::cout << Msg().ENROLL_ARGUMENT_COUNT_PROMPT;
     unsigned short arg_count = 0;
     std::cin >> arg_count;
     std::cin.get();
@@ -168,12 +170,12 @@ int Show_EnrollError(int error_code) {
     const char* first = nullptr;
     const char* second = nullptr;
     switch (error_code) {
-    case 0: first = "関数登録に失敗しました\n"; second = "関数名の入力に失敗しました。"; break;
-    case -1: first = "関数登録に失敗しました\n"; second = "関数定義式の入力に失敗しました。"; break;
-    case -2: first = "関数登録に失敗しました\n"; second = "入力値に間違いがあります。"; break;
+    case 0: first = Msg().ENROLL_FAILED; second = Msg().ENROLL_NAME_FAILED; break;
+    case -1: first = Msg().ENROLL_FAILED; second = Msg().ENROLL_DEFINITION_FAILED; break;
+    case -2: first = Msg().ENROLL_FAILED; second = Msg().ENROLL_BAD_VALUE; break;
     case -3:
-        first = "同じ名前のアプリケーション定義の関数が存在します。\n";
-        second = "違う名前にして下さい";
+        first = Msg().ENROLL_BUILT_IN_NAME;
+        second = Msg().ENROLL_OTHER_NAME;
         break;
     default: return error_code;
     }
@@ -204,15 +206,15 @@ int Check_ArgKind(CompForm* usrdef_func, int arg_Number, int elem_number) {
 }
 
 int Delete_UserFunc(UsrFuncArray& ufunc_list) {
-    std::cout << "削除するユーザ関数名を入力して下さい。(" << FUNC_NAME_SIZE - 1 << "字以内)"
+    std::cout << Msg().DELETE_NAME_PROMPT << FUNC_NAME_SIZE - 1 << Msg().DELETE_NAME_PROMPT_END
               << std::endl;
     char func_name[FUNC_NAME_SIZE];
     if (Input_Formula(std::cin, func_name, FUNC_NAME_SIZE) == nullptr) {
-        std::cout << "入力が無効です。";
+        std::cout << Msg().DELETE_INVALID;
         return 1;
     }
     if (func_name[0] == '\0') {
-        std::cout << "削除する関数名が入力されていません。";
+        std::cout << Msg().DELETE_NO_NAME;
         return 1;
     }
     const char* message = Delete_Message(ufunc_list.DelUFncElem(func_name));
@@ -223,7 +225,7 @@ int Delete_UserFunc(UsrFuncArray& ufunc_list) {
 int SaveDate_ToFile(UsrFuncArray& the_target) {
     if (the_target.GetChangeFlag() == 0) return -8;
     if (the_target.GetSourceFile() != nullptr) return SaveDate_ToFileEx(the_target);
-    std::cout << "保存ファイルパスを指定して下さい :";
+    std::cout << Msg().SAVE_PATH_PROMPT;
     char file_path[PATH_SIZE];
     Read_Word(std::cin, file_path, PATH_SIZE);
     if (file_path[0] == '\0') return -3;
@@ -234,14 +236,14 @@ int SaveDate_ToFile(UsrFuncArray& the_target) {
 int Show_SvUsrfuncError(int error_code) {
     const char* message = nullptr;
     switch (error_code) {
-    case 0: message = "[保存ファイル存在時]ファイルパスが未定義または保存ファイルではない"; break;
-    case -1: message = "[保存ファイル存在時]一時ファイルの作成に失敗"; break;
-    case -2: message = "[保存ファイル存在時]一時ファイルの消去に失敗"; break;
-    case -3: message = "ファイルパスが入力されていません"; break;
-    case -5: message = "新規保存用ファイルの作成に失敗"; break;
-    case -8: message = "保存するものがありません。または変更無し"; break;
-    case -9: message = "このファイルは既に存在しています。保存ファイル名を変えてください"; break;
-    case -10: message = "ファイルへの保存が出来ませんでした。(原因不明)"; break;
+    case 0: message = Msg().SAVE_NOT_SAVE_FILE; break;
+    case -1: message = Msg().SAVE_TEMP_CREATE_FAILED; break;
+    case -2: message = Msg().SAVE_TEMP_ERASE_FAILED; break;
+    case -3: message = Msg().SAVE_NO_PATH; break;
+    case -5: message = Msg().SAVE_CREATE_FAILED; break;
+    case -8: message = Msg().SAVE_NOTHING; break;
+    case -9: message = Msg().SAVE_FILE_EXISTS; break;
+    case -10: message = Msg().SAVE_UNKNOWN_FAILURE; break;
     default: break;
     }
     if (message != nullptr) std::cout << message << std::endl;
@@ -249,38 +251,38 @@ int Show_SvUsrfuncError(int error_code) {
 }
 
 int ReadUsrFunc_ToUfArray(UsrFuncArray& ufunc_list) {
-    std::cout << "ユーザ関数の保存ファイルパスを入力して下さい(半角255文字以内) : ";
+    std::cout << Msg().LOAD_PATH_PROMPT;
     char file_path[PATH_SIZE];
     Read_Word(std::cin, file_path, PATH_SIZE);
     if (file_path[0] == '\0') {
-        std::cout << "ファイルパスが未入力です" << std::endl;
+        std::cout << Msg().LOAD_NO_PATH << std::endl;
         return 0;
     }
-    std::cout << "登録関数すべての関数定義をセットしますか? Yes 1 : No 0 入力\n";
+    std::cout << Msg().LOAD_ALL_QUESTION;
     int read_all = Read_Integer();
     int loaded = Create_UFunctionTable(ufunc_list, file_path, read_all);
     if (loaded == 1) {
         if (read_all != 0) return -3;
-        std::cout << "使用する関数をここで指示しますか? Yes-->1 No-->0 を入力 :";
+        std::cout << Msg().LOAD_CHOOSE_QUESTION;
         if (Read_Integer() == 1) SetUfDef_ToUfArray(ufunc_list);
         return 1;
     }
     if (loaded == 0) {
-        std::cout << "指定ファイルはユーザ関数保存ファイルではありません" << std::endl;
+        std::cout << Msg().LOAD_NOT_SAVE_FILE << std::endl;
         return -1;
     }
-    std::cout << "指定ファイルをオープンするのに失敗しました。" << std::endl;
+    std::cout << Msg().LOAD_OPEN_FAILED << std::endl;
     return -2;
 }
 
 int SetUfDef_ToUfArray(UsrFuncArray& ufunc_list) {
     int set_result = 0;
     for (;;) {
-        std::cout << "使用関数名(半角" << FUNC_NAME_SIZE - 1 << "字以内)を入力して下さい :";
+        std::cout << Msg().LOAD_NAME_PROMPT << FUNC_NAME_SIZE - 1 << Msg().LOAD_NAME_PROMPT_END;
         char func_name[FUNC_NAME_SIZE];
         Read_Word(std::cin, func_name, FUNC_NAME_SIZE);
         if (func_name[0] == '\0') {
-            std::cout << "関数名が未入力です" << std::endl;
+            std::cout << Msg().LOAD_NO_NAME << std::endl;
             return 0;
         }
         set_result = ufunc_list.SetFuncDefFrmFile(func_name);
@@ -289,7 +291,7 @@ int SetUfDef_ToUfArray(UsrFuncArray& ufunc_list) {
             std::cout << message << std::endl;
             return set_result;
         }
-        std::cout << "引き続き使用関数の指定をおこないますか? Yes-->1 No-->0 :";
+        std::cout << Msg().LOAD_MORE_QUESTION;
         if (Read_Integer() == 0) return set_result;
     }
 }
@@ -306,13 +308,13 @@ int Show_UserFuncList(UsrFuncArray& ufunc_list) {
         List_Registry(ufunc_list, list_file, content);
         if (Close_ListFile(list_file)) return 1;
     }
-    std::cout << "出力先の作成に失敗しました" << std::endl;
+    std::cout << Msg().LIST_CREATE_FAILED << std::endl;
     return 0;
 }
 
 int OutPut_UfArrayCont(UsrFuncArray& ufunc_list, std::ostream& optstrm) {
     if (ufunc_list.FirstPnt() == nullptr) {
-        std::cout << "ユーザ関数は、ひとつもセットされていません" << std::endl;
+        std::cout << Msg().LIST_EMPTY << std::endl;
         return 0;
     }
     for (UsrFuncProp* entry = ufunc_list.FirstPnt(); entry != nullptr; entry = entry->NextPnt()) {
@@ -325,7 +327,7 @@ int OutPut_UfArrayCont(UsrFuncArray& ufunc_list, std::ostream& optstrm) {
 
 int OutPut_UfFuncName(UsrFuncArray& ufunc_list, std::ostream& optstrm) {
     if (ufunc_list.FirstPnt() == nullptr) {
-        std::cout << "ユーザ関数は、ひとつもセットされていません" << std::endl;
+        std::cout << Msg().LIST_EMPTY << std::endl;
         return 0;
     }
     for (UsrFuncProp* entry = ufunc_list.FirstPnt(); entry != nullptr; entry = entry->NextPnt())
@@ -346,15 +348,15 @@ int Show_UserFuncList(const char* save_file) {
             written = Close_ListFile(list_file);
         }
         if (!written) {
-            std::cout << "\n出力先の作成に失敗しました" << std::endl;
+            std::cout << Msg().LIST_CREATE_FAILED_LINE << std::endl;
             return 0;
         }
     } else {
         listed = Create_UserFuncList(save_file, std::cout, content);
     }
     if (listed == 0) {
-        std::cout << "\n保存元のファイルを開くのに失敗しました。"
-                     "または保存元ファイルは存在しません。"
+        std::cout << Msg().LIST_SAVE_FILE_UNREADABLE
+                  << Msg().LIST_SAVE_FILE_MISSING
                   << std::endl;
     }
     return 1;

@@ -7,8 +7,10 @@
 
 #include "crtbtree.h"
 #include "flcopy.h"
+#include "flreplace.h"
 #include "fmulaopfc.h"
 #include "main.h"
+#include "messages.h"
 #include "symbol.h"
 
 UsrFuncArray g_ufunc_list(nullptr);
@@ -149,7 +151,7 @@ int UsrFuncProp::PrintContent(std::ostream& optstrm) {
 }
 
 int UsrFuncProp::PrintFuncMame(std::ostream& optstrm) {
-    optstrm << label << " :" << (funcDef != nullptr ? " 関数定義済み" : " 関数未定義") << std::endl;
+    optstrm << label << " :" << (funcDef != nullptr ? Msg().LIST_DEFINED : Msg().LIST_UNDEFINED) << std::endl;
     return 1;
 }
 
@@ -248,7 +250,7 @@ unsigned short UsrFuncArray::PutArgNum(const char* key) const {
 int UsrFuncArray::PrintContent(const char* key, std::ostream& optstrm) {
     UsrFuncProp* entry = Find(key);
     if (entry != nullptr) entry->PrintContent(optstrm);
-    else optstrm << "関数名" << key << " は存在しない" << std::endl;
+    else optstrm << Msg().LIST_FUNCTION_NAME << key << Msg().LIST_NOT_PRESENT << std::endl;
     return 1;
 }
 
@@ -297,7 +299,7 @@ int Formula_Analysis(CompForm** the_formlist, const char* line_array) {
     // A typed definition holds at most 255 characters; a longer one can only come
     // from a damaged save file, and its analysis could nest beyond any sane depth.
     if (Typed_Length(line_array) > DEFINITION_MAX_LENGTH) {
-        Write_ErrorMessage("これの配列は、オーバーしとるぞ\n");
+        Write_ErrorMessage(Msg().FORMULA_TOO_LONG);
         return 0;
     }
     return Analyse_FormulaText(the_formlist, line_array, ERROR_MESSAGE_ONLY);
@@ -404,6 +406,14 @@ int Read_SavedRecord(std::istream& in, long file_end, SavedRecord* record) {
     return 16 + name_length + def_length + 2UL * record->arg_num == record->recd_length ? 1 : 0;
 }
 
+int Check_StoredRecord(std::istream& in, long file_end, long file_pos, const char* name,
+                       SavedRecord* record) {
+    if (file_pos < UFUNC_FILE_ID_SIZE || file_pos >= file_end) return 0;
+    in.clear();
+    if (!in.seekg(file_pos) || Read_SavedRecord(in, file_end, record) != 1) return 0;
+    return name == nullptr || record->name == name ? 1 : 0;
+}
+
 // ---- The save file ----
 
 namespace {
@@ -413,11 +423,9 @@ bool Read_FileID(std::istream& in) {
     return std::memcmp(id, UFUNC_FILE_ID, UFUNC_FILE_ID_SIZE) == 0;
 }
 
-// The working copy: "template.dat" in the save file's directory.
-std::string Work_CopyPath(const char* file_path) {
-    const char* slash = std::strrchr(file_path, '/');
-    std::string directory = slash != nullptr ? std::string(file_path, slash + 1) : std::string();
-    return directory + "template.dat";
+// The working copy: "template.dat" beside the file it will replace.
+std::string Work_CopyPath(const std::string& file_path) {
+    return Directory_Part(file_path) + "template.dat";
 }
 
 // Removes a file only when it is a plain file (never a device such as /dev/full).
@@ -426,30 +434,26 @@ void Remove_RegularFile(const std::string& path) {
     if (std::filesystem::is_regular_file(path, error)) std::remove(path.c_str());
 }
 
-bool Make_WorkCopy(const char* file_path, std::string* work) {
-    *work = Work_CopyPath(file_path);
-    // A save file that is itself named template.dat would be truncated by its own
-    // copy; a device such as /dev/zero would never end.
+// The file a rewrite replaces and its working copy beside it; false when the
+// save file is no plain file (a device would never end) or is itself named
+// like the working copy.
+bool Plan_Replace(const char* file_path, std::string* target, std::string* work) {
+    *target = Replace_Target(file_path);
+    *work = Work_CopyPath(*target);
     std::error_code error;
-    if (*work == file_path || !std::filesystem::is_regular_file(file_path, error)) return false;
-    if (AllFile_Copy(file_path, work->c_str()) == 1) return true;
-    Remove_RegularFile(*work);
-    return false;
+    return *work != *target && std::filesystem::is_regular_file(*target, error);
 }
 
-// After a failed rewrite: when the save file was opened for writing, the working
-// copy goes back over it (renamed over it if it cannot be copied), otherwise it
-// is only deleted.
-void Undo_Rewrite(const char* file_path, const std::string& work, bool touched) {
-    if (!touched) {
-        std::remove(work.c_str());
-        return;
-    }
-    if (AllFile_Copy(work.c_str(), file_path) == 1) {
-        std::remove(work.c_str());
-        return;
-    }
-    std::rename(work.c_str(), file_path);
+// Closes the finished working copy and moves it over the save file. 1, -1 when
+// it could not be written whole, UFUNC_WRITE_FAILED when the move failed; on
+// failure the working copy is gone and the save file untouched.
+int Finish_WorkCopy(std::ofstream& out, const std::string& work, const std::string& target) {
+    out.close();
+    int result = 1;
+    if (out.fail()) result = -1;
+    else if (Replace_File(work, target) != 1) result = UFUNC_WRITE_FAILED;
+    if (result != 1) Remove_RegularFile(work);
+    return result;
 }
 
 struct EntryMark {
@@ -473,48 +477,54 @@ void Put_Marks(UsrFuncArray& registry, const std::vector<EntryMark>& marks) {
 }
 
 // One entry's part of a rewrite: a changed, defined function writes a new record;
-// any other function with a record has it copied from the working copy. position
-// receives where its record now starts, -1 when it has none.
-bool Rewrite_Entry(UsrFuncProp* entry, std::ifstream& work_in, long work_end, std::ofstream& out,
-                   long* position) {
+// any other function with a record has it copied from the unchanged save file.
+// position receives where its record now starts, -1 when it has none. 1, -1 when
+// the working copy refused a write, UFUNC_WRITE_FAILED when the record is not
+// where the entry says.
+int Rewrite_Entry(UsrFuncProp* entry, std::ifstream& saved, long saved_end, std::ofstream& out,
+                  long* position) {
     *position = -1;
     if (entry->chngFlag == 1 && entry->funcDef != nullptr) {
         *position = static_cast<long>(out.tellp());
         entry->SaveData(out);
-        return out.good();
+        return out.good() ? 1 : -1;
     }
-    if (entry->filePos == -1) return true;
-    unsigned long recd_length = 0;
-    if (!Read_RecordLength(work_in, work_end, entry->filePos, &recd_length)) return false;
+    if (entry->filePos == -1) return 1;
+    // Another run may have rewritten the file since this one read it.
+    SavedRecord record;
+    if (!Check_StoredRecord(saved, saved_end, entry->filePos, entry->label, &record))
+        return UFUNC_WRITE_FAILED;
     *position = static_cast<long>(out.tellp());
-    long record_end = entry->filePos + static_cast<long>(recd_length);
-    if (Copy_PartFile(work_in, out, entry->filePos, record_end) != 1) return false;
+    long record_end = entry->filePos + static_cast<long>(record.recd_length);
+    if (Copy_PartFile(saved, out, entry->filePos, record_end) != 1) return -1;
     // Its stored record is all this entry can save (a definition that failed to analyse).
     entry->chngFlag = 0;
-    return true;
+    return 1;
 }
 
-bool Rewrite_SaveFile(UsrFuncArray& the_target, const char* source, const std::string& work,
-                      bool* touched) {
-    std::ifstream work_in(work, std::ios::in | std::ios::binary);
-    long work_end = Find_FileEnd(work_in);
-    if (!work_in || work_end < 0) return false;
-    std::ofstream out(source, std::ios::out | std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    *touched = true;
-    if (Copy_PartFile(work_in, out, 0, UFUNC_FILE_ID_SIZE) != 1) return false;
-    std::vector<long> positions;
-    for (UsrFuncProp* entry = the_target.FirstPnt(); entry != nullptr; entry = entry->NextPnt()) {
+// Writes the new content of the save file target into the working copy work:
+// the identifier, then every entry's record in registry order. positions
+// receives each entry's new record position. 1, or a code of SaveDate_ToFileEx.
+int Write_Rewrite(UsrFuncArray& the_target, const std::string& target, const std::string& work,
+                  std::vector<long>* positions) {
+    std::ifstream saved(target, std::ios::in | std::ios::binary);
+    long saved_end = Find_FileEnd(saved);
+    if (!saved || saved_end < 0) return 0;
+    std::ofstream out(work, std::ios::out | std::ios::binary | std::ios::trunc);
+    if (!out) return -1;
+    int result = Copy_PartFile(saved, out, 0, UFUNC_FILE_ID_SIZE) == 1 ? 1 : -1;
+    for (UsrFuncProp* entry = the_target.FirstPnt(); entry != nullptr && result == 1;
+         entry = entry->NextPnt()) {
         long position = -1;
-        if (!Rewrite_Entry(entry, work_in, work_end, out, &position)) return false;
-        positions.push_back(position);
+        result = Rewrite_Entry(entry, saved, saved_end, out, &position);
+        positions->push_back(position);
     }
-    out.close();
-    if (out.fail()) return false;
-    size_t i = 0;
-    for (UsrFuncProp* entry = the_target.FirstPnt(); entry != nullptr; entry = entry->NextPnt())
-        entry->filePos = positions[i++];
-    return true;
+    if (result != 1) {
+        out.close();
+        Remove_RegularFile(work);
+        return result;
+    }
+    return Finish_WorkCopy(out, work, target);
 }
 
 void Load_Records(UsrFuncArray& ufunc_list, std::istream& in, long file_end, bool with_definition) {
@@ -526,44 +536,33 @@ void Load_Records(UsrFuncArray& ufunc_list, std::istream& in, long file_end, boo
     }
 }
 
-// The argument count, result kind and definition text of the record at file_pos,
-// read from the argument count on (past the record and name lengths and the name).
-bool Read_StoredDefinition(std::istream& in, long file_pos, size_t name_size,
-                           unsigned short* arg_count, unsigned short* ret_kind, std::string* text) {
-    long file_end = Find_FileEnd(in);
-    if (file_pos < 0 || file_end < 0) return false;
-    unsigned long offset = static_cast<unsigned long>(file_pos) + name_size + 9;
-    if (offset >= static_cast<unsigned long>(file_end)) return false;
-    in.clear();
-    if (!in.seekg(static_cast<std::streamoff>(offset))) return false;
-    unsigned long def_length = 0;
-    return Read_UInt16(in, file_end, arg_count) && Read_UInt16(in, file_end, ret_kind) &&
-           Skip_Bytes(in, file_end, 2UL * *arg_count) && Read_UInt32(in, file_end, &def_length) &&
-           Read_TextField(in, file_end, def_length, text);
-}
-
-// The record of a deletion: bytes before file_pos and after the record are copied
-// from the working copy. 1, or -2 / -3 as DeleteRecord_FrmFile reports them.
-int Cut_Record(const char* file_path, const std::string& work, unsigned long file_pos,
-               unsigned long* recd_length, bool* touched) {
-    std::ifstream work_in(work, std::ios::in | std::ios::binary);
-    long work_end = Find_FileEnd(work_in);
-    if (!work_in || work_end < 0) return -2;
+// The save file target without the record at file_pos (which must carry name,
+// unless it is null), written into the working copy and moved over it. 1, or a
+// code of DeleteRecord_FrmFile.
+int Cut_Record(const std::string& target, const std::string& work, unsigned long file_pos,
+               const char* name, unsigned long* recd_length) {
+    std::ifstream saved(target, std::ios::in | std::ios::binary);
+    long saved_end = Find_FileEnd(saved);
+    if (!saved || saved_end < 0) return -2;
     if (file_pos < static_cast<unsigned long>(UFUNC_FILE_ID_SIZE) ||
-        file_pos >= static_cast<unsigned long>(work_end))
+        file_pos >= static_cast<unsigned long>(saved_end))
         return -2;
     long record_pos = static_cast<long>(file_pos);
-    std::ofstream out(file_path, std::ios::out | std::ios::binary | std::ios::trunc);
-    if (!out) return -2;
-    *touched = true;
-    if (Copy_PartFile(work_in, out, 0, record_pos) != 1) return -2;
-    unsigned long length = 0;
-    if (!Read_RecordLength(work_in, work_end, record_pos, &length)) return -3;
+    SavedRecord record;
+    if (!Check_StoredRecord(saved, saved_end, record_pos, name, &record)) return -3;
+    unsigned long length = record.recd_length;
+    std::ofstream out(work, std::ios::out | std::ios::binary | std::ios::trunc);
+    if (!out) return -1;
+    if (Copy_PartFile(saved, out, 0, record_pos) != 1 ||
+        Copy_PartFile(saved, out, record_pos + static_cast<long>(length), saved_end) != 1) {
+        out.close();
+        Remove_RegularFile(work);
+        return -1;
+    }
+    int finished = Finish_WorkCopy(out, work, target);
+    if (finished != 1) return finished == -1 ? -1 : -2;
     *recd_length = length;
-    if (Copy_PartFile(work_in, out, record_pos + static_cast<long>(length), work_end) != 1)
-        return -3;
-    out.close();
-    return out.fail() ? -3 : 1;
+    return 1;
 }
 }  // namespace
 
@@ -594,16 +593,19 @@ int SaveDate_ToFileEx(UsrFuncArray& the_target) {
     if (the_target.GetSourceFile() == nullptr) return 0;
     std::string source = the_target.GetSourceFile();
     if (Check_FileID(source.c_str()) != 1) return 0;
-    std::string work;
-    if (!Make_WorkCopy(source.c_str(), &work)) return -1;
+    std::string target, work;
+    if (!Plan_Replace(source.c_str(), &target, &work)) return -1;
     std::vector<EntryMark> before = Take_Marks(the_target);
-    bool touched = false;
-    if (!Rewrite_SaveFile(the_target, source.c_str(), work, &touched)) {
+    std::vector<long> positions;
+    int result = Write_Rewrite(the_target, target, work, &positions);
+    if (result != 1) {
         Put_Marks(the_target, before);
-        Undo_Rewrite(source.c_str(), work, touched);
-        return UFUNC_WRITE_FAILED;
+        return result;
     }
-    return std::remove(work.c_str()) == 0 ? 1 : -2;
+    size_t i = 0;
+    for (UsrFuncProp* entry = the_target.FirstPnt(); entry != nullptr; entry = entry->NextPnt())
+        entry->filePos = positions[i++];
+    return 1;
 }
 
 int Check_FileID(const char* file_path) {
@@ -639,33 +641,50 @@ int UsrFuncArray::SetFuncDefFrmFile(const char* key) {
     if (entry == nullptr || entry->filePos == -1) return -1;
     std::ifstream in(ufndef_file, std::ios::in | std::ios::binary);
     if (!in) return -3;
-    unsigned short arg_count = 0;
-    unsigned short ret_kind = 0;
-    std::string text;
-    if (!Read_StoredDefinition(in, entry->filePos, std::strlen(entry->label), &arg_count, &ret_kind,
-                               &text))
-        return 0;
-    long size = static_cast<long>(text.size()) + 1;
+    SavedRecord record;
+    if (!Check_StoredRecord(in, Find_FileEnd(in), entry->filePos, key, &record))
+        return UFUNC_RECORD_DAMAGED;
+    long size = static_cast<long>(record.definition.size()) + 1;
     std::vector<char> cleaned(static_cast<size_t>(size));
-    if (DelBlunk_String(cleaned.data(), text.c_str(), size) == 0) return 0;
-    entry->ChangeFuncDef(cleaned.data(), arg_count, ret_kind);
+    if (DelBlunk_String(cleaned.data(), record.definition.c_str(), size) == 0) return 0;
+    entry->ChangeFuncDef(cleaned.data(), record.arg_num, record.ret_kind);
     return 1;
 }
 
+namespace {
+// Whether the save file may go as a whole with the record of name at file_pos:
+// it holds nothing else, or it is gone already (its removal then fails).
+bool Holds_OnlyRecord(const char* file_path, long file_pos, const char* name) {
+    std::error_code error;
+    if (!std::filesystem::exists(file_path, error) && !error) return true;
+    std::ifstream in(file_path, std::ios::in | std::ios::binary);
+    long file_end = Find_FileEnd(in);
+    SavedRecord record;
+    return file_pos == UFUNC_FILE_ID_SIZE &&
+           Check_StoredRecord(in, file_end, file_pos, name, &record) == 1 &&
+           file_pos + static_cast<long>(record.recd_length) == file_end;
+}
+}  // namespace
+
 int UsrFuncArray::DelUFncElem(const char* key) {
+    std::string name = key;
     long saved_count = ElementSaveNum();
     long file_pos = -1;
     int found = 0;
-    DelUFncElement(key, &file_pos, &found);
+    DelUFncElement(name.c_str(), &file_pos, &found);
     if (!found) return 0;
     if (file_pos == -1 || ufndef_file == nullptr) return 1;
-    if (saved_count == 1) {
+    if (saved_count == 1 && Holds_OnlyRecord(ufndef_file, file_pos, name.c_str())) {
         int removed = std::remove(ufndef_file) == 0 ? 1 : -1;
         ChangeSourceFile(nullptr, 0);
         return removed;
     }
+    // The record is cut only where it really is: the file may have changed since.
+    std::string target, work;
     unsigned long recd_length = 0;
-    if (DeleteRecord_FrmFile(ufndef_file, static_cast<unsigned long>(file_pos), &recd_length) < 0)
+    if (!Plan_Replace(ufndef_file, &target, &work) ||
+        Cut_Record(target, work, static_cast<unsigned long>(file_pos), name.c_str(),
+                   &recd_length) != 1)
         return -2;
     // Every record that lay after the cut one moved down by its length.
     for (UsrFuncProp* entry = the_root; entry != nullptr; entry = entry->NextPnt())
@@ -674,15 +693,9 @@ int UsrFuncArray::DelUFncElem(const char* key) {
 }
 
 int DeleteRecord_FrmFile(const char* file_path, unsigned long file_pos, unsigned long* recd_length) {
-    std::string work;
-    if (!Make_WorkCopy(file_path, &work)) return -1;
-    bool touched = false;
-    int result = Cut_Record(file_path, work, file_pos, recd_length, &touched);
-    if (result < 0) {
-        Undo_Rewrite(file_path, work, touched);
-        return result;
-    }
-    return std::remove(work.c_str()) == 0 ? 1 : 0;
+    std::string target, work;
+    if (!Plan_Replace(file_path, &target, &work)) return -1;
+    return Cut_Record(target, work, file_pos, nullptr, recd_length);
 }
 
 int DelBlunk_String(char* the_target, const char* the_source, long the_size) {

@@ -55,6 +55,9 @@ public:
     long ElementSaveNum();
     long& AccFilePos(const char* key);
     unsigned short PutArgNum(const char* key) const;
+    // 1 set; 0 stored definition empty; -1 not registered or without record; -2 no
+    // source file; -3 it cannot be opened; UFUNC_RECORD_DAMAGED no whole record
+    // with this name at the entry's position (the file changed since it was read).
     int SetFuncDefFrmFile(const char* key);
     int PrintContent(const char* key, std::ostream& optstrm);
     CompForm* operator[](const char* key) const;
@@ -79,10 +82,17 @@ extern const char UFUNC_FILE_ID[8];
 const int UFUNC_FILE_ID_SIZE = 7;
 
 int SaveDate_ToFileNew(UsrFuncArray& the_target, const char* file_path);
+// Rewrites the source file through the working copy, which then replaces it in
+// one move: 1; 0 no usable source file; -1 the working copy cannot be written
+// whole; UFUNC_WRITE_FAILED a stored record is not where the registry says, or
+// the move failed. On failure the save file and the registry are as before.
 int SaveDate_ToFileEx(UsrFuncArray& the_target);
 int Check_FileID(const char* file_path);
 int Create_UFunctionTable(UsrFuncArray& ufunc_list, const char* udef_file, int jread_form);
 int Set_UFunctionTableAll(UsrFuncArray& ufunc_list, std::ifstream& fdef_stream, long file_end);
+// Replaces the save file by a copy without the record at file_pos: 1; -1 the
+// working copy cannot be written; -2 no record can start there or the move
+// failed; -3 no whole record there (or, with a name, not that function's). The save file is untouched on failure.
 int DeleteRecord_FrmFile(const char* file_path, unsigned long file_pos,
                          unsigned long* recd_length);
 int DelBlunk_String(char* the_target, const char* the_source, long the_size);
@@ -92,8 +102,12 @@ const size_t DEFINITION_MAX_LENGTH = 255;
 // Analyses a definition text into a new exact-length item array; messages on failure.
 int Formula_Analysis(CompForm** the_formlist, const char* line_array);
 
-// A save or record deletion whose writing failed; the save file was restored.
+// A save that found a record moved or damaged, or could not replace the file;
+// the save file is untouched.
 const int UFUNC_WRITE_FAILED = -10;
+
+// The record an entry points at is damaged or belongs to another function.
+const int UFUNC_RECORD_DAMAGED = -4;
 
 // Kind text of a result or argument kind code 1-8 ("double " for 8); null for any other.
 const char* Kind_Text(unsigned short kind_code);
@@ -134,5 +148,9 @@ struct SavedRecord {
 // 0 otherwise; the walk over a file must stop there. On 1 the position is at the
 // next record.
 int Read_SavedRecord(std::istream& in, long file_end, SavedRecord* record);
+// 1 when a whole record starts at file_pos and, unless name is null, carries that
+// name: the record a registry entry was given is still where the entry says.
+int Check_StoredRecord(std::istream& in, long file_end, long file_pos, const char* name,
+                       SavedRecord* record);
 
 #endif

@@ -19,6 +19,7 @@ const char* const kOutputFile = ".kansu-stdout";
 const char* const kErrorFile = ".kansu-stderr";
 
 std::string Convert(const std::string& text, const char* from, const char* to) {
+    if (Utf8Run()) return text;
     iconv_t converter = iconv_open(to, from);
     if (converter == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open failed");
     std::string result;
@@ -42,6 +43,33 @@ std::string Convert(const std::string& text, const char* from, const char* to) {
     return result;
 }
 
+// Quoted for the shell's single quotes.
+std::string ShellQuoted(const std::string& word) {
+    std::string quoted = "'";
+    for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// The command line that starts the program, without redirections.
+std::string ProgramCommand() {
+    const char* command = std::getenv("KANSU_COMMAND");
+    if (command != nullptr && *command != '\0') return command;
+    return ShellQuoted(KANSU_BINARY);
+}
+
+}  // namespace
+
+// Scenario programs run a second time with KANSU_TEST_UTF8 set: kansu is then
+// started with --utf8 and the UTF-8 expectations and typed text are used as
+// they are, so that both encodings are held to the same texts.
+bool Utf8Run() {
+    const char* flag = std::getenv("KANSU_TEST_UTF8");
+    return flag != nullptr && flag[0] != '\0';
+}
+
+std::string KansuBinary() { return KANSU_BINARY; }
+
+namespace {
 std::string Slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
@@ -53,9 +81,37 @@ std::string Slurp(const std::string& path) {
 std::string Cp932(const std::string& utf8) { return Convert(utf8, "UTF-8", "CP932"); }
 std::string Utf8(const std::string& cp932) { return Convert(cp932, "CP932", "UTF-8"); }
 
+bool WindowsProgram() {
+    const char* windows = std::getenv("KANSU_WINDOWS");
+    return windows != nullptr && std::string(windows) == "1";
+}
+
+std::string PlatformText(const std::string& text) {
+    if (!WindowsProgram()) return text;
+    std::string converted;
+    for (char c : text) {
+        if (c == '\n') converted += '\r';
+        converted += c;
+    }
+    return converted;
+}
+
+std::string UnixText(const std::string& platform_text) {
+    if (!WindowsProgram()) return platform_text;
+    std::string converted;
+    for (size_t i = 0; i < platform_text.size(); ++i) {
+        if (platform_text.compare(i, 2, "\r\n") == 0) continue;  // the LF is kept next
+        bool after_cr = i > 0 && platform_text[i - 1] == '\r';
+        if (platform_text[i] == '\n' && !after_cr)
+            ADD_FAILURE() << "line feed without carriage return at byte " << i;
+        converted += platform_text[i];
+    }
+    return converted;
+}
+
 ::testing::AssertionResult SameText(const std::string& expected_utf8,
                                     const std::string& actual_cp932) {
-    std::string expected = Cp932(expected_utf8);
+    std::string expected = PlatformText(Cp932(expected_utf8));
     if (expected == actual_cp932) return ::testing::AssertionSuccess();
     size_t offset = 0;
     while (offset < expected.size() && offset < actual_cp932.size() &&
@@ -65,7 +121,7 @@ std::string Utf8(const std::string& cp932) { return Convert(cp932, "CP932", "UTF
     line_start = line_start == std::string::npos ? 0 : line_start + 1;
     return ::testing::AssertionFailure()
            << "texts differ at byte " << offset << " (line starting at byte " << line_start
-           << ")\n--- expected ---\n" << expected_utf8 << "\n--- actual ---\n"
+           << ")\n--- expected ---\n" << Utf8(expected) << "\n--- actual ---\n"
            << Utf8(actual_cp932) << "\n--- expected from there ---\n"
            << Utf8(expected.substr(line_start, 200)) << "\n--- actual from there ---\n"
            << Utf8(actual_cp932.substr(line_start, 200));
@@ -121,9 +177,17 @@ SessionResult Session::Run(const std::string& typed_utf8) {
 
 SessionResult Session::RunClosedInput() { return Launch("<&-"); }
 
-SessionResult Session::Launch(const std::string& input_redirect) {
-    std::string command = "cd '" + dir_ + "' && timeout 60 '" + KANSU_BINARY + "' " +
-                          input_redirect + " > " + kOutputFile + " 2> " + kErrorFile;
+SessionResult Session::RunWithArguments(const std::string& arguments,
+                                        const std::string& typed_utf8) {
+    WriteFile(kInputFile, Cp932(typed_utf8));
+    return Launch(std::string("< ") + kInputFile, arguments, false);
+}
+
+SessionResult Session::Launch(const std::string& input_redirect, const std::string& arguments,
+                              bool quiet_error_output) {
+    std::string command = "cd " + ShellQuoted(dir_) + " && timeout 60 " + ProgramCommand() + " " +
+                          (Utf8Run() ? "--utf8 " : "") + arguments + " " + input_redirect +
+                          " > " + kOutputFile + " 2> " + kErrorFile;
     int status = std::system(command.c_str());
     SessionResult result;
     result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -132,7 +196,9 @@ SessionResult Session::Launch(const std::string& input_redirect) {
     std::remove(Path(kInputFile).c_str());
     std::remove(Path(kOutputFile).c_str());
     std::remove(Path(kErrorFile).c_str());
-    EXPECT_EQ(result.error_output, "") << "kansu wrote to standard error";
+    if (quiet_error_output) {
+        EXPECT_EQ(result.error_output, "") << "kansu wrote to standard error";
+    }
     return result;
 }
 

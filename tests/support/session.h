@@ -8,12 +8,28 @@
 #include <string>
 #include <vector>
 
-// UTF-8 text to code page 932 bytes (the program's output encoding), and back.
+// UTF-8 text to code page 932 bytes (the program's output encoding), and back;
+// in a --utf8 run (KANSU_TEST_UTF8 set) both return the text unchanged.
 std::string Cp932(const std::string& utf8);
 std::string Utf8(const std::string& cp932);
 
-// Passes when actual (code page 932 bytes) equals expected (UTF-8, converted);
-// the failure message shows both as UTF-8 and the first differing line.
+// The program under test: the native binary, or the command in KANSU_COMMAND
+// (e.g. "wine /path/kansu.exe"). KANSU_WINDOWS=1 says that the program is the
+// Windows build, whose console output and text files end their lines in CR LF.
+bool WindowsProgram();
+// Text with LF line ends as the program writes it on its platform (CR LF on Windows).
+std::string PlatformText(const std::string& text);
+// The reverse, for tests that take a written text apart: CR LF back to LF.
+// Under Windows a line feed without its carriage return fails the test.
+std::string UnixText(const std::string& platform_text);
+
+// Whether this is the --utf8 run of the scenarios, and the native binary.
+bool Utf8Run();
+std::string KansuBinary();
+
+// Passes when actual (code page 932 bytes) equals expected (UTF-8, converted,
+// with the platform's line ends); the failure message shows both as UTF-8 and
+// the first differing line.
 ::testing::AssertionResult SameText(const std::string& expected_utf8,
                                     const std::string& actual_cp932);
 
@@ -41,6 +57,8 @@ public:
     SessionResult Run(const std::string& typed_utf8);
     // Runs kansu with standard input closed.
     SessionResult RunClosedInput();
+    // Runs kansu with command-line arguments; standard error is returned, not checked.
+    SessionResult RunWithArguments(const std::string& arguments, const std::string& typed_utf8);
 
     std::string Path(const std::string& name) const;
     void WriteFile(const std::string& name, const std::string& bytes) const;
@@ -52,7 +70,8 @@ public:
     const std::string& Dir() const { return dir_; }
 
 private:
-    SessionResult Launch(const std::string& input_redirect);
+    SessionResult Launch(const std::string& input_redirect, const std::string& arguments = "",
+                         bool quiet_error_output = true);
     std::string dir_;
 };
 

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Runs the scenario tests against the Windows build: cross-compiles kansu.exe
+# (build-windows.sh), builds the native test programs, and lets them start
+# kansu.exe under Wine. Installs what a fresh machine lacks. The Wine prefix
+# lives in $KANSU_WINE_PREFIX (default ~/.cache/kansu-wine) and is created once.
+set -euo pipefail
+cd "$(dirname "$0")"
+root=$(pwd)
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver64
+need=()
+[ -x "$wine" ] || need+=(wine64)
+[ -x "$wineserver" ] || need+=(wine64)
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
+command -v cmake >/dev/null || need+=(cmake)
+command -v g++ >/dev/null || need+=(g++)
+[ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+if [ ${#need[@]} -gt 0 ]; then
+  apt-get update
+  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need[@]}"
+fi
+
+./build-windows.sh
+
+# The test programs run natively; they share the plain build of run-tests.sh.
+jobs=$(nproc 2>/dev/null || echo 2)
+native=build-tests-plain
+cmake -S . -B "$native" -DKANSU_SANITIZE=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+scenarios=()
+for source in tests/scenario_*.cpp; do scenarios+=("$(basename "$source" .cpp)"); done
+cmake --build "$native" -j "$jobs" --target "${scenarios[@]}"
+
+export WINEPREFIX=${KANSU_WINE_PREFIX:-${HOME:-/tmp}/.cache/kansu-wine}
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+export WINESERVER=$wineserver
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "== creating the Wine prefix $WINEPREFIX =="
+  mkdir -p "$WINEPREFIX"
+  "$wine" wineboot --init >/dev/null 2>&1 || true
+  "$wineserver" --wait
+fi
+# One Wine server for the whole run: each start of kansu.exe then takes ~0.1 s.
+"$wineserver" --persistent=60
+trap '"$wineserver" --kill || true' EXIT
+
+export KANSU_COMMAND="$wine '$root/build-windows/kansu.exe'"
+export KANSU_WINDOWS=1
+echo "== scenario tests against build-windows/kansu.exe under Wine =="
+failed=()
+for scenario in "${scenarios[@]}"; do
+  "$native/$scenario" --gtest_brief=1 || failed+=("$scenario")
+done
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "failed under Wine: ${failed[*]}" >&2
+  exit 1
+fi
+echo "all scenario tests passed under Wine"

@@ -1,0 +1,65 @@
+#include "interrupt.h"
+
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+
+#ifndef _WIN32
+#include <signal.h>
+#endif
+
+namespace {
+volatile std::sig_atomic_t calculation_depth = 0;
+volatile std::sig_atomic_t calculation_interrupted = 0;
+volatile std::sig_atomic_t unsaved_work = 0;
+volatile std::sig_atomic_t end_requested = 0;
+
+void End_ByDefaultAction(int signal_number) {
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+}
+
+extern "C" void On_Interrupt(int signal_number) {
+    // Nothing to lose: end as an interrupted program always has.
+    if (Record_Interrupt()) End_ByDefaultAction(signal_number);
+#ifdef _WIN32
+    std::signal(SIGINT, On_Interrupt);  // the handler is reset on every signal there
+#endif
+}
+}  // namespace
+
+bool Record_Interrupt() {
+    if (calculation_depth > 0) {
+        calculation_interrupted = 1;
+        return false;
+    }
+    if (unsaved_work == 0) return true;
+    end_requested = 1;
+    return false;
+}
+
+void Install_InterruptHandler() {
+#ifdef _WIN32
+    std::signal(SIGINT, On_Interrupt);
+#else
+    struct sigaction action = {};
+    action.sa_handler = On_Interrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART: a pending console read must return
+    sigaction(SIGINT, &action, nullptr);
+#endif
+}
+
+CalculationScope::CalculationScope() { calculation_depth = calculation_depth + 1; }
+CalculationScope::~CalculationScope() { calculation_depth = calculation_depth - 1; }
+
+bool Calculation_Interrupted() { return calculation_interrupted != 0; }
+void Clear_CalculationInterrupt() { calculation_interrupted = 0; }
+
+void Note_UnsavedWork(bool unsaved) { unsaved_work = unsaved ? 1 : 0; }
+bool Program_EndRequested() { return end_requested != 0; }
+
+void Resume_InputAfterInterrupt() {
+    std::clearerr(stdin);
+    std::cin.clear();
+}

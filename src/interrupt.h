@@ -1,0 +1,38 @@
+// Ctrl-C (SIGINT). Inside a calculation it only raises a flag that the sweeps
+// and sums poll, so the calculation ends and the menu comes back. Elsewhere it
+// ends the program at once, unless unsaved user functions exist: then reads
+// are cut short (the handler is installed without SA_RESTART) and the shell
+// leaves its loop and asks the end-of-run save question.
+#ifndef KANSU_INTERRUPT_H
+#define KANSU_INTERRUPT_H
+
+void Install_InterruptHandler();
+
+// Marks the extent of a calculation; scopes may nest.
+class CalculationScope {
+public:
+    CalculationScope();
+    ~CalculationScope();
+    CalculationScope(const CalculationScope&) = delete;
+    CalculationScope& operator=(const CalculationScope&) = delete;
+};
+
+// How often loops poll: every INTERRUPT_POLL_MASK + 1 iterations.
+const long long INTERRUPT_POLL_MASK = 63;
+
+// Set by Ctrl-C inside a calculation; cleared by Clear_CalculationInterrupt.
+bool Calculation_Interrupted();
+void Clear_CalculationInterrupt();
+
+// Whether Ctrl-C outside a calculation must ask before ending (unsaved work).
+void Note_UnsavedWork(bool unsaved);
+// Set by Ctrl-C outside a calculation while unsaved work exists.
+bool Program_EndRequested();
+// Makes standard input readable again after a read cut short by Ctrl-C.
+void Resume_InputAfterInterrupt();
+
+// Records one Ctrl-C as the handler does; true when the program is to end at
+// once. Tests call it directly.
+bool Record_Interrupt();
+
+#endif

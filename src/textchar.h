@@ -1,0 +1,11 @@
+// Characters of typed text: how many bytes the character at a position takes,
+// in code page 932 or in UTF-8, never counting past the end of the text.
+#ifndef KANSU_TEXTCHAR_H
+#define KANSU_TEXTCHAR_H
+
+// 1 for a single-byte character, the end of the text or a position outside
+// it; 2 for a code page 932 lead byte with a byte after it; in UTF-8 the lead
+// byte plus the continuation bytes that follow it, up to the sequence length.
+int Character_Bytes(const char* text, int position, bool utf8);
+
+#endif

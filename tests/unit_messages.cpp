@@ -1,0 +1,51 @@
+// The message table in its two encodings, and the command-line options.
+#include "messages.h"
+#include "options.h"
+#include "session.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Each entry of the UTF-8 table converts to its code page 932 twin and back,
+// so the two compilations hold the same texts in their own encodings.
+TEST(Messages, BothTablesHoldTheSameTexts) {
+#define KANSU_MESSAGE(name, text)                                              \
+    EXPECT_EQ(Cp932(UTF8_MESSAGES.name), CP932_MESSAGES.name) << #name;        \
+    EXPECT_EQ(Utf8(CP932_MESSAGES.name), UTF8_MESSAGES.name) << #name;
+#include "messages.def"
+#undef KANSU_MESSAGE
+    EXPECT_STREQ(UTF8_MESSAGES.MENU_END, "終了             :");
+    EXPECT_STRNE(CP932_MESSAGES.MENU_END, UTF8_MESSAGES.MENU_END);
+}
+
+struct OptionCase {
+    std::vector<const char*> words;
+    bool utf8, help, version;
+    std::string unknown;
+};
+
+TEST(Options, ParsedWords) {
+    const OptionCase cases[] = {
+        {{}, false, false, false, ""},
+        {{"--utf8"}, true, false, false, ""},
+        {{"--help"}, false, true, false, ""},
+        {{"-h", "--utf8"}, true, true, false, ""},
+        {{"--version"}, false, false, true, ""},
+        {{"--utf-8", "--bad"}, false, false, false, "--utf-8"},
+        {{"--utf8", "x.txt"}, true, false, false, "x.txt"},
+    };
+    for (const OptionCase& c : cases) {
+        std::vector<const char*> argv{"kansu"};
+        argv.insert(argv.end(), c.words.begin(), c.words.end());
+        CommandOptions parsed = Parse_Options(static_cast<int>(argv.size()), argv.data());
+        std::string shown = c.words.empty() ? "(none)" : c.words[0];
+        EXPECT_EQ(parsed.utf8, c.utf8) << shown;
+        EXPECT_EQ(parsed.show_help, c.help) << shown;
+        EXPECT_EQ(parsed.show_version, c.version) << shown;
+        EXPECT_EQ(parsed.unknown, c.unknown) << shown;
+    }
+}
+
+}  // namespace
