@@ -185,6 +185,7 @@ private:
         case OP_CELL_DIV_NUMBER:
         case OP_CELL_ROUTINE2_NUMBER:
         case OP_ROUTINE1_CELL:
+        case OP_CELL_SQUARE:
         case OP_ROUTINE0: step.slot = depth_++; break;
         case OP_ADD:
         case OP_SUB:
@@ -337,6 +338,20 @@ private:
         EvalStep right{};
         LeafForm left_form = Leaf(node->left, &step);
         LeafForm right_form = Leaf(node->right, &right);
+        // v^2 is v*v: the correctly rounded square, the same on every
+        // platform, where pow may differ from it in the last bit.
+        if (code == 4 && right_form == LEAF_NUMBER && right.number == 2.0) {
+            if (left_form == LEAF_CELL) {
+                step.op = OP_CELL_SQUARE;
+                Emit(step, 0);
+                return;
+            }
+            EvalStep square{};
+            square.op = OP_SQUARE;
+            Push_Step(square, 1);
+            Push(TASK_VALUE, node->left, level);
+            return;
+        }
         if (left_form == LEAF_CELL && right_form == LEAF_NUMBER) {
             step.op = OP_CELL_ADD_NUMBER + code;
             step.number = right.number;

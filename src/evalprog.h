@@ -30,6 +30,7 @@ enum EvalOp {
     OP_CELL_ADD_NUMBER, OP_CELL_SUB_NUMBER, OP_CELL_MUL_NUMBER, OP_CELL_DIV_NUMBER,
     OP_CELL_ROUTINE2_NUMBER,                                  // push cell op k
     OP_ROUTINE0, OP_ROUTINE1, OP_ROUTINE1_CELL, OP_ROUTINE_N, // built-in functions
+    OP_SQUARE, OP_CELL_SQUARE,                                // v^2 as v*v (push cell: cell^2)
     OP_SIGMA_BEGIN, OP_SIGMA_NEXT,
     OP_GUARD, OP_CALL_ENTRY, OP_CALL, OP_RETURN, OP_END
 };

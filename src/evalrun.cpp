@@ -121,6 +121,8 @@ double EvalProgram::Run(int* error_num) {
         case OP_ROUTINE1: acc = Apply(step.routine, acc, 0.0); break;
         case OP_ROUTINE1_CELL: fp[step.slot] = acc; acc = Apply(step.routine, *step.cell, 0.0); break;
         case OP_ROUTINE_N: acc = Apply(step.routine, fp[step.slot], fp[step.slot + 1]); break;
+        case OP_SQUARE: acc = acc * acc; break;
+        case OP_CELL_SQUARE: fp[step.slot] = acc; acc = *step.cell * *step.cell; break;
 
         // Slots: the value below the sum, the running sum, unused, the index.
         // The gap keeps the compiler from joining sum and index into one wide

@@ -48,6 +48,10 @@ double Binary_Value(CompForm* node, int* left_error, int* right_error, AscArray<
     std::vector<double> operands = New_Operands(2);
     operands[0] = Walk_CalcValue(node->left, left_error, array, ufunc_list, sumv_list);
     operands[1] = Walk_CalcValue(node->right, right_error, array, ufunc_list, sumv_list);
+    // v^2 is v*v, as in compiled programs: the correctly rounded square, where pow may differ.
+    if (node->operator_kind == 4 && node->right != nullptr && node->right->kind == KIND_NUMBER &&
+        operands[1] == 2.0)
+        return operands[0] * operands[0];
     return Apply_Operator(node->operator_kind, operands);
 }
 
