@@ -7,9 +7,11 @@
 #ifndef KANSU_EVALPROG_H
 #define KANSU_EVALPROG_H
 
+#include <optional>
 #include <vector>
 
 #include "fmula.h"
+#include "progress.h"
 
 class UsrFuncArray;
 
@@ -91,6 +93,13 @@ private:
     std::vector<EvalCall> calls_;
     std::vector<EvalBody> bodies_;
     std::vector<double> stack_;
+    // The outermost sum running: Ctrl-C is looked at every so many terms, and
+    // its terms done are the progress of a long sum that no sweep encloses.
+    const double* outer_sum_ = nullptr;
+    const EvalStep* outer_sum_step_ = nullptr;
+    std::optional<ProgressReporter> sum_progress_;
+    bool Poll_Sums();
+    void End_Sums();
 };
 
 #endif

@@ -1,7 +1,5 @@
 // The machine that runs flat programs: one loop over the steps, an explicit
 // frame stack for user-function calls.
-#include <optional>
-
 #include "calcbintree.h"
 #include "evalprog.h"
 #include "interrupt.h"
@@ -23,39 +21,22 @@ double Apply(OprFunction routine, double first, double second) {
 // Sum terms, of all sums of one evaluation together, between two looks at
 // Ctrl-C and the progress line.
 const int SUM_POLL_TERMS = INTERRUPT_POLL_MASK + 1;
+}  // namespace
 
-// The outermost sum running: its terms done are the progress shown for a long
-// sum that no sweep encloses. Sums are told apart by their state's address.
-class SumWatch {
-public:
-    void Enter(const double* state, const EvalStep& step) {
-        if (outer_state_ != nullptr) return;
-        outer_state_ = state;
-        outer_step_ = &step;
-    }
-    void Leave(const double* state) {
-        if (state != outer_state_) return;
-        outer_state_ = nullptr;
-        progress_.reset();
-    }
-    // False when Ctrl-C asked the calculation to end.
-    bool Poll();
-
-private:
-    const double* outer_state_ = nullptr;
-    const EvalStep* outer_step_ = nullptr;
-    std::optional<ProgressReporter> progress_;
-};
-
-bool SumWatch::Poll() {
+// False when Ctrl-C asked the calculation to end.
+bool EvalProgram::Poll_Sums() {
     if (Calculation_Interrupted()) return false;
-    if (outer_state_ == nullptr) return true;
-    double lower = outer_step_->number;
-    if (!progress_) progress_.emplace(static_cast<long long>(outer_step_->limit - lower) + 1);
-    progress_->Reach(static_cast<long long>(outer_state_[3] - lower));
+    if (outer_sum_ == nullptr) return true;
+    double lower = outer_sum_step_->number;
+    if (!sum_progress_) sum_progress_.emplace(static_cast<long long>(outer_sum_step_->limit - lower) + 1);
+    sum_progress_->Reach(static_cast<long long>(outer_sum_[3] - lower));
     return true;
 }
-}  // namespace
+
+void EvalProgram::End_Sums() {
+    outer_sum_ = nullptr;
+    sum_progress_.reset();
+}
 
 double EvalProgram::Run(int* error_num) {
     const EvalStep* const steps = steps_.data();
@@ -71,8 +52,8 @@ double EvalProgram::Run(int* error_num) {
     // multiply its work before the outermost call returns.
     bool call_cut = false;
     CallerFrame callers[USER_CALL_DEPTH_LIMIT];
-    SumWatch sums;
     int terms_to_poll = SUM_POLL_TERMS;
+    outer_sum_ = nullptr;
 
     for (;;) {
         const EvalStep& step = *pc++;
@@ -135,7 +116,10 @@ double EvalProgram::Run(int* error_num) {
             } else {
                 fp[step.slot + 1] = 0.0;
                 fp[step.slot + 3] = step.number;
-                sums.Enter(fp + step.slot, step);
+                if (outer_sum_ == nullptr) {
+                    outer_sum_ = fp + step.slot;
+                    outer_sum_step_ = &step;
+                }
             }
             break;
         case OP_SIGMA_NEXT: {
@@ -145,7 +129,8 @@ double EvalProgram::Run(int* error_num) {
             if (--terms_to_poll == 0) {
                 terms_to_poll = SUM_POLL_TERMS;
                 // A sum cut short is no value: the evaluation fails.
-                if (!sums.Poll()) {
+                if (!Poll_Sums()) {
+                    End_Sums();
                     *error_num = 0;
                     return 0.0;
                 }
@@ -154,7 +139,7 @@ double EvalProgram::Run(int* error_num) {
                 pc = steps + step.aux;
             } else {
                 acc = state[1];
-                sums.Leave(state);
+                if (state == outer_sum_) End_Sums();
             }
             break;
         }
