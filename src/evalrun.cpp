@@ -28,7 +28,8 @@ bool EvalProgram::Poll_Sums() {
     if (Calculation_Interrupted()) return false;
     if (outer_sum_ == nullptr) return true;
     double lower = outer_sum_step_->number;
-    if (!sum_progress_) sum_progress_.emplace(static_cast<long long>(outer_sum_step_->limit - lower) + 1);
+    if (!sum_progress_)
+        sum_progress_.emplace(static_cast<long long>(outer_sum_step_->limit - lower) + 1);
     sum_progress_->Reach(static_cast<long long>(outer_sum_[3] - lower));
     return true;
 }

@@ -172,10 +172,10 @@ int Inplicit_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array
     int error_code = 1;
     EvalProgram program(the_root, ufunc_list);
     ReportWriter out(output_stream);
-    Write_RangeLine(out, Msg().IMPLICIT_INDEPENDENT, operand_label[0], min_value_x, max_value_x, step_number_x,
-                    "\n");
-    Write_RangeLine(out, Msg().IMPLICIT_DEPENDENT, operand_label[1], min_value_y, max_value_y, step_number_y,
-                    "\n\n");
+    Write_RangeLine(out, Msg().IMPLICIT_INDEPENDENT, operand_label[0], min_value_x, max_value_x,
+                    step_number_x, "\n");
+    Write_RangeLine(out, Msg().IMPLICIT_DEPENDENT, operand_label[1], min_value_y, max_value_y,
+                    step_number_y, "\n\n");
     Write_ResultRule(out);
     out << Msg().IMPLICIT_INDEPENDENT << operand_label[0] << Msg().IMPLICIT_DEPENDENT_COLUMN
         << operand_label[1] << Msg().IMPLICIT_VALUE_COLUMN << "\n";
@@ -188,7 +188,8 @@ int Inplicit_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array
         double pre_form_value = 0.0;
         For_EachPoint(min_value_x, max_value_x, step_number_x, [&](double x_value) {
             x_cell = x_value;
-            double res_value = Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
+            double res_value =
+                Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
             if (Is_Solution(res_value, pre_form_value))
                 Write_GridPoint(out, x_value, y_value, res_value);
             pre_form_value = res_value;
@@ -210,7 +211,8 @@ void Write_RootLines(ReportWriter& out, AscArray<double>& array, const char* lab
     double& root_cell = array[label];
     For_EachPoint(min_value, max_value, step_number, [&](double root_value) {
         root_cell = root_value;
-        double res_value = Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
+        double res_value =
+            Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
         if (Is_Solution(res_value, pre_form_value)) {
             For_EachPoint(min_value, max_value, step_number, [&](double line_value) {
                 if (root_is_independent)
@@ -228,8 +230,8 @@ int InplicitX_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& arra
                             const char* operand_label, int step_number_x, double min_value_x,
                             double max_value_x, CompForm* the_root, UsrFuncArray& ufunc_list) {
     ReportWriter out(output_stream);
-    Write_RangeLine(out, Msg().IMPLICIT_INDEPENDENT, operand_label, min_value_x, max_value_x, step_number_x,
-                    "\n\n");
+    Write_RangeLine(out, Msg().IMPLICIT_INDEPENDENT, operand_label, min_value_x, max_value_x,
+                    step_number_x, "\n\n");
     Write_ResultRule(out);
     out << Msg().IMPLICIT_INDEPENDENT << operand_label << Msg().IMPLICIT_UNNAMED_DEPENDENT_COLUMNS;
     Write_RootLines(out, array, operand_label, step_number_x, min_value_x, max_value_x,
@@ -241,8 +243,8 @@ int InplicitY_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& arra
                             const char* operand_label, int step_number_y, double min_value_y,
                             double max_value_y, CompForm* the_root, UsrFuncArray& ufunc_list) {
     ReportWriter out(output_stream);
-    Write_RangeLine(out, Msg().IMPLICIT_DEPENDENT, operand_label, min_value_y, max_value_y, step_number_y,
-                    "\n\n");
+    Write_RangeLine(out, Msg().IMPLICIT_DEPENDENT, operand_label, min_value_y, max_value_y,
+                    step_number_y, "\n\n");
     Write_ResultRule(out);
     out << Msg().IMPLICIT_UNNAMED_INDEPENDENT_COLUMN << operand_label
         << Msg().IMPLICIT_FUNCTION_VALUE_COLUMN;

@@ -78,8 +78,8 @@ void Write_Results(std::ofstream& output_stream, ParamComponent& x_part, ParamCo
 
 void Write_ParamHeading(ReportWriter& out, const char* operand_label, int step_number,
                         double min_value, double max_value) {
-    out << Msg().PARAM_VARIABLE << operand_label << Msg().REPORT_RANGE << NumText(min_value) << "]- ["
-        << NumText(max_value) << Msg().REPORT_DIVISIONS << step_number << "\n\n";
+    out << Msg().PARAM_VARIABLE << operand_label << Msg().REPORT_RANGE << NumText(min_value)
+        << "]- [" << NumText(max_value) << Msg().REPORT_DIVISIONS << step_number << "\n\n";
     Write_ResultRule(out);
     out << Msg().PARAM_VARIABLE << operand_label << Msg().PARAM_X_COLUMN << Msg().PARAM_Y_COLUMN;
 }

@@ -123,7 +123,8 @@ int PolarExp_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array
     double& angle_cell = array[operand_label];
     For_EachPoint(min_value, max_value, step_number, [&](double angle) {
         angle_cell = angle;
-        double rad_value = Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
+        double rad_value =
+            Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
         Write_PolarPoint(out, rad_value, angle);
     });
     return 1;
