@@ -173,7 +173,7 @@ TEST(ShellScenario, HelpAndVersionPrintAndStartNothing) {
     EXPECT_EQ(result.output.find(Cp932("入力スタイルを選んで下さい")), std::string::npos);
     result = session.RunWithArguments("--version", "");
     EXPECT_EQ(result.exit_status, 0);
-    EXPECT_EQ(result.output, "kansu 1.0\n");
+    EXPECT_EQ(result.output, PlatformText("kansu 1.0\n"));
 }
 
 TEST(ShellScenario, UnknownOptionIsRefusedWithStatusTwo) {

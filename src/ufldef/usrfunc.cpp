@@ -524,6 +524,7 @@ int Write_Rewrite(UsrFuncArray& the_target, const std::string& target, const std
         Remove_RegularFile(work);
         return result;
     }
+    saved.close();  // Windows cannot move a file over one that is still open
     return Finish_WorkCopy(out, work, target);
 }
 
@@ -559,6 +560,7 @@ int Cut_Record(const std::string& target, const std::string& work, unsigned long
         Remove_RegularFile(work);
         return -1;
     }
+    saved.close();  // Windows cannot move a file over one that is still open
     int finished = Finish_WorkCopy(out, work, target);
     if (finished != 1) return finished == -1 ? -1 : -2;
     *recd_length = length;
