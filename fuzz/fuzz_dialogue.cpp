@@ -21,9 +21,9 @@ const long EVALUATION_BUDGET = 2000;
 }  // namespace
 
 extern "C" void __real__Z15Ask_SaveChangesR12UsrFuncArray(UsrFuncArray& ufunc_list);
-extern "C" double __real__Z16Evaluate_Or_ExitP8CompFormPiR8AscArrayIdER12UsrFuncArrayRSoPKc(
-    CompForm* the_root, int* error_code, AscArray<double>& array, UsrFuncArray& ufunc_list,
-    std::ostream& report, const char* message);
+extern "C" double __real__Z16Evaluate_Or_ExitR11EvalProgramPiR12UsrFuncArrayR12ReportWriterPKc(
+    EvalProgram& program, int* error_code, UsrFuncArray& ufunc_list, ReportWriter& report,
+    const char* message);
 
 // Reached only from the evaluation-error exit: the question is asked as the
 // program would, then the run ends here instead of the whole process.
@@ -32,12 +32,12 @@ extern "C" void __wrap__Z15Ask_SaveChangesR12UsrFuncArray(UsrFuncArray& ufunc_li
     throw RunEnded();
 }
 
-extern "C" double __wrap__Z16Evaluate_Or_ExitP8CompFormPiR8AscArrayIdER12UsrFuncArrayRSoPKc(
-    CompForm* the_root, int* error_code, AscArray<double>& array, UsrFuncArray& ufunc_list,
-    std::ostream& report, const char* message) {
+extern "C" double __wrap__Z16Evaluate_Or_ExitR11EvalProgramPiR12UsrFuncArrayR12ReportWriterPKc(
+    EvalProgram& program, int* error_code, UsrFuncArray& ufunc_list, ReportWriter& report,
+    const char* message) {
     if (--g_evaluations_left < 0) throw RunEnded();
-    return __real__Z16Evaluate_Or_ExitP8CompFormPiR8AscArrayIdER12UsrFuncArrayRSoPKc(
-        the_root, error_code, array, ufunc_list, report, message);
+    return __real__Z16Evaluate_Or_ExitR11EvalProgramPiR12UsrFuncArrayR12ReportWriterPKc(
+        program, error_code, ufunc_list, report, message);
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

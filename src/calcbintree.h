@@ -12,12 +12,12 @@ class UsrFuncArray;
 // that calls itself, directly or through others) clear the error flag.
 const int USER_CALL_DEPTH_LIMIT = 64;
 
+// The value of the tree at the_target (BinTreeFunc) or of one item
+// (CalcValue). Variables are read through the cells their items are linked
+// to; the tables are not consulted.
 double BinTreeFunc(CompForm* the_target, int* error_num, AscArray<double>& array,
                    UsrFuncArray& ufunc_list, AscArray<double> sumv_list);
 double CalcValue(CompForm* target, int* error_num, AscArray<double>& array,
-                 UsrFuncArray& ufunc_list, AscArray<double> sumv_list);
-double SigmaCalc(CompForm* the_target, CompForm* the_left, CompForm* the_right,
-                 AscArray<double>& array, int* left_error, int* right_error,
                  UsrFuncArray& ufunc_list, AscArray<double> sumv_list);
 int Get_VariableRange(CompForm* the_right, char* var_name, int var_size, double* min_value,
                       double* max_value);

@@ -62,13 +62,13 @@ bool Is_Solution(double res_value, double pre_form_value) {
     return res_value == 0.0 || res_value * pre_form_value < 0.0;
 }
 
-void Write_RangeLine(std::ostream& out, const char* title, const char* name, double min_value,
+void Write_RangeLine(ReportWriter& out, const char* title, const char* name, double min_value,
                      double max_value, int step_number, const char* line_end) {
-    out << title << name << Msg().REPORT_RANGE << NumText(min_value) << "] - [" << NumText(max_value)
-        << Msg().REPORT_DIVISIONS << step_number << line_end;
+    out << title << name << Msg().REPORT_RANGE << NumText(min_value) << "] - ["
+        << NumText(max_value) << Msg().REPORT_DIVISIONS << step_number << line_end;
 }
 
-void Write_GridPoint(std::ostream& out, double x_value, double y_value, double res_value) {
+void Write_GridPoint(ReportWriter& out, double x_value, double y_value, double res_value) {
     out << NumText(x_value) << "\t" << NumText(y_value) << "\t" << NumText(res_value) << "\n";
 }
 }  // namespace
@@ -153,12 +153,13 @@ int SaveInpInfo_To_File(std::ofstream& output_stream, const char* line_array,
                         AscArray<double>& array, NameBuffer* copy_label, NameBuffer* operand_label,
                         int count_current) {
     if (Open_ReportFile(output_stream) == 0) return 0;
-    output_stream << Msg().IMPLICIT_FORMULA << line_array << "= 0 \n";
-    output_stream << Msg().IMPLICIT_INDEPENDENT_LABEL << operand_label[0] << Msg().IMPLICIT_DEPENDENT_LABEL << operand_label[1]
-                  << "\n";
+    ReportWriter out(output_stream);
+    out << Msg().IMPLICIT_FORMULA << line_array << "= 0 \n";
+    out << Msg().IMPLICIT_INDEPENDENT_LABEL << operand_label[0] << Msg().IMPLICIT_DEPENDENT_LABEL
+        << operand_label[1] << "\n";
     if (Count_OtherNames(copy_label, count_current, operand_label[0], operand_label[1]) > 0) {
-        output_stream << Msg().IMPLICIT_FIXED_HEADING;
-        Write_FixedValues(output_stream, array, copy_label, count_current, operand_label[0],
+        out << Msg().IMPLICIT_FIXED_HEADING;
+        Write_FixedValues(out, array, copy_label, count_current, operand_label[0],
                           operand_label[1]);
     }
     return 1;
@@ -169,22 +170,28 @@ int Inplicit_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array
                            double max_value_x, int step_number_y, double min_value_y,
                            double max_value_y, CompForm* the_root, UsrFuncArray& ufunc_list) {
     int error_code = 1;
-    Write_RangeLine(output_stream, Msg().IMPLICIT_INDEPENDENT, operand_label[0], min_value_x, max_value_x,
+    EvalProgram program(the_root, ufunc_list);
+    ReportWriter out(output_stream);
+    Write_RangeLine(out, Msg().IMPLICIT_INDEPENDENT, operand_label[0], min_value_x, max_value_x,
                     step_number_x, "\n");
-    Write_RangeLine(output_stream, Msg().IMPLICIT_DEPENDENT, operand_label[1], min_value_y, max_value_y,
+    Write_RangeLine(out, Msg().IMPLICIT_DEPENDENT, operand_label[1], min_value_y, max_value_y,
                     step_number_y, "\n\n");
-    Write_ResultRule(output_stream);
-    output_stream << Msg().IMPLICIT_INDEPENDENT << operand_label[0] << Msg().IMPLICIT_DEPENDENT_COLUMN << operand_label[1]
-                  << Msg().IMPLICIT_VALUE_COLUMN << "\n";
+    Write_ResultRule(out);
+    out << Msg().IMPLICIT_INDEPENDENT << operand_label[0] << Msg().IMPLICIT_DEPENDENT_COLUMN
+        << operand_label[1] << Msg().IMPLICIT_VALUE_COLUMN << "\n";
+    // The same name may be typed for both: the row value is stored first and
+    // the point's value then overwrites it, as the formula sees the point.
+    double& y_cell = array[operand_label[1]];
+    double& x_cell = array[operand_label[0]];
     For_EachPoint(min_value_y, max_value_y, step_number_y, [&](double y_value) {
-        array[operand_label[1]] = y_value;
+        y_cell = y_value;
         double pre_form_value = 0.0;
         For_EachPoint(min_value_x, max_value_x, step_number_x, [&](double x_value) {
-            array[operand_label[0]] = x_value;
-            double res_value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list,
-                                                output_stream, Msg().EVALUATION_ERROR);
+            x_cell = x_value;
+            double res_value =
+                Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
             if (Is_Solution(res_value, pre_form_value))
-                Write_GridPoint(output_stream, x_value, y_value, res_value);
+                Write_GridPoint(out, x_value, y_value, res_value);
             pre_form_value = res_value;
         });
     });
@@ -195,21 +202,23 @@ namespace {
 // Scans one named variable alone. Each root stands for a whole line drawn over
 // that variable's own range: vertical for the independent variable, horizontal
 // for the dependent one. The first column is always the independent coordinate.
-void Write_RootLines(std::ofstream& output_stream, AscArray<double>& array, const char* label,
+void Write_RootLines(ReportWriter& out, AscArray<double>& array, const char* label,
                      int step_number, double min_value, double max_value, CompForm* the_root,
                      UsrFuncArray& ufunc_list, bool root_is_independent) {
     int error_code = 1;
+    EvalProgram program(the_root, ufunc_list);
     double pre_form_value = 0.0;
+    double& root_cell = array[label];
     For_EachPoint(min_value, max_value, step_number, [&](double root_value) {
-        array[label] = root_value;
-        double res_value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list,
-                                            output_stream, Msg().EVALUATION_ERROR);
+        root_cell = root_value;
+        double res_value =
+            Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
         if (Is_Solution(res_value, pre_form_value)) {
             For_EachPoint(min_value, max_value, step_number, [&](double line_value) {
                 if (root_is_independent)
-                    Write_GridPoint(output_stream, root_value, line_value, res_value);
+                    Write_GridPoint(out, root_value, line_value, res_value);
                 else
-                    Write_GridPoint(output_stream, line_value, root_value, res_value);
+                    Write_GridPoint(out, line_value, root_value, res_value);
             });
         }
         pre_form_value = res_value;
@@ -220,11 +229,12 @@ void Write_RootLines(std::ofstream& output_stream, AscArray<double>& array, cons
 int InplicitX_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
                             const char* operand_label, int step_number_x, double min_value_x,
                             double max_value_x, CompForm* the_root, UsrFuncArray& ufunc_list) {
-    Write_RangeLine(output_stream, Msg().IMPLICIT_INDEPENDENT, operand_label, min_value_x, max_value_x,
+    ReportWriter out(output_stream);
+    Write_RangeLine(out, Msg().IMPLICIT_INDEPENDENT, operand_label, min_value_x, max_value_x,
                     step_number_x, "\n\n");
-    Write_ResultRule(output_stream);
-    output_stream << Msg().IMPLICIT_INDEPENDENT << operand_label << Msg().IMPLICIT_UNNAMED_DEPENDENT_COLUMNS;
-    Write_RootLines(output_stream, array, operand_label, step_number_x, min_value_x, max_value_x,
+    Write_ResultRule(out);
+    out << Msg().IMPLICIT_INDEPENDENT << operand_label << Msg().IMPLICIT_UNNAMED_DEPENDENT_COLUMNS;
+    Write_RootLines(out, array, operand_label, step_number_x, min_value_x, max_value_x,
                     the_root, ufunc_list, true);
     return 1;
 }
@@ -232,11 +242,13 @@ int InplicitX_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& arra
 int InplicitY_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
                             const char* operand_label, int step_number_y, double min_value_y,
                             double max_value_y, CompForm* the_root, UsrFuncArray& ufunc_list) {
-    Write_RangeLine(output_stream, Msg().IMPLICIT_DEPENDENT, operand_label, min_value_y, max_value_y,
+    ReportWriter out(output_stream);
+    Write_RangeLine(out, Msg().IMPLICIT_DEPENDENT, operand_label, min_value_y, max_value_y,
                     step_number_y, "\n\n");
-    Write_ResultRule(output_stream);
-    output_stream << Msg().IMPLICIT_UNNAMED_INDEPENDENT_COLUMN << operand_label << Msg().IMPLICIT_FUNCTION_VALUE_COLUMN;
-    Write_RootLines(output_stream, array, operand_label, step_number_y, min_value_y, max_value_y,
+    Write_ResultRule(out);
+    out << Msg().IMPLICIT_UNNAMED_INDEPENDENT_COLUMN << operand_label
+        << Msg().IMPLICIT_FUNCTION_VALUE_COLUMN;
+    Write_RootLines(out, array, operand_label, step_number_y, min_value_y, max_value_y,
                     the_root, ufunc_list, false);
     return 1;
 }

@@ -324,12 +324,14 @@ template int OutPut_ToFile_FxVar<double>(AscArray<double>&, const char*, char (*
 int OutPut_ToFileNoVar(const char* line_array, CompForm* the_root, UsrFuncArray& ufunc_list) {
     std::ofstream output_stream;
     if (Open_ReportFile(output_stream) == 0) return 0;
-    Write_ResultRule(output_stream);
-    AscArray<double> no_variables;
+    ReportWriter out(output_stream);
+    Write_ResultRule(out);
     int error_code = 1;
-    double value = Evaluate_Or_Exit(the_root, &error_code, no_variables, ufunc_list,
-                                    output_stream, Msg().EVALUATION_ERROR);
-    output_stream << line_array << "=" << NumText(value) << "\n";
+    EvalProgram program(the_root, ufunc_list);
+    double value =
+        Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
+    out << line_array << "=" << NumText(value) << "\n";
+    out.flush();
     return Close_ReportFile(output_stream);
 }
 

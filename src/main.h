@@ -92,24 +92,25 @@ int OutPut_ToFile(AscArray<T>& array, const char* line_array, const char* operan
                   T max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
     std::ofstream output_stream;
     if (Open_ReportFile(output_stream) == 0) return 0;
-    output_stream << Msg().EXPLICIT_FORMULA << line_array << "\n";
-    output_stream << Msg().EXPLICIT_VARYING << operand_label << Msg().REPORT_RANGE << NumText(min_value)
-                  << "] - [" << NumText(max_value) << Msg().REPORT_DIVISIONS << step_number << "\n";
+    ReportWriter out(output_stream);
+    out << Msg().EXPLICIT_FORMULA << line_array << "\n";
+    out << Msg().EXPLICIT_VARYING << operand_label << Msg().REPORT_RANGE << NumText(min_value)
+        << "] - [" << NumText(max_value) << Msg().REPORT_DIVISIONS << step_number << "\n";
     if (count_current > 0) {
-        output_stream << Msg().EXPLICIT_FIXED_HEADING;
-        Write_FixedValues(output_stream, array, copy_label, count_current, operand_label,
-                          nullptr);
+        out << Msg().EXPLICIT_FIXED_HEADING;
+        Write_FixedValues(out, array, copy_label, count_current, operand_label, nullptr);
     }
-    Write_ResultRule(output_stream);
-    output_stream << Msg().EXPLICIT_VARIABLE << operand_label << Msg().EXPLICIT_VALUE_COLUMN;
+    Write_ResultRule(out);
+    out << Msg().EXPLICIT_VARIABLE << operand_label << Msg().EXPLICIT_VALUE_COLUMN;
     T& operand_cell = array[operand_label];
     int error_code = 1;
+    EvalProgram program(the_root, ufunc_list);
     For_EachPoint(min_value, max_value, step_number, [&](double point) {
         operand_cell = point;
-        T value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, output_stream,
-                                   Msg().EVALUATION_ERROR);
-        output_stream << NumText(operand_cell) << "\t" << NumText(value) << "\n";
+        T value = Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
+        out << NumText(operand_cell) << "\t" << NumText(value) << "\n";
     });
+    out.flush();
     return Close_ReportFile(output_stream);
 }
 
@@ -119,14 +120,16 @@ int OutPut_ToFile_FxVar(AscArray<T>& array, const char* line_array, char (*copy_
                         int count_current, CompForm* the_root, UsrFuncArray& ufunc_list) {
     std::ofstream output_stream;
     if (Open_ReportFile(output_stream) == 0) return 0;
-    output_stream << Msg().EXPLICIT_FORMULA << line_array << "\n";
-    output_stream << Msg().EXPLICIT_FIXED_HEADING;
-    Write_FixedValues(output_stream, array, copy_label, count_current, nullptr, nullptr);
-    Write_ResultRule(output_stream);
+    ReportWriter out(output_stream);
+    out << Msg().EXPLICIT_FORMULA << line_array << "\n";
+    out << Msg().EXPLICIT_FIXED_HEADING;
+    Write_FixedValues(out, array, copy_label, count_current, nullptr, nullptr);
+    Write_ResultRule(out);
     int error_code = 1;
-    T value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, output_stream,
-                               Msg().EVALUATION_ERROR);
-    output_stream << line_array << "=" << NumText(value) << "\n";
+    EvalProgram program(the_root, ufunc_list);
+    T value = Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
+    out << line_array << "=" << NumText(value) << "\n";
+    out.flush();
     return Close_ReportFile(output_stream);
 }
 

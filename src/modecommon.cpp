@@ -12,11 +12,6 @@
 #include "usrfunc.h"
 #include "varinput.h"
 
-std::ostream& operator<<(std::ostream& out, ReportNumber number) {
-    if (std::isnan(number.value)) return out << "nan";
-    return out << number.value;
-}
-
 void Show_RangeError() { std::cout << Msg().RANGE_ERROR << std::endl; }
 
 int Parse_RangeLine(const char* line, char* var_name, double* min_value, double* max_value,
@@ -63,7 +58,7 @@ int Count_OtherNames(NameBuffer* copy_label, int count, const char* excluded1,
     return others;
 }
 
-void Write_FixedValues(std::ostream& out, AscArray<double>& array, NameBuffer* copy_label,
+void Write_FixedValues(ReportWriter& out, AscArray<double>& array, NameBuffer* copy_label,
                        int count, const char* excluded1, const char* excluded2) {
     for (int i = 0; i < count; ++i) {
         if (Is_Excluded(copy_label[i], excluded1, excluded2)) continue;
@@ -97,7 +92,7 @@ int Close_ReportFile(std::ofstream& output_stream) {
     return 0;
 }
 
-void Write_ResultRule(std::ostream& out) { out << Msg().REPORT_RESULT_RULE; }
+void Write_ResultRule(ReportWriter& out) { out << Msg().REPORT_RESULT_RULE; }
 
 double Step_Width(double min_value, double max_value, int step_number) {
     return (max_value - min_value) / step_number;
@@ -107,14 +102,14 @@ double Sweep_Point(int index, double step_value, double min_value) {
     return index * step_value + min_value;
 }
 
-double Evaluate_Or_Exit(CompForm* the_root, int* error_code, AscArray<double>& array,
-                        UsrFuncArray& ufunc_list, std::ostream& report, const char* message) {
+double Evaluate_Or_Exit(EvalProgram& program, int* error_code, UsrFuncArray& ufunc_list,
+                        ReportWriter& report, const char* message) {
     CalculationScope calculation;
-    double value = BinTreeFunc(the_root, error_code, array, ufunc_list, EmptyArray);
+    double value = program.Run(error_code);
     if (*error_code == 0) {
         report.flush();
         if (Calculation_Interrupted()) {
-            report.setstate(std::ios::badbit);
+            report.Stop();
             *error_code = 1;
             return value;
         }

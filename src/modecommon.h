@@ -4,12 +4,13 @@
 #define KANSU_MODECOMMON_H
 
 #include <fstream>
-#include <ostream>
 
 #include "ascarray.h"
+#include "evalprog.h"
 #include "fmula.h"
 #include "interrupt.h"
 #include "progress.h"
+#include "reportwriter.h"
 
 class UsrFuncArray;
 
@@ -19,14 +20,6 @@ const int VALUE_LINE_SIZE = 256;   // a typed value: at most 255 characters
 const int FILE_NAME_SIZE = 80;     // a report file name: at most 79 characters
 
 typedef char NameBuffer[NAME_SIZE];
-
-// A number as reports write it: general notation with 6 significant digits;
-// a NaN is always "nan", whatever its sign bit.
-struct ReportNumber {
-    double value;
-};
-inline ReportNumber NumText(double value) { return ReportNumber{value}; }
-std::ostream& operator<<(std::ostream& out, ReportNumber number);
 
 // Parses a typed range line. Prints the refusal message and returns 0 for a
 // malformed line or a division count of 0; 1 when accepted. An empty line is
@@ -41,13 +34,13 @@ void Ask_FixedValues(AscArray<double>& array, NameBuffer* copy_label, int count,
                      const char* excluded1, const char* excluded2);
 
 // Writes "name\tvalue\n" for every listed name except the excluded ones.
-void Write_FixedValues(std::ostream& out, AscArray<double>& array, NameBuffer* copy_label,
+void Write_FixedValues(ReportWriter& out, AscArray<double>& array, NameBuffer* copy_label,
                        int count, const char* excluded1, const char* excluded2);
 
 // The file-name dialogue, opening for appending and the report header.
 // On failure prints the failure message and returns 0.
 int Open_ReportFile(std::ofstream& output_stream);
-void Write_ResultRule(std::ostream& out);
+void Write_ResultRule(ReportWriter& out);
 // Closes the report. When any write failed (a full disk) the user is told with
 // the failure message rather than left believing the report is there; 0 then.
 // After Ctrl-C the user is told the calculation was interrupted.
@@ -76,12 +69,12 @@ void For_EachPoint(double min_value, double max_value, int step_number, Visit vi
 int Count_OtherNames(NameBuffer* copy_label, int count, const char* excluded1,
                      const char* excluded2);
 
-// Evaluates a tree with a fresh summation table. When the evaluation fails the
-// report written so far is flushed, the message is printed, unsaved functions
-// may be saved (Ask_SaveChanges) and the program ends with status 1. An
-// evaluation cut short by Ctrl-C instead flushes the report and stops all
-// further writes to it, so no cut-short value is ever written.
-double Evaluate_Or_Exit(CompForm* the_root, int* error_code, AscArray<double>& array,
-                        UsrFuncArray& ufunc_list, std::ostream& report, const char* message);
+// Runs a compiled formula. When the evaluation fails the report written so far
+// is flushed, the message is printed, unsaved functions may be saved
+// (Ask_SaveChanges) and the program ends with status 1. An evaluation cut short
+// by Ctrl-C instead flushes the report and stops all further writes to it, so no
+// cut-short value is ever written.
+double Evaluate_Or_Exit(EvalProgram& program, int* error_code, UsrFuncArray& ufunc_list,
+                        ReportWriter& report, const char* message);
 
 #endif

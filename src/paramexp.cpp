@@ -76,15 +76,15 @@ void Write_Results(std::ofstream& output_stream, ParamComponent& x_part, ParamCo
                               x_part.the_root, y_part.line_array, y_part.the_root, ufunc_list);
 }
 
-void Write_ParamHeading(std::ostream& out, const char* operand_label, int step_number,
+void Write_ParamHeading(ReportWriter& out, const char* operand_label, int step_number,
                         double min_value, double max_value) {
-    out << Msg().PARAM_VARIABLE << operand_label << Msg().REPORT_RANGE << NumText(min_value) << "]- ["
-        << NumText(max_value) << Msg().REPORT_DIVISIONS << step_number << "\n\n";
+    out << Msg().PARAM_VARIABLE << operand_label << Msg().REPORT_RANGE << NumText(min_value)
+        << "]- [" << NumText(max_value) << Msg().REPORT_DIVISIONS << step_number << "\n\n";
     Write_ResultRule(out);
     out << Msg().PARAM_VARIABLE << operand_label << Msg().PARAM_X_COLUMN << Msg().PARAM_Y_COLUMN;
 }
 
-void Write_ParamPoint(std::ostream& out, double t_value, double x_value, double y_value) {
+void Write_ParamPoint(ReportWriter& out, double t_value, double x_value, double y_value) {
     out << NumText(t_value) << "\t" << NumText(x_value) << "\t" << NumText(y_value) << "\n";
 }
 }  // namespace
@@ -168,17 +168,16 @@ int SaveFormInfo_To_File(std::ofstream& output_stream, const char* line_array_x,
                          NameBuffer* copy_label_y, const char* operand_label, int count_current_x,
                          int count_current_y, int other_var_x, int other_var_y) {
     if (Open_ReportFile(output_stream) == 0) return 0;
-    output_stream << Msg().PARAM_FORMULA << line_array_x << " :y=" << line_array_y << "\n";
-    if (operand_label[0] != '\0') output_stream << Msg().PARAM_VARIABLE_LABEL << operand_label << "\n";
+    ReportWriter out(output_stream);
+    out << Msg().PARAM_FORMULA << line_array_x << " :y=" << line_array_y << "\n";
+    if (operand_label[0] != '\0') out << Msg().PARAM_VARIABLE_LABEL << operand_label << "\n";
     if (other_var_x != 0) {
-        output_stream << Msg().PARAM_X_FIXED_HEADING;
-        Write_FixedValues(output_stream, array_x, copy_label_x, count_current_x, operand_label,
-                          nullptr);
+        out << Msg().PARAM_X_FIXED_HEADING;
+        Write_FixedValues(out, array_x, copy_label_x, count_current_x, operand_label, nullptr);
     }
     if (other_var_y != 0) {
-        output_stream << "\n" << Msg().PARAM_Y_FIXED_HEADING;
-        Write_FixedValues(output_stream, array_y, copy_label_y, count_current_y, operand_label,
-                          nullptr);
+        out << "\n" << Msg().PARAM_Y_FIXED_HEADING;
+        Write_FixedValues(out, array_y, copy_label_y, count_current_y, operand_label, nullptr);
     }
     return 1;
 }
@@ -188,64 +187,80 @@ int ParamBoth_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& arra
                             double min_value, double max_value, CompForm* the_root_x,
                             CompForm* the_root_y, UsrFuncArray& ufunc_list) {
     int error_code = 1;
-    Write_ParamHeading(output_stream, operand_label, step_number, min_value, max_value);
+    EvalProgram program_x(the_root_x, ufunc_list);
+    EvalProgram program_y(the_root_y, ufunc_list);
+    ReportWriter out(output_stream);
+    Write_ParamHeading(out, operand_label, step_number, min_value, max_value);
+    double& t_cell_x = array_x[operand_label];
+    double& t_cell_y = array_y[operand_label];
     For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
-        array_x[operand_label] = t_value;
-        array_y[operand_label] = t_value;
-        double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list,
-                                          output_stream, Msg().PARAM_X_SWEEP_ERROR);
-        double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list,
-                                          output_stream, Msg().PARAM_Y_SWEEP_ERROR);
-        Write_ParamPoint(output_stream, t_value, x_value, y_value);
+        t_cell_x = t_value;
+        t_cell_y = t_value;
+        double x_value = Evaluate_Or_Exit(program_x, &error_code, ufunc_list, out,
+                                          Msg().PARAM_X_SWEEP_ERROR);
+        double y_value = Evaluate_Or_Exit(program_y, &error_code, ufunc_list, out,
+                                          Msg().PARAM_Y_SWEEP_ERROR);
+        Write_ParamPoint(out, t_value, x_value, y_value);
     });
     return 1;
 }
 
 int ParamX_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x,
-                         AscArray<double>& array_y, const char* operand_label, int step_number,
+                         AscArray<double>& /*array_y*/, const char* operand_label, int step_number,
                          double min_value, double max_value, CompForm* the_root_x,
                          CompForm* the_root_y, UsrFuncArray& ufunc_list) {
     int error_code = 1;
-    Write_ParamHeading(output_stream, operand_label, step_number, min_value, max_value);
-    double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list,
-                                      output_stream, Msg().PARAM_Y_FIXED_ERROR);
+    EvalProgram program_x(the_root_x, ufunc_list);
+    EvalProgram program_y(the_root_y, ufunc_list);
+    ReportWriter out(output_stream);
+    Write_ParamHeading(out, operand_label, step_number, min_value, max_value);
+    double y_value = Evaluate_Or_Exit(program_y, &error_code, ufunc_list, out,
+                                      Msg().PARAM_Y_FIXED_ERROR);
+    double& t_cell = array_x[operand_label];
     For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
-        array_x[operand_label] = t_value;
-        double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list,
-                                          output_stream, Msg().PARAM_X_ONLY_ERROR);
-        Write_ParamPoint(output_stream, t_value, x_value, y_value);
+        t_cell = t_value;
+        double x_value = Evaluate_Or_Exit(program_x, &error_code, ufunc_list, out,
+                                          Msg().PARAM_X_ONLY_ERROR);
+        Write_ParamPoint(out, t_value, x_value, y_value);
     });
     return 1;
 }
 
-int ParamY_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x,
+int ParamY_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& /*array_x*/,
                          AscArray<double>& array_y, const char* operand_label, int step_number,
                          double min_value, double max_value, CompForm* the_root_x,
                          CompForm* the_root_y, UsrFuncArray& ufunc_list) {
     int error_code = 1;
-    Write_ParamHeading(output_stream, operand_label, step_number, min_value, max_value);
-    double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list,
-                                      output_stream, Msg().PARAM_X_FIXED_ERROR);
+    EvalProgram program_x(the_root_x, ufunc_list);
+    EvalProgram program_y(the_root_y, ufunc_list);
+    ReportWriter out(output_stream);
+    Write_ParamHeading(out, operand_label, step_number, min_value, max_value);
+    double x_value = Evaluate_Or_Exit(program_x, &error_code, ufunc_list, out,
+                                      Msg().PARAM_X_FIXED_ERROR);
+    double& t_cell = array_y[operand_label];
     For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
-        array_y[operand_label] = t_value;
-        double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list,
-                                          output_stream, Msg().PARAM_Y_ONLY_ERROR);
-        Write_ParamPoint(output_stream, t_value, x_value, y_value);
+        t_cell = t_value;
+        double y_value = Evaluate_Or_Exit(program_y, &error_code, ufunc_list, out,
+                                          Msg().PARAM_Y_ONLY_ERROR);
+        Write_ParamPoint(out, t_value, x_value, y_value);
     });
     return 1;
 }
 
-int NoParam_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x,
-                          AscArray<double>& array_y, const char* line_array_x,
+int NoParam_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& /*array_x*/,
+                          AscArray<double>& /*array_y*/, const char* line_array_x,
                           CompForm* the_root_x, const char* line_array_y, CompForm* the_root_y,
                           UsrFuncArray& ufunc_list) {
     int error_code = 1;
-    Write_ResultRule(output_stream);
-    double x_value = Evaluate_Or_Exit(the_root_x, &error_code, array_x, ufunc_list,
-                                      output_stream, Msg().PARAM_X_ERROR);
-    double y_value = Evaluate_Or_Exit(the_root_y, &error_code, array_y, ufunc_list,
-                                      output_stream, Msg().PARAM_Y_ERROR);
-    output_stream << line_array_x << "=" << NumText(x_value) << "\n";
-    output_stream << line_array_y << "=" << NumText(y_value) << "\n";
+    EvalProgram program_x(the_root_x, ufunc_list);
+    EvalProgram program_y(the_root_y, ufunc_list);
+    ReportWriter out(output_stream);
+    Write_ResultRule(out);
+    double x_value = Evaluate_Or_Exit(program_x, &error_code, ufunc_list, out,
+                                      Msg().PARAM_X_ERROR);
+    double y_value = Evaluate_Or_Exit(program_y, &error_code, ufunc_list, out,
+                                      Msg().PARAM_Y_ERROR);
+    out << line_array_x << "=" << NumText(x_value) << "\n";
+    out << line_array_y << "=" << NumText(y_value) << "\n";
     return 1;
 }

@@ -14,7 +14,7 @@
 
 namespace {
 
-void Write_PolarHeading(std::ostream& out, const char* operand_label, int step_number,
+void Write_PolarHeading(ReportWriter& out, const char* operand_label, int step_number,
                         double min_value, double max_value) {
     out << Msg().POLAR_ANGLE << operand_label << Msg().REPORT_RANGE << NumText(min_value) << "] - ["
         << NumText(max_value) << Msg().REPORT_DIVISIONS << step_number << "\n\n";
@@ -23,7 +23,7 @@ void Write_PolarHeading(std::ostream& out, const char* operand_label, int step_n
 }
 
 // A negative radius is kept: the point lies on the opposite side of the origin.
-void Write_PolarPoint(std::ostream& out, double rad_value, double angle) {
+void Write_PolarPoint(ReportWriter& out, double rad_value, double angle) {
     double x_value = std::cos(angle) * rad_value;
     double y_value = std::sin(angle) * rad_value;
     out << NumText(rad_value) << "\t" << NumText(angle) << "\t" << NumText(x_value) << "\t"
@@ -103,11 +103,12 @@ int SavePolInfo_To_File(std::ofstream& output_stream, const char* line_array,
                         AscArray<double>& array, NameBuffer* copy_label, const char* operand_label,
                         int count_current, int val_kind) {
     if (Open_ReportFile(output_stream) == 0) return 0;
-    output_stream << Msg().POLAR_FORMULA << line_array << Msg().POLAR_ANGLE_LABEL << operand_label << "\n";
+    ReportWriter out(output_stream);
+    out << Msg().POLAR_FORMULA << line_array << Msg().POLAR_ANGLE_LABEL << operand_label << "\n";
     int angle_count = val_kind == 1 ? 1 : 0;
     if (count_current > angle_count) {
-        output_stream << Msg().POLAR_FIXED_HEADING;
-        Write_FixedValues(output_stream, array, copy_label, count_current, operand_label, nullptr);
+        out << Msg().POLAR_FIXED_HEADING;
+        Write_FixedValues(out, array, copy_label, count_current, operand_label, nullptr);
     }
     return 1;
 }
@@ -116,25 +117,30 @@ int PolarExp_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array
                            const char* operand_label, int step_number, double min_value,
                            double max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
     int error_code = 1;
-    Write_PolarHeading(output_stream, operand_label, step_number, min_value, max_value);
+    EvalProgram program(the_root, ufunc_list);
+    ReportWriter out(output_stream);
+    Write_PolarHeading(out, operand_label, step_number, min_value, max_value);
+    double& angle_cell = array[operand_label];
     For_EachPoint(min_value, max_value, step_number, [&](double angle) {
-        array[operand_label] = angle;
-        double rad_value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list,
-                                            output_stream, Msg().EVALUATION_ERROR);
-        Write_PolarPoint(output_stream, rad_value, angle);
+        angle_cell = angle;
+        double rad_value =
+            Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
+        Write_PolarPoint(out, rad_value, angle);
     });
     return 1;
 }
 
-int PolarExpNAng_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
+int PolarExpNAng_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& /*array*/,
                                const char* operand_label, int step_number, double min_value,
                                double max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
     int error_code = 1;
-    Write_PolarHeading(output_stream, operand_label, step_number, min_value, max_value);
+    EvalProgram program(the_root, ufunc_list);
+    ReportWriter out(output_stream);
+    Write_PolarHeading(out, operand_label, step_number, min_value, max_value);
     // The radius does not depend on the angle: a circle (or an arc of it).
-    double rad_value = Evaluate_Or_Exit(the_root, &error_code, array, ufunc_list, output_stream,
-                                        Msg().EVALUATION_ERROR);
+    double rad_value =
+        Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
     For_EachPoint(min_value, max_value, step_number,
-                  [&](double angle) { Write_PolarPoint(output_stream, rad_value, angle); });
+                  [&](double angle) { Write_PolarPoint(out, rad_value, angle); });
     return 1;
 }

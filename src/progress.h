@@ -26,6 +26,11 @@ public:
     void Tick() {
         if (++done_ >= next_check_) Check();
     }
+    // For work that counts its own points: done points so far.
+    void Reach(long long done) {
+        done_ = done;
+        if (done_ >= next_check_) Check();
+    }
 
 private:
     void Check();

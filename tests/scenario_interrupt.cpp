@@ -87,7 +87,7 @@ int ErrorFile(Session& session) {
 // Standard error is not a terminal: no progress line however long the sum runs.
 // A sum cut short writes no value: the report keeps its head only.
 TEST(InterruptScenario, CtrlCEndsALongSumWithoutAValue) {
-    if (WindowsProgram()) GTEST_SKIP() << "Ctrl-C arrives as a POSIX signal: native binary only";
+    if (WindowsProgram()) GTEST_SKIP() << "Ctrl-C is signalled to the native binary only";
     Session session;
     int error_fd = ErrorFile(session);
     Child child(session, error_fd);
@@ -105,7 +105,7 @@ TEST(InterruptScenario, CtrlCEndsALongSumWithoutAValue) {
 // A sweep cut short keeps its whole lines; the progress line shows on the
 // terminal only and is erased (a return, blanks over it, a return).
 TEST(InterruptScenario, CtrlCEndsASweepWithProgressOnTheTerminal) {
-    if (WindowsProgram()) GTEST_SKIP() << "Ctrl-C arrives as a POSIX signal: native binary only";
+    if (WindowsProgram()) GTEST_SKIP() << "Ctrl-C is signalled to the native binary only";
     Session session;
     int terminal = posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
@@ -141,7 +141,7 @@ TEST(InterruptScenario, CtrlCEndsASweepWithProgressOnTheTerminal) {
 // At the menu Ctrl-C asks the end-of-run question when functions are unsaved,
 // and otherwise ends the program as before.
 TEST(InterruptScenario, CtrlCAtTheMenuAsksToSaveUnsavedFunctions) {
-    if (WindowsProgram()) GTEST_SKIP() << "Ctrl-C arrives as a POSIX signal: native binary only";
+    if (WindowsProgram()) GTEST_SKIP() << "Ctrl-C is signalled to the native binary only";
     Session session;
     int error_fd = ErrorFile(session);
     Child child(session, error_fd);

@@ -118,7 +118,7 @@ TEST(SaveScenario, TheWorkingCopyCannotBeMade) {
 }
 
 TEST(SaveScenario, AFileSizeLimitFailsTheSaveInsteadOfKillingTheProgram) {
-    if (WindowsProgram()) GTEST_SKIP() << "a file-size limit kills Wine's process; Windows has none";
+    if (WindowsProgram()) GTEST_SKIP() << "file-size limits are POSIX only";
     Session session;
     std::string records;
     for (char name = 'a'; name <= 't'; ++name)

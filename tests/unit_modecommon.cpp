@@ -5,12 +5,15 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <initializer_list>
 #include <iostream>
 #include <limits>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -79,11 +82,50 @@ TEST(NumberFormat, InfinitiesAndNotANumber) {
     EXPECT_EQ(Format(zero / zero), "nan");
 }
 
+// The writer's text equals the stream's default format for any double, also
+// across the blocks it hands to the file.
+TEST(NumberFormat, WriterMatchesTheStreamFormat) {
+    std::mt19937_64 bits(10);
+    std::ostringstream written;
+    std::ostringstream expected;
+    {
+        ReportWriter out(written);
+        for (int i = 0; i < 40000; ++i) {
+            uint64_t pattern = bits();
+            double value = 0.0;
+            std::memcpy(&value, &pattern, sizeof value);
+            if (i % 2 == 1) value = static_cast<double>(pattern % 2000001) / 64.0 - 15625.0;
+            out << NumText(value) << "\t" << i << "\n";
+            if (std::isnan(value)) expected << "nan"; else expected << value;
+            expected << "\t" << i << "\n";
+        }
+    }
+    EXPECT_EQ(written.str(), expected.str());
+}
+
 TEST(NumberFormat, WritesInsideALine) {
     std::ostringstream out;
     out << "a\t" << NumText(7.0) << "\t" << NumText(-std::numeric_limits<double>::quiet_NaN())
         << "\n";
     EXPECT_EQ(out.str(), "a\t7\tnan\n");
+}
+
+// Stop hands over what was written and drops everything after it, also what
+// another writer sends to the same file.
+TEST(NumberFormat, StoppedWriterWritesNothingMore) {
+    std::ostringstream sink;
+    {
+        ReportWriter out(sink);
+        out << "kept\t" << NumText(1.5) << "\n";
+        out.Stop();
+        EXPECT_EQ(sink.str(), "kept\t1.5\n");
+        out << "cut\t" << NumText(2.5) << "\n" << std::string(70000, 'x').c_str();
+        out.flush();
+        ReportWriter other(sink);
+        other << "other\n";
+    }
+    EXPECT_EQ(sink.str(), "kept\t1.5\n");
+    EXPECT_TRUE(sink.bad());
 }
 
 // ---- range line ----
@@ -335,13 +377,13 @@ TEST_F(ValueTable, FixedValueLines) {
     table["b"] = 1.0;
     table["x"] = 3.0;
     std::ostringstream all;
-    Write_FixedValues(all, table, labels, count, nullptr, nullptr);
+    { ReportWriter out(all); Write_FixedValues(out, table, labels, count, nullptr, nullptr); }
     EXPECT_EQ(all.str(), "a\t2\nb\t1\nx\t3\n");
     std::ostringstream without_x;
-    Write_FixedValues(without_x, table, labels, count, "x", "");
+    { ReportWriter out(without_x); Write_FixedValues(out, table, labels, count, "x", ""); }
     EXPECT_EQ(without_x.str(), "a\t2\nb\t1\n");
     std::ostringstream without_two;
-    Write_FixedValues(without_two, table, labels, count, "a", "x");
+    { ReportWriter out(without_two); Write_FixedValues(out, table, labels, count, "a", "x"); }
     EXPECT_EQ(without_two.str(), "b\t1\n");
 }
 
@@ -351,7 +393,7 @@ TEST_F(ValueTable, FixedValueLinesUseTheReportNumberFormat) {
     table["q"] = -std::numeric_limits<double>::quiet_NaN();
     table["r"] = 1.0 / 3.0;
     std::ostringstream out;
-    Write_FixedValues(out, table, labels, count, nullptr, nullptr);
+    { ReportWriter writer(out); Write_FixedValues(writer, table, labels, count, nullptr, nullptr); }
     EXPECT_EQ(out.str(), "p\t1e+06\nq\tnan\nr\t0.333333\n");
 }
 
@@ -391,7 +433,8 @@ TEST_F(ReportFile, OpensForAppendingAndWritesTheHead) {
         std::ofstream report;
         EXPECT_EQ(Open_ReportFile(report), 1);
         EXPECT_TRUE(report.is_open());
-        Write_ResultRule(report);
+        ReportWriter out(report);
+        Write_ResultRule(out);
         EXPECT_EQ(console.Output(), Cp932(FILE_PROMPT));
         EXPECT_EQ(console.Unread(), "after\n");
     }

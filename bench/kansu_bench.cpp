@@ -1,0 +1,365 @@
+// kansu-bench: kansu's evaluator and reports next to native C++ doing the same.
+// Evaluator rows time one evaluation of f1..f4 against a native function of
+// the same formula; mode rows time a whole report (the real mode function, fed
+// a typed dialogue) against a floor program that evaluates natively, formats
+// with std::to_chars and writes blocks. Every figure is the median CPU time of
+// 5 paired runs; rows are compared first and any difference makes the exit
+// status 1.
+// --quick runs everything at small sizes.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <ctime>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "crtbtree.h"
+#include "evalprog.h"
+#include "fmulaopfc.h"
+#include "inplexp.h"
+#include "main.h"
+#include "paramexp.h"
+#include "polarcord.h"
+#include "symbol.h"
+#include "usrfunc.h"
+
+namespace {
+
+const int RUNS = 5;
+bool quick = false;
+int failures = 0;
+std::string work_dir;
+
+// CPU seconds of this thread: on a shared machine wall time mostly measures
+// the other processes.
+double Cpu_Seconds() {
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+double Seconds_Of(const std::function<void()>& work) {
+    double start = Cpu_Seconds();
+    work();
+    return Cpu_Seconds() - start;
+}
+
+// Median seconds of kansu's and the native work, run alternately.
+std::pair<double, double> Paired_Medians(const std::function<void()>& kansu,
+                                         const std::function<void()>& native) {
+    std::vector<double> kansu_times;
+    std::vector<double> native_times;
+    for (int run = 0; run < RUNS; ++run) {
+        kansu_times.push_back(Seconds_Of(kansu));
+        native_times.push_back(Seconds_Of(native));
+    }
+    std::sort(kansu_times.begin(), kansu_times.end());
+    std::sort(native_times.begin(), native_times.end());
+    return {kansu_times[RUNS / 2], native_times[RUNS / 2]};
+}
+
+void Check(bool same, const char* what) {
+    if (same) return;
+    std::printf("ROWS DIFFER: %s\n", what);
+    ++failures;
+}
+
+// ---- the floor's report text ----
+
+int Number_Text(double value, char* text) {
+    if (std::isnan(value)) {
+        std::memcpy(text, "nan", 3);
+        return 3;
+    }
+    return static_cast<int>(
+        std::to_chars(text, text + 32, value, std::chars_format::general, 6).ptr - text);
+}
+
+class FloorWriter {
+public:
+    explicit FloorWriter(const std::string& path) : file_(std::fopen(path.c_str(), "wb")) {}
+    ~FloorWriter() {
+        std::fwrite(buffer_.data(), 1, used_, file_);
+        std::fclose(file_);
+    }
+    void Row(std::initializer_list<double> values) {
+        if (used_ + 160 > buffer_.size()) {
+            std::fwrite(buffer_.data(), 1, used_, file_);
+            used_ = 0;
+        }
+        for (double value : values) {
+            used_ += Number_Text(value, buffer_.data() + used_);
+            buffer_[used_++] = '\t';
+        }
+        buffer_[used_ - 1] = '\n';
+    }
+
+private:
+    std::FILE* file_;
+    std::vector<char> buffer_ = std::vector<char>(1 << 16);
+    size_t used_ = 0;
+};
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+// The report's data rows are its last lines: the floor's whole file.
+bool Report_EndsWithRows(const std::string& report, const std::string& rows) {
+    if (rows.size() >= report.size()) return false;
+    return report.compare(report.size() - rows.size(), rows.size(), rows) == 0 &&
+           report[report.size() - rows.size() - 1] == '\n';
+}
+
+// ---- native formulas ----
+
+__attribute__((noinline)) double Native_F1(double x) {
+    return std::sin(x) * std::exp(0 - x / 10) + x * x;
+}
+__attribute__((noinline)) double Native_F2(double x) {
+    double sum = 0.0;
+    for (int n = 1; n <= 10; ++n) sum += std::pow(x, static_cast<double>(n)) / n;
+    return sum;
+}
+__attribute__((noinline)) double Native_F3(double x) { return x * (x * 2 + 1); }
+__attribute__((noinline)) double Native_F4(double x) { return 3 * (x * x) + 2 * x + 1; }
+
+// ---- kansu formulas ----
+
+struct Compiled {
+    CompForm* items = nullptr;
+    AscArray<double> table;
+    EvalProgram* program = nullptr;
+    explicit Compiled(const char* text) {
+        if (Formula_Analysis(&items, text) == 0) std::exit(2);
+        Create_SymbolTable(items, current_number + 1, table);
+        program = new EvalProgram(Build_Tree(items, current_number + 1), g_ufunc_list);
+    }
+    ~Compiled() {
+        delete program;
+        delete[] items;
+    }
+};
+
+void Evaluator_Row(const char* name, const char* text, double (*native)(double), int count) {
+    Compiled formula(text);
+    double& x_cell = formula.table["x"];
+    const double step = 100.0 / count;
+    int error_flag = 1;
+    int differing = 0;
+    for (int i = 0; i < count; ++i) {
+        x_cell = i * step;
+        char kansu_text[32];
+        char native_text[32];
+        int kansu_length = Number_Text(formula.program->Run(&error_flag), kansu_text);
+        int native_length = Number_Text(native(i * step), native_text);
+        if (kansu_length != native_length || std::memcmp(kansu_text, native_text, kansu_length))
+            ++differing;
+    }
+    Check(differing == 0 && error_flag == 1, name);
+    volatile double sink = 0.0;
+    std::pair<double, double> times = Paired_Medians(
+        [&] {
+            double sum = 0.0;
+            for (int i = 0; i < count; ++i) {
+                x_cell = i * step;
+                sum += formula.program->Run(&error_flag);
+            }
+            sink = sum;
+        },
+        [&] {
+            double sum = 0.0;
+            for (int i = 0; i < count; ++i) sum += native(i * step);
+            sink = sum;
+        });
+    std::printf("%-4s %-24s %9.1f ns %9.1f ns %7.2f\n", name, text, times.first * 1e9 / count,
+                times.second * 1e9 / count, times.first / times.second);
+}
+
+void Sigma_Row(long long terms) {
+    std::string text = "sigma[n(1," + std::to_string(terms) + "),n]";
+    Compiled formula(text.c_str());
+    int error_flag = 1;
+    double value = 0.0;
+    volatile double native_value = 0.0;
+    std::pair<double, double> times = Paired_Medians(
+        [&] { value = formula.program->Run(&error_flag); },
+        [&] {
+            double sum = 0.0;
+            for (long long n = 1; n <= terms; ++n) sum += static_cast<double>(n);
+            native_value = sum;
+        });
+    Check(value == native_value && error_flag == 1, "sigma");
+    std::printf("sigma %-27s %8.3f s  %8.3f s  %7.2f\n", text.c_str(), times.first, times.second,
+                times.first / times.second);
+}
+
+// ---- modes ----
+
+// Runs a mode function on a typed dialogue, console output discarded.
+void Run_Mode(int (*mode)(UsrFuncArray&), const std::string& dialogue) {
+    std::istringstream input(dialogue);
+    std::ostringstream ignored;
+    std::streambuf* saved_in = std::cin.rdbuf(input.rdbuf());
+    std::streambuf* saved_out = std::cout.rdbuf(ignored.rdbuf());
+    mode(g_ufunc_list);
+    std::cin.rdbuf(saved_in);
+    std::cout.rdbuf(saved_out);
+}
+
+void Mode_Row(const char* name, int (*mode)(UsrFuncArray&), const std::string& dialogue_head,
+              const std::function<void(FloorWriter&)>& floor, long long points) {
+    std::string report = work_dir + "/kansu.txt";
+    std::string rows = work_dir + "/floor.txt";
+    auto kansu = [&] {
+        std::remove(report.c_str());
+        Run_Mode(mode, dialogue_head + report + "\n");
+    };
+    auto native = [&] {
+        FloorWriter writer(rows);
+        floor(writer);
+    };
+    kansu();
+    native();
+    Check(Report_EndsWithRows(Slurp(report), Slurp(rows)), name);
+    std::pair<double, double> times = Paired_Medians(kansu, native);
+    std::printf("%-11s %11lld points %8.3f s  %8.3f s  %7.2f\n", name, points, times.first,
+                times.second, times.first / times.second);
+}
+
+double Point(long long index, double min_value, double max_value, long long steps) {
+    return static_cast<int>(index) * ((max_value - min_value) / static_cast<int>(steps)) +
+           min_value;
+}
+
+void Mode_Rows(long long points, int grid_x, int grid_y) {
+    const char* f1 = "sin(x)*exp(-x/10)+x^2";
+    std::string n = std::to_string(points);
+    Mode_Row("explicit", FnCalc_Explicit, std::string(f1) + "\nx(0,100)[" + n + "]\n",
+             [&](FloorWriter& out) {
+                 for (long long i = 0; i <= points; ++i) {
+                     double x = Point(i, 0, 100, points);
+                     out.Row({x, Native_F1(x)});
+                 }
+             },
+             points + 1);
+    Mode_Row("polar", FnCalc_PolarCord, "sin(t)*exp(-t/10)+t^2\nt(0,100)[" + n + "]\n",
+             [&](FloorWriter& out) {
+                 for (long long i = 0; i <= points; ++i) {
+                     double t = Point(i, 0, 100, points);
+                     double r = Native_F1(t);
+                     out.Row({r, t, std::cos(t) * r, std::sin(t) * r});
+                 }
+             },
+             points + 1);
+    Mode_Row("parametric", FnCalc_Param,
+             "sin(t)*exp(-t/10)+t^2\ncos(t)*exp(-t/10)\nt(0,100)[" + n + "]\n",
+             [&](FloorWriter& out) {
+                 for (long long i = 0; i <= points; ++i) {
+                     double t = Point(i, 0, 100, points);
+                     out.Row({t, Native_F1(t), std::cos(t) * std::exp(0 - t / 10)});
+                 }
+             },
+             points + 1);
+    std::string grid = "x(0,100)[" + std::to_string(grid_x) + "]\ny(0,10000)[" +
+                       std::to_string(grid_y) + "]\n";
+    Mode_Row("implicit", FnCalc_Inplicit, "sin(x)*exp(-x/10)+x^2-y\n" + grid,
+             [&](FloorWriter& out) {
+                 for (int row = 0; row <= grid_y; ++row) {
+                     double y = Point(row, 0, 10000, grid_y);
+                     double previous = 0.0;
+                     for (int column = 0; column <= grid_x; ++column) {
+                         double x = Point(column, 0, 100, grid_x);
+                         double value = Native_F1(x) - y;
+                         if (value == 0.0 || value * previous < 0.0) out.Row({x, y, value});
+                         previous = value;
+                     }
+                 }
+             },
+             static_cast<long long>(grid_x + 1) * (grid_y + 1));
+}
+
+// ---- memory ----
+
+// Largest resident set of the kansu program writing an explicit report of
+// the given number of points, in KiB; -1 when it cannot be measured.
+long Report_MaxRss(long long points) {
+    std::string dialogue = work_dir + "/dialogue.txt";
+    std::string report = work_dir + "/rss.txt";
+    std::remove(report.c_str());
+    std::ofstream(dialogue) << "1\nsin(x)*exp(-x/10)+x^2\nx(0,100)[" << points << "]\n"
+                            << report << "\n0\n";
+    std::fflush(stdout);
+    pid_t child = fork();
+    if (child == 0) {
+        if (std::freopen(dialogue.c_str(), "r", stdin) == nullptr ||
+            std::freopen("/dev/null", "w", stdout) == nullptr)
+            _exit(3);
+        execl(KANSU_BINARY, KANSU_BINARY, static_cast<char*>(nullptr));
+        _exit(3);
+    }
+    int status = 0;
+    struct rusage usage;
+    if (child < 0 || wait4(child, &status, 0, &usage) != child || status != 0) return -1;
+    return usage.ru_maxrss;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+    char pattern[] = "/tmp/kansu-bench-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) return 2;
+    work_dir = pattern;
+    // Measured first: a child started by fork counts the parent's resident
+    // set as its own peak, so the bench must still be small.
+    long long small = quick ? 1000 : 10000;
+    long long large = quick ? 100000 : 10000000;
+    long small_rss = Report_MaxRss(small);
+    long large_rss = Report_MaxRss(large);
+    struct rusage own;
+    getrusage(RUSAGE_SELF, &own);
+    long own_rss = own.ru_maxrss;
+
+    g_ufunc_list.AddUFncElem("g", -1, 1, 8, "a0+1");
+    g_ufunc_list.AddUFncElem("f", -1, 1, 8, "a0*g(a0*2)");
+
+    int evaluations = quick ? 100000 : 2000000;
+    std::printf("evaluator (median of %d)          kansu/eval native/eval   ratio\n", RUNS);
+    Evaluator_Row("f1", "sin(x)*exp(-x/10)+x^2", Native_F1, evaluations);
+    Evaluator_Row("f2", "sigma[n(1,10),x^n/n]", Native_F2, evaluations / 4);
+    Evaluator_Row("f3", "f(x)", Native_F3, evaluations);
+    Evaluator_Row("f4", "3*x^2+2*x+1", Native_F4, evaluations);
+    Sigma_Row(quick ? 1000000 : 100000000);
+
+    std::printf("\nreports (median of %d)                    kansu      floor   ratio\n", RUNS);
+    if (quick) Mode_Rows(10000, 200, 100);
+    else Mode_Rows(1000000, 2000, 1000);
+
+    std::printf("\nmax RSS of kansu: %ld KiB at %lld points, %ld KiB at %lld points"
+                " (the bench itself: %ld KiB)\n",
+                small_rss, small, large_rss, large, own_rss);
+
+    std::remove((work_dir + "/kansu.txt").c_str());
+    std::remove((work_dir + "/floor.txt").c_str());
+    std::remove((work_dir + "/rss.txt").c_str());
+    std::remove((work_dir + "/dialogue.txt").c_str());
+    rmdir(work_dir.c_str());
+    g_ufunc_list.DeleteAllObject();
+    std::printf(failures == 0 ? "rows agree\n" : "%d row sets differ\n", failures);
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,515 @@
+// Turns expression trees into flat programs. The walk mirrors the tree
+// evaluator step for step (BinTreeFunc on roots and operator nodes, CalcValue
+// on operands), but with a work list instead of recursion, so that trees of
+// any depth compile on a small stack.
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "calcbintree.h"
+#include "evalprog.h"
+#include "symbol.h"
+#include "usrfunc.h"
+
+namespace {
+
+const int RANGE_NAME_SIZE = 256;
+
+// A bound that converts to int by truncation without leaving its range.
+bool Fits_Int(double bound) { return bound > -2147483649.0 && bound < 2147483648.0; }
+
+enum TaskKind {
+    TASK_FRAME,    // a tree root or operator node: level check, then TASK_NODE
+    TASK_NODE,     // a node by its operator code
+    TASK_VALUE,    // an operand by its item kind
+    TASK_STEP,     // a step prepared earlier, its slot taken at emission
+    TASK_SIGMA_NEXT,
+    TASK_SCOPE_END,
+    TASK_LABEL
+};
+
+struct Task {
+    TaskKind kind;
+    CompForm* node;
+    int level;
+    EvalStep step;
+    int label;
+    int arg_count;  // TASK_STEP: values the step consumes
+};
+
+// A summation index visible at this point of the tree and its frame slot.
+struct IndexScope {
+    std::string name;
+    int slot;
+};
+
+// True when an argument tree holds a user-function call or a sigma sum: then a
+// pending-call cut is tested before its arguments are evaluated, as they may
+// take long or write argument cells.
+bool Has_CallOrSigma(CompForm* root) {
+    std::vector<CompForm*> pending{root};
+    while (!pending.empty()) {
+        CompForm* node = pending.back();
+        pending.pop_back();
+        if (node == nullptr) continue;
+        if (node->kind == KIND_USER_FUNCTION || node->operator_kind == OPR_SIGMA) return true;
+        pending.push_back(node->left);
+        pending.push_back(node->right);
+        for (int i = 0; i < node->list_fnarg.element_num; ++i)
+            pending.push_back(node->list_fnarg.CompList[i]);
+    }
+    return false;
+}
+
+}  // namespace
+
+class EvalCompiler {
+public:
+    EvalCompiler(EvalProgram& program, UsrFuncArray& ufunc_list)
+        : program_(program), ufunc_list_(ufunc_list) {}
+
+    void Compile(CompForm* root, EvalStart start) {
+        Set_Operator_Function();
+        Begin(false);
+        if (start == EVAL_TREE) Frame(root, 1);
+        else Value(root, 0);
+        Run_Tasks();
+        Emit_Plain(OP_END);
+        Finish();
+        int top_size = max_depth_ + 1;
+        for (size_t i = 0; i < pending_.size(); ++i) Compile_Body(static_cast<int>(i));
+        for (EvalCall& call : program_.calls_) {
+            if (call.callee < 0) continue;
+            const EvalBody& body = program_.bodies_[call.callee];
+            call.fast_entry = body.fast_entry;
+            call.guarded_entry = body.guarded_entry;
+            call.max_level = body.max_level;
+        }
+        int body_size = 0;
+        for (const EvalBody& body : program_.bodies_)
+            if (body.frame_size > body_size) body_size = body.frame_size;
+        program_.stack_.assign(top_size + (USER_CALL_DEPTH_LIMIT + 1) * (body_size + 1), 0.0);
+    }
+
+private:
+    void Compile_Body(int index) {
+        for (int guarded = 0; guarded < 2; ++guarded) {
+            Begin(guarded == 1);
+            int entry = static_cast<int>(program_.steps_.size());
+            Frame(pending_[index], 1);
+            Run_Tasks();
+            Emit_Plain(OP_RETURN);
+            Finish();
+            EvalBody& same_body = program_.bodies_[index];  // the vector may have grown
+            if (guarded == 0) {
+                same_body.fast_entry = entry;
+                same_body.max_level = max_level_;
+            } else {
+                same_body.guarded_entry = entry;
+            }
+            if (max_depth_ + 1 > same_body.frame_size) same_body.frame_size = max_depth_ + 1;
+        }
+    }
+
+    void Begin(bool guarded) {
+        guarded_ = guarded;
+        depth_ = 0;
+        max_depth_ = 0;
+        max_level_ = 0;
+        scopes_.clear();
+        label_pos_.clear();
+        fixups_.clear();
+    }
+
+    void Finish() {
+        for (const std::pair<int, int>& fixup : fixups_)
+            program_.steps_[fixup.first].aux = label_pos_[fixup.second];
+    }
+
+    void Mark(int label) { label_pos_[label] = static_cast<int>(program_.steps_.size()); }
+
+    int New_Label() {
+        label_pos_.push_back(-1);
+        return static_cast<int>(label_pos_.size()) - 1;
+    }
+
+    void Push(TaskKind kind, CompForm* node, int level) {
+        Task task{};
+        task.kind = kind;
+        task.node = node;
+        task.level = level;
+        tasks_.push_back(task);
+    }
+    void Push_Step(const EvalStep& step, int arg_count) {
+        Task task{};
+        task.kind = TASK_STEP;
+        task.step = step;
+        task.arg_count = arg_count;
+        tasks_.push_back(task);
+    }
+    void Push_Label(int label) {
+        Task task{};
+        task.kind = TASK_LABEL;
+        task.label = label;
+        tasks_.push_back(task);
+    }
+
+    void Run_Tasks() {
+        while (!tasks_.empty()) {
+            Task task = tasks_.back();
+            tasks_.pop_back();
+            switch (task.kind) {
+            case TASK_FRAME: Frame(task.node, task.level); break;
+            case TASK_NODE: Node(task.node, task.level); break;
+            case TASK_VALUE: Value(task.node, task.level); break;
+            case TASK_STEP: Emit(task.step, task.arg_count); break;
+            case TASK_SIGMA_NEXT: Sigma_Next(task); break;
+            case TASK_SCOPE_END: scopes_.pop_back(); break;
+            case TASK_LABEL: Mark(task.label); break;
+            }
+        }
+    }
+
+    // Appends a step. Steps that push take the next slot; a step consuming
+    // arg_count values (the accumulator and arg_count - 1 slots) takes the
+    // first slot of them.
+    void Emit(EvalStep step, int arg_count) {
+        switch (step.op) {
+        case OP_NUMBER:
+        case OP_CELL:
+        case OP_LOCAL:
+        case OP_FAIL:
+        case OP_CELL_ADD_NUMBER:
+        case OP_CELL_SUB_NUMBER:
+        case OP_CELL_MUL_NUMBER:
+        case OP_CELL_DIV_NUMBER:
+        case OP_CELL_ROUTINE2_NUMBER:
+        case OP_ROUTINE1_CELL:
+        case OP_CELL_SQUARE:
+        case OP_ROUTINE0: step.slot = depth_++; break;
+        case OP_ADD:
+        case OP_SUB:
+        case OP_MUL:
+        case OP_DIV:
+        case OP_ROUTINE2: step.slot = --depth_; break;
+        case OP_ROUTINE_N:
+            depth_ -= arg_count - 1;
+            step.slot = depth_;
+            break;
+        case OP_CALL:
+            step.slot = depth_ - arg_count;
+            depth_ = step.slot + 1;
+            break;
+        default: step.slot = depth_; break;
+        }
+        if (depth_ > max_depth_) max_depth_ = depth_;
+        program_.steps_.push_back(step);
+    }
+    void Emit_Plain(int op) {
+        EvalStep step{};
+        step.op = op;
+        Emit(step, 0);
+    }
+    void Emit_Jump(int op, int label, int aux_value) {
+        EvalStep step{};
+        step.op = op;
+        step.aux = aux_value;
+        fixups_.emplace_back(static_cast<int>(program_.steps_.size()), label);
+        Emit(step, 0);
+    }
+    void Emit_Number(double value) {
+        EvalStep step{};
+        step.op = OP_NUMBER;
+        step.number = value;
+        Emit(step, 0);
+    }
+
+    // BinTreeFunc: a missing root or one past the level limit fails.
+    void Frame(CompForm* node, int level) {
+        if (level > max_level_) max_level_ = level;
+        if (node == nullptr || level > EVAL_LEVEL_LIMIT) {
+            Emit_Plain(OP_FAIL);
+            return;
+        }
+        if (!guarded_) {
+            Node(node, level);
+            return;
+        }
+        int skip = New_Label();
+        EvalStep guard{};
+        guard.op = OP_GUARD;
+        guard.limit = level;
+        fixups_.emplace_back(static_cast<int>(program_.steps_.size()), skip);
+        Emit(guard, 0);
+        Push_Label(skip);
+        Push(TASK_NODE, node, level);
+    }
+
+    void Node(CompForm* node, int level) {
+        int code = node->operator_kind;
+        if (code == -1) {
+            // An operator item without an operator code would hand itself back
+            // to BinTreeFunc until the level limit cuts it.
+            if (node->kind == KIND_OPERATOR || node->kind == KIND_FUNCTION ||
+                node->kind == KIND_MULTI_OPERATOR)
+                Emit_Plain(OP_FAIL);
+            else
+                Value(node, level);
+        } else if (code >= 0 && code <= 4) {
+            Binary(node, level);
+        } else if (code >= 5 && code <= 19) {
+            Builtin(node, level);
+        } else if (code == OPR_SIGMA) {
+            Sigma(node, level);
+        } else {
+            Emit_Number(0.0);
+        }
+    }
+
+    // CalcValue: an operand by its item kind.
+    void Value(CompForm* node, int level) {
+        if (node == nullptr) {
+            Emit_Plain(OP_FAIL);
+            return;
+        }
+        switch (node->kind) {
+        case KIND_OPERATOR:
+        case KIND_FUNCTION:
+        case KIND_MULTI_OPERATOR: Frame(node, level + 1); return;
+        case KIND_USER_FUNCTION: Call(node, level); return;
+        default: break;
+        }
+        static const int push_ops[] = {OP_FAIL, OP_NUMBER, OP_CELL, OP_LOCAL};
+        EvalStep leaf{};
+        leaf.op = push_ops[Leaf(node, &leaf)];
+        Emit(leaf, 0);
+    }
+
+    // A number, linked variable or summation index: its operand filled in.
+    enum LeafForm { LEAF_NONE, LEAF_NUMBER, LEAF_CELL, LEAF_LOCAL };
+    LeafForm Leaf(CompForm* node, EvalStep* step) {
+        if (node == nullptr) return LEAF_NONE;
+        if (node->kind == KIND_NUMBER) {
+            C_To_Double(node->CompArray, &step->number);
+            return LEAF_NUMBER;
+        }
+        if (node->kind != KIND_VARIABLE) return LEAF_NONE;
+        if (node->argm_num == -1) {
+            for (size_t i = scopes_.size(); i-- > 0;) {
+                if (scopes_[i].name == node->CompArray) {
+                    step->aux = scopes_[i].slot;
+                    return LEAF_LOCAL;
+                }
+            }
+            // The analysis marks only indices of enclosing sums; one that is
+            // bound nowhere reads 0.
+            step->number = 0.0;
+            return LEAF_NUMBER;
+        }
+        if (node->number_source == nullptr) return LEAF_NONE;
+        step->cell = static_cast<const double*>(node->number_source);
+        return LEAF_CELL;
+    }
+
+    // The right operand: folded into the operation when it is a leaf.
+    void Push_RightOperand(CompForm* right, int level, int stack_op, OprFunction routine) {
+        EvalStep step{};
+        step.routine = routine;
+        LeafForm form = Leaf(right, &step);
+        if (form != LEAF_NONE) {
+            step.op = stack_op + form * OP_FORM_STRIDE;
+            Push_Step(step, 1);
+            return;
+        }
+        step.op = stack_op;
+        Push_Step(step, 2);
+        Push(TASK_VALUE, right, level);
+    }
+
+    void Binary(CompForm* node, int level) {
+        static const int stack_ops[5] = {OP_ADD, OP_SUB, OP_MUL, OP_DIV, OP_ROUTINE2};
+        int code = node->operator_kind;
+        OprFunction routine = code == 4 ? OprFun[4] : nullptr;
+        // A constant or a cell on the left joins the step: a constant is the
+        // same whenever it is read, and a cell is read before the constant on
+        // the right exactly as the walk reads it.
+        EvalStep step{};
+        step.routine = routine;
+        EvalStep right{};
+        LeafForm left_form = Leaf(node->left, &step);
+        LeafForm right_form = Leaf(node->right, &right);
+        // v^2 is v*v: the correctly rounded square, the same on every
+        // platform, where pow may differ from it in the last bit.
+        if (code == 4 && right_form == LEAF_NUMBER && right.number == 2.0) {
+            if (left_form == LEAF_CELL) {
+                step.op = OP_CELL_SQUARE;
+                Emit(step, 0);
+                return;
+            }
+            EvalStep square{};
+            square.op = OP_SQUARE;
+            Push_Step(square, 1);
+            Push(TASK_VALUE, node->left, level);
+            return;
+        }
+        if (left_form == LEAF_CELL && right_form == LEAF_NUMBER) {
+            step.op = OP_CELL_ADD_NUMBER + code;
+            step.number = right.number;
+            Emit(step, 0);
+            return;
+        }
+        if (left_form == LEAF_NUMBER && right_form == LEAF_NONE) {
+            step.op = OP_NUMBER_ADD + code;
+            Push_Step(step, 1);
+            Push(TASK_VALUE, node->right, level);
+            return;
+        }
+        Push_RightOperand(node->right, level, stack_ops[code], routine);
+        Push(TASK_VALUE, node->left, level);
+    }
+
+    void Builtin(CompForm* node, int level) {
+        int count = node->argm_num;
+        EvalStep step{};
+        step.routine = OprFun[node->operator_kind];
+        if (count <= 0) {
+            step.op = OP_ROUTINE0;
+            Emit(step, 0);
+            return;
+        }
+        if (count == 1 && Leaf(node->list_fnarg[0], &step) == LEAF_CELL) {
+            step.op = OP_ROUTINE1_CELL;
+            Emit(step, 0);
+            return;
+        }
+        if (count == 2) {
+            Push_RightOperand(node->list_fnarg[1], level, OP_ROUTINE2, step.routine);
+        } else {
+            step.op = count == 1 ? OP_ROUTINE1 : OP_ROUTINE_N;
+            Push_Step(step, count);
+            for (int slot = count - 1; slot >= 1; --slot)
+                Push(TASK_VALUE, node->list_fnarg[slot], level);
+        }
+        Push(TASK_VALUE, node->list_fnarg[0], level);
+    }
+
+    void Sigma(CompForm* node, int level) {
+        char index_name[RANGE_NAME_SIZE];
+        double min_value = 0.0;
+        double max_value = 0.0;
+        if (!Get_VariableRange(node->left, index_name, RANGE_NAME_SIZE, &min_value, &max_value) ||
+            !Fits_Int(min_value) || !Fits_Int(max_value) || node->right == nullptr) {
+            Emit_Plain(OP_FAIL);
+            return;
+        }
+        long long lower = static_cast<int>(min_value);
+        long long upper = static_cast<int>(max_value);
+        if (!SerchRight_Var(node, index_name, '[', ']')) {
+            // The summand does not change: evaluated once, times the count.
+            EvalStep times{};
+            times.op = OP_MUL_NUMBER;
+            times.number = static_cast<double>(upper - lower + 1);
+            Push_Step(times, 1);
+            Push(TASK_VALUE, node->right, level);
+            return;
+        }
+        // Slot d keeps the value below, d+1 the running sum, d+3 the index.
+        int exit_label = New_Label();
+        int sigma_slot = depth_;
+        EvalStep begin{};
+        begin.op = OP_SIGMA_BEGIN;
+        begin.number = static_cast<double>(lower);
+        begin.limit = static_cast<double>(upper);
+        fixups_.emplace_back(static_cast<int>(program_.steps_.size()), exit_label);
+        Emit(begin, 0);
+        depth_ = sigma_slot + 4;
+        if (depth_ > max_depth_) max_depth_ = depth_;
+        scopes_.push_back(IndexScope{index_name, sigma_slot + 3});
+
+        Task next{};
+        next.kind = TASK_SIGMA_NEXT;
+        next.step = begin;
+        next.step.slot = sigma_slot;
+        next.label = static_cast<int>(program_.steps_.size());  // the summand's first step
+        Push_Label(exit_label);
+        Task scope_end{};
+        scope_end.kind = TASK_SCOPE_END;
+        tasks_.push_back(scope_end);
+        tasks_.push_back(next);
+        Push(TASK_VALUE, node->right, level);
+    }
+
+    void Sigma_Next(const Task& task) {
+        EvalStep next = task.step;
+        next.op = OP_SIGMA_NEXT;
+        next.aux = task.label;
+        program_.steps_.push_back(next);
+        depth_ = next.slot + 1;
+    }
+
+    void Call(CompForm* node, int level) {
+        int count = node->argm_num > 0 ? node->argm_num : 0;
+        EvalCall call;
+        call.arg_count = count;
+        call.callee = Body_Of(ufunc_list_[node->CompArray]);
+        call.level = level;
+        call.checked_at_entry = false;
+        char name[16];
+        for (int slot = 0; slot < count; ++slot) {
+            std::snprintf(name, sizeof name, "a%d", slot);
+            call.arg_cells.push_back(&ufunc_argArray[name]);
+            if (Has_CallOrSigma(node->list_fnarg[slot])) call.checked_at_entry = true;
+        }
+        EvalStep step{};
+        step.op = OP_CALL;
+        step.aux = static_cast<int>(program_.calls_.size());
+        program_.calls_.push_back(call);
+        if (call.checked_at_entry) {
+            int skip = New_Label();
+            Emit_Jump(OP_CALL_ENTRY, skip, 0);
+            Push_Label(skip);
+        }
+        // A single variable as argument is read by the call step itself when
+        // its level needs no check.
+        EvalStep argument{};
+        if (count == 1 && !guarded_ && level + 1 <= EVAL_LEVEL_LIMIT &&
+            Leaf(node->list_fnarg[0], &argument) == LEAF_CELL &&
+            node->list_fnarg[0]->operator_kind == -1) {
+            step.cell = argument.cell;
+            Emit(step, 0);
+            return;
+        }
+        Push_Step(step, count);
+        for (int slot = count - 1; slot >= 0; --slot)
+            Push(TASK_FRAME, node->list_fnarg[slot], level + 1);
+    }
+
+    int Body_Of(CompForm* definition) {
+        if (definition == nullptr) return -1;
+        std::map<CompForm*, int>::iterator found = body_of_root_.find(definition);
+        if (found != body_of_root_.end()) return found->second;
+        int index = static_cast<int>(pending_.size());
+        body_of_root_[definition] = index;
+        pending_.push_back(definition);
+        program_.bodies_.emplace_back();
+        return index;
+    }
+
+    EvalProgram& program_;
+    UsrFuncArray& ufunc_list_;
+    bool guarded_ = false;
+    int depth_ = 0;
+    int max_depth_ = 0;
+    int max_level_ = 0;
+    std::vector<Task> tasks_;
+    std::vector<IndexScope> scopes_;
+    std::vector<int> label_pos_;
+    std::vector<std::pair<int, int>> fixups_;  // step, label
+    std::map<CompForm*, int> body_of_root_;
+    std::vector<CompForm*> pending_;
+};
+
+EvalProgram::EvalProgram(CompForm* root, UsrFuncArray& ufunc_list, EvalStart start) {
+    EvalCompiler compiler(*this, ufunc_list);
+    compiler.Compile(root, start);
+}

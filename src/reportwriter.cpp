@@ -1,0 +1,77 @@
+#include "reportwriter.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace {
+const size_t BLOCK_SIZE = 1 << 16;
+}  // namespace
+
+int Format_ReportNumber(double value, char* text) {
+    if (std::isnan(value)) {
+        std::memcpy(text, "nan", 3);
+        return 3;
+    }
+    // The same text as printf's %g with 6 digits, which is what an ostream
+    // writes for a double by default.
+    std::to_chars_result result =
+        std::to_chars(text, text + REPORT_NUMBER_SIZE, value, std::chars_format::general, 6);
+    return static_cast<int>(result.ptr - text);
+}
+
+std::ostream& operator<<(std::ostream& out, ReportNumber number) {
+    char text[REPORT_NUMBER_SIZE];
+    return out.write(text, Format_ReportNumber(number.value, text));
+}
+
+ReportWriter::ReportWriter(std::ostream& sink)
+    : sink_(sink), buffer_(new char[BLOCK_SIZE]), used_(0) {}
+
+ReportWriter::~ReportWriter() { Write_Block(); }
+
+void ReportWriter::Write_Block() {
+    if (used_ > 0 && !stopped_) sink_.write(buffer_.get(), static_cast<std::streamsize>(used_));
+    used_ = 0;
+}
+
+void ReportWriter::Stop() {
+    flush();
+    stopped_ = true;
+    sink_.setstate(std::ios::badbit);
+}
+
+void ReportWriter::flush() {
+    Write_Block();
+    sink_.flush();
+}
+
+void ReportWriter::Append(const char* bytes, size_t count) {
+    if (used_ + count > BLOCK_SIZE) {
+        Write_Block();
+        if (count > BLOCK_SIZE) {
+            if (!stopped_) sink_.write(bytes, static_cast<std::streamsize>(count));
+            return;
+        }
+    }
+    std::memcpy(buffer_.get() + used_, bytes, count);
+    used_ += count;
+}
+
+ReportWriter& ReportWriter::operator<<(const char* text) {
+    Append(text, std::strlen(text));
+    return *this;
+}
+
+ReportWriter& ReportWriter::operator<<(int value) {
+    char text[16];
+    std::to_chars_result result = std::to_chars(text, text + sizeof text, value);
+    Append(text, static_cast<size_t>(result.ptr - text));
+    return *this;
+}
+
+ReportWriter& ReportWriter::operator<<(ReportNumber number) {
+    if (used_ + REPORT_NUMBER_SIZE > BLOCK_SIZE) Write_Block();
+    used_ += static_cast<size_t>(Format_ReportNumber(number.value, buffer_.get() + used_));
+    return *this;
+}

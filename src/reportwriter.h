@@ -1,0 +1,52 @@
+// Report output: numbers formatted without the stream's formatter, lines
+// gathered in a buffer that reaches the file in large blocks.
+#ifndef KANSU_REPORTWRITER_H
+#define KANSU_REPORTWRITER_H
+
+#include <cstddef>
+#include <memory>
+#include <ostream>
+
+// A number as reports write it: general notation with 6 significant digits;
+// a NaN is always "nan", whatever its sign bit.
+struct ReportNumber {
+    double value;
+};
+inline ReportNumber NumText(double value) { return ReportNumber{value}; }
+std::ostream& operator<<(std::ostream& out, ReportNumber number);
+
+// Longest text of a report number ("-1.23457e-308" and the like) plus room.
+const int REPORT_NUMBER_SIZE = 32;
+// Writes the report text of value (no terminator); returns its length.
+int Format_ReportNumber(double value, char* text);
+
+// Collects report text and hands it to the sink in blocks. Nothing reaches the
+// sink before flush() or the destructor; a failed write shows in the sink's
+// state, as any stream write does. After Stop() nothing more reaches it.
+class ReportWriter {
+public:
+    explicit ReportWriter(std::ostream& sink);
+    ~ReportWriter();
+    ReportWriter(const ReportWriter&) = delete;
+    ReportWriter& operator=(const ReportWriter&) = delete;
+
+    ReportWriter& operator<<(const char* text);
+    ReportWriter& operator<<(int value);
+    ReportWriter& operator<<(ReportNumber number);
+    void flush();
+    // Hands over what is collected, then drops every later write, this writer's
+    // and (the sink's badbit set) any other's to the same sink: a calculation
+    // cut short by Ctrl-C leaves the report as written so far.
+    void Stop();
+
+private:
+    void Append(const char* bytes, size_t count);
+    void Write_Block();
+
+    std::ostream& sink_;
+    std::unique_ptr<char[]> buffer_;
+    size_t used_;
+    bool stopped_ = false;
+};
+
+#endif
