@@ -2,9 +2,12 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "mode_dialogue.h"
 #include "session.h"
 #include "userfunc_dialogue.h"
 
@@ -121,6 +124,7 @@ TEST(SaveScenario, AFileSizeLimitFailsTheSaveInsteadOfKillingTheProgram) {
     for (char name = 'a'; name <= 't'; ++name)
         records += Record(std::string(1, name), 1, "a0" + std::string(250, '1').insert(0, "+"));
     session.WriteFile("big.dat", FileId() + records);
+    std::fflush(stdout);  // this process writes nothing under the limit either
     rlimit saved;
     getrlimit(RLIMIT_FSIZE, &saved);
     rlimit limit = saved;
@@ -136,6 +140,40 @@ TEST(SaveScenario, AFileSizeLimitFailsTheSaveInsteadOfKillingTheProgram) {
                          result.output));
     EXPECT_EQ(session.ReadFile("big.dat"), FileId() + records);
     EXPECT_EQ(session.Files(), std::vector<std::string>{"big.dat"});
+}
+
+// Windows paths: a drive letter (Wine maps Z: to the Unix root) and backslashes.
+// A directory named like the working copy blocks the current directory, so
+// saves succeed only with "template.dat" beside the save file in sub.
+TEST(SaveScenario, WindowsPathsWithBackslashes) {
+    if (!WindowsProgram()) GTEST_SKIP() << "drive letters and backslashes are Windows paths";
+    Session session;
+    ASSERT_EQ(mkdir(session.Path("sub").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir(session.Path("template.dat").c_str(), 0755), 0);
+    std::string drive_path = "Z:" + session.Path("sub/f.dat");
+    std::replace(drive_path.begin(), drive_path.end(), '/', '\\');
+    SessionResult result = session.Run(
+        TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\n" + drive_path + "\n" +
+        TypeEnroll("g", 2, "a0+a1") + "-1\nSaveUsrfunc\n-1\nSetUfList\nsub\\f.dat\n1\n-1\nShowUfList\n1\n1\nsub\\list.txt\n" +
+        "1\ng(f(2),1)\nsub\\r.txt\n0\n2\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) + AtPrompt(kAskPath) +
+                             AtPrompt(Enrolled(2, "double g( a0 , a1 ) = a0+a1")) + AtPrompt("") +
+                             AtPrompt(LoadAsked()) + AtPrompt(ListQuestions() + AskListFile()) +
+                             "計算したい式を入力してくださいな\n" + kFilePrompt + ClosingRule() +
+                             MenuText() + SaveQuestion(),
+                         result.output));
+    EXPECT_EQ(session.ReadFile("sub/f.dat"), FileId() + Record("f", 1, "a0*2") + Record("g", 2, "a0+a1"));
+    EXPECT_FALSE(session.Exists("sub/template.dat"));
+    EXPECT_TRUE(SameText("double f( a0 ) = a0*2\n\ndouble g( a0 , a1 ) = a0+a1\n\n\n",
+                         session.ReadFile("sub/list.txt")));
+    EXPECT_TRUE(SameText(kReportHead + kResultRule + "g(f(2),1)=5\n", session.ReadFile("sub/r.txt")));
+    // The working copy really goes to sub: a directory in its way there fails the rewrite.
+    ASSERT_EQ(mkdir(session.Path("sub/template.dat").c_str(), 0755), 0);
+    result = session.Run("-1\nSetUfList\nsub\\f.dat\n1\n-1\nSaveUsrfunc\n0\n2\n");
+    EXPECT_TRUE(SameText(Start() + AtPrompt(LoadAsked()) +
+                             AtPrompt("[保存ファイル存在時]一時ファイルの作成に失敗\n") + SaveQuestion(),
+                         result.output));
 }
 
 // A sign that opens a formula or an argument is stored with a 0 before it, so
