@@ -344,12 +344,6 @@ int Read_UInt32(std::istream& in, long file_end, unsigned long* value) {
     return Read_LittleEndian(in, file_end, 4, value);
 }
 
-int Skip_Bytes(std::istream& in, long file_end, unsigned long count) {
-    if (count == 0) return 1;
-    if (count > static_cast<unsigned long>(Bytes_Left(in, file_end))) return 0;
-    return in.seekg(static_cast<std::streamoff>(count), std::ios::cur) ? 1 : 0;
-}
-
 int Read_TextField(std::istream& in, long file_end, unsigned long length, std::string* text) {
     text->clear();
     if (length == 0) return 1;

@@ -125,7 +125,6 @@ long Find_FileEnd(std::istream& in);
 long Bytes_Left(std::istream& in, long file_end);
 int Read_UInt16(std::istream& in, long file_end, unsigned short* value);
 int Read_UInt32(std::istream& in, long file_end, unsigned long* value);
-int Skip_Bytes(std::istream& in, long file_end, unsigned long count);
 // A text field of length bytes whose last byte is its only NUL (length 0 is the
 // empty text); text receives it without the NUL.
 int Read_TextField(std::istream& in, long file_end, unsigned long length, std::string* text);
