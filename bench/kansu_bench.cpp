@@ -144,12 +144,15 @@ struct Compiled {
     CompForm* items = nullptr;
     AscArray<double> table;
     EvalProgram* program = nullptr;
+    EvalMachine* machine = nullptr;
     explicit Compiled(const char* text) {
         if (Formula_Analysis(&items, text) == 0) std::exit(2);
         Create_SymbolTable(items, current_number + 1, table);
         program = new EvalProgram(Build_Tree(items, current_number + 1), g_ufunc_list);
+        machine = new EvalMachine(*program);
     }
     ~Compiled() {
+        delete machine;
         delete program;
         delete[] items;
     }
@@ -165,7 +168,7 @@ void Evaluator_Row(const char* name, const char* text, double (*native)(double),
         x_cell = i * step;
         char kansu_text[32];
         char native_text[32];
-        int kansu_length = Number_Text(formula.program->Run(&error_flag), kansu_text);
+        int kansu_length = Number_Text(Run_WithFlag(*formula.machine, &error_flag), kansu_text);
         int native_length = Number_Text(native(i * step), native_text);
         if (kansu_length != native_length || std::memcmp(kansu_text, native_text, kansu_length))
             ++differing;
@@ -177,7 +180,7 @@ void Evaluator_Row(const char* name, const char* text, double (*native)(double),
             double sum = 0.0;
             for (int i = 0; i < count; ++i) {
                 x_cell = i * step;
-                sum += formula.program->Run(&error_flag);
+                sum += Run_WithFlag(*formula.machine, &error_flag);
             }
             sink = sum;
         },
@@ -197,7 +200,7 @@ void Sigma_Row(long long terms) {
     double value = 0.0;
     volatile double native_value = 0.0;
     std::pair<double, double> times = Paired_Medians(
-        [&] { value = formula.program->Run(&error_flag); },
+        [&] { value = Run_WithFlag(*formula.machine, &error_flag); },
         [&] {
             double sum = 0.0;
             for (long long n = 1; n <= terms; ++n) sum += static_cast<double>(n);
@@ -293,6 +296,18 @@ void Mode_Rows(long long points, int grid_x, int grid_y) {
              static_cast<long long>(grid_x + 1) * (grid_y + 1));
 }
 
+// The processor the figures were taken on, as /proc/cpuinfo names it.
+std::string Cpu_Model() {
+    std::ifstream info("/proc/cpuinfo");
+    std::string line;
+    while (std::getline(info, line)) {
+        if (line.compare(0, 10, "model name") != 0) continue;
+        size_t colon = line.find(':');
+        if (colon != std::string::npos) return line.substr(line.find_first_not_of(' ', colon + 1));
+    }
+    return "unknown";
+}
+
 // ---- memory ----
 
 // Largest resident set of the kansu program writing an explicit report of
@@ -338,6 +353,7 @@ int main(int argc, char** argv) {
     g_ufunc_list.AddUFncElem("g", -1, 1, 8, "a0+1");
     g_ufunc_list.AddUFncElem("f", -1, 1, 8, "a0*g(a0*2)");
 
+    std::printf("CPU: %s, %ld online\n", Cpu_Model().c_str(), sysconf(_SC_NPROCESSORS_ONLN));
     int evaluations = quick ? 100000 : 2000000;
     std::printf("evaluator (median of %d)          kansu/eval native/eval   ratio\n", RUNS);
     Evaluator_Row("f1", "sin(x)*exp(-x/10)+x^2", Native_F1, evaluations);

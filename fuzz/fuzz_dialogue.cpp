@@ -21,8 +21,8 @@ const long EVALUATION_BUDGET = 2000;
 }  // namespace
 
 extern "C" void __real__Z15Ask_SaveChangesR12UsrFuncArray(UsrFuncArray& ufunc_list);
-extern "C" double __real__Z16Evaluate_Or_ExitR11EvalProgramPiR12UsrFuncArrayR12ReportWriterPKc(
-    EvalProgram& program, int* error_code, UsrFuncArray& ufunc_list, ReportWriter& report,
+extern "C" double __real__Z16Evaluate_Or_ExitR11EvalMachinePiR12UsrFuncArrayR12ReportWriterPKc(
+    EvalMachine& machine, int* error_code, UsrFuncArray& ufunc_list, ReportWriter& report,
     const char* message);
 
 // Reached only from the evaluation-error exit: the question is asked as the
@@ -32,12 +32,12 @@ extern "C" void __wrap__Z15Ask_SaveChangesR12UsrFuncArray(UsrFuncArray& ufunc_li
     throw RunEnded();
 }
 
-extern "C" double __wrap__Z16Evaluate_Or_ExitR11EvalProgramPiR12UsrFuncArrayR12ReportWriterPKc(
-    EvalProgram& program, int* error_code, UsrFuncArray& ufunc_list, ReportWriter& report,
+extern "C" double __wrap__Z16Evaluate_Or_ExitR11EvalMachinePiR12UsrFuncArrayR12ReportWriterPKc(
+    EvalMachine& machine, int* error_code, UsrFuncArray& ufunc_list, ReportWriter& report,
     const char* message) {
     if (--g_evaluations_left < 0) throw RunEnded();
-    return __real__Z16Evaluate_Or_ExitR11EvalProgramPiR12UsrFuncArrayR12ReportWriterPKc(
-        program, error_code, ufunc_list, report, message);
+    return __real__Z16Evaluate_Or_ExitR11EvalMachinePiR12UsrFuncArrayR12ReportWriterPKc(
+        machine, error_code, ufunc_list, report, message);
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

@@ -10,13 +10,15 @@
 double BinTreeFunc(CompForm* the_target, int* error_num, AscArray<double>&,
                    UsrFuncArray& ufunc_list, AscArray<double>) {
     EvalProgram program(the_target, ufunc_list, EVAL_TREE);
-    return program.Run(error_num);
+    EvalMachine machine(program);
+    return Run_WithFlag(machine, error_num);
 }
 
 double CalcValue(CompForm* target, int* error_num, AscArray<double>&, UsrFuncArray& ufunc_list,
                  AscArray<double>) {
     EvalProgram program(target, ufunc_list, EVAL_ITEM);
-    return program.Run(error_num);
+    EvalMachine machine(program);
+    return Run_WithFlag(machine, error_num);
 }
 
 int Get_VariableRange(CompForm* the_right, char* var_name, int var_size, double* min_value,

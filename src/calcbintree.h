@@ -4,13 +4,10 @@
 #define KANSU_CALCBINTREE_H
 
 #include "ascarray.h"
+#include "evallimits.h"
 #include "fmula.h"
 
 class UsrFuncArray;
-
-// Deepest nesting of user-function calls evaluated; deeper calls (a function
-// that calls itself, directly or through others) clear the error flag.
-const int USER_CALL_DEPTH_LIMIT = 64;
 
 // The value of the tree at the_target (BinTreeFunc) or of one item
 // (CalcValue). Variables are read through the cells their items are linked

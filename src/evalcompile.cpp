@@ -1,7 +1,7 @@
-// Turns expression trees into flat programs. The walk mirrors the tree
-// evaluator step for step (BinTreeFunc on roots and operator nodes, CalcValue
-// on operands), but with a work list instead of recursion, so that trees of
-// any depth compile on a small stack.
+// Turns expression trees into flat programs. The walk follows the language's
+// order of evaluation step for step (a subtree: its level checked, then its
+// operator; an operand: by its item kind), but with a work list instead of
+// recursion, so that trees of any depth compile on a small stack.
 #include <cstdio>
 #include <map>
 #include <string>
@@ -19,10 +19,10 @@ const int RANGE_NAME_SIZE = 256;
 bool Fits_Int(double bound) { return bound > -2147483649.0 && bound < 2147483648.0; }
 
 enum TaskKind {
-    TASK_FRAME,    // a tree root or operator node: level check, then TASK_NODE
-    TASK_NODE,     // a node by its operator code
-    TASK_VALUE,    // an operand by its item kind
-    TASK_STEP,     // a step prepared earlier, its slot taken at emission
+    TASK_SUBTREE,   // a tree root or operator node: level check, then TASK_OPERATOR
+    TASK_OPERATOR,  // a node by its operator code
+    TASK_OPERAND,   // an operand by its item kind
+    TASK_STEP,      // a step prepared earlier, its slot taken at emission
     TASK_SIGMA_NEXT,
     TASK_SCOPE_END,
     TASK_LABEL
@@ -71,8 +71,8 @@ public:
     void Compile(CompForm* root, EvalStart start) {
         Set_Operator_Function();
         Begin(false);
-        if (start == EVAL_TREE) Frame(root, 1);
-        else Value(root, 0);
+        if (start == EVAL_TREE) Subtree(root, 1);
+        else Operand(root, 0);
         Run_Tasks();
         Emit_Plain(OP_END);
         Finish();
@@ -88,7 +88,8 @@ public:
         int body_size = 0;
         for (const EvalBody& body : program_.bodies_)
             if (body.frame_size > body_size) body_size = body.frame_size;
-        program_.stack_.assign(top_size + (USER_CALL_DEPTH_LIMIT + 1) * (body_size + 1), 0.0);
+        program_.stack_size_ =
+            static_cast<size_t>(top_size + (USER_CALL_DEPTH_LIMIT + 1) * (body_size + 1));
     }
 
 private:
@@ -96,7 +97,7 @@ private:
         for (int guarded = 0; guarded < 2; ++guarded) {
             Begin(guarded == 1);
             int entry = static_cast<int>(program_.steps_.size());
-            Frame(pending_[index], 1);
+            Subtree(pending_[index], 1);
             Run_Tasks();
             Emit_Plain(OP_RETURN);
             Finish();
@@ -123,7 +124,7 @@ private:
 
     void Finish() {
         for (const std::pair<int, int>& fixup : fixups_)
-            program_.steps_[fixup.first].aux = label_pos_[fixup.second];
+            program_.steps_[fixup.first].jump = label_pos_[fixup.second];
     }
 
     void Mark(int label) { label_pos_[label] = static_cast<int>(program_.steps_.size()); }
@@ -159,9 +160,9 @@ private:
             Task task = tasks_.back();
             tasks_.pop_back();
             switch (task.kind) {
-            case TASK_FRAME: Frame(task.node, task.level); break;
-            case TASK_NODE: Node(task.node, task.level); break;
-            case TASK_VALUE: Value(task.node, task.level); break;
+            case TASK_SUBTREE: Subtree(task.node, task.level); break;
+            case TASK_OPERATOR: Operator(task.node, task.level); break;
+            case TASK_OPERAND: Operand(task.node, task.level); break;
             case TASK_STEP: Emit(task.step, task.arg_count); break;
             case TASK_SIGMA_NEXT: Sigma_Next(task); break;
             case TASK_SCOPE_END: scopes_.pop_back(); break;
@@ -170,50 +171,32 @@ private:
         }
     }
 
-    // Appends a step. Steps that push take the next slot; a step consuming
-    // arg_count values (the accumulator and arg_count - 1 slots) takes the
-    // first slot of them.
+    // Appends a step, its slot given by its stack effect: a step that pushes
+    // takes the next slot; one that consumes its left operand, or a call its
+    // arg_count arguments (the last in the accumulator), takes the first slot
+    // of them; any other the current top.
     void Emit(EvalStep step, int arg_count) {
-        switch (step.op) {
-        case OP_NUMBER:
-        case OP_CELL:
-        case OP_LOCAL:
-        case OP_FAIL:
-        case OP_CELL_ADD_NUMBER:
-        case OP_CELL_SUB_NUMBER:
-        case OP_CELL_MUL_NUMBER:
-        case OP_CELL_DIV_NUMBER:
-        case OP_CELL_ROUTINE2_NUMBER:
-        case OP_ROUTINE1_CELL:
-        case OP_CELL_SQUARE:
-        case OP_ROUTINE0: step.slot = depth_++; break;
-        case OP_ADD:
-        case OP_SUB:
-        case OP_MUL:
-        case OP_DIV:
-        case OP_ROUTINE2: step.slot = --depth_; break;
-        case OP_ROUTINE_N:
-            depth_ -= arg_count - 1;
-            step.slot = depth_;
-            break;
-        case OP_CALL:
+        switch (EVAL_OP_EFFECT[step.op]) {
+        case EFFECT_PUSH: step.slot = depth_++; break;
+        case EFFECT_POP: step.slot = --depth_; break;
+        case EFFECT_CALL:
             step.slot = depth_ - arg_count;
             depth_ = step.slot + 1;
             break;
-        default: step.slot = depth_; break;
+        case EFFECT_SUM:
+        case EFFECT_KEEP: step.slot = depth_; break;
         }
         if (depth_ > max_depth_) max_depth_ = depth_;
         program_.steps_.push_back(step);
     }
-    void Emit_Plain(int op) {
+    void Emit_Plain(EvalOp op) {
         EvalStep step{};
         step.op = op;
         Emit(step, 0);
     }
-    void Emit_Jump(int op, int label, int aux_value) {
+    void Emit_Jump(EvalOp op, int label) {
         EvalStep step{};
         step.op = op;
-        step.aux = aux_value;
         fixups_.emplace_back(static_cast<int>(program_.steps_.size()), label);
         Emit(step, 0);
     }
@@ -224,40 +207,40 @@ private:
         Emit(step, 0);
     }
 
-    // BinTreeFunc: a missing root or one past the level limit fails.
-    void Frame(CompForm* node, int level) {
+    // A subtree: a missing root or one past the level limit fails.
+    void Subtree(CompForm* node, int level) {
         if (level > max_level_) max_level_ = level;
         if (node == nullptr || level > EVAL_LEVEL_LIMIT) {
             Emit_Plain(OP_FAIL);
             return;
         }
         if (!guarded_) {
-            Node(node, level);
+            Operator(node, level);
             return;
         }
         int skip = New_Label();
         EvalStep guard{};
         guard.op = OP_GUARD;
-        guard.limit = level;
+        guard.level = level;
         fixups_.emplace_back(static_cast<int>(program_.steps_.size()), skip);
         Emit(guard, 0);
         Push_Label(skip);
-        Push(TASK_NODE, node, level);
+        Push(TASK_OPERATOR, node, level);
     }
 
-    void Node(CompForm* node, int level) {
+    void Operator(CompForm* node, int level) {
         int code = node->operator_kind;
-        if (code == -1) {
-            // An operator item without an operator code would hand itself back
-            // to BinTreeFunc until the level limit cuts it.
+        if (code == OPR_NONE) {
+            // An operator item without an operator code would be a subtree of
+            // itself until the level limit cut it.
             if (node->kind == KIND_OPERATOR || node->kind == KIND_FUNCTION ||
                 node->kind == KIND_MULTI_OPERATOR)
                 Emit_Plain(OP_FAIL);
             else
-                Value(node, level);
-        } else if (code >= 0 && code <= 4) {
+                Operand(node, level);
+        } else if (Is_BinaryOperator(code)) {
             Binary(node, level);
-        } else if (code >= 5 && code <= 19) {
+        } else if (Is_BuiltinFunction(code)) {
             Builtin(node, level);
         } else if (code == OPR_SIGMA) {
             Sigma(node, level);
@@ -266,8 +249,8 @@ private:
         }
     }
 
-    // CalcValue: an operand by its item kind.
-    void Value(CompForm* node, int level) {
+    // An operand by its item kind.
+    void Operand(CompForm* node, int level) {
         if (node == nullptr) {
             Emit_Plain(OP_FAIL);
             return;
@@ -275,18 +258,18 @@ private:
         switch (node->kind) {
         case KIND_OPERATOR:
         case KIND_FUNCTION:
-        case KIND_MULTI_OPERATOR: Frame(node, level + 1); return;
+        case KIND_MULTI_OPERATOR: Subtree(node, level + 1); return;
         case KIND_USER_FUNCTION: Call(node, level); return;
         default: break;
         }
-        static const int push_ops[] = {OP_FAIL, OP_NUMBER, OP_CELL, OP_LOCAL};
+        static const EvalOp push_ops[] = {OP_FAIL, OP_NUMBER, OP_CELL, OP_INDEX};
         EvalStep leaf{};
         leaf.op = push_ops[Leaf(node, &leaf)];
         Emit(leaf, 0);
     }
 
     // A number, linked variable or summation index: its operand filled in.
-    enum LeafForm { LEAF_NONE, LEAF_NUMBER, LEAF_CELL, LEAF_LOCAL };
+    enum LeafForm { LEAF_NONE, LEAF_NUMBER, LEAF_CELL, LEAF_INDEX };
     LeafForm Leaf(CompForm* node, EvalStep* step) {
         if (node == nullptr) return LEAF_NONE;
         if (node->kind == KIND_NUMBER) {
@@ -297,8 +280,8 @@ private:
         if (node->argm_num == -1) {
             for (size_t i = scopes_.size(); i-- > 0;) {
                 if (scopes_[i].name == node->CompArray) {
-                    step->aux = scopes_[i].slot;
-                    return LEAF_LOCAL;
+                    step->index_slot = scopes_[i].slot;
+                    return LEAF_INDEX;
                 }
             }
             // The analysis marks only indices of enclosing sums; one that is
@@ -312,24 +295,27 @@ private:
     }
 
     // The right operand: folded into the operation when it is a leaf.
-    void Push_RightOperand(CompForm* right, int level, int stack_op, OprFunction routine) {
+    void Push_RightOperand(CompForm* right, int level, const EvalBinaryForms& forms,
+                           OprFunction routine) {
         EvalStep step{};
         step.routine = routine;
-        LeafForm form = Leaf(right, &step);
-        if (form != LEAF_NONE) {
-            step.op = stack_op + form * OP_FORM_STRIDE;
-            Push_Step(step, 1);
+        switch (Leaf(right, &step)) {
+        case LEAF_NUMBER: step.op = forms.with_number; break;
+        case LEAF_CELL: step.op = forms.with_cell; break;
+        case LEAF_INDEX: step.op = forms.with_index; break;
+        case LEAF_NONE:
+            step.op = forms.with_slot;
+            Push_Step(step, 2);
+            Push(TASK_OPERAND, right, level);
             return;
         }
-        step.op = stack_op;
-        Push_Step(step, 2);
-        Push(TASK_VALUE, right, level);
+        Push_Step(step, 1);
     }
 
     void Binary(CompForm* node, int level) {
-        static const int stack_ops[5] = {OP_ADD, OP_SUB, OP_MUL, OP_DIV, OP_ROUTINE2};
         int code = node->operator_kind;
-        OprFunction routine = code == 4 ? OprFun[4] : nullptr;
+        const EvalBinaryForms& forms = EVAL_BINARY_FORMS[code];
+        OprFunction routine = code == OPR_POWER ? OprFun[OPR_POWER] : nullptr;
         // A constant or a cell on the left joins the step: a constant is the
         // same whenever it is read, and a cell is read before the constant on
         // the right exactly as the walk reads it.
@@ -340,7 +326,7 @@ private:
         LeafForm right_form = Leaf(node->right, &right);
         // v^2 is v*v: the correctly rounded square, the same on every
         // platform, where pow may differ from it in the last bit.
-        if (code == 4 && right_form == LEAF_NUMBER && right.number == 2.0) {
+        if (code == OPR_POWER && right_form == LEAF_NUMBER && right.number == 2.0) {
             if (left_form == LEAF_CELL) {
                 step.op = OP_CELL_SQUARE;
                 Emit(step, 0);
@@ -349,25 +335,26 @@ private:
             EvalStep square{};
             square.op = OP_SQUARE;
             Push_Step(square, 1);
-            Push(TASK_VALUE, node->left, level);
+            Push(TASK_OPERAND, node->left, level);
             return;
         }
         if (left_form == LEAF_CELL && right_form == LEAF_NUMBER) {
-            step.op = OP_CELL_ADD_NUMBER + code;
+            step.op = forms.cell_then_number;
             step.number = right.number;
             Emit(step, 0);
             return;
         }
         if (left_form == LEAF_NUMBER && right_form == LEAF_NONE) {
-            step.op = OP_NUMBER_ADD + code;
+            step.op = forms.number_first;
             Push_Step(step, 1);
-            Push(TASK_VALUE, node->right, level);
+            Push(TASK_OPERAND, node->right, level);
             return;
         }
-        Push_RightOperand(node->right, level, stack_ops[code], routine);
-        Push(TASK_VALUE, node->left, level);
+        Push_RightOperand(node->right, level, forms, routine);
+        Push(TASK_OPERAND, node->left, level);
     }
 
+    // Built-in functions take one or two arguments.
     void Builtin(CompForm* node, int level) {
         int count = node->argm_num;
         EvalStep step{};
@@ -377,20 +364,22 @@ private:
             Emit(step, 0);
             return;
         }
+        if (count > 2) {
+            Emit_Plain(OP_FAIL);
+            return;
+        }
         if (count == 1 && Leaf(node->list_fnarg[0], &step) == LEAF_CELL) {
             step.op = OP_ROUTINE1_CELL;
             Emit(step, 0);
             return;
         }
         if (count == 2) {
-            Push_RightOperand(node->list_fnarg[1], level, OP_ROUTINE2, step.routine);
+            Push_RightOperand(node->list_fnarg[1], level, ROUTINE2_FORMS, step.routine);
         } else {
-            step.op = count == 1 ? OP_ROUTINE1 : OP_ROUTINE_N;
-            Push_Step(step, count);
-            for (int slot = count - 1; slot >= 1; --slot)
-                Push(TASK_VALUE, node->list_fnarg[slot], level);
+            step.op = OP_ROUTINE1;
+            Push_Step(step, 1);
         }
-        Push(TASK_VALUE, node->list_fnarg[0], level);
+        Push(TASK_OPERAND, node->list_fnarg[0], level);
     }
 
     void Sigma(CompForm* node, int level) {
@@ -410,7 +399,7 @@ private:
             times.op = OP_MUL_NUMBER;
             times.number = static_cast<double>(upper - lower + 1);
             Push_Step(times, 1);
-            Push(TASK_VALUE, node->right, level);
+            Push(TASK_OPERAND, node->right, level);
             return;
         }
         // Slot d keeps the value below, d+1 the running sum, d+3 the index.
@@ -419,7 +408,7 @@ private:
         EvalStep begin{};
         begin.op = OP_SIGMA_BEGIN;
         begin.number = static_cast<double>(lower);
-        begin.limit = static_cast<double>(upper);
+        begin.last_index = static_cast<double>(upper);
         fixups_.emplace_back(static_cast<int>(program_.steps_.size()), exit_label);
         Emit(begin, 0);
         depth_ = sigma_slot + 4;
@@ -436,13 +425,13 @@ private:
         scope_end.kind = TASK_SCOPE_END;
         tasks_.push_back(scope_end);
         tasks_.push_back(next);
-        Push(TASK_VALUE, node->right, level);
+        Push(TASK_OPERAND, node->right, level);
     }
 
     void Sigma_Next(const Task& task) {
         EvalStep next = task.step;
         next.op = OP_SIGMA_NEXT;
-        next.aux = task.label;
+        next.jump = task.label;
         program_.steps_.push_back(next);
         depth_ = next.slot + 1;
     }
@@ -462,11 +451,11 @@ private:
         }
         EvalStep step{};
         step.op = OP_CALL;
-        step.aux = static_cast<int>(program_.calls_.size());
+        step.call = static_cast<int>(program_.calls_.size());
         program_.calls_.push_back(call);
         if (call.checked_at_entry) {
             int skip = New_Label();
-            Emit_Jump(OP_CALL_ENTRY, skip, 0);
+            Emit_Jump(OP_CALL_ENTRY, skip);
             Push_Label(skip);
         }
         // A single variable as argument is read by the call step itself when
@@ -474,14 +463,14 @@ private:
         EvalStep argument{};
         if (count == 1 && !guarded_ && level + 1 <= EVAL_LEVEL_LIMIT &&
             Leaf(node->list_fnarg[0], &argument) == LEAF_CELL &&
-            node->list_fnarg[0]->operator_kind == -1) {
+            node->list_fnarg[0]->operator_kind == OPR_NONE) {
             step.cell = argument.cell;
             Emit(step, 0);
             return;
         }
         Push_Step(step, count);
         for (int slot = count - 1; slot >= 0; --slot)
-            Push(TASK_FRAME, node->list_fnarg[slot], level + 1);
+            Push(TASK_SUBTREE, node->list_fnarg[slot], level + 1);
     }
 
     int Body_Of(CompForm* definition) {

@@ -1,56 +1,105 @@
 // Expression trees turned once into flat programs, and the machine that runs
 // them: constants converted, variables and summation indices read from fixed
 // places, built-in functions called through their table routine, user
-// functions entered directly. Running allocates nothing, looks up no name and
-// does not recurse, so the depth a formula reaches does not depend on the
-// thread's stack.
+// functions entered directly. A program does not change once compiled, so
+// machines on several threads may run one program. Running allocates
+// nothing, looks up no name and does not recurse, so the depth a formula
+// reaches does not depend on the thread's stack.
 #ifndef KANSU_EVALPROG_H
 #define KANSU_EVALPROG_H
 
 #include <optional>
 #include <vector>
 
+#include "evallimits.h"
 #include "fmula.h"
 #include "progress.h"
 
 class UsrFuncArray;
 
-// Deepest nesting of tree levels evaluated, all trees of one evaluation
-// together (user-function definitions included); deeper levels clear the
-// error flag.
-const int EVAL_LEVEL_LIMIT = 4000;
+enum EvalStackEffect { EFFECT_PUSH, EFFECT_POP, EFFECT_KEEP, EFFECT_CALL, EFFECT_SUM };
 
-// Step codes. "Push" stores the accumulator in the step's slot before loading
-// the new value; binary steps take their left operand from the slot.
-enum EvalOp {
-    OP_NUMBER, OP_CELL, OP_LOCAL, OP_FAIL,                    // push a value (FAIL: 0, error)
-    OP_ADD, OP_SUB, OP_MUL, OP_DIV, OP_ROUTINE2,              // slot op accumulator
-    OP_ADD_NUMBER, OP_SUB_NUMBER, OP_MUL_NUMBER, OP_DIV_NUMBER, OP_ROUTINE2_NUMBER,
-    OP_ADD_CELL, OP_SUB_CELL, OP_MUL_CELL, OP_DIV_CELL, OP_ROUTINE2_CELL,
-    OP_ADD_LOCAL, OP_SUB_LOCAL, OP_MUL_LOCAL, OP_DIV_LOCAL, OP_ROUTINE2_LOCAL,
-    OP_NUMBER_ADD, OP_NUMBER_SUB, OP_NUMBER_MUL, OP_NUMBER_DIV, OP_NUMBER_ROUTINE2,  // k op acc
-    OP_CELL_ADD_NUMBER, OP_CELL_SUB_NUMBER, OP_CELL_MUL_NUMBER, OP_CELL_DIV_NUMBER,
-    OP_CELL_ROUTINE2_NUMBER,                                  // push cell op k
-    OP_ROUTINE0, OP_ROUTINE1, OP_ROUTINE1_CELL, OP_ROUTINE_N, // built-in functions
-    OP_SQUARE, OP_CELL_SQUARE,                                // v^2 as v*v (push cell: cell^2)
-    OP_SIGMA_BEGIN, OP_SIGMA_NEXT,
-    OP_GUARD, OP_CALL_ENTRY, OP_CALL, OP_RETURN, OP_END
+enum EvalOperand {
+    OPERAND_NONE,
+    OPERAND_NUMBER,
+    OPERAND_CELL,
+    OPERAND_INDEX,
+    OPERAND_ROUTINE,
+    OPERAND_ROUTINE_NUMBER,
+    OPERAND_ROUTINE_CELL,
+    OPERAND_ROUTINE_INDEX,
+    OPERAND_CELL_NUMBER,
+    OPERAND_ROUTINE_CELL_NUMBER,
+    OPERAND_SUM_BOUNDS,
+    OPERAND_LEVEL,
+    OPERAND_JUMP,
+    OPERAND_CALL
 };
-// Distance between an operation's stack form and its forms with a constant,
-// a cell or a summation index as right operand.
-const int OP_FORM_STRIDE = OP_ADD_NUMBER - OP_ADD;
 
-// One step of a program. The machine keeps the newest value in an accumulator;
-// older values sit in the slots of the current frame, whose numbers are fixed
-// when compiling.
+enum EvalOp {
+#define EVAL_OP(name, effect, operand) OP_##name,
+#include "evalops.def"
+#undef EVAL_OP
+    EVAL_OP_COUNT
+};
+
+inline constexpr EvalStackEffect EVAL_OP_EFFECT[EVAL_OP_COUNT] = {
+#define EVAL_OP(name, effect, operand) EFFECT_##effect,
+#include "evalops.def"
+#undef EVAL_OP
+};
+
+inline constexpr EvalOperand EVAL_OP_OPERAND[EVAL_OP_COUNT] = {
+#define EVAL_OP(name, effect, operand) OPERAND_##operand,
+#include "evalops.def"
+#undef EVAL_OP
+};
+
+inline constexpr const char* EVAL_OP_NAME[EVAL_OP_COUNT] = {
+#define EVAL_OP(name, effect, operand) #name,
+#include "evalops.def"
+#undef EVAL_OP
+};
+
+// The forms of one binary operation: with its right operand in a slot, a
+// constant, a cell or a summation index; with a constant on the left and the
+// right operand computed; with a cell on the left and a constant on the right.
+struct EvalBinaryForms {
+    EvalOp with_slot;
+    EvalOp with_number;
+    EvalOp with_cell;
+    EvalOp with_index;
+    EvalOp number_first;
+    EvalOp cell_then_number;
+};
+
+// By operator code; the power and two-argument built-in functions go through
+// their routine.
+inline constexpr EvalBinaryForms EVAL_BINARY_FORMS[BINARY_OPERATOR_COUNT] = {
+    {OP_ADD, OP_ADD_NUMBER, OP_ADD_CELL, OP_ADD_INDEX, OP_NUMBER_ADD, OP_CELL_ADD_NUMBER},
+    {OP_SUB, OP_SUB_NUMBER, OP_SUB_CELL, OP_SUB_INDEX, OP_NUMBER_SUB, OP_CELL_SUB_NUMBER},
+    {OP_MUL, OP_MUL_NUMBER, OP_MUL_CELL, OP_MUL_INDEX, OP_NUMBER_MUL, OP_CELL_MUL_NUMBER},
+    {OP_DIV, OP_DIV_NUMBER, OP_DIV_CELL, OP_DIV_INDEX, OP_NUMBER_DIV, OP_CELL_DIV_NUMBER},
+    {OP_ROUTINE2, OP_ROUTINE2_NUMBER, OP_ROUTINE2_CELL, OP_ROUTINE2_INDEX, OP_NUMBER_ROUTINE2,
+     OP_CELL_ROUTINE2_NUMBER},
+};
+static_assert(OPR_PLUS == 0 && OPR_MINUS == 1 && OPR_TIMES == 2 && OPR_DIVIDE == 3 &&
+                  OPR_POWER == 4,
+              "EVAL_BINARY_FORMS is indexed by operator code");
+inline constexpr EvalBinaryForms ROUTINE2_FORMS = EVAL_BINARY_FORMS[OPR_POWER];
+
+// One step of a program. Each op reads the fields its operand kind names.
 struct EvalStep {
-    int op;
-    int slot;
-    int aux;                   // jump target, summation slot, call or level
-    double number;             // constant operand, sigma's lower bound
-    double limit;              // sigma's upper bound
-    const double* cell;        // variable cell operand
-    OprFunction routine;       // built-in function or power
+    EvalOp op;
+    int slot;               // the slot the step saves the accumulator to or combines with
+    int index_slot;         // INDEX: the slot holding a summation index
+    int jump;               // where control continues when the step jumps
+    int level;              // LEVEL: tree level of the frame the guard checks
+    int call;               // CALL: the call in the program's call list
+    double number;          // NUMBER: a constant; SUM_BOUNDS: the first index
+    double last_index;      // SUM_BOUNDS: the last index
+    const double* cell;     // CELL: a variable cell
+    OprFunction routine;    // ROUTINE: a built-in function or the power
 };
 
 // A call of a user function as compiled.
@@ -84,22 +133,45 @@ public:
     // Compiles the tree at root and every user function it can reach, as the
     // registry defines them now.
     EvalProgram(CompForm* root, UsrFuncArray& ufunc_list, EvalStart start = EVAL_TREE);
-    // The value; the error flag is set to 0 when evaluation failed, never to 1.
-    double Run(int* error_num);
 
 private:
     friend class EvalCompiler;
+    friend class EvalMachine;
     std::vector<EvalStep> steps_;
     std::vector<EvalCall> calls_;
     std::vector<EvalBody> bodies_;
+    size_t stack_size_ = 0;  // slots a machine needs for the deepest evaluation
+};
+
+enum class EvalOutcome {
+    OK,
+    FAILED,       // something had no value: the result is meaningless
+    INTERRUPTED   // Ctrl-C ended a running sum: there is no result
+};
+
+// Runs one program, again and again; owns the value stack and the state of
+// the sums being run. One machine per thread.
+class EvalMachine {
+public:
+    explicit EvalMachine(const EvalProgram& program);
+    EvalOutcome Run(double* value);
+
+private:
+    bool Poll_Sums();
+    void End_Sums();
+
+    const EvalProgram& program_;
     std::vector<double> stack_;
+    bool runnable_;  // every step's op is known
     // The outermost sum running: Ctrl-C is looked at every so many terms, and
     // its terms done are the progress of a long sum that no sweep encloses.
     const double* outer_sum_ = nullptr;
     const EvalStep* outer_sum_step_ = nullptr;
     std::optional<ProgressReporter> sum_progress_;
-    bool Poll_Sums();
-    void End_Sums();
 };
+
+// The value of a program for callers that keep an error flag: the flag is set
+// to 0 when the evaluation failed or was interrupted, never to 1.
+double Run_WithFlag(EvalMachine& machine, int* error_num);
 
 #endif

@@ -73,7 +73,7 @@ CompForm& CompForm::operator=(const CompForm& the_source) {
 
 void CompForm::Initialize() {
     argm_num = 1;
-    operator_kind = -1;
+    operator_kind = OPR_NONE;
     list_fnarg.DelElement();
     number_source = nullptr;
     left = nullptr;
@@ -93,12 +93,12 @@ int CompForm::GetSuperior() {
 
 void CompForm::SetOperatorKind() {
     switch (CompArray[0]) {
-    case '+': operator_kind = 0; break;
-    case '-': operator_kind = 1; break;
-    case '*': operator_kind = 2; break;
-    case '/': operator_kind = 3; break;
-    case '^': operator_kind = 4; break;
-    default: operator_kind = -1; break;
+    case '+': operator_kind = OPR_PLUS; break;
+    case '-': operator_kind = OPR_MINUS; break;
+    case '*': operator_kind = OPR_TIMES; break;
+    case '/': operator_kind = OPR_DIVIDE; break;
+    case '^': operator_kind = OPR_POWER; break;
+    default: operator_kind = OPR_NONE; break;
     }
 }
 
@@ -110,9 +110,11 @@ struct BuiltinName {
 };
 
 const BuiltinName builtin_names[] = {
-    {"sin", 5, 1},   {"cos", 6, 1},   {"tan", 7, 1},    {"exp", 8, 1},   {"log10", 9, 1},
-    {"ln", 10, 1},   {"abs", 11, 1},  {"sqrt", 18, 1},  {"asin", 12, 1}, {"acos", 13, 1},
-    {"atan", 14, 1}, {"sinh", 15, 1}, {"cosh", 16, 1},  {"tanh", 17, 1}, {"log", 19, 2},
+    {"sin", OPR_SIN, 1},     {"cos", OPR_COS, 1},     {"tan", OPR_TAN, 1},
+    {"exp", OPR_EXP, 1},     {"log10", OPR_LOG10, 1}, {"ln", OPR_LN, 1},
+    {"abs", OPR_ABS, 1},     {"sqrt", OPR_SQRT, 1},   {"asin", OPR_ASIN, 1},
+    {"acos", OPR_ACOS, 1},   {"atan", OPR_ATAN, 1},   {"sinh", OPR_SINH, 1},
+    {"cosh", OPR_COSH, 1},   {"tanh", OPR_TANH, 1},   {"log", OPR_LOG_BASE, 2},
 };
 }  // namespace
 
@@ -176,13 +178,22 @@ double Num_LogA_function(double* t) {
 void Set_Operator_Function() {
     if (regis_function != 0) return;
     regis_function = 1;
-    const OprFunction routines[OPR_TABLE_SIZE] = {
-        Num_Plus_func,     Num_Minus_function, Num_Multi_function, Num_Divide_function,
-        Num_Power_function, Num_Sin_function,  Num_Cos_function,   Num_Tan_function,
-        Num_Exp_function,  Num_Log_function,   Num_Ln_function,    Num_Abs_function,
-        Num_Asin_function, Num_Acos_function,  Num_Atan_function,  Num_Hsin_function,
-        Num_Hcos_function, Num_Htan_function,  Num_Sqrt_function,  Num_LogA_function};
-    for (int code = 0; code < OPR_TABLE_SIZE; ++code) OprFun[code] = routines[code];
+    struct Routine {
+        OperatorCode code;
+        OprFunction routine;
+    };
+    const Routine routines[OPR_TABLE_SIZE] = {
+        {OPR_PLUS, Num_Plus_func},         {OPR_MINUS, Num_Minus_function},
+        {OPR_TIMES, Num_Multi_function},   {OPR_DIVIDE, Num_Divide_function},
+        {OPR_POWER, Num_Power_function},   {OPR_SIN, Num_Sin_function},
+        {OPR_COS, Num_Cos_function},       {OPR_TAN, Num_Tan_function},
+        {OPR_EXP, Num_Exp_function},       {OPR_LOG10, Num_Log_function},
+        {OPR_LN, Num_Ln_function},         {OPR_ABS, Num_Abs_function},
+        {OPR_ASIN, Num_Asin_function},     {OPR_ACOS, Num_Acos_function},
+        {OPR_ATAN, Num_Atan_function},     {OPR_SINH, Num_Hsin_function},
+        {OPR_COSH, Num_Hcos_function},     {OPR_TANH, Num_Htan_function},
+        {OPR_SQRT, Num_Sqrt_function},     {OPR_LOG_BASE, Num_LogA_function}};
+    for (const Routine& entry : routines) OprFun[entry.code] = entry.routine;
 }
 
 namespace {

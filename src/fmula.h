@@ -73,9 +73,41 @@ int Is_Operator(int letter);
 void Initialize_CompForm(CompForm* the_formlist, int elem_number);
 void Set_ErrorInfo(ErrorInfo* the_error, int position, int kind);
 
-// Operator codes: 0-4 operators, 5-19 built-in functions, 20 sigma.
-const int OPR_SIGMA = 20;
-const int OPR_TABLE_SIZE = 20;
+// Operator codes, as stored in an item's operator_kind: the binary operators,
+// then the built-in functions (both index OprFun), then sigma, which has no
+// routine. -1 marks an item that is no operator.
+enum OperatorCode {
+    OPR_NONE = -1,
+    OPR_PLUS = 0,
+    OPR_MINUS,
+    OPR_TIMES,
+    OPR_DIVIDE,
+    OPR_POWER,
+    OPR_SIN,
+    OPR_COS,
+    OPR_TAN,
+    OPR_EXP,
+    OPR_LOG10,
+    OPR_LN,
+    OPR_ABS,
+    OPR_ASIN,
+    OPR_ACOS,
+    OPR_ATAN,
+    OPR_SINH,
+    OPR_COSH,
+    OPR_TANH,
+    OPR_SQRT,
+    OPR_LOG_BASE,  // log(base, x)
+    OPR_SIGMA
+};
+// Saved items and the tests keep the numbers themselves.
+static_assert(OPR_POWER == 4 && OPR_SIN == 5 && OPR_LOG_BASE == 19 && OPR_SIGMA == 20,
+              "operator codes are part of the item format");
+const int OPR_TABLE_SIZE = OPR_SIGMA;
+const int BINARY_OPERATOR_COUNT = OPR_POWER + 1;
+
+inline bool Is_BinaryOperator(int code) { return code >= OPR_PLUS && code <= OPR_POWER; }
+inline bool Is_BuiltinFunction(int code) { return code >= OPR_SIN && code <= OPR_LOG_BASE; }
 
 typedef double (*OprFunction)(double* the_term);
 extern OprFunction OprFun[OPR_TABLE_SIZE];

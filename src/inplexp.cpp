@@ -171,6 +171,7 @@ int Inplicit_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array
                            double max_value_y, CompForm* the_root, UsrFuncArray& ufunc_list) {
     int error_code = 1;
     EvalProgram program(the_root, ufunc_list);
+    EvalMachine machine(program);
     ReportWriter out(output_stream);
     Write_RangeLine(out, Msg().IMPLICIT_INDEPENDENT, operand_label[0], min_value_x, max_value_x,
                     step_number_x, "\n");
@@ -189,7 +190,7 @@ int Inplicit_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array
         For_EachPoint(min_value_x, max_value_x, step_number_x, [&](double x_value) {
             x_cell = x_value;
             double res_value =
-                Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
+                Evaluate_Or_Exit(machine, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
             if (Is_Solution(res_value, pre_form_value))
                 Write_GridPoint(out, x_value, y_value, res_value);
             pre_form_value = res_value;
@@ -207,12 +208,13 @@ void Write_RootLines(ReportWriter& out, AscArray<double>& array, const char* lab
                      UsrFuncArray& ufunc_list, bool root_is_independent) {
     int error_code = 1;
     EvalProgram program(the_root, ufunc_list);
+    EvalMachine machine(program);
     double pre_form_value = 0.0;
     double& root_cell = array[label];
     For_EachPoint(min_value, max_value, step_number, [&](double root_value) {
         root_cell = root_value;
         double res_value =
-            Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
+            Evaluate_Or_Exit(machine, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
         if (Is_Solution(res_value, pre_form_value)) {
             For_EachPoint(min_value, max_value, step_number, [&](double line_value) {
                 if (root_is_independent)

@@ -328,8 +328,9 @@ int OutPut_ToFileNoVar(const char* line_array, CompForm* the_root, UsrFuncArray&
     Write_ResultRule(out);
     int error_code = 1;
     EvalProgram program(the_root, ufunc_list);
+    EvalMachine machine(program);
     double value =
-        Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
+        Evaluate_Or_Exit(machine, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
     out << line_array << "=" << NumText(value) << "\n";
     out.flush();
     return Close_ReportFile(output_stream);

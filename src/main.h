@@ -105,9 +105,10 @@ int OutPut_ToFile(AscArray<T>& array, const char* line_array, const char* operan
     T& operand_cell = array[operand_label];
     int error_code = 1;
     EvalProgram program(the_root, ufunc_list);
+    EvalMachine machine(program);
     For_EachPoint(min_value, max_value, step_number, [&](double point) {
         operand_cell = point;
-        T value = Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
+        T value = Evaluate_Or_Exit(machine, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
         out << NumText(operand_cell) << "\t" << NumText(value) << "\n";
     });
     out.flush();
@@ -127,7 +128,8 @@ int OutPut_ToFile_FxVar(AscArray<T>& array, const char* line_array, char (*copy_
     Write_ResultRule(out);
     int error_code = 1;
     EvalProgram program(the_root, ufunc_list);
-    T value = Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
+    EvalMachine machine(program);
+    T value = Evaluate_Or_Exit(machine, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
     out << line_array << "=" << NumText(value) << "\n";
     out.flush();
     return Close_ReportFile(output_stream);

@@ -102,20 +102,20 @@ double Sweep_Point(int index, double step_value, double min_value) {
     return index * step_value + min_value;
 }
 
-double Evaluate_Or_Exit(EvalProgram& program, int* error_code, UsrFuncArray& ufunc_list,
+double Evaluate_Or_Exit(EvalMachine& machine, int* error_code, UsrFuncArray& ufunc_list,
                         ReportWriter& report, const char* message) {
     CalculationScope calculation;
-    double value = program.Run(error_code);
-    if (*error_code == 0) {
-        report.flush();
-        if (Calculation_Interrupted()) {
-            report.Stop();
-            *error_code = 1;
-            return value;
-        }
-        std::cout << message << std::flush;
-        Ask_SaveChanges(ufunc_list);
-        std::exit(1);
+    double value = 0.0;
+    EvalOutcome outcome = machine.Run(&value);
+    if (outcome == EvalOutcome::OK) return value;
+    report.flush();
+    // A failure while Ctrl-C is pending counts as the interruption.
+    if (outcome == EvalOutcome::INTERRUPTED || Calculation_Interrupted()) {
+        report.Stop();
+        return value;
     }
-    return value;
+    *error_code = 0;
+    std::cout << message << std::flush;
+    Ask_SaveChanges(ufunc_list);
+    std::exit(1);
 }

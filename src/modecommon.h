@@ -74,7 +74,7 @@ int Count_OtherNames(NameBuffer* copy_label, int count, const char* excluded1,
 // (Ask_SaveChanges) and the program ends with status 1. An evaluation cut short
 // by Ctrl-C instead flushes the report and stops all further writes to it, so no
 // cut-short value is ever written.
-double Evaluate_Or_Exit(EvalProgram& program, int* error_code, UsrFuncArray& ufunc_list,
+double Evaluate_Or_Exit(EvalMachine& machine, int* error_code, UsrFuncArray& ufunc_list,
                         ReportWriter& report, const char* message);
 
 #endif

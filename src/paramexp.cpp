@@ -188,7 +188,9 @@ int ParamBoth_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& arra
                             CompForm* the_root_y, UsrFuncArray& ufunc_list) {
     int error_code = 1;
     EvalProgram program_x(the_root_x, ufunc_list);
+    EvalMachine machine_x(program_x);
     EvalProgram program_y(the_root_y, ufunc_list);
+    EvalMachine machine_y(program_y);
     ReportWriter out(output_stream);
     Write_ParamHeading(out, operand_label, step_number, min_value, max_value);
     double& t_cell_x = array_x[operand_label];
@@ -196,9 +198,9 @@ int ParamBoth_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& arra
     For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
         t_cell_x = t_value;
         t_cell_y = t_value;
-        double x_value = Evaluate_Or_Exit(program_x, &error_code, ufunc_list, out,
+        double x_value = Evaluate_Or_Exit(machine_x, &error_code, ufunc_list, out,
                                           Msg().PARAM_X_SWEEP_ERROR);
-        double y_value = Evaluate_Or_Exit(program_y, &error_code, ufunc_list, out,
+        double y_value = Evaluate_Or_Exit(machine_y, &error_code, ufunc_list, out,
                                           Msg().PARAM_Y_SWEEP_ERROR);
         Write_ParamPoint(out, t_value, x_value, y_value);
     });
@@ -211,15 +213,17 @@ int ParamX_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x
                          CompForm* the_root_y, UsrFuncArray& ufunc_list) {
     int error_code = 1;
     EvalProgram program_x(the_root_x, ufunc_list);
+    EvalMachine machine_x(program_x);
     EvalProgram program_y(the_root_y, ufunc_list);
+    EvalMachine machine_y(program_y);
     ReportWriter out(output_stream);
     Write_ParamHeading(out, operand_label, step_number, min_value, max_value);
-    double y_value = Evaluate_Or_Exit(program_y, &error_code, ufunc_list, out,
+    double y_value = Evaluate_Or_Exit(machine_y, &error_code, ufunc_list, out,
                                       Msg().PARAM_Y_FIXED_ERROR);
     double& t_cell = array_x[operand_label];
     For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
         t_cell = t_value;
-        double x_value = Evaluate_Or_Exit(program_x, &error_code, ufunc_list, out,
+        double x_value = Evaluate_Or_Exit(machine_x, &error_code, ufunc_list, out,
                                           Msg().PARAM_X_ONLY_ERROR);
         Write_ParamPoint(out, t_value, x_value, y_value);
     });
@@ -232,15 +236,17 @@ int ParamY_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& /*array
                          CompForm* the_root_y, UsrFuncArray& ufunc_list) {
     int error_code = 1;
     EvalProgram program_x(the_root_x, ufunc_list);
+    EvalMachine machine_x(program_x);
     EvalProgram program_y(the_root_y, ufunc_list);
+    EvalMachine machine_y(program_y);
     ReportWriter out(output_stream);
     Write_ParamHeading(out, operand_label, step_number, min_value, max_value);
-    double x_value = Evaluate_Or_Exit(program_x, &error_code, ufunc_list, out,
+    double x_value = Evaluate_Or_Exit(machine_x, &error_code, ufunc_list, out,
                                       Msg().PARAM_X_FIXED_ERROR);
     double& t_cell = array_y[operand_label];
     For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
         t_cell = t_value;
-        double y_value = Evaluate_Or_Exit(program_y, &error_code, ufunc_list, out,
+        double y_value = Evaluate_Or_Exit(machine_y, &error_code, ufunc_list, out,
                                           Msg().PARAM_Y_ONLY_ERROR);
         Write_ParamPoint(out, t_value, x_value, y_value);
     });
@@ -253,12 +259,14 @@ int NoParam_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& /*arra
                           UsrFuncArray& ufunc_list) {
     int error_code = 1;
     EvalProgram program_x(the_root_x, ufunc_list);
+    EvalMachine machine_x(program_x);
     EvalProgram program_y(the_root_y, ufunc_list);
+    EvalMachine machine_y(program_y);
     ReportWriter out(output_stream);
     Write_ResultRule(out);
-    double x_value = Evaluate_Or_Exit(program_x, &error_code, ufunc_list, out,
+    double x_value = Evaluate_Or_Exit(machine_x, &error_code, ufunc_list, out,
                                       Msg().PARAM_X_ERROR);
-    double y_value = Evaluate_Or_Exit(program_y, &error_code, ufunc_list, out,
+    double y_value = Evaluate_Or_Exit(machine_y, &error_code, ufunc_list, out,
                                       Msg().PARAM_Y_ERROR);
     out << line_array_x << "=" << NumText(x_value) << "\n";
     out << line_array_y << "=" << NumText(y_value) << "\n";

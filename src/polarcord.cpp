@@ -118,13 +118,14 @@ int PolarExp_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array
                            double max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
     int error_code = 1;
     EvalProgram program(the_root, ufunc_list);
+    EvalMachine machine(program);
     ReportWriter out(output_stream);
     Write_PolarHeading(out, operand_label, step_number, min_value, max_value);
     double& angle_cell = array[operand_label];
     For_EachPoint(min_value, max_value, step_number, [&](double angle) {
         angle_cell = angle;
         double rad_value =
-            Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
+            Evaluate_Or_Exit(machine, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
         Write_PolarPoint(out, rad_value, angle);
     });
     return 1;
@@ -135,11 +136,12 @@ int PolarExpNAng_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& /
                                double max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
     int error_code = 1;
     EvalProgram program(the_root, ufunc_list);
+    EvalMachine machine(program);
     ReportWriter out(output_stream);
     Write_PolarHeading(out, operand_label, step_number, min_value, max_value);
     // The radius does not depend on the angle: a circle (or an arc of it).
     double rad_value =
-        Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
+        Evaluate_Or_Exit(machine, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
     For_EachPoint(min_value, max_value, step_number,
                   [&](double angle) { Write_PolarPoint(out, rad_value, angle); });
     return 1;

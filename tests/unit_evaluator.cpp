@@ -12,6 +12,7 @@
 #include "crtbtree.h"
 #include "fmulaopfc.h"
 #include "symbol.h"
+#include "tree_walker.h"
 #include "usrfunc.h"
 
 namespace {
@@ -287,6 +288,11 @@ public:
     bool Analysed() const { return analysed_ == 1; }
     void Set(const char* name, double value) { variables_[name] = value; }
     double Value(int* error_flag) { return Evaluate(root_, error_flag, variables_); }
+    // The same by the reference evaluator.
+    double Reference(int* error_flag) {
+        *error_flag = 1;
+        return Reference_Value(root_, error_flag, g_ufunc_list);
+    }
 
 private:
     CompForm* items_ = nullptr;
@@ -301,7 +307,8 @@ struct Expected {
     double value;
 };
 
-// Every formula evaluates to its value with the flag left at 1.
+// Every formula evaluates to its value with the flag left at 1, compiled and
+// by the reference evaluator alike.
 void Expect_Values(const std::vector<Expected>& cases) {
     for (const Expected& one : cases) {
         Formula formula(one.text);
@@ -309,10 +316,12 @@ void Expect_Values(const std::vector<Expected>& cases) {
         int error_flag = 0;
         EXPECT_DOUBLE_EQ(one.value, formula.Value(&error_flag)) << one.text;
         EXPECT_EQ(1, error_flag) << one.text;
+        EXPECT_DOUBLE_EQ(one.value, formula.Reference(&error_flag)) << "reference: " << one.text;
+        EXPECT_EQ(1, error_flag) << "reference: " << one.text;
     }
 }
 
-// Every formula clears the flag.
+// Every formula clears the flag, compiled and by the reference evaluator.
 void Expect_Errors(const std::vector<const char*>& texts) {
     for (const char* text : texts) {
         Formula formula(text);
@@ -320,6 +329,8 @@ void Expect_Errors(const std::vector<const char*>& texts) {
         int error_flag = 1;
         formula.Value(&error_flag);
         EXPECT_EQ(0, error_flag) << text;
+        formula.Reference(&error_flag);
+        EXPECT_EQ(0, error_flag) << "reference: " << text;
     }
 }
 

@@ -1,211 +1,166 @@
-// The tree evaluator as it was before formulas were compiled: a recursive walk
-// that copies the summation table at every level. Kept as the reference the
-// compiled programs are compared with, bit for bit.
 #include "tree_walker.h"
 
-#include "calcbintree.h"
-
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "calcbintree.h"
+#include "evallimits.h"
 #include "symbol.h"
 #include "usrfunc.h"
-#include "varinput.h"
 
 namespace {
 
 const int RANGE_NAME_SIZE = 256;
 
-// Deepest nesting of tree levels evaluated, all trees of one evaluation together
-// (user-function definitions included). A formula typed or enrolled is far
-// shallower; a long definition read from a save file (a chain such as 1+1+1+...
-// makes a tree as deep as it is long) would otherwise exhaust the stack.
-// Deeper levels clear the error flag.
-const int EVAL_DEPTH_LIMIT = 4000;
-int eval_depth = 0;
+// The state of one evaluation.
+class Walk {
+public:
+    explicit Walk(UsrFuncArray& ufunc_list) : ufunc_list_(ufunc_list) { Set_Operator_Function(); }
 
-// Definitions of user functions being evaluated, one inside the other.
-int user_call_depth = 0;
-// Set once a call went past the depth limit: every call still pending then
-// returns at once, so a function that calls itself several times does not
-// multiply its work before the outermost call returns.
-bool user_call_cut = false;
-
-// One operator-table routine applied to its operands. The table is filled by the
-// analysis, which always comes first; filling it here too costs one test.
-double Apply_Operator(int operator_kind, std::vector<double>& operands) {
-    Set_Operator_Function();
-    return OprFun[operator_kind](operands.data());
-}
-
-// Operand array of a node: at least two cells, so a routine reading its second
-// operand never reads outside it.
-std::vector<double> New_Operands(int count) { return std::vector<double>(count < 2 ? 2 : count); }
-
-double Binary_Value(CompForm* node, int* left_error, int* right_error, AscArray<double>& array,
-                    UsrFuncArray& ufunc_list, AscArray<double>& sumv_list) {
-    std::vector<double> operands = New_Operands(2);
-    operands[0] = Walk_CalcValue(node->left, left_error, array, ufunc_list, sumv_list);
-    operands[1] = Walk_CalcValue(node->right, right_error, array, ufunc_list, sumv_list);
-    // v^2 is v*v, as in compiled programs: the correctly rounded square, where pow may differ.
-    if (node->operator_kind == 4 && node->right != nullptr && node->right->kind == KIND_NUMBER &&
-        operands[1] == 2.0)
-        return operands[0] * operands[0];
-    return Apply_Operator(node->operator_kind, operands);
-}
-
-double Function_Value(CompForm* node, int* left_error, AscArray<double>& array,
-                      UsrFuncArray& ufunc_list, AscArray<double>& sumv_list) {
-    int arg_error = 1;
-    std::vector<double> operands = New_Operands(node->argm_num);
-    for (int slot = 0; slot < node->argm_num; ++slot) {
-        operands[slot] =
-            Walk_CalcValue(node->list_fnarg[slot], &arg_error, array, ufunc_list, sumv_list);
-        *left_error *= arg_error;
+    // A subtree: a tree root, an operator or function node, an argument.
+    double Subtree(CompForm* node, bool* ok) {
+        if (node == nullptr || level_ >= EVAL_LEVEL_LIMIT) return Fail(ok);
+        ++level_;
+        double value = Operator(node, ok);
+        --level_;
+        return value;
     }
-    return Apply_Operator(node->operator_kind, operands);
-}
 
-double Variable_Value(CompForm* item, int* error_num, AscArray<double>& sumv_list) {
-    if (item->argm_num == -1) return sumv_list[item->CompArray];
-    if (item->number_source == nullptr) {
-        // Never linked to a table cell: there is no value to read.
-        *error_num = 0;
+    // An operand, by its item kind.
+    double Operand(CompForm* item, bool* ok) {
+        if (item == nullptr) return Fail(ok);
+        switch (item->kind) {
+        case KIND_OPERATOR:
+        case KIND_FUNCTION:
+        case KIND_MULTI_OPERATOR: return Subtree(item, ok);
+        case KIND_VARIABLE: return Variable(item, ok);
+        case KIND_NUMBER: {
+            double value = 0.0;
+            C_To_Double(item->CompArray, &value);
+            return value;
+        }
+        case KIND_USER_FUNCTION: return Call(item, ok);
+        default: return Fail(ok);
+        }
+    }
+
+private:
+    static double Fail(bool* ok) {
+        *ok = false;
         return 0.0;
     }
-    return *static_cast<double*>(item->number_source);
-}
 
-void Argument_Name(int position, char* name, int name_size) {
-    std::snprintf(name, name_size, "a%d", position);
-}
+    double Operator(CompForm* node, bool* ok) {
+        int code = node->operator_kind;
+        if (code == OPR_NONE) return Operand(node, ok);
+        if (Is_BinaryOperator(code)) return Binary(node, ok);
+        if (Is_BuiltinFunction(code)) return Builtin(node, ok);
+        if (code == OPR_SIGMA) return Sigma(node, ok);
+        return 0.0;  // an unknown operator code has the value 0
+    }
 
-// The call's definition, with the argument cells already written.
-double Definition_Value(CompForm* item, int* error_num, UsrFuncArray& ufunc_list,
-                        AscArray<double>& sumv_list) {
-    CompForm* definition = ufunc_list[item->CompArray];
-    if (definition == nullptr || user_call_cut || user_call_depth >= USER_CALL_DEPTH_LIMIT) {
-        if (definition != nullptr) user_call_cut = true;
-        *error_num = 0;
-        return 0.0;
+    double Binary(CompForm* node, bool* ok) {
+        double operands[2];
+        operands[0] = Operand(node->left, ok);
+        operands[1] = Operand(node->right, ok);
+        bool squared = node->operator_kind == OPR_POWER && node->right != nullptr &&
+                       node->right->kind == KIND_NUMBER && operands[1] == 2.0;
+        if (squared) return operands[0] * operands[0];
+        return OprFun[node->operator_kind](operands);
     }
-    ++user_call_depth;
-    double result = Walk_BinTreeFunc(definition, error_num, ufunc_argArray, ufunc_list, sumv_list);
-    if (--user_call_depth == 0) user_call_cut = false;
-    return result;
-}
 
-// All arguments are evaluated before any cell is written, so calls nested in
-// the arguments cannot disturb one another's cells.
-double User_Function_Value(CompForm* item, int* error_num, AscArray<double>& array,
-                           UsrFuncArray& ufunc_list, AscArray<double>& sumv_list) {
-    if (user_call_cut) {
-        *error_num = 0;
-        return 0.0;
+    double Builtin(CompForm* node, bool* ok) {
+        int count = node->argm_num;
+        if (count > 2) return Fail(ok);
+        double operands[2] = {0.0, 0.0};
+        for (int slot = 0; slot < count; ++slot) operands[slot] = Operand(node->list_fnarg[slot], ok);
+        return OprFun[node->operator_kind](operands);
     }
-    AscArray<double> arg_values;
-    char name[16];
-    for (int slot = 0; slot < item->argm_num; ++slot) {
-        Argument_Name(slot, name, sizeof name);
-        arg_values[name] =
-            Walk_BinTreeFunc(item->list_fnarg[slot], error_num, array, ufunc_list, sumv_list);
-    }
-    for (int slot = 0; slot < item->argm_num; ++slot) {
-        Argument_Name(slot, name, sizeof name);
-        ufunc_argArray[name] = arg_values[name];
-    }
-    return Definition_Value(item, error_num, ufunc_list, sumv_list);
-}
 
-// One node by its operator code, without the depth guard of Walk_BinTreeFunc.
-double Node_Value(CompForm* the_target, int* error_num, AscArray<double>& array,
-                  UsrFuncArray& ufunc_list, AscArray<double>& sumv_list) {
-    int left_error = 1;
-    int right_error = 1;
-    double result = 0.0;
-    int code = the_target->operator_kind;
-    if (code == -1) return Walk_CalcValue(the_target, error_num, array, ufunc_list, sumv_list);
-    if (code >= 0 && code <= 4) {
-        result = Binary_Value(the_target, &left_error, &right_error, array, ufunc_list, sumv_list);
-    } else if (code >= 5 && code <= 19) {
-        result = Function_Value(the_target, &left_error, array, ufunc_list, sumv_list);
-    } else if (code == OPR_SIGMA) {
-        result = Walk_SigmaCalc(the_target, the_target->left, the_target->right, array, &left_error,
-                           &right_error, ufunc_list, sumv_list);
-    } else {
-        return 0.0;
+    double Variable(CompForm* item, bool* ok) {
+        if (item->argm_num == -1) {
+            // A summation index: the innermost sum binding the name; 0 unbound.
+            for (size_t i = indices_.size(); i-- > 0;)
+                if (indices_[i].first == item->CompArray) return indices_[i].second;
+            return 0.0;
+        }
+        if (item->number_source == nullptr) return Fail(ok);
+        return *static_cast<double*>(item->number_source);
     }
-    if (left_error == 0 || right_error == 0) *error_num = 0;
-    return result;
-}
 
-// A bound that converts to int by truncation without leaving its range.
-bool Fits_Int(double bound) { return bound > -2147483649.0 && bound < 2147483648.0; }
+    double Sigma(CompForm* node, bool* ok) {
+        char name[RANGE_NAME_SIZE];
+        double lower_bound = 0.0;
+        double upper_bound = 0.0;
+        if (!Get_VariableRange(node->left, name, RANGE_NAME_SIZE, &lower_bound, &upper_bound) ||
+            !Fits_Int(lower_bound) || !Fits_Int(upper_bound) || node->right == nullptr)
+            return Fail(ok);
+        long long lower = static_cast<int>(lower_bound);
+        long long upper = static_cast<int>(upper_bound);
+        if (!SerchRight_Var(node, name, '[', ']'))
+            return Operand(node->right, ok) * static_cast<double>(upper - lower + 1);
+        double sum = 0.0;
+        indices_.emplace_back(name, 0.0);
+        size_t mine = indices_.size() - 1;
+        for (long long i = lower; i <= upper; ++i) {
+            indices_[mine].second = static_cast<double>(i);
+            sum += Operand(node->right, ok);
+        }
+        indices_.pop_back();
+        return sum;
+    }
+
+    // Arguments first, all of them, then the cells, then the definition.
+    double Call(CompForm* item, bool* ok) {
+        if (call_cut_) return Fail(ok);
+        std::vector<double> arguments;
+        for (int slot = 0; slot < item->argm_num; ++slot)
+            arguments.push_back(Subtree(item->list_fnarg[slot], ok));
+        char name[16];
+        for (int slot = 0; slot < item->argm_num; ++slot) {
+            std::snprintf(name, sizeof name, "a%d", slot);
+            ufunc_argArray[name] = arguments[static_cast<size_t>(slot)];
+        }
+        CompForm* definition = ufunc_list_[item->CompArray];
+        if (definition == nullptr || call_cut_ || call_depth_ >= USER_CALL_DEPTH_LIMIT) {
+            // Past the depth limit every pending call gives up at once.
+            if (definition != nullptr) call_cut_ = true;
+            return Fail(ok);
+        }
+        // A definition's own sums start with no index bound.
+        std::vector<std::pair<std::string, double>> outer_indices;
+        outer_indices.swap(indices_);
+        ++call_depth_;
+        double value = Subtree(definition, ok);
+        if (--call_depth_ == 0) call_cut_ = false;
+        indices_.swap(outer_indices);
+        return value;
+    }
+
+    // A bound that converts to int by truncation without leaving its range.
+    static bool Fits_Int(double bound) { return bound > -2147483649.0 && bound < 2147483648.0; }
+
+    UsrFuncArray& ufunc_list_;
+    int level_ = 0;
+    int call_depth_ = 0;
+    bool call_cut_ = false;
+    std::vector<std::pair<std::string, double>> indices_;
+};
 
 }  // namespace
 
-double Walk_BinTreeFunc(CompForm* the_target, int* error_num, AscArray<double>& array,
-                   UsrFuncArray& ufunc_list, AscArray<double> sumv_list) {
-    if (the_target == nullptr || eval_depth >= EVAL_DEPTH_LIMIT) {
-        *error_num = 0;
-        return 0.0;
-    }
-    ++eval_depth;
-    double result = Node_Value(the_target, error_num, array, ufunc_list, sumv_list);
-    --eval_depth;
-    return result;
+double Reference_Value(CompForm* root, int* error_num, UsrFuncArray& ufunc_list) {
+    bool ok = true;
+    double value = Walk(ufunc_list).Subtree(root, &ok);
+    if (!ok) *error_num = 0;
+    return value;
 }
 
-double Walk_CalcValue(CompForm* target, int* error_num, AscArray<double>& array,
-                 UsrFuncArray& ufunc_list, AscArray<double> sumv_list) {
-    if (target == nullptr) {
-        *error_num = 0;
-        return 0.0;
-    }
-    double value = 0.0;
-    switch (target->kind) {
-    case KIND_OPERATOR:
-    case KIND_FUNCTION:
-    case KIND_MULTI_OPERATOR:
-        return Walk_BinTreeFunc(target, error_num, array, ufunc_list, sumv_list);
-    case KIND_VARIABLE: return Variable_Value(target, error_num, sumv_list);
-    case KIND_NUMBER: C_To_Double(target->CompArray, &value); return value;
-    case KIND_USER_FUNCTION:
-        return User_Function_Value(target, error_num, array, ufunc_list, sumv_list);
-    default: *error_num = 0; return 0.0;
-    }
-}
-
-double Walk_SigmaCalc(CompForm* the_target, CompForm* the_left, CompForm* the_right,
-                 AscArray<double>& array, int* left_error, int* right_error,
-                 UsrFuncArray& ufunc_list, AscArray<double> sumv_list) {
-    char index_name[RANGE_NAME_SIZE];
-    double min_value = 0.0;
-    double max_value = 0.0;
-    if (!Get_VariableRange(the_left, index_name, RANGE_NAME_SIZE, &min_value, &max_value) ||
-        !Fits_Int(min_value) || !Fits_Int(max_value)) {
-        *left_error = 0;
-        return 0.0;
-    }
-    if (the_right == nullptr) {
-        // No summand: the sigma's closing bracket was never found either.
-        *right_error = 0;
-        return 0.0;
-    }
-    // long long: the loop may run up to the largest int and step past it.
-    long long lower = static_cast<int>(min_value);
-    long long upper = static_cast<int>(max_value);
-    double result = 0.0;
-    if (SerchRight_Var(the_target, index_name, '[', ']')) {
-        int term_error = 1;
-        for (long long i = lower; i <= upper; ++i) {
-            sumv_list[index_name] = static_cast<double>(i);
-            result += Walk_CalcValue(the_right, &term_error, array, ufunc_list, sumv_list);
-            *right_error *= term_error;
-        }
-        return result;
-    }
-    double term = Walk_CalcValue(the_right, right_error, array, ufunc_list, sumv_list);
-    return term * static_cast<double>(upper - lower + 1);
+double Reference_ItemValue(CompForm* item, int* error_num, UsrFuncArray& ufunc_list) {
+    bool ok = true;
+    double value = Walk(ufunc_list).Operand(item, &ok);
+    if (!ok) *error_num = 0;
+    return value;
 }

@@ -1,19 +1,25 @@
-// The recursive tree walk that the compiled evaluator replaced, kept as a
-// reference for tests.
+// The reference evaluator: the language's rules of evaluation written as a
+// plain recursive walk of the expression tree, with nothing compiled, folded
+// or cached. Operators and built-in functions through the operator table
+// (a power whose exponent is the number 2 is the correctly rounded square
+// v*v, as the language defines it); sums binding their index for the summand,
+// a summand without the index evaluated once and multiplied by the count;
+// user functions called with their arguments all evaluated first, then
+// written to the argument cells; the level and call-depth limits of
+// evallimits.h. The compiled evaluator is checked against it bit for bit
+// (tests/unit_evalprog.cpp, fuzz/fuzz_compiled.cpp), and both against the
+// same hand-computed table (tests/unit_evaluator.cpp).
 #ifndef KANSU_TREE_WALKER_H
 #define KANSU_TREE_WALKER_H
 
-#include "ascarray.h"
 #include "fmula.h"
 
 class UsrFuncArray;
 
-double Walk_BinTreeFunc(CompForm* the_target, int* error_num, AscArray<double>& array,
-                        UsrFuncArray& ufunc_list, AscArray<double> sumv_list);
-double Walk_CalcValue(CompForm* target, int* error_num, AscArray<double>& array,
-                      UsrFuncArray& ufunc_list, AscArray<double> sumv_list);
-double Walk_SigmaCalc(CompForm* the_target, CompForm* the_left, CompForm* the_right,
-                      AscArray<double>& array, int* left_error, int* right_error,
-                      UsrFuncArray& ufunc_list, AscArray<double> sumv_list);
+// The value of the tree at root; *error_num is set to 0 when something has no
+// value, never to 1.
+double Reference_Value(CompForm* root, int* error_num, UsrFuncArray& ufunc_list);
+// The value of one item taken as an operand (the evaluation of EVAL_ITEM).
+double Reference_ItemValue(CompForm* item, int* error_num, UsrFuncArray& ufunc_list);
 
 #endif
