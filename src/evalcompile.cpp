@@ -3,10 +3,12 @@
 // operator; an operand: by its item kind), but with a work list instead of
 // recursion, so that trees of any depth compile on a small stack.
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 
 #include "calcbintree.h"
+#include "evalinline.h"
 #include "evalprog.h"
 #include "symbol.h"
 #include "usrfunc.h"
@@ -25,7 +27,9 @@ enum TaskKind {
     TASK_STEP,      // a step prepared earlier, its slot taken at emission
     TASK_SIGMA_NEXT,
     TASK_SCOPE_END,
-    TASK_LABEL
+    TASK_LABEL,
+    TASK_INLINE_BEGIN,  // a user function's definition taken into the program
+    TASK_INLINE_END
 };
 
 struct Task {
@@ -34,13 +38,32 @@ struct Task {
     int level;
     EvalStep step;
     int label;
-    int arg_count;  // TASK_STEP: values the step consumes
+    int arg_count;  // TASK_STEP: values the step consumes; TASK_INLINE_BEGIN: arguments
 };
 
 // A summation index visible at this point of the tree and its frame slot.
 struct IndexScope {
     std::string name;
     int slot;
+};
+
+// An argument of the definition being compiled: its shared cell and the slot
+// that holds the call's own value.
+struct ArgumentSlot {
+    const double* cell;
+    int slot;
+};
+
+// What an inlined definition hides of its caller while it is compiled.
+struct CallerContext {
+    std::vector<IndexScope> scopes;
+    std::vector<ArgumentSlot> arguments;
+    int result_depth;  // the stack depth once the call's value is in the accumulator
+};
+
+struct PendingBody {
+    CompForm* definition;
+    int arg_count;
 };
 
 // True when an argument tree holds a user-function call or a sigma sum: then a
@@ -66,14 +89,18 @@ bool Has_CallOrSigma(CompForm* root) {
 class EvalCompiler {
 public:
     EvalCompiler(EvalProgram& program, UsrFuncArray& ufunc_list)
-        : program_(program), ufunc_list_(ufunc_list) {}
+        : program_(program), ufunc_list_(ufunc_list), planner_(ufunc_list) {}
 
     void Compile(CompForm* root, EvalStart start) {
         Set_Operator_Function();
         Begin(false);
+        // Only here, where no call is pending, are calls taken in: their depth
+        // and level are then known while compiling.
+        inlining_ = true;
         if (start == EVAL_TREE) Subtree(root, 1);
         else Operand(root, 0);
         Run_Tasks();
+        inlining_ = false;
         Emit_Plain(OP_END);
         Finish();
         int top_size = max_depth_ + 1;
@@ -96,8 +123,13 @@ private:
     void Compile_Body(int index) {
         for (int guarded = 0; guarded < 2; ++guarded) {
             Begin(guarded == 1);
+            // The call's own arguments lead the frame; the definition reads
+            // them there, whatever its calls write into the shared cells.
+            const PendingBody& body = pending_[index];
+            Bind_Arguments(body.arg_count, 0);
+            depth_ = max_depth_ = body.arg_count;
             int entry = static_cast<int>(program_.steps_.size());
-            Subtree(pending_[index], 1);
+            Subtree(body.definition, 1);
             Run_Tasks();
             Emit_Plain(OP_RETURN);
             Finish();
@@ -118,6 +150,7 @@ private:
         max_depth_ = 0;
         max_level_ = 0;
         scopes_.clear();
+        arguments_.clear();
         label_pos_.clear();
         fixups_.clear();
     }
@@ -167,6 +200,8 @@ private:
             case TASK_SIGMA_NEXT: Sigma_Next(task); break;
             case TASK_SCOPE_END: scopes_.pop_back(); break;
             case TASK_LABEL: Mark(task.label); break;
+            case TASK_INLINE_BEGIN: Inline_Begin(task.arg_count); break;
+            case TASK_INLINE_END: Inline_End(); break;
             }
         }
     }
@@ -262,14 +297,14 @@ private:
         case KIND_USER_FUNCTION: Call(node, level); return;
         default: break;
         }
-        static const EvalOp push_ops[] = {OP_FAIL, OP_NUMBER, OP_CELL, OP_INDEX};
+        static const EvalOp push_ops[] = {OP_FAIL, OP_NUMBER, OP_CELL, OP_LOCAL};
         EvalStep leaf{};
         leaf.op = push_ops[Leaf(node, &leaf)];
         Emit(leaf, 0);
     }
 
     // A number, linked variable or summation index: its operand filled in.
-    enum LeafForm { LEAF_NONE, LEAF_NUMBER, LEAF_CELL, LEAF_INDEX };
+    enum LeafForm { LEAF_NONE, LEAF_NUMBER, LEAF_CELL, LEAF_LOCAL };
     LeafForm Leaf(CompForm* node, EvalStep* step) {
         if (node == nullptr) return LEAF_NONE;
         if (node->kind == KIND_NUMBER) {
@@ -280,8 +315,8 @@ private:
         if (node->argm_num == -1) {
             for (size_t i = scopes_.size(); i-- > 0;) {
                 if (scopes_[i].name == node->CompArray) {
-                    step->index_slot = scopes_[i].slot;
-                    return LEAF_INDEX;
+                    step->local_slot = scopes_[i].slot;
+                    return LEAF_LOCAL;
                 }
             }
             // The analysis marks only indices of enclosing sums; one that is
@@ -291,6 +326,12 @@ private:
         }
         if (node->number_source == nullptr) return LEAF_NONE;
         step->cell = static_cast<const double*>(node->number_source);
+        for (const ArgumentSlot& argument : arguments_) {
+            if (argument.cell == step->cell) {
+                step->local_slot = argument.slot;
+                return LEAF_LOCAL;
+            }
+        }
         return LEAF_CELL;
     }
 
@@ -302,7 +343,7 @@ private:
         switch (Leaf(right, &step)) {
         case LEAF_NUMBER: step.op = forms.with_number; break;
         case LEAF_CELL: step.op = forms.with_cell; break;
-        case LEAF_INDEX: step.op = forms.with_index; break;
+        case LEAF_LOCAL: step.op = forms.with_local; break;
         case LEAF_NONE:
             step.op = forms.with_slot;
             Push_Step(step, 2);
@@ -316,14 +357,18 @@ private:
         int code = node->operator_kind;
         const EvalBinaryForms& forms = EVAL_BINARY_FORMS[code];
         OprFunction routine = code == OPR_POWER ? OprFun[OPR_POWER] : nullptr;
-        // A constant or a cell on the left joins the step: a constant is the
-        // same whenever it is read, and a cell is read before the constant on
-        // the right exactly as the walk reads it.
+        // A constant, a cell or a local on the left joins the step: a constant
+        // is the same whenever it is read, and a cell is read before the
+        // constant on the right exactly as the tree reads it.
         EvalStep step{};
         step.routine = routine;
         EvalStep right{};
         LeafForm left_form = Leaf(node->left, &step);
         LeafForm right_form = Leaf(node->right, &right);
+        if (left_form == LEAF_NUMBER && right_form == LEAF_NUMBER) {
+            Emit_Number(Fold(code, step.number, right.number));
+            return;
+        }
         // v^2 is v*v: the correctly rounded square, the same on every
         // platform, where pow may differ from it in the last bit.
         if (code == OPR_POWER && right_form == LEAF_NUMBER && right.number == 2.0) {
@@ -338,8 +383,9 @@ private:
             Push(TASK_OPERAND, node->left, level);
             return;
         }
-        if (left_form == LEAF_CELL && right_form == LEAF_NUMBER) {
-            step.op = forms.cell_then_number;
+        if (Fused_Binary(node, level, left_form, step)) return;
+        if ((left_form == LEAF_CELL || left_form == LEAF_LOCAL) && right_form == LEAF_NUMBER) {
+            step.op = left_form == LEAF_CELL ? forms.cell_then_number : forms.local_then_number;
             step.number = right.number;
             Emit(step, 0);
             return;
@@ -352,6 +398,68 @@ private:
         }
         Push_RightOperand(node->right, level, forms, routine);
         Push(TASK_OPERAND, node->left, level);
+    }
+
+    // Two constants: the operation done now, as running it would do it.
+    static double Fold(int code, double left, double right) {
+        double operands[2] = {left, right};
+        if (code == OPR_POWER && right == 2.0) return left * left;
+        return OprFun[code](operands);
+    }
+
+    // A subtree below node whose steps are fused into one: its level must
+    // need no check while running.
+    bool Fusable_Level(int level) {
+        if (guarded_ || level > EVAL_LEVEL_LIMIT) return false;
+        if (level > max_level_) max_level_ = level;
+        return true;
+    }
+
+    // c^2 with c a cell.
+    bool Is_CellSquare(CompForm* node, EvalStep* step) {
+        if (node == nullptr || node->operator_kind != OPR_POWER || !Is_Operator_Item(node))
+            return false;
+        EvalStep exponent{};
+        return Leaf(node->left, step) == LEAF_CELL && Leaf(node->right, &exponent) == LEAF_NUMBER &&
+               exponent.number == 2.0;
+    }
+
+    // k*c with k a constant and c a cell.
+    bool Is_NumberTimesCell(CompForm* node, EvalStep* step) {
+        if (node == nullptr || node->operator_kind != OPR_TIMES || !Is_Operator_Item(node))
+            return false;
+        EvalStep cell{};
+        if (Leaf(node->left, step) != LEAF_NUMBER || Leaf(node->right, &cell) != LEAF_CELL)
+            return false;
+        step->cell = cell.cell;
+        return true;
+    }
+
+    static bool Is_Operator_Item(CompForm* node) { return node->kind == KIND_OPERATOR; }
+
+    // k*c^2, and a sum or difference whose right operand is k*c or c^2.
+    bool Fused_Binary(CompForm* node, int level, LeafForm left_form, const EvalStep& left) {
+        int code = node->operator_kind;
+        EvalStep step{};
+        if (code == OPR_TIMES && left_form == LEAF_NUMBER && Is_CellSquare(node->right, &step) &&
+            Fusable_Level(level + 1)) {
+            step.op = OP_NUMBER_MUL_CELL_SQUARE;
+            step.number = left.number;
+            Emit(step, 0);
+            return true;
+        }
+        if (code != OPR_PLUS && code != OPR_MINUS) return false;
+        bool plus = code == OPR_PLUS;
+        if (Is_NumberTimesCell(node->right, &step) && Fusable_Level(level + 1)) {
+            step.op = plus ? OP_ADD_NUMBER_MUL_CELL : OP_SUB_NUMBER_MUL_CELL;
+        } else if (Is_CellSquare(node->right, &step) && Fusable_Level(level + 1)) {
+            step.op = plus ? OP_ADD_CELL_SQUARE : OP_SUB_CELL_SQUARE;
+        } else {
+            return false;
+        }
+        Push_Step(step, 1);
+        Push(TASK_OPERAND, node->left, level);
+        return true;
     }
 
     // Built-in functions take one or two arguments.
@@ -368,15 +476,25 @@ private:
             Emit_Plain(OP_FAIL);
             return;
         }
+        bool direct = false;
+        EvalOp on_value = OP_ROUTINE1;
+        EvalOp on_cell = OP_ROUTINE1_CELL;
+        switch (node->operator_kind) {
+        case OPR_SIN: on_value = OP_SIN; on_cell = OP_SIN_CELL; direct = true; break;
+        case OPR_COS: on_value = OP_COS; on_cell = OP_COS_CELL; direct = true; break;
+        case OPR_TAN: on_value = OP_TAN; on_cell = OP_TAN_CELL; direct = true; break;
+        case OPR_EXP: on_value = OP_EXP; on_cell = OP_EXP_CELL; direct = true; break;
+        default: break;
+        }
         if (count == 1 && Leaf(node->list_fnarg[0], &step) == LEAF_CELL) {
-            step.op = OP_ROUTINE1_CELL;
+            step.op = on_cell;
             Emit(step, 0);
             return;
         }
         if (count == 2) {
             Push_RightOperand(node->list_fnarg[1], level, ROUTINE2_FORMS, step.routine);
         } else {
-            step.op = OP_ROUTINE1;
+            step.op = direct ? on_value : OP_ROUTINE1;
             Push_Step(step, 1);
         }
         Push(TASK_OPERAND, node->list_fnarg[0], level);
@@ -400,6 +518,16 @@ private:
             times.number = static_cast<double>(upper - lower + 1);
             Push_Step(times, 1);
             Push(TASK_OPERAND, node->right, level);
+            return;
+        }
+        CompForm* summand = node->right;
+        if (summand->kind == KIND_VARIABLE && summand->argm_num == -1 &&
+            std::strcmp(summand->CompArray, index_name) == 0) {
+            EvalStep sum{};
+            sum.op = OP_SUM_OF_INDEX;
+            sum.number = static_cast<double>(lower);
+            sum.last_index = static_cast<double>(upper);
+            Emit(sum, 0);
             return;
         }
         // Slot d keeps the value below, d+1 the running sum, d+3 the index.
@@ -438,9 +566,17 @@ private:
 
     void Call(CompForm* node, int level) {
         int count = node->argm_num > 0 ? node->argm_num : 0;
+        CompForm* definition = ufunc_list_[node->CompArray];
+        if (inlining_ && definition != nullptr) {
+            InlineInfo info = planner_.Of(definition);
+            if (info.inlinable && inline_depth_ + info.height <= USER_CALL_DEPTH_LIMIT) {
+                Inline_Call(node, level, definition, count);
+                return;
+            }
+        }
         EvalCall call;
         call.arg_count = count;
-        call.callee = Body_Of(ufunc_list_[node->CompArray]);
+        call.callee = Body_Of(definition, count);
         call.level = level;
         call.checked_at_entry = false;
         char name[16];
@@ -473,13 +609,79 @@ private:
             Push(TASK_SUBTREE, node->list_fnarg[slot], level + 1);
     }
 
-    int Body_Of(CompForm* definition) {
+    // The arguments as for a call, each into a slot, the shared cells
+    // written; then the definition, reading the slots for its arguments.
+    void Inline_Call(CompForm* node, int level, CompForm* definition, int count) {
+        EvalCall call;
+        call.arg_count = count;
+        call.callee = -1;
+        call.level = level;
+        call.checked_at_entry = false;
+        char name[16];
+        for (int slot = 0; slot < count; ++slot) {
+            std::snprintf(name, sizeof name, "a%d", slot);
+            call.arg_cells.push_back(&ufunc_argArray[name]);
+        }
+        EvalStep arguments{};
+        if (count == 1) {
+            arguments.op = OP_ARGUMENT;
+            arguments.cell = call.arg_cells[0];
+        } else {
+            arguments.op = OP_ARGUMENTS;
+            arguments.call = static_cast<int>(program_.calls_.size());
+            program_.calls_.push_back(call);
+        }
+        Task end{};
+        end.kind = TASK_INLINE_END;
+        tasks_.push_back(end);
+        Push(TASK_SUBTREE, definition, level + 1);
+        Task begin{};
+        begin.kind = TASK_INLINE_BEGIN;
+        begin.arg_count = count;
+        tasks_.push_back(begin);
+        Push_Step(arguments, 0);
+        for (int slot = count - 1; slot >= 0; --slot)
+            Push(TASK_SUBTREE, node->list_fnarg[slot], level + 1);
+    }
+
+    // Just after the arguments step: the arguments fill the slots below.
+    void Inline_Begin(int count) {
+        callers_.push_back(CallerContext{scopes_, arguments_, depth_ - count});
+        scopes_.clear();
+        Bind_Arguments(count, depth_ - count);
+        ++inline_depth_;
+    }
+
+    void Inline_End() {
+        const CallerContext& caller = callers_.back();
+        scopes_ = caller.scopes;
+        arguments_ = caller.arguments;
+        depth_ = caller.result_depth;
+        callers_.pop_back();
+        --inline_depth_;
+    }
+
+    // Argument i of the running definition is read from slot base + i; the
+    // cells of the shared table stand for it in the definition's items.
+    void Bind_Arguments(int count, int base) {
+        arguments_.clear();
+        char name[16];
+        for (int i = 0; i < count; ++i) {
+            std::snprintf(name, sizeof name, "a%d", i);
+            arguments_.push_back(ArgumentSlot{&ufunc_argArray[name], base + i});
+        }
+    }
+
+    // A definition compiled for calls with arg_count arguments: those it reads
+    // from its frame, any other argument cell from the shared table.
+    int Body_Of(CompForm* definition, int arg_count) {
         if (definition == nullptr) return -1;
-        std::map<CompForm*, int>::iterator found = body_of_root_.find(definition);
+        std::pair<CompForm*, int> key(definition, arg_count);
+        std::map<std::pair<CompForm*, int>, int>::iterator found = body_of_root_.find(key);
         if (found != body_of_root_.end()) return found->second;
         int index = static_cast<int>(pending_.size());
-        body_of_root_[definition] = index;
-        pending_.push_back(definition);
+        body_of_root_[key] = index;
+        pending_.push_back(PendingBody{definition, arg_count});
         program_.bodies_.emplace_back();
         return index;
     }
@@ -492,10 +694,15 @@ private:
     int max_level_ = 0;
     std::vector<Task> tasks_;
     std::vector<IndexScope> scopes_;
+    std::vector<ArgumentSlot> arguments_;
+    InlinePlanner planner_;
+    bool inlining_ = false;
+    int inline_depth_ = 0;
+    std::vector<CallerContext> callers_;
     std::vector<int> label_pos_;
     std::vector<std::pair<int, int>> fixups_;  // step, label
-    std::map<CompForm*, int> body_of_root_;
-    std::vector<CompForm*> pending_;
+    std::map<std::pair<CompForm*, int>, int> body_of_root_;
+    std::vector<PendingBody> pending_;
 };
 
 EvalProgram::EvalProgram(CompForm* root, UsrFuncArray& ufunc_list, EvalStart start) {

@@ -23,13 +23,15 @@ enum EvalOperand {
     OPERAND_NONE,
     OPERAND_NUMBER,
     OPERAND_CELL,
-    OPERAND_INDEX,
+    OPERAND_LOCAL,
     OPERAND_ROUTINE,
     OPERAND_ROUTINE_NUMBER,
     OPERAND_ROUTINE_CELL,
-    OPERAND_ROUTINE_INDEX,
+    OPERAND_ROUTINE_LOCAL,
     OPERAND_CELL_NUMBER,
     OPERAND_ROUTINE_CELL_NUMBER,
+    OPERAND_LOCAL_NUMBER,
+    OPERAND_ROUTINE_LOCAL_NUMBER,
     OPERAND_SUM_BOUNDS,
     OPERAND_LEVEL,
     OPERAND_JUMP,
@@ -62,26 +64,32 @@ inline constexpr const char* EVAL_OP_NAME[EVAL_OP_COUNT] = {
 };
 
 // The forms of one binary operation: with its right operand in a slot, a
-// constant, a cell or a summation index; with a constant on the left and the
-// right operand computed; with a cell on the left and a constant on the right.
+// constant, a cell or a local; with a constant on the left and the right
+// operand computed; with a cell or a local on the left and a constant on the
+// right.
 struct EvalBinaryForms {
     EvalOp with_slot;
     EvalOp with_number;
     EvalOp with_cell;
-    EvalOp with_index;
+    EvalOp with_local;
     EvalOp number_first;
     EvalOp cell_then_number;
+    EvalOp local_then_number;
 };
 
 // By operator code; the power and two-argument built-in functions go through
 // their routine.
 inline constexpr EvalBinaryForms EVAL_BINARY_FORMS[BINARY_OPERATOR_COUNT] = {
-    {OP_ADD, OP_ADD_NUMBER, OP_ADD_CELL, OP_ADD_INDEX, OP_NUMBER_ADD, OP_CELL_ADD_NUMBER},
-    {OP_SUB, OP_SUB_NUMBER, OP_SUB_CELL, OP_SUB_INDEX, OP_NUMBER_SUB, OP_CELL_SUB_NUMBER},
-    {OP_MUL, OP_MUL_NUMBER, OP_MUL_CELL, OP_MUL_INDEX, OP_NUMBER_MUL, OP_CELL_MUL_NUMBER},
-    {OP_DIV, OP_DIV_NUMBER, OP_DIV_CELL, OP_DIV_INDEX, OP_NUMBER_DIV, OP_CELL_DIV_NUMBER},
-    {OP_ROUTINE2, OP_ROUTINE2_NUMBER, OP_ROUTINE2_CELL, OP_ROUTINE2_INDEX, OP_NUMBER_ROUTINE2,
-     OP_CELL_ROUTINE2_NUMBER},
+    {OP_ADD, OP_ADD_NUMBER, OP_ADD_CELL, OP_ADD_LOCAL, OP_NUMBER_ADD, OP_CELL_ADD_NUMBER,
+     OP_LOCAL_ADD_NUMBER},
+    {OP_SUB, OP_SUB_NUMBER, OP_SUB_CELL, OP_SUB_LOCAL, OP_NUMBER_SUB, OP_CELL_SUB_NUMBER,
+     OP_LOCAL_SUB_NUMBER},
+    {OP_MUL, OP_MUL_NUMBER, OP_MUL_CELL, OP_MUL_LOCAL, OP_NUMBER_MUL, OP_CELL_MUL_NUMBER,
+     OP_LOCAL_MUL_NUMBER},
+    {OP_DIV, OP_DIV_NUMBER, OP_DIV_CELL, OP_DIV_LOCAL, OP_NUMBER_DIV, OP_CELL_DIV_NUMBER,
+     OP_LOCAL_DIV_NUMBER},
+    {OP_ROUTINE2, OP_ROUTINE2_NUMBER, OP_ROUTINE2_CELL, OP_ROUTINE2_LOCAL, OP_NUMBER_ROUTINE2,
+     OP_CELL_ROUTINE2_NUMBER, OP_LOCAL_ROUTINE2_NUMBER},
 };
 static_assert(OPR_PLUS == 0 && OPR_MINUS == 1 && OPR_TIMES == 2 && OPR_DIVIDE == 3 &&
                   OPR_POWER == 4,
@@ -92,7 +100,7 @@ inline constexpr EvalBinaryForms ROUTINE2_FORMS = EVAL_BINARY_FORMS[OPR_POWER];
 struct EvalStep {
     EvalOp op;
     int slot;               // the slot the step saves the accumulator to or combines with
-    int index_slot;         // INDEX: the slot holding a summation index
+    int local_slot;         // LOCAL: the slot of a summation index or of an argument
     int jump;               // where control continues when the step jumps
     int level;              // LEVEL: tree level of the frame the guard checks
     int call;               // CALL: the call in the program's call list
@@ -133,6 +141,7 @@ public:
     // Compiles the tree at root and every user function it can reach, as the
     // registry defines them now.
     EvalProgram(CompForm* root, UsrFuncArray& ufunc_list, EvalStart start = EVAL_TREE);
+    const std::vector<EvalStep>& Steps() const { return steps_; }
 
 private:
     friend class EvalCompiler;
@@ -158,6 +167,7 @@ public:
 
 private:
     bool Poll_Sums();
+    void Show_SumProgress(const EvalStep* sum_step, double index);
     void End_Sums();
 
     const EvalProgram& program_;

@@ -2,9 +2,12 @@
 // frame stack for user-function calls. Each op of evalops.def has one handler
 // here; the handlers are reached by computed goto where the compiler has it,
 // by a switch elsewhere.
+#include <cmath>
+
 #include "evalprog.h"
 #include "interrupt.h"
 #include "progress.h"
+#include "trigreduce.h"
 
 #if defined(__GNUC__) && !defined(KANSU_SWITCH_DISPATCH)
 #define KANSU_COMPUTED_GOTO 1
@@ -28,6 +31,8 @@ double Apply(OprFunction routine, double first, double second) {
 // Sum terms, of all sums of one evaluation together, between two looks at
 // Ctrl-C and the progress line.
 const int SUM_POLL_TERMS = INTERRUPT_POLL_MASK + 1;
+// Terms of a sum of its index between two looks.
+const double SUM_CHUNK_TERMS = 4096.0;
 
 bool Valid_Ops(const std::vector<EvalStep>& steps) {
     for (const EvalStep& step : steps)
@@ -42,12 +47,16 @@ EvalMachine::EvalMachine(const EvalProgram& program)
 // False when Ctrl-C asked the calculation to end.
 bool EvalMachine::Poll_Sums() {
     if (Calculation_Interrupted()) return false;
-    if (outer_sum_ == nullptr) return true;
-    double lower = outer_sum_step_->number;
-    if (!sum_progress_)
-        sum_progress_.emplace(static_cast<long long>(outer_sum_step_->last_index - lower) + 1);
-    sum_progress_->Reach(static_cast<long long>(outer_sum_[3] - lower));
+    if (outer_sum_ != nullptr) Show_SumProgress(outer_sum_step_, outer_sum_[3]);
     return true;
+}
+
+// The outermost sum has reached index.
+void EvalMachine::Show_SumProgress(const EvalStep* sum_step, double index) {
+    double lower = sum_step->number;
+    if (!sum_progress_)
+        sum_progress_.emplace(static_cast<long long>(sum_step->last_index - lower) + 1);
+    sum_progress_->Reach(static_cast<long long>(index - lower));
 }
 
 void EvalMachine::End_Sums() {
@@ -112,7 +121,7 @@ EvalOutcome EvalMachine::Run(double* value) {
 #endif
     STEP(NUMBER) : fp[step->slot] = acc; acc = step->number; NEXT();
     STEP(CELL) : fp[step->slot] = acc; acc = *step->cell; NEXT();
-    STEP(INDEX) : fp[step->slot] = acc; acc = fp[step->index_slot]; NEXT();
+    STEP(LOCAL) : fp[step->slot] = acc; acc = fp[step->local_slot]; NEXT();
     STEP(FAIL) : fp[step->slot] = acc; acc = 0.0; failed = true; NEXT();
 
     STEP(ADD) : acc = fp[step->slot] + acc; NEXT();
@@ -130,11 +139,11 @@ EvalOutcome EvalMachine::Run(double* value) {
     STEP(MUL_CELL) : acc = acc * *step->cell; NEXT();
     STEP(DIV_CELL) : acc = acc / *step->cell; NEXT();
     STEP(ROUTINE2_CELL) : acc = Apply(step->routine, acc, *step->cell); NEXT();
-    STEP(ADD_INDEX) : acc = acc + fp[step->index_slot]; NEXT();
-    STEP(SUB_INDEX) : acc = acc - fp[step->index_slot]; NEXT();
-    STEP(MUL_INDEX) : acc = acc * fp[step->index_slot]; NEXT();
-    STEP(DIV_INDEX) : acc = acc / fp[step->index_slot]; NEXT();
-    STEP(ROUTINE2_INDEX) : acc = Apply(step->routine, acc, fp[step->index_slot]); NEXT();
+    STEP(ADD_LOCAL) : acc = acc + fp[step->local_slot]; NEXT();
+    STEP(SUB_LOCAL) : acc = acc - fp[step->local_slot]; NEXT();
+    STEP(MUL_LOCAL) : acc = acc * fp[step->local_slot]; NEXT();
+    STEP(DIV_LOCAL) : acc = acc / fp[step->local_slot]; NEXT();
+    STEP(ROUTINE2_LOCAL) : acc = Apply(step->routine, acc, fp[step->local_slot]); NEXT();
 
     STEP(NUMBER_ADD) : acc = step->number + acc; NEXT();
     STEP(NUMBER_SUB) : acc = step->number - acc; NEXT();
@@ -150,12 +159,57 @@ EvalOutcome EvalMachine::Run(double* value) {
         acc = Apply(step->routine, *step->cell, step->number);
         NEXT();
 
+    STEP(LOCAL_ADD_NUMBER) : fp[step->slot] = acc; acc = fp[step->local_slot] + step->number; NEXT();
+    STEP(LOCAL_SUB_NUMBER) : fp[step->slot] = acc; acc = fp[step->local_slot] - step->number; NEXT();
+    STEP(LOCAL_MUL_NUMBER) : fp[step->slot] = acc; acc = fp[step->local_slot] * step->number; NEXT();
+    STEP(LOCAL_DIV_NUMBER) : fp[step->slot] = acc; acc = fp[step->local_slot] / step->number; NEXT();
+    STEP(LOCAL_ROUTINE2_NUMBER) :
+        fp[step->slot] = acc;
+        acc = Apply(step->routine, fp[step->local_slot], step->number);
+        NEXT();
+
+    // One statement per operation: no multiply-add joins them.
+    STEP(NUMBER_MUL_CELL_SQUARE) : {
+        fp[step->slot] = acc;
+        double square = *step->cell * *step->cell;
+        acc = step->number * square;
+        NEXT();
+    }
+    STEP(ADD_NUMBER_MUL_CELL) : {
+        double product = step->number * *step->cell;
+        acc = acc + product;
+        NEXT();
+    }
+    STEP(SUB_NUMBER_MUL_CELL) : {
+        double product = step->number * *step->cell;
+        acc = acc - product;
+        NEXT();
+    }
+    STEP(ADD_CELL_SQUARE) : {
+        double square = *step->cell * *step->cell;
+        acc = acc + square;
+        NEXT();
+    }
+    STEP(SUB_CELL_SQUARE) : {
+        double square = *step->cell * *step->cell;
+        acc = acc - square;
+        NEXT();
+    }
+
     STEP(ROUTINE0) : fp[step->slot] = acc; acc = Apply(step->routine, 0.0, 0.0); NEXT();
     STEP(ROUTINE1) : acc = Apply(step->routine, acc, 0.0); NEXT();
     STEP(ROUTINE1_CELL) :
         fp[step->slot] = acc;
         acc = Apply(step->routine, *step->cell, 0.0);
         NEXT();
+    STEP(SIN) : acc = Reduced_Sin(acc); NEXT();
+    STEP(COS) : acc = Reduced_Cos(acc); NEXT();
+    STEP(TAN) : acc = Reduced_Tan(acc); NEXT();
+    STEP(EXP) : acc = std::exp(acc); NEXT();
+    STEP(SIN_CELL) : fp[step->slot] = acc; acc = Reduced_Sin(*step->cell); NEXT();
+    STEP(COS_CELL) : fp[step->slot] = acc; acc = Reduced_Cos(*step->cell); NEXT();
+    STEP(TAN_CELL) : fp[step->slot] = acc; acc = Reduced_Tan(*step->cell); NEXT();
+    STEP(EXP_CELL) : fp[step->slot] = acc; acc = std::exp(*step->cell); NEXT();
     STEP(SQUARE) : acc = acc * acc; NEXT();
     STEP(CELL_SQUARE) : fp[step->slot] = acc; acc = *step->cell * *step->cell; NEXT();
 
@@ -198,6 +252,28 @@ EvalOutcome EvalMachine::Run(double* value) {
         NEXT();
     }
 
+    STEP(SUM_OF_INDEX) : {
+        fp[step->slot] = acc;
+        double sum = 0.0;
+        double index = step->number;
+        bool outermost = outer_sum_ == nullptr;
+        while (index <= step->last_index) {
+            // Terms up to the next look at Ctrl-C, added in a tight loop.
+            double chunk_last = index + (SUM_CHUNK_TERMS - 1);
+            if (chunk_last > step->last_index) chunk_last = step->last_index;
+            for (; index <= chunk_last; index += 1.0) sum += index;
+            if (Calculation_Interrupted()) {
+                if (outermost) End_Sums();
+                *value = 0.0;
+                return EvalOutcome::INTERRUPTED;
+            }
+            if (outermost) Show_SumProgress(step, index);
+        }
+        if (outermost) End_Sums();
+        acc = sum;
+        NEXT();
+    }
+
     STEP(GUARD) :
         if (base_level + step->level > EVAL_LEVEL_LIMIT) {
             fp[step->slot] = acc;
@@ -227,9 +303,13 @@ EvalOutcome EvalMachine::Run(double* value) {
             failed = true;
             NEXT();
         }
-        // Every argument is computed before any cell is written.
+        // Every argument is computed before any cell is written. The last one
+        // joins the others at the head of the callee's frame.
         for (int i = 0; i + 1 < count; ++i) *call.arg_cells[i] = fp[step->slot + 1 + i];
-        if (count > 0) *call.arg_cells[count - 1] = acc;
+        if (count > 0) {
+            *call.arg_cells[count - 1] = acc;
+            fp[step->slot + count] = acc;
+        }
         if (call.callee < 0 || call_cut || call_depth >= USER_CALL_DEPTH_LIMIT) {
             if (call.callee >= 0) call_cut = true;
             acc = 0.0;
@@ -243,6 +323,14 @@ EvalOutcome EvalMachine::Run(double* value) {
                                                                      : call.fast_entry);
         NEXT();
     }
+    STEP(ARGUMENTS) : {
+        const EvalCall& call = program_.calls_[step->call];
+        fp[step->slot] = acc;
+        const double* arguments = fp + step->slot + 1 - call.arg_count;
+        for (int i = 0; i < call.arg_count; ++i) *call.arg_cells[i] = arguments[i];
+        NEXT();
+    }
+    STEP(ARGUMENT) : fp[step->slot] = acc; *const_cast<double*>(step->cell) = acc; NEXT();
     STEP(RETURN) : {
         const CallerFrame& caller = callers[--call_depth];
         if (call_depth == 0) call_cut = false;

@@ -34,7 +34,7 @@ TEST(UserFunctionEvaluation, CallsAndNestedCallsOfATwoArgumentFunction) {
                          session.ReadFile("r.txt")));
 }
 
-TEST(UserFunctionEvaluation, ArgumentCellsAreSharedBetweenFunctions) {
+TEST(UserFunctionEvaluation, EachCallReadsItsOwnArguments) {
     Session session;
     SessionResult result = session.Run(
         TypeEnroll("g", 1, "a0+1") + TypeEnroll("p", 1, "a0*g(a0*2)") +
@@ -46,8 +46,8 @@ TEST(UserFunctionEvaluation, ArgumentCellsAreSharedBetweenFunctions) {
                              AtPrompt(Enrolled(1, "double q( a0 ) = g(a0*2)*a0")) + NoVarRun() +
                              NoVarRun() + SaveQuestion(),
                          result.output));
-    // 3 * 7, then 7 * 6: the call of g rebinds a0 to 6 before q reads it.
-    EXPECT_TRUE(SameText(NoVarReport("p(3)", "21") + NoVarReport("q(3)", "42"),
+    // 3 * 7, then 7 * 3: q reads its own argument after its call of g.
+    EXPECT_TRUE(SameText(NoVarReport("p(3)", "21") + NoVarReport("q(3)", "21"),
                          session.ReadFile("r.txt")));
 }
 

@@ -105,6 +105,44 @@ TEST_F(CompiledEvaluator, TabledFormulasMatchTheReference) {
     for (const char* text : formulas) Expect_SameAsReference(text);
 }
 
+bool Holds_Op(const EvalProgram& program, EvalOp op) {
+    for (const EvalStep& step : program.Steps())
+        if (step.op == op) return true;
+    return false;
+}
+
+// Calls of functions that do not recurse are compiled into the program; the
+// rest keep the call path. Either way the values are the reference's.
+TEST_F(CompiledEvaluator, CallsOfFunctionsThatDoNotRecurseAreInlined) {
+    // c1 -> c2 -> ... -> c64: as deep as calls may nest; z one deeper.
+    std::vector<std::pair<std::string, std::string>> chain{{"c64", "a0+1"}};
+    for (int i = 63; i >= 1; --i)
+        chain.emplace_back("c" + std::to_string(i), "c" + std::to_string(i + 1) + "(a0)*2");
+    chain.emplace_back("z", "c1(a0)+1");
+    for (const auto& one : chain) {
+        ASSERT_NE(0, g_ufunc_list.AddUFncElem(one.first.c_str(), -1, 1, 8, one.second.c_str()));
+        ASSERT_EQ(2, g_ufunc_list(one.first.c_str()));
+    }
+    struct Case {
+        const char* text;
+        bool calls;
+    };
+    const Case cases[] = {
+        {"f(x)", false},          {"h(x)+p(x,y)", false}, {"s(x)", false},
+        {"k()", false},           {"g(r(x))", true},      {"t(x)", true},
+        {"u(x,y)", true},         {"e(x)", true},         {"c1(x)", false},
+        {"c1(1)+c2(y)", false},   {"g(c1(x))", false},    {"sigma[n(1,3),c1(n)]", false},
+        {"z(x)", true},           {"g(z(x))+f(y)", true},
+    };
+    for (const Case& one : cases) {
+        Typed formula(one.text);
+        ASSERT_NE(formula.root, nullptr) << one.text;
+        EvalProgram program(formula.root, g_ufunc_list);
+        EXPECT_EQ(one.calls, Holds_Op(program, OP_CALL)) << one.text;
+        Expect_SameAsReference(one.text);
+    }
+}
+
 // Random formulas over x, y, the built-in functions, the functions above and
 // sums whose index may or may not appear in the summand.
 std::string Random_Formula(std::mt19937& random, int depth, std::string indices) {

@@ -444,11 +444,29 @@ TEST_F(EvaluatorUserFunction, ArgumentsAreAllEvaluatedBeforeTheCellsAreWritten) 
     });
 }
 
-TEST_F(EvaluatorUserFunction, SharedCellsAreRebound) {
+// A definition reads the arguments its own call received, also after it
+// called another function: the factors' order does not matter.
+TEST_F(EvaluatorUserFunction, EachCallReadsItsOwnArguments) {
     Register("g", 1, "a0+1");
     Register("f", 1, "a0*g(a0*2)");
     Register("h", 1, "g(a0*2)*a0");
-    Expect_Values({{"f(3)", 21.0}, {"h(3)", 42.0}});
+    Register("m", 2, "a0-a1");
+    Register("u", 2, "m(a1,a0)*10+m(a0,a1)");
+    Register("v", 2, "a1+m(a1,a0)*a0");
+    Register("w", 2, "g(a1)*a0+g(a0)*a1");
+    Expect_Values({
+        {"f(3)", 21.0},
+        {"h(3)", 21.0},
+        {"m(5,2)", 3.0},
+        {"u(5,2)", -27.0},
+        {"v(5,2)", -13.0},
+        {"w(2,5)", 27.0},
+        {"m(h(1),f(1))", 0.0},
+        {"m(f(1),m(7,h(2)))", 6.0},
+        {"u(m(1,u(1,2)),2)", 90.0},
+        {"h(f(1))+f(h(1))", 42.0},
+        {"sigma[n(1,3),h(n)+v(n,1)]", 34.0 - 5.0},
+    });
 }
 
 TEST_F(EvaluatorUserFunction, CallWithoutArgumentsEvaluatesTheDefinition) {

@@ -87,6 +87,14 @@ private:
             return 0.0;
         }
         if (item->number_source == nullptr) return Fail(ok);
+        // A definition's own arguments are the values its call received.
+        if (!arguments_.empty()) {
+            char name[32];
+            for (size_t i = 0; i < arguments_.size(); ++i) {
+                std::snprintf(name, sizeof name, "a%zu", i);
+                if (item->number_source == &ufunc_argArray[name]) return arguments_[i];
+            }
+        }
         return *static_cast<double*>(item->number_source);
     }
 
@@ -129,13 +137,16 @@ private:
             if (definition != nullptr) call_cut_ = true;
             return Fail(ok);
         }
-        // A definition's own sums start with no index bound.
+        // A definition's own sums start with no index bound; its arguments are
+        // this call's.
         std::vector<std::pair<std::string, double>> outer_indices;
         outer_indices.swap(indices_);
+        arguments.swap(arguments_);
         ++call_depth_;
         double value = Subtree(definition, ok);
         if (--call_depth_ == 0) call_cut_ = false;
         indices_.swap(outer_indices);
+        arguments.swap(arguments_);
         return value;
     }
 
@@ -147,6 +158,7 @@ private:
     int call_depth_ = 0;
     bool call_cut_ = false;
     std::vector<std::pair<std::string, double>> indices_;
+    std::vector<double> arguments_;  // of the definition being evaluated
 };
 
 }  // namespace

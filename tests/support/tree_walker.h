@@ -5,7 +5,9 @@
 // v*v, as the language defines it); sums binding their index for the summand,
 // a summand without the index evaluated once and multiplied by the count;
 // user functions called with their arguments all evaluated first, then
-// written to the argument cells; the level and call-depth limits of
+// written to the argument cells a0, a1, ... (which other definitions may
+// read), each definition reading its own call's values for its arguments;
+// the level and call-depth limits of
 // evallimits.h. The compiled evaluator is checked against it bit for bit
 // (tests/unit_evalprog.cpp, fuzz/fuzz_compiled.cpp), and both against the
 // same hand-computed table (tests/unit_evaluator.cpp).

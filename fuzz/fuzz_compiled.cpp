@@ -1,0 +1,97 @@
+// The compiled evaluator against the reference evaluator, bit for bit: the
+// value, the error flag and the shared argument cells afterwards, for a
+// formula (the input up to its first newline) whose variables take the values
+// in the bytes after it (8 bytes each, in name order). User functions are
+// registered that call each other, call themselves, read their arguments
+// after a call and sum.
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "crtbtree.h"
+#include "evalprog.h"
+#include "fuzz_common.h"
+#include "main.h"
+#include "symbol.h"
+#include "tree_walker.h"
+#include "usrfunc.h"
+
+namespace {
+void Register_Functions() {
+    fuzz::Silence_Console();
+    const char* const definitions[][3] = {
+        {"g", "1", "a0*2+1"},
+        {"f", "1", "a0*g(a0*2)"},
+        {"h", "1", "g(a0*2)*a0"},
+        {"m", "2", "a0-a1^2"},
+        {"u", "2", "m(a1,a0)*10+m(a0,a1)"},
+        {"k", "0", "3.5"},
+        {"s", "1", "sigma[n(1,3),a0*n+g(n)]"},
+        // p and q call each other once p is enrolled again; r calls itself.
+        {"p", "1", "a0+1"},
+        {"q", "1", "p(a0)*2+a0"},
+        {"p", "1", "q(a0)-a0"},
+        {"r", "1", "r(a0-1)+a0"},
+    };
+    for (const auto& one : definitions)
+        g_ufunc_list.AddUFncElem(one[0], -1, static_cast<unsigned>(std::stoi(one[1])), 8, one[2]);
+}
+
+uint64_t Bits(double value) {
+    uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+// Variable i takes the 8 bytes at 8*i of values, or 0.75*(i+1) past its end.
+void Give_Values(AscArray<double>& table, const std::string& values) {
+    int count = 0;
+    table.CountElem(&count);
+    std::vector<NameBuffer> names(static_cast<size_t>(count));
+    int copied = 0;
+    if (count > 0) table.CopyLabelAll(names.data(), &copied);
+    for (int i = 0; i < copied; ++i) {
+        double value = 0.75 * (i + 1);
+        size_t at = 8 * static_cast<size_t>(i);
+        if (at + 8 <= values.size()) std::memcpy(&value, values.data() + at, 8);
+        table[names[static_cast<size_t>(i)]] = value;
+    }
+}
+
+std::vector<uint64_t> Argument_Cells() {
+    std::vector<uint64_t> cells;
+    for (const char* name : {"a0", "a1", "a2"}) cells.push_back(Bits(ufunc_argArray[name]));
+    return cells;
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static bool registered = (Register_Functions(), true);
+    (void)registered;
+    std::string input(reinterpret_cast<const char*>(data), size);
+    size_t newline = input.find('\n');
+    std::string text = input.substr(0, newline);
+    std::string values = newline == std::string::npos ? "" : input.substr(newline + 1);
+    if (text.size() >= NAME_SIZE || !fuzz::Within_Budget(text, 2)) return 0;
+    CompForm* items = nullptr;
+    if (Analyse_FormulaText(&items, text.c_str(), ERROR_WITH_POSITION) == 0) return 0;
+    int item_count = current_number + 1;
+    AscArray<double> table;
+    Create_SymbolTable(items, item_count, table);
+    Give_Values(table, values);
+    CompForm* root = Build_Tree(items, item_count);
+
+    int reference_flag = 1;
+    double reference = Reference_Value(root, &reference_flag, g_ufunc_list);
+    std::vector<uint64_t> reference_cells = Argument_Cells();
+    EvalProgram program(root, g_ufunc_list);
+    EvalMachine machine(program);
+    double compiled = 0.0;
+    int compiled_flag = machine.Run(&compiled) == EvalOutcome::OK ? 1 : 0;
+    bool same = Bits(reference) == Bits(compiled) && reference_flag == compiled_flag &&
+                reference_cells == Argument_Cells();
+    delete[] items;
+    if (!same) __builtin_trap();
+    return 0;
+}
