@@ -4,20 +4,24 @@
 #include <cmath>
 #include <cstring>
 
+#include "numbertext.h"
+
 namespace {
 const size_t BLOCK_SIZE = 1 << 16;
+int report_digits = DEFAULT_DIGITS;
 }  // namespace
+
+void Set_ReportDigits(int digits) { report_digits = digits; }
+int Report_Digits() { return report_digits; }
 
 int Format_ReportNumber(double value, char* text) {
     if (std::isnan(value)) {
         std::memcpy(text, "nan", 3);
         return 3;
     }
-    // The same text as printf's %g with 6 digits, which is what an ostream
-    // writes for a double by default.
-    std::to_chars_result result =
-        std::to_chars(text, text + REPORT_NUMBER_SIZE, value, std::chars_format::general, 6);
-    return static_cast<int>(result.ptr - text);
+    // The same text as printf's %g with that many digits (6, what an ostream
+    // writes for a double by default).
+    return General_Text(value, report_digits, text);
 }
 
 std::ostream& operator<<(std::ostream& out, ReportNumber number) {

@@ -7,16 +7,20 @@
 #include <memory>
 #include <ostream>
 
-// A number as reports write it: general notation with 6 significant digits;
-// a NaN is always "nan", whatever its sign bit.
+// A number as reports write it: general notation with 6 significant digits
+// (or as many as --digits asks); a NaN is always "nan", whatever its sign bit.
 struct ReportNumber {
     double value;
 };
 inline ReportNumber NumText(double value) { return ReportNumber{value}; }
 std::ostream& operator<<(std::ostream& out, ReportNumber number);
 
-// Longest text of a report number ("-1.23457e-308" and the like) plus room.
+// Longest text of a report number ("-1.2345678901234567e-308" and the like)
+// plus room.
 const int REPORT_NUMBER_SIZE = 32;
+// Significant digits of report numbers, 1 to 17; 6 unless --digits says.
+void Set_ReportDigits(int digits);
+int Report_Digits();
 // Writes the report text of value (no terminator); returns its length.
 int Format_ReportNumber(double value, char* text);
 
