@@ -3,10 +3,22 @@
 #include <cstring>
 
 #include "messages.h"
+#include "reportwriter.h"
 
 namespace {
 const char KANSU_VERSION[] = "1.0";
 const int USAGE_ERROR_STATUS = 2;
+
+// The count of --digits: a whole number from 1 to MAX_DIGITS, else 0.
+int Digits_Count(const char* word) {
+    if (word == nullptr || std::strlen(word) > 2) return 0;
+    int count = 0;
+    for (const char* letter = word; *letter != '\0'; ++letter) {
+        if (*letter < '0' || *letter > '9') return 0;
+        count = count * 10 + (*letter - '0');
+    }
+    return count >= 1 && count <= MAX_DIGITS ? count : 0;
+}
 }  // namespace
 
 CommandOptions Parse_Options(int argc, const char* const* argv) {
@@ -19,6 +31,11 @@ CommandOptions Parse_Options(int argc, const char* const* argv) {
             options.show_help = true;
         } else if (std::strcmp(word, "--version") == 0) {
             options.show_version = true;
+        } else if (std::strcmp(word, "--digits") == 0) {
+            int count = Digits_Count(i + 1 < argc ? argv[i + 1] : nullptr);
+            if (count == 0) options.digits_refused = true;
+            else options.digits = count;
+            if (i + 1 < argc) ++i;
         } else if (options.unknown.empty()) {
             options.unknown = word;
         }
@@ -32,6 +49,11 @@ int Apply_Options(const CommandOptions& options, std::ostream& out, std::ostream
         error_out << Msg().OPTION_UNKNOWN << options.unknown << "\n" << Msg().OPTION_HINT;
         return USAGE_ERROR_STATUS;
     }
+    if (options.digits_refused) {
+        error_out << Msg().OPTION_DIGITS_RANGE << Msg().OPTION_HINT;
+        return USAGE_ERROR_STATUS;
+    }
+    Set_ReportDigits(options.digits);
     if (options.show_help) {
         out << Msg().USAGE;
         return 0;

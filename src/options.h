@@ -1,15 +1,20 @@
-// Command-line options: --utf8 chooses the UTF-8 message table, --help and
-// --version print and end, anything else is refused.
+// Command-line options: --utf8 chooses the UTF-8 message table, --digits N
+// the significant digits of report numbers, --help and --version print and
+// end, anything else is refused.
 #ifndef KANSU_OPTIONS_H
 #define KANSU_OPTIONS_H
 
 #include <ostream>
 #include <string>
 
+#include "numbertext.h"
+
 struct CommandOptions {
     bool utf8 = false;
     bool show_help = false;
     bool show_version = false;
+    int digits = DEFAULT_DIGITS;  // of report numbers
+    bool digits_refused = false;  // --digits without a count from 1 to 17
     std::string unknown;  // the first option not understood, empty when none
 };
 

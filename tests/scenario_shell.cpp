@@ -165,7 +165,7 @@ TEST(ShellScenario, HelpAndVersionPrintAndStartNothing) {
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_EQ(result.error_output, "");
     EXPECT_TRUE(session.Files().empty());
-    for (const char* word : {"--utf8", "--version", "-1", "EnrUsrfunc", "DelUsrfunc", "SaveUsrfunc",
+    for (const char* word : {"--utf8", "--digits", "--version", "-1", "EnrUsrfunc", "DelUsrfunc", "SaveUsrfunc",
                              "SetUfList", "SetUfdef", "ShowUfList2", "CheckUfList",
                              "使い方", "コマンド"}) {
         EXPECT_NE(result.output.find(Cp932(word)), std::string::npos) << word;
@@ -182,6 +182,24 @@ TEST(ShellScenario, UnknownOptionIsRefusedWithStatusTwo) {
     EXPECT_EQ(result.exit_status, 2);
     EXPECT_EQ(result.output, "");
     EXPECT_TRUE(SameText("kansu: 不明なオプションです / unknown option: --utf-8\n"
+                         "使い方は kansu --help で表示されます / Try 'kansu --help' for usage.\n",
+                         result.error_output));
+}
+
+// --digits N writes report numbers with N significant digits; a count
+// outside 1..17 is refused before anything starts.
+TEST(ShellScenario, DigitsOptionSetsTheReportPrecision) {
+    Session session;
+    SessionResult result = session.RunWithArguments("--digits 10", "1\n1/x\nx(1,3)[2]\nout.txt\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    std::string report = session.ReadFile("out.txt");
+    for (const char* row : {"1\t1\n", "2\t0.5\n", "3\t0.3333333333\n"})
+        EXPECT_NE(report.find(row), std::string::npos) << row;
+    result = session.RunWithArguments("--digits 18", "0\n");
+    EXPECT_EQ(result.exit_status, 2);
+    EXPECT_EQ(result.output, "");
+    EXPECT_TRUE(SameText("kansu: --digits には 1 から 17 までの桁数を付けてください"
+                         " / --digits takes a count from 1 to 17\n"
                          "使い方は kansu --help で表示されます / Try 'kansu --help' for usage.\n",
                          result.error_output));
 }

@@ -48,4 +48,34 @@ TEST(Options, ParsedWords) {
     }
 }
 
+// --digits takes the next word, a count from 1 to 17.
+TEST(Options, DigitsCount) {
+    struct DigitsCase {
+        std::vector<const char*> words;
+        int digits;
+        bool refused;
+    };
+    const DigitsCase cases[] = {
+        {{}, 6, false},
+        {{"--digits", "10"}, 10, false},
+        {{"--digits", "1", "--utf8"}, 1, false},
+        {{"--digits", "17"}, 17, false},
+        {{"--digits", "0"}, 6, true},
+        {{"--digits", "18"}, 6, true},
+        {{"--digits", "-3"}, 6, true},
+        {{"--digits", "7x"}, 6, true},
+        {{"--digits", "017"}, 6, true},
+        {{"--digits"}, 6, true},
+    };
+    for (const DigitsCase& c : cases) {
+        std::vector<const char*> argv{"kansu"};
+        argv.insert(argv.end(), c.words.begin(), c.words.end());
+        CommandOptions parsed = Parse_Options(static_cast<int>(argv.size()), argv.data());
+        std::string shown = c.words.size() > 1 ? c.words[1] : "(none)";
+        EXPECT_EQ(c.digits, parsed.digits) << shown;
+        EXPECT_EQ(c.refused, parsed.digits_refused) << shown;
+        EXPECT_EQ("", parsed.unknown) << shown;
+    }
+}
+
 }  // namespace
