@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     EvalProgram program(root, g_ufunc_list);
     EvalMachine machine(program);
     double compiled = 0.0;
-    int compiled_flag = machine.Run(&compiled) == EvalOutcome::OK ? 1 : 0;
+    int compiled_flag = machine.Run(&compiled) == EVAL_OK ? 1 : 0;
     bool same = Bits(reference) == Bits(compiled) && reference_flag == compiled_flag &&
                 reference_cells == Argument_Cells();
     delete[] items;

@@ -152,10 +152,11 @@ private:
     size_t stack_size_ = 0;  // slots a machine needs for the deepest evaluation
 };
 
-enum class EvalOutcome {
-    OK,
-    FAILED,       // something had no value: the result is meaningless
-    INTERRUPTED   // Ctrl-C ended a running sum: there is no result
+// How one evaluation ended.
+enum EvalOutcome {
+    EVAL_OK,
+    EVAL_FAILED,      // something had no value: the result is meaningless
+    EVAL_INTERRUPTED  // Ctrl-C ended a running sum: there is no result
 };
 
 // Runs one program, again and again; owns the value stack and the state of

@@ -66,7 +66,7 @@ void EvalMachine::End_Sums() {
 
 double Run_WithFlag(EvalMachine& machine, int* error_num) {
     double value = 0.0;
-    if (machine.Run(&value) != EvalOutcome::OK) *error_num = 0;
+    if (machine.Run(&value) != EVAL_OK) *error_num = 0;
     return value;
 }
 
@@ -87,7 +87,7 @@ EvalOutcome EvalMachine::Run(double* value) {
     static_assert(EVAL_OP_COUNT == OP_END + 1, "evalops.def ends with END");
     if (!runnable_) {
         *value = 0.0;
-        return EvalOutcome::FAILED;
+        return EVAL_FAILED;
     }
     const EvalStep* const steps = program_.steps_.data();
     const EvalStep* pc = steps;
@@ -240,7 +240,7 @@ EvalOutcome EvalMachine::Run(double* value) {
             if (!Poll_Sums()) {
                 End_Sums();
                 *value = 0.0;
-                return EvalOutcome::INTERRUPTED;
+                return EVAL_INTERRUPTED;
             }
         }
         if (state[3] <= step->last_index) {
@@ -265,7 +265,7 @@ EvalOutcome EvalMachine::Run(double* value) {
             if (Calculation_Interrupted()) {
                 if (outermost) End_Sums();
                 *value = 0.0;
-                return EvalOutcome::INTERRUPTED;
+                return EVAL_INTERRUPTED;
             }
             if (outermost) Show_SumProgress(step, index);
         }
@@ -341,14 +341,14 @@ EvalOutcome EvalMachine::Run(double* value) {
     }
     STEP(END) :
         *value = acc;
-        return failed ? EvalOutcome::FAILED : EvalOutcome::OK;
+        return failed ? EVAL_FAILED : EVAL_OK;
 #if !KANSU_COMPUTED_GOTO
     default:
         *value = 0.0;
-        return EvalOutcome::FAILED;
+        return EVAL_FAILED;
         }
 #endif
     }
     *value = 0.0;  // not reached: every handler goes on or returns
-    return EvalOutcome::FAILED;
+    return EVAL_FAILED;
 }

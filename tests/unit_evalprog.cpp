@@ -212,10 +212,10 @@ TEST_F(CompiledEvaluator, CtrlCEndsASumAsAnInterruption) {
     double value = -1.0;
     EvalOutcome outcome = machine.Run(&value);
     Clear_CalculationInterrupt();
-    EXPECT_EQ(EvalOutcome::INTERRUPTED, outcome);
+    EXPECT_EQ(EVAL_INTERRUPTED, outcome);
     EXPECT_EQ(0.0, value);
     // The machine starts afresh: the next run sums every term.
-    EXPECT_EQ(EvalOutcome::OK, machine.Run(&value));
+    EXPECT_EQ(EVAL_OK, machine.Run(&value));
     EXPECT_EQ(20000100000.0, value);
 }
 
