@@ -31,6 +31,7 @@
 #include "main.h"
 #include "paramexp.h"
 #include "polarcord.h"
+#include "reportwriter.h"
 #include "symbol.h"
 #include "usrfunc.h"
 
@@ -77,13 +78,17 @@ void Check(bool same, const char* what) {
 
 // ---- the floor's report text ----
 
+// Significant digits of the floor's numbers, as --digits sets kansu's.
+int floor_digits = 6;
+
 int Number_Text(double value, char* text) {
     if (std::isnan(value)) {
         std::memcpy(text, "nan", 3);
         return 3;
     }
     return static_cast<int>(
-        std::to_chars(text, text + 32, value, std::chars_format::general, 6).ptr - text);
+        std::to_chars(text, text + 32, value, std::chars_format::general, floor_digits).ptr -
+        text);
 }
 
 class FloorWriter {
@@ -240,7 +245,7 @@ void Mode_Row(const char* name, ModeFunction mode, const std::string& dialogue_h
     native();
     Check(Report_EndsWithRows(Slurp(report), Slurp(rows)), name);
     std::pair<double, double> times = Paired_Medians(kansu, native);
-    std::printf("%-11s %11lld points %8.3f s  %8.3f s  %7.2f\n", name, points, times.first,
+    std::printf("%-19s %9lld points %8.3f s  %8.3f s  %7.2f\n", name, points, times.first,
                 times.second, times.first / times.second);
 }
 
@@ -249,17 +254,57 @@ double Point(long long index, double min_value, double max_value, long long step
            min_value;
 }
 
+// The six-digit writer against to_chars on the numbers of an explicit report.
+void Writer_Row(int count) {
+    std::vector<double> values;
+    for (int i = 0; i < count; ++i) {
+        double x = Point(i, 0, 100, count);
+        values.push_back(x);
+        values.push_back(Native_F1(x));
+    }
+    std::vector<char> kansu_text(values.size() * REPORT_NUMBER_SIZE);
+    std::vector<char> floor_text(kansu_text.size());
+    size_t kansu_used = 0;
+    size_t floor_used = 0;
+    auto kansu = [&] {
+        kansu_used = 0;
+        for (double value : values)
+            kansu_used += Format_ReportNumber(value, kansu_text.data() + kansu_used);
+    };
+    auto native = [&] {
+        floor_used = 0;
+        for (double value : values)
+            floor_used += Number_Text(value, floor_text.data() + floor_used);
+    };
+    kansu();
+    native();
+    Check(kansu_used == floor_used &&
+              std::memcmp(kansu_text.data(), floor_text.data(), kansu_used) == 0,
+          "writer");
+    std::pair<double, double> times = Paired_Medians(kansu, native);
+    std::printf("writer six digits, %9zu numbers %8.1f ns %8.1f ns %7.2f\n", values.size(),
+                times.first * 1e9 / values.size(), times.second * 1e9 / values.size(),
+                times.first / times.second);
+}
+
 void Mode_Rows(long long points, int grid_x, int grid_y) {
     const char* f1 = "sin(x)*exp(-x/10)+x^2";
     std::string n = std::to_string(points);
+    auto explicit_floor = [&](FloorWriter& out) {
+        for (long long i = 0; i <= points; ++i) {
+            double x = Point(i, 0, 100, points);
+            out.Row({x, Native_F1(x)});
+        }
+    };
     Mode_Row("explicit", FnCalc_Explicit, std::string(f1) + "\nx(0,100)[" + n + "]\n",
-             [&](FloorWriter& out) {
-                 for (long long i = 0; i <= points; ++i) {
-                     double x = Point(i, 0, 100, points);
-                     out.Row({x, Native_F1(x)});
-                 }
-             },
-             points + 1);
+             explicit_floor, points + 1);
+    // --digits 10: kansu writes through to_chars as the floor does.
+    Set_ReportDigits(10);
+    floor_digits = 10;
+    Mode_Row("explicit, 10 digits", FnCalc_Explicit,
+             std::string(f1) + "\nx(0,100)[" + n + "]\n", explicit_floor, points + 1);
+    Set_ReportDigits(6);
+    floor_digits = 6;
     Mode_Row("polar", FnCalc_PolarCord, "sin(t)*exp(-t/10)+t^2\nt(0,100)[" + n + "]\n",
              [&](FloorWriter& out) {
                  for (long long i = 0; i <= points; ++i) {
@@ -361,6 +406,7 @@ int main(int argc, char** argv) {
     Evaluator_Row("f3", "f(x)", Native_F3, evaluations);
     Evaluator_Row("f4", "3*x^2+2*x+1", Native_F4, evaluations);
     Sigma_Row(quick ? 1000000 : 100000000);
+    Writer_Row(quick ? 100000 : 1000000);
 
     std::printf("\nreports (median of %d)                    kansu      floor   ratio\n", RUNS);
     if (quick) Mode_Rows(10000, 200, 100);

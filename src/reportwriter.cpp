@@ -7,7 +7,6 @@
 #include "numbertext.h"
 
 namespace {
-const size_t BLOCK_SIZE = 1 << 16;
 int report_digits = DEFAULT_DIGITS;
 }  // namespace
 
@@ -50,21 +49,15 @@ void ReportWriter::flush() {
     sink_.flush();
 }
 
-void ReportWriter::Append(const char* bytes, size_t count) {
-    if (used_ + count > BLOCK_SIZE) {
-        Write_Block();
-        if (count > BLOCK_SIZE) {
-            if (!stopped_) sink_.write(bytes, static_cast<std::streamsize>(count));
-            return;
-        }
+// Text that does not fit in what is left of the block.
+void ReportWriter::Append_Large(const char* bytes, size_t count) {
+    Write_Block();
+    if (count > BLOCK_SIZE) {
+        if (!stopped_) sink_.write(bytes, static_cast<std::streamsize>(count));
+        return;
     }
-    std::memcpy(buffer_.get() + used_, bytes, count);
-    used_ += count;
-}
-
-ReportWriter& ReportWriter::operator<<(const char* text) {
-    Append(text, std::strlen(text));
-    return *this;
+    std::memcpy(buffer_.get(), bytes, count);
+    used_ = count;
 }
 
 ReportWriter& ReportWriter::operator<<(int value) {
@@ -74,8 +67,3 @@ ReportWriter& ReportWriter::operator<<(int value) {
     return *this;
 }
 
-ReportWriter& ReportWriter::operator<<(ReportNumber number) {
-    if (used_ + REPORT_NUMBER_SIZE > BLOCK_SIZE) Write_Block();
-    used_ += static_cast<size_t>(Format_ReportNumber(number.value, buffer_.get() + used_));
-    return *this;
-}

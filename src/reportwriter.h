@@ -4,6 +4,7 @@
 #define KANSU_REPORTWRITER_H
 
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <ostream>
 
@@ -34,17 +35,37 @@ public:
     ReportWriter(const ReportWriter&) = delete;
     ReportWriter& operator=(const ReportWriter&) = delete;
 
-    ReportWriter& operator<<(const char* text);
+    // Inline, so that a separator written as a literal ("\t", "\n") costs a
+    // store, not a strlen and a memcpy.
+    ReportWriter& operator<<(const char* text) {
+        Append(text, std::strlen(text));
+        return *this;
+    }
     ReportWriter& operator<<(int value);
-    ReportWriter& operator<<(ReportNumber number);
+    ReportWriter& operator<<(ReportNumber number) {
+        if (used_ + REPORT_NUMBER_SIZE > BLOCK_SIZE) Write_Block();
+        used_ += static_cast<size_t>(Format_ReportNumber(number.value, buffer_.get() + used_));
+        return *this;
+    }
     void flush();
     // Hands over what is collected, then drops every later write, this writer's
     // and (the sink's badbit set) any other's to the same sink: a calculation
     // cut short by Ctrl-C leaves the report as written so far.
     void Stop();
 
+    // Bytes collected before they go to the sink.
+    static constexpr size_t BLOCK_SIZE = 1 << 16;
+
 private:
-    void Append(const char* bytes, size_t count);
+    void Append(const char* bytes, size_t count) {
+        if (used_ + count > BLOCK_SIZE) {
+            Append_Large(bytes, count);
+            return;
+        }
+        std::memcpy(buffer_.get() + used_, bytes, count);
+        used_ += count;
+    }
+    void Append_Large(const char* bytes, size_t count);
     void Write_Block();
 
     std::ostream& sink_;
