@@ -204,19 +204,28 @@ TEST_F(CompiledEvaluator, SquareIsTheProduct) {
 
 // Ctrl-C inside a calculation ends a running sum: the evaluation says so.
 TEST_F(CompiledEvaluator, CtrlCEndsASumAsAnInterruption) {
-    Typed formula("sigma[n(1,200000),n]");
-    EvalProgram program(formula.root, g_ufunc_list);
-    EvalMachine machine(program);
-    CalculationScope calculation;
-    Record_Interrupt();
-    double value = -1.0;
-    EvalOutcome outcome = machine.Run(&value);
-    Clear_CalculationInterrupt();
-    EXPECT_EQ(EVAL_INTERRUPTED, outcome);
-    EXPECT_EQ(0.0, value);
-    // The machine starts afresh: the next run sums every term.
-    EXPECT_EQ(EVAL_OK, machine.Run(&value));
-    EXPECT_EQ(20000100000.0, value);
+    // A sum of its index runs as one step; the others term by term.
+    for (const char* text : {"sigma[n(1,200000),n]", "sigma[n(1,200000),n*x]",
+                             "1+sigma[m(1,2),sigma[n(1,200000),n]]"}) {
+        Typed formula(text);
+        formula.table["x"] = 1.0;
+        EvalProgram program(formula.root, g_ufunc_list);
+        EvalMachine machine(program);
+        double value = -1.0;
+        EvalOutcome outcome;
+        {
+            CalculationScope calculation;
+            Record_Interrupt();
+            outcome = machine.Run(&value);
+            Clear_CalculationInterrupt();
+        }
+        EXPECT_EQ(EVAL_INTERRUPTED, outcome) << text;
+        EXPECT_EQ(0.0, value) << text;
+        // The machine starts afresh: the next run sums every term.
+        EXPECT_EQ(EVAL_OK, machine.Run(&value)) << text;
+        double sum = 20000100000.0;
+        EXPECT_EQ(text[0] == '1' ? 1.0 + 2 * sum : sum, value) << text;
+    }
 }
 
 // A callee enrolled again is what the next evaluation calls.
