@@ -183,6 +183,10 @@ private:
 
 // The value of a program for callers that keep an error flag: the flag is set
 // to 0 when the evaluation failed or was interrupted, never to 1.
-double Run_WithFlag(EvalMachine& machine, int* error_num);
+inline double Run_WithFlag(EvalMachine& machine, int* error_num) {
+    double value = 0.0;
+    if (machine.Run(&value) != EVAL_OK) *error_num = 0;
+    return value;
+}
 
 #endif

@@ -64,12 +64,6 @@ void EvalMachine::End_Sums() {
     sum_progress_.reset();
 }
 
-double Run_WithFlag(EvalMachine& machine, int* error_num) {
-    double value = 0.0;
-    if (machine.Run(&value) != EVAL_OK) *error_num = 0;
-    return value;
-}
-
 #if KANSU_COMPUTED_GOTO
 #define STEP(name) op_##name
 #define NEXT()                    \
