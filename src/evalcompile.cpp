@@ -356,12 +356,10 @@ private:
     void Binary(CompForm* node, int level) {
         int code = node->operator_kind;
         const EvalBinaryForms& forms = EVAL_BINARY_FORMS[code];
-        OprFunction routine = code == OPR_POWER ? OprFun[OPR_POWER] : nullptr;
         // A constant, a cell or a local on the left joins the step: a constant
         // is the same whenever it is read, and a cell is read before the
         // constant on the right exactly as the tree reads it.
         EvalStep step{};
-        step.routine = routine;
         EvalStep right{};
         LeafForm left_form = Leaf(node->left, &step);
         LeafForm right_form = Leaf(node->right, &right);
@@ -384,6 +382,12 @@ private:
             return;
         }
         if (Fused_Binary(node, level, left_form, step)) return;
+        if (code == OPR_POWER && left_form == LEAF_CELL && right_form == LEAF_LOCAL) {
+            step.op = OP_CELL_POW_LOCAL;
+            step.local_slot = right.local_slot;
+            Emit(step, 0);
+            return;
+        }
         if ((left_form == LEAF_CELL || left_form == LEAF_LOCAL) && right_form == LEAF_NUMBER) {
             step.op = left_form == LEAF_CELL ? forms.cell_then_number : forms.local_then_number;
             step.number = right.number;
@@ -396,7 +400,7 @@ private:
             Push(TASK_OPERAND, node->right, level);
             return;
         }
-        Push_RightOperand(node->right, level, forms, routine);
+        Push_RightOperand(node->right, level, forms, nullptr);
         Push(TASK_OPERAND, node->left, level);
     }
 

@@ -31,6 +31,7 @@ enum EvalOperand {
     OPERAND_CELL_NUMBER,
     OPERAND_ROUTINE_CELL_NUMBER,
     OPERAND_LOCAL_NUMBER,
+    OPERAND_CELL_LOCAL,
     OPERAND_ROUTINE_LOCAL_NUMBER,
     OPERAND_SUM_BOUNDS,
     OPERAND_LEVEL,
@@ -77,8 +78,7 @@ struct EvalBinaryForms {
     EvalOp local_then_number;
 };
 
-// By operator code; the power and two-argument built-in functions go through
-// their routine.
+// By operator code.
 inline constexpr EvalBinaryForms EVAL_BINARY_FORMS[BINARY_OPERATOR_COUNT] = {
     {OP_ADD, OP_ADD_NUMBER, OP_ADD_CELL, OP_ADD_LOCAL, OP_NUMBER_ADD, OP_CELL_ADD_NUMBER,
      OP_LOCAL_ADD_NUMBER},
@@ -88,13 +88,16 @@ inline constexpr EvalBinaryForms EVAL_BINARY_FORMS[BINARY_OPERATOR_COUNT] = {
      OP_LOCAL_MUL_NUMBER},
     {OP_DIV, OP_DIV_NUMBER, OP_DIV_CELL, OP_DIV_LOCAL, OP_NUMBER_DIV, OP_CELL_DIV_NUMBER,
      OP_LOCAL_DIV_NUMBER},
-    {OP_ROUTINE2, OP_ROUTINE2_NUMBER, OP_ROUTINE2_CELL, OP_ROUTINE2_LOCAL, OP_NUMBER_ROUTINE2,
-     OP_CELL_ROUTINE2_NUMBER, OP_LOCAL_ROUTINE2_NUMBER},
+    {OP_POW, OP_POW_NUMBER, OP_POW_CELL, OP_POW_LOCAL, OP_NUMBER_POW, OP_CELL_POW_NUMBER,
+     OP_LOCAL_POW_NUMBER},
 };
 static_assert(OPR_PLUS == 0 && OPR_MINUS == 1 && OPR_TIMES == 2 && OPR_DIVIDE == 3 &&
                   OPR_POWER == 4,
               "EVAL_BINARY_FORMS is indexed by operator code");
-inline constexpr EvalBinaryForms ROUTINE2_FORMS = EVAL_BINARY_FORMS[OPR_POWER];
+// Two-argument built-in functions, through their routine.
+inline constexpr EvalBinaryForms ROUTINE2_FORMS = {
+    OP_ROUTINE2,         OP_ROUTINE2_NUMBER,      OP_ROUTINE2_CELL,        OP_ROUTINE2_LOCAL,
+    OP_NUMBER_ROUTINE2, OP_CELL_ROUTINE2_NUMBER, OP_LOCAL_ROUTINE2_NUMBER};
 
 // One step of a program. Each op reads the fields its operand kind names.
 struct EvalStep {

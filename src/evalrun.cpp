@@ -153,6 +153,21 @@ EvalOutcome EvalMachine::Run(double* value) {
         acc = Apply(step->routine, *step->cell, step->number);
         NEXT();
 
+    STEP(POW) : acc = std::pow(fp[step->slot], acc); NEXT();
+    STEP(POW_NUMBER) : acc = std::pow(acc, step->number); NEXT();
+    STEP(POW_CELL) : acc = std::pow(acc, *step->cell); NEXT();
+    STEP(POW_LOCAL) : acc = std::pow(acc, fp[step->local_slot]); NEXT();
+    STEP(NUMBER_POW) : acc = std::pow(step->number, acc); NEXT();
+    STEP(CELL_POW_NUMBER) : fp[step->slot] = acc; acc = std::pow(*step->cell, step->number); NEXT();
+    STEP(LOCAL_POW_NUMBER) :
+        fp[step->slot] = acc;
+        acc = std::pow(fp[step->local_slot], step->number);
+        NEXT();
+    STEP(CELL_POW_LOCAL) :
+        fp[step->slot] = acc;
+        acc = std::pow(*step->cell, fp[step->local_slot]);
+        NEXT();
+
     STEP(LOCAL_ADD_NUMBER) : fp[step->slot] = acc; acc = fp[step->local_slot] + step->number; NEXT();
     STEP(LOCAL_SUB_NUMBER) : fp[step->slot] = acc; acc = fp[step->local_slot] - step->number; NEXT();
     STEP(LOCAL_MUL_NUMBER) : fp[step->slot] = acc; acc = fp[step->local_slot] * step->number; NEXT();
