@@ -1,4 +1,5 @@
 // The console shell: help screen, menu answers, the command prompt.
+#include "kansu_version.h"
 #include "session.h"
 
 #include <string>
@@ -173,7 +174,12 @@ TEST(ShellScenario, HelpAndVersionPrintAndStartNothing) {
     EXPECT_EQ(result.output.find(Cp932("入力スタイルを選んで下さい")), std::string::npos);
     result = session.RunWithArguments("--version", "");
     EXPECT_EQ(result.exit_status, 0);
-    EXPECT_EQ(result.output, PlatformText("kansu 1.0\n"));
+    // The version is the project's (CMakeLists.txt), with the commit it was built from.
+    std::string commit = KANSU_COMMIT[0] != '\0' ? std::string(" (git ") + KANSU_COMMIT + ")" : "";
+    EXPECT_TRUE(SameText(std::string("kansu ") + KANSU_VERSION + commit + "\n" +
+                             "Copyright (c) 2026 the kansu authors\n"
+                             "MIT ライセンス (無保証、全文は LICENSE) / MIT License, no warranty: see LICENSE\n",
+                         result.output));
 }
 
 TEST(ShellScenario, UnknownOptionIsRefusedWithStatusTwo) {
