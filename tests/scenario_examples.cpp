@@ -66,4 +66,19 @@ TEST(ExamplesScenario, EachSessionReplaysFromACopyOfTheExamples) {
     }
 }
 
+// A session cut after any of its lines still ends by itself, with status 0:
+// the end of the input is the end of the run, whatever question it meets.
+TEST(ExamplesScenario, EverySessionCutShortEndsAtTheEndOfItsInput) {
+    for (const char* session_file : {"functions.session", "curves.session"}) {
+        std::string whole = ReadSourceFile(std::string("examples/") + session_file);
+        for (std::size_t end = 0; end != std::string::npos && end < whole.size();
+             end = whole.find('\n', end + 1)) {
+            Session session;
+            CopyExamples(session);
+            SessionResult result = session.Run(whole.substr(0, end == 0 ? 0 : end + 1));
+            EXPECT_EQ(result.exit_status, 0) << session_file << " cut after byte " << end;
+        }
+    }
+}
+
 }  // namespace
