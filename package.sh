@@ -9,20 +9,14 @@ set -euo pipefail
 cd "$(dirname "$0")"
 kinds=("$@")
 [ ${#kinds[@]} -gt 0 ] || kinds=(deb zip)
+. scripts/install-missing.sh
 mkdir -p dist
 jobs=$(nproc 2>/dev/null || echo 2)
 
 for kind in "${kinds[@]}"; do
   case "$kind" in
   deb)
-    need=()
-    command -v cmake >/dev/null || need+=(cmake)
-    command -v g++ >/dev/null || need+=(g++)
-    command -v dpkg-shlibdeps >/dev/null || need+=(dpkg-dev)
-    if [ ${#need[@]} -gt 0 ]; then
-      apt-get update
-      DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need[@]}"
-    fi
+    install_missing cmake cmake make make g++ g++ dpkg-shlibdeps dpkg-dev
     # Only what the package holds is built (no "all" before installing).
     cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DKANSU_TESTS=OFF \
       -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null

@@ -5,14 +5,8 @@
 # Run from .ci/run after the tests; needs dpkg-dev and groff (installed when missing).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-root=$(pwd)
-need=()
-command -v groff >/dev/null || need+=(groff-base)
-command -v dpkg-shlibdeps >/dev/null || need+=(dpkg-dev)
-if [ ${#need[@]} -gt 0 ]; then
-  apt-get update
-  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need[@]}"
-fi
+. scripts/install-missing.sh
+install_missing groff groff-base dpkg-shlibdeps dpkg-dev
 work=$(mktemp -d /tmp/kansu-install-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 failures=0
