@@ -2,11 +2,11 @@
 
 #include <cstring>
 
+#include "kansu_version.h"
 #include "messages.h"
 #include "reportwriter.h"
 
 namespace {
-const char KANSU_VERSION[] = "1.0";
 const int USAGE_ERROR_STATUS = 2;
 
 // The count of --digits: a whole number from 1 to MAX_DIGITS, else 0.
@@ -18,6 +18,14 @@ int Digits_Count(const char* word) {
         count = count * 10 + (*letter - '0');
     }
     return count >= 1 && count <= MAX_DIGITS ? count : 0;
+}
+
+// The version from the build (project() in CMakeLists.txt), the commit when
+// built from a git checkout, and the licence.
+void Print_Version(std::ostream& out) {
+    out << "kansu " << KANSU_VERSION;
+    if (KANSU_COMMIT[0] != '\0') out << " (git " << KANSU_COMMIT << ")";
+    out << "\n" << Msg().VERSION_LICENSE;
 }
 }  // namespace
 
@@ -59,7 +67,7 @@ int Apply_Options(const CommandOptions& options, std::ostream& out, std::ostream
         return 0;
     }
     if (options.show_version) {
-        out << "kansu " << KANSU_VERSION << "\n";
+        Print_Version(out);
         return 0;
     }
     return -1;
