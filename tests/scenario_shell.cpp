@@ -206,7 +206,7 @@ TEST(ShellScenario, DigitsOptionSetsTheReportPrecision) {
     EXPECT_EQ(result.exit_status, 0);
     std::string report = session.ReadFile("out.txt");
     for (const char* row : {"1\t1\n", "2\t0.5\n", "3\t0.3333333333\n"})
-        EXPECT_NE(report.find(row), std::string::npos) << row;
+        EXPECT_NE(report.find(PlatformText(row)), std::string::npos) << row;
     result = session.RunWithArguments("--digits 18", "0\n");
     EXPECT_EQ(result.exit_status, 2);
     EXPECT_EQ(result.output, "");
