@@ -13,7 +13,7 @@
 
 #include "cout_capture.h"
 #include "session.h"
-#include "main.h"
+#include "consoleio.h"
 #include "usrdefopr.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "crtbtree.h"
 #include "fmulaopfc.h"
-#include "main.h"
+#include "consoleio.h"
 #include "messages.h"
 #include "symbol.h"
 
