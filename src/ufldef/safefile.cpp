@@ -102,8 +102,15 @@ bool May_Write(const std::string& target) {
 
 int Move_Into(const std::string& work, const std::string& target, bool replace) {
     DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-    if (MoveFileExA(work.c_str(), target.c_str(), flags)) return FILE_DONE;
-    DWORD error = GetLastError();
+    DWORD error = ERROR_SUCCESS;
+    // A program that has the old file open without sharing (a virus scanner, a
+    // reader of another kind) keeps it for a moment only.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (MoveFileExA(work.c_str(), target.c_str(), flags)) return FILE_DONE;
+        error = GetLastError();
+        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     if (!replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) return FILE_TAKEN;
     return error == ERROR_ACCESS_DENIED ? FILE_DENIED : FILE_FAILED;
 }
@@ -190,33 +197,50 @@ bool Path_Taken(const std::string& path) {
     return std::filesystem::exists(status) || std::filesystem::is_symlink(status);
 }
 
+#ifdef _WIN32
+// Opened with every sharing right, so that another run may replace the file
+// while this one reads it.
 int Read_RegularFile(const std::string& path, std::string* bytes) {
     bytes->clear();
-#ifdef _WIN32
-    struct _stat64 info;
-    if (_stat64(path.c_str(), &info) != 0) return Status_OfError(errno);
-    if ((info.st_mode & _S_IFMT) != _S_IFREG) return FILE_NOT_REGULAR;
-    int handle = _open(path.c_str(), _O_RDONLY | _O_BINARY);
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        if (error == ERROR_ACCESS_DENIED) return FILE_DENIED;
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FILE_MISSING
+                                                                               : FILE_FAILED;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FILE_NOT_REGULAR;
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_ACCESS_DENIED ? FILE_DENIED : FILE_FAILED;
+    int result = GetFileType(handle) == FILE_TYPE_DISK ? FILE_DONE : FILE_NOT_REGULAR;
+    char chunk[4096];
+    DWORD count = 0;
+    while (result == FILE_DONE) {
+        if (!ReadFile(handle, chunk, sizeof chunk, &count, nullptr)) result = FILE_FAILED;
+        else if (count == 0) break;
+        else bytes->append(chunk, count);
+    }
+    CloseHandle(handle);
+    return result;
+}
 #else
+int Read_RegularFile(const std::string& path, std::string* bytes) {
+    bytes->clear();
     int handle = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-#endif
     if (handle < 0) return Status_OfError(errno);
-#ifndef _WIN32
     struct stat info;
     if (fstat(handle, &info) != 0 || !S_ISREG(info.st_mode)) {
         close(handle);
         return FILE_NOT_REGULAR;
     }
-#endif
     char chunk[4096];
     int result = FILE_DONE;
     for (;;) {
-#ifdef _WIN32
-        int count = _read(handle, chunk, sizeof chunk);
-#else
         ssize_t count = read(handle, chunk, sizeof chunk);
         if (count < 0 && errno == EINTR) continue;
-#endif
         if (count == 0) break;
         if (count < 0) {
             result = FILE_FAILED;
@@ -224,13 +248,10 @@ int Read_RegularFile(const std::string& path, std::string* bytes) {
         }
         bytes->append(chunk, static_cast<size_t>(count));
     }
-#ifdef _WIN32
-    _close(handle);
-#else
     close(handle);
-#endif
     return result;
 }
+#endif
 
 int Check_OutputPath(const std::string& path) {
     std::error_code error;
