@@ -193,13 +193,14 @@ int Cut_NamedRecord(UsrFuncArray& registry, const std::string& target, const cha
     if (read == FILE_MISSING) return 1;  // gone already: nothing holds the record
     if (read != FILE_DONE) return read == FILE_DENIED ? UFUNC_WRITE_DENIED : -2;
     SaveFileContent content = Parse_SaveFile(bytes);
-    if (!content.is_save_file) return -2;
+    // A damaged file is never rewritten (as by a save): the record stays.
+    if (!content.is_save_file || content.damaged) return -2;
     int index = Index_Of(content, name);
     if (index < 0) return 1;
     const SavedRecord& record = content.records[index];
     std::string rest = bytes.substr(0, record.position) +
                        bytes.substr(record.position + record.recd_length);
-    if (rest.size() == static_cast<size_t>(UFUNC_FILE_ID_SIZE) && !content.damaged) {
+    if (rest.size() == static_cast<size_t>(UFUNC_FILE_ID_SIZE)) {
         int removed = Remove_File(target) == FILE_DONE ? 1 : -1;
         registry.ChangeSourceFile(nullptr, 0);
         Take_Positions(registry, "", false);
