@@ -44,10 +44,12 @@ inline void Check_Runs(const std::vector<ModeRun>& runs) {
         SessionResult result = session.Run(run.typed);
         EXPECT_EQ(result.exit_status, 0);
         EXPECT_TRUE(SameText(run.console, result.output));
-        if (run.report.empty())
+        if (run.report.empty()) {
             EXPECT_TRUE(session.Files().empty());
-        else
-            EXPECT_TRUE(SameText(kReportHead + run.report, session.ReadFile("out.txt")));
+            continue;
+        }
+        EXPECT_EQ(session.Files(), std::vector<std::string>{"out.txt"});
+        EXPECT_TRUE(SameText(kReportHead + run.report, session.ReadFile("out.txt")));
     }
 }
 

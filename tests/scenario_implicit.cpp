@@ -112,8 +112,7 @@ TEST(ImplicitScenario, Runs) {
              "1\t6\t0\n"},
         // y is not named: it is asked like any other variable and listed in the head.
         {"the value dialogue skips only named variables",
-         "2\nx-y-a\nx(0,4)[4]\n\n1\n2\nout.txt\n0\n",
-         Reported(only_x + kValueHeader + "a=y="),
+         "2\nx-y-a\nx(0,4)[4]\n\n1\n2\nout.txt\n0\n", Reported(only_x + kValueHeader + "a=y="),
          "計算式 x-y-a= 0 \n独立変数 x  :従属変数 \n"
          "変数(独立・従属変数除く)と、その値\n"
          "a\t1\n"
@@ -137,8 +136,7 @@ TEST(ImplicitScenario, Runs) {
         {"a dependent variable not in the formula", "2\nx+y\nx(0,1)\nz(0,1)\n0\n",
          Console(only_x + "この変数は与式に存在していません.\n"), ""},
         {"a line of blanks", "2\nx+y\n   \n0\n", Console(kIndependentPrompt + kRangeError), ""},
-        {"a count of 0", "2\nx+y\nx(0,1)[0]\n0\n", Console(kIndependentPrompt + kRangeError),
-         ""},
+        {"a count of 0", "2\nx+y\nx(0,1)[0]\n0\n", Console(kIndependentPrompt + kRangeError), ""},
         {"a count of 0 for y", "2\nx+y\n\ny(0,1)[0]\n0\n",
          Console(kIndependentPrompt + kDependentPrompt + kRangeError), ""},
         {"a malformed range", "2\nx+y\nx(0,\n0\n", Console(kIndependentPrompt + kRangeError), ""},
@@ -154,8 +152,9 @@ TEST(ImplicitScenario, SignChangeIsReportedAtTheLaterPointWithItsValue) {
     // Row y=0: F goes -0.3, 0.2, 0.7; row y=0.1: -0.2, 0.3, 0.8. A square that
     // touches zero between two grid points gives no line.
     Session session;
-    SessionResult result = session.Run("2\nx-0.3+y\nx(0,1)[2]\ny(0,0.1)[1]\nout.txt\n"
-                                       "2\n(x-1)^2+y\nx(0,2)[1]\ny(0,1)[1]\ntouch.txt\n0\n");
+    SessionResult result = session.Run(
+        "2\nx-0.3+y\nx(0,1)[2]\ny(0,0.1)[1]\nout.txt\n"
+        "2\n(x-1)^2+y\nx(0,2)[1]\ny(0,1)[1]\ntouch.txt\n0\n");
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_TRUE(SameText(kReportHead + "計算式 x-0.3+y= 0 \n独立変数 x  :従属変数 y\n" +
                              BothSection("x :範囲 [0] - [1] :分割2", "y :範囲 [0] - [0.1] :分割1") +
@@ -171,10 +170,10 @@ TEST(ImplicitScenario, DefaultDivisionsAreTwoHundredAndOneHundred) {
     Session rows;
     rows.Run("2\nx+0*y\nx(0,1)\ny(0,1)\nout.txt\n0\n");
     // Every row is zero at its first point only: one line per row, 101 rows.
-    std::vector<std::string> data = DataLines(
-        rows.ReadFile("out.txt"),
-        kReportHead + "計算式 x+0*y= 0 \n独立変数 x  :従属変数 y\n" +
-            BothSection("x :範囲 [0] - [1] :分割200", "y :範囲 [0] - [1] :分割100"));
+    std::vector<std::string> data =
+        DataLines(rows.ReadFile("out.txt"),
+                  kReportHead + "計算式 x+0*y= 0 \n独立変数 x  :従属変数 y\n" +
+                      BothSection("x :範囲 [0] - [1] :分割200", "y :範囲 [0] - [1] :分割100"));
     ASSERT_EQ(data.size(), 101u);
     EXPECT_EQ(data[0], "0\t0\t0");
     EXPECT_EQ(data[1], "0\t0.01\t0");
@@ -184,8 +183,9 @@ TEST(ImplicitScenario, DefaultDivisionsAreTwoHundredAndOneHundred) {
     columns.Run("2\nx\nx(0,1)\n\nout.txt\n0\n");
     // The root x=0 is drawn over 201 points of x's own range.
     data = DataLines(columns.ReadFile("out.txt"),
-                     kReportHead + "計算式 x= 0 \n独立変数 x  :従属変数 \n"
-                                   "独立変数x :範囲 [0] - [1] :分割200\n\n" +
+                     kReportHead +
+                         "計算式 x= 0 \n独立変数 x  :従属変数 \n"
+                         "独立変数x :範囲 [0] - [1] :分割200\n\n" +
                          kResultRule + "独立変数x\t従属変数(文字指定なし) \t  関数値\n");
     ASSERT_EQ(data.size(), 201u);
     EXPECT_EQ(data[1], "0\t0.005\t0");
@@ -214,11 +214,12 @@ TEST(ImplicitScenario, EvaluationErrorEndsTheProgramWithTheHeadWritten) {
     };
     for (const Case& run : cases) {
         Session session;
-        SessionResult result = session.Run("2\n" + run.formula + "\n" + run.ranges + "out.txt\n0\n");
+        SessionResult result =
+            session.Run("2\n" + run.formula + "\n" + run.ranges + "out.txt\n0\n");
         EXPECT_EQ(result.exit_status, 1) << run.formula;
-        EXPECT_TRUE(SameText(HelpScreen() + MenuText() + kIntro + run.console + kFilePrompt +
-                                 message,
-                             result.output));
+        EXPECT_TRUE(
+            SameText(HelpScreen() + MenuText() + kIntro + run.console + kFilePrompt + message,
+                     result.output));
         EXPECT_TRUE(SameText(kReportHead + "計算式 " + run.formula + "= 0 \n" + run.report,
                              session.ReadFile("out.txt")));
     }

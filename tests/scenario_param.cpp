@@ -121,22 +121,23 @@ TEST(ParamScenario, Runs) {
 }
 
 TEST(ParamScenario, RangeWithoutCountGivesOneHundredDivisions) {
-    Check_HundredDivisions("4\nt\nt*2\nt(0,1)\nout.txt\n0\n",
-                           "計算式 x=t :y=t*2\n媒介変数 t\n" + Section("t", "[0]- [1] :分割100"),
-                           {{0, "0\t0\t0"}, {1, "0.01\t0.01\t0.02"}, {50, "0.5\t0.5\t1"},
-                            {100, "1\t1\t2"}});
+    Check_HundredDivisions(
+        "4\nt\nt*2\nt(0,1)\nout.txt\n0\n",
+        "計算式 x=t :y=t*2\n媒介変数 t\n" + Section("t", "[0]- [1] :分割100"),
+        {{0, "0\t0\t0"}, {1, "0.01\t0.01\t0.02"}, {50, "0.5\t0.5\t1"}, {100, "1\t1\t2"}});
 }
 
 TEST(ParamScenario, DescendingRangeAndNegativeCount) {
     Session session;
-    SessionResult result = session.Run("4\nt\n1\nt(1,0)[2]\ndown.txt\n4\nt\n1\nt(0,1)[-3]\nneg.txt\n0\n");
+    SessionResult result =
+        session.Run("4\nt\n1\nt(1,0)[2]\ndown.txt\n4\nt\n1\nt(0,1)[-3]\nneg.txt\n0\n");
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_TRUE(SameText(kReportHead + "計算式 x=t :y=1\n媒介変数 t\n" +
                              Section("t", "[1]- [0] :分割2") + "1\t1\t1\n0.5\t0.5\t1\n0\t0\t1\n",
                          session.ReadFile("down.txt")));
-    EXPECT_TRUE(SameText(kReportHead + "計算式 x=t :y=1\n媒介変数 t\n" +
-                             Section("t", "[0]- [1] :分割-3"),
-                         session.ReadFile("neg.txt")));
+    EXPECT_TRUE(
+        SameText(kReportHead + "計算式 x=t :y=1\n媒介変数 t\n" + Section("t", "[0]- [1] :分割-3"),
+                 session.ReadFile("neg.txt")));
 }
 
 TEST(ParamScenario, ExistingReportKeepsItsContents) {
@@ -144,9 +145,9 @@ TEST(ParamScenario, ExistingReportKeepsItsContents) {
     session.WriteFile("out.txt", PlatformText("old line\n"));
     SessionResult result = session.Run("4\n1\n2\nout.txt\n0\n");
     EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText("old line\n" + kReportHead + "計算式 x=1 :y=2\n" + kResultRule +
-                             "1=1\n2=2\n",
-                         session.ReadFile("out.txt")));
+    EXPECT_TRUE(
+        SameText("old line\n" + kReportHead + "計算式 x=1 :y=2\n" + kResultRule + "1=1\n2=2\n",
+                 session.ReadFile("out.txt")));
 }
 
 // Each evaluation that fails ends the program with its own message; what the
@@ -180,16 +181,15 @@ TEST(ParamScenario, EvaluationErrorsEndTheProgram) {
     };
     for (const EvaluationFault& fault : faults) {
         Session session;
-        SessionResult result = session.Run("4\n" + fault.x_formula + "\n" + fault.y_formula +
-                                           "\n" + fault.range_answer + "out.txt\n0\n");
+        SessionResult result = session.Run("4\n" + fault.x_formula + "\n" + fault.y_formula + "\n" +
+                                           fault.range_answer + "out.txt\n0\n");
         EXPECT_EQ(result.exit_status, 1) << fault.message;
         EXPECT_TRUE(SameText(HelpScreen() + MenuText() + kIntro + fault.console_after_formulas +
                                  kFilePrompt + fault.message,
                              result.output));
         std::string parameter_line = fault.range_answer.empty() ? "" : "媒介変数 t\n";
         EXPECT_TRUE(SameText(kReportHead + "計算式 x=" + fault.x_formula + " :y=" +
-                                 fault.y_formula + "\n" + parameter_line +
-                                 fault.report_after_head,
+                                 fault.y_formula + "\n" + parameter_line + fault.report_after_head,
                              session.ReadFile("out.txt")));
     }
 }
@@ -202,9 +202,9 @@ TEST(ParamScenario, ReportOnAFullDeviceIsReportedAsFailed) {
     Session session;
     SessionResult result = session.Run("4\ncos(t)\nsin(t)\nt(0,1)[4]\n/dev/full\n0\n");
     EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Console(kRangePrompt + "\n" + kFilePrompt +
-                                 "ファイル書き込みに失敗しました。\n"),
-                         result.output));
+    EXPECT_TRUE(
+        SameText(Console(kRangePrompt + "\n" + kFilePrompt + "ファイル書き込みに失敗しました。\n"),
+                 result.output));
 }
 
 }  // namespace

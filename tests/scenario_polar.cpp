@@ -22,8 +22,8 @@ std::string Reported(const std::string& dialogue) {
 }
 
 std::string Section(const std::string& name, const std::string& range_text) {
-    return "角度変数" + name + " :範囲 " + range_text + "\n\n" + kResultRule + "動径 : r\t 角度 : " +
-           name + "\t 横軸 : x\t 縦軸 : y\n";
+    return "角度変数" + name + " :範囲 " + range_text + "\n\n" + kResultRule +
+           "動径 : r\t 角度 : " + name + "\t 横軸 : x\t 縦軸 : y\n";
 }
 
 TEST(PolarScenario, Runs) {
@@ -66,15 +66,14 @@ TEST(PolarScenario, Runs) {
              "-2\t1\t-1.0806\t-1.68294\n"
              "-1\t2\t0.416147\t-0.909297\n"},
         // sqrt(-1) is a NaN with its sign bit set; the report writes it as nan.
-        {"a radius that is not a number", "3\nsqrt(tht)\ntht(-1,0)[1]\nout.txt\n0\n",
-         Reported(""),
+        {"a radius that is not a number", "3\nsqrt(tht)\ntht(-1,0)[1]\nout.txt\n0\n", Reported(""),
          "計算式 : r = sqrt(tht)  :角度変数 tht\n" + Section("tht", "[-1] - [0] :分割1") +
              "nan\t-1\tnan\tnan\n"
              "0\t0\t0\t0\n"},
         // Runs abandoned at the angle line, or before it.
         {"no angle", "3\ntht\n\n0\n", Console(kAnglePrompt + "変数が指定されていません\n"), ""},
-        {"no angle, no variable", "3\n2\n\n0\n", Console(kAnglePrompt + "変数が指定されていません\n"),
-         ""},
+        {"no angle, no variable", "3\n2\n\n0\n",
+         Console(kAnglePrompt + "変数が指定されていません\n"), ""},
         {"a count of 0", "3\ntht\ntht(0,1)[0]\n0\n", Console(kAnglePrompt + kRangeError), ""},
         {"a malformed range", "3\ntht\ntht(0;1)\n0\n", Console(kAnglePrompt + kRangeError), ""},
         {"a line of blanks", "3\ntht\n  \n0\n", Console(kAnglePrompt + kRangeError), ""},
@@ -85,9 +84,10 @@ TEST(PolarScenario, Runs) {
 }
 
 TEST(PolarScenario, RangeWithoutCountGivesOneHundredDivisions) {
-    Check_HundredDivisions("3\ntht\ntht(0,1)\nout.txt\n0\n",
-                           "計算式 : r = tht  :角度変数 tht\n" + Section("tht", "[0] - [1] :分割100"),
-                           {{0, "0\t0\t0\t0"}, {100, "1\t1\t0.540302\t0.841471"}});
+    Check_HundredDivisions(
+        "3\ntht\ntht(0,1)\nout.txt\n0\n",
+        "計算式 : r = tht  :角度変数 tht\n" + Section("tht", "[0] - [1] :分割100"),
+        {{0, "0\t0\t0\t0"}, {100, "1\t1\t0.540302\t0.841471"}});
 }
 
 TEST(PolarScenario, EvaluationErrorEndsTheProgramWithTheHeadWritten) {

@@ -59,8 +59,8 @@ Scan Analyse(const std::string& text, int capacity) {
     scan.capacity = capacity;
     scan.items.reset(new CompForm[capacity > 0 ? capacity : 1]);
     AscArray<double> no_summation;
-    scan.result = Analysis_Formula(scan.items.get(), capacity, text.c_str(), &scan.error,
-                                   no_summation);
+    scan.result =
+        Analysis_Formula(scan.items.get(), capacity, text.c_str(), &scan.error, no_summation);
     scan.last_index = current_number;
     return scan;
 }
@@ -72,9 +72,8 @@ Scan Analyse(const std::string& text) { return Analyse(text, Reader_Capacity(tex
                                     const std::vector<int>& kinds) {
     Scan scan = Analyse(text);
     if (scan.result != 1)
-        return ::testing::AssertionFailure()
-               << text << " refused: kind " << scan.error.error_kind << " at "
-               << scan.error.formula_position;
+        return ::testing::AssertionFailure() << text << " refused: kind " << scan.error.error_kind
+                                             << " at " << scan.error.formula_position;
     if (scan.Texts() != texts)
         return ::testing::AssertionFailure() << text << " gave items \"" << scan.Texts() << "\"";
     if (scan.Kinds() != kinds) return ::testing::AssertionFailure() << text << " gave other kinds";
@@ -91,8 +90,7 @@ Scan Analyse(const std::string& text) { return Analyse(text, Reader_Capacity(tex
     if (scan.error.formula_position != position || scan.error.error_kind != kind)
         return ::testing::AssertionFailure()
                << text << " refused with kind " << scan.error.error_kind << " at "
-               << scan.error.formula_position << ", expected kind " << kind << " at "
-               << position;
+               << scan.error.formula_position << ", expected kind " << kind << " at " << position;
     return ::testing::AssertionSuccess();
 }
 
@@ -126,7 +124,8 @@ template <class Row, class Check>
     });
 }
 ::testing::AssertionResult AllAccepted(std::initializer_list<Acceptance> rows) {
-    return All(rows, [](const Acceptance& row) { return Accepted(row.text, row.texts, row.kinds); });
+    return All(rows,
+               [](const Acceptance& row) { return Accepted(row.text, row.texts, row.kinds); });
 }
 
 const int OPR = KIND_OPERATOR, VAR = KIND_VARIABLE, OPN = KIND_OPEN_PAR, CLS = KIND_CLOSE_PAR,
@@ -193,8 +192,8 @@ TEST(ScannerParentheses, UnbalancedParentheses) {
 }
 
 TEST(ScannerParentheses, WhatMayFollowParentheses) {
-    EXPECT_TRUE(AllRefused({{"()", 1}, {"(*x)", 1}, {"(x)(y)", 3}, {"(x)2", 3}, {"(x)y", 3},
-                            {"x+)", 2}}));
+    EXPECT_TRUE(
+        AllRefused({{"()", 1}, {"(*x)", 1}, {"(x)(y)", 3}, {"(x)2", 3}, {"(x)y", 3}, {"x+)", 2}}));
     EXPECT_TRUE(Accepted("(x)*2", "( x ) * 2", {OPN, VAR, CLS, OPR, NUM}));
 }
 
@@ -203,19 +202,34 @@ TEST(ScannerEnd, TextEndingInAnOperatorOrParenthesis) {
 }
 
 TEST(ScannerNumbers, AcceptedLiteralsAreSingleItems) {
-    EXPECT_TRUE(AllAccepted({{"1.5e-3", "1.5e-3", {NUM}}, {"2E10", "2E10", {NUM}},
-                             {"12.25", "12.25", {NUM}}, {"3e+12", "3e+12", {NUM}},
+    EXPECT_TRUE(AllAccepted({{"1.5e-3", "1.5e-3", {NUM}},
+                             {"2E10", "2E10", {NUM}},
+                             {"12.25", "12.25", {NUM}},
+                             {"3e+12", "3e+12", {NUM}},
                              {"0.5E7*x", "0.5E7 * x", {NUM, OPR, VAR}},
                              {"(1e5)", "( 1e5 )", {OPN, NUM, CLS}},
                              {"(2.5)", "( 2.5 )", {OPN, NUM, CLS}},
-                             {"1e10-2", "1e10 - 2", {NUM, OPR, NUM}}, {"007", "007", {NUM}},
+                             {"1e10-2", "1e10 - 2", {NUM, OPR, NUM}},
+                             {"007", "007", {NUM}},
                              {"(+x)", "( 0 + x )", {OPN, NUM, OPR, VAR, CLS}}}));
 }
 
 TEST(ScannerNumbers, MalformedLiterals) {
-    EXPECT_TRUE(AllRefused({{"1e0", 2}, {"1e05", 2}, {"1e+0", 3}, {"1E-05", 3}, {"3.", 2},
-                            {".5", 0}, {"1e", 2}, {"1e-", 3}, {"1.e5", 2}, {"1.5.2", 3},
-                            {"1e5.2", 3}, {"2x", 1}, {"2sin(x)", 1}, {"1e2e3", 3}, {"2(", 1}}));
+    EXPECT_TRUE(AllRefused({{"1e0", 2},
+                            {"1e05", 2},
+                            {"1e+0", 3},
+                            {"1E-05", 3},
+                            {"3.", 2},
+                            {".5", 0},
+                            {"1e", 2},
+                            {"1e-", 3},
+                            {"1.e5", 2},
+                            {"1.5.2", 3},
+                            {"1e5.2", 3},
+                            {"2x", 1},
+                            {"2sin(x)", 1},
+                            {"1e2e3", 3},
+                            {"2(", 1}}));
 }
 
 TEST(ScannerNames, NamesAndBuiltinNamesWithoutParenthesis) {
@@ -234,8 +248,8 @@ TEST(ScannerNames, UnknownFunctionNamesAreRefusedAtTheParenthesis) {
 }
 
 TEST(ScannerNames, CharactersThatStartNoToken) {
-    EXPECT_TRUE(AllRefused({{"x]y", 1}, {"x,y", 1}, {"x_y", 1}, {"]", 0}, {",", 0}, {"x y", 1},
-                            {"abc[1]", 3}}));
+    EXPECT_TRUE(AllRefused(
+        {{"x]y", 1}, {"x,y", 1}, {"x_y", 1}, {"]", 0}, {",", 0}, {"x y", 1}, {"abc[1]", 3}}));
 }
 
 TEST(ScannerFunctions, OneArgumentFunctionsAreScannedInline) {
@@ -282,9 +296,15 @@ TEST(ScannerFunctions, ScanningGoesOnAfterTheArguments) {
     EXPECT_EQ(scan[6].operator_kind, 0);
     EXPECT_EQ(current_number, 7);
 
-    EXPECT_TRUE(AllAccepted({{"(log(2,x*y)-1)", "( log ( 2 , x * y ) - 1 )", {OPN, FNC, OPN, NUM, SEP, VAR, OPR, VAR, CLS, OPR, NUM, CLS}},
-                             {"log(2,log(3,x))", "log ( 2 , log ( 3 , x ) )", {FNC, OPN, NUM, SEP, FNC, OPN, NUM, SEP, VAR, CLS, CLS}},
-                             {"log((1+2),x)", "log ( ( 1 + 2 ) , x )", {FNC, OPN, OPN, NUM, OPR, NUM, CLS, SEP, VAR, CLS}}}));
+    EXPECT_TRUE(AllAccepted({{"(log(2,x*y)-1)",
+                              "( log ( 2 , x * y ) - 1 )",
+                              {OPN, FNC, OPN, NUM, SEP, VAR, OPR, VAR, CLS, OPR, NUM, CLS}},
+                             {"log(2,log(3,x))",
+                              "log ( 2 , log ( 3 , x ) )",
+                              {FNC, OPN, NUM, SEP, FNC, OPN, NUM, SEP, VAR, CLS, CLS}},
+                             {"log((1+2),x)",
+                              "log ( ( 1 + 2 ) , x )",
+                              {FNC, OPN, OPN, NUM, OPR, NUM, CLS, SEP, VAR, CLS}}}));
     EXPECT_TRUE(AllRefused({{"log(5,x)y", 8}, {"log(5,x)+", 9}}));
 }
 
@@ -307,13 +327,20 @@ TEST(ScannerFunctions, SigmaInsideLogArguments) {
 }
 
 TEST(ScannerFunctions, WrongArgumentCounts) {
-    EXPECT_TRUE(AllRefused({{"log(5)", 3}, {"log(1,2,3)", 7}, {"log(,x)", 3}, {"log(2,)", 5},
-                            {"log(2,x", 5}, {"x+log(5", 5}}));
+    EXPECT_TRUE(AllRefused({{"log(5)", 3},
+                            {"log(1,2,3)", 7},
+                            {"log(,x)", 3},
+                            {"log(2,)", 5},
+                            {"log(2,x", 5},
+                            {"x+log(5", 5}}));
 }
 
 TEST(ScannerFunctions, ErrorsInsideArgumentsAreReportedInTheWholeText) {
-    EXPECT_TRUE(AllRefused({{"log(2,x^^2)", 8}, {"log(2*,x)", 6}, {"1+log(x)y,2)", 5},
-                            {"log(2,(x)", 5}, {"log(2,x])", 7}}));
+    EXPECT_TRUE(AllRefused({{"log(2,x^^2)", 8},
+                            {"log(2*,x)", 6},
+                            {"1+log(x)y,2)", 5},
+                            {"log(2,(x)", 5},
+                            {"log(2,x])", 7}}));
 }
 
 TEST(ScannerFunctions, OuterCountersComeBackAfterArguments) {
@@ -331,8 +358,8 @@ TEST(ScannerFunctions, OuterCountersComeBackAfterArguments) {
 }
 
 TEST(ScannerFunctions, PositionsThroughTwoNestingLevels) {
-    EXPECT_TRUE(AllRefused({{"log(2,log(3,x^^2))", 14}, {"log(log(,2),x)", 7},
-                            {"log(2,sigma[n(1,2),n*])", 21}}));
+    EXPECT_TRUE(AllRefused(
+        {{"log(2,log(3,x^^2))", 14}, {"log(log(,2),x)", 7}, {"log(2,sigma[n(1,2),n*])", 21}}));
 }
 
 TEST(ScannerSigma, SumOfSquares) {
@@ -373,8 +400,12 @@ TEST(ScannerSigma, SummationMarkBeforeEveryFollower) {
         EXPECT_STREQ(scan[index].CompArray, "n");
         EXPECT_EQ(scan[index].argm_num, -1) << index;
     }
-    EXPECT_TRUE(AllAccepted({{"sigma[n(1,3),n]^2", "sigma [ n(1,3) , n ] ^ 2", {SIG, OBR, RNG, SEP, VAR, CBR, OPR, NUM}},
-                             {"(sigma[n(1,3),n])", "( sigma [ n(1,3) , n ] )", {OPN, SIG, OBR, RNG, SEP, VAR, CBR, CLS}}}));
+    EXPECT_TRUE(AllAccepted({{"sigma[n(1,3),n]^2",
+                              "sigma [ n(1,3) , n ] ^ 2",
+                              {SIG, OBR, RNG, SEP, VAR, CBR, OPR, NUM}},
+                             {"(sigma[n(1,3),n])",
+                              "( sigma [ n(1,3) , n ] )",
+                              {OPN, SIG, OBR, RNG, SEP, VAR, CBR, CLS}}}));
     EXPECT_TRUE(AllRefused({{"(sigma[n(1,2),n]", 16}, {"sigma[n(1,2),n])", 15}}));
 }
 
@@ -384,31 +415,37 @@ TEST(ScannerSigma, NestedSums) {
     Scan scan = Analyse("sigma[n(1,3),sigma[m(1,2),n*m]]");
     ASSERT_EQ(scan.result, 1);
     EXPECT_EQ(scan.Texts(), "sigma [ n(1,3) , sigma [ m(1,2) , n * m ] ]");
-    EXPECT_EQ(scan.Kinds(), (std::vector<int>{SIG, OBR, RNG, SEP, SIG, OBR, RNG, SEP, VAR, OPR,
-                                              VAR, CBR, CBR}));
+    EXPECT_EQ(scan.Kinds(),
+              (std::vector<int>{SIG, OBR, RNG, SEP, SIG, OBR, RNG, SEP, VAR, OPR, VAR, CBR, CBR}));
     EXPECT_EQ(scan[8].argm_num, -1);
     EXPECT_EQ(scan[10].argm_num, -1);
     EXPECT_EQ(current_number, 12);
 }
 
 TEST(ScannerSigma, MalformedSums) {
-    EXPECT_TRUE(AllRefused({{"sigma[n(1,10)]", 5}, {"sigma[n(1,10)]+n", 5},
-                            {"sigma[1n(1,10),n]", 13}, {"sigma[n(a,10),n]", 12},
-                            {"sigma[n(1,10),n", 13}, {"sigma[n(1,10),]", 13},
-                            {"sigma[n(1,10),n+]", 16}, {"sigma[n(1,10),n]n", 16},
-                            {"sigmax[n(1,3),n]", 6}, {"Sigma[n(1,3),n]", 5}}));
+    EXPECT_TRUE(AllRefused({{"sigma[n(1,10)]", 5},
+                            {"sigma[n(1,10)]+n", 5},
+                            {"sigma[1n(1,10),n]", 13},
+                            {"sigma[n(a,10),n]", 12},
+                            {"sigma[n(1,10),n", 13},
+                            {"sigma[n(1,10),]", 13},
+                            {"sigma[n(1,10),n+]", 16},
+                            {"sigma[n(1,10),n]n", 16},
+                            {"sigmax[n(1,3),n]", 6},
+                            {"Sigma[n(1,3),n]", 5}}));
 }
 
 TEST(ScannerSigma, RangeWithDivisionsIsOneItem) {
-    EXPECT_TRUE(Accepted("sigma[k(0,4)[2],k]", "sigma [ k(0,4)[2] , k ]",
-                         {SIG, OBR, RNG, SEP, VAR, CBR}));
+    EXPECT_TRUE(
+        Accepted("sigma[k(0,4)[2],k]", "sigma [ k(0,4)[2] , k ]", {SIG, OBR, RNG, SEP, VAR, CBR}));
 }
 
 // Arguments and sum bodies may not yield more items than they have characters.
 TEST(ScannerCapacity, NestedAnalysesAreBoundByTheirLength) {
     EXPECT_TRUE(Refused("log(-2,x)", 5));
-    EXPECT_TRUE(AllAccepted({{"log(-25,x)", "log ( 0 - 25 , x )", {FNC, OPN, NUM, OPR, NUM, SEP, VAR, CLS}},
-                             {"log(0-2,x)", "log ( 0 - 2 , x )", {FNC, OPN, NUM, OPR, NUM, SEP, VAR, CLS}}}));
+    EXPECT_TRUE(AllAccepted(
+        {{"log(-25,x)", "log ( 0 - 25 , x )", {FNC, OPN, NUM, OPR, NUM, SEP, VAR, CLS}},
+         {"log(0-2,x)", "log ( 0 - 2 , x )", {FNC, OPN, NUM, OPR, NUM, SEP, VAR, CLS}}}));
     EXPECT_TRUE(AllRefused({{"log(2,(-x))", 9}, {"sigma[n(1,5),(-1)^n]", 18}}));
     EXPECT_TRUE(Accepted("sigma[n(1,5),(0-1)^n]", "sigma [ n(1,5) , ( 0 - 1 ) ^ n ]",
                          {SIG, OBR, RNG, SEP, OPN, NUM, OPR, NUM, CLS, OPR, VAR, CBR}));
@@ -420,8 +457,8 @@ TEST(ScannerCapacity, NestedAnalysesAreBoundByTheirLength) {
 TEST(ScannerCapacity, ArgumentOverflowIsFoundAfterTheInnerCall) {
     // The inner log ends at index 29; four inserted zeros put its argument x+y past the
     // capacity of the outer log's last argument only while that call is being read.
-    EXPECT_TRUE(AllRefused({{"log(2,(-(-(-(-1))))^log(2,x+y))", 29},
-                            {"sigma[n(1,2),(-(-(-(-1))))^log(2,x+y)]", 36}}));
+    EXPECT_TRUE(AllRefused(
+        {{"log(2,(-(-(-(-1))))^log(2,x+y))", 29}, {"sigma[n(1,2),(-(-(-(-1))))^log(2,x+y)]", 36}}));
 }
 
 TEST(ScannerCapacity, FullArrayIsKindTwo) {
@@ -431,8 +468,12 @@ TEST(ScannerCapacity, FullArrayIsKindTwo) {
     // {text, position, kind, capacity}. With one item the zero item and the sign
     // are both written before any check can run; "(" and the zero item of
     // x*(-y) come in one step.
-    EXPECT_TRUE(AllRefused({{"-x", 1, 2, 2}, {"-x", 1, 2, 1}, {"x", 1, 2, 0}, {"-x", 0, 2, 0},
-                            {"a+b", 2, 2, 2}, {"x*(-y)", 3, 2, 3}}));
+    EXPECT_TRUE(AllRefused({{"-x", 1, 2, 2},
+                            {"-x", 1, 2, 1},
+                            {"x", 1, 2, 0},
+                            {"-x", 0, 2, 0},
+                            {"a+b", 2, 2, 2},
+                            {"x*(-y)", 3, 2, 3}}));
 }
 
 TEST(ScannerCapacity, FullArrayInsideArguments) {
@@ -454,7 +495,8 @@ TEST(ScannerHostile, OverlongNamesAndNumbersAreRefused) {
     ASSERT_EQ(fits.result, 1);
     EXPECT_EQ(std::strlen(fits[0].CompArray), 255u);
 
-    EXPECT_TRUE(AllRefused({{std::string(1000, 'a'), 255}, {std::string(256, 'b') + "+1", 255},
+    EXPECT_TRUE(AllRefused({{std::string(1000, 'a'), 255},
+                            {std::string(256, 'b') + "+1", 255},
                             {"x+" + std::string(1000, '7'), 257},
                             {"1." + std::string(1000, '5'), 255},
                             {std::string(300, 'f') + "(x)", 255}}));
@@ -506,8 +548,12 @@ TEST(ScannerHostile, DeepParentheses) {
 }
 
 TEST(ScannerHostile, BytesAboveAsciiStartNoToken) {
-    EXPECT_TRUE(AllRefused({{"\x80", 0}, {"x\xff", 1}, {"a+\x82\xa0", 2}, {"1\xe9", 1},
-                            {"log(2,\xc3)", 6}, {"(\x81", 1}}));
+    EXPECT_TRUE(AllRefused({{"\x80", 0},
+                            {"x\xff", 1},
+                            {"a+\x82\xa0", 2},
+                            {"1\xe9", 1},
+                            {"log(2,\xc3)", 6},
+                            {"(\x81", 1}}));
 }
 
 // Random texts over the formula alphabet: whatever the verdict, nothing is written
@@ -596,11 +642,17 @@ TEST_F(ScannerUserFunctions, NoArgumentsCalledWithEmptyParentheses) {
     EXPECT_EQ(scan[0].list_fnarg.CompList, nullptr);
     EXPECT_EQ(opn_count, 0);
 
-    EXPECT_TRUE(AllAccepted({{"g()+1", "g ( ) + 1", {UFN, OPN, CLS, OPR, NUM}},
-                             {"2*(g())", "2 * ( g ( ) )", {NUM, OPR, OPN, UFN, OPN, CLS, CLS}},
-                             {"log(g(),2)", "log ( g ( ) , 2 )", {FNC, OPN, UFN, OPN, CLS, SEP, NUM, CLS}}}));
-    EXPECT_TRUE(AllRefused({{"g(1)", 2}, {"g(x)", 2}, {"g(", 2}, {"1+g(-1)", 4}, {"g()g", 3},
-                            {"g())", 3}, {"(g()", 4}}));
+    EXPECT_TRUE(AllAccepted(
+        {{"g()+1", "g ( ) + 1", {UFN, OPN, CLS, OPR, NUM}},
+         {"2*(g())", "2 * ( g ( ) )", {NUM, OPR, OPN, UFN, OPN, CLS, CLS}},
+         {"log(g(),2)", "log ( g ( ) , 2 )", {FNC, OPN, UFN, OPN, CLS, SEP, NUM, CLS}}}));
+    EXPECT_TRUE(AllRefused({{"g(1)", 2},
+                            {"g(x)", 2},
+                            {"g(", 2},
+                            {"1+g(-1)", 4},
+                            {"g()g", 3},
+                            {"g())", 3},
+                            {"(g()", 4}}));
 
     // The three items need a three-item array.
     Scan cramped = Analyse("g()", 2);

@@ -42,7 +42,7 @@ struct OutcomeCase {
     const char* text;
     bool interrupted;  // Ctrl-C came before the evaluation
     EvalOutcome outcome;
-    double value;      // stored only for EVAL_OK
+    double value;  // stored only for EVAL_OK
 };
 
 TEST(EvaluateProgram, OutcomeAndValue) {
