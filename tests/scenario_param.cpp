@@ -104,6 +104,8 @@ TEST(ParamScenario, Runs) {
         {"a line of blanks", "4\nt\nt\n   \n0\n", Console(kRangePrompt + kRangeError), ""},
         {"a report file that cannot be opened", "4\nt\n1\nt(0,1)[2]\nno/such/dir.txt\n0\n",
          Console(kRangePrompt + "\n" + kFilePrompt + "ファイル書き込みに失敗しました。\n"), ""},
+        {"a report on a full device", "4\ncos(t)\nsin(t)\nt(0,1)[4]\n/dev/full\n0\n",
+         Console(kRangePrompt + "\n" + kFilePrompt + "ファイル書き込みに失敗しました。\n"), ""},
         {"end of input during x", "4\n",
          HelpScreen() + MenuText() +
              "計算したい式を x= ,y= の順に入力してください\nx= \n入力失敗しました\n" +
@@ -192,19 +194,6 @@ TEST(ParamScenario, EvaluationErrorsEndTheProgram) {
                                  fault.y_formula + "\n" + parameter_line + fault.report_after_head,
                              session.ReadFile("out.txt")));
     }
-}
-
-}  // namespace
-
-namespace {
-
-TEST(ParamScenario, ReportOnAFullDeviceIsReportedAsFailed) {
-    Session session;
-    SessionResult result = session.Run("4\ncos(t)\nsin(t)\nt(0,1)[4]\n/dev/full\n0\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(
-        SameText(Console(kRangePrompt + "\n" + kFilePrompt + "ファイル書き込みに失敗しました。\n"),
-                 result.output));
 }
 
 }  // namespace
