@@ -1,8 +1,5 @@
 // The range question and the value questions of the explicit mode, on typed
 // console input.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -232,27 +229,11 @@ TEST_F(ValueQuestions, ValueLinesKeepTheirLeadingNumber) {
 // their own.
 class ExplicitReport : public ConsoleTest {
 protected:
-    void SetUp() override {
-        ConsoleTest::SetUp();
-        char pattern[] = "/tmp/kansu-unit-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        file_ = dir_ + "/out.txt";
-    }
-    void TearDown() override {
-        std::remove(file_.c_str());
-        rmdir(dir_.c_str());
-        ConsoleTest::TearDown();
-    }
-    std::string Report() const {
-        std::ifstream in(file_, std::ios::binary);
-        std::ostringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
+    std::string Report() const { return scratch_.ReadFile("out.txt"); }
 
-    std::string dir_;
-    std::string file_;
+    Session scratch_;
+    const std::string dir_ = scratch_.Dir();
+    const std::string file_ = scratch_.Path("out.txt");
 };
 
 // A variable item linked to the table cell of name.

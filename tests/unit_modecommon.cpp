@@ -2,8 +2,6 @@
 // the sweep, the name list, the value dialogue and the report file.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -399,31 +397,17 @@ TEST_F(ValueTable, FixedValueLinesUseTheReportNumberFormat) {
 
 // ---- report file ----
 
+// Report files in a scratch directory.
 class ReportFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/kansu-unit-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override {
-        std::remove((dir + "/r.txt").c_str());
-        rmdir(dir.c_str());
-    }
-    std::string Slurp(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
-    std::string dir;
+    Session scratch;
 };
 
 const char FILE_PROMPT[] = "---------------------------------\n出力先のファイル名を入力してください(max79) :";
 const char REPORT_HEAD[] = "\n****************************計算結果を記録します\n";
 
 TEST_F(ReportFile, OpensForAppendingAndWritesTheHead) {
-    std::string path = dir + "/r.txt";
+    std::string path = scratch.Path("r.txt");
     {
         std::ofstream existing(path);
         existing << "old\n";
@@ -438,12 +422,12 @@ TEST_F(ReportFile, OpensForAppendingAndWritesTheHead) {
         EXPECT_EQ(console.Output(), Cp932(FILE_PROMPT));
         EXPECT_EQ(console.Unread(), "after\n");
     }
-    EXPECT_EQ(Slurp(path), "old\n" + Cp932(REPORT_HEAD) +
+    EXPECT_EQ(scratch.ReadFile("r.txt"), "old\n" + Cp932(REPORT_HEAD) +
                                Cp932("----------関数計算の結果-------------\n"));
 }
 
 TEST_F(ReportFile, FailureToOpenPrintsTheMessage) {
-    Console console(dir + "/missing/r.txt\n");
+    Console console(scratch.Path("missing/r.txt") + "\n");
     std::ofstream report;
     EXPECT_EQ(Open_ReportFile(report), 0);
     EXPECT_FALSE(report.is_open());
