@@ -92,12 +92,13 @@ protected:
 };
 
 TEST_F(RangeQuestion, AcceptedRanges) {
-    EXPECT_EQ(Ask("x(0,1)[4]\nnext\n"), (RangeAnswer{1, "x", 0.0, 1.0, 4}));
-    EXPECT_EQ(Shown(), Cp932(RANGE_PROMPT + "\n"));
-    EXPECT_EQ(Unread(), "next\n");
     // Without divisions the default stays; a negative count is kept.
     EXPECT_EQ(Ask("  a ( -2 , 2.5e1 )\n"), (RangeAnswer{1, "a", -2.0, 25.0, 100}));
     EXPECT_EQ(Ask("x(1,0)[-3]\n"), (RangeAnswer{1, "x", 1.0, 0.0, -3}));
+    shown_.str("");
+    EXPECT_EQ(Ask("x(0,1)[4]\nnext\n"), (RangeAnswer{1, "x", 0.0, 1.0, 4}));
+    EXPECT_EQ(Shown(), Cp932(RANGE_PROMPT + "\n"));
+    EXPECT_EQ(Unread(), "next\n");
 }
 
 // An empty line (or end of input) means that no variable varies.
