@@ -88,8 +88,7 @@ std::string Fold_RangeText(const char* text) {
 bool Is_FullWidthAt(const char* text, int position) {
     int length = static_cast<int>(std::strlen(text));
     int start = 0;
-    while (start < position && start < length)
-        start += Character_Bytes(text, start, Utf8_Active());
+    while (start < position && start < length) start += Character_Bytes(text, start, Utf8_Active());
     if (start != position || position >= length) return false;
     return FullWidth_Form(text + position, static_cast<size_t>(length - position)) != 0;
 }

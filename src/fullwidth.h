@@ -21,7 +21,7 @@ int FullWidth_Bytes();
 
 // The ASCII character that the full-width character at the start of text
 // stands for, if it is one of wanted; 0 otherwise. length is the number of
-// bytes available; *bytes receives the character's byte count.
+// bytes available; *bytes receives the character's byte count (1 for none).
 int Typed_Ascii(const char* text, size_t length, const char* wanted, int* bytes);
 
 // The text with each full-width character of wanted replaced by its ASCII form

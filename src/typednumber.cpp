@@ -47,7 +47,8 @@ std::istream& Read_Number(std::istream& in, Number& value) {
     std::streambuf* input = in.rdbuf();
     int bytes = 1;
     int letter = Peek_Typed(input, &bytes);
-    while (letter != Traits::eof() && classes.is(std::ctype_base::space, Traits::to_char_type(letter))) {
+    while (letter != Traits::eof() &&
+           classes.is(std::ctype_base::space, Traits::to_char_type(letter))) {
         Take(input, bytes);
         letter = Peek_Typed(input, &bytes);
     }
