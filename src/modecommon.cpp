@@ -8,6 +8,7 @@
 #include "calcbintree.h"
 #include "main.h"
 #include "messages.h"
+#include "plotcommand.h"
 #include "symbol.h"
 #include "usrfunc.h"
 #include "varinput.h"
@@ -76,12 +77,14 @@ int Open_ReportFile(std::ofstream& output_stream) {
         std::cout << Msg().REPORT_WRITE_FAILURE;
         return 0;
     }
+    Remember_ReportPath(optfile_name);
     output_stream << Msg().REPORT_HEAD;
     return 1;
 }
 
 int Close_ReportFile(std::ofstream& output_stream) {
     output_stream.close();
+    Draw_PictureBesideReport();
     if (Calculation_Interrupted()) {
         Clear_CalculationInterrupt();
         std::cout << Msg().CALCULATION_INTERRUPTED;

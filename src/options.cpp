@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "messages.h"
+#include "plotcommand.h"
 
 namespace {
 const char KANSU_VERSION[] = "1.0";
@@ -17,6 +18,8 @@ CommandOptions Parse_Options(int argc, const char* const* argv) {
             options.utf8 = true;
         } else if (std::strcmp(word, "--help") == 0 || std::strcmp(word, "-h") == 0) {
             options.show_help = true;
+        } else if (std::strcmp(word, "--plot") == 0) {
+            options.plot = true;
         } else if (std::strcmp(word, "--version") == 0) {
             options.show_version = true;
         } else if (options.unknown.empty()) {
@@ -28,6 +31,7 @@ CommandOptions Parse_Options(int argc, const char* const* argv) {
 
 int Apply_Options(const CommandOptions& options, std::ostream& out, std::ostream& error_out) {
     Use_Utf8(options.utf8);
+    Enable_PicturesBesideReports(options.plot);
     if (!options.unknown.empty()) {
         error_out << Msg().OPTION_UNKNOWN << options.unknown << "\n" << Msg().OPTION_HINT;
         return USAGE_ERROR_STATUS;
