@@ -17,6 +17,10 @@ bool Cut(double direction, double distance, double* t0, double* t1) {
     }
     return true;
 }
+PixelPoint Held(PixelPoint point, double left, double top, double right, double bottom) {
+    return PixelPoint{std::fmin(std::fmax(point.x, left), right),
+                      std::fmin(std::fmax(point.y, top), bottom)};
+}
 }  // namespace
 
 bool Clip_Segment(PixelPoint* a, PixelPoint* b, double left, double top, double right,
@@ -29,8 +33,9 @@ bool Clip_Segment(PixelPoint* a, PixelPoint* b, double left, double top, double 
         !Cut(-dy, a->y - top, &t0, &t1) || !Cut(dy, bottom - a->y, &t0, &t1))
         return false;
     PixelPoint start = *a;
-    if (t1 < 1.0) *b = PixelPoint{start.x + t1 * dx, start.y + t1 * dy};
-    if (t0 > 0.0) *a = PixelPoint{start.x + t0 * dx, start.y + t0 * dy};
+    // A cut point is held on the frame: rounding must not put it a hair outside.
+    if (t1 < 1.0) *b = Held(PixelPoint{start.x + t1 * dx, start.y + t1 * dy}, left, top, right, bottom);
+    if (t0 > 0.0) *a = Held(PixelPoint{start.x + t0 * dx, start.y + t0 * dy}, left, top, right, bottom);
     return true;
 }
 

@@ -7,6 +7,8 @@ namespace {
 
 const int MAX_TICKS = 50;
 const int MAX_EXPONENT = 300;
+// Rounding of a span or a quotient must not lose a tick that lies on the range's end.
+const double TOLERANCE = 1e-9;
 
 // 10^n for 0 <= n, by multiplication, so that every platform gets the same bits.
 double Power_Of_Ten(int exponent) {
@@ -38,7 +40,7 @@ std::string Tick_Label(double value, int step_exponent, int range_exponent) {
     char text[128];
     std::to_chars_result written;
     value += 0.0;  // no "-0"
-    if (range_exponent >= -4 && range_exponent <= 5) {
+    if (range_exponent >= -4 && range_exponent <= 6) {
         int decimals = step_exponent < 0 ? -step_exponent : 0;
         written = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
     } else {
@@ -100,7 +102,7 @@ AxisTicks Choose_Ticks(AxisRange range, int max_count) {
     for (bool found = false; !found; ++exponent) {
         for (double candidate : mantissas) {
             double step = Scaled(candidate, exponent);
-            if (step > 0.0 && span / step <= max_count) {
+            if (step > 0.0 && span / step <= max_count * (1.0 + TOLERANCE)) {
                 mantissa = candidate;
                 found = true;
                 break;
@@ -110,8 +112,8 @@ AxisTicks Choose_Ticks(AxisRange range, int max_count) {
         if (exponent > MAX_EXPONENT) return ticks;
     }
     double step = Scaled(mantissa, exponent);
-    double first = std::ceil(range.low / step);
-    double last = std::floor(range.high / step);
+    double first = std::ceil(range.low / step - TOLERANCE);
+    double last = std::floor(range.high / step + TOLERANCE);
     if (!std::isfinite(first) || !std::isfinite(last) || last - first >= MAX_TICKS) return ticks;
     double largest = std::fmax(std::fabs(range.low), std::fabs(range.high));
     int range_exponent = Decimal_Exponent(largest);

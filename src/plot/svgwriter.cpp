@@ -179,13 +179,14 @@ std::string Svg_Document(const PlotPicture& picture) {
     AxisTicks x_ticks = Choose_Ticks(frame.x_range, X_TICKS);
     AxisTicks y_ticks = Choose_Ticks(frame.y_range, Y_TICKS);
     SvgText svg;
+    std::string width = std::to_string(static_cast<int>(SVG_WIDTH));
+    std::string height = std::to_string(static_cast<int>(SVG_HEIGHT));
     svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << SVG_WIDTH << "\" height=\""
-        << SVG_HEIGHT << "\" viewBox=\"0 0 " << SVG_WIDTH << " " << SVG_HEIGHT
-        << "\" font-family=\"" << FONT_LIST << "\">\n";
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\""
+        << height << "\" viewBox=\"0 0 " << width << " " << height << "\" font-family=\""
+        << FONT_LIST << "\">\n";
     svg << "<title>" << Xml_Escaped(picture.title) << "</title>\n";
-    svg << "<rect width=\"" << SVG_WIDTH << "\" height=\"" << SVG_HEIGHT
-        << "\" fill=\"#ffffff\"/>\n";
+    svg << "<rect width=\"" << width << "\" height=\"" << height << "\" fill=\"#ffffff\"/>\n";
     Write_Grid(svg, frame, x_ticks, y_ticks);
     svg << "<rect x=\"" << frame.left << "\" y=\"" << frame.top << "\" width=\"" << frame.width
         << "\" height=\"" << frame.height << "\" fill=\"none\" stroke=\"#000000\"/>\n";
