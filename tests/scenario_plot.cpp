@@ -2,6 +2,7 @@
 // as SVG and on the terminal, --plot in the dialogue, and the one-line errors.
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "mode_dialogue.h"
@@ -223,6 +224,28 @@ TEST(PlotScenario, RangesGivenOnTheCommandLine) {
     EXPECT_NE(svg.find(">-4</text>"), std::string::npos);
     EXPECT_NE(svg.find(">4</text>"), std::string::npos);
     EXPECT_EQ(svg.find(">-3.0</text>"), std::string::npos);
+}
+
+// The session of the README's pictures: each run goes to its own report and
+// --plot draws it beside; the README shows the SVGs committed in docs/.
+TEST(PlotScenario, ReadmePicturesAreWhatKansuDraws) {
+    Session session;
+    SessionResult result = session.RunWithArguments(
+        "--plot",
+        "1\nx^2 - 2*x\nx(-1,3)[200]\nexplicit.txt\n"
+        "2\nx^2+y^2-1\nx(-1.2,1.2)[400]\ny(-1.2,1.2)[200]\nimplicit.txt\n"
+        "3\n1+cos(tht)\ntht(0,6.28318)[400]\npolar.txt\n"
+        "4\ncos(t)\n2*sin(t)\nt(0,6.28318)[400]\nparam.txt\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.error_output, "");
+    for (const char* name : {"explicit.svg", "implicit.svg", "polar.svg", "param.svg"}) {
+        std::ifstream committed(std::string(KANSU_DOCS_DIR) + "/" + name, std::ios::binary);
+        std::string expected((std::istreambuf_iterator<char>(committed)),
+                             std::istreambuf_iterator<char>());
+        EXPECT_FALSE(expected.empty()) << name;
+        EXPECT_TRUE(session.ReadFile(name) == expected) << name << " differs from docs/" << name;
+        Keep_ForXmlCheck(session, name);
+    }
 }
 
 }  // namespace
