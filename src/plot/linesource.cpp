@@ -3,7 +3,7 @@
 #include <cstring>
 
 namespace {
-const size_t BLOCK_SIZE = 1 << 20;
+const size_t BLOCK_SIZE = 1 << 16;
 
 std::string_view Without_CarriageReturn(const char* text, size_t length) {
     if (length > 0 && text[length - 1] == '\r') --length;
