@@ -29,3 +29,9 @@ int Character_Bytes(const char* text, int position, bool utf8) {
     while (count < wanted && count < available && Is_Utf8Continuation(bytes[count])) ++count;
     return count;
 }
+
+bool Is_TextBlank(int letter) { return letter == '\n' || Is_LineBlank(letter); }
+
+bool Is_LineBlank(int letter) {
+    return letter == ' ' || letter == '\t' || letter == '\v' || letter == '\f' || letter == '\r';
+}

@@ -8,4 +8,12 @@
 // byte plus the continuation bytes that follow it, up to the sequence length.
 int Character_Bytes(const char* text, int position, bool utf8);
 
+// A blank of typed text, as the range parser and the number conversion skip
+// it: space, tab, line feed, vertical tab, form feed, carriage return. No byte
+// of 0x80 or above is one.
+bool Is_TextBlank(int letter);
+// A blank that the console line reader drops: the same but for the line feed,
+// which ends the line.
+bool Is_LineBlank(int letter);
+
 #endif

@@ -7,7 +7,7 @@
 
 #include "baselnlist.h"
 #include "fmulaopfc.h"
-#include "main.h"
+#include "consoleio.h"
 #include "messages.h"
 
 namespace {
