@@ -26,8 +26,11 @@ void Check_Svg(const std::string& svg) {
     for (size_t at = 0; at < svg.size();) {
         unsigned char lead = static_cast<unsigned char>(svg[at]);
         if (lead < 0x20 && lead != '\n') std::abort();
-        size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2
-                      : lead >= 0xE0 && lead < 0xF0 ? 3 : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
+        size_t length = lead < 0x80                   ? 1
+                        : lead >= 0xC2 && lead < 0xE0 ? 2
+                        : lead >= 0xE0 && lead < 0xF0 ? 3
+                        : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                      : 0;
         if (length == 0 || at + length > svg.size()) std::abort();
         for (size_t i = 1; i < length; ++i)
             if ((static_cast<unsigned char>(svg[at + i]) & 0xC0) != 0x80) std::abort();

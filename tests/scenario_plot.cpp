@@ -147,8 +147,9 @@ TEST(PlotScenario, TerminalPictureAsText) {
 TEST(PlotScenario, DialogueWithPlotDrawsEachReportAndSaysNothingMore) {
     Session plain;
     Session plotted;
-    std::string typed = "1\nx^2-1\nx(-1,2)[6]\nout.txt\n"
-                        "4\ncos(t)\nsin(t)\nt(0,6.2832)[40]\nout.txt\n0\n";
+    std::string typed =
+        "1\nx^2-1\nx(-1,2)[6]\nout.txt\n"
+        "4\ncos(t)\nsin(t)\nt(0,6.2832)[40]\nout.txt\n0\n";
     SessionResult expected = plain.Run(typed);
     SessionResult result = plotted.RunWithArguments("--plot", typed);
     EXPECT_EQ(result.exit_status, 0);
@@ -167,8 +168,9 @@ TEST(PlotScenario, DialogueWithPlotDrawsEachReportAndSaysNothingMore) {
 
 TEST(PlotScenario, EveryRunWithALegend) {
     Session session;
-    ASSERT_EQ(session.Run("1\nx^2-1\nx(-1,2)[6]\nout.txt\n1\n2+3\nout.txt\n"
-                          "1\na*x\nx(-1,2)[3]\n-1\nout.txt\n0\n")
+    ASSERT_EQ(session
+                  .Run("1\nx^2-1\nx(-1,2)[6]\nout.txt\n1\n2+3\nout.txt\n"
+                       "1\na*x\nx(-1,2)[3]\n-1\nout.txt\n0\n")
                   .exit_status,
               0);
     SessionResult result = session.RunWithArguments("plot --all out.txt", "");
@@ -193,8 +195,10 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
     } cases[] = {
         {"plot out.txt", 1,
          "out.txt: この計算結果には表がありません (変数のない式) / the run has no table (a formula without variables)"},
-        {"plot out.txt --run 2", 1, "out.txt: その番号の計算結果はありません / no such run in the report"},
-        {"plot notes.txt", 1, "notes.txt: kansu の計算結果の記録ではありません / not a kansu report"},
+        {"plot out.txt --run 2", 1,
+         "out.txt: その番号の計算結果はありません / no such run in the report"},
+        {"plot notes.txt", 1,
+         "notes.txt: kansu の計算結果の記録ではありません / not a kansu report"},
         {"plot missing.txt", 1, "missing.txt: ファイルを開けません / cannot open the file"},
         {"plot out.txt --run 0", 2, "引数が正しくありません / invalid argument: 0"},
         {"plot out.txt --xrange 2:1", 2, "引数が正しくありません / invalid argument: 2:1"},
@@ -230,12 +234,12 @@ TEST(PlotScenario, RangesGivenOnTheCommandLine) {
 // --plot draws it beside; the README shows the SVGs committed in docs/.
 TEST(PlotScenario, ReadmePicturesAreWhatKansuDraws) {
     Session session;
-    SessionResult result = session.RunWithArguments(
-        "--plot",
-        "1\nx^2 - 2*x\nx(-1,3)[200]\nexplicit.txt\n"
-        "2\nx^2+y^2-1\nx(-1.2,1.2)[400]\ny(-1.2,1.2)[200]\nimplicit.txt\n"
-        "3\n1+cos(tht)\ntht(0,6.28318)[400]\npolar.txt\n"
-        "4\ncos(t)\n2*sin(t)\nt(0,6.28318)[400]\nparam.txt\n0\n");
+    SessionResult result =
+        session.RunWithArguments("--plot",
+                                 "1\nx^2 - 2*x\nx(-1,3)[200]\nexplicit.txt\n"
+                                 "2\nx^2+y^2-1\nx(-1.2,1.2)[400]\ny(-1.2,1.2)[200]\nimplicit.txt\n"
+                                 "3\n1+cos(tht)\ntht(0,6.28318)[400]\npolar.txt\n"
+                                 "4\ncos(t)\n2*sin(t)\nt(0,6.28318)[400]\nparam.txt\n0\n");
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_EQ(result.error_output, "");
     for (const char* name : {"explicit.svg", "implicit.svg", "polar.svg", "param.svg"}) {

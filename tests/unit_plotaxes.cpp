@@ -22,14 +22,19 @@ TEST(PlotAxes, TicksAreOneTwoOrFiveTimesAPowerOfTen) {
         {-20, 20, 10, {"-20", "-15", "-10", "-5", "0", "5", "10", "15", "20"}},
         {-0.23, 1.04, 8, {"-0.2", "0.0", "0.2", "0.4", "0.6", "0.8", "1.0"}},
         {0.5, 99.5, 10, {"10", "20", "30", "40", "50", "60", "70", "80", "90"}},
-        {1000000, 1000001, 5, {"1000000.0", "1000000.2", "1000000.4", "1000000.6",
-                               "1000000.8", "1000001.0"}},
+        {1000000,
+         1000001,
+         5,
+         {"1000000.0", "1000000.2", "1000000.4", "1000000.6", "1000000.8", "1000001.0"}},
         {0, 3e7, 4, {"0", "1e+07", "2e+07", "3e+07"}},
         {1e-9, 5e-9, 4, {"1e-09", "2e-09", "3e-09", "4e-09", "5e-09"}},
         {-3, -2.9, 2, {"-3.00", "-2.95", "-2.90"}},
-        {0.1, 0.15, 10, {"0.100", "0.105", "0.110", "0.115", "0.120", "0.125", "0.130",
-                         "0.135", "0.140", "0.145", "0.150"}},
-        {2, 1, 10, {}},   // an empty range has no tick
+        {0.1,
+         0.15,
+         10,
+         {"0.100", "0.105", "0.110", "0.115", "0.120", "0.125", "0.130", "0.135", "0.140", "0.145",
+          "0.150"}},
+        {2, 1, 10, {}},           // an empty range has no tick
         {0, 1e308 * 10, 10, {}},  // nor one that is not finite
     };
     for (const TickCase& c : cases) {
@@ -48,10 +53,9 @@ TEST(PlotAxes, RangesGetTheirMargin) {
     struct RangeCase {
         double min, max, margin, low, high;
     } cases[] = {
-        {0, 10, 0.1, -1, 11},
-        {0, 10, 0.0, 0, 10},
-        {5, 5, 0.1, 4.5, 5.5},      // one value: a tenth of it around
-        {0, 0, 0.1, -1, 1},         // zero: a unit around
+        {0, 10, 0.1, -1, 11},      {0, 10, 0.0, 0, 10},
+        {5, 5, 0.1, 4.5, 5.5},  // one value: a tenth of it around
+        {0, 0, 0.1, -1, 1},     // zero: a unit around
         {-2, -2, 0.0, -2.2, -1.8},
     };
     for (const RangeCase& c : cases) {
@@ -67,10 +71,10 @@ TEST(PlotAxes, EqualScalesWidenTheShorterAxisAboutItsCentre) {
         bool x_fixed, y_fixed;
         AxisRange x_after, y_after;
     } cases[] = {
-        {{0, 1}, {0, 1}, false, false, {-0.5, 1.5}, {0, 1}},    // 200 x 100: x widens
-        {{0, 4}, {0, 1}, false, false, {0, 4}, {-0.5, 1.5}},    // y widens
-        {{0, 1}, {0, 1}, true, false, {0, 1}, {0, 1}},          // x fixed: unequal stays
-        {{0, 4}, {10, 11}, true, false, {0, 4}, {9.5, 11.5}},   // the other still widens
+        {{0, 1}, {0, 1}, false, false, {-0.5, 1.5}, {0, 1}},   // 200 x 100: x widens
+        {{0, 4}, {0, 1}, false, false, {0, 4}, {-0.5, 1.5}},   // y widens
+        {{0, 1}, {0, 1}, true, false, {0, 1}, {0, 1}},         // x fixed: unequal stays
+        {{0, 4}, {10, 11}, true, false, {0, 4}, {9.5, 11.5}},  // the other still widens
     };
     for (const ScaleCase& c : cases) {
         AxisRange x = c.x;
@@ -94,7 +98,10 @@ TEST(PlotAxes, ValuesMapIntoTheFrameWithYUpwards) {
     struct MapCase {
         double x, y, picture_x, picture_y;
     } cases[] = {
-        {-1, 10, 80, 460}, {2, 20, 680, 60}, {0.5, 15, 380, 260}, {-2, 25, -120, -140},
+        {-1, 10, 80, 460},
+        {2, 20, 680, 60},
+        {0.5, 15, 380, 260},
+        {-2, 25, -120, -140},
     };
     for (const MapCase& c : cases) {
         EXPECT_DOUBLE_EQ(Frame_X(frame, c.x), c.picture_x);

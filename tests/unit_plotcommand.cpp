@@ -19,8 +19,12 @@ TEST(PlotCommand, PlotWordStartsTheCommandOnlyAfterUtf8) {
         std::vector<const char*> words;
         int index;
     } cases[] = {
-        {{"plot", "out.txt"}, 1},  {{"--utf8", "plot", "a"}, 2}, {{"--help", "plot"}, 0},
-        {{"out.txt", "plot"}, 0},  {{}, 0},                      {{"--plot"}, 0},
+        {{"plot", "out.txt"}, 1},
+        {{"--utf8", "plot", "a"}, 2},
+        {{"--help", "plot"}, 0},
+        {{"out.txt", "plot"}, 0},
+        {{}, 0},
+        {{"--plot"}, 0},
     };
     for (const WordCase& c : cases) {
         std::vector<const char*> argv{"kansu"};
@@ -30,8 +34,8 @@ TEST(PlotCommand, PlotWordStartsTheCommandOnlyAfterUtf8) {
 }
 
 TEST(PlotCommand, OptionsAreRead) {
-    PlotOptions options = Parsed({"--utf8", "plot", "r.txt", "-o", "p.svg", "--run", "3",
-                                  "--term", "--xrange", "-1.5:2", "--yrange", "-1e3:1e3"});
+    PlotOptions options = Parsed({"--utf8", "plot", "r.txt", "-o", "p.svg", "--run", "3", "--term",
+                                  "--xrange", "-1.5:2", "--yrange", "-1e3:1e3"});
     EXPECT_TRUE(options.bad_argument.empty());
     EXPECT_TRUE(options.utf8);
     EXPECT_TRUE(options.terminal);
@@ -66,9 +70,9 @@ TEST(PlotCommand, ArgumentsNotUnderstood) {
 
 TEST(PlotCommand, PictureGoesBesideTheReport) {
     const char* cases[][2] = {
-        {"out.txt", "out.svg"},         {"dir/out", "dir/out.svg"},
-        {"a.b/out", "a.b/out.svg"},     {"C:\\d.e\\r.txt", "C:\\d.e\\r.svg"},
-        {"pic.svg", "pic.svg.svg"},     {".report", ".report.svg"},
+        {"out.txt", "out.svg"},     {"dir/out", "dir/out.svg"},
+        {"a.b/out", "a.b/out.svg"}, {"C:\\d.e\\r.txt", "C:\\d.e\\r.svg"},
+        {"pic.svg", "pic.svg.svg"}, {".report", ".report.svg"},
         {"x.tar.txt", "x.tar.svg"},
     };
     for (const auto& c : cases) EXPECT_EQ(Picture_PathBeside(c[0]), c[1]) << c[0];

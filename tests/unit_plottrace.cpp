@@ -30,12 +30,14 @@ std::set<std::pair<long, long>> Pixels(const std::vector<std::vector<PixelPoint>
     std::set<std::pair<long, long>> pixels;
     for (const std::vector<PixelPoint>& piece : pieces) {
         if (piece.size() == 1)
-            pixels.insert({std::lround(std::floor(piece[0].x)), std::lround(std::floor(piece[0].y))});
+            pixels.insert(
+                {std::lround(std::floor(piece[0].x)), std::lround(std::floor(piece[0].y))});
         for (size_t i = 1; i < piece.size(); ++i) {
             const PixelPoint& a = piece[i - 1];
             const PixelPoint& b = piece[i];
             int steps = static_cast<int>(
-                std::ceil(4 * std::fmax(std::fabs(b.x - a.x), std::fabs(b.y - a.y)))) + 1;
+                            std::ceil(4 * std::fmax(std::fabs(b.x - a.x), std::fabs(b.y - a.y)))) +
+                        1;
             for (int k = 0; k <= steps; ++k) {
                 double t = static_cast<double>(k) / steps;
                 pixels.insert({std::lround(std::floor(a.x + (b.x - a.x) * t)),
@@ -85,12 +87,12 @@ TEST(PlotTrace, SegmentsAreCutAtTheFrame) {
         bool inside;
         PixelPoint a_after, b_after;
     } cases[] = {
-        {{1, 1}, {2, 2}, true, {1, 1}, {2, 2}},         // wholly inside
-        {{-1, 1}, {1, 1}, true, {0, 1}, {1, 1}},        // enters from the left
-        {{2, 2}, {2, 6}, true, {2, 2}, {2, 4}},         // leaves at the bottom
-        {{-2, -2}, {6, 6}, true, {0, 0}, {4, 4}},       // crosses the whole frame
-        {{-2, 5}, {6, 5}, false, {-2, 5}, {6, 5}},      // passes below it
-        {{5, 5}, {5, 5}, false, {5, 5}, {5, 5}},        // a point outside
+        {{1, 1}, {2, 2}, true, {1, 1}, {2, 2}},     // wholly inside
+        {{-1, 1}, {1, 1}, true, {0, 1}, {1, 1}},    // enters from the left
+        {{2, 2}, {2, 6}, true, {2, 2}, {2, 4}},     // leaves at the bottom
+        {{-2, -2}, {6, 6}, true, {0, 0}, {4, 4}},   // crosses the whole frame
+        {{-2, 5}, {6, 5}, false, {-2, 5}, {6, 5}},  // passes below it
+        {{5, 5}, {5, 5}, false, {5, 5}, {5, 5}},    // a point outside
     };
     for (const ClipCase& c : cases) {
         PixelPoint a = c.a;
@@ -122,11 +124,12 @@ TEST(PlotTrace, ValuesThatAreNotFiniteBreakTheCurve) {
 TEST(PlotTrace, PathsDropSmallMovesButKeepTheirEnds) {
     PlotFrame frame = Frame(100, 100, {0, 100}, {0, 100});
     CurveTracer tracer(frame, TraceStyle::PATH, 0.5);
-    for (int i = 0; i <= 1000; ++i) tracer.Add(50 + 40 * std::cos(i * 0.00628), 50 + 40 * std::sin(i * 0.00628));
+    for (int i = 0; i <= 1000; ++i)
+        tracer.Add(50 + 40 * std::cos(i * 0.00628), 50 + 40 * std::sin(i * 0.00628));
     tracer.Finish();
     ASSERT_EQ(tracer.Pieces().size(), 1u);
     const std::vector<PixelPoint>& piece = tracer.Pieces()[0];
-    EXPECT_LT(piece.size(), 600u);   // each step is 0.25 units: about every other point stays
+    EXPECT_LT(piece.size(), 600u);  // each step is 0.25 units: about every other point stays
     EXPECT_GT(piece.size(), 400u);
     for (size_t i = 1; i + 1 < piece.size(); ++i)
         EXPECT_GE(std::hypot(piece[i].x - piece[i - 1].x, piece[i].y - piece[i - 1].y), 0.5);

@@ -34,8 +34,10 @@ bool Clip_Segment(PixelPoint* a, PixelPoint* b, double left, double top, double 
         return false;
     PixelPoint start = *a;
     // A cut point is held on the frame: rounding must not put it a hair outside.
-    if (t1 < 1.0) *b = Held(PixelPoint{start.x + t1 * dx, start.y + t1 * dy}, left, top, right, bottom);
-    if (t0 > 0.0) *a = Held(PixelPoint{start.x + t0 * dx, start.y + t0 * dy}, left, top, right, bottom);
+    if (t1 < 1.0)
+        *b = Held(PixelPoint{start.x + t1 * dx, start.y + t1 * dy}, left, top, right, bottom);
+    if (t0 > 0.0)
+        *a = Held(PixelPoint{start.x + t0 * dx, start.y + t0 * dy}, left, top, right, bottom);
     return true;
 }
 

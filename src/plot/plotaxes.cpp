@@ -42,11 +42,13 @@ std::string Tick_Label(double value, int step_exponent, int range_exponent) {
     value += 0.0;  // no "-0"
     if (range_exponent >= -4 && range_exponent <= 6) {
         int decimals = step_exponent < 0 ? -step_exponent : 0;
-        written = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+        written =
+            std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
     } else {
         int digits = range_exponent - step_exponent + 1;
         digits = digits < 1 ? 1 : digits > 17 ? 17 : digits;
-        written = std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
+        written =
+            std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
     }
     if (written.ec != std::errc())
         written = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 17);
@@ -71,8 +73,7 @@ void Equalize_Scales(AxisRange* x_range, AxisRange* y_range, double width, doubl
                      bool x_fixed, bool y_fixed) {
     double x_unit = (x_range->high - x_range->low) / width;  // value per picture unit
     double y_unit = (y_range->high - y_range->low) / height;
-    if (!std::isfinite(x_unit) || !std::isfinite(y_unit) || x_unit <= 0.0 || y_unit <= 0.0)
-        return;
+    if (!std::isfinite(x_unit) || !std::isfinite(y_unit) || x_unit <= 0.0 || y_unit <= 0.0) return;
     bool widen_x = x_unit < y_unit;
     if ((widen_x && x_fixed) || (!widen_x && y_fixed)) return;
     AxisRange* range = widen_x ? x_range : y_range;

@@ -23,8 +23,7 @@ std::string remembered_report;
 bool Read_Number(std::string_view text, double* value) {
     if (text.empty()) return false;
     std::from_chars_result read = std::from_chars(text.data(), text.data() + text.size(), *value);
-    return read.ec == std::errc() && read.ptr == text.data() + text.size() &&
-           std::isfinite(*value);
+    return read.ec == std::errc() && read.ptr == text.data() + text.size() && std::isfinite(*value);
 }
 
 // "a:b" with a below b.
@@ -38,7 +37,8 @@ bool Read_Range(const char* text, AxisRange* range) {
 
 bool Read_RunNumber(const char* text, int* number) {
     std::string_view whole(text);
-    std::from_chars_result read = std::from_chars(whole.data(), whole.data() + whole.size(), *number);
+    std::from_chars_result read =
+        std::from_chars(whole.data(), whole.data() + whole.size(), *number);
     return read.ec == std::errc() && read.ptr == whole.data() + whole.size() && *number >= 1;
 }
 
@@ -73,9 +73,8 @@ PlotFailure Svg_Picture(const PlotRequest& request, std::string* svg) {
 int Draw_OnTerminal(const PlotOptions& options, std::ostream& out, std::ostream& error_out) {
     int drawing_width = Terminal_DrawingWidth(Terminal_Columns());
     PlotPicture picture;
-    PlotFailure failure =
-        Build_Picture(options.request, 0.0, 0.0, drawing_width * TERM_DOTS_ACROSS,
-                      TERM_ROWS * TERM_DOTS_DOWN, 1.0, &picture);
+    PlotFailure failure = Build_Picture(options.request, 0.0, 0.0, drawing_width * TERM_DOTS_ACROSS,
+                                        TERM_ROWS * TERM_DOTS_DOWN, 1.0, &picture);
     if (failure != PlotFailure::NONE) {
         error_out << Msg().PLOT_PREFIX << options.request.report_path << ": "
                   << Failure_Message(failure);
@@ -149,9 +148,8 @@ int Run_Plot(const PlotOptions& options, std::ostream& out, std::ostream& error_
                   << Failure_Message(failure);
         return 1;
     }
-    std::string path = options.output_path.empty()
-                           ? Picture_PathBeside(options.request.report_path)
-                           : options.output_path;
+    std::string path = options.output_path.empty() ? Picture_PathBeside(options.request.report_path)
+                                                   : options.output_path;
     if (!Write_File(path, svg)) {
         error_out << Msg().PLOT_PREFIX << path << ": " << Msg().PLOT_WRITE_FAILED;
         return 1;

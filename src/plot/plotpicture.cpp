@@ -19,8 +19,8 @@ PlotFailure Select_Runs(const PlotRequest& request, const std::vector<ReportRun>
         if (selected->empty()) return PlotFailure::NO_TABLE;
     } else {
         if (request.run_number > static_cast<int>(runs.size())) return PlotFailure::NO_SUCH_RUN;
-        size_t index = request.run_number > 0 ? static_cast<size_t>(request.run_number - 1)
-                                              : runs.size() - 1;
+        size_t index =
+            request.run_number > 0 ? static_cast<size_t>(request.run_number - 1) : runs.size() - 1;
         if (runs[index].layout == RunLayout::NO_TABLE) return PlotFailure::NO_TABLE;
         selected->push_back(index);
     }
@@ -54,7 +54,7 @@ void Set_Ranges(const PlotRequest& request, const std::vector<ReportRun>& runs,
     }
     PlotFrame& frame = picture->frame;
     // A curve over x runs from edge to edge; curves drawn to scale get room.
-    frame.x_range = request.x_range_given ? request.x_range
+    frame.x_range = request.x_range_given   ? request.x_range
                     : picture->equal_scales ? Padded_Range(x_min, x_max, MARGIN)
                                             : Padded_Range(x_min, x_max, 0.0);
     frame.y_range = request.y_range_given ? request.y_range : Padded_Range(y_min, y_max, MARGIN);

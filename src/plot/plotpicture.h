@@ -31,7 +31,15 @@ struct PlotPicture {
     std::vector<PlotCurve> curves;
 };
 
-enum class PlotFailure { NONE, CANNOT_OPEN, READ_FAILED, NOT_A_REPORT, NO_SUCH_RUN, NO_TABLE, NO_POINTS };
+enum class PlotFailure {
+    NONE,
+    CANNOT_OPEN,
+    READ_FAILED,
+    NOT_A_REPORT,
+    NO_SUCH_RUN,
+    NO_TABLE,
+    NO_POINTS
+};
 
 // Reads the report twice (once for the runs and ranges, once to trace the
 // drawn runs) and fills picture for a drawing area of the given place and

@@ -143,7 +143,8 @@ private:
 
     void Table_Header(std::string_view line) {
         std::vector<std::string> titles;
-        for (std::string_view cell : Tab_Cells(line)) titles.push_back(Utf8_Text(Trim_Blanks(cell)));
+        for (std::string_view cell : Tab_Cells(line))
+            titles.push_back(Utf8_Text(Trim_Blanks(cell)));
         const ReportMarks& marks = Report_Marks(true);
         ReportRun& run = Run();
         if (titles.size() == 2 && titles[1] == marks.explicit_value_column) {

@@ -11,16 +11,16 @@
 enum class RunLayout { NO_TABLE, EXPLICIT, IMPLICIT, POLAR, PARAMETRIC };
 
 struct ReportRun {
-    int number = 0;                   // 1 for the first run of the file
-    bool utf8 = false;                // the encoding the run is written in
+    int number = 0;     // 1 for the first run of the file
+    bool utf8 = false;  // the encoding the run is written in
     RunLayout layout = RunLayout::NO_TABLE;
-    std::string title;                // the formula as the report states it
-    std::string x_title, y_title;     // column titles of the drawn columns
+    std::string title;                      // the formula as the report states it
+    std::string x_title, y_title;           // column titles of the drawn columns
     std::vector<std::string> fixed_values;  // "name = value" of the fixed variables
     int column_count = 0;
-    int x_column = 0, y_column = 0;   // the drawn columns
-    long long row_count = 0;          // table rows read
-    long long finite_count = 0;       // rows whose drawn values are both finite
+    int x_column = 0, y_column = 0;                     // the drawn columns
+    long long row_count = 0;                            // table rows read
+    long long finite_count = 0;                         // rows whose drawn values are both finite
     double x_min = 0, x_max = 0, y_min = 0, y_max = 0;  // over the finite rows
 };
 

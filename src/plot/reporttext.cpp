@@ -22,9 +22,8 @@ std::vector<std::string> Tab_Pieces(const char* message) {
     size_t start = 0;
     for (;;) {
         size_t tab = text.find('\t', start);
-        std::string piece = Trimmed(text.substr(start, tab == std::string_view::npos
-                                                           ? std::string_view::npos
-                                                           : tab - start));
+        std::string piece = Trimmed(text.substr(
+            start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
         if (!piece.empty()) pieces.push_back(piece);
         if (tab == std::string_view::npos) break;
         start = tab + 1;
@@ -43,9 +42,9 @@ ReportMarks Make_Marks(const Messages& table) {
     marks.polar_angle_label = table.POLAR_ANGLE_LABEL;
     marks.param_formula = table.PARAM_FORMULA;
     marks.param_y_formula = " :y=";
-    for (const char* heading : {table.EXPLICIT_FIXED_HEADING, table.IMPLICIT_FIXED_HEADING,
-                                table.POLAR_FIXED_HEADING, table.PARAM_X_FIXED_HEADING,
-                                table.PARAM_Y_FIXED_HEADING})
+    for (const char* heading :
+         {table.EXPLICIT_FIXED_HEADING, table.IMPLICIT_FIXED_HEADING, table.POLAR_FIXED_HEADING,
+          table.PARAM_X_FIXED_HEADING, table.PARAM_Y_FIXED_HEADING})
         marks.fixed_headings.push_back(Trimmed(heading, "\n"));
     marks.explicit_value_column = Trimmed(table.EXPLICIT_VALUE_COLUMN);
     marks.implicit_independent = table.IMPLICIT_INDEPENDENT;
@@ -58,18 +57,25 @@ ReportMarks Make_Marks(const Messages& table) {
 // Every message fragment a report holds outside its formulas and names, as
 // pairs (code page 932, UTF-8), longest first so that a longer fragment wins.
 std::vector<std::pair<std::string, std::string>> Make_Fragments() {
-    const char* const Messages::*fields[] = {
-        &Messages::EXPLICIT_VARIABLE,       &Messages::EXPLICIT_VALUE_COLUMN,
-        &Messages::IMPLICIT_INDEPENDENT,    &Messages::IMPLICIT_DEPENDENT,
-        &Messages::IMPLICIT_VALUE_COLUMN,   &Messages::IMPLICIT_UNNAMED_DEPENDENT_COLUMNS,
-        &Messages::IMPLICIT_UNNAMED_INDEPENDENT_COLUMN,
-        &Messages::IMPLICIT_FUNCTION_VALUE_COLUMN,
-        &Messages::POLAR_COLUMNS_START,     &Messages::POLAR_COLUMNS_END,
-        &Messages::POLAR_ANGLE,             &Messages::PARAM_VARIABLE,
-        &Messages::PARAM_X_COLUMN,          &Messages::PARAM_Y_COLUMN,
-        &Messages::EXPLICIT_FIXED_HEADING,  &Messages::IMPLICIT_FIXED_HEADING,
-        &Messages::POLAR_FIXED_HEADING,     &Messages::PARAM_X_FIXED_HEADING,
-        &Messages::PARAM_Y_FIXED_HEADING};
+    const char* const Messages::*fields[] = {&Messages::EXPLICIT_VARIABLE,
+                                             &Messages::EXPLICIT_VALUE_COLUMN,
+                                             &Messages::IMPLICIT_INDEPENDENT,
+                                             &Messages::IMPLICIT_DEPENDENT,
+                                             &Messages::IMPLICIT_VALUE_COLUMN,
+                                             &Messages::IMPLICIT_UNNAMED_DEPENDENT_COLUMNS,
+                                             &Messages::IMPLICIT_UNNAMED_INDEPENDENT_COLUMN,
+                                             &Messages::IMPLICIT_FUNCTION_VALUE_COLUMN,
+                                             &Messages::POLAR_COLUMNS_START,
+                                             &Messages::POLAR_COLUMNS_END,
+                                             &Messages::POLAR_ANGLE,
+                                             &Messages::PARAM_VARIABLE,
+                                             &Messages::PARAM_X_COLUMN,
+                                             &Messages::PARAM_Y_COLUMN,
+                                             &Messages::EXPLICIT_FIXED_HEADING,
+                                             &Messages::IMPLICIT_FIXED_HEADING,
+                                             &Messages::POLAR_FIXED_HEADING,
+                                             &Messages::PARAM_X_FIXED_HEADING,
+                                             &Messages::PARAM_Y_FIXED_HEADING};
     std::vector<std::pair<std::string, std::string>> fragments;
     for (const char* const Messages::*field : fields) {
         std::vector<std::string> cp932 = Tab_Pieces(CP932_MESSAGES.*field);
@@ -77,9 +83,8 @@ std::vector<std::pair<std::string, std::string>> Make_Fragments() {
         for (size_t i = 0; i < cp932.size() && i < utf8.size(); ++i)
             fragments.emplace_back(cp932[i], utf8[i]);
     }
-    std::stable_sort(fragments.begin(), fragments.end(), [](const auto& a, const auto& b) {
-        return a.first.size() > b.first.size();
-    });
+    std::stable_sort(fragments.begin(), fragments.end(),
+                     [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
     return fragments;
 }
 
@@ -91,8 +96,11 @@ const std::vector<std::pair<std::string, std::string>>& Fragments() {
 // Length of the valid UTF-8 character at text[at], 0 when it is not one.
 size_t Utf8_CharLength(std::string_view text, size_t at) {
     unsigned char lead = static_cast<unsigned char>(text[at]);
-    size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2
-                  : lead >= 0xE0 && lead < 0xF0 ? 3 : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
+    size_t length = lead < 0x80                   ? 1
+                    : lead >= 0xC2 && lead < 0xE0 ? 2
+                    : lead >= 0xE0 && lead < 0xF0 ? 3
+                    : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                  : 0;
     if (length == 0 || at + length > text.size()) return 0;
     for (size_t i = 1; i < length; ++i)
         if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 0;

@@ -9,15 +9,15 @@
 #include <vector>
 
 struct ReportMarks {
-    std::string head;                       // the asterisk line that starts a run
-    std::string result_rule;                // the line before the table
-    std::string explicit_formula;           // "formula" line prefixes of the four modes
+    std::string head;              // the asterisk line that starts a run
+    std::string result_rule;       // the line before the table
+    std::string explicit_formula;  // "formula" line prefixes of the four modes
     std::string implicit_formula;
-    std::string implicit_formula_end;       // "= 0 " after the implicit formula
+    std::string implicit_formula_end;  // "= 0 " after the implicit formula
     std::string polar_formula;
     std::string polar_angle_label;
     std::string param_formula;
-    std::string param_y_formula;            // " :y=" between the two formulas
+    std::string param_y_formula;              // " :y=" between the two formulas
     std::vector<std::string> fixed_headings;  // lines before "name<TAB>value" lines
     // Column titles of the table header lines (trimmed), used to tell the layouts.
     std::string explicit_value_column;

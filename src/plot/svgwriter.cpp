@@ -57,8 +57,8 @@ void Write_Grid(SvgText& svg, const PlotFrame& frame, const AxisTicks& x_ticks,
     }
     for (double value : y_ticks.values) {
         double y = Frame_Y(frame, value);
-        svg << "<line x1=\"" << frame.left << "\" y1=\"" << y << "\" x2=\"" << right
-            << "\" y2=\"" << y << "\"/>\n";
+        svg << "<line x1=\"" << frame.left << "\" y1=\"" << y << "\" x2=\"" << right << "\" y2=\""
+            << y << "\"/>\n";
     }
     svg << "</g>\n";
 }
@@ -72,8 +72,9 @@ void Write_TickLabels(SvgText& svg, const PlotFrame& frame, const AxisTicks& x_t
             << "\" text-anchor=\"middle\">" << Xml_Escaped(x_ticks.labels[i]) << "</text>\n";
     }
     for (size_t i = 0; i < y_ticks.values.size(); ++i) {
-        svg << "<text x=\"" << frame.left - 6.0 << "\" y=\"" << Frame_Y(frame, y_ticks.values[i]) + 4.0
-            << "\" text-anchor=\"end\">" << Xml_Escaped(y_ticks.labels[i]) << "</text>\n";
+        svg << "<text x=\"" << frame.left - 6.0 << "\" y=\""
+            << Frame_Y(frame, y_ticks.values[i]) + 4.0 << "\" text-anchor=\"end\">"
+            << Xml_Escaped(y_ticks.labels[i]) << "</text>\n";
     }
     svg << "</g>\n";
 }
@@ -124,8 +125,10 @@ void Write_Curve(SvgText& svg, const PlotCurve& curve, const char* colour) {
 double Text_Width(const std::string& text) {
     double width = 0.0;
     for (unsigned char byte : text) {
-        if (byte < 0x80) width += 7.0;
-        else if (byte >= 0xC0) width += 12.0;
+        if (byte < 0x80)
+            width += 7.0;
+        else if (byte >= 0xC0)
+            width += 12.0;
     }
     return width;
 }
@@ -167,8 +170,10 @@ std::string Xml_Escaped(const std::string& text) {
         case '\'': escaped += "&apos;"; break;
         default:
             // XML 1.0 allows no control character but tab, line feed and return.
-            if (static_cast<unsigned char>(letter) < 0x20) escaped += ' ';
-            else escaped += letter;
+            if (static_cast<unsigned char>(letter) < 0x20)
+                escaped += ' ';
+            else
+                escaped += letter;
         }
     }
     return escaped;
@@ -182,9 +187,9 @@ std::string Svg_Document(const PlotPicture& picture) {
     std::string width = std::to_string(static_cast<int>(SVG_WIDTH));
     std::string height = std::to_string(static_cast<int>(SVG_HEIGHT));
     svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\""
-        << height << "\" viewBox=\"0 0 " << width << " " << height << "\" font-family=\""
-        << FONT_LIST << "\">\n";
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
+        << "\" viewBox=\"0 0 " << width << " " << height << "\" font-family=\"" << FONT_LIST
+        << "\">\n";
     svg << "<title>" << Xml_Escaped(picture.title) << "</title>\n";
     svg << "<rect width=\"" << width << "\" height=\"" << height << "\" fill=\"#ffffff\"/>\n";
     Write_Grid(svg, frame, x_ticks, y_ticks);

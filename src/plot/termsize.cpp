@@ -19,8 +19,7 @@ int Sensible(int columns) {
 int Terminal_Columns() {
 #ifdef _WIN32
     CONSOLE_SCREEN_BUFFER_INFO info;
-    if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info))
-        return DEFAULT_COLUMNS;
+    if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info)) return DEFAULT_COLUMNS;
     return Sensible(info.srWindow.Right - info.srWindow.Left + 1);
 #else
     struct winsize size;

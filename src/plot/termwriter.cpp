@@ -17,7 +17,8 @@ const size_t GUTTER = 14;
 class DotGrid {
 public:
     DotGrid(int cell_columns, int cell_rows)
-        : columns_(cell_columns), rows_(cell_rows),
+        : columns_(cell_columns),
+          rows_(cell_rows),
           cells_(static_cast<size_t>(cell_columns) * static_cast<size_t>(cell_rows), 0) {}
 
     void Set(double x, double y) {

@@ -10,7 +10,7 @@
 
 const int TERM_DOTS_ACROSS = 2;  // dots per character cell
 const int TERM_DOTS_DOWN = 4;
-const int TERM_ROWS = 20;        // character rows of the drawing
+const int TERM_ROWS = 20;  // character rows of the drawing
 
 // Character cells left for the drawing on a terminal line of line_width
 // characters, beside the labels of the y range and the frame.
