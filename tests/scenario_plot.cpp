@@ -133,6 +133,10 @@ TEST(PlotScenario, ReportDrawnAsSvgByteForByte) {
     result = session.RunWithArguments("plot out.txt -o other.svg --run 1", "");
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_EQ(session.ReadFile("other.svg"), kSvg);
+    result = session.RunWithArguments("plot out.txt -o .", "");
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_TRUE(SameText(Plot_Error(".: 図を書き込めません / cannot write the picture"),
+                         result.error_output));
 }
 
 TEST(PlotScenario, TerminalPictureAsText) {
@@ -200,6 +204,7 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
         {"plot notes.txt", 1,
          "notes.txt: kansu の計算結果の記録ではありません / not a kansu report"},
         {"plot missing.txt", 1, "missing.txt: ファイルを開けません / cannot open the file"},
+        {"plot .", 1, ".: ファイルを開けません / cannot open the file"},
         {"plot out.txt --run 0", 2, "引数が正しくありません / invalid argument: 0"},
         {"plot out.txt --xrange 2:1", 2, "引数が正しくありません / invalid argument: 2:1"},
         {"plot out.txt --bogus", 2, "引数が正しくありません / invalid argument: --bogus"},

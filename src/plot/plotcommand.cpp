@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "messages.h"
+#include "safefile.h"
 #include "svgwriter.h"
 #include "termsize.h"
 #include "termwriter.h"
@@ -56,6 +57,8 @@ const char* Failure_Message(PlotFailure failure) {
 }
 
 bool Write_File(const std::string& path, const std::string& content) {
+    // A folder, FIFO or device is never opened: a FIFO would block.
+    if (Check_OutputPath(path) == FILE_NOT_REGULAR) return false;
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) return false;
     bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
@@ -170,7 +173,7 @@ std::string Picture_PathBeside(const std::string& report_path) {
 
 void Enable_PicturesBesideReports(bool enable) { beside_reports = enable; }
 
-void Remember_ReportPath(const char* report_path) { remembered_report = report_path; }
+void Remember_ReportPath(const std::string& report_path) { remembered_report = report_path; }
 
 void Draw_PictureBesideReport() {
     if (!beside_reports || remembered_report.empty()) return;

@@ -32,7 +32,7 @@ std::string Picture_PathBeside(const std::string& report_path);
 
 // --plot: after each report the dialogue writes, its last run is drawn beside it.
 void Enable_PicturesBesideReports(bool enable);
-void Remember_ReportPath(const char* report_path);
+void Remember_ReportPath(const std::string& report_path);
 // Draws the last remembered report when enabled. Says nothing when the run
 // has nothing to draw; a picture that cannot be written is told on stderr.
 void Draw_PictureBesideReport();

@@ -8,6 +8,7 @@
 
 #include "linesource.h"
 #include "reporttext.h"
+#include "safefile.h"
 
 namespace {
 
@@ -244,6 +245,8 @@ bool Parse_TableRow(const char* begin, const char* end, int column_count, double
 
 ScanStatus Scan_Report(const std::string& path, std::vector<ReportRun>* runs, RowSink* rows) {
     runs->clear();
+    // Only a regular file is read: a FIFO or a device could block or never end.
+    if (Check_OutputPath(path) != FILE_DONE) return ScanStatus::CANNOT_OPEN;
     LineSource source(path);
     if (!source.IsOpen()) return ScanStatus::CANNOT_OPEN;
     ReportParser parser(runs, rows);
