@@ -128,19 +128,14 @@ TEST(VarTableInsert, LabelIsACopyOfTheKey) {
     EXPECT_NE(table.root->Value(), key);
 }
 
-TEST(VarTableCount, EmptyTableResetsTheCounter) {
+// The count is added to the preset counter; an empty table resets it to 0.
+TEST(VarTableCount, CountIsAddedToThePresetCounter) {
     AscArray<double> table;
     int counter = 7;
     EXPECT_EQ(table.CountElem(&counter), 0);
     EXPECT_EQ(counter, 0);
-}
-
-TEST(VarTableCount, CountIsAddedToThePresetCounter) {
-    AscArray<double> table;
-    table["p"];
-    table["q"];
-    table["r"];
-    int counter = 5;
+    for (const char* name : {"p", "q", "r"}) table[name];
+    counter = 5;
     EXPECT_EQ(table.CountElem(&counter), 1);
     EXPECT_EQ(counter, 8);
 }
