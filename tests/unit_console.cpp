@@ -218,37 +218,26 @@ TEST(MyStrncpy, CountBelowOneCopiesNothing) {
     EXPECT_STREQ(dest, "keep");
 }
 
-TEST(MyStrncpy, CopiesTheGivenCountAndTerminates) {
-    char dest[256];
-    std::memset(dest, '#', sizeof dest);
-    char source[256] = "x+*2";
-    EXPECT_EQ(My_Strncpy(dest, source, 3, 256), 1);
-    EXPECT_STREQ(dest, "x+*");
-}
-
-TEST(MyStrncpy, CountThroughTheTerminatorCopiesTheWholeText) {
-    char dest[256];
-    std::memset(dest, '#', sizeof dest);
-    char source[256] = "(x+1";
-    EXPECT_EQ(My_Strncpy(dest, source, 5, 256), 1);
-    EXPECT_STREQ(dest, "(x+1");
-}
-
-TEST(MyStrncpy, CopyIsCutToTheDestination) {
-    char dest[8];
-    std::memset(dest, '#', sizeof dest);
-    char source[16] = "abcdefghij";
-    EXPECT_EQ(My_Strncpy(dest, source, 10, 4), 1);
-    EXPECT_STREQ(dest, "abc");
-    EXPECT_EQ(dest[4], '#');
-    std::memset(dest, '#', sizeof dest);
-    EXPECT_EQ(My_Strncpy(dest, source, 4, 4), 1);
-    EXPECT_STREQ(dest, "abc");
-    EXPECT_EQ(dest[4], '#');
-    std::memset(dest, '#', sizeof dest);
-    EXPECT_EQ(My_Strncpy(dest, source, 3, 4), 1);
-    EXPECT_STREQ(dest, "abc");
-    EXPECT_EQ(dest[4], '#');
+// Copies of count characters into a destination of dest_size: the text, and
+// nothing written past its terminator.
+TEST(MyStrncpy, CopiesTheGivenCountCutToTheDestination) {
+    const struct {
+        const char* source;
+        int count;
+        int dest_size;
+        const char* copied;
+    } rows[] = {{"x+*2", 3, 256, "x+*"},   // the given count, terminated
+                {"(x+1", 5, 256, "(x+1"},  // a count through the terminator: the whole text
+                {"abcdefghij", 10, 4, "abc"},
+                {"abcdefghij", 4, 4, "abc"},
+                {"abcdefghij", 3, 4, "abc"}};
+    for (const auto& row : rows) {
+        char dest[256];
+        std::memset(dest, '#', sizeof dest);
+        EXPECT_EQ(My_Strncpy(dest, row.source, row.count, row.dest_size), 1) << row.source;
+        EXPECT_STREQ(dest, row.copied) << row.source;
+        EXPECT_EQ(dest[std::strlen(row.copied) + 1], '#') << row.source;
+    }
 }
 
 TEST(MyStrncpy, StopsAtTheSourceTerminatorAndRefusesAnEmptyDestination) {
