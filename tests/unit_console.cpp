@@ -8,6 +8,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fmulaopfc.h"
@@ -278,19 +279,11 @@ int Capacity(const char* text) {
 }
 
 TEST(TempCompForm, CapacityCountsTheInsertedZeros) {
-    EXPECT_EQ(Capacity("-x"), 3);
-    EXPECT_EQ(Capacity("+x"), 3);
-    EXPECT_EQ(Capacity("2*(-x)"), 7);
-    EXPECT_EQ(Capacity("((+x))"), 7);
-    EXPECT_EQ(Capacity(""), 0);
-    EXPECT_EQ(Capacity("x"), 1);
-    EXPECT_EQ(Capacity("2*(x+1)"), 7);
-    EXPECT_EQ(Capacity("-(-x)"), 7);
-    EXPECT_EQ(Capacity("(-(+x))"), 9);
-    EXPECT_EQ(Capacity("x*(-"), 5);
-    EXPECT_EQ(Capacity("x-(y)"), 5);
-    EXPECT_EQ(Capacity("x(-"), 4);
-    EXPECT_EQ(Capacity("-"), 2);
+    const std::pair<const char*, int> rows[] = {
+        {"-x", 3},    {"+x", 3},      {"2*(-x)", 7}, {"((+x))", 7},  {"", 0},
+        {"x", 1},     {"2*(x+1)", 7}, {"-(-x)", 7},  {"(-(+x))", 9}, {"x*(-", 5},
+        {"x-(y)", 5}, {"x(-", 4},     {"-", 2}};
+    for (const auto& row : rows) EXPECT_EQ(Capacity(row.first), row.second) << row.first;
 }
 
 TEST(CopyCompForm, CopiesEveryItemAndDuplicatesSlotArrays) {
