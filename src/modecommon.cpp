@@ -2,10 +2,12 @@
 
 #include <cstring>
 #include <iostream>
+#include <string>
 
 #include "consoleio.h"
 #include "interrupt.h"
 #include "messages.h"
+#include "safefile.h"
 #include "varinput.h"
 
 void Show_RangeError() { std::cout << Msg().RANGE_ERROR << std::endl; }
@@ -72,9 +74,13 @@ void Write_FixedValues(ReportWriter& out, AscArray<double>& array, NameBuffer* c
 int Open_ReportFile(std::ofstream& output_stream) {
     std::cout << "---------------------------------\n";
     std::cout << Msg().REPORT_FILE_PROMPT;
-    char optfile_name[FILE_NAME_SIZE];
-    Input_Line(std::cin, optfile_name, FILE_NAME_SIZE);
-    output_stream.open(optfile_name, std::ios::out | std::ios::app);
+    std::string optfile_name;
+    // The name as typed; a longer one is refused (and said), never cut.
+    if (Read_PathLine(std::cin, &optfile_name, FILE_NAME_SIZE - 1, false) == PATH_TOO_LONG)
+        return 0;
+    // A folder, FIFO or device is never opened: a FIFO would block.
+    if (Check_OutputPath(optfile_name) != FILE_NOT_REGULAR)
+        output_stream.open(optfile_name, std::ios::out | std::ios::app);
     if (!output_stream.is_open()) {
         std::cout << Msg().REPORT_WRITE_FAILURE;
         return 0;

@@ -9,6 +9,7 @@
 #include "fmulaopfc.h"
 #include "consoleio.h"
 #include "messages.h"
+#include "safefile.h"
 
 namespace {
 const int FUNC_NAME_SIZE = 80;   // a function name: at most 79 characters
@@ -74,9 +75,12 @@ const char* Delete_Message(int delete_result) {
     }
 }
 
-bool File_Exists(const char* file_path) {
-    std::ifstream probe(file_path);
-    return probe.is_open();
+// Why a record stayed in the save file, said before that it stayed; null when
+// no reason is known.
+const char* Delete_Reason(int delete_result) {
+    if (delete_result == UFUNC_LOCK_BUSY) return Msg().FILE_LOCK_BUSY;
+    if (delete_result == UFUNC_WRITE_DENIED) return Msg().FILE_WRITE_DENIED;
+    return nullptr;
 }
 
 // Message of SetFuncDefFrmFile's result, null for success.
@@ -87,6 +91,7 @@ const char* SetDef_Message(int set_result) {
     case -1: return Msg().DEFINITION_NOT_SAVED;
     case -2: return Msg().DEFINITION_NO_SAVE_FILE;
     case UFUNC_RECORD_DAMAGED: return Msg().DEFINITION_RECORD_DAMAGED;
+    case UFUNC_LOCK_BUSY: return Msg().FILE_LOCK_BUSY;
     default: return Msg().DEFINITION_OPEN_FAILED;
     }
 }
@@ -101,12 +106,14 @@ void Ask_ListChoices(int* destination, int* content) {
     *content = Read_Integer();
 }
 
-// Asks the list file's name and creates it as a text file.
+// Asks the list file's name and creates it as a text file; a folder, FIFO or
+// device is never opened (a FIFO would block).
 bool Open_ListFile(std::ofstream& list_file) {
-    char file_name[PATH_SIZE];
+    std::string file_name;
     std::cout << Msg().LIST_FILE_PROMPT;
-    Read_Word(std::cin, file_name, PATH_SIZE);
-    if (file_name[0] != '\0') list_file.open(file_name, std::ios::out | std::ios::trunc);
+    if (Read_PathLine(std::cin, &file_name, PATH_SIZE - 1, true) != PATH_TYPED) return false;
+    if (Check_OutputPath(file_name) == FILE_NOT_REGULAR) return false;
+    list_file.open(file_name, std::ios::out | std::ios::trunc);
     return list_file.is_open();
 }
 
@@ -220,7 +227,10 @@ int Delete_UserFunc(UsrFuncArray& ufunc_list) {
         std::cout << Msg().DELETE_NO_NAME;
         return 1;
     }
-    const char* message = Delete_Message(ufunc_list.DelUFncElem(func_name));
+    int deleted = ufunc_list.DelUFncElem(func_name);
+    const char* reason = Delete_Reason(deleted);
+    if (reason != nullptr) std::cout << reason << std::endl;
+    const char* message = Delete_Message(reason != nullptr ? -2 : deleted);
     if (message != nullptr) std::cout << message << std::endl;
     return 1;
 }
@@ -229,11 +239,13 @@ int SaveDate_ToFile(UsrFuncArray& the_target) {
     if (the_target.GetChangeFlag() == 0) return SAVE_NOTHING_CHANGED;
     if (the_target.GetSourceFile() != nullptr) return SaveDate_ToFileEx(the_target);
     std::cout << Msg().SAVE_PATH_PROMPT;
-    char file_path[PATH_SIZE];
-    Read_Word(std::cin, file_path, PATH_SIZE);
-    if (file_path[0] == '\0') return SAVE_PATH_EMPTY;
-    if (File_Exists(file_path)) return SAVE_PATH_TAKEN;
-    return SaveDate_ToFileNew(the_target, file_path);
+    std::string file_path;
+    PathReading reading = Read_PathLine(std::cin, &file_path, PATH_SIZE - 1, true);
+    if (reading == PATH_TOO_LONG) return SAVE_PATH_TOO_LONG;
+    if (reading == PATH_EMPTY) return SAVE_PATH_EMPTY;
+    // Anything at the path, even a link pointing nowhere, is never written.
+    if (Path_Taken(file_path)) return SAVE_PATH_TAKEN;
+    return SaveDate_ToFileNew(the_target, file_path.c_str());
 }
 
 int Show_SvUsrfuncError(int error_code) {
@@ -247,6 +259,10 @@ int Show_SvUsrfuncError(int error_code) {
     case SAVE_NOTHING_CHANGED: message = Msg().SAVE_NOTHING; break;
     case SAVE_PATH_TAKEN: message = Msg().SAVE_FILE_EXISTS; break;
     case SAVE_FAILED: message = Msg().SAVE_UNKNOWN_FAILURE; break;
+    case SAVE_DENIED: message = Msg().FILE_WRITE_DENIED; break;
+    case SAVE_NOT_REGULAR: message = Msg().FILE_NOT_REGULAR; break;
+    case SAVE_LOCK_BUSY: message = Msg().FILE_LOCK_BUSY; break;
+    case SAVE_FILE_DAMAGED: message = Msg().SAVE_FILE_DAMAGED; break;
     default: break;
     }
     if (message != nullptr) std::cout << message << std::endl;
@@ -255,15 +271,16 @@ int Show_SvUsrfuncError(int error_code) {
 
 int ReadUsrFunc_ToUfArray(UsrFuncArray& ufunc_list) {
     std::cout << Msg().LOAD_PATH_PROMPT;
-    char file_path[PATH_SIZE];
-    Read_Word(std::cin, file_path, PATH_SIZE);
-    if (file_path[0] == '\0') {
+    std::string file_path;
+    PathReading reading = Read_PathLine(std::cin, &file_path, PATH_SIZE - 1, true);
+    if (reading == PATH_TOO_LONG) return 0;
+    if (reading == PATH_EMPTY) {
         std::cout << Msg().LOAD_NO_PATH << std::endl;
         return 0;
     }
     std::cout << Msg().LOAD_ALL_QUESTION;
     int read_all = Read_Integer();
-    int loaded = Create_UFunctionTable(ufunc_list, file_path, read_all);
+    int loaded = Create_UFunctionTable(ufunc_list, file_path.c_str(), read_all);
     if (loaded == 1) {
         if (read_all != 0) return -3;
         std::cout << Msg().LOAD_CHOOSE_QUESTION;
@@ -274,6 +291,7 @@ int ReadUsrFunc_ToUfArray(UsrFuncArray& ufunc_list) {
         std::cout << Msg().LOAD_NOT_SAVE_FILE << std::endl;
         return -1;
     }
+    if (loaded == UFUNC_NOT_REGULAR) std::cout << Msg().FILE_NOT_REGULAR << std::endl;
     std::cout << Msg().LOAD_OPEN_FAILED << std::endl;
     return -2;
 }

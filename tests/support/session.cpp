@@ -183,9 +183,13 @@ SessionResult Session::RunWithArguments(const std::string& arguments,
     return Launch(std::string("< ") + kInputFile, arguments, false);
 }
 
+std::string ProgramCommandLine() { return ProgramCommand(); }
+
 SessionResult Session::Launch(const std::string& input_redirect, const std::string& arguments,
                               bool quiet_error_output) {
-    std::string command = "cd " + ShellQuoted(dir_) + " && timeout 60 " + ProgramCommand() + " " +
+    // Recovery files and their notice stay inside the session's folder.
+    std::string command = "cd " + ShellQuoted(dir_) + " && XDG_STATE_HOME=" +
+                          ShellQuoted(dir_ + "/.kansu-state") + " timeout 60 " + ProgramCommand() + " " +
                           (Utf8Run() ? "--utf8 " : "") + arguments + " " + input_redirect +
                           " > " + kOutputFile + " 2> " + kErrorFile;
     int status = std::system(command.c_str());
