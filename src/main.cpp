@@ -9,6 +9,7 @@
 
 #include "crtbtree.h"
 #include "fmulaopfc.h"
+#include "fullwidth.h"
 #include "inplexp.h"
 #include "interrupt.h"
 #include "messages.h"
@@ -18,6 +19,7 @@
 #include "safefile.h"
 #include "symbol.h"
 #include "textchar.h"
+#include "typednumber.h"
 #include "usrdefopr.h"
 #include "usrfunc.h"
 
@@ -127,7 +129,7 @@ void Ask_SaveChanges(UsrFuncArray& ufunc_list) {
     for (;;) {
         std::cout << Msg().EXIT_SAVE_QUESTION << std::endl;
         int answer = 0;
-        if (!(std::cin >> answer) || answer != 1) return;
+        if (!Read_TypedNumber(std::cin, answer) || answer != 1) return;
         int check_value = SaveDate_ToFile(ufunc_list);
         if (check_value >= SAVED || check_value == SAVE_NOTHING_CHANGED) return;
         Show_SvUsrfuncError(check_value);
@@ -162,8 +164,8 @@ int Select_Menu() {
     std::cout << Msg().MENU_PARAM << 4 << "\n";
     std::cout << Msg().MENU_HELP << 5 << "\n";
     std::cout << Msg().MENU_END << 0 << "\n";
-    std::cin >> select;
-    std::cin.get();
+    Read_TypedNumber(std::cin, select);
+    Skip_TypedCharacter(std::cin);
     return select;
 }
 
@@ -339,8 +341,12 @@ void Show_FormulaError(const ErrorInfo& the_error, const char* line_array,
     const char* message = Msg().FORMULA_EMPTY;
     if (the_error.error_kind == 1) message = Msg().FORMULA_MALFORMED;
     if (the_error.error_kind == 2) message = Msg().FORMULA_TOO_LONG;
+    // A full-width character at the fault gets a hint line after the report.
+    bool fullwidth_fault =
+        the_error.error_kind == 1 && Is_FullWidthAt(line_array, the_error.formula_position);
     if (style == ERROR_MESSAGE_ONLY) {
         Write_ErrorMessage(message);
+        if (fullwidth_fault) Write_ErrorMessage(Msg().FORMULA_FULLWIDTH_HINT);
         return;
     }
     std::cout << message;
@@ -351,6 +357,7 @@ void Show_FormulaError(const ErrorInfo& the_error, const char* line_array,
                 Character_Bytes(line_array, the_error.formula_position, Utf8_Active());
     My_Strncpy(error_line, line_array, shown, PATH_SIZE);
     std::cout << Msg().FORMULA_FAULT_BEFORE << error_line << Msg().FORMULA_FAULT_AFTER;
+    if (fullwidth_fault) std::cout << "\n" << Msg().FORMULA_FULLWIDTH_HINT << std::endl;
 }
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "consoleio.h"
+#include "fullwidth.h"
 #include "interrupt.h"
 #include "messages.h"
 #include "safefile.h"
@@ -15,7 +16,9 @@ void Show_RangeError() { std::cout << Msg().RANGE_ERROR << std::endl; }
 int Parse_RangeLine(const char* line, char* var_name, double* min_value, double* max_value,
                     int* step_num) {
     int given_steps = *step_num;
-    int result = Analysis_Variable(line, var_name, NAME_SIZE, min_value, max_value, &given_steps);
+    std::string range_text = Fold_RangeText(line);
+    int result = Analysis_Variable(range_text.c_str(), var_name, NAME_SIZE, min_value, max_value,
+                                   &given_steps);
     // A count of 0 would make every point of the sweep a division by zero.
     if (result < 1 || given_steps == 0) {
         Show_RangeError();
@@ -43,7 +46,7 @@ void Ask_FixedValues(AscArray<double>& array, NameBuffer* copy_label, int count,
         char value_line[VALUE_LINE_SIZE];
         Input_Line(std::cin, value_line, VALUE_LINE_SIZE);
         double value = 0.0;
-        C_To_Double(value_line, &value);
+        C_To_Double(Fold_FullWidth(value_line, NUMBER_FORMS).c_str(), &value);
         array[copy_label[i]] = value;
     }
 }

@@ -246,10 +246,12 @@ TEST(ExplicitScenario, RefusedFullWidthCharacterIsShownWhole) {
     Session session;
     SessionResult result = session.Run("1\nx+ａc\n1\n２\n0\n");
     EXPECT_EQ(result.exit_status, 0);
+    // A full-width form at the fault: the hint line follows.
+    const std::string hint = "\n全角の英数字・記号は半角で入力して下さい。\n";
     EXPECT_TRUE(SameText(Start() + FORMULA_PROMPT + "これは式になってないぞ！プンプン\n" +
-                             "おかしいところはx+ａ…なんです。" + Back() + FORMULA_PROMPT +
+                             "おかしいところはx+ａ…なんです。" + hint + Back() + FORMULA_PROMPT +
                              "これは式になってないぞ！プンプン\n" +
-                             "おかしいところは２…なんです。" + Back(),
+                             "おかしいところは２…なんです。" + hint + Back(),
                          result.output));
 }
 

@@ -10,6 +10,7 @@
 #include "consoleio.h"
 #include "messages.h"
 #include "safefile.h"
+#include "typednumber.h"
 
 namespace {
 const int FUNC_NAME_SIZE = 80;   // a function name: at most 79 characters
@@ -19,14 +20,14 @@ const int DOUBLE_KIND = 8;       // every enrolled function returns a double
 // Formatted reading of an integer; 0 when nothing could be read.
 int Read_Integer() {
     int value = 0;
-    std::cin >> value;
+    Read_TypedNumber(std::cin, value);
     return value;
 }
 
 // An integer answer followed by its line end, which is consumed.
 int Read_IntegerLine() {
     int value = Read_Integer();
-    std::cin.get();
+    Skip_TypedCharacter(std::cin);
     return value;
 }
 
@@ -159,8 +160,8 @@ int EnRoll_UserDefFunc(UsrFuncArray& ufunc_list, char* func_name) {
 
     std::cout << Msg().ENROLL_ARGUMENT_COUNT_PROMPT;
     unsigned short arg_count = 0;
-    std::cin >> arg_count;
-    std::cin.get();
+    Read_TypedNumber(std::cin, arg_count);
+    Skip_TypedCharacter(std::cin);
     Show_ArgumentNames(arg_count);
 
     char definition[PATH_SIZE];
