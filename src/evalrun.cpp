@@ -29,7 +29,8 @@ bool EvalProgram::Poll_Sums() {
     if (outer_sum_ == nullptr) return true;
     double lower = outer_sum_step_->number;
     if (!sum_progress_)
-        sum_progress_.emplace(static_cast<long long>(outer_sum_step_->limit - lower) + 1);
+        sum_progress_.emplace(static_cast<long long>(outer_sum_step_->limit - lower) + 1,
+                              ProgressUnit::Terms);
     sum_progress_->Reach(static_cast<long long>(outer_sum_[3] - lower));
     return true;
 }

@@ -10,6 +10,7 @@
 #include "crtbtree.h"
 #include "fmulaopfc.h"
 #include "inplexp.h"
+#include "inputkind.h"
 #include "interrupt.h"
 #include "messages.h"
 #include "paramexp.h"
@@ -49,6 +50,7 @@ int Kansu_Main() {
         case -1: {
             char command_array[COMMAND_SIZE] = {};
             std::cout << Msg().COMMAND_PROMPT;
+            InputKindScope kind(InputKind::Command);
             if (Input_Formula(std::cin, command_array, COMMAND_SIZE) == nullptr)
                 command_array[0] = '\0';
             Select_Command(command_array, g_ufunc_list);
@@ -147,6 +149,7 @@ int Select_Command(char* cmmd_array, UsrFuncArray& ufunc_list) {
     } else if (std::strcmp(cmmd_array, "ShowUfList2") == 0) {
         char sv_filepath[PATH_SIZE] = {};
         std::cout << Msg().COMMAND_SAVE_FILE_PROMPT;
+        InputKindScope kind(InputKind::File);
         Read_Word(std::cin, sv_filepath, PATH_SIZE);
         Show_UserFuncList(sv_filepath);
     } else if (std::strcmp(cmmd_array, "CheckUfList") == 0) {
@@ -277,7 +280,8 @@ void Show_FormulaError(const ErrorInfo& the_error, const char* line_array,
     int shown = the_error.formula_position +
                 Character_Bytes(line_array, the_error.formula_position, Utf8_Active());
     My_Strncpy(error_line, line_array, shown, PATH_SIZE);
-    std::cout << Msg().FORMULA_FAULT_BEFORE << error_line << Msg().FORMULA_FAULT_AFTER;
+    std::cout << Msg().FORMULA_FAULT_BEFORE << Visible_Controls(error_line)
+              << Msg().FORMULA_FAULT_AFTER;
 }
 }  // namespace
 
@@ -300,6 +304,7 @@ int Analyse_FormulaText(CompForm** the_formlist, const char* line_array,
 }
 
 int Read_And_Analyse(CompForm** the_formlist, char* line_array, bool eof_newline) {
+    InputKindScope kind(InputKind::Formula);
     if (Input_Formula(std::cin, line_array, PATH_SIZE) == nullptr) {
         line_array[0] = '\0';
         if (eof_newline) std::cout << std::endl;

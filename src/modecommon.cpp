@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "calcbintree.h"
+#include "inputkind.h"
 #include "main.h"
 #include "messages.h"
 #include "symbol.h"
@@ -43,6 +44,7 @@ void Ask_FixedValues(AscArray<double>& array, NameBuffer* copy_label, int count,
         any_asked = true;
         std::cout << copy_label[i] << "=";
         char value_line[VALUE_LINE_SIZE];
+        InputKindScope kind(InputKind::Value);
         Input_Line(std::cin, value_line, VALUE_LINE_SIZE);
         double value = 0.0;
         C_To_Double(value_line, &value);
@@ -70,6 +72,7 @@ int Open_ReportFile(std::ofstream& output_stream) {
     std::cout << "---------------------------------\n";
     std::cout << Msg().REPORT_FILE_PROMPT;
     char optfile_name[FILE_NAME_SIZE];
+    InputKindScope kind(InputKind::File);
     Input_Line(std::cin, optfile_name, FILE_NAME_SIZE);
     output_stream.open(optfile_name, std::ios::out | std::ios::app);
     if (!output_stream.is_open()) {

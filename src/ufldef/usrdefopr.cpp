@@ -7,6 +7,7 @@
 
 #include "baselnlist.h"
 #include "fmulaopfc.h"
+#include "inputkind.h"
 #include "main.h"
 #include "messages.h"
 
@@ -105,6 +106,7 @@ void Ask_ListChoices(int* destination, int* content) {
 bool Open_ListFile(std::ofstream& list_file) {
     char file_name[PATH_SIZE];
     std::cout << Msg().LIST_FILE_PROMPT;
+    InputKindScope kind(InputKind::File);
     Read_Word(std::cin, file_name, PATH_SIZE);
     if (file_name[0] != '\0') list_file.open(file_name, std::ios::out | std::ios::trunc);
     return list_file.is_open();
@@ -157,6 +159,7 @@ int EnRoll_UserDefFunc(UsrFuncArray& ufunc_list, char* func_name) {
     Show_ArgumentNames(arg_count);
 
     char definition[PATH_SIZE];
+    InputKindScope kind(InputKind::Definition);
     if (Input_Formula(std::cin, definition, PATH_SIZE) == nullptr) return -1;
     if (CheckInpVal_UsrdefFunc(arg_count, DOUBLE_KIND, definition) < 1) return -2;
 
@@ -227,6 +230,7 @@ int SaveDate_ToFile(UsrFuncArray& the_target) {
     if (the_target.GetSourceFile() != nullptr) return SaveDate_ToFileEx(the_target);
     std::cout << Msg().SAVE_PATH_PROMPT;
     char file_path[PATH_SIZE];
+    InputKindScope kind(InputKind::File);
     Read_Word(std::cin, file_path, PATH_SIZE);
     if (file_path[0] == '\0') return -3;
     if (File_Exists(file_path)) return -9;
@@ -253,6 +257,7 @@ int Show_SvUsrfuncError(int error_code) {
 int ReadUsrFunc_ToUfArray(UsrFuncArray& ufunc_list) {
     std::cout << Msg().LOAD_PATH_PROMPT;
     char file_path[PATH_SIZE];
+    InputKindScope kind(InputKind::File);
     Read_Word(std::cin, file_path, PATH_SIZE);
     if (file_path[0] == '\0') {
         std::cout << Msg().LOAD_NO_PATH << std::endl;
