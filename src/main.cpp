@@ -50,9 +50,11 @@ int Kansu_Main() {
         case -1: {
             char command_array[COMMAND_SIZE] = {};
             std::cout << Msg().COMMAND_PROMPT;
-            InputKindScope kind(InputKind::Command);
-            if (Input_Formula(std::cin, command_array, COMMAND_SIZE) == nullptr)
-                command_array[0] = '\0';
+            {
+                InputKindScope kind(InputKind::Command);
+                if (Input_Formula(std::cin, command_array, COMMAND_SIZE) == nullptr)
+                    command_array[0] = '\0';
+            }
             Select_Command(command_array, g_ufunc_list);
             std::cout << "\n\n";
             break;
@@ -149,8 +151,10 @@ int Select_Command(char* cmmd_array, UsrFuncArray& ufunc_list) {
     } else if (std::strcmp(cmmd_array, "ShowUfList2") == 0) {
         char sv_filepath[PATH_SIZE] = {};
         std::cout << Msg().COMMAND_SAVE_FILE_PROMPT;
-        InputKindScope kind(InputKind::File);
-        Read_Word(std::cin, sv_filepath, PATH_SIZE);
+        {
+            InputKindScope kind(InputKind::File);
+            Read_Word(std::cin, sv_filepath, PATH_SIZE);
+        }
         Show_UserFuncList(sv_filepath);
     } else if (std::strcmp(cmmd_array, "CheckUfList") == 0) {
         char func_name[COMMAND_SIZE] = {};

@@ -159,8 +159,10 @@ int EnRoll_UserDefFunc(UsrFuncArray& ufunc_list, char* func_name) {
     Show_ArgumentNames(arg_count);
 
     char definition[PATH_SIZE];
-    InputKindScope kind(InputKind::Definition);
-    if (Input_Formula(std::cin, definition, PATH_SIZE) == nullptr) return -1;
+    {
+        InputKindScope kind(InputKind::Definition);
+        if (Input_Formula(std::cin, definition, PATH_SIZE) == nullptr) return -1;
+    }
     if (CheckInpVal_UsrdefFunc(arg_count, DOUBLE_KIND, definition) < 1) return -2;
 
     long file_pos = ufunc_list.AccFilePos(func_name);
@@ -257,8 +259,10 @@ int Show_SvUsrfuncError(int error_code) {
 int ReadUsrFunc_ToUfArray(UsrFuncArray& ufunc_list) {
     std::cout << Msg().LOAD_PATH_PROMPT;
     char file_path[PATH_SIZE];
-    InputKindScope kind(InputKind::File);
-    Read_Word(std::cin, file_path, PATH_SIZE);
+    {
+        InputKindScope kind(InputKind::File);
+        Read_Word(std::cin, file_path, PATH_SIZE);
+    }
     if (file_path[0] == '\0') {
         std::cout << Msg().LOAD_NO_PATH << std::endl;
         return 0;
