@@ -172,6 +172,7 @@ void Bind_Keys(EditLine* editor) {
     el_set(editor, EL_ADDFN, "kansu-complete", "complete the word before the cursor", Complete);
     el_set(editor, EL_BIND, "^I", "kansu-complete", nullptr);
     el_set(editor, EL_BIND, "^R", "em-inc-search-prev", nullptr);
+    el_set(editor, EL_BIND, "^W", "ed-delete-prev-word", nullptr);
     const char* const keys[][2] = {
         {"\033[H", "ed-move-to-beg"},  {"\033[F", "ed-move-to-end"},
         {"\033OH", "ed-move-to-beg"},  {"\033OF", "ed-move-to-end"},
