@@ -236,6 +236,8 @@ EditedInputBuf::int_type EditedInputBuf::underflow() {
     return traits_type::to_int_type(*gptr());
 }
 
+bool LineEditing_Built() { return true; }
+
 bool Start_LineEditing(bool wanted, bool utf8) {
     if (session != nullptr || !utf8) return false;
     if (!Terminal_CanEdit(wanted, isatty(STDIN_FILENO) != 0, isatty(STDOUT_FILENO) != 0,

@@ -9,6 +9,9 @@
 // terminals, and a terminal that can move the cursor (TERM set, not "dumb").
 bool Terminal_CanEdit(bool wanted, bool input_terminal, bool output_terminal, const char* term);
 
+// Whether this build has line editing (libedit).
+bool LineEditing_Built();
+
 // Starts editing when Terminal_CanEdit holds for this process and the console
 // encoding can be edited safely (UTF-8, with a UTF-8 character locale); code
 // page 932 is read plainly. Loads the history. Returns whether editing is on.

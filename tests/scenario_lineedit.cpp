@@ -1,6 +1,7 @@
 // Line editing on a terminal: the real binary on a pseudo-terminal, typed at
 // key by key; its reports and history file checked. Also the encoding choice
 // and control characters in a refused formula, through pipes.
+#include "lineedit.h"
 #include "session.h"
 #include "terminal.h"
 
@@ -25,18 +26,29 @@ std::string Keys(int count, const char* key) {
     return keys;
 }
 
+// The Windows console edits lines itself; a build without libedit reads plainly.
+bool EditingTested() { return !WindowsProgram() && LineEditing_Built(); }
+
 bool EndedWith(int status, int exit_status) {
     return WIFEXITED(status) && WEXITSTATUS(status) == exit_status;
 }
 
-// Answers one prompt: waits until it shows, then types the keys.
+// Answers one prompt: waits until it shows and the line editor reads, then
+// types the keys.
 void Answer(TerminalSession& terminal, const std::string& prompt, const std::string& keys) {
+    ASSERT_TRUE(terminal.WaitFor(prompt));
+    ASSERT_TRUE(terminal.WaitForLineEditor());
+    terminal.Type(keys);
+}
+
+// The same for plain reading, where the terminal edits the line.
+void AnswerPlain(TerminalSession& terminal, const std::string& prompt, const std::string& keys) {
     ASSERT_TRUE(terminal.WaitFor(prompt));
     terminal.Type(keys);
 }
 
 TEST(LineEditScenario, EditRecallAndAnotherRange) {
-    if (WindowsProgram()) GTEST_SKIP() << "the Windows console edits lines itself";
+    if (!EditingTested()) GTEST_SKIP() << "no line editing: Windows or a build without libedit";
     Session session;
     TerminalSession terminal(session, {"--utf8"});
     Answer(terminal, MENU_END, std::string("1") + KEY_ENTER);
@@ -62,7 +74,7 @@ TEST(LineEditScenario, EditRecallAndAnotherRange) {
 }
 
 TEST(LineEditScenario, TabCompletesCommandsAndFunctions) {
-    if (WindowsProgram()) GTEST_SKIP() << "the Windows console edits lines itself";
+    if (!EditingTested()) GTEST_SKIP() << "no line editing: Windows or a build without libedit";
     Session session;
     TerminalSession terminal(session, {"--utf8"});
     Answer(terminal, MENU_END, std::string("-1") + KEY_ENTER);
@@ -89,7 +101,7 @@ TEST(LineEditScenario, TabCompletesCommandsAndFunctions) {
 
 // The history of one run is there in the next; the XDG state directory is used.
 TEST(LineEditScenario, HistoryKeptAcrossRuns) {
-    if (WindowsProgram()) GTEST_SKIP() << "the Windows console edits lines itself";
+    if (!EditingTested()) GTEST_SKIP() << "no line editing: Windows or a build without libedit";
     Session session;
     session.WriteFile("history-start", "formula\told\nmenu\t1\n");
     const std::vector<std::string> state = {"XDG_STATE_HOME=" + session.Dir() + "/xdg"};
@@ -121,7 +133,7 @@ TEST(LineEditScenario, HistoryKeptAcrossRuns) {
 
 // A history that cannot be read or written costs one line on standard error.
 TEST(LineEditScenario, UnusableHistoryFileNeverStopsTheRun) {
-    if (WindowsProgram()) GTEST_SKIP() << "the Windows console edits lines itself";
+    if (!EditingTested()) GTEST_SKIP() << "no line editing: Windows or a build without libedit";
     Session session;
     session.WriteFile("plain-file", "");
     ASSERT_EQ(system(("mkdir -p " + session.Path("dir/kansu/history")).c_str()), 0);
@@ -148,7 +160,7 @@ TEST(LineEditScenario, UnusableHistoryFileNeverStopsTheRun) {
 // Ctrl-D on an empty line is end of input; Ctrl-C asks to save unsaved
 // functions, or ends at once; the terminal's own settings come back.
 TEST(LineEditScenario, CtrlDAndCtrlCKeepTheirMeaning) {
-    if (WindowsProgram()) GTEST_SKIP() << "the Windows console edits lines itself";
+    if (!EditingTested()) GTEST_SKIP() << "no line editing: Windows or a build without libedit";
     Session session;
     {
         TerminalSession terminal(session, {"--utf8"});
@@ -166,7 +178,7 @@ TEST(LineEditScenario, CtrlDAndCtrlCKeepTheirMeaning) {
         Answer(terminal, "関数定義式を入力して下さい。", std::string("2") + KEY_ENTER);
         Answer(terminal, MENU_END, std::string("1") + KEY_ENTER);
         Answer(terminal, FORMULA_PROMPT, "f()+");
-        ASSERT_TRUE(terminal.WaitFor("f()+"));
+        ASSERT_TRUE(terminal.WaitFor("f()+"));  // echoed by the editor
         terminal.Type("\003");
         Answer(terminal, SAVE_QUESTION, std::string("1") + KEY_ENTER);
         Answer(terminal, "保存ファイルパスを指定して下さい :", std::string("saved.dat") + KEY_ENTER);
@@ -195,10 +207,10 @@ TEST(LineEditScenario, PlainReadingWithNoEditAndInCodePage932) {
         bool utf8 = arguments.size() == 2;
         TerminalSession terminal(session, arguments, {"KANSU_ENCODING=cp932"});
         auto shown = [utf8](const std::string& text) { return utf8 ? text : Cp932Always(text); };
-        Answer(terminal, shown(MENU_END), std::string("1") + KEY_ENTER);
-        Answer(terminal, shown(FORMULA_PROMPT), std::string(KEY_UP) + KEY_ENTER);
+        AnswerPlain(terminal, shown(MENU_END), std::string("1") + KEY_ENTER);
+        AnswerPlain(terminal, shown(FORMULA_PROMPT), std::string(KEY_UP) + KEY_ENTER);
         EXPECT_TRUE(terminal.WaitFor(shown("おかしいところは^[…なんです。")));
-        Answer(terminal, shown(MENU_END), std::string("0") + KEY_ENTER);
+        AnswerPlain(terminal, shown(MENU_END), std::string("0") + KEY_ENTER);
         EXPECT_TRUE(EndedWith(terminal.Wait(), 0));
         EXPECT_EQ(session.Files(), std::vector<std::string>{"stderr"});
     }

@@ -93,6 +93,16 @@ bool TerminalSession::WaitFor(const std::string& text) {
     return false;
 }
 
+bool TerminalSession::WaitForLineEditor() {
+    for (int tries = 0; tries < 2000; ++tries) {
+        termios settings = {};
+        if (tcgetattr(master_, &settings) == 0 && (settings.c_lflag & ICANON) == 0) return true;
+        usleep(10000);
+    }
+    ADD_FAILURE() << "the line editor never took the terminal\n--- screen ---\n" << shown_;
+    return false;
+}
+
 int TerminalSession::Wait() {
     for (int tries = 0; status_ == -1 && tries < 400; ++tries) {
         ReadAvailable(50);

@@ -33,6 +33,9 @@ public:
     // Waits up to 20 s until the screen shows text after what the last wait
     // found; true when it did.
     bool WaitFor(const std::string& text);
+    // Waits up to 20 s until the line editor has the terminal (its own key
+    // handling on): keys typed earlier would meet the terminal's line editing.
+    bool WaitForLineEditor();
     // Waits for the end; the status as waitpid gives it.
     int Wait();
     std::string Shown() const { return shown_; }
