@@ -90,7 +90,7 @@ void Ask_SaveChanges(UsrFuncArray& ufunc_list) {
         int answer = 0;
         if (!(std::cin >> answer) || answer != 1) return;
         int check_value = SaveDate_ToFile(ufunc_list);
-        if (check_value >= 1 || check_value == -8) return;
+        if (check_value >= SAVED || check_value == SAVE_NOTHING_CHANGED) return;
         Show_SvUsrfuncError(check_value);
     }
 }
@@ -133,7 +133,7 @@ int Select_Command(char* cmmd_array, UsrFuncArray& ufunc_list) {
         char func_name[COMMAND_SIZE] = {};
         int status = EnRoll_UserDefFunc(ufunc_list, func_name);
         Show_EnrollError(status);
-        if (status > 0) {
+        if (status >= ENROLLED) {
             std::cout << Msg().COMMAND_ENROLLED;
             ufunc_list.PrintContent(func_name, std::cout);
         }
@@ -141,7 +141,7 @@ int Select_Command(char* cmmd_array, UsrFuncArray& ufunc_list) {
         Delete_UserFunc(ufunc_list);
     } else if (std::strcmp(cmmd_array, "SaveUsrfunc") == 0) {
         int status = SaveDate_ToFile(ufunc_list);
-        if (status < 1) Show_SvUsrfuncError(status);
+        if (status < SAVED) Show_SvUsrfuncError(status);
     } else if (std::strcmp(cmmd_array, "SetUfList") == 0) {
         ReadUsrFunc_ToUfArray(ufunc_list);
     } else if (std::strcmp(cmmd_array, "SetUfdef") == 0) {

@@ -21,90 +21,56 @@ std::string NoVarReport(const std::string& formula, const std::string& value) {
     return kReportHead + kResultRule + formula + "=" + value + "\n";
 }
 
-TEST(UserFunctionEvaluation, CallsAndNestedCallsOfATwoArgumentFunction) {
-    Session session;
-    SessionResult result = session.Run(TypeEnroll("f", 2, "a0^2+a1") + TypeNoVarFormula("f(3,1)") +
-                                       TypeNoVarFormula("f(f(1,1),0)") + "0\n2\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(2, "double f( a0 , a1 ) = a0^2+a1")) +
-                             NoVarRun() + NoVarRun() + SaveQuestion(),
-                         result.output));
-    // The inner call completes before the outer call binds a0 and a1.
-    EXPECT_TRUE(SameText(NoVarReport("f(3,1)", "10") + NoVarReport("f(f(1,1),0)", "4"),
-                         session.ReadFile("r.txt")));
-}
+// The report r.txt as the program writes it.
+FileList Report(const std::string& text) { return {{"r.txt", Cp932(PlatformText(text))}}; }
 
-TEST(UserFunctionEvaluation, ArgumentCellsAreSharedBetweenFunctions) {
-    Session session;
-    SessionResult result = session.Run(
-        TypeEnroll("g", 1, "a0+1") + TypeEnroll("p", 1, "a0*g(a0*2)") +
-        TypeEnroll("q", 1, "g(a0*2)*a0") + TypeNoVarFormula("p(3)") + TypeNoVarFormula("q(3)") +
-        "0\n2\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double g( a0 ) = a0+1")) +
-                             AtPrompt(Enrolled(1, "double p( a0 ) = a0*g(a0*2)")) +
-                             AtPrompt(Enrolled(1, "double q( a0 ) = g(a0*2)*a0")) + NoVarRun() +
-                             NoVarRun() + SaveQuestion(),
-                         result.output));
-    // 3 * 7, then 7 * 6: the call of g rebinds a0 to 6 before q reads it.
-    EXPECT_TRUE(SameText(NoVarReport("p(3)", "21") + NoVarReport("q(3)", "42"),
-                         session.ReadFile("r.txt")));
-}
-
-TEST(UserFunctionEvaluation, ANoArgumentFunctionIsCalledWithEmptyParentheses) {
-    Session session;
-    SessionResult result = session.Run(TypeEnroll("g", 0, "3.14*2") + TypeNoVarFormula("g()") +
-                                       TypeNoVarFormula("g()*2+1") + "1\ng(1)\n0\n2\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(0, "double g( void ) = 3.14*2")) +
-                             NoVarRun() + NoVarRun() + kAskFormula +
-                             "これは式になってないぞ！プンプン\nおかしいところはg(1…なんです。" +
-                             ClosingRule() + MenuText() + SaveQuestion(),
-                         result.output));
-    EXPECT_TRUE(SameText(NoVarReport("g()", "6.28") + NoVarReport("g()*2+1", "13.56"),
-                         session.ReadFile("r.txt")));
-}
-
-TEST(UserFunctionEvaluation, TwelveArguments) {
-    Session session;
-    const std::string definition = "a0+a1+a2+a3+a4+a5+a6+a7+a8+a9+a10+a11*100";
-    SessionResult result = session.Run(TypeEnroll("k", 12, definition) +
-                                       TypeNoVarFormula("k(1,2,3,4,5,6,7,8,9,10,11,12)") + "0\n2\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(
-        Start() +
-            AtPrompt(Enrolled(12, "double k( " + ArgNames(12, " , ") + " ) = " + definition)) +
-            NoVarRun() + SaveQuestion(),
-        result.output));
-    // 1 + 2 + ... + 11 = 66, and 12 * 100.
-    EXPECT_TRUE(SameText(NoVarReport("k(1,2,3,4,5,6,7,8,9,10,11,12)", "1266"),
-                         session.ReadFile("r.txt")));
-}
-
-TEST(UserFunctionEvaluation, AVaryingVariableAsAnArgument) {
-    Session session;
-    SessionResult result = session.Run(TypeEnroll("f", 2, "a0^2+a1") + "1\nf(x,1)\nx(0,2)[2]\nr.txt\n0\n2\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(2, "double f( a0 , a1 ) = a0^2+a1")) +
-                             kAskFormula +
-                             "値を変化させる変数名と変化範囲を入力してください。(例) x(1,10) :\n" +
-                             kAskReportFile + ClosingRule() + MenuText() + SaveQuestion(),
-                         result.output));
-    EXPECT_TRUE(SameText(kReportHead + "計算した式はf(x,1)\n値可変変数 x :範囲 [0] - [2] :分割2\n" +
-                             "変数(値固定)と、その値は以下の通りです\n" + kResultRule +
-                             "変数x\t関数計算値\n0\t1\n1\t2\n2\t5\n",
-                         session.ReadFile("r.txt")));
-}
-
-TEST(UserFunctionEvaluation, FunctionsLoadedFromASaveFile) {
-    Session session;
-    session.WriteFile("fg.dat", FileId() + Record("f", 1, "a0*2") + Record("g", 1, "f(a0)+1"));
-    SessionResult result =
-        session.Run("-1\nSetUfList\nfg.dat\n1\n" + TypeNoVarFormula("g(4)") + "0\n2\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(LoadAsked()) + NoVarRun() + SaveQuestion(),
-                         result.output));
-    EXPECT_TRUE(SameText(NoVarReport("g(4)", "9"), session.ReadFile("r.txt")));
+TEST(UserFunctionEvaluation, Reports) {
+    const std::string twelve = "a0+a1+a2+a3+a4+a5+a6+a7+a8+a9+a10+a11*100";
+    ExpectDialogues({
+        // The inner call completes before the outer call binds a0 and a1.
+        {"calls and nested calls of a two-argument function",
+         TypeEnroll("f", 2, "a0^2+a1") + TypeNoVarFormula("f(3,1)") +
+             TypeNoVarFormula("f(f(1,1),0)") + "0\n2\n",
+         Start() + AtPrompt(Enrolled(2, "double f( a0 , a1 ) = a0^2+a1")) + NoVarRun() +
+             NoVarRun() + SaveQuestion(),
+         {}, Report(NoVarReport("f(3,1)", "10") + NoVarReport("f(f(1,1),0)", "4"))},
+        // 3 * 7, then 7 * 6: the call of g rebinds a0 to 6 before q reads it.
+        {"argument cells are shared between functions",
+         TypeEnroll("g", 1, "a0+1") + TypeEnroll("p", 1, "a0*g(a0*2)") +
+             TypeEnroll("q", 1, "g(a0*2)*a0") + TypeNoVarFormula("p(3)") +
+             TypeNoVarFormula("q(3)") + "0\n2\n",
+         Start() + AtPrompt(Enrolled(1, "double g( a0 ) = a0+1")) +
+             AtPrompt(Enrolled(1, "double p( a0 ) = a0*g(a0*2)")) +
+             AtPrompt(Enrolled(1, "double q( a0 ) = g(a0*2)*a0")) + NoVarRun() + NoVarRun() +
+             SaveQuestion(),
+         {}, Report(NoVarReport("p(3)", "21") + NoVarReport("q(3)", "42"))},
+        {"a no-argument function is called with empty parentheses",
+         TypeEnroll("g", 0, "3.14*2") + TypeNoVarFormula("g()") + TypeNoVarFormula("g()*2+1") +
+             "1\ng(1)\n0\n2\n",
+         Start() + AtPrompt(Enrolled(0, "double g( void ) = 3.14*2")) + NoVarRun() + NoVarRun() +
+             kAskFormula + "これは式になってないぞ！プンプン\nおかしいところはg(1…なんです。" +
+             ClosingRule() + MenuText() + SaveQuestion(),
+         {}, Report(NoVarReport("g()", "6.28") + NoVarReport("g()*2+1", "13.56"))},
+        // 1 + 2 + ... + 11 = 66, and 12 * 100.
+        {"twelve arguments",
+         TypeEnroll("k", 12, twelve) + TypeNoVarFormula("k(1,2,3,4,5,6,7,8,9,10,11,12)") + "0\n2\n",
+         Start() + AtPrompt(Enrolled(12, "double k( " + ArgNames(12, " , ") + " ) = " + twelve)) +
+             NoVarRun() + SaveQuestion(),
+         {}, Report(NoVarReport("k(1,2,3,4,5,6,7,8,9,10,11,12)", "1266"))},
+        {"a varying variable as an argument",
+         TypeEnroll("f", 2, "a0^2+a1") + "1\nf(x,1)\nx(0,2)[2]\nr.txt\n0\n2\n",
+         Start() + AtPrompt(Enrolled(2, "double f( a0 , a1 ) = a0^2+a1")) + kAskFormula +
+             "値を変化させる変数名と変化範囲を入力してください。(例) x(1,10) :\n" +
+             kAskReportFile + ClosingRule() + MenuText() + SaveQuestion(),
+         {}, Report(kReportHead + "計算した式はf(x,1)\n値可変変数 x :範囲 [0] - [2] :分割2\n" +
+                    "変数(値固定)と、その値は以下の通りです\n" + kResultRule +
+                    "変数x\t関数計算値\n0\t1\n1\t2\n2\t5\n")},
+        {"functions loaded from a save file",
+         "-1\nSetUfList\nfg.dat\n1\n" + TypeNoVarFormula("g(4)") + "0\n2\n",
+         Start() + AtPrompt(LoadAsked()) + NoVarRun() + SaveQuestion(),
+         {{"fg.dat", FileId() + Record("f", 1, "a0*2") + Record("g", 1, "f(a0)+1")}},
+         Report(NoVarReport("g(4)", "9"))},
+    });
 }
 
 TEST(UserFunctionEvaluation, AnUndefinedFunctionCannotBeCalled) {

@@ -162,20 +162,7 @@ TEST(ShowUfList2Scenario, AListFileThatCannotBeCreated) {
 // Save files are untrusted: a record that does not lie whole inside the file
 // ends the listing with what was listed before it.
 TEST(ShowUfList2Scenario, BrokenRecordsEndTheListing) {
-    const std::string good = FileId() + Record("f", 1, "a0*2");
-    const std::string next = Record("h", 1, "a0*3");
-    const std::vector<std::string> files = {
-        good + next.substr(0, 12),                                     // truncated record
-        good + next.substr(0, 4) + U32(0xFFFFFFFFu) + next.substr(8),  // huge name length
-        good + next.substr(0, 4) + U32(0x7FFFFFFFu),                   // name past the end
-        good + next.substr(0, 16) + U32(0x7FFFFFFFu) + "a0*3",         // huge definition length
-        good + next.substr(0, 16) + U32(0) + "a0*3",                   // definition length 0
-        good + next.substr(0, 16) + U32(4) + "a0*3",                   // definition without NUL
-        good + next.substr(0, 4) + U32(1) + "h" + next.substr(10),     // name without NUL
-        good + next.substr(0, 4) + U32(0) + next.substr(10),           // name length 0
-        good + next.substr(0, 10) + U16(0xFFFF) + U16(8) + "ab",       // huge argument count
-        good + "\x01\x02\x03",                                         // a few stray bytes
-    };
+    const std::vector<std::string> files = BrokenRecordsAfter(FileId() + Record("f", 1, "a0*2"));
     for (size_t i = 0; i < files.size(); ++i) {
         Session session;
         session.WriteFile("bad.dat", files[i]);

@@ -12,173 +12,88 @@ const std::string kNotASaveFile = "指定ファイルはユーザ関数保存フ
 const std::string kCannotOpen = "指定ファイルをオープンするのに失敗しました。\n";
 const std::string kFgFile = FileId() + Record("f", 1, "a0*2") + Record("g", 2, "a0+a1");
 
-TEST(LoadScenario, AMissingFileLeavesTheRegistryEmpty) {
-    Session session;
-    SessionResult result = session.Run(TypeEnroll("f", 1, "a0*2") +
-                                       "-1\nSetUfList\nnone.dat\n0\n-1\nCheckUfList\nf\n0\n");
-    EXPECT_EQ(result.exit_status, 0);
-    // The unsaved f went with the registry: the end asks nothing.
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
-                             AtPrompt(LoadAsked() + kCannotOpen) + AtPrompt(CheckAnswer("f", 0)),
-                         result.output));
-    EXPECT_TRUE(session.Files().empty());
-}
-
-TEST(LoadScenario, AFileWithoutTheIdentifierIsRefusedAndTheRegistryEmptied) {
-    for (const std::string& content : {std::string("hello, world\n"), std::string("QVRLX1"),
-                                       std::string(), std::string("QVRLX11") + Record("f", 1, "a0")}) {
-        Session session;
-        session.WriteFile("other.dat", content);
-        SessionResult result = session.Run(TypeEnroll("f", 1, "a0*2") +
-                                           "-1\nSetUfList\nother.dat\n1\n-1\nCheckUfList\nf\n0\n");
-        EXPECT_EQ(result.exit_status, 0);
-        EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
-                                 AtPrompt(LoadAsked() + kNotASaveFile) +
-                                 AtPrompt(CheckAnswer("f", 0)),
-                             result.output))
-            << "file of " << content.size() << " bytes";
-        EXPECT_EQ(session.ReadFile("other.dat"), content);
-    }
-}
-
-TEST(LoadScenario, NoPathAtTheEndOfInput) {
-    Session session;
-    SessionResult result = session.Run("-1\nSetUfList\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() +
-                             AtPrompt("ユーザ関数の保存ファイルパスを入力して下さい(半角255文字以内) : "
-                                      "ファイルパスが未入力です\n"),
-                         result.output));
-}
-
-TEST(LoadScenario, NamesOnlyThenOneDefinition) {
-    Session session;
-    session.WriteFile("fg.dat", kFgFile);
-    SessionResult result = session.Run(
-        "-1\nSetUfList\nfg.dat\n0\n0\n-1\nShowUfList\n0\n0\n-1\nCheckUfList\nf\n"
-        "-1\nSetUfdef\ng\n0\n-1\nShowUfList\n0\n1\n-1\nCheckUfList\ng\n0\n2\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(
-        Start() + AtPrompt(LoadAsked() + AskChooseNow()) +
-            AtPrompt(ListQuestions() + "f : 関数未定義\ng : 関数未定義\n\n") +
-            AtPrompt(CheckAnswer("f", 1)) + AtPrompt(AskDefName() + AskDefMore()) +
-            AtPrompt(ListQuestions() +
-                     "double f( a0 ) = ___undef\n\ndouble g( a0 , a1 ) = a0+a1\n\n\n") +
-            AtPrompt(CheckAnswer("g", 2)) + SaveQuestion(),
-        result.output));
-    EXPECT_EQ(session.ReadFile("fg.dat"), kFgFile);
-}
-
-TEST(LoadScenario, NamesOnlyIsNoChange) {
-    Session session;
-    session.WriteFile("fg.dat", kFgFile);
-    SessionResult result = session.Run("-1\nSetUfList\nfg.dat\n0\n0\n0\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(LoadAsked() + AskChooseNow()), result.output));
-}
-
-TEST(LoadScenario, DefinitionsChosenRightAfterLoadingNames) {
-    Session session;
-    session.WriteFile("fg.dat", kFgFile);
-    SessionResult result = session.Run(
-        "-1\nSetUfList\nfg.dat\n0\n1\nf\n1\nnothere\n-1\nShowUfList\n0\n0\n0\n2\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() +
-                             AtPrompt(LoadAsked() + AskChooseNow() + AskDefName() + AskDefMore() +
-                                      AskDefName() + "指定関数は未定義または未保存です\n") +
-                             AtPrompt(ListQuestions() + "f : 関数定義済み\ng : 関数未定義\n\n") +
-                             SaveQuestion(),
-                         result.output));
-}
-
-TEST(LoadScenario, SetUfdefWithoutASourceFile) {
-    Session session;
-    SessionResult result =
-        session.Run(TypeEnroll("f", 1, "a0*2") + "-1\nSetUfdef\nf\n-1\nSetUfdef\nh\n0\n2\n");
-    EXPECT_EQ(result.exit_status, 0);
+TEST(LoadScenario, Dialogues) {
+    const FileList fg = {{"fg.dat", kFgFile}};
     const std::string no_file = AtPrompt(AskDefName() + "保存ファイルが存在しません\n");
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) + no_file +
-                             no_file + SaveQuestion(),
-                         result.output));
-}
-
-TEST(LoadScenario, SetUfdefForAFunctionNeverSaved) {
-    Session session;
-    session.WriteFile("fg.dat", kFgFile);
-    SessionResult result = session.Run("-1\nSetUfList\nfg.dat\n0\n0\n" +
-                                       TypeEnroll("h", 1, "a0^3") + "-1\nSetUfdef\nh\n0\n2\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(LoadAsked() + AskChooseNow()) +
-                             AtPrompt(Enrolled(1, "double h( a0 ) = a0^3")) +
-                             AtPrompt(AskDefName() + "指定関数は未定義または未保存です\n") +
-                             SaveQuestion(),
-                         result.output));
-}
-
-TEST(LoadScenario, SetUfdefOfARecordNoLongerWhereItWasRead) {
-    Session session;
-    session.WriteFile("fg.dat", kFgFile);
-    // The listing overwrites the save file after its names were read.
-    SessionResult result = session.Run("-1\nSetUfList\nfg.dat\n0\n0\n-1\nShowUfList\n1\n0\nfg.dat\n"
-                                       "-1\nSetUfdef\ng\n0\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(LoadAsked() + AskChooseNow()) +
-                             AtPrompt(ListQuestions() + AskListFile()) +
-                             AtPrompt(AskDefName() +
-                                      "保存ファイルの関数の記録が壊れているか、ほかで書き換えられています。"
-                                      "SetUfListで読み込み直して下さい\n"),
-                         result.output));
-}
-
-TEST(LoadScenario, SetUfdefWithoutANameAtTheEndOfInput) {
-    Session session;
-    SessionResult result = session.Run("-1\nSetUfdef\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(AskDefName() + "関数名が未入力です\n"), result.output));
-}
-
-TEST(LoadScenario, AllDefinitionsWhereACallPrecedesItsFunction) {
-    Session session;
-    session.WriteFile("fg.dat", FileId() + Record("f", 1, "g(a0)+1") + Record("g", 1, "a0*2"));
-    SessionResult result = session.Run(
-        "-1\nSetUfList\nfg.dat\n1\n-1\nShowUfList\n0\n1\n-1\nSetUfdef\nf\n0\n"
-        "-1\nCheckUfList\nf\n0\n2\n");
-    EXPECT_EQ(result.exit_status, 0);
-    // f is read before g exists and stays undefined; once g is defined, f loads.
-    EXPECT_TRUE(SameText(
-        Start() + AtPrompt(LoadAsked() + NotAFormula()) +
-            AtPrompt(ListQuestions() + "double f( a0 ) = ___undef\n\ndouble g( a0 ) = a0*2\n\n\n") +
-            AtPrompt(AskDefName() + AskDefMore()) + AtPrompt(CheckAnswer("f", 2)) +
-            SaveQuestion(),
-        result.output));
-}
-
-TEST(LoadScenario, LoadingReplacesTheRegistry) {
-    Session session;
-    session.WriteFile("fg.dat", kFgFile);
-    SessionResult result = session.Run(TypeEnroll("h", 1, "a0^3") +
-                                       "-1\nSetUfList\nfg.dat\n1\n-1\nShowUfList\n0\n1\n0\n2\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double h( a0 ) = a0^3")) +
-                             AtPrompt(LoadAsked()) +
-                             AtPrompt(ListQuestions() +
-                                      "double f( a0 ) = a0*2\n\ndouble g( a0 , a1 ) = a0+a1\n\n\n") +
-                             SaveQuestion(),
-                         result.output));
+    std::vector<DialogueCase> cases = {
+        // The unsaved f went with the registry: the end asks nothing.
+        {"a missing file leaves the registry empty",
+         TypeEnroll("f", 1, "a0*2") + "-1\nSetUfList\nnone.dat\n0\n-1\nCheckUfList\nf\n0\n",
+         Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
+             AtPrompt(LoadAsked() + kCannotOpen) + AtPrompt(CheckAnswer("f", 0))},
+        {"no path at the end of input", "-1\nSetUfList\n",
+         Start() + AtPrompt("ユーザ関数の保存ファイルパスを入力して下さい(半角255文字以内) : "
+                            "ファイルパスが未入力です\n")},
+        {"names only, then one definition",
+         "-1\nSetUfList\nfg.dat\n0\n0\n-1\nShowUfList\n0\n0\n-1\nCheckUfList\nf\n"
+         "-1\nSetUfdef\ng\n0\n-1\nShowUfList\n0\n1\n-1\nCheckUfList\ng\n0\n2\n",
+         Start() + AtPrompt(LoadAsked() + AskChooseNow()) +
+             AtPrompt(ListQuestions() + "f : 関数未定義\ng : 関数未定義\n\n") +
+             AtPrompt(CheckAnswer("f", 1)) + AtPrompt(AskDefName() + AskDefMore()) +
+             AtPrompt(ListQuestions() +
+                      "double f( a0 ) = ___undef\n\ndouble g( a0 , a1 ) = a0+a1\n\n\n") +
+             AtPrompt(CheckAnswer("g", 2)) + SaveQuestion(),
+         fg, fg},
+        {"names only is no change", "-1\nSetUfList\nfg.dat\n0\n0\n0\n",
+         Start() + AtPrompt(LoadAsked() + AskChooseNow()), fg},
+        {"definitions chosen right after loading names",
+         "-1\nSetUfList\nfg.dat\n0\n1\nf\n1\nnothere\n-1\nShowUfList\n0\n0\n0\n2\n",
+         Start() +
+             AtPrompt(LoadAsked() + AskChooseNow() + AskDefName() + AskDefMore() + AskDefName() +
+                      "指定関数は未定義または未保存です\n") +
+             AtPrompt(ListQuestions() + "f : 関数定義済み\ng : 関数未定義\n\n") + SaveQuestion(),
+         fg},
+        {"SetUfdef without a source file",
+         TypeEnroll("f", 1, "a0*2") + "-1\nSetUfdef\nf\n-1\nSetUfdef\nh\n0\n2\n",
+         Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) + no_file + no_file +
+             SaveQuestion()},
+        {"SetUfdef for a function never saved",
+         "-1\nSetUfList\nfg.dat\n0\n0\n" + TypeEnroll("h", 1, "a0^3") + "-1\nSetUfdef\nh\n0\n2\n",
+         Start() + AtPrompt(LoadAsked() + AskChooseNow()) +
+             AtPrompt(Enrolled(1, "double h( a0 ) = a0^3")) +
+             AtPrompt(AskDefName() + "指定関数は未定義または未保存です\n") + SaveQuestion(),
+         fg},
+        // The listing overwrites the save file after its names were read.
+        {"SetUfdef of a record no longer where it was read",
+         "-1\nSetUfList\nfg.dat\n0\n0\n-1\nShowUfList\n1\n0\nfg.dat\n-1\nSetUfdef\ng\n0\n",
+         Start() + AtPrompt(LoadAsked() + AskChooseNow()) +
+             AtPrompt(ListQuestions() + AskListFile()) +
+             AtPrompt(AskDefName() +
+                      "保存ファイルの関数の記録が壊れているか、ほかで書き換えられています。"
+                      "SetUfListで読み込み直して下さい\n"),
+         fg},
+        {"SetUfdef without a name at the end of input", "-1\nSetUfdef\n",
+         Start() + AtPrompt(AskDefName() + "関数名が未入力です\n")},
+        // f is read before g exists and stays undefined; once g is defined, f loads.
+        {"all definitions where a call precedes its function",
+         "-1\nSetUfList\nfg.dat\n1\n-1\nShowUfList\n0\n1\n-1\nSetUfdef\nf\n0\n"
+         "-1\nCheckUfList\nf\n0\n2\n",
+         Start() + AtPrompt(LoadAsked() + NotAFormula()) +
+             AtPrompt(ListQuestions() + "double f( a0 ) = ___undef\n\ndouble g( a0 ) = a0*2\n\n\n") +
+             AtPrompt(AskDefName() + AskDefMore()) + AtPrompt(CheckAnswer("f", 2)) + SaveQuestion(),
+         {{"fg.dat", FileId() + Record("f", 1, "g(a0)+1") + Record("g", 1, "a0*2")}}},
+        {"loading replaces the registry",
+         TypeEnroll("h", 1, "a0^3") + "-1\nSetUfList\nfg.dat\n1\n-1\nShowUfList\n0\n1\n0\n2\n",
+         Start() + AtPrompt(Enrolled(1, "double h( a0 ) = a0^3")) + AtPrompt(LoadAsked()) +
+             AtPrompt(ListQuestions() +
+                      "double f( a0 ) = a0*2\n\ndouble g( a0 , a1 ) = a0+a1\n\n\n") +
+             SaveQuestion(),
+         fg},
+    };
+    for (const std::string& content : {std::string("hello, world\n"), std::string("QVRLX1"),
+                                       std::string(), std::string("QVRLX11") + Record("f", 1, "a0")})
+        cases.push_back({"a file without the identifier is refused and the registry emptied",
+                         TypeEnroll("f", 1, "a0*2") +
+                             "-1\nSetUfList\nother.dat\n1\n-1\nCheckUfList\nf\n0\n",
+                         Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
+                             AtPrompt(LoadAsked() + kNotASaveFile) + AtPrompt(CheckAnswer("f", 0)),
+                         {{"other.dat", content}}, {{"other.dat", content}}});
+    ExpectDialogues(cases);
 }
 
 // Save files are untrusted: broken records end the load with what was read.
 TEST(LoadScenario, BrokenRecordsEndTheLoad) {
-    const std::string good = FileId() + Record("f", 1, "a0*2");
-    const std::string next = Record("h", 1, "a0*3");
-    const std::vector<std::string> files = {
-        good + next.substr(0, 12),                                       // truncated record
-        good + next.substr(0, 4) + U32(0xFFFFFFFFu) + next.substr(8),    // huge name length
-        good + next.substr(0, 4) + U32(0x7FFFFFFFu),                     // name past the end
-        good + next.substr(0, 16) + U32(0x7FFFFFFFu) + "a0*3",           // huge definition length
-        good + next.substr(0, 10) + U16(0xFFFF) + U16(8) + "ab",        // huge argument count
-        good + "\x01\x02\x03",                                           // a few stray bytes
-    };
+    const std::vector<std::string> files = BrokenRecordsAfter(FileId() + Record("f", 1, "a0*2"));
     for (size_t i = 0; i < files.size(); ++i) {
         for (const char* answer : {"0\n0", "1"}) {
             Session session;

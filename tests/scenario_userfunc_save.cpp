@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "mode_dialogue.h"
@@ -16,75 +17,6 @@ using namespace userfunc_test;
 
 const std::string kAskPath = "保存ファイルパスを指定して下さい :";
 const std::string kFRecordFile = FileId() + Record("f", 1, "a0*2");
-
-TEST(SaveScenario, NothingChangedRightAfterStart) {
-    Session session;
-    SessionResult result = session.Run("-1\nSaveUsrfunc\n0\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt("保存するものがありません。または変更無し\n"),
-                         result.output));
-    EXPECT_TRUE(session.Files().empty());
-}
-
-TEST(SaveScenario, AnExistingFileIsNeverOverwritten) {
-    Session session;
-    session.WriteFile("taken.dat", "hello");
-    SessionResult result =
-        session.Run(TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\ntaken.dat\n0\n2\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
-                             AtPrompt(kAskPath +
-                                      "このファイルは既に存在しています。保存ファイル名を変えてください\n") +
-                             SaveQuestion(),
-                         result.output));
-    EXPECT_EQ(session.ReadFile("taken.dat"), "hello");
-    EXPECT_EQ(session.Files(), std::vector<std::string>{"taken.dat"});
-}
-
-TEST(SaveScenario, ANewFileHoldsTheIdentifierAndOneRecordPerFunction) {
-    Session session;
-    SessionResult result =
-        session.Run(TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\nf.dat\n0\n");
-    EXPECT_EQ(result.exit_status, 0);
-    // Saved: the end asks nothing.
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
-                             AtPrompt(kAskPath),
-                         result.output));
-    const std::string expected("QVRLX10"
-                               "\x19\0\0\0" "\x02\0\0\0" "f\0" "\x01\0" "\x08\0" "\x08\0"
-                               "\x05\0\0\0" "a0*2\0",
-                               32);
-    EXPECT_EQ(session.ReadFile("f.dat"), expected);
-    EXPECT_EQ(session.Files(), std::vector<std::string>{"f.dat"});
-}
-
-TEST(SaveScenario, LaterSavesRewriteTheSameFileWithoutAsking) {
-    Session session;
-    SessionResult result = session.Run(TypeEnroll("g", 2, "a0+a1") + "-1\nSaveUsrfunc\nfg.dat\n" +
-                                       TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\n" +
-                                       "-1\nSaveUsrfunc\n0\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(2, "double g( a0 , a1 ) = a0+a1")) +
-                             AtPrompt(kAskPath) + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
-                             AtPrompt("") +
-                             AtPrompt("保存するものがありません。または変更無し\n"),
-                         result.output));
-    // Records in name order: f's 25 bytes at 7, g's 28 bytes at 32.
-    EXPECT_EQ(session.ReadFile("fg.dat"), FileId() + Record("f", 1, "a0*2") + Record("g", 2, "a0+a1"));
-    EXPECT_EQ(session.ReadFile("fg.dat").size(), 60u);
-    EXPECT_EQ(session.Files(), std::vector<std::string>{"fg.dat"});
-}
-
-TEST(SaveScenario, AFileThatCannotBeCreated) {
-    Session session;
-    SessionResult result =
-        session.Run(TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\nnodir/f.dat\n0\n2\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
-                             AtPrompt(kAskPath + "新規保存用ファイルの作成に失敗\n") + SaveQuestion(),
-                         result.output));
-    EXPECT_TRUE(session.Files().empty());
-}
 
 TEST(SaveScenario, ASourceFileThatIsNoLongerASaveFile) {
     Session session;
@@ -100,6 +32,95 @@ TEST(SaveScenario, ASourceFileThatIsNoLongerASaveFile) {
             SaveQuestion(),
         result.output));
     EXPECT_TRUE(SameText("f : 関数定義済み\n\n", session.ReadFile("f.dat")));
+}
+
+using Files = FileList;
+
+// A typed session in a folder holding the files before; it must end with
+// status 0, print expected and leave exactly the files after.
+struct SaveCase {
+    const char* what;
+    Files before;
+    std::string typed;
+    std::string expected;
+    Files after;
+};
+
+void ExpectSaves(const std::vector<SaveCase>& cases) {
+    std::vector<DialogueCase> dialogues;
+    for (const SaveCase& save : cases)
+        dialogues.push_back({save.what, save.typed, save.expected, save.before, save.after, true});
+    ExpectDialogues(dialogues);
+}
+
+const std::string kEnrolledF = Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2"));
+const std::string kExists = "このファイルは既に存在しています。保存ファイル名を変えてください\n";
+const std::string kNothing = "保存するものがありません。または変更無し\n";
+const std::string kFG = FileId() + Record("f", 1, "a0*2") + Record("g", 2, "a0+a1");
+
+TEST(SaveScenario, SaveUsrfunc) {
+    ExpectSaves({
+        {"nothing changed right after start", {}, "-1\nSaveUsrfunc\n0\n",
+         Start() + AtPrompt(kNothing), {}},
+        {"an existing file is never overwritten", {{"taken.dat", "hello"}},
+         TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\ntaken.dat\n0\n2\n",
+         kEnrolledF + AtPrompt(kAskPath + kExists) + SaveQuestion(), {{"taken.dat", "hello"}}},
+        // Saved: the end asks nothing; 32 bytes worked out by hand from the format.
+        {"a new file holds the identifier and one record per function", {},
+         TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\nf.dat\n0\n", kEnrolledF + AtPrompt(kAskPath),
+         {{"f.dat", std::string("QVRLX10"
+                                "\x19\0\0\0" "\x02\0\0\0" "f\0" "\x01\0" "\x08\0" "\x08\0"
+                                "\x05\0\0\0" "a0*2\0", 32)}}},
+        // Records in name order: f's 25 bytes at 7, g's 28 bytes at 32.
+        {"later saves rewrite the same file without asking", {},
+         TypeEnroll("g", 2, "a0+a1") + "-1\nSaveUsrfunc\nfg.dat\n" + TypeEnroll("f", 1, "a0*2") +
+             "-1\nSaveUsrfunc\n-1\nSaveUsrfunc\n0\n",
+         Start() + AtPrompt(Enrolled(2, "double g( a0 , a1 ) = a0+a1")) + AtPrompt(kAskPath) +
+             AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) + AtPrompt("") + AtPrompt(kNothing),
+         {{"fg.dat", kFG}}},
+        {"a file that cannot be created", {},
+         TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\nnodir/f.dat\n0\n2\n",
+         kEnrolledF + AtPrompt(kAskPath + "新規保存用ファイルの作成に失敗\n") + SaveQuestion(), {}},
+        // Loading every definition marks them changed; listing into the source file
+        // then turns it into a text file that the save refuses to rewrite.
+        {"a source file that is no longer a save file", {{"f.dat", kFRecordFile}},
+         "-1\nSetUfList\nf.dat\n1\n-1\nShowUfList\n1\n0\nf.dat\n-1\nSaveUsrfunc\n0\n2\n",
+         Start() + AtPrompt(LoadAsked()) + AtPrompt(ListQuestions() + AskListFile()) +
+             AtPrompt("[保存ファイル存在時]ファイルパスが未定義または保存ファイルではない\n") +
+             SaveQuestion(),
+         {{"f.dat", Cp932(PlatformText("f : 関数定義済み\n\n"))}}},
+    });
+}
+
+TEST(EndOfRunScenario, TheSaveQuestion) {
+    std::vector<SaveCase> cases = {
+        {"answered 1 saves to a new file", {}, TypeEnroll("f", 1, "a0*2") + "0\n1\nf.dat\n",
+         kEnrolledF + SaveQuestion() + kAskPath, {{"f.dat", kFRecordFile}}},
+        {"answered 1 rewrites the source file", {},
+         TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\nfg.dat\n" + TypeEnroll("g", 2, "a0+a1") +
+             "7\n1\n",
+         kEnrolledF + AtPrompt(kAskPath) + AtPrompt(Enrolled(2, "double g( a0 , a1 ) = a0+a1")) +
+             SaveQuestion(),
+         {{"fg.dat", kFG}}},
+        {"a non-number at the menu does not lose the question", {},
+         TypeEnroll("f", 1, "a0*2") + "quit now\n1\nf.dat\n", kEnrolledF + SaveQuestion() + kAskPath,
+         {{"f.dat", kFRecordFile}}},
+        {"after a failed save the question is asked again", {{"taken.dat", "hello"}},
+         TypeEnroll("f", 1, "a0*2") + "0\n1\ntaken.dat\n1\nf.dat\n",
+         kEnrolledF + SaveQuestion() + kAskPath + kExists + SaveQuestion() + kAskPath,
+         {{"f.dat", kFRecordFile}, {"taken.dat", "hello"}}},
+        {"end of input after a failed save ends without saving", {},
+         TypeEnroll("f", 1, "a0*2") + "0\n1\nnodir/f.dat\n",
+         kEnrolledF + SaveQuestion() + kAskPath + "新規保存用ファイルの作成に失敗\n" + SaveQuestion(),
+         {}},
+        {"a non-number at the menu, then end of input, saves nothing", {},
+         TypeEnroll("f", 1, "a0*2") + "quit\n", kEnrolledF + SaveQuestion(), {}},
+    };
+    for (const char* answer : {"2", "0", "-1"})
+        cases.push_back({"answered 2 or any other number saves nothing", {},
+                         TypeEnroll("f", 1, "a0*2") + "0\n" + answer + "\nf.dat\n",
+                         kEnrolledF + SaveQuestion(), {}});
+    ExpectSaves(cases);
 }
 
 TEST(SaveScenario, TheWorkingCopyCannotBeMade) {
@@ -197,77 +218,6 @@ TEST(SaveScenario, ALongestTypedDefinitionWithSignsLoadsBack) {
     EXPECT_EQ(session.ReadFile("f.dat"), FileId() + Record("f", 1, stored));
 }
 
-TEST(EndOfRunScenario, AnsweredOneSavesToANewFile) {
-    Session session;
-    SessionResult result = session.Run(TypeEnroll("f", 1, "a0*2") + "0\n1\nf.dat\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
-                             SaveQuestion() + kAskPath,
-                         result.output));
-    EXPECT_EQ(session.ReadFile("f.dat"), kFRecordFile);
-}
-
-TEST(EndOfRunScenario, AnsweredOneRewritesTheSourceFile) {
-    Session session;
-    SessionResult result = session.Run(TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\nfg.dat\n" +
-                                       TypeEnroll("g", 2, "a0+a1") + "7\n1\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
-                             AtPrompt(kAskPath) +
-                             AtPrompt(Enrolled(2, "double g( a0 , a1 ) = a0+a1")) + SaveQuestion(),
-                         result.output));
-    EXPECT_EQ(session.ReadFile("fg.dat"), FileId() + Record("f", 1, "a0*2") + Record("g", 2, "a0+a1"));
-    EXPECT_EQ(session.Files(), std::vector<std::string>{"fg.dat"});
-}
-
-TEST(EndOfRunScenario, AnsweredTwoOrAnyOtherNumberSavesNothing) {
-    for (const char* answer : {"2", "0", "-1"}) {
-        Session session;
-        SessionResult result =
-            session.Run(TypeEnroll("f", 1, "a0*2") + "0\n" + answer + "\nf.dat\n");
-        EXPECT_EQ(result.exit_status, 0);
-        EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
-                                 SaveQuestion(),
-                             result.output))
-            << "answer " << answer;
-        EXPECT_TRUE(session.Files().empty()) << "answer " << answer;
-    }
-}
-
-TEST(EndOfRunScenario, ANonNumberAtTheMenuDoesNotLoseTheQuestion) {
-    Session session;
-    SessionResult result = session.Run(TypeEnroll("f", 1, "a0*2") + "quit now\n1\nf.dat\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
-                             SaveQuestion() + kAskPath,
-                         result.output));
-    EXPECT_EQ(session.ReadFile("f.dat"), kFRecordFile);
-}
-
-TEST(EndOfRunScenario, AfterAFailedSaveTheQuestionIsAskedAgain) {
-    Session session;
-    session.WriteFile("taken.dat", "hello");
-    SessionResult result =
-        session.Run(TypeEnroll("f", 1, "a0*2") + "0\n1\ntaken.dat\n1\nf.dat\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) + SaveQuestion() +
-                             kAskPath + "このファイルは既に存在しています。保存ファイル名を変えてください\n" +
-                             SaveQuestion() + kAskPath,
-                         result.output));
-    EXPECT_EQ(session.ReadFile("f.dat"), kFRecordFile);
-    EXPECT_EQ(session.ReadFile("taken.dat"), "hello");
-}
-
-TEST(EndOfRunScenario, EndOfInputAfterAFailedSaveEndsWithoutSaving) {
-    Session session;
-    SessionResult result = session.Run(TypeEnroll("f", 1, "a0*2") + "0\n1\nnodir/f.dat\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) + SaveQuestion() +
-                             kAskPath + "新規保存用ファイルの作成に失敗\n" + SaveQuestion(),
-                         result.output));
-    EXPECT_TRUE(session.Files().empty());
-}
-
 TEST(EndOfRunScenario, AnEvaluationErrorAsksBeforeEndingTheRun) {
     Session session;
     // Re-enrolling g makes f and g call each other without end.
@@ -282,16 +232,6 @@ TEST(EndOfRunScenario, AnEvaluationErrorAsksBeforeEndingTheRun) {
                              SaveQuestion() + kAskPath,
                          result.output));
     EXPECT_EQ(session.ReadFile("fg.dat"), FileId() + Record("f", 1, "g(a0)") + Record("g", 1, "f(a0)"));
-}
-
-TEST(EndOfRunScenario, ANonNumberAtTheMenuThenEndOfInputSavesNothing) {
-    Session session;
-    SessionResult result = session.Run(TypeEnroll("f", 1, "a0*2") + "quit\n");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
-                             SaveQuestion(),
-                         result.output));
-    EXPECT_TRUE(session.Files().empty());
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // The sorted name list and the registry of user-defined functions, in memory.
+#include "cout_capture.h"
 #include "session.h"
 
 #include <algorithm>
@@ -26,18 +27,6 @@ std::vector<std::string> Names(const UsrFuncArray& registry) {
         names.push_back(entry->label);
     return names;
 }
-
-// Swaps std::cout for a buffer while alive (definition messages go there).
-class CoutCapture {
-public:
-    CoutCapture() : saved_(std::cout.rdbuf(buffer_.rdbuf())) {}
-    ~CoutCapture() { std::cout.rdbuf(saved_); }
-    std::string Text() const { return buffer_.str(); }
-
-private:
-    std::stringstream buffer_;
-    std::streambuf* saved_;
-};
 
 std::string Definition(UsrFuncProp* entry) {
     unsigned short arg_count = 0;

@@ -1,7 +1,9 @@
 // The binary save file of user-defined functions: format, loading, rewriting,
 // record deletion, damaged files and failing writes.
+#include "cout_capture.h"
 #include "session.h"
 
+#include <pwd.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -9,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <fstream>
@@ -41,18 +44,6 @@ std::string Le32(unsigned long value) {
     return Bytes({int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF),
                   int((value >> 24) & 0xFF)});
 }
-
-// Swaps std::cout for a buffer while alive (definition messages go there).
-class CoutCapture {
-public:
-    CoutCapture() : saved_(std::cout.rdbuf(buffer_.rdbuf())) {}
-    ~CoutCapture() { std::cout.rdbuf(saved_); }
-    std::string Text() const { return buffer_.str(); }
-
-private:
-    std::stringstream buffer_;
-    std::streambuf* saved_;
-};
 
 // Files larger than limit bytes cannot be written while alive: a full disk.
 class FileSizeLimit {
@@ -103,6 +94,14 @@ protected:
     }
     bool Exists(const std::string& name) const { return std::filesystem::exists(Path(name)); }
     bool WorkCopyLeft() const { return Exists("template.dat"); }
+    // Names of the files in the folder, sorted.
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
     // Loads names only from a file holding the given bytes.
     void LoadNames(UsrFuncArray& registry, const std::string& bytes) {
@@ -858,12 +857,36 @@ TEST_F(SaveFile, ARewriteKeepsALinkAndThePermissionBits) {
     ASSERT_EQ(stat(Path("real/save.dat").c_str(), &saved), 0);
     EXPECT_EQ(saved.st_mode & 07777, 0640u);
     EXPECT_FALSE(Exists("real/template.dat"));
-    // A save file its owner made read-only is not replaced.
-    chmod(Path("real/save.dat").c_str(), 0444);
-    if (access(Path("real/save.dat").c_str(), W_OK) == 0) GTEST_SKIP() << "running as root";
+}
+
+// Runs action in a child process as an ordinary user (nobody when the tests run
+// as root, where no permission bit would refuse anything); its result is the
+// child's exit status, -1 when the child did not end normally.
+int AsOrdinaryUser(const std::function<int()>& action) {
+    pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0) {
+            const passwd* nobody = getpwnam("nobody");
+            if (nobody == nullptr || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
+                _exit(99);
+        }
+        _exit(action() & 0xFF);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(SaveFile, AReadOnlySaveFileIsNotReplaced) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    chmod(dir_.c_str(), 0777);  // the folder is the other user's to write
+    chmod(Path("save.dat").c_str(), 0444);
     registry.AddUFncElem("f", 7, 1, 8, "a0*3");
-    EXPECT_EQ(SaveDate_ToFileEx(registry), UFUNC_WRITE_FAILED);
+    int result = AsOrdinaryUser([&] { return -SaveDate_ToFileEx(registry); });
+    EXPECT_EQ(result, -UFUNC_WRITE_FAILED);
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(Files(), std::vector<std::string>{"save.dat"});
 }
 
 TEST_F(SaveFile, ANewFileOnAFullDiskIsRemovedAndNothingCountsAsSaved) {

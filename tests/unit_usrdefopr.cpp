@@ -8,22 +8,11 @@
 #include <sstream>
 #include <string>
 
+#include "cout_capture.h"
 #include "session.h"
 #include "usrdefopr.h"
 
 namespace {
-
-// Captures standard output while it lives.
-class CapturedOutput {
-public:
-    CapturedOutput() : saved_(std::cout.rdbuf(text_.rdbuf())) {}
-    ~CapturedOutput() { std::cout.rdbuf(saved_); }
-    std::string Text() const { return text_.str(); }
-
-private:
-    std::stringstream text_;
-    std::streambuf* saved_;
-};
 
 std::string U32(unsigned long value) {
     std::string bytes;
@@ -62,13 +51,13 @@ private:
 };
 
 std::string EnrollMessage(int code) {
-    CapturedOutput output;
+    CoutCapture output;
     EXPECT_EQ(Show_EnrollError(code), code);
     return output.Text();
 }
 
 std::string SaveMessage(int code) {
-    CapturedOutput output;
+    CoutCapture output;
     EXPECT_EQ(Show_SvUsrfuncError(code), 1);
     return output.Text();
 }

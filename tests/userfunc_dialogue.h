@@ -4,6 +4,7 @@
 #define KANSU_TESTS_USERFUNC_DIALOGUE_H
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "session.h"
@@ -89,6 +90,39 @@ inline std::string AskDefName() { return "使用関数名(半角79字以内)を�
 
 inline std::string AskDefMore() { return "引き続き使用関数の指定をおこないますか? Yes-->1 No-->0 :"; }
 
+using FileList = std::vector<std::pair<std::string, std::string>>;  // name, bytes
+
+// One typed session and the console output it must give; every case runs in a
+// fresh folder holding the files before, must end with status 0 and leave the
+// files after with these bytes (and no other file when only_these).
+struct DialogueCase {
+    const char* what;
+    std::string typed;
+    std::string expected;
+    FileList before = {};
+    FileList after = {};
+    bool only_these = false;
+};
+
+inline void ExpectDialogues(const std::vector<DialogueCase>& cases) {
+    for (const DialogueCase& dialogue : cases) {
+        SCOPED_TRACE(dialogue.what);
+        Session session;
+        for (const auto& file : dialogue.before) session.WriteFile(file.first, file.second);
+        SessionResult result = session.Run(dialogue.typed);
+        EXPECT_EQ(result.exit_status, 0);
+        EXPECT_TRUE(SameText(dialogue.expected, result.output));
+        std::vector<std::string> names;
+        for (const auto& file : dialogue.after) {
+            names.push_back(file.first);
+            EXPECT_EQ(session.ReadFile(file.first), file.second) << file.first;
+        }
+        if (dialogue.only_these) {
+            EXPECT_EQ(session.Files(), names);
+        }
+    }
+}
+
 // Save-file bytes, little-endian as the file format lays them out.
 inline std::string U32(unsigned long value) {
     std::string bytes;
@@ -109,6 +143,23 @@ inline std::string Record(const std::string& name, int arg_count, const std::str
     for (int i = 0; i < arg_count; ++i) body += U16(8);
     body += U32(definition.size() + 1) + definition + std::string(1, '\0');
     return U32(body.size() + 4) + body;
+}
+
+// Broken records behind a whole one: each must end a load or a listing there.
+inline std::vector<std::string> BrokenRecordsAfter(const std::string& whole) {
+    const std::string next = Record("h", 1, "a0*3");
+    return {
+        whole + next.substr(0, 12),                                     // truncated record
+        whole + next.substr(0, 4) + U32(0xFFFFFFFFu) + next.substr(8),  // huge name length
+        whole + next.substr(0, 4) + U32(0x7FFFFFFFu),                   // name past the end
+        whole + next.substr(0, 16) + U32(0x7FFFFFFFu) + "a0*3",         // huge definition length
+        whole + next.substr(0, 16) + U32(0) + "a0*3",                   // definition length 0
+        whole + next.substr(0, 16) + U32(4) + "a0*3",                   // definition without NUL
+        whole + next.substr(0, 4) + U32(1) + "h" + next.substr(10),     // name without NUL
+        whole + next.substr(0, 4) + U32(0) + next.substr(10),           // name length 0
+        whole + next.substr(0, 10) + U16(0xFFFF) + U16(8) + "ab",       // huge argument count
+        whole + "\x01\x02\x03",                                         // a few stray bytes
+    };
 }
 
 }  // namespace userfunc_test

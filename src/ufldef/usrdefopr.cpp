@@ -145,12 +145,12 @@ long Definition_Offset(const SavedRecord& record) {
 
 int EnRoll_UserDefFunc(UsrFuncArray& ufunc_list, char* func_name) {
     std::cout << Msg().ENROLL_START_QUESTION;
-    if (Read_IntegerLine() != 1) return 0;
+    if (Read_IntegerLine() != 1) return ENROLL_NO_NAME;
     std::cout << Msg().ENROLL_NAME_PROMPT << FUNC_NAME_SIZE - 1 << Msg().ENROLL_NAME_PROMPT_END;
     // An empty name could be neither called nor deleted: it is refused as no name.
     if (Input_Formula(std::cin, func_name, FUNC_NAME_SIZE) == nullptr || func_name[0] == '\0')
-        return 0;
-    if (Is_BuiltinName(func_name)) return -3;
+        return ENROLL_NO_NAME;
+    if (Is_BuiltinName(func_name)) return ENROLL_BUILT_IN;
 
     std::cout << Msg().ENROLL_ARGUMENT_COUNT_PROMPT;
     unsigned short arg_count = 0;
@@ -161,24 +161,27 @@ int EnRoll_UserDefFunc(UsrFuncArray& ufunc_list, char* func_name) {
     char definition[PATH_SIZE];
     {
         InputKindScope kind(InputKind::Definition);
-        if (Input_Formula(std::cin, definition, PATH_SIZE) == nullptr) return -1;
+        if (Input_Formula(std::cin, definition, PATH_SIZE) == nullptr) return ENROLL_NO_DEFINITION;
     }
-    if (CheckInpVal_UsrdefFunc(arg_count, DOUBLE_KIND, definition) < 1) return -2;
+    if (CheckInpVal_UsrdefFunc(arg_count, DOUBLE_KIND, definition) < 1) return ENROLL_REFUSED;
 
     long file_pos = ufunc_list.AccFilePos(func_name);
     if (file_pos == -2) file_pos = -1;
     ufunc_list.AddUFncElem(func_name, file_pos, arg_count, DOUBLE_KIND, definition);
-    return 1;
+    return ENROLLED;
 }
 
 int Show_EnrollError(int error_code) {
     const char* first = nullptr;
     const char* second = nullptr;
     switch (error_code) {
-    case 0: first = Msg().ENROLL_FAILED; second = Msg().ENROLL_NAME_FAILED; break;
-    case -1: first = Msg().ENROLL_FAILED; second = Msg().ENROLL_DEFINITION_FAILED; break;
-    case -2: first = Msg().ENROLL_FAILED; second = Msg().ENROLL_BAD_VALUE; break;
-    case -3:
+    case ENROLL_NO_NAME: first = Msg().ENROLL_FAILED; second = Msg().ENROLL_NAME_FAILED; break;
+    case ENROLL_NO_DEFINITION:
+        first = Msg().ENROLL_FAILED;
+        second = Msg().ENROLL_DEFINITION_FAILED;
+        break;
+    case ENROLL_REFUSED: first = Msg().ENROLL_FAILED; second = Msg().ENROLL_BAD_VALUE; break;
+    case ENROLL_BUILT_IN:
         first = Msg().ENROLL_BUILT_IN_NAME;
         second = Msg().ENROLL_OTHER_NAME;
         break;
@@ -228,28 +231,28 @@ int Delete_UserFunc(UsrFuncArray& ufunc_list) {
 }
 
 int SaveDate_ToFile(UsrFuncArray& the_target) {
-    if (the_target.GetChangeFlag() == 0) return -8;
+    if (the_target.GetChangeFlag() == 0) return SAVE_NOTHING_CHANGED;
     if (the_target.GetSourceFile() != nullptr) return SaveDate_ToFileEx(the_target);
     std::cout << Msg().SAVE_PATH_PROMPT;
     char file_path[PATH_SIZE];
     InputKindScope kind(InputKind::File);
     Read_Word(std::cin, file_path, PATH_SIZE);
-    if (file_path[0] == '\0') return -3;
-    if (File_Exists(file_path)) return -9;
+    if (file_path[0] == '\0') return SAVE_PATH_EMPTY;
+    if (File_Exists(file_path)) return SAVE_PATH_TAKEN;
     return SaveDate_ToFileNew(the_target, file_path);
 }
 
 int Show_SvUsrfuncError(int error_code) {
     const char* message = nullptr;
     switch (error_code) {
-    case 0: message = Msg().SAVE_NOT_SAVE_FILE; break;
-    case -1: message = Msg().SAVE_TEMP_CREATE_FAILED; break;
-    case -2: message = Msg().SAVE_TEMP_ERASE_FAILED; break;
-    case -3: message = Msg().SAVE_NO_PATH; break;
-    case -5: message = Msg().SAVE_CREATE_FAILED; break;
-    case -8: message = Msg().SAVE_NOTHING; break;
-    case -9: message = Msg().SAVE_FILE_EXISTS; break;
-    case -10: message = Msg().SAVE_UNKNOWN_FAILURE; break;
+    case SAVE_NO_SAVE_FILE: message = Msg().SAVE_NOT_SAVE_FILE; break;
+    case SAVE_WORK_COPY_FAILED: message = Msg().SAVE_TEMP_CREATE_FAILED; break;
+    case SAVE_WORK_COPY_LEFT: message = Msg().SAVE_TEMP_ERASE_FAILED; break;
+    case SAVE_PATH_EMPTY: message = Msg().SAVE_NO_PATH; break;
+    case SAVE_NOT_CREATED: message = Msg().SAVE_CREATE_FAILED; break;
+    case SAVE_NOTHING_CHANGED: message = Msg().SAVE_NOTHING; break;
+    case SAVE_PATH_TAKEN: message = Msg().SAVE_FILE_EXISTS; break;
+    case SAVE_FAILED: message = Msg().SAVE_UNKNOWN_FAILURE; break;
     default: break;
     }
     if (message != nullptr) std::cout << message << std::endl;

@@ -9,6 +9,28 @@
 #include "fmula.h"
 #include "usrfunc.h"
 
+// Results of the enrol dialogue (Show_EnrollError turns them into messages).
+enum EnrollStatus {
+    ENROLLED = 1,
+    ENROLL_NO_NAME = 0,           // cancelled, or no name could be read
+    ENROLL_NO_DEFINITION = -1,    // end of input at the definition
+    ENROLL_REFUSED = -2,          // the definition failed the checks
+    ENROLL_BUILT_IN = -3,         // the name is a built-in function's
+};
+
+// Results of the save dialogue (Show_SvUsrfuncError turns them into messages).
+enum SaveStatus {
+    SAVED = 1,
+    SAVE_NO_SAVE_FILE = 0,        // the source file is unreadable or no save file
+    SAVE_WORK_COPY_FAILED = -1,   // the working copy could not be written whole
+    SAVE_WORK_COPY_LEFT = -2,     // the working copy could not be removed
+    SAVE_PATH_EMPTY = -3,
+    SAVE_NOT_CREATED = -5,        // the new save file could not be created
+    SAVE_NOTHING_CHANGED = -8,
+    SAVE_PATH_TAKEN = -9,         // the typed path names an existing file
+    SAVE_FAILED = -10,            // the move failed, or the file changed under the save
+};
+
 int EnRoll_UserDefFunc(UsrFuncArray& ufunc_list, char* func_name);
 int Show_EnrollError(int error_code);
 int CheckInpVal_UsrdefFunc(unsigned int arg_Number, unsigned short ret_kind,

@@ -11,6 +11,7 @@
 
 #include "baselnlist.h"
 #include "fmula.h"
+#include "saverecord.h"
 
 // One registered function; label is its name.
 class UsrFuncProp : public BaseLnList {
@@ -33,7 +34,8 @@ public:
     char* GetFuncDef(unsigned short* arg_Number, unsigned short* ret_kind);
     int PrintContent(std::ostream& optstrm);
     int PrintFuncMame(std::ostream& optstrm);
-    int SaveData(std::ofstream& savetofile);
+    // Writes the record (1); 0 and nothing written when undefined.
+    int SaveData(std::ostream& savetofile);
 
 private:
     void Set_Definition(const char* def_string);
@@ -77,10 +79,6 @@ private:
 // The one registry of the program.
 extern UsrFuncArray g_ufunc_list;
 
-// Identifier at the start of every save file.
-extern const char UFUNC_FILE_ID[8];
-const int UFUNC_FILE_ID_SIZE = 7;
-
 int SaveDate_ToFileNew(UsrFuncArray& the_target, const char* file_path);
 // Rewrites the source file through the working copy, which then replaces it in
 // one move: 1; 0 no usable source file; -1 the working copy cannot be written
@@ -111,45 +109,5 @@ const int UFUNC_RECORD_DAMAGED = -4;
 
 // Kind text of a result or argument kind code 1-8 ("double " for 8); null for any other.
 const char* Kind_Text(unsigned short kind_code);
-
-// Checked reading of save files, which are untrusted input. Every reader starts at
-// the stream's position, never reads at or past file_end and returns 1 when the
-// whole field was there, 0 otherwise (the stream position is then unspecified).
-// Integers are little-endian.
-// Smallest possible record: the fixed fields, a one-letter name, an empty definition.
-const unsigned long UFUNC_RECORD_MIN = 18;
-// Offset of the end of the stream's file, -1 when it cannot be found; the read
-// position is left at the end.
-long Find_FileEnd(std::istream& in);
-// Bytes from the read position up to file_end (0 when the position is unknown).
-long Bytes_Left(std::istream& in, long file_end);
-int Read_UInt16(std::istream& in, long file_end, unsigned short* value);
-int Read_UInt32(std::istream& in, long file_end, unsigned long* value);
-// A text field of length bytes whose last byte is its only NUL (length 0 is the
-// empty text); text receives it without the NUL.
-int Read_TextField(std::istream& in, long file_end, unsigned long length, std::string* text);
-// The record length at file_pos, accepted only when at least UFUNC_RECORD_MIN and
-// inside the file; the read position is left after the length field.
-int Read_RecordLength(std::istream& in, long file_end, long file_pos, unsigned long* recd_length);
-
-// One record of a save file as read from it.
-struct SavedRecord {
-    long position;                         // offset of its first byte
-    unsigned long recd_length;
-    std::string name;                      // never empty
-    unsigned short arg_num;
-    unsigned short ret_kind;
-    std::vector<unsigned short> arg_kinds; // arg_num kind codes
-    std::string definition;
-};
-// Reads the record at the read position. 1 when it is whole: its record length fits
-// in the file and equals the sum of its fields, each text ends with its only NUL.
-// 0 otherwise; the walk over a file must stop there. On 1 the position is at the
-// next record.
-int Read_SavedRecord(std::istream& in, long file_end, SavedRecord* record);
-// 1 when a whole record starts at file_pos and, unless name is null, carries that
-// name: the record a registry entry was given is still where the entry says.
-int Check_StoredRecord(std::istream& in, long file_end, long file_pos, const char* name,
-                       SavedRecord* record);
 
 #endif
