@@ -121,15 +121,16 @@ void Remember(InputKind kind, const std::string& line) {
 int Read_Character(EditLine* editor, wchar_t* character) {
     std::mbstate_t state{};
     for (;;) {
+        if (window_resized != 0) {
+            window_resized = 0;
+            el_resize(editor);
+        }
         char byte = 0;
         ssize_t got = read(STDIN_FILENO, &byte, 1);
         if (got == 0) return 0;
         if (got < 0) {
             if (errno != EINTR) return -1;
-            if (window_resized != 0) {
-                window_resized = 0;
-                el_resize(editor);
-            } else if (Program_EndRequested()) {
+            if (Program_EndRequested()) {
                 session->interrupted = true;
                 return -1;
             }
@@ -262,6 +263,7 @@ bool Start_LineEditing(bool wanted, bool utf8) {
     session->plain_input = std::cin.rdbuf(&session->input);
     struct sigaction resize = {};
     resize.sa_handler = On_WindowResize;
+    resize.sa_flags = SA_RESTART;  // noted at the next key; no output is cut short
     sigemptyset(&resize.sa_mask);
     sigaction(SIGWINCH, &resize, nullptr);
     editing_active = 1;
