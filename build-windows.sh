@@ -5,13 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 compiler=x86_64-w64-mingw32-g++-posix
-need=()
-command -v cmake >/dev/null || need+=(cmake)
-command -v "$compiler" >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
-if [ ${#need[@]} -gt 0 ]; then
-  apt-get update
-  DEBIAN_FRONTEND=noninteractive apt-get install -y "${need[@]}"
-fi
+. scripts/install-missing.sh
+install_missing cmake cmake make make "$compiler" g++-mingw-w64-x86-64-posix
 dir=build-windows
 cmake --no-warn-unused-cli -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKANSU_TESTS=OFF >/dev/null

@@ -1,24 +1,17 @@
 #!/usr/bin/env bash
-# Runs the scenario tests against the Windows build: cross-compiles kansu.exe
-# (build-windows.sh), builds the native test programs, and lets them start
-# kansu.exe under Wine. Installs what a fresh machine lacks. The Wine prefix
-# lives in $KANSU_WINE_PREFIX (default ~/.cache/kansu-wine) and is created once.
+# Runs the scenario tests, and their utf8. variants, against the Windows build:
+# cross-compiles kansu.exe (build-windows.sh), builds the native test programs,
+# and lets them start kansu.exe under Wine. Installs what a fresh machine
+# lacks. The Wine prefix lives in $KANSU_WINE_PREFIX (default
+# ~/.cache/kansu-wine) and is created once.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
-need=()
-[ -x "$wine" ] || need+=(wine64)
-[ -x "$wineserver" ] || need+=(wine64)
-command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
-command -v cmake >/dev/null || need+=(cmake)
-command -v g++ >/dev/null || need+=(g++)
-[ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
-if [ ${#need[@]} -gt 0 ]; then
-  apt-get update
-  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need[@]}"
-fi
+. scripts/install-missing.sh
+install_missing "$wine" wine64 "$wineserver" wine64 cmake cmake make make g++ g++ \
+  /usr/include/gtest/gtest.h libgtest-dev
 
 ./build-windows.sh
 
@@ -49,6 +42,8 @@ echo "== scenario tests against build-windows/kansu.exe under Wine =="
 failed=()
 for scenario in "${scenarios[@]}"; do
   "$native/$scenario" --gtest_brief=1 || failed+=("$scenario")
+  # The utf8. variants: kansu.exe started with --utf8, the same UTF-8 expectations.
+  KANSU_TEST_UTF8=1 "$native/$scenario" --gtest_brief=1 || failed+=("utf8.$scenario")
 done
 if [ ${#failed[@]} -gt 0 ]; then
   echo "failed under Wine: ${failed[*]}" >&2

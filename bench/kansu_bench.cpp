@@ -211,7 +211,7 @@ void Sigma_Row(long long terms) {
 // ---- modes ----
 
 // Runs a mode function on a typed dialogue, console output discarded.
-void Run_Mode(int (*mode)(UsrFuncArray&), const std::string& dialogue) {
+void Run_Mode(ModeFunction mode, const std::string& dialogue) {
     std::istringstream input(dialogue);
     std::ostringstream ignored;
     std::streambuf* saved_in = std::cin.rdbuf(input.rdbuf());
@@ -221,7 +221,7 @@ void Run_Mode(int (*mode)(UsrFuncArray&), const std::string& dialogue) {
     std::cout.rdbuf(saved_out);
 }
 
-void Mode_Row(const char* name, int (*mode)(UsrFuncArray&), const std::string& dialogue_head,
+void Mode_Row(const char* name, ModeFunction mode, const std::string& dialogue_head,
               const std::function<void(FloorWriter&)>& floor, long long points) {
     std::string report = work_dir + "/kansu.txt";
     std::string rows = work_dir + "/floor.txt";

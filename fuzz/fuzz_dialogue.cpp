@@ -1,18 +1,18 @@
 // The whole console dialogue driven from a byte stream: menu, modes, commands,
-// the save question. Files it names land in a scratch directory, emptied after
-// every input.
+// the save question; an evaluation error ends Kansu_Main as it ends the
+// program. Files it names land in a scratch directory, emptied after every
+// input.
 #include <cstdint>
 #include <sstream>
 #include <string>
 
 #include "fuzz_common.h"
 #include "main.h"
-#include "modecommon.h"
+#include "sweepreport.h"
 #include "usrfunc.h"
 
 namespace {
-// Where the program would end (an evaluation error) or the sweep outgrew the
-// budget, the run is unwound back to the harness instead.
+// A sweep that outgrows the budget is unwound back to the harness.
 struct RunEnded {};
 
 // Evaluations left for the current input.
@@ -20,24 +20,11 @@ long g_evaluations_left = 0;
 const long EVALUATION_BUDGET = 2000;
 }  // namespace
 
-extern "C" void __real__Z15Ask_SaveChangesR12UsrFuncArray(UsrFuncArray& ufunc_list);
-extern "C" double __real__Z16Evaluate_Or_ExitR11EvalProgramPiR12UsrFuncArrayR12ReportWriterPKc(
-    EvalProgram& program, int* error_code, UsrFuncArray& ufunc_list, ReportWriter& report,
-    const char* message);
+extern "C" double __real__ZN13ReportFormula5ValueEv(ReportFormula* formula);
 
-// Reached only from the evaluation-error exit: the question is asked as the
-// program would, then the run ends here instead of the whole process.
-extern "C" void __wrap__Z15Ask_SaveChangesR12UsrFuncArray(UsrFuncArray& ufunc_list) {
-    __real__Z15Ask_SaveChangesR12UsrFuncArray(ufunc_list);
-    throw RunEnded();
-}
-
-extern "C" double __wrap__Z16Evaluate_Or_ExitR11EvalProgramPiR12UsrFuncArrayR12ReportWriterPKc(
-    EvalProgram& program, int* error_code, UsrFuncArray& ufunc_list, ReportWriter& report,
-    const char* message) {
+extern "C" double __wrap__ZN13ReportFormula5ValueEv(ReportFormula* formula) {
     if (--g_evaluations_left < 0) throw RunEnded();
-    return __real__Z16Evaluate_Or_ExitR11EvalProgramPiR12UsrFuncArrayR12ReportWriterPKc(
-        program, error_code, ufunc_list, report, message);
+    return __real__ZN13ReportFormula5ValueEv(formula);
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

@@ -19,8 +19,8 @@ for target in formula range savefile dialogue; do
     formula) options+=(-max_len=255 -dict="$root/fuzz/formula.dict") ;;
     range) options+=(-max_len=418 -dict="$root/fuzz/formula.dict") ;;
     savefile) options+=(-max_len=4096) ;;
-    # A run ended at an evaluation error unwinds past the calculation's own
-    # arrays: those are left to the process, not reported.
+    # A run cut at the work budget unwinds past the calculation's own arrays:
+    # those are left to the process, not reported.
     dialogue) options+=(-max_len=2048 -dict="$root/fuzz/formula.dict" -detect_leaks=0) ;;
   esac
   leaks=1

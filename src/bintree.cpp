@@ -2,11 +2,6 @@
 
 #include <cstring>
 
-#include "symbol.h"
-
-AscArray<double> EmptyArray;
-AscArray<double> ufunc_argArray;
-
 BinTree::BinTree(const char* key) : label(nullptr), left(nullptr), right(nullptr) {
     size_t length = std::strlen(key);
     label = new char[length + 1];

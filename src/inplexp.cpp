@@ -5,8 +5,8 @@
 
 #include "crtbtree.h"
 #include "fmulaopfc.h"
+#include "consoleio.h"
 #include "inputkind.h"
-#include "main.h"
 #include "messages.h"
 #include "paramexp.h"
 #include "symbol.h"
@@ -42,19 +42,18 @@ int Ask_BothRanges(NameBuffer* operand_label, InplicitRanges& ranges, AscArray<d
     return variab_kind;
 }
 
-void Write_Results(std::ofstream& output_stream, int variab_kind, AscArray<double>& array,
-                   NameBuffer* operand_label, const InplicitRanges& ranges, CompForm* the_root,
-                   UsrFuncArray& ufunc_list) {
+void Write_Results(SweepReport& report, int variab_kind, AscArray<double>& array,
+                   NameBuffer* operand_label, const InplicitRanges& ranges, CompForm* the_root) {
     if (variab_kind == NAMED_INDEPENDENT + NAMED_DEPENDENT)
-        Inplicit_OutPut_ToFile(output_stream, array, operand_label, ranges.step_number_x,
+        Inplicit_OutPut_ToFile(report, array, operand_label, ranges.step_number_x,
                                ranges.min_value_x, ranges.max_value_x, ranges.step_number_y,
-                               ranges.min_value_y, ranges.max_value_y, the_root, ufunc_list);
+                               ranges.min_value_y, ranges.max_value_y, the_root);
     else if (variab_kind == NAMED_INDEPENDENT)
-        InplicitX_OutPut_ToFile(output_stream, array, operand_label[0], ranges.step_number_x,
-                                ranges.min_value_x, ranges.max_value_x, the_root, ufunc_list);
+        InplicitX_OutPut_ToFile(report, array, operand_label[0], ranges.step_number_x,
+                                ranges.min_value_x, ranges.max_value_x, the_root);
     else
-        InplicitY_OutPut_ToFile(output_stream, array, operand_label[1], ranges.step_number_y,
-                                ranges.min_value_y, ranges.max_value_y, the_root, ufunc_list);
+        InplicitY_OutPut_ToFile(report, array, operand_label[1], ranges.step_number_y,
+                                ranges.min_value_y, ranges.max_value_y, the_root);
 }
 
 // A grid point lies on the curve when F is exactly 0 there or changed sign
@@ -74,14 +73,14 @@ void Write_GridPoint(ReportWriter& out, double x_value, double y_value, double r
 }
 }  // namespace
 
-int FnCalc_Inplicit(UsrFuncArray& ufunc_list) {
+RunResult FnCalc_Inplicit(UsrFuncArray& ufunc_list) {
     char line_array[NAME_SIZE] = "";
     NameBuffer operand_label[2] = {"", ""};
     InplicitRanges ranges;
 
     std::cout << Msg().IMPLICIT_FORMULA_PROMPT;
     CompForm* raw_formlist = nullptr;
-    if (Analysis_InputInplicit(&raw_formlist, line_array) == 0) return 0;
+    if (Analysis_InputInplicit(&raw_formlist, line_array) == 0) return RunResult();
     std::unique_ptr<CompForm[]> the_formlist(raw_formlist);
     int item_count = current_number + 1;
     AscArray<double> array;
@@ -90,14 +89,14 @@ int FnCalc_Inplicit(UsrFuncArray& ufunc_list) {
     array.CountElem(&elem_number);
     if (elem_number == 0) {
         std::cout << Msg().IMPLICIT_NO_VARIABLES;
-        return 0;
+        return RunResult();
     }
 
     int variab_kind = Ask_BothRanges(operand_label, ranges, array);
-    if (variab_kind < 0) return 0;
+    if (variab_kind < 0) return RunResult();
     if (variab_kind == 0) {
         std::cout << Msg().IMPLICIT_NONE_CHOSEN;
-        return 0;
+        return RunResult();
     }
 
     NameBuffer* raw_label = nullptr;
@@ -109,10 +108,10 @@ int FnCalc_Inplicit(UsrFuncArray& ufunc_list) {
     std::ofstream output_stream;
     if (SaveInpInfo_To_File(output_stream, line_array, array, raw_label, operand_label,
                             count_current) == 0)
-        return 1;
-    Write_Results(output_stream, variab_kind, array, operand_label, ranges, the_root, ufunc_list);
-    Close_ReportFile(output_stream);
-    return 1;
+        return RunResult();
+    SweepReport report(output_stream, ufunc_list);
+    Write_Results(report, variab_kind, array, operand_label, ranges, the_root);
+    return report.Close();
 }
 
 int Analysis_InputInplicit(CompForm** the_formlist, char* line_array) {
@@ -167,13 +166,12 @@ int SaveInpInfo_To_File(std::ofstream& output_stream, const char* line_array,
     return 1;
 }
 
-int Inplicit_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
-                           NameBuffer* operand_label, int step_number_x, double min_value_x,
-                           double max_value_x, int step_number_y, double min_value_y,
-                           double max_value_y, CompForm* the_root, UsrFuncArray& ufunc_list) {
-    int error_code = 1;
-    EvalProgram program(the_root, ufunc_list);
-    ReportWriter out(output_stream);
+void Inplicit_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
+                            NameBuffer* operand_label, int step_number_x, double min_value_x,
+                            double max_value_x, int step_number_y, double min_value_y,
+                            double max_value_y, CompForm* the_root) {
+    ReportFormula formula(report, the_root, Msg().EVALUATION_ERROR);
+    ReportWriter& out = report.Out();
     Write_RangeLine(out, Msg().IMPLICIT_INDEPENDENT, operand_label[0], min_value_x, max_value_x,
                     step_number_x, "\n");
     Write_RangeLine(out, Msg().IMPLICIT_DEPENDENT, operand_label[1], min_value_y, max_value_y,
@@ -185,38 +183,35 @@ int Inplicit_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array
     // the point's value then overwrites it, as the formula sees the point.
     double& y_cell = array[operand_label[1]];
     double& x_cell = array[operand_label[0]];
-    For_EachPoint(min_value_y, max_value_y, step_number_y, [&](double y_value) {
+    report.For_EachPoint(min_value_y, max_value_y, step_number_y, [&](double y_value) {
         y_cell = y_value;
         double pre_form_value = 0.0;
-        For_EachPoint(min_value_x, max_value_x, step_number_x, [&](double x_value) {
+        report.For_EachPoint(min_value_x, max_value_x, step_number_x, [&](double x_value) {
             x_cell = x_value;
-            double res_value =
-                Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
+            double res_value = formula.Value();
             if (Is_Solution(res_value, pre_form_value))
                 Write_GridPoint(out, x_value, y_value, res_value);
             pre_form_value = res_value;
         });
     });
-    return 1;
 }
 
 namespace {
 // Scans one named variable alone. Each root stands for a whole line drawn over
 // that variable's own range: vertical for the independent variable, horizontal
 // for the dependent one. The first column is always the independent coordinate.
-void Write_RootLines(ReportWriter& out, AscArray<double>& array, const char* label,
+void Write_RootLines(SweepReport& report, AscArray<double>& array, const char* label,
                      int step_number, double min_value, double max_value, CompForm* the_root,
-                     UsrFuncArray& ufunc_list, bool root_is_independent) {
-    int error_code = 1;
-    EvalProgram program(the_root, ufunc_list);
+                     bool root_is_independent) {
+    ReportFormula formula(report, the_root, Msg().EVALUATION_ERROR);
+    ReportWriter& out = report.Out();
     double pre_form_value = 0.0;
     double& root_cell = array[label];
-    For_EachPoint(min_value, max_value, step_number, [&](double root_value) {
+    report.For_EachPoint(min_value, max_value, step_number, [&](double root_value) {
         root_cell = root_value;
-        double res_value =
-            Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
+        double res_value = formula.Value();
         if (Is_Solution(res_value, pre_form_value)) {
-            For_EachPoint(min_value, max_value, step_number, [&](double line_value) {
+            report.For_EachPoint(min_value, max_value, step_number, [&](double line_value) {
                 if (root_is_independent)
                     Write_GridPoint(out, root_value, line_value, res_value);
                 else
@@ -226,31 +221,33 @@ void Write_RootLines(ReportWriter& out, AscArray<double>& array, const char* lab
         pre_form_value = res_value;
     });
 }
+
+// The heading of a scan of one named variable.
+void Write_RootHeading(ReportWriter& out, const char* title, const char* label, int step_number,
+                       double min_value, double max_value, const char* columns_start,
+                       const char* columns_end) {
+    Write_RangeLine(out, title, label, min_value, max_value, step_number, "\n\n");
+    Write_ResultRule(out);
+    out << columns_start << label << columns_end;
+}
 }  // namespace
 
-int InplicitX_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
-                            const char* operand_label, int step_number_x, double min_value_x,
-                            double max_value_x, CompForm* the_root, UsrFuncArray& ufunc_list) {
-    ReportWriter out(output_stream);
-    Write_RangeLine(out, Msg().IMPLICIT_INDEPENDENT, operand_label, min_value_x, max_value_x,
-                    step_number_x, "\n\n");
-    Write_ResultRule(out);
-    out << Msg().IMPLICIT_INDEPENDENT << operand_label << Msg().IMPLICIT_UNNAMED_DEPENDENT_COLUMNS;
-    Write_RootLines(out, array, operand_label, step_number_x, min_value_x, max_value_x,
-                    the_root, ufunc_list, true);
-    return 1;
+void InplicitX_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
+                             const char* operand_label, int step_number_x, double min_value_x,
+                             double max_value_x, CompForm* the_root) {
+    Write_RootHeading(report.Out(), Msg().IMPLICIT_INDEPENDENT, operand_label, step_number_x,
+                      min_value_x, max_value_x, Msg().IMPLICIT_INDEPENDENT,
+                      Msg().IMPLICIT_UNNAMED_DEPENDENT_COLUMNS);
+    Write_RootLines(report, array, operand_label, step_number_x, min_value_x, max_value_x,
+                    the_root, true);
 }
 
-int InplicitY_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
-                            const char* operand_label, int step_number_y, double min_value_y,
-                            double max_value_y, CompForm* the_root, UsrFuncArray& ufunc_list) {
-    ReportWriter out(output_stream);
-    Write_RangeLine(out, Msg().IMPLICIT_DEPENDENT, operand_label, min_value_y, max_value_y,
-                    step_number_y, "\n\n");
-    Write_ResultRule(out);
-    out << Msg().IMPLICIT_UNNAMED_INDEPENDENT_COLUMN << operand_label
-        << Msg().IMPLICIT_FUNCTION_VALUE_COLUMN;
-    Write_RootLines(out, array, operand_label, step_number_y, min_value_y, max_value_y,
-                    the_root, ufunc_list, false);
-    return 1;
+void InplicitY_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
+                             const char* operand_label, int step_number_y, double min_value_y,
+                             double max_value_y, CompForm* the_root) {
+    Write_RootHeading(report.Out(), Msg().IMPLICIT_DEPENDENT, operand_label, step_number_y,
+                      min_value_y, max_value_y, Msg().IMPLICIT_UNNAMED_INDEPENDENT_COLUMN,
+                      Msg().IMPLICIT_FUNCTION_VALUE_COLUMN);
+    Write_RootLines(report, array, operand_label, step_number_y, min_value_y, max_value_y,
+                    the_root, false);
 }

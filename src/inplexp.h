@@ -7,10 +7,13 @@
 #include "ascarray.h"
 #include "fmula.h"
 #include "modecommon.h"
+#include "sweepreport.h"
 
 class UsrFuncArray;
 
-int FnCalc_Inplicit(UsrFuncArray& ufunc_list);
+// Status 1 when its report was written; a failed evaluation's message is in
+// the result, for the shell to show.
+RunResult FnCalc_Inplicit(UsrFuncArray& ufunc_list);
 
 // Formula input without a prompt; at end of input a line end comes first.
 int Analysis_InputInplicit(CompForm** the_formlist, char* line_array);
@@ -30,26 +33,26 @@ int Input_OperandFixValue(AscArray<double>& array, NameBuffer** copy_label, int*
 template <class T>
 void Input_OperandValue2(AscArray<T>& array, NameBuffer* operand_label, int oprlbl_count,
                          NameBuffer* copy_label, int* count_current) {
-    *count_current = 0;
-    array.CopyLabelAll(copy_label, count_current);
-    Ask_FixedValues(array, copy_label, *count_current,
-                    oprlbl_count > 0 ? operand_label[0] : nullptr,
-                    oprlbl_count > 1 ? operand_label[1] : nullptr);
+    List_AndAskValues(array, copy_label, count_current,
+                      oprlbl_count > 0 ? operand_label[0] : nullptr,
+                      oprlbl_count > 1 ? operand_label[1] : nullptr);
 }
 
 int SaveInpInfo_To_File(std::ofstream& output_stream, const char* line_array,
                         AscArray<double>& array, NameBuffer* copy_label, NameBuffer* operand_label,
                         int count_current);
 
-int Inplicit_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
-                           NameBuffer* operand_label, int step_number_x, double min_value_x,
-                           double max_value_x, int step_number_y, double min_value_y,
-                           double max_value_y, CompForm* the_root, UsrFuncArray& ufunc_list);
-int InplicitX_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
-                            const char* operand_label, int step_number_x, double min_value_x,
-                            double max_value_x, CompForm* the_root, UsrFuncArray& ufunc_list);
-int InplicitY_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
-                            const char* operand_label, int step_number_y, double min_value_y,
-                            double max_value_y, CompForm* the_root, UsrFuncArray& ufunc_list);
+// Both variables named: the grid, row by row of the dependent variable.
+void Inplicit_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
+                            NameBuffer* operand_label, int step_number_x, double min_value_x,
+                            double max_value_x, int step_number_y, double min_value_y,
+                            double max_value_y, CompForm* the_root);
+// Only the independent (X) or only the dependent (Y) variable named.
+void InplicitX_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
+                             const char* operand_label, int step_number_x, double min_value_x,
+                             double max_value_x, CompForm* the_root);
+void InplicitY_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
+                             const char* operand_label, int step_number_y, double min_value_y,
+                             double max_value_y, CompForm* the_root);
 
 #endif

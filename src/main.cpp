@@ -30,6 +30,36 @@ bool Is_LineBlank(int letter) {
 }
 }  // namespace
 
+namespace {
+// The calculation mode of menu choices 1 to 4; null for any other choice.
+ModeFunction Menu_Mode(int select) {
+    static const ModeFunction MODES[] = {FnCalc_Explicit, FnCalc_Inplicit, FnCalc_PolarCord,
+                                         FnCalc_Param};
+    return select >= 1 && select <= 4 ? MODES[select - 1] : nullptr;
+}
+
+// Reads one command line and runs the command.
+void Run_Command() {
+    char command_array[COMMAND_SIZE] = {};
+    std::cout << Msg().COMMAND_PROMPT;
+    {
+        InputKindScope kind(InputKind::Command);
+        if (Input_Formula(std::cin, command_array, COMMAND_SIZE) == nullptr)
+            command_array[0] = '\0';
+    }
+    Select_Command(command_array, g_ufunc_list);
+    std::cout << "\n\n";
+}
+
+// An evaluation failed while a report was written: its message, the save
+// question, and the program ends with status 1.
+int End_AfterEvaluationError(const char* message) {
+    std::cout << message << std::flush;
+    Ask_SaveChanges(g_ufunc_list);
+    return 1;
+}
+}  // namespace
+
 int Kansu_Main() {
 #ifdef SIGXFSZ
     // A write beyond the file-size limit then fails like one on a full disk and is
@@ -41,25 +71,17 @@ int Kansu_Main() {
     do {
         Note_UnsavedWork(g_ufunc_list.GetChangeFlag() != 0);
         select = Select_Menu();
-        switch (select) {
-        case 1: FnCalc_Explicit(g_ufunc_list); End_OutPut(); break;
-        case 2: FnCalc_Inplicit(g_ufunc_list); End_OutPut(); break;
-        case 3: FnCalc_PolarCord(g_ufunc_list); End_OutPut(); break;
-        case 4: FnCalc_Param(g_ufunc_list); End_OutPut(); break;
-        case 5: Explain_Function(); break;
-        case -1: {
-            char command_array[COMMAND_SIZE] = {};
-            std::cout << Msg().COMMAND_PROMPT;
-            {
-                InputKindScope kind(InputKind::Command);
-                if (Input_Formula(std::cin, command_array, COMMAND_SIZE) == nullptr)
-                    command_array[0] = '\0';
-            }
-            Select_Command(command_array, g_ufunc_list);
-            std::cout << "\n\n";
-            break;
-        }
-        default: select = 0; break;
+        if (ModeFunction mode = Menu_Mode(select)) {
+            RunResult result = mode(g_ufunc_list);
+            if (result.evaluation_error != nullptr)
+                return End_AfterEvaluationError(result.evaluation_error);
+            End_OutPut();
+        } else if (select == 5) {
+            Explain_Function();
+        } else if (select == -1) {
+            Run_Command();
+        } else {
+            select = 0;
         }
         Clear_CalculationInterrupt();
         if (Program_EndRequested()) select = 0;
@@ -325,46 +347,42 @@ int Analysis_InputFormula(CompForm** the_formlist, char* line_array) {
 
 template int Input_RangeValue<double>(AscArray<double>&, char*, double*, double*, int*);
 template void Input_OperandValue<double>(AscArray<double>&, char*, char (*)[256], int*);
-template int OutPut_ToFile<double>(AscArray<double>&, const char*, const char*, char (*)[256],
-                                   int, int, double, double, CompForm*, UsrFuncArray&);
-template int OutPut_ToFile_FxVar<double>(AscArray<double>&, const char*, char (*)[256], int,
-                                         CompForm*, UsrFuncArray&);
+template RunResult OutPut_ToFile<double>(AscArray<double>&, const char*, const char*,
+                                         char (*)[256], int, int, double, double, CompForm*,
+                                         UsrFuncArray&);
+template RunResult OutPut_ToFile_FxVar<double>(AscArray<double>&, const char*, char (*)[256],
+                                               int, CompForm*, UsrFuncArray&);
 
-int OutPut_ToFileNoVar(const char* line_array, CompForm* the_root, UsrFuncArray& ufunc_list) {
+RunResult OutPut_ToFileNoVar(const char* line_array, CompForm* the_root,
+                             UsrFuncArray& ufunc_list) {
     std::ofstream output_stream;
-    if (Open_ReportFile(output_stream) == 0) return 0;
-    ReportWriter out(output_stream);
-    Write_ResultRule(out);
-    int error_code = 1;
-    EvalProgram program(the_root, ufunc_list);
-    double value =
-        Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
-    out << line_array << "=" << NumText(value) << "\n";
-    out.flush();
-    return Close_ReportFile(output_stream);
+    if (Open_ReportFile(output_stream) == 0) return RunResult();
+    SweepReport report(output_stream, ufunc_list);
+    Write_ResultRule(report.Out());
+    double value = ReportFormula(report, the_root, Msg().EVALUATION_ERROR).Value();
+    report.Out() << line_array << "=" << NumText(value) << "\n";
+    return report.Close();
 }
 
 namespace {
 // The report variant for what the dialogue gave: no variable, all fixed, or one varying.
-void Write_ExplicitReport(AscArray<double>& array, const char* form_array,
-                          const char* operand_label, NameBuffer* copy_label, int count_current,
-                          int step_number, double min_value, double max_value,
-                          CompForm* the_root, UsrFuncArray& ufunc_list) {
-    if (copy_label == nullptr) {
-        OutPut_ToFileNoVar(form_array, the_root, ufunc_list);
-    } else if (operand_label[0] == '\0') {
-        OutPut_ToFile_FxVar(array, form_array, copy_label, count_current, the_root, ufunc_list);
-    } else {
-        OutPut_ToFile(array, form_array, operand_label, copy_label, count_current, step_number,
-                      min_value, max_value, the_root, ufunc_list);
-    }
+RunResult Write_ExplicitReport(AscArray<double>& array, const char* form_array,
+                               const char* operand_label, NameBuffer* copy_label,
+                               int count_current, int step_number, double min_value,
+                               double max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
+    if (copy_label == nullptr) return OutPut_ToFileNoVar(form_array, the_root, ufunc_list);
+    if (operand_label[0] == '\0')
+        return OutPut_ToFile_FxVar(array, form_array, copy_label, count_current, the_root,
+                                   ufunc_list);
+    return OutPut_ToFile(array, form_array, operand_label, copy_label, count_current,
+                         step_number, min_value, max_value, the_root, ufunc_list);
 }
 }  // namespace
 
-int FnCalc_Explicit(UsrFuncArray& ufunc_list) {
+RunResult FnCalc_Explicit(UsrFuncArray& ufunc_list) {
     CompForm* the_formlist = nullptr;
     char form_array[NAME_SIZE] = {};
-    if (Analysis_InputFormula(&the_formlist, form_array) == 0) return 0;
+    if (Analysis_InputFormula(&the_formlist, form_array) == 0) return RunResult();
     int item_count = current_number + 1;
 
     AscArray<double> array;
@@ -381,16 +399,17 @@ int FnCalc_Explicit(UsrFuncArray& ufunc_list) {
     if (elem_number > 0) {
         if (Input_RangeValue(array, operand_label, &min_value, &max_value, &step_number) == 0) {
             delete[] the_formlist;
-            return 0;
+            return RunResult();
         }
         copy_label = new NameBuffer[elem_number];
         Input_OperandValue(array, operand_label, copy_label, &count_current);
     }
 
     CompForm* the_root = Build_Tree(the_formlist, item_count);
-    Write_ExplicitReport(array, form_array, operand_label, copy_label, count_current,
-                         step_number, min_value, max_value, the_root, ufunc_list);
+    RunResult result =
+        Write_ExplicitReport(array, form_array, operand_label, copy_label, count_current,
+                             step_number, min_value, max_value, the_root, ufunc_list);
     delete[] copy_label;
     delete[] the_formlist;
-    return 1;
+    return result;
 }

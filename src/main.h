@@ -7,35 +7,21 @@
 #include <iostream>
 
 #include "ascarray.h"
+#include "consoleio.h"
 #include "fmula.h"
 #include "inputkind.h"
 #include "messages.h"
 #include "modecommon.h"
+#include "sweepreport.h"
 
 class UsrFuncArray;
 
 // The whole program: help, menu loop, end-of-run save. Returns the exit status.
 int Kansu_Main();
-// The end-of-run save question, asked only when functions have unsaved changes:
-// 1 saves; a failed save shows its message and asks again; any other answer, or
-// end of input, ends without saving. Every exit path of the program calls it.
-void Ask_SaveChanges(UsrFuncArray& ufunc_list);
 void Explain_Function();
 int Select_Menu();
 int Select_Command(char* cmmd_array, UsrFuncArray& ufunc_list);
 void End_OutPut();
-
-// Reads one line dropping every blank; at most size-1 characters are kept and a
-// longer line leaves its rest in the stream. Null only at end of input with
-// nothing read.
-char* Input_Formula(std::istream& p_file, char* line_array, int size);
-// Reads one line keeping blanks; at most size-1 characters, the rest of a longer
-// line stays in the stream; the line feed is consumed. Returns the count stored.
-int Input_Line(std::istream& p_file, char* line_array, int size);
-// Reads one blank-delimited word, cut to size-1 characters (the rest of the word
-// is skipped unstored, so any length costs no memory). An empty text when
-// nothing could be read; the stream's state is that of formatted extraction.
-void Read_Word(std::istream& p_file, char* word, int size);
 
 // Formula input (menu 1): prompt, read, analyse, report errors.
 int Analysis_InputFormula(CompForm** the_formlist, char* line_array);
@@ -43,21 +29,9 @@ CompForm* Create_TempCompForm(const char* line_array, int* array_length);
 int Copy_CompFormArray(CompForm* the_source, CompForm* the_copy, int array_num);
 int My_Strncpy(char* dest_array, const char* source_array, int copied_num, int dest_size);
 
-// How a refused formula is reported: with the text up to the fault (console
-// input) or as one message line (definitions).
-enum FormulaErrorStyle { ERROR_WITH_POSITION, ERROR_MESSAGE_ONLY };
-// Analyses text into a new exact-length item array stored through the_formlist.
-// 1 accepted; 0 refused, with the message written.
-int Analyse_FormulaText(CompForm** the_formlist, const char* line_array,
-                        FormulaErrorStyle style);
-// Writes a message followed by a line end on standard output.
-void Write_ErrorMessage(const char* message);
-// Reads a line and analyses it; eof_newline prints a line end before the
-// end-of-input message (the twins of the other modes do).
-int Read_And_Analyse(CompForm** the_formlist, char* line_array, bool eof_newline);
-
-// Explicit function mode (menu 1). 1 when the run reached the report writer.
-int FnCalc_Explicit(UsrFuncArray& ufunc_list);
+// Explicit function mode (menu 1). Status 1 when its report was written; a
+// failed evaluation's message is in the result, for the shell to show.
+RunResult FnCalc_Explicit(UsrFuncArray& ufunc_list);
 
 // Asks which variable varies and over which range. An empty line means none
 // varies (operand_label stays empty). 1 to go on, 0 to abandon the run.
@@ -82,19 +56,18 @@ int Input_RangeValue(AscArray<T>& array, char* operand_label, T* min_value, T* m
 template <class T>
 void Input_OperandValue(AscArray<T>& array, char* operand_label, char (*copy_label)[256],
                         int* count_current) {
-    *count_current = 0;
-    array.CopyLabelAll(copy_label, count_current);
-    Ask_FixedValues(array, copy_label, *count_current, operand_label, nullptr);
+    List_AndAskValues(array, copy_label, count_current, operand_label, nullptr);
 }
 
 // Report of a formula with one varying variable: a row per point of the range.
 template <class T>
-int OutPut_ToFile(AscArray<T>& array, const char* line_array, const char* operand_label,
-                  char (*copy_label)[256], int count_current, int step_number, T min_value,
-                  T max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
+RunResult OutPut_ToFile(AscArray<T>& array, const char* line_array, const char* operand_label,
+                        char (*copy_label)[256], int count_current, int step_number,
+                        T min_value, T max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
     std::ofstream output_stream;
-    if (Open_ReportFile(output_stream) == 0) return 0;
-    ReportWriter out(output_stream);
+    if (Open_ReportFile(output_stream) == 0) return RunResult();
+    SweepReport report(output_stream, ufunc_list);
+    ReportWriter& out = report.Out();
     out << Msg().EXPLICIT_FORMULA << line_array << "\n";
     out << Msg().EXPLICIT_VARYING << operand_label << Msg().REPORT_RANGE << NumText(min_value)
         << "] - [" << NumText(max_value) << Msg().REPORT_DIVISIONS << step_number << "\n";
@@ -105,47 +78,46 @@ int OutPut_ToFile(AscArray<T>& array, const char* line_array, const char* operan
     Write_ResultRule(out);
     out << Msg().EXPLICIT_VARIABLE << operand_label << Msg().EXPLICIT_VALUE_COLUMN;
     T& operand_cell = array[operand_label];
-    int error_code = 1;
-    EvalProgram program(the_root, ufunc_list);
-    For_EachPoint(min_value, max_value, step_number, [&](double point) {
+    ReportFormula formula(report, the_root, Msg().EVALUATION_ERROR);
+    report.For_EachPoint(min_value, max_value, step_number, [&](double point) {
         operand_cell = point;
-        T value = Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
+        T value = formula.Value();
         out << NumText(operand_cell) << "\t" << NumText(value) << "\n";
     });
-    out.flush();
-    return Close_ReportFile(output_stream);
+    return report.Close();
 }
 
 // Report of a formula whose variables all have fixed values.
 template <class T>
-int OutPut_ToFile_FxVar(AscArray<T>& array, const char* line_array, char (*copy_label)[256],
-                        int count_current, CompForm* the_root, UsrFuncArray& ufunc_list) {
+RunResult OutPut_ToFile_FxVar(AscArray<T>& array, const char* line_array,
+                              char (*copy_label)[256], int count_current, CompForm* the_root,
+                              UsrFuncArray& ufunc_list) {
     std::ofstream output_stream;
-    if (Open_ReportFile(output_stream) == 0) return 0;
-    ReportWriter out(output_stream);
+    if (Open_ReportFile(output_stream) == 0) return RunResult();
+    SweepReport report(output_stream, ufunc_list);
+    ReportWriter& out = report.Out();
     out << Msg().EXPLICIT_FORMULA << line_array << "\n";
     out << Msg().EXPLICIT_FIXED_HEADING;
     Write_FixedValues(out, array, copy_label, count_current, nullptr, nullptr);
     Write_ResultRule(out);
-    int error_code = 1;
-    EvalProgram program(the_root, ufunc_list);
-    T value = Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
+    T value = ReportFormula(report, the_root, Msg().EVALUATION_ERROR).Value();
     out << line_array << "=" << NumText(value) << "\n";
-    out.flush();
-    return Close_ReportFile(output_stream);
+    return report.Close();
 }
 
 // Report of a formula without variables.
-int OutPut_ToFileNoVar(const char* line_array, CompForm* the_root, UsrFuncArray& ufunc_list);
+RunResult OutPut_ToFileNoVar(const char* line_array, CompForm* the_root,
+                             UsrFuncArray& ufunc_list);
 
 // The double versions are compiled once, in main.cpp, so that their texts are
 // in the program's code page wherever they are called from.
 extern template int Input_RangeValue<double>(AscArray<double>&, char*, double*, double*, int*);
 extern template void Input_OperandValue<double>(AscArray<double>&, char*, char (*)[256], int*);
-extern template int OutPut_ToFile<double>(AscArray<double>&, const char*, const char*,
-                                          char (*)[256], int, int, double, double, CompForm*,
-                                          UsrFuncArray&);
-extern template int OutPut_ToFile_FxVar<double>(AscArray<double>&, const char*, char (*)[256],
-                                                int, CompForm*, UsrFuncArray&);
+extern template RunResult OutPut_ToFile<double>(AscArray<double>&, const char*, const char*,
+                                                char (*)[256], int, int, double, double,
+                                                CompForm*, UsrFuncArray&);
+extern template RunResult OutPut_ToFile_FxVar<double>(AscArray<double>&, const char*,
+                                                      char (*)[256], int, CompForm*,
+                                                      UsrFuncArray&);
 
 #endif

@@ -1,16 +1,12 @@
 #include "modecommon.h"
 
-#include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
-#include "calcbintree.h"
+#include "consoleio.h"
 #include "inputkind.h"
-#include "main.h"
+#include "interrupt.h"
 #include "messages.h"
-#include "symbol.h"
-#include "usrfunc.h"
 #include "varinput.h"
 
 void Show_RangeError() { std::cout << Msg().RANGE_ERROR << std::endl; }
@@ -50,6 +46,13 @@ void Ask_FixedValues(AscArray<double>& array, NameBuffer* copy_label, int count,
         C_To_Double(value_line, &value);
         array[copy_label[i]] = value;
     }
+}
+
+void List_AndAskValues(AscArray<double>& array, NameBuffer* copy_label, int* count,
+                       const char* excluded1, const char* excluded2) {
+    *count = 0;
+    array.CopyLabelAll(copy_label, count);
+    Ask_FixedValues(array, copy_label, *count, excluded1, excluded2);
 }
 
 int Count_OtherNames(NameBuffer* copy_label, int count, const char* excluded1,
@@ -103,22 +106,4 @@ double Step_Width(double min_value, double max_value, int step_number) {
 
 double Sweep_Point(int index, double step_value, double min_value) {
     return index * step_value + min_value;
-}
-
-double Evaluate_Or_Exit(EvalProgram& program, int* error_code, UsrFuncArray& ufunc_list,
-                        ReportWriter& report, const char* message) {
-    CalculationScope calculation;
-    double value = program.Run(error_code);
-    if (*error_code == 0) {
-        report.flush();
-        if (Calculation_Interrupted()) {
-            report.Stop();
-            *error_code = 1;
-            return value;
-        }
-        std::cout << message << std::flush;
-        Ask_SaveChanges(ufunc_list);
-        std::exit(1);
-    }
-    return value;
 }

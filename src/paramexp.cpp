@@ -6,8 +6,8 @@
 
 #include "crtbtree.h"
 #include "fmulaopfc.h"
+#include "consoleio.h"
 #include "inputkind.h"
-#include "main.h"
 #include "messages.h"
 #include "symbol.h"
 
@@ -57,24 +57,21 @@ void Finish_Component(ParamComponent& component, int last_index) {
     component.other_var = DoExitOther_Variable(component.count_current, component.outind);
 }
 
-void Write_Results(std::ofstream& output_stream, ParamComponent& x_part, ParamComponent& y_part,
+void Write_Results(SweepReport& report, ParamComponent& x_part, ParamComponent& y_part,
                    const char* operand_label, int step_number, double min_value,
-                   double max_value, UsrFuncArray& ufunc_list) {
+                   double max_value) {
     if (x_part.outind != 0 && y_part.outind != 0)
-        ParamBoth_OutPut_ToFile(output_stream, x_part.array, y_part.array, operand_label,
-                                step_number, min_value, max_value, x_part.the_root,
-                                y_part.the_root, ufunc_list);
+        ParamBoth_OutPut_ToFile(report, x_part.array, y_part.array, operand_label, step_number,
+                                min_value, max_value, x_part.the_root, y_part.the_root);
     else if (x_part.outind != 0)
-        ParamX_OutPut_ToFile(output_stream, x_part.array, y_part.array, operand_label,
-                             step_number, min_value, max_value, x_part.the_root,
-                             y_part.the_root, ufunc_list);
+        ParamX_OutPut_ToFile(report, x_part.array, operand_label, step_number, min_value,
+                             max_value, x_part.the_root, y_part.the_root);
     else if (y_part.outind != 0)
-        ParamY_OutPut_ToFile(output_stream, x_part.array, y_part.array, operand_label,
-                             step_number, min_value, max_value, x_part.the_root,
-                             y_part.the_root, ufunc_list);
+        ParamY_OutPut_ToFile(report, y_part.array, operand_label, step_number, min_value,
+                             max_value, x_part.the_root, y_part.the_root);
     else
-        NoParam_OutPut_ToFile(output_stream, x_part.array, y_part.array, x_part.line_array,
-                              x_part.the_root, y_part.line_array, y_part.the_root, ufunc_list);
+        NoParam_OutPut_ToFile(report, x_part.line_array, x_part.the_root, y_part.line_array,
+                              y_part.the_root);
 }
 
 void Write_ParamHeading(ReportWriter& out, const char* operand_label, int step_number,
@@ -90,7 +87,7 @@ void Write_ParamPoint(ReportWriter& out, double t_value, double x_value, double 
 }
 }  // namespace
 
-int FnCalc_Param(UsrFuncArray& ufunc_list) {
+RunResult FnCalc_Param(UsrFuncArray& ufunc_list) {
     current_number_x = 0;
     current_number_y = 0;
     char operand_label[NAME_SIZE] = "";
@@ -101,11 +98,12 @@ int FnCalc_Param(UsrFuncArray& ufunc_list) {
     ParamComponent y_part;
 
     std::cout << Msg().PARAM_FORMULA_PROMPT;
-    if (Read_Component(x_part, "x= ", &current_number_x) == 0) return 0;
-    if (Read_Component(y_part, "y= ", &current_number_y) == 0) return 0;
+    if (Read_Component(x_part, "x= ", &current_number_x) == 0) return RunResult();
+    if (Read_Component(y_part, "y= ", &current_number_y) == 0) return RunResult();
 
     if (Count_Variables(x_part.array) != 0 || Count_Variables(y_part.array) != 0) {
-        if (Input_RangeParam(operand_label, &min_value, &max_value, &step_number) == 0) return 0;
+        if (Input_RangeParam(operand_label, &min_value, &max_value, &step_number) == 0)
+            return RunResult();
     }
     Ask_ComponentValues(x_part, operand_label);
     Ask_ComponentValues(y_part, operand_label);
@@ -117,11 +115,10 @@ int FnCalc_Param(UsrFuncArray& ufunc_list) {
                              y_part.array, x_part.copy_label.get(), y_part.copy_label.get(),
                              operand_label, x_part.count_current, y_part.count_current,
                              x_part.other_var, y_part.other_var) == 0)
-        return 1;
-    Write_Results(output_stream, x_part, y_part, operand_label, step_number, min_value,
-                  max_value, ufunc_list);
-    Close_ReportFile(output_stream);
-    return 1;
+        return RunResult();
+    SweepReport report(output_stream, ufunc_list);
+    Write_Results(report, x_part, y_part, operand_label, step_number, min_value, max_value);
+    return report.Close();
 }
 
 int Analysis_InputParamFrm(CompForm** the_formlist, char* line_array) {
@@ -150,7 +147,7 @@ int Input_Operand(AscArray<double>& array, NameBuffer** copy_label, char* operan
     int elem_number = Count_Variables(array);
     if (elem_number == 0) return 0;
     *copy_label = new NameBuffer[elem_number];
-    Input_OperandValue<double>(array, operand_label, *copy_label, count_current);
+    List_AndAskValues(array, *copy_label, count_current, operand_label, nullptr);
     return 1;
 }
 
@@ -184,85 +181,59 @@ int SaveFormInfo_To_File(std::ofstream& output_stream, const char* line_array_x,
     return 1;
 }
 
-int ParamBoth_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x,
-                            AscArray<double>& array_y, const char* operand_label, int step_number,
-                            double min_value, double max_value, CompForm* the_root_x,
-                            CompForm* the_root_y, UsrFuncArray& ufunc_list) {
-    int error_code = 1;
-    EvalProgram program_x(the_root_x, ufunc_list);
-    EvalProgram program_y(the_root_y, ufunc_list);
-    ReportWriter out(output_stream);
+void Param_OutPut_ToFile(SweepReport& report, const char* operand_label, int step_number,
+                         double min_value, double max_value, ParamPart x_part,
+                         ParamPart y_part) {
+    ReportFormula x_formula(report, x_part.the_root, x_part.failure_message);
+    ReportFormula y_formula(report, y_part.the_root, y_part.failure_message);
+    ReportWriter& out = report.Out();
     Write_ParamHeading(out, operand_label, step_number, min_value, max_value);
-    double& t_cell_x = array_x[operand_label];
-    double& t_cell_y = array_y[operand_label];
-    For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
-        t_cell_x = t_value;
-        t_cell_y = t_value;
-        double x_value = Evaluate_Or_Exit(program_x, &error_code, ufunc_list, out,
-                                          Msg().PARAM_X_SWEEP_ERROR);
-        double y_value = Evaluate_Or_Exit(program_y, &error_code, ufunc_list, out,
-                                          Msg().PARAM_Y_SWEEP_ERROR);
+    double x_value = x_part.varies ? 0.0 : x_formula.Value();
+    double y_value = y_part.varies ? 0.0 : y_formula.Value();
+    double* x_cell = x_part.varies ? &(*x_part.array)[operand_label] : nullptr;
+    double* y_cell = y_part.varies ? &(*y_part.array)[operand_label] : nullptr;
+    report.For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
+        if (x_cell != nullptr) *x_cell = t_value;
+        if (y_cell != nullptr) *y_cell = t_value;
+        if (x_part.varies) x_value = x_formula.Value();
+        if (y_part.varies) y_value = y_formula.Value();
         Write_ParamPoint(out, t_value, x_value, y_value);
     });
-    return 1;
 }
 
-int ParamX_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x,
-                         AscArray<double>& /*array_y*/, const char* operand_label, int step_number,
-                         double min_value, double max_value, CompForm* the_root_x,
-                         CompForm* the_root_y, UsrFuncArray& ufunc_list) {
-    int error_code = 1;
-    EvalProgram program_x(the_root_x, ufunc_list);
-    EvalProgram program_y(the_root_y, ufunc_list);
-    ReportWriter out(output_stream);
-    Write_ParamHeading(out, operand_label, step_number, min_value, max_value);
-    double y_value = Evaluate_Or_Exit(program_y, &error_code, ufunc_list, out,
-                                      Msg().PARAM_Y_FIXED_ERROR);
-    double& t_cell = array_x[operand_label];
-    For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
-        t_cell = t_value;
-        double x_value = Evaluate_Or_Exit(program_x, &error_code, ufunc_list, out,
-                                          Msg().PARAM_X_ONLY_ERROR);
-        Write_ParamPoint(out, t_value, x_value, y_value);
-    });
-    return 1;
+void ParamBoth_OutPut_ToFile(SweepReport& report, AscArray<double>& array_x,
+                             AscArray<double>& array_y, const char* operand_label,
+                             int step_number, double min_value, double max_value,
+                             CompForm* the_root_x, CompForm* the_root_y) {
+    Param_OutPut_ToFile(report, operand_label, step_number, min_value, max_value,
+                        {&array_x, the_root_x, true, Msg().PARAM_X_SWEEP_ERROR},
+                        {&array_y, the_root_y, true, Msg().PARAM_Y_SWEEP_ERROR});
 }
 
-int ParamY_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& /*array_x*/,
-                         AscArray<double>& array_y, const char* operand_label, int step_number,
-                         double min_value, double max_value, CompForm* the_root_x,
-                         CompForm* the_root_y, UsrFuncArray& ufunc_list) {
-    int error_code = 1;
-    EvalProgram program_x(the_root_x, ufunc_list);
-    EvalProgram program_y(the_root_y, ufunc_list);
-    ReportWriter out(output_stream);
-    Write_ParamHeading(out, operand_label, step_number, min_value, max_value);
-    double x_value = Evaluate_Or_Exit(program_x, &error_code, ufunc_list, out,
-                                      Msg().PARAM_X_FIXED_ERROR);
-    double& t_cell = array_y[operand_label];
-    For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
-        t_cell = t_value;
-        double y_value = Evaluate_Or_Exit(program_y, &error_code, ufunc_list, out,
-                                          Msg().PARAM_Y_ONLY_ERROR);
-        Write_ParamPoint(out, t_value, x_value, y_value);
-    });
-    return 1;
+void ParamX_OutPut_ToFile(SweepReport& report, AscArray<double>& array_x,
+                          const char* operand_label, int step_number, double min_value,
+                          double max_value, CompForm* the_root_x, CompForm* the_root_y) {
+    Param_OutPut_ToFile(report, operand_label, step_number, min_value, max_value,
+                        {&array_x, the_root_x, true, Msg().PARAM_X_ONLY_ERROR},
+                        {nullptr, the_root_y, false, Msg().PARAM_Y_FIXED_ERROR});
 }
 
-int NoParam_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& /*array_x*/,
-                          AscArray<double>& /*array_y*/, const char* line_array_x,
-                          CompForm* the_root_x, const char* line_array_y, CompForm* the_root_y,
-                          UsrFuncArray& ufunc_list) {
-    int error_code = 1;
-    EvalProgram program_x(the_root_x, ufunc_list);
-    EvalProgram program_y(the_root_y, ufunc_list);
-    ReportWriter out(output_stream);
+void ParamY_OutPut_ToFile(SweepReport& report, AscArray<double>& array_y,
+                          const char* operand_label, int step_number, double min_value,
+                          double max_value, CompForm* the_root_x, CompForm* the_root_y) {
+    Param_OutPut_ToFile(report, operand_label, step_number, min_value, max_value,
+                        {nullptr, the_root_x, false, Msg().PARAM_X_FIXED_ERROR},
+                        {&array_y, the_root_y, true, Msg().PARAM_Y_ONLY_ERROR});
+}
+
+void NoParam_OutPut_ToFile(SweepReport& report, const char* line_array_x, CompForm* the_root_x,
+                           const char* line_array_y, CompForm* the_root_y) {
+    ReportFormula x_formula(report, the_root_x, Msg().PARAM_X_ERROR);
+    ReportFormula y_formula(report, the_root_y, Msg().PARAM_Y_ERROR);
+    ReportWriter& out = report.Out();
     Write_ResultRule(out);
-    double x_value = Evaluate_Or_Exit(program_x, &error_code, ufunc_list, out,
-                                      Msg().PARAM_X_ERROR);
-    double y_value = Evaluate_Or_Exit(program_y, &error_code, ufunc_list, out,
-                                      Msg().PARAM_Y_ERROR);
+    double x_value = x_formula.Value();
+    double y_value = y_formula.Value();
     out << line_array_x << "=" << NumText(x_value) << "\n";
     out << line_array_y << "=" << NumText(y_value) << "\n";
-    return 1;
 }

@@ -8,6 +8,7 @@
 #include "ascarray.h"
 #include "fmula.h"
 #include "modecommon.h"
+#include "sweepreport.h"
 
 class UsrFuncArray;
 
@@ -15,7 +16,9 @@ class UsrFuncArray;
 extern int current_number_x;
 extern int current_number_y;
 
-int FnCalc_Param(UsrFuncArray& ufunc_list);
+// Status 1 when its report was written; a failed evaluation's message is in
+// the result, for the shell to show.
+RunResult FnCalc_Param(UsrFuncArray& ufunc_list);
 
 // Formula input without a prompt; at end of input a line end comes first.
 int Analysis_InputParamFrm(CompForm** the_formlist, char* line_array);
@@ -40,21 +43,32 @@ int SaveFormInfo_To_File(std::ofstream& output_stream, const char* line_array_x,
                          NameBuffer* copy_label_y, const char* operand_label, int count_current_x,
                          int count_current_y, int other_var_x, int other_var_y);
 
-int ParamBoth_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x,
-                            AscArray<double>& array_y, const char* operand_label, int step_number,
-                            double min_value, double max_value, CompForm* the_root_x,
-                            CompForm* the_root_y, UsrFuncArray& ufunc_list);
-int ParamX_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x,
-                         AscArray<double>& array_y, const char* operand_label, int step_number,
-                         double min_value, double max_value, CompForm* the_root_x,
-                         CompForm* the_root_y, UsrFuncArray& ufunc_list);
-int ParamY_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x,
-                         AscArray<double>& array_y, const char* operand_label, int step_number,
-                         double min_value, double max_value, CompForm* the_root_x,
-                         CompForm* the_root_y, UsrFuncArray& ufunc_list);
-int NoParam_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array_x,
-                          AscArray<double>& array_y, const char* line_array_x,
-                          CompForm* the_root_x, const char* line_array_y, CompForm* the_root_y,
-                          UsrFuncArray& ufunc_list);
+// One component of the curve as the report sweeps it: its table, its formula,
+// whether it varies with the parameter and the message of a failed evaluation.
+struct ParamPart {
+    AscArray<double>* array;
+    CompForm* the_root;
+    bool varies;
+    const char* failure_message;
+};
+// The sweep of the parameter: a component that varies is evaluated at every
+// point (x before y), one that does not once before the sweep.
+void Param_OutPut_ToFile(SweepReport& report, const char* operand_label, int step_number,
+                         double min_value, double max_value, ParamPart x_part,
+                         ParamPart y_part);
+// Both components vary, only x, only y: the same sweep with its messages.
+void ParamBoth_OutPut_ToFile(SweepReport& report, AscArray<double>& array_x,
+                             AscArray<double>& array_y, const char* operand_label,
+                             int step_number, double min_value, double max_value,
+                             CompForm* the_root_x, CompForm* the_root_y);
+void ParamX_OutPut_ToFile(SweepReport& report, AscArray<double>& array_x,
+                          const char* operand_label, int step_number, double min_value,
+                          double max_value, CompForm* the_root_x, CompForm* the_root_y);
+void ParamY_OutPut_ToFile(SweepReport& report, AscArray<double>& array_y,
+                          const char* operand_label, int step_number, double min_value,
+                          double max_value, CompForm* the_root_x, CompForm* the_root_y);
+// Neither component has the parameter: both values once.
+void NoParam_OutPut_ToFile(SweepReport& report, const char* line_array_x, CompForm* the_root_x,
+                           const char* line_array_y, CompForm* the_root_y);
 
 #endif

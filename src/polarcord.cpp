@@ -1,17 +1,17 @@
 #include "polarcord.h"
 
-#include <cmath>
 #include <iostream>
 #include <memory>
 
 #include "crtbtree.h"
 #include "fmulaopfc.h"
 #include "inplexp.h"
+#include "consoleio.h"
 #include "inputkind.h"
-#include "main.h"
 #include "messages.h"
 #include "paramexp.h"
 #include "symbol.h"
+#include "trigreduce.h"
 
 namespace {
 
@@ -24,15 +24,16 @@ void Write_PolarHeading(ReportWriter& out, const char* operand_label, int step_n
 }
 
 // A negative radius is kept: the point lies on the opposite side of the origin.
+// cos and sin are those of formulas, so that every platform gives the same x, y.
 void Write_PolarPoint(ReportWriter& out, double rad_value, double angle) {
-    double x_value = std::cos(angle) * rad_value;
-    double y_value = std::sin(angle) * rad_value;
+    double x_value = Reduced_Cos(angle) * rad_value;
+    double y_value = Reduced_Sin(angle) * rad_value;
     out << NumText(rad_value) << "\t" << NumText(angle) << "\t" << NumText(x_value) << "\t"
         << NumText(y_value) << "\n";
 }
 }  // namespace
 
-int FnCalc_PolarCord(UsrFuncArray& ufunc_list) {
+RunResult FnCalc_PolarCord(UsrFuncArray& ufunc_list) {
     char operand_label[NAME_SIZE] = "";
     char line_array[NAME_SIZE] = "";
     double min_value_t = 0.0;
@@ -41,13 +42,13 @@ int FnCalc_PolarCord(UsrFuncArray& ufunc_list) {
 
     std::cout << Msg().POLAR_FORMULA_PROMPT;
     CompForm* raw_formlist = nullptr;
-    if (Analysis_InputInplicit(&raw_formlist, line_array) == 0) return 0;
+    if (Analysis_InputInplicit(&raw_formlist, line_array) == 0) return RunResult();
     int item_count = current_number + 1;
     AscArray<double> array;
     Create_SymbolTable(raw_formlist, item_count, array);
     int variab_kind = Set_AngVariables(&raw_formlist, operand_label, array, &min_value_t,
                                        &max_value_t, &step_number_t);
-    if (variab_kind < 0) return 0;
+    if (variab_kind < 0) return RunResult();
     std::unique_ptr<CompForm[]> the_formlist(raw_formlist);
 
     NameBuffer* raw_label = nullptr;
@@ -59,15 +60,15 @@ int FnCalc_PolarCord(UsrFuncArray& ufunc_list) {
     std::ofstream output_stream;
     if (SavePolInfo_To_File(output_stream, line_array, array, raw_label, operand_label,
                             count_current, variab_kind) == 0)
-        return 1;
+        return RunResult();
+    SweepReport report(output_stream, ufunc_list);
     if (variab_kind == 1)
-        PolarExp_OutPut_ToFile(output_stream, array, operand_label, step_number_t, min_value_t,
-                               max_value_t, the_root, ufunc_list);
+        PolarExp_OutPut_ToFile(report, array, operand_label, step_number_t, min_value_t,
+                               max_value_t, the_root);
     else
-        PolarExpNAng_OutPut_ToFile(output_stream, array, operand_label, step_number_t,
-                                   min_value_t, max_value_t, the_root, ufunc_list);
-    Close_ReportFile(output_stream);
-    return 1;
+        PolarExpNAng_OutPut_ToFile(report, operand_label, step_number_t, min_value_t,
+                                   max_value_t, the_root);
+    return report.Close();
 }
 
 int Set_AngVariables(CompForm** the_formlist, char* operand_label, AscArray<double>& array,
@@ -115,34 +116,25 @@ int SavePolInfo_To_File(std::ofstream& output_stream, const char* line_array,
     return 1;
 }
 
-int PolarExp_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
-                           const char* operand_label, int step_number, double min_value,
-                           double max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
-    int error_code = 1;
-    EvalProgram program(the_root, ufunc_list);
-    ReportWriter out(output_stream);
-    Write_PolarHeading(out, operand_label, step_number, min_value, max_value);
+void PolarExp_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
+                            const char* operand_label, int step_number, double min_value,
+                            double max_value, CompForm* the_root) {
+    ReportFormula radius(report, the_root, Msg().EVALUATION_ERROR);
+    Write_PolarHeading(report.Out(), operand_label, step_number, min_value, max_value);
     double& angle_cell = array[operand_label];
-    For_EachPoint(min_value, max_value, step_number, [&](double angle) {
+    report.For_EachPoint(min_value, max_value, step_number, [&](double angle) {
         angle_cell = angle;
-        double rad_value =
-            Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
-        Write_PolarPoint(out, rad_value, angle);
+        double rad_value = radius.Value();
+        Write_PolarPoint(report.Out(), rad_value, angle);
     });
-    return 1;
 }
 
-int PolarExpNAng_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& /*array*/,
-                               const char* operand_label, int step_number, double min_value,
-                               double max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
-    int error_code = 1;
-    EvalProgram program(the_root, ufunc_list);
-    ReportWriter out(output_stream);
-    Write_PolarHeading(out, operand_label, step_number, min_value, max_value);
-    // The radius does not depend on the angle: a circle (or an arc of it).
-    double rad_value =
-        Evaluate_Or_Exit(program, &error_code, ufunc_list, out, Msg().EVALUATION_ERROR);
-    For_EachPoint(min_value, max_value, step_number,
-                  [&](double angle) { Write_PolarPoint(out, rad_value, angle); });
-    return 1;
+void PolarExpNAng_OutPut_ToFile(SweepReport& report, const char* operand_label,
+                                int step_number, double min_value, double max_value,
+                                CompForm* the_root) {
+    ReportFormula radius(report, the_root, Msg().EVALUATION_ERROR);
+    Write_PolarHeading(report.Out(), operand_label, step_number, min_value, max_value);
+    double rad_value = radius.Value();
+    report.For_EachPoint(min_value, max_value, step_number,
+                         [&](double angle) { Write_PolarPoint(report.Out(), rad_value, angle); });
 }

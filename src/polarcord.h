@@ -7,10 +7,13 @@
 #include "ascarray.h"
 #include "fmula.h"
 #include "modecommon.h"
+#include "sweepreport.h"
 
 class UsrFuncArray;
 
-int FnCalc_PolarCord(UsrFuncArray& ufunc_list);
+// Status 1 when its report was written; a failed evaluation's message is in
+// the result, for the shell to show.
+RunResult FnCalc_PolarCord(UsrFuncArray& ufunc_list);
 
 // Asks the angle line: 1 the angle occurs in f; 0 it does not; -1 refused, and
 // then the items of f are released and *the_formlist is null.
@@ -25,11 +28,13 @@ int SavePolInfo_To_File(std::ofstream& output_stream, const char* line_array,
                         AscArray<double>& array, NameBuffer* copy_label, const char* operand_label,
                         int count_current, int val_kind);
 
-int PolarExp_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
-                           const char* operand_label, int step_number, double min_value,
-                           double max_value, CompForm* the_root, UsrFuncArray& ufunc_list);
-int PolarExpNAng_OutPut_ToFile(std::ofstream& output_stream, AscArray<double>& array,
-                               const char* operand_label, int step_number, double min_value,
-                               double max_value, CompForm* the_root, UsrFuncArray& ufunc_list);
+// The angle occurs in f: r evaluated at every angle.
+void PolarExp_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
+                            const char* operand_label, int step_number, double min_value,
+                            double max_value, CompForm* the_root);
+// It does not: r evaluated once, a circle (or an arc of it).
+void PolarExpNAng_OutPut_ToFile(SweepReport& report, const char* operand_label,
+                                int step_number, double min_value, double max_value,
+                                CompForm* the_root);
 
 #endif

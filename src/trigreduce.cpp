@@ -11,21 +11,21 @@
 namespace {
 
 // pi/4 rounded down: below it no reduction is needed.
-const double kQuarterPi = 0x1.921fb54442d18p-1;
-const double kTwoOverPi = 0x1.45f306dc9c883p-1;
+const double QUARTER_PI = 0x1.921fb54442d18p-1;
+const double TWO_OVER_PI = 0x1.45f306dc9c883p-1;
 // pi/2 in pieces of 33 significant bits, so that k * piece is exact for
 // |k| < 2^20, and a last piece that completes it to about 150 bits.
-const double kHalfPiPieces[4] = {0x1.921fb544p+0, 0x1.0b4611a6p-34, 0x1.3198a2ep-69,
-                                 0x1.b839a252049c1p-104};
-const double kLargestMultiple = 0x1p20;
+const double HALF_PI_PIECES[4] = {0x1.921fb544p+0, 0x1.0b4611a6p-34, 0x1.3198a2ep-69,
+                                  0x1.b839a252049c1p-104};
+const double LARGEST_MULTIPLE = 0x1p20;
 // pi/2 minus its first piece, rounded to a double.
-const double kHalfPiRest = 0x1.0b4611a626331p-34;
+const double HALF_PI_REST = 0x1.0b4611a626331p-34;
 // pi/2 as a double-double.
-const double kHalfPiHigh = 0x1.921fb54442d18p+0;
-const double kHalfPiLow = 0x1.1a62633145c07p-54;
+const double HALF_PI_HIGH = 0x1.921fb54442d18p+0;
+const double HALF_PI_LOW = 0x1.1a62633145c07p-54;
 
 // The binary digits of 2/pi, 24 to an entry: enough for the largest double.
-const std::uint32_t kTwoOverPiDigits[] = {
+const std::uint32_t TWO_OVER_PI_DIGITS[] = {
     0xA2F983, 0x6E4E44, 0x1529FC, 0x2757D1, 0xF534DD, 0xC0DB62, 0x95993C, 0x439041,
     0xFE5163, 0xABDEBB, 0xC561B7, 0x246E3A, 0x424DD2, 0xE00649, 0x2EEA09, 0xD1921C,
     0xFE1DEB, 0x1CB129, 0xA73EE8, 0x8235F5, 0x2EBB44, 0x84E99C, 0x7026B4, 0x5F7E41,
@@ -34,13 +34,13 @@ const std::uint32_t kTwoOverPiDigits[] = {
     0x7527BA, 0xC7EBE5, 0xF17B3D, 0x0739F7, 0x8A5292, 0xEA6BFB, 0x5FB11F, 0x8D5D08,
     0x560330, 0x46FC7B, 0x6BABF0, 0xCFBC20,
 };
-const int kDigitBits = 24;
-const std::uint64_t kDigitMask = (1u << kDigitBits) - 1;
-const int kDigitCount = sizeof kTwoOverPiDigits / sizeof kTwoOverPiDigits[0];
+const int DIGIT_BITS = 24;
+const std::uint64_t DIGIT_MASK = (1u << DIGIT_BITS) - 1;
+const int DIGIT_COUNT = sizeof TWO_OVER_PI_DIGITS / sizeof TWO_OVER_PI_DIGITS[0];
 // Digits of 2/pi used below the integer part: 9 * 24 bits leave more than 120
 // correct bits in the fraction, beyond the closest any double comes to a
 // multiple of pi/2.
-const int kWindow = 9;
+const int WINDOW = 9;
 
 // Sum of two doubles as a rounded sum and its exact error.
 void Two_Sum(double a, double b, double& sum, double& error) {
@@ -68,11 +68,11 @@ void Two_Product(double a, double b, double& product, double& error) {
 // x - k*pi/2 for |k| < 2^20 with all pieces of pi/2: the first product is
 // exact and cancels exactly, the others are summed with their rounding errors.
 ReducedAngle Reduce_Moderate(double x, double k) {
-    double high = x - k * kHalfPiPieces[0];
+    double high = x - k * HALF_PI_PIECES[0];
     double low = 0.0;
     for (int i = 1; i < 4; ++i) {
         double error;
-        Two_Sum(high, -(k * kHalfPiPieces[i]), high, error);
+        Two_Sum(high, -(k * HALF_PI_PIECES[i]), high, error);
         low += error;
     }
     ReducedAngle angle;
@@ -84,8 +84,8 @@ ReducedAngle Reduce_Moderate(double x, double k) {
 // Bits [from, from + count) of a number held in 24-bit digits, count <= 24.
 std::uint64_t Bits_Of(const std::uint64_t* digits, int digit_count, int from, int count) {
     std::uint64_t value = 0;
-    for (int d = from / kDigitBits; d <= (from + count - 1) / kDigitBits && d < digit_count; ++d) {
-        int shift = d * kDigitBits - from;
+    for (int d = from / DIGIT_BITS; d <= (from + count - 1) / DIGIT_BITS && d < digit_count; ++d) {
+        int shift = d * DIGIT_BITS - from;
         value |= shift >= 0 ? digits[d] << shift : digits[d] >> -shift;
     }
     return value & ((std::uint64_t(1) << count) - 1);
@@ -94,20 +94,20 @@ std::uint64_t Bits_Of(const std::uint64_t* digits, int digit_count, int from, in
 // mantissa * 2^exponent * 2/pi in 24-bit digits, least significant first, with
 // only the digits of 2/pi that reach below the weight 4: the integer part
 // modulo 4 and the fraction. Returns the number of fraction bits.
-const int kProductDigits = kWindow + 3;
+const int PRODUCT_DIGITS = WINDOW + 3;
 int Times_TwoOverPi(std::uint64_t mantissa, int exponent, std::uint64_t* product) {
-    int first = exponent >= 2 ? (exponent - 2) / kDigitBits : 0;
-    std::uint64_t parts[3] = {mantissa & kDigitMask, (mantissa >> kDigitBits) & kDigitMask,
-                              mantissa >> (2 * kDigitBits)};
-    for (int d = 0; d < kProductDigits; ++d) product[d] = 0;
-    for (int i = 0; i < kWindow && first + i < kDigitCount; ++i)
+    int first = exponent >= 2 ? (exponent - 2) / DIGIT_BITS : 0;
+    std::uint64_t parts[3] = {mantissa & DIGIT_MASK, (mantissa >> DIGIT_BITS) & DIGIT_MASK,
+                              mantissa >> (2 * DIGIT_BITS)};
+    for (int d = 0; d < PRODUCT_DIGITS; ++d) product[d] = 0;
+    for (int i = 0; i < WINDOW && first + i < DIGIT_COUNT; ++i)
         for (int p = 0; p < 3; ++p)
-            product[kWindow - 1 - i + p] += parts[p] * kTwoOverPiDigits[first + i];
-    for (int d = 0; d + 1 < kProductDigits; ++d) {
-        product[d + 1] += product[d] >> kDigitBits;
-        product[d] &= kDigitMask;
+            product[WINDOW - 1 - i + p] += parts[p] * TWO_OVER_PI_DIGITS[first + i];
+    for (int d = 0; d + 1 < PRODUCT_DIGITS; ++d) {
+        product[d + 1] += product[d] >> DIGIT_BITS;
+        product[d] &= DIGIT_MASK;
     }
-    return kDigitBits * (first + kWindow) - exponent;
+    return DIGIT_BITS * (first + WINDOW) - exponent;
 }
 
 // The fraction bits of the product as a double-double, or their complement
@@ -116,12 +116,12 @@ void Fraction_Of(const std::uint64_t* product, int fraction_bits, bool complemen
                  double& high, double& low) {
     high = 0.0;
     low = 0.0;
-    for (int d = 0; d * kDigitBits < fraction_bits; ++d) {
-        int count = std::min(kDigitBits, fraction_bits - d * kDigitBits);
-        std::uint64_t digit = Bits_Of(product, kProductDigits, d * kDigitBits, count);
+    for (int d = 0; d * DIGIT_BITS < fraction_bits; ++d) {
+        int count = std::min(DIGIT_BITS, fraction_bits - d * DIGIT_BITS);
+        std::uint64_t digit = Bits_Of(product, PRODUCT_DIGITS, d * DIGIT_BITS, count);
         if (complement) digit = ~digit & ((std::uint64_t(1) << count) - 1);
         double error;
-        Two_Sum(high, std::ldexp(static_cast<double>(digit), d * kDigitBits - fraction_bits),
+        Two_Sum(high, std::ldexp(static_cast<double>(digit), d * DIGIT_BITS - fraction_bits),
                 high, error);
         low += error;
     }
@@ -132,19 +132,19 @@ void Fraction_Of(const std::uint64_t* product, int fraction_bits, bool complemen
 ReducedAngle Reduce_Large(double x) {
     int exponent;
     double mantissa = std::frexp(std::fabs(x), &exponent);
-    std::uint64_t product[kProductDigits];
+    std::uint64_t product[PRODUCT_DIGITS];
     int fraction_bits = Times_TwoOverPi(static_cast<std::uint64_t>(std::ldexp(mantissa, 53)),
                                         exponent - 53, product);
-    int quadrant = static_cast<int>(Bits_Of(product, kProductDigits, fraction_bits, 2));
+    int quadrant = static_cast<int>(Bits_Of(product, PRODUCT_DIGITS, fraction_bits, 2));
     // A fraction of one half or more counts from the next quadrant, negatively.
-    bool negative = Bits_Of(product, kProductDigits, fraction_bits - 1, 1) != 0;
+    bool negative = Bits_Of(product, PRODUCT_DIGITS, fraction_bits - 1, 1) != 0;
     double high, low;
     Fraction_Of(product, fraction_bits, negative, high, low);
     // The remainder in radians: (high + low) * pi/2.
     ReducedAngle angle;
     double error;
-    Two_Product(high, kHalfPiHigh, angle.high, error);
-    error += high * kHalfPiLow + low * kHalfPiHigh;
+    Two_Product(high, HALF_PI_HIGH, angle.high, error);
+    error += high * HALF_PI_LOW + low * HALF_PI_HIGH;
     Two_Sum(angle.high, error, angle.high, angle.low);
     if (negative) quadrant += 1;
     if (negative != (x < 0)) {
@@ -156,7 +156,7 @@ ReducedAngle Reduce_Large(double x) {
 }
 
 ReducedAngle Reduce_Slow(double x, double k) {
-    if (std::fabs(k) < kLargestMultiple) return Reduce_Moderate(x, k);
+    if (std::fabs(k) < LARGEST_MULTIPLE) return Reduce_Moderate(x, k);
     return Reduce_Large(x);
 }
 
@@ -165,13 +165,13 @@ ReducedAngle Reduce_Slow(double x, double k) {
 // operations, since pi/2 to 86 bits then leaves an error below 2^-16 of the
 // remainder's last bit.
 inline bool Reduce(double x, ReducedAngle& angle) {
-    if (!(std::fabs(x) > kQuarterPi) || !std::isfinite(x)) return false;
+    if (!(std::fabs(x) > QUARTER_PI) || !std::isfinite(x)) return false;
     // Rounds to the nearest integer: adding 1.5 * 2^52 leaves no fraction bits
     // (much faster than nearbyint, which saves and restores the FP environment).
-    const double kRounder = 0x1.8p52;
-    double k = (x * kTwoOverPi + kRounder) - kRounder;
-    double high = x - k * kHalfPiPieces[0];
-    double rest = k * kHalfPiRest;
+    const double ROUNDER = 0x1.8p52;
+    double k = (x * TWO_OVER_PI + ROUNDER) - ROUNDER;
+    double high = x - k * HALF_PI_PIECES[0];
+    double rest = k * HALF_PI_REST;
     angle.high = high - rest;
     if (std::fabs(k) < 0x1p10 && std::fabs(angle.high) > 0x1p-6) {
         angle.low = (high - angle.high) - rest;
@@ -188,8 +188,8 @@ double Sin_Of(const ReducedAngle& r) {
     return std::sin(r.high) + r.low * (1.0 - r.high * r.high * 0.5);
 }
 double Cos_Of(const ReducedAngle& r) {
-    const double kSixth = 1.0 / 6.0;
-    return std::cos(r.high) - r.low * r.high * (1.0 - r.high * r.high * kSixth);
+    const double SIXTH = 1.0 / 6.0;
+    return std::cos(r.high) - r.low * r.high * (1.0 - r.high * r.high * SIXTH);
 }
 
 }  // namespace

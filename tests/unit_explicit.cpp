@@ -230,7 +230,7 @@ TEST_F(ValueQuestions, ValueLinesKeepTheirLeadingNumber) {
 
 // The report writers on hand-built one-item trees, writing into a directory of
 // their own.
-class ReportWriter : public ConsoleTest {
+class ExplicitReport : public ConsoleTest {
 protected:
     void SetUp() override {
         ConsoleTest::SetUp();
@@ -262,14 +262,16 @@ void Make_Variable(CompForm& item, AscArray<double>& array, const char* name) {
     item.number_source = &array[name];
 }
 
-TEST_F(ReportWriter, VaryingVariableRows) {
+TEST_F(ExplicitReport, VaryingVariableRows) {
     Type(file_ + "\n");
     AscArray<double> array;
     array["a"] = 2.0;
     CompForm root;
     Make_Variable(root, array, "x");
     char copy_label[2][256] = {"a", "x"};
-    EXPECT_EQ(OutPut_ToFile(array, "x", "x", copy_label, 2, 2, 0.0, 1.0, &root, g_ufunc_list), 1);
+    RunResult result =
+        OutPut_ToFile(array, "x", "x", copy_label, 2, 2, 0.0, 1.0, &root, g_ufunc_list);
+    EXPECT_EQ(result.status, 1);
     EXPECT_EQ(Shown(), Cp932(FILE_PROMPT));
     EXPECT_EQ(Report(), Cp932(REPORT_HEAD + "計算した式はx\n値可変変数 x :範囲 [0] - [1] :分割2\n" +
                               FIXED_HEADING + "a\t2\n" + RESULT_RULE +
@@ -278,59 +280,66 @@ TEST_F(ReportWriter, VaryingVariableRows) {
     EXPECT_EQ(array["x"], 1.0);
 }
 
-TEST_F(ReportWriter, FixedVariables) {
+TEST_F(ExplicitReport, FixedVariables) {
     Type(file_ + "\n");
     AscArray<double> array;
     array["b"] = -0.5;
     CompForm root;
     Make_Variable(root, array, "b");
     char copy_label[1][256] = {"b"};
-    EXPECT_EQ(OutPut_ToFile_FxVar(array, "b", copy_label, 1, &root, g_ufunc_list), 1);
+    EXPECT_EQ(OutPut_ToFile_FxVar(array, "b", copy_label, 1, &root, g_ufunc_list).status, 1);
     EXPECT_EQ(Report(), Cp932(REPORT_HEAD + "計算した式はb\n" + FIXED_HEADING + "b\t-0.5\n" +
                               RESULT_RULE + "b=-0.5\n"));
 }
 
-TEST_F(ReportWriter, NoVariable) {
+TEST_F(ExplicitReport, NoVariable) {
     Type(file_ + "\n");
     CompForm root;
     std::snprintf(root.CompArray, sizeof root.CompArray, "2.5e3");
     root.kind = KIND_NUMBER;
-    EXPECT_EQ(OutPut_ToFileNoVar("2.5e3", &root, g_ufunc_list), 1);
+    EXPECT_EQ(OutPut_ToFileNoVar("2.5e3", &root, g_ufunc_list).status, 1);
     EXPECT_EQ(Report(), Cp932(REPORT_HEAD + RESULT_RULE + "2.5e3=2500\n"));
 }
 
-TEST_F(ReportWriter, FileThatCannotBeOpened) {
+TEST_F(ExplicitReport, FileThatCannotBeOpened) {
     Type(dir_ + "/missing/out.txt\n");
     CompForm root;
     root.kind = KIND_NUMBER;
     AscArray<double> array;
     char copy_label[1][256] = {"x"};
-    EXPECT_EQ(OutPut_ToFileNoVar("1", &root, g_ufunc_list), 0);
+    EXPECT_EQ(OutPut_ToFileNoVar("1", &root, g_ufunc_list).status, 0);
     Type(dir_ + "/missing/out.txt\n");
-    EXPECT_EQ(OutPut_ToFile_FxVar(array, "x", copy_label, 1, &root, g_ufunc_list), 0);
+    EXPECT_EQ(OutPut_ToFile_FxVar(array, "x", copy_label, 1, &root, g_ufunc_list).status, 0);
     Type(dir_ + "/missing/out.txt\n");
-    EXPECT_EQ(OutPut_ToFile(array, "x", "x", copy_label, 1, 1, 0.0, 1.0, &root, g_ufunc_list), 0);
+    RunResult result =
+        OutPut_ToFile(array, "x", "x", copy_label, 1, 1, 0.0, 1.0, &root, g_ufunc_list);
+    EXPECT_EQ(result.status, 0);
     const std::string failure = FILE_PROMPT + "ファイル書き込みに失敗しました。\n";
     EXPECT_EQ(Shown(), Cp932(failure + failure + failure));
 }
 
-// An item without a value (a bracket) makes the evaluation fail: the program
-// ends with status 1 and the lines written before are in the file.
-TEST_F(ReportWriter, EvaluationErrorEndsTheProgramAfterFlushing) {
+// An item without a value (a bracket) makes the evaluation fail: the lines
+// written before are in the file, nothing is shown and the message goes back
+// to the shell, which ends the program.
+TEST_F(ExplicitReport, EvaluationErrorEndsTheReportAndReturnsItsMessage) {
     AscArray<double> array;
     CompForm root;
     root.kind = KIND_OPEN_PAR;
     char copy_label[1][256] = {"x"};
     Type(file_ + "\n");
-    EXPECT_EXIT(OutPut_ToFile(array, "(", "x", copy_label, 1, 3, 0.0, 1.0, &root, g_ufunc_list),
-                ::testing::ExitedWithCode(1), "");
+    RunResult result =
+        OutPut_ToFile(array, "(", "x", copy_label, 1, 3, 0.0, 1.0, &root, g_ufunc_list);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_STREQ(result.evaluation_error, Msg().EVALUATION_ERROR);
     EXPECT_EQ(Report(), Cp932(REPORT_HEAD + "計算した式は(\n値可変変数 x :範囲 [0] - [1] :分割3\n" +
                               FIXED_HEADING + RESULT_RULE + "変数x\t関数計算値\n"));
     std::remove(file_.c_str());
 
     Type(file_ + "\n");
-    EXPECT_EXIT(OutPut_ToFileNoVar("(", &root, g_ufunc_list), ::testing::ExitedWithCode(1), "");
+    result = OutPut_ToFileNoVar("(", &root, g_ufunc_list);
+    EXPECT_STREQ(result.evaluation_error, Msg().EVALUATION_ERROR);
     EXPECT_EQ(Report(), Cp932(REPORT_HEAD + RESULT_RULE));
+    EXPECT_EQ(Shown(), Cp932(FILE_PROMPT + FILE_PROMPT));
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ struct ReductionCase {
 
 // Moderate arguments through both of its paths, large ones, negative ones, the
 // double that comes closest to a multiple of pi/2, and the largest double.
-const ReductionCase kReductions[] = {
+const ReductionCase REDUCTIONS[] = {
     {0x1.0000000000000p+1, 1, 0x1.b7812aeef4b9fp-2, -0x1.a62633145c06ep-58},
     {-0x1.0000000000000p+1, 3, -0x1.b7812aeef4b9fp-2, 0x1.a62633145c06ep-58},
     {0x1.0000000000000p+0, 1, -0x1.243f6a8885a31p-1, 0x1.cb3b399d747f2p-55},
@@ -33,7 +33,7 @@ const ReductionCase kReductions[] = {
 };
 
 TEST(TrigReduce, RemainderIsExactWellBelowItsLastBit) {
-    for (const ReductionCase& one : kReductions) {
+    for (const ReductionCase& one : REDUCTIONS) {
         ReducedAngle angle = Reduce_Angle(one.x);
         EXPECT_EQ(one.quadrant, angle.quadrant) << std::hexfloat << one.x;
         EXPECT_EQ(one.high, angle.high) << std::hexfloat << one.x;

@@ -7,8 +7,8 @@
 
 #include "baselnlist.h"
 #include "fmulaopfc.h"
+#include "consoleio.h"
 #include "inputkind.h"
-#include "main.h"
 #include "messages.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "flcopy.h"
 #include "flreplace.h"
 #include "fmulaopfc.h"
-#include "main.h"
+#include "consoleio.h"
 #include "messages.h"
 #include "symbol.h"
 

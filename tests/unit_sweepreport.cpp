@@ -1,0 +1,154 @@
+// The report of a calculation run: how an evaluation ends, and a report that
+// ends at a failed evaluation or at Ctrl-C.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "consoleio.h"
+#include "crtbtree.h"
+#include "fmulaopfc.h"
+#include "interrupt.h"
+#include "messages.h"
+#include "session.h"
+#include "sweepreport.h"
+#include "symbol.h"
+#include "usrfunc.h"
+
+namespace {
+
+// A formula analysed and linked as a mode does it; x is its variable cell.
+struct Formula {
+    explicit Formula(const char* text) {
+        CompForm* raw = nullptr;
+        if (Analyse_FormulaText(&raw, text, ERROR_MESSAGE_ONLY) == 0) return;
+        items.reset(raw);
+        Create_SymbolTable(raw, current_number + 1, table);
+        root = Build_Tree(raw, current_number + 1);
+    }
+    std::unique_ptr<CompForm[]> items;
+    AscArray<double> table;
+    CompForm* root = nullptr;
+};
+
+struct OutcomeCase {
+    const char* text;
+    bool interrupted;  // Ctrl-C came before the evaluation
+    EvalOutcome outcome;
+    double value;      // stored only for EVAL_OK
+};
+
+TEST(EvaluateProgram, OutcomeAndValue) {
+    const OutcomeCase cases[] = {
+        {"1+2*3", false, EVAL_OK, 7.0},
+        {"sigma[n(1,4),n^2]", false, EVAL_OK, 30.0},
+        {"1+2*3", true, EVAL_OK, 7.0},  // only sums look at Ctrl-C
+        {"sigma[n(1,100000),n]", true, EVAL_INTERRUPTED, -1.0},
+    };
+    for (const OutcomeCase& c : cases) {
+        Formula formula(c.text);
+        ASSERT_NE(formula.root, nullptr) << c.text;
+        EvalProgram program(formula.root, g_ufunc_list);
+        double value = -1.0;
+        EvalOutcome outcome;
+        {
+            CalculationScope calculation;
+            if (c.interrupted) Record_Interrupt();
+            outcome = Evaluate_Program(program, &value);
+        }
+        Clear_CalculationInterrupt();
+        EXPECT_EQ(outcome, c.outcome) << c.text;
+        EXPECT_EQ(value, c.value) << c.text;
+    }
+    // An item without a value (a bracket) fails; the value is not stored.
+    CompForm bracket;
+    bracket.kind = KIND_OPEN_PAR;
+    EvalProgram program(&bracket, g_ufunc_list);
+    double value = -1.0;
+    EXPECT_EQ(Evaluate_Program(program, &value), EVAL_FAILED);
+    EXPECT_EQ(value, -1.0);
+}
+
+// A report into a file of its own, the console captured.
+class SweepReportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/kansu-sweep-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        file_.open(dir_ + "/out.txt");
+        saved_out_ = std::cout.rdbuf(shown_.rdbuf());
+    }
+    void TearDown() override {
+        std::cout.rdbuf(saved_out_);
+        Clear_CalculationInterrupt();
+        std::remove((dir_ + "/out.txt").c_str());
+        rmdir(dir_.c_str());
+    }
+    std::string Report() const {
+        std::ifstream in(dir_ + "/out.txt", std::ios::binary);
+        std::ostringstream content;
+        content << in.rdbuf();
+        return content.str();
+    }
+
+    std::string dir_;
+    std::ofstream file_;
+    std::ostringstream shown_;
+    std::streambuf* saved_out_ = nullptr;
+};
+
+// Writes "point=value" rows of x*x over [0, 4] in 4 steps; ends the report
+// with the outcome given at the point numbered end_at.
+RunResult Write_Squares(std::ofstream& file, int end_at, EvalOutcome ending) {
+    Formula square("x*x");
+    SweepReport report(file, g_ufunc_list);
+    ReportFormula formula(report, square.root, "failed\n");
+    double& x_cell = square.table["x"];
+    int point_number = 0;
+    report.For_EachPoint(0.0, 4.0, 4, [&](double x) {
+        x_cell = x;
+        if (point_number++ == end_at) {
+            if (ending == EVAL_INTERRUPTED) Record_Interrupt();  // inside the sweep's scope
+            report.Note(ending, "failed\n");
+        }
+        double value = formula.Value();
+        report.Out() << NumText(x) << "=" << NumText(value) << "\n";
+    });
+    EXPECT_EQ(point_number, end_at < 0 ? 5 : end_at + 1);
+    return report.Close();
+}
+
+TEST_F(SweepReportTest, EveryPointWhenNothingFails) {
+    RunResult result = Write_Squares(file_, -1, EVAL_OK);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.evaluation_error, nullptr);
+    EXPECT_EQ(Report(), "0=0\n1=1\n2=4\n3=9\n4=16\n");
+    EXPECT_EQ(shown_.str(), "");
+}
+
+TEST_F(SweepReportTest, AFailureEndsTheReportSilentlyWithItsMessage) {
+    RunResult result = Write_Squares(file_, 2, EVAL_FAILED);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_STREQ(result.evaluation_error, "failed\n");
+    EXPECT_EQ(Report(), "0=0\n1=1\n");
+    EXPECT_EQ(shown_.str(), "");
+}
+
+TEST_F(SweepReportTest, CtrlCEndsTheReportAndSaysSo) {
+    RunResult result = Write_Squares(file_, 1, EVAL_INTERRUPTED);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.evaluation_error, nullptr);
+    EXPECT_EQ(Report(), "0=0\n");
+    EXPECT_EQ(shown_.str(), Msg().CALCULATION_INTERRUPTED);
+    EXPECT_FALSE(Calculation_Interrupted());
+}
+
+}  // namespace
