@@ -47,8 +47,10 @@ std::string Formula_Word(const std::string& text) {
 
 std::vector<Candidate> Formula_Candidates(const std::string& word, const UsrFuncArray& registry) {
     std::vector<Candidate> candidates;
-    for (const char* name : BUILTIN_NAMES)
-        if (Starts_With(name, word)) candidates.push_back({std::string(name) + "(", std::string(name) + "("});
+    for (const char* name : BUILTIN_NAMES) {
+        std::string call = std::string(name) + "(";
+        if (Starts_With(name, word)) candidates.push_back({call, call});
+    }
     if (Starts_With("sigma", word)) candidates.push_back({"sigma[", "sigma["});
     for (UsrFuncProp* entry = registry.FirstPnt(); entry != nullptr;
          entry = static_cast<UsrFuncProp*>(entry->NextPnt())) {

@@ -87,7 +87,8 @@ void Warn_Once(const char* message, const std::string& path) {
 
 bool Utf8_Locale() {
     const char* codeset = nl_langinfo(CODESET);
-    return codeset != nullptr && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
+    return codeset != nullptr &&
+           (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
 }
 
 // libedit decodes typed bytes with the character locale: the user's when it
@@ -170,7 +171,8 @@ extern "C" void On_WindowResize(int) { window_resized = 1; }
 
 void Bind_Keys(EditLine* editor) {
     el_set(editor, EL_EDITOR, "emacs");
-    el_set(editor, EL_ADDFN, "kansu-complete", "complete the word before the cursor", Complete);
+    // Wide names: the narrow call would leave its converted copies allocated.
+    el_wset(editor, EL_ADDFN, L"kansu-complete", L"complete the word before the cursor", Complete);
     el_set(editor, EL_BIND, "^I", "kansu-complete", nullptr);
     el_set(editor, EL_BIND, "^R", "em-inc-search-prev", nullptr);
     el_set(editor, EL_BIND, "^W", "ed-delete-prev-word", nullptr);

@@ -1,9 +1,9 @@
 // The progress line of long work: when standard error is a terminal and the
 // work has run for about half a second, one line there shows the share done,
-// the points written (terms for a sum, in groups of three digits) and the time left, rewritten in place a few times a
-// second and erased at the end. A point costs a counter increment and a
-// compare; the clock is read only every so many points, the interval adapting
-// so that reads come roughly every 20 ms.
+// the points written (terms for a sum, in groups of three digits) and the time
+// left, rewritten in place a few times a second and erased at the end. A point
+// costs a counter increment and a compare; the clock is read only every so many
+// points, the interval adapting so that reads come roughly every 20 ms.
 #ifndef KANSU_PROGRESS_H
 #define KANSU_PROGRESS_H
 

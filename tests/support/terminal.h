@@ -19,10 +19,8 @@ extern const char* const KEY_BACKSPACE;
 
 class TerminalSession {
 public:
-    // Starts kansu in the session's directory with TERM=xterm, HOME the
-    // directory, XDG_STATE_HOME and KANSU_ENCODING unset unless given in
-    // environment ("NAME=value" entries); standard error goes to the file
-    // "stderr" there.
+    // Starts kansu in the session's directory (also HOME) with TERM=xterm and
+    // the "NAME=value" entries given; standard error goes to the file "stderr".
     TerminalSession(Session& session, const std::vector<std::string>& arguments,
                     const std::vector<std::string>& environment = {});
     ~TerminalSession();
@@ -30,17 +28,15 @@ public:
     TerminalSession& operator=(const TerminalSession&) = delete;
 
     void Type(const std::string& keys);
-    // Waits up to 20 s until the screen shows text after what the last wait
-    // found; true when it did.
+    // Waits up to 20 s until the screen shows text after what the last wait found.
     bool WaitFor(const std::string& text);
-    // Waits up to 20 s until the line editor has the terminal (its own key
-    // handling on): keys typed earlier would meet the terminal's line editing.
+    // Waits until the line editor has the terminal: keys typed earlier would
+    // meet the terminal's own line editing.
     bool WaitForLineEditor();
     // Waits for the end; the status as waitpid gives it.
     int Wait();
     std::string Shown() const { return shown_; }
-    // Whether the terminal is in its ordinary line mode (echo, line editing by
-    // the terminal, signals), as it was before kansu started.
+    // Whether the terminal is in its ordinary line mode, as before kansu started.
     bool LineModeRestored() const;
 
 private:
