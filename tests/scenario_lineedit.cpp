@@ -180,14 +180,21 @@ TEST(LineEditScenario, CtrlDAndCtrlCKeepTheirMeaning) {
         EXPECT_TRUE(terminal.LineModeRestored());
         EXPECT_TRUE(session.Exists("saved.dat"));
     }
-    TerminalSession terminal(session, {"--utf8"});
-    Answer(terminal, MENU_END, std::string("1") + KEY_ENTER);
-    Answer(terminal, FORMULA_PROMPT, "x*");
-    ASSERT_TRUE(terminal.WaitFor("x*"));
-    terminal.Type("\003");
-    int status = terminal.Wait();
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
-    EXPECT_TRUE(terminal.LineModeRestored());
+    // Ctrl-C, or a signal that ends the program, at a prompt: the history is written.
+    for (int signal_number : {SIGINT, SIGTERM}) {
+        Session fresh;
+        TerminalSession terminal(fresh, {"--utf8"});
+        Answer(terminal, MENU_END, std::string("1") + KEY_ENTER);
+        Answer(terminal, FORMULA_PROMPT, std::string("x*2") + KEY_ENTER);
+        Answer(terminal, RANGE_PROMPT, "x(");
+        ASSERT_TRUE(terminal.WaitFor("x("));
+        if (signal_number == SIGINT) terminal.Type("\003");
+        else kill(terminal.Pid(), signal_number);
+        int status = terminal.Wait();
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << status;
+        EXPECT_TRUE(terminal.LineModeRestored());
+        EXPECT_EQ(fresh.ReadFile(".local/state/kansu/history"), "formula\tx*2\n");
+    }
 }
 
 // Without editing (--no-edit, or code page 932) the keys arrive as typed: an

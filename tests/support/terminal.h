@@ -36,6 +36,7 @@ public:
     // Waits for the end; the status as waitpid gives it.
     int Wait();
     std::string Shown() const { return shown_; }
+    pid_t Pid() const { return pid_; }
     // Whether the terminal is in its ordinary line mode, as before kansu started.
     bool LineModeRestored() const;
 
