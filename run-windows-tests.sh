@@ -50,3 +50,18 @@ if [ ${#failed[@]} -gt 0 ]; then
   exit 1
 fi
 echo "all scenario tests passed under Wine"
+
+# The Windows zip of the same build: listed, and every file it must hold present.
+./package.sh zip >/dev/null
+version=$(sed -n 's/^project(kansu VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+zip=dist/kansu-$version-win64.zip
+echo "== $zip =="
+listing=$(cmake -E tar tf "$zip")
+echo "$listing"
+for file in kansu.exe README.md README.ja.md LICENSE CHANGELOG.md examples/functions.session \
+            examples/curves.session; do
+  if ! grep -qx "kansu-$version-win64/$file" <<<"$listing"; then
+    echo "$zip lacks $file" >&2
+    exit 1
+  fi
+done

@@ -1,16 +1,16 @@
 // Pieces shared by the fuzz harnesses: a silent console, a scratch directory and
-// the work budget that keeps inputs which are slow by design out.
+// the work budget (fuzz_budget.h) that keeps inputs which are slow by design out.
 #ifndef KANSU_FUZZ_COMMON_H
 #define KANSU_FUZZ_COMMON_H
 
-#include <cctype>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <streambuf>
 #include <string>
+
+#include "fuzz_budget.h"
 
 namespace fuzz {
 
@@ -45,30 +45,6 @@ inline void Empty_Dir(const std::string& dir) {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(dir, error))
         std::filesystem::remove_all(entry.path(), error);
-}
-
-inline size_t Count_Of(const std::string& text, const std::string& word) {
-    size_t count = 0;
-    for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++count;
-    return count;
-}
-
-// The work budget. A sigma runs once per index value and a sweep once per
-// division, so one typed number can ask for 10^9 evaluations: by design, not a
-// fault. Inputs are kept when every number in them has at most two digits with
-// no exponent or hexadecimal part, and there are at most max_sigma sums.
-inline bool Within_Budget(const std::string& text, size_t max_sigma) {
-    if (Count_Of(text, "sigma") > max_sigma) return false;
-    size_t digits = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        unsigned char letter = static_cast<unsigned char>(text[i]);
-        bool after_number = i > 0 && (std::isdigit(static_cast<unsigned char>(text[i - 1])) ||
-                                      text[i - 1] == '.');
-        if (after_number && std::strchr("eEpPxX", letter) != nullptr && letter != '\0') return false;
-        digits = std::isdigit(letter) ? digits + 1 : 0;
-        if (digits > 2) return false;
-    }
-    return true;
 }
 
 }  // namespace fuzz

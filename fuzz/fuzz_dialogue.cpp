@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string typed(reinterpret_cast<const char*>(data), size);
     // Every file it names stays in the scratch directory.
     if (typed.find_first_of("/\\") != std::string::npos) return 0;
-    if (!fuzz::Within_Budget(typed, 1)) return 0;
+    if (!fuzz::Within_Budget(typed, 1, Is_LineBlank)) return 0;
     std::istringstream input(typed);
     std::streambuf* keyboard = std::cin.rdbuf(input.rdbuf());
     std::cin.clear();

@@ -1,4 +1,5 @@
 #include "fmula.h"
+#include "textchar.h"
 #include "trigreduce.h"
 
 #include <cmath>
@@ -186,18 +187,13 @@ void Set_Operator_Function() {
 }
 
 namespace {
-bool Is_Blank(char letter) {
-    return letter == ' ' || letter == '\t' || letter == '\n' || letter == '\v' || letter == '\f' ||
-           letter == '\r';
-}
-
 bool Is_Digit(char letter) { return letter >= '0' && letter <= '9'; }
 
 // Length of the decimal number at the start of text (after blanks), 0 when there is none.
 // Only plain decimal notation counts: no "inf", "nan" or hexadecimal forms.
 size_t Decimal_Prefix(const char* text) {
     size_t pos = 0;
-    while (Is_Blank(text[pos])) ++pos;
+    while (Is_TextBlank(static_cast<unsigned char>(text[pos]))) ++pos;
     if (text[pos] == '+' || text[pos] == '-') ++pos;
     size_t digits = 0;
     while (Is_Digit(text[pos])) { ++pos; ++digits; }

@@ -24,10 +24,6 @@ namespace {
 const char RULE_LINE[] = "+++++++++++++++++++++++++++++++++++++++++++++++++\n";
 const int COMMAND_SIZE = 80;
 const int PATH_SIZE = 256;
-
-bool Is_LineBlank(int letter) {
-    return letter == ' ' || letter == '\t' || letter == '\v' || letter == '\f' || letter == '\r';
-}
 }  // namespace
 
 namespace {

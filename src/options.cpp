@@ -4,11 +4,19 @@
 #include <cstring>
 #include <strings.h>
 
+#include "kansu_version.h"
 #include "messages.h"
 
 namespace {
-const char KANSU_VERSION[] = "1.0";
 const int USAGE_ERROR_STATUS = 2;
+
+// The version from the build (project() in CMakeLists.txt), the commit when
+// built from a git checkout, and the licence.
+void Print_Version(std::ostream& out) {
+    out << "kansu " << KANSU_VERSION;
+    if (KANSU_COMMIT[0] != '\0') out << " (git " << KANSU_COMMIT << ")";
+    out << "\n" << Msg().VERSION_LICENSE;
+}
 }  // namespace
 
 CommandOptions Parse_Options(int argc, const char* const* argv) {
@@ -56,7 +64,7 @@ int Apply_Options(const CommandOptions& options, std::ostream& out, std::ostream
         return 0;
     }
     if (options.show_version) {
-        out << "kansu " << KANSU_VERSION << "\n";
+        Print_Version(out);
         return 0;
     }
     return -1;

@@ -43,3 +43,9 @@ std::string Visible_Controls(const char* text) {
     }
     return shown;
 }
+
+bool Is_TextBlank(int letter) { return letter == '\n' || Is_LineBlank(letter); }
+
+bool Is_LineBlank(int letter) {
+    return letter == ' ' || letter == '\t' || letter == '\v' || letter == '\f' || letter == '\r';
+}

@@ -14,5 +14,12 @@ int Character_Bytes(const char* text, int position, bool utf8);
 // The text with each control character written visibly, as ^[ for escape and
 // ^? for delete, so that typed escape sequences never reach the terminal raw.
 std::string Visible_Controls(const char* text);
+// A blank of typed text, as the range parser and the number conversion skip
+// it: space, tab, line feed, vertical tab, form feed, carriage return. No byte
+// of 0x80 or above is one.
+bool Is_TextBlank(int letter);
+// A blank that the console line reader drops: the same but for the line feed,
+// which ends the line.
+bool Is_LineBlank(int letter);
 
 #endif

@@ -4,14 +4,11 @@
 #include <cmath>
 
 #include "fmula.h"
+#include "textchar.h"
 
 namespace {
 const int NUMBER_BUFFER = 80;
 
-bool Is_Space(int letter) {
-    return letter == ' ' || letter == '\t' || letter == '\n' || letter == '\v' || letter == '\f' ||
-           letter == '\r';
-}
 bool Is_Letter(int letter) {
     return (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
 }
@@ -26,7 +23,7 @@ int Number_Piece(int letter, char* buffer, int* position, int max_array, int ter
         buffer[*position] = '\0';
         return next_state;
     }
-    if (!Is_Space(letter)) buffer[(*position)++] = static_cast<char>(letter);
+    if (!Is_TextBlank(letter)) buffer[(*position)++] = static_cast<char>(letter);
     return this_state;
 }
 }  // namespace
@@ -41,7 +38,7 @@ int Get_VariName(int letter, char* var_name, int* position, int max_array) {
         var_name[*position] = '\0';
         return 2;
     }
-    if (Is_Space(letter)) return 1;
+    if (Is_TextBlank(letter)) return 1;
     return -2;
 }
 
@@ -61,7 +58,7 @@ int Analysis_Variable(const char* formula, char* var_name, int var_size, double*
                       double* max_val, int* step_num) {
     if (formula[0] == '\0') return -1;
     int index = 0;
-    while (Is_Space(static_cast<unsigned char>(formula[index]))) ++index;
+    while (Is_TextBlank(static_cast<unsigned char>(formula[index]))) ++index;
     if (!Is_Letter(static_cast<unsigned char>(formula[index]))) return -2;
 
     char min_text[NUMBER_BUFFER], max_text[NUMBER_BUFFER], step_text[NUMBER_BUFFER];

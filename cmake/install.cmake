@@ -1,0 +1,66 @@
+# Install rules and packages.
+#   cmake --install build [--prefix DIR]   bin/kansu, share/man/{,ja/}man1/kansu.1.gz,
+#                                          share/doc/kansu/ (READMEs, licence, changes, examples)
+#   cpack -G DEB (in a Linux build)         kansu_<version>_amd64.deb
+#   cpack -G ZIP (in the MinGW build)       kansu-<version>-win64.zip: kansu.exe beside the docs
+# package.sh makes both.
+include(GNUInstallDirs)
+
+set(KANSU_DOCS README.md README.ja.md LICENSE CHANGELOG.md)
+file(GLOB KANSU_EXAMPLES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.session)
+list(TRANSFORM KANSU_DOCS PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+
+if(WIN32)
+  # The zip is unpacked into one folder: kansu.exe with its documents beside it.
+  install(TARGETS kansu RUNTIME DESTINATION .)
+  install(FILES ${KANSU_DOCS} DESTINATION .)
+  install(FILES ${KANSU_EXAMPLES} DESTINATION examples)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME kansu-${PROJECT_VERSION}-win64)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+else()
+  install(TARGETS kansu RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${KANSU_DOCS} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  install(FILES ${KANSU_EXAMPLES} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+
+  # Manual pages: the version put in from project(), then compressed as man
+  # and Debian expect them (gzip -n: the same bytes at every build).
+  find_program(KANSU_GZIP gzip REQUIRED)
+  set(KANSU_MAN_PAGES)
+  foreach(language en ja)
+    set(source_dir man)
+    set(target_dir ${CMAKE_INSTALL_MANDIR}/man1)
+    if(NOT language STREQUAL "en")
+      set(source_dir man/${language})
+      set(target_dir ${CMAKE_INSTALL_MANDIR}/${language}/man1)
+    endif()
+    set(page ${CMAKE_CURRENT_BINARY_DIR}/${source_dir}/kansu.1)
+    configure_file(${source_dir}/kansu.1 ${page} @ONLY)
+    add_custom_command(OUTPUT ${page}.gz
+      COMMAND ${KANSU_GZIP} -9 -n -c ${page} > ${page}.gz
+      DEPENDS ${page} VERBATIM)
+    list(APPEND KANSU_MAN_PAGES ${page}.gz)
+    install(FILES ${page}.gz DESTINATION ${target_dir})
+  endforeach()
+  add_custom_target(kansu_man_pages ALL DEPENDS ${KANSU_MAN_PAGES})
+
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # kansu_<version>_<arch>.deb
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)   # Depends: computed by dpkg-shlibdeps
+  set(CPACK_DEBIAN_PACKAGE_SECTION math)
+endif()
+set(CPACK_STRIP_FILES ON)  # the packages carry no debugging information
+
+set(CPACK_PACKAGE_NAME kansu)
+set(CPACK_PACKAGE_VENDOR "the kansu authors")
+set(CPACK_PACKAGE_CONTACT "kansu maintainers <maintainers@users.noreply.c-seed-d41ecff0.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "console calculator for formulas with a Japanese dialogue")
+set(CPACK_PACKAGE_DESCRIPTION
+    "kansu tabulates formulas typed in infix notation (explicit and implicit\n"
+    "functions, polar and parametric curves) into text reports, with functions\n"
+    "of the user's own that can be saved and loaded. Its dialogue is Japanese,\n"
+    "in code page 932 or, with --utf8, UTF-8.")
+string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
+set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_CURRENT_BINARY_DIR}/packages)
+include(CPack)

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Checks what a user installs: the .deb (built by package.sh, unpacked with
+# dpkg-deb -x), the manual pages (groff lint), and cmake --install into a
+# temporary prefix against the file list in README.md ("PREFIX/..." lines).
+# Run from .ci/run after the tests; needs dpkg-dev and groff (installed when missing).
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+. scripts/install-missing.sh
+install_missing groff groff-base dpkg-shlibdeps dpkg-dev
+work=$(mktemp -d /tmp/kansu-install-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+version=$(sed -n 's/^project(kansu VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+[ -n "$version" ] || { echo "no version in CMakeLists.txt" >&2; exit 1; }
+
+# Manual pages: no warning from groff, neither in the lint nor when rendered.
+for page in man/kansu.1 man/ja/kansu.1; do
+  lint=$(groff -man -ww -z -K utf8 -Tutf8 "$page" 2>&1)
+  rendered=$(groff -man -ww -K utf8 -Tutf8 "$page" 2>&1 >/dev/null)
+  if [ -z "$lint$rendered" ]; then pass "groff lint $page"; else fail "groff $page: $lint$rendered"; fi
+done
+
+# The .deb: its name, computed dependencies, and the installed binary at work.
+./package.sh deb >/dev/null
+deb=dist/kansu_${version}_amd64.deb
+if [ -f "$deb" ]; then pass "built $deb"; else fail "no $deb"; exit 1; fi
+depends=$(dpkg-deb -f "$deb" Depends)
+case "$depends" in *libc6*) pass "Depends: $depends" ;; *) fail "Depends not computed: '$depends'" ;; esac
+dpkg-deb -x "$deb" "$work/root"
+kansu="$work/root/usr/bin/kansu"
+first_line=$("$kansu" --utf8 --version | head -n 1)
+expected="kansu $version"
+if git rev-parse --git-dir >/dev/null 2>&1; then
+  expected="$expected (git $(git rev-parse --short=7 HEAD))"
+fi
+[ "$first_line" = "$expected" ] && pass "--version: $first_line" || fail "--version: '$first_line', expected '$expected'"
+"$kansu" --utf8 --version | grep -q "MIT License" && pass "--version names the licence" ||
+  fail "--version does not name the licence"
+
+# One example session replayed from a copy of the installed examples.
+cp -r "$work/root/usr/share/doc/kansu/examples" "$work/examples"
+status=0
+(cd "$work/examples" && "$kansu" --utf8 < functions.session > console.txt) || status=$?
+[ "$status" = 0 ] && pass "functions.session ends with status 0" || fail "functions.session: status $status"
+for report in functions-explicit.txt functions-implicit.txt; do
+  if cmp -s "$work/examples/$report" "tests/examples/$report"; then pass "report $report"
+  else fail "report $report differs from tests/examples/$report"; fi
+done
+
+# Every installed file is where README.md says, and README names nothing that is missing.
+mapfile -t patterns < <(sed -n 's/^    PREFIX\/\([^ ]*\).*/\1/p' README.md)
+[ ${#patterns[@]} -gt 0 ] || fail "README.md lists no PREFIX/ paths"
+check_tree() {  # $1: label, $2: folder that stands for PREFIX
+  local label=$1 prefix=$2 file pattern matched before=$failures
+  while IFS= read -r file; do
+    matched=no
+    for pattern in "${patterns[@]}"; do
+      # shellcheck disable=SC2053
+      [[ "$file" == $pattern ]] && matched=yes
+    done
+    [ "$matched" = yes ] || fail "$label: $file is installed but README.md does not list it"
+  done < <(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)
+  for pattern in "${patterns[@]}"; do
+    compgen -G "$prefix/$pattern" >/dev/null || fail "$label: README.md lists PREFIX/$pattern, not installed"
+  done
+  if [ "$failures" = "$before" ]; then pass "$label: installed files match README.md"; fi
+}
+cmake --install build-package --prefix "$work/prefix" >/dev/null
+check_tree "cmake --install" "$work/prefix"
+check_tree ".deb" "$work/root/usr"
+for page in share/man/man1/kansu.1.gz share/man/ja/man1/kansu.1.gz; do
+  grep -q "kansu $version" <(zcat "$work/prefix/$page") && pass "$page names kansu $version" ||
+    fail "$page does not name kansu $version"
+done
+
+if [ "$failures" -gt 0 ]; then echo "install check: $failures failed" >&2; exit 1; fi
+echo "install check: all passed"
