@@ -2,9 +2,14 @@
 #ifndef KANSU_TEST_MODE_DIALOGUE_H
 #define KANSU_TEST_MODE_DIALOGUE_H
 
+#include <gtest/gtest.h>
+
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "session.h"
 
 const std::string kValueHeader = "以下に表示される変数の値を入力してください。\n";
 const std::string kFilePrompt =
@@ -20,6 +25,46 @@ inline std::vector<std::string> Lines(const std::string& text) {
     std::string line;
     while (std::getline(in, line)) lines.push_back(line);
     return lines;
+}
+
+// A run that ends normally: the whole input, the whole console and, when the
+// run writes out.txt, the report after its head (empty: no file is made).
+struct ModeRun {
+    const char* what;
+    std::string typed;
+    std::string console;
+    std::string report;
+};
+
+// Each run in a session of its own: status 0, the console and the report.
+inline void Check_Runs(const std::vector<ModeRun>& runs) {
+    for (const ModeRun& run : runs) {
+        SCOPED_TRACE(run.what);
+        Session session;
+        SessionResult result = session.Run(run.typed);
+        EXPECT_EQ(result.exit_status, 0);
+        EXPECT_TRUE(SameText(run.console, result.output));
+        if (run.report.empty()) {
+            EXPECT_TRUE(session.Files().empty());
+            continue;
+        }
+        EXPECT_EQ(session.Files(), std::vector<std::string>{"out.txt"});
+        EXPECT_TRUE(SameText(kReportHead + run.report, session.ReadFile("out.txt")));
+    }
+}
+
+// A run over a range given without a count: the report head (after the common
+// one) as given, then 101 rows, those listed by their index as given.
+inline void Check_HundredDivisions(const std::string& typed, const std::string& head_utf8,
+                                   const std::vector<std::pair<int, std::string>>& rows) {
+    Session session;
+    EXPECT_EQ(session.Run(typed).exit_status, 0);
+    std::string report = session.ReadFile("out.txt");
+    size_t head_size = PlatformText(Cp932(kReportHead + head_utf8)).size();
+    ASSERT_TRUE(SameText(kReportHead + head_utf8, report.substr(0, head_size)));
+    std::vector<std::string> data = Lines(UnixText(report.substr(head_size)));
+    ASSERT_EQ(data.size(), 101u);
+    for (const std::pair<int, std::string>& row : rows) EXPECT_EQ(data[row.first], row.second);
 }
 
 #endif

@@ -1,13 +1,11 @@
 // The range question and the value questions of the explicit mode, on typed
 // console input.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "main.h"
 #include "session.h"
@@ -64,7 +62,16 @@ struct RangeAnswer {
     double min_value;
     double max_value;
     int step_number;
+
+    bool operator==(const RangeAnswer& other) const {
+        return result == other.result && label == other.label && min_value == other.min_value &&
+               max_value == other.max_value && step_number == other.step_number;
+    }
 };
+void PrintTo(const RangeAnswer& answer, std::ostream* out) {
+    *out << answer.result << " " << answer.label << "(" << answer.min_value << ","
+         << answer.max_value << ")[" << answer.step_number << "]";
+}
 
 class RangeQuestion : public ConsoleTest {
 protected:
@@ -84,30 +91,14 @@ protected:
     }
 };
 
-TEST_F(RangeQuestion, RangeWithDivisionsIsTaken) {
-    RangeAnswer answer = Ask("x(0,1)[4]\nnext\n");
-    EXPECT_EQ(answer.result, 1);
-    EXPECT_EQ(answer.label, "x");
-    EXPECT_EQ(answer.min_value, 0.0);
-    EXPECT_EQ(answer.max_value, 1.0);
-    EXPECT_EQ(answer.step_number, 4);
+TEST_F(RangeQuestion, AcceptedRanges) {
+    // Without divisions the default stays; a negative count is kept.
+    EXPECT_EQ(Ask("  a ( -2 , 2.5e1 )\n"), (RangeAnswer{1, "a", -2.0, 25.0, 100}));
+    EXPECT_EQ(Ask("x(1,0)[-3]\n"), (RangeAnswer{1, "x", 1.0, 0.0, -3}));
+    shown_.str("");
+    EXPECT_EQ(Ask("x(0,1)[4]\nnext\n"), (RangeAnswer{1, "x", 0.0, 1.0, 4}));
     EXPECT_EQ(Shown(), Cp932(RANGE_PROMPT + "\n"));
     EXPECT_EQ(Unread(), "next\n");
-}
-
-TEST_F(RangeQuestion, WithoutDivisionsTheDefaultStays) {
-    RangeAnswer answer = Ask("  a ( -2 , 2.5e1 )\n");
-    EXPECT_EQ(answer.result, 1);
-    EXPECT_EQ(answer.label, "a");
-    EXPECT_EQ(answer.min_value, -2.0);
-    EXPECT_EQ(answer.max_value, 25.0);
-    EXPECT_EQ(answer.step_number, 100);
-}
-
-TEST_F(RangeQuestion, NegativeCountIsKept) {
-    RangeAnswer answer = Ask("x(1,0)[-3]\n");
-    EXPECT_EQ(answer.result, 1);
-    EXPECT_EQ(answer.step_number, -3);
 }
 
 // An empty line (or end of input) means that no variable varies.
@@ -123,23 +114,19 @@ TEST_F(RangeQuestion, EmptyLineMeansNoneVaries) {
     EXPECT_EQ(Unread(), "");
 }
 
-TEST_F(RangeQuestion, MalformedLinesAreRefused) {
-    for (const char* typed : {"x(1,10\n", "x(1,10)[20\n", "1x(1,2)\n", "x-1(1,2)\n", "x(a,2)\n",
-                              "x(1,b)\n", "x(1,2)[c]\n", "   \n", "\t\n", "x(0,1)[0]\n",
-                              "x(0,1)[0.5]\n", "x(0,1)[1e10]\n"}) {
+// Malformed lines, and names the formula does not have, are refused.
+TEST_F(RangeQuestion, RefusedLinesShowTheirMessage) {
+    const std::string malformed = RANGE_ERROR, missing = NO_SUCH_NAME;
+    const std::pair<const char*, std::string> rows[] = {
+        {"x(1,10\n", malformed},    {"x(1,10)[20\n", malformed},  {"1x(1,2)\n", malformed},
+        {"x-1(1,2)\n", malformed},  {"x(a,2)\n", malformed},      {"x(1,b)\n", malformed},
+        {"x(1,2)[c]\n", malformed}, {"   \n", malformed},         {"\t\n", malformed},
+        {"x(0,1)[0]\n", malformed}, {"x(0,1)[0.5]\n", malformed}, {"x(0,1)[1e10]\n", malformed},
+        {"y(0,1)\n", missing},      {"X(0,1)\n", missing},        {"ax(0,1)\n", missing}};
+    for (const auto& row : rows) {
         shown_.str("");
-        RangeAnswer answer = Ask(typed);
-        EXPECT_EQ(answer.result, 0) << typed;
-        EXPECT_EQ(Shown(), Cp932(RANGE_PROMPT + RANGE_ERROR)) << typed;
-    }
-}
-
-TEST_F(RangeQuestion, NameMissingFromTheFormulaIsRefused) {
-    for (const char* typed : {"y(0,1)\n", "X(0,1)\n", "ax(0,1)\n"}) {
-        shown_.str("");
-        RangeAnswer answer = Ask(typed);
-        EXPECT_EQ(answer.result, 0) << typed;
-        EXPECT_EQ(Shown(), Cp932(RANGE_PROMPT + NO_SUCH_NAME)) << typed;
+        EXPECT_EQ(Ask(row.first).result, 0) << row.first;
+        EXPECT_EQ(Shown(), Cp932(RANGE_PROMPT + row.second)) << row.first;
     }
 }
 
@@ -232,27 +219,11 @@ TEST_F(ValueQuestions, ValueLinesKeepTheirLeadingNumber) {
 // their own.
 class ExplicitReport : public ConsoleTest {
 protected:
-    void SetUp() override {
-        ConsoleTest::SetUp();
-        char pattern[] = "/tmp/kansu-unit-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        file_ = dir_ + "/out.txt";
-    }
-    void TearDown() override {
-        std::remove(file_.c_str());
-        rmdir(dir_.c_str());
-        ConsoleTest::TearDown();
-    }
-    std::string Report() const {
-        std::ifstream in(file_, std::ios::binary);
-        std::ostringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
+    std::string Report() const { return scratch_.ReadFile("out.txt"); }
 
-    std::string dir_;
-    std::string file_;
+    Session scratch_;
+    const std::string dir_ = scratch_.Dir();
+    const std::string file_ = scratch_.Path("out.txt");
 };
 
 // A variable item linked to the table cell of name.

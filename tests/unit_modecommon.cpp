@@ -2,8 +2,6 @@
 // the sweep, the name list, the value dialogue and the report file.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -26,7 +24,8 @@ namespace {
 class Console {
 public:
     explicit Console(const std::string& typed = "")
-        : input_(typed), saved_out_(std::cout.rdbuf(output_.rdbuf())),
+        : input_(typed),
+          saved_out_(std::cout.rdbuf(output_.rdbuf())),
           saved_in_(std::cin.rdbuf(input_.rdbuf())) {}
     ~Console() {
         std::cout.rdbuf(saved_out_);
@@ -96,7 +95,10 @@ TEST(NumberFormat, WriterMatchesTheStreamFormat) {
             std::memcpy(&value, &pattern, sizeof value);
             if (i % 2 == 1) value = static_cast<double>(pattern % 2000001) / 64.0 - 15625.0;
             out << NumText(value) << "\t" << i << "\n";
-            if (std::isnan(value)) expected << "nan"; else expected << value;
+            if (std::isnan(value))
+                expected << "nan";
+            else
+                expected << value;
             expected << "\t" << i << "\n";
         }
     }
@@ -139,56 +141,43 @@ struct RangeLine {
     double max_value;
     int steps;
     std::string output;
+
+    bool operator==(const RangeLine& other) const {
+        return result == other.result && name == other.name && min_value == other.min_value &&
+               max_value == other.max_value && steps == other.steps && output == other.output;
+    }
 };
+void PrintTo(const RangeLine& line, std::ostream* out) {
+    *out << line.result << " " << line.name << "(" << line.min_value << "," << line.max_value
+         << ")[" << line.steps << "] \"" << line.output << "\"";
+}
 
 RangeLine ParseLine(const char* line) {
     RangeLine parsed = {0, "", -99.0, -99.0, 100, ""};
     char name[256] = {};
     Console console;
-    parsed.result = Parse_RangeLine(line, name, &parsed.min_value, &parsed.max_value,
-                                    &parsed.steps);
+    parsed.result =
+        Parse_RangeLine(line, name, &parsed.min_value, &parsed.max_value, &parsed.steps);
     parsed.name = name;
     parsed.output = console.Output();
     return parsed;
 }
 
 TEST(RangeLine, AcceptedLinesPrintNothing) {
-    RangeLine plain = ParseLine("x(0,1)");
-    EXPECT_EQ(plain.result, 1);
-    EXPECT_EQ(plain.name, "x");
-    EXPECT_EQ(plain.min_value, 0.0);
-    EXPECT_EQ(plain.max_value, 1.0);
-    EXPECT_EQ(plain.steps, 100);
-    EXPECT_EQ(plain.output, "");
-    RangeLine counted = ParseLine("x(0,1)[4]");
-    EXPECT_EQ(counted.result, 1);
-    EXPECT_EQ(counted.steps, 4);
-    EXPECT_EQ(counted.output, "");
+    EXPECT_EQ(ParseLine("x(0,1)"), (RangeLine{1, "x", 0.0, 1.0, 100, ""}));
+    EXPECT_EQ(ParseLine("x(0,1)[4]"), (RangeLine{1, "x", 0.0, 1.0, 4, ""}));
+    EXPECT_EQ(ParseLine("t(0,1)[-3]"), (RangeLine{1, "t", 0.0, 1.0, -3, ""}));
 }
 
-TEST(RangeLine, NegativeCountIsAccepted) {
-    RangeLine negative = ParseLine("t(0,1)[-3]");
-    EXPECT_EQ(negative.result, 1);
-    EXPECT_EQ(negative.steps, -3);
-    EXPECT_EQ(negative.output, "");
-}
-
-TEST(RangeLine, CountOfZeroIsRefusedWithTheMessage) {
-    for (const char* line : {"x(0,1)[0]", "x(0,1)[]", "x(0,1)[0.5]", "x(0,1)[-0.9]"}) {
-        RangeLine zero = ParseLine(line);
-        EXPECT_EQ(zero.result, 0) << line;
-        EXPECT_EQ(zero.steps, 100) << line;
-        EXPECT_EQ(zero.output, Cp932(RANGE_ERROR)) << line;
-    }
-}
-
-TEST(RangeLine, MalformedLinesAreRefusedWithTheMessage) {
-    for (const char* line : {"x(0,1", "1x(0,1)", "x(a,1)", "x(0,b)", "x(0,1)[c]", "   ",
-                             "x(0,1)[1e10]"}) {
-        RangeLine bad = ParseLine(line);
-        EXPECT_EQ(bad.result, 0) << line;
-        EXPECT_EQ(bad.steps, 100) << line;
-        EXPECT_EQ(bad.output, Cp932(RANGE_ERROR)) << line;
+// A count of 0 (also one cut to 0) and malformed lines: the message, the count
+// left alone.
+TEST(RangeLine, RefusedLinesShowTheMessage) {
+    for (const char* line : {"x(0,1)[0]", "x(0,1)[]", "x(0,1)[0.5]", "x(0,1)[-0.9]", "x(0,1",
+                             "1x(0,1)", "x(a,1)", "x(0,b)", "x(0,1)[c]", "   ", "x(0,1)[1e10]"}) {
+        RangeLine refused = ParseLine(line);
+        EXPECT_EQ(refused.result, 0) << line;
+        EXPECT_EQ(refused.steps, 100) << line;
+        EXPECT_EQ(refused.output, Cp932(RANGE_ERROR)) << line;
     }
 }
 
@@ -281,8 +270,7 @@ TEST_F(ValueTable, AsksEveryNameWhenNoneIsExcluded) {
     Fill({"b", "a", "x"});
     Console console("2\n  1.5\n-4e1\nleft\n");
     Ask_FixedValues(table, labels, count, nullptr, nullptr);
-    EXPECT_EQ(console.Output(),
-              Cp932("以下に表示される変数の値を入力してください。\na=b=x="));
+    EXPECT_EQ(console.Output(), Cp932("以下に表示される変数の値を入力してください。\na=b=x="));
     EXPECT_EQ(table["a"], 2.0);
     EXPECT_EQ(table["b"], 1.5);
     EXPECT_EQ(table["x"], -40.0);
@@ -377,13 +365,22 @@ TEST_F(ValueTable, FixedValueLines) {
     table["b"] = 1.0;
     table["x"] = 3.0;
     std::ostringstream all;
-    { ReportWriter out(all); Write_FixedValues(out, table, labels, count, nullptr, nullptr); }
+    {
+        ReportWriter out(all);
+        Write_FixedValues(out, table, labels, count, nullptr, nullptr);
+    }
     EXPECT_EQ(all.str(), "a\t2\nb\t1\nx\t3\n");
     std::ostringstream without_x;
-    { ReportWriter out(without_x); Write_FixedValues(out, table, labels, count, "x", ""); }
+    {
+        ReportWriter out(without_x);
+        Write_FixedValues(out, table, labels, count, "x", "");
+    }
     EXPECT_EQ(without_x.str(), "a\t2\nb\t1\n");
     std::ostringstream without_two;
-    { ReportWriter out(without_two); Write_FixedValues(out, table, labels, count, "a", "x"); }
+    {
+        ReportWriter out(without_two);
+        Write_FixedValues(out, table, labels, count, "a", "x");
+    }
     EXPECT_EQ(without_two.str(), "b\t1\n");
 }
 
@@ -393,37 +390,27 @@ TEST_F(ValueTable, FixedValueLinesUseTheReportNumberFormat) {
     table["q"] = -std::numeric_limits<double>::quiet_NaN();
     table["r"] = 1.0 / 3.0;
     std::ostringstream out;
-    { ReportWriter writer(out); Write_FixedValues(writer, table, labels, count, nullptr, nullptr); }
+    {
+        ReportWriter writer(out);
+        Write_FixedValues(writer, table, labels, count, nullptr, nullptr);
+    }
     EXPECT_EQ(out.str(), "p\t1e+06\nq\tnan\nr\t0.333333\n");
 }
 
 // ---- report file ----
 
+// Report files in a scratch directory.
 class ReportFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/kansu-unit-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override {
-        std::remove((dir + "/r.txt").c_str());
-        rmdir(dir.c_str());
-    }
-    std::string Slurp(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
-    std::string dir;
+    Session scratch;
 };
 
-const char FILE_PROMPT[] = "---------------------------------\n出力先のファイル名を入力してください(max79) :";
+const char FILE_PROMPT[] =
+    "---------------------------------\n出力先のファイル名を入力してください(max79) :";
 const char REPORT_HEAD[] = "\n****************************計算結果を記録します\n";
 
 TEST_F(ReportFile, OpensForAppendingAndWritesTheHead) {
-    std::string path = dir + "/r.txt";
+    std::string path = scratch.Path("r.txt");
     {
         std::ofstream existing(path);
         existing << "old\n";
@@ -438,23 +425,25 @@ TEST_F(ReportFile, OpensForAppendingAndWritesTheHead) {
         EXPECT_EQ(console.Output(), Cp932(FILE_PROMPT));
         EXPECT_EQ(console.Unread(), "after\n");
     }
-    EXPECT_EQ(Slurp(path), "old\n" + Cp932(REPORT_HEAD) +
-                               Cp932("----------関数計算の結果-------------\n"));
+    EXPECT_EQ(scratch.ReadFile("r.txt"),
+              "old\n" + Cp932(REPORT_HEAD) + Cp932("----------関数計算の結果-------------\n"));
 }
 
 TEST_F(ReportFile, FailureToOpenPrintsTheMessage) {
-    Console console(dir + "/missing/r.txt\n");
+    Console console(scratch.Path("missing/r.txt") + "\n");
     std::ofstream report;
     EXPECT_EQ(Open_ReportFile(report), 0);
     EXPECT_FALSE(report.is_open());
-    EXPECT_EQ(console.Output(), Cp932(std::string(FILE_PROMPT) + "ファイル書き込みに失敗しました。\n"));
+    EXPECT_EQ(console.Output(),
+              Cp932(std::string(FILE_PROMPT) + "ファイル書き込みに失敗しました。\n"));
 }
 
 TEST_F(ReportFile, EmptyNameCannotBeOpened) {
     Console console("\n");
     std::ofstream report;
     EXPECT_EQ(Open_ReportFile(report), 0);
-    EXPECT_EQ(console.Output(), Cp932(std::string(FILE_PROMPT) + "ファイル書き込みに失敗しました。\n"));
+    EXPECT_EQ(console.Output(),
+              Cp932(std::string(FILE_PROMPT) + "ファイル書き込みに失敗しました。\n"));
 }
 
 }  // namespace

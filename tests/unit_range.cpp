@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <string>
 
@@ -33,6 +34,15 @@ Parsed Parse(const std::string& text, int var_size = 256) {
 }
 
 int Code(const std::string& text, int var_size = 256) { return Parse(text, var_size).result; }
+
+// Every text gives the code.
+void Expect_Code(int code, std::initializer_list<std::string> texts) {
+    for (const std::string& text : texts) EXPECT_EQ(Code(text), code) << text;
+}
+// Every text gives the division count.
+void Expect_Steps(int steps, std::initializer_list<std::string> texts) {
+    for (const std::string& text : texts) EXPECT_EQ(Parse(text).steps, steps) << text;
+}
 
 TEST(RangeAccepted, BoundsWithoutACountLeaveTheCountAlone) {
     Parsed p = Parse("x(1,10)");
@@ -106,73 +116,44 @@ TEST(RangeAccepted, NamesMixLettersAndDigitsInEitherCase) {
 }
 
 TEST(RangeRefused, TextEndingEarlyGivesZero) {
-    EXPECT_EQ(Code("x(1,10"), 0);
-    EXPECT_EQ(Code("x(1,10)[20"), 0);
-    EXPECT_EQ(Code("x"), 0);
-    EXPECT_EQ(Code("x("), 0);
-    EXPECT_EQ(Code("x(1"), 0);
-    EXPECT_EQ(Code("x(1,"), 0);
-    EXPECT_EQ(Code("x(1,2)["), 0);
+    Expect_Code(0, {"x(1,10", "x(1,10)[20", "x", "x(", "x(1", "x(1,", "x(1,2)["});
 }
 
 TEST(RangeRefused, EmptyTextGivesMinusOne) { EXPECT_EQ(Code(""), -1); }
 
 TEST(RangeRefused, BadNamesGiveMinusTwo) {
-    EXPECT_EQ(Code("   "), -2);
-    EXPECT_EQ(Code("1x(1,2)"), -2);
-    EXPECT_EQ(Code("x-1(1,2)"), -2);
-    EXPECT_EQ(Code("(1,2)"), -2);
-    EXPECT_EQ(Code("_x(1,2)"), -2);
-    EXPECT_EQ(Code("x_y(1,2)"), -2);
+    Expect_Code(-2, {"   ", "1x(1,2)", "x-1(1,2)", "(1,2)", "_x(1,2)", "x_y(1,2)"});
 }
 
-TEST(RangeRefused, ABadCharacterAtTheVeryEndGivesZero) {
-    EXPECT_EQ(Code("x-"), 0);
-    EXPECT_EQ(Code("ab."), 0);
-}
+TEST(RangeRefused, ABadCharacterAtTheVeryEndGivesZero) { Expect_Code(0, {"x-", "ab."}); }
 
 TEST(RangeRefused, BadNumbersGiveTheirPieceCode) {
-    EXPECT_EQ(Code("x(a,2)"), -3);
-    EXPECT_EQ(Code("x(1,b)"), -4);
-    EXPECT_EQ(Code("x(1,2)[c]"), -5);
-    EXPECT_EQ(Code("x(1.2.3,2)"), -3);
-    EXPECT_EQ(Code("x(1,2e)"), -4);
-    EXPECT_EQ(Code("x(1,2)[3x]"), -5);
+    Expect_Code(-3, {"x(a,2)", "x(1.2.3,2)"});
+    Expect_Code(-4, {"x(1,b)", "x(1,2e)"});
+    Expect_Code(-5, {"x(1,2)[c]", "x(1,2)[3x]"});
 }
 
 TEST(RangeRefused, LowerBoundIsCheckedBeforeTheUpperAndTheCount) {
-    EXPECT_EQ(Code("x(a,b)[c]"), -3);
-    EXPECT_EQ(Code("x(1,b)[c]"), -4);
+    Expect_Code(-3, {"x(a,b)[c]"});
+    Expect_Code(-4, {"x(1,b)[c]"});
 }
 
 TEST(RangeRefused, RefusalLeavesTheCountAlone) {
-    EXPECT_EQ(Parse("x(a,2)[5]").steps, UNTOUCHED_STEPS);
-    EXPECT_EQ(Parse("x(1,2)[c]").steps, UNTOUCHED_STEPS);
+    Expect_Steps(UNTOUCHED_STEPS, {"x(a,2)[5]", "x(1,2)[c]"});
 }
 
 TEST(RangeRefused, NonDecimalNumbersAreRefused) {
-    EXPECT_EQ(Code("x(inf,1)"), -3);
-    EXPECT_EQ(Code("x(0,nan)"), -4);
-    EXPECT_EQ(Code("x(0x10,1)"), -3);
-    EXPECT_EQ(Code("x(0,1)[nan]"), -5);
-    EXPECT_EQ(Code("x(0,1)[inf]"), -5);
-    EXPECT_EQ(Code("x(0,1)[-inf]"), -5);
-    EXPECT_EQ(Code("x(0,1)[NaN]"), -5);
-    EXPECT_EQ(Code("x(0,1)[0x10]"), -5);
-    EXPECT_EQ(Code("x(0,1)[infinity]"), -5);
+    Expect_Code(-3, {"x(inf,1)", "x(0x10,1)"});
+    Expect_Code(-4, {"x(0,nan)"});
+    Expect_Code(-5, {"x(0,1)[nan]", "x(0,1)[inf]", "x(0,1)[-inf]", "x(0,1)[NaN]", "x(0,1)[0x10]",
+                     "x(0,1)[infinity]"});
 }
 
 TEST(RangeLimits, CountMustFitAnInt) {
-    EXPECT_EQ(Code("x(0,1)[1e10]"), -5);
-    EXPECT_EQ(Code("x(0,1)[-1e10]"), -5);
-    EXPECT_EQ(Code("x(0,1)[1e400]"), -5);
-    EXPECT_EQ(Code("x(0,1)[-1e400]"), -5);
-    EXPECT_EQ(Code("x(0,1)[2147483648]"), -5);
-    EXPECT_EQ(Code("x(0,1)[-2147483649]"), -5);
-    EXPECT_EQ(Parse("x(0,1)[2147483647]").steps, 2147483647);
-    EXPECT_EQ(Parse("x(0,1)[2147483647.9]").steps, 2147483647);
-    EXPECT_EQ(Parse("x(0,1)[-2147483648]").steps, -2147483647 - 1);
-    EXPECT_EQ(Parse("x(0,1)[-2147483648.5]").steps, -2147483647 - 1);
+    Expect_Code(-5, {"x(0,1)[1e10]", "x(0,1)[-1e10]", "x(0,1)[1e400]", "x(0,1)[-1e400]",
+                     "x(0,1)[2147483648]", "x(0,1)[-2147483649]"});
+    Expect_Steps(2147483647, {"x(0,1)[2147483647]", "x(0,1)[2147483647.9]"});
+    Expect_Steps(-2147483647 - 1, {"x(0,1)[-2147483648]", "x(0,1)[-2147483648.5]"});
 }
 
 TEST(RangeLimits, HugeBoundsAreNumbers) {
@@ -189,8 +170,8 @@ TEST(RangeLimits, NameMustFitTheBuffer) {
     EXPECT_EQ(Code(std::string(256, 'a') + "(1,2)"), -2);
     // The refusal comes with the character after the full buffer, so it
     // shows only when more text follows.
-    EXPECT_EQ(Code(std::string(256, 'a') + "("), 0);
-    EXPECT_EQ(Code(std::string(300, 'a') + "(1,2)"), -2);
+    Expect_Code(0, {std::string(256, 'a') + "("});
+    Expect_Code(-2, {std::string(300, 'a') + "(1,2)"});
     // Blanks inside the name do not count.
     EXPECT_EQ(Parse(std::string(255, 'a') + "   (1,2)").result, 1);
 }
@@ -225,9 +206,7 @@ TEST(RangeLimits, OverlongNumberAtTheEndOfTheTextGivesZero) {
     const std::string one80 = std::string(79, '0') + "1";
     // The refusal comes with the terminator after the full buffer; when that
     // terminator is the last character the text simply ends early.
-    EXPECT_EQ(Code("x(" + one80 + ","), 0);
-    EXPECT_EQ(Code("x(0," + one80 + ")"), 0);
-    EXPECT_EQ(Code("x(0,2)[" + one80 + "]"), 0);
+    Expect_Code(0, {"x(" + one80 + ",", "x(0," + one80 + ")", "x(0,2)[" + one80 + "]"});
 }
 
 TEST(RangeLimits, BlanksDoNotCountTowardTheNumberLimit) {
@@ -240,14 +219,13 @@ TEST(RangeLimits, BlanksDoNotCountTowardTheNumberLimit) {
 }
 
 TEST(RangeBytes, HighBytesAreNeverLettersOrBlanks) {
-    EXPECT_EQ(Code("\x82\xa0x(1,2)"), -2);
-    EXPECT_EQ(Code("x\x82\xa0(1,2)"), -2);
-    EXPECT_EQ(Code("x\xa0(1,2)"), -2);
-    EXPECT_EQ(Code("x\x85(1,2)"), -2);
-    EXPECT_EQ(Code("\xe9t\xe9(1,2)"), -2);
-    EXPECT_EQ(Code("x(1\x82\xa0,2)"), -3);
-    EXPECT_EQ(Code("x(1,\xa0" "2)"), -4);
-    EXPECT_EQ(Code("x(1,2)[\x85" "3]"), -5);
+    Expect_Code(-2,
+                {"\x82\xa0x(1,2)", "x\x82\xa0(1,2)", "x\xa0(1,2)", "x\x85(1,2)", "\xe9t\xe9(1,2)"});
+    Expect_Code(-3, {"x(1\x82\xa0,2)"});
+    Expect_Code(-4, {"x(1,\xa0"
+                     "2)"});
+    Expect_Code(-5, {"x(1,2)[\x85"
+                     "3]"});
     Parsed between = Parse("x(1,2)\x82\xa0[4]\xff");
     EXPECT_EQ(between.result, 1);
     EXPECT_EQ(between.steps, 4);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <random>
 #include <string>
@@ -58,8 +59,8 @@ Scan Analyse(const std::string& text, int capacity) {
     scan.capacity = capacity;
     scan.items.reset(new CompForm[capacity > 0 ? capacity : 1]);
     AscArray<double> no_summation;
-    scan.result = Analysis_Formula(scan.items.get(), capacity, text.c_str(), &scan.error,
-                                   no_summation);
+    scan.result =
+        Analysis_Formula(scan.items.get(), capacity, text.c_str(), &scan.error, no_summation);
     scan.last_index = current_number;
     return scan;
 }
@@ -71,26 +72,53 @@ Scan Analyse(const std::string& text) { return Analyse(text, Reader_Capacity(tex
                                     const std::vector<int>& kinds) {
     Scan scan = Analyse(text);
     if (scan.result != 1)
-        return ::testing::AssertionFailure()
-               << text << " refused: kind " << scan.error.error_kind << " at "
-               << scan.error.formula_position;
+        return ::testing::AssertionFailure() << text << " refused: kind " << scan.error.error_kind
+                                             << " at " << scan.error.formula_position;
     if (scan.Texts() != texts)
         return ::testing::AssertionFailure() << text << " gave items \"" << scan.Texts() << "\"";
     if (scan.Kinds() != kinds) return ::testing::AssertionFailure() << text << " gave other kinds";
     return ::testing::AssertionSuccess();
 }
 
-// Analyses text, expecting a refusal of the given kind at the given position.
-::testing::AssertionResult Refused(const std::string& text, int position, int kind = 1) {
-    Scan scan = Analyse(text);
+// Analyses text in an array of the given capacity (-1: what the reader gives it),
+// expecting a refusal of the given kind at the given position.
+::testing::AssertionResult Refused(const std::string& text, int position, int kind = 1,
+                                   int capacity = -1) {
+    Scan scan = Analyse(text, capacity < 0 ? Reader_Capacity(text) : capacity);
     if (scan.result != 0)
         return ::testing::AssertionFailure() << text << " accepted as \"" << scan.Texts() << "\"";
     if (scan.error.formula_position != position || scan.error.error_kind != kind)
         return ::testing::AssertionFailure()
                << text << " refused with kind " << scan.error.error_kind << " at "
-               << scan.error.formula_position << ", expected kind " << kind << " at "
-               << position;
+               << scan.error.formula_position << ", expected kind " << kind << " at " << position;
     return ::testing::AssertionSuccess();
+}
+
+// Refused for every (text, position) pair; the failures of all are reported.
+::testing::AssertionResult AllRefused() { return ::testing::AssertionSuccess(); }
+template <class... Rest>
+::testing::AssertionResult AllRefused(const std::string& text, int position, const Rest&... rest) {
+    ::testing::AssertionResult first = Refused(text, position);
+    ::testing::AssertionResult others = AllRefused(rest...);
+    if (first && others) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << (first ? "" : first.message()) << "\n"
+                                         << (others ? "" : others.message());
+}
+
+// Accepted for every row {text, item texts, item kinds}.
+struct Acceptance {
+    std::string text;
+    std::string texts;
+    std::vector<int> kinds;
+};
+::testing::AssertionResult AllAccepted(std::initializer_list<Acceptance> rows) {
+    std::string failures;
+    for (const Acceptance& row : rows) {
+        ::testing::AssertionResult result = Accepted(row.text, row.texts, row.kinds);
+        if (!result) failures += std::string(result.message()) + "\n";
+    }
+    if (failures.empty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << failures;
 }
 
 const int OPR = KIND_OPERATOR, VAR = KIND_VARIABLE, OPN = KIND_OPEN_PAR, CLS = KIND_CLOSE_PAR,
@@ -148,65 +176,40 @@ TEST(ScannerSigns, LeadingSignGetsAZeroItem) {
 TEST(ScannerSigns, SignOnlyAtTheStartOrAfterOpenParenthesis) {
     EXPECT_TRUE(Refused("2*-3", 2));
     EXPECT_TRUE(Accepted("2*(-3)", "2 * ( 0 - 3 )", {NUM, OPR, OPN, NUM, OPR, NUM, CLS}));
-    EXPECT_TRUE(Refused("x--y", 2));
-    EXPECT_TRUE(Refused("x+*y", 2));
-    EXPECT_TRUE(Refused("*x", 0));
+    EXPECT_TRUE(AllRefused("x--y", 2, "x+*y", 2, "*x", 0));
 }
 
 TEST(ScannerParentheses, UnbalancedParentheses) {
-    EXPECT_TRUE(Refused("(x+1", 4));
-    EXPECT_TRUE(Refused("x+1)", 3));
-    EXPECT_TRUE(Refused("x)", 1));
-    EXPECT_TRUE(Refused("((x)", 4));
+    EXPECT_TRUE(AllRefused("(x+1", 4, "x+1)", 3, "x)", 1, "((x)", 4));
     EXPECT_TRUE(Accepted("((x))", "( ( x ) )", {OPN, OPN, VAR, CLS, CLS}));
 }
 
 TEST(ScannerParentheses, WhatMayFollowParentheses) {
-    EXPECT_TRUE(Refused("()", 1));
-    EXPECT_TRUE(Refused("(*x)", 1));
-    EXPECT_TRUE(Refused("(x)(y)", 3));
-    EXPECT_TRUE(Refused("(x)2", 3));
-    EXPECT_TRUE(Refused("(x)y", 3));
-    EXPECT_TRUE(Refused("x+)", 2));
+    EXPECT_TRUE(AllRefused("()", 1, "(*x)", 1, "(x)(y)", 3, "(x)2", 3, "(x)y", 3, "x+)", 2));
     EXPECT_TRUE(Accepted("(x)*2", "( x ) * 2", {OPN, VAR, CLS, OPR, NUM}));
 }
 
 TEST(ScannerEnd, TextEndingInAnOperatorOrParenthesis) {
-    EXPECT_TRUE(Refused("x+", 2));
-    EXPECT_TRUE(Refused("(", 1));
-    EXPECT_TRUE(Refused("x*(", 3));
-    EXPECT_TRUE(Refused("-", 1));
+    EXPECT_TRUE(AllRefused("x+", 2, "(", 1, "x*(", 3, "-", 1));
 }
 
 TEST(ScannerNumbers, AcceptedLiteralsAreSingleItems) {
-    EXPECT_TRUE(Accepted("1.5e-3", "1.5e-3", {NUM}));
-    EXPECT_TRUE(Accepted("2E10", "2E10", {NUM}));
-    EXPECT_TRUE(Accepted("12.25", "12.25", {NUM}));
-    EXPECT_TRUE(Accepted("3e+12", "3e+12", {NUM}));
-    EXPECT_TRUE(Accepted("0.5E7*x", "0.5E7 * x", {NUM, OPR, VAR}));
-    EXPECT_TRUE(Accepted("(1e5)", "( 1e5 )", {OPN, NUM, CLS}));
-    EXPECT_TRUE(Accepted("(2.5)", "( 2.5 )", {OPN, NUM, CLS}));
-    EXPECT_TRUE(Accepted("1e10-2", "1e10 - 2", {NUM, OPR, NUM}));
-    EXPECT_TRUE(Accepted("007", "007", {NUM}));
-    EXPECT_TRUE(Accepted("(+x)", "( 0 + x )", {OPN, NUM, OPR, VAR, CLS}));
+    EXPECT_TRUE(AllAccepted({{"1.5e-3", "1.5e-3", {NUM}},
+                             {"2E10", "2E10", {NUM}},
+                             {"12.25", "12.25", {NUM}},
+                             {"3e+12", "3e+12", {NUM}},
+                             {"0.5E7*x", "0.5E7 * x", {NUM, OPR, VAR}},
+                             {"(1e5)", "( 1e5 )", {OPN, NUM, CLS}},
+                             {"(2.5)", "( 2.5 )", {OPN, NUM, CLS}},
+                             {"1e10-2", "1e10 - 2", {NUM, OPR, NUM}},
+                             {"007", "007", {NUM}},
+                             {"(+x)", "( 0 + x )", {OPN, NUM, OPR, VAR, CLS}}}));
 }
 
 TEST(ScannerNumbers, MalformedLiterals) {
-    EXPECT_TRUE(Refused("1e0", 2));
-    EXPECT_TRUE(Refused("1e05", 2));
-    EXPECT_TRUE(Refused("1e+0", 3));
-    EXPECT_TRUE(Refused("1E-05", 3));
-    EXPECT_TRUE(Refused("3.", 2));
-    EXPECT_TRUE(Refused(".5", 0));
-    EXPECT_TRUE(Refused("1e", 2));
-    EXPECT_TRUE(Refused("1e-", 3));
-    EXPECT_TRUE(Refused("1.e5", 2));
-    EXPECT_TRUE(Refused("1.5.2", 3));
-    EXPECT_TRUE(Refused("1e5.2", 3));
-    EXPECT_TRUE(Refused("2x", 1));
-    EXPECT_TRUE(Refused("2sin(x)", 1));
-    EXPECT_TRUE(Refused("1e2e3", 3));
-    EXPECT_TRUE(Refused("2(", 1));
+    EXPECT_TRUE(AllRefused("1e0", 2, "1e05", 2, "1e+0", 3, "1E-05", 3, "3.", 2, ".5", 0, "1e", 2,
+                           "1e-", 3, "1.e5", 2, "1.5.2", 3, "1e5.2", 3, "2x", 1, "2sin(x)", 1,
+                           "1e2e3", 3, "2(", 1));
 }
 
 TEST(ScannerNames, NamesAndBuiltinNamesWithoutParenthesis) {
@@ -221,20 +224,11 @@ TEST(ScannerNames, NamesAndBuiltinNamesWithoutParenthesis) {
 }
 
 TEST(ScannerNames, UnknownFunctionNamesAreRefusedAtTheParenthesis) {
-    EXPECT_TRUE(Refused("Sin(x)", 3));
-    EXPECT_TRUE(Refused("sinx(2)", 4));
-    EXPECT_TRUE(Refused("LOG(2,x)", 3));
-    EXPECT_TRUE(Refused("sigma(x)", 5));
+    EXPECT_TRUE(AllRefused("Sin(x)", 3, "sinx(2)", 4, "LOG(2,x)", 3, "sigma(x)", 5));
 }
 
 TEST(ScannerNames, CharactersThatStartNoToken) {
-    EXPECT_TRUE(Refused("x]y", 1));
-    EXPECT_TRUE(Refused("x,y", 1));
-    EXPECT_TRUE(Refused("x_y", 1));
-    EXPECT_TRUE(Refused("]", 0));
-    EXPECT_TRUE(Refused(",", 0));
-    EXPECT_TRUE(Refused("x y", 1));
-    EXPECT_TRUE(Refused("abc[1]", 3));
+    EXPECT_TRUE(AllRefused("x]y", 1, "x,y", 1, "x_y", 1, "]", 0, ",", 0, "x y", 1, "abc[1]", 3));
 }
 
 TEST(ScannerFunctions, OneArgumentFunctionsAreScannedInline) {
@@ -253,9 +247,7 @@ TEST(ScannerFunctions, OneArgumentFunctionsAreScannedInline) {
     EXPECT_EQ(nested[2].operator_kind, 11);
     EXPECT_EQ(nested[8].operator_kind, 9);
     EXPECT_EQ(opn_count, 0);
-    EXPECT_TRUE(Refused("sin()", 4));
-    EXPECT_TRUE(Refused("sin(x", 5));
-    EXPECT_TRUE(Refused("sin(x)(y)", 6));
+    EXPECT_TRUE(AllRefused("sin()", 4, "sin(x", 5, "sin(x)(y)", 6));
 }
 
 TEST(ScannerFunctions, LogOfTwoArguments) {
@@ -283,14 +275,16 @@ TEST(ScannerFunctions, ScanningGoesOnAfterTheArguments) {
     EXPECT_EQ(scan[6].operator_kind, 0);
     EXPECT_EQ(current_number, 7);
 
-    EXPECT_TRUE(Accepted("(log(2,x*y)-1)", "( log ( 2 , x * y ) - 1 )",
-                         {OPN, FNC, OPN, NUM, SEP, VAR, OPR, VAR, CLS, OPR, NUM, CLS}));
-    EXPECT_TRUE(Accepted("log(2,log(3,x))", "log ( 2 , log ( 3 , x ) )",
-                         {FNC, OPN, NUM, SEP, FNC, OPN, NUM, SEP, VAR, CLS, CLS}));
-    EXPECT_TRUE(Accepted("log((1+2),x)", "log ( ( 1 + 2 ) , x )",
-                         {FNC, OPN, OPN, NUM, OPR, NUM, CLS, SEP, VAR, CLS}));
-    EXPECT_TRUE(Refused("log(5,x)y", 8));
-    EXPECT_TRUE(Refused("log(5,x)+", 9));
+    EXPECT_TRUE(AllAccepted({{"(log(2,x*y)-1)",
+                              "( log ( 2 , x * y ) - 1 )",
+                              {OPN, FNC, OPN, NUM, SEP, VAR, OPR, VAR, CLS, OPR, NUM, CLS}},
+                             {"log(2,log(3,x))",
+                              "log ( 2 , log ( 3 , x ) )",
+                              {FNC, OPN, NUM, SEP, FNC, OPN, NUM, SEP, VAR, CLS, CLS}},
+                             {"log((1+2),x)",
+                              "log ( ( 1 + 2 ) , x )",
+                              {FNC, OPN, OPN, NUM, OPR, NUM, CLS, SEP, VAR, CLS}}}));
+    EXPECT_TRUE(AllRefused("log(5,x)y", 8, "log(5,x)+", 9));
 }
 
 TEST(ScannerFunctions, SigmaInsideLogArguments) {
@@ -312,26 +306,18 @@ TEST(ScannerFunctions, SigmaInsideLogArguments) {
 }
 
 TEST(ScannerFunctions, WrongArgumentCounts) {
-    EXPECT_TRUE(Refused("log(5)", 3));
-    EXPECT_TRUE(Refused("log(1,2,3)", 7));
-    EXPECT_TRUE(Refused("log(,x)", 3));
-    EXPECT_TRUE(Refused("log(2,)", 5));
-    EXPECT_TRUE(Refused("log(2,x", 5));
-    EXPECT_TRUE(Refused("x+log(5", 5));
+    EXPECT_TRUE(AllRefused("log(5)", 3, "log(1,2,3)", 7, "log(,x)", 3, "log(2,)", 5, "log(2,x", 5,
+                           "x+log(5", 5));
 }
 
 TEST(ScannerFunctions, ErrorsInsideArgumentsAreReportedInTheWholeText) {
-    EXPECT_TRUE(Refused("log(2,x^^2)", 8));
-    EXPECT_TRUE(Refused("log(2*,x)", 6));
-    EXPECT_TRUE(Refused("1+log(x)y,2)", 5));
-    EXPECT_TRUE(Refused("log(2,(x)", 5));
-    EXPECT_TRUE(Refused("log(2,x])", 7));
+    EXPECT_TRUE(AllRefused("log(2,x^^2)", 8, "log(2*,x)", 6, "1+log(x)y,2)", 5, "log(2,(x)", 5,
+                           "log(2,x])", 7));
 }
 
 TEST(ScannerFunctions, OuterCountersComeBackAfterArguments) {
     // The open "(" before log must still be open after its arguments.
-    EXPECT_TRUE(Refused("(log(2,x)", 9));
-    EXPECT_TRUE(Refused("log(2,x))", 8));
+    EXPECT_TRUE(AllRefused("(log(2,x)", 9, "log(2,x))", 8));
     EXPECT_TRUE(Accepted("((log(2,x)))", "( ( log ( 2 , x ) ) )",
                          {OPN, OPN, FNC, OPN, NUM, SEP, VAR, CLS, CLS, CLS}));
     Scan scan = Analyse("x+log(2,y)*log(3,z)");
@@ -344,9 +330,8 @@ TEST(ScannerFunctions, OuterCountersComeBackAfterArguments) {
 }
 
 TEST(ScannerFunctions, PositionsThroughTwoNestingLevels) {
-    EXPECT_TRUE(Refused("log(2,log(3,x^^2))", 14));
-    EXPECT_TRUE(Refused("log(log(,2),x)", 7));
-    EXPECT_TRUE(Refused("log(2,sigma[n(1,2),n*])", 21));
+    EXPECT_TRUE(
+        AllRefused("log(2,log(3,x^^2))", 14, "log(log(,2),x)", 7, "log(2,sigma[n(1,2),n*])", 21));
 }
 
 TEST(ScannerSigma, SumOfSquares) {
@@ -387,12 +372,13 @@ TEST(ScannerSigma, SummationMarkBeforeEveryFollower) {
         EXPECT_STREQ(scan[index].CompArray, "n");
         EXPECT_EQ(scan[index].argm_num, -1) << index;
     }
-    EXPECT_TRUE(Accepted("sigma[n(1,3),n]^2", "sigma [ n(1,3) , n ] ^ 2",
-                         {SIG, OBR, RNG, SEP, VAR, CBR, OPR, NUM}));
-    EXPECT_TRUE(Accepted("(sigma[n(1,3),n])", "( sigma [ n(1,3) , n ] )",
-                         {OPN, SIG, OBR, RNG, SEP, VAR, CBR, CLS}));
-    EXPECT_TRUE(Refused("(sigma[n(1,2),n]", 16));
-    EXPECT_TRUE(Refused("sigma[n(1,2),n])", 15));
+    EXPECT_TRUE(AllAccepted({{"sigma[n(1,3),n]^2",
+                              "sigma [ n(1,3) , n ] ^ 2",
+                              {SIG, OBR, RNG, SEP, VAR, CBR, OPR, NUM}},
+                             {"(sigma[n(1,3),n])",
+                              "( sigma [ n(1,3) , n ] )",
+                              {OPN, SIG, OBR, RNG, SEP, VAR, CBR, CLS}}}));
+    EXPECT_TRUE(AllRefused("(sigma[n(1,2),n]", 16, "sigma[n(1,2),n])", 15));
 }
 
 TEST(ScannerSigma, NestedSums) {
@@ -401,39 +387,32 @@ TEST(ScannerSigma, NestedSums) {
     Scan scan = Analyse("sigma[n(1,3),sigma[m(1,2),n*m]]");
     ASSERT_EQ(scan.result, 1);
     EXPECT_EQ(scan.Texts(), "sigma [ n(1,3) , sigma [ m(1,2) , n * m ] ]");
-    EXPECT_EQ(scan.Kinds(), (std::vector<int>{SIG, OBR, RNG, SEP, SIG, OBR, RNG, SEP, VAR, OPR,
-                                              VAR, CBR, CBR}));
+    EXPECT_EQ(scan.Kinds(),
+              (std::vector<int>{SIG, OBR, RNG, SEP, SIG, OBR, RNG, SEP, VAR, OPR, VAR, CBR, CBR}));
     EXPECT_EQ(scan[8].argm_num, -1);
     EXPECT_EQ(scan[10].argm_num, -1);
     EXPECT_EQ(current_number, 12);
 }
 
 TEST(ScannerSigma, MalformedSums) {
-    EXPECT_TRUE(Refused("sigma[n(1,10)]", 5));
-    EXPECT_TRUE(Refused("sigma[n(1,10)]+n", 5));
-    EXPECT_TRUE(Refused("sigma[1n(1,10),n]", 13));
-    EXPECT_TRUE(Refused("sigma[n(a,10),n]", 12));
-    EXPECT_TRUE(Refused("sigma[n(1,10),n", 13));
-    EXPECT_TRUE(Refused("sigma[n(1,10),]", 13));
-    EXPECT_TRUE(Refused("sigma[n(1,10),n+]", 16));
-    EXPECT_TRUE(Refused("sigma[n(1,10),n]n", 16));
-    EXPECT_TRUE(Refused("sigmax[n(1,3),n]", 6));
-    EXPECT_TRUE(Refused("Sigma[n(1,3),n]", 5));
+    EXPECT_TRUE(AllRefused("sigma[n(1,10)]", 5, "sigma[n(1,10)]+n", 5, "sigma[1n(1,10),n]", 13,
+                           "sigma[n(a,10),n]", 12, "sigma[n(1,10),n", 13, "sigma[n(1,10),]", 13,
+                           "sigma[n(1,10),n+]", 16, "sigma[n(1,10),n]n", 16, "sigmax[n(1,3),n]", 6,
+                           "Sigma[n(1,3),n]", 5));
 }
 
 TEST(ScannerSigma, RangeWithDivisionsIsOneItem) {
-    EXPECT_TRUE(Accepted("sigma[k(0,4)[2],k]", "sigma [ k(0,4)[2] , k ]",
-                         {SIG, OBR, RNG, SEP, VAR, CBR}));
+    EXPECT_TRUE(
+        Accepted("sigma[k(0,4)[2],k]", "sigma [ k(0,4)[2] , k ]", {SIG, OBR, RNG, SEP, VAR, CBR}));
 }
 
 // Arguments and sum bodies may not yield more items than they have characters.
 TEST(ScannerCapacity, NestedAnalysesAreBoundByTheirLength) {
     EXPECT_TRUE(Refused("log(-2,x)", 5));
-    EXPECT_TRUE(Accepted("log(-25,x)", "log ( 0 - 25 , x )",
-                         {FNC, OPN, NUM, OPR, NUM, SEP, VAR, CLS}));
-    EXPECT_TRUE(Accepted("log(0-2,x)", "log ( 0 - 2 , x )", {FNC, OPN, NUM, OPR, NUM, SEP, VAR, CLS}));
-    EXPECT_TRUE(Refused("log(2,(-x))", 9));
-    EXPECT_TRUE(Refused("sigma[n(1,5),(-1)^n]", 18));
+    EXPECT_TRUE(AllAccepted(
+        {{"log(-25,x)", "log ( 0 - 25 , x )", {FNC, OPN, NUM, OPR, NUM, SEP, VAR, CLS}},
+         {"log(0-2,x)", "log ( 0 - 2 , x )", {FNC, OPN, NUM, OPR, NUM, SEP, VAR, CLS}}}));
+    EXPECT_TRUE(AllRefused("log(2,(-x))", 9, "sigma[n(1,5),(-1)^n]", 18));
     EXPECT_TRUE(Accepted("sigma[n(1,5),(0-1)^n]", "sigma [ n(1,5) , ( 0 - 1 ) ^ n ]",
                          {SIG, OBR, RNG, SEP, OPN, NUM, OPR, NUM, CLS, OPR, VAR, CBR}));
 }
@@ -444,66 +423,37 @@ TEST(ScannerCapacity, NestedAnalysesAreBoundByTheirLength) {
 TEST(ScannerCapacity, ArgumentOverflowIsFoundAfterTheInnerCall) {
     // The inner log ends at index 29; four inserted zeros put its argument x+y past the
     // capacity of the outer log's last argument only while that call is being read.
-    EXPECT_TRUE(Refused("log(2,(-(-(-(-1))))^log(2,x+y))", 29));
-    EXPECT_TRUE(Refused("sigma[n(1,2),(-(-(-(-1))))^log(2,x+y)]", 36));
+    EXPECT_TRUE(AllRefused("log(2,(-(-(-(-1))))^log(2,x+y))", 29,
+                           "sigma[n(1,2),(-(-(-(-1))))^log(2,x+y)]", 36));
 }
 
 TEST(ScannerCapacity, FullArrayIsKindTwo) {
     Scan exact = Analyse("-x", 3);
     EXPECT_EQ(exact.result, 1);
     EXPECT_EQ(exact.Texts(), "0 - x");
-
-    Scan short_by_one = Analyse("-x", 2);
-    EXPECT_EQ(short_by_one.result, 0);
-    EXPECT_EQ(short_by_one.error.error_kind, 2);
-    EXPECT_EQ(short_by_one.error.formula_position, 1);
-
-    // The zero item and the sign are both written before any check can run.
-    Scan one_item = Analyse("-x", 1);
-    EXPECT_EQ(one_item.result, 0);
-    EXPECT_EQ(one_item.error.error_kind, 2);
-    EXPECT_EQ(one_item.error.formula_position, 1);
-
-    Scan none = Analyse("x", 0);
-    EXPECT_EQ(none.result, 0);
-    EXPECT_EQ(none.error.error_kind, 2);
-    EXPECT_EQ(none.error.formula_position, 1);
-
-    Scan sign_into_nothing = Analyse("-x", 0);
-    EXPECT_EQ(sign_into_nothing.result, 0);
-    EXPECT_EQ(sign_into_nothing.error.error_kind, 2);
-    EXPECT_EQ(sign_into_nothing.error.formula_position, 0);
-
-    Scan sum = Analyse("a+b", 2);
-    EXPECT_EQ(sum.result, 0);
-    EXPECT_EQ(sum.error.error_kind, 2);
-    EXPECT_EQ(sum.error.formula_position, 2);
-
-    // "(" then the zero item in one step.
-    Scan open_sign = Analyse("x*(-y)", 3);
-    EXPECT_EQ(open_sign.result, 0);
-    EXPECT_EQ(open_sign.error.error_kind, 2);
-    EXPECT_EQ(open_sign.error.formula_position, 3);
+    // With one item the zero item and the sign are both written before any
+    // check can run; "(" and the zero item of x*(-y) come in one step.
+    const struct {
+        const char* text;
+        int capacity;
+        int position;
+    } too_small[] = {{"-x", 2, 1}, {"-x", 1, 1},  {"x", 0, 1},
+                     {"-x", 0, 0}, {"a+b", 2, 2}, {"x*(-y)", 3, 3}};
+    for (const auto& row : too_small)
+        EXPECT_TRUE(Refused(row.text, row.position, 2, row.capacity)) << row.capacity;
 }
 
 TEST(ScannerCapacity, FullArrayInsideArguments) {
-    // log ( 5 , x ) needs six items.
-    EXPECT_EQ(Analyse("log(5,x)", 6).result, 1);
-    for (int capacity = 0; capacity < 6; ++capacity) {
-        Scan scan = Analyse("log(5,x)", capacity);
-        EXPECT_EQ(scan.result, 0) << capacity;
-        EXPECT_EQ(scan.error.error_kind, 2) << capacity;
+    // log ( 5 , x ) and sigma [ n(1,3) , n ] need six items each.
+    for (const char* text : {"log(5,x)", "sigma[n(1,3),n]"}) {
+        EXPECT_EQ(Analyse(text, 6).result, 1) << text;
+        for (int capacity = 0; capacity < 6; ++capacity) {
+            Scan scan = Analyse(text, capacity);
+            EXPECT_EQ(scan.result, 0) << text << " in " << capacity;
+            EXPECT_EQ(scan.error.error_kind, 2) << text << " in " << capacity;
+        }
     }
-    Scan no_room_for_last = Analyse("log(5,x)", 4);
-    EXPECT_EQ(no_room_for_last.error.formula_position, 7);
-
-    // sigma [ n(1,3) , n ] needs six items.
-    EXPECT_EQ(Analyse("sigma[n(1,3),n]", 6).result, 1);
-    for (int capacity = 0; capacity < 6; ++capacity) {
-        Scan scan = Analyse("sigma[n(1,3),n]", capacity);
-        EXPECT_EQ(scan.result, 0) << capacity;
-        EXPECT_EQ(scan.error.error_kind, 2) << capacity;
-    }
+    EXPECT_EQ(Analyse("log(5,x)", 4).error.formula_position, 7);
 }
 
 TEST(ScannerHostile, OverlongNamesAndNumbersAreRefused) {
@@ -512,19 +462,16 @@ TEST(ScannerHostile, OverlongNamesAndNumbersAreRefused) {
     ASSERT_EQ(fits.result, 1);
     EXPECT_EQ(std::strlen(fits[0].CompArray), 255u);
 
-    EXPECT_TRUE(Refused(std::string(1000, 'a'), 255));
-    EXPECT_TRUE(Refused(std::string(256, 'b') + "+1", 255));
-    EXPECT_TRUE(Refused("x+" + std::string(1000, '7'), 257));
-    EXPECT_TRUE(Refused("1." + std::string(1000, '5'), 255));
-    EXPECT_TRUE(Refused(std::string(300, 'f') + "(x)", 255));
+    EXPECT_TRUE(AllRefused(std::string(1000, 'a'), 255, std::string(256, 'b') + "+1", 255,
+                           "x+" + std::string(1000, '7'), 257, "1." + std::string(1000, '5'), 255,
+                           std::string(300, 'f') + "(x)", 255));
 }
 
 TEST(ScannerHostile, OverlongArguments) {
     // An over-long name inside an argument is refused at its 256th character.
     std::string long_name(300, 'x');
-    EXPECT_TRUE(Refused("log(" + long_name + ",2)", 4 + 255));
-    EXPECT_TRUE(Refused("log(2," + long_name + ")", 6 + 255));
-    EXPECT_TRUE(Refused("sigma[n(1,2)," + long_name + "]", 13 + 255));
+    EXPECT_TRUE(AllRefused("log(" + long_name + ",2)", 4 + 255, "log(2," + long_name + ")", 6 + 255,
+                           "sigma[n(1,2)," + long_name + "]", 13 + 255));
     // A sigma range becomes one item: one longer than an item text is refused at "[".
     EXPECT_TRUE(Refused("sigma[" + long_name + "(1,2),n]", 5));
     // 255 characters still fit an argument.
@@ -561,19 +508,12 @@ TEST(ScannerHostile, DeepParentheses) {
     EXPECT_TRUE(Refused(std::string(300, '(') + "x", 301));
     std::string deep_sign = std::string(300, '(') + "-x" + std::string(300, ')');
     EXPECT_EQ(Analyse(deep_sign).result, 1);
-    Scan one_short = Analyse(deep_sign, Reader_Capacity(deep_sign) - 1);
-    EXPECT_EQ(one_short.result, 0);
-    EXPECT_EQ(one_short.error.error_kind, 2);
-    EXPECT_EQ(one_short.error.formula_position, 601);
+    EXPECT_TRUE(Refused(deep_sign, 601, 2, Reader_Capacity(deep_sign) - 1));
 }
 
 TEST(ScannerHostile, BytesAboveAsciiStartNoToken) {
-    EXPECT_TRUE(Refused("\x80", 0));
-    EXPECT_TRUE(Refused("x\xff", 1));
-    EXPECT_TRUE(Refused("a+\x82\xa0", 2));
-    EXPECT_TRUE(Refused("1\xe9", 1));
-    EXPECT_TRUE(Refused("log(2,\xc3)", 6));
-    EXPECT_TRUE(Refused("(\x81", 1));
+    EXPECT_TRUE(AllRefused("\x80", 0, "x\xff", 1, "a+\x82\xa0", 2, "1\xe9", 1, "log(2,\xc3)", 6,
+                           "(\x81", 1));
 }
 
 // Random texts over the formula alphabet: whatever the verdict, nothing is written
@@ -636,10 +576,7 @@ TEST_F(ScannerUserFunctions, ThreeArguments) {
 
     EXPECT_TRUE(Accepted("u(1,x*2,(y))+1", "u ( 1 , x * 2 , ( y ) ) + 1",
                          {UFN, OPN, NUM, SEP, VAR, OPR, NUM, SEP, OPN, VAR, CLS, CLS, OPR, NUM}));
-    EXPECT_TRUE(Refused("u(a,b)", 3));
-    EXPECT_TRUE(Refused("u(a,b,c,d)", 7));
-    EXPECT_TRUE(Refused("u(-1,2,3)", 3));
-    EXPECT_TRUE(Refused("u(a,,c)", 3));
+    EXPECT_TRUE(AllRefused("u(a,b)", 3, "u(a,b,c,d)", 7, "u(-1,2,3)", 3, "u(a,,c)", 3));
 }
 
 TEST_F(ScannerUserFunctions, OneArgument) {
@@ -652,8 +589,7 @@ TEST_F(ScannerUserFunctions, OneArgument) {
     EXPECT_EQ(scan[0].operator_kind, -1);
 
     EXPECT_TRUE(Accepted("f2(-x)", "f2 ( 0 - x )", {UFN, OPN, NUM, OPR, VAR, CLS}));
-    EXPECT_TRUE(Refused("f2(1,2)", 4));
-    EXPECT_TRUE(Refused("f2()", 3));
+    EXPECT_TRUE(AllRefused("f2(1,2)", 4, "f2()", 3));
 }
 
 TEST_F(ScannerUserFunctions, NoArgumentsCalledWithEmptyParentheses) {
@@ -666,16 +602,12 @@ TEST_F(ScannerUserFunctions, NoArgumentsCalledWithEmptyParentheses) {
     EXPECT_EQ(scan[0].list_fnarg.CompList, nullptr);
     EXPECT_EQ(opn_count, 0);
 
-    EXPECT_TRUE(Accepted("g()+1", "g ( ) + 1", {UFN, OPN, CLS, OPR, NUM}));
-    EXPECT_TRUE(Accepted("2*(g())", "2 * ( g ( ) )", {NUM, OPR, OPN, UFN, OPN, CLS, CLS}));
-    EXPECT_TRUE(Accepted("log(g(),2)", "log ( g ( ) , 2 )", {FNC, OPN, UFN, OPN, CLS, SEP, NUM, CLS}));
-    EXPECT_TRUE(Refused("g(1)", 2));
-    EXPECT_TRUE(Refused("g(x)", 2));
-    EXPECT_TRUE(Refused("g(", 2));
-    EXPECT_TRUE(Refused("1+g(-1)", 4));
-    EXPECT_TRUE(Refused("g()g", 3));
-    EXPECT_TRUE(Refused("g())", 3));
-    EXPECT_TRUE(Refused("(g()", 4));
+    EXPECT_TRUE(AllAccepted(
+        {{"g()+1", "g ( ) + 1", {UFN, OPN, CLS, OPR, NUM}},
+         {"2*(g())", "2 * ( g ( ) )", {NUM, OPR, OPN, UFN, OPN, CLS, CLS}},
+         {"log(g(),2)", "log ( g ( ) , 2 )", {FNC, OPN, UFN, OPN, CLS, SEP, NUM, CLS}}}));
+    EXPECT_TRUE(
+        AllRefused("g(1)", 2, "g(x)", 2, "g(", 2, "1+g(-1)", 4, "g()g", 3, "g())", 3, "(g()", 4));
 
     // The three items need a three-item array.
     Scan cramped = Analyse("g()", 2);
@@ -684,8 +616,7 @@ TEST_F(ScannerUserFunctions, NoArgumentsCalledWithEmptyParentheses) {
 }
 
 TEST_F(ScannerUserFunctions, OnlyDefinedFunctionsCanBeCalled) {
-    EXPECT_TRUE(Refused("h(x)", 1));
-    EXPECT_TRUE(Refused("k(x)", 1));
+    EXPECT_TRUE(AllRefused("h(x)", 1, "k(x)", 1));
     EXPECT_TRUE(Accepted("Sin(x)", "Sin ( x )", {UFN, OPN, VAR, CLS}));
     EXPECT_TRUE(Refused("SIN(x)", 3));
     // Without "(" a function name is a variable.

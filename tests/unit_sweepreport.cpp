@@ -2,9 +2,6 @@
 // ends at a failed evaluation or at Ctrl-C.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -42,7 +39,7 @@ struct OutcomeCase {
     const char* text;
     bool interrupted;  // Ctrl-C came before the evaluation
     EvalOutcome outcome;
-    double value;      // stored only for EVAL_OK
+    double value;  // stored only for EVAL_OK
 };
 
 TEST(EvaluateProgram, OutcomeAndValue) {
@@ -76,30 +73,20 @@ TEST(EvaluateProgram, OutcomeAndValue) {
     EXPECT_EQ(value, -1.0);
 }
 
-// A report into a file of its own, the console captured.
+// A report into a file of its own (in a scratch directory), the console captured.
 class SweepReportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/kansu-sweep-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        file_.open(dir_ + "/out.txt");
+        file_.open(scratch_.Path("out.txt"));
         saved_out_ = std::cout.rdbuf(shown_.rdbuf());
     }
     void TearDown() override {
         std::cout.rdbuf(saved_out_);
         Clear_CalculationInterrupt();
-        std::remove((dir_ + "/out.txt").c_str());
-        rmdir(dir_.c_str());
     }
-    std::string Report() const {
-        std::ifstream in(dir_ + "/out.txt", std::ios::binary);
-        std::ostringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
+    std::string Report() const { return scratch_.ReadFile("out.txt"); }
 
-    std::string dir_;
+    Session scratch_;
     std::ofstream file_;
     std::ostringstream shown_;
     std::streambuf* saved_out_ = nullptr;
