@@ -6,7 +6,9 @@
 #ifndef KANSU_CONSOLEIO_H
 #define KANSU_CONSOLEIO_H
 
+#include <cstddef>
 #include <iosfwd>
+#include <string>
 
 struct CompForm;
 class UsrFuncArray;
@@ -22,6 +24,14 @@ int Input_Line(std::istream& p_file, char* line_array, int size);
 // is skipped unstored, so any length costs no memory). An empty text when
 // nothing could be read; the stream's state is that of formatted extraction.
 void Read_Word(std::istream& p_file, char* word, int size);
+// How a typed file name or path was read.
+enum PathReading { PATH_TYPED, PATH_EMPTY, PATH_TOO_LONG };
+// Reads a file name or path as typed: the whole line without its surrounding
+// blanks, blanks inside kept. skip_empty_lines skips line ends before it (as
+// word reading did after a number). A path longer than limit is refused with a
+// message naming the limit, never cut; path is then empty.
+PathReading Read_PathLine(std::istream& in, std::string* path, size_t limit,
+                          bool skip_empty_lines);
 
 // How a refused formula is reported: with the text up to the fault (console
 // input) or as one message line (definitions).

@@ -15,6 +15,7 @@ volatile std::sig_atomic_t calculation_depth = 0;
 volatile std::sig_atomic_t calculation_interrupted = 0;
 volatile std::sig_atomic_t unsaved_work = 0;
 volatile std::sig_atomic_t end_requested = 0;
+volatile std::sig_atomic_t termination_signal = 0;
 
 void End_ByDefaultAction(int signal_number) {
     Stop_LineEditing_OnSignal();
@@ -29,7 +30,32 @@ extern "C" void On_Interrupt(int signal_number) {
     std::signal(SIGINT, On_Interrupt);  // the handler is reset on every signal there
 #endif
 }
+extern "C" void On_Termination(int signal_number) {
+    if (Record_Termination(signal_number)) End_ByDefaultAction(signal_number);
+}
+
+void Install(int signal_number, void (*handler)(int)) {
+#ifdef _WIN32
+    std::signal(signal_number, handler);
+#else
+    struct sigaction action = {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART: a pending console read must return
+    sigaction(signal_number, &action, nullptr);
+#endif
+}
 }  // namespace
+
+bool Record_Termination(int signal_number) {
+    if (unsaved_work == 0) return true;
+    termination_signal = signal_number;
+    calculation_interrupted = 1;
+    end_requested = 1;
+    return false;
+}
+
+int Termination_Signal() { return termination_signal; }
 
 bool Record_Interrupt() {
     if (calculation_depth > 0) {
@@ -42,14 +68,13 @@ bool Record_Interrupt() {
 }
 
 void Install_InterruptHandler() {
-#ifdef _WIN32
-    std::signal(SIGINT, On_Interrupt);
-#else
-    struct sigaction action = {};
-    action.sa_handler = On_Interrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;  // no SA_RESTART: a pending console read must return
-    sigaction(SIGINT, &action, nullptr);
+    Install(SIGINT, On_Interrupt);
+    Install(SIGTERM, On_Termination);
+#ifdef SIGHUP
+    Install(SIGHUP, On_Termination);
+#endif
+#ifdef SIGQUIT
+    Install(SIGQUIT, On_Termination);
 #endif
 }
 

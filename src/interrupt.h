@@ -1,4 +1,4 @@
-// Ctrl-C (SIGINT). Inside a calculation it only raises a flag that the sweeps
+// Ctrl-C (SIGINT), and the signals that end a run (SIGHUP, SIGTERM, SIGQUIT). Inside a calculation it only raises a flag that the sweeps
 // and sums poll, so the calculation ends and the menu comes back. Elsewhere it
 // ends the program at once, unless unsaved user functions exist: then reads
 // are cut short (the handler is installed without SA_RESTART) and the shell
@@ -30,6 +30,14 @@ void Note_UnsavedWork(bool unsaved);
 bool Program_EndRequested();
 // Makes standard input readable again after a read cut short by Ctrl-C.
 void Resume_InputAfterInterrupt();
+
+// SIGHUP, SIGTERM or SIGQUIT while unsaved work existed (0 when none came):
+// the run ends, a calculation in progress stops and pending reads are cut
+// short. Without unsaved work these signals end the program at once.
+int Termination_Signal();
+// Records a terminating signal as its handler does; true when the program is
+// to end at once. Tests call it directly.
+bool Record_Termination(int signal_number);
 
 // Records one Ctrl-C as the handler does; true when the program is to end at
 // once. Tests call it directly.

@@ -9,14 +9,18 @@
 
 #include "crtbtree.h"
 #include "fmulaopfc.h"
+#include "fullwidth.h"
 #include "inplexp.h"
 #include "inputkind.h"
 #include "interrupt.h"
 #include "messages.h"
 #include "paramexp.h"
 #include "polarcord.h"
+#include "recovery.h"
+#include "safefile.h"
 #include "symbol.h"
 #include "textchar.h"
+#include "typednumber.h"
 #include "usrdefopr.h"
 #include "usrfunc.h"
 
@@ -27,6 +31,25 @@ const int PATH_SIZE = 256;
 }  // namespace
 
 namespace {
+// One line at the start when a signal left unsaved functions in a recovery file.
+void Announce_Recovery() {
+    std::string recovery = Take_UnannouncedRecovery();
+    if (!recovery.empty()) std::cout << Msg().RECOVERY_NOTICE << recovery << std::endl;
+}
+
+bool Stop_LockWait() { return Termination_Signal() != 0; }
+
+// A signal ended the run with unsaved functions and nobody to ask: they go to
+// a recovery file. The exit status is 128 + the signal number.
+int End_BySignal(UsrFuncArray& ufunc_list) {
+    std::string path;
+    if (Write_RecoveryFile(ufunc_list, &path) == FILE_DONE)
+        std::cerr << Msg().RECOVERY_WRITTEN << path << std::endl;
+    else
+        std::cerr << Msg().RECOVERY_FAILED << std::endl;
+    return 128 + Termination_Signal();
+}
+
 // The calculation mode of menu choices 1 to 4; null for any other choice.
 ModeFunction Menu_Mode(int select) {
     static const ModeFunction MODES[] = {FnCalc_Explicit, FnCalc_Inplicit, FnCalc_PolarCord,
@@ -57,6 +80,8 @@ int End_AfterEvaluationError(const char* message) {
 }  // namespace
 
 int Kansu_Main() {
+    g_stop_waiting = Stop_LockWait;
+    Announce_Recovery();
 #ifdef SIGXFSZ
     // A write beyond the file-size limit then fails like one on a full disk and is
     // reported, instead of killing the program with its unsaved functions.
@@ -83,6 +108,7 @@ int Kansu_Main() {
         if (Program_EndRequested()) select = 0;
     } while (select != 0);
 
+    if (Termination_Signal() != 0) return End_BySignal(g_ufunc_list);
     // Ctrl-C with unsaved functions left the loop: the question is still asked.
     if (Program_EndRequested()) {
         Resume_InputAfterInterrupt();
@@ -90,6 +116,8 @@ int Kansu_Main() {
     }
 
     Ask_SaveChanges(g_ufunc_list);
+    if (Termination_Signal() != 0 && g_ufunc_list.GetChangeFlag() != 0)
+        return End_BySignal(g_ufunc_list);
     return 0;
 }
 
@@ -106,7 +134,7 @@ void Ask_SaveChanges(UsrFuncArray& ufunc_list) {
     for (;;) {
         std::cout << Msg().EXIT_SAVE_QUESTION << std::endl;
         int answer = 0;
-        if (!(std::cin >> answer) || answer != 1) return;
+        if (!Read_TypedNumber(std::cin, answer) || answer != 1) return;
         int check_value = SaveDate_ToFile(ufunc_list);
         if (check_value >= SAVED || check_value == SAVE_NOTHING_CHANGED) return;
         Show_SvUsrfuncError(check_value);
@@ -141,8 +169,8 @@ int Select_Menu() {
     std::cout << Msg().MENU_PARAM << 4 << "\n";
     std::cout << Msg().MENU_HELP << 5 << "\n";
     std::cout << Msg().MENU_END << 0 << "\n";
-    std::cin >> select;
-    std::cin.get();
+    Read_TypedNumber(std::cin, select);
+    Skip_TypedCharacter(std::cin);
     return select;
 }
 
@@ -167,13 +195,10 @@ int Select_Command(char* cmmd_array, UsrFuncArray& ufunc_list) {
     } else if (std::strcmp(cmmd_array, "ShowUfList") == 0) {
         Show_UserFuncList(ufunc_list);
     } else if (std::strcmp(cmmd_array, "ShowUfList2") == 0) {
-        char sv_filepath[PATH_SIZE] = {};
+        std::string sv_filepath;
         std::cout << Msg().COMMAND_SAVE_FILE_PROMPT;
-        {
-            InputKindScope kind(InputKind::File);
-            Read_Word(std::cin, sv_filepath, PATH_SIZE);
-        }
-        Show_UserFuncList(sv_filepath);
+        if (Read_PathLine(std::cin, &sv_filepath, PATH_SIZE - 1, true) != PATH_TOO_LONG)
+            Show_UserFuncList(sv_filepath.c_str());
     } else if (std::strcmp(cmmd_array, "CheckUfList") == 0) {
         char func_name[COMMAND_SIZE] = {};
         std::cout << Msg().COMMAND_CHECK_PROMPT;
@@ -227,6 +252,37 @@ int Input_Line(std::istream& p_file, char* line_array, int size) {
     if (position == size - 1 && p_file.peek() == '\n') p_file.get();
     line_array[position] = '\0';
     return position;
+}
+
+namespace {
+bool Is_PathBlank(int letter) { return letter == '\n' || Is_LineBlank(letter); }
+}  // namespace
+
+PathReading Read_PathLine(std::istream& in, std::string* path, size_t limit,
+                          bool skip_empty_lines) {
+    InputKindScope kind(InputKind::File);
+    path->clear();
+    if (!in.good()) return PATH_EMPTY;
+    int letter = in.peek();
+    while (letter != std::char_traits<char>::eof() &&
+           (skip_empty_lines ? Is_PathBlank(letter) : Is_LineBlank(letter))) {
+        in.get();
+        letter = in.peek();
+    }
+    if (letter == std::char_traits<char>::eof()) {
+        in.setstate(std::ios::failbit | std::ios::eofbit);
+        return PATH_EMPTY;
+    }
+    std::getline(in, *path);
+    size_t end = path->size();
+    while (end > 0 && Is_LineBlank(static_cast<unsigned char>((*path)[end - 1]))) --end;
+    path->resize(end);
+    if (path->empty()) return PATH_EMPTY;
+    if (path->size() <= limit) return PATH_TYPED;
+    // Never cut: a shortened path would name another file.
+    path->clear();
+    std::cout << Msg().PATH_TOO_LONG << limit << Msg().PATH_TOO_LONG_END << std::endl;
+    return PATH_TOO_LONG;
 }
 
 void Read_Word(std::istream& p_file, char* word, int size) {
@@ -291,8 +347,12 @@ void Show_FormulaError(const ErrorInfo& the_error, const char* line_array,
     const char* message = Msg().FORMULA_EMPTY;
     if (the_error.error_kind == 1) message = Msg().FORMULA_MALFORMED;
     if (the_error.error_kind == 2) message = Msg().FORMULA_TOO_LONG;
+    // A full-width character at the fault gets a hint line after the report.
+    bool fullwidth_fault =
+        the_error.error_kind == 1 && Is_FullWidthAt(line_array, the_error.formula_position);
     if (style == ERROR_MESSAGE_ONLY) {
         Write_ErrorMessage(message);
+        if (fullwidth_fault) Write_ErrorMessage(Msg().FORMULA_FULLWIDTH_HINT);
         return;
     }
     std::cout << message;
@@ -304,6 +364,7 @@ void Show_FormulaError(const ErrorInfo& the_error, const char* line_array,
     My_Strncpy(error_line, line_array, shown, PATH_SIZE);
     std::cout << Msg().FORMULA_FAULT_BEFORE << Visible_Controls(error_line)
               << Msg().FORMULA_FAULT_AFTER;
+    if (fullwidth_fault) std::cout << "\n" << Msg().FORMULA_FULLWIDTH_HINT << std::endl;
 }
 }  // namespace
 

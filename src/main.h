@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <iostream>
+#include <string>
 
 #include "ascarray.h"
 #include "consoleio.h"

@@ -2,11 +2,14 @@
 
 #include <cstring>
 #include <iostream>
+#include <string>
 
 #include "consoleio.h"
+#include "fullwidth.h"
 #include "inputkind.h"
 #include "interrupt.h"
 #include "messages.h"
+#include "safefile.h"
 #include "varinput.h"
 
 void Show_RangeError() { std::cout << Msg().RANGE_ERROR << std::endl; }
@@ -14,7 +17,9 @@ void Show_RangeError() { std::cout << Msg().RANGE_ERROR << std::endl; }
 int Parse_RangeLine(const char* line, char* var_name, double* min_value, double* max_value,
                     int* step_num) {
     int given_steps = *step_num;
-    int result = Analysis_Variable(line, var_name, NAME_SIZE, min_value, max_value, &given_steps);
+    std::string range_text = Fold_RangeText(line);
+    int result = Analysis_Variable(range_text.c_str(), var_name, NAME_SIZE, min_value, max_value,
+                                   &given_steps);
     // A count of 0 would make every point of the sweep a division by zero.
     if (result < 1 || given_steps == 0) {
         Show_RangeError();
@@ -43,7 +48,7 @@ void Ask_FixedValues(AscArray<double>& array, NameBuffer* copy_label, int count,
         InputKindScope kind(InputKind::Value);
         Input_Line(std::cin, value_line, VALUE_LINE_SIZE);
         double value = 0.0;
-        C_To_Double(value_line, &value);
+        C_To_Double(Fold_FullWidth(value_line, NUMBER_FORMS).c_str(), &value);
         array[copy_label[i]] = value;
     }
 }
@@ -74,10 +79,13 @@ void Write_FixedValues(ReportWriter& out, AscArray<double>& array, NameBuffer* c
 int Open_ReportFile(std::ofstream& output_stream) {
     std::cout << "---------------------------------\n";
     std::cout << Msg().REPORT_FILE_PROMPT;
-    char optfile_name[FILE_NAME_SIZE];
-    InputKindScope kind(InputKind::File);
-    Input_Line(std::cin, optfile_name, FILE_NAME_SIZE);
-    output_stream.open(optfile_name, std::ios::out | std::ios::app);
+    std::string optfile_name;
+    // The name as typed; a longer one is refused (and said), never cut.
+    if (Read_PathLine(std::cin, &optfile_name, FILE_NAME_SIZE - 1, false) == PATH_TOO_LONG)
+        return 0;
+    // A folder, FIFO or device is never opened: a FIFO would block.
+    if (Check_OutputPath(optfile_name) != FILE_NOT_REGULAR)
+        output_stream.open(optfile_name, std::ios::out | std::ios::app);
     if (!output_stream.is_open()) {
         std::cout << Msg().REPORT_WRITE_FAILURE;
         return 0;

@@ -226,20 +226,18 @@ TEST(ExplicitScenario, FileNameKeepsBlanks) {
     EXPECT_EQ(session.Files(), std::vector<std::string>{"my report.txt"});
 }
 
-// 79 characters of a 100-character name are used; the rest ("5" and blanks)
-// is what the menu reads next, so the help screen comes again.
-TEST(ExplicitScenario, LongFileNameIsCutToItsBuffer) {
+// A name longer than 79 characters is refused, never cut (a cut name would be
+// another file); the blanks after it do not count.
+TEST(ExplicitScenario, LongFileNameIsRefused) {
     const std::string name = std::string(79, 'f') + "5" + std::string(20, ' ');
     ASSERT_EQ(name.size(), 100u);
     Session session;
     SessionResult result = session.Run("1\n2+3\n" + name + "\n0\n");
     EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(
-        SameText(Start() + FORMULA_PROMPT + kFilePrompt + Back() + HelpScreen() + MenuText(),
-                 result.output));
-    EXPECT_EQ(session.Files(), std::vector<std::string>{std::string(79, 'f')});
-    EXPECT_TRUE(
-        SameText(kReportHead + kResultRule + "2+3=5\n", session.ReadFile(std::string(79, 'f'))));
+    EXPECT_TRUE(SameText(Start() + FORMULA_PROMPT + kFilePrompt +
+                             "パスが長すぎます。半角79文字以内で入力して下さい\n" + Back(),
+                         result.output));
+    EXPECT_TRUE(session.Files().empty());
 }
 
 // A full-width character at the fault is shown whole (two bytes in code page
@@ -248,10 +246,12 @@ TEST(ExplicitScenario, RefusedFullWidthCharacterIsShownWhole) {
     Session session;
     SessionResult result = session.Run("1\nx+ａc\n1\n２\n0\n");
     EXPECT_EQ(result.exit_status, 0);
+    // A full-width form at the fault: the hint line follows.
+    const std::string hint = "\n全角の英数字・記号は半角で入力して下さい。\n";
     EXPECT_TRUE(SameText(Start() + FORMULA_PROMPT + "これは式になってないぞ！プンプン\n" +
-                             "おかしいところはx+ａ…なんです。" + Back() + FORMULA_PROMPT +
+                             "おかしいところはx+ａ…なんです。" + hint + Back() + FORMULA_PROMPT +
                              "これは式になってないぞ！プンプン\n" +
-                             "おかしいところは２…なんです。" + Back(),
+                             "おかしいところは２…なんです。" + hint + Back(),
                          result.output));
 }
 

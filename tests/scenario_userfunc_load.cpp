@@ -10,6 +10,8 @@ using namespace userfunc_test;
 
 const std::string kNotASaveFile = "指定ファイルはユーザ関数保存ファイルではありません\n";
 const std::string kCannotOpen = "指定ファイルをオープンするのに失敗しました。\n";
+const std::string kReadOneOfDamaged =
+    "関数を1個読み込みました。ファイルの残りは壊れているため読み込めません\n";
 const std::string kFgFile = FileId() + Record("f", 1, "a0*2") + Record("g", 2, "a0+a1");
 
 TEST(LoadScenario, Dialogues) {
@@ -91,7 +93,7 @@ TEST(LoadScenario, Dialogues) {
     ExpectDialogues(cases);
 }
 
-// Save files are untrusted: broken records end the load with what was read.
+// Save files are untrusted: broken records end the load with what was read, said in one line.
 TEST(LoadScenario, BrokenRecordsEndTheLoad) {
     const std::vector<std::string> files = BrokenRecordsAfter(FileId() + Record("f", 1, "a0*2"));
     for (size_t i = 0; i < files.size(); ++i) {
@@ -104,7 +106,8 @@ TEST(LoadScenario, BrokenRecordsEndTheLoad) {
             EXPECT_EQ(result.exit_status, 0) << "file " << i;
             bool names_only = answer[0] == '0';
             EXPECT_TRUE(SameText(
-                Start() + AtPrompt(LoadAsked() + (names_only ? AskChooseNow() : "")) +
+                Start() + AtPrompt(LoadAsked() + kReadOneOfDamaged +
+                                   (names_only ? AskChooseNow() : "")) +
                     AtPrompt(ListQuestions() + (names_only ? "f : 関数未定義\n\n"
                                                            : "f : 関数定義済み\n\n")) +
                     (names_only ? "" : SaveQuestion()),

@@ -56,6 +56,8 @@ void ExpectSaves(const std::vector<SaveCase>& cases) {
 const std::string kEnrolledF = Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2"));
 const std::string kExists = "このファイルは既に存在しています。保存ファイル名を変えてください\n";
 const std::string kNothing = "保存するものがありません。または変更無し\n";
+const std::string kLongestName = std::string(251, 'p') + ".dat";
+const std::string kTooLong255 = "パスが長すぎます。半角255文字以内で入力して下さい\n";
 const std::string kFG = FileId() + Record("f", 1, "a0*2") + Record("g", 2, "a0+a1");
 
 TEST(SaveScenario, SaveUsrfunc) {
@@ -89,6 +91,28 @@ TEST(SaveScenario, SaveUsrfunc) {
              AtPrompt("[保存ファイル存在時]ファイルパスが未定義または保存ファイルではない\n") +
              SaveQuestion(),
          {{"f.dat", Cp932(PlatformText("f : 関数定義済み\n\n"))}}},
+        // A path is the whole line without its surrounding blanks.
+        {"a path with blanks", {},
+         TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\n  my funcs.dat \n" +
+             "-1\nSetUfList\n my funcs.dat\n0\n0\n-1\nShowUfList2\nmy funcs.dat\n0\n0\n0\n",
+         kEnrolledF + AtPrompt(kAskPath) + AtPrompt(LoadAsked() + AskChooseNow()) +
+             AtPrompt(AskSaveFile() + ListQuestions() + "f\n\n"),
+         {{"my funcs.dat", kFRecordFile}}},
+        {"a path of 255 characters is used whole", {},
+         TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\n" + kLongestName + "\n0\n",
+         kEnrolledF + AtPrompt(kAskPath), {{kLongestName, kFRecordFile}}},
+        {"a longer path is refused, never cut", {},
+         TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\n" + kLongestName + "x\n" +
+             "-1\nSetUfList\n" + kLongestName + "x\n0\n2\n",
+         kEnrolledF + AtPrompt(kAskPath + kTooLong255) +
+             AtPrompt("ユーザ関数の保存ファイルパスを入力して下さい(半角255文字以内) : " + kTooLong255) +
+             SaveQuestion(),
+         {}},
+        {"a user's own template.dat is left alone", {{"f.dat", kFRecordFile}, {"template.dat", "mine"}},
+         "-1\nSetUfList\nf.dat\n0\n0\n" + TypeEnroll("g", 2, "a0+a1") + "-1\nSaveUsrfunc\n0\n",
+         Start() + AtPrompt(LoadAsked() + AskChooseNow()) +
+             AtPrompt(Enrolled(2, "double g( a0 , a1 ) = a0+a1")) + AtPrompt(""),
+         {{"f.dat", kFG}, {"template.dat", "mine"}}},
     });
 }
 
@@ -123,19 +147,19 @@ TEST(EndOfRunScenario, TheSaveQuestion) {
     ExpectSaves(cases);
 }
 
-TEST(SaveScenario, TheWorkingCopyCannotBeMade) {
+// Nothing named template.dat stands in the way of a save any more.
+TEST(SaveScenario, AFolderNamedTemplateDatIsLeftAlone) {
     Session session;
     session.WriteFile("f.dat", kFRecordFile);
-    // A directory in the way of the working copy.
     ASSERT_EQ(mkdir(session.Path("template.dat").c_str(), 0755), 0);
-    SessionResult result =
-        session.Run("-1\nSetUfList\nf.dat\n1\n-1\nSaveUsrfunc\n0\n2\n");
+    SessionResult result = session.Run("-1\nSetUfList\nf.dat\n1\n" + TypeEnroll("g", 2, "a0+a1") +
+                                       "-1\nSaveUsrfunc\n0\n");
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_TRUE(SameText(Start() + AtPrompt(LoadAsked()) +
-                             AtPrompt("[保存ファイル存在時]一時ファイルの作成に失敗\n") +
-                             SaveQuestion(),
+                             AtPrompt(Enrolled(2, "double g( a0 , a1 ) = a0+a1")) + AtPrompt(""),
                          result.output));
-    EXPECT_EQ(session.ReadFile("f.dat"), kFRecordFile);
+    EXPECT_EQ(session.ReadFile("f.dat"), kFG);
+    EXPECT_EQ(session.Files(), (std::vector<std::string>{"f.dat", "template.dat"}));
 }
 
 TEST(SaveScenario, AFileSizeLimitFailsTheSaveInsteadOfKillingTheProgram) {
@@ -164,13 +188,10 @@ TEST(SaveScenario, AFileSizeLimitFailsTheSaveInsteadOfKillingTheProgram) {
 }
 
 // Windows paths: a drive letter (Wine maps Z: to the Unix root) and backslashes.
-// A directory named like the working copy blocks the current directory, so
-// saves succeed only with "template.dat" beside the save file in sub.
 TEST(SaveScenario, WindowsPathsWithBackslashes) {
     if (!WindowsProgram()) GTEST_SKIP() << "drive letters and backslashes are Windows paths";
     Session session;
     ASSERT_EQ(mkdir(session.Path("sub").c_str(), 0755), 0);
-    ASSERT_EQ(mkdir(session.Path("template.dat").c_str(), 0755), 0);
     std::string drive_path = "Z:" + session.Path("sub/f.dat");
     std::replace(drive_path.begin(), drive_path.end(), '/', '\\');
     SessionResult result = session.Run(
@@ -189,12 +210,18 @@ TEST(SaveScenario, WindowsPathsWithBackslashes) {
     EXPECT_TRUE(SameText("double f( a0 ) = a0*2\n\ndouble g( a0 , a1 ) = a0+a1\n\n\n",
                          session.ReadFile("sub/list.txt")));
     EXPECT_TRUE(SameText(kReportHead + kResultRule + "g(f(2),1)=5\n", session.ReadFile("sub/r.txt")));
-    // The working copy really goes to sub: a directory in its way there fails the rewrite.
-    ASSERT_EQ(mkdir(session.Path("sub/template.dat").c_str(), 0755), 0);
-    result = session.Run("-1\nSetUfList\nsub\\f.dat\n1\n-1\nSaveUsrfunc\n0\n2\n");
+    // A user's template.dat beside the save file is an ordinary file, and no
+    // working copy is left anywhere.
+    session.WriteFile("sub/template.dat", "mine");
+    result = session.Run("-1\nSetUfList\nsub\\f.dat\n1\n" + TypeEnroll("h", 0, "1") +
+                         "-1\nSaveUsrfunc\n0\n");
     EXPECT_TRUE(SameText(Start() + AtPrompt(LoadAsked()) +
-                             AtPrompt("[保存ファイル存在時]一時ファイルの作成に失敗\n") + SaveQuestion(),
+                             AtPrompt(Enrolled(0, "double h( void ) = 1")) + AtPrompt(""),
                          result.output));
+    EXPECT_EQ(session.ReadFile("sub/f.dat"), FileId() + Record("f", 1, "a0*2") +
+                                                 Record("g", 2, "a0+a1") + Record("h", 0, "1"));
+    EXPECT_EQ(session.ReadFile("sub/template.dat"), "mine");
+    EXPECT_EQ(session.Files(), (std::vector<std::string>{"sub"}));
 }
 
 // A sign that opens a formula or an argument is stored with a 0 before it, so

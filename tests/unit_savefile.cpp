@@ -8,6 +8,7 @@
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,7 +23,8 @@
 #include <vector>
 
 #include "flcopy.h"
-#include "flreplace.h"
+#include "safefile.h"
+#include "savefile.h"
 #include "usrfunc.h"
 
 namespace {
@@ -93,7 +95,12 @@ protected:
         return content.str();
     }
     bool Exists(const std::string& name) const { return std::filesystem::exists(Path(name)); }
-    bool WorkCopyLeft() const { return Exists("template.dat"); }
+    // Whether a working copy is left in the folder or its subfolders.
+    bool WorkCopyLeft() const {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_))
+            if (Is_WorkCopyName(entry.path().filename().string())) return true;
+        return false;
+    }
     // Names of the files in the folder, sorted.
     std::vector<std::string> Files() const {
         std::vector<std::string> names;
@@ -388,7 +395,7 @@ TEST_F(SaveFile, SetFuncDefFrmFileOfAnEmptyDefinitionGivesZeroAndADamagedRecordI
 }
 
 // Another run saved the file after this registry read it (e's record now lies
-// where f's was): no record is taken for a function it does not belong to.
+// where f's was): records are found by name in the file as it is now.
 struct StaleCase {
     const char* what;
     std::string loaded;  // the file as this registry read it
@@ -398,11 +405,13 @@ struct StaleCase {
     std::string after;   // the file after the step
 };
 
-TEST_F(SaveFile, AStoredPositionIsUsedOnlyWhereItsRecordReallyIs) {
+TEST_F(SaveFile, RecordsAreFoundByNameInTheFileAsItIsNow) {
     std::string e_record = F_RECORD;
     e_record[8] = 'e';
     std::string z_record = F_RECORD;
     z_record[8] = 'z';
+    const std::string h_record = Bytes({20, 0, 0, 0, 2, 0, 0, 0, 'h', 0, 0, 0, 8, 0, 2, 0, 0, 0,
+                                        '1', 0});
     const std::string moved = FILE_ID + e_record + F_RECORD + G_RECORD;
     auto save = [](UsrFuncArray& registry) {
         registry.AddUFncElem("h", -1, 0, 8, "1");
@@ -411,11 +420,11 @@ TEST_F(SaveFile, AStoredPositionIsUsedOnlyWhereItsRecordReallyIs) {
     auto set_f = [](UsrFuncArray& registry) { return registry.SetFuncDefFrmFile("f"); };
     auto delete_f = [](UsrFuncArray& registry) { return registry.DelUFncElem("f"); };
     std::vector<StaleCase> cases = {
-        {"save", FILE_ID + F_RECORD + G_RECORD, moved, save, UFUNC_WRITE_FAILED, moved},
-        {"definition", FILE_ID + F_RECORD + G_RECORD, moved, set_f, UFUNC_RECORD_DAMAGED, moved},
-        {"deletion", FILE_ID + F_RECORD + G_RECORD, moved, delete_f, -2, moved},
+        {"save", FILE_ID + F_RECORD + G_RECORD, moved, save, 1, moved + h_record},
+        {"definition", FILE_ID + F_RECORD + G_RECORD, moved, set_f, 1, moved},
+        {"deletion", FILE_ID + F_RECORD + G_RECORD, moved, delete_f, 1, FILE_ID + e_record + G_RECORD},
         {"deletion of the only record", FILE_ID + F_RECORD, FILE_ID + e_record + F_RECORD, delete_f,
-         -2, FILE_ID + e_record + F_RECORD},
+         1, FILE_ID + e_record},
         {"deletion of the first of two", FILE_ID + F_RECORD, FILE_ID + F_RECORD + z_record,
          delete_f, 1, FILE_ID + z_record},
     };
@@ -424,6 +433,7 @@ TEST_F(SaveFile, AStoredPositionIsUsedOnlyWhereItsRecordReallyIs) {
         UsrFuncArray registry(nullptr);
         LoadNames(registry, stale.loaded);
         Write("save.dat", stale.now);
+        CoutCapture capture;
         EXPECT_EQ(stale.step(registry), stale.expected);
         EXPECT_EQ(Read("save.dat"), stale.after);
         EXPECT_FALSE(WorkCopyLeft());
@@ -484,10 +494,13 @@ TEST_F(SaveFile, DeletingAFunctionWithoutRecordLeavesTheFile) {
 TEST_F(SaveFile, DeletionWithoutWorkingCopyKeepsTheFile) {
     UsrFuncArray registry(nullptr);
     LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
-    std::filesystem::create_directory(Path("template.dat"));  // the copy cannot be made
     unsigned long length = 0;
-    EXPECT_EQ(DeleteRecord_FrmFile(Path("save.dat").c_str(), 7, &length), -1);
-    EXPECT_EQ(registry.DelUFncElem("f"), -2);
+    {
+        FileSizeLimit full_disk(20);  // the copy cannot be written
+        EXPECT_EQ(DeleteRecord_FrmFile(Path("save.dat").c_str(), 7, &length), -1);
+        EXPECT_EQ(registry.DelUFncElem("f"), -2);
+    }
+    EXPECT_FALSE(WorkCopyLeft());
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
     EXPECT_EQ(Names(registry), std::vector<std::string>{"g"});
     EXPECT_EQ(registry.AccFilePos("g"), 32);  // still where the file holds it
@@ -506,33 +519,49 @@ TEST_F(SaveFile, DeletionOfADamagedRecordRestoresTheFile) {
     EXPECT_FALSE(WorkCopyLeft());
 }
 
-TEST_F(SaveFile, ASaveFileNamedLikeTheWorkingCopyIsNeverCopiedOntoItself) {
+// "template.dat" is an ordinary file: it may be the save file, and a file or a
+// link of that name beside a save file is never touched.
+TEST_F(SaveFile, AFileNamedTemplateDatIsOrdinary) {
     Write("template.dat", FILE_ID + F_RECORD + G_RECORD);
     unsigned long length = 0;
-    EXPECT_EQ(DeleteRecord_FrmFile(Path("template.dat").c_str(), 7, &length), -1);
-    EXPECT_EQ(Read("template.dat"), FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(DeleteRecord_FrmFile(Path("template.dat").c_str(), 7, &length), 1);
+    EXPECT_EQ(Read("template.dat"), FILE_ID + G_RECORD);
     UsrFuncArray registry(nullptr);
     ASSERT_EQ(Create_UFunctionTable(registry, Path("template.dat").c_str(), 0), 1);
-    registry.AccFilePos("g") = 32;
-    registry.FirstPnt()->chngFlag = 1;
-    EXPECT_EQ(SaveDate_ToFileEx(registry), -1);
+    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
     EXPECT_EQ(Read("template.dat"), FILE_ID + F_RECORD + G_RECORD);
+
+    std::filesystem::create_directory(Path("sub"));
+    Write("target.txt", "another user's file");
+    chmod(Path("target.txt").c_str(), 0640);
+    std::filesystem::create_symlink("../target.txt", Path("sub/template.dat"));
+    Write("sub/save.dat", FILE_ID + F_RECORD + G_RECORD);
+    UsrFuncArray linked(nullptr);
+    ASSERT_EQ(Create_UFunctionTable(linked, Path("sub/save.dat").c_str(), 0), 1);
+    linked.AddUFncElem("f", -1, 1, 8, "a0*2");
+    EXPECT_EQ(SaveDate_ToFileEx(linked), 1);
+    EXPECT_EQ(linked.DelUFncElem("g"), 1);
+    EXPECT_EQ(Read("sub/save.dat"), FILE_ID + F_RECORD);
+    EXPECT_EQ(Read("template.dat"), FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(Read("target.txt"), "another user's file");
+    struct stat target;
+    ASSERT_EQ(stat(Path("target.txt").c_str(), &target), 0);
+    EXPECT_EQ(target.st_mode & 07777, 0640u);
+    EXPECT_FALSE(WorkCopyLeft());
 }
 
-TEST_F(SaveFile, WorkingCopyOfABareFileNameIsInTheCurrentDirectory) {
+TEST_F(SaveFile, AWorkingCopyOfABareFileNameIsMadeInTheCurrentDirectory) {
     std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(dir_);
     Write("save.dat", FILE_ID + F_RECORD + G_RECORD);
-    std::filesystem::create_directory(Path("template.dat"));
     unsigned long length = 0;
-    int blocked = DeleteRecord_FrmFile("save.dat", 7, &length);
-    std::filesystem::remove(Path("template.dat"));
     int done = DeleteRecord_FrmFile("save.dat", 7, &length);
     std::filesystem::current_path(previous);
-    EXPECT_EQ(blocked, -1);
     EXPECT_EQ(done, 1);
     EXPECT_EQ(length, 25u);
     EXPECT_EQ(Read("save.dat"), FILE_ID + G_RECORD);
+    EXPECT_FALSE(WorkCopyLeft());
 }
 
 // ---- Rewriting the source file ----
@@ -580,14 +609,6 @@ TEST_F(SaveFile, RewriteWithoutUsableSourceFile) {
     EXPECT_EQ(Read("save.dat"), "not a save file");
 }
 
-TEST_F(SaveFile, RewriteWithoutWorkingCopyLeavesTheFile) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
-    std::filesystem::create_directory(Path("template.dat"));
-    EXPECT_EQ(SaveDate_ToFileEx(registry), -1);
-    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
-}
-
 TEST_F(SaveFile, RewriteMeetingADamagedRecordFailsAndRestoresTheFile) {
     UsrFuncArray registry(nullptr);
     LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
@@ -595,7 +616,7 @@ TEST_F(SaveFile, RewriteMeetingADamagedRecordFailsAndRestoresTheFile) {
     // Changed on disk after loading: g's record length now runs past the end.
     std::string damaged = FILE_ID + F_RECORD + Le32(0xFFFF) + G_RECORD.substr(4);
     Write("save.dat", damaged);
-    EXPECT_EQ(SaveDate_ToFileEx(registry), UFUNC_WRITE_FAILED);
+    EXPECT_EQ(SaveDate_ToFileEx(registry), UFUNC_FILE_DAMAGED);
     EXPECT_EQ(Read("save.dat"), damaged);
     EXPECT_FALSE(WorkCopyLeft());
     EXPECT_EQ(registry.AccFilePos("f"), 7);
@@ -622,14 +643,22 @@ TEST_F(SaveFile, NewFileThatCannotBeCreated) {
     EXPECT_EQ(registry.AccFilePos("f"), 40);
 }
 
-TEST_F(SaveFile, NewFileOnAFullDiskIsNotASuccess) {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+// The first save never replaces: a device, or a file that appeared, stays as it is.
+TEST_F(SaveFile, ANewFileNeverReplacesWhatIsAtItsPath) {
     UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("f", 40, 1, 8, nullptr);
-    EXPECT_EQ(SaveDate_ToFileNew(registry, "/dev/full"), -5);
-    EXPECT_EQ(registry.GetSourceFile(), nullptr);
-    EXPECT_EQ(registry.AccFilePos("f"), 40);
-    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+    registry.AddUFncElem("f", 40, 1, 8, "a0*2");
+    Write("taken.dat", "hello");
+    std::filesystem::create_symlink("nowhere.dat", Path("dangling.dat"));
+    for (const std::string& path : {std::string("/dev/full"), Path("taken.dat"), Path("dangling.dat")}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(SaveDate_ToFileNew(registry, path.c_str()), -9);
+        EXPECT_EQ(registry.GetSourceFile(), nullptr);
+        EXPECT_EQ(registry.AccFilePos("f"), 40);
+        EXPECT_EQ(registry.GetChangeFlag(), 1);
+    }
+    EXPECT_EQ(Read("taken.dat"), "hello");
+    EXPECT_FALSE(Exists("nowhere.dat"));
+    EXPECT_FALSE(WorkCopyLeft());
 }
 
 // ---- Saving defined functions ----
@@ -809,9 +838,11 @@ bool KilledWhile(const std::function<void()>& action, rlim_t size_limit) {
     return WIFSIGNALED(status);
 }
 
+enum KillStep { REWRITE, DELETION, FIRST_SAVE };
+
 struct KillCase {
     const char* what;
-    bool deletion;
+    KillStep step;
     rlim_t size_limit;
     std::string after;  // the file after the same step done in full
 };
@@ -820,23 +851,33 @@ TEST_F(SaveFile, AKillAtAnyInstantLeavesTheOldFileWhole) {
     const std::string g_longer = Bytes({0x28, 0, 0, 0, 2, 0, 0, 0, 'g', 0, 2, 0, 8, 0, 8, 0, 8, 0,
                                         18, 0, 0, 0}) + "a0+a1+a0+a1+a0+a1" + std::string(1, '\0');
     std::vector<KillCase> cases = {
-        {"rewrite, before the move", false, 0, FILE_ID + F_RECORD + g_longer},
-        {"rewrite, while writing", false, 64, FILE_ID + F_RECORD + g_longer},
-        {"deletion, before the move", true, 0, FILE_ID + G_RECORD},
-        {"deletion, while writing", true, 20, FILE_ID + G_RECORD},
+        {"rewrite, before the move", REWRITE, 0, FILE_ID + F_RECORD + g_longer},
+        {"rewrite, while writing", REWRITE, 64, FILE_ID + F_RECORD + g_longer},
+        {"deletion, before the move", DELETION, 0, FILE_ID + G_RECORD},
+        {"deletion, while writing", DELETION, 20, FILE_ID + G_RECORD},
+        {"first save, before the move", FIRST_SAVE, 0, FILE_ID + F_RECORD + g_longer},
+        {"first save, while writing", FIRST_SAVE, 40, FILE_ID + F_RECORD + g_longer},
     };
     for (const KillCase& kill : cases) {
         SCOPED_TRACE(kill.what);
         UsrFuncArray registry(nullptr);
-        LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+        if (kill.step == FIRST_SAVE) {
+            std::filesystem::remove(Path("save.dat"));
+            registry.AddUFncElem("f", -1, 1, 8, "a0*2");
+        } else {
+            LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+        }
         registry.AddUFncElem("g", 32, 2, 8, "a0+a1+a0+a1+a0+a1");
         auto step = [&] {
-            if (kill.deletion) EXPECT_EQ(registry.DelUFncElem("f"), 1);
-            else EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+            if (kill.step == DELETION) EXPECT_EQ(registry.DelUFncElem("f"), 1);
+            else if (kill.step == REWRITE) EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+            else EXPECT_EQ(SaveDate_ToFileNew(registry, Path("save.dat").c_str()), 1);
         };
         EXPECT_TRUE(KilledWhile(step, kill.size_limit));
-        EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
-        step();  // over whatever working copy the kill left
+        // No half file is ever visible: the old one, or none before a first save.
+        if (kill.step == FIRST_SAVE) EXPECT_FALSE(Exists("save.dat"));
+        else EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+        step();  // and the working copy the kill left goes
         EXPECT_EQ(Read("save.dat"), kill.after);
         EXPECT_FALSE(WorkCopyLeft());
     }
@@ -884,7 +925,7 @@ TEST_F(SaveFile, AReadOnlySaveFileIsNotReplaced) {
     chmod(Path("save.dat").c_str(), 0444);
     registry.AddUFncElem("f", 7, 1, 8, "a0*3");
     int result = AsOrdinaryUser([&] { return -SaveDate_ToFileEx(registry); });
-    EXPECT_EQ(result, -UFUNC_WRITE_FAILED);
+    EXPECT_EQ(result, -UFUNC_WRITE_DENIED);
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
     EXPECT_EQ(Files(), std::vector<std::string>{"save.dat"});
 }
@@ -905,16 +946,6 @@ TEST_F(SaveFile, ANewFileOnAFullDiskIsRemovedAndNothingCountsAsSaved) {
     EXPECT_EQ(registry.AccFilePos("g"), -1);
     EXPECT_EQ(Entry(registry, "f")->chngFlag, 1);
     EXPECT_EQ(Entry(registry, "g")->chngFlag, 1);
-}
-
-TEST_F(SaveFile, ANewFileOnDevFullKeepsTheFunctionChanged) {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
-    EXPECT_EQ(SaveDate_ToFileNew(registry, "/dev/full"), -5);
-    EXPECT_EQ(registry.AccFilePos("f"), -1);
-    EXPECT_EQ(registry.GetChangeFlag(), 1);
-    EXPECT_EQ(registry.GetSourceFile(), nullptr);
 }
 
 TEST_F(SaveFile, SaveDataOnAFullDeviceKeepsTheFunctionChanged) {
@@ -938,6 +969,159 @@ TEST_F(SaveFile, SaveDataOfAnUndefinedFunctionWritesNothing) {
     }
     EXPECT_EQ(Read("out.dat"), "");
     EXPECT_EQ(registry.FirstPnt()->chngFlag, 1);
+}
+
+// ---- Several runs sharing one save file ----
+
+std::string WithDefinition(std::string record, char last_digit) {
+    record[record.size() - 2] = last_digit;  // f(a0) = a0*<digit>
+    return record;
+}
+
+// This run read loaded (all definitions when load_all), made its change, and
+// another run left the file as now; the save writes the union of both.
+struct MergeCase {
+    const char* what;
+    std::string loaded;
+    bool load_all;
+    std::function<void(UsrFuncArray&)> change;
+    std::string now;
+    std::string after;
+    std::vector<std::string> names;  // this registry afterwards
+    std::string said;                // a line the save wrote ("" for none)
+};
+
+TEST_F(SaveFile, ASaveMergesWithWhatAnotherRunSaved) {
+    const std::string f3 = WithDefinition(F_RECORD, '3');
+    const std::string f5 = WithDefinition(F_RECORD, '5');
+    const std::string h_record = Bytes({20, 0, 0, 0, 2, 0, 0, 0, 'h', 0, 0, 0, 8, 0, 2, 0, 0, 0,
+                                        '1', 0});
+    auto add_h = [](UsrFuncArray& registry) { registry.AddUFncElem("h", -1, 0, 8, "1"); };
+    auto enrol_f5 = [](UsrFuncArray& registry) { registry.AddUFncElem("f", 7, 1, 8, "a0*5"); };
+    auto nothing = [](UsrFuncArray&) {};
+    std::vector<MergeCase> cases = {
+        {"this run's newer definition replaces another run's", FILE_ID + F_RECORD + G_RECORD,
+         false, enrol_f5, FILE_ID + f3 + G_RECORD, FILE_ID + f5 + G_RECORD, {"f", "g"},
+         "関数 f : ほかの実行が保存した定義を、この実行の定義で置き換えました"},
+        {"another run's newer definition is kept and loaded", FILE_ID + F_RECORD + G_RECORD, true,
+         add_h, FILE_ID + f3 + G_RECORD, FILE_ID + f3 + G_RECORD + h_record, {"f", "g", "h"},
+         "関数 f : ほかの実行が保存した新しい定義を読み込みました"},
+        {"another run's deletion is honoured", FILE_ID + F_RECORD + G_RECORD, false, add_h,
+         FILE_ID + G_RECORD, FILE_ID + G_RECORD + h_record, {"g", "h"},
+         "関数 f : ほかの実行が保存ファイルから削除したので、登録から外しました"},
+        {"another run's addition is kept and registered by name", FILE_ID + F_RECORD, false, add_h,
+         FILE_ID + F_RECORD + G_RECORD, FILE_ID + F_RECORD + G_RECORD + h_record, {"f", "g", "h"},
+         "関数 g : ほかの実行が保存ファイルに加えた関数です。名前だけ登録しました"},
+        {"loading all definitions changes nothing", FILE_ID + F_RECORD, true, nothing,
+         FILE_ID + f3 + G_RECORD, FILE_ID + f3 + G_RECORD, {"f", "g"},
+         "関数 g : ほかの実行が保存ファイルに加えた関数です。名前だけ登録しました"},
+        {"a save file that went away is written anew", FILE_ID + F_RECORD, true, add_h, "",
+         FILE_ID + F_RECORD + h_record, {"f", "h"}, ""},
+    };
+    for (const MergeCase& merge : cases) {
+        SCOPED_TRACE(merge.what);
+        UsrFuncArray registry(nullptr);
+        Write("save.dat", merge.loaded);
+        CoutCapture capture;
+        ASSERT_EQ(Create_UFunctionTable(registry, Path("save.dat").c_str(), merge.load_all ? 1 : 0), 1);
+        merge.change(registry);
+        if (merge.now.empty()) std::filesystem::remove(Path("save.dat"));
+        else Write("save.dat", merge.now);
+        EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+        EXPECT_EQ(Read("save.dat"), merge.after);
+        EXPECT_EQ(Names(registry), merge.names);
+        EXPECT_EQ(registry.GetChangeFlag(), 0);
+        SaveFileContent written = Parse_SaveFile(merge.after);
+        for (const SavedRecord& record : written.records)
+            EXPECT_EQ(registry.AccFilePos(record.name.c_str()), record.position) << record.name;
+        if (merge.said.empty()) EXPECT_EQ(capture.Text(), "");
+        else EXPECT_NE(capture.Text().find(Cp932(merge.said)), std::string::npos) << capture.Text();
+    }
+}
+
+TEST_F(SaveFile, AnotherRunsNewerDefinitionIsUsedAfterTheSave) {
+    UsrFuncArray registry(nullptr);
+    Write("save.dat", FILE_ID + F_RECORD);
+    CoutCapture capture;
+    ASSERT_EQ(Create_UFunctionTable(registry, Path("save.dat").c_str(), 1), 1);
+    Write("save.dat", FILE_ID + WithDefinition(F_RECORD, '3'));
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    unsigned short arg_count = 0, ret_kind = 0;
+    char* text = Entry(registry, "f")->GetFuncDef(&arg_count, &ret_kind);
+    EXPECT_STREQ(text, "a0*3");
+    delete[] text;
+}
+
+TEST_F(SaveFile, ADeletionWhileAnotherRunHoldsTheLockIsCompletedByTheNextSave) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    double saved_wait = g_lock_wait_seconds;
+    g_lock_wait_seconds = 0.2;
+    {
+        FolderLock other_run(Path("save.dat"));
+        ASSERT_EQ(other_run.Status(), FILE_DONE);
+        registry.AddUFncElem("h", -1, 0, 8, "1");
+        EXPECT_EQ(SaveDate_ToFileEx(registry), UFUNC_LOCK_BUSY);
+        EXPECT_EQ(registry.DelUFncElem("f"), UFUNC_LOCK_BUSY);
+        EXPECT_EQ(registry.SetFuncDefFrmFile("g"), UFUNC_LOCK_BUSY);
+        EXPECT_EQ(SaveDate_ToFileNew(registry, Path("new.dat").c_str()), UFUNC_LOCK_BUSY);
+    }
+    g_lock_wait_seconds = saved_wait;
+    EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(Entry(registry, "h")->chngFlag, 1);
+    // f was deleted by this run: its record goes, it does not come back by name.
+    CoutCapture capture;
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    EXPECT_EQ(Names(registry), (std::vector<std::string>{"g", "h"}));
+    EXPECT_EQ(Read("save.dat").substr(0, 7 + G_RECORD.size()), FILE_ID + G_RECORD);
+    EXPECT_EQ(capture.Text(), "");
+}
+
+// Opening a FIFO for reading would wait for a writer: every reader refuses it.
+TEST_F(SaveFile, AFifoIsRefusedWithoutWaiting) {
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD);
+    std::filesystem::remove(Path("save.dat"));
+    ASSERT_EQ(mkfifo(Path("save.dat").c_str(), 0644), 0);
+    registry.AddUFncElem("f", 7, 1, 8, "a0*3");
+    alarm(20);  // a regression ends the test program instead of hanging it
+    EXPECT_EQ(SaveDate_ToFileEx(registry), UFUNC_NOT_REGULAR);
+    EXPECT_EQ(registry.SetFuncDefFrmFile("f"), -3);
+    EXPECT_EQ(Check_FileID(Path("save.dat").c_str()), -1);
+    UsrFuncArray other(nullptr);
+    EXPECT_EQ(Create_UFunctionTable(other, Path("save.dat").c_str(), 0), UFUNC_NOT_REGULAR);
+    std::string bytes;
+    EXPECT_EQ(Read_RegularFile(Path("save.dat"), &bytes), FILE_NOT_REGULAR);
+    EXPECT_EQ(Read_RegularFile(dir_, &bytes), FILE_NOT_REGULAR);
+    EXPECT_EQ(Check_OutputPath(Path("save.dat")), FILE_NOT_REGULAR);
+    alarm(0);
+}
+
+// Root rewriting another user's save file leaves it theirs, with its bits.
+TEST_F(SaveFile, ARewriteKeepsTheOwner) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
+    const passwd* nobody = getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    UsrFuncArray registry(nullptr);
+    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    ASSERT_EQ(chown(Path("save.dat").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    chmod(Path("save.dat").c_str(), 0604);
+    registry.AddUFncElem("f", 7, 1, 8, "a0*3");
+    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    struct stat saved;
+    ASSERT_EQ(stat(Path("save.dat").c_str(), &saved), 0);
+    EXPECT_EQ(saved.st_uid, nobody->pw_uid);
+    EXPECT_EQ(saved.st_gid, nobody->pw_gid);
+    EXPECT_EQ(saved.st_mode & 07777, 0604u);
+}
+
+TEST_F(SaveFile, ALoadSaysHowManyFunctionsItReadBeforeADamagedRecord) {
+    UsrFuncArray registry(nullptr);
+    Write("save.dat", FILE_ID + F_RECORD + G_RECORD.substr(0, 10));
+    CoutCapture capture;
+    ASSERT_EQ(Create_UFunctionTable(registry, Path("save.dat").c_str(), 0), 1);
+    EXPECT_EQ(capture.Text(),
+              Cp932(PlatformText("関数を1個読み込みました。ファイルの残りは壊れているため読み込めません\n")));
 }
 
 }  // namespace

@@ -5,11 +5,15 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cout_capture.h"
 #include "session.h"
+#include "consoleio.h"
 #include "usrdefopr.h"
 
 namespace {
@@ -74,15 +78,28 @@ TEST(EnrollMessages, EachCodeHasItsPairOfTexts) {
 }
 
 TEST(SaveMessages, EachCodeHasItsText) {
-    EXPECT_EQ(SaveMessage(0), Cp932("[保存ファイル存在時]ファイルパスが未定義または保存ファイルではない\n"));
-    EXPECT_EQ(SaveMessage(-1), Cp932("[保存ファイル存在時]一時ファイルの作成に失敗\n"));
-    EXPECT_EQ(SaveMessage(-2), Cp932("[保存ファイル存在時]一時ファイルの消去に失敗\n"));
-    EXPECT_EQ(SaveMessage(-3), Cp932("ファイルパスが入力されていません\n"));
-    EXPECT_EQ(SaveMessage(-5), Cp932("新規保存用ファイルの作成に失敗\n"));
-    EXPECT_EQ(SaveMessage(-8), Cp932("保存するものがありません。または変更無し\n"));
-    EXPECT_EQ(SaveMessage(-9), Cp932("このファイルは既に存在しています。保存ファイル名を変えてください\n"));
-    EXPECT_EQ(SaveMessage(-10), Cp932("ファイルへの保存が出来ませんでした。(原因不明)\n"));
-    for (int silent : {1, -4, -6, -7, -11}) EXPECT_EQ(SaveMessage(silent), "") << silent;
+    const std::vector<std::pair<int, std::string>> texts = {
+        {SAVE_NO_SAVE_FILE, "[保存ファイル存在時]ファイルパスが未定義または保存ファイルではない"},
+        {SAVE_WORK_COPY_FAILED, "[保存ファイル存在時]一時ファイルの作成に失敗"},
+        {SAVE_WORK_COPY_LEFT, "[保存ファイル存在時]一時ファイルの消去に失敗"},
+        {SAVE_PATH_EMPTY, "ファイルパスが入力されていません"},
+        {SAVE_NOT_CREATED, "新規保存用ファイルの作成に失敗"},
+        {SAVE_NOTHING_CHANGED, "保存するものがありません。または変更無し"},
+        {SAVE_PATH_TAKEN, "このファイルは既に存在しています。保存ファイル名を変えてください"},
+        {SAVE_FAILED, "ファイルへの保存が出来ませんでした。(原因不明)"},
+        {SAVE_DENIED, "書き込みが許可されていません"},
+        {SAVE_NOT_REGULAR, "通常のファイルではないので使えません"},
+        {SAVE_LOCK_BUSY, "ほかの実行が保存ファイルを使用中です。10秒待ちましたが終わらないので、中止しました"},
+        {SAVE_FILE_DAMAGED, "保存ファイルの記録が壊れているので、保存しませんでした"},
+    };
+    for (const auto& text : texts) EXPECT_EQ(SaveMessage(text.first), Cp932(text.second + "\n"));
+    // The values of the codes that existed before they had names.
+    EXPECT_EQ(std::vector<int>({SAVED, SAVE_NO_SAVE_FILE, SAVE_WORK_COPY_FAILED, SAVE_PATH_EMPTY,
+                                SAVE_NOTHING_CHANGED, SAVE_PATH_TAKEN, SAVE_FAILED}),
+              std::vector<int>({1, 0, -1, -3, -8, -9, -10}));
+    // A refused path was said when it was typed.
+    for (int silent : {int(SAVED), -4, -6, -7, int(SAVE_PATH_TOO_LONG)})
+        EXPECT_EQ(SaveMessage(silent), "") << silent;
 }
 
 TEST(KindTexts, CodesOneToEightAndNothingElse) {
@@ -223,6 +240,43 @@ TEST(SaveFileListing, NotASaveFile) {
     EXPECT_EQ(Create_UserFuncList(file.Path().c_str(), out, 1), 0);
     EXPECT_EQ(Create_UserFuncList("/nonexistent/kansu.dat", out, 0), 0);
     EXPECT_EQ(out.str(), "");
+}
+
+struct PathCase {
+    const char* typed;
+    bool skip_empty_lines;
+    PathReading reading;
+    std::string path;
+    std::string left;  // what the next read sees
+};
+
+TEST(PathReading, TheWholeLineWithoutItsSurroundingBlanks) {
+    const std::string longest(255, 'p');
+    const std::vector<PathCase> cases = {
+        {"  my funcs.dat \t\nnext", true, PATH_TYPED, "my funcs.dat", "next"},
+        {"\n\n C:\\Users\\Taro Yamada\\f.dat\r\n", true, PATH_TYPED,
+         "C:\\Users\\Taro Yamada\\f.dat", ""},
+        {"\nnext\n", false, PATH_EMPTY, "", "next\n"},
+        {"   \n", true, PATH_EMPTY, "", ""},
+        {"", true, PATH_EMPTY, "", ""},
+    };
+    for (const PathCase& typed : cases) {
+        SCOPED_TRACE(typed.typed);
+        std::istringstream in(typed.typed);
+        std::string path = "old";
+        EXPECT_EQ(Read_PathLine(in, &path, 255, typed.skip_empty_lines), typed.reading);
+        EXPECT_EQ(path, typed.path);
+        in.clear();
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), typed.left);
+    }
+    std::istringstream exact(longest + "\n" + longest + "q\nnext");
+    std::string path;
+    EXPECT_EQ(Read_PathLine(exact, &path, 255, true), PATH_TYPED);
+    EXPECT_EQ(path, longest);
+    CoutCapture capture;
+    EXPECT_EQ(Read_PathLine(exact, &path, 255, true), PATH_TOO_LONG);
+    EXPECT_EQ(path, "");
+    EXPECT_EQ(capture.Text(), Cp932(PlatformText("パスが長すぎます。半角255文字以内で入力して下さい\n")));
 }
 
 }  // namespace

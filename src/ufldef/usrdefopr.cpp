@@ -10,6 +10,8 @@
 #include "consoleio.h"
 #include "inputkind.h"
 #include "messages.h"
+#include "safefile.h"
+#include "typednumber.h"
 
 namespace {
 const int FUNC_NAME_SIZE = 80;   // a function name: at most 79 characters
@@ -19,14 +21,14 @@ const int DOUBLE_KIND = 8;       // every enrolled function returns a double
 // Formatted reading of an integer; 0 when nothing could be read.
 int Read_Integer() {
     int value = 0;
-    std::cin >> value;
+    Read_TypedNumber(std::cin, value);
     return value;
 }
 
 // An integer answer followed by its line end, which is consumed.
 int Read_IntegerLine() {
     int value = Read_Integer();
-    std::cin.get();
+    Skip_TypedCharacter(std::cin);
     return value;
 }
 
@@ -75,9 +77,12 @@ const char* Delete_Message(int delete_result) {
     }
 }
 
-bool File_Exists(const char* file_path) {
-    std::ifstream probe(file_path);
-    return probe.is_open();
+// Why a record stayed in the save file, said before that it stayed; null when
+// no reason is known.
+const char* Delete_Reason(int delete_result) {
+    if (delete_result == UFUNC_LOCK_BUSY) return Msg().FILE_LOCK_BUSY;
+    if (delete_result == UFUNC_WRITE_DENIED) return Msg().FILE_WRITE_DENIED;
+    return nullptr;
 }
 
 // Message of SetFuncDefFrmFile's result, null for success.
@@ -88,6 +93,7 @@ const char* SetDef_Message(int set_result) {
     case -1: return Msg().DEFINITION_NOT_SAVED;
     case -2: return Msg().DEFINITION_NO_SAVE_FILE;
     case UFUNC_RECORD_DAMAGED: return Msg().DEFINITION_RECORD_DAMAGED;
+    case UFUNC_LOCK_BUSY: return Msg().FILE_LOCK_BUSY;
     default: return Msg().DEFINITION_OPEN_FAILED;
     }
 }
@@ -102,13 +108,14 @@ void Ask_ListChoices(int* destination, int* content) {
     *content = Read_Integer();
 }
 
-// Asks the list file's name and creates it as a text file.
+// Asks the list file's name and creates it as a text file; a folder, FIFO or
+// device is never opened (a FIFO would block).
 bool Open_ListFile(std::ofstream& list_file) {
-    char file_name[PATH_SIZE];
+    std::string file_name;
     std::cout << Msg().LIST_FILE_PROMPT;
-    InputKindScope kind(InputKind::File);
-    Read_Word(std::cin, file_name, PATH_SIZE);
-    if (file_name[0] != '\0') list_file.open(file_name, std::ios::out | std::ios::trunc);
+    if (Read_PathLine(std::cin, &file_name, PATH_SIZE - 1, true) != PATH_TYPED) return false;
+    if (Check_OutputPath(file_name) == FILE_NOT_REGULAR) return false;
+    list_file.open(file_name, std::ios::out | std::ios::trunc);
     return list_file.is_open();
 }
 
@@ -154,8 +161,8 @@ int EnRoll_UserDefFunc(UsrFuncArray& ufunc_list, char* func_name) {
 
     std::cout << Msg().ENROLL_ARGUMENT_COUNT_PROMPT;
     unsigned short arg_count = 0;
-    std::cin >> arg_count;
-    std::cin.get();
+    Read_TypedNumber(std::cin, arg_count);
+    Skip_TypedCharacter(std::cin);
     Show_ArgumentNames(arg_count);
 
     char definition[PATH_SIZE];
@@ -225,7 +232,10 @@ int Delete_UserFunc(UsrFuncArray& ufunc_list) {
         std::cout << Msg().DELETE_NO_NAME;
         return 1;
     }
-    const char* message = Delete_Message(ufunc_list.DelUFncElem(func_name));
+    int deleted = ufunc_list.DelUFncElem(func_name);
+    const char* reason = Delete_Reason(deleted);
+    if (reason != nullptr) std::cout << reason << std::endl;
+    const char* message = Delete_Message(reason != nullptr ? -2 : deleted);
     if (message != nullptr) std::cout << message << std::endl;
     return 1;
 }
@@ -234,12 +244,13 @@ int SaveDate_ToFile(UsrFuncArray& the_target) {
     if (the_target.GetChangeFlag() == 0) return SAVE_NOTHING_CHANGED;
     if (the_target.GetSourceFile() != nullptr) return SaveDate_ToFileEx(the_target);
     std::cout << Msg().SAVE_PATH_PROMPT;
-    char file_path[PATH_SIZE];
-    InputKindScope kind(InputKind::File);
-    Read_Word(std::cin, file_path, PATH_SIZE);
-    if (file_path[0] == '\0') return SAVE_PATH_EMPTY;
-    if (File_Exists(file_path)) return SAVE_PATH_TAKEN;
-    return SaveDate_ToFileNew(the_target, file_path);
+    std::string file_path;
+    PathReading reading = Read_PathLine(std::cin, &file_path, PATH_SIZE - 1, true);
+    if (reading == PATH_TOO_LONG) return SAVE_PATH_TOO_LONG;
+    if (reading == PATH_EMPTY) return SAVE_PATH_EMPTY;
+    // Anything at the path, even a link pointing nowhere, is never written.
+    if (Path_Taken(file_path)) return SAVE_PATH_TAKEN;
+    return SaveDate_ToFileNew(the_target, file_path.c_str());
 }
 
 int Show_SvUsrfuncError(int error_code) {
@@ -253,6 +264,10 @@ int Show_SvUsrfuncError(int error_code) {
     case SAVE_NOTHING_CHANGED: message = Msg().SAVE_NOTHING; break;
     case SAVE_PATH_TAKEN: message = Msg().SAVE_FILE_EXISTS; break;
     case SAVE_FAILED: message = Msg().SAVE_UNKNOWN_FAILURE; break;
+    case SAVE_DENIED: message = Msg().FILE_WRITE_DENIED; break;
+    case SAVE_NOT_REGULAR: message = Msg().FILE_NOT_REGULAR; break;
+    case SAVE_LOCK_BUSY: message = Msg().FILE_LOCK_BUSY; break;
+    case SAVE_FILE_DAMAGED: message = Msg().SAVE_FILE_DAMAGED; break;
     default: break;
     }
     if (message != nullptr) std::cout << message << std::endl;
@@ -261,18 +276,16 @@ int Show_SvUsrfuncError(int error_code) {
 
 int ReadUsrFunc_ToUfArray(UsrFuncArray& ufunc_list) {
     std::cout << Msg().LOAD_PATH_PROMPT;
-    char file_path[PATH_SIZE];
-    {
-        InputKindScope kind(InputKind::File);
-        Read_Word(std::cin, file_path, PATH_SIZE);
-    }
-    if (file_path[0] == '\0') {
+    std::string file_path;
+    PathReading reading = Read_PathLine(std::cin, &file_path, PATH_SIZE - 1, true);
+    if (reading == PATH_TOO_LONG) return 0;
+    if (reading == PATH_EMPTY) {
         std::cout << Msg().LOAD_NO_PATH << std::endl;
         return 0;
     }
     std::cout << Msg().LOAD_ALL_QUESTION;
     int read_all = Read_Integer();
-    int loaded = Create_UFunctionTable(ufunc_list, file_path, read_all);
+    int loaded = Create_UFunctionTable(ufunc_list, file_path.c_str(), read_all);
     if (loaded == 1) {
         if (read_all != 0) return -3;
         std::cout << Msg().LOAD_CHOOSE_QUESTION;
@@ -283,6 +296,7 @@ int ReadUsrFunc_ToUfArray(UsrFuncArray& ufunc_list) {
         std::cout << Msg().LOAD_NOT_SAVE_FILE << std::endl;
         return -1;
     }
+    if (loaded == UFUNC_NOT_REGULAR) std::cout << Msg().FILE_NOT_REGULAR << std::endl;
     std::cout << Msg().LOAD_OPEN_FAILED << std::endl;
     return -2;
 }

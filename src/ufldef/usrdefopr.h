@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "fmula.h"
+#include "savefile.h"
 #include "usrfunc.h"
 
 // Results of the enrol dialogue (Show_EnrollError turns them into messages).
@@ -28,7 +29,12 @@ enum SaveStatus {
     SAVE_NOT_CREATED = -5,        // the new save file could not be created
     SAVE_NOTHING_CHANGED = -8,
     SAVE_PATH_TAKEN = -9,         // the typed path names an existing file
-    SAVE_FAILED = -10,            // the move failed, or the file changed under the save
+    SAVE_FAILED = UFUNC_WRITE_FAILED,         // the move failed
+    SAVE_DENIED = UFUNC_WRITE_DENIED,         // the user may not write the file or folder
+    SAVE_NOT_REGULAR = UFUNC_NOT_REGULAR,     // a folder, FIFO or device at the path
+    SAVE_LOCK_BUSY = UFUNC_LOCK_BUSY,         // another run kept the file for the whole wait
+    SAVE_FILE_DAMAGED = UFUNC_FILE_DAMAGED,   // the save file holds a broken record
+    SAVE_PATH_TOO_LONG = -15,                 // refused (and said) when typed
 };
 
 int EnRoll_UserDefFunc(UsrFuncArray& ufunc_list, char* func_name);

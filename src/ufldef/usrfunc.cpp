@@ -2,12 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <new>
 
 #include "crtbtree.h"
-#include "flcopy.h"
-#include "flreplace.h"
 #include "fmulaopfc.h"
 #include "consoleio.h"
 #include "messages.h"
@@ -43,7 +40,9 @@ UsrFuncProp::UsrFuncProp(const char* key, long file_pos, unsigned short arg_Numb
       chngFlag(flag),
       funcDef(nullptr),
       funcAryNum(-1),
-      funcRoot(nullptr) {
+      funcRoot(nullptr),
+      changedSinceRead(def_string != nullptr),
+      knownRecord() {
     if (def_string != nullptr) Set_Definition(def_string);
 }
 
@@ -80,10 +79,12 @@ int UsrFuncProp::ChangeFuncDef(const char* def_string, unsigned short num_Arg,
         rtvKind = ret_Kind;
         chngFlag = 1;
     }
-    if (def_string == nullptr) return 1;
-    Free_Definition();
-    Set_Definition(def_string);
-    if (funcDef != nullptr) chngFlag = 1;
+    if (def_string != nullptr) {
+        Free_Definition();
+        Set_Definition(def_string);
+        if (funcDef != nullptr) chngFlag = 1;
+    }
+    if (chngFlag == 1) changedSinceRead = true;
     return 1;
 }
 
@@ -153,6 +154,7 @@ int UsrFuncArray::DeleteAllObject() {
     }
     delete[] ufndef_file;
     ufndef_file = nullptr;
+    deleted_records.clear();
     return 1;
 }
 
@@ -175,9 +177,12 @@ int UsrFuncArray::AddUFncElem(const char* key, long file_pos, unsigned int arg_N
     if (entry != nullptr && std::strcmp(entry->label, key) == 0) {
         entry->filePos = file_pos;
         entry->chngFlag = 1;
+        entry->changedSinceRead = true;
         entry->ChangeFuncDef(def_string, arg_count, ret_kind);
         return 2;
     }
+    // Enrolled again after this run deleted it: its new version is what counts.
+    if (def_string != nullptr) deleted_records.erase(key);
     unsigned short flag = def_string != nullptr ? 1 : 0;
     UsrFuncProp* added = nullptr;
     try {
@@ -205,9 +210,19 @@ UsrFuncProp* UsrFuncArray::DelUFncElement(const char* key, long* file_pos, int* 
     if (previous == nullptr) the_root = following;
     else previous->the_next = following;
     *file_pos = entry->filePos;
+    if (!entry->knownRecord.empty()) deleted_records[entry->label] = entry->knownRecord;
     delete entry;
     *the_state = 1;
     return following;
+}
+
+void UsrFuncArray::Forget(const char* key) {
+    UsrFuncProp* entry = Find(key);
+    if (entry == nullptr) return;
+    entry->knownRecord.clear();
+    long file_pos = -1;
+    int found = 0;
+    DelUFncElement(key, &file_pos, &found);
 }
 
 long UsrFuncArray::ElementSaveNum() {
@@ -285,286 +300,6 @@ int Formula_Analysis(CompForm** the_formlist, const char* line_array) {
         return 0;
     }
     return Analyse_FormulaText(the_formlist, line_array, ERROR_MESSAGE_ONLY);
-}
-
-// ---- The save file ----
-
-namespace {
-// The working copy: "template.dat" beside the file it will replace.
-std::string Work_CopyPath(const std::string& file_path) {
-    return Directory_Part(file_path) + "template.dat";
-}
-
-// Removes a file only when it is a plain file (never a device such as /dev/full).
-void Remove_RegularFile(const std::string& path) {
-    std::error_code error;
-    if (std::filesystem::is_regular_file(path, error)) std::remove(path.c_str());
-}
-
-// The file a rewrite replaces and its working copy beside it; false when the
-// save file is no plain file (a device would never end) or is itself named
-// like the working copy.
-bool Plan_Replace(const char* file_path, std::string* target, std::string* work) {
-    *target = Replace_Target(file_path);
-    *work = Work_CopyPath(*target);
-    std::error_code error;
-    return *work != *target && std::filesystem::is_regular_file(*target, error);
-}
-
-// Closes the finished working copy and moves it over the save file. 1, -1 when
-// it could not be written whole, UFUNC_WRITE_FAILED when the move failed; on
-// failure the working copy is gone and the save file untouched.
-int Finish_WorkCopy(std::ofstream& out, const std::string& work, const std::string& target) {
-    out.close();
-    int result = 1;
-    if (out.fail()) result = -1;
-    else if (Replace_File(work, target) != 1) result = UFUNC_WRITE_FAILED;
-    if (result != 1) Remove_RegularFile(work);
-    return result;
-}
-
-struct EntryMark {
-    long file_pos;
-    unsigned short chng_flag;
-};
-
-std::vector<EntryMark> Take_Marks(UsrFuncArray& registry) {
-    std::vector<EntryMark> marks;
-    for (UsrFuncProp* entry = registry.FirstPnt(); entry != nullptr; entry = entry->NextPnt())
-        marks.push_back(EntryMark{entry->filePos, entry->chngFlag});
-    return marks;
-}
-
-void Put_Marks(UsrFuncArray& registry, const std::vector<EntryMark>& marks) {
-    size_t i = 0;
-    for (UsrFuncProp* entry = registry.FirstPnt(); entry != nullptr; entry = entry->NextPnt(), ++i) {
-        entry->filePos = marks[i].file_pos;
-        entry->chngFlag = marks[i].chng_flag;
-    }
-}
-
-// One entry's part of a rewrite: a changed, defined function writes a new record;
-// any other function with a record has it copied from the unchanged save file.
-// position receives where its record now starts, -1 when it has none. 1, -1 when
-// the working copy refused a write, UFUNC_WRITE_FAILED when the record is not
-// where the entry says.
-int Rewrite_Entry(UsrFuncProp* entry, std::ifstream& saved, long saved_end, std::ofstream& out,
-                  long* position) {
-    *position = -1;
-    if (entry->chngFlag == 1 && entry->funcDef != nullptr) {
-        *position = static_cast<long>(out.tellp());
-        entry->SaveData(out);
-        return out.good() ? 1 : -1;
-    }
-    if (entry->filePos == -1) return 1;
-    // Another run may have rewritten the file since this one read it.
-    SavedRecord record;
-    if (!Check_StoredRecord(saved, saved_end, entry->filePos, entry->label, &record))
-        return UFUNC_WRITE_FAILED;
-    *position = static_cast<long>(out.tellp());
-    long record_end = entry->filePos + static_cast<long>(record.recd_length);
-    if (Copy_PartFile(saved, out, entry->filePos, record_end) != 1) return -1;
-    // Its stored record is all this entry can save (a definition that failed to analyse).
-    entry->chngFlag = 0;
-    return 1;
-}
-
-// Writes the new content of the save file target into the working copy work:
-// the identifier, then every entry's record in registry order. positions
-// receives each entry's new record position. 1, or a code of SaveDate_ToFileEx.
-int Write_Rewrite(UsrFuncArray& the_target, const std::string& target, const std::string& work,
-                  std::vector<long>* positions) {
-    std::ifstream saved(target, std::ios::in | std::ios::binary);
-    long saved_end = Find_FileEnd(saved);
-    if (!saved || saved_end < 0) return 0;
-    std::ofstream out(work, std::ios::out | std::ios::binary | std::ios::trunc);
-    if (!out) return -1;
-    int result = Copy_PartFile(saved, out, 0, UFUNC_FILE_ID_SIZE) == 1 ? 1 : -1;
-    for (UsrFuncProp* entry = the_target.FirstPnt(); entry != nullptr && result == 1;
-         entry = entry->NextPnt()) {
-        long position = -1;
-        result = Rewrite_Entry(entry, saved, saved_end, out, &position);
-        positions->push_back(position);
-    }
-    if (result != 1) {
-        out.close();
-        Remove_RegularFile(work);
-        return result;
-    }
-    saved.close();  // Windows cannot move a file over one that is still open
-    return Finish_WorkCopy(out, work, target);
-}
-
-void Load_Records(UsrFuncArray& ufunc_list, std::istream& in, long file_end, bool with_definition) {
-    SavedRecord record;
-    while (Bytes_Left(in, file_end) > 0 && Read_SavedRecord(in, file_end, &record) == 1) {
-        const char* definition = with_definition ? record.definition.c_str() : nullptr;
-        ufunc_list.AddUFncElem(record.name.c_str(), record.position, record.arg_num,
-                               record.ret_kind, definition);
-    }
-}
-
-// The save file target without the record at file_pos (which must carry name,
-// unless it is null), written into the working copy and moved over it. 1, or a
-// code of DeleteRecord_FrmFile.
-int Cut_Record(const std::string& target, const std::string& work, unsigned long file_pos,
-               const char* name, unsigned long* recd_length) {
-    std::ifstream saved(target, std::ios::in | std::ios::binary);
-    long saved_end = Find_FileEnd(saved);
-    if (!saved || saved_end < 0) return -2;
-    if (file_pos < static_cast<unsigned long>(UFUNC_FILE_ID_SIZE) ||
-        file_pos >= static_cast<unsigned long>(saved_end))
-        return -2;
-    long record_pos = static_cast<long>(file_pos);
-    SavedRecord record;
-    if (!Check_StoredRecord(saved, saved_end, record_pos, name, &record)) return -3;
-    unsigned long length = record.recd_length;
-    std::ofstream out(work, std::ios::out | std::ios::binary | std::ios::trunc);
-    if (!out) return -1;
-    if (Copy_PartFile(saved, out, 0, record_pos) != 1 ||
-        Copy_PartFile(saved, out, record_pos + static_cast<long>(length), saved_end) != 1) {
-        out.close();
-        Remove_RegularFile(work);
-        return -1;
-    }
-    saved.close();  // Windows cannot move a file over one that is still open
-    int finished = Finish_WorkCopy(out, work, target);
-    if (finished != 1) return finished == -1 ? -1 : -2;
-    *recd_length = length;
-    return 1;
-}
-}  // namespace
-
-int SaveDate_ToFileNew(UsrFuncArray& the_target, const char* file_path) {
-    std::vector<EntryMark> before = Take_Marks(the_target);
-    std::ofstream out(file_path, std::ios::out | std::ios::binary | std::ios::trunc);
-    if (!out) return -5;
-    out.write(UFUNC_FILE_ID, UFUNC_FILE_ID_SIZE);
-    for (UsrFuncProp* entry = the_target.FirstPnt(); entry != nullptr; entry = entry->NextPnt()) {
-        entry->filePos = -1;
-        if (entry->funcDef == nullptr) continue;
-        long position = static_cast<long>(out.tellp());
-        if (entry->SaveData(out) == 1) entry->filePos = position;
-    }
-    out.close();
-    if (out.fail()) {
-        // Nothing of it can be trusted: the half-written file goes, the registry
-        // stays as it was.
-        Put_Marks(the_target, before);
-        Remove_RegularFile(file_path);
-        return -5;
-    }
-    the_target.ChangeSourceFile(file_path, -1);
-    return 1;
-}
-
-int SaveDate_ToFileEx(UsrFuncArray& the_target) {
-    if (the_target.GetSourceFile() == nullptr) return 0;
-    std::string source = the_target.GetSourceFile();
-    if (Check_FileID(source.c_str()) != 1) return 0;
-    std::string target, work;
-    if (!Plan_Replace(source.c_str(), &target, &work)) return -1;
-    std::vector<EntryMark> before = Take_Marks(the_target);
-    std::vector<long> positions;
-    int result = Write_Rewrite(the_target, target, work, &positions);
-    if (result != 1) {
-        Put_Marks(the_target, before);
-        return result;
-    }
-    size_t i = 0;
-    for (UsrFuncProp* entry = the_target.FirstPnt(); entry != nullptr; entry = entry->NextPnt())
-        entry->filePos = positions[i++];
-    return 1;
-}
-
-int Check_FileID(const char* file_path) {
-    std::ifstream in(file_path, std::ios::in | std::ios::binary);
-    if (!in) return -1;
-    return Read_FileID(in) ? 1 : 0;
-}
-
-int Create_UFunctionTable(UsrFuncArray& ufunc_list, const char* udef_file, int jread_form) {
-    // Copied first: the path may be the registry's own source file, freed just below.
-    std::string path = udef_file;
-    ufunc_list.DeleteAllObject();
-    std::ifstream in(path, std::ios::in | std::ios::binary);
-    if (!in) return -1;
-    if (!Read_FileID(in)) return 0;
-    long file_end = Find_FileEnd(in);
-    in.seekg(UFUNC_FILE_ID_SIZE);
-    if (jread_form == 1) Set_UFunctionTableAll(ufunc_list, in, file_end);
-    else Load_Records(ufunc_list, in, file_end, false);
-    in.close();
-    ufunc_list.ChangeSourceFile(path.c_str(), 0);
-    return 1;
-}
-
-int Set_UFunctionTableAll(UsrFuncArray& ufunc_list, std::ifstream& fdef_stream, long file_end) {
-    Load_Records(ufunc_list, fdef_stream, file_end, true);
-    return 1;
-}
-
-int UsrFuncArray::SetFuncDefFrmFile(const char* key) {
-    if (ufndef_file == nullptr) return -2;
-    UsrFuncProp* entry = Find(key);
-    if (entry == nullptr || entry->filePos == -1) return -1;
-    std::ifstream in(ufndef_file, std::ios::in | std::ios::binary);
-    if (!in) return -3;
-    SavedRecord record;
-    if (!Check_StoredRecord(in, Find_FileEnd(in), entry->filePos, key, &record))
-        return UFUNC_RECORD_DAMAGED;
-    long size = static_cast<long>(record.definition.size()) + 1;
-    std::vector<char> cleaned(static_cast<size_t>(size));
-    if (DelBlunk_String(cleaned.data(), record.definition.c_str(), size) == 0) return 0;
-    entry->ChangeFuncDef(cleaned.data(), record.arg_num, record.ret_kind);
-    return 1;
-}
-
-namespace {
-// Whether the save file may go as a whole with the record of name at file_pos:
-// it holds nothing else, or it is gone already (its removal then fails).
-bool Holds_OnlyRecord(const char* file_path, long file_pos, const char* name) {
-    std::error_code error;
-    if (!std::filesystem::exists(file_path, error) && !error) return true;
-    std::ifstream in(file_path, std::ios::in | std::ios::binary);
-    long file_end = Find_FileEnd(in);
-    SavedRecord record;
-    return file_pos == UFUNC_FILE_ID_SIZE &&
-           Check_StoredRecord(in, file_end, file_pos, name, &record) == 1 &&
-           file_pos + static_cast<long>(record.recd_length) == file_end;
-}
-}  // namespace
-
-int UsrFuncArray::DelUFncElem(const char* key) {
-    std::string name = key;
-    long saved_count = ElementSaveNum();
-    long file_pos = -1;
-    int found = 0;
-    DelUFncElement(name.c_str(), &file_pos, &found);
-    if (!found) return 0;
-    if (file_pos == -1 || ufndef_file == nullptr) return 1;
-    if (saved_count == 1 && Holds_OnlyRecord(ufndef_file, file_pos, name.c_str())) {
-        int removed = std::remove(ufndef_file) == 0 ? 1 : -1;
-        ChangeSourceFile(nullptr, 0);
-        return removed;
-    }
-    // The record is cut only where it really is: the file may have changed since.
-    std::string target, work;
-    unsigned long recd_length = 0;
-    if (!Plan_Replace(ufndef_file, &target, &work) ||
-        Cut_Record(target, work, static_cast<unsigned long>(file_pos), name.c_str(),
-                   &recd_length) != 1)
-        return -2;
-    // Every record that lay after the cut one moved down by its length.
-    for (UsrFuncProp* entry = the_root; entry != nullptr; entry = entry->NextPnt())
-        if (entry->filePos > file_pos) entry->filePos -= static_cast<long>(recd_length);
-    return 1;
-}
-
-int DeleteRecord_FrmFile(const char* file_path, unsigned long file_pos, unsigned long* recd_length) {
-    std::string target, work;
-    if (!Plan_Replace(file_path, &target, &work)) return -1;
-    return Cut_Record(target, work, file_pos, nullptr, recd_length);
 }
 
 int DelBlunk_String(char* the_target, const char* the_source, long the_size) {

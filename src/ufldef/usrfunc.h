@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <fstream>
 #include <istream>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -23,6 +24,11 @@ public:
     CompForm* funcDef;         // analysed definition, null when undefined
     int funcAryNum;            // items in funcDef, -1 when undefined
     CompForm* funcRoot;        // tree root inside funcDef
+    // What several runs sharing a save file need to merge their saves: whether
+    // this run changed the function since it last read or wrote its record, and
+    // that record's bytes as this run knows them (empty when it knows none).
+    bool changedSinceRead;
+    std::string knownRecord;
 
     UsrFuncProp(const char* key, long file_pos, unsigned short arg_Number,
                 unsigned short ret_kind, unsigned short flag, const char* def_string);
@@ -53,13 +59,18 @@ public:
     int AddUFncElem(const char* key, long file_pos, unsigned int arg_Number,
                     unsigned short ret_kind, const char* def_string);
     UsrFuncProp* DelUFncElement(const char* key, long* file_pos, int* the_state);
+    // Removes the function and its record from the save file as it is now
+    // (savefile.cpp): 1; 0 not registered; -1 the emptied file could not be
+    // removed; -2 the record stays in the file; UFUNC_LOCK_BUSY or
+    // UFUNC_WRITE_DENIED the record stays in the file for that reason.
     int DelUFncElem(const char* key);
     long ElementSaveNum();
     long& AccFilePos(const char* key);
     unsigned short PutArgNum(const char* key) const;
-    // 1 set; 0 stored definition empty; -1 not registered or without record; -2 no
-    // source file; -3 it cannot be opened; UFUNC_RECORD_DAMAGED no whole record
-    // with this name at the entry's position (the file changed since it was read).
+    // Reads the named record from the save file as it is now (savefile.cpp): 1 set;
+    // 0 stored definition empty; -1 not registered or without record; -2 no
+    // source file; -3 it cannot be read; UFUNC_RECORD_DAMAGED the file holds no
+    // whole record of it any more; UFUNC_LOCK_BUSY another run kept the file.
     int SetFuncDefFrmFile(const char* key);
     int PrintContent(const char* key, std::ostream& optstrm);
     CompForm* operator[](const char* key) const;
@@ -69,43 +80,28 @@ public:
     int ChangeSourceFile(const char* file_path, int set_flag);
     int GetChangeFlag();
 
-private:
     UsrFuncProp* Find(const char* key) const;
+    // Removes an entry without remembering it as deleted by this run.
+    void Forget(const char* key);
+    // Records of functions this run deleted while the save file still held them
+    // (name, record bytes): a save drops exactly these records.
+    std::map<std::string, std::string>& DeletedRecords() { return deleted_records; }
 
+private:
     UsrFuncProp* the_root;
     char* ufndef_file;
+    std::map<std::string, std::string> deleted_records;
 };
 
 // The one registry of the program.
 extern UsrFuncArray g_ufunc_list;
 
-int SaveDate_ToFileNew(UsrFuncArray& the_target, const char* file_path);
-// Rewrites the source file through the working copy, which then replaces it in
-// one move: 1; 0 no usable source file; -1 the working copy cannot be written
-// whole; UFUNC_WRITE_FAILED a stored record is not where the registry says, or
-// the move failed. On failure the save file and the registry are as before.
-int SaveDate_ToFileEx(UsrFuncArray& the_target);
-int Check_FileID(const char* file_path);
-int Create_UFunctionTable(UsrFuncArray& ufunc_list, const char* udef_file, int jread_form);
-int Set_UFunctionTableAll(UsrFuncArray& ufunc_list, std::ifstream& fdef_stream, long file_end);
-// Replaces the save file by a copy without the record at file_pos: 1; -1 the
-// working copy cannot be written; -2 no record can start there or the move
-// failed; -3 no whole record there (or, with a name, not that function's). The save file is untouched on failure.
-int DeleteRecord_FrmFile(const char* file_path, unsigned long file_pos,
-                         unsigned long* recd_length);
 int DelBlunk_String(char* the_target, const char* the_source, long the_size);
 
 // Longest definition text: what the console line reader keeps.
 const size_t DEFINITION_MAX_LENGTH = 255;
 // Analyses a definition text into a new exact-length item array; messages on failure.
 int Formula_Analysis(CompForm** the_formlist, const char* line_array);
-
-// A save that found a record moved or damaged, or could not replace the file;
-// the save file is untouched.
-const int UFUNC_WRITE_FAILED = -10;
-
-// The record an entry points at is damaged or belongs to another function.
-const int UFUNC_RECORD_DAMAGED = -4;
 
 // Kind text of a result or argument kind code 1-8 ("double " for 8); null for any other.
 const char* Kind_Text(unsigned short kind_code);

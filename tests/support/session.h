@@ -28,6 +28,8 @@ std::string UnixText(const std::string& platform_text);
 // Whether this is the --utf8 run of the scenarios, and the native binary.
 bool Utf8Run();
 std::string KansuBinary();
+// The shell command that starts the program under test, without arguments.
+std::string ProgramCommandLine();
 
 // Passes when actual (code page 932 bytes) equals expected (UTF-8, converted,
 // with the platform's line ends); the failure message shows both as UTF-8 and

@@ -1,0 +1,21 @@
+// Recovery save files: where the unsaved functions go when a signal ends the
+// run with nobody to ask, and the notice at the next start.
+#ifndef KANSU_RECOVERY_H
+#define KANSU_RECOVERY_H
+
+#include <string>
+
+class UsrFuncArray;
+
+// The user's state folder for kansu, with its separator at the end:
+// $XDG_STATE_HOME/kansu/ (default ~/.local/state/kansu/), on Windows
+// %LOCALAPPDATA%\kansu\. Empty when there is none.
+std::string Recovery_Folder();
+// Writes every defined function into a new save file named with the date and
+// time in the recovery folder (made when missing). FILE_DONE with its path.
+int Write_RecoveryFile(UsrFuncArray& registry, std::string* path);
+// The newest recovery file not announced before ("" when none); from now on
+// every recovery file there counts as announced.
+std::string Take_UnannouncedRecovery();
+
+#endif

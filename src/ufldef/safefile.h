@@ -1,0 +1,76 @@
+// Files that several runs share: reading only regular files without ever
+// blocking, an exclusive lock on a save file's folder, and replacing or
+// creating a file through a working copy of its own, so that a crash at any
+// instant leaves the old file or the new one, whole.
+#ifndef KANSU_SAFEFILE_H
+#define KANSU_SAFEFILE_H
+
+#include <string>
+
+// Outcomes of the file operations below.
+enum FileStatus {
+    FILE_DONE = 1,
+    FILE_MISSING = 0,      // nothing at the path
+    FILE_NOT_REGULAR = -1, // a folder, a FIFO, a device: never opened for use
+    FILE_DENIED = -2,      // the user may not read or write it (or its folder)
+    FILE_FAILED = -3,      // any other failure (full disk, file-size limit, ...)
+    FILE_TAKEN = -4,       // a file appeared at the path meanwhile (first save)
+    FILE_LOCK_BUSY = -5,   // another run held the folder's lock for the whole wait
+};
+
+// Everything up to and including the last path separator ("" for a bare name).
+std::string Directory_Part(const std::string& path);
+// The file a path finally names: a symbolic link is followed to its target, so
+// that replacing it keeps the link. Any other path is returned as it is.
+std::string Replace_Target(const std::string& path);
+// Whether anything is at the path; a symbolic link pointing nowhere counts.
+bool Path_Taken(const std::string& path);
+// Reads a whole regular file: FILE_DONE, FILE_MISSING, FILE_NOT_REGULAR,
+// FILE_DENIED or FILE_FAILED. Opening never blocks (a FIFO is refused).
+int Read_RegularFile(const std::string& path, std::string* bytes);
+// Whether path may be opened for output: missing, or a regular file. FILE_DONE,
+// FILE_MISSING or FILE_NOT_REGULAR.
+int Check_OutputPath(const std::string& path);
+
+// Writes bytes to a new working copy beside target, syncs it and moves it over
+// target (replace) or into place only when target is still missing (otherwise
+// FILE_TAKEN). The new file keeps a replaced file's permission bits and, where
+// the process may, its owner and group. On failure no working copy is left and
+// target is untouched.
+int Write_FileSafely(const std::string& target, const std::string& bytes, bool replace);
+// Removes the file at path, FILE_DONE or FILE_MISSING or FILE_DENIED/FILE_FAILED.
+int Remove_File(const std::string& path);
+// Removes working copies that a killed run left in the folder of path; only
+// safe while the folder's lock is held.
+void Remove_LeftWorkCopies(const std::string& path);
+// Whether name has the form of a working copy ("kansu-work-XXXXXX.tmp").
+bool Is_WorkCopyName(const std::string& name);
+
+// An exclusive lock on the folder of a save file, held while alive. Waits at
+// most g_lock_wait_seconds (giving up early when g_stop_waiting says so).
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& file_path);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    // FILE_DONE held; FILE_LOCK_BUSY after the wait; FILE_FAILED when the folder
+    // cannot be locked at all (then nothing is held).
+    int Status() const { return status_; }
+
+private:
+    int status_;
+#ifdef _WIN32
+    void* handle_;
+#else
+    int descriptor_;
+#endif
+};
+
+extern double g_lock_wait_seconds;
+// Asked while waiting for a lock: true ends the wait (a signal ends the run).
+extern bool (*g_stop_waiting)();
+// Test hook: called after the working copy is synced, right before the move.
+extern void (*g_before_replace)();
+
+#endif
