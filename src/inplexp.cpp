@@ -222,32 +222,34 @@ void Write_RootLines(SweepReport& report, AscArray<double>& array, const char* l
     });
 }
 
-// The heading of a scan of one named variable.
-void Write_RootHeading(ReportWriter& out, const char* title, const char* label, int step_number,
-                       double min_value, double max_value, const char* columns_start,
-                       const char* columns_end) {
+// The report of one named variable: its heading, then its root lines.
+void Write_OneVariable(SweepReport& report, AscArray<double>& array, const char* label,
+                       int step_number, double min_value, double max_value, CompForm* the_root,
+                       bool root_is_independent) {
+    ReportWriter& out = report.Out();
+    const char* title = root_is_independent ? Msg().IMPLICIT_INDEPENDENT : Msg().IMPLICIT_DEPENDENT;
     Write_RangeLine(out, title, label, min_value, max_value, step_number, "\n\n");
     Write_ResultRule(out);
-    out << columns_start << label << columns_end;
+    if (root_is_independent)
+        out << Msg().IMPLICIT_INDEPENDENT << label << Msg().IMPLICIT_UNNAMED_DEPENDENT_COLUMNS;
+    else
+        out << Msg().IMPLICIT_UNNAMED_INDEPENDENT_COLUMN << label
+            << Msg().IMPLICIT_FUNCTION_VALUE_COLUMN;
+    Write_RootLines(report, array, label, step_number, min_value, max_value, the_root,
+                    root_is_independent);
 }
 }  // namespace
 
 void InplicitX_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
                              const char* operand_label, int step_number_x, double min_value_x,
                              double max_value_x, CompForm* the_root) {
-    Write_RootHeading(report.Out(), Msg().IMPLICIT_INDEPENDENT, operand_label, step_number_x,
-                      min_value_x, max_value_x, Msg().IMPLICIT_INDEPENDENT,
-                      Msg().IMPLICIT_UNNAMED_DEPENDENT_COLUMNS);
-    Write_RootLines(report, array, operand_label, step_number_x, min_value_x, max_value_x,
-                    the_root, true);
+    Write_OneVariable(report, array, operand_label, step_number_x, min_value_x, max_value_x,
+                      the_root, true);
 }
 
 void InplicitY_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
                              const char* operand_label, int step_number_y, double min_value_y,
                              double max_value_y, CompForm* the_root) {
-    Write_RootHeading(report.Out(), Msg().IMPLICIT_DEPENDENT, operand_label, step_number_y,
-                      min_value_y, max_value_y, Msg().IMPLICIT_UNNAMED_INDEPENDENT_COLUMN,
-                      Msg().IMPLICIT_FUNCTION_VALUE_COLUMN);
-    Write_RootLines(report, array, operand_label, step_number_y, min_value_y, max_value_y,
-                    the_root, false);
+    Write_OneVariable(report, array, operand_label, step_number_y, min_value_y, max_value_y,
+                      the_root, false);
 }

@@ -6,6 +6,7 @@
 
 #include "kansu_version.h"
 #include "messages.h"
+#include "plotcommand.h"
 
 namespace {
 const int USAGE_ERROR_STATUS = 2;
@@ -33,6 +34,8 @@ CommandOptions Parse_Options(int argc, const char* const* argv) {
             options.no_edit = true;
         } else if (std::strcmp(word, "--help") == 0 || std::strcmp(word, "-h") == 0) {
             options.show_help = true;
+        } else if (std::strcmp(word, "--plot") == 0) {
+            options.plot = true;
         } else if (std::strcmp(word, "--version") == 0) {
             options.show_version = true;
         } else if (options.unknown.empty()) {
@@ -55,6 +58,7 @@ bool Utf8_Chosen(const CommandOptions& options, const char* encoding_variable,
 
 int Apply_Options(const CommandOptions& options, std::ostream& out, std::ostream& error_out) {
     Use_Utf8(Utf8_Chosen(options, std::getenv("KANSU_ENCODING"), error_out));
+    Enable_PicturesBesideReports(options.plot);
     if (!options.unknown.empty()) {
         error_out << Msg().OPTION_UNKNOWN << options.unknown << "\n" << Msg().OPTION_HINT;
         return USAGE_ERROR_STATUS;

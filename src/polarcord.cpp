@@ -26,8 +26,11 @@ void Write_PolarHeading(ReportWriter& out, const char* operand_label, int step_n
 // A negative radius is kept: the point lies on the opposite side of the origin.
 // cos and sin are those of formulas, so that every platform gives the same x, y.
 void Write_PolarPoint(ReportWriter& out, double rad_value, double angle) {
-    double x_value = Reduced_Cos(angle) * rad_value;
-    double y_value = Reduced_Sin(angle) * rad_value;
+    double sin_value = 0.0;
+    double cos_value = 0.0;
+    Reduced_SinCos(angle, &sin_value, &cos_value);
+    double x_value = cos_value * rad_value;
+    double y_value = sin_value * rad_value;
     out << NumText(rad_value) << "\t" << NumText(angle) << "\t" << NumText(x_value) << "\t"
         << NumText(y_value) << "\n";
 }

@@ -222,6 +222,22 @@ double Reduced_Cos(double x) {
     }
 }
 
+void Reduced_SinCos(double x, double* sin_value, double* cos_value) {
+    ReducedAngle r;
+    if (!Reduce(x, r)) {
+        *sin_value = std::sin(x);
+        *cos_value = std::cos(x);
+        return;
+    }
+    double sin_r = Sin_Of(r);
+    double cos_r = Cos_Of(r);
+    // As in Reduced_Sin and Reduced_Cos: each quadrant turns (sin, cos) into (cos, -sin).
+    double turned_sin = r.quadrant % 2 == 0 ? sin_r : cos_r;
+    double turned_cos = r.quadrant % 2 == 0 ? cos_r : sin_r;
+    *sin_value = r.quadrant >= 2 ? -turned_sin : turned_sin;
+    *cos_value = r.quadrant == 1 || r.quadrant == 2 ? -turned_cos : turned_cos;
+}
+
 double Reduced_Tan(double x) {
     ReducedAngle r;
     if (!Reduce(x, r)) return std::tan(x);

@@ -19,5 +19,7 @@ ReducedAngle Reduce_Angle(double x);
 double Reduced_Sin(double x);
 double Reduced_Cos(double x);
 double Reduced_Tan(double x);
+// Reduced_Sin(x) and Reduced_Cos(x), the same bits, with one reduction.
+void Reduced_SinCos(double x, double* sin_value, double* cos_value);
 
 #endif

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fmulaopfc.h"
@@ -54,85 +55,61 @@ std::string Rest(std::istream& in) {
 
 // ---- Input_Formula ----
 
-TEST(InputFormula, BlanksAreDroppedAndTheLineFeedConsumed) {
-    std::istringstream in("2 * (x + 1)\nnext\n");
-    EXPECT_EQ(FormulaLine(in), "2*(x+1)");
-    EXPECT_EQ(Rest(in), "next\n");
-}
+// Successive line reads of one input with one buffer size, then what is left.
+struct LineReads {
+    const char* what;
+    std::string input;
+    int size;
+    std::vector<std::string> lines;  // "<null>": the null result
+    std::string rest;
+};
 
-TEST(InputFormula, EveryAsciiBlankIsDropped) {
-    std::istringstream in(" \t\v\f\ra \t b\r\n");
-    EXPECT_EQ(FormulaLine(in), "ab");
-    EXPECT_EQ(Rest(in), "");
-}
-
-TEST(InputFormula, EmptyLinesAreEmptyTextsNotFailures) {
-    std::istringstream in("\n   \t\nz\n");
-    EXPECT_EQ(FormulaLine(in), "");
-    EXPECT_EQ(FormulaLine(in), "");
-    EXPECT_EQ(FormulaLine(in), "z");
-    EXPECT_EQ(FormulaLine(in), "<null>");
-}
-
-TEST(InputFormula, EndOfInputAfterTextGivesTheText) {
-    std::istringstream in("abc");
-    EXPECT_EQ(FormulaLine(in), "abc");
-    EXPECT_EQ(FormulaLine(in), "<null>");
-}
-
-TEST(InputFormula, EndOfInputWithOnlyBlanksIsAFailure) {
-    std::istringstream empty("");
-    EXPECT_EQ(FormulaLine(empty), "<null>");
-    std::istringstream blanks("  \t ");
-    EXPECT_EQ(FormulaLine(blanks), "<null>");
-}
-
-TEST(InputFormula, FullBufferLosesTheLastCharacterAndLeavesTheRest) {
-    std::istringstream in("abcdefg\nxy\n");
-    EXPECT_EQ(FormulaLine(in, 5), "abcd");  // "e" is lost
-    EXPECT_EQ(FormulaLine(in, 5), "fg");
-    EXPECT_EQ(FormulaLine(in, 5), "xy");
-}
-
-TEST(InputFormula, LineOfExactlySizeCharactersLeavesAnEmptyLine) {
-    std::istringstream in("abcde\nxy\n");
-    EXPECT_EQ(FormulaLine(in, 5), "abcd");
-    EXPECT_EQ(FormulaLine(in, 5), "");
-    EXPECT_EQ(FormulaLine(in, 5), "xy");
-}
-
-TEST(InputFormula, LineThatFitsConsumesItsLineFeed) {
-    std::istringstream in("abcd\nxy\n");
-    EXPECT_EQ(FormulaLine(in, 5), "abcd");
-    EXPECT_EQ(FormulaLine(in, 5), "xy");
-}
-
-TEST(InputFormula, BlanksDoNotCountTowardTheLimit) {
-    std::istringstream in("a b c d\n");
-    EXPECT_EQ(FormulaLine(in, 5), "abcd");
-    EXPECT_EQ(FormulaLine(in, 5), "<null>");
-}
-
-TEST(InputFormula, LongCommandLineKeepsSeventyNineCharacters) {
-    std::string line;
-    for (int i = 0; i < 300; ++i) line += static_cast<char>('a' + i % 26);
-    std::istringstream in(line + "\n");
-    EXPECT_EQ(FormulaLine(in, 80), line.substr(0, 79));
-    EXPECT_EQ(FormulaLine(in, 80), line.substr(80, 79));
-    EXPECT_EQ(FormulaLine(in, 80), line.substr(160, 79));
-    EXPECT_EQ(FormulaLine(in, 80), line.substr(240));
-}
-
-TEST(InputFormula, BytesAboveAsciiAreKept) {
-    std::istringstream in("\x82\xa0x\xa0\x85 \xff\n");
-    EXPECT_EQ(FormulaLine(in), "\x82\xa0x\xa0\x85\xff");
-}
-
-TEST(InputFormula, BufferOfOneHoldsOnlyTheTerminator) {
-    std::istringstream in("ab\n");
-    EXPECT_EQ(FormulaLine(in, 1), "");
-    EXPECT_EQ(FormulaLine(in, 1), "");
-    EXPECT_EQ(FormulaLine(in, 1), "");
+TEST(InputFormula, SuccessiveReads) {
+    std::string letters;
+    for (int i = 0; i < 300; ++i) letters += static_cast<char>('a' + i % 26);
+    const LineReads rows[] = {
+        {"blanks are dropped and the line feed consumed",
+         "2 * (x + 1)\nnext\n",
+         256,
+         {"2*(x+1)"},
+         "next\n"},
+        {"every ASCII blank is dropped", " \t\v\f\ra \t b\r\n", 256, {"ab"}, ""},
+        {"empty lines are empty texts, not failures",
+         "\n   \t\nz\n",
+         256,
+         {"", "", "z", "<null>"},
+         ""},
+        {"end of input after text gives the text", "abc", 256, {"abc", "<null>"}, ""},
+        {"end of input at once is a failure", "", 256, {"<null>"}, ""},
+        {"end of input with only blanks is a failure", "  \t ", 256, {"<null>"}, ""},
+        // A full buffer loses the last character ("e") and leaves the rest.
+        {"a full buffer", "abcdefg\nxy\n", 5, {"abcd", "fg", "xy"}, ""},
+        {"a line of exactly size characters leaves an empty line",
+         "abcde\nxy\n",
+         5,
+         {"abcd", "", "xy"},
+         ""},
+        {"a line that fits consumes its line feed", "abcd\nxy\n", 5, {"abcd", "xy"}, ""},
+        {"blanks do not count toward the limit", "a b c d\n", 5, {"abcd", "<null>"}, ""},
+        {"a long command line keeps 79 characters",
+         letters + "\n",
+         80,
+         {letters.substr(0, 79), letters.substr(80, 79), letters.substr(160, 79),
+          letters.substr(240)},
+         ""},
+        {"bytes above ASCII are kept",
+         "\x82\xa0x\xa0\x85 \xff\n",
+         256,
+         {"\x82\xa0x\xa0\x85\xff"},
+         ""},
+        {"a buffer of one holds only the terminator", "ab\n", 1, {"", "", ""}, ""},
+    };
+    for (const LineReads& row : rows) {
+        std::istringstream in(row.input);
+        for (const std::string& line : row.lines)
+            EXPECT_EQ(FormulaLine(in, row.size), line) << row.what;
+        EXPECT_EQ(Rest(in), row.rest) << row.what;
+    }
 }
 
 // ---- Input_Line ----
@@ -151,70 +128,35 @@ LineRead ReadLine(std::istream& in, int size = 256) {
     return LineRead{count, buffer};
 }
 
-TEST(InputLine, BlanksAreKept) {
-    std::istringstream in("  a b \t\r\n   \nnext\n");
-    LineRead first = ReadLine(in);
-    EXPECT_EQ(first.text, "  a b \t\r");
-    EXPECT_EQ(first.count, 8);
-    EXPECT_EQ(ReadLine(in).text, "   ");
-    EXPECT_EQ(ReadLine(in).text, "next");
-}
-
-TEST(InputLine, EmptyLineIsEmpty) {
-    std::istringstream in("\nx\n");
-    LineRead empty = ReadLine(in);
-    EXPECT_EQ(empty.count, 0);
-    EXPECT_EQ(empty.text, "");
-    EXPECT_EQ(ReadLine(in).text, "x");
-}
-
-TEST(InputLine, LongLineLeavesItsRestForTheNextRead) {
-    std::istringstream in("abcdefg\nxy\n");
-    LineRead first = ReadLine(in, 5);
-    EXPECT_EQ(first.text, "abcd");
-    EXPECT_EQ(first.count, 4);
-    EXPECT_EQ(ReadLine(in, 5).text, "efg");
-    EXPECT_EQ(ReadLine(in, 5).text, "xy");
-}
-
-TEST(InputLine, ExactFitConsumesItsLineFeed) {
-    std::istringstream in("abcd\nxy\n");
-    EXPECT_EQ(ReadLine(in, 5).text, "abcd");
-    EXPECT_EQ(ReadLine(in, 5).text, "xy");
-    EXPECT_EQ(Rest(in), "");
-}
-
-TEST(InputLine, OneCharacterOverLeavesOneCharacter) {
-    std::istringstream in("abcde\nxy\n");
-    EXPECT_EQ(ReadLine(in, 5).text, "abcd");
-    EXPECT_EQ(ReadLine(in, 5).text, "e");
-    EXPECT_EQ(ReadLine(in, 5).text, "xy");
-}
-
-TEST(InputLine, EndOfInput) {
-    std::istringstream tail("ab");
-    EXPECT_EQ(ReadLine(tail).text, "ab");
-    LineRead after = ReadLine(tail);
-    EXPECT_EQ(after.count, 0);
-    EXPECT_EQ(after.text, "");
-    std::istringstream exact("abcd");
-    EXPECT_EQ(ReadLine(exact, 5).text, "abcd");
-    EXPECT_EQ(ReadLine(exact, 5).count, 0);
-    std::istringstream empty("");
-    EXPECT_EQ(ReadLine(empty).count, 0);
-}
-
-TEST(InputLine, LongRangeLineKeepsFourHundredEighteenCharacters) {
-    std::string line(500, 'r');
-    std::istringstream in(line + "\n");
-    EXPECT_EQ(ReadLine(in, 419).count, 418);
-    EXPECT_EQ(ReadLine(in, 419).count, 82);
-    EXPECT_EQ(ReadLine(in, 419).count, 0);
-}
-
-TEST(InputLine, BytesAboveAsciiAreKept) {
-    std::istringstream in("\x82\xa0 \xff\n");
-    EXPECT_EQ(ReadLine(in).text, "\x82\xa0 \xff");
+// Input_Line: the counts are the texts' lengths (ReadLine checks them).
+TEST(InputLine, SuccessiveReads) {
+    const std::string range_line(500, 'r');
+    const LineReads rows[] = {
+        {"blanks are kept", "  a b \t\r\n   \nnext\n", 256, {"  a b \t\r", "   ", "next"}, ""},
+        {"an empty line is empty", "\nx\n", 256, {"", "x"}, ""},
+        {"a long line leaves its rest for the next read",
+         "abcdefg\nxy\n",
+         5,
+         {"abcd", "efg", "xy"},
+         ""},
+        {"an exact fit consumes its line feed", "abcd\nxy\n", 5, {"abcd", "xy"}, ""},
+        {"one character over leaves one character", "abcde\nxy\n", 5, {"abcd", "e", "xy"}, ""},
+        {"end of input after text", "ab", 256, {"ab", ""}, ""},
+        {"end of input after an exact fit", "abcd", 5, {"abcd", ""}, ""},
+        {"end of input at once", "", 256, {""}, ""},
+        {"a long range line keeps 418 characters",
+         range_line + "\n",
+         419,
+         {range_line.substr(0, 418), range_line.substr(418), ""},
+         ""},
+        {"bytes above ASCII are kept", "\x82\xa0 \xff\n", 256, {"\x82\xa0 \xff"}, ""},
+    };
+    for (const LineReads& row : rows) {
+        std::istringstream in(row.input);
+        for (const std::string& line : row.lines)
+            EXPECT_EQ(ReadLine(in, row.size).text, line) << row.what;
+        EXPECT_EQ(Rest(in), row.rest) << row.what;
+    }
 }
 
 // ---- Read_Word ----
@@ -277,37 +219,26 @@ TEST(MyStrncpy, CountBelowOneCopiesNothing) {
     EXPECT_STREQ(dest, "keep");
 }
 
-TEST(MyStrncpy, CopiesTheGivenCountAndTerminates) {
-    char dest[256];
-    std::memset(dest, '#', sizeof dest);
-    char source[256] = "x+*2";
-    EXPECT_EQ(My_Strncpy(dest, source, 3, 256), 1);
-    EXPECT_STREQ(dest, "x+*");
-}
-
-TEST(MyStrncpy, CountThroughTheTerminatorCopiesTheWholeText) {
-    char dest[256];
-    std::memset(dest, '#', sizeof dest);
-    char source[256] = "(x+1";
-    EXPECT_EQ(My_Strncpy(dest, source, 5, 256), 1);
-    EXPECT_STREQ(dest, "(x+1");
-}
-
-TEST(MyStrncpy, CopyIsCutToTheDestination) {
-    char dest[8];
-    std::memset(dest, '#', sizeof dest);
-    char source[16] = "abcdefghij";
-    EXPECT_EQ(My_Strncpy(dest, source, 10, 4), 1);
-    EXPECT_STREQ(dest, "abc");
-    EXPECT_EQ(dest[4], '#');
-    std::memset(dest, '#', sizeof dest);
-    EXPECT_EQ(My_Strncpy(dest, source, 4, 4), 1);
-    EXPECT_STREQ(dest, "abc");
-    EXPECT_EQ(dest[4], '#');
-    std::memset(dest, '#', sizeof dest);
-    EXPECT_EQ(My_Strncpy(dest, source, 3, 4), 1);
-    EXPECT_STREQ(dest, "abc");
-    EXPECT_EQ(dest[4], '#');
+// Copies of count characters into a destination of dest_size: the text, and
+// nothing written past its terminator.
+TEST(MyStrncpy, CopiesTheGivenCountCutToTheDestination) {
+    const struct {
+        const char* source;
+        int count;
+        int dest_size;
+        const char* copied;
+    } rows[] = {{"x+*2", 3, 256, "x+*"},   // the given count, terminated
+                {"(x+1", 5, 256, "(x+1"},  // a count through the terminator: the whole text
+                {"abcdefghij", 10, 4, "abc"},
+                {"abcdefghij", 4, 4, "abc"},
+                {"abcdefghij", 3, 4, "abc"}};
+    for (const auto& row : rows) {
+        char dest[256];
+        std::memset(dest, '#', sizeof dest);
+        EXPECT_EQ(My_Strncpy(dest, row.source, row.count, row.dest_size), 1) << row.source;
+        EXPECT_STREQ(dest, row.copied) << row.source;
+        EXPECT_EQ(dest[std::strlen(row.copied) + 1], '#') << row.source;
+    }
 }
 
 TEST(MyStrncpy, StopsAtTheSourceTerminatorAndRefusesAnEmptyDestination) {
@@ -348,19 +279,11 @@ int Capacity(const char* text) {
 }
 
 TEST(TempCompForm, CapacityCountsTheInsertedZeros) {
-    EXPECT_EQ(Capacity("-x"), 3);
-    EXPECT_EQ(Capacity("+x"), 3);
-    EXPECT_EQ(Capacity("2*(-x)"), 7);
-    EXPECT_EQ(Capacity("((+x))"), 7);
-    EXPECT_EQ(Capacity(""), 0);
-    EXPECT_EQ(Capacity("x"), 1);
-    EXPECT_EQ(Capacity("2*(x+1)"), 7);
-    EXPECT_EQ(Capacity("-(-x)"), 7);
-    EXPECT_EQ(Capacity("(-(+x))"), 9);
-    EXPECT_EQ(Capacity("x*(-"), 5);
-    EXPECT_EQ(Capacity("x-(y)"), 5);
-    EXPECT_EQ(Capacity("x(-"), 4);
-    EXPECT_EQ(Capacity("-"), 2);
+    const std::pair<const char*, int> rows[] = {
+        {"-x", 3},    {"+x", 3},      {"2*(-x)", 7}, {"((+x))", 7},  {"", 0},
+        {"x", 1},     {"2*(x+1)", 7}, {"-(-x)", 7},  {"(-(+x))", 9}, {"x*(-", 5},
+        {"x-(y)", 5}, {"x(-", 4},     {"-", 2}};
+    for (const auto& row : rows) EXPECT_EQ(Capacity(row.first), row.second) << row.first;
 }
 
 TEST(CopyCompForm, CopiesEveryItemAndDuplicatesSlotArrays) {
@@ -453,8 +376,9 @@ TEST(FormulaHandOver, FailuresLeaveThePointerAndShowTheirMessage) {
     FormulaInput refused = Input("x+*2\n");
     EXPECT_EQ(refused.result, 0);
     EXPECT_TRUE(refused.pointer_untouched);
-    EXPECT_EQ(refused.shown, Cp932(std::string(FORMULA_PROMPT) +
-                                   "これは式になってないぞ！プンプン\nおかしいところはx+*…なんです。"));
+    EXPECT_EQ(refused.shown,
+              Cp932(std::string(FORMULA_PROMPT) +
+                    "これは式になってないぞ！プンプン\nおかしいところはx+*…なんです。"));
 
     FormulaInput empty = Input("\n");
     EXPECT_EQ(empty.result, 0);

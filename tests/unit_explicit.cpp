@@ -8,19 +8,14 @@
 #include <utility>
 
 #include "main.h"
+#include "mode_dialogue.h"
 #include "session.h"
 #include "usrfunc.h"
 
 namespace {
 
 const std::string RANGE_PROMPT = "値を変化させる変数名と変化範囲を入力してください。(例) x(1,10) :";
-const std::string RANGE_ERROR = "変数、範囲の与え方が間違っています\n";
 const std::string NO_SUCH_NAME = "そんな変数名は存在しません。\n";
-const std::string VALUE_HEADER = "以下に表示される変数の値を入力してください。\n";
-const std::string FILE_PROMPT =
-    "---------------------------------\n出力先のファイル名を入力してください(max79) :";
-const std::string REPORT_HEAD = "\n****************************計算結果を記録します\n";
-const std::string RESULT_RULE = "----------関数計算の結果-------------\n";
 const std::string FIXED_HEADING = "変数(値固定)と、その値は以下の通りです\n";
 
 // Swaps the console streams for strings for the length of one test.
@@ -116,7 +111,7 @@ TEST_F(RangeQuestion, EmptyLineMeansNoneVaries) {
 
 // Malformed lines, and names the formula does not have, are refused.
 TEST_F(RangeQuestion, RefusedLinesShowTheirMessage) {
-    const std::string malformed = RANGE_ERROR, missing = NO_SUCH_NAME;
+    const std::string malformed = kRangeError, missing = NO_SUCH_NAME;
     const std::pair<const char*, std::string> rows[] = {
         {"x(1,10\n", malformed},    {"x(1,10)[20\n", malformed},  {"1x(1,2)\n", malformed},
         {"x-1(1,2)\n", malformed},  {"x(a,2)\n", malformed},      {"x(1,b)\n", malformed},
@@ -166,7 +161,7 @@ TEST_F(ValueQuestions, AllButTheVaryingAreAskedInNameOrder) {
     EXPECT_EQ(array["a"], 2.0);
     EXPECT_EQ(array["b"], 1.0);
     EXPECT_EQ(array["x"], 0.0);
-    EXPECT_EQ(Shown(), Cp932(VALUE_HEADER + "a=b="));
+    EXPECT_EQ(Shown(), Cp932(kValueHeader + "a=b="));
     EXPECT_EQ(Unread(), "rest\n");
 }
 
@@ -179,7 +174,7 @@ TEST_F(ValueQuestions, WithNoneVaryingEveryNameIsAsked) {
     char none[] = "";
     Input_OperandValue(array, none, copy_label, &count);
     ASSERT_EQ(count, 3);
-    EXPECT_EQ(Shown(), Cp932(VALUE_HEADER + "B=a1=b="));
+    EXPECT_EQ(Shown(), Cp932(kValueHeader + "B=a1=b="));
     EXPECT_EQ(array["B"], 1.0);
     EXPECT_EQ(array["a1"], 2.0);
     EXPECT_EQ(array["b"], 3.0);
@@ -243,9 +238,9 @@ TEST_F(ExplicitReport, VaryingVariableRows) {
     RunResult result =
         OutPut_ToFile(array, "x", "x", copy_label, 2, 2, 0.0, 1.0, &root, g_ufunc_list);
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(Shown(), Cp932(FILE_PROMPT));
-    EXPECT_EQ(Report(), Cp932(REPORT_HEAD + "計算した式はx\n値可変変数 x :範囲 [0] - [1] :分割2\n" +
-                              FIXED_HEADING + "a\t2\n" + RESULT_RULE +
+    EXPECT_EQ(Shown(), Cp932(kFilePrompt));
+    EXPECT_EQ(Report(), Cp932(kReportHead + "計算した式はx\n値可変変数 x :範囲 [0] - [1] :分割2\n" +
+                              FIXED_HEADING + "a\t2\n" + kResultRule +
                               "変数x\t関数計算値\n0\t0\n0.5\t0.5\n1\t1\n"));
     // The varying cell keeps the last point.
     EXPECT_EQ(array["x"], 1.0);
@@ -259,8 +254,8 @@ TEST_F(ExplicitReport, FixedVariables) {
     Make_Variable(root, array, "b");
     char copy_label[1][256] = {"b"};
     EXPECT_EQ(OutPut_ToFile_FxVar(array, "b", copy_label, 1, &root, g_ufunc_list).status, 1);
-    EXPECT_EQ(Report(), Cp932(REPORT_HEAD + "計算した式はb\n" + FIXED_HEADING + "b\t-0.5\n" +
-                              RESULT_RULE + "b=-0.5\n"));
+    EXPECT_EQ(Report(), Cp932(kReportHead + "計算した式はb\n" + FIXED_HEADING + "b\t-0.5\n" +
+                              kResultRule + "b=-0.5\n"));
 }
 
 TEST_F(ExplicitReport, NoVariable) {
@@ -269,7 +264,7 @@ TEST_F(ExplicitReport, NoVariable) {
     std::snprintf(root.CompArray, sizeof root.CompArray, "2.5e3");
     root.kind = KIND_NUMBER;
     EXPECT_EQ(OutPut_ToFileNoVar("2.5e3", &root, g_ufunc_list).status, 1);
-    EXPECT_EQ(Report(), Cp932(REPORT_HEAD + RESULT_RULE + "2.5e3=2500\n"));
+    EXPECT_EQ(Report(), Cp932(kReportHead + kResultRule + "2.5e3=2500\n"));
 }
 
 TEST_F(ExplicitReport, FileThatCannotBeOpened) {
@@ -285,7 +280,7 @@ TEST_F(ExplicitReport, FileThatCannotBeOpened) {
     RunResult result =
         OutPut_ToFile(array, "x", "x", copy_label, 1, 1, 0.0, 1.0, &root, g_ufunc_list);
     EXPECT_EQ(result.status, 0);
-    const std::string failure = FILE_PROMPT + "ファイル書き込みに失敗しました。\n";
+    const std::string failure = kFilePrompt + "ファイル書き込みに失敗しました。\n";
     EXPECT_EQ(Shown(), Cp932(failure + failure + failure));
 }
 
@@ -302,15 +297,15 @@ TEST_F(ExplicitReport, EvaluationErrorEndsTheReportAndReturnsItsMessage) {
         OutPut_ToFile(array, "(", "x", copy_label, 1, 3, 0.0, 1.0, &root, g_ufunc_list);
     EXPECT_EQ(result.status, 0);
     EXPECT_STREQ(result.evaluation_error, Msg().EVALUATION_ERROR);
-    EXPECT_EQ(Report(), Cp932(REPORT_HEAD + "計算した式は(\n値可変変数 x :範囲 [0] - [1] :分割3\n" +
-                              FIXED_HEADING + RESULT_RULE + "変数x\t関数計算値\n"));
+    EXPECT_EQ(Report(), Cp932(kReportHead + "計算した式は(\n値可変変数 x :範囲 [0] - [1] :分割3\n" +
+                              FIXED_HEADING + kResultRule + "変数x\t関数計算値\n"));
     std::remove(file_.c_str());
 
     Type(file_ + "\n");
     result = OutPut_ToFileNoVar("(", &root, g_ufunc_list);
     EXPECT_STREQ(result.evaluation_error, Msg().EVALUATION_ERROR);
-    EXPECT_EQ(Report(), Cp932(REPORT_HEAD + RESULT_RULE));
-    EXPECT_EQ(Shown(), Cp932(FILE_PROMPT + FILE_PROMPT));
+    EXPECT_EQ(Report(), Cp932(kReportHead + kResultRule));
+    EXPECT_EQ(Shown(), Cp932(kFilePrompt + kFilePrompt));
 }
 
 }  // namespace

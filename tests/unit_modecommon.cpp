@@ -11,9 +11,11 @@
 #include <initializer_list>
 #include <iostream>
 #include <limits>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "modecommon.h"
 #include "session.h"
@@ -254,83 +256,6 @@ TEST_F(ValueTable, NameListOfAnEmptyTable) {
     EXPECT_NE(labels, nullptr);
 }
 
-TEST_F(ValueTable, AsksEveryNameButTheExcludedOne) {
-    Fill({"x", "b", "a"});
-    Console console("3abc\nabc\n");
-    table["x"] = 0.0;
-    Ask_FixedValues(table, labels, count, "x", nullptr);
-    EXPECT_EQ(console.Output(), Cp932("以下に表示される変数の値を入力してください。\na=b="));
-    EXPECT_EQ(table["a"], 3.0);
-    EXPECT_EQ(table["b"], 0.0);
-    EXPECT_EQ(table["x"], 0.0);
-    EXPECT_EQ(console.Unread(), "");
-}
-
-TEST_F(ValueTable, AsksEveryNameWhenNoneIsExcluded) {
-    Fill({"b", "a", "x"});
-    Console console("2\n  1.5\n-4e1\nleft\n");
-    Ask_FixedValues(table, labels, count, nullptr, nullptr);
-    EXPECT_EQ(console.Output(), Cp932("以下に表示される変数の値を入力してください。\na=b=x="));
-    EXPECT_EQ(table["a"], 2.0);
-    EXPECT_EQ(table["b"], 1.5);
-    EXPECT_EQ(table["x"], -40.0);
-    EXPECT_EQ(console.Unread(), "left\n");
-}
-
-TEST_F(ValueTable, EmptyExcludedNamesExcludeNothing) {
-    Fill({"x"});
-    Console console("7\n");
-    Ask_FixedValues(table, labels, count, "", "");
-    EXPECT_EQ(console.Output(), Cp932("以下に表示される変数の値を入力してください。\nx="));
-    EXPECT_EQ(table["x"], 7.0);
-}
-
-TEST_F(ValueTable, OnlyTheExcludedNameAsksNothing) {
-    Fill({"t"});
-    Console console("5\n");
-    table["t"] = 0.0;
-    Ask_FixedValues(table, labels, count, "t", nullptr);
-    EXPECT_EQ(console.Output(), "");
-    EXPECT_EQ(table["t"], 0.0);
-    EXPECT_EQ(console.Unread(), "5\n");
-}
-
-TEST_F(ValueTable, TwoExcludedNames) {
-    Fill({"y", "r", "x"});
-    Console console("2\n");
-    Ask_FixedValues(table, labels, count, "x", "y");
-    EXPECT_EQ(console.Output(), Cp932("以下に表示される変数の値を入力してください。\nr="));
-    EXPECT_EQ(table["r"], 2.0);
-
-    Console swapped_order("9\n");
-    Ask_FixedValues(table, labels, 3, "y", "x");
-    EXPECT_EQ(swapped_order.Output(), Cp932("以下に表示される変数の値を入力してください。\nr="));
-}
-
-TEST_F(ValueTable, BothNamedVariablesExcludedAsksNothing) {
-    Fill({"y", "x"});
-    Console console("2\n");
-    Ask_FixedValues(table, labels, count, "x", "y");
-    EXPECT_EQ(console.Output(), "");
-    EXPECT_EQ(console.Unread(), "2\n");
-}
-
-TEST_F(ValueTable, ExcludedNameNotInTheTableExcludesNothing) {
-    Fill({"x"});
-    Console console("1\n");
-    Ask_FixedValues(table, labels, count, "t", nullptr);
-    EXPECT_EQ(console.Output(), Cp932("以下に表示される変数の値を入力してください。\nx="));
-    EXPECT_EQ(table["x"], 1.0);
-}
-
-TEST_F(ValueTable, NamesDifferingByCaseAreAsked) {
-    Fill({"x", "X"});
-    Console console("4\n");
-    Ask_FixedValues(table, labels, count, "x", nullptr);
-    EXPECT_EQ(console.Output(), Cp932("以下に表示される変数の値を入力してください。\nX="));
-    EXPECT_EQ(table["X"], 4.0);
-}
-
 TEST_F(ValueTable, EndOfInputGivesZero) {
     Fill({"a", "b"});
     table["a"] = 5.0;
@@ -338,25 +263,6 @@ TEST_F(ValueTable, EndOfInputGivesZero) {
     Ask_FixedValues(table, labels, count, nullptr, nullptr);
     EXPECT_EQ(table["a"], 8.0);
     EXPECT_EQ(table["b"], 0.0);
-}
-
-TEST_F(ValueTable, NonDecimalValuesGiveTheirLeadingNumber) {
-    Fill({"a", "b", "c"});
-    Console console("inf\n0x10\n1e400\n");
-    Ask_FixedValues(table, labels, count, nullptr, nullptr);
-    EXPECT_EQ(table["a"], 0.0);
-    EXPECT_EQ(table["b"], 0.0);
-    EXPECT_EQ(table["c"], std::numeric_limits<double>::infinity());
-}
-
-TEST_F(ValueTable, LongValueLineIsCutAndItsRestReadNext) {
-    Fill({"a", "b"});
-    // 255 characters fit: "1" and 254 zeros; the final "7" is left for b.
-    std::string line = "1" + std::string(254, '0') + "7";
-    Console console(line + "\n");
-    Ask_FixedValues(table, labels, count, nullptr, nullptr);
-    EXPECT_EQ(table["a"], 1e254);
-    EXPECT_EQ(table["b"], 7.0);
 }
 
 TEST_F(ValueTable, FixedValueLines) {

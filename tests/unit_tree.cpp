@@ -170,20 +170,22 @@ TEST(TreeShape, FunctionArguments) {
               Built_Shape({"1", "+", "log", "(", "2", ",", "x", "*", "3", ")"}));
 }
 
-TEST(TreeShape, CommaInsideNestedCallDoesNotSplitArgument) {
-    ItemList list({"f", "(", "g", "(", "1", ",", "2", ")", ",", "3", ")"});
-    CompForm* root = list.Build();
-    EXPECT_EQ("f(g(1,2),3)", Shape(root));
-    EXPECT_EQ(&list[2], root->list_fnarg[0]);
-    EXPECT_EQ(&list[9], root->list_fnarg[1]);
-}
-
-TEST(TreeShape, SigmaTakenWholeAsAnArgument) {
-    ItemList list({"log", "(", "sigma", "[", "n(1,2)", ",", "n", "]", ",", "2", ")"});
-    CompForm* root = list.Build();
-    EXPECT_EQ("log(sigma[n(1,2),n],2)", Shape(root));
-    EXPECT_EQ(&list[2], root->list_fnarg[0]);
-    EXPECT_EQ(&list[9], root->list_fnarg[1]);
+// Each slot points at the root of a whole argument: a comma inside a nested
+// call does not split it, and a sigma sum is taken whole.
+TEST(TreeShape, ArgumentSlotsHoldWholeArguments) {
+    const struct {
+        std::vector<std::string> tokens;
+        const char* shape;
+    } cases[] = {{{"f", "(", "g", "(", "1", ",", "2", ")", ",", "3", ")"}, "f(g(1,2),3)"},
+                 {{"log", "(", "sigma", "[", "n(1,2)", ",", "n", "]", ",", "2", ")"},
+                  "log(sigma[n(1,2),n],2)"}};
+    for (const auto& c : cases) {
+        ItemList list(c.tokens);
+        CompForm* root = list.Build();
+        EXPECT_EQ(c.shape, Shape(root));
+        EXPECT_EQ(&list[2], root->list_fnarg[0]) << c.shape;
+        EXPECT_EQ(&list[9], root->list_fnarg[1]) << c.shape;
+    }
 }
 
 TEST(TreeShape, SigmaHoldsRangeAndSummand) {

@@ -128,45 +128,36 @@ TEST(VarTableInsert, LabelIsACopyOfTheKey) {
     EXPECT_NE(table.root->Value(), key);
 }
 
-TEST(VarTableCount, EmptyTableResetsTheCounter) {
+// The count is added to the preset counter; an empty table resets it to 0.
+TEST(VarTableCount, CountIsAddedToThePresetCounter) {
     AscArray<double> table;
     int counter = 7;
     EXPECT_EQ(table.CountElem(&counter), 0);
     EXPECT_EQ(counter, 0);
-}
-
-TEST(VarTableCount, CountIsAddedToThePresetCounter) {
-    AscArray<double> table;
-    table["p"];
-    table["q"];
-    table["r"];
-    int counter = 5;
+    for (const char* name : {"p", "q", "r"}) table[name];
+    counter = 5;
     EXPECT_EQ(table.CountElem(&counter), 1);
     EXPECT_EQ(counter, 8);
 }
 
+// The names are listed from the counter on, which advances by their number;
+// an empty table lists nothing and leaves the counter.
 TEST(VarTableList, CopyLabelAllStartsAtTheCounterAndAdvancesIt) {
     AscArray<double> table;
-    table["b"];
-    table["a"];
     char buffers[4][256];
     std::strcpy(buffers[0], "keep");
+    std::strcpy(buffers[1], "keep");
     int counter = 1;
+    EXPECT_EQ(table.CopyLabelAll(buffers, &counter), 0);
+    EXPECT_EQ(counter, 1);
+    EXPECT_STREQ(buffers[1], "keep");
+    table["b"];
+    table["a"];
     EXPECT_EQ(table.CopyLabelAll(buffers, &counter), 1);
     EXPECT_EQ(counter, 3);
     EXPECT_STREQ(buffers[0], "keep");
     EXPECT_STREQ(buffers[1], "a");
     EXPECT_STREQ(buffers[2], "b");
-}
-
-TEST(VarTableList, EmptyTableListsNothingAndLeavesTheCounter) {
-    AscArray<double> table;
-    char buffers[1][256];
-    std::strcpy(buffers[0], "keep");
-    int counter = 4;
-    EXPECT_EQ(table.CopyLabelAll(buffers, &counter), 0);
-    EXPECT_EQ(counter, 4);
-    EXPECT_STREQ(buffers[0], "keep");
 }
 
 TEST(VarTableList, LongestNameIsListedWhole) {
