@@ -55,7 +55,8 @@ bool EvalMachine::Poll_Sums() {
 void EvalMachine::Show_SumProgress(const EvalStep* sum_step, double index) {
     double lower = sum_step->number;
     if (!sum_progress_)
-        sum_progress_.emplace(static_cast<long long>(sum_step->last_index - lower) + 1);
+        sum_progress_.emplace(static_cast<long long>(sum_step->last_index - lower) + 1,
+                              ProgressUnit::Terms);
     sum_progress_->Reach(static_cast<long long>(index - lower));
 }
 

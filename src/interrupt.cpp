@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <iostream>
 
+#include "lineedit.h"
+
 #ifndef _WIN32
 #include <signal.h>
 #endif
@@ -16,6 +18,7 @@ volatile std::sig_atomic_t end_requested = 0;
 volatile std::sig_atomic_t termination_signal = 0;
 
 void End_ByDefaultAction(int signal_number) {
+    Stop_LineEditing_OnSignal();
     std::signal(signal_number, SIG_DFL);
     std::raise(signal_number);
 }

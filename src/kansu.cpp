@@ -1,6 +1,7 @@
 #include <iostream>
 
 #include "interrupt.h"
+#include "lineedit.h"
 #include "main.h"
 #include "messages.h"
 #include "options.h"
@@ -13,8 +14,10 @@ int main(int argc, char** argv) {
         Use_Utf8(plot.utf8);
         return Run_Plot(plot, std::cout, std::cerr);
     }
-    int status = Apply_Options(Parse_Options(argc, argv), std::cout, std::cerr);
+    CommandOptions options = Parse_Options(argc, argv);
+    int status = Apply_Options(options, std::cout, std::cerr);
     if (status >= 0) return status;
     Install_InterruptHandler();
+    Start_LineEditing(!options.no_edit, Utf8_Active());
     return Kansu_Main();
 }

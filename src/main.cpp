@@ -11,6 +11,7 @@
 #include "fmulaopfc.h"
 #include "fullwidth.h"
 #include "inplexp.h"
+#include "inputkind.h"
 #include "interrupt.h"
 #include "messages.h"
 #include "paramexp.h"
@@ -60,7 +61,11 @@ ModeFunction Menu_Mode(int select) {
 void Run_Command() {
     char command_array[COMMAND_SIZE] = {};
     std::cout << Msg().COMMAND_PROMPT;
-    if (Input_Formula(std::cin, command_array, COMMAND_SIZE) == nullptr) command_array[0] = '\0';
+    {
+        InputKindScope kind(InputKind::Command);
+        if (Input_Formula(std::cin, command_array, COMMAND_SIZE) == nullptr)
+            command_array[0] = '\0';
+    }
     Select_Command(command_array, g_ufunc_list);
     std::cout << "\n\n";
 }
@@ -255,6 +260,7 @@ bool Is_PathBlank(int letter) { return letter == '\n' || Is_LineBlank(letter); }
 
 PathReading Read_PathLine(std::istream& in, std::string* path, size_t limit,
                           bool skip_empty_lines) {
+    InputKindScope kind(InputKind::File);
     path->clear();
     if (!in.good()) return PATH_EMPTY;
     int letter = in.peek();
@@ -356,7 +362,8 @@ void Show_FormulaError(const ErrorInfo& the_error, const char* line_array,
     int shown = the_error.formula_position +
                 Character_Bytes(line_array, the_error.formula_position, Utf8_Active());
     My_Strncpy(error_line, line_array, shown, PATH_SIZE);
-    std::cout << Msg().FORMULA_FAULT_BEFORE << error_line << Msg().FORMULA_FAULT_AFTER;
+    std::cout << Msg().FORMULA_FAULT_BEFORE << Visible_Controls(error_line)
+              << Msg().FORMULA_FAULT_AFTER;
     if (fullwidth_fault) std::cout << "\n" << Msg().FORMULA_FULLWIDTH_HINT << std::endl;
 }
 }  // namespace
@@ -380,6 +387,7 @@ int Analyse_FormulaText(CompForm** the_formlist, const char* line_array,
 }
 
 int Read_And_Analyse(CompForm** the_formlist, char* line_array, bool eof_newline) {
+    InputKindScope kind(InputKind::Formula);
     if (Input_Formula(std::cin, line_array, PATH_SIZE) == nullptr) {
         line_array[0] = '\0';
         if (eof_newline) std::cout << std::endl;

@@ -10,6 +10,7 @@
 #include "ascarray.h"
 #include "consoleio.h"
 #include "fmula.h"
+#include "inputkind.h"
 #include "messages.h"
 #include "modecommon.h"
 #include "sweepreport.h"
@@ -40,6 +41,7 @@ int Input_RangeValue(AscArray<T>& array, char* operand_label, T* min_value, T* m
                      int* step_num) {
     std::cout << Msg().EXPLICIT_RANGE_PROMPT;
     char range_line[RANGE_LINE_SIZE];
+    InputKindScope kind(InputKind::Range);
     if (Input_Line(std::cin, range_line, RANGE_LINE_SIZE) == 0) return 1;
     if (Parse_RangeLine(range_line, operand_label, min_value, max_value, step_num) == 0) return 0;
     if (array(operand_label) == 0) {

@@ -6,6 +6,7 @@
 
 #include "consoleio.h"
 #include "fullwidth.h"
+#include "inputkind.h"
 #include "interrupt.h"
 #include "messages.h"
 #include "plotcommand.h"
@@ -45,6 +46,7 @@ void Ask_FixedValues(AscArray<double>& array, NameBuffer* copy_label, int count,
         any_asked = true;
         std::cout << copy_label[i] << "=";
         char value_line[VALUE_LINE_SIZE];
+        InputKindScope kind(InputKind::Value);
         Input_Line(std::cin, value_line, VALUE_LINE_SIZE);
         double value = 0.0;
         C_To_Double(Fold_FullWidth(value_line, NUMBER_FORMS).c_str(), &value);

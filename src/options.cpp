@@ -1,6 +1,8 @@
 #include "options.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <strings.h>
 
 #include "kansu_version.h"
 #include "messages.h"
@@ -36,6 +38,12 @@ CommandOptions Parse_Options(int argc, const char* const* argv) {
         const char* word = argv[i];
         if (std::strcmp(word, "--utf8") == 0) {
             options.utf8 = true;
+            options.cp932 = false;
+        } else if (std::strcmp(word, "--cp932") == 0) {
+            options.cp932 = true;
+            options.utf8 = false;
+        } else if (std::strcmp(word, "--no-edit") == 0) {
+            options.no_edit = true;
         } else if (std::strcmp(word, "--help") == 0 || std::strcmp(word, "-h") == 0) {
             options.show_help = true;
         } else if (std::strcmp(word, "--plot") == 0) {
@@ -54,8 +62,19 @@ CommandOptions Parse_Options(int argc, const char* const* argv) {
     return options;
 }
 
+bool Utf8_Chosen(const CommandOptions& options, const char* encoding_variable,
+                 std::ostream& error_out) {
+    if (options.utf8 || options.cp932) return options.utf8;
+    if (encoding_variable == nullptr || *encoding_variable == '\0') return false;
+    if (strcasecmp(encoding_variable, "utf-8") == 0 || strcasecmp(encoding_variable, "utf8") == 0)
+        return true;
+    if (strcasecmp(encoding_variable, "cp932") != 0)
+        error_out << Msg().ENCODING_UNKNOWN << encoding_variable << "\n";
+    return false;
+}
+
 int Apply_Options(const CommandOptions& options, std::ostream& out, std::ostream& error_out) {
-    Use_Utf8(options.utf8);
+    Use_Utf8(Utf8_Chosen(options, std::getenv("KANSU_ENCODING"), error_out));
     Enable_PicturesBesideReports(options.plot);
     if (!options.unknown.empty()) {
         error_out << Msg().OPTION_UNKNOWN << options.unknown << "\n" << Msg().OPTION_HINT;

@@ -1,6 +1,7 @@
-// Command-line options: --utf8 chooses the UTF-8 message table, --digits N
-// the significant digits of report numbers, --help and --version print and
-// end, anything else is refused.
+// Command-line options: --utf8 and --cp932 choose the console encoding (over
+// KANSU_ENCODING), --no-edit turns line editing off, --digits N the significant
+// digits of report numbers, --help and --version print and end, anything else
+// is refused.
 #ifndef KANSU_OPTIONS_H
 #define KANSU_OPTIONS_H
 
@@ -10,7 +11,9 @@
 #include "numbertext.h"
 
 struct CommandOptions {
-    bool utf8 = false;
+    bool utf8 = false;   // --utf8 given after any --cp932
+    bool cp932 = false;  // --cp932 given after any --utf8
+    bool no_edit = false;
     bool show_help = false;
     bool show_version = false;
     int digits = DEFAULT_DIGITS;  // of report numbers
@@ -20,6 +23,12 @@ struct CommandOptions {
 };
 
 CommandOptions Parse_Options(int argc, const char* const* argv);
+
+// Whether the console is UTF-8: an option wins, then KANSU_ENCODING's value
+// (utf-8 or cp932, any case; null when unset); code page 932 otherwise. An
+// unknown value is named on error_out and the default used.
+bool Utf8_Chosen(const CommandOptions& options, const char* encoding_variable,
+                 std::ostream& error_out);
 
 // Selects the message table and answers --help, --version or an unknown
 // option. Returns the exit status when the program should end now, -1 to go

@@ -7,6 +7,7 @@
 #include "crtbtree.h"
 #include "fmulaopfc.h"
 #include "consoleio.h"
+#include "inputkind.h"
 #include "messages.h"
 #include "symbol.h"
 
@@ -127,6 +128,7 @@ int Analysis_InputParamFrm(CompForm** the_formlist, char* line_array) {
 int Input_RangeParam(char* operand_label, double* min_value, double* max_value, int* step_num) {
     std::cout << Msg().PARAM_RANGE_PROMPT;
     char varia_info[RANGE_LINE_SIZE];
+    InputKindScope kind(InputKind::Range);
     Input_Line(std::cin, varia_info, RANGE_LINE_SIZE);
     if (Param_Skip(varia_info) == -1) return 1;
     if (Parse_RangeLine(varia_info, operand_label, min_value, max_value, step_num) == 0) {

@@ -28,6 +28,14 @@ const long long LONGEST_CHECK_INTERVAL = 1LL << 20;
 int running_reporters = 0;
 }  // namespace
 
+std::string Grouped_Digits(long long count) {
+    unsigned long long magnitude = static_cast<unsigned long long>(count);
+    if (count < 0) magnitude = 0 - magnitude;
+    std::string digits = std::to_string(magnitude);
+    for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+    return count < 0 ? "-" + digits : digits;
+}
+
 double Steady_Seconds() {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
@@ -38,13 +46,15 @@ bool Error_IsTerminal() {
     return terminal;
 }
 
-ProgressReporter::ProgressReporter(long long total_points)
+ProgressReporter::ProgressReporter(long long total_points, ProgressUnit unit)
     : ProgressReporter(total_points,
                        running_reporters == 0 && Error_IsTerminal() ? &std::cerr : nullptr,
-                       Steady_Seconds) {}
+                       Steady_Seconds, unit) {}
 
-ProgressReporter::ProgressReporter(long long total_points, std::ostream* out, Clock clock)
-    : total_(total_points), out_(out), clock_(clock), outermost_(running_reporters == 0) {
+ProgressReporter::ProgressReporter(long long total_points, std::ostream* out, Clock clock,
+                                   ProgressUnit unit)
+    : total_(total_points), out_(out), clock_(clock), unit_(unit),
+      outermost_(running_reporters == 0) {
     ++running_reporters;
     if (out_ == nullptr || !outermost_) {
         next_check_ = LLONG_MAX;  // silent: the clock is never read
@@ -80,7 +90,8 @@ void ProgressReporter::Show(double now) {
     long long seconds_left =
         total_ > done_ ? static_cast<long long>(per_point * (total_ - done_) + 0.5) : 0;
     std::ostringstream line;
-    line << Msg().PROGRESS_RUNNING << percent << "%  " << done_ << Msg().PROGRESS_POINTS
+    line << Msg().PROGRESS_RUNNING << percent << "%  " << Grouped_Digits(done_)
+         << (unit_ == ProgressUnit::Terms ? Msg().PROGRESS_TERMS : Msg().PROGRESS_POINTS)
          << seconds_left << Msg().PROGRESS_SECONDS;
     std::string text = line.str();
     int width = static_cast<int>(text.size());

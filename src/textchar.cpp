@@ -30,6 +30,20 @@ int Character_Bytes(const char* text, int position, bool utf8) {
     return count;
 }
 
+std::string Visible_Controls(const char* text) {
+    std::string shown;
+    for (const char* letter = text; *letter != '\0'; ++letter) {
+        unsigned char byte = static_cast<unsigned char>(*letter);
+        if (byte < 0x20 || byte == 0x7F) {
+            shown += '^';
+            shown += static_cast<char>(byte ^ 0x40);
+        } else {
+            shown += *letter;
+        }
+    }
+    return shown;
+}
+
 bool Is_TextBlank(int letter) { return letter == '\n' || Is_LineBlank(letter); }
 
 bool Is_LineBlank(int letter) {

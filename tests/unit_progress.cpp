@@ -80,6 +80,23 @@ TEST(Progress, AnInnerReporterLeavesTheLineToTheOuter) {
     EXPECT_NE(outer_shown.str().find("10%  1"), std::string::npos) << outer_shown.str();
 }
 
+TEST(Progress, TermsOfASumAndDigitGroups) {
+    std::ostringstream shown;
+    fake_now = 0.0;
+    {
+        ProgressReporter progress(4000000, &shown, FakeClock, ProgressUnit::Terms);
+        fake_now = 1.0;
+        progress.Reach(1234567);
+    }
+    EXPECT_EQ(shown.str().find(std::string("\r") + Msg().PROGRESS_RUNNING + "30%  1,234,567" +
+                               Msg().PROGRESS_TERMS + "2" + Msg().PROGRESS_SECONDS),
+              0u)
+        << shown.str();
+    const std::pair<long long, const char*> groups[] = {
+        {0, "0"}, {999, "999"}, {1000, "1,000"}, {108003648, "108,003,648"}, {-12345, "-12,345"}};
+    for (const auto& group : groups) EXPECT_EQ(Grouped_Digits(group.first), group.second);
+}
+
 // The handler's decision: inside a calculation a flag, outside the end (at
 // once, or after the save question when work is unsaved).
 TEST(Interrupt, WhatOneCtrlCDoes) {

@@ -37,4 +37,15 @@ TEST(TextChar, CharacterBytes) {
             << c.text << " at " << c.position << (c.utf8 ? " utf8" : " cp932");
 }
 
+TEST(TextChar, ControlCharactersShownVisibly) {
+    const char* const cases[][2] = {
+        {"x+1", "x+1"},
+        {"\x1b[A", "^[[A"},
+        {"a\x01\x7f", "a^A^?"},
+        {"\x82\x60\xe3\x81\x82", "\x82\x60\xe3\x81\x82"},  // multibyte text untouched
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Visible_Controls(c[0]), c[1]) << c[1];
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include "baselnlist.h"
 #include "fmulaopfc.h"
 #include "consoleio.h"
+#include "inputkind.h"
 #include "messages.h"
 #include "safefile.h"
 #include "typednumber.h"
@@ -165,7 +166,10 @@ int EnRoll_UserDefFunc(UsrFuncArray& ufunc_list, char* func_name) {
     Show_ArgumentNames(arg_count);
 
     char definition[PATH_SIZE];
-    if (Input_Formula(std::cin, definition, PATH_SIZE) == nullptr) return ENROLL_NO_DEFINITION;
+    {
+        InputKindScope kind(InputKind::Definition);
+        if (Input_Formula(std::cin, definition, PATH_SIZE) == nullptr) return ENROLL_NO_DEFINITION;
+    }
     if (CheckInpVal_UsrdefFunc(arg_count, DOUBLE_KIND, definition) < 1) return ENROLL_REFUSED;
 
     long file_pos = ufunc_list.AccFilePos(func_name);

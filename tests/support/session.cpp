@@ -19,7 +19,6 @@ const char* const kOutputFile = ".kansu-stdout";
 const char* const kErrorFile = ".kansu-stderr";
 
 std::string Convert(const std::string& text, const char* from, const char* to) {
-    if (Utf8Run()) return text;
     iconv_t converter = iconv_open(to, from);
     if (converter == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open failed");
     std::string result;
@@ -78,8 +77,13 @@ std::string Slurp(const std::string& path) {
 }
 }  // namespace
 
-std::string Cp932(const std::string& utf8) { return Convert(utf8, "UTF-8", "CP932"); }
-std::string Utf8(const std::string& cp932) { return Convert(cp932, "CP932", "UTF-8"); }
+std::string Cp932(const std::string& utf8) {
+    return Utf8Run() ? utf8 : Convert(utf8, "UTF-8", "CP932");
+}
+std::string Utf8(const std::string& cp932) {
+    return Utf8Run() ? cp932 : Convert(cp932, "CP932", "UTF-8");
+}
+std::string Cp932Always(const std::string& utf8) { return Convert(utf8, "UTF-8", "CP932"); }
 
 bool WindowsProgram() {
     const char* windows = std::getenv("KANSU_WINDOWS");
@@ -183,13 +187,22 @@ SessionResult Session::RunWithArguments(const std::string& arguments,
     return Launch(std::string("< ") + kInputFile, arguments, false);
 }
 
+SessionResult Session::RunWithEnvironment(const std::string& assignments,
+                                          const std::string& arguments,
+                                          const std::string& typed_utf8) {
+    WriteFile(kInputFile, Cp932(typed_utf8));
+    return Launch(std::string("< ") + kInputFile, arguments, true, assignments);
+}
+
 std::string ProgramCommandLine() { return ProgramCommand(); }
 
 SessionResult Session::Launch(const std::string& input_redirect, const std::string& arguments,
-                              bool quiet_error_output) {
-    // Recovery files and their notice stay inside the session's folder.
-    std::string command = "cd " + ShellQuoted(dir_) + " && XDG_STATE_HOME=" +
-                          ShellQuoted(dir_ + "/.kansu-state") + " timeout 60 " + ProgramCommand() + " " +
+                              bool quiet_error_output, const std::string& assignments) {
+    // Recovery files and their notice stay inside the session's folder; an
+    // encoding chosen in the tester's environment changes no expectation.
+    std::string command = "cd " + ShellQuoted(dir_) + " && env -u KANSU_ENCODING XDG_STATE_HOME=" +
+                          ShellQuoted(dir_ + "/.kansu-state") + " " + assignments +
+                          " timeout 60 " + ProgramCommand() + " " +
                           (Utf8Run() ? "--utf8 " : "") + arguments + " " + input_redirect +
                           " > " + kOutputFile + " 2> " + kErrorFile;
     int status = std::system(command.c_str());

@@ -12,6 +12,8 @@
 // in a --utf8 run (KANSU_TEST_UTF8 set) both return the text unchanged.
 std::string Cp932(const std::string& utf8);
 std::string Utf8(const std::string& cp932);
+// UTF-8 text to code page 932 bytes in either run.
+std::string Cp932Always(const std::string& utf8);
 
 // The program under test: the native binary, or the command in KANSU_COMMAND
 // (e.g. "wine /path/kansu.exe"). KANSU_WINDOWS=1 says that the program is the
@@ -61,6 +63,9 @@ public:
     SessionResult RunClosedInput();
     // Runs kansu with command-line arguments; standard error is returned, not checked.
     SessionResult RunWithArguments(const std::string& arguments, const std::string& typed_utf8);
+    // The same with environment assignments ("NAME=value ...") for the program.
+    SessionResult RunWithEnvironment(const std::string& assignments, const std::string& arguments,
+                                     const std::string& typed_utf8);
 
     std::string Path(const std::string& name) const;
     void WriteFile(const std::string& name, const std::string& bytes) const;
@@ -73,7 +78,7 @@ public:
 
 private:
     SessionResult Launch(const std::string& input_redirect, const std::string& arguments = "",
-                         bool quiet_error_output = true);
+                         bool quiet_error_output = true, const std::string& assignments = "");
     std::string dir_;
 };
 

@@ -1,0 +1,25 @@
+// Line editing of console input on a terminal (libedit): std::cin then reads
+// whole edited lines, with a history per kind of input and Tab completion;
+// prompts are shown by the editor. Without libedit in the build, or when it
+// cannot be used, input is read plainly as always.
+#ifndef KANSU_LINEEDIT_H
+#define KANSU_LINEEDIT_H
+
+// Whether lines may be edited: asked for, standard input and output both
+// terminals, and a terminal that can move the cursor (TERM set, not "dumb").
+bool Terminal_CanEdit(bool wanted, bool input_terminal, bool output_terminal, const char* term);
+
+// Whether this build has line editing (libedit).
+bool LineEditing_Built();
+
+// Starts editing when Terminal_CanEdit holds for this process and the console
+// encoding can be edited safely (UTF-8, with a UTF-8 character locale); code
+// page 932 is read plainly. Loads the history. Returns whether editing is on.
+bool Start_LineEditing(bool wanted, bool utf8);
+// Writes the history and gives the console streams back; also runs at exit.
+void Stop_LineEditing();
+// For the handler of a signal that ends the program: restores the terminal's
+// settings and writes the history, with async-signal-safe calls only.
+void Stop_LineEditing_OnSignal();
+
+#endif
