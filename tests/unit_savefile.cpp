@@ -515,6 +515,11 @@ TEST_F(SaveFile, DeletionOfADamagedRecordRestoresTheFile) {
     EXPECT_FALSE(WorkCopyLeft());
     EXPECT_EQ(DeleteRecord_FrmFile(Path("save.dat").c_str(), 500, &length), -2);
     EXPECT_EQ(DeleteRecord_FrmFile(Path("save.dat").c_str(), 3, &length), -2);
+    // Nor does deleting f by name rewrite a file that holds a damaged record.
+    UsrFuncArray registry(nullptr);
+    CoutCapture capture;
+    ASSERT_EQ(Create_UFunctionTable(registry, Path("save.dat").c_str(), 0), 1);
+    EXPECT_EQ(registry.DelUFncElem("f"), -2);
     EXPECT_EQ(Read("save.dat"), content);
     EXPECT_FALSE(WorkCopyLeft());
 }
@@ -927,6 +932,12 @@ TEST_F(SaveFile, AReadOnlySaveFileIsNotReplaced) {
     int result = AsOrdinaryUser([&] { return -SaveDate_ToFileEx(registry); });
     EXPECT_EQ(result, -UFUNC_WRITE_DENIED);
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(Files(), std::vector<std::string>{"save.dat"});
+    // A folder the user may not write takes no new save file either.
+    chmod(dir_.c_str(), 0555);
+    result = AsOrdinaryUser([&] { return -SaveDate_ToFileNew(registry, Path("new.dat").c_str()); });
+    chmod(dir_.c_str(), 0755);
+    EXPECT_EQ(result, -UFUNC_WRITE_DENIED);
     EXPECT_EQ(Files(), std::vector<std::string>{"save.dat"});
 }
 
