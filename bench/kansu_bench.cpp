@@ -30,6 +30,7 @@
 #include "inplexp.h"
 #include "main.h"
 #include "paramexp.h"
+#include "plotcommand.h"
 #include "polarcord.h"
 #include "symbol.h"
 #include "usrfunc.h"
@@ -293,6 +294,64 @@ void Mode_Rows(long long points, int grid_x, int grid_y) {
              static_cast<long long>(grid_x + 1) * (grid_y + 1));
 }
 
+// ---- plot ----
+
+// The least any reader of a report does: read it in blocks and convert every
+// number of its table with from_chars.
+double Floor_ReadNumbers(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return 0.0;
+    std::vector<char> block(1 << 20);
+    size_t kept = 0;
+    double sum = 0.0;
+    for (;;) {
+        size_t got = std::fread(block.data() + kept, 1, block.size() - kept, file);
+        if (got == 0) break;
+        size_t end = kept + got;
+        size_t line_start = 0;
+        for (size_t at = 0; at < end; ++at) {
+            if (block[at] != '\n') continue;
+            const char* cell = block.data() + line_start;
+            const char* line_end = block.data() + at;
+            while (cell < line_end) {
+                double value = 0.0;
+                std::from_chars_result read = std::from_chars(cell, line_end, value);
+                if (read.ec != std::errc()) break;
+                sum += value;
+                cell = read.ptr < line_end ? read.ptr + 1 : line_end;
+            }
+            line_start = at + 1;
+        }
+        kept = end - line_start;
+        std::memmove(block.data(), block.data() + line_start, kept);
+    }
+    std::fclose(file);
+    return sum;
+}
+
+// kansu plot of an explicit report of the given number of divisions, against
+// reading the report's numbers alone.
+void Plot_Row(long long divisions) {
+    std::string report = work_dir + "/plot.txt";
+    std::string picture = work_dir + "/plot.svg";
+    std::remove(report.c_str());
+    Run_Mode(FnCalc_Explicit, "sin(x)*exp(-x/10)+x^2\nx(0,100)[" + std::to_string(divisions) +
+                                  "]\n" + report + "\n");
+    const char* argv[] = {"kansu", "plot", report.c_str(), "-o", picture.c_str()};
+    int status = 1;
+    std::ostringstream ignored;
+    volatile double sink = 0.0;
+    std::pair<double, double> times = Paired_Medians(
+        [&] { status = Run_Plot(Parse_PlotOptions(5, argv, 1), ignored, ignored); },
+        [&] { sink = Floor_ReadNumbers(report); });
+    long long svg_bytes = static_cast<long long>(Slurp(picture).size());
+    Check(status == 0 && svg_bytes > 0 && svg_bytes <= 2000000, "plot");
+    std::printf("%-11s %11lld rows   %8.3f s  %8.3f s  %7.2f  (SVG %lld bytes)\n", "plot",
+                divisions + 1, times.first, times.second, times.first / times.second, svg_bytes);
+    std::remove(report.c_str());
+    std::remove(picture.c_str());
+}
+
 // ---- memory ----
 
 // Largest resident set of the kansu program writing an explicit report of
@@ -349,6 +408,10 @@ int main(int argc, char** argv) {
     std::printf("\nreports (median of %d)                    kansu      floor   ratio\n", RUNS);
     if (quick) Mode_Rows(10000, 200, 100);
     else Mode_Rows(1000000, 2000, 1000);
+
+    std::printf("\nkansu plot (median of %d)                 kansu   read only   ratio\n", RUNS);
+    Plot_Row(quick ? 10000 : 1000000);
+    if (!quick) Plot_Row(10000000);
 
     std::printf("\nmax RSS of kansu: %ld KiB at %lld points, %ld KiB at %lld points"
                 " (the bench itself: %ld KiB)\n",

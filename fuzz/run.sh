@@ -8,9 +8,9 @@ root=$PWD  # the dialogue target works in a directory of its own: paths are abso
 seconds=${1:-20}
 build=$root/build-fuzz
 CXX=clang++ cmake -S . -B "$build" -DKANSU_FUZZ=ON -DKANSU_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target fuzz_formula fuzz_range fuzz_savefile fuzz_dialogue
+cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target fuzz_formula fuzz_range fuzz_savefile fuzz_dialogue fuzz_report
 mkdir -p "$build/findings"
-for target in formula range savefile dialogue; do
+for target in formula range savefile dialogue report; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
@@ -19,6 +19,7 @@ for target in formula range savefile dialogue; do
     formula) options+=(-max_len=255 -dict="$root/fuzz/formula.dict") ;;
     range) options+=(-max_len=418 -dict="$root/fuzz/formula.dict") ;;
     savefile) options+=(-max_len=4096) ;;
+    report) options+=(-max_len=8192) ;;
     # A run cut at the work budget unwinds past the calculation's own arrays:
     # those are left to the process, not reported.
     dialogue) options+=(-max_len=2048 -dict="$root/fuzz/formula.dict" -detect_leaks=0) ;;

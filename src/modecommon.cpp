@@ -8,6 +8,7 @@
 #include "fullwidth.h"
 #include "interrupt.h"
 #include "messages.h"
+#include "plotcommand.h"
 #include "safefile.h"
 #include "varinput.h"
 
@@ -88,12 +89,14 @@ int Open_ReportFile(std::ofstream& output_stream) {
         std::cout << Msg().REPORT_WRITE_FAILURE;
         return 0;
     }
+    Remember_ReportPath(optfile_name);
     output_stream << Msg().REPORT_HEAD;
     return 1;
 }
 
 int Close_ReportFile(std::ofstream& output_stream) {
     output_stream.close();
+    Draw_PictureBesideReport();
     if (Calculation_Interrupted()) {
         Clear_CalculationInterrupt();
         std::cout << Msg().CALCULATION_INTERRUPTED;

@@ -4,6 +4,7 @@
 
 #include "kansu_version.h"
 #include "messages.h"
+#include "plotcommand.h"
 
 namespace {
 const int USAGE_ERROR_STATUS = 2;
@@ -25,6 +26,8 @@ CommandOptions Parse_Options(int argc, const char* const* argv) {
             options.utf8 = true;
         } else if (std::strcmp(word, "--help") == 0 || std::strcmp(word, "-h") == 0) {
             options.show_help = true;
+        } else if (std::strcmp(word, "--plot") == 0) {
+            options.plot = true;
         } else if (std::strcmp(word, "--version") == 0) {
             options.show_version = true;
         } else if (options.unknown.empty()) {
@@ -36,6 +39,7 @@ CommandOptions Parse_Options(int argc, const char* const* argv) {
 
 int Apply_Options(const CommandOptions& options, std::ostream& out, std::ostream& error_out) {
     Use_Utf8(options.utf8);
+    Enable_PicturesBesideReports(options.plot);
     if (!options.unknown.empty()) {
         error_out << Msg().OPTION_UNKNOWN << options.unknown << "\n" << Msg().OPTION_HINT;
         return USAGE_ERROR_STATUS;

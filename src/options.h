@@ -10,6 +10,7 @@ struct CommandOptions {
     bool utf8 = false;
     bool show_help = false;
     bool show_version = false;
+    bool plot = false;  // --plot: a picture beside every report written
     std::string unknown;  // the first option not understood, empty when none
 };
 

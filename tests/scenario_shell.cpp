@@ -89,7 +89,8 @@ TEST(ShellScenario, HelpAndVersionPrintAndStartNothing) {
     EXPECT_TRUE(session.Files().empty());
     for (const char* word :
          {"--utf8", "--version", "-1", "EnrUsrfunc", "DelUsrfunc", "SaveUsrfunc", "SetUfList",
-          "SetUfdef", "ShowUfList2", "CheckUfList", "使い方", "コマンド"}) {
+          "SetUfdef", "ShowUfList2", "CheckUfList", "使い方", "コマンド", "--plot", "plot REPORT",
+          "--term", "--xrange", "--all"}) {
         EXPECT_NE(result.output.find(Cp932(word)), std::string::npos) << word;
     }
     EXPECT_EQ(result.output.find(Cp932("入力スタイルを選んで下さい")), std::string::npos);

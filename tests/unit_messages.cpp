@@ -24,6 +24,7 @@ struct OptionCase {
     std::vector<const char*> words;
     bool utf8, help, version;
     std::string unknown;
+    bool plot = false;
 };
 
 TEST(Options, ParsedWords) {
@@ -35,6 +36,7 @@ TEST(Options, ParsedWords) {
         {{"--version"}, false, false, true, ""},
         {{"--utf-8", "--bad"}, false, false, false, "--utf-8"},
         {{"--utf8", "x.txt"}, true, false, false, "x.txt"},
+        {{"--plot", "--utf8"}, true, false, false, "", true},
     };
     for (const OptionCase& c : cases) {
         std::vector<const char*> argv{"kansu"};
@@ -45,6 +47,7 @@ TEST(Options, ParsedWords) {
         EXPECT_EQ(parsed.show_help, c.help) << shown;
         EXPECT_EQ(parsed.show_version, c.version) << shown;
         EXPECT_EQ(parsed.unknown, c.unknown) << shown;
+        EXPECT_EQ(parsed.plot, c.plot) << shown;
     }
 }
 

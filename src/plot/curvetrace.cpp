@@ -1,0 +1,170 @@
+#include "curvetrace.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// Parametric cut of one side (Liang-Barsky): narrows [t0, t1].
+bool Cut(double direction, double distance, double* t0, double* t1) {
+    if (direction == 0.0) return distance >= 0.0;
+    double t = distance / direction;
+    if (direction < 0.0) {
+        if (t > *t1) return false;
+        if (t > *t0) *t0 = t;
+    } else {
+        if (t < *t0) return false;
+        if (t < *t1) *t1 = t;
+    }
+    return true;
+}
+PixelPoint Held(PixelPoint point, double left, double top, double right, double bottom) {
+    return PixelPoint{std::fmin(std::fmax(point.x, left), right),
+                      std::fmin(std::fmax(point.y, top), bottom)};
+}
+}  // namespace
+
+bool Clip_Segment(PixelPoint* a, PixelPoint* b, double left, double top, double right,
+                  double bottom) {
+    double dx = b->x - a->x;
+    double dy = b->y - a->y;
+    double t0 = 0.0;
+    double t1 = 1.0;
+    if (!Cut(-dx, a->x - left, &t0, &t1) || !Cut(dx, right - a->x, &t0, &t1) ||
+        !Cut(-dy, a->y - top, &t0, &t1) || !Cut(dy, bottom - a->y, &t0, &t1))
+        return false;
+    PixelPoint start = *a;
+    // A cut point is held on the frame: rounding must not put it a hair outside.
+    if (t1 < 1.0)
+        *b = Held(PixelPoint{start.x + t1 * dx, start.y + t1 * dy}, left, top, right, bottom);
+    if (t0 > 0.0)
+        *a = Held(PixelPoint{start.x + t0 * dx, start.y + t0 * dy}, left, top, right, bottom);
+    return true;
+}
+
+CurveTracer::CurveTracer(const PlotFrame& frame, TraceStyle style, double min_move)
+    : frame_(frame), style_(style), min_move_(min_move) {}
+
+bool CurveTracer::Inside(PixelPoint point) const {
+    return point.x >= frame_.left && point.x <= frame_.left + frame_.width &&
+           point.y >= frame_.top && point.y <= frame_.top + frame_.height;
+}
+
+void CurveTracer::Add(double x, double y) {
+    PixelPoint point{Frame_X(frame_, x), Frame_Y(frame_, y)};
+    if (!std::isfinite(point.x) || !std::isfinite(point.y)) {
+        Break();
+        return;
+    }
+    if (style_ == TraceStyle::DOTS) {
+        Add_Dot(point);
+        return;
+    }
+    To_Point(point);
+}
+
+void CurveTracer::Add_Dot(PixelPoint point) {
+    if (!Inside(point)) return;
+    // One dot per pixel: a cell number from the pixel's column and row.
+    long long column = static_cast<long long>(point.x - frame_.left);
+    long long row = static_cast<long long>(point.y - frame_.top);
+    long long cell = row * (static_cast<long long>(frame_.width) + 2) + column;
+    if (!dot_cells_.insert(cell).second) return;
+    pieces_.push_back({point});
+}
+
+// The segment from the previous point, cut at the frame: pieces start where
+// the curve enters the frame and end where it leaves it.
+void CurveTracer::To_Point(PixelPoint point) {
+    if (!have_previous_) {
+        have_previous_ = true;
+        previous_ = point;
+        if (Inside(point)) Start_Piece(point);
+        return;
+    }
+    PixelPoint from = previous_;
+    PixelPoint to = point;
+    bool from_inside = Inside(previous_);
+    previous_ = point;
+    double right = frame_.left + frame_.width;
+    double bottom = frame_.top + frame_.height;
+    if (!Clip_Segment(&from, &to, frame_.left, frame_.top, right, bottom)) {
+        End_Piece();
+        return;
+    }
+    if (!from_inside || !piece_open_) {
+        End_Piece();
+        Start_Piece(from);
+    }
+    Keep(to);
+    if (!Inside(point)) End_Piece();
+}
+
+void CurveTracer::Break() {
+    End_Piece();
+    have_previous_ = false;
+}
+
+void CurveTracer::Start_Piece(PixelPoint point) {
+    pieces_.emplace_back();
+    piece_open_ = true;
+    column_open_ = false;
+    have_unkept_ = false;
+    Keep(point);
+}
+
+void CurveTracer::Keep(PixelPoint point) {
+    std::vector<PixelPoint>& piece = pieces_.back();
+    if (style_ == TraceStyle::PATH && !piece.empty()) {
+        const PixelPoint& kept = piece.back();
+        if (std::hypot(point.x - kept.x, point.y - kept.y) < min_move_) {
+            have_unkept_ = true;
+            unkept_ = point;
+            return;
+        }
+        have_unkept_ = false;
+    }
+    if (style_ != TraceStyle::COLUMNS) {
+        piece.push_back(point);
+        return;
+    }
+    double column = std::floor(point.x);
+    Sequenced current{point, ++order_};
+    if (column_open_ && column == column_) {
+        if (point.y < lowest_.point.y) lowest_ = current;
+        if (point.y > highest_.point.y) highest_ = current;
+        last_ = current;
+        return;
+    }
+    Flush_Column();
+    column_open_ = true;
+    column_ = column;
+    first_order_ = current.order;
+    lowest_ = highest_ = last_ = current;
+    piece.push_back(point);
+}
+
+// Writes the lowest, highest and last point of the column in their order,
+// each once, after the column's first point.
+void CurveTracer::Flush_Column() {
+    if (!column_open_) return;
+    column_open_ = false;
+    Sequenced kept[3] = {lowest_, highest_, last_};
+    std::sort(kept, kept + 3,
+              [](const Sequenced& a, const Sequenced& b) { return a.order < b.order; });
+    long long written = first_order_;
+    for (const Sequenced& point : kept) {
+        if (point.order == written) continue;
+        pieces_.back().push_back(point.point);
+        written = point.order;
+    }
+}
+
+void CurveTracer::End_Piece() {
+    if (!piece_open_) return;
+    piece_open_ = false;
+    Flush_Column();
+    if (have_unkept_) pieces_.back().push_back(unkept_);
+    have_unkept_ = false;
+}
+
+void CurveTracer::Finish() { Break(); }

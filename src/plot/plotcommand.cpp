@@ -1,0 +1,187 @@
+#include "plotcommand.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+#include <iostream>
+
+#include "messages.h"
+#include "safefile.h"
+#include "svgwriter.h"
+#include "termsize.h"
+#include "termwriter.h"
+
+namespace {
+
+const int USAGE_ERROR_STATUS = 2;
+const double SVG_MIN_MOVE = 0.5;  // picture units an x-y curve must move to keep a point
+
+bool beside_reports = false;
+std::string remembered_report;
+
+bool Read_Number(std::string_view text, double* value) {
+    if (text.empty()) return false;
+    std::from_chars_result read = std::from_chars(text.data(), text.data() + text.size(), *value);
+    return read.ec == std::errc() && read.ptr == text.data() + text.size() && std::isfinite(*value);
+}
+
+// "a:b" with a below b.
+bool Read_Range(const char* text, AxisRange* range) {
+    std::string_view whole(text);
+    size_t colon = whole.find(':', 1);  // a leading "-" is a sign, never the separator
+    if (colon == std::string_view::npos) return false;
+    return Read_Number(whole.substr(0, colon), &range->low) &&
+           Read_Number(whole.substr(colon + 1), &range->high) && range->low < range->high;
+}
+
+bool Read_RunNumber(const char* text, int* number) {
+    std::string_view whole(text);
+    std::from_chars_result read =
+        std::from_chars(whole.data(), whole.data() + whole.size(), *number);
+    return read.ec == std::errc() && read.ptr == whole.data() + whole.size() && *number >= 1;
+}
+
+const char* Failure_Message(PlotFailure failure) {
+    switch (failure) {
+    case PlotFailure::CANNOT_OPEN: return Msg().PLOT_CANNOT_OPEN;
+    case PlotFailure::READ_FAILED: return Msg().PLOT_READ_FAILED;
+    case PlotFailure::NOT_A_REPORT: return Msg().PLOT_NOT_A_REPORT;
+    case PlotFailure::NO_SUCH_RUN: return Msg().PLOT_NO_SUCH_RUN;
+    case PlotFailure::NO_TABLE: return Msg().PLOT_NO_TABLE;
+    case PlotFailure::NO_POINTS: return Msg().PLOT_NO_POINTS;
+    case PlotFailure::NONE: break;
+    }
+    return "";
+}
+
+bool Write_File(const std::string& path, const std::string& content) {
+    // A folder, FIFO or device is never opened: a FIFO would block.
+    if (Check_OutputPath(path) == FILE_NOT_REGULAR) return false;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return false;
+    bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
+    return std::fclose(file) == 0 && written;
+}
+
+PlotFailure Svg_Picture(const PlotRequest& request, std::string* svg) {
+    PlotPicture picture;
+    PlotFailure failure = Build_Picture(request, SVG_FRAME_LEFT, SVG_FRAME_TOP, SVG_FRAME_WIDTH,
+                                        SVG_FRAME_HEIGHT, SVG_MIN_MOVE, &picture);
+    if (failure == PlotFailure::NONE) *svg = Svg_Document(picture);
+    return failure;
+}
+
+int Draw_OnTerminal(const PlotOptions& options, std::ostream& out, std::ostream& error_out) {
+    int drawing_width = Terminal_DrawingWidth(Terminal_Columns());
+    PlotPicture picture;
+    PlotFailure failure = Build_Picture(options.request, 0.0, 0.0, drawing_width * TERM_DOTS_ACROSS,
+                                        TERM_ROWS * TERM_DOTS_DOWN, 1.0, &picture);
+    if (failure != PlotFailure::NONE) {
+        error_out << Msg().PLOT_PREFIX << options.request.report_path << ": "
+                  << Failure_Message(failure);
+        return 1;
+    }
+    out << Terminal_Picture(picture, drawing_width, options.utf8) << std::flush;
+    return 0;
+}
+
+}  // namespace
+
+int Plot_WordIndex(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "plot") == 0) return i;
+        if (std::strcmp(argv[i], "--utf8") != 0) return 0;
+    }
+    return 0;
+}
+
+PlotOptions Parse_PlotOptions(int argc, const char* const* argv, int plot_word) {
+    PlotOptions options;
+    for (int i = 1; i < argc; ++i) {
+        if (i == plot_word) continue;
+        const char* word = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        bool understood = true;
+        if (std::strcmp(word, "--utf8") == 0) {
+            options.utf8 = true;
+        } else if (std::strcmp(word, "--all") == 0) {
+            options.request.all_runs = true;
+        } else if (std::strcmp(word, "--term") == 0) {
+            options.terminal = true;
+        } else if (std::strcmp(word, "-o") == 0 && value != nullptr && value[0] != '\0') {
+            options.output_path = argv[++i];
+        } else if (std::strcmp(word, "--run") == 0 && value != nullptr) {
+            understood = Read_RunNumber(argv[++i], &options.request.run_number);
+        } else if (std::strcmp(word, "--xrange") == 0 && value != nullptr) {
+            understood = Read_Range(argv[++i], &options.request.x_range);
+            options.request.x_range_given = true;
+        } else if (std::strcmp(word, "--yrange") == 0 && value != nullptr) {
+            understood = Read_Range(argv[++i], &options.request.y_range);
+            options.request.y_range_given = true;
+        } else if (word[0] != '-' && options.request.report_path.empty()) {
+            options.request.report_path = word;
+        } else {
+            understood = false;
+        }
+        if (!understood && options.bad_argument.empty()) options.bad_argument = argv[i];
+    }
+    if (options.request.all_runs && options.request.run_number > 0 && options.bad_argument.empty())
+        options.bad_argument = "--all --run";
+    options.report_missing = options.request.report_path.empty();
+    return options;
+}
+
+int Run_Plot(const PlotOptions& options, std::ostream& out, std::ostream& error_out) {
+    if (!options.bad_argument.empty()) {
+        error_out << Msg().PLOT_PREFIX << Msg().PLOT_BAD_ARGUMENT << options.bad_argument << "\n";
+        return USAGE_ERROR_STATUS;
+    }
+    if (options.report_missing) {
+        error_out << Msg().PLOT_PREFIX << Msg().PLOT_NO_REPORT;
+        return USAGE_ERROR_STATUS;
+    }
+    if (options.terminal && options.output_path.empty())
+        return Draw_OnTerminal(options, out, error_out);
+    std::string svg;
+    PlotFailure failure = Svg_Picture(options.request, &svg);
+    if (failure != PlotFailure::NONE) {
+        error_out << Msg().PLOT_PREFIX << options.request.report_path << ": "
+                  << Failure_Message(failure);
+        return 1;
+    }
+    std::string path = options.output_path.empty() ? Picture_PathBeside(options.request.report_path)
+                                                   : options.output_path;
+    if (!Write_File(path, svg)) {
+        error_out << Msg().PLOT_PREFIX << path << ": " << Msg().PLOT_WRITE_FAILED;
+        return 1;
+    }
+    if (options.terminal) return Draw_OnTerminal(options, out, error_out);
+    return 0;
+}
+
+std::string Picture_PathBeside(const std::string& report_path) {
+    size_t name_start = report_path.find_last_of("/\\");
+    name_start = name_start == std::string::npos ? 0 : name_start + 1;
+    size_t dot = report_path.rfind('.');
+    std::string path = dot != std::string::npos && dot > name_start
+                           ? report_path.substr(0, dot) + ".svg"
+                           : report_path + ".svg";
+    return path == report_path ? report_path + ".svg" : path;
+}
+
+void Enable_PicturesBesideReports(bool enable) { beside_reports = enable; }
+
+void Remember_ReportPath(const std::string& report_path) { remembered_report = report_path; }
+
+void Draw_PictureBesideReport() {
+    if (!beside_reports || remembered_report.empty()) return;
+    PlotRequest request;
+    request.report_path = remembered_report;
+    std::string svg;
+    if (Svg_Picture(request, &svg) != PlotFailure::NONE) return;
+    std::string path = Picture_PathBeside(remembered_report);
+    if (!Write_File(path, svg))
+        std::cerr << Msg().PLOT_PREFIX << path << ": " << Msg().PLOT_WRITE_FAILED;
+}

@@ -1,0 +1,145 @@
+#include "plotpicture.h"
+
+#include <cmath>
+#include <memory>
+
+#include "reportreader.h"
+
+namespace {
+
+const double MARGIN = 0.04;  // of the data's span, around curves drawn to scale
+
+// The runs to draw: one, or every run that has a table.
+PlotFailure Select_Runs(const PlotRequest& request, const std::vector<ReportRun>& runs,
+                        std::vector<size_t>* selected) {
+    if (runs.empty()) return PlotFailure::NOT_A_REPORT;
+    if (request.all_runs) {
+        for (size_t i = 0; i < runs.size(); ++i)
+            if (runs[i].layout != RunLayout::NO_TABLE) selected->push_back(i);
+        if (selected->empty()) return PlotFailure::NO_TABLE;
+    } else {
+        if (request.run_number > static_cast<int>(runs.size())) return PlotFailure::NO_SUCH_RUN;
+        size_t index =
+            request.run_number > 0 ? static_cast<size_t>(request.run_number - 1) : runs.size() - 1;
+        if (runs[index].layout == RunLayout::NO_TABLE) return PlotFailure::NO_TABLE;
+        selected->push_back(index);
+    }
+    for (size_t index : *selected)
+        if (runs[index].finite_count > 0) return PlotFailure::NONE;
+    return PlotFailure::NO_POINTS;
+}
+
+std::string Joined(const std::vector<std::string>& texts, const char* separator) {
+    std::string joined;
+    for (const std::string& text : texts) {
+        if (!joined.empty()) joined += separator;
+        joined += text;
+    }
+    return joined;
+}
+
+// Ranges of the drawn runs' data, or as the request gives them.
+void Set_Ranges(const PlotRequest& request, const std::vector<ReportRun>& runs,
+                const std::vector<size_t>& selected, PlotPicture* picture) {
+    bool first = true;
+    double x_min = 0, x_max = 0, y_min = 0, y_max = 0;
+    for (size_t index : selected) {
+        const ReportRun& run = runs[index];
+        if (run.finite_count == 0) continue;
+        x_min = first ? run.x_min : std::fmin(x_min, run.x_min);
+        x_max = first ? run.x_max : std::fmax(x_max, run.x_max);
+        y_min = first ? run.y_min : std::fmin(y_min, run.y_min);
+        y_max = first ? run.y_max : std::fmax(y_max, run.y_max);
+        first = false;
+    }
+    PlotFrame& frame = picture->frame;
+    // A curve over x runs from edge to edge; curves drawn to scale get room.
+    frame.x_range = request.x_range_given   ? request.x_range
+                    : picture->equal_scales ? Padded_Range(x_min, x_max, MARGIN)
+                                            : Padded_Range(x_min, x_max, 0.0);
+    frame.y_range = request.y_range_given ? request.y_range : Padded_Range(y_min, y_max, MARGIN);
+    if (picture->equal_scales)
+        Equalize_Scales(&frame.x_range, &frame.y_range, frame.width, frame.height,
+                        request.x_range_given, request.y_range_given);
+}
+
+TraceStyle Style_Of(RunLayout layout) {
+    switch (layout) {
+    case RunLayout::EXPLICIT: return TraceStyle::COLUMNS;
+    case RunLayout::IMPLICIT: return TraceStyle::DOTS;
+    default: return TraceStyle::PATH;
+    }
+}
+
+// Second reading: the rows of the drawn runs go to their tracers.
+class TracingSink : public RowSink {
+public:
+    TracingSink(const std::vector<ReportRun>& runs, const std::vector<size_t>& selected,
+                const PlotFrame& frame, double min_move)
+        : tracers_(runs.size()) {
+        for (size_t index : selected)
+            tracers_[index].reset(new CurveTracer(frame, Style_Of(runs[index].layout), min_move));
+    }
+    bool Wants(size_t run_index) const override {
+        return run_index < tracers_.size() && tracers_[run_index] != nullptr;
+    }
+    void Row(size_t run_index, double x, double y) override { tracers_[run_index]->Add(x, y); }
+    CurveTracer& Tracer(size_t run_index) { return *tracers_[run_index]; }
+
+private:
+    std::vector<std::unique_ptr<CurveTracer>> tracers_;
+};
+
+std::string Legend_Of(const ReportRun& run) {
+    if (run.fixed_values.empty()) return run.title;
+    return run.title + "  (" + Joined(run.fixed_values, ", ") + ")";
+}
+
+void Set_Texts(const std::vector<ReportRun>& runs, const std::vector<size_t>& selected,
+               PlotPicture* picture) {
+    const ReportRun& last = runs[selected.back()];
+    picture->x_title = last.x_title;
+    picture->y_title = last.y_title;
+    if (selected.size() == 1) {
+        picture->title = last.title;
+        picture->note = Joined(last.fixed_values, ", ");
+    }
+}
+
+}  // namespace
+
+PlotFailure Build_Picture(const PlotRequest& request, double left, double top, double width,
+                          double height, double min_move, PlotPicture* picture) {
+    std::vector<ReportRun> runs;
+    ScanStatus status = Scan_Report(request.report_path, &runs, nullptr);
+    if (status == ScanStatus::CANNOT_OPEN) return PlotFailure::CANNOT_OPEN;
+    if (status == ScanStatus::READ_FAILED) return PlotFailure::READ_FAILED;
+    std::vector<size_t> selected;
+    PlotFailure failure = Select_Runs(request, runs, &selected);
+    if (failure != PlotFailure::NONE) return failure;
+
+    *picture = PlotPicture();
+    picture->frame.left = left;
+    picture->frame.top = top;
+    picture->frame.width = width;
+    picture->frame.height = height;
+    for (size_t index : selected)
+        if (runs[index].layout != RunLayout::EXPLICIT) picture->equal_scales = true;
+    Set_Ranges(request, runs, selected, picture);
+    Set_Texts(runs, selected, picture);
+
+    TracingSink sink(runs, selected, picture->frame, min_move);
+    std::vector<ReportRun> again;
+    if (Scan_Report(request.report_path, &again, &sink) != ScanStatus::READ)
+        return PlotFailure::READ_FAILED;
+    for (size_t index : selected) {
+        CurveTracer& tracer = sink.Tracer(index);
+        tracer.Finish();
+        PlotCurve curve;
+        curve.legend = Legend_Of(runs[index]);
+        curve.dots = runs[index].layout == RunLayout::IMPLICIT;
+        curve.pieces = tracer.Pieces();
+        picture->curves.push_back(std::move(curve));
+    }
+    return PlotFailure::NONE;
+}

@@ -1,0 +1,50 @@
+// From a report file to what a picture shows: the runs to draw, the axis
+// ranges, and each run's curve traced into a drawing area.
+#ifndef KANSU_PLOT_PLOTPICTURE_H
+#define KANSU_PLOT_PLOTPICTURE_H
+
+#include <string>
+#include <vector>
+
+#include "curvetrace.h"
+#include "plotaxes.h"
+
+struct PlotRequest {
+    std::string report_path;
+    int run_number = 0;  // 0: the last run of the file
+    bool all_runs = false;
+    bool x_range_given = false;
+    bool y_range_given = false;
+    AxisRange x_range, y_range;
+};
+
+struct PlotCurve {
+    std::string legend;  // the formula, with the fixed values
+    bool dots = false;
+    std::vector<std::vector<PixelPoint>> pieces;
+};
+
+struct PlotPicture {
+    std::string title, x_title, y_title, note;  // UTF-8
+    PlotFrame frame;
+    bool equal_scales = false;
+    std::vector<PlotCurve> curves;
+};
+
+enum class PlotFailure {
+    NONE,
+    CANNOT_OPEN,
+    READ_FAILED,
+    NOT_A_REPORT,
+    NO_SUCH_RUN,
+    NO_TABLE,
+    NO_POINTS
+};
+
+// Reads the report twice (once for the runs and ranges, once to trace the
+// drawn runs) and fills picture for a drawing area of the given place and
+// size. min_move is the thinning distance of x-y curves in area units.
+PlotFailure Build_Picture(const PlotRequest& request, double left, double top, double width,
+                          double height, double min_move, PlotPicture* picture);
+
+#endif

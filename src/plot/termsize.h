@@ -1,0 +1,8 @@
+// The width of the terminal standard output writes to.
+#ifndef KANSU_PLOT_TERMSIZE_H
+#define KANSU_PLOT_TERMSIZE_H
+
+// Columns of the terminal, or 80 when standard output is not one.
+int Terminal_Columns();
+
+#endif

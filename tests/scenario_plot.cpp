@@ -1,0 +1,260 @@
+// kansu plot against the real binary: a report written by the dialogue, drawn
+// as SVG and on the terminal, --plot in the dialogue, and the one-line errors.
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "mode_dialogue.h"
+#include "session.h"
+
+namespace {
+
+// x^2-1 over x(-1,2)[6], written by the explicit mode.
+const std::string kTyped = "1\nx^2-1\nx(-1,2)[6]\nout.txt\n0\n";
+
+const std::string kSvg = R"svg(<?xml version="1.0" encoding="UTF-8"?>
+<svg xmlns="http://www.w3.org/2000/svg" width="800" height="560" viewBox="0 0 800 560" font-family="'Hiragino Sans','Hiragino Kaku Gothic ProN','Yu Gothic','Meiryo','MS Gothic','Noto Sans CJK JP','Noto Sans JP','IPAexGothic','IPAGothic','TakaoGothic',sans-serif">
+<title>x^2-1</title>
+<rect width="800" height="560" fill="#ffffff"/>
+<g stroke="#e3e3e3" stroke-width="1">
+<line x1="80.0" y1="60.0" x2="80.0" y2="490.0"/>
+<line x1="195.0" y1="60.0" x2="195.0" y2="490.0"/>
+<line x1="310.0" y1="60.0" x2="310.0" y2="490.0"/>
+<line x1="425.0" y1="60.0" x2="425.0" y2="490.0"/>
+<line x1="540.0" y1="60.0" x2="540.0" y2="490.0"/>
+<line x1="655.0" y1="60.0" x2="655.0" y2="490.0"/>
+<line x1="770.0" y1="60.0" x2="770.0" y2="490.0"/>
+<line x1="80.0" y1="474.1" x2="770.0" y2="474.1"/>
+<line x1="80.0" y1="374.5" x2="770.0" y2="374.5"/>
+<line x1="80.0" y1="275.0" x2="770.0" y2="275.0"/>
+<line x1="80.0" y1="175.5" x2="770.0" y2="175.5"/>
+<line x1="80.0" y1="75.9" x2="770.0" y2="75.9"/>
+</g>
+<rect x="80.0" y="60.0" width="690.0" height="430.0" fill="none" stroke="#000000"/>
+<g font-size="12" fill="#333333">
+<text x="80.0" y="507.0" text-anchor="middle">-1.0</text>
+<text x="195.0" y="507.0" text-anchor="middle">-0.5</text>
+<text x="310.0" y="507.0" text-anchor="middle">0.0</text>
+<text x="425.0" y="507.0" text-anchor="middle">0.5</text>
+<text x="540.0" y="507.0" text-anchor="middle">1.0</text>
+<text x="655.0" y="507.0" text-anchor="middle">1.5</text>
+<text x="770.0" y="507.0" text-anchor="middle">2.0</text>
+<text x="74.0" y="478.1" text-anchor="end">-1</text>
+<text x="74.0" y="378.5" text-anchor="end">0</text>
+<text x="74.0" y="279.0" text-anchor="end">1</text>
+<text x="74.0" y="179.5" text-anchor="end">2</text>
+<text x="74.0" y="79.9" text-anchor="end">3</text>
+</g>
+<text x="425.0" y="26.0" text-anchor="middle" font-size="17">x^2-1</text>
+<text x="425.0" y="534.0" text-anchor="middle" font-size="14">変数x</text>
+<text x="22.0" y="275.0" text-anchor="middle" font-size="14" transform="rotate(-90 22.0 275.0)">関数計算値</text>
+<polyline points="80.0,374.5 195.0,449.2 310.0,474.1 425.0,449.2 540.0,374.5 655.0,250.1 770.0,75.9" fill="none" stroke="#1f77b4" stroke-width="1.5" stroke-linejoin="round" stroke-linecap="round"/>
+</svg>
+)svg";
+
+// The same run on an 80-column terminal: ASCII marks on a code page 932
+// console, braille with --utf8.
+const std::string kTermAscii = R"svg(x^2-1
+         3.16 +----------------------------------------------------------------+
+              |                                                               .|
+              |                                                              .'|
+              |                                                             :' |
+              |                                                           .:   |
+              |                                                          .'    |
+              |                                                         :'     |
+              |                                                       .:       |
+              |                                                      .'        |
+              |                                                     :'         |
+              |                                                   .:           |
+              |                                                 .:'            |
+              |                                               .:'              |
+              |                                             .:'                |
+              |                                            :'                  |
+              |.                                        ..'                    |
+              | ':.                                  ..''                      |
+              |    ':..                           ..''                         |
+              |       ''..                     .:'                             |
+              |          '''':....    .....:''''                               |
+              |                   '''''                                        |
+        -1.16 +----------------------------------------------------------------+
+              -1                                                               2
+x: 変数x   y: 関数計算値
+)svg";
+const std::string kTermBraille = R"svg(x^2-1
+         3.16 +----------------------------------------------------------------+
+              |                                                               ⢠|
+              |                                                              ⡠⠃|
+              |                                                             ⡔⠁ |
+              |                                                           ⢀⠎   |
+              |                                                          ⢠⠃    |
+              |                                                         ⡰⠁     |
+              |                                                       ⢀⠜       |
+              |                                                      ⢠⠊        |
+              |                                                     ⡰⠁         |
+              |                                                   ⢀⠎           |
+              |                                                 ⢀⠔⠁            |
+              |                                               ⢀⠖⠁              |
+              |                                             ⢀⠔⠁                |
+              |                                            ⡔⠁                  |
+              |⣄                                        ⢀⡠⠊                    |
+              | ⠑⠢⢄                                  ⢀⠤⠒⠁                      |
+              |    ⠉⠢⢄⡀                           ⣀⠤⠊⠁                         |
+              |       ⠈⠒⢄⡀                     ⣀⠔⠊                             |
+              |          ⠈⠉⠒⠒⠢⠤⢄⣀⣀    ⢀⣀⣀⠤⠤⠔⠒⠒⠉⠁                               |
+              |                   ⠉⠉⠊⠉⠁                                        |
+        -1.16 +----------------------------------------------------------------+
+              -1                                                               2
+x: 変数x   y: 関数計算値
+)svg";
+
+// Keeps a copy of every SVG the tests write where CI checks it with xmllint.
+void Keep_ForXmlCheck(const Session& session, const std::string& name) {
+    const char* directory = std::getenv("KANSU_SVG_DIR");
+    if (directory == nullptr || *directory == '\0') return;
+    static int kept = 0;
+    std::string copy = std::string(directory) + "/" + (Utf8Run() ? "utf8-" : "") +
+                       ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+                       std::to_string(++kept) + ".svg";
+    std::ofstream(copy, std::ios::binary) << session.ReadFile(name);
+}
+
+std::string Plot_Error(const std::string& text) { return "kansu plot: " + text + "\n"; }
+
+TEST(PlotScenario, ReportDrawnAsSvgByteForByte) {
+    Session session;
+    ASSERT_EQ(session.Run(kTyped).exit_status, 0);
+    SessionResult result = session.RunWithArguments("plot out.txt", "");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.output, "");
+    EXPECT_EQ(result.error_output, "");
+    EXPECT_EQ(session.ReadFile("out.svg"), kSvg);
+    Keep_ForXmlCheck(session, "out.svg");
+    result = session.RunWithArguments("plot out.txt -o other.svg --run 1", "");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(session.ReadFile("other.svg"), kSvg);
+    result = session.RunWithArguments("plot out.txt -o .", "");
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_TRUE(SameText(Plot_Error(".: 図を書き込めません / cannot write the picture"),
+                         result.error_output));
+}
+
+TEST(PlotScenario, TerminalPictureAsText) {
+    Session session;
+    ASSERT_EQ(session.Run(kTyped).exit_status, 0);
+    SessionResult result = session.RunWithArguments("plot --term out.txt", "");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Utf8Run() ? kTermBraille : kTermAscii, result.output));
+    EXPECT_FALSE(session.Exists("out.svg"));
+}
+
+TEST(PlotScenario, DialogueWithPlotDrawsEachReportAndSaysNothingMore) {
+    Session plain;
+    Session plotted;
+    std::string typed =
+        "1\nx^2-1\nx(-1,2)[6]\nout.txt\n"
+        "4\ncos(t)\nsin(t)\nt(0,6.2832)[40]\nout.txt\n0\n";
+    SessionResult expected = plain.Run(typed);
+    SessionResult result = plotted.RunWithArguments("--plot", typed);
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.output, expected.output);
+    EXPECT_EQ(result.error_output, "");
+    EXPECT_EQ(plotted.ReadFile("out.txt"), plain.ReadFile("out.txt"));
+    // The picture shows the last run: the same as kansu plot draws.
+    std::string beside = plotted.ReadFile("out.svg");
+    Keep_ForXmlCheck(plotted, "out.svg");
+    EXPECT_NE(beside.find("<title>x = cos(t), y = sin(t)</title>"), std::string::npos);
+    EXPECT_EQ(plotted.RunWithArguments("plot out.txt -o again.svg", "").exit_status, 0);
+    EXPECT_EQ(plotted.ReadFile("again.svg"), beside);
+    EXPECT_EQ(plotted.RunWithArguments("plot out.txt --run 1 -o first.svg", "").exit_status, 0);
+    EXPECT_EQ(plotted.ReadFile("first.svg"), kSvg);
+}
+
+TEST(PlotScenario, EveryRunWithALegend) {
+    Session session;
+    ASSERT_EQ(session
+                  .Run("1\nx^2-1\nx(-1,2)[6]\nout.txt\n1\n2+3\nout.txt\n"
+                       "1\na*x\nx(-1,2)[3]\n-1\nout.txt\n0\n")
+                  .exit_status,
+              0);
+    SessionResult result = session.RunWithArguments("plot --all out.txt", "");
+    EXPECT_EQ(result.exit_status, 0);
+    std::string svg = session.ReadFile("out.svg");
+    Keep_ForXmlCheck(session, "out.svg");
+    EXPECT_NE(svg.find(">x^2-1</text>"), std::string::npos);
+    EXPECT_NE(svg.find(">a*x  (a = -1)</text>"), std::string::npos);
+    EXPECT_NE(svg.find("stroke=\"#1f77b4\""), std::string::npos);
+    EXPECT_NE(svg.find("stroke=\"#d62728\""), std::string::npos);
+    EXPECT_EQ(svg.find("2+3"), std::string::npos);
+}
+
+TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
+    Session session;
+    ASSERT_EQ(session.Run("1\n2+3\nout.txt\n0\n").exit_status, 0);
+    session.WriteFile("notes.txt", "x\ty\n1\t2\n");
+    struct ErrorCase {
+        const char* arguments;
+        int status;
+        std::string message;
+    } cases[] = {
+        {"plot out.txt", 1,
+         "out.txt: この計算結果には表がありません (変数のない式) / the run has no table (a formula without variables)"},
+        {"plot out.txt --run 2", 1,
+         "out.txt: その番号の計算結果はありません / no such run in the report"},
+        {"plot notes.txt", 1,
+         "notes.txt: kansu の計算結果の記録ではありません / not a kansu report"},
+        {"plot missing.txt", 1, "missing.txt: ファイルを開けません / cannot open the file"},
+        {"plot .", 1, ".: ファイルを開けません / cannot open the file"},
+        {"plot out.txt --run 0", 2, "引数が正しくありません / invalid argument: 0"},
+        {"plot out.txt --xrange 2:1", 2, "引数が正しくありません / invalid argument: 2:1"},
+        {"plot out.txt --bogus", 2, "引数が正しくありません / invalid argument: --bogus"},
+        {"plot", 2, "計算結果のファイルを指定してください / no report file given"},
+    };
+    for (const ErrorCase& c : cases) {
+        SessionResult result = session.RunWithArguments(c.arguments, "");
+        EXPECT_EQ(result.exit_status, c.status) << c.arguments;
+        EXPECT_TRUE(SameText(Plot_Error(c.message), result.error_output)) << c.arguments;
+        EXPECT_EQ(result.output, "") << c.arguments;
+    }
+    EXPECT_EQ(session.Files(), (std::vector<std::string>{"notes.txt", "out.txt"}));
+}
+
+TEST(PlotScenario, RangesGivenOnTheCommandLine) {
+    Session session;
+    ASSERT_EQ(session.Run("1\ntan(x)\nx(-3,3)[600]\nout.txt\n0\n").exit_status, 0);
+    SessionResult result = session.RunWithArguments("plot out.txt --yrange -5:5 --xrange=-2:2", "");
+    EXPECT_EQ(result.exit_status, 2);
+    result = session.RunWithArguments("plot out.txt --yrange -5:5 --xrange -2:2", "");
+    EXPECT_EQ(result.exit_status, 0);
+    std::string svg = session.ReadFile("out.svg");
+    Keep_ForXmlCheck(session, "out.svg");
+    EXPECT_NE(svg.find(">-2.0</text>"), std::string::npos);
+    EXPECT_NE(svg.find(">2.0</text>"), std::string::npos);
+    EXPECT_NE(svg.find(">-4</text>"), std::string::npos);
+    EXPECT_NE(svg.find(">4</text>"), std::string::npos);
+    EXPECT_EQ(svg.find(">-3.0</text>"), std::string::npos);
+}
+
+// The session of the README's pictures: each run goes to its own report and
+// --plot draws it beside; the README shows the SVGs committed in docs/.
+TEST(PlotScenario, ReadmePicturesAreWhatKansuDraws) {
+    Session session;
+    SessionResult result =
+        session.RunWithArguments("--plot",
+                                 "1\nx^2 - 2*x\nx(-1,3)[200]\nexplicit.txt\n"
+                                 "2\nx^2+y^2-1\nx(-1.2,1.2)[400]\ny(-1.2,1.2)[200]\nimplicit.txt\n"
+                                 "3\n1+cos(tht)\ntht(0,6.28318)[400]\npolar.txt\n"
+                                 "4\ncos(t)\n2*sin(t)\nt(0,6.28318)[400]\nparam.txt\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.error_output, "");
+    for (const char* name : {"explicit.svg", "implicit.svg", "polar.svg", "param.svg"}) {
+        std::ifstream committed(std::string(KANSU_DOCS_DIR) + "/" + name, std::ios::binary);
+        std::string expected((std::istreambuf_iterator<char>(committed)),
+                             std::istreambuf_iterator<char>());
+        EXPECT_FALSE(expected.empty()) << name;
+        EXPECT_TRUE(session.ReadFile(name) == expected) << name << " differs from docs/" << name;
+        Keep_ForXmlCheck(session, name);
+    }
+}
+
+}  // namespace
