@@ -8,6 +8,8 @@ include(GNUInstallDirs)
 
 set(KANSU_DOCS README.md README.ja.md LICENSE CHANGELOG.md)
 file(GLOB KANSU_EXAMPLES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.session)
+# The READMEs show these pictures by their relative path docs/NAME.svg.
+file(GLOB KANSU_PICTURES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/docs/*.svg)
 list(TRANSFORM KANSU_DOCS PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
 
 if(WIN32)
@@ -15,6 +17,7 @@ if(WIN32)
   install(TARGETS kansu RUNTIME DESTINATION .)
   install(FILES ${KANSU_DOCS} DESTINATION .)
   install(FILES ${KANSU_EXAMPLES} DESTINATION examples)
+  install(FILES ${KANSU_PICTURES} DESTINATION docs)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME kansu-${PROJECT_VERSION}-win64)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
@@ -22,6 +25,7 @@ else()
   install(TARGETS kansu RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${KANSU_DOCS} DESTINATION ${CMAKE_INSTALL_DOCDIR})
   install(FILES ${KANSU_EXAMPLES} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+  install(FILES ${KANSU_PICTURES} DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 
   # Manual pages: the version put in from project(), then compressed as man
   # and Debian expect them (gzip -n: the same bytes at every build).
