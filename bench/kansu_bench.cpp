@@ -88,8 +88,7 @@ int Number_Text(double value, char* text) {
         return 3;
     }
     return static_cast<int>(
-        std::to_chars(text, text + 32, value, std::chars_format::general, floor_digits).ptr -
-        text);
+        std::to_chars(text, text + 32, value, std::chars_format::general, floor_digits).ptr - text);
 }
 
 class FloorWriter {
@@ -205,13 +204,13 @@ void Sigma_Row(long long terms) {
     int error_flag = 1;
     double value = 0.0;
     volatile double native_value = 0.0;
-    std::pair<double, double> times = Paired_Medians(
-        [&] { value = Run_WithFlag(*formula.machine, &error_flag); },
-        [&] {
-            double sum = 0.0;
-            for (long long n = 1; n <= terms; ++n) sum += static_cast<double>(n);
-            native_value = sum;
-        });
+    std::pair<double, double> times =
+        Paired_Medians([&] { value = Run_WithFlag(*formula.machine, &error_flag); },
+                       [&] {
+                           double sum = 0.0;
+                           for (long long n = 1; n <= terms; ++n) sum += static_cast<double>(n);
+                           native_value = sum;
+                       });
     Check(value == native_value && error_flag == 1, "sigma");
     std::printf("sigma %-27s %8.3f s  %8.3f s  %7.2f\n", text.c_str(), times.first, times.second,
                 times.first / times.second);
@@ -302,44 +301,47 @@ void Mode_Rows(long long points, int grid_x, int grid_y) {
     // --digits 10: kansu writes through to_chars as the floor does.
     Set_ReportDigits(10);
     floor_digits = 10;
-    Mode_Row("explicit, 10 digits", FnCalc_Explicit,
-             std::string(f1) + "\nx(0,100)[" + n + "]\n", explicit_floor, points + 1);
+    Mode_Row("explicit, 10 digits", FnCalc_Explicit, std::string(f1) + "\nx(0,100)[" + n + "]\n",
+             explicit_floor, points + 1);
     Set_ReportDigits(6);
     floor_digits = 6;
-    Mode_Row("polar", FnCalc_PolarCord, "sin(t)*exp(-t/10)+t^2\nt(0,100)[" + n + "]\n",
-             [&](FloorWriter& out) {
-                 for (long long i = 0; i <= points; ++i) {
-                     double t = Point(i, 0, 100, points);
-                     double r = Native_F1(t);
-                     out.Row({r, t, std::cos(t) * r, std::sin(t) * r});
-                 }
-             },
-             points + 1);
-    Mode_Row("parametric", FnCalc_Param,
-             "sin(t)*exp(-t/10)+t^2\ncos(t)*exp(-t/10)\nt(0,100)[" + n + "]\n",
-             [&](FloorWriter& out) {
-                 for (long long i = 0; i <= points; ++i) {
-                     double t = Point(i, 0, 100, points);
-                     out.Row({t, Native_F1(t), std::cos(t) * std::exp(0 - t / 10)});
-                 }
-             },
-             points + 1);
-    std::string grid = "x(0,100)[" + std::to_string(grid_x) + "]\ny(0,10000)[" +
-                       std::to_string(grid_y) + "]\n";
-    Mode_Row("implicit", FnCalc_Inplicit, "sin(x)*exp(-x/10)+x^2-y\n" + grid,
-             [&](FloorWriter& out) {
-                 for (int row = 0; row <= grid_y; ++row) {
-                     double y = Point(row, 0, 10000, grid_y);
-                     double previous = 0.0;
-                     for (int column = 0; column <= grid_x; ++column) {
-                         double x = Point(column, 0, 100, grid_x);
-                         double value = Native_F1(x) - y;
-                         if (value == 0.0 || value * previous < 0.0) out.Row({x, y, value});
-                         previous = value;
-                     }
-                 }
-             },
-             static_cast<long long>(grid_x + 1) * (grid_y + 1));
+    Mode_Row(
+        "polar", FnCalc_PolarCord, "sin(t)*exp(-t/10)+t^2\nt(0,100)[" + n + "]\n",
+        [&](FloorWriter& out) {
+            for (long long i = 0; i <= points; ++i) {
+                double t = Point(i, 0, 100, points);
+                double r = Native_F1(t);
+                out.Row({r, t, std::cos(t) * r, std::sin(t) * r});
+            }
+        },
+        points + 1);
+    Mode_Row(
+        "parametric", FnCalc_Param,
+        "sin(t)*exp(-t/10)+t^2\ncos(t)*exp(-t/10)\nt(0,100)[" + n + "]\n",
+        [&](FloorWriter& out) {
+            for (long long i = 0; i <= points; ++i) {
+                double t = Point(i, 0, 100, points);
+                out.Row({t, Native_F1(t), std::cos(t) * std::exp(0 - t / 10)});
+            }
+        },
+        points + 1);
+    std::string grid =
+        "x(0,100)[" + std::to_string(grid_x) + "]\ny(0,10000)[" + std::to_string(grid_y) + "]\n";
+    Mode_Row(
+        "implicit", FnCalc_Inplicit, "sin(x)*exp(-x/10)+x^2-y\n" + grid,
+        [&](FloorWriter& out) {
+            for (int row = 0; row <= grid_y; ++row) {
+                double y = Point(row, 0, 10000, grid_y);
+                double previous = 0.0;
+                for (int column = 0; column <= grid_x; ++column) {
+                    double x = Point(column, 0, 100, grid_x);
+                    double value = Native_F1(x) - y;
+                    if (value == 0.0 || value * previous < 0.0) out.Row({x, y, value});
+                    previous = value;
+                }
+            }
+        },
+        static_cast<long long>(grid_x + 1) * (grid_y + 1));
 }
 
 // The processor the figures were taken on, as /proc/cpuinfo names it.
@@ -401,9 +403,9 @@ void Plot_Row(long long divisions) {
     int status = 1;
     std::ostringstream ignored;
     volatile double sink = 0.0;
-    std::pair<double, double> times = Paired_Medians(
-        [&] { status = Run_Plot(Parse_PlotOptions(5, argv, 1), ignored, ignored); },
-        [&] { sink = Floor_ReadNumbers(report); });
+    std::pair<double, double> times =
+        Paired_Medians([&] { status = Run_Plot(Parse_PlotOptions(5, argv, 1), ignored, ignored); },
+                       [&] { sink = Floor_ReadNumbers(report); });
     long long svg_bytes = static_cast<long long>(Slurp(picture).size());
     Check(status == 0 && svg_bytes > 0 && svg_bytes <= 2000000, "plot");
     std::printf("%-11s %11lld rows   %8.3f s  %8.3f s  %7.2f  (SVG %lld bytes)\n", "plot",
@@ -468,16 +470,19 @@ int main(int argc, char** argv) {
     Writer_Row(quick ? 100000 : 1000000);
 
     std::printf("\nreports (median of %d)                    kansu      floor   ratio\n", RUNS);
-    if (quick) Mode_Rows(10000, 200, 100);
-    else Mode_Rows(1000000, 2000, 1000);
+    if (quick)
+        Mode_Rows(10000, 200, 100);
+    else
+        Mode_Rows(1000000, 2000, 1000);
 
     std::printf("\nkansu plot (median of %d)                 kansu   read only   ratio\n", RUNS);
     Plot_Row(quick ? 10000 : 1000000);
     if (!quick) Plot_Row(10000000);
 
-    std::printf("\nmax RSS of kansu: %ld KiB at %lld points, %ld KiB at %lld points"
-                " (the bench itself: %ld KiB)\n",
-                small_rss, small, large_rss, large, own_rss);
+    std::printf(
+        "\nmax RSS of kansu: %ld KiB at %lld points, %ld KiB at %lld points"
+        " (the bench itself: %ld KiB)\n",
+        small_rss, small, large_rss, large, own_rss);
 
     std::remove((work_dir + "/kansu.txt").c_str());
     std::remove((work_dir + "/floor.txt").c_str());

@@ -14,7 +14,8 @@ namespace fuzz {
 
 inline size_t Count_Of(const std::string& text, const std::string& word) {
     size_t count = 0;
-    for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++count;
+    for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1))
+        ++count;
     return count;
 }
 
@@ -40,9 +41,10 @@ inline bool Within_Budget(const std::string& typed, size_t max_sigma,
     size_t digits = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         unsigned char letter = static_cast<unsigned char>(text[i]);
-        bool after_number = i > 0 && (std::isdigit(static_cast<unsigned char>(text[i - 1])) ||
-                                      text[i - 1] == '.');
-        if (after_number && std::strchr("eEpPxX", letter) != nullptr && letter != '\0') return false;
+        bool after_number =
+            i > 0 && (std::isdigit(static_cast<unsigned char>(text[i - 1])) || text[i - 1] == '.');
+        if (after_number && std::strchr("eEpPxX", letter) != nullptr && letter != '\0')
+            return false;
         digits = std::isdigit(letter) ? digits + 1 : 0;
         if (digits > 2) return false;
     }

@@ -13,9 +13,8 @@ namespace {
 const char* const COMMAND_NAMES[] = {"EnrUsrfunc", "DelUsrfunc", "SaveUsrfunc", "SetUfList",
                                      "SetUfdef",   "ShowUfList", "ShowUfList2", "CheckUfList"};
 // The built-in functions in the help screen's order, then the ones it leaves out.
-const char* const BUILTIN_NAMES[] = {"sin",  "cos",  "tan",  "exp",  "log10",
-                                     "ln",   "abs",  "sqrt", "log",  "asin",
-                                     "acos", "atan", "sinh", "cosh", "tanh"};
+const char* const BUILTIN_NAMES[] = {"sin", "cos",  "tan",  "exp",  "log10", "ln",   "abs", "sqrt",
+                                     "log", "asin", "acos", "atan", "sinh",  "cosh", "tanh"};
 
 struct Candidate {
     std::string text;   // the completed word

@@ -30,16 +30,14 @@ enum PathReading { PATH_TYPED, PATH_EMPTY, PATH_TOO_LONG };
 // blanks, blanks inside kept. skip_empty_lines skips line ends before it (as
 // word reading did after a number). A path longer than limit is refused with a
 // message naming the limit, never cut; path is then empty.
-PathReading Read_PathLine(std::istream& in, std::string* path, size_t limit,
-                          bool skip_empty_lines);
+PathReading Read_PathLine(std::istream& in, std::string* path, size_t limit, bool skip_empty_lines);
 
 // How a refused formula is reported: with the text up to the fault (console
 // input) or as one message line (definitions).
 enum FormulaErrorStyle { ERROR_WITH_POSITION, ERROR_MESSAGE_ONLY };
 // Analyses text into a new exact-length item array stored through the_formlist.
 // 1 accepted; 0 refused, with the message written.
-int Analyse_FormulaText(CompForm** the_formlist, const char* line_array,
-                        FormulaErrorStyle style);
+int Analyse_FormulaText(CompForm** the_formlist, const char* line_array, FormulaErrorStyle style);
 // Reads a line and analyses it; eof_newline prints a line end before the
 // end-of-input message (the twins of the other modes do).
 int Read_And_Analyse(CompForm** the_formlist, char* line_array, bool eof_newline);

@@ -130,15 +130,15 @@ CompForm* Object_Select(CompForm* object, int* index, CompForm* the_formlist, in
 CompForm* Create_BinTree(int* index, int sup_num, CompForm* object1, CompForm* op1,
                          CompForm* the_formlist, int elem_num) {
     if (object1 == nullptr) {
-        object1 = Object_Select(Take_Item(index, the_formlist, elem_num), index, the_formlist,
-                                elem_num);
+        object1 =
+            Object_Select(Take_Item(index, the_formlist, elem_num), index, the_formlist, elem_num);
         if (*index >= elem_num) return object1;
         op1 = Take_Item(index, the_formlist, elem_num);
     }
     if (Ends_List(op1)) return object1;
     for (;;) {
-        CompForm* object2 = Object_Select(Take_Item(index, the_formlist, elem_num), index,
-                                          the_formlist, elem_num);
+        CompForm* object2 =
+            Object_Select(Take_Item(index, the_formlist, elem_num), index, the_formlist, elem_num);
         if (*index >= elem_num) return Bind_Object(op1, object1, object2);
         CompForm* op2 = Take_Item(index, the_formlist, elem_num);
         if (op2->kind == KIND_CLOSE_PAR) return Bind_Object(op1, object1, object2);

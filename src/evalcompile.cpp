@@ -97,8 +97,10 @@ public:
         // Only here, where no call is pending, are calls taken in: their depth
         // and level are then known while compiling.
         inlining_ = true;
-        if (start == EVAL_TREE) Subtree(root, 1);
-        else Operand(root, 0);
+        if (start == EVAL_TREE)
+            Subtree(root, 1);
+        else
+            Operand(root, 0);
         Run_Tasks();
         inlining_ = false;
         Emit_Plain(OP_END);
@@ -484,10 +486,26 @@ private:
         EvalOp on_value = OP_ROUTINE1;
         EvalOp on_cell = OP_ROUTINE1_CELL;
         switch (node->operator_kind) {
-        case OPR_SIN: on_value = OP_SIN; on_cell = OP_SIN_CELL; direct = true; break;
-        case OPR_COS: on_value = OP_COS; on_cell = OP_COS_CELL; direct = true; break;
-        case OPR_TAN: on_value = OP_TAN; on_cell = OP_TAN_CELL; direct = true; break;
-        case OPR_EXP: on_value = OP_EXP; on_cell = OP_EXP_CELL; direct = true; break;
+        case OPR_SIN:
+            on_value = OP_SIN;
+            on_cell = OP_SIN_CELL;
+            direct = true;
+            break;
+        case OPR_COS:
+            on_value = OP_COS;
+            on_cell = OP_COS_CELL;
+            direct = true;
+            break;
+        case OPR_TAN:
+            on_value = OP_TAN;
+            on_cell = OP_TAN_CELL;
+            direct = true;
+            break;
+        case OPR_EXP:
+            on_value = OP_EXP;
+            on_cell = OP_EXP_CELL;
+            direct = true;
+            break;
         default: break;
         }
         if (count == 1 && Leaf(node->list_fnarg[0], &step) == LEAF_CELL) {

@@ -46,7 +46,7 @@ const InlinePlanner::Entry& InlinePlanner::Study(CompForm* definition, int depth
     entry.visiting = false;
     entry.size = size;
     entry.info.height = height + 1;
-    entry.info.inlinable = inlinable && size <= INLINE_SIZE_LIMIT &&
-                           entry.info.height <= USER_CALL_DEPTH_LIMIT;
+    entry.info.inlinable =
+        inlinable && size <= INLINE_SIZE_LIMIT && entry.info.height <= USER_CALL_DEPTH_LIMIT;
     return entry;
 }

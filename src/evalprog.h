@@ -96,21 +96,21 @@ static_assert(OPR_PLUS == 0 && OPR_MINUS == 1 && OPR_TIMES == 2 && OPR_DIVIDE ==
               "EVAL_BINARY_FORMS is indexed by operator code");
 // Two-argument built-in functions, through their routine.
 inline constexpr EvalBinaryForms ROUTINE2_FORMS = {
-    OP_ROUTINE2,         OP_ROUTINE2_NUMBER,      OP_ROUTINE2_CELL,        OP_ROUTINE2_LOCAL,
+    OP_ROUTINE2,        OP_ROUTINE2_NUMBER,      OP_ROUTINE2_CELL,        OP_ROUTINE2_LOCAL,
     OP_NUMBER_ROUTINE2, OP_CELL_ROUTINE2_NUMBER, OP_LOCAL_ROUTINE2_NUMBER};
 
 // One step of a program. Each op reads the fields its operand kind names.
 struct EvalStep {
     EvalOp op;
-    int slot;               // the slot the step saves the accumulator to or combines with
-    int local_slot;         // LOCAL: the slot of a summation index or of an argument
-    int jump;               // where control continues when the step jumps
-    int level;              // LEVEL: tree level of the frame the guard checks
-    int call;               // CALL: the call in the program's call list
-    double number;          // NUMBER: a constant; SUM_BOUNDS: the first index
-    double last_index;      // SUM_BOUNDS: the last index
-    const double* cell;     // CELL: a variable cell
-    OprFunction routine;    // ROUTINE: a built-in function or the power
+    int slot;             // the slot the step saves the accumulator to or combines with
+    int local_slot;       // LOCAL: the slot of a summation index or of an argument
+    int jump;             // where control continues when the step jumps
+    int level;            // LEVEL: tree level of the frame the guard checks
+    int call;             // CALL: the call in the program's call list
+    double number;        // NUMBER: a constant; SUM_BOUNDS: the first index
+    double last_index;    // SUM_BOUNDS: the last index
+    const double* cell;   // CELL: a variable cell
+    OprFunction routine;  // ROUTINE: a built-in function or the power
 };
 
 // A call of a user function as compiled.

@@ -17,9 +17,7 @@ CFList::CFList(int num_elem) : element_num(0), CompList(nullptr) {
     element_num = num_elem;
 }
 
-CFList::CFList(const CFList& the_source) : element_num(0), CompList(nullptr) {
-    *this = the_source;
-}
+CFList::CFList(const CFList& the_source) : element_num(0), CompList(nullptr) { *this = the_source; }
 
 CFList::~CFList() { DelElement(); }
 
@@ -49,13 +47,23 @@ CompForm*& CFList::operator[](int index) {
 }
 
 CompForm::CompForm()
-    : CompArray(), kind(0), argm_num(1), operator_kind(-1), list_fnarg(),
-      number_source(nullptr), left(nullptr), right(nullptr) {}
+    : CompArray(),
+      kind(0),
+      argm_num(1),
+      operator_kind(-1),
+      list_fnarg(),
+      number_source(nullptr),
+      left(nullptr),
+      right(nullptr) {}
 
 CompForm::CompForm(const CompForm& the_source)
-    : kind(the_source.kind), argm_num(the_source.argm_num),
-      operator_kind(the_source.operator_kind), list_fnarg(the_source.list_fnarg),
-      number_source(the_source.number_source), left(the_source.left), right(the_source.right) {
+    : kind(the_source.kind),
+      argm_num(the_source.argm_num),
+      operator_kind(the_source.operator_kind),
+      list_fnarg(the_source.list_fnarg),
+      number_source(the_source.number_source),
+      left(the_source.left),
+      right(the_source.right) {
     std::memcpy(CompArray, the_source.CompArray, sizeof CompArray);
 }
 
@@ -111,11 +119,10 @@ struct BuiltinName {
 };
 
 const BuiltinName builtin_names[] = {
-    {"sin", OPR_SIN, 1},     {"cos", OPR_COS, 1},     {"tan", OPR_TAN, 1},
-    {"exp", OPR_EXP, 1},     {"log10", OPR_LOG10, 1}, {"ln", OPR_LN, 1},
-    {"abs", OPR_ABS, 1},     {"sqrt", OPR_SQRT, 1},   {"asin", OPR_ASIN, 1},
-    {"acos", OPR_ACOS, 1},   {"atan", OPR_ATAN, 1},   {"sinh", OPR_SINH, 1},
-    {"cosh", OPR_COSH, 1},   {"tanh", OPR_TANH, 1},   {"log", OPR_LOG_BASE, 2},
+    {"sin", OPR_SIN, 1},     {"cos", OPR_COS, 1},   {"tan", OPR_TAN, 1},      {"exp", OPR_EXP, 1},
+    {"log10", OPR_LOG10, 1}, {"ln", OPR_LN, 1},     {"abs", OPR_ABS, 1},      {"sqrt", OPR_SQRT, 1},
+    {"asin", OPR_ASIN, 1},   {"acos", OPR_ACOS, 1}, {"atan", OPR_ATAN, 1},    {"sinh", OPR_SINH, 1},
+    {"cosh", OPR_COSH, 1},   {"tanh", OPR_TANH, 1}, {"log", OPR_LOG_BASE, 2},
 };
 }  // namespace
 
@@ -184,16 +191,16 @@ void Set_Operator_Function() {
         OprFunction routine;
     };
     const Routine routines[OPR_TABLE_SIZE] = {
-        {OPR_PLUS, Num_Plus_func},         {OPR_MINUS, Num_Minus_function},
-        {OPR_TIMES, Num_Multi_function},   {OPR_DIVIDE, Num_Divide_function},
-        {OPR_POWER, Num_Power_function},   {OPR_SIN, Num_Sin_function},
-        {OPR_COS, Num_Cos_function},       {OPR_TAN, Num_Tan_function},
-        {OPR_EXP, Num_Exp_function},       {OPR_LOG10, Num_Log_function},
-        {OPR_LN, Num_Ln_function},         {OPR_ABS, Num_Abs_function},
-        {OPR_ASIN, Num_Asin_function},     {OPR_ACOS, Num_Acos_function},
-        {OPR_ATAN, Num_Atan_function},     {OPR_SINH, Num_Hsin_function},
-        {OPR_COSH, Num_Hcos_function},     {OPR_TANH, Num_Htan_function},
-        {OPR_SQRT, Num_Sqrt_function},     {OPR_LOG_BASE, Num_LogA_function}};
+        {OPR_PLUS, Num_Plus_func},       {OPR_MINUS, Num_Minus_function},
+        {OPR_TIMES, Num_Multi_function}, {OPR_DIVIDE, Num_Divide_function},
+        {OPR_POWER, Num_Power_function}, {OPR_SIN, Num_Sin_function},
+        {OPR_COS, Num_Cos_function},     {OPR_TAN, Num_Tan_function},
+        {OPR_EXP, Num_Exp_function},     {OPR_LOG10, Num_Log_function},
+        {OPR_LN, Num_Ln_function},       {OPR_ABS, Num_Abs_function},
+        {OPR_ASIN, Num_Asin_function},   {OPR_ACOS, Num_Acos_function},
+        {OPR_ATAN, Num_Atan_function},   {OPR_SINH, Num_Hsin_function},
+        {OPR_COSH, Num_Hcos_function},   {OPR_TANH, Num_Htan_function},
+        {OPR_SQRT, Num_Sqrt_function},   {OPR_LOG_BASE, Num_LogA_function}};
     for (const Routine& entry : routines) OprFun[entry.code] = entry.routine;
 }
 
@@ -207,10 +214,16 @@ size_t Decimal_Prefix(const char* text) {
     while (Is_TextBlank(static_cast<unsigned char>(text[pos]))) ++pos;
     if (text[pos] == '+' || text[pos] == '-') ++pos;
     size_t digits = 0;
-    while (Is_Digit(text[pos])) { ++pos; ++digits; }
+    while (Is_Digit(text[pos])) {
+        ++pos;
+        ++digits;
+    }
     if (text[pos] == '.') {
         ++pos;
-        while (Is_Digit(text[pos])) { ++pos; ++digits; }
+        while (Is_Digit(text[pos])) {
+            ++pos;
+            ++digits;
+        }
     }
     if (digits == 0) return 0;
     if (text[pos] == 'e' || text[pos] == 'E') {

@@ -197,8 +197,8 @@ int Analyse_Argument(const char* argument, CompForm* the_list, ErrorInfo* the_er
                      AscArray<double>& sumv_list) {
     int text_length = static_cast<int>(std::strlen(argument));
     nested_room = std::max(item_capacity - current_number, 0);
-    int result = Analysis_Formula(the_list + current_number, text_length, argument, the_error,
-                                  sumv_list);
+    int result =
+        Analysis_Formula(the_list + current_number, text_length, argument, the_error, sumv_list);
     array_full = result == 0 && array_full;
     return result;
 }
@@ -219,8 +219,8 @@ private:
 };
 
 int Handle_For_MultArgFunc(const char* formula, int* pos_formula, CompForm* the_list,
-                           ErrorInfo* the_error, char* temp_array, int* pos_array,
-                           int* state_input, int func_kind, AscArray<double> sumv_list) {
+                           ErrorInfo* the_error, char* temp_array, int* pos_array, int* state_input,
+                           int func_kind, AscArray<double> sumv_list) {
     ArgumentBuffer former_arg(formula);
     ArgumentBuffer letter_arg(formula);
     int st_position = *pos_formula;
@@ -263,14 +263,13 @@ int Handle_For_MultArgFunc(const char* formula, int* pos_formula, CompForm* the_
 }
 
 int Handle_For_MultArgOprt(const char* formula, int* pos_formula, CompForm* the_list,
-                           ErrorInfo* the_error, char* temp_array, int* pos_array,
-                           int* state_input, AscArray<double> sumv_list) {
+                           ErrorInfo* the_error, char* temp_array, int* pos_array, int* state_input,
+                           AscArray<double> sumv_list) {
     char former_arg[TEXT_BUFFER];  // the range becomes one item, so it must fit an item text
     ArgumentBuffer letter_arg(formula);
     int st_position = *pos_formula;
     int opn_temp_count = opn_count;
-    if (!Get_Argument(formula, &st_position, former_arg, TEXT_BUFFER, '[', ']', '(', ')'))
-        return 0;
+    if (!Get_Argument(formula, &st_position, former_arg, TEXT_BUFFER, '[', ']', '(', ')')) return 0;
     array_full = current_number >= item_capacity;
     if (array_full || Make_LArgList(former_arg, the_list, sumv_list) != 1) {
         *pos_formula = st_position;
@@ -352,9 +351,8 @@ int Handle_For_SigmaCall(CompForm* the_list, char* temp_array, int* pos_array, i
                                   state, sumv_list);
 }
 
-int Handle_For_Initial(int letter, CompForm* the_list, char* temp_array, int* pos_array,
-                       int* state, int* state_inter, const char*, int*, ErrorInfo*,
-                       AscArray<double>&) {
+int Handle_For_Initial(int letter, CompForm* the_list, char* temp_array, int* pos_array, int* state,
+                       int* state_inter, const char*, int*, ErrorInfo*, AscArray<double>&) {
     if (Is_Sign(letter)) return React_SngOperator(letter, the_list, temp_array, pos_array, state);
     return Begin_Term(letter, temp_array, pos_array, state, state_inter);
 }
@@ -367,8 +365,8 @@ int Handle_For_Operator(int letter, CompForm* the_list, char* temp_array, int* p
     return Begin_Term(letter, temp_array, pos_array, state, state_inter);
 }
 
-int Handle_For_Operand(int letter, CompForm* the_list, char* temp_array, int* pos_array,
-                       int* state, int* state_inter, const char* formula, int* pos_formula,
+int Handle_For_Operand(int letter, CompForm* the_list, char* temp_array, int* pos_array, int* state,
+                       int* state_inter, const char* formula, int* pos_formula,
                        ErrorInfo* the_error, AscArray<double>& sumv_list) {
     *state_inter = 0;
     if (Is_Operator(letter)) {
@@ -391,9 +389,8 @@ int Handle_For_Operand(int letter, CompForm* the_list, char* temp_array, int* po
     return 0;
 }
 
-int Handle_For_OpenPar(int letter, CompForm* the_list, char* temp_array, int* pos_array,
-                       int* state, int* state_inter, const char*, int*, ErrorInfo*,
-                       AscArray<double>&) {
+int Handle_For_OpenPar(int letter, CompForm* the_list, char* temp_array, int* pos_array, int* state,
+                       int* state_inter, const char*, int*, ErrorInfo*, AscArray<double>&) {
     if (!Make_ListArray(the_list, temp_array, pos_array, KIND_OPEN_PAR)) return 0;
     if (Is_Sign(letter)) return React_SngOperator(letter, the_list, temp_array, pos_array, state);
     return Begin_Term(letter, temp_array, pos_array, state, state_inter);
@@ -481,8 +478,8 @@ int Handle_For_Sign(int letter, CompForm*, char* temp_array, int* pos_array, int
     return 0;
 }
 
-int Handle_For_Decimal(int letter, CompForm* the_list, char* temp_array, int* pos_array,
-                       int* state, int* state_inter) {
+int Handle_For_Decimal(int letter, CompForm* the_list, char* temp_array, int* pos_array, int* state,
+                       int* state_inter) {
     if (Is_Digit(letter))
         return Append_Number(letter, temp_array, pos_array, state, state_inter, NUM_DECIMAL);
     if (Is_ExponentMark(letter))
@@ -490,16 +487,15 @@ int Handle_For_Decimal(int letter, CompForm* the_list, char* temp_array, int* po
     return End_Number(letter, the_list, temp_array, pos_array, state, state_inter);
 }
 
-int Handle_For_Pownum(int letter, CompForm* the_list, char* temp_array, int* pos_array,
-                      int* state, int* state_inter) {
+int Handle_For_Pownum(int letter, CompForm* the_list, char* temp_array, int* pos_array, int* state,
+                      int* state_inter) {
     if (Is_Digit(letter))
         return Append_Number(letter, temp_array, pos_array, state, state_inter, NUM_POWNUM);
     return End_Number(letter, the_list, temp_array, pos_array, state, state_inter);
 }
 
-int Handle_For_Number(int letter, CompForm* the_list, char* temp_array, int* pos_array,
-                      int* state, int* state_inter, const char*, int*, ErrorInfo*,
-                      AscArray<double>&) {
+int Handle_For_Number(int letter, CompForm* the_list, char* temp_array, int* pos_array, int* state,
+                      int* state_inter, const char*, int*, ErrorInfo*, AscArray<double>&) {
     switch (*state_inter) {
     case NUM_MANTISSA:
         return Handle_For_Mantissa(letter, the_list, temp_array, pos_array, state, state_inter);
@@ -536,8 +532,7 @@ int Write_LastItem(CompForm* the_list, char* temp_array, int num_kind, int end_p
 
 int Handle_For_NumEnd(CompForm* the_list, char* temp_array, int* pos_array, int* state_inter,
                       int end_position, ErrorInfo* the_error) {
-    if (*state_inter != NUM_MANTISSA && *state_inter != NUM_DECIMAL &&
-        *state_inter != NUM_POWNUM) {
+    if (*state_inter != NUM_MANTISSA && *state_inter != NUM_DECIMAL && *state_inter != NUM_POWNUM) {
         Set_ErrorInfo(the_error, end_position, 1);
         return 0;
     }
@@ -556,8 +551,7 @@ int Handle_For_End(CompForm* the_list, char* temp_array, int* pos_array, int* st
     switch (*state) {
     case ST_OPERAND:
         Terminate_Pending(temp_array, pos_array);
-        if (!Write_LastItem(the_list, temp_array, KIND_VARIABLE, end_position, the_error))
-            return 0;
+        if (!Write_LastItem(the_list, temp_array, KIND_VARIABLE, end_position, the_error)) return 0;
         Mark_Summation(the_list[current_number], sumv_list);
         return 1;
     case ST_CLOSE_PAR:
@@ -567,9 +561,7 @@ int Handle_For_End(CompForm* the_list, char* temp_array, int* pos_array, int* st
     case ST_NUMBER:
         return Handle_For_NumEnd(the_list, temp_array, pos_array, state_inter, end_position,
                                  the_error);
-    default:
-        Set_ErrorInfo(the_error, end_position, 1);
-        return 0;
+    default: Set_ErrorInfo(the_error, end_position, 1); return 0;
     }
 }
 
@@ -608,9 +600,9 @@ int Analysis_Formula(CompForm* the_formlist, int elem_number, const char* formul
                                   pos_formula, the_error, sumv_list);
         int ret_value = 0;
         if (state >= 0 && state < STATE_COUNT)
-            ret_value = Pointer_Func[state](letter, the_formlist, temp_array, &pos_array, &state,
-                                            &state_inter, formula, &pos_formula, the_error,
-                                            sumv_list);
+            ret_value =
+                Pointer_Func[state](letter, the_formlist, temp_array, &pos_array, &state,
+                                    &state_inter, formula, &pos_formula, the_error, sumv_list);
         if (ret_value == 0) {
             Report_Rejection(the_error, pos_formula - 1);
             return 0;

@@ -118,8 +118,8 @@ int Analysis_InputInplicit(CompForm** the_formlist, char* line_array) {
     return Read_And_Analyse(the_formlist, line_array, true);
 }
 
-int Input_RangeInplicit(char* operand_label, double* min_value, double* max_value,
-                        int* step_number, AscArray<double>& array) {
+int Input_RangeInplicit(char* operand_label, double* min_value, double* max_value, int* step_number,
+                        AscArray<double>& array) {
     char varia_info[RANGE_LINE_SIZE];
     InputKindScope kind(InputKind::Range);
     Input_Line(std::cin, varia_info, RANGE_LINE_SIZE);
@@ -166,10 +166,10 @@ int SaveInpInfo_To_File(std::ofstream& output_stream, const char* line_array,
     return 1;
 }
 
-void Inplicit_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
-                            NameBuffer* operand_label, int step_number_x, double min_value_x,
-                            double max_value_x, int step_number_y, double min_value_y,
-                            double max_value_y, CompForm* the_root) {
+void Inplicit_OutPut_ToFile(SweepReport& report, AscArray<double>& array, NameBuffer* operand_label,
+                            int step_number_x, double min_value_x, double max_value_x,
+                            int step_number_y, double min_value_y, double max_value_y,
+                            CompForm* the_root) {
     ReportFormula formula(report, the_root, Msg().EVALUATION_ERROR);
     ReportWriter& out = report.Out();
     Write_RangeLine(out, Msg().IMPLICIT_INDEPENDENT, operand_label[0], min_value_x, max_value_x,

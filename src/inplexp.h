@@ -20,8 +20,8 @@ int Analysis_InputInplicit(CompForm** the_formlist, char* line_array);
 
 // Reads one range line: 1 name accepted; 2 empty line (the name is emptied);
 // 0 refused, with the message shown.
-int Input_RangeInplicit(char* operand_label, double* min_value, double* max_value,
-                        int* step_number, AscArray<double>& array);
+int Input_RangeInplicit(char* operand_label, double* min_value, double* max_value, int* step_number,
+                        AscArray<double>& array);
 
 // 0 for an empty table (nothing made or asked); else makes the name list, asks
 // the values of the variables not named in operand_label and returns 1.
@@ -43,10 +43,10 @@ int SaveInpInfo_To_File(std::ofstream& output_stream, const char* line_array,
                         int count_current);
 
 // Both variables named: the grid, row by row of the dependent variable.
-void Inplicit_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
-                            NameBuffer* operand_label, int step_number_x, double min_value_x,
-                            double max_value_x, int step_number_y, double min_value_y,
-                            double max_value_y, CompForm* the_root);
+void Inplicit_OutPut_ToFile(SweepReport& report, AscArray<double>& array, NameBuffer* operand_label,
+                            int step_number_x, double min_value_x, double max_value_x,
+                            int step_number_y, double min_value_y, double max_value_y,
+                            CompForm* the_root);
 // Only the independent (X) or only the dependent (Y) variable named.
 void InplicitX_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
                              const char* operand_label, int step_number_x, double min_value_x,

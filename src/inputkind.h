@@ -7,9 +7,8 @@
 enum class InputKind { Other, Command, Formula, Definition, Range, Value, File };
 
 // The kinds that keep a history, in the order the history file lists them.
-const InputKind KEPT_INPUT_KINDS[] = {InputKind::Command, InputKind::Formula,
-                                      InputKind::Definition, InputKind::Range,
-                                      InputKind::Value, InputKind::File};
+const InputKind KEPT_INPUT_KINDS[] = {InputKind::Command, InputKind::Formula, InputKind::Definition,
+                                      InputKind::Range,   InputKind::Value,   InputKind::File};
 const int KEPT_INPUT_KIND_COUNT = 6;
 
 // The kind's word in the history file; null for Other.

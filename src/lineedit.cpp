@@ -177,9 +177,9 @@ void Bind_Keys(EditLine* editor) {
     el_set(editor, EL_BIND, "^R", "em-inc-search-prev", nullptr);
     el_set(editor, EL_BIND, "^W", "ed-delete-prev-word", nullptr);
     const char* const keys[][2] = {
-        {"\033[H", "ed-move-to-beg"},  {"\033[F", "ed-move-to-end"},
-        {"\033OH", "ed-move-to-beg"},  {"\033OF", "ed-move-to-end"},
-        {"\033[1~", "ed-move-to-beg"}, {"\033[4~", "ed-move-to-end"},
+        {"\033[H", "ed-move-to-beg"},       {"\033[F", "ed-move-to-end"},
+        {"\033OH", "ed-move-to-beg"},       {"\033OF", "ed-move-to-end"},
+        {"\033[1~", "ed-move-to-beg"},      {"\033[4~", "ed-move-to-end"},
         {"\033[3~", "ed-delete-next-char"},
     };
     for (const auto& key : keys) el_set(editor, EL_BIND, key[0], key[1], nullptr);

@@ -368,8 +368,7 @@ void Show_FormulaError(const ErrorInfo& the_error, const char* line_array,
 }
 }  // namespace
 
-int Analyse_FormulaText(CompForm** the_formlist, const char* line_array,
-                        FormulaErrorStyle style) {
+int Analyse_FormulaText(CompForm** the_formlist, const char* line_array, FormulaErrorStyle style) {
     int elem_number = 0;
     CompForm* tmp_formlist = Create_TempCompForm(line_array, &elem_number);
     ErrorInfo the_error = {-1, 0};
@@ -404,14 +403,12 @@ int Analysis_InputFormula(CompForm** the_formlist, char* line_array) {
 
 template int Input_RangeValue<double>(AscArray<double>&, char*, double*, double*, int*);
 template void Input_OperandValue<double>(AscArray<double>&, char*, char (*)[256], int*);
-template RunResult OutPut_ToFile<double>(AscArray<double>&, const char*, const char*,
-                                         char (*)[256], int, int, double, double, CompForm*,
-                                         UsrFuncArray&);
-template RunResult OutPut_ToFile_FxVar<double>(AscArray<double>&, const char*, char (*)[256],
-                                               int, CompForm*, UsrFuncArray&);
+template RunResult OutPut_ToFile<double>(AscArray<double>&, const char*, const char*, char (*)[256],
+                                         int, int, double, double, CompForm*, UsrFuncArray&);
+template RunResult OutPut_ToFile_FxVar<double>(AscArray<double>&, const char*, char (*)[256], int,
+                                               CompForm*, UsrFuncArray&);
 
-RunResult OutPut_ToFileNoVar(const char* line_array, CompForm* the_root,
-                             UsrFuncArray& ufunc_list) {
+RunResult OutPut_ToFileNoVar(const char* line_array, CompForm* the_root, UsrFuncArray& ufunc_list) {
     std::ofstream output_stream;
     if (Open_ReportFile(output_stream) == 0) return RunResult();
     SweepReport report(output_stream, ufunc_list);
@@ -424,15 +421,15 @@ RunResult OutPut_ToFileNoVar(const char* line_array, CompForm* the_root,
 namespace {
 // The report variant for what the dialogue gave: no variable, all fixed, or one varying.
 RunResult Write_ExplicitReport(AscArray<double>& array, const char* form_array,
-                               const char* operand_label, NameBuffer* copy_label,
-                               int count_current, int step_number, double min_value,
-                               double max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
+                               const char* operand_label, NameBuffer* copy_label, int count_current,
+                               int step_number, double min_value, double max_value,
+                               CompForm* the_root, UsrFuncArray& ufunc_list) {
     if (copy_label == nullptr) return OutPut_ToFileNoVar(form_array, the_root, ufunc_list);
     if (operand_label[0] == '\0')
         return OutPut_ToFile_FxVar(array, form_array, copy_label, count_current, the_root,
                                    ufunc_list);
-    return OutPut_ToFile(array, form_array, operand_label, copy_label, count_current,
-                         step_number, min_value, max_value, the_root, ufunc_list);
+    return OutPut_ToFile(array, form_array, operand_label, copy_label, count_current, step_number,
+                         min_value, max_value, the_root, ufunc_list);
 }
 }  // namespace
 

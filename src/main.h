@@ -63,8 +63,8 @@ void Input_OperandValue(AscArray<T>& array, char* operand_label, char (*copy_lab
 // Report of a formula with one varying variable: a row per point of the range.
 template <class T>
 RunResult OutPut_ToFile(AscArray<T>& array, const char* line_array, const char* operand_label,
-                        char (*copy_label)[256], int count_current, int step_number,
-                        T min_value, T max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
+                        char (*copy_label)[256], int count_current, int step_number, T min_value,
+                        T max_value, CompForm* the_root, UsrFuncArray& ufunc_list) {
     std::ofstream output_stream;
     if (Open_ReportFile(output_stream) == 0) return RunResult();
     SweepReport report(output_stream, ufunc_list);
@@ -90,9 +90,8 @@ RunResult OutPut_ToFile(AscArray<T>& array, const char* line_array, const char* 
 
 // Report of a formula whose variables all have fixed values.
 template <class T>
-RunResult OutPut_ToFile_FxVar(AscArray<T>& array, const char* line_array,
-                              char (*copy_label)[256], int count_current, CompForm* the_root,
-                              UsrFuncArray& ufunc_list) {
+RunResult OutPut_ToFile_FxVar(AscArray<T>& array, const char* line_array, char (*copy_label)[256],
+                              int count_current, CompForm* the_root, UsrFuncArray& ufunc_list) {
     std::ofstream output_stream;
     if (Open_ReportFile(output_stream) == 0) return RunResult();
     SweepReport report(output_stream, ufunc_list);
@@ -107,18 +106,16 @@ RunResult OutPut_ToFile_FxVar(AscArray<T>& array, const char* line_array,
 }
 
 // Report of a formula without variables.
-RunResult OutPut_ToFileNoVar(const char* line_array, CompForm* the_root,
-                             UsrFuncArray& ufunc_list);
+RunResult OutPut_ToFileNoVar(const char* line_array, CompForm* the_root, UsrFuncArray& ufunc_list);
 
 // The double versions are compiled once, in main.cpp, so that their texts are
 // in the program's code page wherever they are called from.
 extern template int Input_RangeValue<double>(AscArray<double>&, char*, double*, double*, int*);
 extern template void Input_OperandValue<double>(AscArray<double>&, char*, char (*)[256], int*);
 extern template RunResult OutPut_ToFile<double>(AscArray<double>&, const char*, const char*,
-                                                char (*)[256], int, int, double, double,
-                                                CompForm*, UsrFuncArray&);
-extern template RunResult OutPut_ToFile_FxVar<double>(AscArray<double>&, const char*,
-                                                      char (*)[256], int, CompForm*,
-                                                      UsrFuncArray&);
+                                                char (*)[256], int, int, double, double, CompForm*,
+                                                UsrFuncArray&);
+extern template RunResult OutPut_ToFile_FxVar<double>(AscArray<double>&, const char*, char (*)[256],
+                                                      int, CompForm*, UsrFuncArray&);
 
 #endif

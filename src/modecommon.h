@@ -9,10 +9,10 @@
 #include "fmula.h"
 #include "reportwriter.h"
 
-const int NAME_SIZE = 256;         // variable names, formulas, paths
-const int RANGE_LINE_SIZE = 419;   // a typed range line: at most 418 characters
-const int VALUE_LINE_SIZE = 256;   // a typed value: at most 255 characters
-const int FILE_NAME_SIZE = 80;     // a report file name: at most 79 characters
+const int NAME_SIZE = 256;        // variable names, formulas, paths
+const int RANGE_LINE_SIZE = 419;  // a typed range line: at most 418 characters
+const int VALUE_LINE_SIZE = 256;  // a typed value: at most 255 characters
+const int FILE_NAME_SIZE = 80;    // a report file name: at most 79 characters
 
 typedef char NameBuffer[NAME_SIZE];
 

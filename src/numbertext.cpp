@@ -8,10 +8,10 @@ namespace {
 
 // 10^k for k = -15 .. 21, the nearest doubles (exact from 10^0 up).
 const int LOWEST_POWER = -15;
-const double POWERS_OF_TEN[] = {
-    1e-15, 1e-14, 1e-13, 1e-12, 1e-11, 1e-10, 1e-9, 1e-8, 1e-7, 1e-6, 1e-5, 1e-4, 1e-3,
-    1e-2,  1e-1,  1e0,   1e1,   1e2,   1e3,   1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10,
-    1e11,  1e12,  1e13,  1e14,  1e15,  1e16,  1e17, 1e18, 1e19, 1e20, 1e21};
+const double POWERS_OF_TEN[] = {1e-15, 1e-14, 1e-13, 1e-12, 1e-11, 1e-10, 1e-9, 1e-8, 1e-7, 1e-6,
+                                1e-5,  1e-4,  1e-3,  1e-2,  1e-1,  1e0,   1e1,  1e2,  1e3,  1e4,
+                                1e5,   1e6,   1e7,   1e8,   1e9,   1e10,  1e11, 1e12, 1e13, 1e14,
+                                1e15,  1e16,  1e17,  1e18,  1e19,  1e20,  1e21};
 const int HIGHEST_POWER = 21;
 
 double Power_Of_Ten(int exponent) { return POWERS_OF_TEN[exponent - LOWEST_POWER]; }

@@ -52,8 +52,10 @@ CommandOptions Parse_Options(int argc, const char* const* argv) {
             options.show_version = true;
         } else if (std::strcmp(word, "--digits") == 0) {
             int count = Digits_Count(i + 1 < argc ? argv[i + 1] : nullptr);
-            if (count == 0) options.digits_refused = true;
-            else options.digits = count;
+            if (count == 0)
+                options.digits_refused = true;
+            else
+                options.digits = count;
             if (i + 1 < argc) ++i;
         } else if (options.unknown.empty()) {
             options.unknown = word;

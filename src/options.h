@@ -18,8 +18,8 @@ struct CommandOptions {
     bool show_version = false;
     int digits = DEFAULT_DIGITS;  // of report numbers
     bool digits_refused = false;  // --digits without a count from 1 to 17
-    bool plot = false;  // --plot: a picture beside every report written
-    std::string unknown;  // the first option not understood, empty when none
+    bool plot = false;            // --plot: a picture beside every report written
+    std::string unknown;          // the first option not understood, empty when none
 };
 
 CommandOptions Parse_Options(int argc, const char* const* argv);

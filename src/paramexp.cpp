@@ -58,17 +58,16 @@ void Finish_Component(ParamComponent& component, int last_index) {
 }
 
 void Write_Results(SweepReport& report, ParamComponent& x_part, ParamComponent& y_part,
-                   const char* operand_label, int step_number, double min_value,
-                   double max_value) {
+                   const char* operand_label, int step_number, double min_value, double max_value) {
     if (x_part.outind != 0 && y_part.outind != 0)
         ParamBoth_OutPut_ToFile(report, x_part.array, y_part.array, operand_label, step_number,
                                 min_value, max_value, x_part.the_root, y_part.the_root);
     else if (x_part.outind != 0)
-        ParamX_OutPut_ToFile(report, x_part.array, operand_label, step_number, min_value,
-                             max_value, x_part.the_root, y_part.the_root);
+        ParamX_OutPut_ToFile(report, x_part.array, operand_label, step_number, min_value, max_value,
+                             x_part.the_root, y_part.the_root);
     else if (y_part.outind != 0)
-        ParamY_OutPut_ToFile(report, y_part.array, operand_label, step_number, min_value,
-                             max_value, x_part.the_root, y_part.the_root);
+        ParamY_OutPut_ToFile(report, y_part.array, operand_label, step_number, min_value, max_value,
+                             x_part.the_root, y_part.the_root);
     else
         NoParam_OutPut_ToFile(report, x_part.line_array, x_part.the_root, y_part.line_array,
                               y_part.the_root);
@@ -182,8 +181,7 @@ int SaveFormInfo_To_File(std::ofstream& output_stream, const char* line_array_x,
 }
 
 void Param_OutPut_ToFile(SweepReport& report, const char* operand_label, int step_number,
-                         double min_value, double max_value, ParamPart x_part,
-                         ParamPart y_part) {
+                         double min_value, double max_value, ParamPart x_part, ParamPart y_part) {
     ReportFormula x_formula(report, x_part.the_root, x_part.failure_message);
     ReportFormula y_formula(report, y_part.the_root, y_part.failure_message);
     ReportWriter& out = report.Out();
@@ -202,25 +200,25 @@ void Param_OutPut_ToFile(SweepReport& report, const char* operand_label, int ste
 }
 
 void ParamBoth_OutPut_ToFile(SweepReport& report, AscArray<double>& array_x,
-                             AscArray<double>& array_y, const char* operand_label,
-                             int step_number, double min_value, double max_value,
-                             CompForm* the_root_x, CompForm* the_root_y) {
+                             AscArray<double>& array_y, const char* operand_label, int step_number,
+                             double min_value, double max_value, CompForm* the_root_x,
+                             CompForm* the_root_y) {
     Param_OutPut_ToFile(report, operand_label, step_number, min_value, max_value,
                         {&array_x, the_root_x, true, Msg().PARAM_X_SWEEP_ERROR},
                         {&array_y, the_root_y, true, Msg().PARAM_Y_SWEEP_ERROR});
 }
 
-void ParamX_OutPut_ToFile(SweepReport& report, AscArray<double>& array_x,
-                          const char* operand_label, int step_number, double min_value,
-                          double max_value, CompForm* the_root_x, CompForm* the_root_y) {
+void ParamX_OutPut_ToFile(SweepReport& report, AscArray<double>& array_x, const char* operand_label,
+                          int step_number, double min_value, double max_value, CompForm* the_root_x,
+                          CompForm* the_root_y) {
     Param_OutPut_ToFile(report, operand_label, step_number, min_value, max_value,
                         {&array_x, the_root_x, true, Msg().PARAM_X_ONLY_ERROR},
                         {nullptr, the_root_y, false, Msg().PARAM_Y_FIXED_ERROR});
 }
 
-void ParamY_OutPut_ToFile(SweepReport& report, AscArray<double>& array_y,
-                          const char* operand_label, int step_number, double min_value,
-                          double max_value, CompForm* the_root_x, CompForm* the_root_y) {
+void ParamY_OutPut_ToFile(SweepReport& report, AscArray<double>& array_y, const char* operand_label,
+                          int step_number, double min_value, double max_value, CompForm* the_root_x,
+                          CompForm* the_root_y) {
     Param_OutPut_ToFile(report, operand_label, step_number, min_value, max_value,
                         {nullptr, the_root_x, false, Msg().PARAM_X_FIXED_ERROR},
                         {&array_y, the_root_y, true, Msg().PARAM_Y_ONLY_ERROR});

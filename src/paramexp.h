@@ -54,19 +54,18 @@ struct ParamPart {
 // The sweep of the parameter: a component that varies is evaluated at every
 // point (x before y), one that does not once before the sweep.
 void Param_OutPut_ToFile(SweepReport& report, const char* operand_label, int step_number,
-                         double min_value, double max_value, ParamPart x_part,
-                         ParamPart y_part);
+                         double min_value, double max_value, ParamPart x_part, ParamPart y_part);
 // Both components vary, only x, only y: the same sweep with its messages.
 void ParamBoth_OutPut_ToFile(SweepReport& report, AscArray<double>& array_x,
-                             AscArray<double>& array_y, const char* operand_label,
-                             int step_number, double min_value, double max_value,
-                             CompForm* the_root_x, CompForm* the_root_y);
-void ParamX_OutPut_ToFile(SweepReport& report, AscArray<double>& array_x,
-                          const char* operand_label, int step_number, double min_value,
-                          double max_value, CompForm* the_root_x, CompForm* the_root_y);
-void ParamY_OutPut_ToFile(SweepReport& report, AscArray<double>& array_y,
-                          const char* operand_label, int step_number, double min_value,
-                          double max_value, CompForm* the_root_x, CompForm* the_root_y);
+                             AscArray<double>& array_y, const char* operand_label, int step_number,
+                             double min_value, double max_value, CompForm* the_root_x,
+                             CompForm* the_root_y);
+void ParamX_OutPut_ToFile(SweepReport& report, AscArray<double>& array_x, const char* operand_label,
+                          int step_number, double min_value, double max_value, CompForm* the_root_x,
+                          CompForm* the_root_y);
+void ParamY_OutPut_ToFile(SweepReport& report, AscArray<double>& array_y, const char* operand_label,
+                          int step_number, double min_value, double max_value, CompForm* the_root_x,
+                          CompForm* the_root_y);
 // Neither component has the parameter: both values once.
 void NoParam_OutPut_ToFile(SweepReport& report, const char* line_array_x, CompForm* the_root_x,
                            const char* line_array_y, CompForm* the_root_y);

@@ -69,8 +69,8 @@ RunResult FnCalc_PolarCord(UsrFuncArray& ufunc_list) {
         PolarExp_OutPut_ToFile(report, array, operand_label, step_number_t, min_value_t,
                                max_value_t, the_root);
     else
-        PolarExpNAng_OutPut_ToFile(report, operand_label, step_number_t, min_value_t,
-                                   max_value_t, the_root);
+        PolarExpNAng_OutPut_ToFile(report, operand_label, step_number_t, min_value_t, max_value_t,
+                                   the_root);
     return report.Close();
 }
 
@@ -88,8 +88,8 @@ int Set_AngVariables(CompForm** the_formlist, char* operand_label, AscArray<doub
     return result == 1 ? 1 : 0;
 }
 
-int Input_RangePolarCord(char* operand_label, double* min_value, double* max_value,
-                         int* step_num, AscArray<double>& array) {
+int Input_RangePolarCord(char* operand_label, double* min_value, double* max_value, int* step_num,
+                         AscArray<double>& array) {
     char varia_info[RANGE_LINE_SIZE];
     InputKindScope kind(InputKind::Range);
     Input_Line(std::cin, varia_info, RANGE_LINE_SIZE);
@@ -119,9 +119,9 @@ int SavePolInfo_To_File(std::ofstream& output_stream, const char* line_array,
     return 1;
 }
 
-void PolarExp_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
-                            const char* operand_label, int step_number, double min_value,
-                            double max_value, CompForm* the_root) {
+void PolarExp_OutPut_ToFile(SweepReport& report, AscArray<double>& array, const char* operand_label,
+                            int step_number, double min_value, double max_value,
+                            CompForm* the_root) {
     ReportFormula radius(report, the_root, Msg().EVALUATION_ERROR);
     Write_PolarHeading(report.Out(), operand_label, step_number, min_value, max_value);
     double& angle_cell = array[operand_label];
@@ -132,9 +132,8 @@ void PolarExp_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
     });
 }
 
-void PolarExpNAng_OutPut_ToFile(SweepReport& report, const char* operand_label,
-                                int step_number, double min_value, double max_value,
-                                CompForm* the_root) {
+void PolarExpNAng_OutPut_ToFile(SweepReport& report, const char* operand_label, int step_number,
+                                double min_value, double max_value, CompForm* the_root) {
     ReportFormula radius(report, the_root, Msg().EVALUATION_ERROR);
     Write_PolarHeading(report.Out(), operand_label, step_number, min_value, max_value);
     double rad_value = radius.Value();

@@ -21,20 +21,19 @@ int Set_AngVariables(CompForm** the_formlist, char* operand_label, AscArray<doub
                      double* min_value_t, double* max_value_t, int* step_num_t);
 // Reads the angle line: 1 accepted and in the table; 2 accepted but not in it;
 // 0 refused, with the message shown.
-int Input_RangePolarCord(char* operand_label, double* min_value, double* max_value,
-                         int* step_num, AscArray<double>& array);
+int Input_RangePolarCord(char* operand_label, double* min_value, double* max_value, int* step_num,
+                         AscArray<double>& array);
 
 int SavePolInfo_To_File(std::ofstream& output_stream, const char* line_array,
                         AscArray<double>& array, NameBuffer* copy_label, const char* operand_label,
                         int count_current, int val_kind);
 
 // The angle occurs in f: r evaluated at every angle.
-void PolarExp_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
-                            const char* operand_label, int step_number, double min_value,
-                            double max_value, CompForm* the_root);
+void PolarExp_OutPut_ToFile(SweepReport& report, AscArray<double>& array, const char* operand_label,
+                            int step_number, double min_value, double max_value,
+                            CompForm* the_root);
 // It does not: r evaluated once, a circle (or an arc of it).
-void PolarExpNAng_OutPut_ToFile(SweepReport& report, const char* operand_label,
-                                int step_number, double min_value, double max_value,
-                                CompForm* the_root);
+void PolarExpNAng_OutPut_ToFile(SweepReport& report, const char* operand_label, int step_number,
+                                double min_value, double max_value, CompForm* the_root);
 
 #endif

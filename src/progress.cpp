@@ -53,7 +53,10 @@ ProgressReporter::ProgressReporter(long long total_points, ProgressUnit unit)
 
 ProgressReporter::ProgressReporter(long long total_points, std::ostream* out, Clock clock,
                                    ProgressUnit unit)
-    : total_(total_points), out_(out), clock_(clock), unit_(unit),
+    : total_(total_points),
+      out_(out),
+      clock_(clock),
+      unit_(unit),
       outermost_(running_reporters == 0) {
     ++running_reporters;
     if (out_ == nullptr || !outermost_) {

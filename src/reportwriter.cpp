@@ -66,4 +66,3 @@ ReportWriter& ReportWriter::operator<<(int value) {
     Append(text, static_cast<size_t>(result.ptr - text));
     return *this;
 }
-

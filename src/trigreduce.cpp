@@ -26,13 +26,12 @@ const double HALF_PI_LOW = 0x1.1a62633145c07p-54;
 
 // The binary digits of 2/pi, 24 to an entry: enough for the largest double.
 const std::uint32_t TWO_OVER_PI_DIGITS[] = {
-    0xA2F983, 0x6E4E44, 0x1529FC, 0x2757D1, 0xF534DD, 0xC0DB62, 0x95993C, 0x439041,
-    0xFE5163, 0xABDEBB, 0xC561B7, 0x246E3A, 0x424DD2, 0xE00649, 0x2EEA09, 0xD1921C,
-    0xFE1DEB, 0x1CB129, 0xA73EE8, 0x8235F5, 0x2EBB44, 0x84E99C, 0x7026B4, 0x5F7E41,
-    0x3991D6, 0x398353, 0x39F49C, 0x845F8B, 0xBDF928, 0x3B1FF8, 0x97FFDE, 0x05980F,
-    0xEF2F11, 0x8B5A0A, 0x6D1F6D, 0x367ECF, 0x27CB09, 0xB74F46, 0x3F669E, 0x5FEA2D,
-    0x7527BA, 0xC7EBE5, 0xF17B3D, 0x0739F7, 0x8A5292, 0xEA6BFB, 0x5FB11F, 0x8D5D08,
-    0x560330, 0x46FC7B, 0x6BABF0, 0xCFBC20,
+    0xA2F983, 0x6E4E44, 0x1529FC, 0x2757D1, 0xF534DD, 0xC0DB62, 0x95993C, 0x439041, 0xFE5163,
+    0xABDEBB, 0xC561B7, 0x246E3A, 0x424DD2, 0xE00649, 0x2EEA09, 0xD1921C, 0xFE1DEB, 0x1CB129,
+    0xA73EE8, 0x8235F5, 0x2EBB44, 0x84E99C, 0x7026B4, 0x5F7E41, 0x3991D6, 0x398353, 0x39F49C,
+    0x845F8B, 0xBDF928, 0x3B1FF8, 0x97FFDE, 0x05980F, 0xEF2F11, 0x8B5A0A, 0x6D1F6D, 0x367ECF,
+    0x27CB09, 0xB74F46, 0x3F669E, 0x5FEA2D, 0x7527BA, 0xC7EBE5, 0xF17B3D, 0x0739F7, 0x8A5292,
+    0xEA6BFB, 0x5FB11F, 0x8D5D08, 0x560330, 0x46FC7B, 0x6BABF0, 0xCFBC20,
 };
 const int DIGIT_BITS = 24;
 const std::uint64_t DIGIT_MASK = (1u << DIGIT_BITS) - 1;
@@ -112,8 +111,8 @@ int Times_TwoOverPi(std::uint64_t mantissa, int exponent, std::uint64_t* product
 
 // The fraction bits of the product as a double-double, or their complement
 // (1 - fraction, to the last bit), which keeps every bit of a small remainder.
-void Fraction_Of(const std::uint64_t* product, int fraction_bits, bool complement,
-                 double& high, double& low) {
+void Fraction_Of(const std::uint64_t* product, int fraction_bits, bool complement, double& high,
+                 double& low) {
     high = 0.0;
     low = 0.0;
     for (int d = 0; d * DIGIT_BITS < fraction_bits; ++d) {
@@ -121,8 +120,8 @@ void Fraction_Of(const std::uint64_t* product, int fraction_bits, bool complemen
         std::uint64_t digit = Bits_Of(product, PRODUCT_DIGITS, d * DIGIT_BITS, count);
         if (complement) digit = ~digit & ((std::uint64_t(1) << count) - 1);
         double error;
-        Two_Sum(high, std::ldexp(static_cast<double>(digit), d * DIGIT_BITS - fraction_bits),
-                high, error);
+        Two_Sum(high, std::ldexp(static_cast<double>(digit), d * DIGIT_BITS - fraction_bits), high,
+                error);
         low += error;
     }
 }
@@ -204,10 +203,10 @@ double Reduced_Sin(double x) {
     ReducedAngle r;
     if (!Reduce(x, r)) return std::sin(x);
     switch (r.quadrant) {
-        case 0: return Sin_Of(r);
-        case 1: return Cos_Of(r);
-        case 2: return -Sin_Of(r);
-        default: return -Cos_Of(r);
+    case 0: return Sin_Of(r);
+    case 1: return Cos_Of(r);
+    case 2: return -Sin_Of(r);
+    default: return -Cos_Of(r);
     }
 }
 
@@ -215,10 +214,10 @@ double Reduced_Cos(double x) {
     ReducedAngle r;
     if (!Reduce(x, r)) return std::cos(x);
     switch (r.quadrant) {
-        case 0: return Cos_Of(r);
-        case 1: return -Sin_Of(r);
-        case 2: return -Cos_Of(r);
-        default: return Sin_Of(r);
+    case 0: return Cos_Of(r);
+    case 1: return -Sin_Of(r);
+    case 2: return -Cos_Of(r);
+    default: return Sin_Of(r);
     }
 }
 

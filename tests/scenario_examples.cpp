@@ -34,7 +34,8 @@ void CopyExamples(const Session& session) {
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 struct ExampleCase {
@@ -45,7 +46,9 @@ struct ExampleCase {
 
 TEST(ExamplesScenario, EachSessionReplaysFromACopyOfTheExamples) {
     const ExampleCase cases[] = {
-        {"functions.session", "functions.dat", {"functions-explicit.txt", "functions-implicit.txt"}},
+        {"functions.session",
+         "functions.dat",
+         {"functions-explicit.txt", "functions-implicit.txt"}},
         {"curves.session", "curves.dat", {"curves-polar.txt", "curves-param.txt"}},
     };
     for (const ExampleCase& example : cases) {
@@ -55,7 +58,8 @@ TEST(ExamplesScenario, EachSessionReplaysFromACopyOfTheExamples) {
         EXPECT_EQ(result.exit_status, 0) << example.session_file;
         // End of input is the end of the run: the last thing printed is the
         // save question that the session answers, and nothing waited for more.
-        std::string question = PlatformText(Cp932("ユーザ定義関数の変更を保存しますか? Yes-->1 No-->2 \n"));
+        std::string question =
+            PlatformText(Cp932("ユーザ定義関数の変更を保存しますか? Yes-->1 No-->2 \n"));
         EXPECT_TRUE(EndsWith(result.output, question)) << example.session_file;
         EXPECT_TRUE(session.Exists(example.save_file)) << example.session_file;
         for (const char* report : example.reports) {

@@ -20,7 +20,9 @@ const std::string BACK_TO_MENU = "計算を中断しました。\n" + ClosingRul
 const std::string REPORT_HEAD = "\n****************************計算結果を記録します\n";
 const std::string RESULT_RULE = "----------関数計算の結果-------------\n";
 
-void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+void Pause(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
 
 // kansu in the session's directory reading a pipe the test writes; standard
 // output goes to the file "stdout", standard error to error_fd.

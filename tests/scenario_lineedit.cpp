@@ -62,9 +62,11 @@ TEST(LineEditScenario, EditRecallAndAnotherRange) {
     EXPECT_TRUE(terminal.LineModeRestored());
     std::string report = session.ReadFile("out.txt");
     EXPECT_NE(report.find("計算した式はx^2+sin(x)\n値可変変数 x :範囲 [0] - [1] :分割2\n"),
-              std::string::npos) << report;
+              std::string::npos)
+        << report;
     EXPECT_NE(report.find("計算した式はx^2+sin(x)\n値可変変数 x :範囲 [0] - [1] :分割4\n"),
-              std::string::npos) << report;
+              std::string::npos)
+        << report;
     EXPECT_EQ(session.ReadFile(".local/state/kansu/history"),
               "formula\tx^2+sin(x)\nrange\tx(0,1)[2]\nrange\tx(0,1)[4]\nfile\tout.txt\n");
     EXPECT_EQ(session.ReadFile("stderr"), "");
@@ -116,8 +118,9 @@ TEST(LineEditScenario, HistoryKeptAcrossRuns) {
     Answer(terminal, FILE_PROMPT, std::string(KEY_UP) + KEY_ENTER);
     Answer(terminal, MENU_END, std::string("0") + KEY_ENTER);
     EXPECT_TRUE(EndedWith(terminal.Wait(), 0));
-    const std::string head = "\n****************************計算結果を記録します\n"
-                             "----------関数計算の結果-------------\n";
+    const std::string head =
+        "\n****************************計算結果を記録します\n"
+        "----------関数計算の結果-------------\n";
     EXPECT_EQ(session.ReadFile("a.txt"), head + "2*3=6\n" + head + "7=7\n" + head + "2*3=6\n");
     EXPECT_EQ(session.ReadFile("xdg/kansu/history"),
               "formula\t2*3\nformula\t7\nformula\t2*3\nfile\ta.txt\n");
@@ -174,8 +177,8 @@ TEST(LineEditScenario, CtrlDAndCtrlCKeepTheirMeaning) {
         ASSERT_TRUE(terminal.WaitFor("f()+"));  // echoed by the editor
         terminal.Type("\003");
         Answer(terminal, SAVE_QUESTION, std::string("1") + KEY_ENTER);
-        Answer(terminal, "保存ファイルパスを指定して下さい :",
-               std::string("saved.dat") + KEY_ENTER);
+        Answer(terminal,
+               "保存ファイルパスを指定して下さい :", std::string("saved.dat") + KEY_ENTER);
         EXPECT_TRUE(EndedWith(terminal.Wait(), 0));
         EXPECT_TRUE(terminal.LineModeRestored());
         EXPECT_TRUE(session.Exists("saved.dat"));
@@ -188,8 +191,10 @@ TEST(LineEditScenario, CtrlDAndCtrlCKeepTheirMeaning) {
         Answer(terminal, FORMULA_PROMPT, std::string("x*2") + KEY_ENTER);
         Answer(terminal, RANGE_PROMPT, "x(");
         ASSERT_TRUE(terminal.WaitFor("x("));
-        if (signal_number == SIGINT) terminal.Type("\003");
-        else kill(terminal.Pid(), signal_number);
+        if (signal_number == SIGINT)
+            terminal.Type("\003");
+        else
+            kill(terminal.Pid(), signal_number);
         int status = terminal.Wait();
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << status;
         EXPECT_TRUE(terminal.LineModeRestored());
@@ -201,8 +206,7 @@ TEST(LineEditScenario, CtrlDAndCtrlCKeepTheirMeaning) {
 // arrow key's escape sequence is refused and shown visibly; nothing is kept.
 TEST(LineEditScenario, PlainReadingWithNoEditAndInCodePage932) {
     if (WindowsProgram()) GTEST_SKIP() << "the Windows console edits lines itself";
-    const std::vector<std::vector<std::string>> starts = {
-        {"--utf8", "--no-edit"}, {"--cp932"}, {}};
+    const std::vector<std::vector<std::string>> starts = {{"--utf8", "--no-edit"}, {"--cp932"}, {}};
     for (const std::vector<std::string>& arguments : starts) {
         Session session;
         bool utf8 = arguments.size() == 2;
@@ -245,9 +249,11 @@ TEST(LineEditScenario, EncodingFromTheEnvironmentAndOptions) {
 TEST(LineEditScenario, ControlCharactersInARefusedFormulaShownVisibly) {
     Session session;
     SessionResult result = session.Run("1\n\033[A\n1\nx+\001\n0\n");
-    EXPECT_TRUE(SameText(HelpScreen() + MenuText() + "計算したい式を入力してくださいな\n"
+    EXPECT_TRUE(SameText(HelpScreen() + MenuText() +
+                             "計算したい式を入力してくださいな\n"
                              "これは式になってないぞ！プンプン\nおかしいところは^[…なんです。" +
-                             ClosingRule() + MenuText() + "計算したい式を入力してくださいな\n"
+                             ClosingRule() + MenuText() +
+                             "計算したい式を入力してくださいな\n"
                              "これは式になってないぞ！プンプン\nおかしいところはx+^A…なんです。" +
                              ClosingRule() + MenuText(),
                          result.output));

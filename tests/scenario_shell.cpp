@@ -89,8 +89,8 @@ TEST(ShellScenario, HelpAndVersionPrintAndStartNothing) {
     EXPECT_TRUE(session.Files().empty());
     for (const char* word :
          {"--utf8", "--digits", "--version", "-1", "EnrUsrfunc", "DelUsrfunc", "SaveUsrfunc",
-          "SetUfList", "SetUfdef", "ShowUfList2", "CheckUfList", "使い方", "コマンド", "--plot", "plot REPORT",
-          "--term", "--xrange", "--all"}) {
+          "SetUfList", "SetUfdef", "ShowUfList2", "CheckUfList", "使い方", "コマンド", "--plot",
+          "plot REPORT", "--term", "--xrange", "--all"}) {
         EXPECT_NE(result.output.find(Cp932(word)), std::string::npos) << word;
     }
     EXPECT_EQ(result.output.find(Cp932("入力スタイルを選んで下さい")), std::string::npos);
@@ -99,14 +99,15 @@ TEST(ShellScenario, HelpAndVersionPrintAndStartNothing) {
     // The version is the project's (CMakeLists.txt), with the commit of the
     // checkout it was built from (checked against git by tests/install/check.sh).
     std::string first_line = UnixText(result.output).substr(0, UnixText(result.output).find('\n'));
-    EXPECT_TRUE(std::regex_match(first_line,
-                                 std::regex(std::string("kansu ") + KANSU_VERSION + "( \\(git [0-9a-f]{7,}\\))?")))
+    EXPECT_TRUE(std::regex_match(first_line, std::regex(std::string("kansu ") + KANSU_VERSION +
+                                                        "( \\(git [0-9a-f]{7,}\\))?")))
         << first_line;
     EXPECT_EQ(KANSU_COMMIT[0] != '\0', first_line.find(" (git ") != std::string::npos);
-    EXPECT_TRUE(SameText(first_line + "\n" +
-                             "Copyright (c) 2026 the kansu authors\n"
-                             "MIT ライセンス (無保証、全文は LICENSE) / MIT License, no warranty: see LICENSE\n",
-                         result.output));
+    EXPECT_TRUE(SameText(
+        first_line + "\n" +
+            "Copyright (c) 2026 the kansu authors\n"
+            "MIT ライセンス (無保証、全文は LICENSE) / MIT License, no warranty: see LICENSE\n",
+        result.output));
 }
 
 TEST(ShellScenario, UnknownOptionIsRefusedWithStatusTwo) {
@@ -124,7 +125,8 @@ TEST(ShellScenario, UnknownOptionIsRefusedWithStatusTwo) {
 // outside 1..17 is refused before anything starts.
 TEST(ShellScenario, DigitsOptionSetsTheReportPrecision) {
     Session session;
-    SessionResult result = session.RunWithArguments("--digits 10", "1\n1/x\nx(1,3)[2]\nout.txt\n0\n");
+    SessionResult result =
+        session.RunWithArguments("--digits 10", "1\n1/x\nx(1,3)[2]\nout.txt\n0\n");
     EXPECT_EQ(result.exit_status, 0);
     std::string report = session.ReadFile("out.txt");
     for (const char* row : {"1\t1\n", "2\t0.5\n", "3\t0.3333333333\n"})
@@ -132,10 +134,11 @@ TEST(ShellScenario, DigitsOptionSetsTheReportPrecision) {
     result = session.RunWithArguments("--digits 18", "0\n");
     EXPECT_EQ(result.exit_status, 2);
     EXPECT_EQ(result.output, "");
-    EXPECT_TRUE(SameText("kansu: --digits には 1 から 17 までの桁数を付けてください"
-                         " / --digits takes a count from 1 to 17\n"
-                         "使い方は kansu --help で表示されます / Try 'kansu --help' for usage.\n",
-                         result.error_output));
+    EXPECT_TRUE(
+        SameText("kansu: --digits には 1 から 17 までの桁数を付けてください"
+                 " / --digits takes a count from 1 to 17\n"
+                 "使い方は kansu --help で表示されます / Try 'kansu --help' for usage.\n",
+                 result.error_output));
 }
 
 }  // namespace

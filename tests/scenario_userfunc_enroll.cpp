@@ -16,9 +16,10 @@ const std::string kCancelled =
     "ユーザ定義関数を登録します。続ける-->1 やめる--->0\n"
     "関数登録に失敗しました\n関数名の入力に失敗しました。\n";
 
-const std::string kNameFailed = "ユーザ定義関数を登録します。続ける-->1 やめる--->0\n"
-                                "関数名を入力して下さい (半角79字以内) :"
-                                "関数登録に失敗しました\n関数名の入力に失敗しました。\n";
+const std::string kNameFailed =
+    "ユーザ定義関数を登録します。続ける-->1 やめる--->0\n"
+    "関数名を入力して下さい (半角79字以内) :"
+    "関数登録に失敗しました\n関数名の入力に失敗しました。\n";
 
 const std::string kAskDelete = "削除するユーザ関数名を入力して下さい。(79字以内)\n";
 
@@ -75,8 +76,8 @@ TEST(EnrollScenario, Dialogues) {
              "-1\nDelUsrfunc\n\n-1\nDelUsrfunc\ng\n-1\nDelUsrfunc\n f \n-1\nCheckUfList\nf\n0\n",
          Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
              AtPrompt(kAskDelete + "削除する関数名が入力されていません。") +
-             AtPrompt(kAskDelete + "指定されたユーザ関数は存在しません。\n") + AtPrompt(kAskDelete) +
-             AtPrompt(CheckAnswer("f", 0))},
+             AtPrompt(kAskDelete + "指定されたユーザ関数は存在しません。\n") +
+             AtPrompt(kAskDelete) + AtPrompt(CheckAnswer("f", 0))},
         {"end of input at the name to delete", "-1\nDelUsrfunc\n",
          Start() + AtPrompt(kAskDelete + "入力が無効です。")},
         {"command words are cut to the name buffer",

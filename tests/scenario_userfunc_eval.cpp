@@ -33,7 +33,8 @@ TEST(UserFunctionEvaluation, Reports) {
              TypeNoVarFormula("f(f(1,1),0)") + "0\n2\n",
          Start() + AtPrompt(Enrolled(2, "double f( a0 , a1 ) = a0^2+a1")) + NoVarRun() +
              NoVarRun() + SaveQuestion(),
-         {}, Report(NoVarReport("f(3,1)", "10") + NoVarReport("f(f(1,1),0)", "4"))},
+         {},
+         Report(NoVarReport("f(3,1)", "10") + NoVarReport("f(f(1,1),0)", "4"))},
         // 3 * 7, then 7 * 3: q reads its own argument after its call of g.
         {"each call reads its own arguments",
          TypeEnroll("g", 1, "a0+1") + TypeEnroll("p", 1, "a0*g(a0*2)") +
@@ -43,28 +44,32 @@ TEST(UserFunctionEvaluation, Reports) {
              AtPrompt(Enrolled(1, "double p( a0 ) = a0*g(a0*2)")) +
              AtPrompt(Enrolled(1, "double q( a0 ) = g(a0*2)*a0")) + NoVarRun() + NoVarRun() +
              SaveQuestion(),
-         {}, Report(NoVarReport("p(3)", "21") + NoVarReport("q(3)", "21"))},
+         {},
+         Report(NoVarReport("p(3)", "21") + NoVarReport("q(3)", "21"))},
         {"a no-argument function is called with empty parentheses",
          TypeEnroll("g", 0, "3.14*2") + TypeNoVarFormula("g()") + TypeNoVarFormula("g()*2+1") +
              "1\ng(1)\n0\n2\n",
          Start() + AtPrompt(Enrolled(0, "double g( void ) = 3.14*2")) + NoVarRun() + NoVarRun() +
              kAskFormula + "これは式になってないぞ！プンプン\nおかしいところはg(1…なんです。" +
              ClosingRule() + MenuText() + SaveQuestion(),
-         {}, Report(NoVarReport("g()", "6.28") + NoVarReport("g()*2+1", "13.56"))},
+         {},
+         Report(NoVarReport("g()", "6.28") + NoVarReport("g()*2+1", "13.56"))},
         // 1 + 2 + ... + 11 = 66, and 12 * 100.
         {"twelve arguments",
          TypeEnroll("k", 12, twelve) + TypeNoVarFormula("k(1,2,3,4,5,6,7,8,9,10,11,12)") + "0\n2\n",
          Start() + AtPrompt(Enrolled(12, "double k( " + ArgNames(12, " , ") + " ) = " + twelve)) +
              NoVarRun() + SaveQuestion(),
-         {}, Report(NoVarReport("k(1,2,3,4,5,6,7,8,9,10,11,12)", "1266"))},
+         {},
+         Report(NoVarReport("k(1,2,3,4,5,6,7,8,9,10,11,12)", "1266"))},
         {"a varying variable as an argument",
          TypeEnroll("f", 2, "a0^2+a1") + "1\nf(x,1)\nx(0,2)[2]\nr.txt\n0\n2\n",
          Start() + AtPrompt(Enrolled(2, "double f( a0 , a1 ) = a0^2+a1")) + kAskFormula +
-             "値を変化させる変数名と変化範囲を入力してください。(例) x(1,10) :\n" +
-             kAskReportFile + ClosingRule() + MenuText() + SaveQuestion(),
-         {}, Report(kReportHead + "計算した式はf(x,1)\n値可変変数 x :範囲 [0] - [2] :分割2\n" +
-                    "変数(値固定)と、その値は以下の通りです\n" + kResultRule +
-                    "変数x\t関数計算値\n0\t1\n1\t2\n2\t5\n")},
+             "値を変化させる変数名と変化範囲を入力してください。(例) x(1,10) :\n" + kAskReportFile +
+             ClosingRule() + MenuText() + SaveQuestion(),
+         {},
+         Report(kReportHead + "計算した式はf(x,1)\n値可変変数 x :範囲 [0] - [2] :分割2\n" +
+                "変数(値固定)と、その値は以下の通りです\n" + kResultRule +
+                "変数x\t関数計算値\n0\t1\n1\t2\n2\t5\n")},
         {"functions loaded from a save file",
          "-1\nSetUfList\nfg.dat\n1\n" + TypeNoVarFormula("g(4)") + "0\n2\n",
          Start() + AtPrompt(LoadAsked()) + NoVarRun() + SaveQuestion(),

@@ -9,8 +9,8 @@ namespace {
 using namespace userfunc_test;
 
 const std::string kNoFunctions = "ユーザ関数は、ひとつもセットされていません\n";
-const std::string kFgFile = FileId() + Record("f", 1, "a0*2") + Record("g", 0, "3.14*2") +
-                            Record("h", 2, "a0+a1");
+const std::string kFgFile =
+    FileId() + Record("f", 1, "a0*2") + Record("g", 0, "3.14*2") + Record("h", 2, "a0+a1");
 const std::string kFgNames = "f\n\ng\n\nh\n\n";
 const std::string kFgRecords =
     "double  f(double a0) = a0*2\n\n"
@@ -43,15 +43,14 @@ TEST(ShowUfListScenario, NamesAndFullContentInNameOrder) {
     SessionResult result =
         session.Run(EnrollFgh() + "-1\nShowUfList\n0\n0\n-1\nShowUfList\n0\n1\n0\n2\n");
     EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + EnrolledFgh() +
-                             AtPrompt(ListQuestions() +
-                                      "f : 関数定義済み\ng : 関数定義済み\nh : 関数定義済み\n\n") +
-                             AtPrompt(ListQuestions() +
-                                      "double f( a0 ) = a0*2\n\n"
-                                      "double g( void ) = 3.14*2\n\n"
-                                      "double h( a0 , a1 ) = a0+a1\n\n\n") +
-                             SaveQuestion(),
-                         result.output));
+    EXPECT_TRUE(SameText(
+        Start() + EnrolledFgh() +
+            AtPrompt(ListQuestions() + "f : 関数定義済み\ng : 関数定義済み\nh : 関数定義済み\n\n") +
+            AtPrompt(ListQuestions() + "double f( a0 ) = a0*2\n\n"
+                                       "double g( void ) = 3.14*2\n\n"
+                                       "double h( a0 , a1 ) = a0+a1\n\n\n") +
+            SaveQuestion(),
+        result.output));
 }
 
 TEST(ShowUfListScenario, ToAFileTruncatingIt) {
@@ -60,13 +59,13 @@ TEST(ShowUfListScenario, ToAFileTruncatingIt) {
     SessionResult result = session.Run(EnrollFgh() + "-1\nShowUfList\n1\n1\nlist.txt\n" +
                                        "-1\nShowUfList\n1\n7\nnames.txt\n0\n2\n");
     EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + EnrolledFgh() +
-                             AtPrompt(ListQuestions() + AskListFile()) +
+    EXPECT_TRUE(SameText(Start() + EnrolledFgh() + AtPrompt(ListQuestions() + AskListFile()) +
                              AtPrompt(ListQuestions() + AskListFile()) + SaveQuestion(),
                          result.output));
-    EXPECT_TRUE(SameText("double f( a0 ) = a0*2\n\ndouble g( void ) = 3.14*2\n\n"
-                         "double h( a0 , a1 ) = a0+a1\n\n\n",
-                         session.ReadFile("list.txt")));
+    EXPECT_TRUE(
+        SameText("double f( a0 ) = a0*2\n\ndouble g( void ) = 3.14*2\n\n"
+                 "double h( a0 , a1 ) = a0+a1\n\n\n",
+                 session.ReadFile("list.txt")));
     // Any content answer but 1 lists the names.
     EXPECT_TRUE(SameText("f : 関数定義済み\ng : 関数定義済み\nh : 関数定義済み\n\n",
                          session.ReadFile("names.txt")));
@@ -82,9 +81,9 @@ TEST(ShowUfListScenario, AListFileThatCannotBeWritten) {
     EXPECT_EQ(result.exit_status, 0);
     const std::string failed =
         AtPrompt(ListQuestions() + AskListFile() + "出力先の作成に失敗しました\n");
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) + failed +
-                             failed + SaveQuestion(),
-                         result.output));
+    EXPECT_TRUE(SameText(
+        Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) + failed + failed + SaveQuestion(),
+        result.output));
     EXPECT_TRUE(session.Files().empty());
 }
 
@@ -139,11 +138,11 @@ TEST(ShowUfList2Scenario, NotASaveFileOrMissing) {
         "-1\nShowUfList2\ntext.dat\n0\n1\n-1\nShowUfList2\nnone.dat\n0\n0\n"
         "-1\nShowUfList2\ntext.dat\n1\n0\nlist.txt\n0\n");
     EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(AskSaveFile() + ListQuestions() + NoSourceFile()) +
-                             AtPrompt(AskSaveFile() + ListQuestions() + NoSourceFile()) +
-                             AtPrompt(AskSaveFile() + ListQuestions() + AskListFile() +
-                                      NoSourceFile()),
-                         result.output));
+    EXPECT_TRUE(
+        SameText(Start() + AtPrompt(AskSaveFile() + ListQuestions() + NoSourceFile()) +
+                     AtPrompt(AskSaveFile() + ListQuestions() + NoSourceFile()) +
+                     AtPrompt(AskSaveFile() + ListQuestions() + AskListFile() + NoSourceFile()),
+                 result.output));
     EXPECT_EQ(session.ReadFile("list.txt"), "");
     EXPECT_EQ(session.ReadFile("text.dat"), "just some text\n");
 }
@@ -151,8 +150,9 @@ TEST(ShowUfList2Scenario, NotASaveFileOrMissing) {
 TEST(ShowUfList2Scenario, AListFileThatCannotBeCreated) {
     Session session;
     session.WriteFile("fgh.dat", kFgFile);
-    SessionResult result = session.Run("-1\nShowUfList2\nfgh.dat\n1\n1\nnodir/list.txt\n"
-                                       "-1\nShowUfList2\nfgh.dat\n1\n1\n/dev/full\n0\n");
+    SessionResult result = session.Run(
+        "-1\nShowUfList2\nfgh.dat\n1\n1\nnodir/list.txt\n"
+        "-1\nShowUfList2\nfgh.dat\n1\n1\n/dev/full\n0\n");
     EXPECT_EQ(result.exit_status, 0);
     const std::string failed = AtPrompt(AskSaveFile() + ListQuestions() + AskListFile() +
                                         "\n出力先の作成に失敗しました\n");
@@ -166,13 +166,13 @@ TEST(ShowUfList2Scenario, BrokenRecordsEndTheListing) {
     for (size_t i = 0; i < files.size(); ++i) {
         Session session;
         session.WriteFile("bad.dat", files[i]);
-        SessionResult result = session.Run(
-            "-1\nShowUfList2\nbad.dat\n0\n0\n-1\nShowUfList2\nbad.dat\n0\n1\n0\n");
+        SessionResult result =
+            session.Run("-1\nShowUfList2\nbad.dat\n0\n0\n-1\nShowUfList2\nbad.dat\n0\n1\n0\n");
         EXPECT_EQ(result.exit_status, 0) << "file " << i;
-        EXPECT_TRUE(SameText(Start() + AtPrompt(AskSaveFile() + ListQuestions() + "f\n\n") +
-                                 AtPrompt(AskSaveFile() + ListQuestions() +
-                                          "double  f(double a0) = a0*2\n\n"),
-                             result.output))
+        EXPECT_TRUE(SameText(
+            Start() + AtPrompt(AskSaveFile() + ListQuestions() + "f\n\n") +
+                AtPrompt(AskSaveFile() + ListQuestions() + "double  f(double a0) = a0*2\n\n"),
+            result.output))
             << "file " << i;
     }
 }
@@ -187,8 +187,8 @@ TEST(ShowUfList2Scenario, RecordLengthsThatWouldNotAdvance) {
         EXPECT_EQ(result.exit_status, 0) << "length " << length;
         // The names listing walks by record length: a length that does not cover
         // the record's head and name, or runs past the end, ends it.
-        EXPECT_TRUE(SameText(Start() + AtPrompt(AskSaveFile() + ListQuestions() + "f\n\n"),
-                             result.output))
+        EXPECT_TRUE(
+            SameText(Start() + AtPrompt(AskSaveFile() + ListQuestions() + "f\n\n"), result.output))
             << "length " << length;
     }
 }
@@ -196,7 +196,8 @@ TEST(ShowUfList2Scenario, RecordLengthsThatWouldNotAdvance) {
 TEST(ShowUfList2Scenario, OnlyTheIdentifierListsNothing) {
     Session session;
     session.WriteFile("id.dat", FileId());
-    SessionResult result = session.Run("-1\nShowUfList2\nid.dat\n0\n1\n-1\nShowUfList2\nid.dat\n0\n0\n0\n");
+    SessionResult result =
+        session.Run("-1\nShowUfList2\nid.dat\n0\n1\n-1\nShowUfList2\nid.dat\n0\n0\n0\n");
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_TRUE(SameText(Start() + AtPrompt(AskSaveFile() + ListQuestions()) +
                              AtPrompt(AskSaveFile() + ListQuestions()),

@@ -71,7 +71,8 @@ TEST(LoadScenario, Dialogues) {
          "-1\nSetUfList\nfg.dat\n1\n-1\nShowUfList\n0\n1\n-1\nSetUfdef\nf\n0\n"
          "-1\nCheckUfList\nf\n0\n2\n",
          Start() + AtPrompt(LoadAsked() + NotAFormula()) +
-             AtPrompt(ListQuestions() + "double f( a0 ) = ___undef\n\ndouble g( a0 ) = a0*2\n\n\n") +
+             AtPrompt(ListQuestions() +
+                      "double f( a0 ) = ___undef\n\ndouble g( a0 ) = a0*2\n\n\n") +
              AtPrompt(AskDefName() + AskDefMore()) + AtPrompt(CheckAnswer("f", 2)) + SaveQuestion(),
          {{"fg.dat", FileId() + Record("f", 1, "g(a0)+1") + Record("g", 1, "a0*2")}}},
         {"loading replaces the registry",
@@ -82,14 +83,16 @@ TEST(LoadScenario, Dialogues) {
              SaveQuestion(),
          fg},
     };
-    for (const std::string& content : {std::string("hello, world\n"), std::string("QVRLX1"),
-                                       std::string(), std::string("QVRLX11") + Record("f", 1, "a0")})
-        cases.push_back({"a file without the identifier is refused and the registry emptied",
-                         TypeEnroll("f", 1, "a0*2") +
-                             "-1\nSetUfList\nother.dat\n1\n-1\nCheckUfList\nf\n0\n",
-                         Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
-                             AtPrompt(LoadAsked() + kNotASaveFile) + AtPrompt(CheckAnswer("f", 0)),
-                         {{"other.dat", content}}, {{"other.dat", content}}});
+    for (const std::string& content :
+         {std::string("hello, world\n"), std::string("QVRLX1"), std::string(),
+          std::string("QVRLX11") + Record("f", 1, "a0")})
+        cases.push_back(
+            {"a file without the identifier is refused and the registry emptied",
+             TypeEnroll("f", 1, "a0*2") + "-1\nSetUfList\nother.dat\n1\n-1\nCheckUfList\nf\n0\n",
+             Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
+                 AtPrompt(LoadAsked() + kNotASaveFile) + AtPrompt(CheckAnswer("f", 0)),
+             {{"other.dat", content}},
+             {{"other.dat", content}}});
     ExpectDialogues(cases);
 }
 
@@ -100,16 +103,15 @@ TEST(LoadScenario, BrokenRecordsEndTheLoad) {
         for (const char* answer : {"0\n0", "1"}) {
             Session session;
             session.WriteFile("bad.dat", files[i]);
-            SessionResult result =
-                session.Run(std::string("-1\nSetUfList\nbad.dat\n") + answer +
-                            "\n-1\nShowUfList\n0\n0\n0\n2\n");
+            SessionResult result = session.Run(std::string("-1\nSetUfList\nbad.dat\n") + answer +
+                                               "\n-1\nShowUfList\n0\n0\n0\n2\n");
             EXPECT_EQ(result.exit_status, 0) << "file " << i;
             bool names_only = answer[0] == '0';
             EXPECT_TRUE(SameText(
-                Start() + AtPrompt(LoadAsked() + kReadOneOfDamaged +
-                                   (names_only ? AskChooseNow() : "")) +
-                    AtPrompt(ListQuestions() + (names_only ? "f : 関数未定義\n\n"
-                                                           : "f : 関数定義済み\n\n")) +
+                Start() +
+                    AtPrompt(LoadAsked() + kReadOneOfDamaged + (names_only ? AskChooseNow() : "")) +
+                    AtPrompt(ListQuestions() +
+                             (names_only ? "f : 関数未定義\n\n" : "f : 関数定義済み\n\n")) +
                     (names_only ? "" : SaveQuestion()),
                 result.output))
                 << "file " << i << " answer " << answer;
@@ -120,7 +122,7 @@ TEST(LoadScenario, BrokenRecordsEndTheLoad) {
 TEST(LoadScenario, OddRecordsNeverCrashTheLoad) {
     const std::string good = FileId() + Record("f", 1, "a0*2");
     const std::vector<std::string> files = {
-        good + U32(0) + Record("h", 1, "a0*3").substr(4),       // record length 0
+        good + U32(0) + Record("h", 1, "a0*3").substr(4),  // record length 0
         good + U32(17) + U32(1) + "h" + U16(0) + U16(8) + U32(1) + std::string(1, '\0'),
         good + U32(16) + U32(1) + "h" + U16(0) + U16(8) + U32(0),  // definition length 0
         good + Record("h", 1, "").substr(0, 4) + U32(2) + "h\x01" + U16(1) + U16(8) + U16(8) +

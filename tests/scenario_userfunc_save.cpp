@@ -62,53 +62,77 @@ const std::string kFG = FileId() + Record("f", 1, "a0*2") + Record("g", 2, "a0+a
 
 TEST(SaveScenario, SaveUsrfunc) {
     ExpectSaves({
-        {"nothing changed right after start", {}, "-1\nSaveUsrfunc\n0\n",
-         Start() + AtPrompt(kNothing), {}},
-        {"an existing file is never overwritten", {{"taken.dat", "hello"}},
+        {"nothing changed right after start",
+         {},
+         "-1\nSaveUsrfunc\n0\n",
+         Start() + AtPrompt(kNothing),
+         {}},
+        {"an existing file is never overwritten",
+         {{"taken.dat", "hello"}},
          TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\ntaken.dat\n0\n2\n",
-         kEnrolledF + AtPrompt(kAskPath + kExists) + SaveQuestion(), {{"taken.dat", "hello"}}},
+         kEnrolledF + AtPrompt(kAskPath + kExists) + SaveQuestion(),
+         {{"taken.dat", "hello"}}},
         // Saved: the end asks nothing; 32 bytes worked out by hand from the format.
-        {"a new file holds the identifier and one record per function", {},
-         TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\nf.dat\n0\n", kEnrolledF + AtPrompt(kAskPath),
+        {"a new file holds the identifier and one record per function",
+         {},
+         TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\nf.dat\n0\n",
+         kEnrolledF + AtPrompt(kAskPath),
          {{"f.dat", std::string("QVRLX10"
-                                "\x19\0\0\0" "\x02\0\0\0" "f\0" "\x01\0" "\x08\0" "\x08\0"
-                                "\x05\0\0\0" "a0*2\0", 32)}}},
+                                "\x19\0\0\0"
+                                "\x02\0\0\0"
+                                "f\0"
+                                "\x01\0"
+                                "\x08\0"
+                                "\x08\0"
+                                "\x05\0\0\0"
+                                "a0*2\0",
+                                32)}}},
         // Records in name order: f's 25 bytes at 7, g's 28 bytes at 32.
-        {"later saves rewrite the same file without asking", {},
+        {"later saves rewrite the same file without asking",
+         {},
          TypeEnroll("g", 2, "a0+a1") + "-1\nSaveUsrfunc\nfg.dat\n" + TypeEnroll("f", 1, "a0*2") +
              "-1\nSaveUsrfunc\n-1\nSaveUsrfunc\n0\n",
          Start() + AtPrompt(Enrolled(2, "double g( a0 , a1 ) = a0+a1")) + AtPrompt(kAskPath) +
              AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) + AtPrompt("") + AtPrompt(kNothing),
          {{"fg.dat", kFG}}},
-        {"a file that cannot be created", {},
+        {"a file that cannot be created",
+         {},
          TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\nnodir/f.dat\n0\n2\n",
-         kEnrolledF + AtPrompt(kAskPath + "新規保存用ファイルの作成に失敗\n") + SaveQuestion(), {}},
+         kEnrolledF + AtPrompt(kAskPath + "新規保存用ファイルの作成に失敗\n") + SaveQuestion(),
+         {}},
         // Loading every definition marks them changed; listing into the source file
         // then turns it into a text file that the save refuses to rewrite.
-        {"a source file that is no longer a save file", {{"f.dat", kFRecordFile}},
+        {"a source file that is no longer a save file",
+         {{"f.dat", kFRecordFile}},
          "-1\nSetUfList\nf.dat\n1\n-1\nShowUfList\n1\n0\nf.dat\n-1\nSaveUsrfunc\n0\n2\n",
          Start() + AtPrompt(LoadAsked()) + AtPrompt(ListQuestions() + AskListFile()) +
              AtPrompt("[保存ファイル存在時]ファイルパスが未定義または保存ファイルではない\n") +
              SaveQuestion(),
          {{"f.dat", Cp932(PlatformText("f : 関数定義済み\n\n"))}}},
         // A path is the whole line without its surrounding blanks.
-        {"a path with blanks", {},
+        {"a path with blanks",
+         {},
          TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\n  my funcs.dat \n" +
              "-1\nSetUfList\n my funcs.dat\n0\n0\n-1\nShowUfList2\nmy funcs.dat\n0\n0\n0\n",
          kEnrolledF + AtPrompt(kAskPath) + AtPrompt(LoadAsked() + AskChooseNow()) +
              AtPrompt(AskSaveFile() + ListQuestions() + "f\n\n"),
          {{"my funcs.dat", kFRecordFile}}},
-        {"a path of 255 characters is used whole", {},
+        {"a path of 255 characters is used whole",
+         {},
          TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\n" + kLongestName + "\n0\n",
-         kEnrolledF + AtPrompt(kAskPath), {{kLongestName, kFRecordFile}}},
-        {"a longer path is refused, never cut", {},
+         kEnrolledF + AtPrompt(kAskPath),
+         {{kLongestName, kFRecordFile}}},
+        {"a longer path is refused, never cut",
+         {},
          TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\n" + kLongestName + "x\n" +
              "-1\nSetUfList\n" + kLongestName + "x\n0\n2\n",
          kEnrolledF + AtPrompt(kAskPath + kTooLong255) +
-             AtPrompt("ユーザ関数の保存ファイルパスを入力して下さい(半角255文字以内) : " + kTooLong255) +
+             AtPrompt("ユーザ関数の保存ファイルパスを入力して下さい(半角255文字以内) : " +
+                      kTooLong255) +
              SaveQuestion(),
          {}},
-        {"a user's own template.dat is left alone", {{"f.dat", kFRecordFile}, {"template.dat", "mine"}},
+        {"a user's own template.dat is left alone",
+         {{"f.dat", kFRecordFile}, {"template.dat", "mine"}},
          "-1\nSetUfList\nf.dat\n0\n0\n" + TypeEnroll("g", 2, "a0+a1") + "-1\nSaveUsrfunc\n0\n",
          Start() + AtPrompt(LoadAsked() + AskChooseNow()) +
              AtPrompt(Enrolled(2, "double g( a0 , a1 ) = a0+a1")) + AtPrompt(""),
@@ -118,32 +142,46 @@ TEST(SaveScenario, SaveUsrfunc) {
 
 TEST(EndOfRunScenario, TheSaveQuestion) {
     std::vector<SaveCase> cases = {
-        {"answered 1 saves to a new file", {}, TypeEnroll("f", 1, "a0*2") + "0\n1\nf.dat\n",
-         kEnrolledF + SaveQuestion() + kAskPath, {{"f.dat", kFRecordFile}}},
-        {"answered 1 rewrites the source file", {},
+        {"answered 1 saves to a new file",
+         {},
+         TypeEnroll("f", 1, "a0*2") + "0\n1\nf.dat\n",
+         kEnrolledF + SaveQuestion() + kAskPath,
+         {{"f.dat", kFRecordFile}}},
+        {"answered 1 rewrites the source file",
+         {},
          TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\nfg.dat\n" + TypeEnroll("g", 2, "a0+a1") +
              "7\n1\n",
          kEnrolledF + AtPrompt(kAskPath) + AtPrompt(Enrolled(2, "double g( a0 , a1 ) = a0+a1")) +
              SaveQuestion(),
          {{"fg.dat", kFG}}},
-        {"a non-number at the menu does not lose the question", {},
-         TypeEnroll("f", 1, "a0*2") + "quit now\n1\nf.dat\n", kEnrolledF + SaveQuestion() + kAskPath,
+        {"a non-number at the menu does not lose the question",
+         {},
+         TypeEnroll("f", 1, "a0*2") + "quit now\n1\nf.dat\n",
+         kEnrolledF + SaveQuestion() + kAskPath,
          {{"f.dat", kFRecordFile}}},
-        {"after a failed save the question is asked again", {{"taken.dat", "hello"}},
+        {"after a failed save the question is asked again",
+         {{"taken.dat", "hello"}},
          TypeEnroll("f", 1, "a0*2") + "0\n1\ntaken.dat\n1\nf.dat\n",
          kEnrolledF + SaveQuestion() + kAskPath + kExists + SaveQuestion() + kAskPath,
          {{"f.dat", kFRecordFile}, {"taken.dat", "hello"}}},
-        {"end of input after a failed save ends without saving", {},
+        {"end of input after a failed save ends without saving",
+         {},
          TypeEnroll("f", 1, "a0*2") + "0\n1\nnodir/f.dat\n",
-         kEnrolledF + SaveQuestion() + kAskPath + "新規保存用ファイルの作成に失敗\n" + SaveQuestion(),
+         kEnrolledF + SaveQuestion() + kAskPath + "新規保存用ファイルの作成に失敗\n" +
+             SaveQuestion(),
          {}},
-        {"a non-number at the menu, then end of input, saves nothing", {},
-         TypeEnroll("f", 1, "a0*2") + "quit\n", kEnrolledF + SaveQuestion(), {}},
+        {"a non-number at the menu, then end of input, saves nothing",
+         {},
+         TypeEnroll("f", 1, "a0*2") + "quit\n",
+         kEnrolledF + SaveQuestion(),
+         {}},
     };
     for (const char* answer : {"2", "0", "-1"})
-        cases.push_back({"answered 2 or any other number saves nothing", {},
+        cases.push_back({"answered 2 or any other number saves nothing",
+                         {},
                          TypeEnroll("f", 1, "a0*2") + "0\n" + answer + "\nf.dat\n",
-                         kEnrolledF + SaveQuestion(), {}});
+                         kEnrolledF + SaveQuestion(),
+                         {}});
     ExpectSaves(cases);
 }
 
@@ -181,7 +219,8 @@ TEST(SaveScenario, AFileSizeLimitFailsTheSaveInsteadOfKillingTheProgram) {
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_TRUE(SameText(Start() + AtPrompt(LoadAsked() + AskChooseNow()) +
                              AtPrompt(Enrolled(0, "double z( void ) = 1")) +
-                             AtPrompt("[保存ファイル存在時]一時ファイルの作成に失敗\n") + SaveQuestion(),
+                             AtPrompt("[保存ファイル存在時]一時ファイルの作成に失敗\n") +
+                             SaveQuestion(),
                          result.output));
     EXPECT_EQ(session.ReadFile("big.dat"), FileId() + records);
     EXPECT_EQ(session.Files(), std::vector<std::string>{"big.dat"});
@@ -196,20 +235,24 @@ TEST(SaveScenario, WindowsPathsWithBackslashes) {
     std::replace(drive_path.begin(), drive_path.end(), '/', '\\');
     SessionResult result = session.Run(
         TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\n" + drive_path + "\n" +
-        TypeEnroll("g", 2, "a0+a1") + "-1\nSaveUsrfunc\n-1\nSetUfList\nsub\\f.dat\n1\n-1\nShowUfList\n1\n1\nsub\\list.txt\n" +
+        TypeEnroll("g", 2, "a0+a1") +
+        "-1\nSaveUsrfunc\n-1\nSetUfList\nsub\\f.dat\n1\n-1\nShowUfList\n1\n1\nsub\\list.txt\n" +
         "1\ng(f(2),1)\nsub\\r.txt\n0\n2\n");
     EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) + AtPrompt(kAskPath) +
+    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
+                             AtPrompt(kAskPath) +
                              AtPrompt(Enrolled(2, "double g( a0 , a1 ) = a0+a1")) + AtPrompt("") +
                              AtPrompt(LoadAsked()) + AtPrompt(ListQuestions() + AskListFile()) +
                              "計算したい式を入力してくださいな\n" + kFilePrompt + ClosingRule() +
                              MenuText() + SaveQuestion(),
                          result.output));
-    EXPECT_EQ(session.ReadFile("sub/f.dat"), FileId() + Record("f", 1, "a0*2") + Record("g", 2, "a0+a1"));
+    EXPECT_EQ(session.ReadFile("sub/f.dat"),
+              FileId() + Record("f", 1, "a0*2") + Record("g", 2, "a0+a1"));
     EXPECT_FALSE(session.Exists("sub/template.dat"));
     EXPECT_TRUE(SameText("double f( a0 ) = a0*2\n\ndouble g( a0 , a1 ) = a0+a1\n\n\n",
                          session.ReadFile("sub/list.txt")));
-    EXPECT_TRUE(SameText(kReportHead + kResultRule + "g(f(2),1)=5\n", session.ReadFile("sub/r.txt")));
+    EXPECT_TRUE(
+        SameText(kReportHead + kResultRule + "g(f(2),1)=5\n", session.ReadFile("sub/r.txt")));
     // A user's template.dat beside the save file is an ordinary file, and no
     // working copy is left anywhere.
     session.WriteFile("sub/template.dat", "mine");
@@ -218,8 +261,8 @@ TEST(SaveScenario, WindowsPathsWithBackslashes) {
     EXPECT_TRUE(SameText(Start() + AtPrompt(LoadAsked()) +
                              AtPrompt(Enrolled(0, "double h( void ) = 1")) + AtPrompt(""),
                          result.output));
-    EXPECT_EQ(session.ReadFile("sub/f.dat"), FileId() + Record("f", 1, "a0*2") +
-                                                 Record("g", 2, "a0+a1") + Record("h", 0, "1"));
+    EXPECT_EQ(session.ReadFile("sub/f.dat"),
+              FileId() + Record("f", 1, "a0*2") + Record("g", 2, "a0+a1") + Record("h", 0, "1"));
     EXPECT_EQ(session.ReadFile("sub/template.dat"), "mine");
     EXPECT_EQ(session.Files(), (std::vector<std::string>{"sub"}));
 }
@@ -251,14 +294,16 @@ TEST(EndOfRunScenario, AnEvaluationErrorAsksBeforeEndingTheRun) {
     SessionResult result = session.Run(TypeEnroll("g", 1, "a0") + TypeEnroll("f", 1, "g(a0)") +
                                        TypeEnroll("g", 1, "f(a0)") + "1\nf(1)\nr.txt\n1\nfg.dat\n");
     EXPECT_EQ(result.exit_status, 1);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(Enrolled(1, "double g( a0 ) = a0")) +
-                             AtPrompt(Enrolled(1, "double f( a0 ) = g(a0)")) +
-                             AtPrompt(Enrolled(1, "double g( a0 ) = f(a0)")) +
-                             "計算したい式を入力してくださいな\n---------------------------------\n"
-                             "出力先のファイル名を入力してください(max79) :関数計算中にエラーが発生しました\n" +
-                             SaveQuestion() + kAskPath,
-                         result.output));
-    EXPECT_EQ(session.ReadFile("fg.dat"), FileId() + Record("f", 1, "g(a0)") + Record("g", 1, "f(a0)"));
+    EXPECT_TRUE(SameText(
+        Start() + AtPrompt(Enrolled(1, "double g( a0 ) = a0")) +
+            AtPrompt(Enrolled(1, "double f( a0 ) = g(a0)")) +
+            AtPrompt(Enrolled(1, "double g( a0 ) = f(a0)")) +
+            "計算したい式を入力してくださいな\n---------------------------------\n"
+            "出力先のファイル名を入力してください(max79) :関数計算中にエラーが発生しました\n" +
+            SaveQuestion() + kAskPath,
+        result.output));
+    EXPECT_EQ(session.ReadFile("fg.dat"),
+              FileId() + Record("f", 1, "g(a0)") + Record("g", 1, "f(a0)"));
 }
 
 }  // namespace

@@ -157,14 +157,14 @@ TEST(SignalScenario, UnsavedFunctionsGoToARecoveryFileNamedAtTheNextStart) {
         EXPECT_NE(run.Errors().find(recovered[0]), std::string::npos) << run.Errors();
 
         // Said once, at the next start; loading it is an ordinary SetUfList.
-        SessionResult next = session.Run("-1\nSetUfList\n" + recovered[0] +
-                                         "\n1\n-1\nShowUfList\n0\n1\n0\n2\n");
-        EXPECT_TRUE(SameText("前回、保存されていない関数を回復ファイルに残しました"
-                             "(SetUfListで読み込めます) : " + recovered[0] + "\n" + Start() +
-                                 AtPrompt(LoadAsked()) +
-                                 AtPrompt(ListQuestions() + "double f( a0 ) = a0*2\n\n\n") +
-                                 SaveQuestion(),
-                             next.output));
+        SessionResult next =
+            session.Run("-1\nSetUfList\n" + recovered[0] + "\n1\n-1\nShowUfList\n0\n1\n0\n2\n");
+        EXPECT_TRUE(
+            SameText("前回、保存されていない関数を回復ファイルに残しました"
+                     "(SetUfListで読み込めます) : " +
+                         recovered[0] + "\n" + Start() + AtPrompt(LoadAsked()) +
+                         AtPrompt(ListQuestions() + "double f( a0 ) = a0*2\n\n\n") + SaveQuestion(),
+                     next.output));
         EXPECT_TRUE(SameText(Start(), session.Run("0\n").output));
     }
 }
@@ -187,23 +187,24 @@ TEST(SharedSaveFile, AFifoIsRefusedAtOnce) {
     Session session;
     ASSERT_EQ(mkfifo(session.Path("pipe.dat").c_str(), 0644), 0);
     LiveRun run(session.Dir(), "run");
-    run.Type(TypeEnroll("f", 1, "a0*2") + "-1\nSetUfList\npipe.dat\n1\n-1\nShowUfList2\npipe.dat\n0\n0\n" +
+    run.Type(TypeEnroll("f", 1, "a0*2") +
+             "-1\nSetUfList\npipe.dat\n1\n-1\nShowUfList2\npipe.dat\n0\n0\n" +
              "-1\nShowUfList\n1\n0\npipe.dat\n1\n3\npipe.dat\n0\n2\n");
     run.EndInput();
     int status = run.Wait(20);  // a regression that blocks fails here instead of hanging
     ASSERT_NE(status, -1) << "the run hung on the FIFO";
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_TRUE(SameText(
-        Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
-            AtPrompt(LoadAsked() + "通常のファイルではないので使えません\n"
-                                   "指定ファイルをオープンするのに失敗しました。\n") +
-            AtPrompt(AskSaveFile() + ListQuestions() + NoSourceFile()) +
-            AtPrompt(ListQuestions() + AskListFile() + "出力先の作成に失敗しました\n") +
-            "計算したい式を入力してくださいな\n---------------------------------\n"
-            "出力先のファイル名を入力してください(max79) :"
-            "ファイル書き込みに失敗しました。\n" +
-            ClosingRule() + MenuText(),
-        run.Output()));
+    EXPECT_TRUE(
+        SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
+                     AtPrompt(LoadAsked() + "通常のファイルではないので使えません\n"
+                                            "指定ファイルをオープンするのに失敗しました。\n") +
+                     AtPrompt(AskSaveFile() + ListQuestions() + NoSourceFile()) +
+                     AtPrompt(ListQuestions() + AskListFile() + "出力先の作成に失敗しました\n") +
+                     "計算したい式を入力してくださいな\n---------------------------------\n"
+                     "出力先のファイル名を入力してください(max79) :"
+                     "ファイル書き込みに失敗しました。\n" +
+                     ClosingRule() + MenuText(),
+                 run.Output()));
 }
 
 // ---- Several runs on one save file ----

@@ -48,12 +48,18 @@ protected:
         // r and t, q and u, d and e call each other: r, q and d are enrolled
         // plainly first, so that the definitions calling them analyse.
         const char* const definitions[][3] = {
-            {"r", "1", "a0"},             {"q", "2", "a1"},         {"d", "1", "a0"},
-            {"g", "1", "a0+1"},           {"f", "1", "a0*g(a0*2)"},
-            {"h", "1", "g(a0*2)*a0"},     {"p", "2", "a0^2+a1"},
+            {"r", "1", "a0"},
+            {"q", "2", "a1"},
+            {"d", "1", "a0"},
+            {"g", "1", "a0+1"},
+            {"f", "1", "a0*g(a0*2)"},
+            {"h", "1", "g(a0*2)*a0"},
+            {"p", "2", "a0^2+a1"},
             {"s", "1", "sigma[n(1,3),a0*n+g(n)]"},
-            {"t", "1", "r(a0)+1"},        {"u", "2", "q(a0,a1)+q(a1,a0)"},
-            {"r", "1", "t(a0)*2"},        {"q", "2", "u(a1,a0)"},
+            {"t", "1", "r(a0)+1"},
+            {"u", "2", "q(a0,a1)+q(a1,a0)"},
+            {"r", "1", "t(a0)*2"},
+            {"q", "2", "u(a1,a0)"},
             {"k", "0", "log(2,8)-sigma[m(1,2),7]"},
             {"e", "1", "d(a0+1)"},
         };
@@ -94,12 +100,30 @@ protected:
 
 TEST_F(CompiledEvaluator, TabledFormulasMatchTheReference) {
     const char* const formulas[] = {
-        "sin(x)*exp(-x/10)+x^2", "sigma[n(1,10),x^n/n]", "f(x)", "3*x^2+2*x+1", "h(x)-f(x)",
-        "p(p(x,1),y)", "p(x,p(y,x))", "log(x,y)+ln(x)-log10(y)", "sqrt(x)/0+0/x", "(0-8)^(1/3)",
-        "2^3^2-x^y", "sigma[i(1,3),sigma[j(1,2),i*j+x]]", "sigma[i(3,1),x]+sigma[i(3,1),i]",
-        "sigma[n(1.9,3.9),n]*sigma[n(5,1),2]", "sigma[k(1,3),s(k)+s(x)]",
-        "s(sigma[k(1,2),g(k)*k])", "sigma[n(1,2147483648),n]+g(x)", "r(x)", "g(1)+r(x)+g(2)",
-        "q(x,1)", "k()*k()+abs(0-x)", "e(x)", "g(e(x))+x", "atan(x)*tanh(y)+cosh(x)-sinh(y)",
+        "sin(x)*exp(-x/10)+x^2",
+        "sigma[n(1,10),x^n/n]",
+        "f(x)",
+        "3*x^2+2*x+1",
+        "h(x)-f(x)",
+        "p(p(x,1),y)",
+        "p(x,p(y,x))",
+        "log(x,y)+ln(x)-log10(y)",
+        "sqrt(x)/0+0/x",
+        "(0-8)^(1/3)",
+        "2^3^2-x^y",
+        "sigma[i(1,3),sigma[j(1,2),i*j+x]]",
+        "sigma[i(3,1),x]+sigma[i(3,1),i]",
+        "sigma[n(1.9,3.9),n]*sigma[n(5,1),2]",
+        "sigma[k(1,3),s(k)+s(x)]",
+        "s(sigma[k(1,2),g(k)*k])",
+        "sigma[n(1,2147483648),n]+g(x)",
+        "r(x)",
+        "g(1)+r(x)+g(2)",
+        "q(x,1)",
+        "k()*k()+abs(0-x)",
+        "e(x)",
+        "g(e(x))+x",
+        "atan(x)*tanh(y)+cosh(x)-sinh(y)",
         "acos(x)+asin(y)+tan(x)+cos(y)",
     };
     for (const char* text : formulas) Expect_SameAsReference(text);
@@ -128,11 +152,11 @@ TEST_F(CompiledEvaluator, CallsOfFunctionsThatDoNotRecurseAreInlined) {
         bool calls;
     };
     const Case cases[] = {
-        {"f(x)", false},          {"h(x)+p(x,y)", false}, {"s(x)", false},
-        {"k()", false},           {"g(r(x))", true},      {"t(x)", true},
-        {"u(x,y)", true},         {"e(x)", true},         {"c1(x)", false},
-        {"c1(1)+c2(y)", false},   {"g(c1(x))", false},    {"sigma[n(1,3),c1(n)]", false},
-        {"z(x)", true},           {"g(z(x))+f(y)", true},
+        {"f(x)", false},        {"h(x)+p(x,y)", false}, {"s(x)", false},
+        {"k()", false},         {"g(r(x))", true},      {"t(x)", true},
+        {"u(x,y)", true},       {"e(x)", true},         {"c1(x)", false},
+        {"c1(1)+c2(y)", false}, {"g(c1(x))", false},    {"sigma[n(1,3),c1(n)]", false},
+        {"z(x)", true},         {"g(z(x))+f(y)", true},
     };
     for (const Case& one : cases) {
         Typed formula(one.text);
@@ -254,8 +278,8 @@ void* Evaluate_Deep(void* result) {
         items[i].SetOperatorKind();
     }
     int deep_flag = 1;
-    BinTreeFunc(Build_Tree(items.data(), static_cast<int>(items.size())), &deep_flag,
-                chain.table, g_ufunc_list, EmptyArray);
+    BinTreeFunc(Build_Tree(items.data(), static_cast<int>(items.size())), &deep_flag, chain.table,
+                g_ufunc_list, EmptyArray);
     *static_cast<int*>(result) = flag + 2 * deep_flag;
     return nullptr;
 }

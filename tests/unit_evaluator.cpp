@@ -163,8 +163,8 @@ TEST_F(EvaluatorNodes, NullOperandOrArgumentClearsTheFlag) {
 }
 
 TEST_F(EvaluatorNodes, ItemsWithoutValueClearTheFlag) {
-    const int no_value_kinds[] = {KIND_OPEN_PAR, KIND_CLOSE_PAR, KIND_CLOSE_BRK, KIND_OPEN_BRK,
-                                  KIND_SEPARATOR, KIND_SUM_RANGE};
+    const int no_value_kinds[] = {KIND_OPEN_PAR, KIND_CLOSE_PAR, KIND_CLOSE_BRK,
+                                  KIND_OPEN_BRK, KIND_SEPARATOR, KIND_SUM_RANGE};
     for (int kind : no_value_kinds) {
         CompForm item;
         Make_Item(item, kind == KIND_SUM_RANGE ? "n(1,2)" : "(", kind);

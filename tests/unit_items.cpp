@@ -210,9 +210,9 @@ TEST(CompFormTest, PrecedenceAndOperatorKindFollowTheFirstCharacter) {
         int precedence;
         int code;
     };
-    const Case cases[] = {{"+", 1, 0},  {"-", 1, 1},  {"*", 2, 2},   {"/", 3, 3},
-                          {"^", 4, 4},  {"x", 0, -1}, {"sin", 0, -1}, {"(", 0, -1},
-                          {"", 0, -1},  {"+x", 1, 0}, {"/7", 3, 3}};
+    const Case cases[] = {{"+", 1, 0}, {"-", 1, 1},  {"*", 2, 2},    {"/", 3, 3},
+                          {"^", 4, 4}, {"x", 0, -1}, {"sin", 0, -1}, {"(", 0, -1},
+                          {"", 0, -1}, {"+x", 1, 0}, {"/7", 3, 3}};
     for (const Case& c : cases) {
         CompForm item = ItemWithText(c.text);
         item.operator_kind = 9;
@@ -255,7 +255,7 @@ TEST(CompFormTest, SetOperatorFuncReplacesEarlierSlots) {
 }
 
 TEST(CompFormTest, SetOperatorFuncRefusesNearMisses) {
-    const char* const near_misses[] = {"logx", "Sin", "LOG",  "sigma", "sin2", "log1",
+    const char* const near_misses[] = {"logx", "Sin",  "LOG",   "sigma", "sin2", "log1",
                                        "lo",   "SQRT", "sinhx", "",      "tan ", "cosh("};
     for (const char* name : near_misses) {
         CompForm item = ItemWithText(name);
@@ -318,7 +318,8 @@ TEST(OperatorTableTest, FillingStoresEveryRoutineAtItsCode) {
         Num_Exp_function,   Num_Log_function,   Num_Ln_function,    Num_Abs_function,
         Num_Asin_function,  Num_Acos_function,  Num_Atan_function,  Num_Hsin_function,
         Num_Hcos_function,  Num_Htan_function,  Num_Sqrt_function,  Num_LogA_function};
-    for (int code = 0; code < OPR_TABLE_SIZE; ++code) EXPECT_EQ(OprFun[code], expected[code]) << code;
+    for (int code = 0; code < OPR_TABLE_SIZE; ++code)
+        EXPECT_EQ(OprFun[code], expected[code]) << code;
     // A second call changes nothing.
     OprFunction saved = OprFun[3];
     Set_Operator_Function();
@@ -418,10 +419,10 @@ struct Conversion {
 
 TEST(CToDoubleTest, WholeDecimalNumbersGiveResultOne) {
     const Conversion cases[] = {
-        {"12.5", 12.5, 1},   {"0", 0.0, 1},        {"-3", -3.0, 1},     {"+4.25", 4.25, 1},
-        {".5", 0.5, 1},      {"5.", 5.0, 1},       {"2.5e3", 2500.0, 1}, {"2.5E3", 2500.0, 1},
-        {"1e-2", 0.01, 1},   {"1e+2", 100.0, 1},   {"-1.5e1", -15.0, 1}, {"  7", 7.0, 1},
-        {"\t\n 8", 8.0, 1},  {"007", 7.0, 1},      {"", 0.0, 1},
+        {"12.5", 12.5, 1},  {"0", 0.0, 1},      {"-3", -3.0, 1},      {"+4.25", 4.25, 1},
+        {".5", 0.5, 1},     {"5.", 5.0, 1},     {"2.5e3", 2500.0, 1}, {"2.5E3", 2500.0, 1},
+        {"1e-2", 0.01, 1},  {"1e+2", 100.0, 1}, {"-1.5e1", -15.0, 1}, {"  7", 7.0, 1},
+        {"\t\n 8", 8.0, 1}, {"007", 7.0, 1},    {"", 0.0, 1},
     };
     for (const Conversion& c : cases) {
         double value = -99.0;
@@ -432,8 +433,8 @@ TEST(CToDoubleTest, WholeDecimalNumbersGiveResultOne) {
 
 TEST(CToDoubleTest, TrailingTextGivesTheLeadingNumberAndResultZero) {
     const Conversion cases[] = {
-        {"12.5x", 12.5, 0}, {"3abc", 3.0, 0},  {"12 ", 12.0, 0}, {"1e", 1.0, 0},
-        {"1e+", 1.0, 0},    {"2e-x", 2.0, 0},  {"1.2.3", 1.2, 0}, {"4,5", 4.0, 0},
+        {"12.5x", 12.5, 0}, {"3abc", 3.0, 0}, {"12 ", 12.0, 0},      {"1e", 1.0, 0},
+        {"1e+", 1.0, 0},    {"2e-x", 2.0, 0}, {"1.2.3", 1.2, 0},     {"4,5", 4.0, 0},
         {"1 2", 1.0, 0},    {"-2)", -2.0, 0}, {"5\x82\xa0", 5.0, 0},
     };
     for (const Conversion& c : cases) {
@@ -444,8 +445,8 @@ TEST(CToDoubleTest, TrailingTextGivesTheLeadingNumberAndResultZero) {
 }
 
 TEST(CToDoubleTest, TextWithoutALeadingNumberGivesZero) {
-    const char* const cases[] = {"abc", "x1", "   ", " ", "-", "+", ".", "-.", "e5",
-                                 "- 5", "+-1", "\x82\xa0", ",", "(1)"};
+    const char* const cases[] = {"abc", "x1", "   ", " ",   "-",        "+", ".",
+                                 "-.",  "e5", "- 5", "+-1", "\x82\xa0", ",", "(1)"};
     for (const char* text : cases) {
         double value = -99.0;
         EXPECT_EQ(C_To_Double(text, &value), 0) << '"' << text << '"';
@@ -455,9 +456,9 @@ TEST(CToDoubleTest, TextWithoutALeadingNumberGivesZero) {
 
 TEST(CToDoubleTest, OnlyDecimalSyntaxCounts) {
     const Conversion cases[] = {
-        {"inf", 0.0, 0},       {"-inf", 0.0, 0},     {"INF", 0.0, 0},      {"infinity", 0.0, 0},
-        {"nan", 0.0, 0},       {"NaN", 0.0, 0},      {"nan(1)", 0.0, 0},   {"0x10", 0.0, 0},
-        {"0X1p3", 0.0, 0},     {"-0x10", 0.0, 0},    {"1x", 1.0, 0},       {"12inf", 12.0, 0},
+        {"inf", 0.0, 0},   {"-inf", 0.0, 0},  {"INF", 0.0, 0},    {"infinity", 0.0, 0},
+        {"nan", 0.0, 0},   {"NaN", 0.0, 0},   {"nan(1)", 0.0, 0}, {"0x10", 0.0, 0},
+        {"0X1p3", 0.0, 0}, {"-0x10", 0.0, 0}, {"1x", 1.0, 0},     {"12inf", 12.0, 0},
     };
     for (const Conversion& c : cases) {
         double value = -99.0;

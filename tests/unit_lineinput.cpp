@@ -50,10 +50,8 @@ TEST(History, FilePath) {
 TEST(HeldPrompt, WholeLinesPassAndThePromptIsHeld) {
     const std::string long_text(HELD_PROMPT_LIMIT + 1, 'z');
     const std::vector<std::string> cases[] = {
-        {"menu\n", "1", "menu\n", "1"},
-        {"a\nb\nprompt :", "", "a\nb\n", "prompt :"},
-        {"pro", "mpt :", "", "prompt :"},
-        {"x=", "\n", "x=\n", ""},
+        {"menu\n", "1", "menu\n", "1"},   {"a\nb\nprompt :", "", "a\nb\n", "prompt :"},
+        {"pro", "mpt :", "", "prompt :"}, {"x=", "\n", "x=\n", ""},
         {long_text, "", long_text, ""},
     };
     for (const std::vector<std::string>& c : cases) {
@@ -132,10 +130,14 @@ TEST(Options, EncodingChoice) {
         const char* variable;
         bool utf8, complaint;
     } cases[] = {
-        {{}, nullptr, false, false},          {{}, "utf-8", true, false},
-        {{}, "UTF8", true, false},            {{}, "cp932", false, false},
-        {{}, "latin1", false, true},          {{"--utf8"}, "cp932", true, false},
-        {{"--cp932"}, "utf-8", false, false}, {{"--utf8", "--cp932"}, nullptr, false, false},
+        {{}, nullptr, false, false},
+        {{}, "utf-8", true, false},
+        {{}, "UTF8", true, false},
+        {{}, "cp932", false, false},
+        {{}, "latin1", false, true},
+        {{"--utf8"}, "cp932", true, false},
+        {{"--cp932"}, "utf-8", false, false},
+        {{"--utf8", "--cp932"}, nullptr, false, false},
         {{"--cp932", "--utf8", "--no-edit"}, nullptr, true, false},
     };
     for (const Case& c : cases) {

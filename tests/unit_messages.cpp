@@ -11,8 +11,8 @@ namespace {
 // Each entry of the UTF-8 table converts to its code page 932 twin and back,
 // so the two compilations hold the same texts in their own encodings.
 TEST(Messages, BothTablesHoldTheSameTexts) {
-#define KANSU_MESSAGE(name, text)                                              \
-    EXPECT_EQ(Cp932(UTF8_MESSAGES.name), CP932_MESSAGES.name) << #name;        \
+#define KANSU_MESSAGE(name, text)                                       \
+    EXPECT_EQ(Cp932(UTF8_MESSAGES.name), CP932_MESSAGES.name) << #name; \
     EXPECT_EQ(Utf8(CP932_MESSAGES.name), UTF8_MESSAGES.name) << #name;
 #include "messages.def"
 #undef KANSU_MESSAGE

@@ -98,8 +98,8 @@ TEST(SixDigitWriter, PowersOfTenTiesAndEdges) {
         }
     }
     // Exact ties of integers and halves.
-    for (double value : {1234565.0, 1234575.0, 100000.5, 999999.5, 9999995.0, 0.5, 2.5, 1e22,
-                         1e21, 1e20 - 1e4, 123456.5, 654321.5})
+    for (double value : {1234565.0, 1234575.0, 100000.5, 999999.5, 9999995.0, 0.5, 2.5, 1e22, 1e21,
+                         1e20 - 1e4, 123456.5, 654321.5})
         Expect_Same(value, &fast);
     EXPECT_GT(fast, 400);
 }
@@ -115,7 +115,8 @@ TEST(SixDigitWriter, SubnormalsZerosAndInfinities) {
     }
     char text[NUMBER_TEXT_SIZE];
     EXPECT_EQ(0, Six_DigitText(std::nan(""), text));
-    EXPECT_EQ("nan", std::string(text, static_cast<size_t>(Format_ReportNumber(-std::nan(""), text))));
+    EXPECT_EQ("nan",
+              std::string(text, static_cast<size_t>(Format_ReportNumber(-std::nan(""), text))));
 }
 
 // Other digit counts are to_chars' own text.
@@ -127,12 +128,16 @@ TEST(SixDigitWriter, OtherDigitCountsAreToChars) {
         const char* expected;
     };
     const Case cases[] = {
-        {0.1, 17, "0.10000000000000001"}, {100.0 / 3, 1, "3e+01"}, {100.0 / 3, 10, "33.33333333"},
-        {2.0 / 3, 17, "0.66666666666666663"}, {-2.5, 1, "-2"}, {123456.0, 6, "123456"},
+        {0.1, 17, "0.10000000000000001"},
+        {100.0 / 3, 1, "3e+01"},
+        {100.0 / 3, 10, "33.33333333"},
+        {2.0 / 3, 17, "0.66666666666666663"},
+        {-2.5, 1, "-2"},
+        {123456.0, 6, "123456"},
     };
     for (const Case& one : cases) {
-        EXPECT_EQ(one.expected, std::string(text, static_cast<size_t>(General_Text(
-                                                      one.value, one.digits, text))))
+        EXPECT_EQ(one.expected,
+                  std::string(text, static_cast<size_t>(General_Text(one.value, one.digits, text))))
             << one.value << " with " << one.digits;
     }
 }

@@ -186,11 +186,12 @@ TEST(Registry, ListingLinesOfUndefinedEntries) {
     registry.PrintContent("k", out);
     registry.PrintContent("m", out);
     registry.PrintContent("n", out);
-    EXPECT_TRUE(SameText("double h( a0 , a1 ) = ___undef\n"
-                         "double k( void ) = ___undef\n"
-                         "flort m( a0 ) = ___undef\n"
-                         "___undef n( a0 ) = ___undef\n",
-                         out.str()));
+    EXPECT_TRUE(
+        SameText("double h( a0 , a1 ) = ___undef\n"
+                 "double k( void ) = ___undef\n"
+                 "flort m( a0 ) = ___undef\n"
+                 "___undef n( a0 ) = ___undef\n",
+                 out.str()));
     std::ostringstream names;
     EXPECT_EQ(registry.FirstPnt()->PrintFuncMame(names), 1);
     EXPECT_TRUE(SameText("h : 関数未定義\n", names.str()));
@@ -198,8 +199,9 @@ TEST(Registry, ListingLinesOfUndefinedEntries) {
 
 TEST(Registry, KindTexts) {
     const char* expected[] = {"unsigned char ", "char ", "unsigned short ", "short ",
-                              "unsigned long ", "long ", "flort ", "double "};
-    for (unsigned short code = 1; code <= 8; ++code) EXPECT_STREQ(Kind_Text(code), expected[code - 1]);
+                              "unsigned long ", "long ", "flort ",          "double "};
+    for (unsigned short code = 1; code <= 8; ++code)
+        EXPECT_STREQ(Kind_Text(code), expected[code - 1]);
     EXPECT_EQ(Kind_Text(0), nullptr);
     EXPECT_EQ(Kind_Text(9), nullptr);
 }
@@ -362,10 +364,11 @@ TEST(Definition, ListingLinesOfDefinedFunctions) {
     registry.PrintContent("f", out);
     registry.PrintContent("g", out);
     registry.PrintContent("k", out);
-    EXPECT_TRUE(SameText("double f( a0 ) = a0*2\n"
-                         "double g( void ) = 3.14*2\n"
-                         "double k( a0 , a1 , a2 ) = a0+a1*a2\n",
-                         out.str()));
+    EXPECT_TRUE(
+        SameText("double f( a0 ) = a0*2\n"
+                 "double g( void ) = 3.14*2\n"
+                 "double k( a0 , a1 , a2 ) = a0+a1*a2\n",
+                 out.str()));
     std::ostringstream names;
     registry.FirstPnt()->PrintFuncMame(names);
     EXPECT_TRUE(SameText("f : 関数定義済み\n", names.str()));

@@ -37,10 +37,10 @@ std::string Bytes(std::initializer_list<int> values) {
 
 const std::string FILE_ID = "QVRLX10";
 // f(a0) = a0*2 and g(a0,a1) = a0+a1, byte for byte as the format defines them.
-const std::string F_RECORD = Bytes({0x19, 0, 0, 0, 2, 0, 0, 0, 'f', 0, 1, 0, 8, 0, 8, 0,
-                                    5, 0, 0, 0, 'a', '0', '*', '2', 0});
-const std::string G_RECORD = Bytes({0x1C, 0, 0, 0, 2, 0, 0, 0, 'g', 0, 2, 0, 8, 0, 8, 0, 8, 0,
-                                    6, 0, 0, 0, 'a', '0', '+', 'a', '1', 0});
+const std::string F_RECORD =
+    Bytes({0x19, 0, 0, 0, 2, 0, 0, 0, 'f', 0, 1, 0, 8, 0, 8, 0, 5, 0, 0, 0, 'a', '0', '*', '2', 0});
+const std::string G_RECORD = Bytes({0x1C, 0, 0, 0, 2, 0, 0, 0, 'g', 0,   2,   0,   8,   0,
+                                    8,    0, 8, 0, 6, 0, 0, 0, 'a', '0', '+', 'a', '1', 0});
 
 std::string Le32(unsigned long value) {
     return Bytes({int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF),
@@ -70,7 +70,8 @@ private:
 class SaveFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kansu-save-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "kansu-save-XXXXXX").string();
         std::vector<char> name(pattern.begin(), pattern.end());
         name.push_back('\0');
         ASSERT_NE(mkdtemp(name.data()), nullptr);
@@ -285,7 +286,8 @@ TEST_F(SaveFile, DamagedRecordsEndTheLoadWithWhatWasRead) {
         {"name length 0", Le32(28) + Le32(0) + G_RECORD.substr(8)},
         {"empty name", Le32(27) + Le32(1) + std::string(1, '\0') + G_RECORD.substr(10)},
         {"name without its NUL", Le32(28) + Le32(2) + "gh" + G_RECORD.substr(10)},
-        {"argument count 0xFFFF", G_RECORD.substr(0, 10) + Bytes({0xFF, 0xFF}) + G_RECORD.substr(12)},
+        {"argument count 0xFFFF",
+         G_RECORD.substr(0, 10) + Bytes({0xFF, 0xFF}) + G_RECORD.substr(12)},
         {"definition length 0xFFFFFFFF", G_RECORD.substr(0, 18) + Le32(0xFFFFFFFFUL) + "a0+a1"},
         {"definition without its NUL", G_RECORD.substr(0, 27) + "x"},
         {"definition with a NUL inside", G_RECORD.substr(0, 24) + Bytes({0, 'a', '1', 0})},
@@ -375,8 +377,8 @@ TEST_F(SaveFile, SetFuncDefFrmFileRefusals) {
 
 TEST_F(SaveFile, SetFuncDefFrmFileOfAnEmptyDefinitionGivesZeroAndADamagedRecordIsReported) {
     std::string empty_def = Bytes({0x13, 0, 0, 0, 2, 0, 0, 0, 'e', 0, 0, 0, 8, 0, 1, 0, 0, 0, 0});
-    std::string blank_def = Bytes({0x15, 0, 0, 0, 2, 0, 0, 0, 'h', 0, 0, 0, 8, 0, 3, 0, 0, 0,
-                                   ' ', '\t', 0});
+    std::string blank_def =
+        Bytes({0x15, 0, 0, 0, 2, 0, 0, 0, 'h', 0, 0, 0, 8, 0, 3, 0, 0, 0, ' ', '\t', 0});
     UsrFuncArray registry(nullptr);
     LoadNames(registry, FILE_ID + empty_def + F_RECORD + blank_def);
     EXPECT_EQ(Names(registry), (std::vector<std::string>{"e", "f", "h"}));
@@ -402,7 +404,7 @@ struct StaleCase {
     std::string now;     // the file as the other run left it
     std::function<int(UsrFuncArray&)> step;
     int expected;
-    std::string after;   // the file after the step
+    std::string after;  // the file after the step
 };
 
 TEST_F(SaveFile, RecordsAreFoundByNameInTheFileAsItIsNow) {
@@ -410,8 +412,8 @@ TEST_F(SaveFile, RecordsAreFoundByNameInTheFileAsItIsNow) {
     e_record[8] = 'e';
     std::string z_record = F_RECORD;
     z_record[8] = 'z';
-    const std::string h_record = Bytes({20, 0, 0, 0, 2, 0, 0, 0, 'h', 0, 0, 0, 8, 0, 2, 0, 0, 0,
-                                        '1', 0});
+    const std::string h_record =
+        Bytes({20, 0, 0, 0, 2, 0, 0, 0, 'h', 0, 0, 0, 8, 0, 2, 0, 0, 0, '1', 0});
     const std::string moved = FILE_ID + e_record + F_RECORD + G_RECORD;
     auto save = [](UsrFuncArray& registry) {
         registry.AddUFncElem("h", -1, 0, 8, "1");
@@ -422,7 +424,8 @@ TEST_F(SaveFile, RecordsAreFoundByNameInTheFileAsItIsNow) {
     std::vector<StaleCase> cases = {
         {"save", FILE_ID + F_RECORD + G_RECORD, moved, save, 1, moved + h_record},
         {"definition", FILE_ID + F_RECORD + G_RECORD, moved, set_f, 1, moved},
-        {"deletion", FILE_ID + F_RECORD + G_RECORD, moved, delete_f, 1, FILE_ID + e_record + G_RECORD},
+        {"deletion", FILE_ID + F_RECORD + G_RECORD, moved, delete_f, 1,
+         FILE_ID + e_record + G_RECORD},
         {"deletion of the only record", FILE_ID + F_RECORD, FILE_ID + e_record + F_RECORD, delete_f,
          1, FILE_ID + e_record},
         {"deletion of the first of two", FILE_ID + F_RECORD, FILE_ID + F_RECORD + z_record,
@@ -654,7 +657,8 @@ TEST_F(SaveFile, ANewFileNeverReplacesWhatIsAtItsPath) {
     registry.AddUFncElem("f", 40, 1, 8, "a0*2");
     Write("taken.dat", "hello");
     std::filesystem::create_symlink("nowhere.dat", Path("dangling.dat"));
-    for (const std::string& path : {std::string("/dev/full"), Path("taken.dat"), Path("dangling.dat")}) {
+    for (const std::string& path :
+         {std::string("/dev/full"), Path("taken.dat"), Path("dangling.dat")}) {
         SCOPED_TRACE(path);
         EXPECT_EQ(SaveDate_ToFileNew(registry, path.c_str()), -9);
         EXPECT_EQ(registry.GetSourceFile(), nullptr);
@@ -669,10 +673,10 @@ TEST_F(SaveFile, ANewFileNeverReplacesWhatIsAtItsPath) {
 // ---- Saving defined functions ----
 
 // fa(a0) = a0 and g(a0,a1) = a1*a0, worked out by hand from the format.
-const std::string FA_RECORD = Bytes({0x18, 0, 0, 0, 3, 0, 0, 0, 'f', 'a', 0, 1, 0, 8, 0, 8, 0,
-                                     3, 0, 0, 0, 'a', '0', 0});
-const std::string G2_RECORD = Bytes({0x1C, 0, 0, 0, 2, 0, 0, 0, 'g', 0, 2, 0, 8, 0, 8, 0, 8, 0,
-                                     6, 0, 0, 0, 'a', '1', '*', 'a', '0', 0});
+const std::string FA_RECORD =
+    Bytes({0x18, 0, 0, 0, 3, 0, 0, 0, 'f', 'a', 0, 1, 0, 8, 0, 8, 0, 3, 0, 0, 0, 'a', '0', 0});
+const std::string G2_RECORD = Bytes({0x1C, 0, 0, 0, 2, 0, 0, 0, 'g', 0,   2,   0,   8,   0,
+                                     8,    0, 8, 0, 6, 0, 0, 0, 'a', '1', '*', 'a', '0', 0});
 
 TEST_F(SaveFile, OneFunctionMakesA32ByteFile) {
     UsrFuncArray registry(nullptr);
@@ -735,10 +739,10 @@ TEST_F(SaveFile, LoadingAllDefinesAndMarksEveryFunction) {
 
 TEST_F(SaveFile, LoadingAllLeavesACallOfALaterFunctionUndefined) {
     // f(a0) = g(a0)+1 is stored before g(a0) = a0*2.
-    std::string f_calls_g = Bytes({0x1C, 0, 0, 0, 2, 0, 0, 0, 'f', 0, 1, 0, 8, 0, 8, 0,
-                                   8, 0, 0, 0, 'g', '(', 'a', '0', ')', '+', '1', 0});
-    std::string g_record = Bytes({0x19, 0, 0, 0, 2, 0, 0, 0, 'g', 0, 1, 0, 8, 0, 8, 0,
-                                  5, 0, 0, 0, 'a', '0', '*', '2', 0});
+    std::string f_calls_g = Bytes({0x1C, 0, 0, 0, 2, 0, 0,   0,   'f', 0,   1,   0,   8,   0,
+                                   8,    0, 8, 0, 0, 0, 'g', '(', 'a', '0', ')', '+', '1', 0});
+    std::string g_record = Bytes(
+        {0x19, 0, 0, 0, 2, 0, 0, 0, 'g', 0, 1, 0, 8, 0, 8, 0, 5, 0, 0, 0, 'a', '0', '*', '2', 0});
     Write("save.dat", FILE_ID + f_calls_g + g_record);
     CoutCapture capture;
     ASSERT_EQ(Create_UFunctionTable(g_ufunc_list, Path("save.dat").c_str(), 1), 1);
@@ -853,8 +857,9 @@ struct KillCase {
 };
 
 TEST_F(SaveFile, AKillAtAnyInstantLeavesTheOldFileWhole) {
-    const std::string g_longer = Bytes({0x28, 0, 0, 0, 2, 0, 0, 0, 'g', 0, 2, 0, 8, 0, 8, 0, 8, 0,
-                                        18, 0, 0, 0}) + "a0+a1+a0+a1+a0+a1" + std::string(1, '\0');
+    const std::string g_longer =
+        Bytes({0x28, 0, 0, 0, 2, 0, 0, 0, 'g', 0, 2, 0, 8, 0, 8, 0, 8, 0, 18, 0, 0, 0}) +
+        "a0+a1+a0+a1+a0+a1" + std::string(1, '\0');
     std::vector<KillCase> cases = {
         {"rewrite, before the move", REWRITE, 0, FILE_ID + F_RECORD + g_longer},
         {"rewrite, while writing", REWRITE, 64, FILE_ID + F_RECORD + g_longer},
@@ -874,14 +879,19 @@ TEST_F(SaveFile, AKillAtAnyInstantLeavesTheOldFileWhole) {
         }
         registry.AddUFncElem("g", 32, 2, 8, "a0+a1+a0+a1+a0+a1");
         auto step = [&] {
-            if (kill.step == DELETION) EXPECT_EQ(registry.DelUFncElem("f"), 1);
-            else if (kill.step == REWRITE) EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
-            else EXPECT_EQ(SaveDate_ToFileNew(registry, Path("save.dat").c_str()), 1);
+            if (kill.step == DELETION)
+                EXPECT_EQ(registry.DelUFncElem("f"), 1);
+            else if (kill.step == REWRITE)
+                EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+            else
+                EXPECT_EQ(SaveDate_ToFileNew(registry, Path("save.dat").c_str()), 1);
         };
         EXPECT_TRUE(KilledWhile(step, kill.size_limit));
         // No half file is ever visible: the old one, or none before a first save.
-        if (kill.step == FIRST_SAVE) EXPECT_FALSE(Exists("save.dat"));
-        else EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
+        if (kill.step == FIRST_SAVE)
+            EXPECT_FALSE(Exists("save.dat"));
+        else
+            EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
         step();  // and the working copy the kill left goes
         EXPECT_EQ(Read("save.dat"), kill.after);
         EXPECT_FALSE(WorkCopyLeft());
@@ -1005,39 +1015,73 @@ struct MergeCase {
 TEST_F(SaveFile, ASaveMergesWithWhatAnotherRunSaved) {
     const std::string f3 = WithDefinition(F_RECORD, '3');
     const std::string f5 = WithDefinition(F_RECORD, '5');
-    const std::string h_record = Bytes({20, 0, 0, 0, 2, 0, 0, 0, 'h', 0, 0, 0, 8, 0, 2, 0, 0, 0,
-                                        '1', 0});
+    const std::string h_record =
+        Bytes({20, 0, 0, 0, 2, 0, 0, 0, 'h', 0, 0, 0, 8, 0, 2, 0, 0, 0, '1', 0});
     auto add_h = [](UsrFuncArray& registry) { registry.AddUFncElem("h", -1, 0, 8, "1"); };
     auto enrol_f5 = [](UsrFuncArray& registry) { registry.AddUFncElem("f", 7, 1, 8, "a0*5"); };
     auto nothing = [](UsrFuncArray&) {};
     std::vector<MergeCase> cases = {
-        {"this run's newer definition replaces another run's", FILE_ID + F_RECORD + G_RECORD,
-         false, enrol_f5, FILE_ID + f3 + G_RECORD, FILE_ID + f5 + G_RECORD, {"f", "g"},
+        {"this run's newer definition replaces another run's",
+         FILE_ID + F_RECORD + G_RECORD,
+         false,
+         enrol_f5,
+         FILE_ID + f3 + G_RECORD,
+         FILE_ID + f5 + G_RECORD,
+         {"f", "g"},
          "関数 f : ほかの実行が保存した定義を、この実行の定義で置き換えました"},
-        {"another run's newer definition is kept and loaded", FILE_ID + F_RECORD + G_RECORD, true,
-         add_h, FILE_ID + f3 + G_RECORD, FILE_ID + f3 + G_RECORD + h_record, {"f", "g", "h"},
+        {"another run's newer definition is kept and loaded",
+         FILE_ID + F_RECORD + G_RECORD,
+         true,
+         add_h,
+         FILE_ID + f3 + G_RECORD,
+         FILE_ID + f3 + G_RECORD + h_record,
+         {"f", "g", "h"},
          "関数 f : ほかの実行が保存した新しい定義を読み込みました"},
-        {"another run's deletion is honoured", FILE_ID + F_RECORD + G_RECORD, false, add_h,
-         FILE_ID + G_RECORD, FILE_ID + G_RECORD + h_record, {"g", "h"},
+        {"another run's deletion is honoured",
+         FILE_ID + F_RECORD + G_RECORD,
+         false,
+         add_h,
+         FILE_ID + G_RECORD,
+         FILE_ID + G_RECORD + h_record,
+         {"g", "h"},
          "関数 f : ほかの実行が保存ファイルから削除したので、登録から外しました"},
-        {"another run's addition is kept and registered by name", FILE_ID + F_RECORD, false, add_h,
-         FILE_ID + F_RECORD + G_RECORD, FILE_ID + F_RECORD + G_RECORD + h_record, {"f", "g", "h"},
+        {"another run's addition is kept and registered by name",
+         FILE_ID + F_RECORD,
+         false,
+         add_h,
+         FILE_ID + F_RECORD + G_RECORD,
+         FILE_ID + F_RECORD + G_RECORD + h_record,
+         {"f", "g", "h"},
          "関数 g : ほかの実行が保存ファイルに加えた関数です。名前だけ登録しました"},
-        {"loading all definitions changes nothing", FILE_ID + F_RECORD, true, nothing,
-         FILE_ID + f3 + G_RECORD, FILE_ID + f3 + G_RECORD, {"f", "g"},
+        {"loading all definitions changes nothing",
+         FILE_ID + F_RECORD,
+         true,
+         nothing,
+         FILE_ID + f3 + G_RECORD,
+         FILE_ID + f3 + G_RECORD,
+         {"f", "g"},
          "関数 g : ほかの実行が保存ファイルに加えた関数です。名前だけ登録しました"},
-        {"a save file that went away is written anew", FILE_ID + F_RECORD, true, add_h, "",
-         FILE_ID + F_RECORD + h_record, {"f", "h"}, ""},
+        {"a save file that went away is written anew",
+         FILE_ID + F_RECORD,
+         true,
+         add_h,
+         "",
+         FILE_ID + F_RECORD + h_record,
+         {"f", "h"},
+         ""},
     };
     for (const MergeCase& merge : cases) {
         SCOPED_TRACE(merge.what);
         UsrFuncArray registry(nullptr);
         Write("save.dat", merge.loaded);
         CoutCapture capture;
-        ASSERT_EQ(Create_UFunctionTable(registry, Path("save.dat").c_str(), merge.load_all ? 1 : 0), 1);
+        ASSERT_EQ(Create_UFunctionTable(registry, Path("save.dat").c_str(), merge.load_all ? 1 : 0),
+                  1);
         merge.change(registry);
-        if (merge.now.empty()) std::filesystem::remove(Path("save.dat"));
-        else Write("save.dat", merge.now);
+        if (merge.now.empty())
+            std::filesystem::remove(Path("save.dat"));
+        else
+            Write("save.dat", merge.now);
         EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
         EXPECT_EQ(Read("save.dat"), merge.after);
         EXPECT_EQ(Names(registry), merge.names);
@@ -1045,8 +1089,10 @@ TEST_F(SaveFile, ASaveMergesWithWhatAnotherRunSaved) {
         SaveFileContent written = Parse_SaveFile(merge.after);
         for (const SavedRecord& record : written.records)
             EXPECT_EQ(registry.AccFilePos(record.name.c_str()), record.position) << record.name;
-        if (merge.said.empty()) EXPECT_EQ(capture.Text(), "");
-        else EXPECT_NE(capture.Text().find(Cp932(merge.said)), std::string::npos) << capture.Text();
+        if (merge.said.empty())
+            EXPECT_EQ(capture.Text(), "");
+        else
+            EXPECT_NE(capture.Text().find(Cp932(merge.said)), std::string::npos) << capture.Text();
     }
 }
 
@@ -1132,7 +1178,8 @@ TEST_F(SaveFile, ALoadSaysHowManyFunctionsItReadBeforeADamagedRecord) {
     CoutCapture capture;
     ASSERT_EQ(Create_UFunctionTable(registry, Path("save.dat").c_str(), 0), 1);
     EXPECT_EQ(capture.Text(),
-              Cp932(PlatformText("関数を1個読み込みました。ファイルの残りは壊れているため読み込めません\n")));
+              Cp932(PlatformText(
+                  "関数を1個読み込みました。ファイルの残りは壊れているため読み込めません\n")));
 }
 
 }  // namespace

@@ -89,7 +89,8 @@ std::string Shape(CompForm* node) {
     std::string text = node->CompArray;
     switch (node->kind) {
     case KIND_OPERATOR: return "(" + Shape(node->left) + text + Shape(node->right) + ")";
-    case KIND_MULTI_OPERATOR: return text + "[" + Shape(node->left) + "," + Shape(node->right) + "]";
+    case KIND_MULTI_OPERATOR:
+        return text + "[" + Shape(node->left) + "," + Shape(node->right) + "]";
     case KIND_FUNCTION:
     case KIND_USER_FUNCTION: {
         text += "(";
@@ -141,8 +142,7 @@ TEST(TreeShape, ParenthesesLeaveNoNode) {
     EXPECT_EQ(&nested[2], nested.Build());
 
     EXPECT_EQ("(a*(b+c))", Built_Shape({"a", "*", "(", "b", "+", "c", ")"}));
-    EXPECT_EQ("((a-(b-c))-d)",
-              Built_Shape({"a", "-", "(", "b", "-", "c", ")", "-", "d"}));
+    EXPECT_EQ("((a-(b-c))-d)", Built_Shape({"a", "-", "(", "b", "-", "c", ")", "-", "d"}));
 }
 
 TEST(TreeShape, SingleOperandIsTheRootWithoutLinks) {
@@ -290,8 +290,7 @@ TEST(TreeFinder, OneArgFindsTheMatchingClosingItem) {
 
     // Starting inside the outer group the first unmatched ")" ends it.
     index = 8;
-    EXPECT_EQ(1,
-              Get_EndArgList(&index, list.items.get(), list.count, &sub_list, &count, "(", ")"));
+    EXPECT_EQ(1, Get_EndArgList(&index, list.items.get(), list.count, &sub_list, &count, "(", ")"));
     EXPECT_EQ(&list[8], sub_list);
     EXPECT_EQ(1, count);
     EXPECT_EQ(10, index);
@@ -309,16 +308,15 @@ TEST(TreeFinder, NothingFoundLeavesTheCursor) {
 
     sub_list = &list[0];
     count = 7;
-    EXPECT_EQ(0, Get_EndArgList(&index, list.items.get(), list.count, &sub_list, &count, "[",
-                                "]"));
+    EXPECT_EQ(0, Get_EndArgList(&index, list.items.get(), list.count, &sub_list, &count, "[", "]"));
     EXPECT_EQ(nullptr, sub_list);
     EXPECT_EQ(0, count);
     EXPECT_EQ(0, index);
 
     sub_list = &list[0];
     count = 7;
-    EXPECT_EQ(0, Get_ArgList(&index, list.items.get(), list.count, &sub_list, &count, "(", ")",
-                             "[", "]"));
+    EXPECT_EQ(0, Get_ArgList(&index, list.items.get(), list.count, &sub_list, &count, "(", ")", "[",
+                             "]"));
     EXPECT_EQ(nullptr, sub_list);
     EXPECT_EQ(0, count);
     EXPECT_EQ(0, index);
@@ -342,8 +340,7 @@ TEST(TreeFinder, ArgListSkipsCommasOfNestedCallsAndSigma) {
     EXPECT_EQ(&list[9], sub_list);
     EXPECT_EQ(6, count);
     EXPECT_EQ(16, index);
-    ASSERT_EQ(1, Get_EndArgList(&index, list.items.get(), list.count, &sub_list, &count, "(",
-                                ")"));
+    ASSERT_EQ(1, Get_EndArgList(&index, list.items.get(), list.count, &sub_list, &count, "(", ")"));
     EXPECT_EQ(&list[16], sub_list);
     EXPECT_EQ(1, count);
     EXPECT_EQ(18, index);

@@ -69,7 +69,8 @@ std::string SaveMessage(int code) {
 TEST(EnrollMessages, EachCodeHasItsPairOfTexts) {
     EXPECT_EQ(EnrollMessage(1), "");
     EXPECT_EQ(EnrollMessage(0), Cp932("関数登録に失敗しました\n関数名の入力に失敗しました。\n"));
-    EXPECT_EQ(EnrollMessage(-1), Cp932("関数登録に失敗しました\n関数定義式の入力に失敗しました。\n"));
+    EXPECT_EQ(EnrollMessage(-1),
+              Cp932("関数登録に失敗しました\n関数定義式の入力に失敗しました。\n"));
     EXPECT_EQ(EnrollMessage(-2), Cp932("関数登録に失敗しました\n入力値に間違いがあります。\n"));
     EXPECT_EQ(EnrollMessage(-3), Cp932("同じ名前のアプリケーション定義の関数が存在します。\n"
                                        "違う名前にして下さい\n"));
@@ -89,7 +90,8 @@ TEST(SaveMessages, EachCodeHasItsText) {
         {SAVE_FAILED, "ファイルへの保存が出来ませんでした。(原因不明)"},
         {SAVE_DENIED, "書き込みが許可されていません"},
         {SAVE_NOT_REGULAR, "通常のファイルではないので使えません"},
-        {SAVE_LOCK_BUSY, "ほかの実行が保存ファイルを使用中です。10秒待ちましたが終わらないので、中止しました"},
+        {SAVE_LOCK_BUSY,
+         "ほかの実行が保存ファイルを使用中です。10秒待ちましたが終わらないので、中止しました"},
         {SAVE_FILE_DAMAGED, "保存ファイルの記録が壊れているので、保存しませんでした"},
     };
     for (const auto& text : texts) EXPECT_EQ(SaveMessage(text.first), Cp932(text.second + "\n"));
@@ -104,7 +106,7 @@ TEST(SaveMessages, EachCodeHasItsText) {
 
 TEST(KindTexts, CodesOneToEightAndNothingElse) {
     const char* const texts[] = {"unsigned char ", "char ", "unsigned short ", "short ",
-                                 "unsigned long ", "long ",  "flort ",          "double "};
+                                 "unsigned long ", "long ", "flort ",          "double "};
     for (unsigned short code = 1; code <= 8; ++code) {
         std::ostringstream out;
         EXPECT_EQ(OutPut_RetValKind(code, out), 1);
@@ -156,7 +158,8 @@ TEST(ArgumentCheck, SummationIndicesAndNumbersAreNotArguments) {
 
 TEST(ArgumentCheck, TwelveArgumentsByDecimalName) {
     CompForm items[12];
-    for (int i = 0; i < 12; ++i) SetItem(items[i], ("a" + std::to_string(11 - i)).c_str(), KIND_VARIABLE);
+    for (int i = 0; i < 12; ++i)
+        SetItem(items[i], ("a" + std::to_string(11 - i)).c_str(), KIND_VARIABLE);
     EXPECT_EQ(Check_ArgKind(items, 12, 12), 1);
     SetItem(items[0], "a011", KIND_VARIABLE);
     EXPECT_EQ(Check_ArgKind(items, 12, 12), -1);
@@ -189,10 +192,10 @@ TEST(RecordListing, ARecordThatDoesNotLieWholeInTheFileWritesNothing) {
         "",
         good.substr(0, 3),
         good.substr(0, 12),
-        good.substr(0, good.size() - 1),                      // definition's NUL missing
+        good.substr(0, good.size() - 1),  // definition's NUL missing
         good.substr(0, 4) + U32(0xFFFFFFFFu) + good.substr(8),
         good.substr(0, 4) + U32(0) + good.substr(8),
-        good.substr(0, 4) + U32(1) + good.substr(8),            // "h" is not a NUL
+        good.substr(0, 4) + U32(1) + good.substr(8),  // "h" is not a NUL
         good.substr(0, 10) + U16(0xFFFF) + good.substr(12),
         good.substr(0, 16) + U32(0) + good.substr(20),
         good.substr(0, 16) + U32(0x80000000u) + good.substr(20),
@@ -276,7 +279,8 @@ TEST(PathReading, TheWholeLineWithoutItsSurroundingBlanks) {
     CoutCapture capture;
     EXPECT_EQ(Read_PathLine(exact, &path, 255, true), PATH_TOO_LONG);
     EXPECT_EQ(path, "");
-    EXPECT_EQ(capture.Text(), Cp932(PlatformText("パスが長すぎます。半角255文字以内で入力して下さい\n")));
+    EXPECT_EQ(capture.Text(),
+              Cp932(PlatformText("パスが長すぎます。半角255文字以内で入力して下さい\n")));
 }
 
 }  // namespace

@@ -298,13 +298,18 @@ TEST(SymbolTable, ExistingNamesAreResetToZero) {
 
 TEST(SymbolTable, SummationIndicesAndOtherKindsAreSkipped) {
     // sigma[n(1,3),n*k] with a number, a function and a user function beside it
-    CompForm items[12] = {
-        MakeItem("sigma", KIND_MULTI_OPERATOR, 2), MakeItem("[", KIND_OPEN_BRK),
-        MakeItem("n(1,3)", KIND_SUM_RANGE),        MakeItem(",", KIND_SEPARATOR),
-        MakeItem("n", KIND_VARIABLE, -1),          MakeItem("*", KIND_OPERATOR),
-        MakeItem("k", KIND_VARIABLE),              MakeItem("]", KIND_CLOSE_BRK),
-        MakeItem("2", KIND_NUMBER),                MakeItem("sin", KIND_FUNCTION),
-        MakeItem("f", KIND_USER_FUNCTION),         MakeItem("(", KIND_OPEN_PAR)};
+    CompForm items[12] = {MakeItem("sigma", KIND_MULTI_OPERATOR, 2),
+                          MakeItem("[", KIND_OPEN_BRK),
+                          MakeItem("n(1,3)", KIND_SUM_RANGE),
+                          MakeItem(",", KIND_SEPARATOR),
+                          MakeItem("n", KIND_VARIABLE, -1),
+                          MakeItem("*", KIND_OPERATOR),
+                          MakeItem("k", KIND_VARIABLE),
+                          MakeItem("]", KIND_CLOSE_BRK),
+                          MakeItem("2", KIND_NUMBER),
+                          MakeItem("sin", KIND_FUNCTION),
+                          MakeItem("f", KIND_USER_FUNCTION),
+                          MakeItem("(", KIND_OPEN_PAR)};
     AscArray<double> table;
     Create_SymbolTable<double>(items, 12, table);
     EXPECT_EQ(Names(table), (std::vector<std::string>{"k"}));

@@ -19,7 +19,9 @@ inline std::string AtPrompt(const std::string& command_output) {
     return "実行したいコマンドを入力して下さい :" + command_output + "\n\n" + MenuText();
 }
 
-inline std::string SaveQuestion() { return "ユーザ定義関数の変更を保存しますか? Yes-->1 No-->2 \n"; }
+inline std::string SaveQuestion() {
+    return "ユーザ定義関数の変更を保存しますか? Yes-->1 No-->2 \n";
+}
 
 // "a0 , a1 , ... , a(n-1)"
 inline std::string ArgNames(int arg_count, const std::string& separator) {
@@ -39,7 +41,8 @@ inline std::string EnrollAsked(int arg_count) {
         "引数の数を入力して下さい(0以上) :"
         "\n関数定義式を入力して下さい。\n";
     if (arg_count > 0)
-        text += "但し関数定義式に与える引数は、" + ArgNames(arg_count, " , ") + "\nを使ってください。\n";
+        text += "但し関数定義式に与える引数は、" + ArgNames(arg_count, " , ") +
+                "\nを使ってください。\n";
     return text;
 }
 
@@ -48,11 +51,15 @@ inline std::string Enrolled(int arg_count, const std::string& listing_line) {
     return EnrollAsked(arg_count) + "登録された関数は\n" + listing_line + "\n";
 }
 
-inline std::string EnrollRefused() { return "関数登録に失敗しました\n入力値に間違いがあります。\n"; }
+inline std::string EnrollRefused() {
+    return "関数登録に失敗しました\n入力値に間違いがあります。\n";
+}
 
 // Typed input of one enroll command.
-inline std::string TypeEnroll(const std::string& name, int arg_count, const std::string& definition) {
-    return "-1\nEnrUsrfunc\n1\n" + name + "\n" + std::to_string(arg_count) + "\n" + definition + "\n";
+inline std::string TypeEnroll(const std::string& name, int arg_count,
+                              const std::string& definition) {
+    return "-1\nEnrUsrfunc\n1\n" + name + "\n" + std::to_string(arg_count) + "\n" + definition +
+           "\n";
 }
 
 inline std::string NotAFormula() { return "これは式になってないぞ！プンプン\n\n"; }
@@ -84,11 +91,15 @@ inline std::string LoadAsked() {
            "登録関数すべての関数定義をセットしますか? Yes 1 : No 0 入力\n";
 }
 
-inline std::string AskChooseNow() { return "使用する関数をここで指示しますか? Yes-->1 No-->0 を入力 :"; }
+inline std::string AskChooseNow() {
+    return "使用する関数をここで指示しますか? Yes-->1 No-->0 を入力 :";
+}
 
 inline std::string AskDefName() { return "使用関数名(半角79字以内)を入力して下さい :"; }
 
-inline std::string AskDefMore() { return "引き続き使用関数の指定をおこないますか? Yes-->1 No-->0 :"; }
+inline std::string AskDefMore() {
+    return "引き続き使用関数の指定をおこないますか? Yes-->1 No-->0 :";
+}
 
 using FileList = std::vector<std::pair<std::string, std::string>>;  // name, bytes
 
@@ -131,8 +142,7 @@ inline std::string U32(unsigned long value) {
 }
 
 inline std::string U16(unsigned value) {
-    return std::string(1, static_cast<char>(value & 0xFF)) +
-           static_cast<char>((value >> 8) & 0xFF);
+    return std::string(1, static_cast<char>(value & 0xFF)) + static_cast<char>((value >> 8) & 0xFF);
 }
 
 inline std::string FileId() { return "QVRLX10"; }

@@ -49,7 +49,8 @@ std::string Recovery_Name(int attempt) {
 
 bool Is_RecoveryName(const std::string& name) {
     const std::string prefix = RECOVERY_PREFIX, suffix = RECOVERY_SUFFIX;
-    return name.size() > prefix.size() + suffix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+    return name.size() > prefix.size() + suffix.size() &&
+           name.compare(0, prefix.size(), prefix) == 0 &&
            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 }  // namespace

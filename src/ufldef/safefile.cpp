@@ -111,7 +111,8 @@ int Move_Into(const std::string& work, const std::string& target, bool replace) 
         if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    if (!replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) return FILE_TAKEN;
+    if (!replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS))
+        return FILE_TAKEN;
     return error == ERROR_ACCESS_DENIED ? FILE_DENIED : FILE_FAILED;
 }
 #else
@@ -159,8 +160,10 @@ int Link_Into(const std::string& work, const std::string& target) {
 
 int Move_Into(const std::string& work, const std::string& target, bool replace) {
     int result = FILE_DONE;
-    if (!replace) result = Link_Into(work, target);
-    else if (std::rename(work.c_str(), target.c_str()) != 0) result = Status_OfError(errno);
+    if (!replace)
+        result = Link_Into(work, target);
+    else if (std::rename(work.c_str(), target.c_str()) != 0)
+        result = Status_OfError(errno);
     if (result == FILE_DONE) Sync_Folder(target);
     return result;
 }
@@ -207,7 +210,7 @@ int Read_RegularFile(const std::string& path, std::string* bytes) {
         DWORD error = GetLastError();
         if (error == ERROR_ACCESS_DENIED) return FILE_DENIED;
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FILE_MISSING
-                                                                               : FILE_FAILED;
+                                                                              : FILE_FAILED;
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FILE_NOT_REGULAR;
     HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ,
@@ -219,9 +222,12 @@ int Read_RegularFile(const std::string& path, std::string* bytes) {
     char chunk[4096];
     DWORD count = 0;
     while (result == FILE_DONE) {
-        if (!ReadFile(handle, chunk, sizeof chunk, &count, nullptr)) result = FILE_FAILED;
-        else if (count == 0) break;
-        else bytes->append(chunk, count);
+        if (!ReadFile(handle, chunk, sizeof chunk, &count, nullptr))
+            result = FILE_FAILED;
+        else if (count == 0)
+            break;
+        else
+            bytes->append(chunk, count);
     }
     CloseHandle(handle);
     return result;
@@ -332,10 +338,10 @@ const char LOCK_FILE[] = ".kansu-save.lock";
 FolderLock::FolderLock(const std::string& file_path) : status_(FILE_FAILED), handle_(nullptr) {
     std::string lock_path = Directory_Part(file_path) + LOCK_FILE;
     status_ = Wait_ForLock([&] {
-        HANDLE handle = CreateFileA(lock_path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
-                                    nullptr);
+        HANDLE handle =
+            CreateFileA(lock_path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         // A lock file about to go away refuses to open until it is gone.
         if (handle == INVALID_HANDLE_VALUE)
             return GetLastError() == ERROR_ACCESS_DENIED ? FILE_LOCK_BUSY : FILE_FAILED;
@@ -361,8 +367,10 @@ FolderLock::FolderLock(const std::string& file_path) : status_(FILE_FAILED), des
         if (flock(folder, LOCK_EX | LOCK_NB) == 0) return FILE_DONE;
         return errno == EWOULDBLOCK || errno == EINTR ? FILE_LOCK_BUSY : FILE_FAILED;
     });
-    if (status_ == FILE_DONE) descriptor_ = folder;
-    else close(folder);
+    if (status_ == FILE_DONE)
+        descriptor_ = folder;
+    else
+        close(folder);
 }
 
 FolderLock::~FolderLock() {

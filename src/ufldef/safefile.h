@@ -10,12 +10,12 @@
 // Outcomes of the file operations below.
 enum FileStatus {
     FILE_DONE = 1,
-    FILE_MISSING = 0,      // nothing at the path
-    FILE_NOT_REGULAR = -1, // a folder, a FIFO, a device: never opened for use
-    FILE_DENIED = -2,      // the user may not read or write it (or its folder)
-    FILE_FAILED = -3,      // any other failure (full disk, file-size limit, ...)
-    FILE_TAKEN = -4,       // a file appeared at the path meanwhile (first save)
-    FILE_LOCK_BUSY = -5,   // another run held the folder's lock for the whole wait
+    FILE_MISSING = 0,       // nothing at the path
+    FILE_NOT_REGULAR = -1,  // a folder, a FIFO, a device: never opened for use
+    FILE_DENIED = -2,       // the user may not read or write it (or its folder)
+    FILE_FAILED = -3,       // any other failure (full disk, file-size limit, ...)
+    FILE_TAKEN = -4,        // a file appeared at the path meanwhile (first save)
+    FILE_LOCK_BUSY = -5,    // another run held the folder's lock for the whole wait
 };
 
 // Everything up to and including the last path separator ("" for a bare name).

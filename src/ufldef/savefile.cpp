@@ -44,7 +44,8 @@ namespace {
 
 // Registers the records of a loaded file; what was read counts as unchanged
 // since this run read it (loading all definitions still marks them changed).
-void Register_Records(UsrFuncArray& ufunc_list, const SaveFileContent& content, bool with_definition) {
+void Register_Records(UsrFuncArray& ufunc_list, const SaveFileContent& content,
+                      bool with_definition) {
     for (size_t i = 0; i < content.records.size(); ++i) {
         const SavedRecord& record = content.records[i];
         const char* definition = with_definition ? record.definition.c_str() : nullptr;
@@ -139,8 +140,8 @@ int Create_UFunctionTable(UsrFuncArray& ufunc_list, const char* udef_file, int j
     if (!content.is_save_file) return 0;
     Register_Records(ufunc_list, content, jread_form == 1);
     if (content.damaged) {
-        std::cout << Msg().LOAD_DAMAGED_BEFORE << content.records.size()
-                  << Msg().LOAD_DAMAGED_AFTER << std::endl;
+        std::cout << Msg().LOAD_DAMAGED_BEFORE << content.records.size() << Msg().LOAD_DAMAGED_AFTER
+                  << std::endl;
     }
     ufunc_list.ChangeSourceFile(path.c_str(), 0);
     return 1;
@@ -198,8 +199,8 @@ int Cut_NamedRecord(UsrFuncArray& registry, const std::string& target, const cha
     int index = Index_Of(content, name);
     if (index < 0) return 1;
     const SavedRecord& record = content.records[index];
-    std::string rest = bytes.substr(0, record.position) +
-                       bytes.substr(record.position + record.recd_length);
+    std::string rest =
+        bytes.substr(0, record.position) + bytes.substr(record.position + record.recd_length);
     if (rest.size() == static_cast<size_t>(UFUNC_FILE_ID_SIZE)) {
         int removed = Remove_File(target) == FILE_DONE ? 1 : -1;
         registry.ChangeSourceFile(nullptr, 0);
@@ -232,7 +233,8 @@ int UsrFuncArray::DelUFncElem(const char* key) {
     return cut;
 }
 
-int DeleteRecord_FrmFile(const char* file_path, unsigned long file_pos, unsigned long* recd_length) {
+int DeleteRecord_FrmFile(const char* file_path, unsigned long file_pos,
+                         unsigned long* recd_length) {
     std::string target = Replace_Target(file_path);
     FolderLock lock(target);
     if (lock.Status() == FILE_LOCK_BUSY) return -1;

@@ -13,17 +13,17 @@
 #include "usrfunc.h"
 
 // The failures below the save dialogue's codes.
-const int UFUNC_WRITE_FAILED = -10;    // the move failed; the save file is untouched
-const int UFUNC_WRITE_DENIED = -11;    // the user may not write the file or its folder
-const int UFUNC_NOT_REGULAR = -12;     // a folder, FIFO or device where the file should be
-const int UFUNC_LOCK_BUSY = -13;       // another run held the lock for the whole wait
-const int UFUNC_FILE_DAMAGED = -14;    // the save file holds a broken record
-const int UFUNC_RECORD_DAMAGED = -4;   // no whole record of the function in the file
+const int UFUNC_WRITE_FAILED = -10;   // the move failed; the save file is untouched
+const int UFUNC_WRITE_DENIED = -11;   // the user may not write the file or its folder
+const int UFUNC_NOT_REGULAR = -12;    // a folder, FIFO or device where the file should be
+const int UFUNC_LOCK_BUSY = -13;      // another run held the lock for the whole wait
+const int UFUNC_FILE_DAMAGED = -14;   // the save file holds a broken record
+const int UFUNC_RECORD_DAMAGED = -4;  // no whole record of the function in the file
 
 // The records of a save file's content, each with its bytes.
 struct SaveFileContent {
-    bool is_save_file = false;   // begins with the identifier
-    bool damaged = false;        // a broken record ends it before its end
+    bool is_save_file = false;  // begins with the identifier
+    bool damaged = false;       // a broken record ends it before its end
     std::vector<SavedRecord> records;
     std::vector<std::string> record_bytes;
 };
@@ -62,7 +62,6 @@ int Set_UFunctionTableAll(UsrFuncArray& ufunc_list, std::istream& fdef_stream, l
 // Replaces the save file by a copy without the record at file_pos: 1; -1 the
 // working copy cannot be written; -2 no record can start there or the move
 // failed; -3 no whole record there. The save file is untouched on failure.
-int DeleteRecord_FrmFile(const char* file_path, unsigned long file_pos,
-                         unsigned long* recd_length);
+int DeleteRecord_FrmFile(const char* file_path, unsigned long file_pos, unsigned long* recd_length);
 
 #endif

@@ -74,8 +74,8 @@ void Merge_Additions(UsrFuncArray& registry, const SaveFileContent& now) {
         auto deleted = registry.DeletedRecords().find(record.name);
         if (deleted != registry.DeletedRecords().end() && deleted->second == now.record_bytes[i])
             continue;
-        registry.AddUFncElem(record.name.c_str(), record.position, record.arg_num,
-                             record.ret_kind, nullptr);
+        registry.AddUFncElem(record.name.c_str(), record.position, record.arg_num, record.ret_kind,
+                             nullptr);
         UsrFuncProp* entry = registry.Find(record.name.c_str());
         if (entry == nullptr) continue;
         entry->knownRecord = now.record_bytes[i];
@@ -90,8 +90,10 @@ std::string Compose_Merged(UsrFuncArray& registry, const SaveFileContent& now,
     for (UsrFuncProp* entry = registry.FirstPnt(); entry != nullptr; entry = entry->NextPnt()) {
         std::string fresh = entry->changedSinceRead ? Entry_Record(entry) : std::string();
         int index = Index_InFile(in_file, entry->label);
-        if (!fresh.empty()) content += fresh;
-        else if (index >= 0) content += now.record_bytes[index];
+        if (!fresh.empty())
+            content += fresh;
+        else if (index >= 0)
+            content += now.record_bytes[index];
     }
     return content;
 }
@@ -102,10 +104,14 @@ int Read_Now(const std::string& target, SaveFileContent* now, bool* gone) {
     std::string bytes;
     int read = Read_RegularFile(target, &bytes);
     *gone = read == FILE_MISSING;
-    if (*gone) bytes.assign(UFUNC_FILE_ID, UFUNC_FILE_ID_SIZE);
-    else if (read == FILE_NOT_REGULAR) return UFUNC_NOT_REGULAR;
-    else if (read == FILE_DENIED) return UFUNC_WRITE_DENIED;
-    else if (read != FILE_DONE) return 0;
+    if (*gone)
+        bytes.assign(UFUNC_FILE_ID, UFUNC_FILE_ID_SIZE);
+    else if (read == FILE_NOT_REGULAR)
+        return UFUNC_NOT_REGULAR;
+    else if (read == FILE_DENIED)
+        return UFUNC_WRITE_DENIED;
+    else if (read != FILE_DONE)
+        return 0;
     *now = Parse_SaveFile(bytes);
     if (!now->is_save_file) return 0;
     return now->damaged ? UFUNC_FILE_DAMAGED : 1;

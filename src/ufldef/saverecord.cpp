@@ -132,4 +132,3 @@ int Check_StoredRecord(std::istream& in, long file_end, long file_pos, const cha
     if (!in.seekg(file_pos) || Read_SavedRecord(in, file_end, record) != 1) return 0;
     return name == nullptr || record->name == name ? 1 : 0;
 }
-

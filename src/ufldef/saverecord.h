@@ -41,12 +41,12 @@ int Read_RecordLength(std::istream& in, long file_end, long file_pos, unsigned l
 
 // One record of a save file as read from it.
 struct SavedRecord {
-    long position;                         // offset of its first byte
+    long position;  // offset of its first byte
     unsigned long recd_length;
-    std::string name;                      // never empty
+    std::string name;  // never empty
     unsigned short arg_num;
     unsigned short ret_kind;
-    std::vector<unsigned short> arg_kinds; // arg_num kind codes
+    std::vector<unsigned short> arg_kinds;  // arg_num kind codes
     std::string definition;
 };
 // Reads the record at the read position. 1 when it is whole: its record length fits

@@ -14,9 +14,9 @@
 #include "typednumber.h"
 
 namespace {
-const int FUNC_NAME_SIZE = 80;   // a function name: at most 79 characters
-const int PATH_SIZE = 256;       // paths, list-file names and definitions: at most 255
-const int DOUBLE_KIND = 8;       // every enrolled function returns a double
+const int FUNC_NAME_SIZE = 80;  // a function name: at most 79 characters
+const int PATH_SIZE = 256;      // paths, list-file names and definitions: at most 255
+const int DOUBLE_KIND = 8;      // every enrolled function returns a double
 
 // Formatted reading of an integer; 0 when nothing could be read.
 int Read_Integer() {
@@ -145,8 +145,7 @@ long File_End(std::ifstream& in) {
 // name length, the name with its NUL, the argument count, the result kind and
 // the argument kinds.
 long Definition_Offset(const SavedRecord& record) {
-    return record.position + 12 + static_cast<long>(record.name.size() + 1) +
-           2L * record.arg_num;
+    return record.position + 12 + static_cast<long>(record.name.size() + 1) + 2L * record.arg_num;
 }
 }  // namespace
 
@@ -182,12 +181,18 @@ int Show_EnrollError(int error_code) {
     const char* first = nullptr;
     const char* second = nullptr;
     switch (error_code) {
-    case ENROLL_NO_NAME: first = Msg().ENROLL_FAILED; second = Msg().ENROLL_NAME_FAILED; break;
+    case ENROLL_NO_NAME:
+        first = Msg().ENROLL_FAILED;
+        second = Msg().ENROLL_NAME_FAILED;
+        break;
     case ENROLL_NO_DEFINITION:
         first = Msg().ENROLL_FAILED;
         second = Msg().ENROLL_DEFINITION_FAILED;
         break;
-    case ENROLL_REFUSED: first = Msg().ENROLL_FAILED; second = Msg().ENROLL_BAD_VALUE; break;
+    case ENROLL_REFUSED:
+        first = Msg().ENROLL_FAILED;
+        second = Msg().ENROLL_BAD_VALUE;
+        break;
     case ENROLL_BUILT_IN:
         first = Msg().ENROLL_BUILT_IN_NAME;
         second = Msg().ENROLL_OTHER_NAME;
@@ -381,9 +386,7 @@ int Show_UserFuncList(const char* save_file) {
         listed = Create_UserFuncList(save_file, std::cout, content);
     }
     if (listed == 0) {
-        std::cout << Msg().LIST_SAVE_FILE_UNREADABLE
-                  << Msg().LIST_SAVE_FILE_MISSING
-                  << std::endl;
+        std::cout << Msg().LIST_SAVE_FILE_UNREADABLE << Msg().LIST_SAVE_FILE_MISSING << std::endl;
     }
     return 1;
 }

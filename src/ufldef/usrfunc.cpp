@@ -21,7 +21,7 @@ char* New_TextCopy(const char* text) {
 }
 
 const char* const KIND_TEXTS[] = {"unsigned char ", "char ", "unsigned short ", "short ",
-                                  "unsigned long ", "long ", "flort ", "double "};
+                                  "unsigned long ", "long ", "flort ",          "double "};
 }  // namespace
 
 const char* Kind_Text(unsigned short kind_code) {
@@ -134,7 +134,8 @@ int UsrFuncProp::PrintContent(std::ostream& optstrm) {
 }
 
 int UsrFuncProp::PrintFuncMame(std::ostream& optstrm) {
-    optstrm << label << " :" << (funcDef != nullptr ? Msg().LIST_DEFINED : Msg().LIST_UNDEFINED) << std::endl;
+    optstrm << label << " :" << (funcDef != nullptr ? Msg().LIST_DEFINED : Msg().LIST_UNDEFINED)
+            << std::endl;
     return 1;
 }
 
@@ -191,8 +192,10 @@ int UsrFuncArray::AddUFncElem(const char* key, long file_pos, unsigned int arg_N
         return 0;
     }
     added->the_next = entry;
-    if (previous == nullptr) the_root = added;
-    else previous->the_next = added;
+    if (previous == nullptr)
+        the_root = added;
+    else
+        previous->the_next = added;
     return 1;
 }
 
@@ -207,8 +210,10 @@ UsrFuncProp* UsrFuncArray::DelUFncElement(const char* key, long* file_pos, int* 
     }
     if (entry == nullptr) return nullptr;
     UsrFuncProp* following = entry->NextPnt();
-    if (previous == nullptr) the_root = following;
-    else previous->the_next = following;
+    if (previous == nullptr)
+        the_root = following;
+    else
+        previous->the_next = following;
     *file_pos = entry->filePos;
     if (!entry->knownRecord.empty()) deleted_records[entry->label] = entry->knownRecord;
     delete entry;
@@ -246,8 +251,10 @@ unsigned short UsrFuncArray::PutArgNum(const char* key) const {
 
 int UsrFuncArray::PrintContent(const char* key, std::ostream& optstrm) {
     UsrFuncProp* entry = Find(key);
-    if (entry != nullptr) entry->PrintContent(optstrm);
-    else optstrm << Msg().LIST_FUNCTION_NAME << key << Msg().LIST_NOT_PRESENT << std::endl;
+    if (entry != nullptr)
+        entry->PrintContent(optstrm);
+    else
+        optstrm << Msg().LIST_FUNCTION_NAME << key << Msg().LIST_NOT_PRESENT << std::endl;
     return 1;
 }
 

@@ -17,21 +17,21 @@
 // One registered function; label is its name.
 class UsrFuncProp : public BaseLnList {
 public:
-    long filePos;              // offset of its record in the save file, -1 when none
-    unsigned short argNum;     // arguments a0 .. a(argNum-1)
-    unsigned short rtvKind;    // result kind code 1-8 (8 double)
-    unsigned short chngFlag;   // 1 when changed since its record was last written
-    CompForm* funcDef;         // analysed definition, null when undefined
-    int funcAryNum;            // items in funcDef, -1 when undefined
-    CompForm* funcRoot;        // tree root inside funcDef
+    long filePos;             // offset of its record in the save file, -1 when none
+    unsigned short argNum;    // arguments a0 .. a(argNum-1)
+    unsigned short rtvKind;   // result kind code 1-8 (8 double)
+    unsigned short chngFlag;  // 1 when changed since its record was last written
+    CompForm* funcDef;        // analysed definition, null when undefined
+    int funcAryNum;           // items in funcDef, -1 when undefined
+    CompForm* funcRoot;       // tree root inside funcDef
     // What several runs sharing a save file need to merge their saves: whether
     // this run changed the function since it last read or wrote its record, and
     // that record's bytes as this run knows them (empty when it knows none).
     bool changedSinceRead;
     std::string knownRecord;
 
-    UsrFuncProp(const char* key, long file_pos, unsigned short arg_Number,
-                unsigned short ret_kind, unsigned short flag, const char* def_string);
+    UsrFuncProp(const char* key, long file_pos, unsigned short arg_Number, unsigned short ret_kind,
+                unsigned short flag, const char* def_string);
     ~UsrFuncProp() override;
 
     UsrFuncProp* NextPnt() override;

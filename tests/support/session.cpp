@@ -125,7 +125,8 @@ std::string UnixText(const std::string& platform_text) {
     line_start = line_start == std::string::npos ? 0 : line_start + 1;
     return ::testing::AssertionFailure()
            << "texts differ at byte " << offset << " (line starting at byte " << line_start
-           << ")\n--- expected ---\n" << Utf8(expected) << "\n--- actual ---\n"
+           << ")\n--- expected ---\n"
+           << Utf8(expected) << "\n--- actual ---\n"
            << Utf8(actual_cp932) << "\n--- expected from there ---\n"
            << Utf8(expected.substr(line_start, 200)) << "\n--- actual from there ---\n"
            << Utf8(actual_cp932.substr(line_start, 200));
@@ -201,10 +202,9 @@ SessionResult Session::Launch(const std::string& input_redirect, const std::stri
     // Recovery files and their notice stay inside the session's folder; an
     // encoding chosen in the tester's environment changes no expectation.
     std::string command = "cd " + ShellQuoted(dir_) + " && env -u KANSU_ENCODING XDG_STATE_HOME=" +
-                          ShellQuoted(dir_ + "/.kansu-state") + " " + assignments +
-                          " timeout 60 " + ProgramCommand() + " " +
-                          (Utf8Run() ? "--utf8 " : "") + arguments + " " + input_redirect +
-                          " > " + kOutputFile + " 2> " + kErrorFile;
+                          ShellQuoted(dir_ + "/.kansu-state") + " " + assignments + " timeout 60 " +
+                          ProgramCommand() + " " + (Utf8Run() ? "--utf8 " : "") + arguments + " " +
+                          input_redirect + " > " + kOutputFile + " 2> " + kErrorFile;
     int status = std::system(command.c_str());
     SessionResult result;
     result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

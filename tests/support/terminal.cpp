@@ -76,7 +76,8 @@ void TerminalSession::ReadAvailable(int milliseconds) {
     ssize_t got = poll(&ready, 1, milliseconds) > 0 ? read(master_, block, sizeof block) : 0;
     if (got > 0) shown_.append(block, static_cast<size_t>(got));
     // Once kansu has closed the terminal, poll no longer waits.
-    else if (ready.revents != 0) usleep(milliseconds * 1000);
+    else if (ready.revents != 0)
+        usleep(milliseconds * 1000);
 }
 
 bool TerminalSession::WaitFor(const std::string& text) {

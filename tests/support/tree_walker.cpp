@@ -75,7 +75,8 @@ private:
         int count = node->argm_num;
         if (count > 2) return Fail(ok);
         double operands[2] = {0.0, 0.0};
-        for (int slot = 0; slot < count; ++slot) operands[slot] = Operand(node->list_fnarg[slot], ok);
+        for (int slot = 0; slot < count; ++slot)
+            operands[slot] = Operand(node->list_fnarg[slot], ok);
         return OprFun[node->operator_kind](operands);
     }
 
