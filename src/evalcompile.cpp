@@ -596,17 +596,9 @@ private:
                 return;
             }
         }
-        EvalCall call;
-        call.arg_count = count;
-        call.callee = Body_Of(definition, count);
-        call.level = level;
-        call.checked_at_entry = false;
-        char name[16];
-        for (int slot = 0; slot < count; ++slot) {
-            std::snprintf(name, sizeof name, "a%d", slot);
-            call.arg_cells.push_back(&ufunc_argArray[name]);
+        EvalCall call = Call_Record(count, Body_Of(definition, count), level);
+        for (int slot = 0; slot < count; ++slot)
             if (Has_CallOrSigma(node->list_fnarg[slot])) call.checked_at_entry = true;
-        }
         EvalStep step{};
         step.op = OP_CALL;
         step.call = static_cast<int>(program_.calls_.size());
@@ -631,12 +623,11 @@ private:
             Push(TASK_SUBTREE, node->list_fnarg[slot], level + 1);
     }
 
-    // The arguments as for a call, each into a slot, the shared cells
-    // written; then the definition, reading the slots for its arguments.
-    void Inline_Call(CompForm* node, int level, CompForm* definition, int count) {
+    // A call of count arguments with the shared argument cells a0, a1, ...
+    static EvalCall Call_Record(int count, int callee, int level) {
         EvalCall call;
         call.arg_count = count;
-        call.callee = -1;
+        call.callee = callee;
         call.level = level;
         call.checked_at_entry = false;
         char name[16];
@@ -644,6 +635,13 @@ private:
             std::snprintf(name, sizeof name, "a%d", slot);
             call.arg_cells.push_back(&ufunc_argArray[name]);
         }
+        return call;
+    }
+
+    // The arguments as for a call, each into a slot, the shared cells
+    // written; then the definition, reading the slots for its arguments.
+    void Inline_Call(CompForm* node, int level, CompForm* definition, int count) {
+        EvalCall call = Call_Record(count, -1, level);
         EvalStep arguments{};
         if (count == 1) {
             arguments.op = OP_ARGUMENT;

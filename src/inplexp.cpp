@@ -6,7 +6,6 @@
 #include "crtbtree.h"
 #include "fmulaopfc.h"
 #include "consoleio.h"
-#include "inputkind.h"
 #include "messages.h"
 #include "paramexp.h"
 #include "symbol.h"
@@ -121,9 +120,7 @@ int Analysis_InputInplicit(CompForm** the_formlist, char* line_array) {
 int Input_RangeInplicit(char* operand_label, double* min_value, double* max_value, int* step_number,
                         AscArray<double>& array) {
     char varia_info[RANGE_LINE_SIZE];
-    InputKindScope kind(InputKind::Range);
-    Input_Line(std::cin, varia_info, RANGE_LINE_SIZE);
-    if (Param_Skip(varia_info) == -1) {
+    if (Read_RangeLine(varia_info)) {
         operand_label[0] = '\0';
         return 2;
     }

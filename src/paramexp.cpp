@@ -124,12 +124,16 @@ int Analysis_InputParamFrm(CompForm** the_formlist, char* line_array) {
     return Read_And_Analyse(the_formlist, line_array, true);
 }
 
+bool Read_RangeLine(char* varia_info) {
+    InputKindScope kind(InputKind::Range);
+    Input_Line(std::cin, varia_info, RANGE_LINE_SIZE);
+    return Param_Skip(varia_info) == -1;
+}
+
 int Input_RangeParam(char* operand_label, double* min_value, double* max_value, int* step_num) {
     std::cout << Msg().PARAM_RANGE_PROMPT;
     char varia_info[RANGE_LINE_SIZE];
-    InputKindScope kind(InputKind::Range);
-    Input_Line(std::cin, varia_info, RANGE_LINE_SIZE);
-    if (Param_Skip(varia_info) == -1) return 1;
+    if (Read_RangeLine(varia_info)) return 1;
     if (Parse_RangeLine(varia_info, operand_label, min_value, max_value, step_num) == 0) {
         operand_label[0] = '\0';
         return 0;

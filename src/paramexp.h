@@ -27,6 +27,9 @@ int Analysis_InputParamFrm(CompForm** the_formlist, char* line_array);
 int Input_RangeParam(char* operand_label, double* min_value, double* max_value, int* step_num);
 // -1 for an empty line, else 1.
 int Param_Skip(const char* input_line);
+// Reads a range line of RANGE_LINE_SIZE bytes (kept in the ranges' history);
+// true when it names no variable.
+bool Read_RangeLine(char* varia_info);
 
 // 0 for an empty table (nothing made or asked); else makes the name list and
 // asks the value of every variable except operand_label, and returns 1.

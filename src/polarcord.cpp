@@ -7,7 +7,6 @@
 #include "fmulaopfc.h"
 #include "inplexp.h"
 #include "consoleio.h"
-#include "inputkind.h"
 #include "messages.h"
 #include "paramexp.h"
 #include "symbol.h"
@@ -91,9 +90,7 @@ int Set_AngVariables(CompForm** the_formlist, char* operand_label, AscArray<doub
 int Input_RangePolarCord(char* operand_label, double* min_value, double* max_value, int* step_num,
                          AscArray<double>& array) {
     char varia_info[RANGE_LINE_SIZE];
-    InputKindScope kind(InputKind::Range);
-    Input_Line(std::cin, varia_info, RANGE_LINE_SIZE);
-    if (Param_Skip(varia_info) == -1) {
+    if (Read_RangeLine(varia_info)) {
         std::cout << Msg().POLAR_NO_VARIABLE << std::endl;
         return 0;
     }
