@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <iostream>
 
-#include "lineedit.h"
-
 #ifndef _WIN32
 #include <signal.h>
 #endif
@@ -16,9 +14,10 @@ volatile std::sig_atomic_t calculation_interrupted = 0;
 volatile std::sig_atomic_t unsaved_work = 0;
 volatile std::sig_atomic_t end_requested = 0;
 volatile std::sig_atomic_t termination_signal = 0;
+void (*volatile signal_end_hook)() = nullptr;
 
 void End_ByDefaultAction(int signal_number) {
-    Stop_LineEditing_OnSignal();
+    if (signal_end_hook != nullptr) signal_end_hook();
     std::signal(signal_number, SIG_DFL);
     std::raise(signal_number);
 }
@@ -66,6 +65,8 @@ bool Record_Interrupt() {
     end_requested = 1;
     return false;
 }
+
+void Set_SignalEndHook(void (*hook)()) { signal_end_hook = hook; }
 
 void Install_InterruptHandler() {
     Install(SIGINT, On_Interrupt);

@@ -7,6 +7,9 @@
 #define KANSU_INTERRUPT_H
 
 void Install_InterruptHandler();
+// Runs, from the handler, before a signal ends the program at once (the line
+// editor gives the terminal back there); it must be async-signal-safe.
+void Set_SignalEndHook(void (*hook)());
 
 // Marks the extent of a calculation; scopes may nest.
 class CalculationScope {

@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     int status = Apply_Options(options, std::cout, std::cerr);
     if (status >= 0) return status;
     Install_InterruptHandler();
+    Set_SignalEndHook(Stop_LineEditing_OnSignal);
     Start_LineEditing(!options.no_edit, Utf8_Active());
     return Kansu_Main();
 }
