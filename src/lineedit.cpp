@@ -6,6 +6,7 @@
 
 #include <histedit.h>
 #include <langinfo.h>
+#include <poll.h>
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
@@ -53,7 +54,8 @@ struct EditSession {
     std::streambuf* plain_input = nullptr;
     std::string prompt;
     InputKind reading_kind = InputKind::Other;
-    bool interrupted = false;  // the last read was cut short by Ctrl-C
+    bool interrupted = false;           // the last read was cut short by Ctrl-C
+    bool end_requested_before = false;  // Ctrl-C had asked to end before this line
 };
 
 EditSession* session = nullptr;
@@ -117,6 +119,10 @@ void Remember(InputKind kind, const std::string& line) {
     session->history_changed = true;
 }
 
+// How long a wait for a key goes before it looks again whether Ctrl-C asked
+// the program to end: the signal may arrive just before the wait begins.
+const int END_LOOK_MILLISECONDS = 100;
+
 // Reads one character for the editor: the bytes of a UTF-8 sequence make one
 // wide character; Ctrl-C with unsaved work ends the line as a failed read.
 int Read_Character(EditLine* editor, wchar_t* character) {
@@ -126,11 +132,18 @@ int Read_Character(EditLine* editor, wchar_t* character) {
             window_resized = 0;
             el_resize(editor);
         }
+        // A Ctrl-C that came after this line began but before the wait is
+        // seen at the next look; one during the wait cuts the wait short.
+        bool signalled = false;
+        if (Program_EndRequested() && !session->end_requested_before) signalled = true;
+        pollfd typed = {STDIN_FILENO, POLLIN, 0};
+        int ready = signalled ? -1 : poll(&typed, 1, END_LOOK_MILLISECONDS);
+        if (ready == 0) continue;
         char byte = 0;
-        ssize_t got = read(STDIN_FILENO, &byte, 1);
+        ssize_t got = ready < 0 ? -1 : read(STDIN_FILENO, &byte, 1);
         if (got == 0) return 0;
         if (got < 0) {
-            if (errno != EINTR) return -1;
+            if (!signalled && errno != EINTR) return -1;
             if (Program_EndRequested()) {
                 session->interrupted = true;
                 return -1;
@@ -245,6 +258,7 @@ EditedInputBuf::int_type EditedInputBuf::underflow() {
     session->prompt = session->output->TakePrompt();
     session->reading_kind = Current_InputKind();
     session->interrupted = false;
+    session->end_requested_before = Program_EndRequested();
     el_set(session->editor, EL_HIST, history, History_For(session->reading_kind));
     int count = 0;
     const char* typed = el_gets(session->editor, &count);
