@@ -58,6 +58,14 @@ inline constexpr EvalOperand EVAL_OP_OPERAND[EVAL_OP_COUNT] = {
 #undef EVAL_OP
 };
 
+// True for the steps that run straight through: no jump, failure, call or sum.
+inline constexpr bool EVAL_OP_STRAIGHT[EVAL_OP_COUNT] = {
+#define EVAL_OP(name, effect, operand) true,
+#define EVAL_FLOW_OP(name, effect, operand) false,
+#include "evalops.def"
+#undef EVAL_OP
+};
+
 inline constexpr const char* EVAL_OP_NAME[EVAL_OP_COUNT] = {
 #define EVAL_OP(name, effect, operand) #name,
 #include "evalops.def"
@@ -145,6 +153,9 @@ public:
     // registry defines them now.
     EvalProgram(CompForm* root, UsrFuncArray& ufunc_list, EvalStart start = EVAL_TREE);
     const std::vector<EvalStep>& Steps() const { return steps_; }
+    // Every step runs straight through to the one END: no jump, failure, call
+    // or sum.
+    bool Straight() const;
 
 private:
     friend class EvalCompiler;
@@ -167,9 +178,11 @@ enum EvalOutcome {
 class EvalMachine {
 public:
     explicit EvalMachine(const EvalProgram& program);
-    EvalOutcome Run(double* value);
+    EvalOutcome Run(double* value) { return straight_ ? Run_Straight(value) : Run_Flow(value); }
 
 private:
+    EvalOutcome Run_Straight(double* value);
+    EvalOutcome Run_Flow(double* value);
     bool Poll_Sums();
     void Show_SumProgress(const EvalStep* sum_step, double index);
     void End_Sums();
@@ -177,6 +190,8 @@ private:
     const EvalProgram& program_;
     std::vector<double> stack_;
     bool runnable_;  // every step's op is known
+    // Only straight steps: a loop without call or sum bookkeeping runs it.
+    bool straight_;
     // The outermost sum running: Ctrl-C is looked at every so many terms, and
     // its terms done are the progress of a long sum that no sweep encloses.
     const double* outer_sum_ = nullptr;

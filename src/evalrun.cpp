@@ -41,8 +41,19 @@ bool Valid_Ops(const std::vector<EvalStep>& steps) {
 }
 }  // namespace
 
+bool EvalProgram::Straight() const {
+    if (!Valid_Ops(steps_) || steps_.back().op != OP_END) return false;
+    for (size_t i = 0; i < steps_.size(); ++i)
+        if (!EVAL_OP_STRAIGHT[steps_[i].op] || (steps_[i].op == OP_END && i + 1 < steps_.size()))
+            return false;
+    return true;
+}
+
 EvalMachine::EvalMachine(const EvalProgram& program)
-    : program_(program), stack_(program.stack_size_, 0.0), runnable_(Valid_Ops(program.steps_)) {}
+    : program_(program),
+      stack_(program.stack_size_, 0.0),
+      runnable_(Valid_Ops(program.steps_)),
+      straight_(program.Straight()) {}
 
 // False when Ctrl-C asked the calculation to end.
 bool EvalMachine::Poll_Sums() {
@@ -77,7 +88,55 @@ void EvalMachine::End_Sums() {
 #define NEXT() break
 #endif
 
-EvalOutcome EvalMachine::Run(double* value) {
+// A program of straight steps: only the accumulator and the frame's slots,
+// and no jump, so the running step is the only pointer into the program.
+#if KANSU_COMPUTED_GOTO
+#undef NEXT
+#define NEXT() goto* handlers[(++step)->op]
+#endif
+EvalOutcome EvalMachine::Run_Straight(double* value) {
+    const EvalStep* step = program_.steps_.data();
+    double* fp = stack_.data();
+    double acc = 0.0;
+#if KANSU_COMPUTED_GOTO
+    static const void* const handlers[EVAL_OP_COUNT] = {
+#define EVAL_OP(name, effect, operand) &&op_##name,
+#define EVAL_FLOW_OP(name, effect, operand) &&op_flow,
+#include "evalops.def"
+#undef EVAL_OP
+    };
+    goto* handlers[step->op];
+    {
+#else
+    for (;; ++step) {
+        switch (step->op) {
+#endif
+#include "evalstraight.inc"
+        STEP(END) : * value = acc;
+        return EVAL_OK;
+#if KANSU_COMPUTED_GOTO
+    op_flow:
+#else
+        default:
+#endif
+        *value = 0.0;  // not reached: the program was checked
+        return EVAL_FAILED;
+#if !KANSU_COMPUTED_GOTO
+    }
+#endif
+}
+}
+
+// Any program: jumps, calls and sums too.
+#if KANSU_COMPUTED_GOTO
+#undef NEXT
+#define NEXT()                    \
+    do {                          \
+        step = pc++;              \
+        goto* handlers[step->op]; \
+    } while (0)
+#endif
+EvalOutcome EvalMachine::Run_Flow(double* value) {
     // Every op must have a handler: a program holding anything else fails.
     static_assert(EVAL_OP_COUNT == OP_END + 1, "evalops.def ends with END");
     if (!runnable_) {
@@ -110,187 +169,14 @@ EvalOutcome EvalMachine::Run(double* value) {
     NEXT();
     {
 #else
-    for (;;) {
-        step = pc++;
-        switch (step->op) {
+        for (;;) {
+            step = pc++;
+            switch (step->op) {
 #endif
-        STEP(NUMBER) : fp[step->slot] = acc;
-        acc = step->number;
-        NEXT();
-        STEP(CELL) : fp[step->slot] = acc;
-        acc = *step->cell;
-        NEXT();
-        STEP(LOCAL) : fp[step->slot] = acc;
-        acc = fp[step->local_slot];
-        NEXT();
+#include "evalstraight.inc"
         STEP(FAIL) : fp[step->slot] = acc;
         acc = 0.0;
         failed = true;
-        NEXT();
-
-        STEP(ADD) : acc = fp[step->slot] + acc;
-        NEXT();
-        STEP(SUB) : acc = fp[step->slot] - acc;
-        NEXT();
-        STEP(MUL) : acc = fp[step->slot] * acc;
-        NEXT();
-        STEP(DIV) : acc = fp[step->slot] / acc;
-        NEXT();
-        STEP(ROUTINE2) : acc = Apply(step->routine, fp[step->slot], acc);
-        NEXT();
-        STEP(ADD_NUMBER) : acc = acc + step->number;
-        NEXT();
-        STEP(SUB_NUMBER) : acc = acc - step->number;
-        NEXT();
-        STEP(MUL_NUMBER) : acc = acc * step->number;
-        NEXT();
-        STEP(DIV_NUMBER) : acc = acc / step->number;
-        NEXT();
-        STEP(ROUTINE2_NUMBER) : acc = Apply(step->routine, acc, step->number);
-        NEXT();
-        STEP(ADD_CELL) : acc = acc + *step->cell;
-        NEXT();
-        STEP(SUB_CELL) : acc = acc - *step->cell;
-        NEXT();
-        STEP(MUL_CELL) : acc = acc * *step->cell;
-        NEXT();
-        STEP(DIV_CELL) : acc = acc / *step->cell;
-        NEXT();
-        STEP(ROUTINE2_CELL) : acc = Apply(step->routine, acc, *step->cell);
-        NEXT();
-        STEP(ADD_LOCAL) : acc = acc + fp[step->local_slot];
-        NEXT();
-        STEP(SUB_LOCAL) : acc = acc - fp[step->local_slot];
-        NEXT();
-        STEP(MUL_LOCAL) : acc = acc * fp[step->local_slot];
-        NEXT();
-        STEP(DIV_LOCAL) : acc = acc / fp[step->local_slot];
-        NEXT();
-        STEP(ROUTINE2_LOCAL) : acc = Apply(step->routine, acc, fp[step->local_slot]);
-        NEXT();
-
-        STEP(NUMBER_ADD) : acc = step->number + acc;
-        NEXT();
-        STEP(NUMBER_SUB) : acc = step->number - acc;
-        NEXT();
-        STEP(NUMBER_MUL) : acc = step->number * acc;
-        NEXT();
-        STEP(NUMBER_DIV) : acc = step->number / acc;
-        NEXT();
-        STEP(NUMBER_ROUTINE2) : acc = Apply(step->routine, step->number, acc);
-        NEXT();
-        STEP(CELL_ADD_NUMBER) : fp[step->slot] = acc;
-        acc = *step->cell + step->number;
-        NEXT();
-        STEP(CELL_SUB_NUMBER) : fp[step->slot] = acc;
-        acc = *step->cell - step->number;
-        NEXT();
-        STEP(CELL_MUL_NUMBER) : fp[step->slot] = acc;
-        acc = *step->cell * step->number;
-        NEXT();
-        STEP(CELL_DIV_NUMBER) : fp[step->slot] = acc;
-        acc = *step->cell / step->number;
-        NEXT();
-        STEP(CELL_ROUTINE2_NUMBER) : fp[step->slot] = acc;
-        acc = Apply(step->routine, *step->cell, step->number);
-        NEXT();
-
-        STEP(POW) : acc = std::pow(fp[step->slot], acc);
-        NEXT();
-        STEP(POW_NUMBER) : acc = std::pow(acc, step->number);
-        NEXT();
-        STEP(POW_CELL) : acc = std::pow(acc, *step->cell);
-        NEXT();
-        STEP(POW_LOCAL) : acc = std::pow(acc, fp[step->local_slot]);
-        NEXT();
-        STEP(NUMBER_POW) : acc = std::pow(step->number, acc);
-        NEXT();
-        STEP(CELL_POW_NUMBER) : fp[step->slot] = acc;
-        acc = std::pow(*step->cell, step->number);
-        NEXT();
-        STEP(LOCAL_POW_NUMBER) : fp[step->slot] = acc;
-        acc = std::pow(fp[step->local_slot], step->number);
-        NEXT();
-        STEP(CELL_POW_LOCAL) : fp[step->slot] = acc;
-        acc = std::pow(*step->cell, fp[step->local_slot]);
-        NEXT();
-
-        STEP(LOCAL_ADD_NUMBER) : fp[step->slot] = acc;
-        acc = fp[step->local_slot] + step->number;
-        NEXT();
-        STEP(LOCAL_SUB_NUMBER) : fp[step->slot] = acc;
-        acc = fp[step->local_slot] - step->number;
-        NEXT();
-        STEP(LOCAL_MUL_NUMBER) : fp[step->slot] = acc;
-        acc = fp[step->local_slot] * step->number;
-        NEXT();
-        STEP(LOCAL_DIV_NUMBER) : fp[step->slot] = acc;
-        acc = fp[step->local_slot] / step->number;
-        NEXT();
-        STEP(LOCAL_ROUTINE2_NUMBER) : fp[step->slot] = acc;
-        acc = Apply(step->routine, fp[step->local_slot], step->number);
-        NEXT();
-
-        // One statement per operation: no multiply-add joins them.
-        STEP(NUMBER_MUL_CELL_SQUARE) : {
-            fp[step->slot] = acc;
-            double square = *step->cell * *step->cell;
-            acc = step->number * square;
-            NEXT();
-        }
-        STEP(ADD_NUMBER_MUL_CELL) : {
-            double product = step->number * *step->cell;
-            acc = acc + product;
-            NEXT();
-        }
-        STEP(SUB_NUMBER_MUL_CELL) : {
-            double product = step->number * *step->cell;
-            acc = acc - product;
-            NEXT();
-        }
-        STEP(ADD_CELL_SQUARE) : {
-            double square = *step->cell * *step->cell;
-            acc = acc + square;
-            NEXT();
-        }
-        STEP(SUB_CELL_SQUARE) : {
-            double square = *step->cell * *step->cell;
-            acc = acc - square;
-            NEXT();
-        }
-
-        STEP(ROUTINE0) : fp[step->slot] = acc;
-        acc = Apply(step->routine, 0.0, 0.0);
-        NEXT();
-        STEP(ROUTINE1) : acc = Apply(step->routine, acc, 0.0);
-        NEXT();
-        STEP(ROUTINE1_CELL) : fp[step->slot] = acc;
-        acc = Apply(step->routine, *step->cell, 0.0);
-        NEXT();
-        STEP(SIN) : acc = Reduced_Sin(acc);
-        NEXT();
-        STEP(COS) : acc = Reduced_Cos(acc);
-        NEXT();
-        STEP(TAN) : acc = Reduced_Tan(acc);
-        NEXT();
-        STEP(EXP) : acc = std::exp(acc);
-        NEXT();
-        STEP(SIN_CELL) : fp[step->slot] = acc;
-        acc = Reduced_Sin(*step->cell);
-        NEXT();
-        STEP(COS_CELL) : fp[step->slot] = acc;
-        acc = Reduced_Cos(*step->cell);
-        NEXT();
-        STEP(TAN_CELL) : fp[step->slot] = acc;
-        acc = Reduced_Tan(*step->cell);
-        NEXT();
-        STEP(EXP_CELL) : fp[step->slot] = acc;
-        acc = std::exp(*step->cell);
-        NEXT();
-        STEP(SQUARE) : acc = acc * acc;
-        NEXT();
-        STEP(CELL_SQUARE) : fp[step->slot] = acc;
-        acc = *step->cell * *step->cell;
         NEXT();
 
         // Slots: the value below the sum, the running sum, unused, the index.
@@ -400,16 +286,6 @@ EvalOutcome EvalMachine::Run(double* value) {
                                                                          : call.fast_entry);
             NEXT();
         }
-        STEP(ARGUMENTS) : {
-            const EvalCall& call = program_.calls_[step->call];
-            fp[step->slot] = acc;
-            const double* arguments = fp + step->slot + 1 - call.arg_count;
-            for (int i = 0; i < call.arg_count; ++i) *call.arg_cells[i] = arguments[i];
-            NEXT();
-        }
-        STEP(ARGUMENT) : fp[step->slot] = acc;
-        *const_cast<double*>(step->cell) = acc;
-        NEXT();
         STEP(RETURN) : {
             const CallerFrame& caller = callers[--call_depth];
             if (call_depth == 0) call_cut = false;
