@@ -39,6 +39,9 @@ void Register_Functions() {
         {"q", "1", "p(a0)*2+a0"},
         {"p", "1", "q(a0)-a0"},
         {"r", "1", "r(a0-1)+a0"},
+        // w reads the shared cell a1: what the last call of two arguments wrote.
+        {"w", "1", "a0+a1"},
+        {"v", "2", "w(a1)*a0+a1"},
     };
     for (const auto& one : definitions)
         g_ufunc_list.AddUFncElem(one[0], -1, static_cast<unsigned>(std::stoi(one[1])), 8, one[2]);
@@ -68,6 +71,13 @@ void Give_Values(AscArray<double>& table, const std::string& values) {
 // The bits, every NaN alike.
 uint64_t Value_Bits(double value) { return value != value ? Bits(std::nan("")) : Bits(value); }
 
+// A definition may read a shared cell no call wrote yet: both evaluations
+// start from the same cells.
+void Set_ArgumentCells() {
+    const char* const names[] = {"a0", "a1", "a2"};
+    for (int i = 0; i < 3; ++i) ufunc_argArray[names[i]] = 0.5 - i;
+}
+
 std::vector<uint64_t> Argument_Cells() {
     std::vector<uint64_t> cells;
     for (const char* name : {"a0", "a1", "a2"}) cells.push_back(Value_Bits(ufunc_argArray[name]));
@@ -91,11 +101,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Give_Values(table, values);
     CompForm* root = Build_Tree(items, item_count);
 
+    Set_ArgumentCells();
     int reference_flag = 1;
     double reference = Reference_Value(root, &reference_flag, g_ufunc_list);
     std::vector<uint64_t> reference_cells = Argument_Cells();
     EvalProgram program(root, g_ufunc_list);
     EvalMachine machine(program);
+    Set_ArgumentCells();
     double compiled = 0.0;
     int compiled_flag = machine.Run(&compiled) == EVAL_OK ? 1 : 0;
     bool same = Value_Bits(reference) == Value_Bits(compiled) && reference_flag == compiled_flag &&

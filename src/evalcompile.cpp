@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 
 #include "calcbintree.h"
@@ -47,18 +48,31 @@ struct IndexScope {
     int slot;
 };
 
-// An argument of the definition being compiled: its shared cell and the slot
-// that holds the call's own value.
-struct ArgumentSlot {
+// What a leaf operand is read as.
+enum LeafForm { LEAF_NONE, LEAF_NUMBER, LEAF_CELL, LEAF_LOCAL };
+
+// An argument of the definition being compiled: its shared cell, and what the
+// definition reads instead: the slot that holds the call's own value, or the
+// constant, cell or local that the call passed as it is.
+struct ArgumentBinding {
     const double* cell;
+    LeafForm form;
+    double number;
+    const double* source;
     int slot;
 };
 
 // What an inlined definition hides of its caller while it is compiled.
 struct CallerContext {
     std::vector<IndexScope> scopes;
-    std::vector<ArgumentSlot> arguments;
+    std::vector<ArgumentBinding> arguments;
     int result_depth;  // the stack depth once the call's value is in the accumulator
+};
+
+// An inlined call whose arguments are being compiled.
+struct PendingInline {
+    std::vector<ArgumentBinding> arguments;
+    int result_depth;
 };
 
 struct PendingBody {
@@ -84,6 +98,41 @@ bool Has_CallOrSigma(CompForm* root) {
     return false;
 }
 
+// a0, a1, ...: the names whose cells calls write.
+bool Is_ArgumentName(const char* name) {
+    if (name[0] != 'a' || name[1] == '\0') return false;
+    for (const char* digit = name + 1; *digit != '\0'; ++digit)
+        if (*digit < '0' || *digit > '9') return false;
+    return true;
+}
+
+// The cells a step reads besides the stack, and those it writes.
+void Cells_Of(const EvalStep& step, const std::vector<EvalCall>& calls,
+              std::vector<const double*>& read, std::vector<const double*>& written) {
+    read.clear();
+    written.clear();
+    if (step.op == OP_ARGUMENT) {
+        written.push_back(step.cell);
+        return;
+    }
+    if (step.op == OP_ARGUMENTS || step.op == OP_LEAF_ARGUMENTS) {
+        const EvalCall& call = calls[step.call];
+        for (int i = 0; i < call.arg_count; ++i) {
+            written.push_back(call.arg_cells[i]);
+            if (call.sources[i].form == OPERAND_CELL) read.push_back(call.sources[i].cell);
+        }
+        return;
+    }
+    switch (EVAL_OP_OPERAND[step.op]) {
+    case OPERAND_CELL:
+    case OPERAND_ROUTINE_CELL:
+    case OPERAND_CELL_NUMBER:
+    case OPERAND_ROUTINE_CELL_NUMBER:
+    case OPERAND_CELL_LOCAL: read.push_back(step.cell); break;
+    default: break;
+    }
+}
+
 }  // namespace
 
 class EvalCompiler {
@@ -105,6 +154,7 @@ public:
         inlining_ = false;
         Emit_Plain(OP_END);
         Finish();
+        if (program_.Straight()) Drop_DeadArgumentWrites();
         int top_size = max_depth_ + 1;
         for (size_t i = 0; i < pending_.size(); ++i) Compile_Body(static_cast<int>(i));
         for (EvalCall& call : program_.calls_) {
@@ -143,6 +193,31 @@ private:
                 same_body.guarded_entry = entry;
             }
             if (max_depth_ + 1 > same_body.frame_size) same_body.frame_size = max_depth_ + 1;
+        }
+    }
+
+    // In a program that runs straight through, an inlined call's write of an
+    // argument cell that a later call writes again before anything reads it
+    // changes nothing: it is left out. The last writes stay, for whatever
+    // reads the cells after the evaluation.
+    void Drop_DeadArgumentWrites() {
+        std::vector<EvalStep>& steps = program_.steps_;
+        std::set<const double*> rewritten;
+        std::vector<const double*> read;
+        std::vector<const double*> written;
+        for (size_t i = steps.size(); i-- > 0;) {
+            Cells_Of(steps[i], program_.calls_, read, written);
+            bool dead = !written.empty();
+            for (const double* cell : written) {
+                if (rewritten.count(cell) == 0) dead = false;
+                rewritten.insert(cell);
+            }
+            for (const double* cell : read) rewritten.erase(cell);
+            if (!dead) continue;
+            if (steps[i].op == OP_LEAF_ARGUMENTS)
+                steps.erase(steps.begin() + static_cast<std::ptrdiff_t>(i));
+            else
+                steps[i].op = OP_SAVE;  // the computed arguments still fill their slots
         }
     }
 
@@ -202,7 +277,7 @@ private:
             case TASK_SIGMA_NEXT: Sigma_Next(task); break;
             case TASK_SCOPE_END: scopes_.pop_back(); break;
             case TASK_LABEL: Mark(task.label); break;
-            case TASK_INLINE_BEGIN: Inline_Begin(task.arg_count); break;
+            case TASK_INLINE_BEGIN: Inline_Begin(); break;
             case TASK_INLINE_END: Inline_End(); break;
             }
         }
@@ -306,7 +381,6 @@ private:
     }
 
     // A number, linked variable or summation index: its operand filled in.
-    enum LeafForm { LEAF_NONE, LEAF_NUMBER, LEAF_CELL, LEAF_LOCAL };
     LeafForm Leaf(CompForm* node, EvalStep* step) {
         if (node == nullptr) return LEAF_NONE;
         if (node->kind == KIND_NUMBER) {
@@ -328,13 +402,25 @@ private:
         }
         if (node->number_source == nullptr) return LEAF_NONE;
         step->cell = static_cast<const double*>(node->number_source);
-        for (const ArgumentSlot& argument : arguments_) {
-            if (argument.cell == step->cell) {
-                step->local_slot = argument.slot;
-                return LEAF_LOCAL;
-            }
+        for (const ArgumentBinding& argument : arguments_) {
+            if (argument.cell != step->cell) continue;
+            step->number = argument.number;
+            step->local_slot = argument.slot;
+            if (argument.form == LEAF_CELL) step->cell = argument.source;
+            return argument.form;
         }
         return LEAF_CELL;
+    }
+
+    // A leaf whose value no call made during the evaluation can change: any
+    // but a cell a0, a1, ... that the running definition does not bind.
+    bool Stable_Leaf(CompForm* node) {
+        EvalStep step{};
+        LeafForm form = Leaf(node, &step);
+        if (form != LEAF_CELL) return form != LEAF_NONE;
+        for (const ArgumentBinding& argument : arguments_)
+            if (argument.cell == node->number_source) return true;  // bound to a stable cell
+        return !Is_ArgumentName(node->CompArray);
     }
 
     // The right operand: folded into the operation when it is a leaf.
@@ -396,8 +482,10 @@ private:
             Emit(step, 0);
             return;
         }
-        if (left_form == LEAF_NUMBER && right_form == LEAF_NONE) {
-            step.op = forms.number_first;
+        // A cell that no call writes reads the same after the right operand.
+        if ((left_form == LEAF_NUMBER || (left_form == LEAF_CELL && Stable_Leaf(node->left))) &&
+            right_form == LEAF_NONE) {
+            step.op = left_form == LEAF_NUMBER ? forms.number_first : forms.cell_first;
             Push_Step(step, 1);
             Push(TASK_OPERAND, node->right, level);
             return;
@@ -511,6 +599,14 @@ private:
         if (count == 1 && Leaf(node->list_fnarg[0], &step) == LEAF_CELL) {
             step.op = on_cell;
             Emit(step, 0);
+            return;
+        }
+        EvalStep second{};
+        if (count == 2 && Leaf(node->list_fnarg[0], &step) == LEAF_CELL &&
+            Stable_Leaf(node->list_fnarg[0]) && Leaf(node->list_fnarg[1], &second) == LEAF_NONE) {
+            step.op = ROUTINE2_FORMS.cell_first;
+            Push_Step(step, 1);
+            Push(TASK_OPERAND, node->list_fnarg[1], level);
             return;
         }
         if (count == 2) {
@@ -638,37 +734,66 @@ private:
         return call;
     }
 
-    // The arguments as for a call, each into a slot, the shared cells
-    // written; then the definition, reading the slots for its arguments.
+    // The arguments as for a call, the shared cells written; then the
+    // definition, reading its arguments from where they are. An argument that
+    // no call made meanwhile can change (a constant, a cell no call writes, a
+    // local) is read where it is; the others are computed into slots.
     void Inline_Call(CompForm* node, int level, CompForm* definition, int count) {
         EvalCall call = Call_Record(count, -1, level);
+        PendingInline pending{{}, depth_ + 1};
+        int computed = 0;
+        std::vector<CompForm*> computed_nodes;
+        for (int i = 0; i < count; ++i) {
+            CompForm* argument = node->list_fnarg[i];
+            EvalStep leaf{};
+            ArgumentBinding binding{call.arg_cells[i], LEAF_LOCAL, 0.0, nullptr, 0};
+            if (level + 1 <= EVAL_LEVEL_LIMIT && argument != nullptr &&
+                argument->operator_kind == OPR_NONE && Stable_Leaf(argument)) {
+                binding.form = Leaf(argument, &leaf);
+                binding.number = leaf.number;
+                binding.source = leaf.cell;
+                binding.slot = leaf.local_slot;
+            } else {
+                // Computed arguments fill the slots above the one below the call.
+                binding.slot = depth_ + 1 + computed++;
+                computed_nodes.push_back(argument);
+            }
+            pending.arguments.push_back(binding);
+            static const EvalOperand source_forms[] = {OPERAND_NONE, OPERAND_NUMBER, OPERAND_CELL,
+                                                       OPERAND_LOCAL};
+            call.sources.push_back(EvalArgument{source_forms[binding.form], binding.number,
+                                                binding.source, binding.slot});
+        }
         EvalStep arguments{};
-        if (count == 1) {
+        if (count == 1 && computed == 1) {
             arguments.op = OP_ARGUMENT;
             arguments.cell = call.arg_cells[0];
-        } else {
-            arguments.op = OP_ARGUMENTS;
+        } else if (count > 0) {
+            arguments.op = computed > 0 ? OP_ARGUMENTS : OP_LEAF_ARGUMENTS;
             arguments.call = static_cast<int>(program_.calls_.size());
             program_.calls_.push_back(call);
         }
+        inline_pending_.push_back(pending);
         Task end{};
         end.kind = TASK_INLINE_END;
         tasks_.push_back(end);
         Push(TASK_SUBTREE, definition, level + 1);
         Task begin{};
         begin.kind = TASK_INLINE_BEGIN;
-        begin.arg_count = count;
         tasks_.push_back(begin);
-        Push_Step(arguments, 0);
-        for (int slot = count - 1; slot >= 0; --slot)
-            Push(TASK_SUBTREE, node->list_fnarg[slot], level + 1);
+        if (count > 0) Push_Step(arguments, 0);
+        for (size_t i = computed_nodes.size(); i-- > 0;)
+            Push(TASK_SUBTREE, computed_nodes[i], level + 1);
     }
 
-    // Just after the arguments step: the arguments fill the slots below.
-    void Inline_Begin(int count) {
-        callers_.push_back(CallerContext{scopes_, arguments_, depth_ - count});
+    // Just after the arguments step: the definition reads its arguments as
+    // the call bound them.
+    void Inline_Begin() {
+        PendingInline pending = inline_pending_.back();
+        inline_pending_.pop_back();
+        callers_.push_back(CallerContext{scopes_, arguments_, pending.result_depth});
         scopes_.clear();
-        Bind_Arguments(count, depth_ - count);
+        arguments_ = pending.arguments;
         ++inline_depth_;
     }
 
@@ -688,7 +813,8 @@ private:
         char name[16];
         for (int i = 0; i < count; ++i) {
             std::snprintf(name, sizeof name, "a%d", i);
-            arguments_.push_back(ArgumentSlot{&ufunc_argArray[name], base + i});
+            arguments_.push_back(
+                ArgumentBinding{&ufunc_argArray[name], LEAF_LOCAL, 0.0, nullptr, base + i});
         }
     }
 
@@ -714,11 +840,12 @@ private:
     int max_level_ = 0;
     std::vector<Task> tasks_;
     std::vector<IndexScope> scopes_;
-    std::vector<ArgumentSlot> arguments_;
+    std::vector<ArgumentBinding> arguments_;
     InlinePlanner planner_;
     bool inlining_ = false;
     int inline_depth_ = 0;
     std::vector<CallerContext> callers_;
+    std::vector<PendingInline> inline_pending_;
     std::vector<int> label_pos_;
     std::vector<std::pair<int, int>> fixups_;  // step, label
     std::map<std::pair<CompForm*, int>, int> body_of_root_;

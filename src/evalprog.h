@@ -73,39 +73,40 @@ inline constexpr const char* EVAL_OP_NAME[EVAL_OP_COUNT] = {
 };
 
 // The forms of one binary operation: with its right operand in a slot, a
-// constant, a cell or a local; with a constant on the left and the right
-// operand computed; with a cell or a local on the left and a constant on the
-// right.
+// constant, a cell or a local; with a constant or a cell on the left and the
+// right operand computed; with a cell or a local on the left and a constant
+// on the right.
 struct EvalBinaryForms {
     EvalOp with_slot;
     EvalOp with_number;
     EvalOp with_cell;
     EvalOp with_local;
     EvalOp number_first;
+    EvalOp cell_first;
     EvalOp cell_then_number;
     EvalOp local_then_number;
 };
 
 // By operator code.
 inline constexpr EvalBinaryForms EVAL_BINARY_FORMS[BINARY_OPERATOR_COUNT] = {
-    {OP_ADD, OP_ADD_NUMBER, OP_ADD_CELL, OP_ADD_LOCAL, OP_NUMBER_ADD, OP_CELL_ADD_NUMBER,
-     OP_LOCAL_ADD_NUMBER},
-    {OP_SUB, OP_SUB_NUMBER, OP_SUB_CELL, OP_SUB_LOCAL, OP_NUMBER_SUB, OP_CELL_SUB_NUMBER,
-     OP_LOCAL_SUB_NUMBER},
-    {OP_MUL, OP_MUL_NUMBER, OP_MUL_CELL, OP_MUL_LOCAL, OP_NUMBER_MUL, OP_CELL_MUL_NUMBER,
-     OP_LOCAL_MUL_NUMBER},
-    {OP_DIV, OP_DIV_NUMBER, OP_DIV_CELL, OP_DIV_LOCAL, OP_NUMBER_DIV, OP_CELL_DIV_NUMBER,
-     OP_LOCAL_DIV_NUMBER},
-    {OP_POW, OP_POW_NUMBER, OP_POW_CELL, OP_POW_LOCAL, OP_NUMBER_POW, OP_CELL_POW_NUMBER,
-     OP_LOCAL_POW_NUMBER},
+    {OP_ADD, OP_ADD_NUMBER, OP_ADD_CELL, OP_ADD_LOCAL, OP_NUMBER_ADD, OP_CELL_ADD,
+     OP_CELL_ADD_NUMBER, OP_LOCAL_ADD_NUMBER},
+    {OP_SUB, OP_SUB_NUMBER, OP_SUB_CELL, OP_SUB_LOCAL, OP_NUMBER_SUB, OP_CELL_SUB,
+     OP_CELL_SUB_NUMBER, OP_LOCAL_SUB_NUMBER},
+    {OP_MUL, OP_MUL_NUMBER, OP_MUL_CELL, OP_MUL_LOCAL, OP_NUMBER_MUL, OP_CELL_MUL,
+     OP_CELL_MUL_NUMBER, OP_LOCAL_MUL_NUMBER},
+    {OP_DIV, OP_DIV_NUMBER, OP_DIV_CELL, OP_DIV_LOCAL, OP_NUMBER_DIV, OP_CELL_DIV,
+     OP_CELL_DIV_NUMBER, OP_LOCAL_DIV_NUMBER},
+    {OP_POW, OP_POW_NUMBER, OP_POW_CELL, OP_POW_LOCAL, OP_NUMBER_POW, OP_CELL_POW,
+     OP_CELL_POW_NUMBER, OP_LOCAL_POW_NUMBER},
 };
 static_assert(OPR_PLUS == 0 && OPR_MINUS == 1 && OPR_TIMES == 2 && OPR_DIVIDE == 3 &&
                   OPR_POWER == 4,
               "EVAL_BINARY_FORMS is indexed by operator code");
 // Two-argument built-in functions, through their routine.
 inline constexpr EvalBinaryForms ROUTINE2_FORMS = {
-    OP_ROUTINE2,        OP_ROUTINE2_NUMBER,      OP_ROUTINE2_CELL,        OP_ROUTINE2_LOCAL,
-    OP_NUMBER_ROUTINE2, OP_CELL_ROUTINE2_NUMBER, OP_LOCAL_ROUTINE2_NUMBER};
+    OP_ROUTINE2,        OP_ROUTINE2_NUMBER, OP_ROUTINE2_CELL,        OP_ROUTINE2_LOCAL,
+    OP_NUMBER_ROUTINE2, OP_CELL_ROUTINE2,   OP_CELL_ROUTINE2_NUMBER, OP_LOCAL_ROUTINE2_NUMBER};
 
 // One step of a program. Each op reads the fields its operand kind names.
 struct EvalStep {
@@ -121,13 +122,23 @@ struct EvalStep {
     OprFunction routine;  // ROUTINE: a built-in function or the power
 };
 
+// Where an inlined call's argument comes from when its cell is written: a
+// constant (number), a cell, or a slot of the frame.
+struct EvalArgument {
+    EvalOperand form;  // OPERAND_NUMBER, OPERAND_CELL or OPERAND_LOCAL
+    double number;
+    const double* cell;
+    int slot;
+};
+
 // A call of a user function as compiled.
 struct EvalCall {
     int arg_count;
-    std::vector<double*> arg_cells;  // a0, a1, ... of the global argument table
-    int callee;                      // compiled definition, -1 when undefined
-    int level;                       // tree level of the calling frame
-    bool checked_at_entry;           // the pending-call cut was tested before the arguments
+    std::vector<double*> arg_cells;     // a0, a1, ... of the global argument table
+    std::vector<EvalArgument> sources;  // an inlined call's arguments, by cell
+    int callee;                         // compiled definition, -1 when undefined
+    int level;                          // tree level of the calling frame
+    bool checked_at_entry;              // the pending-call cut was tested before the arguments
     // The callee's entries and depth, copied from its EvalBody once compiled.
     int fast_entry = 0;
     int guarded_entry = 0;

@@ -1,7 +1,9 @@
-// The machine that runs flat programs: one loop over the steps, an explicit
-// frame stack for user-function calls. Each op of evalops.def has one handler
-// here; the handlers are reached by computed goto where the compiler has it,
-// by a switch elsewhere.
+// The machine that runs flat programs: a loop over the steps of a program that
+// runs straight through, and one with an explicit frame stack for
+// user-function calls and the state of sums for any other. Each op of
+// evalops.def has one handler (the straight ones in evalstraight.inc, shared
+// by both loops), reached by computed goto where the compiler has it, by a
+// switch elsewhere.
 #include <cmath>
 
 #include "evalprog.h"
@@ -26,6 +28,17 @@ struct CallerFrame {
 double Apply(OprFunction routine, double first, double second) {
     double operands[2] = {first, second};
     return routine(operands);
+}
+
+// Writes an inlined call's argument cells from where its arguments are.
+void Write_Arguments(const EvalCall& call, const double* fp) {
+    for (int i = 0; i < call.arg_count; ++i) {
+        const EvalArgument& source = call.sources[i];
+        double value = source.form == OPERAND_NUMBER ? source.number
+                       : source.form == OPERAND_CELL ? *source.cell
+                                                     : fp[source.slot];
+        *call.arg_cells[i] = value;
+    }
 }
 
 // Sum terms, of all sums of one evaluation together, between two looks at
