@@ -674,10 +674,19 @@ private:
         Push(TASK_OPERAND, node->right, level);
     }
 
+    // The sum's last step. A summand that runs straight through is run by
+    // the sum's first step, term after term.
     void Sigma_Next(const Task& task) {
         EvalStep next = task.step;
         next.op = OP_SIGMA_NEXT;
         next.jump = task.label;
+        bool straight = true;
+        for (size_t i = static_cast<size_t>(task.label); i < program_.steps_.size(); ++i)
+            if (!EVAL_OP_STRAIGHT[program_.steps_[i].op]) straight = false;
+        if (straight) {
+            program_.steps_[static_cast<size_t>(task.label) - 1].op = OP_SIGMA_STRAIGHT;
+            next.op = OP_TERM_END;
+        }
         program_.steps_.push_back(next);
         depth_ = next.slot + 1;
     }

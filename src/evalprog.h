@@ -189,10 +189,14 @@ enum EvalOutcome {
 class EvalMachine {
 public:
     explicit EvalMachine(const EvalProgram& program);
-    EvalOutcome Run(double* value) { return straight_ ? Run_Straight(value) : Run_Flow(value); }
+    EvalOutcome Run(double* value) {
+        if (!straight_) return Run_Flow(value);
+        *value = Run_Line(program_.steps_.data(), stack_.data());
+        return EVAL_OK;
+    }
 
 private:
-    EvalOutcome Run_Straight(double* value);
+    double Run_Line(const EvalStep* step, double* fp) const;
     EvalOutcome Run_Flow(double* value);
     bool Poll_Sums();
     void Show_SumProgress(const EvalStep* sum_step, double index);

@@ -101,15 +101,15 @@ void EvalMachine::End_Sums() {
 #define NEXT() break
 #endif
 
-// A program of straight steps: only the accumulator and the frame's slots,
-// and no jump, so the running step is the only pointer into the program.
+// Steps that run straight through, from step to the END or TERM_END that
+// closes them: only the accumulator and the frame's slots, and no jump, so the
+// running step is the only pointer into the program. The accumulator's value
+// then.
 #if KANSU_COMPUTED_GOTO
 #undef NEXT
 #define NEXT() goto* handlers[(++step)->op]
 #endif
-EvalOutcome EvalMachine::Run_Straight(double* value) {
-    const EvalStep* step = program_.steps_.data();
-    double* fp = stack_.data();
+double EvalMachine::Run_Line(const EvalStep* step, double* fp) const {
     double acc = 0.0;
 #if KANSU_COMPUTED_GOTO
     static const void* const handlers[EVAL_OP_COUNT] = {
@@ -125,15 +125,13 @@ EvalOutcome EvalMachine::Run_Straight(double* value) {
         switch (step->op) {
 #endif
 #include "evalstraight.inc"
-        STEP(END) : * value = acc;
-        return EVAL_OK;
+        STEP(END) : STEP(TERM_END) : return acc;
 #if KANSU_COMPUTED_GOTO
     op_flow:
 #else
         default:
 #endif
-        *value = 0.0;  // not reached: the program was checked
-        return EVAL_FAILED;
+        return 0.0;  // not reached: the steps were checked
 #if !KANSU_COMPUTED_GOTO
     }
 #endif
@@ -229,6 +227,39 @@ EvalOutcome EvalMachine::Run_Flow(double* value) {
             }
             NEXT();
         }
+
+        STEP(SIGMA_STRAIGHT) : {
+            // Slots as for SIGMA_BEGIN; the running sum stays in a register.
+            fp[step->slot] = acc;
+            double* state = fp + step->slot;
+            double index = step->number;
+            double sum = 0.0;
+            if (index <= step->last_index && outer_sum_ == nullptr) {
+                outer_sum_ = state;
+                outer_sum_step_ = step;
+            }
+            while (index <= step->last_index) {
+                state[3] = index;
+                double term = Run_Line(step + 1, fp);
+                sum += term;
+                index += 1.0;
+                if (--terms_to_poll == 0) {
+                    terms_to_poll = SUM_POLL_TERMS;
+                    state[3] = index;
+                    if (!Poll_Sums()) {
+                        End_Sums();
+                        *value = 0.0;
+                        return EVAL_INTERRUPTED;
+                    }
+                }
+            }
+            if (state == outer_sum_) End_Sums();
+            acc = sum;
+            pc = steps + step->jump;
+            NEXT();
+        }
+        STEP(TERM_END) : * value = 0.0;  // not reached: SIGMA_STRAIGHT runs the terms
+        return EVAL_FAILED;
 
         STEP(SUM_OF_INDEX) : {
             fp[step->slot] = acc;

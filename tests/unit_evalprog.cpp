@@ -291,12 +291,26 @@ TEST_F(CompiledEvaluator, SquareIsTheProduct) {
 
 // Ctrl-C inside a calculation ends a running sum: the evaluation says so.
 TEST_F(CompiledEvaluator, CtrlCEndsASumAsAnInterruption) {
-    // A sum of its index runs as one step; the others term by term.
-    for (const char* text : {"sigma[n(1,200000),n]", "sigma[n(1,200000),n*x]",
-                             "1+sigma[m(1,2),sigma[n(1,200000),n]]"}) {
-        Typed formula(text);
+    // A sum of its index runs as one step, one whose summand runs straight
+    // through as one loop; the others term by term.
+    const double sum = 20000100000.0;
+    struct Case {
+        const char* text;
+        EvalOp sum_op;
+        double value;
+    };
+    const Case cases[] = {
+        {"sigma[n(1,200000),n]", OP_SUM_OF_INDEX, sum},
+        {"sigma[n(1,200000),n*x]", OP_SIGMA_STRAIGHT, sum},
+        {"1+sigma[m(1,2),sigma[n(1,200000),n]]", OP_SUM_OF_INDEX, 1.0 + 2 * sum},
+        {"sigma[m(1,2),sigma[n(1,200000),n]*m]", OP_SIGMA_BEGIN, 3 * sum},
+        {"sigma[m(1,2),sigma[n(1,200000),n*m]]", OP_SIGMA_STRAIGHT, 3 * sum},
+    };
+    for (const Case& one : cases) {
+        Typed formula(one.text);
         formula.table["x"] = 1.0;
         EvalProgram program(formula.root, g_ufunc_list);
+        EXPECT_TRUE(Holds_Op(program, one.sum_op)) << one.text;
         EvalMachine machine(program);
         double value = -1.0;
         EvalOutcome outcome;
@@ -306,12 +320,11 @@ TEST_F(CompiledEvaluator, CtrlCEndsASumAsAnInterruption) {
             outcome = machine.Run(&value);
             Clear_CalculationInterrupt();
         }
-        EXPECT_EQ(EVAL_INTERRUPTED, outcome) << text;
-        EXPECT_EQ(0.0, value) << text;
+        EXPECT_EQ(EVAL_INTERRUPTED, outcome) << one.text;
+        EXPECT_EQ(0.0, value) << one.text;
         // The machine starts afresh: the next run sums every term.
-        EXPECT_EQ(EVAL_OK, machine.Run(&value)) << text;
-        double sum = 20000100000.0;
-        EXPECT_EQ(text[0] == '1' ? 1.0 + 2 * sum : sum, value) << text;
+        EXPECT_EQ(EVAL_OK, machine.Run(&value)) << one.text;
+        EXPECT_EQ(one.value, value) << one.text;
     }
 }
 
