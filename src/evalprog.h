@@ -66,6 +66,14 @@ inline constexpr bool EVAL_OP_STRAIGHT[EVAL_OP_COUNT] = {
 #undef EVAL_OP
 };
 
+// True for the straight steps that call a routine.
+inline constexpr bool EVAL_OP_CALLING[EVAL_OP_COUNT] = {
+#define EVAL_OP(name, effect, operand) false,
+#define EVAL_CALLING_OP(name, effect, operand) true,
+#include "evalops.def"
+#undef EVAL_OP
+};
+
 inline constexpr const char* EVAL_OP_NAME[EVAL_OP_COUNT] = {
 #define EVAL_OP(name, effect, operand) #name,
 #include "evalops.def"
@@ -167,6 +175,8 @@ public:
     // Every step runs straight through to the one END: no jump, failure, call
     // or sum.
     bool Straight() const;
+    // Straight, and no step calls a routine.
+    bool Arithmetic() const;
 
 private:
     friend class EvalCompiler;
@@ -190,12 +200,17 @@ class EvalMachine {
 public:
     explicit EvalMachine(const EvalProgram& program);
     EvalOutcome Run(double* value) {
-        if (!straight_) return Run_Flow(value);
-        *value = Run_Line(program_.steps_.data(), stack_.data());
+        if (arithmetic_)
+            *value = Run_Line<false>(program_.steps_.data(), stack_.data());
+        else if (straight_)
+            *value = Run_Line<true>(program_.steps_.data(), stack_.data());
+        else
+            return Run_Flow(value);
         return EVAL_OK;
     }
 
 private:
+    template <bool with_calls>
     double Run_Line(const EvalStep* step, double* fp) const;
     EvalOutcome Run_Flow(double* value);
     bool Poll_Sums();
@@ -205,8 +220,11 @@ private:
     const EvalProgram& program_;
     std::vector<double> stack_;
     bool runnable_;  // every step's op is known
-    // Only straight steps: a loop without call or sum bookkeeping runs it.
+    // Only straight steps: a loop without call or sum bookkeeping runs it,
+    // one that calls no routine either when none is called (and so needs
+    // fewer registers kept).
     bool straight_;
+    bool arithmetic_;
     // The outermost sum running: Ctrl-C is looked at every so many terms, and
     // its terms done are the progress of a long sum that no sweep encloses.
     const double* outer_sum_ = nullptr;

@@ -1,8 +1,8 @@
 // The machine that runs flat programs: a loop over the steps of a program that
 // runs straight through, and one with an explicit frame stack for
 // user-function calls and the state of sums for any other. Each op of
-// evalops.def has one handler (the straight ones in evalstraight.inc, shared
-// by both loops), reached by computed goto where the compiler has it, by a
+// evalops.def has one handler (the straight ones in evalarith.inc and
+// evalcalling.inc, shared by both loops), reached by computed goto where the compiler has it, by a
 // switch elsewhere.
 #include <cmath>
 
@@ -62,11 +62,19 @@ bool EvalProgram::Straight() const {
     return true;
 }
 
+bool EvalProgram::Arithmetic() const {
+    if (!Straight()) return false;
+    for (const EvalStep& step : steps_)
+        if (EVAL_OP_CALLING[step.op]) return false;
+    return true;
+}
+
 EvalMachine::EvalMachine(const EvalProgram& program)
     : program_(program),
       stack_(program.stack_size_, 0.0),
       runnable_(Valid_Ops(program.steps_)),
-      straight_(program.Straight()) {}
+      straight_(program.Straight()),
+      arithmetic_(program.Arithmetic()) {}
 
 // False when Ctrl-C asked the calculation to end.
 bool EvalMachine::Poll_Sums() {
@@ -104,17 +112,20 @@ void EvalMachine::End_Sums() {
 // Steps that run straight through, from step to the END or TERM_END that
 // closes them: only the accumulator and the frame's slots, and no jump, so the
 // running step is the only pointer into the program. The accumulator's value
-// then.
+// then. Without calls, the steps that call a routine are left out, and with
+// them the registers a call must keep.
 #if KANSU_COMPUTED_GOTO
 #undef NEXT
 #define NEXT() goto* handlers[(++step)->op]
 #endif
+template <bool with_calls>
 double EvalMachine::Run_Line(const EvalStep* step, double* fp) const {
     double acc = 0.0;
 #if KANSU_COMPUTED_GOTO
     static const void* const handlers[EVAL_OP_COUNT] = {
 #define EVAL_OP(name, effect, operand) &&op_##name,
-#define EVAL_FLOW_OP(name, effect, operand) &&op_flow,
+#define EVAL_CALLING_OP(name, effect, operand) with_calls ? &&op_##name : &&op_other,
+#define EVAL_FLOW_OP(name, effect, operand) &&op_other,
 #include "evalops.def"
 #undef EVAL_OP
     };
@@ -124,10 +135,11 @@ double EvalMachine::Run_Line(const EvalStep* step, double* fp) const {
     for (;; ++step) {
         switch (step->op) {
 #endif
-#include "evalstraight.inc"
+#include "evalarith.inc"
+#include "evalcalling.inc"
         STEP(END) : STEP(TERM_END) : return acc;
 #if KANSU_COMPUTED_GOTO
-    op_flow:
+    op_other:
 #else
         default:
 #endif
@@ -137,6 +149,9 @@ double EvalMachine::Run_Line(const EvalStep* step, double* fp) const {
 #endif
 }
 }
+
+template double EvalMachine::Run_Line<false>(const EvalStep* step, double* fp) const;
+template double EvalMachine::Run_Line<true>(const EvalStep* step, double* fp) const;
 
 // Any program: jumps, calls and sums too.
 #if KANSU_COMPUTED_GOTO
@@ -184,7 +199,8 @@ EvalOutcome EvalMachine::Run_Flow(double* value) {
             step = pc++;
             switch (step->op) {
 #endif
-#include "evalstraight.inc"
+#include "evalarith.inc"
+#include "evalcalling.inc"
         STEP(FAIL) : fp[step->slot] = acc;
         acc = 0.0;
         failed = true;
@@ -240,7 +256,7 @@ EvalOutcome EvalMachine::Run_Flow(double* value) {
             }
             while (index <= step->last_index) {
                 state[3] = index;
-                double term = Run_Line(step + 1, fp);
+                double term = Run_Line<true>(step + 1, fp);
                 sum += term;
                 index += 1.0;
                 if (--terms_to_poll == 0) {
