@@ -681,10 +681,14 @@ private:
         next.op = OP_SIGMA_NEXT;
         next.jump = task.label;
         bool straight = true;
-        for (size_t i = static_cast<size_t>(task.label); i < program_.steps_.size(); ++i)
+        bool calling = false;
+        for (size_t i = static_cast<size_t>(task.label); i < program_.steps_.size(); ++i) {
             if (!EVAL_OP_STRAIGHT[program_.steps_[i].op]) straight = false;
+            if (EVAL_OP_CALLING[program_.steps_[i].op]) calling = true;
+        }
         if (straight) {
-            program_.steps_[static_cast<size_t>(task.label) - 1].op = OP_SIGMA_STRAIGHT;
+            program_.steps_[static_cast<size_t>(task.label) - 1].op =
+                calling ? OP_SIGMA_STRAIGHT : OP_SIGMA_ARITHMETIC;
             next.op = OP_TERM_END;
         }
         program_.steps_.push_back(next);

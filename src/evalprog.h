@@ -213,6 +213,8 @@ private:
     template <bool with_calls>
     double Run_Line(const EvalStep* step, double* fp) const;
     EvalOutcome Run_Flow(double* value);
+    template <bool with_calls>
+    bool Sum_Straight(const EvalStep* step, double* fp, int& terms_to_poll, double* sum);
     bool Poll_Sums();
     void Show_SumProgress(const EvalStep* sum_step, double index);
     void End_Sums();

@@ -153,6 +153,37 @@ double EvalMachine::Run_Line(const EvalStep* step, double* fp) const {
 template double EvalMachine::Run_Line<false>(const EvalStep* step, double* fp) const;
 template double EvalMachine::Run_Line<true>(const EvalStep* step, double* fp) const;
 
+// A sum whose summand runs straight through, its slots as for SIGMA_BEGIN:
+// the terms run from the next step, the running sum kept in a register. False
+// when Ctrl-C ended it.
+template <bool with_calls>
+bool EvalMachine::Sum_Straight(const EvalStep* step, double* fp, int& terms_to_poll, double* sum) {
+    double* state = fp + step->slot;
+    double index = step->number;
+    double total = 0.0;
+    if (index <= step->last_index && outer_sum_ == nullptr) {
+        outer_sum_ = state;
+        outer_sum_step_ = step;
+    }
+    while (index <= step->last_index) {
+        state[3] = index;
+        double term = Run_Line<with_calls>(step + 1, fp);
+        total += term;
+        index += 1.0;
+        if (--terms_to_poll == 0) {
+            terms_to_poll = SUM_POLL_TERMS;
+            state[3] = index;
+            if (!Poll_Sums()) {
+                End_Sums();
+                return false;
+            }
+        }
+    }
+    if (state == outer_sum_) End_Sums();
+    *sum = total;
+    return true;
+}
+
 // Any program: jumps, calls and sums too.
 #if KANSU_COMPUTED_GOTO
 #undef NEXT
@@ -244,33 +275,15 @@ EvalOutcome EvalMachine::Run_Flow(double* value) {
             NEXT();
         }
 
-        STEP(SIGMA_STRAIGHT) : {
-            // Slots as for SIGMA_BEGIN; the running sum stays in a register.
+        STEP(SIGMA_STRAIGHT) : STEP(SIGMA_ARITHMETIC) : {
             fp[step->slot] = acc;
-            double* state = fp + step->slot;
-            double index = step->number;
-            double sum = 0.0;
-            if (index <= step->last_index && outer_sum_ == nullptr) {
-                outer_sum_ = state;
-                outer_sum_step_ = step;
+            bool done = step->op == OP_SIGMA_ARITHMETIC
+                            ? Sum_Straight<false>(step, fp, terms_to_poll, &acc)
+                            : Sum_Straight<true>(step, fp, terms_to_poll, &acc);
+            if (!done) {
+                *value = 0.0;
+                return EVAL_INTERRUPTED;
             }
-            while (index <= step->last_index) {
-                state[3] = index;
-                double term = Run_Line<true>(step + 1, fp);
-                sum += term;
-                index += 1.0;
-                if (--terms_to_poll == 0) {
-                    terms_to_poll = SUM_POLL_TERMS;
-                    state[3] = index;
-                    if (!Poll_Sums()) {
-                        End_Sums();
-                        *value = 0.0;
-                        return EVAL_INTERRUPTED;
-                    }
-                }
-            }
-            if (state == outer_sum_) End_Sums();
-            acc = sum;
             pc = steps + step->jump;
             NEXT();
         }

@@ -309,10 +309,11 @@ TEST_F(CompiledEvaluator, CtrlCEndsASumAsAnInterruption) {
     };
     const Case cases[] = {
         {"sigma[n(1,200000),n]", OP_SUM_OF_INDEX, sum},
-        {"sigma[n(1,200000),n*x]", OP_SIGMA_STRAIGHT, sum},
+        {"sigma[n(1,200000),n*x]", OP_SIGMA_ARITHMETIC, sum},
+        {"sigma[n(1,200000),n^x]", OP_SIGMA_STRAIGHT, sum},
         {"1+sigma[m(1,2),sigma[n(1,200000),n]]", OP_SUM_OF_INDEX, 1.0 + 2 * sum},
         {"sigma[m(1,2),sigma[n(1,200000),n]*m]", OP_SIGMA_BEGIN, 3 * sum},
-        {"sigma[m(1,2),sigma[n(1,200000),n*m]]", OP_SIGMA_STRAIGHT, 3 * sum},
+        {"sigma[m(1,2),sigma[n(1,200000),n*m]]", OP_SIGMA_ARITHMETIC, 3 * sum},
     };
     for (const Case& one : cases) {
         Typed formula(one.text);
