@@ -210,8 +210,16 @@ public:
     }
 
 private:
-    template <bool with_calls>
-    double Run_Line(const EvalStep* step, double* fp) const;
+    // A sum whose terms the straight loop runs one after another.
+    struct StraightSum {
+        double* index_slot;  // where the summand reads the index
+        double index;        // of the next term
+        double last_index;
+        double total;
+        int terms_left;  // before the next look at Ctrl-C
+    };
+    template <bool with_calls, bool terms = false>
+    double Run_Line(const EvalStep* step, double* fp, StraightSum* sum = nullptr) const;
     EvalOutcome Run_Flow(double* value);
     template <bool with_calls>
     bool Sum_Straight(const EvalStep* step, double* fp, int& terms_to_poll, double* sum);

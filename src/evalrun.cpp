@@ -109,18 +109,23 @@ void EvalMachine::End_Sums() {
 #define NEXT() break
 #endif
 
-// Steps that run straight through, from step to the END or TERM_END that
-// closes them: only the accumulator and the frame's slots, and no jump, so the
-// running step is the only pointer into the program. The accumulator's value
-// then. Without calls, the steps that call a routine are left out, and with
-// them the registers a call must keep.
+// Steps that run straight through, from step to the END that closes them:
+// only the accumulator and the frame's slots, and no jump, so the running
+// step is the only pointer into the program. The accumulator's value then.
+// Without calls, the steps that call a routine are left out, and with them
+// the registers a call must keep. For the terms of a sum (terms), the steps
+// from step to TERM_END run again and again, the running sum and the index in
+// registers, until the last term or the next look at Ctrl-C.
 #if KANSU_COMPUTED_GOTO
 #undef NEXT
 #define NEXT() goto* handlers[(++step)->op]
 #endif
-template <bool with_calls>
-double EvalMachine::Run_Line(const EvalStep* step, double* fp) const {
+template <bool with_calls, bool terms>
+double EvalMachine::Run_Line(const EvalStep* step, double* fp, StraightSum* sum) const {
     double acc = 0.0;
+    const EvalStep* const first = step;
+    double total = terms ? sum->total : 0.0;
+    double index = terms ? sum->index : 0.0;
 #if KANSU_COMPUTED_GOTO
     static const void* const handlers[EVAL_OP_COUNT] = {
 #define EVAL_OP(name, effect, operand) &&op_##name,
@@ -137,7 +142,24 @@ double EvalMachine::Run_Line(const EvalStep* step, double* fp) const {
 #endif
 #include "evalarith.inc"
 #include "evalcalling.inc"
-        STEP(END) : STEP(TERM_END) : return acc;
+        STEP(END) : STEP(TERM_END) : if (terms) {
+            // The same additions, in the same order, as term after term.
+            total += acc;
+            index += 1.0;
+            if (--sum->terms_left != 0 && index <= sum->last_index) {
+                *sum->index_slot = index;
+                step = first;
+#if KANSU_COMPUTED_GOTO
+                goto* handlers[step->op];
+#else
+                    --step;  // the loop steps on to first
+                    NEXT();
+#endif
+            }
+            sum->total = total;
+            sum->index = index;
+        }
+        return acc;
 #if KANSU_COMPUTED_GOTO
     op_other:
 #else
@@ -150,8 +172,8 @@ double EvalMachine::Run_Line(const EvalStep* step, double* fp) const {
 }
 }
 
-template double EvalMachine::Run_Line<false>(const EvalStep* step, double* fp) const;
-template double EvalMachine::Run_Line<true>(const EvalStep* step, double* fp) const;
+template double EvalMachine::Run_Line<false, false>(const EvalStep*, double*, StraightSum*) const;
+template double EvalMachine::Run_Line<true, false>(const EvalStep*, double*, StraightSum*) const;
 
 // A sum whose summand runs straight through, its slots as for SIGMA_BEGIN:
 // the terms run from the next step, the running sum kept in a register. False
@@ -159,20 +181,19 @@ template double EvalMachine::Run_Line<true>(const EvalStep* step, double* fp) co
 template <bool with_calls>
 bool EvalMachine::Sum_Straight(const EvalStep* step, double* fp, int& terms_to_poll, double* sum) {
     double* state = fp + step->slot;
-    double index = step->number;
-    double total = 0.0;
-    if (index <= step->last_index && outer_sum_ == nullptr) {
+    StraightSum terms{state + 3, step->number, step->last_index, 0.0, 0};
+    if (terms.index <= terms.last_index && outer_sum_ == nullptr) {
         outer_sum_ = state;
         outer_sum_step_ = step;
     }
-    while (index <= step->last_index) {
-        state[3] = index;
-        double term = Run_Line<with_calls>(step + 1, fp);
-        total += term;
-        index += 1.0;
-        if (--terms_to_poll == 0) {
+    while (terms.index <= terms.last_index) {
+        state[3] = terms.index;
+        terms.terms_left = terms_to_poll;
+        Run_Line<with_calls, true>(step + 1, fp, &terms);
+        terms_to_poll = terms.terms_left;
+        if (terms_to_poll == 0) {
             terms_to_poll = SUM_POLL_TERMS;
-            state[3] = index;
+            state[3] = terms.index;
             if (!Poll_Sums()) {
                 End_Sums();
                 return false;
@@ -180,7 +201,7 @@ bool EvalMachine::Sum_Straight(const EvalStep* step, double* fp, int& terms_to_p
         }
     }
     if (state == outer_sum_) End_Sums();
-    *sum = total;
+    *sum = terms.total;
     return true;
 }
 
