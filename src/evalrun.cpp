@@ -41,8 +41,11 @@ bool Valid_Ops(const std::vector<EvalStep>& steps) {
 }
 }  // namespace
 
-EvalMachine::EvalMachine(const EvalProgram& program)
-    : program_(program), stack_(program.stack_size_, 0.0), runnable_(Valid_Ops(program.steps_)) {}
+EvalMachine::EvalMachine(const EvalProgram& program, bool shows_sum_progress)
+    : program_(program),
+      stack_(program.stack_size_, 0.0),
+      runnable_(Valid_Ops(program.steps_)),
+      shows_sum_progress_(shows_sum_progress) {}
 
 // False when Ctrl-C asked the calculation to end.
 bool EvalMachine::Poll_Sums() {
@@ -53,6 +56,7 @@ bool EvalMachine::Poll_Sums() {
 
 // The outermost sum has reached index.
 void EvalMachine::Show_SumProgress(const EvalStep* sum_step, double index) {
+    if (!shows_sum_progress_) return;
     double lower = sum_step->number;
     if (!sum_progress_)
         sum_progress_.emplace(static_cast<long long>(sum_step->last_index - lower) + 1,

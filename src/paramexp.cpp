@@ -194,12 +194,18 @@ void Param_OutPut_ToFile(SweepReport& report, const char* operand_label, int ste
     double y_value = y_part.varies ? 0.0 : y_formula.Value();
     double* x_cell = x_part.varies ? &(*x_part.array)[operand_label] : nullptr;
     double* y_cell = y_part.varies ? &(*y_part.array)[operand_label] : nullptr;
-    report.For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
-        if (x_cell != nullptr) *x_cell = t_value;
-        if (y_cell != nullptr) *y_cell = t_value;
-        if (x_part.varies) x_value = x_formula.Value();
-        if (y_part.varies) y_value = y_formula.Value();
-        Write_ParamPoint(out, t_value, x_value, y_value);
+    report.Sweep(min_value, max_value, step_number, 2, [&](SweepLane& lane) {
+        return [x_cell = x_cell != nullptr ? &lane.Cell(*x_cell) : nullptr,
+                y_cell = y_cell != nullptr ? &lane.Cell(*y_cell) : nullptr,
+                &x_of = x_formula.On(lane), &y_of = y_formula.On(lane), x_value, y_value,
+                x_varies = x_part.varies, y_varies = y_part.varies,
+                &out = lane.Out()](double t_value) mutable {
+            if (x_cell != nullptr) *x_cell = t_value;
+            if (y_cell != nullptr) *y_cell = t_value;
+            if (x_varies) x_value = x_of.Value();
+            if (y_varies) y_value = y_of.Value();
+            Write_ParamPoint(out, t_value, x_value, y_value);
+        };
     });
 }
 
