@@ -22,7 +22,7 @@ int Default_SweepThreads();
 
 // Evaluations a chunk holds: enough that handing it over costs little, few
 // enough that the first rows reach the file soon.
-const long long CHUNK_EVALUATIONS = 8192;
+const long long CHUNK_EVALUATIONS = 4096;
 
 struct SweepChunk {
     long long first = 0;  // its first point
