@@ -221,18 +221,17 @@ TEST(PlotReader, AppendedRunsAreNumberedInFileOrderEvenInMixedEncodings) {
 }
 
 TEST(PlotReader, CutLinesAreSkipped) {
-    // A file cut in the middle of its last line, and a report whose writing
-    // stopped mid-row, the next run written after it (its empty first line ends
-    // the cut row, so no empty line parts them).
-    std::string cut_end = kExplicit.substr(0, kExplicit.size() - 1);
+    // The report cut in the middle of its last row: alone, a file cut there;
+    // followed by another run, a report whose writing stopped mid-row (the next
+    // run's empty first line ends the cut row, so no empty line parts them).
     // "1\t2" reads as a row: only the head right after it tells that it was cut.
-    std::string cut_row = kExplicit.substr(0, kExplicit.size() - 1);
+    std::string cut = kExplicit.substr(0, kExplicit.size() - 1);
     for (bool in_utf8 : {false, true}) {
-        std::vector<ReportRun> runs = Scan(Encoded(cut_end, in_utf8));
+        std::vector<ReportRun> runs = Scan(Encoded(cut, in_utf8));
         ASSERT_EQ(runs.size(), 1u);
         EXPECT_EQ(runs[0].row_count, 2);
         EXPECT_EQ(runs[0].y_max, 0.5);
-        runs = Scan(Encoded(cut_row + kExplicit, in_utf8));
+        runs = Scan(Encoded(cut + kExplicit, in_utf8));
         ASSERT_EQ(runs.size(), 2u);
         EXPECT_EQ(runs[0].row_count, 2);
         EXPECT_EQ(runs[0].y_max, 0.5);
