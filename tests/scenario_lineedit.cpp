@@ -2,6 +2,7 @@
 // key by key; its reports and history file checked. Also the encoding choice
 // and control characters in a refused formula, through pipes.
 #include "lineedit.h"
+#include "mode_dialogue.h"
 #include "session.h"
 #include "terminal.h"
 
@@ -128,9 +129,7 @@ TEST(LineEditScenario, HistoryKeptAcrossRuns) {
     TerminalSession terminal(session, {"--utf8"}, state);
     Answer_Lines(terminal, Calculating(Keys(2, KEY_UP), KEY_UP));
     EXPECT_TRUE(EndedWith(terminal.Wait(), 0));
-    const std::string head =
-        "\n****************************計算結果を記録します\n"
-        "----------関数計算の結果-------------\n";
+    const std::string head = kReportHead + kResultRule;
     EXPECT_EQ(session.ReadFile("a.txt"), head + "2*3=6\n" + head + "7=7\n" + head + "2*3=6\n");
     EXPECT_EQ(session.ReadFile("xdg/kansu/history"),
               "formula\t2*3\nformula\t7\nformula\t2*3\nfile\ta.txt\n");
