@@ -147,7 +147,9 @@ TEST(SignalScenario, UnsavedFunctionsGoToARecoveryFileNamedAtTheNextStart) {
         EXPECT_EQ(WEXITSTATUS(status), 128 + signal_number);
         std::vector<std::string> recovered = RecoveryFiles(session);
         ASSERT_EQ(recovered.size(), 1u);
-        EXPECT_EQ(Read_WholeFile(recovered[0]), FileId() + Record("f", 1, "a0*2"));
+        std::string recovered_bytes;  // read as the program reads a save file
+        Read_RegularFile(recovered[0], &recovered_bytes);
+        EXPECT_EQ(recovered_bytes, FileId() + Record("f", 1, "a0*2"));
         EXPECT_NE(run.Errors().find(recovered[0]), std::string::npos) << run.Errors();
 
         // Said once, at the next start; loading it is an ordinary SetUfList.
