@@ -22,7 +22,7 @@ int Default_SweepThreads() {
 
 ParallelSweep::ParallelSweep(int lanes, long long items, long long item_weight)
     : items_(items) {
-    chunk_items_ = item_weight >= CHUNK_EVALUATIONS ? 1 : CHUNK_EVALUATIONS / item_weight;
+    chunk_items_ = std::max(1LL, std::min(CHUNK_POINTS, CHUNK_EVALUATIONS / item_weight));
     chunk_count_ = (items + chunk_items_ - 1) / chunk_items_;
     for (int i = 0; i < lanes; ++i) lanes_.emplace_back(new SweepLane());
     // Two chunks a lane, and one more being written.

@@ -20,9 +20,12 @@ void Set_SweepThreads(int threads);
 int Sweep_Threads();
 int Default_SweepThreads();
 
-// Evaluations a chunk holds: enough that handing it over costs little, few
-// enough that the first rows reach the file soon.
-const long long CHUNK_EVALUATIONS = 4096;
+// A chunk holds at most CHUNK_POINTS points (most write a row each: this
+// bounds the text waiting in the ring) and about CHUNK_EVALUATIONS
+// evaluations (a grid row costs many and writes few rows): enough that
+// handing it over costs little, few enough that rows reach the file soon.
+const long long CHUNK_POINTS = 4096;
+const long long CHUNK_EVALUATIONS = 65536;
 
 struct SweepChunk {
     long long first = 0;  // its first point

@@ -22,7 +22,7 @@ RunResult SweepReport::Close() {
 int SweepReport::Sweep_Lanes(long long points, long long point_weight) const {
     int threads = Sweep_Threads();
     // A short sweep is done before threads could share it.
-    if (threads <= 1 || points * point_weight < 2 * CHUNK_EVALUATIONS) return 1;
+    if (threads <= 1 || points * point_weight < 2 * CHUNK_POINTS) return 1;
     for (const ReportFormula* formula : formulas_)
         if (formula->Carries_Values()) return 1;
     return threads;
