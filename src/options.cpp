@@ -24,6 +24,17 @@ int Option_Count(const char* word, int most) {
     return count >= 1 && count <= most ? count : 0;
 }
 
+// The count after the option at *at (which then moves past it) into *count,
+// or *refused when there is none from 1 to most.
+void Take_Count(int argc, const char* const* argv, int* at, int most, int* count, bool* refused) {
+    int given = Option_Count(*at + 1 < argc ? argv[*at + 1] : nullptr, most);
+    if (given == 0)
+        *refused = true;
+    else
+        *count = given;
+    if (*at + 1 < argc) ++*at;
+}
+
 // The version from the build (project() in CMakeLists.txt), the commit when
 // built from a git checkout, and the licence.
 void Print_Version(std::ostream& out) {
@@ -52,19 +63,9 @@ CommandOptions Parse_Options(int argc, const char* const* argv) {
         } else if (std::strcmp(word, "--version") == 0) {
             options.show_version = true;
         } else if (std::strcmp(word, "--digits") == 0) {
-            int count = Option_Count(i + 1 < argc ? argv[i + 1] : nullptr, MAX_DIGITS);
-            if (count == 0)
-                options.digits_refused = true;
-            else
-                options.digits = count;
-            if (i + 1 < argc) ++i;
+            Take_Count(argc, argv, &i, MAX_DIGITS, &options.digits, &options.digits_refused);
         } else if (std::strcmp(word, "--threads") == 0) {
-            int count = Option_Count(i + 1 < argc ? argv[i + 1] : nullptr, MAX_THREADS);
-            if (count == 0)
-                options.threads_refused = true;
-            else
-                options.threads = count;
-            if (i + 1 < argc) ++i;
+            Take_Count(argc, argv, &i, MAX_THREADS, &options.threads, &options.threads_refused);
         } else if (options.unknown.empty()) {
             options.unknown = word;
         }
