@@ -38,7 +38,8 @@ std::vector<const double*> EvalProgram::Cells() const {
 
 bool EvalProgram::Carries_Values() const {
     std::set<const double*> written;
-    for (const EvalCall& call : calls_) written.insert(call.arg_cells.begin(), call.arg_cells.end());
+    for (const EvalCall& call : calls_)
+        written.insert(call.arg_cells.begin(), call.arg_cells.end());
     for (const EvalStep& step : steps_)
         if (Writes_ItsCell(step.op)) written.insert(step.cell);
     for (const EvalStep& step : steps_)

@@ -20,8 +20,7 @@ int Default_SweepThreads() {
     return cores < DEFAULT_THREADS_AT_MOST ? cores : DEFAULT_THREADS_AT_MOST;
 }
 
-ParallelSweep::ParallelSweep(int lanes, long long items, long long item_weight)
-    : items_(items) {
+ParallelSweep::ParallelSweep(int lanes, long long items, long long item_weight) : items_(items) {
     chunk_items_ = std::max(1LL, std::min(CHUNK_POINTS, CHUNK_EVALUATIONS / item_weight));
     chunk_count_ = (items + chunk_items_ - 1) / chunk_items_;
     for (int i = 0; i < lanes; ++i) lanes_.emplace_back(new SweepLane());
@@ -77,9 +76,8 @@ void ParallelSweep::Evaluate_Chunk(int lane, SweepChunk& chunk,
 SweepChunk* ParallelSweep::Claim() {
     std::unique_lock<std::mutex> lock(mutex_);
     long long slots = static_cast<long long>(ring_.size());
-    changed_.wait(lock, [&] {
-        return stopped_ || claimed_ == chunk_count_ || claimed_ < written_ + slots;
-    });
+    changed_.wait(
+        lock, [&] { return stopped_ || claimed_ == chunk_count_ || claimed_ < written_ + slots; });
     if (stopped_ || claimed_ == chunk_count_) return nullptr;
     SweepChunk& chunk = ring_[claimed_ % slots];
     chunk.first = claimed_ * chunk_items_;

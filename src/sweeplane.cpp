@@ -12,8 +12,8 @@ EvalOutcome Run_Program(EvalMachine& machine, double* value) {
     return Calculation_Interrupted() ? EVAL_INTERRUPTED : outcome;
 }
 
-LaneFormula::LaneFormula(SweepLane& lane, const EvalProgram& program,
-                         const char* failure_message, bool shows_sum_progress)
+LaneFormula::LaneFormula(SweepLane& lane, const EvalProgram& program, const char* failure_message,
+                         bool shows_sum_progress)
     : lane_(lane), machine_(program, shows_sum_progress), failure_message_(failure_message) {}
 
 double LaneFormula::Value() {

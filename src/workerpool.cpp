@@ -27,7 +27,8 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         Grow(count);
         task_ = task;
-        wanted_ = count < static_cast<int>(threads_.size()) ? count : static_cast<int>(threads_.size());
+        wanted_ =
+            count < static_cast<int>(threads_.size()) ? count : static_cast<int>(threads_.size());
         running_ = wanted_;
         ++generation_;
         wake_.notify_all();

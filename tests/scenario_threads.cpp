@@ -27,10 +27,11 @@ struct ThreadCase {
 TEST(ThreadsScenario, ReportsAreTheSameOnAnyNumberOfThreads) {
     // Each sweep holds more points than two chunks, so that it is shared.
     const ThreadCase cases[] = {
-        {"explicit, inlined calls", TypeEnroll("g", 1, "a0+1") + TypeEnroll("f", 1, "a0*g(a0*2)") +
-                                        "1\nf(x)-sigma[n(1,3),x^n/n]\nx(-5,5)[30000]\nr.txt\n0\n2\n"},
-        {"explicit, fixed variable and 10 digits", "1\na*sin(x)+x^2\nx(0,100)[40001]\n2.5\nr.txt\n0\n",
-         "--digits 10"},
+        {"explicit, inlined calls",
+         TypeEnroll("g", 1, "a0+1") + TypeEnroll("f", 1, "a0*g(a0*2)") +
+             "1\nf(x)-sigma[n(1,3),x^n/n]\nx(-5,5)[30000]\nr.txt\n0\n2\n"},
+        {"explicit, fixed variable and 10 digits",
+         "1\na*sin(x)+x^2\nx(0,100)[40001]\n2.5\nr.txt\n0\n", "--digits 10"},
         {"explicit, a call past the depth limit fails",
          TypeEnroll("r", 1, "a0") + TypeEnroll("t", 1, "r(a0)+1") + TypeEnroll("r", 1, "t(a0)*2") +
              "1\nx+t(x)\nx(0,1)[20000]\nr.txt\n2\n"},
@@ -59,18 +60,6 @@ TEST(ThreadsScenario, ReportsAreTheSameOnAnyNumberOfThreads) {
                 EXPECT_TRUE(one.ReadFile(name) == shared.ReadFile(name)) << name;
         }
     }
-}
-
-TEST(ThreadsScenario, ACountOutsideOneToSixtyFourIsRefused) {
-    Session session;
-    SessionResult result = session.RunWithArguments("--threads 65", "0\n");
-    EXPECT_EQ(result.exit_status, 2);
-    EXPECT_EQ(result.output, "");
-    EXPECT_TRUE(
-        SameText("kansu: --threads には 1 から 64 までのスレッド数を付けてください"
-                 " / --threads takes a count from 1 to 64\n"
-                 "使い方は kansu --help で表示されます / Try 'kansu --help' for usage.\n",
-                 result.error_output));
 }
 
 // Ctrl-C typed at the terminal while a long sweep runs on threads: the report
