@@ -2,27 +2,9 @@
 
 #include <ostream>
 
-EvalOutcome Run_Program(EvalMachine& machine, double* value) {
-    double result = 0.0;
-    EvalOutcome outcome = machine.Run(&result);
-    if (outcome == EVAL_OK) {
-        *value = result;
-        return EVAL_OK;
-    }
-    return Calculation_Interrupted() ? EVAL_INTERRUPTED : outcome;
-}
-
 LaneFormula::LaneFormula(SweepLane& lane, const EvalProgram& program, const char* failure_message,
                          bool shows_sum_progress)
     : lane_(lane), machine_(program, shows_sum_progress), failure_message_(failure_message) {}
-
-double LaneFormula::Value() {
-    double value = 0.0;
-    if (lane_.Ended()) return value;
-    EvalOutcome outcome = Run_Program(machine_, &value);
-    if (outcome != EVAL_OK) lane_.Note(outcome, failure_message_);
-    return value;
-}
 
 std::streamsize ChunkTextSink::xsputn(const char* bytes, std::streamsize count) {
     if (text_ == nullptr) return 0;
@@ -41,9 +23,9 @@ SweepLane::SweepLane(ReportWriter& out) : is_worker_(false), out_(&out) {}
 
 SweepLane::SweepLane()
     : is_worker_(true),
-      sink_stream_(new std::ostream(&sink_)),
-      own_out_(new ReportWriter(*sink_stream_)),
-      out_(own_out_.get()) {}
+      sink_stream_(std::in_place, &sink_),
+      own_out_(std::in_place, *sink_stream_),
+      out_(&*own_out_) {}
 
 void SweepLane::Note(EvalOutcome outcome, const char* failure_message) {
     if (outcome == EVAL_OK || Ended()) return;
@@ -57,9 +39,9 @@ double& SweepLane::Cell(double& original) {
     if (!is_worker_) return original;
     auto found = moved_to_.find(&original);
     if (found != moved_to_.end()) return *found->second;
-    cells_.push_back(original);
-    moved_to_.emplace(&original, &cells_.back());
-    return cells_.back();
+    cells_.push_back(LaneCell{original});
+    moved_to_.emplace(&original, &cells_.back().value);
+    return cells_.back().value;
 }
 
 LaneFormula& SweepLane::Formula(const EvalProgram& program, LaneFormula& own,

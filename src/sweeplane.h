@@ -10,6 +10,8 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
+#include <ostream>
 #include <streambuf>
 #include <string>
 
@@ -20,19 +22,32 @@
 
 class SweepLane;
 
+// What a worker writes at every point (its cells, its machines' state, its
+// writer) sits on cache lines of its own: lines shared by two threads that
+// both write them cost more than the work.
+const size_t CACHE_LINE = 64;
+
 // Runs a compiled formula once, without marking a calculation: the value is
 // stored only when EVAL_OK, and a failure while Ctrl-C is pending counts as
-// the interruption.
-EvalOutcome Run_Program(EvalMachine& machine, double* value);
+// the interruption. Inline, as the value of every point goes through it.
+inline EvalOutcome Run_Program(EvalMachine& machine, double* value) {
+    double result = 0.0;
+    EvalOutcome outcome = machine.Run(&result);
+    if (outcome == EVAL_OK) {
+        *value = result;
+        return EVAL_OK;
+    }
+    return Calculation_Interrupted() ? EVAL_INTERRUPTED : outcome;
+}
 
 // A compiled formula as one lane runs it.
-class LaneFormula {
+class alignas(CACHE_LINE) LaneFormula {
 public:
     LaneFormula(SweepLane& lane, const EvalProgram& program, const char* failure_message,
                 bool shows_sum_progress);
     // The value with the lane's cells as they are now; once the lane has ended
     // nothing is evaluated and 0 is given.
-    double Value();
+    inline double Value();
 
 private:
     SweepLane& lane_;
@@ -53,7 +68,7 @@ private:
     std::string* text_ = nullptr;
 };
 
-class SweepLane {
+class alignas(CACHE_LINE) SweepLane {
 public:
     // The report's own lane, writing to out.
     explicit SweepLane(ReportWriter& out);
@@ -95,17 +110,28 @@ public:
 private:
     bool is_worker_;
     ChunkTextSink sink_;
-    std::unique_ptr<std::ostream> sink_stream_;
-    std::unique_ptr<ReportWriter> own_out_;
+    std::optional<std::ostream> sink_stream_;
+    std::optional<ReportWriter> own_out_;
     ReportWriter* out_;
     EvalOutcome outcome_ = EVAL_OK;
     const char* failure_message_ = nullptr;
     // A worker's copies: cells, and the programs moved onto them.
     std::map<const double*, double*> moved_to_;
-    std::deque<double> cells_;
+    struct alignas(CACHE_LINE) LaneCell {
+        double value;
+    };
+    std::deque<LaneCell> cells_;
     std::deque<EvalProgram> programs_;
     std::deque<LaneFormula> formulas_;
     std::map<const LaneFormula*, LaneFormula*> formula_copies_;
 };
+
+inline double LaneFormula::Value() {
+    double value = 0.0;
+    if (lane_.Ended()) return value;
+    EvalOutcome outcome = Run_Program(machine_, &value);
+    if (outcome != EVAL_OK) lane_.Note(outcome, failure_message_);
+    return value;
+}
 
 #endif

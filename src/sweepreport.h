@@ -87,18 +87,23 @@ public:
             return;
         }
         ParallelSweep sweep(lanes, points, point_weight);
-        std::vector<std::optional<decltype(bind(lane_))>> rows(lanes);
-        for (int lane = 0; lane < lanes; ++lane) rows[lane].emplace(bind(sweep.Lane(lane)));
+        // A row may keep values of its own: each on its own cache line.
+        struct alignas(CACHE_LINE) LaneRow {
+            std::optional<decltype(bind(lane_))> row;
+        };
+        std::vector<LaneRow> rows(lanes);
+        for (int lane = 0; lane < lanes; ++lane) rows[lane].row.emplace(bind(sweep.Lane(lane)));
         double step_value = Step_Width(min_value, max_value, step_number);
         Run_Parallel(sweep, points, [&](int lane, SweepChunk& chunk) {
-            auto& row = *rows[lane];
+            auto& row = *rows[lane].row;
             SweepLane& on = sweep.Lane(lane);
-            for (long long index = chunk.first; index < chunk.first + chunk.count; ++index) {
+            long long index = chunk.first;
+            for (; index < chunk.first + chunk.count; ++index) {
                 if ((index & INTERRUPT_POLL_MASK) == 0 && sweep.Should_Stop()) break;
                 row(Sweep_Point(static_cast<int>(index), step_value, min_value));
                 if (on.Ended()) break;
-                ++chunk.done;
             }
+            chunk.done = index - chunk.first;
         });
     }
 
