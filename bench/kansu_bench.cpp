@@ -2,9 +2,10 @@
 // Evaluator rows time one evaluation of f1..f4 against a native function of
 // the same formula; mode rows time a whole report (the real mode function, fed
 // a typed dialogue) against a floor program that evaluates natively, formats
-// with std::to_chars and writes blocks. Every figure is the median CPU time of
-// 5 paired runs; rows are compared first and any difference makes the exit
-// status 1.
+// with std::to_chars and writes blocks on one thread. Every figure is the
+// median CPU time of 5 paired runs, except for reports on several threads:
+// their figures are wall-clock medians (CPU time sums the threads). Rows are
+// compared first and any difference makes the exit status 1.
 // --quick runs everything at small sizes.
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -29,6 +30,7 @@
 #include "fmulaopfc.h"
 #include "inplexp.h"
 #include "main.h"
+#include "parallelsweep.h"
 #include "paramexp.h"
 #include "plotcommand.h"
 #include "polarcord.h"
@@ -51,20 +53,27 @@ double Cpu_Seconds() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-double Seconds_Of(const std::function<void()>& work) {
-    double start = Cpu_Seconds();
+double Wall_Seconds() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+double Seconds_Of(const std::function<void()>& work, double (*clock)()) {
+    double start = clock();
     work();
-    return Cpu_Seconds() - start;
+    return clock() - start;
 }
 
 // Median seconds of kansu's and the native work, run alternately.
 std::pair<double, double> Paired_Medians(const std::function<void()>& kansu,
-                                         const std::function<void()>& native) {
+                                         const std::function<void()>& native,
+                                         double (*clock)() = Cpu_Seconds) {
     std::vector<double> kansu_times;
     std::vector<double> native_times;
     for (int run = 0; run < RUNS; ++run) {
-        kansu_times.push_back(Seconds_Of(kansu));
-        native_times.push_back(Seconds_Of(native));
+        kansu_times.push_back(Seconds_Of(kansu, clock));
+        native_times.push_back(Seconds_Of(native, clock));
     }
     std::sort(kansu_times.begin(), kansu_times.end());
     std::sort(native_times.begin(), native_times.end());
@@ -229,8 +238,9 @@ void Run_Mode(ModeFunction mode, const std::string& dialogue) {
     std::cout.rdbuf(saved_out);
 }
 
+// threads: what kansu's report may use; on more than one the times are wall-clock.
 void Mode_Row(const char* name, ModeFunction mode, const std::string& dialogue_head,
-              const std::function<void(FloorWriter&)>& floor, long long points) {
+              const std::function<void(FloorWriter&)>& floor, long long points, int threads) {
     std::string report = work_dir + "/kansu.txt";
     std::string rows = work_dir + "/floor.txt";
     auto kansu = [&] {
@@ -241,12 +251,17 @@ void Mode_Row(const char* name, ModeFunction mode, const std::string& dialogue_h
         FloorWriter writer(rows);
         floor(writer);
     };
+    Set_SweepThreads(threads);
+    std::string row_name = name;
+    if (threads > 1) row_name += ", " + std::to_string(threads) + " threads";
     kansu();
     native();
-    Check(Report_EndsWithRows(Slurp(report), Slurp(rows)), name);
-    std::pair<double, double> times = Paired_Medians(kansu, native);
-    std::printf("%-19s %9lld points %8.3f s  %8.3f s  %7.2f\n", name, points, times.first,
-                times.second, times.first / times.second);
+    Check(Report_EndsWithRows(Slurp(report), Slurp(rows)), row_name.c_str());
+    std::pair<double, double> times =
+        Paired_Medians(kansu, native, threads > 1 ? Wall_Seconds : Cpu_Seconds);
+    std::printf("%-22s %9lld points %8.3f s  %8.3f s  %7.2f\n", row_name.c_str(), points,
+                times.first, times.second, times.first / times.second);
+    Set_SweepThreads(1);
 }
 
 double Point(long long index, double min_value, double max_value, long long steps) {
@@ -287,7 +302,7 @@ void Writer_Row(int count) {
                 times.first / times.second);
 }
 
-void Mode_Rows(long long points, int grid_x, int grid_y) {
+void Mode_Rows(long long points, int grid_x, int grid_y, int threads) {
     const char* f1 = "sin(x)*exp(-x/10)+x^2";
     std::string n = std::to_string(points);
     auto explicit_floor = [&](FloorWriter& out) {
@@ -297,12 +312,12 @@ void Mode_Rows(long long points, int grid_x, int grid_y) {
         }
     };
     Mode_Row("explicit", FnCalc_Explicit, std::string(f1) + "\nx(0,100)[" + n + "]\n",
-             explicit_floor, points + 1);
+             explicit_floor, points + 1, threads);
     // --digits 10: kansu writes through to_chars as the floor does.
     Set_ReportDigits(10);
     floor_digits = 10;
     Mode_Row("explicit, 10 digits", FnCalc_Explicit, std::string(f1) + "\nx(0,100)[" + n + "]\n",
-             explicit_floor, points + 1);
+             explicit_floor, points + 1, threads);
     Set_ReportDigits(6);
     floor_digits = 6;
     Mode_Row(
@@ -314,7 +329,7 @@ void Mode_Rows(long long points, int grid_x, int grid_y) {
                 out.Row({r, t, std::cos(t) * r, std::sin(t) * r});
             }
         },
-        points + 1);
+        points + 1, threads);
     Mode_Row(
         "parametric", FnCalc_Param,
         "sin(t)*exp(-t/10)+t^2\ncos(t)*exp(-t/10)\nt(0,100)[" + n + "]\n",
@@ -324,7 +339,7 @@ void Mode_Rows(long long points, int grid_x, int grid_y) {
                 out.Row({t, Native_F1(t), std::cos(t) * std::exp(0 - t / 10)});
             }
         },
-        points + 1);
+        points + 1, threads);
     std::string grid =
         "x(0,100)[" + std::to_string(grid_x) + "]\ny(0,10000)[" + std::to_string(grid_y) + "]\n";
     Mode_Row(
@@ -341,7 +356,7 @@ void Mode_Rows(long long points, int grid_x, int grid_y) {
                 }
             }
         },
-        static_cast<long long>(grid_x + 1) * (grid_y + 1));
+        static_cast<long long>(grid_x + 1) * (grid_y + 1), threads);
 }
 
 // The processor the figures were taken on, as /proc/cpuinfo names it.
@@ -469,11 +484,15 @@ int main(int argc, char** argv) {
     Sigma_Row(quick ? 1000000 : 100000000);
     Writer_Row(quick ? 100000 : 1000000);
 
-    std::printf("\nreports (median of %d)                    kansu      floor   ratio\n", RUNS);
-    if (quick)
-        Mode_Rows(10000, 200, 100);
-    else
-        Mode_Rows(1000000, 2000, 1000);
+    std::printf("\nreports (median of %d)                       kansu      floor   ratio\n", RUNS);
+    // Quick sizes are still long enough for the threads to share them.
+    for (int threads : {1, 2, 8}) {
+        if (threads == 8 && !quick) continue;
+        if (quick)
+            Mode_Rows(40000, 200, 100, threads);
+        else
+            Mode_Rows(1000000, 2000, 1000, threads);
+    }
 
     std::printf("\nkansu plot (median of %d)                 kansu   read only   ratio\n", RUNS);
     Plot_Row(quick ? 10000 : 1000000);

@@ -8,6 +8,7 @@
 #ifndef KANSU_EVALPROG_H
 #define KANSU_EVALPROG_H
 
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -178,6 +179,15 @@ public:
     // Straight, and no step calls a routine.
     bool Arithmetic() const;
 
+    // The variable and argument cells the program reads or writes, each once.
+    std::vector<const double*> Cells() const;
+    // Whether a value can pass from one evaluation to the next: some cell the
+    // program writes (an argument of a call) is also read as a cell.
+    bool Carries_Values() const;
+    // The same program over other cells: each cell of Cells() is replaced by
+    // its entry in moved_to, which must hold every one.
+    EvalProgram Relocated(const std::map<const double*, double*>& moved_to) const;
+
 private:
     friend class EvalCompiler;
     friend class EvalMachine;
@@ -198,7 +208,9 @@ enum EvalOutcome {
 // the sums being run. One machine per thread.
 class EvalMachine {
 public:
-    explicit EvalMachine(const EvalProgram& program);
+    // A machine that shows no progress of its sums keeps off the shared
+    // progress line, as a worker thread must.
+    explicit EvalMachine(const EvalProgram& program, bool shows_sum_progress = true);
     EvalOutcome Run(double* value) {
         if (arithmetic_)
             *value = Run_Line<false>(program_.steps_.data(), stack_.data());
@@ -230,6 +242,7 @@ private:
     const EvalProgram& program_;
     std::vector<double> stack_;
     bool runnable_;  // every step's op is known
+    bool shows_sum_progress_;
     // Only straight steps: a loop without call or sum bookkeeping runs it,
     // one that calls no routine either when none is called (and so needs
     // fewer registers kept).

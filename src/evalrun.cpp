@@ -69,10 +69,13 @@ bool EvalProgram::Arithmetic() const {
     return true;
 }
 
-EvalMachine::EvalMachine(const EvalProgram& program)
+EvalMachine::EvalMachine(const EvalProgram& program, bool shows_sum_progress)
     : program_(program),
-      stack_(program.stack_size_, 0.0),
+      // A cache line of slack after the slots: machines of two threads that
+      // were allocated side by side never write the same line.
+      stack_(program.stack_size_ + 8, 0.0),
       runnable_(Valid_Ops(program.steps_)),
+      shows_sum_progress_(shows_sum_progress),
       straight_(program.Straight()),
       arithmetic_(program.Arithmetic()) {}
 
@@ -85,6 +88,7 @@ bool EvalMachine::Poll_Sums() {
 
 // The outermost sum has reached index.
 void EvalMachine::Show_SumProgress(const EvalStep* sum_step, double index) {
+    if (!shows_sum_progress_) return;
     double lower = sum_step->number;
     if (!sum_progress_)
         sum_progress_.emplace(static_cast<long long>(sum_step->last_index - lower) + 1,

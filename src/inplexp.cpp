@@ -180,16 +180,22 @@ void Inplicit_OutPut_ToFile(SweepReport& report, AscArray<double>& array, NameBu
     // the point's value then overwrites it, as the formula sees the point.
     double& y_cell = array[operand_label[1]];
     double& x_cell = array[operand_label[0]];
-    report.For_EachPoint(min_value_y, max_value_y, step_number_y, [&](double y_value) {
-        y_cell = y_value;
-        double pre_form_value = 0.0;
-        report.For_EachPoint(min_value_x, max_value_x, step_number_x, [&](double x_value) {
-            x_cell = x_value;
-            double res_value = formula.Value();
-            if (Is_Solution(res_value, pre_form_value))
-                Write_GridPoint(out, x_value, y_value, res_value);
-            pre_form_value = res_value;
-        });
+    // A point of this sweep is a grid row: its columns are evaluated in turn.
+    long long row_weight = step_number_x + 1LL > 1 ? step_number_x + 1LL : 1;
+    report.Sweep(min_value_y, max_value_y, step_number_y, row_weight, [&](SweepLane& lane) {
+        return [&lane, &y_cell = lane.Cell(y_cell), &x_cell = lane.Cell(x_cell),
+                &value_of = formula.On(lane), step_number_x, min_value_x,
+                max_value_x](double y_value) {
+            y_cell = y_value;
+            double pre_form_value = 0.0;
+            lane.For_EachPoint(min_value_x, max_value_x, step_number_x, [&](double x_value) {
+                x_cell = x_value;
+                double res_value = value_of.Value();
+                if (Is_Solution(res_value, pre_form_value))
+                    Write_GridPoint(lane.Out(), x_value, y_value, res_value);
+                pre_form_value = res_value;
+            });
+        };
     });
 }
 

@@ -1,5 +1,6 @@
 #include "interrupt.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -10,7 +11,10 @@
 
 namespace {
 volatile std::sig_atomic_t calculation_depth = 0;
-volatile std::sig_atomic_t calculation_interrupted = 0;
+// Read by the sweep's worker threads too: an atomic that never locks, which
+// a signal handler may set.
+std::atomic<int> calculation_interrupted{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the handler sets it");
 volatile std::sig_atomic_t unsaved_work = 0;
 volatile std::sig_atomic_t end_requested = 0;
 volatile std::sig_atomic_t termination_signal = 0;
@@ -82,7 +86,9 @@ void Install_InterruptHandler() {
 CalculationScope::CalculationScope() { calculation_depth = calculation_depth + 1; }
 CalculationScope::~CalculationScope() { calculation_depth = calculation_depth - 1; }
 
-bool Calculation_Interrupted() { return calculation_interrupted != 0; }
+bool Calculation_Interrupted() {
+    return calculation_interrupted.load(std::memory_order_relaxed) != 0;
+}
 void Clear_CalculationInterrupt() { calculation_interrupted = 0; }
 
 void Note_UnsavedWork(bool unsaved) { unsaved_work = unsaved ? 1 : 0; }

@@ -130,14 +130,21 @@ void Ask_SaveChanges(UsrFuncArray& ufunc_list) {
         std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
     }
     // A failed save is shown and the question asked again, so that another path
-    // can be given; every round reads an answer, so end of input ends it.
+    // can be given; every round reads an answer, so end of input ends it. Once
+    // the save file the functions came from has refused them (for another
+    // reason than a lock held elsewhere) a new path is asked for: they would
+    // be lost otherwise.
+    bool source_refused = false;
     for (;;) {
         std::cout << Msg().EXIT_SAVE_QUESTION << std::endl;
         int answer = 0;
         if (!Read_TypedNumber(std::cin, answer) || answer != 1) return;
-        int check_value = SaveDate_ToFile(ufunc_list);
+        int check_value =
+            source_refused ? SaveDate_ToNewPath(ufunc_list) : SaveDate_ToFile(ufunc_list);
         if (check_value >= SAVED || check_value == SAVE_NOTHING_CHANGED) return;
         Show_SvUsrfuncError(check_value);
+        if (ufunc_list.GetSourceFile() != nullptr && check_value != SAVE_LOCK_BUSY)
+            source_refused = true;
     }
 }
 

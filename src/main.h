@@ -80,10 +80,13 @@ RunResult OutPut_ToFile(AscArray<T>& array, const char* line_array, const char* 
     out << Msg().EXPLICIT_VARIABLE << operand_label << Msg().EXPLICIT_VALUE_COLUMN;
     T& operand_cell = array[operand_label];
     ReportFormula formula(report, the_root, Msg().EVALUATION_ERROR);
-    report.For_EachPoint(min_value, max_value, step_number, [&](double point) {
-        operand_cell = point;
-        T value = formula.Value();
-        out << NumText(operand_cell) << "\t" << NumText(value) << "\n";
+    report.Sweep(min_value, max_value, step_number, 1, [&](SweepLane& lane) {
+        return [&cell = lane.Cell(operand_cell), &value_of = formula.On(lane),
+                &out = lane.Out()](double point) {
+            cell = point;
+            T value = value_of.Value();
+            out << NumText(cell) << "\t" << NumText(value) << "\n";
+        };
     });
     return report.Close();
 }

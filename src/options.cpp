@@ -6,21 +6,33 @@
 
 #include "kansu_version.h"
 #include "messages.h"
+#include "parallelsweep.h"
 #include "plotcommand.h"
 #include "reportwriter.h"
 
 namespace {
 const int USAGE_ERROR_STATUS = 2;
 
-// The count of --digits: a whole number from 1 to MAX_DIGITS, else 0.
-int Digits_Count(const char* word) {
-    if (word == nullptr || std::strlen(word) > 2) return 0;
+// The count after an option: a whole number from 1 to most, else 0.
+int Option_Count(const char* word, int most) {
+    if (word == nullptr || *word == '\0' || std::strlen(word) > 2) return 0;
     int count = 0;
     for (const char* letter = word; *letter != '\0'; ++letter) {
         if (*letter < '0' || *letter > '9') return 0;
         count = count * 10 + (*letter - '0');
     }
-    return count >= 1 && count <= MAX_DIGITS ? count : 0;
+    return count >= 1 && count <= most ? count : 0;
+}
+
+// The count after the option at *at (which then moves past it) into *count,
+// or *refused when there is none from 1 to most.
+void Take_Count(int argc, const char* const* argv, int* at, int most, int* count, bool* refused) {
+    int given = Option_Count(*at + 1 < argc ? argv[*at + 1] : nullptr, most);
+    if (given == 0)
+        *refused = true;
+    else
+        *count = given;
+    if (*at + 1 < argc) ++*at;
 }
 
 // The version from the build (project() in CMakeLists.txt), the commit when
@@ -51,12 +63,9 @@ CommandOptions Parse_Options(int argc, const char* const* argv) {
         } else if (std::strcmp(word, "--version") == 0) {
             options.show_version = true;
         } else if (std::strcmp(word, "--digits") == 0) {
-            int count = Digits_Count(i + 1 < argc ? argv[i + 1] : nullptr);
-            if (count == 0)
-                options.digits_refused = true;
-            else
-                options.digits = count;
-            if (i + 1 < argc) ++i;
+            Take_Count(argc, argv, &i, MAX_DIGITS, &options.digits, &options.digits_refused);
+        } else if (std::strcmp(word, "--threads") == 0) {
+            Take_Count(argc, argv, &i, MAX_THREADS, &options.threads, &options.threads_refused);
         } else if (options.unknown.empty()) {
             options.unknown = word;
         }
@@ -86,7 +95,12 @@ int Apply_Options(const CommandOptions& options, std::ostream& out, std::ostream
         error_out << Msg().OPTION_DIGITS_RANGE << Msg().OPTION_HINT;
         return USAGE_ERROR_STATUS;
     }
+    if (options.threads_refused) {
+        error_out << Msg().OPTION_THREADS_RANGE << Msg().OPTION_HINT;
+        return USAGE_ERROR_STATUS;
+    }
     Set_ReportDigits(options.digits);
+    Set_SweepThreads(options.threads);
     if (options.show_help) {
         out << Msg().USAGE;
         return 0;

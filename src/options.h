@@ -1,6 +1,6 @@
 // Command-line options: --utf8 and --cp932 choose the console encoding (over
 // KANSU_ENCODING), --no-edit turns line editing off, --digits N the significant
-// digits of report numbers, --help and --version print and end, anything else
+// digits of report numbers, --threads N the threads a report may use, --help and --version print and end, anything else
 // is refused.
 #ifndef KANSU_OPTIONS_H
 #define KANSU_OPTIONS_H
@@ -19,8 +19,13 @@ struct CommandOptions {
     int digits = DEFAULT_DIGITS;  // of report numbers
     bool digits_refused = false;  // --digits without a count from 1 to 17
     bool plot = false;            // --plot: a picture beside every report written
+    int threads = 0;              // --threads: 0 for the default (the cores, at most 8)
+    bool threads_refused = false;  // --threads without a count from 1 to MAX_THREADS
     std::string unknown;          // the first option not understood, empty when none
 };
+
+// The most threads --threads takes.
+const int MAX_THREADS = 64;
 
 CommandOptions Parse_Options(int argc, const char* const* argv);
 

@@ -81,6 +81,14 @@ void Write_ParamHeading(ReportWriter& out, const char* operand_label, int step_n
     out << Msg().PARAM_VARIABLE << operand_label << Msg().PARAM_X_COLUMN << Msg().PARAM_Y_COLUMN;
 }
 
+// x or y of a parametric report on a sweep's lane: a varying one (cell not
+// null) is evaluated at every point, a fixed one keeps the value it had.
+struct LaneComponent {
+    double* cell;
+    LaneFormula* formula;
+    double value;
+};
+
 void Write_ParamPoint(ReportWriter& out, double t_value, double x_value, double y_value) {
     out << NumText(t_value) << "\t" << NumText(x_value) << "\t" << NumText(y_value) << "\n";
 }
@@ -194,12 +202,18 @@ void Param_OutPut_ToFile(SweepReport& report, const char* operand_label, int ste
     double y_value = y_part.varies ? 0.0 : y_formula.Value();
     double* x_cell = x_part.varies ? &(*x_part.array)[operand_label] : nullptr;
     double* y_cell = y_part.varies ? &(*y_part.array)[operand_label] : nullptr;
-    report.For_EachPoint(min_value, max_value, step_number, [&](double t_value) {
-        if (x_cell != nullptr) *x_cell = t_value;
-        if (y_cell != nullptr) *y_cell = t_value;
-        if (x_part.varies) x_value = x_formula.Value();
-        if (y_part.varies) y_value = y_formula.Value();
-        Write_ParamPoint(out, t_value, x_value, y_value);
+    report.Sweep(min_value, max_value, step_number, 2, [&](SweepLane& lane) {
+        LaneComponent x{x_cell != nullptr ? &lane.Cell(*x_cell) : nullptr, &x_formula.On(lane),
+                        x_value};
+        LaneComponent y{y_cell != nullptr ? &lane.Cell(*y_cell) : nullptr, &y_formula.On(lane),
+                        y_value};
+        return [x, y, &out = lane.Out()](double t_value) mutable {
+            if (x.cell != nullptr) *x.cell = t_value;
+            if (y.cell != nullptr) *y.cell = t_value;
+            if (x.cell != nullptr) x.value = x.formula->Value();
+            if (y.cell != nullptr) y.value = y.formula->Value();
+            Write_ParamPoint(out, t_value, x.value, y.value);
+        };
     });
 }
 

@@ -122,10 +122,13 @@ void PolarExp_OutPut_ToFile(SweepReport& report, AscArray<double>& array, const 
     ReportFormula radius(report, the_root, Msg().EVALUATION_ERROR);
     Write_PolarHeading(report.Out(), operand_label, step_number, min_value, max_value);
     double& angle_cell = array[operand_label];
-    report.For_EachPoint(min_value, max_value, step_number, [&](double angle) {
-        angle_cell = angle;
-        double rad_value = radius.Value();
-        Write_PolarPoint(report.Out(), rad_value, angle);
+    report.Sweep(min_value, max_value, step_number, 1, [&](SweepLane& lane) {
+        return [&cell = lane.Cell(angle_cell), &radius_of = radius.On(lane),
+                &out = lane.Out()](double angle) {
+            cell = angle;
+            double rad_value = radius_of.Value();
+            Write_PolarPoint(out, rad_value, angle);
+        };
     });
 }
 
@@ -134,6 +137,9 @@ void PolarExpNAng_OutPut_ToFile(SweepReport& report, const char* operand_label, 
     ReportFormula radius(report, the_root, Msg().EVALUATION_ERROR);
     Write_PolarHeading(report.Out(), operand_label, step_number, min_value, max_value);
     double rad_value = radius.Value();
-    report.For_EachPoint(min_value, max_value, step_number,
-                         [&](double angle) { Write_PolarPoint(report.Out(), rad_value, angle); });
+    report.Sweep(min_value, max_value, step_number, 1, [&](SweepLane& lane) {
+        return [rad_value, &out = lane.Out()](double angle) {
+            Write_PolarPoint(out, rad_value, angle);
+        };
+    });
 }

@@ -47,6 +47,8 @@ public:
         used_ += static_cast<size_t>(Format_ReportNumber(number.value, buffer_.get() + used_));
         return *this;
     }
+    // Text of any length, as it stands.
+    void Write(const char* bytes, size_t count) { Append(bytes, count); }
     void flush();
     // Hands over what is collected, then drops every later write, this writer's
     // and (the sink's badbit set) any other's to the same sink: a calculation

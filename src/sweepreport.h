@@ -7,18 +7,24 @@
 #define KANSU_SWEEPREPORT_H
 
 #include <fstream>
+#include <optional>
+#include <vector>
 
 #include "evalprog.h"
 #include "interrupt.h"
 #include "modecommon.h"
+#include "parallelsweep.h"
 #include "progress.h"
 #include "reportwriter.h"
+#include "sweeplane.h"
 
 class UsrFuncArray;
 
-// Runs a compiled formula once: the one place that reads the evaluator's
-// outcome. The value is stored only when EVAL_OK.
+// Runs a compiled formula once as a calculation (Ctrl-C stops it, not the
+// program). The value is stored only when EVAL_OK.
 EvalOutcome Evaluate_Program(EvalMachine& machine, double* value);
+
+class ReportFormula;
 
 // How a calculation run (or one of its reports) ended, as the shell needs it.
 struct RunResult {
@@ -36,12 +42,18 @@ public:
     SweepReport& operator=(const SweepReport&) = delete;
 
     // What the report writes; once the report has ended writes are dropped.
-    ReportWriter& Out() { return out_; }
+    ReportWriter& Out() { return lane_.Out(); }
     UsrFuncArray& Registry() { return ufunc_list_; }
-    bool Ended() const { return outcome_ != EVAL_OK; }
+    // The report's own lane: its formulas, cells and text on the main thread.
+    SweepLane& Own_Lane() { return lane_; }
+    bool Ended() const { return lane_.Ended(); }
     // Takes the outcome of an evaluation; failure_message is what the shell
     // shows when it failed. Anything but EVAL_OK ends the report.
-    void Note(EvalOutcome outcome, const char* failure_message);
+    void Note(EvalOutcome outcome, const char* failure_message) {
+        lane_.Note(outcome, failure_message);
+    }
+    // Formulas compiled for this report register here.
+    void Add_Formula(const ReportFormula* formula) { formulas_.push_back(formula); }
 
     // Calls visit(point) for the step_number + 1 points of [min, max] in order;
     // a negative count visits nothing (the index is wide so that INT_MAX ends).
@@ -59,6 +71,42 @@ public:
         }
     }
 
+    // The rows of the step_number + 1 points of [min, max], written in order
+    // as For_EachPoint writes them, but evaluated on several threads when the
+    // sweep is long enough. bind(lane) gives the function that writes a
+    // point's row on that lane, with the lane's cells, formulas (see
+    // ReportFormula::On) and text; point_weight is the evaluations a point
+    // costs. The report reads the same, byte for byte, on any number of threads.
+    template <class BindRow>
+    void Sweep(double min_value, double max_value, int step_number, long long point_weight,
+               BindRow bind) {
+        long long points = step_number + 1LL;
+        int lanes = Sweep_Lanes(points, point_weight);
+        if (lanes <= 1) {
+            For_EachPoint(min_value, max_value, step_number, bind(lane_));
+            return;
+        }
+        ParallelSweep sweep(lanes, points, point_weight);
+        // A row may keep values of its own: each on its own cache line.
+        struct alignas(CACHE_LINE) LaneRow {
+            std::optional<decltype(bind(lane_))> row;
+        };
+        std::vector<LaneRow> rows(lanes);
+        for (int lane = 0; lane < lanes; ++lane) rows[lane].row.emplace(bind(sweep.Lane(lane)));
+        double step_value = Step_Width(min_value, max_value, step_number);
+        Run_Parallel(sweep, points, [&](int lane, SweepChunk& chunk) {
+            auto& row = *rows[lane].row;
+            SweepLane& on = sweep.Lane(lane);
+            long long index = chunk.first;
+            for (; index < chunk.first + chunk.count; ++index) {
+                if ((index & INTERRUPT_POLL_MASK) == 0 && sweep.Should_Stop()) break;
+                row(Sweep_Point(static_cast<int>(index), step_value, min_value));
+                if (on.Ended()) break;
+            }
+            chunk.done = index - chunk.first;
+        });
+    }
+
     // Hands the rest to the file and closes it. After Ctrl-C the user is told
     // the calculation was interrupted; a failed write shows the failure
     // message (status 0). A failed evaluation shows nothing here: its message
@@ -66,11 +114,16 @@ public:
     RunResult Close();
 
 private:
+    // Lanes for a sweep of points costing point_weight each: 1 keeps it here.
+    int Sweep_Lanes(long long points, long long point_weight) const;
+    void Run_Parallel(ParallelSweep& sweep, long long points,
+                      const std::function<void(int, SweepChunk&)>& evaluate);
+
     std::ofstream& file_;
     UsrFuncArray& ufunc_list_;
     ReportWriter out_;
-    EvalOutcome outcome_ = EVAL_OK;
-    const char* failure_message_ = nullptr;
+    SweepLane lane_;
+    std::vector<const ReportFormula*> formulas_;
 };
 
 // A formula of a report, compiled once and evaluated at every point.
@@ -81,12 +134,15 @@ public:
     // The value with the variable cells as they are now. Once the report has
     // ended nothing is evaluated and 0 is given (its writes are dropped).
     double Value();
+    // The formula as a sweep's lane runs it.
+    LaneFormula& On(SweepLane& lane) { return lane.Formula(program_, own_, failure_message_); }
+    // Whether an evaluation can leave a value that the next one reads.
+    bool Carries_Values() const { return program_.Carries_Values(); }
 
 private:
-    SweepReport& report_;
     EvalProgram program_;
-    EvalMachine machine_;
     const char* failure_message_;
+    LaneFormula own_;  // on the report's own lane
 };
 
 #endif

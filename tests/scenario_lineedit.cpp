@@ -2,6 +2,7 @@
 // key by key; its reports and history file checked. Also the encoding choice
 // and control characters in a refused formula, through pipes.
 #include "lineedit.h"
+#include "mode_dialogue.h"
 #include "session.h"
 #include "terminal.h"
 
@@ -44,29 +45,51 @@ void Answer(TerminalSession& terminal, const std::string& prompt, const std::str
     terminal.Type(keys);
 }
 
+// One prompt and the line typed at it, Enter after it.
+struct Step {
+    std::string prompt;
+    std::string line;
+};
+
+void Answer_Lines(TerminalSession& terminal, const std::vector<Step>& steps, bool editing = true) {
+    for (const Step& step : steps) Answer(terminal, step.prompt, step.line + KEY_ENTER, editing);
+}
+
+// From the menu through the command line to a user function's definition.
+std::vector<Step> Enrolling(const std::string& command, const std::string& name,
+                            const std::string& argument_count) {
+    return {{MENU_END, "-1"},
+            {"コマンドを入力して下さい :", command},
+            {"やめる--->0", "1"},
+            {"字以内) :", name},
+            {"(0以上) :", argument_count}};
+}
+
+// One calculation of formula into file, then the end.
+std::vector<Step> Calculating(const std::string& formula, const std::string& file) {
+    return {{MENU_END, "1"}, {FORMULA_PROMPT, formula}, {FILE_PROMPT, file}, {MENU_END, "0"}};
+}
+
 TEST(LineEditScenario, EditRecallAndAnotherRange) {
     if (!EditingTested()) GTEST_SKIP() << "no line editing: Windows or a build without libedit";
     Session session;
     TerminalSession terminal(session, {"--utf8"});
-    Answer(terminal, MENU_END, std::string("1") + KEY_ENTER);
-    Answer(terminal, FORMULA_PROMPT, "x^2+sn(x)" + Keys(4, KEY_LEFT) + "i" + KEY_ENTER);
-    Answer(terminal, RANGE_PROMPT, std::string("x(0,1)[2]") + KEY_ENTER);
-    Answer(terminal, FILE_PROMPT, std::string("out.txt") + KEY_ENTER);
-    Answer(terminal, MENU_END, std::string("1") + KEY_ENTER);
     // Up recalls the formula, the range (edited) and the file name, each its own.
-    Answer(terminal, FORMULA_PROMPT, std::string(KEY_UP) + KEY_ENTER);
-    Answer(terminal, RANGE_PROMPT, KEY_UP + Keys(3, KEY_BACKSPACE) + "[4]" + KEY_ENTER);
-    Answer(terminal, FILE_PROMPT, std::string(KEY_UP) + KEY_ENTER);
-    Answer(terminal, MENU_END, std::string("0") + KEY_ENTER);
+    Answer_Lines(terminal, {{MENU_END, "1"},
+                            {FORMULA_PROMPT, "x^2+sn(x)" + Keys(4, KEY_LEFT) + "i"},
+                            {RANGE_PROMPT, "x(0,1)[2]"},
+                            {FILE_PROMPT, "out.txt"},
+                            {MENU_END, "1"},
+                            {FORMULA_PROMPT, KEY_UP},
+                            {RANGE_PROMPT, KEY_UP + Keys(3, KEY_BACKSPACE) + "[4]"},
+                            {FILE_PROMPT, KEY_UP},
+                            {MENU_END, "0"}});
     EXPECT_TRUE(EndedWith(terminal.Wait(), 0));
     EXPECT_TRUE(terminal.LineModeRestored());
     std::string report = session.ReadFile("out.txt");
-    EXPECT_NE(report.find("計算した式はx^2+sin(x)\n値可変変数 x :範囲 [0] - [1] :分割2\n"),
-              std::string::npos)
-        << report;
-    EXPECT_NE(report.find("計算した式はx^2+sin(x)\n値可変変数 x :範囲 [0] - [1] :分割4\n"),
-              std::string::npos)
-        << report;
+    const std::string run = "計算した式はx^2+sin(x)\n値可変変数 x :範囲 [0] - [1] :分割";
+    for (const char* division : {"2\n", "4\n"})
+        EXPECT_NE(report.find(run + division), std::string::npos) << report;
     EXPECT_EQ(session.ReadFile(".local/state/kansu/history"),
               "formula\tx^2+sin(x)\nrange\tx(0,1)[2]\nrange\tx(0,1)[4]\nfile\tout.txt\n");
     EXPECT_EQ(session.ReadFile("stderr"), "");
@@ -76,23 +99,17 @@ TEST(LineEditScenario, TabCompletesCommandsAndFunctions) {
     if (!EditingTested()) GTEST_SKIP() << "no line editing: Windows or a build without libedit";
     Session session;
     TerminalSession terminal(session, {"--utf8"});
-    Answer(terminal, MENU_END, std::string("-1") + KEY_ENTER);
-    Answer(terminal, "コマンドを入力して下さい :", std::string("EnrU") + KEY_TAB + KEY_ENTER);
-    Answer(terminal, "やめる--->0", std::string("1") + KEY_ENTER);
-    Answer(terminal, "字以内) :", std::string("root") + KEY_ENTER);
-    Answer(terminal, "(0以上) :", std::string("1") + KEY_ENTER);
-    Answer(terminal, "を使ってください。", std::string("sq") + KEY_TAB + "a0)" + KEY_ENTER);
+    Answer_Lines(terminal, Enrolling(std::string("EnrU") + KEY_TAB, "root", "1"));
+    Answer_Lines(terminal, {{"を使ってください。", std::string("sq") + KEY_TAB + "a0)"}});
     ASSERT_TRUE(terminal.WaitFor("double root( a0 ) = sqrt(a0)"));
     // Several matches are listed, the user function with its argument count.
-    Answer(terminal, MENU_END, std::string("1") + KEY_ENTER);
+    Answer_Lines(terminal, {{MENU_END, "1"}});
     Answer(terminal, FORMULA_PROMPT, std::string("r") + KEY_TAB);
     ASSERT_TRUE(terminal.WaitFor("root("));
     terminal.Type(std::string("\025s") + KEY_TAB);  // Ctrl-U empties the line
     ASSERT_TRUE(terminal.WaitFor("sin(  sqrt(  sinh(  sigma["));
     terminal.Type(std::string("\025") + "2" + KEY_ENTER);
-    Answer(terminal, FILE_PROMPT, std::string("out.txt") + KEY_ENTER);
-    Answer(terminal, MENU_END, std::string("0") + KEY_ENTER);
-    Answer(terminal, SAVE_QUESTION, std::string("2") + KEY_ENTER);
+    Answer_Lines(terminal, {{FILE_PROMPT, "out.txt"}, {MENU_END, "0"}, {SAVE_QUESTION, "2"}});
     EXPECT_TRUE(EndedWith(terminal.Wait(), 0));
     EXPECT_EQ(session.ReadFile(".local/state/kansu/history"),
               "command\tEnrUsrfunc\nformula\t2\ndefinition\tsqrt(a0)\nfile\tout.txt\n");
@@ -106,21 +123,13 @@ TEST(LineEditScenario, HistoryKeptAcrossRuns) {
     const std::vector<std::string> state = {"XDG_STATE_HOME=" + session.Dir() + "/xdg"};
     for (const char* formula : {"2*3", "7"}) {
         TerminalSession terminal(session, {}, {state[0], "KANSU_ENCODING=utf-8"});
-        Answer(terminal, MENU_END, std::string("1") + KEY_ENTER);
-        Answer(terminal, FORMULA_PROMPT, std::string(formula) + KEY_ENTER);
-        Answer(terminal, FILE_PROMPT, std::string("a.txt") + KEY_ENTER);
-        Answer(terminal, MENU_END, std::string("0") + KEY_ENTER);
+        Answer_Lines(terminal, Calculating(formula, "a.txt"));
         EXPECT_TRUE(EndedWith(terminal.Wait(), 0));
     }
     TerminalSession terminal(session, {"--utf8"}, state);
-    Answer(terminal, MENU_END, std::string("1") + KEY_ENTER);
-    Answer(terminal, FORMULA_PROMPT, Keys(2, KEY_UP) + KEY_ENTER);
-    Answer(terminal, FILE_PROMPT, std::string(KEY_UP) + KEY_ENTER);
-    Answer(terminal, MENU_END, std::string("0") + KEY_ENTER);
+    Answer_Lines(terminal, Calculating(Keys(2, KEY_UP), KEY_UP));
     EXPECT_TRUE(EndedWith(terminal.Wait(), 0));
-    const std::string head =
-        "\n****************************計算結果を記録します\n"
-        "----------関数計算の結果-------------\n";
+    const std::string head = kReportHead + kResultRule;
     EXPECT_EQ(session.ReadFile("a.txt"), head + "2*3=6\n" + head + "7=7\n" + head + "2*3=6\n");
     EXPECT_EQ(session.ReadFile("xdg/kansu/history"),
               "formula\t2*3\nformula\t7\nformula\t2*3\nfile\ta.txt\n");
@@ -136,10 +145,7 @@ TEST(LineEditScenario, UnusableHistoryFileNeverStopsTheRun) {
     for (const char* state_home : {"plain-file", "dir"}) {
         TerminalSession terminal(session, {"--utf8"},
                                  {"XDG_STATE_HOME=" + session.Dir() + "/" + state_home});
-        Answer(terminal, MENU_END, std::string("1") + KEY_ENTER);
-        Answer(terminal, FORMULA_PROMPT, std::string("1+1") + KEY_ENTER);
-        Answer(terminal, FILE_PROMPT, std::string("b.txt") + KEY_ENTER);
-        Answer(terminal, MENU_END, std::string("0") + KEY_ENTER);
+        Answer_Lines(terminal, Calculating("1+1", "b.txt"));
         EXPECT_TRUE(EndedWith(terminal.Wait(), 0)) << state_home;
         std::string error_output = session.ReadFile("stderr");
         EXPECT_EQ(std::count(error_output.begin(), error_output.end(), '\n'), 1) << error_output;
@@ -166,19 +172,13 @@ TEST(LineEditScenario, CtrlDAndCtrlCKeepTheirMeaning) {
     }
     {
         TerminalSession terminal(session, {"--utf8"});
-        Answer(terminal, MENU_END, std::string("-1") + KEY_ENTER);
-        Answer(terminal, "コマンドを入力して下さい :", std::string("EnrUsrfunc") + KEY_ENTER);
-        Answer(terminal, "やめる--->0", std::string("1") + KEY_ENTER);
-        Answer(terminal, "字以内) :", std::string("f") + KEY_ENTER);
-        Answer(terminal, "(0以上) :", std::string("0") + KEY_ENTER);
-        Answer(terminal, "関数定義式を入力して下さい。", std::string("2") + KEY_ENTER);
-        Answer(terminal, MENU_END, std::string("1") + KEY_ENTER);
+        Answer_Lines(terminal, Enrolling("EnrUsrfunc", "f", "0"));
+        Answer_Lines(terminal, {{"関数定義式を入力して下さい。", "2"}, {MENU_END, "1"}});
         Answer(terminal, FORMULA_PROMPT, "f()+");
         ASSERT_TRUE(terminal.WaitFor("f()+"));  // echoed by the editor
         terminal.Type("\003");
-        Answer(terminal, SAVE_QUESTION, std::string("1") + KEY_ENTER);
-        Answer(terminal,
-               "保存ファイルパスを指定して下さい :", std::string("saved.dat") + KEY_ENTER);
+        Answer_Lines(terminal,
+                     {{SAVE_QUESTION, "1"}, {"保存ファイルパスを指定して下さい :", "saved.dat"}});
         EXPECT_TRUE(EndedWith(terminal.Wait(), 0));
         EXPECT_TRUE(terminal.LineModeRestored());
         EXPECT_TRUE(session.Exists("saved.dat"));
@@ -187,8 +187,7 @@ TEST(LineEditScenario, CtrlDAndCtrlCKeepTheirMeaning) {
     for (int signal_number : {SIGINT, SIGTERM}) {
         Session fresh;
         TerminalSession terminal(fresh, {"--utf8"});
-        Answer(terminal, MENU_END, std::string("1") + KEY_ENTER);
-        Answer(terminal, FORMULA_PROMPT, std::string("x*2") + KEY_ENTER);
+        Answer_Lines(terminal, {{MENU_END, "1"}, {FORMULA_PROMPT, "x*2"}});
         Answer(terminal, RANGE_PROMPT, "x(");
         ASSERT_TRUE(terminal.WaitFor("x("));
         if (signal_number == SIGINT)
@@ -212,10 +211,9 @@ TEST(LineEditScenario, PlainReadingWithNoEditAndInCodePage932) {
         bool utf8 = arguments.size() == 2;
         TerminalSession terminal(session, arguments, {"KANSU_ENCODING=cp932"});
         auto shown = [utf8](const std::string& text) { return utf8 ? text : Cp932Always(text); };
-        Answer(terminal, shown(MENU_END), std::string("1") + KEY_ENTER, false);
-        Answer(terminal, shown(FORMULA_PROMPT), std::string(KEY_UP) + KEY_ENTER, false);
+        Answer_Lines(terminal, {{shown(MENU_END), "1"}, {shown(FORMULA_PROMPT), KEY_UP}}, false);
         EXPECT_TRUE(terminal.WaitFor(shown("おかしいところは^[…なんです。")));
-        Answer(terminal, shown(MENU_END), std::string("0") + KEY_ENTER, false);
+        Answer_Lines(terminal, {{shown(MENU_END), "0"}}, false);
         EXPECT_TRUE(EndedWith(terminal.Wait(), 0));
         EXPECT_EQ(session.Files(), std::vector<std::string>{"stderr"});
     }

@@ -2,7 +2,6 @@
 // as SVG and on the terminal, --plot in the dialogue, and the one-line errors.
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "mode_dialogue.h"
@@ -108,15 +107,17 @@ const std::string kTermBraille = R"svg(x^2-1
 x: 変数x   y: 関数計算値
 )svg";
 
-// Keeps a copy of every SVG the tests write where CI checks it with xmllint.
-void Keep_ForXmlCheck(const Session& session, const std::string& name) {
+// An SVG the test wrote; a copy is kept where CI checks it with xmllint.
+std::string Kept_ForXmlCheck(const Session& session, const std::string& name) {
+    std::string svg = session.ReadFile(name);
     const char* directory = std::getenv("KANSU_SVG_DIR");
-    if (directory == nullptr || *directory == '\0') return;
+    if (directory == nullptr || *directory == '\0') return svg;
     static int kept = 0;
     std::string copy = std::string(directory) + "/" + (Utf8Run() ? "utf8-" : "") +
                        ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
                        std::to_string(++kept) + ".svg";
-    std::ofstream(copy, std::ios::binary) << session.ReadFile(name);
+    std::ofstream(copy, std::ios::binary) << svg;
+    return svg;
 }
 
 std::string Plot_Error(const std::string& text) { return "kansu plot: " + text + "\n"; }
@@ -128,8 +129,7 @@ TEST(PlotScenario, ReportDrawnAsSvgByteForByte) {
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_EQ(result.output, "");
     EXPECT_EQ(result.error_output, "");
-    EXPECT_EQ(session.ReadFile("out.svg"), kSvg);
-    Keep_ForXmlCheck(session, "out.svg");
+    EXPECT_EQ(Kept_ForXmlCheck(session, "out.svg"), kSvg);
     result = session.RunWithArguments("plot out.txt -o other.svg --run 1", "");
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_EQ(session.ReadFile("other.svg"), kSvg);
@@ -161,8 +161,7 @@ TEST(PlotScenario, DialogueWithPlotDrawsEachReportAndSaysNothingMore) {
     EXPECT_EQ(result.error_output, "");
     EXPECT_EQ(plotted.ReadFile("out.txt"), plain.ReadFile("out.txt"));
     // The picture shows the last run: the same as kansu plot draws.
-    std::string beside = plotted.ReadFile("out.svg");
-    Keep_ForXmlCheck(plotted, "out.svg");
+    std::string beside = Kept_ForXmlCheck(plotted, "out.svg");
     EXPECT_NE(beside.find("<title>x = cos(t), y = sin(t)</title>"), std::string::npos);
     EXPECT_EQ(plotted.RunWithArguments("plot out.txt -o again.svg", "").exit_status, 0);
     EXPECT_EQ(plotted.ReadFile("again.svg"), beside);
@@ -172,19 +171,15 @@ TEST(PlotScenario, DialogueWithPlotDrawsEachReportAndSaysNothingMore) {
 
 TEST(PlotScenario, EveryRunWithALegend) {
     Session session;
-    ASSERT_EQ(session
-                  .Run("1\nx^2-1\nx(-1,2)[6]\nout.txt\n1\n2+3\nout.txt\n"
-                       "1\na*x\nx(-1,2)[3]\n-1\nout.txt\n0\n")
-                  .exit_status,
-              0);
-    SessionResult result = session.RunWithArguments("plot --all out.txt", "");
-    EXPECT_EQ(result.exit_status, 0);
-    std::string svg = session.ReadFile("out.svg");
-    Keep_ForXmlCheck(session, "out.svg");
-    EXPECT_NE(svg.find(">x^2-1</text>"), std::string::npos);
-    EXPECT_NE(svg.find(">a*x  (a = -1)</text>"), std::string::npos);
-    EXPECT_NE(svg.find("stroke=\"#1f77b4\""), std::string::npos);
-    EXPECT_NE(svg.find("stroke=\"#d62728\""), std::string::npos);
+    const char* typed =
+        "1\nx^2-1\nx(-1,2)[6]\nout.txt\n1\n2+3\nout.txt\n"
+        "1\na*x\nx(-1,2)[3]\n-1\nout.txt\n0\n";
+    ASSERT_EQ(session.Run(typed).exit_status, 0);
+    EXPECT_EQ(session.RunWithArguments("plot --all out.txt", "").exit_status, 0);
+    std::string svg = Kept_ForXmlCheck(session, "out.svg");
+    for (const char* shown :
+         {">x^2-1</text>", ">a*x  (a = -1)</text>", "stroke=\"#1f77b4\"", "stroke=\"#d62728\""})
+        EXPECT_NE(svg.find(shown), std::string::npos) << shown;
     EXPECT_EQ(svg.find("2+3"), std::string::npos);
 }
 
@@ -222,16 +217,13 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
 TEST(PlotScenario, RangesGivenOnTheCommandLine) {
     Session session;
     ASSERT_EQ(session.Run("1\ntan(x)\nx(-3,3)[600]\nout.txt\n0\n").exit_status, 0);
-    SessionResult result = session.RunWithArguments("plot out.txt --yrange -5:5 --xrange=-2:2", "");
-    EXPECT_EQ(result.exit_status, 2);
-    result = session.RunWithArguments("plot out.txt --yrange -5:5 --xrange -2:2", "");
-    EXPECT_EQ(result.exit_status, 0);
-    std::string svg = session.ReadFile("out.svg");
-    Keep_ForXmlCheck(session, "out.svg");
-    EXPECT_NE(svg.find(">-2.0</text>"), std::string::npos);
-    EXPECT_NE(svg.find(">2.0</text>"), std::string::npos);
-    EXPECT_NE(svg.find(">-4</text>"), std::string::npos);
-    EXPECT_NE(svg.find(">4</text>"), std::string::npos);
+    EXPECT_EQ(session.RunWithArguments("plot out.txt --yrange -5:5 --xrange=-2:2", "").exit_status,
+              2);
+    EXPECT_EQ(session.RunWithArguments("plot out.txt --yrange -5:5 --xrange -2:2", "").exit_status,
+              0);
+    std::string svg = Kept_ForXmlCheck(session, "out.svg");
+    for (const char* shown : {">-2.0</text>", ">2.0</text>", ">-4</text>", ">4</text>"})
+        EXPECT_NE(svg.find(shown), std::string::npos) << shown;
     EXPECT_EQ(svg.find(">-3.0</text>"), std::string::npos);
 }
 
@@ -248,12 +240,10 @@ TEST(PlotScenario, ReadmePicturesAreWhatKansuDraws) {
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_EQ(result.error_output, "");
     for (const char* name : {"explicit.svg", "implicit.svg", "polar.svg", "param.svg"}) {
-        std::ifstream committed(std::string(KANSU_DOCS_DIR) + "/" + name, std::ios::binary);
-        std::string expected((std::istreambuf_iterator<char>(committed)),
-                             std::istreambuf_iterator<char>());
+        std::string expected = Read_WholeFile(std::string(KANSU_DOCS_DIR) + "/" + name);
         EXPECT_FALSE(expected.empty()) << name;
-        EXPECT_TRUE(session.ReadFile(name) == expected) << name << " differs from docs/" << name;
-        Keep_ForXmlCheck(session, name);
+        EXPECT_TRUE(Kept_ForXmlCheck(session, name) == expected)
+            << name << " differs from docs/" << name;
     }
 }
 

@@ -164,6 +164,17 @@ TEST(EndOfRunScenario, TheSaveQuestion) {
          TypeEnroll("f", 1, "a0*2") + "0\n1\ntaken.dat\n1\nf.dat\n",
          kEnrolledF + SaveQuestion() + kAskPath + kExists + SaveQuestion() + kAskPath,
          {{"f.dat", kFRecordFile}, {"taken.dat", "hello"}}},
+        // The functions would be lost if the damaged source file were asked again.
+        {"once the source file refused them, a new path is asked for",
+         {{"bad.dat", kFRecordFile + "\x01\x02\x03"}},
+         "-1\nSetUfList\nbad.dat\n1\n" + TypeEnroll("h", 1, "a0*3") + "0\n1\n1\nnew.dat\n",
+         Start() +
+             AtPrompt(LoadAsked() +
+                      "関数を1個読み込みました。ファイルの残りは壊れているため読み込めません\n") +
+             AtPrompt(Enrolled(1, "double h( a0 ) = a0*3")) + SaveQuestion() +
+             "保存ファイルの記録が壊れているので、保存しませんでした\n" + SaveQuestion() + kAskPath,
+         {{"bad.dat", kFRecordFile + "\x01\x02\x03"},
+          {"new.dat", kFRecordFile + Record("h", 1, "a0*3")}}},
         {"end of input after a failed save ends without saving",
          {},
          TypeEnroll("f", 1, "a0*2") + "0\n1\nnodir/f.dat\n",

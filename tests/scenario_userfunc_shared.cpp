@@ -25,12 +25,6 @@
 namespace {
 using namespace userfunc_test;
 
-std::string Slurp(const std::string& path) {
-    std::string bytes;
-    Read_RegularFile(path, &bytes);
-    return bytes;
-}
-
 size_t Occurrences(const std::string& text, const std::string& part) {
     size_t count = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
@@ -97,8 +91,8 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }
-    std::string Output() const { return Slurp(output_); }
-    std::string Errors() const { return Slurp(errors_); }
+    std::string Output() const { return Read_WholeFile(output_); }
+    std::string Errors() const { return Read_WholeFile(errors_); }
 
 private:
     static std::chrono::steady_clock::time_point Deadline(double seconds) {
@@ -153,7 +147,9 @@ TEST(SignalScenario, UnsavedFunctionsGoToARecoveryFileNamedAtTheNextStart) {
         EXPECT_EQ(WEXITSTATUS(status), 128 + signal_number);
         std::vector<std::string> recovered = RecoveryFiles(session);
         ASSERT_EQ(recovered.size(), 1u);
-        EXPECT_EQ(Slurp(recovered[0]), FileId() + Record("f", 1, "a0*2"));
+        std::string recovered_bytes;  // read as the program reads a save file
+        Read_RegularFile(recovered[0], &recovered_bytes);
+        EXPECT_EQ(recovered_bytes, FileId() + Record("f", 1, "a0*2"));
         EXPECT_NE(run.Errors().find(recovered[0]), std::string::npos) << run.Errors();
 
         // Said once, at the next start; loading it is an ordinary SetUfList.

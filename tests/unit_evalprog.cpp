@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <deque>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -235,6 +237,59 @@ TEST_F(CompiledEvaluator, DeadArgumentWritesAreLeftOut) {
                 ++writes;
         EXPECT_EQ(one.writes, writes) << one.text;
         Expect_SameAsReference(one.text);
+    }
+}
+
+// A worker thread's copy of a program runs over cells of its own and leaves
+// the originals alone. A program that reads as a cell what one of its calls
+// writes as an argument may carry a value from one evaluation to the next.
+TEST_F(CompiledEvaluator, ProgramsMovedOntoCellsOfTheirOwn) {
+    ASSERT_NE(0, g_ufunc_list.AddUFncElem("m", -1, 1, 8, "a0+a1"));
+    struct Case {
+        const char* text;
+        bool carries;
+    };
+    const Case cases[] = {{"x*y+sin(x)", false},
+                          {"f(x)+p(x,y)-sigma[n(1,3),s(n*x)]", false},
+                          {"t(x)+u(x,y)", false},
+                          {"m(x)+p(x,x*3)", true},
+                          {"m(x)", false}};
+    for (const Case& one : cases) {
+        SCOPED_TRACE(one.text);
+        Typed formula(one.text);
+        ASSERT_NE(formula.root, nullptr);
+        EvalProgram program(formula.root, g_ufunc_list);
+        EXPECT_EQ(one.carries, program.Carries_Values());
+        double& x = formula.table["x"];
+        double& y = formula.table["y"];
+        x = 0.75;
+        y = -2.0;
+        std::deque<double> copies;
+        std::map<const double*, double*> moved_to;
+        for (const double* cell : program.Cells()) {
+            copies.push_back(*cell);
+            moved_to[cell] = &copies.back();
+        }
+        EvalProgram copy = program.Relocated(moved_to);
+        EvalMachine original_machine(program);
+        EvalMachine copy_machine(copy);
+        double original_value = 0.0;
+        double copy_value = 0.0;
+        EvalOutcome outcome = original_machine.Run(&original_value);
+        std::vector<uint64_t> shared_cells;
+        for (const char* cell : {"a0", "a1"}) shared_cells.push_back(Bits(ufunc_argArray[cell]));
+        x = 9.0;
+        EXPECT_EQ(outcome, copy_machine.Run(&copy_value));
+        EXPECT_EQ(Bits(original_value), Bits(copy_value));
+        EXPECT_EQ(shared_cells[0], Bits(ufunc_argArray["a0"]));
+        EXPECT_EQ(shared_cells[1], Bits(ufunc_argArray["a1"]));
+        // The copy's argument cells end as the original's did, whatever x holds now.
+        for (const char* name : {"a0", "a1"}) {
+            auto moved = moved_to.find(&ufunc_argArray[name]);
+            if (moved != moved_to.end()) {
+                EXPECT_EQ(Bits(ufunc_argArray[name]), Bits(*moved->second)) << name;
+            }
+        }
     }
 }
 

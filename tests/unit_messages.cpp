@@ -51,14 +51,16 @@ TEST(Options, ParsedWords) {
     }
 }
 
-// --digits takes the next word, a count from 1 to 17.
-TEST(Options, DigitsCount) {
-    struct DigitsCase {
+// --digits and --threads take the next word, a count from 1 to 17 or 64.
+TEST(Options, CountsAfterAnOption) {
+    struct CountCase {
         std::vector<const char*> words;
         int digits;
-        bool refused;
+        bool digits_refused;
+        int threads = 0;
+        bool threads_refused = false;
     };
-    const DigitsCase cases[] = {
+    const CountCase cases[] = {
         {{}, 6, false},
         {{"--digits", "10"}, 10, false},
         {{"--digits", "1", "--utf8"}, 1, false},
@@ -69,14 +71,23 @@ TEST(Options, DigitsCount) {
         {{"--digits", "7x"}, 6, true},
         {{"--digits", "017"}, 6, true},
         {{"--digits"}, 6, true},
+        {{"--threads", "1"}, 6, false, 1},
+        {{"--threads", "64", "--digits", "8"}, 8, false, 64},
+        {{"--threads", "65"}, 6, false, 0, true},
+        {{"--threads", "0"}, 6, false, 0, true},
+        {{"--threads", ""}, 6, false, 0, true},
+        {{"--threads"}, 6, false, 0, true},
     };
-    for (const DigitsCase& c : cases) {
+    for (const CountCase& c : cases) {
         std::vector<const char*> argv{"kansu"};
         argv.insert(argv.end(), c.words.begin(), c.words.end());
         CommandOptions parsed = Parse_Options(static_cast<int>(argv.size()), argv.data());
-        std::string shown = c.words.size() > 1 ? c.words[1] : "(none)";
+        std::string shown = c.words.empty() ? "(none)" : c.words[0];
+        if (c.words.size() > 1) shown += std::string(" ") + c.words[1];
         EXPECT_EQ(c.digits, parsed.digits) << shown;
-        EXPECT_EQ(c.refused, parsed.digits_refused) << shown;
+        EXPECT_EQ(c.digits_refused, parsed.digits_refused) << shown;
+        EXPECT_EQ(c.threads, parsed.threads) << shown;
+        EXPECT_EQ(c.threads_refused, parsed.threads_refused) << shown;
         EXPECT_EQ("", parsed.unknown) << shown;
     }
 }

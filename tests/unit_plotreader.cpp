@@ -10,60 +10,58 @@
 #include <string>
 #include <vector>
 
+#include "mode_dialogue.h"
 #include "reportreader.h"
 #include "session.h"
 
 namespace {
 
-const std::string kHead = "\n****************************計算結果を記録します\n";
-const std::string kRule = "----------関数計算の結果-------------\n";
-
-const std::string kExplicit = kHead +
+const std::string kExplicit = kReportHead +
                               "計算した式はa*x^2\n"
                               "値可変変数 x :範囲 [0] - [1] :分割2\n"
                               "変数(値固定)と、その値は以下の通りです\n"
                               "a\t2\n" +
-                              kRule +
+                              kResultRule +
                               "変数x\t関数計算値\n"
                               "0\t0\n"
                               "0.5\t0.5\n"
                               "1\t2\n";
-const std::string kImplicit = kHead +
+const std::string kImplicit = kReportHead +
                               "計算式 x^2+y^2-1= 0 \n"
                               "独立変数 x  :従属変数 y\n"
                               "独立変数x :範囲 [-1] - [1] :分割4\n"
                               "従属変数y :範囲 [-1] - [1] :分割2\n"
                               "\n" +
-                              kRule +
+                              kResultRule +
                               "独立変数x\t従属変数y\t  関数計算値\n"
                               "0\t-1\t0\n"
                               "-1\t0\t0\n"
                               "1\t0\t0\n"
                               "0\t1\t0\n";
-const std::string kImplicitXOnly = kHead +
+const std::string kImplicitXOnly = kReportHead +
                                    "計算式 x-2+r= 0 \n"
                                    "独立変数 x  :従属変数 \n"
                                    "変数(独立・従属変数除く)と、その値\n"
                                    "r\t0\n"
                                    "独立変数x :範囲 [0] - [4] :分割2\n"
                                    "\n" +
-                                   kRule +
+                                   kResultRule +
                                    "独立変数x\t従属変数(文字指定なし) \t  関数値\n"
                                    "2\t0\t0\n"
                                    "2\t2\t0\n"
                                    "2\t4\t0\n";
-const std::string kPolar = kHead +
+const std::string kPolar = kReportHead +
                            "計算式 : r = a*tht  :角度変数 tht\n"
                            "変数(角度変数除く)と、その値\n"
                            "a\t2\n"
                            "角度変数tht :範囲 [0] - [2] :分割2\n"
                            "\n" +
-                           kRule +
+                           kResultRule +
                            "動径 : r\t 角度 : tht\t 横軸 : x\t 縦軸 : y\n"
                            "0\t0\t0\t0\n"
                            "2\t1\t1.0806\t1.68294\n"
                            "4\t2\t-1.66459\t3.63719\n";
-const std::string kParametric = kHead +
+const std::string kParametric = kReportHead +
                                 "計算式 x=a*t :y=b\n"
                                 "媒介変数 t\n"
                                 "x成分の変数(媒介変数除く)と、その値\n"
@@ -73,13 +71,14 @@ const std::string kParametric = kHead +
                                 "b\t2\n"
                                 "媒介変数t :範囲 [0]- [1] :分割2\n"
                                 "\n" +
-                                kRule +
+                                kResultRule +
                                 "媒介変数t\tx成分\ty成分\n"
                                 "0\t0\t2\n"
                                 "0.5\t0.5\t2\n"
                                 "1\t1\t2\n";
-const std::string kNoVariables = kHead + kRule + "2+3=5\n";
-const std::string kParamNoParameter = kHead + "計算式 x=2*3 :y=4\n" + kRule + "2*3=6\n4=4\n";
+const std::string kNoVariables = kReportHead + kResultRule + "2+3=5\n";
+const std::string kParamNoParameter =
+    kReportHead + "計算式 x=2*3 :y=4\n" + kResultRule + "2*3=6\n4=4\n";
 
 struct Row {
     size_t run;
@@ -221,18 +220,17 @@ TEST(PlotReader, AppendedRunsAreNumberedInFileOrderEvenInMixedEncodings) {
 }
 
 TEST(PlotReader, CutLinesAreSkipped) {
-    // A file cut in the middle of its last line, and a report whose writing
-    // stopped mid-row, the next run written after it (its empty first line ends
-    // the cut row, so no empty line parts them).
-    std::string cut_end = kExplicit.substr(0, kExplicit.size() - 1);
+    // The report cut in the middle of its last row: alone, a file cut there;
+    // followed by another run, a report whose writing stopped mid-row (the next
+    // run's empty first line ends the cut row, so no empty line parts them).
     // "1\t2" reads as a row: only the head right after it tells that it was cut.
-    std::string cut_row = kExplicit.substr(0, kExplicit.size() - 1);
+    std::string cut = kExplicit.substr(0, kExplicit.size() - 1);
     for (bool in_utf8 : {false, true}) {
-        std::vector<ReportRun> runs = Scan(Encoded(cut_end, in_utf8));
+        std::vector<ReportRun> runs = Scan(Encoded(cut, in_utf8));
         ASSERT_EQ(runs.size(), 1u);
         EXPECT_EQ(runs[0].row_count, 2);
         EXPECT_EQ(runs[0].y_max, 0.5);
-        runs = Scan(Encoded(cut_row + kExplicit, in_utf8));
+        runs = Scan(Encoded(cut + kExplicit, in_utf8));
         ASSERT_EQ(runs.size(), 2u);
         EXPECT_EQ(runs[0].row_count, 2);
         EXPECT_EQ(runs[0].y_max, 0.5);
@@ -253,7 +251,7 @@ TEST(PlotReader, WindowsLineEndsRead) {
 }
 
 TEST(PlotReader, NotFiniteRowsCountButStayOutOfTheRanges) {
-    std::string report = kHead + "計算した式は1/x\n" + kRule +
+    std::string report = kReportHead + "計算した式は1/x\n" + kResultRule +
                          "変数x\t関数計算値\n"
                          "-1\t-1\n0\tinf\n0.5\tnan\n1\t-inf\n2\t0.5\n1e-400\t1e+400\n"
                          "0.1000000000000000055511151231257827\t10\n";

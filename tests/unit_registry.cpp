@@ -28,7 +28,7 @@ std::vector<std::string> Names(const UsrFuncArray& registry) {
     return names;
 }
 
-std::string Definition(UsrFuncProp* entry) {
+std::string Definition_Text(UsrFuncProp* entry) {
     unsigned short arg_count = 0;
     unsigned short ret_kind = 0;
     char* text = entry->GetFuncDef(&arg_count, &ret_kind);
@@ -36,6 +36,14 @@ std::string Definition(UsrFuncProp* entry) {
     delete[] text;
     return result;
 }
+
+// Tests with a registry of their own.
+class WithRegistry : public ::testing::Test {
+protected:
+    UsrFuncArray registry_{nullptr};
+};
+using Registry = WithRegistry;
+using Definition = WithRegistry;
 
 // ---- Name list ----
 
@@ -96,7 +104,7 @@ TEST(NameList, DeleteListFreesAllNodesAndClearsTheRoot) {
 
 // ---- Registry in memory ----
 
-TEST(Registry, EntriesStayInByteOrderWhateverTheInsertionOrder) {
+TEST_F(Registry, EntriesStayInByteOrderWhateverTheInsertionOrder) {
     std::vector<std::string> keys = {"f2", "f10", "F"};
     std::sort(keys.begin(), keys.end());
     do {
@@ -107,20 +115,18 @@ TEST(Registry, EntriesStayInByteOrderWhateverTheInsertionOrder) {
     } while (std::next_permutation(keys.begin(), keys.end()));
 }
 
-TEST(Registry, InsertionBetweenAndBeforeOthers) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("f", -1, 1, 8, nullptr);
-    registry.AddUFncElem("h", -1, 1, 8, nullptr);
-    registry.AddUFncElem("g", -1, 1, 8, nullptr);
-    EXPECT_EQ(Names(registry), (std::vector<std::string>{"f", "g", "h"}));
-    registry.AddUFncElem("a", -1, 1, 8, nullptr);
-    EXPECT_STREQ(registry.FirstPnt()->label, "a");
+TEST_F(Registry, InsertionBetweenAndBeforeOthers) {
+    registry_.AddUFncElem("f", -1, 1, 8, nullptr);
+    registry_.AddUFncElem("h", -1, 1, 8, nullptr);
+    registry_.AddUFncElem("g", -1, 1, 8, nullptr);
+    EXPECT_EQ(Names(registry_), (std::vector<std::string>{"f", "g", "h"}));
+    registry_.AddUFncElem("a", -1, 1, 8, nullptr);
+    EXPECT_STREQ(registry_.FirstPnt()->label, "a");
 }
 
-TEST(Registry, NewEntryWithoutTextIsUndefinedAndUnchanged) {
-    UsrFuncArray registry(nullptr);
-    EXPECT_EQ(registry.AddUFncElem("h", 7, 2, 8, nullptr), 1);
-    UsrFuncProp* entry = registry.FirstPnt();
+TEST_F(Registry, NewEntryWithoutTextIsUndefinedAndUnchanged) {
+    EXPECT_EQ(registry_.AddUFncElem("h", 7, 2, 8, nullptr), 1);
+    UsrFuncProp* entry = registry_.FirstPnt();
     EXPECT_EQ(entry->filePos, 7);
     EXPECT_EQ(entry->argNum, 2);
     EXPECT_EQ(entry->rtvKind, 8);
@@ -128,64 +134,56 @@ TEST(Registry, NewEntryWithoutTextIsUndefinedAndUnchanged) {
     EXPECT_EQ(entry->funcDef, nullptr);
     EXPECT_EQ(entry->funcRoot, nullptr);
     EXPECT_EQ(entry->funcAryNum, -1);
-    EXPECT_EQ(registry.GetChangeFlag(), 0);
+    EXPECT_EQ(registry_.GetChangeFlag(), 0);
 }
 
-TEST(Registry, ReaddingARegisteredNameKeepsItsPlaceAndMarksItChanged) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("a", -1, 1, 8, nullptr);
-    registry.AddUFncElem("b", 40, 1, 8, nullptr);
-    registry.AddUFncElem("c", -1, 1, 8, nullptr);
-    EXPECT_EQ(registry.GetChangeFlag(), 0);
-    EXPECT_EQ(registry.AddUFncElem("b", 7, 3, 8, nullptr), 2);
-    EXPECT_EQ(Names(registry), (std::vector<std::string>{"a", "b", "c"}));
-    EXPECT_EQ(registry.AccFilePos("b"), 7);
-    EXPECT_EQ(registry.PutArgNum("b"), 3);
-    EXPECT_EQ(registry.GetChangeFlag(), 1);
+TEST_F(Registry, ReaddingARegisteredNameKeepsItsPlaceAndMarksItChanged) {
+    registry_.AddUFncElem("a", -1, 1, 8, nullptr);
+    registry_.AddUFncElem("b", 40, 1, 8, nullptr);
+    registry_.AddUFncElem("c", -1, 1, 8, nullptr);
+    EXPECT_EQ(registry_.GetChangeFlag(), 0);
+    EXPECT_EQ(registry_.AddUFncElem("b", 7, 3, 8, nullptr), 2);
+    EXPECT_EQ(Names(registry_), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(registry_.AccFilePos("b"), 7);
+    EXPECT_EQ(registry_.PutArgNum("b"), 3);
+    EXPECT_EQ(registry_.GetChangeFlag(), 1);
 }
 
-TEST(Registry, LookupsOfUnregisteredNamesAreNeutral) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("g", 7, 2, 8, nullptr);
-    EXPECT_EQ(registry("f"), 0);
-    EXPECT_EQ(registry("g"), 1);  // registered without a definition
-    EXPECT_EQ(registry["f"], nullptr);
-    EXPECT_EQ(registry["g"], nullptr);
-    EXPECT_EQ(registry.PutArgNum("f"), 0);
-    EXPECT_EQ(registry.PutArgNum("g"), 2);
+TEST_F(Registry, LookupsOfUnregisteredNamesAreNeutral) {
+    registry_.AddUFncElem("g", 7, 2, 8, nullptr);
+    EXPECT_EQ(registry_("f"), 0);
+    EXPECT_EQ(registry_("g"), 1);  // registered without a definition
+    EXPECT_EQ(registry_["f"], nullptr);
+    EXPECT_EQ(registry_["g"], nullptr);
+    EXPECT_EQ(registry_.PutArgNum("f"), 0);
+    EXPECT_EQ(registry_.PutArgNum("g"), 2);
 }
 
-TEST(Registry, AccFilePosGivesTheEntryFieldOrMinusTwoOnEveryCall) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("g", -1, 1, 8, nullptr);
-    registry.AccFilePos("g") = 99;
-    EXPECT_EQ(registry.FirstPnt()->filePos, 99);
-    long& absent = registry.AccFilePos("x");
+TEST_F(Registry, AccFilePosGivesTheEntryFieldOrMinusTwoOnEveryCall) {
+    registry_.AddUFncElem("g", -1, 1, 8, nullptr);
+    registry_.AccFilePos("g") = 99;
+    EXPECT_EQ(registry_.FirstPnt()->filePos, 99);
+    long& absent = registry_.AccFilePos("x");
     EXPECT_EQ(absent, -2);
     absent = 1234;
-    EXPECT_EQ(registry.AccFilePos("x"), -2);
-    EXPECT_EQ(registry.AccFilePos("y"), -2);
+    EXPECT_EQ(registry_.AccFilePos("x"), -2);
+    EXPECT_EQ(registry_.AccFilePos("y"), -2);
 }
 
-TEST(Registry, PrintContentOfAnUnregisteredName) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("zz", -1, 1, 8, nullptr);
+TEST_F(Registry, PrintContentOfAnUnregisteredName) {
+    registry_.AddUFncElem("zz", -1, 1, 8, nullptr);
     std::ostringstream out;
-    EXPECT_EQ(registry.PrintContent("f", out), 1);
+    EXPECT_EQ(registry_.PrintContent("f", out), 1);
     EXPECT_TRUE(SameText("関数名f は存在しない\n", out.str()));
 }
 
-TEST(Registry, ListingLinesOfUndefinedEntries) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("h", 7, 2, 8, nullptr);
-    registry.AddUFncElem("k", 7, 0, 8, nullptr);
-    registry.AddUFncElem("m", 7, 1, 7, nullptr);
-    registry.AddUFncElem("n", 7, 1, 9, nullptr);
+TEST_F(Registry, ListingLinesOfUndefinedEntries) {
+    registry_.AddUFncElem("h", 7, 2, 8, nullptr);
+    registry_.AddUFncElem("k", 7, 0, 8, nullptr);
+    registry_.AddUFncElem("m", 7, 1, 7, nullptr);
+    registry_.AddUFncElem("n", 7, 1, 9, nullptr);
     std::ostringstream out;
-    registry.PrintContent("h", out);
-    registry.PrintContent("k", out);
-    registry.PrintContent("m", out);
-    registry.PrintContent("n", out);
+    for (const char* name : {"h", "k", "m", "n"}) registry_.PrintContent(name, out);
     EXPECT_TRUE(
         SameText("double h( a0 , a1 ) = ___undef\n"
                  "double k( void ) = ___undef\n"
@@ -193,11 +191,11 @@ TEST(Registry, ListingLinesOfUndefinedEntries) {
                  "___undef n( a0 ) = ___undef\n",
                  out.str()));
     std::ostringstream names;
-    EXPECT_EQ(registry.FirstPnt()->PrintFuncMame(names), 1);
+    EXPECT_EQ(registry_.FirstPnt()->PrintFuncMame(names), 1);
     EXPECT_TRUE(SameText("h : 関数未定義\n", names.str()));
 }
 
-TEST(Registry, KindTexts) {
+TEST_F(Registry, KindTexts) {
     const char* expected[] = {"unsigned char ", "char ", "unsigned short ", "short ",
                               "unsigned long ", "long ", "flort ",          "double "};
     for (unsigned short code = 1; code <= 8; ++code)
@@ -206,20 +204,18 @@ TEST(Registry, KindTexts) {
     EXPECT_EQ(Kind_Text(9), nullptr);
 }
 
-TEST(Registry, GetFuncDefOfAnUndefinedEntry) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("h", 7, 2, 8, nullptr);
+TEST_F(Registry, GetFuncDefOfAnUndefinedEntry) {
+    registry_.AddUFncElem("h", 7, 2, 8, nullptr);
     unsigned short arg_count = 99;
     unsigned short ret_kind = 99;
-    EXPECT_EQ(registry.FirstPnt()->GetFuncDef(&arg_count, &ret_kind), nullptr);
+    EXPECT_EQ(registry_.FirstPnt()->GetFuncDef(&arg_count, &ret_kind), nullptr);
     EXPECT_EQ(arg_count, 0);
     EXPECT_EQ(ret_kind, 10);
 }
 
-TEST(Registry, ChangeFuncDefWithoutTextChangesCountAndKind) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("h", 7, 2, 8, nullptr);
-    UsrFuncProp* entry = registry.FirstPnt();
+TEST_F(Registry, ChangeFuncDefWithoutTextChangesCountAndKind) {
+    registry_.AddUFncElem("h", 7, 2, 8, nullptr);
+    UsrFuncProp* entry = registry_.FirstPnt();
     EXPECT_EQ(entry->ChangeFuncDef(nullptr, 2, 8), 1);
     EXPECT_EQ(entry->chngFlag, 0);
     entry->ChangeFuncDef(nullptr, 3, 8);
@@ -231,49 +227,47 @@ TEST(Registry, ChangeFuncDefWithoutTextChangesCountAndKind) {
     EXPECT_EQ(entry->chngFlag, 1);
 }
 
-TEST(Registry, DelUFncElementOfFirstLastAndAbsent) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("a", 7, 1, 8, nullptr);
-    registry.AddUFncElem("b", 30, 1, 8, nullptr);
-    registry.AddUFncElem("c", 55, 1, 8, nullptr);
+TEST_F(Registry, DelUFncElementOfFirstLastAndAbsent) {
+    registry_.AddUFncElem("a", 7, 1, 8, nullptr);
+    registry_.AddUFncElem("b", 30, 1, 8, nullptr);
+    registry_.AddUFncElem("c", 55, 1, 8, nullptr);
     long position = 0;
     int state = 0;
 
-    UsrFuncProp* next = registry.DelUFncElement("a", &position, &state);
-    EXPECT_EQ(next, registry.FirstPnt());
+    UsrFuncProp* next = registry_.DelUFncElement("a", &position, &state);
+    EXPECT_EQ(next, registry_.FirstPnt());
     EXPECT_STREQ(next->label, "b");
     EXPECT_EQ(position, 7);
     EXPECT_EQ(state, 1);
 
-    next = registry.DelUFncElement("c", &position, &state);
+    next = registry_.DelUFncElement("c", &position, &state);
     EXPECT_EQ(next, nullptr);
     EXPECT_EQ(position, 55);
     EXPECT_EQ(state, 1);
 
     position = 0;
     state = 1;
-    next = registry.DelUFncElement("zz", &position, &state);
+    next = registry_.DelUFncElement("zz", &position, &state);
     EXPECT_EQ(next, nullptr);
     EXPECT_EQ(position, -1);
     EXPECT_EQ(state, 0);
-    EXPECT_EQ(Names(registry), (std::vector<std::string>{"b"}));
+    EXPECT_EQ(Names(registry_), (std::vector<std::string>{"b"}));
 }
 
-TEST(Registry, DelUFncElementInTheMiddleReturnsTheSuccessor) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("a", -1, 1, 8, nullptr);
-    registry.AddUFncElem("b", -1, 1, 8, nullptr);
-    registry.AddUFncElem("c", -1, 1, 8, nullptr);
+TEST_F(Registry, DelUFncElementInTheMiddleReturnsTheSuccessor) {
+    registry_.AddUFncElem("a", -1, 1, 8, nullptr);
+    registry_.AddUFncElem("b", -1, 1, 8, nullptr);
+    registry_.AddUFncElem("c", -1, 1, 8, nullptr);
     long position = 0;
     int state = 0;
-    UsrFuncProp* next = registry.DelUFncElement("b", &position, &state);
+    UsrFuncProp* next = registry_.DelUFncElement("b", &position, &state);
     ASSERT_NE(next, nullptr);
     EXPECT_STREQ(next->label, "c");
     EXPECT_EQ(position, -1);
-    EXPECT_EQ(Names(registry), (std::vector<std::string>{"a", "c"}));
+    EXPECT_EQ(Names(registry_), (std::vector<std::string>{"a", "c"}));
 }
 
-TEST(Registry, DelUFncElemOfAnEntryNotSavedTouchesNoFile) {
+TEST_F(Registry, DelUFncElemOfAnEntryNotSavedTouchesNoFile) {
     UsrFuncArray registry("no-such-dir/save.dat");
     registry.AddUFncElem("a", -1, 1, 8, nullptr);
     EXPECT_EQ(registry.DelUFncElem("zz"), 0);
@@ -282,29 +276,27 @@ TEST(Registry, DelUFncElemOfAnEntryNotSavedTouchesNoFile) {
     EXPECT_STREQ(registry.GetSourceFile(), "no-such-dir/save.dat");
 }
 
-TEST(Registry, ElementSaveNumCountsEntriesWithARecordWhereverTheyStand) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("b", 7, 1, 8, nullptr);
-    registry.AddUFncElem("c", -1, 1, 8, nullptr);
-    registry.AddUFncElem("d", 40, 1, 8, nullptr);
-    EXPECT_EQ(registry.ElementSaveNum(), 2);
+TEST_F(Registry, ElementSaveNumCountsEntriesWithARecordWhereverTheyStand) {
+    registry_.AddUFncElem("b", 7, 1, 8, nullptr);
+    registry_.AddUFncElem("c", -1, 1, 8, nullptr);
+    registry_.AddUFncElem("d", 40, 1, 8, nullptr);
+    EXPECT_EQ(registry_.ElementSaveNum(), 2);
 }
 
-TEST(Registry, ChangeSourceFile) {
-    UsrFuncArray registry(nullptr);
-    EXPECT_EQ(registry.GetSourceFile(), nullptr);
-    EXPECT_EQ(registry.ChangeSourceFile("one.dat", -1), 1);
-    EXPECT_STREQ(registry.GetSourceFile(), "one.dat");
-    EXPECT_EQ(registry.ChangeSourceFile("two.dat", -1), 0);
-    EXPECT_STREQ(registry.GetSourceFile(), "one.dat");
-    EXPECT_EQ(registry.ChangeSourceFile("three.dat", 0), 1);
-    EXPECT_STREQ(registry.GetSourceFile(), "three.dat");
+TEST_F(Registry, ChangeSourceFile) {
+    EXPECT_EQ(registry_.GetSourceFile(), nullptr);
+    EXPECT_EQ(registry_.ChangeSourceFile("one.dat", -1), 1);
+    EXPECT_STREQ(registry_.GetSourceFile(), "one.dat");
+    EXPECT_EQ(registry_.ChangeSourceFile("two.dat", -1), 0);
+    EXPECT_STREQ(registry_.GetSourceFile(), "one.dat");
+    EXPECT_EQ(registry_.ChangeSourceFile("three.dat", 0), 1);
+    EXPECT_STREQ(registry_.GetSourceFile(), "three.dat");
     // Setting the path it already holds must not read freed memory.
-    EXPECT_EQ(registry.ChangeSourceFile(registry.GetSourceFile(), 0), 1);
-    EXPECT_STREQ(registry.GetSourceFile(), "three.dat");
+    EXPECT_EQ(registry_.ChangeSourceFile(registry_.GetSourceFile(), 0), 1);
+    EXPECT_STREQ(registry_.GetSourceFile(), "three.dat");
 }
 
-TEST(Registry, ConstructorPathAndDeleteAllObject) {
+TEST_F(Registry, ConstructorPathAndDeleteAllObject) {
     UsrFuncArray registry("start.dat");
     EXPECT_STREQ(registry.GetSourceFile(), "start.dat");
     registry.AddUFncElem("a", 7, 1, 8, nullptr);
@@ -315,7 +307,7 @@ TEST(Registry, ConstructorPathAndDeleteAllObject) {
     EXPECT_EQ(registry.ElementSaveNum(), 0);
 }
 
-TEST(Registry, GlobalRegistryStartsEmptyWithoutSourceFile) {
+TEST_F(Registry, GlobalRegistryStartsEmptyWithoutSourceFile) {
     EXPECT_EQ(g_ufunc_list.FirstPnt(), nullptr);
     EXPECT_EQ(g_ufunc_list.GetSourceFile(), nullptr);
     EXPECT_EQ(g_ufunc_list.GetChangeFlag(), 0);
@@ -323,31 +315,29 @@ TEST(Registry, GlobalRegistryStartsEmptyWithoutSourceFile) {
 
 // ---- Definitions ----
 
-TEST(Definition, AnEnrolledFunctionIsDefinedAndChanged) {
-    UsrFuncArray registry(nullptr);
-    EXPECT_EQ(registry.AddUFncElem("f", -1, 1, 8, "a0*2"), 1);
-    UsrFuncProp* f = registry.FirstPnt();
+TEST_F(Definition, AnEnrolledFunctionIsDefinedAndChanged) {
+    EXPECT_EQ(registry_.AddUFncElem("f", -1, 1, 8, "a0*2"), 1);
+    UsrFuncProp* f = registry_.FirstPnt();
     ASSERT_NE(f->funcDef, nullptr);
     EXPECT_EQ(f->funcAryNum, 3);
     EXPECT_EQ(f->chngFlag, 1);
     EXPECT_EQ(f->filePos, -1);
-    EXPECT_EQ(registry("f"), 2);
-    ASSERT_NE(registry["f"], nullptr);
-    EXPECT_EQ(registry["f"], f->funcRoot);
-    EXPECT_STREQ(registry["f"]->CompArray, "*");
-    EXPECT_EQ(registry["f"]->left, &f->funcDef[0]);
-    EXPECT_EQ(registry["f"]->right, &f->funcDef[2]);
+    EXPECT_EQ(registry_("f"), 2);
+    ASSERT_NE(registry_["f"], nullptr);
+    EXPECT_EQ(registry_["f"], f->funcRoot);
+    EXPECT_STREQ(registry_["f"]->CompArray, "*");
+    EXPECT_EQ(registry_["f"]->left, &f->funcDef[0]);
+    EXPECT_EQ(registry_["f"]->right, &f->funcDef[2]);
     // The argument is linked to the global cell a0.
     EXPECT_EQ(f->funcDef[0].number_source, &ufunc_argArray["a0"]);
-    EXPECT_EQ(registry.PutArgNum("f"), 1);
+    EXPECT_EQ(registry_.PutArgNum("f"), 1);
 }
 
-TEST(Definition, GetFuncDefRebuildsTheTextFromTheItems) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("h", -1, 2, 8, "sin(a0)+log(2,a1)^2");
+TEST_F(Definition, GetFuncDefRebuildsTheTextFromTheItems) {
+    registry_.AddUFncElem("h", -1, 2, 8, "sin(a0)+log(2,a1)^2");
     unsigned short arg_count = 0;
     unsigned short ret_kind = 0;
-    char* text = registry.FirstPnt()->GetFuncDef(&arg_count, &ret_kind);
+    char* text = registry_.FirstPnt()->GetFuncDef(&arg_count, &ret_kind);
     ASSERT_NE(text, nullptr);
     EXPECT_STREQ(text, "sin(a0)+log(2,a1)^2");
     EXPECT_EQ(arg_count, 2);
@@ -355,84 +345,76 @@ TEST(Definition, GetFuncDefRebuildsTheTextFromTheItems) {
     delete[] text;
 }
 
-TEST(Definition, ListingLinesOfDefinedFunctions) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
-    registry.AddUFncElem("g", -1, 0, 8, "3.14*2");
-    registry.AddUFncElem("k", -1, 3, 8, "a0+a1*a2");
+TEST_F(Definition, ListingLinesOfDefinedFunctions) {
+    registry_.AddUFncElem("f", -1, 1, 8, "a0*2");
+    registry_.AddUFncElem("g", -1, 0, 8, "3.14*2");
+    registry_.AddUFncElem("k", -1, 3, 8, "a0+a1*a2");
     std::ostringstream out;
-    registry.PrintContent("f", out);
-    registry.PrintContent("g", out);
-    registry.PrintContent("k", out);
+    for (const char* name : {"f", "g", "k"}) registry_.PrintContent(name, out);
     EXPECT_TRUE(
         SameText("double f( a0 ) = a0*2\n"
                  "double g( void ) = 3.14*2\n"
                  "double k( a0 , a1 , a2 ) = a0+a1*a2\n",
                  out.str()));
     std::ostringstream names;
-    registry.FirstPnt()->PrintFuncMame(names);
+    registry_.FirstPnt()->PrintFuncMame(names);
     EXPECT_TRUE(SameText("f : 関数定義済み\n", names.str()));
 }
 
-TEST(Definition, ARefusedTextLeavesANewEntryUndefinedWithItsMessage) {
-    UsrFuncArray registry(nullptr);
+TEST_F(Definition, ARefusedTextLeavesANewEntryUndefinedWithItsMessage) {
     CoutCapture capture;
-    EXPECT_EQ(registry.AddUFncElem("h", -1, 1, 8, "a0+"), 1);
-    UsrFuncProp* h = registry.FirstPnt();
+    EXPECT_EQ(registry_.AddUFncElem("h", -1, 1, 8, "a0+"), 1);
+    UsrFuncProp* h = registry_.FirstPnt();
     EXPECT_EQ(h->funcDef, nullptr);
     EXPECT_EQ(h->funcRoot, nullptr);
     EXPECT_EQ(h->funcAryNum, -1);
     EXPECT_EQ(h->chngFlag, 1);
-    EXPECT_EQ(registry("h"), 1);
+    EXPECT_EQ(registry_("h"), 1);
     EXPECT_TRUE(SameText("これは式になってないぞ！プンプン\n\n", capture.Text()));
 }
 
-TEST(Definition, TextsLongerThanATypedLineAreRefused) {
+TEST_F(Definition, TextsLongerThanATypedLineAreRefused) {
     std::string longest = "a0";
     while (longest.size() + 3 <= 255) longest += "+a0";
-    UsrFuncArray registry(nullptr);
     CoutCapture capture;
-    registry.AddUFncElem("f", -1, 1, 8, longest.c_str());
-    registry.AddUFncElem("g", -1, 1, 8, (longest + "+a0").c_str());
-    EXPECT_EQ(registry("f"), 2);
-    EXPECT_EQ(registry("g"), 1);
+    registry_.AddUFncElem("f", -1, 1, 8, longest.c_str());
+    registry_.AddUFncElem("g", -1, 1, 8, (longest + "+a0").c_str());
+    EXPECT_EQ(registry_("f"), 2);
+    EXPECT_EQ(registry_("g"), 1);
     EXPECT_TRUE(SameText("これの配列は、オーバーしとるぞ\n\n", capture.Text()));
 }
 
-TEST(Definition, ARebuiltTextWithLongSignedArgumentsAnalysesAgain) {
+TEST_F(Definition, ARebuiltTextWithLongSignedArgumentsAnalysesAgain) {
     // Typed at 250 characters; rebuilt with a 0 before every opening sign, the
     // second argument of log grows past 255 characters.
     std::string typed = "log(2,-a0";
     for (int i = 0; i < 40; ++i) typed += "+(-a0)";
     typed += ")";
     ASSERT_LE(typed.size(), 255u);
-    UsrFuncArray registry(nullptr);
     CoutCapture capture;
-    registry.AddUFncElem("f", -1, 1, 8, typed.c_str());
-    ASSERT_EQ(registry("f"), 2);
-    std::string rebuilt = Definition(registry.FirstPnt());
+    registry_.AddUFncElem("f", -1, 1, 8, typed.c_str());
+    ASSERT_EQ(registry_("f"), 2);
+    std::string rebuilt = Definition_Text(registry_.FirstPnt());
     ASSERT_GT(rebuilt.size(), 6u + 255u + 1u);
-    registry.AddUFncElem("g", -1, 1, 8, rebuilt.c_str());
-    EXPECT_EQ(registry("g"), 2);
+    registry_.AddUFncElem("g", -1, 1, 8, rebuilt.c_str());
+    EXPECT_EQ(registry_("g"), 2);
     EXPECT_EQ(capture.Text(), "");
 }
 
-TEST(Definition, ReaddingWithARefusedTextLeavesTheEntryUndefinedAndChanged) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("f", 7, 1, 8, "a0*2");
-    registry.FirstPnt()->chngFlag = 0;
+TEST_F(Definition, ReaddingWithARefusedTextLeavesTheEntryUndefinedAndChanged) {
+    registry_.AddUFncElem("f", 7, 1, 8, "a0*2");
+    registry_.FirstPnt()->chngFlag = 0;
     CoutCapture capture;
-    EXPECT_EQ(registry.AddUFncElem("f", 7, 1, 8, "a0*"), 2);
-    EXPECT_EQ(registry("f"), 1);
-    EXPECT_EQ(registry.FirstPnt()->chngFlag, 1);
-    EXPECT_EQ(registry.AccFilePos("f"), 7);
-    EXPECT_EQ(Definition(registry.FirstPnt()), "(null)");
+    EXPECT_EQ(registry_.AddUFncElem("f", 7, 1, 8, "a0*"), 2);
+    EXPECT_EQ(registry_("f"), 1);
+    EXPECT_EQ(registry_.FirstPnt()->chngFlag, 1);
+    EXPECT_EQ(registry_.AccFilePos("f"), 7);
+    EXPECT_EQ(Definition_Text(registry_.FirstPnt()), "(null)");
 }
 
-TEST(Definition, ChangeFuncDefMarksChangedOnlyWhenTheTextIsAccepted) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("f", 7, 1, 8, "a0*2");
-    UsrFuncProp* f = registry.FirstPnt();
+TEST_F(Definition, ChangeFuncDefMarksChangedOnlyWhenTheTextIsAccepted) {
+    registry_.AddUFncElem("f", 7, 1, 8, "a0*2");
+    UsrFuncProp* f = registry_.FirstPnt();
     f->chngFlag = 0;
     {
         CoutCapture capture;
@@ -443,10 +425,10 @@ TEST(Definition, ChangeFuncDefMarksChangedOnlyWhenTheTextIsAccepted) {
     EXPECT_EQ(f->chngFlag, 0);
     EXPECT_EQ(f->ChangeFuncDef("a0-1", 1, 8), 1);
     EXPECT_EQ(f->chngFlag, 1);
-    EXPECT_EQ(Definition(f), "a0-1");
+    EXPECT_EQ(Definition_Text(f), "a0-1");
 }
 
-TEST(Definition, TheConstructorKeepsItsFlagWhenTheTextIsRefused) {
+TEST_F(Definition, TheConstructorKeepsItsFlagWhenTheTextIsRefused) {
     CoutCapture capture;
     UsrFuncProp refused("p", -1, 1, 8, 0, "a0+");
     EXPECT_EQ(refused.funcDef, nullptr);
@@ -457,7 +439,7 @@ TEST(Definition, TheConstructorKeepsItsFlagWhenTheTextIsRefused) {
     EXPECT_EQ(accepted.filePos, 7);
 }
 
-TEST(Definition, ReenrollingAFunctionThatCallsItselfLeavesItUndefined) {
+TEST_F(Definition, ReenrollingAFunctionThatCallsItselfLeavesItUndefined) {
     g_ufunc_list.DeleteAllObject();
     g_ufunc_list.AddUFncElem("f", -1, 1, 8, "a0*2");
     ASSERT_EQ(g_ufunc_list("f"), 2);
@@ -474,16 +456,16 @@ TEST(Definition, ReenrollingAFunctionThatCallsItselfLeavesItUndefined) {
     g_ufunc_list.DeleteAllObject();
 }
 
-TEST(Definition, AFunctionMayCallAnotherDefinedOne) {
+TEST_F(Definition, AFunctionMayCallAnotherDefinedOne) {
     g_ufunc_list.DeleteAllObject();
     g_ufunc_list.AddUFncElem("g", -1, 1, 8, "a0*2");
     EXPECT_EQ(g_ufunc_list.AddUFncElem("f", -1, 2, 8, "g(a0)+a1"), 1);
     EXPECT_EQ(g_ufunc_list("f"), 2);
-    EXPECT_EQ(Definition(g_ufunc_list.FirstPnt()), "g(a0)+a1");
+    EXPECT_EQ(Definition_Text(g_ufunc_list.FirstPnt()), "g(a0)+a1");
     g_ufunc_list.DeleteAllObject();
 }
 
-TEST(Definition, FormulaAnalysis) {
+TEST_F(Definition, FormulaAnalysis) {
     CompForm* items = nullptr;
     EXPECT_EQ(Formula_Analysis(&items, "a0*(a1+2)"), 1);
     ASSERT_NE(items, nullptr);

@@ -89,12 +89,7 @@ protected:
         std::ofstream out(Path(name), std::ios::binary | std::ios::trunc);
         out << bytes;
     }
-    std::string Read(const std::string& name) const {
-        std::ifstream in(Path(name), std::ios::binary);
-        std::ostringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
+    std::string Read(const std::string& name) const { return Read_WholeFile(Path(name)); }
     bool Exists(const std::string& name) const { return std::filesystem::exists(Path(name)); }
     // Whether a working copy is left in the folder or its subfolders.
     bool WorkCopyLeft() const {
@@ -118,6 +113,7 @@ protected:
     }
 
     std::string dir_;
+    UsrFuncArray registry_{nullptr};  // the test's own registry
 };
 
 std::vector<std::string> Names(const UsrFuncArray& registry) {
@@ -222,22 +218,21 @@ TEST_F(SaveFile, CheckFileID) {
 // ---- Loading ----
 
 TEST_F(SaveFile, LoadingNamesGivesUndefinedUnchangedEntriesWithTheirPositions) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
-    EXPECT_EQ(Names(registry), (std::vector<std::string>{"f", "g"}));
-    UsrFuncProp* f = Entry(registry, "f");
-    UsrFuncProp* g = Entry(registry, "g");
+    LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(Names(registry_), (std::vector<std::string>{"f", "g"}));
+    UsrFuncProp* f = Entry(registry_, "f");
+    UsrFuncProp* g = Entry(registry_, "g");
     EXPECT_EQ(f->filePos, 7);
     EXPECT_EQ(g->filePos, 32);
     EXPECT_EQ(f->argNum, 1);
     EXPECT_EQ(g->argNum, 2);
     EXPECT_EQ(g->rtvKind, 8);
     EXPECT_EQ(f->chngFlag, 0);
-    EXPECT_EQ(registry("f"), 1);
-    EXPECT_EQ(registry("g"), 1);
-    EXPECT_EQ(registry.GetChangeFlag(), 0);
-    EXPECT_EQ(registry.ElementSaveNum(), 2);
-    EXPECT_EQ(std::string(registry.GetSourceFile()), Path("save.dat"));
+    EXPECT_EQ(registry_("f"), 1);
+    EXPECT_EQ(registry_("g"), 1);
+    EXPECT_EQ(registry_.GetChangeFlag(), 0);
+    EXPECT_EQ(registry_.ElementSaveNum(), 2);
+    EXPECT_EQ(std::string(registry_.GetSourceFile()), Path("save.dat"));
 }
 
 TEST_F(SaveFile, LoadingAFileThatIsNotASaveFileEmptiesTheRegistry) {
@@ -254,18 +249,16 @@ TEST_F(SaveFile, LoadingAFileThatIsNotASaveFileEmptiesTheRegistry) {
 }
 
 TEST_F(SaveFile, ReloadingTheRegistrysOwnSourceFile) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
-    EXPECT_EQ(Create_UFunctionTable(registry, registry.GetSourceFile(), 0), 1);
-    EXPECT_EQ(Names(registry), (std::vector<std::string>{"f", "g"}));
-    EXPECT_EQ(std::string(registry.GetSourceFile()), Path("save.dat"));
+    LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(Create_UFunctionTable(registry_, registry_.GetSourceFile(), 0), 1);
+    EXPECT_EQ(Names(registry_), (std::vector<std::string>{"f", "g"}));
+    EXPECT_EQ(std::string(registry_.GetSourceFile()), Path("save.dat"));
 }
 
 TEST_F(SaveFile, AnEmptySaveFileLoadsNothing) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID);
-    EXPECT_EQ(registry.FirstPnt(), nullptr);
-    EXPECT_EQ(std::string(registry.GetSourceFile()), Path("save.dat"));
+    LoadNames(registry_, FILE_ID);
+    EXPECT_EQ(registry_.FirstPnt(), nullptr);
+    EXPECT_EQ(std::string(registry_.GetSourceFile()), Path("save.dat"));
 }
 
 struct DamagedFile {
@@ -362,38 +355,36 @@ TEST_F(SaveFile, FieldReadersStopAtTheGivenEnd) {
 // ---- Loading one definition ----
 
 TEST_F(SaveFile, SetFuncDefFrmFileRefusals) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("f", 7, 1, 8, nullptr);
-    EXPECT_EQ(registry.SetFuncDefFrmFile("f"), -2);  // no source file
+    registry_.AddUFncElem("f", 7, 1, 8, nullptr);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("f"), -2);  // no source file
 
-    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
-    EXPECT_EQ(registry.SetFuncDefFrmFile("h"), -1);
-    registry.AddUFncElem("k", -1, 1, 8, nullptr);  // registered, never saved
-    EXPECT_EQ(registry.SetFuncDefFrmFile("k"), -1);
+    LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("h"), -1);
+    registry_.AddUFncElem("k", -1, 1, 8, nullptr);  // registered, never saved
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("k"), -1);
 
     std::filesystem::remove(Path("save.dat"));
-    EXPECT_EQ(registry.SetFuncDefFrmFile("f"), -3);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("f"), -3);
 }
 
 TEST_F(SaveFile, SetFuncDefFrmFileOfAnEmptyDefinitionGivesZeroAndADamagedRecordIsReported) {
     std::string empty_def = Bytes({0x13, 0, 0, 0, 2, 0, 0, 0, 'e', 0, 0, 0, 8, 0, 1, 0, 0, 0, 0});
     std::string blank_def =
         Bytes({0x15, 0, 0, 0, 2, 0, 0, 0, 'h', 0, 0, 0, 8, 0, 3, 0, 0, 0, ' ', '\t', 0});
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + empty_def + F_RECORD + blank_def);
-    EXPECT_EQ(Names(registry), (std::vector<std::string>{"e", "f", "h"}));
-    EXPECT_EQ(registry.SetFuncDefFrmFile("e"), 0);
-    EXPECT_EQ(registry.SetFuncDefFrmFile("h"), 0);
-    EXPECT_EQ(registry("e"), 1);
+    LoadNames(registry_, FILE_ID + empty_def + F_RECORD + blank_def);
+    EXPECT_EQ(Names(registry_), (std::vector<std::string>{"e", "f", "h"}));
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("e"), 0);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("h"), 0);
+    EXPECT_EQ(registry_("e"), 1);
 
     // The file changed behind the registry's back: f's definition length is now huge.
     std::string broken = F_RECORD.substr(0, 16) + Le32(0xFFFFFFFFUL) + "a0*2";
     Write("save.dat", FILE_ID + empty_def + broken);
-    EXPECT_EQ(registry.SetFuncDefFrmFile("f"), UFUNC_RECORD_DAMAGED);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("f"), UFUNC_RECORD_DAMAGED);
     // ... and now it ends inside f's name.
     Write("save.dat", FILE_ID + empty_def + F_RECORD.substr(0, 9));
-    EXPECT_EQ(registry.SetFuncDefFrmFile("f"), UFUNC_RECORD_DAMAGED);
-    EXPECT_EQ(registry.SetFuncDefFrmFile("h"), UFUNC_RECORD_DAMAGED);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("f"), UFUNC_RECORD_DAMAGED);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("h"), UFUNC_RECORD_DAMAGED);
 }
 
 // Another run saved the file after this registry read it (e's record now lies
@@ -446,67 +437,61 @@ TEST_F(SaveFile, RecordsAreFoundByNameInTheFileAsItIsNow) {
 // ---- Deleting a function and its record ----
 
 TEST_F(SaveFile, DeletingTheFirstRecordMovesTheLaterOnesDown) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
-    EXPECT_EQ(registry.DelUFncElem("f"), 1);
+    LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(registry_.DelUFncElem("f"), 1);
     EXPECT_EQ(Read("save.dat"), FILE_ID + G_RECORD);
     EXPECT_EQ(Read("save.dat").size(), 35u);
-    EXPECT_EQ(registry.AccFilePos("g"), 7);
+    EXPECT_EQ(registry_.AccFilePos("g"), 7);
     EXPECT_FALSE(WorkCopyLeft());
-    EXPECT_EQ(registry.GetChangeFlag(), 0);
+    EXPECT_EQ(registry_.GetChangeFlag(), 0);
 }
 
 TEST_F(SaveFile, DeletingTheLastRecord) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
-    EXPECT_EQ(registry.DelUFncElem("g"), 1);
+    LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(registry_.DelUFncElem("g"), 1);
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD);
-    EXPECT_EQ(registry.AccFilePos("f"), 7);
+    EXPECT_EQ(registry_.AccFilePos("f"), 7);
     EXPECT_FALSE(WorkCopyLeft());
 }
 
 TEST_F(SaveFile, DeletingTheOnlySavedFunctionDeletesTheFile) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD);
-    registry.AddUFncElem("k", -1, 1, 8, nullptr);
-    EXPECT_EQ(registry.DelUFncElem("f"), 1);
+    LoadNames(registry_, FILE_ID + F_RECORD);
+    registry_.AddUFncElem("k", -1, 1, 8, nullptr);
+    EXPECT_EQ(registry_.DelUFncElem("f"), 1);
     EXPECT_FALSE(Exists("save.dat"));
-    EXPECT_EQ(registry.GetSourceFile(), nullptr);
-    EXPECT_EQ(Names(registry), std::vector<std::string>{"k"});
+    EXPECT_EQ(registry_.GetSourceFile(), nullptr);
+    EXPECT_EQ(Names(registry_), std::vector<std::string>{"k"});
 }
 
 TEST_F(SaveFile, DeletingTheOnlySavedFunctionWhenTheFileCannotBeDeleted) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD);
+    LoadNames(registry_, FILE_ID + F_RECORD);
     std::filesystem::remove(Path("save.dat"));
-    EXPECT_EQ(registry.DelUFncElem("f"), -1);
-    EXPECT_EQ(registry.GetSourceFile(), nullptr);
-    EXPECT_EQ(registry.FirstPnt(), nullptr);
+    EXPECT_EQ(registry_.DelUFncElem("f"), -1);
+    EXPECT_EQ(registry_.GetSourceFile(), nullptr);
+    EXPECT_EQ(registry_.FirstPnt(), nullptr);
 }
 
 TEST_F(SaveFile, DeletingAFunctionWithoutRecordLeavesTheFile) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
-    registry.AddUFncElem("a", -1, 1, 8, nullptr);
-    EXPECT_EQ(registry.DelUFncElem("zz"), 0);
-    EXPECT_EQ(registry.DelUFncElem("a"), 1);
+    LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
+    registry_.AddUFncElem("a", -1, 1, 8, nullptr);
+    EXPECT_EQ(registry_.DelUFncElem("zz"), 0);
+    EXPECT_EQ(registry_.DelUFncElem("a"), 1);
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
-    EXPECT_EQ(registry.AccFilePos("g"), 32);
+    EXPECT_EQ(registry_.AccFilePos("g"), 32);
 }
 
 TEST_F(SaveFile, DeletionWithoutWorkingCopyKeepsTheFile) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
     unsigned long length = 0;
     {
         FileSizeLimit full_disk(20);  // the copy cannot be written
         EXPECT_EQ(DeleteRecord_FrmFile(Path("save.dat").c_str(), 7, &length), -1);
-        EXPECT_EQ(registry.DelUFncElem("f"), -2);
+        EXPECT_EQ(registry_.DelUFncElem("f"), -2);
     }
     EXPECT_FALSE(WorkCopyLeft());
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
-    EXPECT_EQ(Names(registry), std::vector<std::string>{"g"});
-    EXPECT_EQ(registry.AccFilePos("g"), 32);  // still where the file holds it
+    EXPECT_EQ(Names(registry_), std::vector<std::string>{"g"});
+    EXPECT_EQ(registry_.AccFilePos("g"), 32);  // still where the file holds it
 }
 
 TEST_F(SaveFile, DeletionOfADamagedRecordRestoresTheFile) {
@@ -519,10 +504,9 @@ TEST_F(SaveFile, DeletionOfADamagedRecordRestoresTheFile) {
     EXPECT_EQ(DeleteRecord_FrmFile(Path("save.dat").c_str(), 500, &length), -2);
     EXPECT_EQ(DeleteRecord_FrmFile(Path("save.dat").c_str(), 3, &length), -2);
     // Nor does deleting f by name rewrite a file that holds a damaged record.
-    UsrFuncArray registry(nullptr);
     CoutCapture capture;
-    ASSERT_EQ(Create_UFunctionTable(registry, Path("save.dat").c_str(), 0), 1);
-    EXPECT_EQ(registry.DelUFncElem("f"), -2);
+    ASSERT_EQ(Create_UFunctionTable(registry_, Path("save.dat").c_str(), 0), 1);
+    EXPECT_EQ(registry_.DelUFncElem("f"), -2);
     EXPECT_EQ(Read("save.dat"), content);
     EXPECT_FALSE(WorkCopyLeft());
 }
@@ -534,10 +518,9 @@ TEST_F(SaveFile, AFileNamedTemplateDatIsOrdinary) {
     unsigned long length = 0;
     EXPECT_EQ(DeleteRecord_FrmFile(Path("template.dat").c_str(), 7, &length), 1);
     EXPECT_EQ(Read("template.dat"), FILE_ID + G_RECORD);
-    UsrFuncArray registry(nullptr);
-    ASSERT_EQ(Create_UFunctionTable(registry, Path("template.dat").c_str(), 0), 1);
-    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
-    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    ASSERT_EQ(Create_UFunctionTable(registry_, Path("template.dat").c_str(), 0), 1);
+    registry_.AddUFncElem("f", -1, 1, 8, "a0*2");
+    EXPECT_EQ(SaveDate_ToFileEx(registry_), 1);
     EXPECT_EQ(Read("template.dat"), FILE_ID + F_RECORD + G_RECORD);
 
     std::filesystem::create_directory(Path("sub"));
@@ -575,95 +558,87 @@ TEST_F(SaveFile, AWorkingCopyOfABareFileNameIsMadeInTheCurrentDirectory) {
 // ---- Rewriting the source file ----
 
 TEST_F(SaveFile, RewriteOfUnchangedEntriesCopiesTheirRecords) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
-    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(SaveDate_ToFileEx(registry_), 1);
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
-    EXPECT_EQ(registry.AccFilePos("f"), 7);
-    EXPECT_EQ(registry.AccFilePos("g"), 32);
+    EXPECT_EQ(registry_.AccFilePos("f"), 7);
+    EXPECT_EQ(registry_.AccFilePos("g"), 32);
     EXPECT_FALSE(WorkCopyLeft());
 }
 
 TEST_F(SaveFile, RewriteDropsRecordsOfFunctionsNoLongerRegistered) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
     long position = 0;
     int state = 0;
-    registry.DelUFncElement("f", &position, &state);  // from memory only
-    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    registry_.DelUFncElement("f", &position, &state);  // from memory only
+    EXPECT_EQ(SaveDate_ToFileEx(registry_), 1);
     EXPECT_EQ(Read("save.dat"), FILE_ID + G_RECORD);
-    EXPECT_EQ(registry.AccFilePos("g"), 7);
+    EXPECT_EQ(registry_.AccFilePos("g"), 7);
 }
 
 TEST_F(SaveFile, RewriteKeepsTheRecordOfAChangedEntryWithoutDefinition) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
-    UsrFuncProp* f = Entry(registry, "f");
+    LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
+    UsrFuncProp* f = Entry(registry_, "f");
     f->chngFlag = 1;  // as after a stored definition failed to analyse
     ASSERT_EQ(f->funcDef, nullptr);
-    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    EXPECT_EQ(SaveDate_ToFileEx(registry_), 1);
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
     EXPECT_EQ(f->filePos, 7);
-    EXPECT_EQ(registry.GetChangeFlag(), 0);
+    EXPECT_EQ(registry_.GetChangeFlag(), 0);
 }
 
 TEST_F(SaveFile, RewriteWithoutUsableSourceFile) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("f", -1, 1, 8, nullptr);
-    EXPECT_EQ(SaveDate_ToFileEx(registry), 0);
-    LoadNames(registry, FILE_ID + F_RECORD);
+    registry_.AddUFncElem("f", -1, 1, 8, nullptr);
+    EXPECT_EQ(SaveDate_ToFileEx(registry_), 0);
+    LoadNames(registry_, FILE_ID + F_RECORD);
     Write("save.dat", "not a save file");
-    EXPECT_EQ(SaveDate_ToFileEx(registry), 0);
+    EXPECT_EQ(SaveDate_ToFileEx(registry_), 0);
     EXPECT_EQ(Read("save.dat"), "not a save file");
 }
 
 TEST_F(SaveFile, RewriteMeetingADamagedRecordFailsAndRestoresTheFile) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
-    Entry(registry, "f")->chngFlag = 1;
+    LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
+    Entry(registry_, "f")->chngFlag = 1;
     // Changed on disk after loading: g's record length now runs past the end.
     std::string damaged = FILE_ID + F_RECORD + Le32(0xFFFF) + G_RECORD.substr(4);
     Write("save.dat", damaged);
-    EXPECT_EQ(SaveDate_ToFileEx(registry), UFUNC_FILE_DAMAGED);
+    EXPECT_EQ(SaveDate_ToFileEx(registry_), UFUNC_FILE_DAMAGED);
     EXPECT_EQ(Read("save.dat"), damaged);
     EXPECT_FALSE(WorkCopyLeft());
-    EXPECT_EQ(registry.AccFilePos("f"), 7);
-    EXPECT_EQ(registry.AccFilePos("g"), 32);
-    EXPECT_EQ(Entry(registry, "f")->chngFlag, 1);
+    EXPECT_EQ(registry_.AccFilePos("f"), 7);
+    EXPECT_EQ(registry_.AccFilePos("g"), 32);
+    EXPECT_EQ(Entry(registry_, "f")->chngFlag, 1);
 }
 
 // ---- A new save file ----
 
 TEST_F(SaveFile, NewFileWithoutDefinedFunctionsHoldsOnlyTheIdentifier) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("f", 40, 1, 8, nullptr);
-    EXPECT_EQ(SaveDate_ToFileNew(registry, Path("new.dat").c_str()), 1);
+    registry_.AddUFncElem("f", 40, 1, 8, nullptr);
+    EXPECT_EQ(SaveDate_ToFileNew(registry_, Path("new.dat").c_str()), 1);
     EXPECT_EQ(Read("new.dat"), FILE_ID);
-    EXPECT_EQ(registry.AccFilePos("f"), -1);
-    EXPECT_EQ(std::string(registry.GetSourceFile()), Path("new.dat"));
+    EXPECT_EQ(registry_.AccFilePos("f"), -1);
+    EXPECT_EQ(std::string(registry_.GetSourceFile()), Path("new.dat"));
 }
 
 TEST_F(SaveFile, NewFileThatCannotBeCreated) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("f", 40, 1, 8, nullptr);
-    EXPECT_EQ(SaveDate_ToFileNew(registry, Path("no-dir/new.dat").c_str()), -5);
-    EXPECT_EQ(registry.GetSourceFile(), nullptr);
-    EXPECT_EQ(registry.AccFilePos("f"), 40);
+    registry_.AddUFncElem("f", 40, 1, 8, nullptr);
+    EXPECT_EQ(SaveDate_ToFileNew(registry_, Path("no-dir/new.dat").c_str()), -5);
+    EXPECT_EQ(registry_.GetSourceFile(), nullptr);
+    EXPECT_EQ(registry_.AccFilePos("f"), 40);
 }
 
 // The first save never replaces: a device, or a file that appeared, stays as it is.
 TEST_F(SaveFile, ANewFileNeverReplacesWhatIsAtItsPath) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("f", 40, 1, 8, "a0*2");
+    registry_.AddUFncElem("f", 40, 1, 8, "a0*2");
     Write("taken.dat", "hello");
     std::filesystem::create_symlink("nowhere.dat", Path("dangling.dat"));
     for (const std::string& path :
          {std::string("/dev/full"), Path("taken.dat"), Path("dangling.dat")}) {
         SCOPED_TRACE(path);
-        EXPECT_EQ(SaveDate_ToFileNew(registry, path.c_str()), -9);
-        EXPECT_EQ(registry.GetSourceFile(), nullptr);
-        EXPECT_EQ(registry.AccFilePos("f"), 40);
-        EXPECT_EQ(registry.GetChangeFlag(), 1);
+        EXPECT_EQ(SaveDate_ToFileNew(registry_, path.c_str()), -9);
+        EXPECT_EQ(registry_.GetSourceFile(), nullptr);
+        EXPECT_EQ(registry_.AccFilePos("f"), 40);
+        EXPECT_EQ(registry_.GetChangeFlag(), 1);
     }
     EXPECT_EQ(Read("taken.dat"), "hello");
     EXPECT_FALSE(Exists("nowhere.dat"));
@@ -679,62 +654,58 @@ const std::string G2_RECORD = Bytes({0x1C, 0, 0, 0, 2, 0, 0, 0, 'g', 0,   2,   0
                                      8,    0, 8, 0, 6, 0, 0, 0, 'a', '1', '*', 'a', '0', 0});
 
 TEST_F(SaveFile, OneFunctionMakesA32ByteFile) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
-    EXPECT_EQ(SaveDate_ToFileNew(registry, Path("new.dat").c_str()), 1);
+    registry_.AddUFncElem("f", -1, 1, 8, "a0*2");
+    EXPECT_EQ(SaveDate_ToFileNew(registry_, Path("new.dat").c_str()), 1);
     EXPECT_EQ(Read("new.dat"), FILE_ID + F_RECORD);
     EXPECT_EQ(Read("new.dat").size(), 32u);
-    EXPECT_EQ(registry.AccFilePos("f"), 7);
-    EXPECT_EQ(registry.GetChangeFlag(), 0);
-    EXPECT_EQ(std::string(registry.GetSourceFile()), Path("new.dat"));
+    EXPECT_EQ(registry_.AccFilePos("f"), 7);
+    EXPECT_EQ(registry_.GetChangeFlag(), 0);
+    EXPECT_EQ(std::string(registry_.GetSourceFile()), Path("new.dat"));
 }
 
 TEST_F(SaveFile, TwoFunctionsMakeA60ByteFileAndDeletingFLeaves35) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("g", -1, 2, 8, "a0+a1");
-    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
-    registry.AddUFncElem("u", -1, 1, 8, "a0+");  // undefined: no record
+    registry_.AddUFncElem("g", -1, 2, 8, "a0+a1");
+    registry_.AddUFncElem("f", -1, 1, 8, "a0*2");
+    registry_.AddUFncElem("u", -1, 1, 8, "a0+");  // undefined: no record
     CoutCapture capture;
-    EXPECT_EQ(SaveDate_ToFileNew(registry, Path("new.dat").c_str()), 1);
+    EXPECT_EQ(SaveDate_ToFileNew(registry_, Path("new.dat").c_str()), 1);
     EXPECT_EQ(Read("new.dat"), FILE_ID + F_RECORD + G_RECORD);
     EXPECT_EQ(Read("new.dat").size(), 60u);
-    EXPECT_EQ(registry.AccFilePos("f"), 7);
-    EXPECT_EQ(registry.AccFilePos("g"), 32);
-    EXPECT_EQ(registry.AccFilePos("u"), -1);
-    EXPECT_EQ(Entry(registry, "u")->chngFlag, 1);
+    EXPECT_EQ(registry_.AccFilePos("f"), 7);
+    EXPECT_EQ(registry_.AccFilePos("g"), 32);
+    EXPECT_EQ(registry_.AccFilePos("u"), -1);
+    EXPECT_EQ(Entry(registry_, "u")->chngFlag, 1);
 
-    EXPECT_EQ(registry.DelUFncElem("f"), 1);
+    EXPECT_EQ(registry_.DelUFncElem("f"), 1);
     EXPECT_EQ(Read("new.dat"), FILE_ID + G_RECORD);
-    EXPECT_EQ(registry.AccFilePos("g"), 7);
+    EXPECT_EQ(registry_.AccFilePos("g"), 7);
     EXPECT_FALSE(WorkCopyLeft());
 }
 
 TEST_F(SaveFile, DeletingTheOnlySavedFunctionLeavesNoSourceFileForTheNextSave) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
-    ASSERT_EQ(SaveDate_ToFileNew(registry, Path("new.dat").c_str()), 1);
-    registry.AddUFncElem("g", -1, 2, 8, "a0+a1");
-    EXPECT_EQ(registry.DelUFncElem("f"), 1);
+    registry_.AddUFncElem("f", -1, 1, 8, "a0*2");
+    ASSERT_EQ(SaveDate_ToFileNew(registry_, Path("new.dat").c_str()), 1);
+    registry_.AddUFncElem("g", -1, 2, 8, "a0+a1");
+    EXPECT_EQ(registry_.DelUFncElem("f"), 1);
     EXPECT_FALSE(Exists("new.dat"));
-    EXPECT_EQ(registry.GetSourceFile(), nullptr);
-    EXPECT_EQ(SaveDate_ToFileEx(registry), 0);  // a new path is needed
-    EXPECT_EQ(SaveDate_ToFileNew(registry, Path("other.dat").c_str()), 1);
+    EXPECT_EQ(registry_.GetSourceFile(), nullptr);
+    EXPECT_EQ(SaveDate_ToFileEx(registry_), 0);  // a new path is needed
+    EXPECT_EQ(SaveDate_ToFileNew(registry_, Path("other.dat").c_str()), 1);
     EXPECT_EQ(Read("other.dat"), FILE_ID + G_RECORD);
 }
 
 TEST_F(SaveFile, LoadingAllDefinesAndMarksEveryFunction) {
-    UsrFuncArray registry(nullptr);
     Write("save.dat", FILE_ID + F_RECORD + G_RECORD);
-    ASSERT_EQ(Create_UFunctionTable(registry, Path("save.dat").c_str(), 1), 1);
-    EXPECT_EQ(registry("f"), 2);
-    EXPECT_EQ(registry("g"), 2);
-    EXPECT_EQ(Entry(registry, "f")->chngFlag, 1);
-    EXPECT_EQ(Entry(registry, "g")->chngFlag, 1);
-    EXPECT_EQ(registry.AccFilePos("g"), 32);
+    ASSERT_EQ(Create_UFunctionTable(registry_, Path("save.dat").c_str(), 1), 1);
+    EXPECT_EQ(registry_("f"), 2);
+    EXPECT_EQ(registry_("g"), 2);
+    EXPECT_EQ(Entry(registry_, "f")->chngFlag, 1);
+    EXPECT_EQ(Entry(registry_, "g")->chngFlag, 1);
+    EXPECT_EQ(registry_.AccFilePos("g"), 32);
     // Written back from memory, the records come out as they were read.
-    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    EXPECT_EQ(SaveDate_ToFileEx(registry_), 1);
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
-    EXPECT_EQ(registry.GetChangeFlag(), 0);
+    EXPECT_EQ(registry_.GetChangeFlag(), 0);
 }
 
 TEST_F(SaveFile, LoadingAllLeavesACallOfALaterFunctionUndefined) {
@@ -765,66 +736,62 @@ TEST_F(SaveFile, LoadingAllLeavesACallOfALaterFunctionUndefined) {
 }
 
 TEST_F(SaveFile, SetFuncDefFrmFileDefinesAFunctionLoadedByName) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
-    EXPECT_EQ(registry.SetFuncDefFrmFile("g"), 1);
-    EXPECT_EQ(registry("g"), 2);
-    EXPECT_EQ(registry("f"), 1);
-    EXPECT_EQ(Entry(registry, "g")->chngFlag, 1);
-    EXPECT_EQ(registry.PutArgNum("g"), 2);
+    LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("g"), 1);
+    EXPECT_EQ(registry_("g"), 2);
+    EXPECT_EQ(registry_("f"), 1);
+    EXPECT_EQ(Entry(registry_, "g")->chngFlag, 1);
+    EXPECT_EQ(registry_.PutArgNum("g"), 2);
 }
 
 TEST_F(SaveFile, ARewriteAfterChangingOnlyGCopiesFByteForByte) {
     // f's argument kind reads 7 here: a record written anew would say 8.
     std::string f_kind7 = F_RECORD;
     f_kind7[14] = 7;
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + f_kind7 + G_RECORD);
-    registry.AddUFncElem("g", registry.AccFilePos("g"), 2, 8, "a1*a0");
-    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    LoadNames(registry_, FILE_ID + f_kind7 + G_RECORD);
+    registry_.AddUFncElem("g", registry_.AccFilePos("g"), 2, 8, "a1*a0");
+    EXPECT_EQ(SaveDate_ToFileEx(registry_), 1);
     EXPECT_EQ(Read("save.dat"), FILE_ID + f_kind7 + G2_RECORD);
-    EXPECT_EQ(registry.AccFilePos("f"), 7);
-    EXPECT_EQ(registry.AccFilePos("g"), 32);
-    EXPECT_EQ(registry.GetChangeFlag(), 0);
+    EXPECT_EQ(registry_.AccFilePos("f"), 7);
+    EXPECT_EQ(registry_.AccFilePos("g"), 32);
+    EXPECT_EQ(registry_.GetChangeFlag(), 0);
     EXPECT_FALSE(WorkCopyLeft());
 }
 
 TEST_F(SaveFile, ARewriteGivesEveryRecordItsNewPosition) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
-    registry.AddUFncElem("fa", -1, 1, 8, "a0");
-    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
+    registry_.AddUFncElem("fa", -1, 1, 8, "a0");
+    EXPECT_EQ(SaveDate_ToFileEx(registry_), 1);
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + FA_RECORD + G_RECORD);
-    EXPECT_EQ(registry.AccFilePos("f"), 7);
-    EXPECT_EQ(registry.AccFilePos("fa"), 32);
-    EXPECT_EQ(registry.AccFilePos("g"), 56);
+    EXPECT_EQ(registry_.AccFilePos("f"), 7);
+    EXPECT_EQ(registry_.AccFilePos("fa"), 32);
+    EXPECT_EQ(registry_.AccFilePos("g"), 56);
     // Deleting fa moves g down by fa's 24 bytes.
-    EXPECT_EQ(registry.DelUFncElem("fa"), 1);
+    EXPECT_EQ(registry_.DelUFncElem("fa"), 1);
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
-    EXPECT_EQ(registry.AccFilePos("g"), 32);
+    EXPECT_EQ(registry_.AccFilePos("g"), 32);
 }
 
 // ---- Failing writes ----
 
 TEST_F(SaveFile, ARewriteOnAFullDiskRestoresTheFileAndKeepsTheChange) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
-    registry.AddUFncElem("g", registry.AccFilePos("g"), 2, 8, "a0+a1+a0+a1+a0+a1");
+    LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
+    registry_.AddUFncElem("g", registry_.AccFilePos("g"), 2, 8, "a0+a1+a0+a1+a0+a1");
     int result = 0;
     {
         FileSizeLimit full_disk(60);  // the old 60 bytes fit, the new 72 do not
-        result = SaveDate_ToFileEx(registry);
+        result = SaveDate_ToFileEx(registry_);
     }
     EXPECT_EQ(result, -1);  // the working copy could not be written
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
     EXPECT_FALSE(WorkCopyLeft());
-    EXPECT_EQ(registry.AccFilePos("f"), 7);
-    EXPECT_EQ(registry.AccFilePos("g"), 32);
-    EXPECT_EQ(Entry(registry, "g")->chngFlag, 1);
+    EXPECT_EQ(registry_.AccFilePos("f"), 7);
+    EXPECT_EQ(registry_.AccFilePos("g"), 32);
+    EXPECT_EQ(Entry(registry_, "g")->chngFlag, 1);
     // With room again the same save succeeds.
-    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    EXPECT_EQ(SaveDate_ToFileEx(registry_), 1);
     EXPECT_EQ(Read("save.dat").size(), 72u);
-    EXPECT_EQ(registry.GetChangeFlag(), 0);
+    EXPECT_EQ(registry_.GetChangeFlag(), 0);
 }
 
 // Runs a save or deletion in a child process that dies either right before the
@@ -899,14 +866,13 @@ TEST_F(SaveFile, AKillAtAnyInstantLeavesTheOldFileWhole) {
 }
 
 TEST_F(SaveFile, ARewriteKeepsALinkAndThePermissionBits) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
     std::filesystem::create_directory(Path("real"));
     std::filesystem::rename(Path("save.dat"), Path("real/save.dat"));
     std::filesystem::create_symlink("real/save.dat", Path("save.dat"));
     chmod(Path("real/save.dat").c_str(), 0640);
-    registry.AddUFncElem("f", 7, 1, 8, "a0*2");
-    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    registry_.AddUFncElem("f", 7, 1, 8, "a0*2");
+    EXPECT_EQ(SaveDate_ToFileEx(registry_), 1);
     EXPECT_TRUE(std::filesystem::is_symlink(Path("save.dat")));
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
     struct stat saved;
@@ -934,62 +900,59 @@ int AsOrdinaryUser(const std::function<int()>& action) {
 }
 
 TEST_F(SaveFile, AReadOnlySaveFileIsNotReplaced) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
     chmod(dir_.c_str(), 0777);  // the folder is the other user's to write
     chmod(Path("save.dat").c_str(), 0444);
-    registry.AddUFncElem("f", 7, 1, 8, "a0*3");
-    int result = AsOrdinaryUser([&] { return -SaveDate_ToFileEx(registry); });
+    registry_.AddUFncElem("f", 7, 1, 8, "a0*3");
+    int result = AsOrdinaryUser([&] { return -SaveDate_ToFileEx(registry_); });
     EXPECT_EQ(result, -UFUNC_WRITE_DENIED);
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
     EXPECT_EQ(Files(), std::vector<std::string>{"save.dat"});
     // A folder the user may not write takes no new save file either.
     chmod(dir_.c_str(), 0555);
-    result = AsOrdinaryUser([&] { return -SaveDate_ToFileNew(registry, Path("new.dat").c_str()); });
+    result =
+        AsOrdinaryUser([&] { return -SaveDate_ToFileNew(registry_, Path("new.dat").c_str()); });
     chmod(dir_.c_str(), 0755);
     EXPECT_EQ(result, -UFUNC_WRITE_DENIED);
     EXPECT_EQ(Files(), std::vector<std::string>{"save.dat"});
 }
 
 TEST_F(SaveFile, ANewFileOnAFullDiskIsRemovedAndNothingCountsAsSaved) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("f", -1, 1, 8, "a0*2");
-    registry.AddUFncElem("g", -1, 2, 8, "a0+a1");
+    registry_.AddUFncElem("f", -1, 1, 8, "a0*2");
+    registry_.AddUFncElem("g", -1, 2, 8, "a0+a1");
     int result = 0;
     {
         FileSizeLimit full_disk(40);
-        result = SaveDate_ToFileNew(registry, Path("new.dat").c_str());
+        result = SaveDate_ToFileNew(registry_, Path("new.dat").c_str());
     }
     EXPECT_EQ(result, -5);
     EXPECT_FALSE(Exists("new.dat"));
-    EXPECT_EQ(registry.GetSourceFile(), nullptr);
-    EXPECT_EQ(registry.AccFilePos("f"), -1);
-    EXPECT_EQ(registry.AccFilePos("g"), -1);
-    EXPECT_EQ(Entry(registry, "f")->chngFlag, 1);
-    EXPECT_EQ(Entry(registry, "g")->chngFlag, 1);
+    EXPECT_EQ(registry_.GetSourceFile(), nullptr);
+    EXPECT_EQ(registry_.AccFilePos("f"), -1);
+    EXPECT_EQ(registry_.AccFilePos("g"), -1);
+    EXPECT_EQ(Entry(registry_, "f")->chngFlag, 1);
+    EXPECT_EQ(Entry(registry_, "g")->chngFlag, 1);
 }
 
 TEST_F(SaveFile, SaveDataOnAFullDeviceKeepsTheFunctionChanged) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("f", -1, 1, 8, std::string("a0+" + std::string(200, '1')).c_str());
+    registry_.AddUFncElem("f", -1, 1, 8, std::string("a0+" + std::string(200, '1')).c_str());
     std::ofstream full;
     full.rdbuf()->pubsetbuf(nullptr, 0);  // unbuffered: the refusal shows at once
     full.open("/dev/full", std::ios::binary);
-    EXPECT_EQ(registry.FirstPnt()->SaveData(full), 1);
-    EXPECT_EQ(registry.FirstPnt()->chngFlag, 1);
+    EXPECT_EQ(registry_.FirstPnt()->SaveData(full), 1);
+    EXPECT_EQ(registry_.FirstPnt()->chngFlag, 1);
 }
 
 TEST_F(SaveFile, SaveDataOfAnUndefinedFunctionWritesNothing) {
-    UsrFuncArray registry(nullptr);
-    registry.AddUFncElem("f", 7, 1, 8, nullptr);
-    registry.FirstPnt()->chngFlag = 1;
+    registry_.AddUFncElem("f", 7, 1, 8, nullptr);
+    registry_.FirstPnt()->chngFlag = 1;
     {
         std::ofstream out(Path("out.dat"), std::ios::binary);
-        EXPECT_EQ(registry.FirstPnt()->SaveData(out), 0);
+        EXPECT_EQ(registry_.FirstPnt()->SaveData(out), 0);
     }
     EXPECT_EQ(Read("out.dat"), "");
-    EXPECT_EQ(registry.FirstPnt()->chngFlag, 1);
+    EXPECT_EQ(registry_.FirstPnt()->chngFlag, 1);
 }
 
 // ---- Several runs sharing one save file ----
@@ -1097,53 +1060,50 @@ TEST_F(SaveFile, ASaveMergesWithWhatAnotherRunSaved) {
 }
 
 TEST_F(SaveFile, AnotherRunsNewerDefinitionIsUsedAfterTheSave) {
-    UsrFuncArray registry(nullptr);
     Write("save.dat", FILE_ID + F_RECORD);
     CoutCapture capture;
-    ASSERT_EQ(Create_UFunctionTable(registry, Path("save.dat").c_str(), 1), 1);
+    ASSERT_EQ(Create_UFunctionTable(registry_, Path("save.dat").c_str(), 1), 1);
     Write("save.dat", FILE_ID + WithDefinition(F_RECORD, '3'));
-    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    EXPECT_EQ(SaveDate_ToFileEx(registry_), 1);
     unsigned short arg_count = 0, ret_kind = 0;
-    char* text = Entry(registry, "f")->GetFuncDef(&arg_count, &ret_kind);
+    char* text = Entry(registry_, "f")->GetFuncDef(&arg_count, &ret_kind);
     EXPECT_STREQ(text, "a0*3");
     delete[] text;
 }
 
 TEST_F(SaveFile, ADeletionWhileAnotherRunHoldsTheLockIsCompletedByTheNextSave) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
     double saved_wait = g_lock_wait_seconds;
     g_lock_wait_seconds = 0.2;
     {
         FolderLock other_run(Path("save.dat"));
         ASSERT_EQ(other_run.Status(), FILE_DONE);
-        registry.AddUFncElem("h", -1, 0, 8, "1");
-        EXPECT_EQ(SaveDate_ToFileEx(registry), UFUNC_LOCK_BUSY);
-        EXPECT_EQ(registry.DelUFncElem("f"), UFUNC_LOCK_BUSY);
-        EXPECT_EQ(registry.SetFuncDefFrmFile("g"), UFUNC_LOCK_BUSY);
-        EXPECT_EQ(SaveDate_ToFileNew(registry, Path("new.dat").c_str()), UFUNC_LOCK_BUSY);
+        registry_.AddUFncElem("h", -1, 0, 8, "1");
+        EXPECT_EQ(SaveDate_ToFileEx(registry_), UFUNC_LOCK_BUSY);
+        EXPECT_EQ(registry_.DelUFncElem("f"), UFUNC_LOCK_BUSY);
+        EXPECT_EQ(registry_.SetFuncDefFrmFile("g"), UFUNC_LOCK_BUSY);
+        EXPECT_EQ(SaveDate_ToFileNew(registry_, Path("new.dat").c_str()), UFUNC_LOCK_BUSY);
     }
     g_lock_wait_seconds = saved_wait;
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
-    EXPECT_EQ(Entry(registry, "h")->chngFlag, 1);
+    EXPECT_EQ(Entry(registry_, "h")->chngFlag, 1);
     // f was deleted by this run: its record goes, it does not come back by name.
     CoutCapture capture;
-    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
-    EXPECT_EQ(Names(registry), (std::vector<std::string>{"g", "h"}));
+    EXPECT_EQ(SaveDate_ToFileEx(registry_), 1);
+    EXPECT_EQ(Names(registry_), (std::vector<std::string>{"g", "h"}));
     EXPECT_EQ(Read("save.dat").substr(0, 7 + G_RECORD.size()), FILE_ID + G_RECORD);
     EXPECT_EQ(capture.Text(), "");
 }
 
 // Opening a FIFO for reading would wait for a writer: every reader refuses it.
 TEST_F(SaveFile, AFifoIsRefusedWithoutWaiting) {
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD);
+    LoadNames(registry_, FILE_ID + F_RECORD);
     std::filesystem::remove(Path("save.dat"));
     ASSERT_EQ(mkfifo(Path("save.dat").c_str(), 0644), 0);
-    registry.AddUFncElem("f", 7, 1, 8, "a0*3");
+    registry_.AddUFncElem("f", 7, 1, 8, "a0*3");
     alarm(20);  // a regression ends the test program instead of hanging it
-    EXPECT_EQ(SaveDate_ToFileEx(registry), UFUNC_NOT_REGULAR);
-    EXPECT_EQ(registry.SetFuncDefFrmFile("f"), -3);
+    EXPECT_EQ(SaveDate_ToFileEx(registry_), UFUNC_NOT_REGULAR);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("f"), -3);
     EXPECT_EQ(Check_FileID(Path("save.dat").c_str()), -1);
     UsrFuncArray other(nullptr);
     EXPECT_EQ(Create_UFunctionTable(other, Path("save.dat").c_str(), 0), UFUNC_NOT_REGULAR);
@@ -1159,12 +1119,11 @@ TEST_F(SaveFile, ARewriteKeepsTheOwner) {
     if (geteuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
     const passwd* nobody = getpwnam("nobody");
     ASSERT_NE(nobody, nullptr);
-    UsrFuncArray registry(nullptr);
-    LoadNames(registry, FILE_ID + F_RECORD + G_RECORD);
+    LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
     ASSERT_EQ(chown(Path("save.dat").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
     chmod(Path("save.dat").c_str(), 0604);
-    registry.AddUFncElem("f", 7, 1, 8, "a0*3");
-    EXPECT_EQ(SaveDate_ToFileEx(registry), 1);
+    registry_.AddUFncElem("f", 7, 1, 8, "a0*3");
+    EXPECT_EQ(SaveDate_ToFileEx(registry_), 1);
     struct stat saved;
     ASSERT_EQ(stat(Path("save.dat").c_str(), &saved), 0);
     EXPECT_EQ(saved.st_uid, nobody->pw_uid);
@@ -1173,10 +1132,9 @@ TEST_F(SaveFile, ARewriteKeepsTheOwner) {
 }
 
 TEST_F(SaveFile, ALoadSaysHowManyFunctionsItReadBeforeADamagedRecord) {
-    UsrFuncArray registry(nullptr);
     Write("save.dat", FILE_ID + F_RECORD + G_RECORD.substr(0, 10));
     CoutCapture capture;
-    ASSERT_EQ(Create_UFunctionTable(registry, Path("save.dat").c_str(), 0), 1);
+    ASSERT_EQ(Create_UFunctionTable(registry_, Path("save.dat").c_str(), 0), 1);
     EXPECT_EQ(capture.Text(),
               Cp932(PlatformText(
                   "関数を1個読み込みました。ファイルの残りは壊れているため読み込めません\n")));

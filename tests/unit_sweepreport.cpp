@@ -2,18 +2,22 @@
 // ends at a failed evaluation or at Ctrl-C.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "consoleio.h"
 #include "crtbtree.h"
 #include "fmulaopfc.h"
 #include "interrupt.h"
 #include "messages.h"
+#include "parallelsweep.h"
 #include "session.h"
 #include "sweepreport.h"
 #include "symbol.h"
@@ -141,3 +145,52 @@ TEST_F(SweepReportTest, CtrlCEndsTheReportAndSaysSo) {
 }
 
 }  // namespace
+
+// The ring of a sweep on several threads: chunks are written in order whatever
+// order the lanes finish them in, and the first chunk not whole is the last
+// written; the workers have stopped when Run returns.
+TEST(ParallelSweepRing, ChunksAreWrittenInOrderUpToTheFirstNotWhole) {
+    struct RingCase {
+        int lanes;
+        long long points;
+        long long weight;
+        long long short_chunk;  // index of the chunk that stops early, -1: none
+    };
+    const RingCase cases[] = {
+        {2, 100000, 1, -1},  {8, 100000, 1, -1}, {3, 40000, 1, 5},
+        {2, 1001, 2001, -1}, {2, 1001, 2001, 0}, {8, 50000, 1, 11},
+    };
+    for (const RingCase& c : cases) {
+        SCOPED_TRACE(c.lanes * 100 + c.short_chunk);
+        ParallelSweep sweep(c.lanes, c.points, c.weight);
+        std::vector<long long> firsts;
+        long long written = 0;
+        long long chunk_points = 0;
+        int last_lane = sweep.Run(
+            [&](int lane, SweepChunk& chunk) {
+                // Later chunks finish first now and then.
+                if ((chunk.first / 7) % 3 == 0)
+                    std::this_thread::sleep_for(std::chrono::microseconds(200));
+                bool whole = chunk.first / chunk.count != c.short_chunk;
+                chunk.done = whole ? chunk.count : chunk.count / 2;
+                chunk.text = std::to_string(lane);
+            },
+            [&](const SweepChunk& chunk) {
+                firsts.push_back(chunk.first);
+                if (chunk_points == 0) chunk_points = chunk.count;
+                written += chunk.done;
+            });
+        ASSERT_FALSE(firsts.empty());
+        EXPECT_EQ(firsts[0], 0);
+        for (size_t i = 1; i < firsts.size(); ++i)
+            EXPECT_EQ(firsts[i], firsts[i - 1] + chunk_points);
+        if (c.short_chunk < 0) {
+            EXPECT_EQ(written, c.points);
+        } else {
+            EXPECT_EQ(static_cast<long long>(firsts.size()), c.short_chunk + 1);
+            EXPECT_EQ(written, c.short_chunk * chunk_points + chunk_points / 2);
+        }
+        EXPECT_GE(last_lane, 0);
+        EXPECT_LT(last_lane, c.lanes);
+    }
+}

@@ -248,6 +248,10 @@ int Delete_UserFunc(UsrFuncArray& ufunc_list) {
 int SaveDate_ToFile(UsrFuncArray& the_target) {
     if (the_target.GetChangeFlag() == 0) return SAVE_NOTHING_CHANGED;
     if (the_target.GetSourceFile() != nullptr) return SaveDate_ToFileEx(the_target);
+    return SaveDate_ToNewPath(the_target);
+}
+
+int SaveDate_ToNewPath(UsrFuncArray& the_target) {
     std::cout << Msg().SAVE_PATH_PROMPT;
     std::string file_path;
     PathReading reading = Read_PathLine(std::cin, &file_path, PATH_SIZE - 1, true);

@@ -44,6 +44,8 @@ int CheckInpVal_UsrdefFunc(unsigned int arg_Number, unsigned short ret_kind,
 int Check_ArgKind(CompForm* usrdef_func, int arg_Number, int elem_number);
 int Delete_UserFunc(UsrFuncArray& ufunc_list);
 int SaveDate_ToFile(UsrFuncArray& the_target);
+// Saves to a new file whose path is asked, whatever file the registry came from.
+int SaveDate_ToNewPath(UsrFuncArray& the_target);
 int Show_SvUsrfuncError(int error_code);
 
 int ReadUsrFunc_ToUfArray(UsrFuncArray& ufunc_list);

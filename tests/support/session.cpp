@@ -68,14 +68,12 @@ bool Utf8Run() {
 
 std::string KansuBinary() { return KANSU_BINARY; }
 
-namespace {
-std::string Slurp(const std::string& path) {
+std::string Read_WholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
 }
-}  // namespace
 
 std::string Cp932(const std::string& utf8) {
     return Utf8Run() ? utf8 : Convert(utf8, "UTF-8", "CP932");
@@ -227,7 +225,7 @@ void Session::WriteFile(const std::string& name, const std::string& bytes) const
     if (!out) throw std::runtime_error("cannot write " + name);
 }
 
-std::string Session::ReadFile(const std::string& name) const { return Slurp(Path(name)); }
+std::string Session::ReadFile(const std::string& name) const { return Read_WholeFile(Path(name)); }
 
 bool Session::Exists(const std::string& name) const {
     std::ifstream in(Path(name), std::ios::binary);

@@ -37,6 +37,9 @@ std::string ProgramCommandLine();
 ::testing::AssertionResult SameText(const std::string& expected_utf8,
                                     const std::string& actual_cp932);
 
+// The bytes of a file (empty when it cannot be read).
+std::string Read_WholeFile(const std::string& path);
+
 // The help screen and the menu exactly as the shell prints them (UTF-8).
 std::string HelpScreen();
 std::string MenuText();
