@@ -20,3 +20,12 @@ for variant in plain sanitize; do
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$dir" --output-on-failure -j "$jobs" --repeat until-pass:2
 done
+
+# The reports on several threads once more, against kansu built with
+# ThreadSanitizer: a race between the worker threads fails the run.
+echo "== thread sanitizer =="
+cmake -S . -B build-tests-tsan -DKANSU_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
+cmake --build build-tests-tsan -j "$jobs" --target kansu
+KANSU_COMMAND="'$PWD/build-tests-tsan/kansu'" TSAN_OPTIONS=halt_on_error=1:exitcode=66 \
+  build-tests-plain/scenario_threads --gtest_filter='*SameOnAnyNumber*'

@@ -259,7 +259,7 @@ void Mode_Row(const char* name, ModeFunction mode, const std::string& dialogue_h
     Check(Report_EndsWithRows(Slurp(report), Slurp(rows)), row_name.c_str());
     std::pair<double, double> times =
         Paired_Medians(kansu, native, threads > 1 ? Wall_Seconds : Cpu_Seconds);
-    std::printf("%-22s %9lld points %8.3f s  %8.3f s  %7.2f\n", row_name.c_str(), points,
+    std::printf("%-30s %9lld points %8.3f s  %8.3f s  %7.2f\n", row_name.c_str(), points,
                 times.first, times.second, times.first / times.second);
     Set_SweepThreads(1);
 }
@@ -484,7 +484,8 @@ int main(int argc, char** argv) {
     Sigma_Row(quick ? 1000000 : 100000000);
     Writer_Row(quick ? 100000 : 1000000);
 
-    std::printf("\nreports (median of %d)                       kansu      floor   ratio\n", RUNS);
+    std::printf("\nreports (median of %d)                               kansu      floor   ratio\n",
+                RUNS);
     // Quick sizes are still long enough for the threads to share them.
     for (int threads : {1, 2, 8}) {
         if (threads == 8 && !quick) continue;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <iostream>
+#include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -113,6 +115,29 @@ TEST_F(Registry, EntriesStayInByteOrderWhateverTheInsertionOrder) {
             EXPECT_EQ(registry.AddUFncElem(key.c_str(), -1, 1, 8, nullptr), 1);
         EXPECT_EQ(Names(registry), (std::vector<std::string>{"F", "f10", "f2"}));
     } while (std::next_permutation(keys.begin(), keys.end()));
+}
+
+// Many names added in a shuffled order, a third deleted, some added again: the
+// list stays in byte order and every name is found exactly when present.
+TEST_F(Registry, ManyEntriesAddedAndDeletedInAnyOrder) {
+    std::vector<std::string> keys;
+    for (int i = 0; i < 3000; ++i) keys.push_back("f" + std::to_string(i * 7919 % 3001));
+    std::mt19937 random(12345);
+    std::shuffle(keys.begin(), keys.end(), random);
+    std::set<std::string> present;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        ASSERT_EQ(registry_.AddUFncElem(keys[i].c_str(), -1, 1, 8, nullptr), 1);
+        present.insert(keys[i]);
+        if (i % 3 != 2) continue;
+        long position = 0;
+        int state = 0;
+        const std::string& gone = keys[i / 2];
+        registry_.DelUFncElement(gone.c_str(), &position, &state);
+        EXPECT_EQ(state, present.erase(gone) == 1 ? 1 : 0) << gone;
+    }
+    EXPECT_EQ(Names(registry_), std::vector<std::string>(present.begin(), present.end()));
+    for (const std::string& key : keys)
+        EXPECT_EQ(registry_.Find(key.c_str()) != nullptr, present.count(key) == 1) << key;
 }
 
 TEST_F(Registry, InsertionBetweenAndBeforeOthers) {

@@ -92,8 +92,13 @@ std::string Compose_SaveFile(UsrFuncArray& registry) {
 
 void Take_Positions(UsrFuncArray& registry, const std::string& written, bool as_known) {
     SaveFileContent content = Parse_SaveFile(written);
+    // The first record of each name, found once for all entries.
+    std::map<std::string, int> index_of;
+    for (size_t i = 0; i < content.records.size(); ++i)
+        index_of.emplace(content.records[i].name, static_cast<int>(i));
     for (UsrFuncProp* entry = registry.FirstPnt(); entry != nullptr; entry = entry->NextPnt()) {
-        int index = Index_Of(content, entry->label);
+        auto found = index_of.find(entry->label);
+        int index = found != index_of.end() ? found->second : -1;
         entry->filePos = index < 0 ? -1 : content.records[index].position;
         if (as_known) entry->knownRecord = index < 0 ? "" : content.record_bytes[index];
     }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 #include "crtbtree.h"
@@ -156,25 +157,21 @@ int UsrFuncArray::DeleteAllObject() {
     delete[] ufndef_file;
     ufndef_file = nullptr;
     deleted_records.clear();
+    by_name.clear();
     return 1;
 }
 
 UsrFuncProp* UsrFuncArray::Find(const char* key) const {
-    UsrFuncProp* entry = the_root;
-    while (entry != nullptr && std::strcmp(entry->label, key) < 0) entry = entry->NextPnt();
-    if (entry != nullptr && std::strcmp(entry->label, key) == 0) return entry;
-    return nullptr;
+    auto found = by_name.find(key);
+    return found != by_name.end() ? found->second : nullptr;
 }
 
 int UsrFuncArray::AddUFncElem(const char* key, long file_pos, unsigned int arg_Number,
                               unsigned short ret_kind, const char* def_string) {
     unsigned short arg_count = static_cast<unsigned short>(arg_Number);
-    UsrFuncProp* previous = nullptr;
-    UsrFuncProp* entry = the_root;
-    while (entry != nullptr && std::strcmp(entry->label, key) < 0) {
-        previous = entry;
-        entry = entry->NextPnt();
-    }
+    auto place = by_name.lower_bound(key);
+    UsrFuncProp* entry = place != by_name.end() ? place->second : nullptr;
+    UsrFuncProp* previous = place != by_name.begin() ? std::prev(place)->second : nullptr;
     if (entry != nullptr && std::strcmp(entry->label, key) == 0) {
         entry->filePos = file_pos;
         entry->chngFlag = 1;
@@ -196,19 +193,18 @@ int UsrFuncArray::AddUFncElem(const char* key, long file_pos, unsigned int arg_N
         the_root = added;
     else
         previous->the_next = added;
+    by_name.emplace_hint(place, added->label, added);
     return 1;
 }
 
 UsrFuncProp* UsrFuncArray::DelUFncElement(const char* key, long* file_pos, int* the_state) {
     *file_pos = -1;
     *the_state = 0;
-    UsrFuncProp* previous = nullptr;
-    UsrFuncProp* entry = the_root;
-    while (entry != nullptr && std::strcmp(entry->label, key) != 0) {
-        previous = entry;
-        entry = entry->NextPnt();
-    }
-    if (entry == nullptr) return nullptr;
+    auto found = by_name.find(key);
+    if (found == by_name.end()) return nullptr;
+    UsrFuncProp* entry = found->second;
+    UsrFuncProp* previous = found != by_name.begin() ? std::prev(found)->second : nullptr;
+    by_name.erase(found);
     UsrFuncProp* following = entry->NextPnt();
     if (previous == nullptr)
         the_root = following;

@@ -91,6 +91,9 @@ private:
     UsrFuncProp* the_root;
     char* ufndef_file;
     std::map<std::string, std::string> deleted_records;
+    // The entries of the list by name: finding one, or the place of a new one,
+    // takes a logarithmic time, so that loading many functions is not quadratic.
+    std::map<std::string, UsrFuncProp*, std::less<>> by_name;
 };
 
 // The one registry of the program.
