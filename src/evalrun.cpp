@@ -101,13 +101,10 @@ void EvalMachine::End_Sums() {
     sum_progress_.reset();
 }
 
+// Each loop below defines how it goes on to the next step (NEXT) where the
+// compiler has computed goto; a switch simply breaks.
 #if KANSU_COMPUTED_GOTO
 #define STEP(name) op_##name
-#define NEXT()                    \
-    do {                          \
-        step = pc++;              \
-        goto* handlers[step->op]; \
-    } while (0)
 #else
 #define STEP(name) case OP_##name
 #define NEXT() break
@@ -121,7 +118,6 @@ void EvalMachine::End_Sums() {
 // from step to TERM_END run again and again, the running sum and the index in
 // registers, until the last term or the next look at Ctrl-C.
 #if KANSU_COMPUTED_GOTO
-#undef NEXT
 #define NEXT() goto* handlers[(++step)->op]
 #endif
 template <bool with_calls, bool terms>

@@ -17,6 +17,19 @@ const std::string kFilePrompt =
 const std::string kReportHead = "\n****************************計算結果を記録します\n";
 const std::string kResultRule = "----------関数計算の結果-------------\n";
 const std::string kRangeError = "変数、範囲の与え方が間違っています\n";
+// The report of x^2+y^2-1 over x(-1,1)[4] and y(-1,1)[2], after its head.
+const std::string kUnitCircleReport =
+    "計算式 x^2+y^2-1= 0 \n"
+    "独立変数 x  :従属変数 y\n"
+    "独立変数x :範囲 [-1] - [1] :分割4\n"
+    "従属変数y :範囲 [-1] - [1] :分割2\n"
+    "\n" +
+    kResultRule +
+    "独立変数x\t従属変数y\t  関数計算値\n"
+    "0\t-1\t0\n"
+    "-1\t0\t0\n"
+    "1\t0\t0\n"
+    "0\t1\t0\n";
 
 // The lines of a text, without their line feeds.
 inline std::vector<std::string> Lines(const std::string& text) {

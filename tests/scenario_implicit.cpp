@@ -38,17 +38,7 @@ TEST(ImplicitScenario, Runs) {
     Check_Runs({
         {"the unit circle on a five by three grid",
          "2\nx^2+y^2-1\nx(-1,1)[4]\ny(-1,1)[2]\nout.txt\n0\n", Reported(kBothNamed),
-         "計算式 x^2+y^2-1= 0 \n"
-         "独立変数 x  :従属変数 y\n"
-         "独立変数x :範囲 [-1] - [1] :分割4\n"
-         "従属変数y :範囲 [-1] - [1] :分割2\n"
-         "\n" +
-             kResultRule +
-             "独立変数x\t従属変数y\t  関数計算値\n"
-             "0\t-1\t0\n"
-             "-1\t0\t0\n"
-             "1\t0\t0\n"
-             "0\t1\t0\n"},
+         kUnitCircleReport},
         {"only the independent variable named draws a vertical line",
          "2\nx-2\nx(0,4)[4]\n\nout.txt\n0\n", Reported(only_x),
          "計算式 x-2= 0 \n"

@@ -26,18 +26,7 @@ const std::string kExplicit = kReportHead +
                               "0\t0\n"
                               "0.5\t0.5\n"
                               "1\t2\n";
-const std::string kImplicit = kReportHead +
-                              "計算式 x^2+y^2-1= 0 \n"
-                              "独立変数 x  :従属変数 y\n"
-                              "独立変数x :範囲 [-1] - [1] :分割4\n"
-                              "従属変数y :範囲 [-1] - [1] :分割2\n"
-                              "\n" +
-                              kResultRule +
-                              "独立変数x\t従属変数y\t  関数計算値\n"
-                              "0\t-1\t0\n"
-                              "-1\t0\t0\n"
-                              "1\t0\t0\n"
-                              "0\t1\t0\n";
+const std::string kImplicit = kReportHead + kUnitCircleReport;
 const std::string kImplicitXOnly = kReportHead +
                                    "計算式 x-2+r= 0 \n"
                                    "独立変数 x  :従属変数 \n"
