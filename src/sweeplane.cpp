@@ -19,11 +19,10 @@ ChunkTextSink::int_type ChunkTextSink::overflow(int_type letter) {
     return traits_type::not_eof(letter);
 }
 
-SweepLane::SweepLane(ReportWriter& out) : is_worker_(false), out_(&out) {}
+SweepLane::SweepLane(ReportWriter& out) : out_(&out) {}
 
 SweepLane::SweepLane()
-    : is_worker_(true),
-      sink_stream_(std::in_place, &sink_),
+    : sink_stream_(std::in_place, &sink_),
       own_out_(std::in_place, *sink_stream_),
       out_(&*own_out_) {}
 
@@ -36,7 +35,7 @@ void SweepLane::Note(EvalOutcome outcome, const char* failure_message) {
 }
 
 double& SweepLane::Cell(double& original) {
-    if (!is_worker_) return original;
+    if (!Is_Worker()) return original;
     auto found = moved_to_.find(&original);
     if (found != moved_to_.end()) return *found->second;
     cells_.push_back(LaneCell{original});
@@ -46,7 +45,7 @@ double& SweepLane::Cell(double& original) {
 
 LaneFormula& SweepLane::Formula(const EvalProgram& program, LaneFormula& own,
                                 const char* failure_message) {
-    if (!is_worker_) return own;
+    if (!Is_Worker()) return own;
     auto found = formula_copies_.find(&own);
     if (found != formula_copies_.end()) return *found->second;
     for (const double* cell : program.Cells()) Cell(*const_cast<double*>(cell));

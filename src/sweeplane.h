@@ -108,7 +108,9 @@ public:
     }
 
 private:
-    bool is_worker_;
+    // A worker's lane owns its writer.
+    bool Is_Worker() const { return own_out_.has_value(); }
+
     ChunkTextSink sink_;
     std::optional<std::ostream> sink_stream_;
     std::optional<ReportWriter> own_out_;
