@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "evallimits.h"
+#include "evalnative.h"
 #include "fmula.h"
 #include "progress.h"
 
@@ -173,6 +174,7 @@ public:
     // registry defines them now.
     EvalProgram(CompForm* root, UsrFuncArray& ufunc_list, EvalStart start = EVAL_TREE);
     const std::vector<EvalStep>& Steps() const { return steps_; }
+    const std::vector<EvalCall>& Calls() const { return calls_; }
     // Every step runs straight through to the one END: no jump, failure, call
     // or sum.
     bool Straight() const;
@@ -204,15 +206,24 @@ enum EvalOutcome {
     EVAL_INTERRUPTED  // Ctrl-C ended a running sum: there is no result
 };
 
+// How a machine runs a program that runs straight through: as machine code
+// where it can be made, or always by its loop.
+enum EvalCode { EVAL_NATIVE_WHERE_ABLE, EVAL_INTERPRETED };
+
 // Runs one program, again and again; owns the value stack and the state of
 // the sums being run. One machine per thread.
 class EvalMachine {
 public:
     // A machine that shows no progress of its sums keeps off the shared
     // progress line, as a worker thread must.
-    explicit EvalMachine(const EvalProgram& program, bool shows_sum_progress = true);
+    explicit EvalMachine(const EvalProgram& program, bool shows_sum_progress = true,
+                         EvalCode code = EVAL_NATIVE_WHERE_ABLE);
+    // Whether the program runs as machine code.
+    bool Runs_Native() const { return native_start_ != nullptr; }
     EvalOutcome Run(double* value) {
-        if (arithmetic_)
+        if (native_start_ != nullptr)
+            *value = native_start_(stack_.data());
+        else if (arithmetic_)
             *value = Run_Line<false>(program_.steps_.data(), stack_.data());
         else if (straight_)
             *value = Run_Line<true>(program_.steps_.data(), stack_.data());
@@ -248,6 +259,8 @@ private:
     // fewer registers kept).
     bool straight_;
     bool arithmetic_;
+    std::unique_ptr<NativeCode> native_;
+    NativeCode::Entry native_start_ = nullptr;  // native_'s, kept at hand
     // The outermost sum running: Ctrl-C is looked at every so many terms, and
     // its terms done are the progress of a long sum that no sweep encloses.
     const double* outer_sum_ = nullptr;

@@ -69,7 +69,7 @@ bool EvalProgram::Arithmetic() const {
     return true;
 }
 
-EvalMachine::EvalMachine(const EvalProgram& program, bool shows_sum_progress)
+EvalMachine::EvalMachine(const EvalProgram& program, bool shows_sum_progress, EvalCode code)
     : program_(program),
       // A cache line of slack after the slots: machines of two threads that
       // were allocated side by side never write the same line.
@@ -77,7 +77,10 @@ EvalMachine::EvalMachine(const EvalProgram& program, bool shows_sum_progress)
       runnable_(Valid_Ops(program.steps_)),
       shows_sum_progress_(shows_sum_progress),
       straight_(program.Straight()),
-      arithmetic_(program.Arithmetic()) {}
+      arithmetic_(program.Arithmetic()) {
+    if (code == EVAL_NATIVE_WHERE_ABLE && straight_) native_ = NativeCode::Compile(program);
+    if (native_) native_start_ = native_->Start();
+}
 
 // False when Ctrl-C asked the calculation to end.
 bool EvalMachine::Poll_Sums() {
