@@ -1,4 +1,5 @@
-// The compiled evaluator against the reference evaluator, bit for bit (any
+// The compiled evaluator, as machine code where it has some and by its run
+// loop, against the reference evaluator, bit for bit (any
 // two NaNs count as equal: which operand's payload a NaN result carries
 // depends on the operand order the C++ compiler picks for a commutative
 // operation, and reports write every NaN as "nan"): the value, the error flag
@@ -106,12 +107,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     double reference = Reference_Value(root, &reference_flag, g_ufunc_list);
     std::vector<uint64_t> reference_cells = Argument_Cells();
     EvalProgram program(root, g_ufunc_list);
-    EvalMachine machine(program);
-    Set_ArgumentCells();
-    double compiled = 0.0;
-    int compiled_flag = machine.Run(&compiled) == EVAL_OK ? 1 : 0;
-    bool same = Value_Bits(reference) == Value_Bits(compiled) && reference_flag == compiled_flag &&
-                reference_cells == Argument_Cells();
+    bool same = true;
+    // Machine code where the program has it, and the run loop.
+    for (EvalCode code : {EVAL_NATIVE_WHERE_ABLE, EVAL_INTERPRETED}) {
+        EvalMachine machine(program, true, code);
+        Set_ArgumentCells();
+        double compiled = 0.0;
+        int compiled_flag = machine.Run(&compiled) == EVAL_OK ? 1 : 0;
+        same = same && Value_Bits(reference) == Value_Bits(compiled) &&
+               reference_flag == compiled_flag && reference_cells == Argument_Cells();
+    }
     delete[] items;
     if (!same) __builtin_trap();
     return 0;

@@ -19,9 +19,9 @@
 
 namespace {
 
-// The functions the steps call, as the run loop calls them.
-double Pow(double base, double exponent) { return std::pow(base, exponent); }
-double Exp(double x) { return std::exp(x); }
+// The library's functions the steps call, as the run loop calls them.
+double (*const Pow)(double, double) = std::pow;
+double (*const Exp)(double) = std::exp;
 
 const int XMM_ACC = 0;
 const int XMM_OTHER = 1;
@@ -88,7 +88,8 @@ public:
     void Combine(uint8_t opcode, int xmm, const Place& with) { Scalar(opcode, xmm, with); }
     // acc = left op right, in that order.
     void Binary(uint8_t opcode, const Place& left, const Place& right) {
-        if (left.kind == Place::ACC) {
+        if (right.kind != Place::ACC) {
+            Load(XMM_ACC, left);
             Combine(opcode, XMM_ACC, right);
             return;
         }

@@ -11,6 +11,7 @@
 #include <deque>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -84,29 +85,35 @@ protected:
         ufunc_argArray["a1"] = -2.5;
     }
 
-    // Evaluates text at several points both ways and compares everything seen.
+    // Evaluates text at several points both ways, as machine code where it
+    // can be made and by the run loop, and compares everything seen.
     static void Expect_SameAsReference(const std::string& text) {
         Typed formula(text);
         ASSERT_NE(formula.root, nullptr) << text;
         EvalProgram program(formula.root, g_ufunc_list);
-        EvalMachine machine(program);
-        for (double x : {0.0, 0.5, -1.25, 3.0, 1e300}) {
-            formula.table["x"] = x;
-            formula.table["y"] = 2.0 - x;
-            // A definition may read a shared cell no call wrote yet: both ways
-            // start from the same cells.
-            Set_ArgumentCells();
-            int walk_flag = 1;
-            double walked = Reference_Value(formula.root, &walk_flag, g_ufunc_list);
-            std::vector<uint64_t> walk_cells;
-            for (const char* cell : {"a0", "a1"}) walk_cells.push_back(Bits(ufunc_argArray[cell]));
-            Set_ArgumentCells();
-            int run_flag = 1;
-            double run = Run_WithFlag(machine, &run_flag);
-            EXPECT_EQ(Bits(walked), Bits(run)) << text << " at x=" << x;
-            EXPECT_EQ(walk_flag, run_flag) << text << " at x=" << x;
-            EXPECT_EQ(walk_cells[0], Bits(ufunc_argArray["a0"])) << text;
-            EXPECT_EQ(walk_cells[1], Bits(ufunc_argArray["a1"])) << text;
+        for (EvalCode code : {EVAL_NATIVE_WHERE_ABLE, EVAL_INTERPRETED}) {
+            EvalMachine machine(program, true, code);
+            for (double x : {0.0, 0.5, -1.25, 3.0, 1e300}) {
+                formula.table["x"] = x;
+                formula.table["y"] = 2.0 - x;
+                // A definition may read a shared cell no call wrote yet: both
+                // ways start from the same cells.
+                Set_ArgumentCells();
+                int walk_flag = 1;
+                double walked = Reference_Value(formula.root, &walk_flag, g_ufunc_list);
+                std::vector<uint64_t> walk_cells;
+                for (const char* cell : {"a0", "a1"})
+                    walk_cells.push_back(Bits(ufunc_argArray[cell]));
+                Set_ArgumentCells();
+                int run_flag = 1;
+                double run = Run_WithFlag(machine, &run_flag);
+                SCOPED_TRACE(text + " at x=" + std::to_string(x) +
+                             (machine.Runs_Native() ? " as machine code" : ""));
+                EXPECT_EQ(Bits(walked), Bits(run));
+                EXPECT_EQ(walk_flag, run_flag);
+                EXPECT_EQ(walk_cells[0], Bits(ufunc_argArray["a0"]));
+                EXPECT_EQ(walk_cells[1], Bits(ufunc_argArray["a1"]));
+            }
         }
     }
 };
@@ -214,6 +221,47 @@ TEST_F(CompiledEvaluator, ProgramsWithoutFlowRunStraight) {
         EXPECT_EQ(one.loop != FLOW, program.Straight()) << one.text;
         EXPECT_EQ(one.loop == ARITHMETIC, program.Arithmetic()) << one.text;
         Expect_SameAsReference(one.text);
+    }
+}
+
+// Every step that runs straight through has machine code on x86-64 Linux, and
+// gives the run loop's bits: these formulas hold each such step at least once.
+TEST_F(CompiledEvaluator, EveryStraightStepRunsAsMachineCode) {
+    ASSERT_NE(0, g_ufunc_list.AddUFncElem("j", -1, 2, 8,
+                                          "a0^a0+a0*2-a0/a1+(x*a0)+(x*y-a0)*(a0/(x-a0))^a0+"
+                                          "log(a0,2)+log(x,a0)+a0^3+x^a0+(x*y)^a1+(a0+1)+(x*y+a0)+"
+                                          "(a0-2)*(a0/2)"));
+    const char* const formulas[] = {
+        "5", "x", "(x*y)+(y*x)-(x*y)*(y+x)/(y-x)", "(x*y)+2-(x*y)*2-(x*y)/2-2",
+        "(x*y)+x-(x*y)*x/(x*y)-((x*y)/x)", "2+(x*y)-(2-(x*y))*(2*(x*y))/(2/(x*y))",
+        "x+(x*y)-(x-(x*y))*(x*(x*y))/(x/(x*y))", "(x+2)*(x-2)*(x*2)*(x/2)",
+        "(x*y)^(x*y)+(x*y)^3+(x*y)^x+3^(x*y)+x^(x*y)+x^3", "j(x*y,y)+j(y,x*y)",
+        "log(x*y,x*y)+log(x*y,2)+log(x*y,x)+log(2,x*y)+log(x,x*y)+log(x,2)",
+        "3*x^2+((x*y)+2*x)-((x*y)-2*x)+((x*y)+x^2)-((x*y)-x^2)", "(x*y)^2+x^2*y",
+        "ln(x*y)+ln(x)+sin(x*y)+cos(x*y)+tan(x*y)+exp(x*y)+sin(x)+cos(x)+tan(x)+exp(x)",
+        "v(x,y)+w(x*y)+p(x*y,y)+v(x*y,2)+f(x*y)",
+    };
+    std::set<EvalOp> seen;
+    for (const char* text : formulas) {
+        Typed formula(text);
+        ASSERT_NE(formula.root, nullptr) << text;
+        EvalProgram program(formula.root, g_ufunc_list);
+        ASSERT_TRUE(program.Straight()) << text;
+        for (const EvalStep& step : program.Steps()) seen.insert(step.op);
+#if defined(__x86_64__) && defined(__linux__)
+        EXPECT_TRUE(EvalMachine(program).Runs_Native()) << text;
+#endif
+        Expect_SameAsReference(text);
+    }
+    // No typed formula makes these: every built-in function takes an
+    // argument, its first one computed unless it is a cell; TERM_END ends
+    // only the terms of a sum.
+    const std::set<int> never_made = {OP_ROUTINE0, OP_NUMBER_ROUTINE2, OP_CELL_ROUTINE2_NUMBER,
+                                      OP_LOCAL_ROUTINE2_NUMBER, OP_TERM_END};
+    for (int op = 0; op < EVAL_OP_COUNT; ++op) {
+        if (EVAL_OP_STRAIGHT[op] && never_made.count(op) == 0) {
+            EXPECT_EQ(1u, seen.count(static_cast<EvalOp>(op))) << EVAL_OP_NAME[op];
+        }
     }
 }
 
