@@ -159,11 +159,11 @@ struct Compiled {
     AscArray<double> table;
     EvalProgram* program = nullptr;
     EvalMachine* machine = nullptr;
-    explicit Compiled(const char* text) {
+    explicit Compiled(const char* text, EvalCode code = EVAL_NATIVE_WHERE_ABLE) {
         if (Formula_Analysis(&items, text) == 0) std::exit(2);
         Create_SymbolTable(items, current_number + 1, table);
         program = new EvalProgram(Build_Tree(items, current_number + 1), g_ufunc_list);
-        machine = new EvalMachine(*program);
+        machine = new EvalMachine(*program, true, code);
     }
     ~Compiled() {
         delete machine;
@@ -172,8 +172,9 @@ struct Compiled {
     }
 };
 
-void Evaluator_Row(const char* name, const char* text, double (*native)(double), int count) {
-    Compiled formula(text);
+void Evaluator_Row(const char* name, const char* text, double (*native)(double), int count,
+                   EvalCode code = EVAL_NATIVE_WHERE_ABLE) {
+    Compiled formula(text, code);
     double& x_cell = formula.table["x"];
     const double step = 100.0 / count;
     int error_flag = 1;
@@ -203,7 +204,7 @@ void Evaluator_Row(const char* name, const char* text, double (*native)(double),
             for (int i = 0; i < count; ++i) sum += native(i * step);
             sink = sum;
         });
-    std::printf("%-4s %-24s %9.1f ns %9.1f ns %7.2f\n", name, text, times.first * 1e9 / count,
+    std::printf("%-12s %-24s %9.1f ns %9.1f ns %7.2f\n", name, text, times.first * 1e9 / count,
                 times.second * 1e9 / count, times.first / times.second);
 }
 
@@ -476,11 +477,16 @@ int main(int argc, char** argv) {
 
     std::printf("CPU: %s, %ld online\n", Cpu_Model().c_str(), sysconf(_SC_NPROCESSORS_ONLN));
     int evaluations = quick ? 100000 : 2000000;
-    std::printf("evaluator (median of %d)          kansu/eval native/eval   ratio\n", RUNS);
+    std::printf("evaluator (median of %d)                  kansu/eval native/eval   ratio\n",
+                RUNS);
     Evaluator_Row("f1", "sin(x)*exp(-x/10)+x^2", Native_F1, evaluations);
     Evaluator_Row("f2", "sigma[n(1,10),x^n/n]", Native_F2, evaluations / 4);
     Evaluator_Row("f3", "f(x)", Native_F3, evaluations);
     Evaluator_Row("f4", "3*x^2+2*x+1", Native_F4, evaluations);
+    // The same formulas by the run loop, as where no machine code is made.
+    Evaluator_Row("f1 run loop", "sin(x)*exp(-x/10)+x^2", Native_F1, evaluations, EVAL_INTERPRETED);
+    Evaluator_Row("f3 run loop", "f(x)", Native_F3, evaluations, EVAL_INTERPRETED);
+    Evaluator_Row("f4 run loop", "3*x^2+2*x+1", Native_F4, evaluations, EVAL_INTERPRETED);
     Sigma_Row(quick ? 1000000 : 100000000);
     Writer_Row(quick ? 100000 : 1000000);
 
