@@ -1,23 +1,47 @@
-// x86-64 code for straight programs, System V calling convention. The
-// accumulator lives in xmm0, xmm1 holds the other operand, rbx points at the
-// frame's slots and rax at a cell or a function. Constants sit in a pool after
-// the code, read relative to the instruction. The 16 bytes at the top of the
-// stack hold the two operands a built-in function's routine reads.
+// x86-64 code for straight programs. The accumulator lives in xmm0, xmm1
+// holds the other operand, rbx points at the frame's slots and rax at a cell
+// or a function. Constants sit in a pool after the code, read relative to the
+// instruction. Two operands that a built-in function's routine reads sit in
+// the code's own stack frame. Linux and Windows differ only in where the
+// slots come in, the frame a call needs, and how memory is made executable.
 #include "evalnative.h"
 
 #include "evalprog.h"
 
-#if defined(__x86_64__) && defined(__linux__)
+#if defined(__x86_64__) && (defined(__linux__) || defined(_WIN64))
+#if defined(_WIN64)
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <sys/mman.h>
+#endif
 
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "trigreduce.h"
 
 namespace {
+
+#if defined(_WIN64)
+// The slots come in rcx; a call needs 32 bytes above the return address for
+// the callee's own use, and the routine's operands sit above those. The code
+// follows 32 bytes of unwind data, so that Windows can walk the stack through it.
+const uint8_t SLOTS_TO_RBX[] = {0x48, 0x89, 0xCB};  // mov rbx, rcx
+const uint8_t OPERANDS_TO_ARGUMENT[] = {0x48, 0x8D, 0x4C, 0x24, 0x20};  // lea rcx, [rsp + 32]
+const uint8_t FRAME_BYTES = 48;
+const uint8_t OPERANDS_AT = 32;
+const size_t CODE_AT = 32;
+#else
+const uint8_t SLOTS_TO_RBX[] = {0x48, 0x89, 0xFB};  // mov rbx, rdi
+const uint8_t OPERANDS_TO_ARGUMENT[] = {0x48, 0x89, 0xE7};  // mov rdi, rsp
+const uint8_t FRAME_BYTES = 16;
+const uint8_t OPERANDS_AT = 0;
+const size_t CODE_AT = 0;
+#endif
 
 // The library's functions the steps call, as the run loop calls them.
 double (*const Pow)(double, double) = std::pow;
@@ -56,15 +80,16 @@ public:
         return {Place::CONSTANT, static_cast<int>(pool_.size() - 1), nullptr};
     }
 
+    // The frame keeps rsp a multiple of 16 at every call.
     void Prologue() {
-        Bytes({0x53});                    // push rbx
-        Bytes({0x48, 0x89, 0xFB});        // mov rbx, rdi
-        Bytes({0x48, 0x83, 0xEC, 0x10});  // sub rsp, 16: calls see rsp aligned to 16
-        Bytes({0x66, 0x0F, 0x57, 0xC0});  // xorpd xmm0, xmm0
+        Bytes({0x53});  // push rbx
+        code_.insert(code_.end(), std::begin(SLOTS_TO_RBX), std::end(SLOTS_TO_RBX));
+        Bytes({0x48, 0x83, 0xEC, FRAME_BYTES});  // sub rsp, FRAME_BYTES
+        Bytes({0x66, 0x0F, 0x57, 0xC0});         // xorpd xmm0, xmm0
     }
     void Epilogue() {
-        Bytes({0x48, 0x83, 0xC4, 0x10});  // add rsp, 16
-        Bytes({0x5B, 0xC3});              // pop rbx; ret
+        Bytes({0x48, 0x83, 0xC4, FRAME_BYTES});  // add rsp, FRAME_BYTES
+        Bytes({0x5B, 0xC3});                     // pop rbx; ret
     }
 
     // xmm = place
@@ -113,11 +138,11 @@ public:
         Load(XMM_ACC, argument);
         Call(reinterpret_cast<const void*>(function));
     }
-    // acc = routine({left, right}), the operands in the stack's top 16 bytes
+    // acc = routine({left, right})
     void Apply(OprFunction routine, const Place& left, const Place& right) {
         Copy(Operand(0), left);
         Copy(Operand(1), right);
-        Bytes({0x48, 0x89, 0xE7});  // mov rdi, rsp
+        code_.insert(code_.end(), std::begin(OPERANDS_TO_ARGUMENT), std::end(OPERANDS_TO_ARGUMENT));
         Call(reinterpret_cast<const void*>(routine));
     }
 
@@ -174,7 +199,8 @@ private:
             Int32(8 * at.index);
             break;
         case Place::OPERANDS:  // [rsp + disp8]
-            Bytes({static_cast<uint8_t>(0x44 | reg), 0x24, static_cast<uint8_t>(8 * at.index)});
+            Bytes({static_cast<uint8_t>(0x44 | reg), 0x24,
+                   static_cast<uint8_t>(OPERANDS_AT + 8 * at.index)});
             break;
         case Place::CONSTANT:  // [rip + disp32]
             Bytes({static_cast<uint8_t>(0x05 | reg)});
@@ -311,29 +337,78 @@ std::vector<uint8_t> Assembled(const EvalProgram& program) {
     return code.Finished();
 }
 
-}  // namespace
-
-std::unique_ptr<NativeCode> NativeCode::Compile(const EvalProgram& program) {
-    if (!program.Straight()) return nullptr;
-    std::vector<uint8_t> bytes = Assembled(program);
-    if (bytes.empty()) return nullptr;
-    size_t page = 4096;
-    size_t size = (bytes.size() + page - 1) / page * page;
-    void* block = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (block == MAP_FAILED) return nullptr;
-    std::memcpy(block, bytes.data(), bytes.size());
-    // Never writable and executable at once; a system that refuses gets none.
-    if (mprotect(block, size, PROT_READ | PROT_EXEC) != 0) {
-        munmap(block, size);
+#if defined(_WIN64)
+// A copy of code in memory that runs, or nullptr. The block starts with the
+// code's function entry and unwind data: rbx pushed, then FRAME_BYTES taken.
+void* Executable_Copy(const std::vector<uint8_t>& code, size_t* size) {
+    *size = CODE_AT + code.size();
+    uint8_t* block = static_cast<uint8_t*>(
+        VirtualAlloc(nullptr, *size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (block == nullptr) return nullptr;
+    RUNTIME_FUNCTION entry;
+    entry.BeginAddress = CODE_AT;
+    entry.EndAddress = static_cast<DWORD>(*size);
+    entry.UnwindData = sizeof entry;
+    std::memcpy(block, &entry, sizeof entry);
+    const uint8_t prologue_size = 1 + sizeof SLOTS_TO_RBX + 4;
+    const uint8_t unwind[] = {
+        1, prologue_size, 2, 0,                                   // version 1, two codes
+        prologue_size, static_cast<uint8_t>((FRAME_BYTES / 8 - 1) << 4 | 2),  // small allocation
+        1, 3 << 4};                                               // rbx pushed
+    std::memcpy(block + sizeof entry, unwind, sizeof unwind);
+    std::memcpy(block + CODE_AT, code.data(), code.size());
+    DWORD previous = 0;
+    if (!VirtualProtect(block, *size, PAGE_EXECUTE_READ, &previous) ||
+        !FlushInstructionCache(GetCurrentProcess(), block, *size) ||
+        !RtlAddFunctionTable(reinterpret_cast<RUNTIME_FUNCTION*>(block), 1,
+                             reinterpret_cast<DWORD64>(block))) {
+        VirtualFree(block, 0, MEM_RELEASE);
         return nullptr;
     }
+    return block;
+}
+
+void Release(void* block, size_t) {
+    RtlDeleteFunctionTable(static_cast<RUNTIME_FUNCTION*>(block));
+    VirtualFree(block, 0, MEM_RELEASE);
+}
+#else
+void* Executable_Copy(const std::vector<uint8_t>& code, size_t* size) {
+    size_t page = 4096;
+    *size = (code.size() + page - 1) / page * page;
+    void* block = mmap(nullptr, *size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (block == MAP_FAILED) return nullptr;
+    std::memcpy(block, code.data(), code.size());
+    if (mprotect(block, *size, PROT_READ | PROT_EXEC) != 0) {
+        munmap(block, *size);
+        return nullptr;
+    }
+    return block;
+}
+
+void Release(void* block, size_t size) { munmap(block, size); }
+#endif
+
+}  // namespace
+
+// The memory is never writable and executable at once; a system that refuses
+// to make it executable gets no code.
+std::unique_ptr<NativeCode> NativeCode::Compile(const EvalProgram& program) {
+    if (!program.Straight()) return nullptr;
+    std::vector<uint8_t> code = Assembled(program);
+    if (code.empty()) return nullptr;
+    size_t size = 0;
+    void* block = Executable_Copy(code, &size);
+    if (block == nullptr) return nullptr;
     return std::unique_ptr<NativeCode>(new NativeCode(block, size));
 }
 
 NativeCode::NativeCode(void* block, size_t size)
-    : block_(block), size_(size), start_(reinterpret_cast<Entry>(block)) {}
+    : block_(block),
+      size_(size),
+      start_(reinterpret_cast<Entry>(static_cast<uint8_t*>(block) + CODE_AT)) {}
 
-NativeCode::~NativeCode() { munmap(block_, size_); }
+NativeCode::~NativeCode() { Release(block_, size_); }
 
 #else
 

@@ -1,9 +1,9 @@
 // Machine code for programs that run straight through, made where kansu knows
-// the processor and the system (x86-64 Linux): each step becomes the few
-// instructions its handler runs, the same operations in the same order and the
-// same functions called, so every value is the same to the bit. Elsewhere, or
-// for a step without code, there is none and the machine's loop runs the
-// program.
+// the processor and the system (x86-64 Linux and Windows): each step becomes
+// the few instructions its handler runs, the same operations in the same order
+// and the same functions called, so every value is the same to the bit.
+// Elsewhere, or for a step without code, there is none and the machine's loop
+// runs the program.
 #ifndef KANSU_EVALNATIVE_H
 #define KANSU_EVALNATIVE_H
 
