@@ -8,6 +8,13 @@
 
 #include "evalprog.h"
 
+namespace {
+// Set once at start, before any worker thread.
+bool native_code_allowed = true;
+}  // namespace
+
+void Allow_NativeCode(bool allowed) { native_code_allowed = allowed; }
+
 #if defined(__x86_64__) && (defined(__linux__) || defined(_WIN64))
 #if defined(_WIN64)
 #define WIN32_LEAN_AND_MEAN
@@ -30,13 +37,13 @@ namespace {
 // The slots come in rcx; a call needs 32 bytes above the return address for
 // the callee's own use, and the routine's operands sit above those. The code
 // follows 32 bytes of unwind data, so that Windows can walk the stack through it.
-const uint8_t SLOTS_TO_RBX[] = {0x48, 0x89, 0xCB};  // mov rbx, rcx
+const uint8_t SLOTS_TO_RBX[] = {0x48, 0x89, 0xCB};                      // mov rbx, rcx
 const uint8_t OPERANDS_TO_ARGUMENT[] = {0x48, 0x8D, 0x4C, 0x24, 0x20};  // lea rcx, [rsp + 32]
 const uint8_t FRAME_BYTES = 48;
 const uint8_t OPERANDS_AT = 32;
 const size_t CODE_AT = 32;
 #else
-const uint8_t SLOTS_TO_RBX[] = {0x48, 0x89, 0xFB};  // mov rbx, rdi
+const uint8_t SLOTS_TO_RBX[] = {0x48, 0x89, 0xFB};          // mov rbx, rdi
 const uint8_t OPERANDS_TO_ARGUMENT[] = {0x48, 0x89, 0xE7};  // mov rdi, rsp
 const uint8_t FRAME_BYTES = 16;
 const uint8_t OPERANDS_AT = 0;
@@ -222,9 +229,9 @@ bool Binary_Operands(const EvalBinaryForms& forms, const EvalStep& step, Assembl
     Place cell = Cell(step.cell);
     EvalOp op = step.op;
     if (op == forms.with_slot || op == forms.number_first || op == forms.cell_first) {
-        *left = op == forms.with_slot      ? Slot(step.slot)
-                : op == forms.cell_first   ? cell
-                                           : code.Constant(step.number);
+        *left = op == forms.with_slot    ? Slot(step.slot)
+                : op == forms.cell_first ? cell
+                                         : code.Constant(step.number);
         *right = Acc();
     } else if (op == forms.with_number || op == forms.with_cell || op == forms.with_local) {
         *left = Acc();
@@ -351,10 +358,11 @@ void* Executable_Copy(const std::vector<uint8_t>& code, size_t* size) {
     entry.UnwindData = sizeof entry;
     std::memcpy(block, &entry, sizeof entry);
     const uint8_t prologue_size = 1 + sizeof SLOTS_TO_RBX + 4;
-    const uint8_t unwind[] = {
-        1, prologue_size, 2, 0,                                   // version 1, two codes
-        prologue_size, static_cast<uint8_t>((FRAME_BYTES / 8 - 1) << 4 | 2),  // small allocation
-        1, 3 << 4};                                               // rbx pushed
+    // Version 1, the prologue's size, two codes and no frame register; each
+    // code is the offset after its instruction, then operation | operand << 4.
+    const uint8_t frame_taken = (FRAME_BYTES / 8 - 1) << 4 | 2;  // a small allocation
+    const uint8_t rbx_pushed = 3 << 4;
+    const uint8_t unwind[] = {1, prologue_size, 2, 0, prologue_size, frame_taken, 1, rbx_pushed};
     std::memcpy(block + sizeof entry, unwind, sizeof unwind);
     std::memcpy(block + CODE_AT, code.data(), code.size());
     DWORD previous = 0;
@@ -394,7 +402,7 @@ void Release(void* block, size_t size) { munmap(block, size); }
 // The memory is never writable and executable at once; a system that refuses
 // to make it executable gets no code.
 std::unique_ptr<NativeCode> NativeCode::Compile(const EvalProgram& program) {
-    if (!program.Straight()) return nullptr;
+    if (!native_code_allowed || !program.Straight()) return nullptr;
     std::vector<uint8_t> code = Assembled(program);
     if (code.empty()) return nullptr;
     size_t size = 0;

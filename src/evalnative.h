@@ -12,6 +12,10 @@
 
 class EvalProgram;
 
+// Whether machine code is made at all (it is unless turned off, so that a
+// report can be checked against the run loop's).
+void Allow_NativeCode(bool allowed);
+
 class NativeCode {
 public:
     // Runs the program over a frame of slots; gives the accumulator at END.

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "evalnative.h"
 #include "kansu_version.h"
 #include "messages.h"
 #include "parallelsweep.h"
@@ -86,6 +87,8 @@ bool Utf8_Chosen(const CommandOptions& options, const char* encoding_variable,
 
 int Apply_Options(const CommandOptions& options, std::ostream& out, std::ostream& error_out) {
     Use_Utf8(Utf8_Chosen(options, std::getenv("KANSU_ENCODING"), error_out));
+    const char* machine_code = std::getenv("KANSU_MACHINE_CODE");
+    Allow_NativeCode(machine_code == nullptr || std::strcmp(machine_code, "0") != 0);
     Enable_PicturesBesideReports(options.plot);
     if (!options.unknown.empty()) {
         error_out << Msg().OPTION_UNKNOWN << options.unknown << "\n" << Msg().OPTION_HINT;

@@ -1,6 +1,6 @@
-// Long reports evaluated on several threads: the console and every file the
-// same, byte for byte, as on one thread, in every mode; Ctrl-C keeps whole
-// rows in order.
+// Long reports evaluated on several threads, or by the run loop instead of
+// machine code: the console and every file the same, byte for byte, as on one
+// thread, in every mode; Ctrl-C keeps whole rows in order.
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -27,6 +27,10 @@ struct ThreadCase {
 TEST(ThreadsScenario, ReportsAreTheSameOnAnyNumberOfThreads) {
     // Each sweep holds more points than two chunks, so that it is shared.
     const ThreadCase cases[] = {
+        {"explicit, every built-in function and operator",
+         TypeEnroll("p", 2, "a0^2+a1") +
+             "1\n3*x^2+2*x+1-x/7+(x*2-1)^3-log(x+4,x^2+1)+ln(x+5)-log10(x+9)+sqrt(abs(x))*"
+             "tan(x)-exp(0-x)*cos(x*1e22)+p(x*2,x)-2^x\nx(-3,3)[20000]\nr.txt\n0\n2\n"},
         {"explicit, inlined calls",
          TypeEnroll("g", 1, "a0+1") + TypeEnroll("f", 1, "a0*g(a0*2)") +
              "1\nf(x)-sigma[n(1,3),x^n/n]\nx(-5,5)[30000]\nr.txt\n0\n2\n"},
@@ -47,11 +51,16 @@ TEST(ThreadsScenario, ReportsAreTheSameOnAnyNumberOfThreads) {
         Session one;
         SessionResult alone = one.RunWithArguments(c.arguments + " --threads 1", c.typed);
         ASSERT_GT(one.ReadFile("r.txt").size(), 0u);
-        for (const char* threads : {"2", "8"}) {
-            SCOPED_TRACE(threads);
+        struct Variant {
+            const char* environment;
+            const char* threads;
+        };
+        for (const Variant& variant :
+             {Variant{"", "2"}, Variant{"", "8"}, Variant{"KANSU_MACHINE_CODE=0", "1"}}) {
+            SCOPED_TRACE(std::string(variant.environment) + " --threads " + variant.threads);
             Session shared;
-            SessionResult result =
-                shared.RunWithArguments(c.arguments + " --threads " + threads, c.typed);
+            SessionResult result = shared.RunWithEnvironment(
+                variant.environment, c.arguments + " --threads " + variant.threads, c.typed);
             EXPECT_EQ(alone.exit_status, result.exit_status);
             EXPECT_EQ(alone.output, result.output);
             EXPECT_EQ(alone.error_output, result.error_output);

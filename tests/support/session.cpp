@@ -198,8 +198,10 @@ std::string ProgramCommandLine() { return ProgramCommand(); }
 SessionResult Session::Launch(const std::string& input_redirect, const std::string& arguments,
                               bool quiet_error_output, const std::string& assignments) {
     // Recovery files and their notice stay inside the session's folder; an
-    // encoding chosen in the tester's environment changes no expectation.
-    std::string command = "cd " + ShellQuoted(dir_) + " && env -u KANSU_ENCODING XDG_STATE_HOME=" +
+    // encoding or evaluator chosen in the tester's environment changes no
+    // expectation.
+    std::string command = "cd " + ShellQuoted(dir_) +
+                          " && env -u KANSU_ENCODING -u KANSU_MACHINE_CODE XDG_STATE_HOME=" +
                           ShellQuoted(dir_ + "/.kansu-state") + " " + assignments + " timeout 60 " +
                           ProgramCommand() + " " + (Utf8Run() ? "--utf8 " : "") + arguments + " " +
                           input_redirect + " > " + kOutputFile + " 2> " + kErrorFile;
