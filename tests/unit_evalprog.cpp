@@ -10,6 +10,7 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include <sstream>
 #include <random>
 #include <set>
 #include <string>
@@ -20,6 +21,7 @@
 #include "evalprog.h"
 #include "fmulaopfc.h"
 #include "interrupt.h"
+#include "options.h"
 #include "symbol.h"
 #include "tree_walker.h"
 #include "usrfunc.h"
@@ -232,12 +234,19 @@ TEST_F(CompiledEvaluator, EveryStraightStepRunsAsMachineCode) {
                                           "log(a0,2)+log(x,a0)+a0^3+x^a0+(x*y)^a1+(a0+1)+(x*y+a0)+"
                                           "(a0-2)*(a0/2)"));
     const char* const formulas[] = {
-        "5", "x", "(x*y)+(y*x)-(x*y)*(y+x)/(y-x)", "(x*y)+2-(x*y)*2-(x*y)/2-2",
-        "(x*y)+x-(x*y)*x/(x*y)-((x*y)/x)", "2+(x*y)-(2-(x*y))*(2*(x*y))/(2/(x*y))",
-        "x+(x*y)-(x-(x*y))*(x*(x*y))/(x/(x*y))", "(x+2)*(x-2)*(x*2)*(x/2)",
-        "(x*y)^(x*y)+(x*y)^3+(x*y)^x+3^(x*y)+x^(x*y)+x^3", "j(x*y,y)+j(y,x*y)",
+        "5",
+        "x",
+        "(x*y)+(y*x)-(x*y)*(y+x)/(y-x)",
+        "(x*y)+2-(x*y)*2-(x*y)/2-2",
+        "(x*y)+x-(x*y)*x/(x*y)-((x*y)/x)",
+        "2+(x*y)-(2-(x*y))*(2*(x*y))/(2/(x*y))",
+        "x+(x*y)-(x-(x*y))*(x*(x*y))/(x/(x*y))",
+        "(x+2)*(x-2)*(x*2)*(x/2)",
+        "(x*y)^(x*y)+(x*y)^3+(x*y)^x+3^(x*y)+x^(x*y)+x^3",
+        "j(x*y,y)+j(y,x*y)",
         "log(x*y,x*y)+log(x*y,2)+log(x*y,x)+log(2,x*y)+log(x,x*y)+log(x,2)",
-        "3*x^2+((x*y)+2*x)-((x*y)-2*x)+((x*y)+x^2)-((x*y)-x^2)", "(x*y)^2+x^2*y",
+        "3*x^2+((x*y)+2*x)-((x*y)-2*x)+((x*y)+x^2)-((x*y)-x^2)",
+        "(x*y)^2+x^2*y",
         "ln(x*y)+ln(x)+sin(x*y)+cos(x*y)+tan(x*y)+exp(x*y)+sin(x)+cos(x)+tan(x)+exp(x)",
         "v(x,y)+w(x*y)+p(x*y,y)+v(x*y,2)+f(x*y)",
     };
@@ -263,6 +272,29 @@ TEST_F(CompiledEvaluator, EveryStraightStepRunsAsMachineCode) {
             EXPECT_EQ(1u, seen.count(static_cast<EvalOp>(op))) << EVAL_OP_NAME[op];
         }
     }
+}
+
+// KANSU_MACHINE_CODE=0 leaves every formula to the run loop; any other value,
+// or none, lets machine code be made where it can.
+TEST_F(CompiledEvaluator, MachineCodeTurnedOffFromTheEnvironment) {
+    Typed formula("3*x^2+2*x+1");
+    ASSERT_NE(formula.root, nullptr);
+    EvalProgram program(formula.root, g_ufunc_list);
+    std::ostringstream out;
+    CommandOptions none = Parse_Options(0, nullptr);
+    for (const char* value : {"0", "1", ""}) {
+        SCOPED_TRACE(value);
+        ASSERT_EQ(0, setenv("KANSU_MACHINE_CODE", value, 1));
+        ASSERT_EQ(-1, Apply_Options(none, out, out));
+        bool native = EvalMachine(program).Runs_Native();
+#if defined(__x86_64__) && defined(__linux__)
+        EXPECT_EQ(std::strcmp(value, "0") != 0, native);
+#else
+        EXPECT_FALSE(native);
+#endif
+    }
+    unsetenv("KANSU_MACHINE_CODE");
+    ASSERT_EQ(-1, Apply_Options(none, out, out));
 }
 
 // A write of an argument cell that a later call writes again before anything
