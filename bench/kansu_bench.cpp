@@ -451,8 +451,11 @@ long Report_MaxRss(long long points) {
     }
     int status = 0;
     struct rusage usage;
-    if (child < 0 || wait4(child, &status, 0, &usage) != child || status != 0) return -1;
-    return usage.ru_maxrss;
+    bool measured = child >= 0 && wait4(child, &status, 0, &usage) == child && status == 0;
+    // Removed at once: the system then need not write the report out while
+    // the rows after are timed.
+    std::remove(report.c_str());
+    return measured ? usage.ru_maxrss : -1;
 }
 
 }  // namespace
