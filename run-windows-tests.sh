@@ -20,7 +20,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 native=build-tests-plain
 cmake -S . -B "$native" -DKANSU_SANITIZE=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 scenarios=()
-for source in tests/scenario_*.cpp; do scenarios+=("$(basename "$source" .cpp)"); done
+for source in tests/scenarios/scenario_*.cpp; do scenarios+=("$(basename "$source" .cpp)"); done
 cmake --build "$native" -j "$jobs" --target "${scenarios[@]}"
 
 export WINEPREFIX=${KANSU_WINE_PREFIX:-${HOME:-/tmp}/.cache/kansu-wine}

@@ -25,18 +25,22 @@
 #include <string>
 #include <vector>
 
-#include "crtbtree.h"
-#include "evalprog.h"
-#include "fmulaopfc.h"
-#include "inplexp.h"
-#include "main.h"
-#include "parallelsweep.h"
-#include "paramexp.h"
-#include "plotcommand.h"
-#include "polarcord.h"
-#include "reportwriter.h"
-#include "symbol.h"
-#include "usrfunc.h"
+#include "formula/crtbtree.h"
+#include "eval/evalprog.h"
+#include "formula/fmulaopfc.h"
+#include "modes/inplexp.h"
+#include "app/main.h"
+#include "console/consoleio.h"
+#include "console/formulainput.h"
+#include "formula/formulatext.h"
+#include "modes/explicit.h"
+#include "report/parallelsweep.h"
+#include "modes/paramexp.h"
+#include "plot/plotcommand.h"
+#include "modes/polarcord.h"
+#include "report/reportwriter.h"
+#include "formula/symbol.h"
+#include "userfunc/usrfunc.h"
 
 namespace {
 

@@ -7,5 +7,5 @@ add_custom_target(kansu_version_header
           -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/version.cmake
   BYPRODUCTS ${KANSU_GENERATED_DIR}/kansu_version.h
   COMMENT "" VERBATIM)
-add_dependencies(kansucore kansu_version_header)
-target_include_directories(kansucore PUBLIC ${KANSU_GENERATED_DIR})
+add_dependencies(kansu_app kansu_version_header)
+target_include_directories(kansu_app PUBLIC ${KANSU_GENERATED_DIR})

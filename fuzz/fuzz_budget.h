@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "textchar.h"
+#include "text/textchar.h"
 
 namespace fuzz {
 

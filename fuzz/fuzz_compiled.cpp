@@ -14,15 +14,16 @@
 #include <string>
 #include <vector>
 
-#include "consoleio.h"
-#include "crtbtree.h"
-#include "evalprog.h"
-#include "fmulaopfc.h"
+#include "console/consoleio.h"
+#include "formula/formulatext.h"
+#include "formula/crtbtree.h"
+#include "eval/evalprog.h"
+#include "formula/fmulaopfc.h"
 #include "fuzz_common.h"
-#include "modecommon.h"
-#include "symbol.h"
+#include "modes/modecommon.h"
+#include "formula/symbol.h"
 #include "tree_walker.h"
-#include "usrfunc.h"
+#include "userfunc/usrfunc.h"
 
 namespace {
 void Register_Functions() {

@@ -7,9 +7,13 @@
 #include <string>
 
 #include "fuzz_common.h"
-#include "main.h"
-#include "sweepreport.h"
-#include "usrfunc.h"
+#include "app/main.h"
+#include "console/consoleio.h"
+#include "console/formulainput.h"
+#include "formula/formulatext.h"
+#include "modes/explicit.h"
+#include "report/sweepreport.h"
+#include "userfunc/usrfunc.h"
 
 namespace {
 // A sweep that outgrows the budget is unwound back to the harness.

@@ -4,13 +4,17 @@
 #include <string>
 #include <vector>
 
-#include "calcbintree.h"
-#include "crtbtree.h"
-#include "fmulaopfc.h"
+#include "eval/calcbintree.h"
+#include "formula/crtbtree.h"
+#include "formula/fmulaopfc.h"
 #include "fuzz_common.h"
-#include "main.h"
-#include "symbol.h"
-#include "usrfunc.h"
+#include "app/main.h"
+#include "console/consoleio.h"
+#include "console/formulainput.h"
+#include "formula/formulatext.h"
+#include "modes/explicit.h"
+#include "formula/symbol.h"
+#include "userfunc/usrfunc.h"
 
 namespace {
 void Register_Functions() {

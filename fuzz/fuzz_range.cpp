@@ -3,8 +3,8 @@
 #include <string>
 
 #include "fuzz_common.h"
-#include "modecommon.h"
-#include "varinput.h"
+#include "modes/modecommon.h"
+#include "formula/varinput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static bool silenced = (fuzz::Silence_Console(), true);

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "fuzz_common.h"
-#include "plotpicture.h"
-#include "svgwriter.h"
-#include "termwriter.h"
+#include "plot/plotpicture.h"
+#include "plot/svgwriter.h"
+#include "plot/termwriter.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "fuzz_common.h"
-#include "usrdefopr.h"
-#include "usrfunc.h"
+#include "commands/usrdefopr.h"
+#include "userfunc/usrfunc.h"
 
 namespace {
 std::string Save_Path() { return fuzz::Scratch_Dir() + "/save.dat"; }

@@ -1,4 +1,4 @@
-#include "curvetrace.h"
+#include "plot/curvetrace.h"
 
 #include <algorithm>
 #include <cmath>

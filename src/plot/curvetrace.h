@@ -7,7 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "plotaxes.h"
+#include "plot/plotaxes.h"
 
 struct PixelPoint {
     double x = 0.0;

@@ -1,4 +1,4 @@
-#include "linesource.h"
+#include "plot/linesource.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "plotaxes.h"
+#include "plot/plotaxes.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "plotcommand.h"
+#include "plot/plotcommand.h"
 
 #include <charconv>
 #include <cmath>
@@ -7,19 +7,16 @@
 #include <string_view>
 #include <iostream>
 
-#include "messages.h"
-#include "safefile.h"
-#include "svgwriter.h"
-#include "termsize.h"
-#include "termwriter.h"
+#include "text/messages.h"
+#include "files/safefile.h"
+#include "plot/svgwriter.h"
+#include "plot/termsize.h"
+#include "plot/termwriter.h"
 
 namespace {
 
 const int USAGE_ERROR_STATUS = 2;
 const double SVG_MIN_MOVE = 0.5;  // picture units an x-y curve must move to keep a point
-
-bool beside_reports = false;
-std::string remembered_report;
 
 bool Read_Number(std::string_view text, double* value) {
     if (text.empty()) return false;
@@ -171,17 +168,12 @@ std::string Picture_PathBeside(const std::string& report_path) {
     return path == report_path ? report_path + ".svg" : path;
 }
 
-void Enable_PicturesBesideReports(bool enable) { beside_reports = enable; }
-
-void Remember_ReportPath(const std::string& report_path) { remembered_report = report_path; }
-
-void Draw_PictureBesideReport() {
-    if (!beside_reports || remembered_report.empty()) return;
+void Draw_PictureBeside(const std::string& report_path) {
     PlotRequest request;
-    request.report_path = remembered_report;
+    request.report_path = report_path;
     std::string svg;
     if (Svg_Picture(request, &svg) != PlotFailure::NONE) return;
-    std::string path = Picture_PathBeside(remembered_report);
+    std::string path = Picture_PathBeside(report_path);
     if (!Write_File(path, svg))
         std::cerr << Msg().PLOT_PREFIX << path << ": " << Msg().PLOT_WRITE_FAILED;
 }

@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "plotpicture.h"
+#include "plot/plotpicture.h"
 
 struct PlotOptions {
     PlotRequest request;
@@ -30,11 +30,8 @@ int Run_Plot(const PlotOptions& options, std::ostream& out, std::ostream& error_
 // The picture's default path: the report's with .svg for its extension.
 std::string Picture_PathBeside(const std::string& report_path);
 
-// --plot: after each report the dialogue writes, its last run is drawn beside it.
-void Enable_PicturesBesideReports(bool enable);
-void Remember_ReportPath(const std::string& report_path);
-// Draws the last remembered report when enabled. Says nothing when the run
-// has nothing to draw; a picture that cannot be written is told on stderr.
-void Draw_PictureBesideReport();
+// --plot: the picture of a report's last run beside it. Says nothing when the
+// run has nothing to draw; a picture that cannot be written is told on stderr.
+void Draw_PictureBeside(const std::string& report_path);
 
 #endif

@@ -1,9 +1,9 @@
-#include "plotpicture.h"
+#include "plot/plotpicture.h"
 
 #include <cmath>
 #include <memory>
 
-#include "reportreader.h"
+#include "plot/reportreader.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "curvetrace.h"
-#include "plotaxes.h"
+#include "plot/curvetrace.h"
+#include "plot/plotaxes.h"
 
 struct PlotRequest {
     std::string report_path;

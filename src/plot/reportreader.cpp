@@ -1,4 +1,4 @@
-#include "reportreader.h"
+#include "plot/reportreader.h"
 
 #include <charconv>
 #include <cmath>
@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "linesource.h"
-#include "reporttext.h"
-#include "safefile.h"
+#include "plot/linesource.h"
+#include "plot/reporttext.h"
+#include "files/safefile.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "reporttext.h"
+#include "plot/reporttext.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "messages.h"
+#include "text/messages.h"
 
 namespace {
 

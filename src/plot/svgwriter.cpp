@@ -1,8 +1,8 @@
-#include "svgwriter.h"
+#include "plot/svgwriter.h"
 
 #include <charconv>
 
-#include "reporttext.h"
+#include "plot/reporttext.h"
 
 namespace {
 

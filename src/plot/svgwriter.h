@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "plotpicture.h"
+#include "plot/plotpicture.h"
 
 // Size of the SVG picture and the place of its frame.
 const double SVG_WIDTH = 800.0;

@@ -1,4 +1,4 @@
-#include "termsize.h"
+#include "plot/termsize.h"
 
 #ifdef _WIN32
 #include <windows.h>

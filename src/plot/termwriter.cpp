@@ -1,11 +1,11 @@
-#include "termwriter.h"
+#include "plot/termwriter.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "reporttext.h"
-#include "reportwriter.h"
+#include "plot/reporttext.h"
+#include "report/reportwriter.h"
 
 namespace {
 

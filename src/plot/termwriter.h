@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "plotpicture.h"
+#include "plot/plotpicture.h"
 
 const int TERM_DOTS_ACROSS = 2;  // dots per character cell
 const int TERM_DOTS_DOWN = 4;

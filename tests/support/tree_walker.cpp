@@ -5,10 +5,10 @@
 #include <utility>
 #include <vector>
 
-#include "calcbintree.h"
-#include "evallimits.h"
-#include "symbol.h"
-#include "usrfunc.h"
+#include "eval/calcbintree.h"
+#include "eval/evallimits.h"
+#include "formula/symbol.h"
+#include "userfunc/usrfunc.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #ifndef KANSU_TREE_WALKER_H
 #define KANSU_TREE_WALKER_H
 
-#include "fmula.h"
+#include "formula/fmula.h"
 
 class UsrFuncArray;
 

@@ -1,0 +1,224 @@
+#include "app/main.h"
+
+#include <csignal>
+#include <cstring>
+#include <iostream>
+#include <limits>
+#include <string>
+
+#include "commands/usrdefopr.h"
+#include "console/consoleio.h"
+#include "console/inputkind.h"
+#include "console/interrupt.h"
+#include "console/typednumber.h"
+#include "files/safefile.h"
+#include "modes/explicit.h"
+#include "modes/inplexp.h"
+#include "modes/paramexp.h"
+#include "modes/polarcord.h"
+#include "plot/plotcommand.h"
+#include "text/messages.h"
+#include "userfunc/recovery.h"
+#include "userfunc/usrfunc.h"
+
+namespace {
+const char RULE_LINE[] = "+++++++++++++++++++++++++++++++++++++++++++++++++\n";
+const int COMMAND_SIZE = 80;
+const int PATH_SIZE = 256;
+}  // namespace
+
+namespace {
+// One line at the start when a signal left unsaved functions in a recovery file.
+void Announce_Recovery() {
+    std::string recovery = Take_UnannouncedRecovery();
+    if (!recovery.empty()) std::cout << Msg().RECOVERY_NOTICE << recovery << std::endl;
+}
+
+bool Stop_LockWait() { return Termination_Signal() != 0; }
+
+// A signal ended the run with unsaved functions and nobody to ask: they go to
+// a recovery file. The exit status is 128 + the signal number.
+int End_BySignal(UsrFuncArray& ufunc_list) {
+    std::string path;
+    if (Write_RecoveryFile(ufunc_list, &path) == FILE_DONE)
+        std::cerr << Msg().RECOVERY_WRITTEN << path << std::endl;
+    else
+        std::cerr << Msg().RECOVERY_FAILED << std::endl;
+    return 128 + Termination_Signal();
+}
+
+// The calculation mode of menu choices 1 to 4; null for any other choice.
+ModeFunction Menu_Mode(int select) {
+    static const ModeFunction MODES[] = {FnCalc_Explicit, FnCalc_Inplicit, FnCalc_PolarCord,
+                                         FnCalc_Param};
+    return select >= 1 && select <= 4 ? MODES[select - 1] : nullptr;
+}
+
+// Reads one command line and runs the command.
+void Run_Command() {
+    char command_array[COMMAND_SIZE] = {};
+    std::cout << Msg().COMMAND_PROMPT;
+    {
+        InputKindScope kind(InputKind::Command);
+        if (Input_Formula(std::cin, command_array, COMMAND_SIZE) == nullptr)
+            command_array[0] = '\0';
+    }
+    Select_Command(command_array, g_ufunc_list);
+    std::cout << "\n\n";
+}
+
+// An evaluation failed while a report was written: its message, the save
+// question, and the program ends with status 1.
+int End_AfterEvaluationError(const char* message) {
+    std::cout << message << std::flush;
+    Ask_SaveChanges(g_ufunc_list);
+    return 1;
+}
+}  // namespace
+
+int Kansu_Main(const ShellSettings& settings) {
+    g_stop_waiting = Stop_LockWait;
+    Announce_Recovery();
+#ifdef SIGXFSZ
+    // A write beyond the file-size limit then fails like one on a full disk and is
+    // reported, instead of killing the program with its unsaved functions.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+    Explain_Function();
+    int select = 0;
+    do {
+        Note_UnsavedWork(g_ufunc_list.GetChangeFlag() != 0);
+        select = Select_Menu();
+        if (ModeFunction mode = Menu_Mode(select)) {
+            RunResult result = mode(g_ufunc_list);
+            if (result.evaluation_error != nullptr)
+                return End_AfterEvaluationError(result.evaluation_error);
+            if (settings.pictures_beside_reports && !result.report_path.empty())
+                Draw_PictureBeside(result.report_path);
+            End_OutPut();
+        } else if (select == 5) {
+            Explain_Function();
+        } else if (select == -1) {
+            Run_Command();
+        } else {
+            select = 0;
+        }
+        Clear_CalculationInterrupt();
+        if (Program_EndRequested()) select = 0;
+    } while (select != 0);
+
+    if (Termination_Signal() != 0) return End_BySignal(g_ufunc_list);
+    // Ctrl-C with unsaved functions left the loop: the question is still asked.
+    if (Program_EndRequested()) {
+        Resume_InputAfterInterrupt();
+        std::cout << "\n";
+    }
+
+    Ask_SaveChanges(g_ufunc_list);
+    if (Termination_Signal() != 0 && g_ufunc_list.GetChangeFlag() != 0)
+        return End_BySignal(g_ufunc_list);
+    return 0;
+}
+
+void Ask_SaveChanges(UsrFuncArray& ufunc_list) {
+    if (ufunc_list.GetChangeFlag() == 0) return;
+    // A typo at the menu must not silently lose unsaved functions: drop the
+    // offending line and ask afresh (at end of input nothing can be read).
+    if (std::cin.fail() && !std::cin.eof()) {
+        std::cin.clear();
+        std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    }
+    // A failed save is shown and the question asked again, so that another path
+    // can be given; every round reads an answer, so end of input ends it. Once
+    // the save file the functions came from has refused them (for another
+    // reason than a lock held elsewhere) a new path is asked for: they would
+    // be lost otherwise.
+    bool source_refused = false;
+    for (;;) {
+        std::cout << Msg().EXIT_SAVE_QUESTION << std::endl;
+        int answer = 0;
+        if (!Read_TypedNumber(std::cin, answer) || answer != 1) return;
+        int check_value =
+            source_refused ? SaveDate_ToNewPath(ufunc_list) : SaveDate_ToFile(ufunc_list);
+        if (check_value >= SAVED || check_value == SAVE_NOTHING_CHANGED) return;
+        Show_SvUsrfuncError(check_value);
+        if (ufunc_list.GetSourceFile() != nullptr && check_value != SAVE_LOCK_BUSY)
+            source_refused = true;
+    }
+}
+
+void Explain_Function() {
+    std::cout << std::endl;
+    std::cout << RULE_LINE;
+    std::cout << Msg().HELP_HEADING;
+    std::cout << Msg().HELP_SIN;
+    std::cout << Msg().HELP_COS;
+    std::cout << Msg().HELP_TAN;
+    std::cout << Msg().HELP_EXP;
+    std::cout << Msg().HELP_LOG10;
+    std::cout << Msg().HELP_LN;
+    std::cout << Msg().HELP_ABS;
+    std::cout << Msg().HELP_SQRT;
+    std::cout << Msg().HELP_LOG;
+    std::cout << Msg().HELP_OPERATORS;
+    std::cout << RULE_LINE;
+    std::cout << Msg().HELP_OTHERS;
+    std::cout << Msg().HELP_SIGMA;
+}
+
+int Select_Menu() {
+    int select = 0;
+    std::cout << Msg().MENU_HEADING;
+    std::cout << Msg().MENU_EXPLICIT << 1 << "\n";
+    std::cout << Msg().MENU_IMPLICIT << 2 << "\n";
+    std::cout << Msg().MENU_POLAR << 3 << "\n";
+    std::cout << Msg().MENU_PARAM << 4 << "\n";
+    std::cout << Msg().MENU_HELP << 5 << "\n";
+    std::cout << Msg().MENU_END << 0 << "\n";
+    Read_TypedNumber(std::cin, select);
+    Skip_TypedCharacter(std::cin);
+    return select;
+}
+
+int Select_Command(char* cmmd_array, UsrFuncArray& ufunc_list) {
+    if (std::strcmp(cmmd_array, "EnrUsrfunc") == 0) {
+        char func_name[COMMAND_SIZE] = {};
+        int status = EnRoll_UserDefFunc(ufunc_list, func_name);
+        Show_EnrollError(status);
+        if (status >= ENROLLED) {
+            std::cout << Msg().COMMAND_ENROLLED;
+            ufunc_list.PrintContent(func_name, std::cout);
+        }
+    } else if (std::strcmp(cmmd_array, "DelUsrfunc") == 0) {
+        Delete_UserFunc(ufunc_list);
+    } else if (std::strcmp(cmmd_array, "SaveUsrfunc") == 0) {
+        int status = SaveDate_ToFile(ufunc_list);
+        if (status < SAVED) Show_SvUsrfuncError(status);
+    } else if (std::strcmp(cmmd_array, "SetUfList") == 0) {
+        ReadUsrFunc_ToUfArray(ufunc_list);
+    } else if (std::strcmp(cmmd_array, "SetUfdef") == 0) {
+        SetUfDef_ToUfArray(ufunc_list);
+    } else if (std::strcmp(cmmd_array, "ShowUfList") == 0) {
+        Show_UserFuncList(ufunc_list);
+    } else if (std::strcmp(cmmd_array, "ShowUfList2") == 0) {
+        std::string sv_filepath;
+        std::cout << Msg().COMMAND_SAVE_FILE_PROMPT;
+        if (Read_PathLine(std::cin, &sv_filepath, PATH_SIZE - 1, true) != PATH_TOO_LONG)
+            Show_UserFuncList(sv_filepath.c_str());
+    } else if (std::strcmp(cmmd_array, "CheckUfList") == 0) {
+        char func_name[COMMAND_SIZE] = {};
+        std::cout << Msg().COMMAND_CHECK_PROMPT;
+        Read_Word(std::cin, func_name, COMMAND_SIZE);
+        std::cout << Msg().COMMAND_CHECK_FUNCTION << func_name;
+        switch (ufunc_list(func_name)) {
+        case 1: std::cout << Msg().COMMAND_CHECK_UNDEFINED << std::endl; break;
+        case 2: std::cout << Msg().COMMAND_CHECK_DEFINED << std::endl; break;
+        default: std::cout << Msg().COMMAND_CHECK_ABSENT << std::endl; break;
+        }
+    } else {
+        std::cout << Msg().COMMAND_UNKNOWN << std::endl;
+    }
+    return 1;
+}
+
+void End_OutPut() { std::cout << "\n" << RULE_LINE; }

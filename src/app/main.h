@@ -1,0 +1,25 @@
+// The console shell: the help screen, the menu loop, the command prompt and
+// the end-of-run save question.
+#ifndef KANSU_MAIN_H
+#define KANSU_MAIN_H
+
+class UsrFuncArray;
+
+// What the shell does beyond the dialogue, as the command line asked.
+struct ShellSettings {
+    bool pictures_beside_reports = false;  // --plot
+};
+
+// The whole program: help, menu loop, end-of-run save. Returns the exit status.
+int Kansu_Main(const ShellSettings& settings = ShellSettings());
+void Explain_Function();
+int Select_Menu();
+int Select_Command(char* cmmd_array, UsrFuncArray& ufunc_list);
+void End_OutPut();
+
+// The end-of-run save question, asked only when functions have unsaved changes:
+// 1 saves; a failed save shows its message and asks again; any other answer, or
+// end of input, ends without saving. Every exit path of the program calls it.
+void Ask_SaveChanges(UsrFuncArray& ufunc_list);
+
+#endif

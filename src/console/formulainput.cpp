@@ -1,0 +1,28 @@
+#include "console/formulainput.h"
+
+#include <iostream>
+
+#include "console/consoleio.h"
+#include "console/inputkind.h"
+#include "formula/formulatext.h"
+#include "text/messages.h"
+
+namespace {
+const int FORMULA_LINE_SIZE = 256;
+}  // namespace
+
+int Read_And_Analyse(CompForm** the_formlist, char* line_array, bool eof_newline) {
+    InputKindScope kind(InputKind::Formula);
+    if (Input_Formula(std::cin, line_array, FORMULA_LINE_SIZE) == nullptr) {
+        line_array[0] = '\0';
+        if (eof_newline) std::cout << std::endl;
+        std::cout << Msg().FORMULA_READ_FAILED;
+        return 0;
+    }
+    return Analyse_FormulaText(the_formlist, line_array, ERROR_WITH_POSITION);
+}
+
+int Analysis_InputFormula(CompForm** the_formlist, char* line_array) {
+    std::cout << Msg().FORMULA_PROMPT;
+    return Read_And_Analyse(the_formlist, line_array, false);
+}

@@ -1,0 +1,100 @@
+#include "console/interrupt.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+
+#ifndef _WIN32
+#include <signal.h>
+#endif
+
+namespace {
+volatile std::sig_atomic_t calculation_depth = 0;
+// Read by the sweep's worker threads too: an atomic that never locks, which
+// a signal handler may set.
+std::atomic<int> calculation_interrupted{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the handler sets it");
+volatile std::sig_atomic_t unsaved_work = 0;
+volatile std::sig_atomic_t end_requested = 0;
+volatile std::sig_atomic_t termination_signal = 0;
+void (*volatile signal_end_hook)() = nullptr;
+
+void End_ByDefaultAction(int signal_number) {
+    if (signal_end_hook != nullptr) signal_end_hook();
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+}
+
+extern "C" void On_Interrupt(int signal_number) {
+    // Nothing to lose: end as an interrupted program always has.
+    if (Record_Interrupt()) End_ByDefaultAction(signal_number);
+#ifdef _WIN32
+    std::signal(SIGINT, On_Interrupt);  // the handler is reset on every signal there
+#endif
+}
+extern "C" void On_Termination(int signal_number) {
+    if (Record_Termination(signal_number)) End_ByDefaultAction(signal_number);
+}
+
+void Install(int signal_number, void (*handler)(int)) {
+#ifdef _WIN32
+    std::signal(signal_number, handler);
+#else
+    struct sigaction action = {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART: a pending console read must return
+    sigaction(signal_number, &action, nullptr);
+#endif
+}
+}  // namespace
+
+bool Record_Termination(int signal_number) {
+    if (unsaved_work == 0) return true;
+    termination_signal = signal_number;
+    calculation_interrupted = 1;
+    end_requested = 1;
+    return false;
+}
+
+int Termination_Signal() { return termination_signal; }
+
+bool Record_Interrupt() {
+    if (calculation_depth > 0) {
+        calculation_interrupted = 1;
+        return false;
+    }
+    if (unsaved_work == 0) return true;
+    end_requested = 1;
+    return false;
+}
+
+void Set_SignalEndHook(void (*hook)()) { signal_end_hook = hook; }
+
+void Install_InterruptHandler() {
+    Install(SIGINT, On_Interrupt);
+    Install(SIGTERM, On_Termination);
+#ifdef SIGHUP
+    Install(SIGHUP, On_Termination);
+#endif
+#ifdef SIGQUIT
+    Install(SIGQUIT, On_Termination);
+#endif
+}
+
+CalculationScope::CalculationScope() { calculation_depth = calculation_depth + 1; }
+CalculationScope::~CalculationScope() { calculation_depth = calculation_depth - 1; }
+
+bool Calculation_Interrupted() {
+    return calculation_interrupted.load(std::memory_order_relaxed) != 0;
+}
+void Clear_CalculationInterrupt() { calculation_interrupted = 0; }
+
+void Note_UnsavedWork(bool unsaved) { unsaved_work = unsaved ? 1 : 0; }
+bool Program_EndRequested() { return end_requested != 0; }
+
+void Resume_InputAfterInterrupt() {
+    std::clearerr(stdin);
+    std::cin.clear();
+}

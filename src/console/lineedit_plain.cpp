@@ -1,0 +1,8 @@
+// The build without libedit (and the Windows build, whose console edits lines
+// and keeps a history itself): input is always read plainly.
+#include "console/lineedit.h"
+
+bool LineEditing_Built() { return false; }
+bool Start_LineEditing(bool, bool) { return false; }
+void Stop_LineEditing() {}
+void Stop_LineEditing_OnSignal() {}

@@ -1,0 +1,379 @@
+#include "files/safefile.h"
+
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <system_error>
+#include <thread>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+#else
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
+double g_lock_wait_seconds = 10.0;
+bool (*g_stop_waiting)() = nullptr;
+void (*g_before_replace)() = nullptr;
+
+namespace {
+const char WORK_PREFIX[] = "kansu-work-";
+const char WORK_SUFFIX[] = ".tmp";
+const size_t WORK_TAG_SIZE = 6;
+
+bool Is_Separator(char letter) {
+#ifdef _WIN32
+    return letter == '/' || letter == '\\' || letter == ':';
+#else
+    return letter == '/';
+#endif
+}
+
+std::string Folder_Of(const std::string& path) {
+    std::string folder = Directory_Part(path);
+    return folder.empty() ? "." : folder;
+}
+
+// A fresh working-copy name in the folder of path.
+std::string Work_CopyName(const std::string& path) {
+    static std::mt19937 generator(std::random_device{}());
+    const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::uniform_int_distribution<int> pick(0, sizeof letters - 2);
+    std::string tag;
+    for (size_t i = 0; i < WORK_TAG_SIZE; ++i) tag += letters[pick(generator)];
+    return Directory_Part(path) + WORK_PREFIX + tag + WORK_SUFFIX;
+}
+
+int Status_OfError(int error_number) {
+#ifdef _WIN32
+    return error_number == EACCES ? FILE_DENIED : FILE_FAILED;
+#else
+    if (error_number == EACCES || error_number == EPERM || error_number == EROFS)
+        return FILE_DENIED;
+    return error_number == ENOENT ? FILE_MISSING : FILE_FAILED;
+#endif
+}
+
+bool Write_All(int handle, const std::string& bytes) {
+    size_t written = 0;
+    while (written < bytes.size()) {
+#ifdef _WIN32
+        int count = _write(handle, bytes.data() + written,
+                           static_cast<unsigned int>(bytes.size() - written));
+#else
+        ssize_t count = write(handle, bytes.data() + written, bytes.size() - written);
+        if (count < 0 && errno == EINTR) continue;
+#endif
+        if (count <= 0) return false;
+        written += static_cast<size_t>(count);
+    }
+    return true;
+}
+
+#ifdef _WIN32
+int Open_WorkCopy(const std::string& work) {
+    return _open(work.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+}
+
+bool Sync_AndClose(int handle) {
+    bool synced = _commit(handle) == 0;
+    return _close(handle) == 0 && synced;
+}
+
+// The replaced file's read-only attribute has no counterpart here: a read-only
+// save file is refused before any working copy is made.
+void Take_Owner(int, const std::string&) {}
+
+bool May_Write(const std::string& target) {
+    DWORD attributes = GetFileAttributesA(target.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+}
+
+int Move_Into(const std::string& work, const std::string& target, bool replace) {
+    DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    DWORD error = ERROR_SUCCESS;
+    // A program that has the old file open without sharing (a virus scanner, a
+    // reader of another kind) keeps it for a moment only.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (MoveFileExA(work.c_str(), target.c_str(), flags)) return FILE_DONE;
+        error = GetLastError();
+        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (!replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS))
+        return FILE_TAKEN;
+    return error == ERROR_ACCESS_DENIED ? FILE_DENIED : FILE_FAILED;
+}
+#else
+int Open_WorkCopy(const std::string& work) {
+    return open(work.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+}
+
+bool Sync_AndClose(int handle) {
+    bool synced = fsync(handle) == 0;
+    return close(handle) == 0 && synced;
+}
+
+// The new file takes over the old one's permission bits and, where the
+// process may (as root), its owner and group.
+void Take_Owner(int handle, const std::string& target) {
+    struct stat old_file;
+    if (stat(target.c_str(), &old_file) != 0) return;
+    if (fchown(handle, old_file.st_uid, old_file.st_gid) != 0) {
+        // Not permitted for an ordinary user: the file stays theirs.
+    }
+    fchmod(handle, old_file.st_mode & 07777);
+}
+
+bool May_Write(const std::string& target) {
+    return access(target.c_str(), W_OK) == 0 || errno == ENOENT;
+}
+
+void Sync_Folder(const std::string& path) {
+    int folder = open(Folder_Of(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (folder < 0) return;  // some file systems cannot sync a folder
+    fsync(folder);
+    close(folder);
+}
+
+// Linking never replaces: the first save cannot overwrite a file that another
+// run created after the path was found free.
+int Link_Into(const std::string& work, const std::string& target) {
+    if (link(work.c_str(), target.c_str()) == 0) {
+        unlink(work.c_str());
+        return FILE_DONE;
+    }
+    if (errno == EEXIST) return FILE_TAKEN;
+    return Status_OfError(errno);
+}
+
+int Move_Into(const std::string& work, const std::string& target, bool replace) {
+    int result = FILE_DONE;
+    if (!replace)
+        result = Link_Into(work, target);
+    else if (std::rename(work.c_str(), target.c_str()) != 0)
+        result = Status_OfError(errno);
+    if (result == FILE_DONE) Sync_Folder(target);
+    return result;
+}
+#endif
+
+// Creates a working copy beside target that no other file shares.
+int Create_WorkCopy(const std::string& target, std::string* work) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *work = Work_CopyName(target);
+        int handle = Open_WorkCopy(*work);
+        if (handle >= 0) return handle;
+        if (errno != EEXIST) return -1;
+    }
+    return -1;
+}
+}  // namespace
+
+std::string Directory_Part(const std::string& path) {
+    for (size_t end = path.size(); end > 0; --end)
+        if (Is_Separator(path[end - 1])) return path.substr(0, end);
+    return std::string();
+}
+
+std::string Replace_Target(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(path, error)) return path;
+    std::filesystem::path target = std::filesystem::canonical(path, error);
+    return error ? path : target.string();
+}
+
+bool Path_Taken(const std::string& path) {
+    std::error_code error;
+    std::filesystem::file_status status = std::filesystem::symlink_status(path, error);
+    return std::filesystem::exists(status) || std::filesystem::is_symlink(status);
+}
+
+#ifdef _WIN32
+// Opened with every sharing right, so that another run may replace the file
+// while this one reads it.
+int Read_RegularFile(const std::string& path, std::string* bytes) {
+    bytes->clear();
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        if (error == ERROR_ACCESS_DENIED) return FILE_DENIED;
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FILE_MISSING
+                                                                              : FILE_FAILED;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FILE_NOT_REGULAR;
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_ACCESS_DENIED ? FILE_DENIED : FILE_FAILED;
+    int result = GetFileType(handle) == FILE_TYPE_DISK ? FILE_DONE : FILE_NOT_REGULAR;
+    char chunk[4096];
+    DWORD count = 0;
+    while (result == FILE_DONE) {
+        if (!ReadFile(handle, chunk, sizeof chunk, &count, nullptr))
+            result = FILE_FAILED;
+        else if (count == 0)
+            break;
+        else
+            bytes->append(chunk, count);
+    }
+    CloseHandle(handle);
+    return result;
+}
+#else
+int Read_RegularFile(const std::string& path, std::string* bytes) {
+    bytes->clear();
+    int handle = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (handle < 0) return Status_OfError(errno);
+    struct stat info;
+    if (fstat(handle, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(handle);
+        return FILE_NOT_REGULAR;
+    }
+    char chunk[4096];
+    int result = FILE_DONE;
+    for (;;) {
+        ssize_t count = read(handle, chunk, sizeof chunk);
+        if (count < 0 && errno == EINTR) continue;
+        if (count == 0) break;
+        if (count < 0) {
+            result = FILE_FAILED;
+            break;
+        }
+        bytes->append(chunk, static_cast<size_t>(count));
+    }
+    close(handle);
+    return result;
+}
+#endif
+
+int Check_OutputPath(const std::string& path) {
+    std::error_code error;
+    std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status)) return FILE_MISSING;
+    return std::filesystem::is_regular_file(status) ? FILE_DONE : FILE_NOT_REGULAR;
+}
+
+int Write_FileSafely(const std::string& target, const std::string& bytes, bool replace) {
+    if (replace && !May_Write(target)) return FILE_DENIED;
+    std::string work;
+    int handle = Create_WorkCopy(target, &work);
+    if (handle < 0) return Status_OfError(errno);
+    if (replace) Take_Owner(handle, target);
+    bool written = Write_All(handle, bytes);
+    if (!Sync_AndClose(handle) || !written) {
+        std::remove(work.c_str());
+        return FILE_FAILED;
+    }
+    if (g_before_replace != nullptr) g_before_replace();
+    int moved = Move_Into(work, target, replace);
+    if (moved != FILE_DONE) std::remove(work.c_str());
+    return moved;
+}
+
+int Remove_File(const std::string& path) {
+    if (std::remove(path.c_str()) == 0) return FILE_DONE;
+    return Status_OfError(errno);
+}
+
+bool Is_WorkCopyName(const std::string& name) {
+    const size_t prefix = sizeof WORK_PREFIX - 1;
+    const size_t suffix = sizeof WORK_SUFFIX - 1;
+    if (name.size() != prefix + WORK_TAG_SIZE + suffix) return false;
+    if (name.compare(0, prefix, WORK_PREFIX) != 0) return false;
+    if (name.compare(prefix + WORK_TAG_SIZE, suffix, WORK_SUFFIX) != 0) return false;
+    for (size_t i = prefix; i < prefix + WORK_TAG_SIZE; ++i)
+        if (!std::isalnum(static_cast<unsigned char>(name[i]))) return false;
+    return true;
+}
+
+void Remove_LeftWorkCopies(const std::string& path) {
+    std::error_code error;
+    std::filesystem::directory_iterator folder(Folder_Of(path), error);
+    if (error) return;
+    for (const auto& entry : folder) {
+        std::string name = entry.path().filename().string();
+        if (!Is_WorkCopyName(name) || !entry.is_regular_file(error) || entry.is_symlink(error))
+            continue;
+        std::filesystem::remove(entry.path(), error);
+    }
+}
+
+// ---- The folder lock ----
+
+namespace {
+bool Stop_Waiting() { return g_stop_waiting != nullptr && g_stop_waiting(); }
+
+template <class TryLock>
+int Wait_ForLock(TryLock try_lock) {
+    auto deadline = std::chrono::steady_clock::now() +
+                    std::chrono::milliseconds(static_cast<long>(g_lock_wait_seconds * 1000));
+    for (;;) {
+        int tried = try_lock();
+        if (tried != FILE_LOCK_BUSY) return tried;
+        if (std::chrono::steady_clock::now() >= deadline || Stop_Waiting()) return FILE_LOCK_BUSY;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+}  // namespace
+
+#ifdef _WIN32
+namespace {
+// Windows locks no folders: a lock file in it, gone again when its last user closes it.
+const char LOCK_FILE[] = ".kansu-save.lock";
+}  // namespace
+
+FolderLock::FolderLock(const std::string& file_path) : status_(FILE_FAILED), handle_(nullptr) {
+    std::string lock_path = Directory_Part(file_path) + LOCK_FILE;
+    status_ = Wait_ForLock([&] {
+        HANDLE handle =
+            CreateFileA(lock_path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        // A lock file about to go away refuses to open until it is gone.
+        if (handle == INVALID_HANDLE_VALUE)
+            return GetLastError() == ERROR_ACCESS_DENIED ? FILE_LOCK_BUSY : FILE_FAILED;
+        OVERLAPPED whole = {};
+        if (LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                       &whole)) {
+            handle_ = handle;
+            return FILE_DONE;
+        }
+        CloseHandle(handle);
+        return FILE_LOCK_BUSY;
+    });
+}
+
+FolderLock::~FolderLock() {
+    if (handle_ != nullptr) CloseHandle(static_cast<HANDLE>(handle_));
+}
+#else
+FolderLock::FolderLock(const std::string& file_path) : status_(FILE_FAILED), descriptor_(-1) {
+    int folder = open(Folder_Of(file_path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (folder < 0) return;
+    status_ = Wait_ForLock([&] {
+        if (flock(folder, LOCK_EX | LOCK_NB) == 0) return FILE_DONE;
+        return errno == EWOULDBLOCK || errno == EINTR ? FILE_LOCK_BUSY : FILE_FAILED;
+    });
+    if (status_ == FILE_DONE)
+        descriptor_ = folder;
+    else
+        close(folder);
+}
+
+FolderLock::~FolderLock() {
+    if (descriptor_ >= 0) close(descriptor_);  // closing releases the lock
+}
+#endif

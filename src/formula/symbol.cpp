@@ -1,0 +1,4 @@
+#include "formula/symbol.h"
+
+AscArray<double> EmptyArray;
+AscArray<double> ufunc_argArray;

@@ -1,8 +1,0 @@
-// The build without libedit (and the Windows build, whose console edits lines
-// and keeps a history itself): input is always read plainly.
-#include "lineedit.h"
-
-bool LineEditing_Built() { return false; }
-bool Start_LineEditing(bool, bool) { return false; }
-void Stop_LineEditing() {}
-void Stop_LineEditing_OnSignal() {}

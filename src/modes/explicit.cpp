@@ -1,0 +1,74 @@
+#include "modes/explicit.h"
+
+#include "console/formulainput.h"
+#include "formula/crtbtree.h"
+#include "formula/fmulaopfc.h"
+#include "formula/symbol.h"
+
+template int Input_RangeValue<double>(AscArray<double>&, char*, double*, double*, int*);
+template void Input_OperandValue<double>(AscArray<double>&, char*, char (*)[256], int*);
+template RunResult OutPut_ToFile<double>(AscArray<double>&, const char*, const char*, char (*)[256],
+                                         int, int, double, double, CompForm*, UsrFuncArray&);
+template RunResult OutPut_ToFile_FxVar<double>(AscArray<double>&, const char*, char (*)[256], int,
+                                               CompForm*, UsrFuncArray&);
+
+RunResult OutPut_ToFileNoVar(const char* line_array, CompForm* the_root, UsrFuncArray& ufunc_list) {
+    ReportFile output_stream;
+    if (Open_ReportFile(output_stream) == 0) return RunResult();
+    SweepReport report(output_stream, ufunc_list);
+    Write_ResultRule(report.Out());
+    double value = ReportFormula(report, the_root, Msg().EVALUATION_ERROR).Value();
+    report.Out() << line_array << "=" << NumText(value) << "\n";
+    return report.Close();
+}
+
+namespace {
+// The report variant for what the dialogue gave: no variable, all fixed, or one varying.
+RunResult Write_ExplicitReport(AscArray<double>& array, const char* form_array,
+                               const char* operand_label, NameBuffer* copy_label, int count_current,
+                               int step_number, double min_value, double max_value,
+                               CompForm* the_root, UsrFuncArray& ufunc_list) {
+    if (copy_label == nullptr) return OutPut_ToFileNoVar(form_array, the_root, ufunc_list);
+    if (operand_label[0] == '\0')
+        return OutPut_ToFile_FxVar(array, form_array, copy_label, count_current, the_root,
+                                   ufunc_list);
+    return OutPut_ToFile(array, form_array, operand_label, copy_label, count_current, step_number,
+                         min_value, max_value, the_root, ufunc_list);
+}
+}  // namespace
+
+RunResult FnCalc_Explicit(UsrFuncArray& ufunc_list) {
+    CompForm* the_formlist = nullptr;
+    char form_array[NAME_SIZE] = {};
+    if (Analysis_InputFormula(&the_formlist, form_array) == 0) return RunResult();
+    int item_count = current_number + 1;
+
+    AscArray<double> array;
+    Create_SymbolTable(the_formlist, item_count, array);
+    int elem_number = 0;
+    array.CountElem(&elem_number);
+
+    char operand_label[NAME_SIZE] = {};
+    double min_value = 0.0;
+    double max_value = 0.0;
+    int step_number = 100;
+    NameBuffer* copy_label = nullptr;
+    int count_current = 0;
+    if (elem_number > 0) {
+        if (Input_RangeValue(array, operand_label, &min_value, &max_value, &step_number) == 0) {
+            delete[] the_formlist;
+            return RunResult();
+        }
+        copy_label = new NameBuffer[elem_number];
+        Input_OperandValue(array, operand_label, copy_label, &count_current);
+    }
+
+    CompForm* the_root = Build_Tree(the_formlist, item_count);
+    RunResult result =
+        Write_ExplicitReport(array, form_array, operand_label, copy_label, count_current,
+                             step_number, min_value, max_value, the_root, ufunc_list);
+    delete[] copy_label;
+    delete[] the_formlist;
+    return result;
+}
+

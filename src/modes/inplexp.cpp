@@ -1,0 +1,259 @@
+#include "modes/inplexp.h"
+
+#include <iostream>
+#include <memory>
+
+#include "formula/crtbtree.h"
+#include "formula/fmulaopfc.h"
+#include "console/consoleio.h"
+#include "console/formulainput.h"
+#include "text/messages.h"
+#include "modes/paramexp.h"
+#include "formula/symbol.h"
+
+namespace {
+
+// Which of the two variables were named.
+enum { NAMED_INDEPENDENT = 1, NAMED_DEPENDENT = 2 };
+
+// The ranges of the independent (x) and dependent (y) variable.
+struct InplicitRanges {
+    double min_value_x = 0.0;
+    double max_value_x = 0.0;
+    int step_number_x = 200;
+    double min_value_y = 0.0;
+    double max_value_y = 0.0;
+    int step_number_y = 100;
+};
+
+// Asks both range lines; the sum of the NAMED_ flags, or -1 when a line was refused.
+int Ask_BothRanges(NameBuffer* operand_label, InplicitRanges& ranges, AscArray<double>& array) {
+    int variab_kind = 0;
+    std::cout << Msg().IMPLICIT_INDEPENDENT_PROMPT;
+    int result = Input_RangeInplicit(operand_label[0], &ranges.min_value_x, &ranges.max_value_x,
+                                     &ranges.step_number_x, array);
+    if (result == 0) return -1;
+    if (result == 1) variab_kind += NAMED_INDEPENDENT;
+    std::cout << Msg().IMPLICIT_DEPENDENT_PROMPT;
+    result = Input_RangeInplicit(operand_label[1], &ranges.min_value_y, &ranges.max_value_y,
+                                 &ranges.step_number_y, array);
+    if (result == 0) return -1;
+    if (result == 1) variab_kind += NAMED_DEPENDENT;
+    return variab_kind;
+}
+
+void Write_Results(SweepReport& report, int variab_kind, AscArray<double>& array,
+                   NameBuffer* operand_label, const InplicitRanges& ranges, CompForm* the_root) {
+    if (variab_kind == NAMED_INDEPENDENT + NAMED_DEPENDENT)
+        Inplicit_OutPut_ToFile(report, array, operand_label, ranges.step_number_x,
+                               ranges.min_value_x, ranges.max_value_x, ranges.step_number_y,
+                               ranges.min_value_y, ranges.max_value_y, the_root);
+    else if (variab_kind == NAMED_INDEPENDENT)
+        InplicitX_OutPut_ToFile(report, array, operand_label[0], ranges.step_number_x,
+                                ranges.min_value_x, ranges.max_value_x, the_root);
+    else
+        InplicitY_OutPut_ToFile(report, array, operand_label[1], ranges.step_number_y,
+                                ranges.min_value_y, ranges.max_value_y, the_root);
+}
+
+// A grid point lies on the curve when F is exactly 0 there or changed sign
+// since the previous point of its row.
+bool Is_Solution(double res_value, double pre_form_value) {
+    return res_value == 0.0 || res_value * pre_form_value < 0.0;
+}
+
+void Write_RangeLine(ReportWriter& out, const char* title, const char* name, double min_value,
+                     double max_value, int step_number, const char* line_end) {
+    out << title << name << Msg().REPORT_RANGE << NumText(min_value) << "] - ["
+        << NumText(max_value) << Msg().REPORT_DIVISIONS << step_number << line_end;
+}
+
+void Write_GridPoint(ReportWriter& out, double x_value, double y_value, double res_value) {
+    out << NumText(x_value) << "\t" << NumText(y_value) << "\t" << NumText(res_value) << "\n";
+}
+}  // namespace
+
+RunResult FnCalc_Inplicit(UsrFuncArray& ufunc_list) {
+    char line_array[NAME_SIZE] = "";
+    NameBuffer operand_label[2] = {"", ""};
+    InplicitRanges ranges;
+
+    std::cout << Msg().IMPLICIT_FORMULA_PROMPT;
+    CompForm* raw_formlist = nullptr;
+    if (Analysis_InputInplicit(&raw_formlist, line_array) == 0) return RunResult();
+    std::unique_ptr<CompForm[]> the_formlist(raw_formlist);
+    int item_count = current_number + 1;
+    AscArray<double> array;
+    Create_SymbolTable(raw_formlist, item_count, array);
+    int elem_number = 0;
+    array.CountElem(&elem_number);
+    if (elem_number == 0) {
+        std::cout << Msg().IMPLICIT_NO_VARIABLES;
+        return RunResult();
+    }
+
+    int variab_kind = Ask_BothRanges(operand_label, ranges, array);
+    if (variab_kind < 0) return RunResult();
+    if (variab_kind == 0) {
+        std::cout << Msg().IMPLICIT_NONE_CHOSEN;
+        return RunResult();
+    }
+
+    NameBuffer* raw_label = nullptr;
+    int count_current = 0;
+    Input_OperandFixValue(array, &raw_label, &count_current, operand_label, 2);
+    std::unique_ptr<NameBuffer[]> copy_label(raw_label);
+    CompForm* the_root = Build_Tree(raw_formlist, item_count);
+
+    ReportFile output_stream;
+    if (SaveInpInfo_To_File(output_stream, line_array, array, raw_label, operand_label,
+                            count_current) == 0)
+        return RunResult();
+    SweepReport report(output_stream, ufunc_list);
+    Write_Results(report, variab_kind, array, operand_label, ranges, the_root);
+    return report.Close();
+}
+
+int Analysis_InputInplicit(CompForm** the_formlist, char* line_array) {
+    return Read_And_Analyse(the_formlist, line_array, true);
+}
+
+int Input_RangeInplicit(char* operand_label, double* min_value, double* max_value, int* step_number,
+                        AscArray<double>& array) {
+    char varia_info[RANGE_LINE_SIZE];
+    if (Read_RangeLine(varia_info)) {
+        operand_label[0] = '\0';
+        return 2;
+    }
+    if (Parse_RangeLine(varia_info, operand_label, min_value, max_value, step_number) == 0) {
+        operand_label[0] = '\0';
+        return 0;
+    }
+    if (array(operand_label) == 0) {
+        std::cout << Msg().IMPLICIT_NOT_IN_FORMULA << std::endl;
+        return 0;
+    }
+    std::cout << std::endl;
+    return 1;
+}
+
+int Input_OperandFixValue(AscArray<double>& array, NameBuffer** copy_label, int* count_current,
+                          NameBuffer* operand_label, int oprlbl_count) {
+    *count_current = 0;
+    int elem_number = 0;
+    array.CountElem(&elem_number);
+    if (elem_number == 0) return 0;
+    *copy_label = new NameBuffer[elem_number];
+    Input_OperandValue2<double>(array, operand_label, oprlbl_count, *copy_label, count_current);
+    return 1;
+}
+
+int SaveInpInfo_To_File(ReportFile& output_stream, const char* line_array,
+                        AscArray<double>& array, NameBuffer* copy_label, NameBuffer* operand_label,
+                        int count_current) {
+    if (Open_ReportFile(output_stream) == 0) return 0;
+    ReportWriter out(output_stream);
+    out << Msg().IMPLICIT_FORMULA << line_array << "= 0 \n";
+    out << Msg().IMPLICIT_INDEPENDENT_LABEL << operand_label[0] << Msg().IMPLICIT_DEPENDENT_LABEL
+        << operand_label[1] << "\n";
+    if (Count_OtherNames(copy_label, count_current, operand_label[0], operand_label[1]) > 0) {
+        out << Msg().IMPLICIT_FIXED_HEADING;
+        Write_FixedValues(out, array, copy_label, count_current, operand_label[0],
+                          operand_label[1]);
+    }
+    return 1;
+}
+
+void Inplicit_OutPut_ToFile(SweepReport& report, AscArray<double>& array, NameBuffer* operand_label,
+                            int step_number_x, double min_value_x, double max_value_x,
+                            int step_number_y, double min_value_y, double max_value_y,
+                            CompForm* the_root) {
+    ReportFormula formula(report, the_root, Msg().EVALUATION_ERROR);
+    ReportWriter& out = report.Out();
+    Write_RangeLine(out, Msg().IMPLICIT_INDEPENDENT, operand_label[0], min_value_x, max_value_x,
+                    step_number_x, "\n");
+    Write_RangeLine(out, Msg().IMPLICIT_DEPENDENT, operand_label[1], min_value_y, max_value_y,
+                    step_number_y, "\n\n");
+    Write_ResultRule(out);
+    out << Msg().IMPLICIT_INDEPENDENT << operand_label[0] << Msg().IMPLICIT_DEPENDENT_COLUMN
+        << operand_label[1] << Msg().IMPLICIT_VALUE_COLUMN << "\n";
+    // The same name may be typed for both: the row value is stored first and
+    // the point's value then overwrites it, as the formula sees the point.
+    double& y_cell = array[operand_label[1]];
+    double& x_cell = array[operand_label[0]];
+    // A point of this sweep is a grid row: its columns are evaluated in turn.
+    long long row_weight = step_number_x + 1LL > 1 ? step_number_x + 1LL : 1;
+    report.Sweep(min_value_y, max_value_y, step_number_y, row_weight, [&](SweepLane& lane) {
+        return [&lane, &y_cell = lane.Cell(y_cell), &x_cell = lane.Cell(x_cell),
+                &value_of = formula.On(lane), step_number_x, min_value_x,
+                max_value_x](double y_value) {
+            y_cell = y_value;
+            double pre_form_value = 0.0;
+            lane.For_EachPoint(min_value_x, max_value_x, step_number_x, [&](double x_value) {
+                x_cell = x_value;
+                double res_value = value_of.Value();
+                if (Is_Solution(res_value, pre_form_value))
+                    Write_GridPoint(lane.Out(), x_value, y_value, res_value);
+                pre_form_value = res_value;
+            });
+        };
+    });
+}
+
+namespace {
+// Scans one named variable alone. Each root stands for a whole line drawn over
+// that variable's own range: vertical for the independent variable, horizontal
+// for the dependent one. The first column is always the independent coordinate.
+void Write_RootLines(SweepReport& report, AscArray<double>& array, const char* label,
+                     int step_number, double min_value, double max_value, CompForm* the_root,
+                     bool root_is_independent) {
+    ReportFormula formula(report, the_root, Msg().EVALUATION_ERROR);
+    ReportWriter& out = report.Out();
+    double pre_form_value = 0.0;
+    double& root_cell = array[label];
+    report.For_EachPoint(min_value, max_value, step_number, [&](double root_value) {
+        root_cell = root_value;
+        double res_value = formula.Value();
+        if (Is_Solution(res_value, pre_form_value)) {
+            report.For_EachPoint(min_value, max_value, step_number, [&](double line_value) {
+                if (root_is_independent)
+                    Write_GridPoint(out, root_value, line_value, res_value);
+                else
+                    Write_GridPoint(out, line_value, root_value, res_value);
+            });
+        }
+        pre_form_value = res_value;
+    });
+}
+
+// The report of one named variable: its heading, then its root lines.
+void Write_OneVariable(SweepReport& report, AscArray<double>& array, const char* label,
+                       int step_number, double min_value, double max_value, CompForm* the_root,
+                       bool root_is_independent) {
+    ReportWriter& out = report.Out();
+    const char* title = root_is_independent ? Msg().IMPLICIT_INDEPENDENT : Msg().IMPLICIT_DEPENDENT;
+    Write_RangeLine(out, title, label, min_value, max_value, step_number, "\n\n");
+    Write_ResultRule(out);
+    if (root_is_independent)
+        out << Msg().IMPLICIT_INDEPENDENT << label << Msg().IMPLICIT_UNNAMED_DEPENDENT_COLUMNS;
+    else
+        out << Msg().IMPLICIT_UNNAMED_INDEPENDENT_COLUMN << label
+            << Msg().IMPLICIT_FUNCTION_VALUE_COLUMN;
+    Write_RootLines(report, array, label, step_number, min_value, max_value, the_root,
+                    root_is_independent);
+}
+}  // namespace
+
+void InplicitX_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
+                             const char* operand_label, int step_number_x, double min_value_x,
+                             double max_value_x, CompForm* the_root) {
+    Write_OneVariable(report, array, operand_label, step_number_x, min_value_x, max_value_x,
+                      the_root, true);
+}
+
+void InplicitY_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
+                             const char* operand_label, int step_number_y, double min_value_y,
+                             double max_value_y, CompForm* the_root) {
+    Write_OneVariable(report, array, operand_label, step_number_y, min_value_y, max_value_y,
+                      the_root, false);
+}

@@ -1,0 +1,58 @@
+// Implicit functions F(x,y)=0 by a grid scan for sign changes (menu 2).
+#ifndef KANSU_INPLEXP_H
+#define KANSU_INPLEXP_H
+
+#include <fstream>
+
+#include "formula/ascarray.h"
+#include "formula/fmula.h"
+#include "modes/modecommon.h"
+#include "report/sweepreport.h"
+
+class UsrFuncArray;
+
+// Status 1 when its report was written; a failed evaluation's message is in
+// the result, for the shell to show.
+RunResult FnCalc_Inplicit(UsrFuncArray& ufunc_list);
+
+// Formula input without a prompt; at end of input a line end comes first.
+int Analysis_InputInplicit(CompForm** the_formlist, char* line_array);
+
+// Reads one range line: 1 name accepted; 2 empty line (the name is emptied);
+// 0 refused, with the message shown.
+int Input_RangeInplicit(char* operand_label, double* min_value, double* max_value, int* step_number,
+                        AscArray<double>& array);
+
+// 0 for an empty table (nothing made or asked); else makes the name list, asks
+// the values of the variables not named in operand_label and returns 1.
+int Input_OperandFixValue(AscArray<double>& array, NameBuffer** copy_label, int* count_current,
+                          NameBuffer* operand_label, int oprlbl_count);
+
+// Lists the table's names into copy_label and asks the value of every variable
+// that is none of the first oprlbl_count (at most two) named entries.
+template <class T>
+void Input_OperandValue2(AscArray<T>& array, NameBuffer* operand_label, int oprlbl_count,
+                         NameBuffer* copy_label, int* count_current) {
+    List_AndAskValues(array, copy_label, count_current,
+                      oprlbl_count > 0 ? operand_label[0] : nullptr,
+                      oprlbl_count > 1 ? operand_label[1] : nullptr);
+}
+
+int SaveInpInfo_To_File(ReportFile& output_stream, const char* line_array,
+                        AscArray<double>& array, NameBuffer* copy_label, NameBuffer* operand_label,
+                        int count_current);
+
+// Both variables named: the grid, row by row of the dependent variable.
+void Inplicit_OutPut_ToFile(SweepReport& report, AscArray<double>& array, NameBuffer* operand_label,
+                            int step_number_x, double min_value_x, double max_value_x,
+                            int step_number_y, double min_value_y, double max_value_y,
+                            CompForm* the_root);
+// Only the independent (X) or only the dependent (Y) variable named.
+void InplicitX_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
+                             const char* operand_label, int step_number_x, double min_value_x,
+                             double max_value_x, CompForm* the_root);
+void InplicitY_OutPut_ToFile(SweepReport& report, AscArray<double>& array,
+                             const char* operand_label, int step_number_y, double min_value_y,
+                             double max_value_y, CompForm* the_root);
+
+#endif

@@ -1,0 +1,97 @@
+#include "modes/modecommon.h"
+
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "console/consoleio.h"
+#include "text/fullwidth.h"
+#include "console/inputkind.h"
+#include "text/messages.h"
+#include "files/safefile.h"
+#include "formula/varinput.h"
+
+void Show_RangeError() { std::cout << Msg().RANGE_ERROR << std::endl; }
+
+int Parse_RangeLine(const char* line, char* var_name, double* min_value, double* max_value,
+                    int* step_num) {
+    int given_steps = *step_num;
+    std::string range_text = Fold_RangeText(line);
+    int result = Analysis_Variable(range_text.c_str(), var_name, NAME_SIZE, min_value, max_value,
+                                   &given_steps);
+    // A count of 0 would make every point of the sweep a division by zero.
+    if (result < 1 || given_steps == 0) {
+        Show_RangeError();
+        return 0;
+    }
+    *step_num = given_steps;
+    return 1;
+}
+
+namespace {
+bool Is_Excluded(const char* name, const char* excluded1, const char* excluded2) {
+    return (excluded1 != nullptr && std::strcmp(name, excluded1) == 0) ||
+           (excluded2 != nullptr && std::strcmp(name, excluded2) == 0);
+}
+}  // namespace
+
+void Ask_FixedValues(AscArray<double>& array, NameBuffer* copy_label, int count,
+                     const char* excluded1, const char* excluded2) {
+    bool any_asked = false;
+    for (int i = 0; i < count; ++i) {
+        if (Is_Excluded(copy_label[i], excluded1, excluded2)) continue;
+        if (!any_asked) std::cout << Msg().VALUE_HEADING;
+        any_asked = true;
+        std::cout << copy_label[i] << "=";
+        char value_line[VALUE_LINE_SIZE];
+        InputKindScope kind(InputKind::Value);
+        Input_Line(std::cin, value_line, VALUE_LINE_SIZE);
+        double value = 0.0;
+        C_To_Double(Fold_FullWidth(value_line, NUMBER_FORMS).c_str(), &value);
+        array[copy_label[i]] = value;
+    }
+}
+
+void List_AndAskValues(AscArray<double>& array, NameBuffer* copy_label, int* count,
+                       const char* excluded1, const char* excluded2) {
+    *count = 0;
+    array.CopyLabelAll(copy_label, count);
+    Ask_FixedValues(array, copy_label, *count, excluded1, excluded2);
+}
+
+int Count_OtherNames(NameBuffer* copy_label, int count, const char* excluded1,
+                     const char* excluded2) {
+    int others = 0;
+    for (int i = 0; i < count; ++i)
+        if (!Is_Excluded(copy_label[i], excluded1, excluded2)) ++others;
+    return others;
+}
+
+void Write_FixedValues(ReportWriter& out, AscArray<double>& array, NameBuffer* copy_label,
+                       int count, const char* excluded1, const char* excluded2) {
+    for (int i = 0; i < count; ++i) {
+        if (Is_Excluded(copy_label[i], excluded1, excluded2)) continue;
+        out << copy_label[i] << "\t" << NumText(array[copy_label[i]]) << "\n";
+    }
+}
+
+int Open_ReportFile(ReportFile& output_stream) {
+    std::cout << "---------------------------------\n";
+    std::cout << Msg().REPORT_FILE_PROMPT;
+    std::string optfile_name;
+    // The name as typed; a longer one is refused (and said), never cut.
+    if (Read_PathLine(std::cin, &optfile_name, FILE_NAME_SIZE - 1, false) == PATH_TOO_LONG)
+        return 0;
+    // A folder, FIFO or device is never opened: a FIFO would block.
+    if (Check_OutputPath(optfile_name) != FILE_NOT_REGULAR)
+        output_stream.open(optfile_name, std::ios::out | std::ios::app);
+    if (!output_stream.is_open()) {
+        std::cout << Msg().REPORT_WRITE_FAILURE;
+        return 0;
+    }
+    output_stream.path = optfile_name;
+    output_stream << Msg().REPORT_HEAD;
+    return 1;
+}
+
+void Write_ResultRule(ReportWriter& out) { out << Msg().REPORT_RESULT_RULE; }

@@ -1,0 +1,50 @@
+// Steps shared by the four calculation modes: console lines, the range line,
+// the value dialogue, the report file and the sweep points.
+#ifndef KANSU_MODECOMMON_H
+#define KANSU_MODECOMMON_H
+
+#include <fstream>
+
+#include "formula/ascarray.h"
+#include "formula/fmula.h"
+#include "report/reportfile.h"
+#include "report/reportwriter.h"
+#include "report/sweeppoint.h"
+
+const int NAME_SIZE = 256;        // variable names, formulas, paths
+const int RANGE_LINE_SIZE = 419;  // a typed range line: at most 418 characters
+const int VALUE_LINE_SIZE = 256;  // a typed value: at most 255 characters
+const int FILE_NAME_SIZE = 80;    // a report file name: at most 79 characters
+
+typedef char NameBuffer[NAME_SIZE];
+
+// Parses a typed range line. Prints the refusal message and returns 0 for a
+// malformed line or a division count of 0; 1 when accepted. An empty line is
+// not handled here: callers test it first.
+int Parse_RangeLine(const char* line, char* var_name, double* min_value, double* max_value,
+                    int* step_num);
+void Show_RangeError();
+
+// Asks the value of every listed name except the excluded ones (an empty or null
+// excluded name excludes nothing): the header, then name "=" and one line each.
+void Ask_FixedValues(AscArray<double>& array, NameBuffer* copy_label, int count,
+                     const char* excluded1, const char* excluded2);
+
+// Lists the table's names into copy_label (one buffer per variable; their
+// number in *count) and asks the value of every one but the excluded ones.
+void List_AndAskValues(AscArray<double>& array, NameBuffer* copy_label, int* count,
+                       const char* excluded1, const char* excluded2);
+
+// Writes "name\tvalue\n" for every listed name except the excluded ones.
+void Write_FixedValues(ReportWriter& out, AscArray<double>& array, NameBuffer* copy_label,
+                       int count, const char* excluded1, const char* excluded2);
+
+// The file-name dialogue, opening for appending and the report header.
+// On failure prints the failure message and returns 0.
+int Open_ReportFile(ReportFile& output_stream);
+void Write_ResultRule(ReportWriter& out);
+// Number of listed names other than the excluded ones.
+int Count_OtherNames(NameBuffer* copy_label, int count, const char* excluded1,
+                     const char* excluded2);
+
+#endif

@@ -1,0 +1,256 @@
+#include "modes/paramexp.h"
+
+#include <cstring>
+#include <iostream>
+#include <memory>
+
+#include "formula/crtbtree.h"
+#include "formula/fmulaopfc.h"
+#include "console/consoleio.h"
+#include "console/formulainput.h"
+#include "console/inputkind.h"
+#include "text/messages.h"
+#include "formula/symbol.h"
+
+int current_number_x = 0;
+int current_number_y = 0;
+
+namespace {
+// One component formula of the curve and everything made from it in a run.
+struct ParamComponent {
+    char line_array[NAME_SIZE] = "";
+    std::unique_ptr<CompForm[]> the_formlist;
+    AscArray<double> array;
+    std::unique_ptr<NameBuffer[]> copy_label;
+    int count_current = 0;
+    int outind = 0;
+    int other_var = 0;
+    CompForm* the_root = nullptr;
+};
+
+// Prompts, reads and analyses one component and enters its variables in its table.
+int Read_Component(ParamComponent& component, const char* prompt, int* last_index) {
+    std::cout << prompt;
+    CompForm* the_formlist = nullptr;
+    if (Analysis_InputParamFrm(&the_formlist, component.line_array) == 0) return 0;
+    component.the_formlist.reset(the_formlist);
+    *last_index = current_number;
+    Create_SymbolTable(the_formlist, current_number + 1, component.array);
+    return 1;
+}
+
+int Count_Variables(AscArray<double>& array) {
+    int count = 0;
+    array.CountElem(&count);
+    return count;
+}
+
+void Ask_ComponentValues(ParamComponent& component, char* operand_label) {
+    NameBuffer* copy_label = nullptr;
+    if (Input_Operand(component.array, &copy_label, operand_label, &component.count_current) == 0)
+        return;
+    component.copy_label.reset(copy_label);
+    component.outind = Exit_ParamValue(copy_label, operand_label, component.count_current);
+}
+
+void Finish_Component(ParamComponent& component, int last_index) {
+    component.the_root = Build_Tree(component.the_formlist.get(), last_index + 1);
+    component.other_var = DoExitOther_Variable(component.count_current, component.outind);
+}
+
+void Write_Results(SweepReport& report, ParamComponent& x_part, ParamComponent& y_part,
+                   const char* operand_label, int step_number, double min_value, double max_value) {
+    if (x_part.outind != 0 && y_part.outind != 0)
+        ParamBoth_OutPut_ToFile(report, x_part.array, y_part.array, operand_label, step_number,
+                                min_value, max_value, x_part.the_root, y_part.the_root);
+    else if (x_part.outind != 0)
+        ParamX_OutPut_ToFile(report, x_part.array, operand_label, step_number, min_value, max_value,
+                             x_part.the_root, y_part.the_root);
+    else if (y_part.outind != 0)
+        ParamY_OutPut_ToFile(report, y_part.array, operand_label, step_number, min_value, max_value,
+                             x_part.the_root, y_part.the_root);
+    else
+        NoParam_OutPut_ToFile(report, x_part.line_array, x_part.the_root, y_part.line_array,
+                              y_part.the_root);
+}
+
+void Write_ParamHeading(ReportWriter& out, const char* operand_label, int step_number,
+                        double min_value, double max_value) {
+    out << Msg().PARAM_VARIABLE << operand_label << Msg().REPORT_RANGE << NumText(min_value)
+        << "]- [" << NumText(max_value) << Msg().REPORT_DIVISIONS << step_number << "\n\n";
+    Write_ResultRule(out);
+    out << Msg().PARAM_VARIABLE << operand_label << Msg().PARAM_X_COLUMN << Msg().PARAM_Y_COLUMN;
+}
+
+// x or y of a parametric report on a sweep's lane: a varying one (cell not
+// null) is evaluated at every point, a fixed one keeps the value it had.
+struct LaneComponent {
+    double* cell;
+    LaneFormula* formula;
+    double value;
+};
+
+void Write_ParamPoint(ReportWriter& out, double t_value, double x_value, double y_value) {
+    out << NumText(t_value) << "\t" << NumText(x_value) << "\t" << NumText(y_value) << "\n";
+}
+}  // namespace
+
+RunResult FnCalc_Param(UsrFuncArray& ufunc_list) {
+    current_number_x = 0;
+    current_number_y = 0;
+    char operand_label[NAME_SIZE] = "";
+    double min_value = 0.0;
+    double max_value = 0.0;
+    int step_number = 100;
+    ParamComponent x_part;
+    ParamComponent y_part;
+
+    std::cout << Msg().PARAM_FORMULA_PROMPT;
+    if (Read_Component(x_part, "x= ", &current_number_x) == 0) return RunResult();
+    if (Read_Component(y_part, "y= ", &current_number_y) == 0) return RunResult();
+
+    if (Count_Variables(x_part.array) != 0 || Count_Variables(y_part.array) != 0) {
+        if (Input_RangeParam(operand_label, &min_value, &max_value, &step_number) == 0)
+            return RunResult();
+    }
+    Ask_ComponentValues(x_part, operand_label);
+    Ask_ComponentValues(y_part, operand_label);
+    Finish_Component(x_part, current_number_x);
+    Finish_Component(y_part, current_number_y);
+
+    ReportFile output_stream;
+    if (SaveFormInfo_To_File(output_stream, x_part.line_array, y_part.line_array, x_part.array,
+                             y_part.array, x_part.copy_label.get(), y_part.copy_label.get(),
+                             operand_label, x_part.count_current, y_part.count_current,
+                             x_part.other_var, y_part.other_var) == 0)
+        return RunResult();
+    SweepReport report(output_stream, ufunc_list);
+    Write_Results(report, x_part, y_part, operand_label, step_number, min_value, max_value);
+    return report.Close();
+}
+
+int Analysis_InputParamFrm(CompForm** the_formlist, char* line_array) {
+    return Read_And_Analyse(the_formlist, line_array, true);
+}
+
+bool Read_RangeLine(char* varia_info) {
+    InputKindScope kind(InputKind::Range);
+    Input_Line(std::cin, varia_info, RANGE_LINE_SIZE);
+    return Param_Skip(varia_info) == -1;
+}
+
+int Input_RangeParam(char* operand_label, double* min_value, double* max_value, int* step_num) {
+    std::cout << Msg().PARAM_RANGE_PROMPT;
+    char varia_info[RANGE_LINE_SIZE];
+    if (Read_RangeLine(varia_info)) return 1;
+    if (Parse_RangeLine(varia_info, operand_label, min_value, max_value, step_num) == 0) {
+        operand_label[0] = '\0';
+        return 0;
+    }
+    std::cout << std::endl;
+    return 1;
+}
+
+int Param_Skip(const char* input_line) { return input_line[0] == '\0' ? -1 : 1; }
+
+int Input_Operand(AscArray<double>& array, NameBuffer** copy_label, char* operand_label,
+                  int* count_current) {
+    *count_current = 0;
+    int elem_number = Count_Variables(array);
+    if (elem_number == 0) return 0;
+    *copy_label = new NameBuffer[elem_number];
+    List_AndAskValues(array, *copy_label, count_current, operand_label, nullptr);
+    return 1;
+}
+
+int Exit_ParamValue(NameBuffer* copy_label, const char* operand_label, int count_current) {
+    for (int i = 0; i < count_current; ++i)
+        if (std::strcmp(copy_label[i], operand_label) == 0) return 1;
+    return 0;
+}
+
+int DoExitOther_Variable(int count_current, int exit_param) {
+    return count_current >= (exit_param != 0 ? 2 : 1) ? 1 : 0;
+}
+
+int SaveFormInfo_To_File(ReportFile& output_stream, const char* line_array_x,
+                         const char* line_array_y, AscArray<double>& array_x,
+                         AscArray<double>& array_y, NameBuffer* copy_label_x,
+                         NameBuffer* copy_label_y, const char* operand_label, int count_current_x,
+                         int count_current_y, int other_var_x, int other_var_y) {
+    if (Open_ReportFile(output_stream) == 0) return 0;
+    ReportWriter out(output_stream);
+    out << Msg().PARAM_FORMULA << line_array_x << " :y=" << line_array_y << "\n";
+    if (operand_label[0] != '\0') out << Msg().PARAM_VARIABLE_LABEL << operand_label << "\n";
+    if (other_var_x != 0) {
+        out << Msg().PARAM_X_FIXED_HEADING;
+        Write_FixedValues(out, array_x, copy_label_x, count_current_x, operand_label, nullptr);
+    }
+    if (other_var_y != 0) {
+        out << "\n" << Msg().PARAM_Y_FIXED_HEADING;
+        Write_FixedValues(out, array_y, copy_label_y, count_current_y, operand_label, nullptr);
+    }
+    return 1;
+}
+
+void Param_OutPut_ToFile(SweepReport& report, const char* operand_label, int step_number,
+                         double min_value, double max_value, ParamPart x_part, ParamPart y_part) {
+    ReportFormula x_formula(report, x_part.the_root, x_part.failure_message);
+    ReportFormula y_formula(report, y_part.the_root, y_part.failure_message);
+    ReportWriter& out = report.Out();
+    Write_ParamHeading(out, operand_label, step_number, min_value, max_value);
+    double x_value = x_part.varies ? 0.0 : x_formula.Value();
+    double y_value = y_part.varies ? 0.0 : y_formula.Value();
+    double* x_cell = x_part.varies ? &(*x_part.array)[operand_label] : nullptr;
+    double* y_cell = y_part.varies ? &(*y_part.array)[operand_label] : nullptr;
+    report.Sweep(min_value, max_value, step_number, 2, [&](SweepLane& lane) {
+        LaneComponent x{x_cell != nullptr ? &lane.Cell(*x_cell) : nullptr, &x_formula.On(lane),
+                        x_value};
+        LaneComponent y{y_cell != nullptr ? &lane.Cell(*y_cell) : nullptr, &y_formula.On(lane),
+                        y_value};
+        return [x, y, &out = lane.Out()](double t_value) mutable {
+            if (x.cell != nullptr) *x.cell = t_value;
+            if (y.cell != nullptr) *y.cell = t_value;
+            if (x.cell != nullptr) x.value = x.formula->Value();
+            if (y.cell != nullptr) y.value = y.formula->Value();
+            Write_ParamPoint(out, t_value, x.value, y.value);
+        };
+    });
+}
+
+void ParamBoth_OutPut_ToFile(SweepReport& report, AscArray<double>& array_x,
+                             AscArray<double>& array_y, const char* operand_label, int step_number,
+                             double min_value, double max_value, CompForm* the_root_x,
+                             CompForm* the_root_y) {
+    Param_OutPut_ToFile(report, operand_label, step_number, min_value, max_value,
+                        {&array_x, the_root_x, true, Msg().PARAM_X_SWEEP_ERROR},
+                        {&array_y, the_root_y, true, Msg().PARAM_Y_SWEEP_ERROR});
+}
+
+void ParamX_OutPut_ToFile(SweepReport& report, AscArray<double>& array_x, const char* operand_label,
+                          int step_number, double min_value, double max_value, CompForm* the_root_x,
+                          CompForm* the_root_y) {
+    Param_OutPut_ToFile(report, operand_label, step_number, min_value, max_value,
+                        {&array_x, the_root_x, true, Msg().PARAM_X_ONLY_ERROR},
+                        {nullptr, the_root_y, false, Msg().PARAM_Y_FIXED_ERROR});
+}
+
+void ParamY_OutPut_ToFile(SweepReport& report, AscArray<double>& array_y, const char* operand_label,
+                          int step_number, double min_value, double max_value, CompForm* the_root_x,
+                          CompForm* the_root_y) {
+    Param_OutPut_ToFile(report, operand_label, step_number, min_value, max_value,
+                        {nullptr, the_root_x, false, Msg().PARAM_X_FIXED_ERROR},
+                        {&array_y, the_root_y, true, Msg().PARAM_Y_ONLY_ERROR});
+}
+
+void NoParam_OutPut_ToFile(SweepReport& report, const char* line_array_x, CompForm* the_root_x,
+                           const char* line_array_y, CompForm* the_root_y) {
+    ReportFormula x_formula(report, the_root_x, Msg().PARAM_X_ERROR);
+    ReportFormula y_formula(report, the_root_y, Msg().PARAM_Y_ERROR);
+    ReportWriter& out = report.Out();
+    Write_ResultRule(out);
+    double x_value = x_formula.Value();
+    double y_value = y_formula.Value();
+    out << line_array_x << "=" << NumText(x_value) << "\n";
+    out << line_array_y << "=" << NumText(y_value) << "\n";
+}

@@ -1,0 +1,76 @@
+// Parametric curves x=f(t), y=g(t) (menu 4). Also the formula input, the
+// range-line test and the value dialogue that the implicit and polar modes reuse.
+#ifndef KANSU_PARAMEXP_H
+#define KANSU_PARAMEXP_H
+
+#include <fstream>
+
+#include "formula/ascarray.h"
+#include "formula/fmula.h"
+#include "modes/modecommon.h"
+#include "report/sweepreport.h"
+
+class UsrFuncArray;
+
+// Index of the last item of each formula of the latest parametric run.
+extern int current_number_x;
+extern int current_number_y;
+
+// Status 1 when its report was written; a failed evaluation's message is in
+// the result, for the shell to show.
+RunResult FnCalc_Param(UsrFuncArray& ufunc_list);
+
+// Formula input without a prompt; at end of input a line end comes first.
+int Analysis_InputParamFrm(CompForm** the_formlist, char* line_array);
+
+// The parameter line: 1 accepted or empty (operand_label stays empty), 0 refused.
+int Input_RangeParam(char* operand_label, double* min_value, double* max_value, int* step_num);
+// -1 for an empty line, else 1.
+int Param_Skip(const char* input_line);
+// Reads a range line of RANGE_LINE_SIZE bytes (kept in the ranges' history);
+// true when it names no variable.
+bool Read_RangeLine(char* varia_info);
+
+// 0 for an empty table (nothing made or asked); else makes the name list and
+// asks the value of every variable except operand_label, and returns 1.
+int Input_Operand(AscArray<double>& array, NameBuffer** copy_label, char* operand_label,
+                  int* count_current);
+// 1 when operand_label is one of the first count_current names.
+int Exit_ParamValue(NameBuffer* copy_label, const char* operand_label, int count_current);
+// 1 when the formula has a variable besides the parameter.
+int DoExitOther_Variable(int count_current, int exit_param);
+
+int SaveFormInfo_To_File(ReportFile& output_stream, const char* line_array_x,
+                         const char* line_array_y, AscArray<double>& array_x,
+                         AscArray<double>& array_y, NameBuffer* copy_label_x,
+                         NameBuffer* copy_label_y, const char* operand_label, int count_current_x,
+                         int count_current_y, int other_var_x, int other_var_y);
+
+// One component of the curve as the report sweeps it: its table, its formula,
+// whether it varies with the parameter and the message of a failed evaluation.
+struct ParamPart {
+    AscArray<double>* array;
+    CompForm* the_root;
+    bool varies;
+    const char* failure_message;
+};
+// The sweep of the parameter: a component that varies is evaluated at every
+// point (x before y), one that does not once before the sweep.
+void Param_OutPut_ToFile(SweepReport& report, const char* operand_label, int step_number,
+                         double min_value, double max_value, ParamPart x_part, ParamPart y_part);
+// Both components vary, only x, only y: the same sweep with its messages.
+void ParamBoth_OutPut_ToFile(SweepReport& report, AscArray<double>& array_x,
+                             AscArray<double>& array_y, const char* operand_label, int step_number,
+                             double min_value, double max_value, CompForm* the_root_x,
+                             CompForm* the_root_y);
+void ParamX_OutPut_ToFile(SweepReport& report, AscArray<double>& array_x, const char* operand_label,
+                          int step_number, double min_value, double max_value, CompForm* the_root_x,
+                          CompForm* the_root_y);
+void ParamY_OutPut_ToFile(SweepReport& report, AscArray<double>& array_y, const char* operand_label,
+                          int step_number, double min_value, double max_value, CompForm* the_root_x,
+                          CompForm* the_root_y);
+// Neither component has the parameter: both values once.
+void NoParam_OutPut_ToFile(SweepReport& report, const char* line_array_x, CompForm* the_root_x,
+                           const char* line_array_y, CompForm* the_root_y);
+
+#endif

@@ -1,0 +1,146 @@
+#include "modes/polarcord.h"
+
+#include <iostream>
+#include <memory>
+
+#include "formula/crtbtree.h"
+#include "formula/fmulaopfc.h"
+#include "modes/inplexp.h"
+#include "console/consoleio.h"
+#include "console/formulainput.h"
+#include "text/messages.h"
+#include "modes/paramexp.h"
+#include "formula/symbol.h"
+#include "formula/trigreduce.h"
+
+namespace {
+
+void Write_PolarHeading(ReportWriter& out, const char* operand_label, int step_number,
+                        double min_value, double max_value) {
+    out << Msg().POLAR_ANGLE << operand_label << Msg().REPORT_RANGE << NumText(min_value) << "] - ["
+        << NumText(max_value) << Msg().REPORT_DIVISIONS << step_number << "\n\n";
+    Write_ResultRule(out);
+    out << Msg().POLAR_COLUMNS_START << operand_label << Msg().POLAR_COLUMNS_END;
+}
+
+// A negative radius is kept: the point lies on the opposite side of the origin.
+// cos and sin are those of formulas, so that every platform gives the same x, y.
+void Write_PolarPoint(ReportWriter& out, double rad_value, double angle) {
+    double sin_value = 0.0;
+    double cos_value = 0.0;
+    Reduced_SinCos(angle, &sin_value, &cos_value);
+    double x_value = cos_value * rad_value;
+    double y_value = sin_value * rad_value;
+    out << NumText(rad_value) << "\t" << NumText(angle) << "\t" << NumText(x_value) << "\t"
+        << NumText(y_value) << "\n";
+}
+}  // namespace
+
+RunResult FnCalc_PolarCord(UsrFuncArray& ufunc_list) {
+    char operand_label[NAME_SIZE] = "";
+    char line_array[NAME_SIZE] = "";
+    double min_value_t = 0.0;
+    double max_value_t = 0.0;
+    int step_number_t = 100;
+
+    std::cout << Msg().POLAR_FORMULA_PROMPT;
+    CompForm* raw_formlist = nullptr;
+    if (Analysis_InputInplicit(&raw_formlist, line_array) == 0) return RunResult();
+    int item_count = current_number + 1;
+    AscArray<double> array;
+    Create_SymbolTable(raw_formlist, item_count, array);
+    int variab_kind = Set_AngVariables(&raw_formlist, operand_label, array, &min_value_t,
+                                       &max_value_t, &step_number_t);
+    if (variab_kind < 0) return RunResult();
+    std::unique_ptr<CompForm[]> the_formlist(raw_formlist);
+
+    NameBuffer* raw_label = nullptr;
+    int count_current = 0;
+    Input_Operand(array, &raw_label, operand_label, &count_current);
+    std::unique_ptr<NameBuffer[]> copy_label(raw_label);
+    CompForm* the_root = Build_Tree(raw_formlist, item_count);
+
+    ReportFile output_stream;
+    if (SavePolInfo_To_File(output_stream, line_array, array, raw_label, operand_label,
+                            count_current, variab_kind) == 0)
+        return RunResult();
+    SweepReport report(output_stream, ufunc_list);
+    if (variab_kind == 1)
+        PolarExp_OutPut_ToFile(report, array, operand_label, step_number_t, min_value_t,
+                               max_value_t, the_root);
+    else
+        PolarExpNAng_OutPut_ToFile(report, operand_label, step_number_t, min_value_t, max_value_t,
+                                   the_root);
+    return report.Close();
+}
+
+int Set_AngVariables(CompForm** the_formlist, char* operand_label, AscArray<double>& array,
+                     double* min_value_t, double* max_value_t, int* step_num_t) {
+    *min_value_t = 0.0;
+    *max_value_t = 0.0;
+    std::cout << Msg().POLAR_RANGE_PROMPT;
+    int result = Input_RangePolarCord(operand_label, min_value_t, max_value_t, step_num_t, array);
+    if (result == 0) {
+        delete[] * the_formlist;
+        *the_formlist = nullptr;
+        return -1;
+    }
+    return result == 1 ? 1 : 0;
+}
+
+int Input_RangePolarCord(char* operand_label, double* min_value, double* max_value, int* step_num,
+                         AscArray<double>& array) {
+    char varia_info[RANGE_LINE_SIZE];
+    if (Read_RangeLine(varia_info)) {
+        std::cout << Msg().POLAR_NO_VARIABLE << std::endl;
+        return 0;
+    }
+    if (Parse_RangeLine(varia_info, operand_label, min_value, max_value, step_num) == 0) {
+        operand_label[0] = '\0';
+        return 0;
+    }
+    std::cout << std::endl;
+    return array(operand_label) != 0 ? 1 : 2;
+}
+
+int SavePolInfo_To_File(ReportFile& output_stream, const char* line_array,
+                        AscArray<double>& array, NameBuffer* copy_label, const char* operand_label,
+                        int count_current, int val_kind) {
+    if (Open_ReportFile(output_stream) == 0) return 0;
+    ReportWriter out(output_stream);
+    out << Msg().POLAR_FORMULA << line_array << Msg().POLAR_ANGLE_LABEL << operand_label << "\n";
+    int angle_count = val_kind == 1 ? 1 : 0;
+    if (count_current > angle_count) {
+        out << Msg().POLAR_FIXED_HEADING;
+        Write_FixedValues(out, array, copy_label, count_current, operand_label, nullptr);
+    }
+    return 1;
+}
+
+void PolarExp_OutPut_ToFile(SweepReport& report, AscArray<double>& array, const char* operand_label,
+                            int step_number, double min_value, double max_value,
+                            CompForm* the_root) {
+    ReportFormula radius(report, the_root, Msg().EVALUATION_ERROR);
+    Write_PolarHeading(report.Out(), operand_label, step_number, min_value, max_value);
+    double& angle_cell = array[operand_label];
+    report.Sweep(min_value, max_value, step_number, 1, [&](SweepLane& lane) {
+        return [&cell = lane.Cell(angle_cell), &radius_of = radius.On(lane),
+                &out = lane.Out()](double angle) {
+            cell = angle;
+            double rad_value = radius_of.Value();
+            Write_PolarPoint(out, rad_value, angle);
+        };
+    });
+}
+
+void PolarExpNAng_OutPut_ToFile(SweepReport& report, const char* operand_label, int step_number,
+                                double min_value, double max_value, CompForm* the_root) {
+    ReportFormula radius(report, the_root, Msg().EVALUATION_ERROR);
+    Write_PolarHeading(report.Out(), operand_label, step_number, min_value, max_value);
+    double rad_value = radius.Value();
+    report.Sweep(min_value, max_value, step_number, 1, [&](SweepLane& lane) {
+        return [rad_value, &out = lane.Out()](double angle) {
+            Write_PolarPoint(out, rad_value, angle);
+        };
+    });
+}

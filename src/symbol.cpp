@@ -1,4 +1,0 @@
-#include "symbol.h"
-
-AscArray<double> EmptyArray;
-AscArray<double> ufunc_argArray;

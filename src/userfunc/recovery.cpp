@@ -1,0 +1,109 @@
+#include "userfunc/recovery.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <system_error>
+#include <vector>
+
+#include "files/safefile.h"
+#include "userfunc/savefile.h"
+#include "userfunc/usrfunc.h"
+
+namespace {
+const char RECOVERY_PREFIX[] = "kansu-recovery-";
+const char RECOVERY_SUFFIX[] = ".dat";
+const char ANNOUNCED_LIST[] = "announced.txt";
+
+std::string With_Separator(const std::string& folder) {
+#ifdef _WIN32
+    return folder + "\\";
+#else
+    return folder + "/";
+#endif
+}
+
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// "kansu-recovery-20261207-211530.dat", with "-2", "-3", ... before the suffix
+// when several are written within one second.
+std::string Recovery_Name(int attempt) {
+    std::time_t now = std::time(nullptr);
+    char stamp[32] = {};
+    std::tm local = {};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    std::string name = std::string(RECOVERY_PREFIX) + stamp;
+    if (attempt > 1) name += "-" + std::to_string(attempt);
+    return name + RECOVERY_SUFFIX;
+}
+
+bool Is_RecoveryName(const std::string& name) {
+    const std::string prefix = RECOVERY_PREFIX, suffix = RECOVERY_SUFFIX;
+    return name.size() > prefix.size() + suffix.size() &&
+           name.compare(0, prefix.size(), prefix) == 0 &&
+           name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+}  // namespace
+
+std::string Recovery_Folder() {
+#ifdef _WIN32
+    std::string base = Environment("LOCALAPPDATA");
+    return base.empty() ? "" : With_Separator(base) + "kansu\\";
+#else
+    std::string base = Environment("XDG_STATE_HOME");
+    if (base.empty()) {
+        std::string home = Environment("HOME");
+        if (home.empty()) return "";
+        base = home + "/.local/state";
+    }
+    return With_Separator(base) + "kansu/";
+#endif
+}
+
+int Write_RecoveryFile(UsrFuncArray& registry, std::string* path) {
+    std::string folder = Recovery_Folder();
+    if (folder.empty()) return FILE_FAILED;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    std::string content = Compose_SaveFile(registry);
+    FolderLock lock(folder);
+    for (int attempt = 1; attempt < 100; ++attempt) {
+        *path = folder + Recovery_Name(attempt);
+        int written = Write_FileSafely(*path, content, false);
+        if (written != FILE_TAKEN) return written;
+    }
+    return FILE_FAILED;
+}
+
+std::string Take_UnannouncedRecovery() {
+    std::string folder = Recovery_Folder();
+    if (folder.empty()) return "";
+    std::set<std::string> announced;
+    std::ifstream list(folder + ANNOUNCED_LIST);
+    for (std::string name; std::getline(list, name);) announced.insert(name);
+    list.close();
+    std::vector<std::string> fresh;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        std::string name = entry.path().filename().string();
+        if (Is_RecoveryName(name) && announced.count(name) == 0) fresh.push_back(name);
+    }
+    if (fresh.empty()) return "";
+    std::ofstream append(folder + ANNOUNCED_LIST, std::ios::app);
+    std::string newest;
+    for (const std::string& name : fresh) {
+        append << name << "\n";
+        if (name > newest) newest = name;
+    }
+    return folder + newest;
+}

@@ -1,0 +1,260 @@
+#include "userfunc/savefile.h"
+
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <vector>
+
+#include "text/messages.h"
+#include "files/safefile.h"
+
+namespace {
+SaveFileContent Parse_From(const std::string& bytes, long start, bool is_save_file) {
+    SaveFileContent content;
+    content.is_save_file = is_save_file;
+    if (!is_save_file) return content;
+    std::istringstream in(bytes);
+    in.seekg(start);
+    long file_end = static_cast<long>(bytes.size());
+    SavedRecord record;
+    while (Bytes_Left(in, file_end) > 0) {
+        if (Read_SavedRecord(in, file_end, &record) != 1) {
+            content.damaged = true;
+            break;
+        }
+        content.records.push_back(record);
+        content.record_bytes.push_back(bytes.substr(record.position, record.recd_length));
+    }
+    return content;
+}
+
+}  // namespace
+
+std::string Entry_Record(UsrFuncProp* entry) {
+    unsigned short arg_count = 0, ret_kind = 0;
+    char* text = entry->GetFuncDef(&arg_count, &ret_kind);
+    if (text == nullptr) return std::string();
+    std::ostringstream out;
+    Write_Record(out, entry->label, arg_count, ret_kind, text);
+    delete[] text;
+    return out.str();
+}
+
+namespace {
+
+// Registers the records of a loaded file; what was read counts as unchanged
+// since this run read it (loading all definitions still marks them changed).
+void Register_Records(UsrFuncArray& ufunc_list, const SaveFileContent& content,
+                      bool with_definition) {
+    for (size_t i = 0; i < content.records.size(); ++i) {
+        const SavedRecord& record = content.records[i];
+        const char* definition = with_definition ? record.definition.c_str() : nullptr;
+        ufunc_list.AddUFncElem(record.name.c_str(), record.position, record.arg_num,
+                               record.ret_kind, definition);
+        UsrFuncProp* entry = ufunc_list.Find(record.name.c_str());
+        if (entry == nullptr) continue;
+        entry->changedSinceRead = false;
+        entry->knownRecord = content.record_bytes[i];
+    }
+}
+
+int Index_Of(const SaveFileContent& content, const char* name) {
+    for (size_t i = 0; i < content.records.size(); ++i)
+        if (content.records[i].name == name) return static_cast<int>(i);
+    return -1;
+}
+
+}  // namespace
+
+int Save_Status(int file_status) {
+    switch (file_status) {
+    case FILE_DONE: return 1;
+    case FILE_DENIED: return UFUNC_WRITE_DENIED;
+    case FILE_NOT_REGULAR: return UFUNC_NOT_REGULAR;
+    case FILE_LOCK_BUSY: return UFUNC_LOCK_BUSY;
+    case FILE_TAKEN: return -9;
+    default: return -5;
+    }
+}
+
+SaveFileContent Parse_SaveFile(const std::string& bytes) {
+    bool is_save_file = bytes.compare(0, UFUNC_FILE_ID_SIZE, UFUNC_FILE_ID) == 0 &&
+                        bytes.size() >= static_cast<size_t>(UFUNC_FILE_ID_SIZE);
+    return Parse_From(bytes, UFUNC_FILE_ID_SIZE, is_save_file);
+}
+
+std::string Compose_SaveFile(UsrFuncArray& registry) {
+    std::string content(UFUNC_FILE_ID, UFUNC_FILE_ID_SIZE);
+    for (UsrFuncProp* entry = registry.FirstPnt(); entry != nullptr; entry = entry->NextPnt())
+        content += Entry_Record(entry);
+    return content;
+}
+
+void Take_Positions(UsrFuncArray& registry, const std::string& written, bool as_known) {
+    SaveFileContent content = Parse_SaveFile(written);
+    // The first record of each name, found once for all entries.
+    std::map<std::string, int> index_of;
+    for (size_t i = 0; i < content.records.size(); ++i)
+        index_of.emplace(content.records[i].name, static_cast<int>(i));
+    for (UsrFuncProp* entry = registry.FirstPnt(); entry != nullptr; entry = entry->NextPnt()) {
+        auto found = index_of.find(entry->label);
+        int index = found != index_of.end() ? found->second : -1;
+        entry->filePos = index < 0 ? -1 : content.records[index].position;
+        if (as_known) entry->knownRecord = index < 0 ? "" : content.record_bytes[index];
+    }
+}
+
+void Mark_Saved(UsrFuncArray& registry, const std::string& written) {
+    Take_Positions(registry, written, true);
+    for (UsrFuncProp* entry = registry.FirstPnt(); entry != nullptr; entry = entry->NextPnt()) {
+        if (entry->filePos == -1) continue;
+        entry->chngFlag = 0;
+        entry->changedSinceRead = false;
+    }
+    registry.DeletedRecords().clear();
+}
+
+int SaveDate_ToFileNew(UsrFuncArray& the_target, const char* file_path) {
+    std::string path = file_path;
+    std::string content = Compose_SaveFile(the_target);
+    FolderLock lock(path);
+    if (lock.Status() == FILE_LOCK_BUSY) return UFUNC_LOCK_BUSY;
+    if (lock.Status() == FILE_DONE) Remove_LeftWorkCopies(path);
+    int written = Save_Status(Write_FileSafely(path, content, false));
+    if (written != 1) return written;
+    Mark_Saved(the_target, content);
+    the_target.ChangeSourceFile(path.c_str(), -1);
+    return 1;
+}
+
+int Check_FileID(const char* file_path) {
+    std::string bytes;
+    if (Read_RegularFile(file_path, &bytes) != FILE_DONE) return -1;
+    return Parse_SaveFile(bytes).is_save_file ? 1 : 0;
+}
+
+int Create_UFunctionTable(UsrFuncArray& ufunc_list, const char* udef_file, int jread_form) {
+    // Copied first: the path may be the registry's own source file, freed just below.
+    std::string path = udef_file;
+    ufunc_list.DeleteAllObject();
+    std::string bytes;
+    int read = Read_RegularFile(path, &bytes);
+    if (read == FILE_NOT_REGULAR) return UFUNC_NOT_REGULAR;
+    if (read != FILE_DONE) return -1;
+    SaveFileContent content = Parse_SaveFile(bytes);
+    if (!content.is_save_file) return 0;
+    Register_Records(ufunc_list, content, jread_form == 1);
+    if (content.damaged) {
+        std::cout << Msg().LOAD_DAMAGED_BEFORE << content.records.size() << Msg().LOAD_DAMAGED_AFTER
+                  << std::endl;
+    }
+    ufunc_list.ChangeSourceFile(path.c_str(), 0);
+    return 1;
+}
+
+int Set_UFunctionTableAll(UsrFuncArray& ufunc_list, std::istream& fdef_stream, long file_end) {
+    std::streamoff start = fdef_stream.tellg();
+    if (start < 0 || file_end <= start) return 1;
+    std::string bytes(static_cast<size_t>(file_end), '\0');
+    fdef_stream.seekg(0);
+    fdef_stream.read(&bytes[0], file_end);
+    bytes.resize(static_cast<size_t>(fdef_stream.gcount()));
+    Register_Records(ufunc_list, Parse_From(bytes, static_cast<long>(start), true), true);
+    return 1;
+}
+
+int UsrFuncArray::SetFuncDefFrmFile(const char* key) {
+    if (ufndef_file == nullptr) return -2;
+    UsrFuncProp* entry = Find(key);
+    if (entry == nullptr || entry->filePos == -1) return -1;
+    std::string target = Replace_Target(ufndef_file);
+    FolderLock lock(target);
+    if (lock.Status() == FILE_LOCK_BUSY) return UFUNC_LOCK_BUSY;
+    std::string bytes;
+    if (Read_RegularFile(target, &bytes) != FILE_DONE) return -3;
+    SaveFileContent content = Parse_SaveFile(bytes);
+    int index = Index_Of(content, key);
+    if (index < 0) return UFUNC_RECORD_DAMAGED;
+    const SavedRecord& record = content.records[index];
+    long size = static_cast<long>(record.definition.size()) + 1;
+    std::vector<char> cleaned(static_cast<size_t>(size));
+    if (DelBlunk_String(cleaned.data(), record.definition.c_str(), size) == 0) return 0;
+    entry->ChangeFuncDef(cleaned.data(), record.arg_num, record.ret_kind);
+    entry->filePos = record.position;
+    entry->knownRecord = content.record_bytes[index];
+    entry->changedSinceRead = false;
+    return 1;
+}
+
+namespace {
+// The save file without one record, written over it (or removed when that was
+// its only record): 1, -1 the emptied file could not be removed, -2 the
+// record stays, UFUNC_WRITE_DENIED or UFUNC_LOCK_BUSY.
+int Cut_NamedRecord(UsrFuncArray& registry, const std::string& target, const char* name) {
+    FolderLock lock(target);
+    if (lock.Status() == FILE_LOCK_BUSY) return UFUNC_LOCK_BUSY;
+    if (lock.Status() == FILE_DONE) Remove_LeftWorkCopies(target);
+    std::string bytes;
+    int read = Read_RegularFile(target, &bytes);
+    if (read == FILE_MISSING) return 1;  // gone already: nothing holds the record
+    if (read != FILE_DONE) return read == FILE_DENIED ? UFUNC_WRITE_DENIED : -2;
+    SaveFileContent content = Parse_SaveFile(bytes);
+    // A damaged file is never rewritten (as by a save): the record stays.
+    if (!content.is_save_file || content.damaged) return -2;
+    int index = Index_Of(content, name);
+    if (index < 0) return 1;
+    const SavedRecord& record = content.records[index];
+    std::string rest =
+        bytes.substr(0, record.position) + bytes.substr(record.position + record.recd_length);
+    if (rest.size() == static_cast<size_t>(UFUNC_FILE_ID_SIZE)) {
+        int removed = Remove_File(target) == FILE_DONE ? 1 : -1;
+        registry.ChangeSourceFile(nullptr, 0);
+        Take_Positions(registry, "", false);
+        return removed;
+    }
+    int written = Write_FileSafely(target, rest, true);
+    if (written != FILE_DONE) return written == FILE_DENIED ? UFUNC_WRITE_DENIED : -2;
+    Take_Positions(registry, rest, false);
+    return 1;
+}
+}  // namespace
+
+int UsrFuncArray::DelUFncElem(const char* key) {
+    std::string name = key;
+    long saved_count = ElementSaveNum();
+    long file_pos = -1;
+    int found = 0;
+    DelUFncElement(name.c_str(), &file_pos, &found);
+    if (!found) return 0;
+    if (file_pos == -1 || ufndef_file == nullptr) return 1;
+    std::string target = Replace_Target(ufndef_file);
+    // A file that went away with this, its last record, is forgotten as before.
+    if (saved_count == 1 && !Path_Taken(target)) {
+        ChangeSourceFile(nullptr, 0);
+        return -1;
+    }
+    int cut = Cut_NamedRecord(*this, target, name.c_str());
+    if (cut == 1 || cut == -1) deleted_records.erase(name);
+    return cut;
+}
+
+int DeleteRecord_FrmFile(const char* file_path, unsigned long file_pos,
+                         unsigned long* recd_length) {
+    std::string target = Replace_Target(file_path);
+    FolderLock lock(target);
+    if (lock.Status() == FILE_LOCK_BUSY) return -1;
+    std::string bytes;
+    if (Read_RegularFile(target, &bytes) != FILE_DONE) return -2;
+    if (file_pos < static_cast<unsigned long>(UFUNC_FILE_ID_SIZE) || file_pos >= bytes.size())
+        return -2;
+    std::istringstream in(bytes);
+    SavedRecord record;
+    long position = static_cast<long>(file_pos);
+    if (!Check_StoredRecord(in, static_cast<long>(bytes.size()), position, nullptr, &record))
+        return -3;
+    std::string rest = bytes.substr(0, file_pos) + bytes.substr(file_pos + record.recd_length);
+    int written = Write_FileSafely(target, rest, true);
+    if (written != FILE_DONE) return written == FILE_FAILED || written == FILE_DENIED ? -1 : -2;
+    *recd_length = record.recd_length;
+    return 1;
+}

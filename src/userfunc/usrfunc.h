@@ -1,0 +1,112 @@
+// The registry of user-defined functions, their definitions, and their binary save file.
+#ifndef KANSU_USRFUNC_H
+#define KANSU_USRFUNC_H
+
+#include <cstddef>
+#include <fstream>
+#include <istream>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "userfunc/baselnlist.h"
+#include "formula/fmula.h"
+#include "userfunc/saverecord.h"
+
+// One registered function; label is its name.
+class UsrFuncProp : public BaseLnList {
+public:
+    long filePos;             // offset of its record in the save file, -1 when none
+    unsigned short argNum;    // arguments a0 .. a(argNum-1)
+    unsigned short rtvKind;   // result kind code 1-8 (8 double)
+    unsigned short chngFlag;  // 1 when changed since its record was last written
+    CompForm* funcDef;        // analysed definition, null when undefined
+    int funcAryNum;           // items in funcDef, -1 when undefined
+    CompForm* funcRoot;       // tree root inside funcDef
+    // What several runs sharing a save file need to merge their saves: whether
+    // this run changed the function since it last read or wrote its record, and
+    // that record's bytes as this run knows them (empty when it knows none).
+    bool changedSinceRead;
+    std::string knownRecord;
+
+    UsrFuncProp(const char* key, long file_pos, unsigned short arg_Number, unsigned short ret_kind,
+                unsigned short flag, const char* def_string);
+    ~UsrFuncProp() override;
+
+    UsrFuncProp* NextPnt() override;
+    int ChangeFuncDef(const char* def_string, unsigned short num_Arg, unsigned short ret_Kind);
+    // New text (caller frees with delete[]) or null when undefined; outputs 0 and 10 then.
+    char* GetFuncDef(unsigned short* arg_Number, unsigned short* ret_kind);
+    int PrintContent(std::ostream& optstrm);
+    int PrintFuncMame(std::ostream& optstrm);
+    // Writes the record (1); 0 and nothing written when undefined.
+    int SaveData(std::ostream& savetofile);
+
+private:
+    void Set_Definition(const char* def_string);
+    void Free_Definition();
+};
+
+class UsrFuncArray {
+public:
+    explicit UsrFuncArray(const char* file_path);
+    ~UsrFuncArray();
+    UsrFuncArray(const UsrFuncArray&) = delete;
+    UsrFuncArray& operator=(const UsrFuncArray&) = delete;
+
+    int DeleteAllObject();
+    int AddUFncElem(const char* key, long file_pos, unsigned int arg_Number,
+                    unsigned short ret_kind, const char* def_string);
+    UsrFuncProp* DelUFncElement(const char* key, long* file_pos, int* the_state);
+    // Removes the function and its record from the save file as it is now
+    // (savefile.cpp): 1; 0 not registered; -1 the emptied file could not be
+    // removed; -2 the record stays in the file; UFUNC_LOCK_BUSY or
+    // UFUNC_WRITE_DENIED the record stays in the file for that reason.
+    int DelUFncElem(const char* key);
+    long ElementSaveNum();
+    long& AccFilePos(const char* key);
+    unsigned short PutArgNum(const char* key) const;
+    // Reads the named record from the save file as it is now (savefile.cpp): 1 set;
+    // 0 stored definition empty; -1 not registered or without record; -2 no
+    // source file; -3 it cannot be read; UFUNC_RECORD_DAMAGED the file holds no
+    // whole record of it any more; UFUNC_LOCK_BUSY another run kept the file.
+    int SetFuncDefFrmFile(const char* key);
+    int PrintContent(const char* key, std::ostream& optstrm);
+    CompForm* operator[](const char* key) const;
+    int operator()(const char* key) const;  // 0 unknown, 1 undefined, 2 defined
+    UsrFuncProp* FirstPnt() const { return the_root; }
+    char* GetSourceFile() const { return ufndef_file; }
+    int ChangeSourceFile(const char* file_path, int set_flag);
+    int GetChangeFlag();
+
+    UsrFuncProp* Find(const char* key) const;
+    // Removes an entry without remembering it as deleted by this run.
+    void Forget(const char* key);
+    // Records of functions this run deleted while the save file still held them
+    // (name, record bytes): a save drops exactly these records.
+    std::map<std::string, std::string>& DeletedRecords() { return deleted_records; }
+
+private:
+    UsrFuncProp* the_root;
+    char* ufndef_file;
+    std::map<std::string, std::string> deleted_records;
+    // The entries of the list by name: finding one, or the place of a new one,
+    // takes a logarithmic time, so that loading many functions is not quadratic.
+    std::map<std::string, UsrFuncProp*, std::less<>> by_name;
+};
+
+// The one registry of the program.
+extern UsrFuncArray g_ufunc_list;
+
+int DelBlunk_String(char* the_target, const char* the_source, long the_size);
+
+// Longest definition text: what the console line reader keeps.
+const size_t DEFINITION_MAX_LENGTH = 255;
+// Analyses a definition text into a new exact-length item array; messages on failure.
+int Formula_Analysis(CompForm** the_formlist, const char* line_array);
+
+// Kind text of a result or argument kind code 1-8 ("double " for 8); null for any other.
+const char* Kind_Text(unsigned short kind_code);
+
+#endif

@@ -1,0 +1,329 @@
+// Several runs of the real program on one save file at once, and the signals
+// that end a run with unsaved functions.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "files/safefile.h"
+#include "userfunc/savefile.h"
+#include "session.h"
+#include "userfunc_dialogue.h"
+
+namespace {
+using namespace userfunc_test;
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+// One run of the program in a folder, typed to as the test goes on.
+class LiveRun {
+public:
+    LiveRun(const std::string& dir, const std::string& name)
+        : output_(dir + "/.kansu-" + name + ".out"), errors_(dir + "/.kansu-" + name + ".err") {
+        signal(SIGPIPE, SIG_IGN);  // a run that ended early fails the test, not the program
+        int ends[2];
+        if (pipe(ends) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) Start_Child(dir, ends);
+        close(ends[0]);
+        input_ = ends[1];
+    }
+    ~LiveRun() {
+        if (input_ >= 0) close(input_);
+        if (pid_ > 0 && !ended_) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    LiveRun(const LiveRun&) = delete;
+    LiveRun& operator=(const LiveRun&) = delete;
+
+    void Type(const std::string& utf8) {
+        std::string bytes = Cp932(utf8);
+        for (size_t done = 0; done < bytes.size() && input_ >= 0;) {
+            ssize_t count = write(input_, bytes.data() + done, bytes.size() - done);
+            if (count <= 0) return;
+            done += static_cast<size_t>(count);
+        }
+    }
+    void EndInput() {
+        close(input_);
+        input_ = -1;
+    }
+    // Whether the output came to hold text (UTF-8) count times within seconds.
+    bool WaitFor(const std::string& utf8, size_t count, double seconds) {
+        std::string wanted = Cp932(PlatformText(utf8));
+        auto deadline = Deadline(seconds);
+        while (Occurrences(Output(), wanted) < count) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return true;
+    }
+    void Signal(int signal_number) { kill(pid_, signal_number); }
+    // The wait status, or -1 when the run did not end within seconds.
+    int Wait(double seconds) {
+        auto deadline = Deadline(seconds);
+        for (;;) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                ended_ = true;
+                return status;
+            }
+            if (std::chrono::steady_clock::now() > deadline) return -1;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    std::string Output() const { return Read_WholeFile(output_); }
+    std::string Errors() const { return Read_WholeFile(errors_); }
+
+private:
+    static std::chrono::steady_clock::time_point Deadline(double seconds) {
+        return std::chrono::steady_clock::now() +
+               std::chrono::milliseconds(static_cast<long>(seconds * 1000));
+    }
+    [[noreturn]] void Start_Child(const std::string& dir, int ends[2]) {
+        dup2(ends[0], 0);
+        close(ends[0]);
+        close(ends[1]);
+        int out = open(output_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open(errors_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || chdir(dir.c_str()) != 0)
+            _exit(127);
+        setenv("XDG_STATE_HOME", (dir + "/.kansu-state").c_str(), 1);
+        std::string command = "exec " + ProgramCommandLine() + (Utf8Run() ? " --utf8" : "");
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+
+    std::string output_;
+    std::string errors_;
+    pid_t pid_ = -1;
+    int input_ = -1;
+    bool ended_ = false;
+};
+
+std::vector<std::string> RecoveryFiles(const Session& session) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(session.Path(".kansu-state/kansu"), error)) {
+        std::string name = entry.path().filename().string();
+        if (name.rfind("kansu-recovery-", 0) == 0) names.push_back(entry.path().string());
+    }
+    return names;
+}
+
+// ---- Signals ----
+
+TEST(SignalScenario, UnsavedFunctionsGoToARecoveryFileNamedAtTheNextStart) {
+    if (WindowsProgram()) GTEST_SKIP() << "signals are sent to the native binary only";
+    for (int signal_number : {SIGHUP, SIGTERM, SIGQUIT}) {
+        SCOPED_TRACE(strsignal(signal_number));
+        Session session;
+        LiveRun run(session.Dir(), "run");
+        run.Type(TypeEnroll("f", 1, "a0*2"));
+        ASSERT_TRUE(run.WaitFor(MenuText(), 2, 10));  // back at the menu after enrolling
+        run.Signal(signal_number);
+        int status = run.Wait(10);
+        ASSERT_TRUE(WIFEXITED(status)) << status;
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal_number);
+        std::vector<std::string> recovered = RecoveryFiles(session);
+        ASSERT_EQ(recovered.size(), 1u);
+        std::string recovered_bytes;  // read as the program reads a save file
+        Read_RegularFile(recovered[0], &recovered_bytes);
+        EXPECT_EQ(recovered_bytes, FileId() + Record("f", 1, "a0*2"));
+        EXPECT_NE(run.Errors().find(recovered[0]), std::string::npos) << run.Errors();
+
+        // Said once, at the next start; loading it is an ordinary SetUfList.
+        SessionResult next =
+            session.Run("-1\nSetUfList\n" + recovered[0] + "\n1\n-1\nShowUfList\n0\n1\n0\n2\n");
+        EXPECT_TRUE(
+            SameText("前回、保存されていない関数を回復ファイルに残しました"
+                     "(SetUfListで読み込めます) : " +
+                         recovered[0] + "\n" + Start() + AtPrompt(LoadAsked()) +
+                         AtPrompt(ListQuestions() + "double f( a0 ) = a0*2\n\n\n") + SaveQuestion(),
+                     next.output));
+        EXPECT_TRUE(SameText(Start(), session.Run("0\n").output));
+    }
+}
+
+TEST(SignalScenario, WithNothingUnsavedASignalEndsTheRunAsBefore) {
+    if (WindowsProgram()) GTEST_SKIP() << "signals are sent to the native binary only";
+    Session session;
+    LiveRun run(session.Dir(), "run");
+    ASSERT_TRUE(run.WaitFor(MenuText(), 1, 10));
+    run.Signal(SIGTERM);
+    int status = run.Wait(10);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_TRUE(RecoveryFiles(session).empty());
+}
+
+// A FIFO where a file should be is refused at once at every prompt.
+TEST(SharedSaveFile, AFifoIsRefusedAtOnce) {
+    if (WindowsProgram()) GTEST_SKIP() << "Windows has no FIFOs in its folders";
+    Session session;
+    ASSERT_EQ(mkfifo(session.Path("pipe.dat").c_str(), 0644), 0);
+    LiveRun run(session.Dir(), "run");
+    run.Type(TypeEnroll("f", 1, "a0*2") +
+             "-1\nSetUfList\npipe.dat\n1\n-1\nShowUfList2\npipe.dat\n0\n0\n" +
+             "-1\nShowUfList\n1\n0\npipe.dat\n1\n3\npipe.dat\n0\n2\n");
+    run.EndInput();
+    int status = run.Wait(20);  // a regression that blocks fails here instead of hanging
+    ASSERT_NE(status, -1) << "the run hung on the FIFO";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(
+        SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
+                     AtPrompt(LoadAsked() + "通常のファイルではないので使えません\n"
+                                            "指定ファイルをオープンするのに失敗しました。\n") +
+                     AtPrompt(AskSaveFile() + ListQuestions() + NoSourceFile()) +
+                     AtPrompt(ListQuestions() + AskListFile() + "出力先の作成に失敗しました\n") +
+                     "計算したい式を入力してくださいな\n---------------------------------\n"
+                     "出力先のファイル名を入力してください(max79) :"
+                     "ファイル書き込みに失敗しました。\n" +
+                     ClosingRule() + MenuText(),
+                 run.Output()));
+}
+
+// ---- Several runs on one save file ----
+
+// What one run did to its own functions, as the file must show it.
+struct RunModel {
+    std::string file;
+    std::vector<std::string> names;            // the functions only this run touches
+    std::map<std::string, std::string> saved;  // name -> definition in the file
+    std::map<std::string, std::string> held;   // its defined functions in memory
+    std::set<std::string> unsaved;
+};
+
+void Save(RunModel& model) {
+    for (const std::string& name : model.unsaved) model.saved[name] = model.held[name];
+    model.unsaved.clear();
+}
+
+// One random step typed to the run and applied to its model.
+void TypeStep(LiveRun& run, RunModel& model, std::mt19937& random, int* counter) {
+    const std::string& name = model.names[random() % model.names.size()];
+    int choice = static_cast<int>(random() % 20);
+    if (choice < 8) {
+        std::string definition = "a0+" + std::to_string(++*counter);
+        run.Type(TypeEnroll(name, 1, definition));
+        model.held[name] = definition;
+        model.unsaved.insert(name);
+    } else if (choice < 10) {
+        run.Type("-1\nDelUsrfunc\n" + name + "\n");
+        model.held.erase(name);
+        model.unsaved.erase(name);
+        model.saved.erase(name);
+    } else if (choice < 15) {
+        run.Type("-1\nSaveUsrfunc\n");
+        Save(model);
+    } else if (choice < 17) {
+        run.Type("-1\nSetUfList\n" + model.file + "\n1\n");
+        model.held = model.saved;
+        model.unsaved.clear();
+    } else {
+        // Names only, then one definition of this run's own saved functions.
+        model.held.clear();
+        model.unsaved.clear();
+        if (model.saved.empty()) {
+            run.Type("-1\nSetUfList\n" + model.file + "\n0\n0\n");
+            return;
+        }
+        auto chosen = model.saved.begin();
+        std::advance(chosen, random() % model.saved.size());
+        run.Type("-1\nSetUfList\n" + model.file + "\n0\n1\n" + chosen->first + "\n0\n");
+        model.held[chosen->first] = chosen->second;
+    }
+}
+
+unsigned Seed() {
+    const char* given = std::getenv("KANSU_SHARED_SEED");
+    return given != nullptr ? static_cast<unsigned>(std::strtoul(given, nullptr, 10))
+                            : std::random_device{}();
+}
+
+double Seconds() {
+    const char* given = std::getenv("KANSU_SHARED_SECONDS");
+    if (given != nullptr) return std::strtod(given, nullptr);
+    return WindowsProgram() ? 6.0 : 10.0;
+}
+
+std::map<std::string, std::string> Definitions(const std::string& bytes) {
+    SaveFileContent content = Parse_SaveFile(bytes);
+    EXPECT_TRUE(content.is_save_file);
+    EXPECT_FALSE(content.damaged);
+    std::map<std::string, std::string> definitions;
+    for (const SavedRecord& record : content.records) definitions[record.name] = record.definition;
+    return definitions;
+}
+
+// Three runs on one.dat and one on two.dat beside it enrol, re-enrol, delete,
+// save and load at random for a while; afterwards every function a run saved
+// last is in its file with that run's definition, nothing else was lost and
+// every file loads whole. KANSU_SHARED_SEED replays a failure.
+TEST(SharedSaveFile, SeveralRunsLoseNothing) {
+    unsigned seed = Seed();
+    SCOPED_TRACE("KANSU_SHARED_SEED=" + std::to_string(seed));
+    Session session;
+    // zz is no run's: the file never becomes empty (which would remove it).
+    const std::string start = FileId() + Record("zz", 0, "1");
+    session.WriteFile("one.dat", start);
+    session.WriteFile("two.dat", start);
+    const std::vector<std::string> files = {"one.dat", "one.dat", "one.dat", "two.dat"};
+    std::vector<RunModel> models(files.size());
+    std::vector<int> statuses(files.size(), -1);
+    std::vector<std::thread> typists;
+    for (size_t k = 0; k < files.size(); ++k) {
+        models[k].file = files[k];
+        for (int i = 0; i < 4; ++i)
+            models[k].names.push_back("r" + std::to_string(k) + "f" + std::to_string(i));
+        typists.emplace_back([&, k] {
+            std::mt19937 random(seed + static_cast<unsigned>(k));
+            LiveRun run(session.Dir(), "run" + std::to_string(k));
+            run.Type("-1\nSetUfList\n" + models[k].file + "\n0\n0\n");
+            int counter = static_cast<int>(k) * 100000;
+            auto end = std::chrono::steady_clock::now() +
+                       std::chrono::milliseconds(static_cast<long>(Seconds() * 1000));
+            while (std::chrono::steady_clock::now() < end) {
+                TypeStep(run, models[k], random, &counter);
+                std::this_thread::sleep_for(std::chrono::milliseconds(random() % 40));
+            }
+            run.Type("0\n1\n");  // the end-of-run question, when asked, saves
+            Save(models[k]);
+            run.EndInput();
+            statuses[k] = run.Wait(60);
+        });
+    }
+    for (std::thread& typist : typists) typist.join();
+    for (size_t k = 0; k < files.size(); ++k)
+        EXPECT_TRUE(WIFEXITED(statuses[k]) && WEXITSTATUS(statuses[k]) == 0) << "run " << k;
+    for (const std::string& file : {std::string("one.dat"), std::string("two.dat")}) {
+        SCOPED_TRACE(file);
+        std::map<std::string, std::string> expected = {{"zz", "1"}};
+        for (const RunModel& model : models)
+            if (model.file == file) expected.insert(model.saved.begin(), model.saved.end());
+        EXPECT_EQ(Definitions(session.ReadFile(file)), expected);
+    }
+    for (const std::string& name : session.Files()) EXPECT_FALSE(Is_WorkCopyName(name)) << name;
+}
+
+}  // namespace
