@@ -8,7 +8,6 @@
 #include "console/consoleio.h"
 #include "console/formulainput.h"
 #include "text/messages.h"
-#include "modes/paramexp.h"
 #include "formula/symbol.h"
 
 namespace {

@@ -28,6 +28,12 @@ int Parse_RangeLine(const char* line, char* var_name, double* min_value, double*
     return 1;
 }
 
+bool Read_RangeLine(char* varia_info) {
+    InputKindScope kind(InputKind::Range);
+    Input_Line(std::cin, varia_info, RANGE_LINE_SIZE);
+    return varia_info[0] == '\0';
+}
+
 namespace {
 bool Is_Excluded(const char* name, const char* excluded1, const char* excluded2) {
     return (excluded1 != nullptr && std::strcmp(name, excluded1) == 0) ||
@@ -57,6 +63,22 @@ void List_AndAskValues(AscArray<double>& array, NameBuffer* copy_label, int* cou
     *count = 0;
     array.CopyLabelAll(copy_label, count);
     Ask_FixedValues(array, copy_label, *count, excluded1, excluded2);
+}
+
+int Input_Operand(AscArray<double>& array, NameBuffer** copy_label, char* operand_label,
+                  int* count_current) {
+    *count_current = 0;
+    int elem_number = Count_Variables(array);
+    if (elem_number == 0) return 0;
+    *copy_label = new NameBuffer[elem_number];
+    List_AndAskValues(array, *copy_label, count_current, operand_label, nullptr);
+    return 1;
+}
+
+int Count_Variables(AscArray<double>& array) {
+    int count = 0;
+    array.CountElem(&count);
+    return count;
 }
 
 int Count_OtherNames(NameBuffer* copy_label, int count, const char* excluded1,

@@ -1,5 +1,5 @@
-// Steps shared by the four calculation modes: console lines, the range line,
-// the value dialogue, the report file and the sweep points.
+// Steps shared by the four calculation modes: the range line, the value
+// dialogue and the report file. The modes use these and never each other.
 #ifndef KANSU_MODECOMMON_H
 #define KANSU_MODECOMMON_H
 
@@ -24,6 +24,9 @@ typedef char NameBuffer[NAME_SIZE];
 int Parse_RangeLine(const char* line, char* var_name, double* min_value, double* max_value,
                     int* step_num);
 void Show_RangeError();
+// Reads a range line of RANGE_LINE_SIZE bytes (kept in the ranges' history);
+// true when it names no variable.
+bool Read_RangeLine(char* varia_info);
 
 // Asks the value of every listed name except the excluded ones (an empty or null
 // excluded name excludes nothing): the header, then name "=" and one line each.
@@ -35,6 +38,11 @@ void Ask_FixedValues(AscArray<double>& array, NameBuffer* copy_label, int count,
 void List_AndAskValues(AscArray<double>& array, NameBuffer* copy_label, int* count,
                        const char* excluded1, const char* excluded2);
 
+// 0 for an empty table (nothing made or asked); else makes the name list and
+// asks the value of every variable except operand_label, and returns 1.
+int Input_Operand(AscArray<double>& array, NameBuffer** copy_label, char* operand_label,
+                  int* count_current);
+
 // Writes "name\tvalue\n" for every listed name except the excluded ones.
 void Write_FixedValues(ReportWriter& out, AscArray<double>& array, NameBuffer* copy_label,
                        int count, const char* excluded1, const char* excluded2);
@@ -43,6 +51,8 @@ void Write_FixedValues(ReportWriter& out, AscArray<double>& array, NameBuffer* c
 // On failure prints the failure message and returns 0.
 int Open_ReportFile(ReportFile& output_stream);
 void Write_ResultRule(ReportWriter& out);
+// Number of variables in the table.
+int Count_Variables(AscArray<double>& array);
 // Number of listed names other than the excluded ones.
 int Count_OtherNames(NameBuffer* copy_label, int count, const char* excluded1,
                      const char* excluded2);

@@ -39,12 +39,6 @@ int Read_Component(ParamComponent& component, const char* prompt, int* last_inde
     return 1;
 }
 
-int Count_Variables(AscArray<double>& array) {
-    int count = 0;
-    array.CountElem(&count);
-    return count;
-}
-
 void Ask_ComponentValues(ParamComponent& component, char* operand_label) {
     NameBuffer* copy_label = nullptr;
     if (Input_Operand(component.array, &copy_label, operand_label, &component.count_current) == 0)
@@ -133,12 +127,6 @@ int Analysis_InputParamFrm(CompForm** the_formlist, char* line_array) {
     return Read_And_Analyse(the_formlist, line_array, true);
 }
 
-bool Read_RangeLine(char* varia_info) {
-    InputKindScope kind(InputKind::Range);
-    Input_Line(std::cin, varia_info, RANGE_LINE_SIZE);
-    return Param_Skip(varia_info) == -1;
-}
-
 int Input_RangeParam(char* operand_label, double* min_value, double* max_value, int* step_num) {
     std::cout << Msg().PARAM_RANGE_PROMPT;
     char varia_info[RANGE_LINE_SIZE];
@@ -152,16 +140,6 @@ int Input_RangeParam(char* operand_label, double* min_value, double* max_value, 
 }
 
 int Param_Skip(const char* input_line) { return input_line[0] == '\0' ? -1 : 1; }
-
-int Input_Operand(AscArray<double>& array, NameBuffer** copy_label, char* operand_label,
-                  int* count_current) {
-    *count_current = 0;
-    int elem_number = Count_Variables(array);
-    if (elem_number == 0) return 0;
-    *copy_label = new NameBuffer[elem_number];
-    List_AndAskValues(array, *copy_label, count_current, operand_label, nullptr);
-    return 1;
-}
 
 int Exit_ParamValue(NameBuffer* copy_label, const char* operand_label, int count_current) {
     for (int i = 0; i < count_current; ++i)

@@ -1,5 +1,4 @@
-// Parametric curves x=f(t), y=g(t) (menu 4). Also the formula input, the
-// range-line test and the value dialogue that the implicit and polar modes reuse.
+// Parametric curves x=f(t), y=g(t) (menu 4).
 #ifndef KANSU_PARAMEXP_H
 #define KANSU_PARAMEXP_H
 
@@ -27,14 +26,7 @@ int Analysis_InputParamFrm(CompForm** the_formlist, char* line_array);
 int Input_RangeParam(char* operand_label, double* min_value, double* max_value, int* step_num);
 // -1 for an empty line, else 1.
 int Param_Skip(const char* input_line);
-// Reads a range line of RANGE_LINE_SIZE bytes (kept in the ranges' history);
-// true when it names no variable.
-bool Read_RangeLine(char* varia_info);
 
-// 0 for an empty table (nothing made or asked); else makes the name list and
-// asks the value of every variable except operand_label, and returns 1.
-int Input_Operand(AscArray<double>& array, NameBuffer** copy_label, char* operand_label,
-                  int* count_current);
 // 1 when operand_label is one of the first count_current names.
 int Exit_ParamValue(NameBuffer* copy_label, const char* operand_label, int count_current);
 // 1 when the formula has a variable besides the parameter.

@@ -5,11 +5,9 @@
 
 #include "formula/crtbtree.h"
 #include "formula/fmulaopfc.h"
-#include "modes/inplexp.h"
 #include "console/consoleio.h"
 #include "console/formulainput.h"
 #include "text/messages.h"
-#include "modes/paramexp.h"
 #include "formula/symbol.h"
 #include "formula/trigreduce.h"
 
@@ -45,7 +43,7 @@ RunResult FnCalc_PolarCord(UsrFuncArray& ufunc_list) {
 
     std::cout << Msg().POLAR_FORMULA_PROMPT;
     CompForm* raw_formlist = nullptr;
-    if (Analysis_InputInplicit(&raw_formlist, line_array) == 0) return RunResult();
+    if (Read_And_Analyse(&raw_formlist, line_array, true) == 0) return RunResult();
     int item_count = current_number + 1;
     AscArray<double> array;
     Create_SymbolTable(raw_formlist, item_count, array);
