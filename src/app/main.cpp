@@ -25,6 +25,16 @@ namespace {
 const char RULE_LINE[] = "+++++++++++++++++++++++++++++++++++++++++++++++++\n";
 const int COMMAND_SIZE = 80;
 const int PATH_SIZE = 256;
+// The help screen's lines of the built-in functions, in the table's order.
+const char* Messages::*const HELP_LINES[] = {
+#define HELP(line) &Messages::line,
+#define NO_HELP
+#define KANSU_BUILTIN(name, code, number, arity, routine, help) help
+#include "formula/builtins.def"
+#undef KANSU_BUILTIN
+#undef NO_HELP
+#undef HELP
+};
 }  // namespace
 
 namespace {
@@ -151,15 +161,7 @@ void Explain_Function() {
     std::cout << std::endl;
     std::cout << RULE_LINE;
     std::cout << Msg().HELP_HEADING;
-    std::cout << Msg().HELP_SIN;
-    std::cout << Msg().HELP_COS;
-    std::cout << Msg().HELP_TAN;
-    std::cout << Msg().HELP_EXP;
-    std::cout << Msg().HELP_LOG10;
-    std::cout << Msg().HELP_LN;
-    std::cout << Msg().HELP_ABS;
-    std::cout << Msg().HELP_SQRT;
-    std::cout << Msg().HELP_LOG;
+    for (const char* Messages::*help_line : HELP_LINES) std::cout << Msg().*help_line;
     std::cout << Msg().HELP_OPERATORS;
     std::cout << RULE_LINE;
     std::cout << Msg().HELP_OTHERS;

@@ -6,15 +6,13 @@
 #include <algorithm>
 #include <cctype>
 
+#include "formula/fmula.h"
 #include "text/messages.h"
 #include "userfunc/usrfunc.h"
 
 namespace {
 const char* const COMMAND_NAMES[] = {"EnrUsrfunc", "DelUsrfunc", "SaveUsrfunc", "SetUfList",
                                      "SetUfdef",   "ShowUfList", "ShowUfList2", "CheckUfList"};
-// The built-in functions in the help screen's order, then the ones it leaves out.
-const char* const BUILTIN_NAMES[] = {"sin", "cos",  "tan",  "exp",  "log10", "ln",   "abs", "sqrt",
-                                     "log", "asin", "acos", "atan", "sinh",  "cosh", "tanh"};
 
 struct Candidate {
     std::string text;   // the completed word
@@ -46,9 +44,9 @@ std::string Formula_Word(const std::string& text) {
 
 std::vector<Candidate> Formula_Candidates(const std::string& word, const UsrFuncArray& registry) {
     std::vector<Candidate> candidates;
-    for (const char* name : BUILTIN_NAMES) {
-        std::string call = std::string(name) + "(";
-        if (Starts_With(name, word)) candidates.push_back({call, call});
+    for (const BuiltinFunction& builtin : BUILTIN_FUNCTIONS) {
+        std::string call = std::string(builtin.name) + "(";
+        if (Starts_With(builtin.name, word)) candidates.push_back({call, call});
     }
     if (Starts_With("sigma", word)) candidates.push_back({"sigma[", "sigma["});
     for (UsrFuncProp* entry = registry.FirstPnt(); entry != nullptr;

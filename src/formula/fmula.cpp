@@ -111,23 +111,14 @@ void CompForm::SetOperatorKind() {
     }
 }
 
-namespace {
-struct BuiltinName {
-    const char* name;
-    int code;
-    int arity;
+const BuiltinFunction BUILTIN_FUNCTIONS[BUILTIN_FUNCTION_COUNT] = {
+#define KANSU_BUILTIN(name, code, number, arity, routine, help) {#name, code, arity, routine},
+#include "formula/builtins.def"
+#undef KANSU_BUILTIN
 };
-
-const BuiltinName builtin_names[] = {
-    {"sin", OPR_SIN, 1},     {"cos", OPR_COS, 1},   {"tan", OPR_TAN, 1},      {"exp", OPR_EXP, 1},
-    {"log10", OPR_LOG10, 1}, {"ln", OPR_LN, 1},     {"abs", OPR_ABS, 1},      {"sqrt", OPR_SQRT, 1},
-    {"asin", OPR_ASIN, 1},   {"acos", OPR_ACOS, 1}, {"atan", OPR_ATAN, 1},    {"sinh", OPR_SINH, 1},
-    {"cosh", OPR_COSH, 1},   {"tanh", OPR_TANH, 1}, {"log", OPR_LOG_BASE, 2},
-};
-}  // namespace
 
 int CompForm::SetOperatorFunc() {
-    for (const BuiltinName& entry : builtin_names) {
+    for (const BuiltinFunction& entry : BUILTIN_FUNCTIONS) {
         if (std::strcmp(CompArray, entry.name) == 0) {
             operator_kind = entry.code;
             list_fnarg = CFList(entry.arity);
@@ -186,22 +177,12 @@ double Num_LogA_function(double* t) {
 void Set_Operator_Function() {
     if (regis_function != 0) return;
     regis_function = 1;
-    struct Routine {
-        OperatorCode code;
-        OprFunction routine;
-    };
-    const Routine routines[OPR_TABLE_SIZE] = {
-        {OPR_PLUS, Num_Plus_func},       {OPR_MINUS, Num_Minus_function},
-        {OPR_TIMES, Num_Multi_function}, {OPR_DIVIDE, Num_Divide_function},
-        {OPR_POWER, Num_Power_function}, {OPR_SIN, Num_Sin_function},
-        {OPR_COS, Num_Cos_function},     {OPR_TAN, Num_Tan_function},
-        {OPR_EXP, Num_Exp_function},     {OPR_LOG10, Num_Log_function},
-        {OPR_LN, Num_Ln_function},       {OPR_ABS, Num_Abs_function},
-        {OPR_ASIN, Num_Asin_function},   {OPR_ACOS, Num_Acos_function},
-        {OPR_ATAN, Num_Atan_function},   {OPR_SINH, Num_Hsin_function},
-        {OPR_COSH, Num_Hcos_function},   {OPR_TANH, Num_Htan_function},
-        {OPR_SQRT, Num_Sqrt_function},   {OPR_LOG_BASE, Num_LogA_function}};
-    for (const Routine& entry : routines) OprFun[entry.code] = entry.routine;
+    OprFun[OPR_PLUS] = Num_Plus_func;
+    OprFun[OPR_MINUS] = Num_Minus_function;
+    OprFun[OPR_TIMES] = Num_Multi_function;
+    OprFun[OPR_DIVIDE] = Num_Divide_function;
+    OprFun[OPR_POWER] = Num_Power_function;
+    for (const BuiltinFunction& entry : BUILTIN_FUNCTIONS) OprFun[entry.code] = entry.routine;
 }
 
 namespace {

@@ -79,29 +79,17 @@ void Set_ErrorInfo(ErrorInfo* the_error, int position, int kind);
 enum OperatorCode {
     OPR_NONE = -1,
     OPR_PLUS = 0,
-    OPR_MINUS,
-    OPR_TIMES,
-    OPR_DIVIDE,
-    OPR_POWER,
-    OPR_SIN,
-    OPR_COS,
-    OPR_TAN,
-    OPR_EXP,
-    OPR_LOG10,
-    OPR_LN,
-    OPR_ABS,
-    OPR_ASIN,
-    OPR_ACOS,
-    OPR_ATAN,
-    OPR_SINH,
-    OPR_COSH,
-    OPR_TANH,
-    OPR_SQRT,
-    OPR_LOG_BASE,  // log(base, x)
-    OPR_SIGMA
+    OPR_MINUS = 1,
+    OPR_TIMES = 2,
+    OPR_DIVIDE = 3,
+    OPR_POWER = 4,
+#define KANSU_BUILTIN(name, code, number, arity, routine, help) code = number,
+#include "formula/builtins.def"
+#undef KANSU_BUILTIN
+    OPR_SIGMA = 20
 };
 // Saved items and the tests keep the numbers themselves.
-static_assert(OPR_POWER == 4 && OPR_SIN == 5 && OPR_LOG_BASE == 19 && OPR_SIGMA == 20,
+static_assert(OPR_POWER == 4 && OPR_SIN == 5 && OPR_SQRT == 18 && OPR_LOG_BASE == 19 && OPR_SIGMA == 20,
               "operator codes are part of the item format");
 const int OPR_TABLE_SIZE = OPR_SIGMA;
 const int BINARY_OPERATOR_COUNT = OPR_POWER + 1;
@@ -110,6 +98,20 @@ inline bool Is_BinaryOperator(int code) { return code >= OPR_PLUS && code <= OPR
 inline bool Is_BuiltinFunction(int code) { return code >= OPR_SIN && code <= OPR_LOG_BASE; }
 
 typedef double (*OprFunction)(double* the_term);
+
+// One built-in function as formula/builtins.def lists it.
+struct BuiltinFunction {
+    const char* name;
+    OperatorCode code;
+    int arity;
+    OprFunction routine;
+};
+const int BUILTIN_FUNCTION_COUNT = 0
+#define KANSU_BUILTIN(name, code, number, arity, routine, help) +1
+#include "formula/builtins.def"
+#undef KANSU_BUILTIN
+    ;
+extern const BuiltinFunction BUILTIN_FUNCTIONS[BUILTIN_FUNCTION_COUNT];
 extern OprFunction OprFun[OPR_TABLE_SIZE];
 extern int regis_function;
 
