@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "commands/commandrunners.h"
 #include "commands/usrdefopr.h"
 #include "console/consoleio.h"
 #include "console/inputkind.h"
@@ -183,43 +184,22 @@ int Select_Menu() {
 }
 
 int Select_Command(char* cmmd_array, UsrFuncArray& ufunc_list) {
-    if (std::strcmp(cmmd_array, "EnrUsrfunc") == 0) {
-        char func_name[COMMAND_SIZE] = {};
-        int status = EnRoll_UserDefFunc(ufunc_list, func_name);
-        Show_EnrollError(status);
-        if (status >= ENROLLED) {
-            std::cout << Msg().COMMAND_ENROLLED;
-            ufunc_list.PrintContent(func_name, std::cout);
+    struct Command {
+        const char* word;
+        void (*runner)(UsrFuncArray&);
+    };
+    static const Command COMMANDS[] = {
+#define KANSU_COMMAND(word, runner) {#word, runner},
+#include "console/commands.def"
+#undef KANSU_COMMAND
+    };
+    for (const Command& command : COMMANDS) {
+        if (std::strcmp(cmmd_array, command.word) == 0) {
+            command.runner(ufunc_list);
+            return 1;
         }
-    } else if (std::strcmp(cmmd_array, "DelUsrfunc") == 0) {
-        Delete_UserFunc(ufunc_list);
-    } else if (std::strcmp(cmmd_array, "SaveUsrfunc") == 0) {
-        int status = SaveDate_ToFile(ufunc_list);
-        if (status < SAVED) Show_SvUsrfuncError(status);
-    } else if (std::strcmp(cmmd_array, "SetUfList") == 0) {
-        ReadUsrFunc_ToUfArray(ufunc_list);
-    } else if (std::strcmp(cmmd_array, "SetUfdef") == 0) {
-        SetUfDef_ToUfArray(ufunc_list);
-    } else if (std::strcmp(cmmd_array, "ShowUfList") == 0) {
-        Show_UserFuncList(ufunc_list);
-    } else if (std::strcmp(cmmd_array, "ShowUfList2") == 0) {
-        std::string sv_filepath;
-        std::cout << Msg().COMMAND_SAVE_FILE_PROMPT;
-        if (Read_PathLine(std::cin, &sv_filepath, PATH_SIZE - 1, true) != PATH_TOO_LONG)
-            Show_UserFuncList(sv_filepath.c_str());
-    } else if (std::strcmp(cmmd_array, "CheckUfList") == 0) {
-        char func_name[COMMAND_SIZE] = {};
-        std::cout << Msg().COMMAND_CHECK_PROMPT;
-        Read_Word(std::cin, func_name, COMMAND_SIZE);
-        std::cout << Msg().COMMAND_CHECK_FUNCTION << func_name;
-        switch (ufunc_list(func_name)) {
-        case 1: std::cout << Msg().COMMAND_CHECK_UNDEFINED << std::endl; break;
-        case 2: std::cout << Msg().COMMAND_CHECK_DEFINED << std::endl; break;
-        default: std::cout << Msg().COMMAND_CHECK_ABSENT << std::endl; break;
-        }
-    } else {
-        std::cout << Msg().COMMAND_UNKNOWN << std::endl;
     }
+    std::cout << Msg().COMMAND_UNKNOWN << std::endl;
     return 1;
 }
 

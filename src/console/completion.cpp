@@ -11,8 +11,11 @@
 #include "userfunc/usrfunc.h"
 
 namespace {
-const char* const COMMAND_NAMES[] = {"EnrUsrfunc", "DelUsrfunc", "SaveUsrfunc", "SetUfList",
-                                     "SetUfdef",   "ShowUfList", "ShowUfList2", "CheckUfList"};
+const char* const COMMAND_NAMES[] = {
+#define KANSU_COMMAND(word, runner) #word,
+#include "console/commands.def"
+#undef KANSU_COMMAND
+};
 
 struct Candidate {
     std::string text;   // the completed word
