@@ -9,8 +9,8 @@
 // read), each definition reading its own call's values for its arguments;
 // the level and call-depth limits of
 // evallimits.h. The compiled evaluator is checked against it bit for bit
-// (tests/unit_evalprog.cpp, fuzz/fuzz_compiled.cpp), and both against the
-// same hand-computed table (tests/unit_evaluator.cpp).
+// (tests/eval/unit_evalprog.cpp, fuzz/fuzz_compiled.cpp), and both against the
+// same hand-computed table (tests/eval/unit_evaluator.cpp).
 #ifndef KANSU_TREE_WALKER_H
 #define KANSU_TREE_WALKER_H
 
