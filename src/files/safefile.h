@@ -72,5 +72,21 @@ extern double g_lock_wait_seconds;
 extern bool (*g_stop_waiting)();
 // Test hook: called after the working copy is synced, right before the move.
 extern void (*g_before_replace)();
+// Test hook: the six letters or digits of the next working copy's name
+// (nullptr: drawn at random), so that a test can put a file at that name first.
+extern std::string (*g_work_copy_tag)();
+
+#ifndef _WIN32
+// The system calls that sync and move a working copy. Tests swap one for a
+// failing stand-in (errno set, -1 returned); they default to the real calls.
+// rename_noreplace is renameat2 with RENAME_NOREPLACE where Linux has it.
+struct SafeFileCalls {
+    int (*sync)(int handle);
+    int (*rename)(const char* from, const char* to);
+    int (*link)(const char* from, const char* to);
+    int (*rename_noreplace)(const char* from, const char* to);
+};
+extern SafeFileCalls g_safefile_calls;
+#endif
 
 #endif
