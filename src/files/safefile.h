@@ -36,7 +36,9 @@ int Check_OutputPath(const std::string& path);
 // target (replace) or into place only when target is still missing (otherwise
 // FILE_TAKEN). The new file keeps a replaced file's permission bits and, where
 // the process may, its owner and group. On failure no working copy is left and
-// target is untouched.
+// target is untouched. A first save on a file system with neither hard links
+// nor RENAME_NOREPLACE claims the name with an empty file just before the move
+// (so only there a crash at that instant leaves an empty file).
 int Write_FileSafely(const std::string& target, const std::string& bytes, bool replace);
 // Removes the file at path, FILE_DONE or FILE_MISSING or FILE_DENIED/FILE_FAILED.
 int Remove_File(const std::string& path);
