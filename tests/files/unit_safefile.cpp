@@ -117,6 +117,12 @@ TEST_F(SafeFile, AFileAtTheWorkingCopysNameIsNeverReused) {
     EXPECT_EQ(Read("save.dat"), "new");
     EXPECT_EQ(Read("kansu-work-stale1.tmp"), "foreign");
     EXPECT_EQ(Files(), (std::vector<std::string>{"kansu-work-stale1.tmp", "save.dat"}));
+    // When every name drawn is taken the save gives up, touching nothing.
+    g_tags.assign(100, "stale1");
+    g_next_tag = 0;
+    EXPECT_EQ(Write_FileSafely(Path("save.dat"), "newer", true), FILE_FAILED);
+    EXPECT_EQ(Read("save.dat"), "new");
+    EXPECT_EQ(Read("kansu-work-stale1.tmp"), "foreign");
 }
 
 // Without hard links a first save still never replaces: RENAME_NOREPLACE where

@@ -66,6 +66,23 @@ TEST_F(Recovery, TwoRunsEndingInOneSecondKeepBothFiles) {
     EXPECT_TRUE(std::filesystem::exists(second));
 }
 
+// Without XDG_STATE_HOME the folder is under HOME; without either there is
+// none, and nothing is written or found.
+TEST_F(Recovery, TheFolderFollowsHomeOrIsMissing) {
+    const char* home = getenv("HOME");
+    const std::string saved_home = home != nullptr ? home : "";
+    unsetenv("XDG_STATE_HOME");
+    setenv("HOME", state_.c_str(), 1);
+    EXPECT_EQ(Recovery_Folder(), state_ + "/.local/state/kansu/");
+    unsetenv("HOME");
+    EXPECT_EQ(Recovery_Folder(), "");
+    UsrFuncArray registry{nullptr};
+    std::string path;
+    EXPECT_EQ(Write_RecoveryFile(registry, &path), FILE_FAILED);
+    EXPECT_EQ(Take_UnannouncedRecovery(), "");
+    if (home != nullptr) setenv("HOME", saved_home.c_str(), 1);
+}
+
 TEST_F(Recovery, TheNewestIsFoundByTimeThenNumber) {
     std::filesystem::create_directories(Recovery_Folder());
     for (const char* stamp : {"20261207-211529-99", "20261207-211530", "20261207-211530-2",
