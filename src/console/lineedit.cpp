@@ -228,27 +228,6 @@ bool Write_History() {
 }
 
 void Stop_AtExit() { Stop_LineEditing(); }
-
-extern "C" void On_EndingSignal(int signal_number) {
-    Stop_LineEditing_OnSignal();
-    signal(signal_number, SIG_DFL);
-    raise(signal_number);
-}
-
-// Signals that would end the program with the terminal in the editor's mode:
-// those no handler of the program covers restore it (and write the history)
-// before ending as they would have.
-void Cover_EndingSignals() {
-    for (int signal_number : {SIGTERM, SIGHUP, SIGQUIT}) {
-        struct sigaction current = {};
-        if (sigaction(signal_number, nullptr, &current) != 0 || current.sa_handler != SIG_DFL)
-            continue;
-        struct sigaction ending = {};
-        ending.sa_handler = On_EndingSignal;
-        sigemptyset(&ending.sa_mask);
-        sigaction(signal_number, &ending, nullptr);
-    }
-}
 }  // namespace
 
 EditedInputBuf::int_type EditedInputBuf::underflow() {
@@ -303,7 +282,6 @@ bool Start_LineEditing(bool wanted, bool utf8) {
     resize.sa_flags = SA_RESTART;  // noted at the next key; no output is cut short
     sigemptyset(&resize.sa_mask);
     sigaction(SIGWINCH, &resize, nullptr);
-    Cover_EndingSignals();
     editing_active = 1;
     std::atexit(Stop_AtExit);
     return true;

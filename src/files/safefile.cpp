@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -26,6 +27,29 @@
 double g_lock_wait_seconds = 10.0;
 bool (*g_stop_waiting)() = nullptr;
 void (*g_before_replace)() = nullptr;
+std::string (*g_work_copy_tag)() = nullptr;
+
+#ifndef _WIN32
+namespace {
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+int Rename_NoReplace(const char* from, const char* to) {
+#ifdef SYS_renameat2
+    return static_cast<int>(
+        syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE));
+#else
+    (void)from;
+    (void)to;
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+}  // namespace
+
+SafeFileCalls g_safefile_calls = {fsync, std::rename, link, Rename_NoReplace};
+#endif
 
 namespace {
 const char WORK_PREFIX[] = "kansu-work-";
@@ -51,7 +75,10 @@ std::string Work_CopyName(const std::string& path) {
     const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::uniform_int_distribution<int> pick(0, sizeof letters - 2);
     std::string tag;
-    for (size_t i = 0; i < WORK_TAG_SIZE; ++i) tag += letters[pick(generator)];
+    if (g_work_copy_tag != nullptr)
+        tag = g_work_copy_tag();
+    else
+        for (size_t i = 0; i < WORK_TAG_SIZE; ++i) tag += letters[pick(generator)];
     return Directory_Part(path) + WORK_PREFIX + tag + WORK_SUFFIX;
 }
 
@@ -121,7 +148,7 @@ int Open_WorkCopy(const std::string& work) {
 }
 
 bool Sync_AndClose(int handle) {
-    bool synced = fsync(handle) == 0;
+    bool synced = g_safefile_calls.sync(handle) == 0;
     return close(handle) == 0 && synced;
 }
 
@@ -147,22 +174,47 @@ void Sync_Folder(const std::string& path) {
     close(folder);
 }
 
-// Linking never replaces: the first save cannot overwrite a file that another
-// run created after the path was found free.
-int Link_Into(const std::string& work, const std::string& target) {
-    if (link(work.c_str(), target.c_str()) == 0) {
+// Whether a failed link() says that the file system has no hard links (FAT,
+// exFAT, many shared folders) rather than that the move is not allowed.
+bool No_HardLinks(int error_number) {
+    return error_number == EPERM || error_number == EOPNOTSUPP || error_number == ENOSYS;
+}
+
+// Where the file system has neither hard links nor RENAME_NOREPLACE: an empty
+// file created exclusively claims the name, then the working copy replaces it.
+// Runs that save hold the folder's lock, so only a reader can meet the empty
+// file, and only for that instant.
+int Claim_ThenReplace(const std::string& work, const std::string& target) {
+    int claim = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (claim < 0) return errno == EEXIST ? FILE_TAKEN : Status_OfError(errno);
+    close(claim);
+    if (g_safefile_calls.rename(work.c_str(), target.c_str()) == 0) return FILE_DONE;
+    int status = Status_OfError(errno);
+    unlink(target.c_str());
+    return status;
+}
+
+// A first save never replaces: it cannot overwrite a file that another run
+// created after the path was found free. Linking is tried first, then
+// RENAME_NOREPLACE, then claiming the name.
+int Move_IntoFree(const std::string& work, const std::string& target) {
+    if (g_safefile_calls.link(work.c_str(), target.c_str()) == 0) {
         unlink(work.c_str());
         return FILE_DONE;
     }
     if (errno == EEXIST) return FILE_TAKEN;
-    return Status_OfError(errno);
+    if (!No_HardLinks(errno)) return Status_OfError(errno);
+    if (g_safefile_calls.rename_noreplace(work.c_str(), target.c_str()) == 0) return FILE_DONE;
+    if (errno == EEXIST) return FILE_TAKEN;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return Status_OfError(errno);
+    return Claim_ThenReplace(work, target);
 }
 
 int Move_Into(const std::string& work, const std::string& target, bool replace) {
     int result = FILE_DONE;
     if (!replace)
-        result = Link_Into(work, target);
-    else if (std::rename(work.c_str(), target.c_str()) != 0)
+        result = Move_IntoFree(work, target);
+    else if (g_safefile_calls.rename(work.c_str(), target.c_str()) != 0)
         result = Status_OfError(errno);
     if (result == FILE_DONE) Sync_Folder(target);
     return result;

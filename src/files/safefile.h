@@ -36,7 +36,9 @@ int Check_OutputPath(const std::string& path);
 // target (replace) or into place only when target is still missing (otherwise
 // FILE_TAKEN). The new file keeps a replaced file's permission bits and, where
 // the process may, its owner and group. On failure no working copy is left and
-// target is untouched.
+// target is untouched. A first save on a file system with neither hard links
+// nor RENAME_NOREPLACE claims the name with an empty file just before the move
+// (so only there a crash at that instant leaves an empty file).
 int Write_FileSafely(const std::string& target, const std::string& bytes, bool replace);
 // Removes the file at path, FILE_DONE or FILE_MISSING or FILE_DENIED/FILE_FAILED.
 int Remove_File(const std::string& path);
@@ -72,5 +74,21 @@ extern double g_lock_wait_seconds;
 extern bool (*g_stop_waiting)();
 // Test hook: called after the working copy is synced, right before the move.
 extern void (*g_before_replace)();
+// Test hook: the six letters or digits of the next working copy's name
+// (nullptr: drawn at random), so that a test can put a file at that name first.
+extern std::string (*g_work_copy_tag)();
+
+#ifndef _WIN32
+// The system calls that sync and move a working copy. Tests swap one for a
+// failing stand-in (errno set, -1 returned); they default to the real calls.
+// rename_noreplace is renameat2 with RENAME_NOREPLACE where Linux has it.
+struct SafeFileCalls {
+    int (*sync)(int handle);
+    int (*rename)(const char* from, const char* to);
+    int (*link)(const char* from, const char* to);
+    int (*rename_noreplace)(const char* from, const char* to);
+};
+extern SafeFileCalls g_safefile_calls;
+#endif
 
 #endif

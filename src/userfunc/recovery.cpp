@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <utility>
 #include <system_error>
 #include <vector>
 
@@ -45,6 +46,17 @@ std::string Recovery_Name(int attempt) {
     std::string name = std::string(RECOVERY_PREFIX) + stamp;
     if (attempt > 1) name += "-" + std::to_string(attempt);
     return name + RECOVERY_SUFFIX;
+}
+
+const size_t STAMP_SIZE = 15;  // "20261207-211530"
+
+// Orders recovery files by the time in their names, then by the number after
+// it (none counts as 1), so that "-10" comes after "-9" and "-2" after none.
+std::pair<std::string, long> Recovery_Order(const std::string& name) {
+    const size_t prefix = sizeof RECOVERY_PREFIX - 1, suffix = sizeof RECOVERY_SUFFIX - 1;
+    std::string middle = name.substr(prefix, name.size() - prefix - suffix);
+    if (middle.size() <= STAMP_SIZE + 1 || middle[STAMP_SIZE] != '-') return {middle, 1};
+    return {middle.substr(0, STAMP_SIZE), std::strtol(middle.c_str() + STAMP_SIZE + 1, nullptr, 10)};
 }
 
 bool Is_RecoveryName(const std::string& name) {
@@ -103,7 +115,7 @@ std::string Take_UnannouncedRecovery() {
     std::string newest;
     for (const std::string& name : fresh) {
         append << name << "\n";
-        if (name > newest) newest = name;
+        if (newest.empty() || Recovery_Order(name) > Recovery_Order(newest)) newest = name;
     }
     return folder + newest;
 }

@@ -152,17 +152,6 @@ int Create_UFunctionTable(UsrFuncArray& ufunc_list, const char* udef_file, int j
     return 1;
 }
 
-int Set_UFunctionTableAll(UsrFuncArray& ufunc_list, std::istream& fdef_stream, long file_end) {
-    std::streamoff start = fdef_stream.tellg();
-    if (start < 0 || file_end <= start) return 1;
-    std::string bytes(static_cast<size_t>(file_end), '\0');
-    fdef_stream.seekg(0);
-    fdef_stream.read(&bytes[0], file_end);
-    bytes.resize(static_cast<size_t>(fdef_stream.gcount()));
-    Register_Records(ufunc_list, Parse_From(bytes, static_cast<long>(start), true), true);
-    return 1;
-}
-
 int UsrFuncArray::SetFuncDefFrmFile(const char* key) {
     if (ufndef_file == nullptr) return -2;
     UsrFuncProp* entry = Find(key);

@@ -57,8 +57,6 @@ int Check_FileID(const char* file_path);
 // 1 loaded; 0 not a save file; -1 cannot be read; UFUNC_NOT_REGULAR. A broken
 // record ends the load with what was read, and says so in one line.
 int Create_UFunctionTable(UsrFuncArray& ufunc_list, const char* udef_file, int jread_form);
-// Loads the records from the stream's position up to file_end; 1.
-int Set_UFunctionTableAll(UsrFuncArray& ufunc_list, std::istream& fdef_stream, long file_end);
 // Replaces the save file by a copy without the record at file_pos: 1; -1 the
 // working copy cannot be written; -2 no record can start there or the move
 // failed; -3 no whole record there. The save file is untouched on failure.

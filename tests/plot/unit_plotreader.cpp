@@ -1,5 +1,6 @@
 // The report reader of kansu plot: the four layouts in both encodings, appended
-// runs, cut lines, rows that are not finite and runs without a table.
+// runs, cut lines, rows that are not finite, runs without a table, and lines
+// longer than the reader's block.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "mode_dialogue.h"
+#include "plot/linesource.h"
 #include "plot/reportreader.h"
 #include "session.h"
 
@@ -289,4 +291,36 @@ TEST(PlotReader, TableRowsNeedTheirColumnCount) {
     }
 }
 
+}  // namespace
+
+namespace {
+// A line longer than the reader's block comes as its beginning; the lines
+// after it are read whole, and a last line without line end says so.
+TEST(PlotLineSource, ALineLongerThanTheBlockIsCutAndTheNextLinesRead) {
+    char name[] = "/tmp/kansu-lines-XXXXXX";
+    int handle = mkstemp(name);
+    ASSERT_GE(handle, 0);
+    close(handle);
+    const std::string overlong(300000, 'x');
+    std::ofstream(name, std::ios::binary) << "short\n" << overlong << "\nafter\r\nend";
+    LineSource source(name);
+    ASSERT_TRUE(source.IsOpen());
+    std::string_view line;
+    bool complete = false;
+    ASSERT_TRUE(source.Next(&line, &complete));
+    EXPECT_EQ(line, "short");
+    ASSERT_TRUE(source.Next(&line, &complete));
+    EXPECT_GE(line.size(), 4096u);
+    EXPECT_LT(line.size(), overlong.size());
+    EXPECT_EQ(line.find_first_not_of('x'), std::string_view::npos);
+    ASSERT_TRUE(source.Next(&line, &complete));
+    EXPECT_EQ(line, "after");
+    EXPECT_TRUE(complete);
+    ASSERT_TRUE(source.Next(&line, &complete));
+    EXPECT_EQ(line, "end");
+    EXPECT_FALSE(complete);
+    EXPECT_FALSE(source.Next(&line, &complete));
+    EXPECT_FALSE(source.Failed());
+    unlink(name);
+}
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <map>
 #include <random>
 #include <set>
@@ -283,6 +284,8 @@ std::map<std::string, std::string> Definitions(const std::string& bytes) {
 TEST(SharedSaveFile, SeveralRunsLoseNothing) {
     unsigned seed = Seed();
     SCOPED_TRACE("KANSU_SHARED_SEED=" + std::to_string(seed));
+    // Said first as well: a run that hangs until its time limit fails no check.
+    std::cout << "KANSU_SHARED_SEED=" << seed << " replays this run" << std::endl;
     Session session;
     // zz is no run's: the file never becomes empty (which would remove it).
     const std::string start = FileId() + Record("zz", 0, "1");

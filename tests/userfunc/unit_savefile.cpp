@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <fstream>
@@ -1141,3 +1142,59 @@ TEST_F(SaveFile, ALoadSaysHowManyFunctionsItReadBeforeADamagedRecord) {
 }
 
 }  // namespace
+
+namespace {
+int Rename_Denied(const char*, const char*) {
+    errno = EACCES;
+    return -1;
+}
+}  // namespace
+
+// The save file changes between the load and the merging save: it can no
+// longer be read, is no save file, is a folder, or refuses the new copy. The
+// save is refused with why, whatever is there stays, and the change is kept.
+TEST_F(SaveFile, AFileThatChangedSinceTheLoadIsLeftAsItIs) {
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        int expected;
+        bool as_user;
+    };
+    const Case cases[] = {
+        {"unreadable", [this] { chmod(Path("save.dat").c_str(), 0); },
+         UFUNC_WRITE_DENIED, true},
+        {"no save file", [this] { Write("save.dat", "not a save file"); }, 0, false},
+        {"a folder",
+         [this] {
+             std::filesystem::remove(Path("save.dat"));
+             std::filesystem::create_directory(Path("save.dat"));
+         },
+         UFUNC_NOT_REGULAR, false},
+        {"the move refused", [] { g_safefile_calls.rename = Rename_Denied; },
+         UFUNC_WRITE_DENIED, false},
+    };
+    const SafeFileCalls real_calls = g_safefile_calls;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(Path("save.dat"));
+        registry_.DeleteAllObject();
+        LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
+        registry_.AddUFncElem("g", registry_.AccFilePos("g"), 2, 8, "a0-a1");
+        c.change();
+        const std::string before = std::filesystem::is_regular_file(Path("save.dat"))
+                                       ? Read_WholeFile(Path("save.dat"))
+                                       : std::string();
+        chmod(dir_.c_str(), 0777);
+        int result = c.as_user ? -AsOrdinaryUser([&] { return -SaveDate_ToFileEx(registry_); })
+                               : SaveDate_ToFileEx(registry_);
+        chmod(dir_.c_str(), 0755);
+        g_safefile_calls = real_calls;
+        EXPECT_EQ(result, c.expected);
+        if (!before.empty()) {
+            EXPECT_EQ(Read_WholeFile(Path("save.dat")), before);
+        }
+        EXPECT_FALSE(WorkCopyLeft());
+        EXPECT_EQ(Entry(registry_, "g")->chngFlag, 1);
+        EXPECT_EQ(registry_.AccFilePos("g"), 32);
+    }
+}
