@@ -438,21 +438,32 @@ TEST_F(CompiledEvaluator, ProductAndSumRoundedOneAfterTheOther) {
         const char* text;
         double x;
         double y;
-        // The formula's value is a*b+c.
+        // The formula's value is a*b+c, the product made by this step.
         double a;
         double b;
         double c;
+        EvalOp step;
     };
     const double third = 1.0 / 3;
+    const double quarter_turn = 1.5707963267948966;
     const Case cases[] = {
-        {"x*y-1", 0.1, 10.0, 0.1, 10.0, -1.0},
-        {"x*3-1", third, 0.0, third, 3.0, -1.0},
-        {"x^2-0.01", 0.1, 0.0, 0.1, 0.1, -0.01},
-        {"x*2.718281828-y", third, 0.906093942666666, third, 2.718281828, -0.906093942666666},
-        {"x*0.1-y", third, 1.0 / 30, third, 0.1, -1.0 / 30},
-        {"y-x*x", 2.718281828, 7.389056096, -2.718281828, 2.718281828, 7.389056096},
-        {"sigma[n(1,1),x*y-1]", 0.1, 10.0, 0.1, 10.0, -1.0},
-        {"p(x,y)", 0.1, -0.01, 0.1, 0.1, -0.01},
+        // The product and the sum in one step of the run loop.
+        {"sin(y)+x^2", 0.1, -0.01, 0.1, 0.1, std::sin(-0.01), OP_ADD_CELL_SQUARE},
+        {"sin(y)-x^2", 0.1, 0.01, -0.1, 0.1, std::sin(0.01), OP_SUB_CELL_SQUARE},
+        {"sin(y)+0.1*x", 10.0, -quarter_turn, 0.1, 10.0, std::sin(-quarter_turn),
+         OP_ADD_NUMBER_MUL_CELL},
+        {"sin(y)-0.1*x", 10.0, quarter_turn, -0.1, 10.0, std::sin(quarter_turn),
+         OP_SUB_NUMBER_MUL_CELL},
+        {"sin(y)+x^2", third, -0.11111111111111, third, third, std::sin(-0.11111111111111),
+         OP_ADD_CELL_SQUARE},
+        // The product and the sum in steps of their own.
+        {"x*y-1", 0.1, 10.0, 0.1, 10.0, -1.0, OP_MUL_CELL},
+        {"x*3-1", third, 0.0, third, 3.0, -1.0, OP_CELL_MUL_NUMBER},
+        {"x*2.718281828-y", third, 0.906093942666666, third, 2.718281828, -0.906093942666666,
+         OP_CELL_MUL_NUMBER},
+        {"y-x*x", 2.718281828, 7.389056096, -2.718281828, 2.718281828, 7.389056096, OP_MUL_CELL},
+        {"sigma[n(1,1),x*y-1]", 0.1, 10.0, 0.1, 10.0, -1.0, OP_MUL_CELL},
+        {"p(x,y)", 0.1, -0.01, 0.1, 0.1, -0.01, OP_CELL_SQUARE},
     };
     for (const Case& one : cases) {
         SCOPED_TRACE(one.text);
@@ -465,6 +476,7 @@ TEST_F(CompiledEvaluator, ProductAndSumRoundedOneAfterTheOther) {
         formula.table["x"] = one.x;
         formula.table["y"] = one.y;
         EvalProgram program(formula.root, g_ufunc_list);
+        EXPECT_TRUE(Holds_Op(program, one.step)) << EVAL_OP_NAME[one.step];
         for (EvalCode code : {EVAL_NATIVE_WHERE_ABLE, EVAL_INTERPRETED}) {
             EvalMachine machine(program, true, code);
             int flag = 1;
