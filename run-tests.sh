@@ -26,3 +26,7 @@ cmake -S . -B build-tests-tsan -DKANSU_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebIn
 cmake --build build-tests-tsan -j "$jobs" --target kansu
 KANSU_COMMAND="'$PWD/build-tests-tsan/kansu'" TSAN_OPTIONS=halt_on_error=1:exitcode=66 \
   build-tests-plain/scenario_threads --gtest_filter='*SameOnAnyNumber*'
+
+# The same reports from a build for x86-64-v3, where a*b+c could be fused.
+echo "== x86-64-v3 build =="
+scripts/check-fma-build.sh build-tests-plain/kansu build-tests-v3
