@@ -40,10 +40,23 @@ export KANSU_COMMAND="$wine '$root/build-windows/kansu.exe'"
 export KANSU_WINDOWS=1
 echo "== scenario tests against build-windows/kansu.exe under Wine =="
 failed=()
-# A program that fails is run once more, as the native tests are: Wine now and
-# then starts kansu.exe without a word of output on a loaded machine; a
-# program that fails twice still fails the run.
-run_twice() { "$@" --gtest_brief=1 || { echo "== once more: ${*: -1} =="; "$@" --gtest_brief=1; }; }
+# The tests of a program that failed run once more, each named: Wine now and
+# then starts kansu.exe without a word of output on a loaded machine. A test
+# that fails twice, or a program that ends without naming its failures, fails
+# the run.
+run_twice() {
+  local log names
+  log=$(mktemp)
+  if "$@" --gtest_brief=1 | tee "$log"; then
+    rm -f "$log"
+    return 0
+  fi
+  names=$(sed -n 's/^\[  FAILED  \] \([^ ,]*\.[^ ,]*\).*/\1/p' "$log" | sort -u)
+  rm -f "$log"
+  [ -n "$names" ] || return 1
+  for name in $names; do echo "== once more: $name =="; done
+  "$@" --gtest_brief=1 --gtest_filter="$(tr '\n' ':' <<<"$names")"
+}
 for scenario in "${scenarios[@]}"; do
   run_twice "$native/$scenario" || failed+=("$scenario")
   # The utf8. variants: kansu.exe started with --utf8, the same UTF-8 expectations.

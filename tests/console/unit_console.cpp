@@ -296,7 +296,7 @@ TEST(CopyCompForm, CopiesEveryItemAndDuplicatesSlotArrays) {
     std::strcpy(source[0].CompArray, "log");
     source[0].kind = KIND_FUNCTION;
     source[0].argm_num = 2;
-    source[0].operator_kind = 19;
+    source[0].operator_kind = OPR_LOG_BASE;
     source[0].list_fnarg = CFList(2);
     source[0].list_fnarg[0] = &target_a;
     source[0].list_fnarg[1] = &target_b;
@@ -309,7 +309,7 @@ TEST(CopyCompForm, CopiesEveryItemAndDuplicatesSlotArrays) {
     EXPECT_STREQ(copy[0].CompArray, "log");
     EXPECT_EQ(copy[0].kind, KIND_FUNCTION);
     EXPECT_EQ(copy[0].argm_num, 2);
-    EXPECT_EQ(copy[0].operator_kind, 19);
+    EXPECT_EQ(copy[0].operator_kind, OPR_LOG_BASE);
     ASSERT_EQ(copy[0].list_fnarg.element_num, 2);
     EXPECT_NE(copy[0].list_fnarg.CompList, source[0].list_fnarg.CompList);
     EXPECT_EQ(copy[0].list_fnarg[1], &target_b);

@@ -6,6 +6,7 @@
 
 #include <pthread.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <deque>
@@ -95,7 +96,10 @@ protected:
         EvalProgram program(formula.root, g_ufunc_list);
         for (EvalCode code : {EVAL_NATIVE_WHERE_ABLE, EVAL_INTERPRETED}) {
             EvalMachine machine(program, true, code);
-            for (double x : {0.0, 0.5, -1.25, 3.0, 1e300}) {
+            // Exact binary fractions, and points that are none, where each
+            // step's rounding shows in the last bits.
+            for (double x :
+                 {0.0, 0.5, -1.25, 3.0, 1e300, 0.1, 1.0 / 3, 2.718281828, -7.3e-5, 1e15 + 0.3}) {
                 formula.table["x"] = x;
                 formula.table["y"] = 2.0 - x;
                 // A definition may read a shared cell no call wrote yet: both
@@ -153,6 +157,11 @@ TEST_F(CompiledEvaluator, TabledFormulasMatchTheReference) {
         "sigma[n(1,3),v(n,x)+w(n)]",
         "x*f(y)-y/g(x)+2^g(y)",
         "log(x,g(y))+x^g(y)-(x-h(y))",
+        "x*0.1+1/3-y*2.718281828",
+        "x*y-7.3e-5+(1e15+0.3)*x-x*1e15",
+        "0.1*x*x+y/3-x*y*2.718281828+0.3",
+        "sigma[n(1,7),x*n*0.1-n/3]+p(x*0.1,y*7.3e-5)",
+        "f(x*0.3)-h(y/3)+w(x*2.718281828-1)",
     };
     for (const char* text : formulas) Expect_SameAsReference(text);
 }
@@ -365,9 +374,10 @@ TEST_F(CompiledEvaluator, ProgramsMovedOntoCellsOfTheirOwn) {
 std::string Random_Formula(std::mt19937& random, int depth, std::string indices) {
     auto pick = [&](int count) { return static_cast<int>(random() % count); };
     if (depth == 0 || pick(4) == 0) {
-        const char* const leaves[] = {"x", "y", "2", "0.5", "0.001", "3"};
+        const char* const leaves[] = {"x",   "y",   "2",           "0.5",    "0.001",   "3",
+                                      "0.1", "1/3", "2.718281828", "7.3e-5", "1e15+0.3"};
         if (!indices.empty() && pick(2) == 0) return std::string(1, indices[pick(indices.size())]);
-        return leaves[pick(6)];
+        return leaves[pick(11)];
     }
     std::string a = Random_Formula(random, depth - 1, indices);
     std::string b = Random_Formula(random, depth - 1, indices);
@@ -416,6 +426,69 @@ TEST_F(CompiledEvaluator, SquareIsTheProduct) {
             int flag = 1;
             EXPECT_EQ(Bits(expected), Bits(Run_WithFlag(machine, &flag))) << text << " at " << x;
         }
+    }
+}
+
+// A product and the sum after it are rounded one after the other, never
+// fused into one rounding: at these values std::fma gives other bits, so a
+// build whose evaluator fused a*b+c would fail here, by machine code, by the
+// run loop and by the tree evaluator alike.
+TEST_F(CompiledEvaluator, ProductAndSumRoundedOneAfterTheOther) {
+    struct Case {
+        const char* text;
+        double x;
+        double y;
+        // The formula's value is a*b+c, the product made by this step.
+        double a;
+        double b;
+        double c;
+        EvalOp step;
+    };
+    const double third = 1.0 / 3;
+    const double quarter_turn = 1.5707963267948966;
+    const Case cases[] = {
+        // The product and the sum in one step of the run loop.
+        {"sin(y)+x^2", 0.1, -0.01, 0.1, 0.1, std::sin(-0.01), OP_ADD_CELL_SQUARE},
+        {"sin(y)-x^2", 0.1, 0.01, -0.1, 0.1, std::sin(0.01), OP_SUB_CELL_SQUARE},
+        {"sin(y)+0.1*x", 10.0, -quarter_turn, 0.1, 10.0, std::sin(-quarter_turn),
+         OP_ADD_NUMBER_MUL_CELL},
+        {"sin(y)-0.1*x", 10.0, quarter_turn, -0.1, 10.0, std::sin(quarter_turn),
+         OP_SUB_NUMBER_MUL_CELL},
+        {"sin(y)+x^2", third, -0.11111111111111, third, third, std::sin(-0.11111111111111),
+         OP_ADD_CELL_SQUARE},
+        // The product and the sum in steps of their own.
+        {"x*y-1", 0.1, 10.0, 0.1, 10.0, -1.0, OP_MUL_CELL},
+        {"x*3-1", third, 0.0, third, 3.0, -1.0, OP_CELL_MUL_NUMBER},
+        {"x*2.718281828-y", third, 0.906093942666666, third, 2.718281828, -0.906093942666666,
+         OP_CELL_MUL_NUMBER},
+        {"y-x*x", 2.718281828, 7.389056096, -2.718281828, 2.718281828, 7.389056096, OP_MUL_CELL},
+        {"sigma[n(1,1),x*y-1]", 0.1, 10.0, 0.1, 10.0, -1.0, OP_MUL_CELL},
+        {"p(x,y)", 0.1, -0.01, 0.1, 0.1, -0.01, OP_CELL_SQUARE},
+    };
+    for (const Case& one : cases) {
+        SCOPED_TRACE(one.text);
+        volatile double product = one.a * one.b;  // rounded here whatever the flags
+        double separate = product + one.c;
+        double fused = std::fma(one.a, one.b, one.c);
+        ASSERT_NE(Bits(separate), Bits(fused));  // else the case tells nothing
+        Typed formula(one.text);
+        ASSERT_NE(formula.root, nullptr);
+        formula.table["x"] = one.x;
+        formula.table["y"] = one.y;
+        EvalProgram program(formula.root, g_ufunc_list);
+        EXPECT_TRUE(Holds_Op(program, one.step)) << EVAL_OP_NAME[one.step];
+        for (EvalCode code : {EVAL_NATIVE_WHERE_ABLE, EVAL_INTERPRETED}) {
+            EvalMachine machine(program, true, code);
+            int flag = 1;
+            EXPECT_EQ(Bits(separate), Bits(Run_WithFlag(machine, &flag)))
+                << (machine.Runs_Native() ? "as machine code" : "by the run loop");
+            EXPECT_EQ(1, flag);
+        }
+        int flag = 1;
+        EXPECT_EQ(Bits(separate),
+                  Bits(BinTreeFunc(formula.root, &flag, formula.table, g_ufunc_list, EmptyArray)));
+        EXPECT_EQ(Bits(separate), Bits(Reference_Value(formula.root, &flag, g_ufunc_list)))
+            << "reference";
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +17,12 @@
 #include "userfunc/usrfunc.h"
 
 namespace {
+
+uint64_t Bits(double value) {
+    uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
 
 // One item as the scanner fills it, with the operator code its text gives.
 void Make_Item(CompForm& item, const char* text, int kind) {
@@ -213,7 +220,7 @@ TEST_F(EvaluatorNodes, FlagIsNeverSetBackToOne) {
 TEST_F(EvaluatorNodes, UnknownOperatorCodeGivesZero) {
     CompForm item;
     Make_Item(item, "?", KIND_OPERATOR);
-    item.operator_kind = 25;
+    item.operator_kind = OPR_SIGMA + 5;  // no operator has this code
     int error_flag = 1;
     EXPECT_EQ(0.0, Evaluate(&item, &error_flag));
     EXPECT_EQ(1, error_flag);
@@ -318,6 +325,23 @@ void Expect_Values(const std::vector<Expected>& cases) {
         EXPECT_EQ(1, error_flag) << one.text;
         EXPECT_DOUBLE_EQ(one.value, formula.Reference(&error_flag)) << "reference: " << one.text;
         EXPECT_EQ(1, error_flag) << "reference: " << one.text;
+        EXPECT_EQ(Bits(formula.Value(&error_flag)), Bits(formula.Reference(&error_flag)))
+            << "compiled and reference: " << one.text;
+    }
+}
+
+// Every formula evaluates to exactly these bits, compiled and by the
+// reference evaluator: each step rounded on its own, in the order written.
+void Expect_Bits(const std::vector<Expected>& cases) {
+    for (const Expected& one : cases) {
+        Formula formula(one.text);
+        ASSERT_TRUE(formula.Analysed()) << one.text;
+        int error_flag = 0;
+        EXPECT_EQ(Bits(one.value), Bits(formula.Value(&error_flag))) << one.text;
+        EXPECT_EQ(1, error_flag) << one.text;
+        EXPECT_EQ(Bits(one.value), Bits(formula.Reference(&error_flag)))
+            << "reference: " << one.text;
+        EXPECT_EQ(1, error_flag) << "reference: " << one.text;
     }
 }
 
@@ -350,6 +374,23 @@ TEST(EvaluatorFormula, OperatorsByPrecedenceAndGrouping) {
         {"2^0.5", std::sqrt(2.0)},
         {"sin(0.5)*2+cos(0.5)", std::sin(0.5) * 2 + std::cos(0.5)},
         {"sqrt(16)+abs(0-3)", 7.0},
+    });
+}
+
+// Constants that are no exact binary fractions: every rounding shows.
+TEST(EvaluatorFormula, EachStepRoundedInTheOrderWritten) {
+    double tenths = 0.0;
+    for (int n = 1; n <= 10; ++n) tenths += n * 0.1;
+    Expect_Bits({
+        {"0.1*3-0.3", 0.1 * 3 - 0.3},
+        {"1/3*3-1", 1.0 / 3 * 3 - 1},
+        {"0.1+0.2-0.3", 0.1 + 0.2 - 0.3},
+        {"1e15+0.3-1e15", 1e15 + 0.3 - 1e15},
+        {"2.718281828*2.718281828-7.389056096", 2.718281828 * 2.718281828 - 7.389056096},
+        {"0-7.3e-5*1e15+0.3", 0 - 7.3e-5 * 1e15 + 0.3},
+        {"(1e15+0.3)*0.1-1e14", (1e15 + 0.3) * 0.1 - 1e14},
+        {"sigma[n(1,10),n*0.1]-5.5", tenths - 5.5},
+        {"sqrt(2)*sqrt(2)-2", std::sqrt(2.0) * std::sqrt(2.0) - 2},
     });
 }
 

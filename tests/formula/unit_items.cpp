@@ -120,7 +120,7 @@ TEST(CompFormTest, InitializeResetsEverythingButTextAndKind) {
     std::strcpy(item.CompArray, "sin");
     item.kind = KIND_FUNCTION;
     item.argm_num = 7;
-    item.operator_kind = 5;
+    item.operator_kind = OPR_SIN;
     item.list_fnarg = CFList(1);
     item.number_source = &other;
     item.left = &other;
@@ -129,7 +129,7 @@ TEST(CompFormTest, InitializeResetsEverythingButTextAndKind) {
     EXPECT_STREQ(item.CompArray, "sin");
     EXPECT_EQ(item.kind, KIND_FUNCTION);
     EXPECT_EQ(item.argm_num, 1);
-    EXPECT_EQ(item.operator_kind, -1);
+    EXPECT_EQ(item.operator_kind, OPR_NONE);
     EXPECT_EQ(item.list_fnarg.element_num, 0);
     EXPECT_EQ(item.list_fnarg.CompList, nullptr);
     EXPECT_EQ(item.number_source, nullptr);
@@ -141,15 +141,15 @@ TEST(CompFormTest, InitializeCompFormTouchesOnlyTheFirstItems) {
     CompForm items[3];
     for (CompForm& item : items) {
         item.argm_num = 4;
-        item.operator_kind = 2;
+        item.operator_kind = OPR_TIMES;
     }
     Initialize_CompForm(items, 2);
     EXPECT_EQ(items[0].argm_num, 1);
-    EXPECT_EQ(items[0].operator_kind, -1);
+    EXPECT_EQ(items[0].operator_kind, OPR_NONE);
     EXPECT_EQ(items[1].argm_num, 1);
-    EXPECT_EQ(items[1].operator_kind, -1);
+    EXPECT_EQ(items[1].operator_kind, OPR_NONE);
     EXPECT_EQ(items[2].argm_num, 4);
-    EXPECT_EQ(items[2].operator_kind, 2);
+    EXPECT_EQ(items[2].operator_kind, OPR_TIMES);
 }
 
 TEST(CompFormTest, CopyAssignmentCopiesFieldsAndDuplicatesSlots) {
@@ -159,7 +159,7 @@ TEST(CompFormTest, CopyAssignmentCopiesFieldsAndDuplicatesSlots) {
     std::strcpy(source.CompArray, "log");
     source.kind = KIND_FUNCTION;
     source.argm_num = 2;
-    source.operator_kind = 19;
+    source.operator_kind = OPR_LOG_BASE;
     source.list_fnarg = CFList(2);
     source.list_fnarg[0] = &a;
     source.list_fnarg[1] = &b;
@@ -170,7 +170,7 @@ TEST(CompFormTest, CopyAssignmentCopiesFieldsAndDuplicatesSlots) {
     EXPECT_STREQ(target.CompArray, "log");
     EXPECT_EQ(target.kind, KIND_FUNCTION);
     EXPECT_EQ(target.argm_num, 2);
-    EXPECT_EQ(target.operator_kind, 19);
+    EXPECT_EQ(target.operator_kind, OPR_LOG_BASE);
     EXPECT_EQ(target.number_source, &cell);
     EXPECT_EQ(target.left, &a);
     EXPECT_EQ(target.right, &b);
@@ -187,7 +187,7 @@ TEST(CompFormTest, CopyConstructionDuplicatesSlotsLikeAssignment) {
     CompForm source;
     std::strcpy(source.CompArray, "sqrt");
     source.kind = KIND_FUNCTION;
-    source.operator_kind = 18;
+    source.operator_kind = OPR_SQRT;
     source.list_fnarg = CFList(1);
     source.list_fnarg[0] = &a;
     source.left = &a;
@@ -195,7 +195,7 @@ TEST(CompFormTest, CopyConstructionDuplicatesSlotsLikeAssignment) {
     EXPECT_STREQ(copy.CompArray, "sqrt");
     EXPECT_EQ(copy.kind, KIND_FUNCTION);
     EXPECT_EQ(copy.argm_num, 1);
-    EXPECT_EQ(copy.operator_kind, 18);
+    EXPECT_EQ(copy.operator_kind, OPR_SQRT);
     EXPECT_EQ(copy.left, &a);
     EXPECT_EQ(copy.right, nullptr);
     EXPECT_EQ(copy.number_source, nullptr);
@@ -210,12 +210,13 @@ TEST(CompFormTest, PrecedenceAndOperatorKindFollowTheFirstCharacter) {
         int precedence;
         int code;
     };
-    const Case cases[] = {{"+", 1, 0}, {"-", 1, 1},  {"*", 2, 2},    {"/", 3, 3},
-                          {"^", 4, 4}, {"x", 0, -1}, {"sin", 0, -1}, {"(", 0, -1},
-                          {"", 0, -1}, {"+x", 1, 0}, {"/7", 3, 3}};
+    const Case cases[] = {{"+", 1, OPR_PLUS},   {"-", 1, OPR_MINUS},  {"*", 2, OPR_TIMES},
+                          {"/", 3, OPR_DIVIDE}, {"^", 4, OPR_POWER},  {"x", 0, OPR_NONE},
+                          {"sin", 0, OPR_NONE}, {"(", 0, OPR_NONE},   {"", 0, OPR_NONE},
+                          {"+x", 1, OPR_PLUS},  {"/7", 3, OPR_DIVIDE}};
     for (const Case& c : cases) {
         CompForm item = ItemWithText(c.text);
-        item.operator_kind = 9;
+        item.operator_kind = OPR_LOG10;
         EXPECT_EQ(item.GetSuperior(), c.precedence) << c.text;
         item.SetOperatorKind();
         EXPECT_EQ(item.operator_kind, c.code) << c.text;
@@ -228,10 +229,11 @@ TEST(CompFormTest, SetOperatorFuncKnowsTheFifteenNames) {
         int code;
         int arity;
     };
-    const Case cases[] = {{"sin", 5, 1},   {"cos", 6, 1},   {"tan", 7, 1},   {"exp", 8, 1},
-                          {"log10", 9, 1}, {"ln", 10, 1},   {"abs", 11, 1},  {"asin", 12, 1},
-                          {"acos", 13, 1}, {"atan", 14, 1}, {"sinh", 15, 1}, {"cosh", 16, 1},
-                          {"tanh", 17, 1}, {"sqrt", 18, 1}, {"log", 19, 2}};
+    const Case cases[] = {{"sin", OPR_SIN, 1},   {"cos", OPR_COS, 1},     {"tan", OPR_TAN, 1},
+                          {"exp", OPR_EXP, 1},   {"log10", OPR_LOG10, 1}, {"ln", OPR_LN, 1},
+                          {"abs", OPR_ABS, 1},   {"asin", OPR_ASIN, 1},   {"acos", OPR_ACOS, 1},
+                          {"atan", OPR_ATAN, 1}, {"sinh", OPR_SINH, 1},   {"cosh", OPR_COSH, 1},
+                          {"tanh", OPR_TANH, 1}, {"sqrt", OPR_SQRT, 1},   {"log", OPR_LOG_BASE, 2}};
     for (const Case& c : cases) {
         CompForm item = ItemWithText(c.name);
         item.kind = KIND_FUNCTION;
@@ -259,9 +261,9 @@ TEST(CompFormTest, SetOperatorFuncRefusesNearMisses) {
                                        "lo",   "SQRT", "sinhx", "",      "tan ", "cosh("};
     for (const char* name : near_misses) {
         CompForm item = ItemWithText(name);
-        item.operator_kind = -1;
+        item.operator_kind = OPR_NONE;
         EXPECT_EQ(item.SetOperatorFunc(), 0) << name;
-        EXPECT_EQ(item.operator_kind, -1) << name;
+        EXPECT_EQ(item.operator_kind, OPR_NONE) << name;
         EXPECT_EQ(item.list_fnarg.element_num, 0) << name;
     }
 }
@@ -271,9 +273,9 @@ TEST(CompFormTest, SetOperatorFuncOnMissLeavesExistingSlots) {
     CompForm item = ItemWithText("logx");
     item.list_fnarg = CFList(1);
     item.list_fnarg[0] = &other;
-    item.operator_kind = 7;
+    item.operator_kind = OPR_TAN;
     EXPECT_EQ(item.SetOperatorFunc(), 0);
-    EXPECT_EQ(item.operator_kind, 7);
+    EXPECT_EQ(item.operator_kind, OPR_TAN);
     ASSERT_EQ(item.list_fnarg.element_num, 1);
     EXPECT_EQ(item.list_fnarg[0], &other);
 }
@@ -281,13 +283,13 @@ TEST(CompFormTest, SetOperatorFuncOnMissLeavesExistingSlots) {
 TEST(CompFormTest, SetMltOperatorKnowsOnlySigma) {
     CompForm sigma = ItemWithText("sigma");
     EXPECT_EQ(sigma.SetMltOperator(), 2);
-    EXPECT_EQ(sigma.operator_kind, 20);
+    EXPECT_EQ(sigma.operator_kind, OPR_SIGMA);
     EXPECT_EQ(sigma.list_fnarg.element_num, 0);
     for (const char* name : {"Sigma", "sigmax", "sigm", "SIGMA", "", "sum"}) {
         CompForm item = ItemWithText(name);
-        item.operator_kind = 3;
+        item.operator_kind = OPR_DIVIDE;
         EXPECT_EQ(item.SetMltOperator(), 0) << name;
-        EXPECT_EQ(item.operator_kind, 3) << name;
+        EXPECT_EQ(item.operator_kind, OPR_DIVIDE) << name;
     }
 }
 
@@ -321,9 +323,9 @@ TEST(OperatorTableTest, FillingStoresEveryRoutineAtItsCode) {
     for (int code = 0; code < OPR_TABLE_SIZE; ++code)
         EXPECT_EQ(OprFun[code], expected[code]) << code;
     // A second call changes nothing.
-    OprFunction saved = OprFun[3];
+    OprFunction saved = OprFun[OPR_DIVIDE];
     Set_Operator_Function();
-    EXPECT_EQ(OprFun[3], saved);
+    EXPECT_EQ(OprFun[OPR_DIVIDE], saved);
     EXPECT_EQ(regis_function, 1);
 }
 

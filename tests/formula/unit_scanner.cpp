@@ -147,19 +147,19 @@ TEST(ScannerBasics, SumOfTwoNamesLeavesIndexOfLastItem) {
         EXPECT_EQ(scan[i].right, nullptr);
     }
     EXPECT_EQ(scan[0].argm_num, 1);
-    EXPECT_EQ(scan[0].operator_kind, -1);
-    EXPECT_EQ(scan[1].operator_kind, 0);
+    EXPECT_EQ(scan[0].operator_kind, OPR_NONE);
+    EXPECT_EQ(scan[1].operator_kind, OPR_PLUS);
 }
 
 TEST(ScannerBasics, OperatorCodesOfTheFiveOperators) {
     Scan scan = Analyse("a+b-c*d/e^f");
     ASSERT_EQ(scan.result, 1);
     EXPECT_EQ(current_number, 10);
-    EXPECT_EQ(scan[1].operator_kind, 0);
-    EXPECT_EQ(scan[3].operator_kind, 1);
-    EXPECT_EQ(scan[5].operator_kind, 2);
-    EXPECT_EQ(scan[7].operator_kind, 3);
-    EXPECT_EQ(scan[9].operator_kind, 4);
+    EXPECT_EQ(scan[1].operator_kind, OPR_PLUS);
+    EXPECT_EQ(scan[3].operator_kind, OPR_MINUS);
+    EXPECT_EQ(scan[5].operator_kind, OPR_TIMES);
+    EXPECT_EQ(scan[7].operator_kind, OPR_DIVIDE);
+    EXPECT_EQ(scan[9].operator_kind, OPR_POWER);
     for (int i = 1; i < 10; i += 2) EXPECT_EQ(scan[i].kind, OPR);
 }
 
@@ -168,8 +168,8 @@ TEST(ScannerSigns, LeadingSignGetsAZeroItem) {
     ASSERT_EQ(scan.result, 1);
     EXPECT_EQ(scan.Texts(), "0 - x ^ 2");
     EXPECT_EQ(scan.Kinds(), (std::vector<int>{NUM, OPR, VAR, OPR, NUM}));
-    EXPECT_EQ(scan[1].operator_kind, 1);
-    EXPECT_EQ(scan[3].operator_kind, 4);
+    EXPECT_EQ(scan[1].operator_kind, OPR_MINUS);
+    EXPECT_EQ(scan[3].operator_kind, OPR_POWER);
     EXPECT_TRUE(Accepted("+x", "0 + x", {NUM, OPR, VAR}));
 }
 
@@ -217,7 +217,7 @@ TEST(ScannerNames, NamesAndBuiltinNamesWithoutParenthesis) {
     ASSERT_EQ(scan.result, 1);
     EXPECT_EQ(scan.Texts(), "sin + 1");
     EXPECT_EQ(scan.Kinds(), (std::vector<int>{VAR, OPR, NUM}));
-    EXPECT_EQ(scan[0].operator_kind, -1);
+    EXPECT_EQ(scan[0].operator_kind, OPR_NONE);
     EXPECT_EQ(scan[0].list_fnarg.element_num, 0);
     EXPECT_TRUE(Accepted("abc123", "abc123", {VAR}));
     EXPECT_TRUE(Refused("123abc", 3));
@@ -236,16 +236,16 @@ TEST(ScannerFunctions, OneArgumentFunctionsAreScannedInline) {
     ASSERT_EQ(scan.result, 1);
     EXPECT_EQ(scan.Texts(), "sin ( 0 - x )");
     EXPECT_EQ(scan.Kinds(), (std::vector<int>{FNC, OPN, NUM, OPR, VAR, CLS}));
-    EXPECT_EQ(scan[0].operator_kind, 5);
+    EXPECT_EQ(scan[0].operator_kind, OPR_SIN);
     EXPECT_EQ(scan[0].argm_num, 1);
     EXPECT_EQ(scan[0].list_fnarg.element_num, 1);
 
     Scan nested = Analyse("sqrt(abs(x))+log10(2)");
     ASSERT_EQ(nested.result, 1);
     EXPECT_EQ(nested.Texts(), "sqrt ( abs ( x ) ) + log10 ( 2 )");
-    EXPECT_EQ(nested[0].operator_kind, 18);
-    EXPECT_EQ(nested[2].operator_kind, 11);
-    EXPECT_EQ(nested[8].operator_kind, 9);
+    EXPECT_EQ(nested[0].operator_kind, OPR_SQRT);
+    EXPECT_EQ(nested[2].operator_kind, OPR_ABS);
+    EXPECT_EQ(nested[8].operator_kind, OPR_LOG10);
     EXPECT_EQ(opn_count, 0);
     EXPECT_TRUE(AllRefused("sin()", 4, "sin(x", 5, "sin(x)(y)", 6));
 }
@@ -255,14 +255,14 @@ TEST(ScannerFunctions, LogOfTwoArguments) {
     ASSERT_EQ(scan.result, 1);
     EXPECT_EQ(scan.Texts(), "log ( 5 , x )");
     EXPECT_EQ(scan.Kinds(), (std::vector<int>{FNC, OPN, NUM, SEP, VAR, CLS}));
-    EXPECT_EQ(scan[0].operator_kind, 19);
+    EXPECT_EQ(scan[0].operator_kind, OPR_LOG_BASE);
     EXPECT_EQ(scan[0].argm_num, 2);
     EXPECT_EQ(scan[0].list_fnarg.element_num, 2);
     EXPECT_EQ(scan[0].list_fnarg[0], nullptr);
     EXPECT_EQ(scan[0].list_fnarg[1], nullptr);
     for (int i = 1; i <= 5; ++i) {
         EXPECT_EQ(scan[i].argm_num, 1);
-        EXPECT_EQ(scan[i].operator_kind, -1);
+        EXPECT_EQ(scan[i].operator_kind, OPR_NONE);
     }
     EXPECT_EQ(opn_count, 0);
 }
@@ -272,7 +272,7 @@ TEST(ScannerFunctions, ScanningGoesOnAfterTheArguments) {
     ASSERT_EQ(scan.result, 1);
     EXPECT_EQ(scan.Texts(), "log ( 5 , x ) + 1");
     EXPECT_EQ(scan.Kinds(), (std::vector<int>{FNC, OPN, NUM, SEP, VAR, CLS, OPR, NUM}));
-    EXPECT_EQ(scan[6].operator_kind, 0);
+    EXPECT_EQ(scan[6].operator_kind, OPR_PLUS);
     EXPECT_EQ(current_number, 7);
 
     EXPECT_TRUE(AllAccepted({{"(log(2,x*y)-1)",
@@ -300,7 +300,7 @@ TEST(ScannerFunctions, SigmaInsideLogArguments) {
     EXPECT_EQ(last.Texts(), "log ( 2 , sigma [ k(1,3) , k ] )");
     EXPECT_EQ(last.Kinds(),
               (std::vector<int>{FNC, OPN, NUM, SEP, SIG, OBR, RNG, SEP, VAR, CBR, CLS}));
-    EXPECT_EQ(last[4].operator_kind, 20);
+    EXPECT_EQ(last[4].operator_kind, OPR_SIGMA);
     EXPECT_EQ(last[4].argm_num, 2);
     EXPECT_EQ(last[8].argm_num, -1);
 }
@@ -326,7 +326,7 @@ TEST(ScannerFunctions, OuterCountersComeBackAfterArguments) {
     EXPECT_EQ(current_number, 14);
     EXPECT_EQ(scan[2].argm_num, 2);
     EXPECT_EQ(scan[9].argm_num, 2);
-    EXPECT_EQ(scan[8].operator_kind, 2);
+    EXPECT_EQ(scan[8].operator_kind, OPR_TIMES);
 }
 
 TEST(ScannerFunctions, PositionsThroughTwoNestingLevels) {
@@ -339,12 +339,12 @@ TEST(ScannerSigma, SumOfSquares) {
     ASSERT_EQ(scan.result, 1);
     EXPECT_EQ(scan.Texts(), "sigma [ n(1,10) , n ^ 2 ]");
     EXPECT_EQ(scan.Kinds(), (std::vector<int>{SIG, OBR, RNG, SEP, VAR, OPR, NUM, CBR}));
-    EXPECT_EQ(scan[0].operator_kind, 20);
+    EXPECT_EQ(scan[0].operator_kind, OPR_SIGMA);
     EXPECT_EQ(scan[0].argm_num, 2);
     EXPECT_EQ(scan[0].list_fnarg.element_num, 0);
     EXPECT_EQ(scan[2].argm_num, 1);
     EXPECT_EQ(scan[4].argm_num, -1);
-    EXPECT_EQ(scan[5].operator_kind, 4);
+    EXPECT_EQ(scan[5].operator_kind, OPR_POWER);
     EXPECT_EQ(opn_count, 0);
 }
 
@@ -569,7 +569,7 @@ TEST_F(ScannerUserFunctions, ThreeArguments) {
     EXPECT_EQ(scan.Texts(), "u ( a , b , c )");
     EXPECT_EQ(scan.Kinds(), (std::vector<int>{UFN, OPN, VAR, SEP, VAR, SEP, VAR, CLS}));
     EXPECT_EQ(scan[0].argm_num, 3);
-    EXPECT_EQ(scan[0].operator_kind, -1);
+    EXPECT_EQ(scan[0].operator_kind, OPR_NONE);
     ASSERT_EQ(scan[0].list_fnarg.element_num, 3);
     for (int slot = 0; slot < 3; ++slot) EXPECT_EQ(scan[0].list_fnarg[slot], nullptr);
     EXPECT_EQ(opn_count, 0);
@@ -586,7 +586,7 @@ TEST_F(ScannerUserFunctions, OneArgument) {
     EXPECT_EQ(scan.Kinds(), (std::vector<int>{UFN, OPN, VAR, CLS, OPR, NUM}));
     EXPECT_EQ(scan[0].argm_num, 1);
     EXPECT_EQ(scan[0].list_fnarg.element_num, 1);
-    EXPECT_EQ(scan[0].operator_kind, -1);
+    EXPECT_EQ(scan[0].operator_kind, OPR_NONE);
 
     EXPECT_TRUE(Accepted("f2(-x)", "f2 ( 0 - x )", {UFN, OPN, NUM, OPR, VAR, CLS}));
     EXPECT_TRUE(AllRefused("f2(1,2)", 4, "f2()", 3));

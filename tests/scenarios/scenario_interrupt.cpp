@@ -1,8 +1,10 @@
 // Ctrl-C and the progress line on the real binary: SIGINT while it sums,
 // sweeps or waits at the menu; standard error a file or a pseudo-terminal.
+#include "process_watch.h"
 #include "session.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,10 +21,6 @@ const std::string FILE_PROMPT =
 const std::string BACK_TO_MENU = "計算を中断しました。\n" + ClosingRule() + MenuText();
 const std::string REPORT_HEAD = "\n****************************計算結果を記録します\n";
 const std::string RESULT_RULE = "----------関数計算の結果-------------\n";
-
-void Pause(int milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
 
 // kansu in the session's directory reading a pipe the test writes; standard
 // output goes to the file "stdout", standard error to error_fd.
@@ -56,7 +54,9 @@ public:
     // Waits up to a minute until standard output ends with the text.
     bool WaitForEnding(const std::string& text_utf8) {
         std::string ending = Cp932(text_utf8);
-        for (int tries = 0; tries < 600; ++tries, Pause(100)) {
+        for (auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+             std::chrono::steady_clock::now() < deadline;
+             std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
             std::string output = Output();
             if (output.size() >= ending.size() &&
                 output.compare(output.size() - ending.size(), ending.size(), ending) == 0)
@@ -96,7 +96,10 @@ TEST(InterruptScenario, CtrlCEndsALongSumWithoutAValue) {
     close(error_fd);
     child.Type("1\nsigma[n(1,2000000000),1/n^2]\nsum.txt\n0\n");
     ASSERT_TRUE(child.WaitForEnding(FILE_PROMPT));
-    Pause(1000);
+    // The report is opened just before the sum starts; a fifth of a second of
+    // work after that is the sum, which takes seconds.
+    ASSERT_TRUE(WaitUntil([&] { return session.Exists("sum.txt"); }, "sum.txt"));
+    ASSERT_TRUE(WaitForCpuTime(child.Pid(), 0.2));
     int status = child.Interrupt();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_TRUE(child.WaitForEnding(FILE_PROMPT + BACK_TO_MENU));
@@ -116,11 +119,20 @@ TEST(InterruptScenario, CtrlCEndsASweepWithProgressOnTheTerminal) {
     close(error_fd);
     child.Type("1\nx^2\nx(0,1)[200000000]\nout.txt\n0\n");
     ASSERT_TRUE(child.WaitForEnding(FILE_PROMPT));
-    Pause(1500);
-    child.Interrupt();
-    EXPECT_TRUE(child.WaitForEnding(FILE_PROMPT + BACK_TO_MENU));
+    // The progress line shows once the sweep has run a while and written rows.
     std::string shown;
     char buffer[4096];
+    const std::string progress = Cp932("計算中 ");
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (shown.find(progress) == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline) {
+        pollfd ready = {terminal, POLLIN, 0};
+        ssize_t got = poll(&ready, 1, 50) > 0 ? read(terminal, buffer, sizeof buffer) : 0;
+        if (got > 0) shown.append(buffer, got);
+    }
+    ASSERT_NE(shown.find(progress), std::string::npos) << shown;
+    child.Interrupt();
+    EXPECT_TRUE(child.WaitForEnding(FILE_PROMPT + BACK_TO_MENU));
     fcntl(terminal, F_SETFL, O_NONBLOCK);
     for (ssize_t got; (got = read(terminal, buffer, sizeof buffer)) > 0;) shown.append(buffer, got);
     close(terminal);
@@ -149,7 +161,8 @@ TEST(InterruptScenario, CtrlCAtTheMenuAsksToSaveUnsavedFunctions) {
     Child child(session, error_fd);
     child.Type("-1\nEnrUsrfunc\n1\nf\n1\na0*2\n");
     ASSERT_TRUE(child.WaitForEnding("\n\n" + MenuText()));
-    Pause(300);
+    // Ctrl-C before the read has begun would not cut it short.
+    ASSERT_TRUE(WaitUntilReadingInput(child.Pid()));
     kill(child.Pid(), SIGINT);
     ASSERT_TRUE(child.WaitForEnding(MenuText() +
                                     "\nユーザ定義関数の変更を保存しますか? Yes-->1 No-->2 \n"));

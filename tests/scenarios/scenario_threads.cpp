@@ -4,13 +4,12 @@
 #include <signal.h>
 #include <sys/wait.h>
 
-#include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "modes/modecommon.h"
 #include "report/reportwriter.h"
+#include "process_watch.h"
 #include "session.h"
 #include "terminal.h"
 #include "userfunc_dialogue.h"
@@ -84,7 +83,10 @@ TEST(ThreadsScenario, CtrlCKeepsTheFirstRowsInOrder) {
         terminal.Type("1\nsigma[n(1," + std::to_string(terms) + "),x*n]\nx(0,1)[" +
                       std::to_string(divisions) + "]\nout.txt\n");
         ASSERT_TRUE(terminal.WaitFor("(max79) :"));
-        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        // The report is opened just before the sweep starts; a fifth of a
+        // second of work after that is the sweep, which takes far longer.
+        ASSERT_TRUE(WaitUntil([&] { return session.Exists("out.txt"); }, "out.txt"));
+        ASSERT_TRUE(WaitForCpuTime(terminal.Pid(), 0.2));
         terminal.Type("\003");
         ASSERT_TRUE(terminal.WaitFor("計算を中断しました。"));
         terminal.Type("0\n");

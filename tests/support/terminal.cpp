@@ -20,6 +20,14 @@ const char* const KEY_TAB = "\t";
 const char* const KEY_BACKSPACE = "\177";
 
 namespace {
+// However loaded the machine, kansu answers within this; a wait that ends
+// here is a failure, never a retry.
+const auto PATIENCE = std::chrono::minutes(1);
+
+std::chrono::steady_clock::time_point Deadline() {
+    return std::chrono::steady_clock::now() + PATIENCE;
+}
+
 [[noreturn]] void Start_Child(Session& session, const std::string& terminal_name,
                               const std::vector<std::string>& arguments,
                               const std::vector<std::string>& environment) {
@@ -81,8 +89,7 @@ void TerminalSession::ReadAvailable(int milliseconds) {
 }
 
 bool TerminalSession::WaitFor(const std::string& text) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (std::chrono::steady_clock::now() < deadline) {
+    for (auto deadline = Deadline(); std::chrono::steady_clock::now() < deadline;) {
         size_t at = shown_.find(text, found_up_to_);
         if (at != std::string::npos) {
             found_up_to_ = at + text.size();
@@ -95,17 +102,18 @@ bool TerminalSession::WaitFor(const std::string& text) {
 }
 
 bool TerminalSession::WaitForLineEditor() {
-    for (int tries = 0; tries < 2000; ++tries) {
+    for (auto deadline = Deadline(); std::chrono::steady_clock::now() < deadline;) {
         termios settings = {};
         if (tcgetattr(master_, &settings) == 0 && (settings.c_lflag & ICANON) == 0) return true;
-        usleep(10000);
+        ReadAvailable(10);  // the screen is read meanwhile, so kansu never waits to write
     }
     ADD_FAILURE() << "the line editor never took the terminal\n--- screen ---\n" << shown_;
     return false;
 }
 
 int TerminalSession::Wait() {
-    for (int tries = 0; status_ == -1 && tries < 400; ++tries) {
+    for (auto deadline = Deadline();
+         status_ == -1 && std::chrono::steady_clock::now() < deadline;) {
         ReadAvailable(50);
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) status_ = status;

@@ -28,12 +28,12 @@ public:
     TerminalSession& operator=(const TerminalSession&) = delete;
 
     void Type(const std::string& keys);
-    // Waits up to 20 s until the screen shows text after what the last wait found.
+    // Waits up to a minute until the screen shows text after what the last wait found.
     bool WaitFor(const std::string& text);
     // Waits until the line editor has the terminal: keys typed earlier would
     // meet the terminal's own line editing.
     bool WaitForLineEditor();
-    // Waits for the end; the status as waitpid gives it.
+    // Waits up to a minute for the end; the status as waitpid gives it.
     int Wait();
     std::string Shown() const { return shown_; }
     pid_t Pid() const { return pid_; }
