@@ -68,7 +68,7 @@ check_tree() {  # $1: label, $2: folder that stands for PREFIX
   done
   if [ "$failures" = "$before" ]; then pass "$label: installed files match README.md"; fi
 }
-cmake --install build-package --prefix "$work/prefix" >/dev/null
+cmake --install build-package --strip --prefix "$work/prefix" >/dev/null
 check_tree "cmake --install" "$work/prefix"
 check_tree ".deb" "$work/root/usr"
 for page in share/man/man1/kansu.1.gz share/man/ja/man1/kansu.1.gz; do
