@@ -57,10 +57,12 @@ else()
   install(FILES ${KANSU_EXAMPLES} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
   install(FILES ${KANSU_PICTURES} DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 
-  # Manual pages: the version put in from project(), then compressed as man
-  # and Debian expect them (gzip -n: the same bytes at every build).
+  # Manual pages: the version put in from project() when configured, the
+  # documentation directory of the prefix actually installed to when
+  # installed (cmake --install --prefix, the .deb's /usr), then compressed as
+  # man and Debian expect them (gzip -n: the same bytes at every build).
   find_program(KANSU_GZIP gzip REQUIRED)
-  set(KANSU_MAN_PAGES)
+  set(KANSU_DOCDIR "@KANSU_DOCDIR@")  # left for the install step
   foreach(language en ja)
     set(source_dir man)
     set(target_dir ${CMAKE_INSTALL_MANDIR}/man1)
@@ -69,12 +71,19 @@ else()
       set(target_dir ${CMAKE_INSTALL_MANDIR}/${language}/man1)
     endif()
     set(page ${CMAKE_CURRENT_BINARY_DIR}/${source_dir}/kansu.1)
+    set(staged ${CMAKE_CURRENT_BINARY_DIR}/${source_dir}/installed/kansu.1)
     configure_file(${source_dir}/kansu.1 ${page} @ONLY)
-    add_custom_command(OUTPUT ${page}.gz
-      COMMAND ${KANSU_GZIP} -9 -n -c ${page} > ${page}.gz
-      DEPENDS ${page} VERBATIM)
-    list(APPEND KANSU_MAN_PAGES ${page}.gz)
-    install(FILES ${page}.gz DESTINATION ${target_dir})
+    install(CODE "
+      file(READ \"${page}\" page_text)
+      string(REPLACE \"@KANSU_DOCDIR@\" \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DOCDIR}\"
+             page_text \"\${page_text}\")
+      file(WRITE \"${staged}\" \"\${page_text}\")
+      execute_process(COMMAND \"${KANSU_GZIP}\" -9 -n -f \"${staged}\" RESULT_VARIABLE gzip_status)
+      if(gzip_status)
+        message(FATAL_ERROR \"gzip ${staged} failed\")
+      endif()
+      file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${target_dir}\" TYPE FILE
+           FILES \"${staged}.gz\")")
   endforeach()
   set(changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
   add_custom_command(OUTPUT ${changelog}
@@ -83,7 +92,7 @@ else()
             | ${KANSU_GZIP} -9 -n -c > ${changelog}
     DEPENDS CHANGELOG.md scripts/debian-changelog.sh VERBATIM)
   install(FILES ${changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR})
-  add_custom_target(kansu_install_files ALL DEPENDS ${KANSU_MAN_PAGES} ${changelog})
+  add_custom_target(kansu_install_files ALL DEPENDS ${changelog})
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # kansu_<version>_<arch>.deb
