@@ -192,7 +192,7 @@ TEST(SharedSaveFile, AFifoIsRefusedAtOnce) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_TRUE(
         SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
-                     AtPrompt(LoadAsked() + "通常のファイルではないので使えません\n") +
+                     AtPrompt(LoadAsked() + "通常のファイルではないので使えません。保存ファイルには通常のファイルを指定してください\n") +
                      AtPrompt(AskSaveFile() + ListQuestions() + NoSourceFile()) +
                      AtPrompt(ListQuestions() + AskListFile() + "出力先の作成に失敗しました\n") +
                      "計算したい式を入力してくださいな\n---------------------------------\n"
