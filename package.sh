@@ -17,10 +17,15 @@ for kind in "${kinds[@]}"; do
   case "$kind" in
   deb)
     install_missing cmake cmake make make g++ g++ dpkg-shlibdeps dpkg-dev
-    # Only what the package holds is built (no "all" before installing).
+    # Only what the package holds is built (no "all" before installing),
+    # hardened as Debian builds are: fortified calls, stack protector,
+    # position-independent, relocations read-only and bound at start.
     cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DKANSU_TESTS=OFF \
-      -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-    cmake --build build-package -j "$jobs" --target kansu kansu_man_pages
+      -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
+      -DCMAKE_CXX_FLAGS="-D_FORTIFY_SOURCE=2 -fstack-protector-strong" \
+      -DCMAKE_POSITION_INDEPENDENT_CODE=ON \
+      -DCMAKE_EXE_LINKER_FLAGS="-pie -Wl,-z,relro,-z,now" >/dev/null
+    cmake --build build-package -j "$jobs" --target kansu kansu_install_files
     rm -rf build-package/packages
     (cd build-package && cpack -G DEB >/dev/null)
     cp build-package/packages/kansu_*_*.deb dist/

@@ -306,8 +306,9 @@ int ReadUsrFunc_ToUfArray(UsrFuncArray& ufunc_list) {
         std::cout << Msg().LOAD_NOT_SAVE_FILE << std::endl;
         return -1;
     }
-    if (loaded == UFUNC_NOT_REGULAR) std::cout << Msg().FILE_NOT_REGULAR << std::endl;
-    std::cout << Msg().LOAD_OPEN_FAILED << std::endl;
+    // A folder or FIFO is said once, not again as a failed open.
+    std::cout << (loaded == UFUNC_NOT_REGULAR ? Msg().FILE_NOT_REGULAR : Msg().LOAD_OPEN_FAILED)
+              << std::endl;
     return -2;
 }
 

@@ -56,8 +56,11 @@ std::vector<Candidate> Formula_Candidates(const std::string& word, const UsrFunc
          entry = static_cast<UsrFuncProp*>(entry->NextPnt())) {
         std::string name = entry->label;
         if (!Starts_With(name, word)) continue;
-        candidates.push_back({name + "(", name + "(" + Msg().COMPLETION_ARGUMENTS +
-                                              std::to_string(entry->argNum) + ")"});
+        // Shown with its parameters as a definition names them: hyp(a0,a1).
+        std::string shown = name + "(";
+        for (int i = 0; i < entry->argNum; ++i)
+            shown += (i == 0 ? "a" : ",a") + std::to_string(i);
+        candidates.push_back({name + "(", shown + ")"});
     }
     return candidates;
 }

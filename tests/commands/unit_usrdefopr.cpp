@@ -89,11 +89,12 @@ TEST(SaveMessages, EachCodeHasItsText) {
         {SAVE_NOTHING_CHANGED, "保存するものがありません。または変更無し"},
         {SAVE_PATH_TAKEN, "このファイルは既に存在しています。保存ファイル名を変えてください"},
         {SAVE_FAILED, "ファイルへの保存が出来ませんでした。(原因不明)"},
-        {SAVE_DENIED, "書き込みが許可されていません"},
-        {SAVE_NOT_REGULAR, "通常のファイルではないので使えません"},
+        {SAVE_DENIED, "書き込みが許可されていません。ファイルとディレクトリのアクセス権を確かめてください"},
+        {SAVE_NOT_REGULAR, "通常のファイルではないので使えません。保存ファイルには通常のファイルを指定してください"},
         {SAVE_LOCK_BUSY,
-         "ほかの実行が保存ファイルを使用中です。10秒待ちましたが終わらないので、中止しました"},
-        {SAVE_FILE_DAMAGED, "保存ファイルの記録が壊れているので、保存しませんでした"},
+         "ほかの kansu が保存ファイルを使用中です。10 秒待っても終わらないので、保存を中止しました。"
+         "その kansu が終わってから保存し直してください"},
+        {SAVE_FILE_DAMAGED, "保存ファイルのレコードが壊れているので、保存しませんでした。別の保存ファイルに保存してください"},
     };
     for (const auto& text : texts) EXPECT_EQ(SaveMessage(text.first), Cp932(text.second + "\n"));
     // The values of the codes that existed before they had names.
@@ -281,7 +282,7 @@ TEST(PathReading, TheWholeLineWithoutItsSurroundingBlanks) {
     EXPECT_EQ(Read_PathLine(exact, &path, 255, true), PATH_TOO_LONG);
     EXPECT_EQ(path, "");
     EXPECT_EQ(capture.Text(),
-              Cp932(PlatformText("パスが長すぎます。半角255文字以内で入力して下さい\n")));
+              Cp932(PlatformText("パスが長すぎます。半角 255 文字以内で入力してください\n")));
 }
 
 }  // namespace

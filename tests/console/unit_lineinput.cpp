@@ -76,7 +76,7 @@ TEST(Completion, CommandsFunctionsAndPaths) {
     UsrFuncArray registry(nullptr);
     registry.AddUFncElem("sq2", -1, 1, 8, "a0*2");
     registry.AddUFncElem("hyp", -1, 2, 8, "sqrt(a0^2+a1^2)");
-    std::string count = Msg().COMPLETION_ARGUMENTS;
+    registry.AddUFncElem("sqh", -1, 2, 8, "a0^2+a1^2");
     std::string dir = session.Dir() + "/";
     struct Case {
         InputKind kind;
@@ -87,7 +87,7 @@ TEST(Completion, CommandsFunctionsAndPaths) {
         {InputKind::Command, "ShowUfList", "", {"ShowUfList", "ShowUfList2"}},
         {InputKind::Command, " Set", "Uf", {}},
         {InputKind::Command, "enr", "", {}},  // case matters
-        {InputKind::Formula, "sq", "", {"sqrt(", "sq2(" + count + "1)"}},
+        {InputKind::Formula, "sq", "", {"sqrt(", "sq2(a0)", "sqh(a0,a1)"}},
         {InputKind::Formula, "2*sqr", "t(", {}},
         {InputKind::Formula, "x+hy", "p(", {}},
         {InputKind::Formula, "si", "", {"sin(", "sinh(", "sigma["}},

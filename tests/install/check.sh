@@ -23,6 +23,19 @@ for page in man/kansu.1 man/ja/kansu.1; do
   if [ -z "$lint$rendered" ]; then pass "groff lint $page"; else fail "groff $page: $lint$rendered"; fi
 done
 
+# Rendered as man shows them: no word broken by a hyphen (paths would read
+# wrong), and in the Japanese page no blank beside Japanese punctuation (a
+# blank a line break between text and a macro would leave).
+for page in man/kansu.1 man/ja/kansu.1; do
+  text=$(groff -man -K utf8 -Tutf8 "$page" 2>/dev/null | LC_ALL=C.UTF-8 sed 's/.\x08//g')
+  broken=$(grep -n "$(printf '\xe2\x80\x90')" <<<"$text" || true)  # U+2010, groff's hyphen
+  [ -z "$broken" ] && pass "no hyphenation in $page" || fail "hyphenated in $page: $broken"
+done
+text=$(groff -man -K utf8 -Tutf8 man/ja/kansu.1 2>/dev/null | LC_ALL=C.UTF-8 sed 's/.\x08//g')
+blanks=$(LC_ALL=C.UTF-8 grep -nP '\S [、。」）]|[、。「（] \S' <<<"$text" || true)
+[ -z "$blanks" ] && pass "no blank beside Japanese punctuation" ||
+  fail "blank beside Japanese punctuation in man/ja/kansu.1: $blanks"
+
 # The .deb: its name, computed dependencies, and the installed binary at work.
 ./package.sh deb >/dev/null
 deb=dist/kansu_${version}_amd64.deb
@@ -68,12 +81,18 @@ check_tree() {  # $1: label, $2: folder that stands for PREFIX
   done
   if [ "$failures" = "$before" ]; then pass "$label: installed files match README.md"; fi
 }
-cmake --install build-package --prefix "$work/prefix" >/dev/null
+cmake --install build-package --strip --prefix "$work/prefix" >/dev/null
 check_tree "cmake --install" "$work/prefix"
 check_tree ".deb" "$work/root/usr"
 for page in share/man/man1/kansu.1.gz share/man/ja/man1/kansu.1.gz; do
   grep -q "kansu $version" <(zcat "$work/prefix/$page") && pass "$page names kansu $version" ||
     fail "$page does not name kansu $version"
+  # The documents named where this install put them, in either kind of install.
+  for root in "$work/prefix:$work/prefix" "$work/root/usr:/usr"; do
+    docdir=${root#*:}/share/doc/kansu
+    grep -q "^\.I $docdir\$" <(zcat "${root%%:*}/$page") && pass "$page names $docdir" ||
+      fail "${root%%:*}/$page does not name $docdir"
+  done
 done
 
 if [ "$failures" -gt 0 ]; then echo "install check: $failures failed" >&2; exit 1; fi

@@ -235,7 +235,7 @@ TEST(ExplicitScenario, LongFileNameIsRefused) {
     SessionResult result = session.Run("1\n2+3\n" + name + "\n0\n");
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_TRUE(SameText(Start() + FORMULA_PROMPT + kFilePrompt +
-                             "パスが長すぎます。半角79文字以内で入力して下さい\n" + Back(),
+                             "パスが長すぎます。半角 79 文字以内で入力してください\n" + Back(),
                          result.output));
     EXPECT_TRUE(session.Files().empty());
 }
@@ -247,7 +247,7 @@ TEST(ExplicitScenario, RefusedFullWidthCharacterIsShownWhole) {
     SessionResult result = session.Run("1\nx+ａc\n1\n２\n0\n");
     EXPECT_EQ(result.exit_status, 0);
     // A full-width form at the fault: the hint line follows.
-    const std::string hint = "\n全角の英数字・記号は半角で入力して下さい。\n";
+    const std::string hint = "\n全角の英数字・記号・空白は半角で入力してください。\n";
     EXPECT_TRUE(SameText(Start() + FORMULA_PROMPT + "これは式になってないぞ！プンプン\n" +
                              "おかしいところはx+ａ…なんです。" + hint + Back() + FORMULA_PROMPT +
                              "これは式になってないぞ！プンプン\n" +

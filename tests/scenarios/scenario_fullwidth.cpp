@@ -49,7 +49,7 @@ TEST(FullWidthScenario, NumericPromptsReadFullWidthAsHalfWidth) {
 }
 
 TEST(FullWidthScenario, FormulaErrorsAtFullWidthCharactersGetAHint) {
-    const std::string hint = "\n全角の英数字・記号は半角で入力して下さい。\n";
+    const std::string hint = "\n全角の英数字・記号・空白は半角で入力してください。\n";
     const std::string refused = "これは式になってないぞ！プンプン\n";
     const std::pair<std::string, std::string> cases[] = {
         {"1+ｘ", "1+ｘ…なんです。" + hint}, {"1+　2", "1+　…なんです。" + hint},

@@ -197,13 +197,13 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
         {"plot out.txt --run 2", 1,
          "out.txt: その番号の計算結果はありません / no such run in the report"},
         {"plot notes.txt", 1,
-         "notes.txt: kansu の計算結果の記録ではありません / not a kansu report"},
+         "notes.txt: kansu の結果ファイルではありません / not a kansu report"},
         {"plot missing.txt", 1, "missing.txt: ファイルを開けません / cannot open the file"},
         {"plot .", 1, ".: ファイルを開けません / cannot open the file"},
         {"plot out.txt --run 0", 2, "引数が正しくありません / invalid argument: 0"},
         {"plot out.txt --xrange 2:1", 2, "引数が正しくありません / invalid argument: 2:1"},
         {"plot out.txt --bogus", 2, "引数が正しくありません / invalid argument: --bogus"},
-        {"plot", 2, "計算結果のファイルを指定してください / no report file given"},
+        {"plot", 2, "結果ファイルを指定してください / no report file given"},
     };
     for (const ErrorCase& c : cases) {
         SessionResult result = session.RunWithArguments(c.arguments, "");

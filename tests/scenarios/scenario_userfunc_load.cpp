@@ -11,7 +11,7 @@ using namespace userfunc_test;
 const std::string kNotASaveFile = "指定ファイルはユーザ関数保存ファイルではありません\n";
 const std::string kCannotOpen = "指定ファイルをオープンするのに失敗しました。\n";
 const std::string kReadOneOfDamaged =
-    "関数を1個読み込みました。ファイルの残りは壊れているため読み込めません\n";
+    "関数を 1 個読み込みました。ファイルの残りのレコードは壊れているため読み込めません\n";
 const std::string kFgFile = FileId() + Record("f", 1, "a0*2") + Record("g", 2, "a0+a1");
 
 TEST(LoadScenario, Dialogues) {
@@ -61,8 +61,8 @@ TEST(LoadScenario, Dialogues) {
          Start() + AtPrompt(LoadAsked() + AskChooseNow()) +
              AtPrompt(ListQuestions() + AskListFile()) +
              AtPrompt(AskDefName() +
-                      "保存ファイルの関数の記録が壊れているか、ほかで書き換えられています。"
-                      "SetUfListで読み込み直して下さい\n"),
+                      "保存ファイルの関数のレコードが壊れているか、ほかの kansu が書き換えました。"
+                      "SetUfList で読み込み直してください\n"),
          fg},
         {"SetUfdef without a name at the end of input", "-1\nSetUfdef\n",
          Start() + AtPrompt(AskDefName() + "関数名が未入力です\n")},

@@ -57,7 +57,7 @@ const std::string kEnrolledF = Start() + AtPrompt(Enrolled(1, "double f( a0 ) = 
 const std::string kExists = "このファイルは既に存在しています。保存ファイル名を変えてください\n";
 const std::string kNothing = "保存するものがありません。または変更無し\n";
 const std::string kLongestName = std::string(251, 'p') + ".dat";
-const std::string kTooLong255 = "パスが長すぎます。半角255文字以内で入力して下さい\n";
+const std::string kTooLong255 = "パスが長すぎます。半角 255 文字以内で入力してください\n";
 const std::string kFG = FileId() + Record("f", 1, "a0*2") + Record("g", 2, "a0+a1");
 
 TEST(SaveScenario, SaveUsrfunc) {
@@ -170,9 +170,9 @@ TEST(EndOfRunScenario, TheSaveQuestion) {
          "-1\nSetUfList\nbad.dat\n1\n" + TypeEnroll("h", 1, "a0*3") + "0\n1\n1\nnew.dat\n",
          Start() +
              AtPrompt(LoadAsked() +
-                      "関数を1個読み込みました。ファイルの残りは壊れているため読み込めません\n") +
+                      "関数を 1 個読み込みました。ファイルの残りのレコードは壊れているため読み込めません\n") +
              AtPrompt(Enrolled(1, "double h( a0 ) = a0*3")) + SaveQuestion() +
-             "保存ファイルの記録が壊れているので、保存しませんでした\n" + SaveQuestion() + kAskPath,
+             "保存ファイルのレコードが壊れているので、保存しませんでした。別の保存ファイルに保存してください\n" + SaveQuestion() + kAskPath,
          {{"bad.dat", kFRecordFile + "\x01\x02\x03"},
           {"new.dat", kFRecordFile + Record("h", 1, "a0*3")}}},
         {"end of input after a failed save ends without saving",

@@ -157,8 +157,8 @@ TEST(SignalScenario, UnsavedFunctionsGoToARecoveryFileNamedAtTheNextStart) {
         SessionResult next =
             session.Run("-1\nSetUfList\n" + recovered[0] + "\n1\n-1\nShowUfList\n0\n1\n0\n2\n");
         EXPECT_TRUE(
-            SameText("前回、保存されていない関数を回復ファイルに残しました"
-                     "(SetUfListで読み込めます) : " +
+            SameText("前回の kansu は、保存されなかった関数を回復ファイルに残しました"
+                     " (SetUfList で読み込めます) : " +
                          recovered[0] + "\n" + Start() + AtPrompt(LoadAsked()) +
                          AtPrompt(ListQuestions() + "double f( a0 ) = a0*2\n\n\n") + SaveQuestion(),
                      next.output));
@@ -193,8 +193,7 @@ TEST(SharedSaveFile, AFifoIsRefusedAtOnce) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_TRUE(
         SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
-                     AtPrompt(LoadAsked() + "通常のファイルではないので使えません\n"
-                                            "指定ファイルをオープンするのに失敗しました。\n") +
+                     AtPrompt(LoadAsked() + "通常のファイルではないので使えません。保存ファイルには通常のファイルを指定してください\n") +
                      AtPrompt(AskSaveFile() + ListQuestions() + NoSourceFile()) +
                      AtPrompt(ListQuestions() + AskListFile() + "出力先の作成に失敗しました\n") +
                      "計算したい式を入力してくださいな\n---------------------------------\n"

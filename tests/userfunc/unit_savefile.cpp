@@ -992,7 +992,7 @@ TEST_F(SaveFile, ASaveMergesWithWhatAnotherRunSaved) {
          FILE_ID + f3 + G_RECORD,
          FILE_ID + f5 + G_RECORD,
          {"f", "g"},
-         "関数 f : ほかの実行が保存した定義を、この実行の定義で置き換えました"},
+         "関数 f : ほかの kansu が保存した定義を、この kansu の定義で置き換えました"},
         {"another run's newer definition is kept and loaded",
          FILE_ID + F_RECORD + G_RECORD,
          true,
@@ -1000,7 +1000,7 @@ TEST_F(SaveFile, ASaveMergesWithWhatAnotherRunSaved) {
          FILE_ID + f3 + G_RECORD,
          FILE_ID + f3 + G_RECORD + h_record,
          {"f", "g", "h"},
-         "関数 f : ほかの実行が保存した新しい定義を読み込みました"},
+         "関数 f : ほかの kansu が保存した新しい定義を読み込みました"},
         {"another run's deletion is honoured",
          FILE_ID + F_RECORD + G_RECORD,
          false,
@@ -1008,7 +1008,7 @@ TEST_F(SaveFile, ASaveMergesWithWhatAnotherRunSaved) {
          FILE_ID + G_RECORD,
          FILE_ID + G_RECORD + h_record,
          {"g", "h"},
-         "関数 f : ほかの実行が保存ファイルから削除したので、登録から外しました"},
+         "関数 f : ほかの kansu が保存ファイルから削除したので、登録から外しました"},
         {"another run's addition is kept and registered by name",
          FILE_ID + F_RECORD,
          false,
@@ -1016,7 +1016,7 @@ TEST_F(SaveFile, ASaveMergesWithWhatAnotherRunSaved) {
          FILE_ID + F_RECORD + G_RECORD,
          FILE_ID + F_RECORD + G_RECORD + h_record,
          {"f", "g", "h"},
-         "関数 g : ほかの実行が保存ファイルに加えた関数です。名前だけ登録しました"},
+         "関数 g : ほかの kansu が保存ファイルに加えた関数です。名前だけ登録しました"},
         {"loading all definitions changes nothing",
          FILE_ID + F_RECORD,
          true,
@@ -1024,7 +1024,7 @@ TEST_F(SaveFile, ASaveMergesWithWhatAnotherRunSaved) {
          FILE_ID + f3 + G_RECORD,
          FILE_ID + f3 + G_RECORD,
          {"f", "g"},
-         "関数 g : ほかの実行が保存ファイルに加えた関数です。名前だけ登録しました"},
+         "関数 g : ほかの kansu が保存ファイルに加えた関数です。名前だけ登録しました"},
         {"a save file that went away is written anew",
          FILE_ID + F_RECORD,
          true,
@@ -1138,7 +1138,7 @@ TEST_F(SaveFile, ALoadSaysHowManyFunctionsItReadBeforeADamagedRecord) {
     ASSERT_EQ(Create_UFunctionTable(registry_, Path("save.dat").c_str(), 0), 1);
     EXPECT_EQ(capture.Text(),
               Cp932(PlatformText(
-                  "関数を1個読み込みました。ファイルの残りは壊れているため読み込めません\n")));
+                  "関数を 1 個読み込みました。ファイルの残りのレコードは壊れているため読み込めません\n")));
 }
 
 }  // namespace
