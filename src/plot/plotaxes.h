@@ -20,6 +20,12 @@ AxisRange Padded_Range(double min_value, double max_value, double margin);
 void Equalize_Scales(AxisRange* x_range, AxisRange* y_range, double width, double height,
                      bool x_fixed, bool y_fixed);
 
+// A place in the picture; y grows downwards.
+struct PixelPoint {
+    double x = 0.0;
+    double y = 0.0;
+};
+
 // The drawing area and its value ranges; picture y grows downwards.
 struct PlotFrame {
     double left = 0.0, top = 0.0, width = 1.0, height = 1.0;

@@ -33,6 +33,13 @@ bool Read_Range(const char* text, AxisRange* range) {
            Read_Number(whole.substr(colon + 1), &range->high) && range->low < range->high;
 }
 
+bool Read_Aspect(const char* text, PlotAspect* aspect) {
+    if (std::strcmp(text, "equal") == 0) *aspect = PlotAspect::EQUAL;
+    else if (std::strcmp(text, "auto") == 0) *aspect = PlotAspect::AUTO;
+    else return false;
+    return true;
+}
+
 bool Read_RunNumber(const char* text, int* number) {
     std::string_view whole(text);
     std::from_chars_result read =
@@ -117,6 +124,8 @@ PlotOptions Parse_PlotOptions(int argc, const char* const* argv, int plot_word) 
         } else if (std::strcmp(word, "--yrange") == 0 && value != nullptr) {
             understood = Read_Range(argv[++i], &options.request.y_range);
             options.request.y_range_given = true;
+        } else if (std::strcmp(word, "--aspect") == 0 && value != nullptr) {
+            understood = Read_Aspect(argv[++i], &options.request.aspect);
         } else if (word[0] != '-' && options.request.report_path.empty()) {
             options.request.report_path = word;
         } else {
