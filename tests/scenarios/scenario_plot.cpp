@@ -1,8 +1,11 @@
 // kansu plot against the real binary: a report written by the dialogue, drawn
 // as SVG and on the terminal, --plot in the dialogue, and the one-line errors.
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include "mode_dialogue.h"
 #include "session.h"
@@ -120,6 +123,30 @@ std::string Kept_ForXmlCheck(const Session& session, const std::string& name) {
     return svg;
 }
 
+// The points of each polyline of an SVG.
+std::vector<std::vector<std::pair<double, double>>> Polylines(const std::string& svg) {
+    std::vector<std::vector<std::pair<double, double>>> lines;
+    std::regex polyline("<polyline points=\"([^\"]*)\""), point("(-?[0-9.]+),(-?[0-9.]+)");
+    for (std::sregex_iterator at(svg.begin(), svg.end(), polyline), end; at != end; ++at) {
+        std::string points = (*at)[1];
+        lines.emplace_back();
+        for (std::sregex_iterator p(points.begin(), points.end(), point); p != end; ++p)
+            lines.back().push_back({std::stod((*p)[1]), std::stod((*p)[2])});
+    }
+    return lines;
+}
+
+// Picture units per unit of value along an axis, from its first two tick labels.
+double Axis_Scale(const std::string& svg, bool x_axis) {
+    std::regex label(x_axis ? "<text x=\"([-0-9.]+)\" y=\"[-0-9.]+\" text-anchor=\"middle\">([^<]*)<"
+                            : "<text x=\"[-0-9.]+\" y=\"([-0-9.]+)\" text-anchor=\"end\">([^<]*)<");
+    std::sregex_iterator first(svg.begin(), svg.end(), label), end;
+    if (first == end || std::next(first) == end) return 0.0;
+    std::sregex_iterator second = std::next(first);
+    return std::fabs((std::stod((*second)[1]) - std::stod((*first)[1])) /
+                     (std::stod((*second)[2]) - std::stod((*first)[2])));
+}
+
 std::string Plot_Error(const std::string& text) { return "kansu plot: " + text + "\n"; }
 
 TEST(PlotScenario, ReportDrawnAsSvgByteForByte) {
@@ -225,6 +252,70 @@ TEST(PlotScenario, RangesGivenOnTheCommandLine) {
     for (const char* shown : {">-2.0</text>", ">2.0</text>", ">-4</text>", ">4</text>"})
         EXPECT_NE(svg.find(shown), std::string::npos) << shown;
     EXPECT_EQ(svg.find(">-3.0</text>"), std::string::npos);
+}
+
+TEST(PlotScenario, PolesBreakTheCurveWithAndWithoutARange) {
+    Session session;
+    ASSERT_EQ(session.Run("1\ntan(x)\nx(-6,6)[1200]\ntan.txt\n1\n1/x\nx(-1,1)[20]\ninv.txt\n0\n")
+                  .exit_status,
+              0);
+    struct PoleCase {
+        const char* arguments;
+        size_t branches;
+    } cases[] = {{"plot tan.txt -o a.svg", 5},
+                 {"plot tan.txt --yrange -5:5 -o a.svg", 5},
+                 {"plot inv.txt -o a.svg", 2},
+                 {"plot inv.txt --yrange -3:3 -o a.svg", 2}};
+    for (const PoleCase& c : cases) {
+        ASSERT_EQ(session.RunWithArguments(c.arguments, "").exit_status, 0) << c.arguments;
+        auto lines = Polylines(Kept_ForXmlCheck(session, "a.svg"));
+        EXPECT_EQ(lines.size(), c.branches) << c.arguments;
+        // No segment runs from near one edge of the 430-unit-high frame to the other.
+        for (const auto& line : lines)
+            for (size_t i = 1; i < line.size(); ++i)
+                EXPECT_LT(std::fabs(line[i].second - line[i - 1].second), 400) << c.arguments;
+    }
+}
+
+TEST(PlotScenario, EveryPointStaysInsideTheFrame) {
+    Session session;
+    session.WriteFile("damaged.txt", Read_WholeFile(std::string(KANSU_SOURCE_DIR) +
+                                                    "/fuzz/seeds/report/point-outside-frame.txt"));
+    ASSERT_EQ(session.RunWithArguments("plot damaged.txt --all --yrange -1:1", "").exit_status, 0);
+    auto lines = Polylines(Kept_ForXmlCheck(session, "damaged.svg"));
+    EXPECT_FALSE(lines.empty());
+    for (const auto& line : lines) {
+        for (const auto& point : line) {
+            EXPECT_TRUE(point.first >= 80 && point.first <= 770) << point.first;
+            EXPECT_TRUE(point.second >= 60 && point.second <= 490) << point.second;
+        }
+    }
+}
+
+TEST(PlotScenario, ScalesFollowTheRangeShownAndTheAspect) {
+    Session session;
+    ASSERT_EQ(session.Run(kTyped.substr(0, kTyped.size() - 2) + "4\nt\nsin(t)\nt(0,100)[500]\npar.txt\n"
+                                   "3\n1\ntht(0,6.2832)[100]\npolar.txt\n0\n")
+                  .exit_status,
+              0);
+    // x^2-1 seen over 0.5..1.5 only: y ticks of -0.75..1.25, not of -1..3.
+    ASSERT_EQ(session.RunWithArguments("plot out.txt --xrange 0.5:1.5", "").exit_status, 0);
+    std::string svg = Kept_ForXmlCheck(session, "out.svg");
+    EXPECT_NE(svg.find("text-anchor=\"end\">0.5</text>"), std::string::npos);
+    EXPECT_EQ(svg.find("text-anchor=\"end\">3</text>"), std::string::npos);
+    struct AspectCase {
+        const char* arguments;
+        bool equal;
+    } cases[] = {{"plot par.txt -o a.svg", false},
+                 {"plot par.txt --aspect equal -o a.svg", true},
+                 {"plot polar.txt -o a.svg", true},
+                 {"plot polar.txt --aspect auto -o a.svg", false}};
+    for (const AspectCase& c : cases) {
+        ASSERT_EQ(session.RunWithArguments(c.arguments, "").exit_status, 0) << c.arguments;
+        svg = Kept_ForXmlCheck(session, "a.svg");
+        double ratio = Axis_Scale(svg, true) / Axis_Scale(svg, false);
+        EXPECT_EQ(std::fabs(ratio - 1) < 0.01, c.equal) << c.arguments << " " << ratio;
+    }
 }
 
 // The session of the README's pictures: each run goes to its own report and
