@@ -126,8 +126,15 @@ std::string Legend_Of(const ReportRun& run) {
     return run.title + "  (" + Joined(run.fixed_values, ", ") + ")";
 }
 
-void Set_Texts(const std::vector<ReportRun>& runs, const std::vector<size_t>& selected,
-               PlotPicture* picture) {
+// The file's name without its folders.
+std::string Report_Name(const std::string& path) {
+    size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// One run is titled with its formula, several (or a run without one) with the report's name.
+void Set_Texts(const std::string& report_path, const std::vector<ReportRun>& runs,
+               const std::vector<size_t>& selected, PlotPicture* picture) {
     const ReportRun& last = runs[selected.back()];
     picture->x_title = last.x_title;
     picture->y_title = last.y_title;
@@ -135,6 +142,7 @@ void Set_Texts(const std::vector<ReportRun>& runs, const std::vector<size_t>& se
         picture->title = last.title;
         picture->note = Joined(last.fixed_values, ", ");
     }
+    if (picture->title.empty()) picture->title = Report_Name(report_path);
 }
 
 }  // namespace
@@ -157,7 +165,7 @@ PlotFailure Build_Picture(const PlotRequest& request, double left, double top, d
     picture->equal_scales = Equal_Scales(request, runs, selected);
     failure = Set_Ranges(request, runs, selected, picture);
     if (failure != PlotFailure::NONE) return failure;
-    Set_Texts(runs, selected, picture);
+    Set_Texts(request.report_path, runs, selected, picture);
 
     TracingSink sink(runs, selected, picture->frame, min_move);
     std::vector<ReportRun> again;

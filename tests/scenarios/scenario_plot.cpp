@@ -16,7 +16,7 @@ namespace {
 const std::string kTyped = "1\nx^2-1\nx(-1,2)[6]\nout.txt\n0\n";
 
 const std::string kSvg = R"svg(<?xml version="1.0" encoding="UTF-8"?>
-<svg xmlns="http://www.w3.org/2000/svg" width="800" height="560" viewBox="0 0 800 560" font-family="'Hiragino Sans','Hiragino Kaku Gothic ProN','Yu Gothic','Meiryo','MS Gothic','Noto Sans CJK JP','Noto Sans JP','IPAexGothic','IPAGothic','TakaoGothic',sans-serif">
+<svg xmlns="http://www.w3.org/2000/svg" xml:lang="ja" width="800" height="560" viewBox="0 0 800 560" font-family="'Hiragino Sans','Hiragino Kaku Gothic ProN','Yu Gothic','Meiryo','MS Gothic','Noto Sans CJK JP','Noto Sans JP','IPAexGothic','IPAGothic','TakaoGothic',sans-serif">
 <title>x^2-1</title>
 <rect width="800" height="560" fill="#ffffff"/>
 <g stroke="#e3e3e3" stroke-width="1">
@@ -208,6 +208,18 @@ TEST(PlotScenario, EveryRunWithALegend) {
          {">x^2-1</text>", ">a*x  (a = -1)</text>", "stroke=\"#1f77b4\"", "stroke=\"#d62728\""})
         EXPECT_NE(svg.find(shown), std::string::npos) << shown;
     EXPECT_EQ(svg.find("2+3"), std::string::npos);
+    EXPECT_NE(svg.find("<title>out.txt</title>"), std::string::npos);
+    EXPECT_NE(svg.find(">out.txt</text>"), std::string::npos);
+    // The legend lies below the frame (60..490) and its labels, inside the picture.
+    std::string legend = svg.substr(svg.rfind("<g font-size=\"12\">"));
+    std::regex place("y1?=\"([0-9.]+)\"");
+    int places = 0;
+    for (std::sregex_iterator at(legend.begin(), legend.end(), place), end; at != end; ++at) {
+        double y = std::stod((*at)[1]);
+        EXPECT_TRUE(y > 540 && y < 600) << y;
+        ++places;
+    }
+    EXPECT_EQ(places, 4);
 }
 
 TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
