@@ -179,6 +179,10 @@ PlotFailure Build_Picture(const PlotRequest& request, double left, double top, d
         curve.dots = runs[index].layout == RunLayout::IMPLICIT;
         curve.pieces = tracer.Pieces();
         picture->curves.push_back(std::move(curve));
+        const ReportRun& run = runs[index];
+        if (run.skipped_rows > 0 && picture->skipped_rows == 0)
+            picture->first_skipped_line = run.first_skipped_line;
+        picture->skipped_rows += run.skipped_rows;
     }
     return PlotFailure::NONE;
 }

@@ -34,6 +34,8 @@ struct PlotPicture {
     PlotFrame frame;
     bool equal_scales = false;
     std::vector<PlotCurve> curves;
+    long long skipped_rows = 0;        // damaged table lines of the drawn runs
+    long long first_skipped_line = 0;  // the first of them, from 1
 };
 
 enum class PlotFailure {

@@ -147,7 +147,11 @@ double Axis_Scale(const std::string& svg, bool x_axis) {
                      (std::stod((*second)[2]) - std::stod((*first)[2])));
 }
 
-std::string Plot_Error(const std::string& text) { return "kansu plot: " + text + "\n"; }
+// An error and, after it, the way to the usage.
+std::string Plot_Error(const std::string& text) {
+    return "kansu plot: " + text +
+           "\nkansu plot: 使い方は kansu plot --help で表示します / kansu plot --help shows the usage\n";
+}
 
 TEST(PlotScenario, ReportDrawnAsSvgByteForByte) {
     Session session;
@@ -327,6 +331,40 @@ TEST(PlotScenario, ScalesFollowTheRangeShownAndTheAspect) {
         svg = Kept_ForXmlCheck(session, "a.svg");
         double ratio = Axis_Scale(svg, true) / Axis_Scale(svg, false);
         EXPECT_EQ(std::fabs(ratio - 1) < 0.01, c.equal) << c.arguments << " " << ratio;
+    }
+}
+
+TEST(PlotScenario, TheCommandExplainsItself) {
+    Session session;
+    ASSERT_EQ(session.Run(kTyped).exit_status, 0);
+    SessionResult result = session.RunWithArguments("plot --help", "");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.error_output, "");
+    for (const char* shown : {"kansu [--utf8] plot REPORT", "--aspect equal", "--help"})
+        EXPECT_NE(result.output.find(shown), std::string::npos) << shown;
+    result = session.RunWithArguments("plot out.txt -o -", "");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(UnixText(result.output), kSvg);
+    EXPECT_EQ(session.Files(), (std::vector<std::string>{"out.txt"}));
+    // Rows damaged in the middle of the table: drawn without them, and told.
+    std::string report = UnixText(session.ReadFile("out.txt"));
+    std::string row = "-0.5\t-0.75\n";  // line 9
+    struct DamageCase {
+        const char* damage;
+        const char* told;
+    } cases[] = {
+        {"-0.5\t-0.7x5\n", "9 行目を読み飛ばしました / skipped the damaged row on line 9"},
+        {"x\n-0.5\t-0.75\n##\n",
+         "9 行目など 2 行を読み飛ばしました / skipped 2 damaged rows, the first on line 9"},
+    };
+    for (const DamageCase& c : cases) {
+        std::string damaged = report;
+        damaged.replace(damaged.find(row), row.size(), c.damage);
+        session.WriteFile("damaged.txt", damaged);
+        result = session.RunWithArguments("plot damaged.txt", "");
+        EXPECT_EQ(result.exit_status, 0);
+        EXPECT_TRUE(SameText("kansu plot: damaged.txt: " + std::string(c.told) + "\n",
+                             result.error_output));
     }
 }
 
