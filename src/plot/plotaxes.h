@@ -41,5 +41,8 @@ struct AxisTicks {
 // At most max_count ticks inside the range, at the smallest step of
 // 1, 2 or 5 x 10^n that allows it; labels show just the digits the step needs.
 AxisTicks Choose_Ticks(AxisRange range, int max_count);
+// A value of the range (one of its ends) written as the ticks of max_count
+// ticks are: with their digits when it lies on them, else rounded to one more.
+std::string Rounded_Label(double value, AxisRange range, int max_count);
 
 #endif

@@ -5,11 +5,13 @@
 #include <vector>
 
 #include "plot/reporttext.h"
-#include "report/reportwriter.h"
 
 namespace {
 
 const int MIN_DRAWING_WIDTH = 10;
+// The corners are labelled to a tenth of the step of this many ticks, as the SVG has.
+const int X_TICKS = 10;
+const int Y_TICKS = 8;
 // Room for the longest label of a range ("-1.23457e-308") and a blank.
 const size_t GUTTER = 14;
 
@@ -77,11 +79,6 @@ std::string Padded_Left(const std::string& text, size_t width) {
 
 }  // namespace
 
-std::string Range_Label(double value) {
-    char text[REPORT_NUMBER_SIZE];
-    return std::string(text, static_cast<size_t>(Format_ReportNumber(value + 0.0, text)));
-}
-
 int Terminal_DrawingWidth(int line_width) {
     int width = line_width - static_cast<int>(GUTTER) - 2;
     return width < MIN_DRAWING_WIDTH ? MIN_DRAWING_WIDTH : width;
@@ -96,8 +93,10 @@ std::string Terminal_Picture(const PlotPicture& picture, int drawing_width, bool
         }
     }
     auto text = [utf8](const std::string& utf8_text) { return Report_Text(utf8_text, true, utf8); };
-    std::string y_high = Range_Label(picture.frame.y_range.high);
-    std::string y_low = Range_Label(picture.frame.y_range.low);
+    const AxisRange& x_range = picture.frame.x_range;
+    const AxisRange& y_range = picture.frame.y_range;
+    std::string y_high = Rounded_Label(y_range.high, y_range, Y_TICKS);
+    std::string y_low = Rounded_Label(y_range.low, y_range, Y_TICKS);
     size_t gutter = std::max({y_high.size(), y_low.size(), GUTTER - 1}) + 1;
     std::string border = "+" + std::string(static_cast<size_t>(drawing_width), '-') + "+\n";
 
@@ -111,8 +110,8 @@ std::string Terminal_Picture(const PlotPicture& picture, int drawing_width, bool
         out += "|\n";
     }
     out += Padded_Left(y_low, gutter - 1) + " " + border;
-    std::string x_low = Range_Label(picture.frame.x_range.low);
-    std::string x_high = Range_Label(picture.frame.x_range.high);
+    std::string x_low = Rounded_Label(x_range.low, x_range, X_TICKS);
+    std::string x_high = Rounded_Label(x_range.high, x_range, X_TICKS);
     size_t x_line = gutter + 2 + static_cast<size_t>(drawing_width);
     std::string x_labels = std::string(gutter, ' ') + x_low;
     if (x_labels.size() + 1 + x_high.size() <= x_line)
