@@ -101,7 +101,9 @@ PlotStatus Draw_OnTerminal(const PlotOptions& options, std::ostream& out, std::o
                                         TERM_ROWS * TERM_DOTS_DOWN, 1.0, &picture);
     if (failure != PlotFailure::NONE)
         return Failed(options.request.report_path, Failure_Message(failure), error_out);
-    out << Terminal_Picture(picture, drawing_width, options.utf8) << std::flush;
+    // Colours only where the picture goes to standard output and that is a colour terminal.
+    bool colour = &out == &std::cout && Terminal_HasColour();
+    out << Terminal_Picture(picture, drawing_width, options.utf8, colour) << std::flush;
     if (tell_skipped) Tell_Skipped(picture, options.request.report_path, error_out);
     return PLOT_DONE;
 }

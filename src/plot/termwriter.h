@@ -19,7 +19,9 @@ int Terminal_DrawingWidth(int line_width);
 // The whole text, line ends included. picture must have been traced into an
 // area of (drawing width x TERM_DOTS_ACROSS) x (TERM_ROWS x TERM_DOTS_DOWN)
 // dots at 0,0. utf8 chooses braille and UTF-8 texts; else ASCII and code
-// page 932 texts.
-std::string Terminal_Picture(const PlotPicture& picture, int drawing_width, bool utf8);
+// page 932 texts. colour: a picture of several curves shows each in its own
+// colour (terminal escapes) and lists them.
+std::string Terminal_Picture(const PlotPicture& picture, int drawing_width, bool utf8,
+                             bool colour = false);
 
 #endif

@@ -9,6 +9,7 @@
 
 #include "mode_dialogue.h"
 #include "session.h"
+#include "terminal.h"
 
 namespace {
 
@@ -200,12 +201,14 @@ TEST(PlotScenario, DialogueWithPlotDrawsEachReportAndSaysNothingMore) {
     EXPECT_EQ(plotted.ReadFile("first.svg"), kSvg);
 }
 
+// Three runs, of which the second has no table.
+const char kThreeRuns[] =
+    "1\nx^2-1\nx(-1,2)[6]\nout.txt\n1\n2+3\nout.txt\n"
+    "1\na*x\nx(-1,2)[3]\n-1\nout.txt\n0\n";
+
 TEST(PlotScenario, EveryRunWithALegend) {
     Session session;
-    const char* typed =
-        "1\nx^2-1\nx(-1,2)[6]\nout.txt\n1\n2+3\nout.txt\n"
-        "1\na*x\nx(-1,2)[3]\n-1\nout.txt\n0\n";
-    ASSERT_EQ(session.Run(typed).exit_status, 0);
+    ASSERT_EQ(session.Run(kThreeRuns).exit_status, 0);
     EXPECT_EQ(session.RunWithArguments("plot --all out.txt", "").exit_status, 0);
     std::string svg = Kept_ForXmlCheck(session, "out.svg");
     for (const char* shown :
@@ -224,6 +227,24 @@ TEST(PlotScenario, EveryRunWithALegend) {
         ++places;
     }
     EXPECT_EQ(places, 4);
+}
+
+TEST(PlotScenario, EveryRunInItsColourOnAColourTerminal) {
+    Session session;
+    ASSERT_EQ(session.Run(kThreeRuns).exit_status, 0);
+    struct ColourCase {
+        std::vector<std::string> environment;
+        bool coloured;
+    } cases[] = {{{}, true}, {{"NO_COLOR=1"}, false}, {{"TERM=dumb"}, false}};
+    for (const ColourCase& c : cases) {
+        TerminalSession terminal(session, {"plot", "--term", "--all", "out.txt"}, c.environment);
+        EXPECT_TRUE(terminal.WaitFor("2: a*x"));
+        terminal.Wait();
+        std::string shown = terminal.Shown();
+        EXPECT_EQ(shown.find("\x1b[34m==\x1b[0m 1: x^2-1") != std::string::npos, c.coloured);
+        EXPECT_EQ(shown.find("\x1b[31m==\x1b[0m 2: a*x") != std::string::npos, c.coloured);
+        EXPECT_EQ(shown.find('\x1b') == std::string::npos, !c.coloured);
+    }
 }
 
 TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
