@@ -47,6 +47,19 @@ TEST(PlotCommand, OptionsAreRead) {
     EXPECT_EQ(options.request.x_range.high, 2);
     EXPECT_EQ(options.request.y_range.low, -1000);
     EXPECT_FALSE(options.request.all_runs);
+    EXPECT_FALSE(options.help);
+    const struct {
+        const char* word;
+        PlotAspect aspect;
+    } aspects[] = {{"equal", PlotAspect::EQUAL}, {"auto", PlotAspect::AUTO}};
+    for (const auto& c : aspects) {
+        options = Parsed({"plot", "--help", "r.txt", "--aspect", c.word, "-o", "-"});
+        EXPECT_TRUE(options.bad_argument.empty()) << c.word;
+        EXPECT_TRUE(options.help);
+        EXPECT_EQ(options.request.aspect, c.aspect);
+        EXPECT_EQ(options.output_path, "-");
+    }
+    EXPECT_EQ(Parsed({"plot", "r.txt"}).request.aspect, PlotAspect::DEFAULT);
 }
 
 TEST(PlotCommand, ArgumentsNotUnderstood) {
@@ -63,6 +76,8 @@ TEST(PlotCommand, ArgumentsNotUnderstood) {
         {{"plot", "r.txt", "-o"}, "-o"},
         {{"plot", "r.txt", "s.txt"}, "s.txt"},
         {{"plot", "r.txt", "--all", "--run", "1"}, "--all --run"},
+        {{"plot", "r.txt", "--aspect", "square"}, "square"},
+        {{"plot", "r.txt", "--aspect"}, "--aspect"},
     };
     for (const BadCase& c : cases) EXPECT_EQ(Parsed(c.words).bad_argument, c.bad);
     EXPECT_TRUE(Parsed({"plot"}).report_missing);
