@@ -47,19 +47,6 @@ TEST(PlotCommand, OptionsAreRead) {
     EXPECT_EQ(options.request.x_range.high, 2);
     EXPECT_EQ(options.request.y_range.low, -1000);
     EXPECT_FALSE(options.request.all_runs);
-    EXPECT_FALSE(options.help);
-    const struct {
-        const char* word;
-        PlotAspect aspect;
-    } aspects[] = {{"equal", PlotAspect::EQUAL}, {"auto", PlotAspect::AUTO}};
-    for (const auto& c : aspects) {
-        options = Parsed({"plot", "--help", "r.txt", "--aspect", c.word, "-o", "-"});
-        EXPECT_TRUE(options.bad_argument.empty()) << c.word;
-        EXPECT_TRUE(options.help);
-        EXPECT_EQ(options.request.aspect, c.aspect);
-        EXPECT_EQ(options.output_path, "-");
-    }
-    EXPECT_EQ(Parsed({"plot", "r.txt"}).request.aspect, PlotAspect::DEFAULT);
 }
 
 TEST(PlotCommand, ArgumentsNotUnderstood) {
