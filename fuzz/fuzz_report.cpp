@@ -53,6 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         request.y_range_given = true;
         request.y_range = AxisRange{-1.0, 1.0};
     }
+    if (size > 1 && (data[1] & 2) != 0) {
+        request.x_range_given = true;
+        request.x_range = AxisRange{-0.3, 2.7};
+    }
+    if (size > 2) request.aspect = static_cast<PlotAspect>(data[2] % 3);
     PlotPicture picture;
     if (Build_Picture(request, SVG_FRAME_LEFT, SVG_FRAME_TOP, SVG_FRAME_WIDTH, SVG_FRAME_HEIGHT,
                       0.5, &picture) == PlotFailure::NONE) {

@@ -25,6 +25,11 @@ PixelPoint Held(PixelPoint point, double left, double top, double right, double 
 
 bool Clip_Segment(PixelPoint* a, PixelPoint* b, double left, double top, double right,
                   double bottom) {
+    // Both ends beyond the same side: nothing inside (and no rounding of the
+    // cut below can make a point of it).
+    if ((a->x < left && b->x < left) || (a->x > right && b->x > right) ||
+        (a->y < top && b->y < top) || (a->y > bottom && b->y > bottom))
+        return false;
     double dx = b->x - a->x;
     double dy = b->y - a->y;
     double t0 = 0.0;
@@ -32,17 +37,22 @@ bool Clip_Segment(PixelPoint* a, PixelPoint* b, double left, double top, double 
     if (!Cut(-dx, a->x - left, &t0, &t1) || !Cut(dx, right - a->x, &t0, &t1) ||
         !Cut(-dy, a->y - top, &t0, &t1) || !Cut(dy, bottom - a->y, &t0, &t1))
         return false;
+    if (t0 > t1) return false;
     PixelPoint start = *a;
-    // A cut point is held on the frame: rounding must not put it a hair outside.
-    if (t1 < 1.0)
-        *b = Held(PixelPoint{start.x + t1 * dx, start.y + t1 * dy}, left, top, right, bottom);
-    if (t0 > 0.0)
-        *a = Held(PixelPoint{start.x + t0 * dx, start.y + t0 * dy}, left, top, right, bottom);
+    // Both ends are held on the frame: with an end far outside, t0 or t1 can
+    // round to 0 or 1 and leave that end where it was.
+    *b = Held(t1 < 1.0 ? PixelPoint{start.x + t1 * dx, start.y + t1 * dy} : *b, left, top, right,
+              bottom);
+    *a = Held(t0 > 0.0 ? PixelPoint{start.x + t0 * dx, start.y + t0 * dy} : start, left, top,
+              right, bottom);
     return true;
 }
 
-CurveTracer::CurveTracer(const PlotFrame& frame, TraceStyle style, double min_move)
-    : frame_(frame), style_(style), min_move_(min_move) {}
+CurveTracer::CurveTracer(const PlotFrame& frame, TraceStyle style, double min_move, bool y_of_x)
+    : frame_(frame),
+      style_(style),
+      min_move_(min_move),
+      poles_(frame.top, frame.top + frame.height, Frame_Y(frame, 0.0), y_of_x) {}
 
 bool CurveTracer::Inside(PixelPoint point) const {
     return point.x >= frame_.left && point.x <= frame_.left + frame_.width &&
@@ -59,7 +69,16 @@ void CurveTracer::Add(double x, double y) {
         Add_Dot(point);
         return;
     }
-    To_Point(point);
+    PoleCutter::Released released;
+    if (poles_.Add(point, &released)) Take(released);
+}
+
+void CurveTracer::Take(const PoleCutter::Released& released) {
+    if (released.cut) {
+        End_Piece();
+        have_previous_ = false;
+    }
+    To_Point(released.point);
 }
 
 void CurveTracer::Add_Dot(PixelPoint point) {
@@ -100,6 +119,8 @@ void CurveTracer::To_Point(PixelPoint point) {
 }
 
 void CurveTracer::Break() {
+    PoleCutter::Released released;
+    if (poles_.End(&released)) Take(released);
     End_Piece();
     have_previous_ = false;
 }

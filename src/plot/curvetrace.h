@@ -8,11 +8,7 @@
 #include <vector>
 
 #include "plot/plotaxes.h"
-
-struct PixelPoint {
-    double x = 0.0;
-    double y = 0.0;
-};
+#include "plot/polecut.h"
 
 enum class TraceStyle {
     ALL,      // every point (the reference the thinning is held to)
@@ -23,9 +19,12 @@ enum class TraceStyle {
 
 class CurveTracer {
 public:
-    CurveTracer(const PlotFrame& frame, TraceStyle style, double min_move = 0.5);
+    // y_of_x: the curve is a function of x, whose sign jumps at poles break it.
+    CurveTracer(const PlotFrame& frame, TraceStyle style, double min_move = 0.5,
+                bool y_of_x = false);
 
-    // The next value pair; one that is not finite breaks the curve.
+    // The next value pair; one that is not finite, or a jump across a pole,
+    // breaks the curve.
     void Add(double x, double y);
     // Ends the last piece; call before reading the pieces.
     void Finish();
@@ -36,6 +35,7 @@ public:
 
 private:
     void Break();
+    void Take(const PoleCutter::Released& released);
     void To_Point(PixelPoint point);
     void Start_Piece(PixelPoint point);
     void Keep(PixelPoint point);
@@ -47,6 +47,7 @@ private:
     PlotFrame frame_;
     TraceStyle style_;
     double min_move_;
+    PoleCutter poles_;
     std::vector<std::vector<PixelPoint>> pieces_;
     bool piece_open_ = false;
     bool have_previous_ = false;

@@ -93,35 +93,61 @@ double Frame_Y(const PlotFrame& frame, double y) {
            (frame.y_range.high - y) / (frame.y_range.high - frame.y_range.low) * frame.height;
 }
 
-AxisTicks Choose_Ticks(AxisRange range, int max_count) {
-    AxisTicks ticks;
+namespace {
+
+// The smallest step of 1, 2 or 5 x 10^exponent that leaves at most max_count ticks.
+bool Tick_Step(AxisRange range, int max_count, double* mantissa, int* exponent) {
     double span = range.high - range.low;
-    if (max_count < 1 || !std::isfinite(span) || !(span > 0.0)) return ticks;
-    int exponent = Decimal_Exponent(span / max_count);
+    if (max_count < 1 || !std::isfinite(span) || !(span > 0.0)) return false;
+    *exponent = Decimal_Exponent(span / max_count);
     const double mantissas[] = {1.0, 2.0, 5.0};
-    double mantissa = 1.0;
-    for (bool found = false; !found; ++exponent) {
+    for (;; ++*exponent) {
         for (double candidate : mantissas) {
-            double step = Scaled(candidate, exponent);
+            double step = Scaled(candidate, *exponent);
             if (step > 0.0 && span / step <= max_count * (1.0 + TOLERANCE)) {
-                mantissa = candidate;
-                found = true;
-                break;
+                *mantissa = candidate;
+                return true;
             }
         }
-        if (found) break;
-        if (exponent > MAX_EXPONENT) return ticks;
+        if (*exponent > MAX_EXPONENT) return false;
     }
+}
+
+int Range_Exponent(AxisRange range) {
+    return Decimal_Exponent(std::fmax(std::fabs(range.low), std::fabs(range.high)));
+}
+
+}  // namespace
+
+AxisTicks Choose_Ticks(AxisRange range, int max_count) {
+    AxisTicks ticks;
+    double mantissa = 1.0;
+    int exponent = 0;
+    if (!Tick_Step(range, max_count, &mantissa, &exponent)) return ticks;
     double step = Scaled(mantissa, exponent);
     double first = std::ceil(range.low / step - TOLERANCE);
     double last = std::floor(range.high / step + TOLERANCE);
     if (!std::isfinite(first) || !std::isfinite(last) || last - first >= MAX_TICKS) return ticks;
-    double largest = std::fmax(std::fabs(range.low), std::fabs(range.high));
-    int range_exponent = Decimal_Exponent(largest);
+    int range_exponent = Range_Exponent(range);
     for (double k = first; k <= last; k += 1.0) {
         double value = Scaled(k * mantissa, exponent);
         ticks.values.push_back(value);
         ticks.labels.push_back(Tick_Label(value, exponent, range_exponent));
     }
     return ticks;
+}
+
+std::string Rounded_Label(double value, AxisRange range, int max_count) {
+    double mantissa = 1.0;
+    int exponent = 0;
+    if (!Tick_Step(range, max_count, &mantissa, &exponent)) return Tick_Label(value, 0, 0);
+    // The digits of the ticks, or one more when the value lies between them.
+    for (int digits_exponent : {exponent, exponent - 1}) {
+        double unit = Scaled(1.0, digits_exponent);
+        double rounded = std::round(value / unit) * unit;
+        if (std::isfinite(rounded) &&
+            (std::fabs(rounded - value) < unit / 20.0 || digits_exponent < exponent))
+            return Tick_Label(rounded, digits_exponent, Range_Exponent(range));
+    }
+    return Tick_Label(value, exponent, Range_Exponent(range));
 }

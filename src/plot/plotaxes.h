@@ -20,6 +20,12 @@ AxisRange Padded_Range(double min_value, double max_value, double margin);
 void Equalize_Scales(AxisRange* x_range, AxisRange* y_range, double width, double height,
                      bool x_fixed, bool y_fixed);
 
+// A place in the picture; y grows downwards.
+struct PixelPoint {
+    double x = 0.0;
+    double y = 0.0;
+};
+
 // The drawing area and its value ranges; picture y grows downwards.
 struct PlotFrame {
     double left = 0.0, top = 0.0, width = 1.0, height = 1.0;
@@ -35,5 +41,8 @@ struct AxisTicks {
 // At most max_count ticks inside the range, at the smallest step of
 // 1, 2 or 5 x 10^n that allows it; labels show just the digits the step needs.
 AxisTicks Choose_Ticks(AxisRange range, int max_count);
+// A value of the range (one of its ends) written as the ticks of max_count
+// ticks are: with their digits when it lies on them, else rounded to one more.
+std::string Rounded_Label(double value, AxisRange range, int max_count);
 
 #endif

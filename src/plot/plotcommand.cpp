@@ -15,7 +15,6 @@
 
 namespace {
 
-const int USAGE_ERROR_STATUS = 2;
 const double SVG_MIN_MOVE = 0.5;  // picture units an x-y curve must move to keep a point
 
 bool Read_Number(std::string_view text, double* value) {
@@ -31,6 +30,13 @@ bool Read_Range(const char* text, AxisRange* range) {
     if (colon == std::string_view::npos) return false;
     return Read_Number(whole.substr(0, colon), &range->low) &&
            Read_Number(whole.substr(colon + 1), &range->high) && range->low < range->high;
+}
+
+bool Read_Aspect(const char* text, PlotAspect* aspect) {
+    if (std::strcmp(text, "equal") == 0) *aspect = PlotAspect::EQUAL;
+    else if (std::strcmp(text, "auto") == 0) *aspect = PlotAspect::AUTO;
+    else return false;
+    return true;
 }
 
 bool Read_RunNumber(const char* text, int* number) {
@@ -62,26 +68,44 @@ bool Write_File(const std::string& path, const std::string& content) {
     return std::fclose(file) == 0 && written;
 }
 
-PlotFailure Svg_Picture(const PlotRequest& request, std::string* svg) {
-    PlotPicture picture;
+PlotFailure Svg_Picture(const PlotRequest& request, std::string* svg, PlotPicture* picture) {
     PlotFailure failure = Build_Picture(request, SVG_FRAME_LEFT, SVG_FRAME_TOP, SVG_FRAME_WIDTH,
-                                        SVG_FRAME_HEIGHT, SVG_MIN_MOVE, &picture);
-    if (failure == PlotFailure::NONE) *svg = Svg_Document(picture);
+                                        SVG_FRAME_HEIGHT, SVG_MIN_MOVE, picture);
+    if (failure == PlotFailure::NONE) *svg = Svg_Document(*picture);
     return failure;
 }
 
-int Draw_OnTerminal(const PlotOptions& options, std::ostream& out, std::ostream& error_out) {
+PlotStatus Failed(const std::string& path, const char* message, std::ostream& error_out) {
+    error_out << Msg().PLOT_PREFIX << path << ": " << message << Msg().PLOT_HINT;
+    return PLOT_FAILED;
+}
+
+// Table lines that were no row: how many, from which line on.
+void Tell_Skipped(const PlotPicture& picture, const std::string& path, std::ostream& error_out) {
+    if (picture.skipped_rows == 0) return;
+    error_out << Msg().PLOT_PREFIX << path << ": " << picture.first_skipped_line;
+    if (picture.skipped_rows == 1) {
+        error_out << Msg().PLOT_SKIPPED_ONE << picture.first_skipped_line << "\n";
+        return;
+    }
+    error_out << Msg().PLOT_SKIPPED_FIRST << picture.skipped_rows << Msg().PLOT_SKIPPED_COUNT
+              << picture.skipped_rows << Msg().PLOT_SKIPPED_LINE << picture.first_skipped_line
+              << "\n";
+}
+
+PlotStatus Draw_OnTerminal(const PlotOptions& options, std::ostream& out, std::ostream& error_out,
+                           bool tell_skipped) {
     int drawing_width = Terminal_DrawingWidth(Terminal_Columns());
     PlotPicture picture;
     PlotFailure failure = Build_Picture(options.request, 0.0, 0.0, drawing_width * TERM_DOTS_ACROSS,
                                         TERM_ROWS * TERM_DOTS_DOWN, 1.0, &picture);
-    if (failure != PlotFailure::NONE) {
-        error_out << Msg().PLOT_PREFIX << options.request.report_path << ": "
-                  << Failure_Message(failure);
-        return 1;
-    }
-    out << Terminal_Picture(picture, drawing_width, options.utf8) << std::flush;
-    return 0;
+    if (failure != PlotFailure::NONE)
+        return Failed(options.request.report_path, Failure_Message(failure), error_out);
+    // Colours only where the picture goes to standard output and that is a colour terminal.
+    bool colour = &out == &std::cout && Terminal_HasColour();
+    out << Terminal_Picture(picture, drawing_width, options.utf8, colour) << std::flush;
+    if (tell_skipped) Tell_Skipped(picture, options.request.report_path, error_out);
+    return PLOT_DONE;
 }
 
 }  // namespace
@@ -101,7 +125,9 @@ PlotOptions Parse_PlotOptions(int argc, const char* const* argv, int plot_word) 
         const char* word = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         bool understood = true;
-        if (std::strcmp(word, "--utf8") == 0) {
+        if (std::strcmp(word, "--help") == 0) {
+            options.help = true;
+        } else if (std::strcmp(word, "--utf8") == 0) {
             options.utf8 = true;
         } else if (std::strcmp(word, "--all") == 0) {
             options.request.all_runs = true;
@@ -117,6 +143,8 @@ PlotOptions Parse_PlotOptions(int argc, const char* const* argv, int plot_word) 
         } else if (std::strcmp(word, "--yrange") == 0 && value != nullptr) {
             understood = Read_Range(argv[++i], &options.request.y_range);
             options.request.y_range_given = true;
+        } else if (std::strcmp(word, "--aspect") == 0 && value != nullptr) {
+            understood = Read_Aspect(argv[++i], &options.request.aspect);
         } else if (word[0] != '-' && options.request.report_path.empty()) {
             options.request.report_path = word;
         } else {
@@ -130,32 +158,37 @@ PlotOptions Parse_PlotOptions(int argc, const char* const* argv, int plot_word) 
     return options;
 }
 
-int Run_Plot(const PlotOptions& options, std::ostream& out, std::ostream& error_out) {
+PlotStatus Run_Plot(const PlotOptions& options, std::ostream& out, std::ostream& error_out) {
     if (!options.bad_argument.empty()) {
-        error_out << Msg().PLOT_PREFIX << Msg().PLOT_BAD_ARGUMENT << options.bad_argument << "\n";
-        return USAGE_ERROR_STATUS;
+        error_out << Msg().PLOT_PREFIX << Msg().PLOT_BAD_ARGUMENT << options.bad_argument << "\n"
+                  << Msg().PLOT_HINT;
+        return PLOT_USAGE_ERROR;
+    }
+    if (options.help) {
+        out << Msg().PLOT_USAGE << std::flush;
+        return PLOT_DONE;
     }
     if (options.report_missing) {
-        error_out << Msg().PLOT_PREFIX << Msg().PLOT_NO_REPORT;
-        return USAGE_ERROR_STATUS;
+        error_out << Msg().PLOT_PREFIX << Msg().PLOT_NO_REPORT << Msg().PLOT_HINT;
+        return PLOT_USAGE_ERROR;
     }
+    const std::string& report = options.request.report_path;
     if (options.terminal && options.output_path.empty())
-        return Draw_OnTerminal(options, out, error_out);
+        return Draw_OnTerminal(options, out, error_out, true);
     std::string svg;
-    PlotFailure failure = Svg_Picture(options.request, &svg);
-    if (failure != PlotFailure::NONE) {
-        error_out << Msg().PLOT_PREFIX << options.request.report_path << ": "
-                  << Failure_Message(failure);
-        return 1;
+    PlotPicture picture;
+    PlotFailure failure = Svg_Picture(options.request, &svg, &picture);
+    if (failure != PlotFailure::NONE) return Failed(report, Failure_Message(failure), error_out);
+    if (options.output_path == "-") {
+        out << svg << std::flush;
+    } else {
+        std::string path =
+            options.output_path.empty() ? Picture_PathBeside(report) : options.output_path;
+        if (!Write_File(path, svg)) return Failed(path, Msg().PLOT_WRITE_FAILED, error_out);
     }
-    std::string path = options.output_path.empty() ? Picture_PathBeside(options.request.report_path)
-                                                   : options.output_path;
-    if (!Write_File(path, svg)) {
-        error_out << Msg().PLOT_PREFIX << path << ": " << Msg().PLOT_WRITE_FAILED;
-        return 1;
-    }
-    if (options.terminal) return Draw_OnTerminal(options, out, error_out);
-    return 0;
+    Tell_Skipped(picture, report, error_out);
+    if (options.terminal) return Draw_OnTerminal(options, out, error_out, false);
+    return PLOT_DONE;
 }
 
 std::string Picture_PathBeside(const std::string& report_path) {
@@ -172,7 +205,8 @@ void Draw_PictureBeside(const std::string& report_path) {
     PlotRequest request;
     request.report_path = report_path;
     std::string svg;
-    if (Svg_Picture(request, &svg) != PlotFailure::NONE) return;
+    PlotPicture picture;
+    if (Svg_Picture(request, &svg, &picture) != PlotFailure::NONE) return;
     std::string path = Picture_PathBeside(report_path);
     if (!Write_File(path, svg))
         std::cerr << Msg().PLOT_PREFIX << path << ": " << Msg().PLOT_WRITE_FAILED;

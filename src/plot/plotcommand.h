@@ -1,5 +1,5 @@
-// `kansu plot REPORT [-o FILE.svg] [--all | --run N] [--term] [--xrange a:b]
-// [--yrange a:b]`, and the pictures that --plot puts beside the reports the
+// `kansu plot REPORT [-o FILE.svg | -o -] [--all | --run N] [--term]
+// [--xrange a:b] [--yrange a:b] [--aspect equal|auto]`, `kansu plot --help`, and the pictures that --plot puts beside the reports the
 // dialogue writes.
 #ifndef KANSU_PLOT_PLOTCOMMAND_H
 #define KANSU_PLOT_PLOTCOMMAND_H
@@ -11,9 +11,10 @@
 
 struct PlotOptions {
     PlotRequest request;
-    std::string output_path;  // empty: beside the report
+    std::string output_path;  // empty: beside the report; "-": standard output
     bool terminal = false;
     bool utf8 = false;
+    bool help = false;  // --help: the usage, and nothing drawn
     std::string bad_argument;  // the first argument not understood
     bool report_missing = false;
 };
@@ -22,10 +23,10 @@ struct PlotOptions {
 // command (only --utf8 may come before it); 0 when it does not.
 int Plot_WordIndex(int argc, const char* const* argv);
 PlotOptions Parse_PlotOptions(int argc, const char* const* argv, int plot_word);
-// Draws as the options say; messages go to error_out, the terminal picture to
-// out. Returns the exit status: 0 drawn, 1 nothing to draw or a file
-// failure, 2 a command line not understood.
-int Run_Plot(const PlotOptions& options, std::ostream& out, std::ostream& error_out);
+// Draws as the options say; messages go to error_out, the terminal picture
+// (and the SVG for "-o -") to out. Returns the exit status.
+enum PlotStatus { PLOT_DONE = 0, PLOT_FAILED = 1, PLOT_USAGE_ERROR = 2 };
+PlotStatus Run_Plot(const PlotOptions& options, std::ostream& out, std::ostream& error_out);
 
 // The picture's default path: the report's with .svg for its extension.
 std::string Picture_PathBeside(const std::string& report_path);

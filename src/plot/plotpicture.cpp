@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "plot/reportreader.h"
+#include "plot/shownrange.h"
 
 namespace {
 
@@ -38,29 +39,58 @@ std::string Joined(const std::vector<std::string>& texts, const char* separator)
     return joined;
 }
 
-// Ranges of the drawn runs' data, or as the request gives them.
-void Set_Ranges(const PlotRequest& request, const std::vector<ReportRun>& runs,
-                const std::vector<size_t>& selected, PlotPicture* picture) {
+// Bounds of the drawn runs' whole data.
+void Data_Bounds(const std::vector<ReportRun>& runs, const std::vector<size_t>& selected,
+                 double* x_min, double* x_max, double* y_min, double* y_max) {
     bool first = true;
-    double x_min = 0, x_max = 0, y_min = 0, y_max = 0;
     for (size_t index : selected) {
         const ReportRun& run = runs[index];
         if (run.finite_count == 0) continue;
-        x_min = first ? run.x_min : std::fmin(x_min, run.x_min);
-        x_max = first ? run.x_max : std::fmax(x_max, run.x_max);
-        y_min = first ? run.y_min : std::fmin(y_min, run.y_min);
-        y_max = first ? run.y_max : std::fmax(y_max, run.y_max);
+        *x_min = first ? run.x_min : std::fmin(*x_min, run.x_min);
+        *x_max = first ? run.x_max : std::fmax(*x_max, run.x_max);
+        *y_min = first ? run.y_min : std::fmin(*y_min, run.y_min);
+        *y_max = first ? run.y_max : std::fmax(*y_max, run.y_max);
         first = false;
     }
+}
+
+// The ranges as the request gives them, or of the points shown: those inside
+// a range given, and without the spikes of curves y(x) at their poles.
+PlotFailure Set_Ranges(const PlotRequest& request, const std::vector<ReportRun>& runs,
+                       const std::vector<size_t>& selected, PlotPicture* picture) {
+    ShownRangeSink shown(runs, selected, request.x_range_given ? &request.x_range : nullptr,
+                         request.y_range_given ? &request.y_range : nullptr);
+    std::vector<ReportRun> again;
+    if (Scan_Report(request.report_path, &again, &shown) != ScanStatus::READ)
+        return PlotFailure::READ_FAILED;
+    double x_min = 0, x_max = 0, y_min = 0, y_max = 0;
+    if (!shown.Bounds(&x_min, &x_max, &y_min, &y_max))
+        Data_Bounds(runs, selected, &x_min, &x_max, &y_min, &y_max);
+    else if (!request.y_range_given)
+        shown.Pole_YRange(&y_min, &y_max);
+    bool all_explicit = true;
+    for (size_t index : selected)
+        if (runs[index].layout != RunLayout::EXPLICIT) all_explicit = false;
     PlotFrame& frame = picture->frame;
-    // A curve over x runs from edge to edge; curves drawn to scale get room.
-    frame.x_range = request.x_range_given   ? request.x_range
-                    : picture->equal_scales ? Padded_Range(x_min, x_max, MARGIN)
-                                            : Padded_Range(x_min, x_max, 0.0);
+    // A curve over x runs from edge to edge; other curves get room.
+    frame.x_range = request.x_range_given ? request.x_range
+                                          : Padded_Range(x_min, x_max, all_explicit ? 0.0 : MARGIN);
     frame.y_range = request.y_range_given ? request.y_range : Padded_Range(y_min, y_max, MARGIN);
     if (picture->equal_scales)
         Equalize_Scales(&frame.x_range, &frame.y_range, frame.width, frame.height,
                         request.x_range_given, request.y_range_given);
+    return PlotFailure::NONE;
+}
+
+// Equal scales by default where the shape is the point (polar and implicit
+// curves: a circle stays round), or as asked.
+bool Equal_Scales(const PlotRequest& request, const std::vector<ReportRun>& runs,
+                  const std::vector<size_t>& selected) {
+    if (request.aspect != PlotAspect::DEFAULT) return request.aspect == PlotAspect::EQUAL;
+    for (size_t index : selected)
+        if (runs[index].layout == RunLayout::POLAR || runs[index].layout == RunLayout::IMPLICIT)
+            return true;
+    return false;
 }
 
 TraceStyle Style_Of(RunLayout layout) {
@@ -78,7 +108,8 @@ public:
                 const PlotFrame& frame, double min_move)
         : tracers_(runs.size()) {
         for (size_t index : selected)
-            tracers_[index].reset(new CurveTracer(frame, Style_Of(runs[index].layout), min_move));
+            tracers_[index].reset(new CurveTracer(frame, Style_Of(runs[index].layout), min_move,
+                                                  runs[index].layout == RunLayout::EXPLICIT));
     }
     bool Wants(size_t run_index) const override {
         return run_index < tracers_.size() && tracers_[run_index] != nullptr;
@@ -95,8 +126,15 @@ std::string Legend_Of(const ReportRun& run) {
     return run.title + "  (" + Joined(run.fixed_values, ", ") + ")";
 }
 
-void Set_Texts(const std::vector<ReportRun>& runs, const std::vector<size_t>& selected,
-               PlotPicture* picture) {
+// The file's name without its folders.
+std::string Report_Name(const std::string& path) {
+    size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// One run is titled with its formula, several (or a run without one) with the report's name.
+void Set_Texts(const std::string& report_path, const std::vector<ReportRun>& runs,
+               const std::vector<size_t>& selected, PlotPicture* picture) {
     const ReportRun& last = runs[selected.back()];
     picture->x_title = last.x_title;
     picture->y_title = last.y_title;
@@ -104,6 +142,7 @@ void Set_Texts(const std::vector<ReportRun>& runs, const std::vector<size_t>& se
         picture->title = last.title;
         picture->note = Joined(last.fixed_values, ", ");
     }
+    if (picture->title.empty()) picture->title = Report_Name(report_path);
 }
 
 }  // namespace
@@ -123,10 +162,10 @@ PlotFailure Build_Picture(const PlotRequest& request, double left, double top, d
     picture->frame.top = top;
     picture->frame.width = width;
     picture->frame.height = height;
-    for (size_t index : selected)
-        if (runs[index].layout != RunLayout::EXPLICIT) picture->equal_scales = true;
-    Set_Ranges(request, runs, selected, picture);
-    Set_Texts(runs, selected, picture);
+    picture->equal_scales = Equal_Scales(request, runs, selected);
+    failure = Set_Ranges(request, runs, selected, picture);
+    if (failure != PlotFailure::NONE) return failure;
+    Set_Texts(request.report_path, runs, selected, picture);
 
     TracingSink sink(runs, selected, picture->frame, min_move);
     std::vector<ReportRun> again;
@@ -140,6 +179,10 @@ PlotFailure Build_Picture(const PlotRequest& request, double left, double top, d
         curve.dots = runs[index].layout == RunLayout::IMPLICIT;
         curve.pieces = tracer.Pieces();
         picture->curves.push_back(std::move(curve));
+        const ReportRun& run = runs[index];
+        if (run.skipped_rows > 0 && picture->skipped_rows == 0)
+            picture->first_skipped_line = run.first_skipped_line;
+        picture->skipped_rows += run.skipped_rows;
     }
     return PlotFailure::NONE;
 }

@@ -9,6 +9,10 @@
 #include "plot/curvetrace.h"
 #include "plot/plotaxes.h"
 
+// Scales of the two axes: equal (one unit as long across as down), free, or
+// as the kind of curve suggests.
+enum class PlotAspect { DEFAULT, EQUAL, AUTO };
+
 struct PlotRequest {
     std::string report_path;
     int run_number = 0;  // 0: the last run of the file
@@ -16,6 +20,7 @@ struct PlotRequest {
     bool x_range_given = false;
     bool y_range_given = false;
     AxisRange x_range, y_range;
+    PlotAspect aspect = PlotAspect::DEFAULT;
 };
 
 struct PlotCurve {
@@ -29,6 +34,8 @@ struct PlotPicture {
     PlotFrame frame;
     bool equal_scales = false;
     std::vector<PlotCurve> curves;
+    long long skipped_rows = 0;        // damaged table lines of the drawn runs
+    long long first_skipped_line = 0;  // the first of them, from 1
 };
 
 enum class PlotFailure {

@@ -46,6 +46,7 @@ public:
     ReportParser(std::vector<ReportRun>* runs, RowSink* rows) : runs_(runs), rows_(rows) {}
 
     void Line(std::string_view line) {
+        ++line_number_;
         bool utf8 = false;
         if (Is_HeadLine(line, &utf8)) {
             pending_ = false;  // a row cut short by the next run's head
@@ -175,8 +176,10 @@ private:
     void Table_Row(std::string_view line) {
         double values[MAX_COLUMNS];
         ReportRun& run = Run();
-        if (!Parse_TableRow(line.data(), line.data() + line.size(), run.column_count, values))
+        if (!Parse_TableRow(line.data(), line.data() + line.size(), run.column_count, values)) {
+            if (!line.empty() && run.skipped_rows++ == 0) run.first_skipped_line = line_number_;
             return;
+        }
         pending_x_ = values[run.x_column];
         pending_y_ = values[run.y_column];
         pending_ = true;
@@ -208,6 +211,7 @@ private:
     bool in_fixed_values_ = false;
     bool wanted_ = false;
     bool pending_ = false;
+    long long line_number_ = 0;
     double pending_x_ = 0.0;
     double pending_y_ = 0.0;
 };

@@ -14,6 +14,7 @@ const char* const COLOURS[] = {"#1f77b4", "#d62728", "#2ca02c", "#ff7f0e",
 const int COLOUR_COUNT = sizeof COLOURS / sizeof COLOURS[0];
 const int X_TICKS = 10;
 const int Y_TICKS = 8;
+const double LEGEND_LINE = 18.0;  // picture units per legend line
 
 // A coordinate with one decimal; "-0.0" is written "0.0".
 std::string Coordinate(double value) {
@@ -121,36 +122,17 @@ void Write_Curve(SvgText& svg, const PlotCurve& curve, const char* colour) {
     }
 }
 
-// Rough width of a text at font size 12: wide characters count double.
-double Text_Width(const std::string& text) {
-    double width = 0.0;
-    for (unsigned char byte : text) {
-        if (byte < 0x80)
-            width += 7.0;
-        else if (byte >= 0xC0)
-            width += 12.0;
-    }
-    return width;
-}
-
+// Below the picture, outside the frame, one line per curve.
 void Write_Legend(SvgText& svg, const PlotPicture& picture) {
     const PlotFrame& frame = picture.frame;
-    double widest = 0.0;
-    for (const PlotCurve& curve : picture.curves)
-        if (Text_Width(curve.legend) > widest) widest = Text_Width(curve.legend);
-    double right = frame.left + frame.width - 8.0;
-    double box_width = widest + 44.0;
-    svg << "<rect x=\"" << right - box_width << "\" y=\"" << frame.top + 8.0 << "\" width=\""
-        << box_width << "\" height=\"" << 18.0 * static_cast<double>(picture.curves.size()) + 8.0
-        << "\" fill=\"#ffffff\" fill-opacity=\"0.85\" stroke=\"#bbbbbb\"/>\n";
     svg << "<g font-size=\"12\">\n";
     for (size_t i = 0; i < picture.curves.size(); ++i) {
-        double y = frame.top + 25.0 + 18.0 * static_cast<double>(i);
+        double y = SVG_HEIGHT + LEGEND_LINE * static_cast<double>(i) + 4.0;
         const char* colour = COLOURS[i % COLOUR_COUNT];
-        svg << "<line x1=\"" << right - box_width + 6.0 << "\" y1=\"" << y - 4.0 << "\" x2=\""
-            << right - box_width + 30.0 << "\" y2=\"" << y - 4.0 << "\" stroke=\"" << colour
+        svg << "<line x1=\"" << frame.left << "\" y1=\"" << y - 4.0 << "\" x2=\""
+            << frame.left + 24.0 << "\" y2=\"" << y - 4.0 << "\" stroke=\"" << colour
             << "\" stroke-width=\"2\"/>\n";
-        svg << "<text x=\"" << right - box_width + 36.0 << "\" y=\"" << y << "\">"
+        svg << "<text x=\"" << frame.left + 30.0 << "\" y=\"" << y << "\">"
             << Xml_Escaped(picture.curves[i].legend) << "</text>\n";
     }
     svg << "</g>\n";
@@ -185,9 +167,13 @@ std::string Svg_Document(const PlotPicture& picture) {
     AxisTicks y_ticks = Choose_Ticks(frame.y_range, Y_TICKS);
     SvgText svg;
     std::string width = std::to_string(static_cast<int>(SVG_WIDTH));
-    std::string height = std::to_string(static_cast<int>(SVG_HEIGHT));
+    // A legend takes lines below the picture, never a place over the curves.
+    bool legend = picture.curves.size() > 1;
+    double legend_height =
+        legend ? LEGEND_LINE * static_cast<double>(picture.curves.size()) + 6.0 : 0.0;
+    std::string height = std::to_string(static_cast<int>(SVG_HEIGHT + legend_height));
     svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" xml:lang=\"ja\" width=\"" << width << "\" height=\"" << height
         << "\" viewBox=\"0 0 " << width << " " << height << "\" font-family=\"" << FONT_LIST
         << "\">\n";
     svg << "<title>" << Xml_Escaped(picture.title) << "</title>\n";
@@ -199,7 +185,7 @@ std::string Svg_Document(const PlotPicture& picture) {
     Write_Texts(svg, picture);
     for (size_t i = 0; i < picture.curves.size(); ++i)
         Write_Curve(svg, picture.curves[i], COLOURS[i % COLOUR_COUNT]);
-    if (picture.curves.size() > 1) Write_Legend(svg, picture);
+    if (legend) Write_Legend(svg, picture);
     svg << "</svg>\n";
     return std::move(svg.Str());
 }

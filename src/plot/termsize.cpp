@@ -3,6 +3,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <cstdlib>
+#include <cstring>
 #include <sys/ioctl.h>
 #include <unistd.h>
 #endif
@@ -26,5 +28,16 @@ int Terminal_Columns() {
     if (!isatty(STDOUT_FILENO) || ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0)
         return DEFAULT_COLUMNS;
     return Sensible(size.ws_col);
+#endif
+}
+
+bool Terminal_HasColour() {
+#ifdef _WIN32
+    return false;
+#else
+    const char* term = std::getenv("TERM");
+    const char* no_colour = std::getenv("NO_COLOR");
+    return isatty(STDOUT_FILENO) && term != nullptr && *term != '\0' &&
+           std::strcmp(term, "dumb") != 0 && (no_colour == nullptr || *no_colour == '\0');
 #endif
 }

@@ -15,6 +15,25 @@ struct TickCase {
     std::vector<std::string> labels;
 };
 
+// Corner labels: the ticks' digits when the end lies on them, else one more.
+TEST(PlotAxes, RangeEndsAreLabelledLikeTheTicks) {
+    const struct {
+        double value, low, high;
+        int max_count;
+        const char* label;
+    } cases[] = {
+        {-1.71809, -1.71809, 1.72409, 8, "-1.72"},
+        {1.72409, -1.71809, 1.72409, 8, "1.72"},
+        {3.16, -1.16, 3.16, 8, "3.2"},
+        {-1, -1, 2, 10, "-1.0"},
+        {1.0 / 3, 0, 1.0 / 3, 10, "0.333"},
+        {2.2e8 / 3, 0, 2.2e8 / 3, 4, "7.3e+07"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Rounded_Label(c.value, AxisRange{c.low, c.high}, c.max_count), c.label)
+            << c.value;
+}
+
 TEST(PlotAxes, TicksAreOneTwoOrFiveTimesAPowerOfTen) {
     const TickCase cases[] = {
         {0, 1, 10, {"0.0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6", "0.7", "0.8", "0.9", "1.0"}},

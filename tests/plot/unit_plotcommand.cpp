@@ -63,6 +63,8 @@ TEST(PlotCommand, ArgumentsNotUnderstood) {
         {{"plot", "r.txt", "-o"}, "-o"},
         {{"plot", "r.txt", "s.txt"}, "s.txt"},
         {{"plot", "r.txt", "--all", "--run", "1"}, "--all --run"},
+        {{"plot", "r.txt", "--aspect", "square"}, "square"},
+        {{"plot", "r.txt", "--aspect"}, "--aspect"},
     };
     for (const BadCase& c : cases) EXPECT_EQ(Parsed(c.words).bad_argument, c.bad);
     EXPECT_TRUE(Parsed({"plot"}).report_missing);

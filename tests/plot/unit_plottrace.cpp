@@ -93,6 +93,9 @@ TEST(PlotTrace, SegmentsAreCutAtTheFrame) {
         {{-2, -2}, {6, 6}, true, {0, 0}, {4, 4}},   // crosses the whole frame
         {{-2, 5}, {6, 5}, false, {-2, 5}, {6, 5}},  // passes below it
         {{5, 5}, {5, 5}, false, {5, 5}, {5, 5}},    // a point outside
+        // An end so far out that the cut rounds to it: still nothing outside.
+        {{1, -1e22}, {2, -1}, false, {1, -1e22}, {2, -1}},
+        {{1, -1e22}, {1.5, 2}, true, {1.5, 0}, {1.5, 2}},
     };
     for (const ClipCase& c : cases) {
         PixelPoint a = c.a;
@@ -103,6 +106,32 @@ TEST(PlotTrace, SegmentsAreCutAtTheFrame) {
         EXPECT_DOUBLE_EQ(a.y, c.a_after.y);
         EXPECT_DOUBLE_EQ(b.x, c.b_after.x);
         EXPECT_DOUBLE_EQ(b.y, c.b_after.y);
+    }
+}
+
+// Curves y(x) sampled every 0.1 over x in [-3, 3), drawn with y in -15..15.
+TEST(PlotTrace, PolesBreakTheCurveAndNothingElseDoes) {
+    struct PoleCase {
+        const char* name;
+        double (*y)(double);
+        size_t pieces;
+    } cases[] = {
+        {"tan", [](double x) { return std::tan(x); }, 3},
+        {"1/x", [](double x) { return 1 / (x + 0.03); }, 2},
+        {"steep line", [](double x) { return 40 * x + 1; }, 1},
+        {"sin", [](double x) { return 4 * std::sin(3 * x); }, 1},
+    };
+    PlotFrame frame = Frame(600, 100, {-3, 3}, {-15, 15});
+    for (const PoleCase& c : cases) {
+        for (TraceStyle style : {TraceStyle::ALL, TraceStyle::COLUMNS}) {
+            CurveTracer tracer(frame, style, 0.5, true);
+            for (int i = -30; i < 30; ++i) tracer.Add(i * 0.1, c.y(i * 0.1));
+            tracer.Finish();
+            EXPECT_EQ(tracer.Pieces().size(), c.pieces) << c.name;
+            for (const std::vector<PixelPoint>& piece : tracer.Pieces())
+                for (size_t i = 1; i < piece.size(); ++i)
+                    EXPECT_LT(std::fabs(piece[i].y - piece[i - 1].y), 90) << c.name;
+        }
     }
 }
 

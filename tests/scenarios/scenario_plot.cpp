@@ -1,11 +1,15 @@
 // kansu plot against the real binary: a report written by the dialogue, drawn
 // as SVG and on the terminal, --plot in the dialogue, and the one-line errors.
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include "mode_dialogue.h"
 #include "session.h"
+#include "terminal.h"
 
 namespace {
 
@@ -13,7 +17,7 @@ namespace {
 const std::string kTyped = "1\nx^2-1\nx(-1,2)[6]\nout.txt\n0\n";
 
 const std::string kSvg = R"svg(<?xml version="1.0" encoding="UTF-8"?>
-<svg xmlns="http://www.w3.org/2000/svg" width="800" height="560" viewBox="0 0 800 560" font-family="'Hiragino Sans','Hiragino Kaku Gothic ProN','Yu Gothic','Meiryo','MS Gothic','Noto Sans CJK JP','Noto Sans JP','IPAexGothic','IPAGothic','TakaoGothic',sans-serif">
+<svg xmlns="http://www.w3.org/2000/svg" xml:lang="ja" width="800" height="560" viewBox="0 0 800 560" font-family="'Hiragino Sans','Hiragino Kaku Gothic ProN','Yu Gothic','Meiryo','MS Gothic','Noto Sans CJK JP','Noto Sans JP','IPAexGothic','IPAGothic','TakaoGothic',sans-serif">
 <title>x^2-1</title>
 <rect width="800" height="560" fill="#ffffff"/>
 <g stroke="#e3e3e3" stroke-width="1">
@@ -55,7 +59,7 @@ const std::string kSvg = R"svg(<?xml version="1.0" encoding="UTF-8"?>
 // The same run on an 80-column terminal: ASCII marks on a code page 932
 // console, braille with --utf8.
 const std::string kTermAscii = R"svg(x^2-1
-         3.16 +----------------------------------------------------------------+
+          3.2 +----------------------------------------------------------------+
               |                                                               .|
               |                                                              .'|
               |                                                             :' |
@@ -76,12 +80,12 @@ const std::string kTermAscii = R"svg(x^2-1
               |       ''..                     .:'                             |
               |          '''':....    .....:''''                               |
               |                   '''''                                        |
-        -1.16 +----------------------------------------------------------------+
-              -1                                                               2
+         -1.2 +----------------------------------------------------------------+
+              -1.0                                                           2.0
 x: 変数x   y: 関数計算値
 )svg";
 const std::string kTermBraille = R"svg(x^2-1
-         3.16 +----------------------------------------------------------------+
+          3.2 +----------------------------------------------------------------+
               |                                                               ⢠|
               |                                                              ⡠⠃|
               |                                                             ⡔⠁ |
@@ -102,8 +106,8 @@ const std::string kTermBraille = R"svg(x^2-1
               |       ⠈⠒⢄⡀                     ⣀⠔⠊                             |
               |          ⠈⠉⠒⠒⠢⠤⢄⣀⣀    ⢀⣀⣀⠤⠤⠔⠒⠒⠉⠁                               |
               |                   ⠉⠉⠊⠉⠁                                        |
-        -1.16 +----------------------------------------------------------------+
-              -1                                                               2
+         -1.2 +----------------------------------------------------------------+
+              -1.0                                                           2.0
 x: 変数x   y: 関数計算値
 )svg";
 
@@ -120,7 +124,35 @@ std::string Kept_ForXmlCheck(const Session& session, const std::string& name) {
     return svg;
 }
 
-std::string Plot_Error(const std::string& text) { return "kansu plot: " + text + "\n"; }
+// The points of each polyline of an SVG.
+std::vector<std::vector<std::pair<double, double>>> Polylines(const std::string& svg) {
+    std::vector<std::vector<std::pair<double, double>>> lines;
+    std::regex polyline("<polyline points=\"([^\"]*)\""), point("(-?[0-9.]+),(-?[0-9.]+)");
+    for (std::sregex_iterator at(svg.begin(), svg.end(), polyline), end; at != end; ++at) {
+        std::string points = (*at)[1];
+        lines.emplace_back();
+        for (std::sregex_iterator p(points.begin(), points.end(), point); p != end; ++p)
+            lines.back().push_back({std::stod((*p)[1]), std::stod((*p)[2])});
+    }
+    return lines;
+}
+
+// Picture units per unit of value along an axis, from its first two tick labels.
+double Axis_Scale(const std::string& svg, bool x_axis) {
+    std::regex label(x_axis ? "<text x=\"([-0-9.]+)\" y=\"[-0-9.]+\" text-anchor=\"middle\">([^<]*)<"
+                            : "<text x=\"[-0-9.]+\" y=\"([-0-9.]+)\" text-anchor=\"end\">([^<]*)<");
+    std::sregex_iterator first(svg.begin(), svg.end(), label), end;
+    if (first == end || std::next(first) == end) return 0.0;
+    std::sregex_iterator second = std::next(first);
+    return std::fabs((std::stod((*second)[1]) - std::stod((*first)[1])) /
+                     (std::stod((*second)[2]) - std::stod((*first)[2])));
+}
+
+// An error and, after it, the way to the usage.
+std::string Plot_Error(const std::string& text) {
+    return "kansu plot: " + text +
+           "\nkansu plot: 使い方は kansu plot --help で表示します / kansu plot --help shows the usage\n";
+}
 
 TEST(PlotScenario, ReportDrawnAsSvgByteForByte) {
     Session session;
@@ -169,18 +201,50 @@ TEST(PlotScenario, DialogueWithPlotDrawsEachReportAndSaysNothingMore) {
     EXPECT_EQ(plotted.ReadFile("first.svg"), kSvg);
 }
 
+// Three runs, of which the second has no table.
+const char kThreeRuns[] =
+    "1\nx^2-1\nx(-1,2)[6]\nout.txt\n1\n2+3\nout.txt\n"
+    "1\na*x\nx(-1,2)[3]\n-1\nout.txt\n0\n";
+
 TEST(PlotScenario, EveryRunWithALegend) {
     Session session;
-    const char* typed =
-        "1\nx^2-1\nx(-1,2)[6]\nout.txt\n1\n2+3\nout.txt\n"
-        "1\na*x\nx(-1,2)[3]\n-1\nout.txt\n0\n";
-    ASSERT_EQ(session.Run(typed).exit_status, 0);
+    ASSERT_EQ(session.Run(kThreeRuns).exit_status, 0);
     EXPECT_EQ(session.RunWithArguments("plot --all out.txt", "").exit_status, 0);
     std::string svg = Kept_ForXmlCheck(session, "out.svg");
     for (const char* shown :
          {">x^2-1</text>", ">a*x  (a = -1)</text>", "stroke=\"#1f77b4\"", "stroke=\"#d62728\""})
         EXPECT_NE(svg.find(shown), std::string::npos) << shown;
     EXPECT_EQ(svg.find("2+3"), std::string::npos);
+    EXPECT_NE(svg.find("<title>out.txt</title>"), std::string::npos);
+    EXPECT_NE(svg.find(">out.txt</text>"), std::string::npos);
+    // The legend lies below the frame (60..490) and its labels, inside the picture.
+    std::string legend = svg.substr(svg.rfind("<g font-size=\"12\">"));
+    std::regex place("y1?=\"([0-9.]+)\"");
+    int places = 0;
+    for (std::sregex_iterator at(legend.begin(), legend.end(), place), end; at != end; ++at) {
+        double y = std::stod((*at)[1]);
+        EXPECT_TRUE(y > 540 && y < 600) << y;
+        ++places;
+    }
+    EXPECT_EQ(places, 4);
+}
+
+TEST(PlotScenario, EveryRunInItsColourOnAColourTerminal) {
+    Session session;
+    ASSERT_EQ(session.Run(kThreeRuns).exit_status, 0);
+    struct ColourCase {
+        std::vector<std::string> environment;
+        bool coloured;
+    } cases[] = {{{}, true}, {{"NO_COLOR=1"}, false}, {{"TERM=dumb"}, false}};
+    for (const ColourCase& c : cases) {
+        TerminalSession terminal(session, {"plot", "--term", "--all", "out.txt"}, c.environment);
+        EXPECT_TRUE(terminal.WaitFor("2: a*x"));
+        terminal.Wait();
+        std::string shown = terminal.Shown();
+        EXPECT_EQ(shown.find("\x1b[34m==\x1b[0m 1: x^2-1") != std::string::npos, c.coloured);
+        EXPECT_EQ(shown.find("\x1b[31m==\x1b[0m 2: a*x") != std::string::npos, c.coloured);
+        EXPECT_EQ(shown.find('\x1b') == std::string::npos, !c.coloured);
+    }
 }
 
 TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
@@ -225,6 +289,104 @@ TEST(PlotScenario, RangesGivenOnTheCommandLine) {
     for (const char* shown : {">-2.0</text>", ">2.0</text>", ">-4</text>", ">4</text>"})
         EXPECT_NE(svg.find(shown), std::string::npos) << shown;
     EXPECT_EQ(svg.find(">-3.0</text>"), std::string::npos);
+}
+
+TEST(PlotScenario, PolesBreakTheCurveWithAndWithoutARange) {
+    Session session;
+    ASSERT_EQ(session.Run("1\ntan(x)\nx(-6,6)[1200]\ntan.txt\n1\n1/x\nx(-1,1)[20]\ninv.txt\n0\n")
+                  .exit_status,
+              0);
+    struct PoleCase {
+        const char* arguments;
+        size_t branches;
+    } cases[] = {{"plot tan.txt -o a.svg", 5},
+                 {"plot tan.txt --yrange -5:5 -o a.svg", 5},
+                 {"plot inv.txt -o a.svg", 2},
+                 {"plot inv.txt --yrange -3:3 -o a.svg", 2}};
+    for (const PoleCase& c : cases) {
+        ASSERT_EQ(session.RunWithArguments(c.arguments, "").exit_status, 0) << c.arguments;
+        auto lines = Polylines(Kept_ForXmlCheck(session, "a.svg"));
+        EXPECT_EQ(lines.size(), c.branches) << c.arguments;
+        // No segment runs from near one edge of the 430-unit-high frame to the other.
+        for (const auto& line : lines)
+            for (size_t i = 1; i < line.size(); ++i)
+                EXPECT_LT(std::fabs(line[i].second - line[i - 1].second), 400) << c.arguments;
+    }
+}
+
+TEST(PlotScenario, EveryPointStaysInsideTheFrame) {
+    Session session;
+    session.WriteFile("damaged.txt", Read_WholeFile(std::string(KANSU_SOURCE_DIR) +
+                                                    "/fuzz/seeds/report/point-outside-frame.txt"));
+    ASSERT_EQ(session.RunWithArguments("plot damaged.txt --all --yrange -1:1", "").exit_status, 0);
+    auto lines = Polylines(Kept_ForXmlCheck(session, "damaged.svg"));
+    EXPECT_FALSE(lines.empty());
+    for (const auto& line : lines) {
+        for (const auto& point : line) {
+            EXPECT_TRUE(point.first >= 80 && point.first <= 770) << point.first;
+            EXPECT_TRUE(point.second >= 60 && point.second <= 490) << point.second;
+        }
+    }
+}
+
+TEST(PlotScenario, ScalesFollowTheRangeShownAndTheAspect) {
+    Session session;
+    ASSERT_EQ(session.Run(kTyped.substr(0, kTyped.size() - 2) + "4\nt\nsin(t)\nt(0,100)[500]\npar.txt\n"
+                                   "3\n1\ntht(0,6.2832)[100]\npolar.txt\n0\n")
+                  .exit_status,
+              0);
+    // x^2-1 seen over 0.5..1.5 only: y ticks of -0.75..1.25, not of -1..3.
+    ASSERT_EQ(session.RunWithArguments("plot out.txt --xrange 0.5:1.5", "").exit_status, 0);
+    std::string svg = Kept_ForXmlCheck(session, "out.svg");
+    EXPECT_NE(svg.find("text-anchor=\"end\">0.5</text>"), std::string::npos);
+    EXPECT_EQ(svg.find("text-anchor=\"end\">3</text>"), std::string::npos);
+    struct AspectCase {
+        const char* arguments;
+        bool equal;
+    } cases[] = {{"plot par.txt -o a.svg", false},
+                 {"plot par.txt --aspect equal -o a.svg", true},
+                 {"plot polar.txt -o a.svg", true},
+                 {"plot polar.txt --aspect auto -o a.svg", false}};
+    for (const AspectCase& c : cases) {
+        ASSERT_EQ(session.RunWithArguments(c.arguments, "").exit_status, 0) << c.arguments;
+        svg = Kept_ForXmlCheck(session, "a.svg");
+        double ratio = Axis_Scale(svg, true) / Axis_Scale(svg, false);
+        EXPECT_EQ(std::fabs(ratio - 1) < 0.01, c.equal) << c.arguments << " " << ratio;
+    }
+}
+
+TEST(PlotScenario, TheCommandExplainsItself) {
+    Session session;
+    ASSERT_EQ(session.Run(kTyped).exit_status, 0);
+    SessionResult result = session.RunWithArguments("plot --help", "");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.error_output, "");
+    for (const char* shown : {"kansu [--utf8] plot REPORT", "--aspect equal", "--help"})
+        EXPECT_NE(result.output.find(shown), std::string::npos) << shown;
+    result = session.RunWithArguments("plot out.txt -o -", "");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(UnixText(result.output), kSvg);
+    EXPECT_EQ(session.Files(), (std::vector<std::string>{"out.txt"}));
+    // Rows damaged in the middle of the table: drawn without them, and told.
+    std::string report = UnixText(session.ReadFile("out.txt"));
+    std::string row = "-0.5\t-0.75\n";  // line 9
+    struct DamageCase {
+        const char* damage;
+        const char* told;
+    } cases[] = {
+        {"-0.5\t-0.7x5\n", "9 行目を読み飛ばしました / skipped the damaged row on line 9"},
+        {"x\n-0.5\t-0.75\n##\n",
+         "9 行目など 2 行を読み飛ばしました / skipped 2 damaged rows, the first on line 9"},
+    };
+    for (const DamageCase& c : cases) {
+        std::string damaged = report;
+        damaged.replace(damaged.find(row), row.size(), c.damage);
+        session.WriteFile("damaged.txt", damaged);
+        result = session.RunWithArguments("plot damaged.txt", "");
+        EXPECT_EQ(result.exit_status, 0);
+        EXPECT_TRUE(SameText("kansu plot: damaged.txt: " + std::string(c.told) + "\n",
+                             result.error_output));
+    }
 }
 
 // The session of the README's pictures: each run goes to its own report and
