@@ -43,12 +43,7 @@ std::string Next_Tag() { return g_tags.at(g_next_tag++); }
 class SafeFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "kansu-safe-XXXXXX").string();
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        ASSERT_NE(mkdtemp(name.data()), nullptr);
-        dir_ = name.data();
+        dir_ = Make_ScratchDir("kansu-safe");
         saved_calls_ = g_safefile_calls;
     }
     void TearDown() override {

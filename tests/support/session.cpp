@@ -161,12 +161,15 @@ std::string MenuText() {
 
 std::string ClosingRule() { return "\n+++++++++++++++++++++++++++++++++++++++++++++++++\n"; }
 
-Session::Session() {
-    char pattern[] = "/tmp/kansu-test-XXXXXX";
-    char* made = mkdtemp(pattern);
-    if (made == nullptr) throw std::runtime_error("mkdtemp failed");
-    dir_ = made;
+std::string Make_ScratchDir(const std::string& stem) {
+    std::string pattern = "/tmp/" + stem + "-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    return name.data();
 }
+
+Session::Session() : dir_(Make_ScratchDir("kansu-test")) {}
 
 Session::~Session() {
     std::string command = "rm -rf '" + dir_ + "'";

@@ -52,6 +52,9 @@ struct SessionResult {
     int exit_status;
 };
 
+// Makes a new empty directory /tmp/STEM-XXXXXX (throws when it cannot) and returns its path.
+std::string Make_ScratchDir(const std::string& stem);
+
 class Session {
 public:
     Session();

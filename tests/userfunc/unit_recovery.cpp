@@ -18,12 +18,7 @@ namespace {
 class Recovery : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "kansu-state-XXXXXX").string();
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        ASSERT_NE(mkdtemp(name.data()), nullptr);
-        state_ = name.data();
+        state_ = Make_ScratchDir("kansu-state");
         const char* old = getenv("XDG_STATE_HOME");
         had_old_ = old != nullptr;
         if (had_old_) old_ = old;

@@ -71,12 +71,7 @@ private:
 class SaveFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "kansu-save-XXXXXX").string();
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        ASSERT_NE(mkdtemp(name.data()), nullptr);
-        dir_ = name.data();
+        dir_ = Make_ScratchDir("kansu-save");
         g_ufunc_list.DeleteAllObject();
     }
     void TearDown() override {
