@@ -89,10 +89,10 @@ const char* Delete_Reason(int delete_result) {
 // Message of SetFuncDefFrmFile's result, null for success.
 const char* SetDef_Message(int set_result) {
     switch (set_result) {
-    case 1: return nullptr;
-    case 0: return Msg().DEFINITION_WRITE_FAILED;
-    case -1: return Msg().DEFINITION_NOT_SAVED;
-    case -2: return Msg().DEFINITION_NO_SAVE_FILE;
+    case DEFINITION_READ: return nullptr;
+    case DEFINITION_EMPTY: return Msg().DEFINITION_WRITE_FAILED;
+    case DEFINITION_NO_RECORD: return Msg().DEFINITION_NOT_SAVED;
+    case DEFINITION_NO_SOURCE: return Msg().DEFINITION_NO_SAVE_FILE;
     case UFUNC_RECORD_DAMAGED: return Msg().DEFINITION_RECORD_DAMAGED;
     case UFUNC_LOCK_BUSY: return Msg().FILE_LOCK_BUSY;
     default: return Msg().DEFINITION_OPEN_FAILED;

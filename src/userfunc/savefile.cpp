@@ -153,26 +153,27 @@ int Create_UFunctionTable(UsrFuncArray& ufunc_list, const char* udef_file, int j
 }
 
 int UsrFuncArray::SetFuncDefFrmFile(const char* key) {
-    if (ufndef_file == nullptr) return -2;
+    if (ufndef_file == nullptr) return DEFINITION_NO_SOURCE;
     UsrFuncProp* entry = Find(key);
-    if (entry == nullptr || entry->filePos == -1) return -1;
+    if (entry == nullptr || entry->filePos == -1) return DEFINITION_NO_RECORD;
     std::string target = Replace_Target(ufndef_file);
     FolderLock lock(target);
     if (lock.Status() == FILE_LOCK_BUSY) return UFUNC_LOCK_BUSY;
     std::string bytes;
-    if (Read_RegularFile(target, &bytes) != FILE_DONE) return -3;
+    if (Read_RegularFile(target, &bytes) != FILE_DONE) return DEFINITION_UNREADABLE;
     SaveFileContent content = Parse_SaveFile(bytes);
     int index = Index_Of(content, key);
     if (index < 0) return UFUNC_RECORD_DAMAGED;
     const SavedRecord& record = content.records[index];
     long size = static_cast<long>(record.definition.size()) + 1;
     std::vector<char> cleaned(static_cast<size_t>(size));
-    if (DelBlunk_String(cleaned.data(), record.definition.c_str(), size) == 0) return 0;
+    if (DelBlunk_String(cleaned.data(), record.definition.c_str(), size) == 0)
+        return DEFINITION_EMPTY;
     entry->ChangeFuncDef(cleaned.data(), record.arg_num, record.ret_kind);
     entry->filePos = record.position;
     entry->knownRecord = content.record_bytes[index];
     entry->changedSinceRead = false;
-    return 1;
+    return DEFINITION_READ;
 }
 
 namespace {

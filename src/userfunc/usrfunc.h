@@ -48,6 +48,15 @@ private:
     void Free_Definition();
 };
 
+// What SetFuncDefFrmFile found (besides the save file's own failure codes).
+enum DefinitionReading {
+    DEFINITION_READ = 1,         // the definition is set
+    DEFINITION_EMPTY = 0,        // the stored definition is empty
+    DEFINITION_NO_RECORD = -1,   // not registered, or without a record in the file
+    DEFINITION_NO_SOURCE = -2,   // no save file was loaded
+    DEFINITION_UNREADABLE = -3   // the save file cannot be read
+};
+
 class UsrFuncArray {
 public:
     explicit UsrFuncArray(const char* file_path);
@@ -67,10 +76,9 @@ public:
     long ElementSaveNum();
     long& AccFilePos(const char* key);
     unsigned short PutArgNum(const char* key) const;
-    // Reads the named record from the save file as it is now (savefile.cpp): 1 set;
-    // 0 stored definition empty; -1 not registered or without record; -2 no
-    // source file; -3 it cannot be read; UFUNC_RECORD_DAMAGED the file holds no
-    // whole record of it any more; UFUNC_LOCK_BUSY another run kept the file.
+    // Reads the named record from the save file as it is now (savefile.cpp): one
+    // of DefinitionReading, or UFUNC_RECORD_DAMAGED (the file holds no whole
+    // record of it any more) or UFUNC_LOCK_BUSY (another run kept the file).
     int SetFuncDefFrmFile(const char* key);
     int PrintContent(const char* key, std::ostream& optstrm);
     CompForm* operator[](const char* key) const;

@@ -352,15 +352,15 @@ TEST_F(SaveFile, FieldReadersStopAtTheGivenEnd) {
 
 TEST_F(SaveFile, SetFuncDefFrmFileRefusals) {
     registry_.AddUFncElem("f", 7, 1, 8, nullptr);
-    EXPECT_EQ(registry_.SetFuncDefFrmFile("f"), -2);  // no source file
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("f"), DEFINITION_NO_SOURCE);
 
     LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
-    EXPECT_EQ(registry_.SetFuncDefFrmFile("h"), -1);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("h"), DEFINITION_NO_RECORD);
     registry_.AddUFncElem("k", -1, 1, 8, nullptr);  // registered, never saved
-    EXPECT_EQ(registry_.SetFuncDefFrmFile("k"), -1);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("k"), DEFINITION_NO_RECORD);
 
     std::filesystem::remove(Path("save.dat"));
-    EXPECT_EQ(registry_.SetFuncDefFrmFile("f"), -3);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("f"), DEFINITION_UNREADABLE);
 }
 
 TEST_F(SaveFile, SetFuncDefFrmFileOfAnEmptyDefinitionGivesZeroAndADamagedRecordIsReported) {
@@ -369,8 +369,8 @@ TEST_F(SaveFile, SetFuncDefFrmFileOfAnEmptyDefinitionGivesZeroAndADamagedRecordI
         Bytes({0x15, 0, 0, 0, 2, 0, 0, 0, 'h', 0, 0, 0, 8, 0, 3, 0, 0, 0, ' ', '\t', 0});
     LoadNames(registry_, FILE_ID + empty_def + F_RECORD + blank_def);
     EXPECT_EQ(Names(registry_), (std::vector<std::string>{"e", "f", "h"}));
-    EXPECT_EQ(registry_.SetFuncDefFrmFile("e"), 0);
-    EXPECT_EQ(registry_.SetFuncDefFrmFile("h"), 0);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("e"), DEFINITION_EMPTY);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("h"), DEFINITION_EMPTY);
     EXPECT_EQ(registry_("e"), 1);
 
     // The file changed behind the registry's back: f's definition length is now huge.
@@ -720,7 +720,7 @@ TEST_F(SaveFile, LoadingAllLeavesACallOfALaterFunctionUndefined) {
     EXPECT_FALSE(capture.Text().empty());
 
     // Now g is defined, f's stored definition can be set.
-    EXPECT_EQ(g_ufunc_list.SetFuncDefFrmFile("f"), 1);
+    EXPECT_EQ(g_ufunc_list.SetFuncDefFrmFile("f"), DEFINITION_READ);
     EXPECT_EQ(g_ufunc_list("f"), 2);
 
     // A rewrite in between keeps f's record although f had no definition.
@@ -733,7 +733,7 @@ TEST_F(SaveFile, LoadingAllLeavesACallOfALaterFunctionUndefined) {
 
 TEST_F(SaveFile, SetFuncDefFrmFileDefinesAFunctionLoadedByName) {
     LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
-    EXPECT_EQ(registry_.SetFuncDefFrmFile("g"), 1);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("g"), DEFINITION_READ);
     EXPECT_EQ(registry_("g"), 2);
     EXPECT_EQ(registry_("f"), 1);
     EXPECT_EQ(Entry(registry_, "g")->chngFlag, 1);
@@ -1099,7 +1099,7 @@ TEST_F(SaveFile, AFifoIsRefusedWithoutWaiting) {
     registry_.AddUFncElem("f", 7, 1, 8, "a0*3");
     alarm(20);  // a regression ends the test program instead of hanging it
     EXPECT_EQ(SaveDate_ToFileEx(registry_), UFUNC_NOT_REGULAR);
-    EXPECT_EQ(registry_.SetFuncDefFrmFile("f"), -3);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("f"), DEFINITION_UNREADABLE);
     EXPECT_EQ(Check_FileID(Path("save.dat").c_str()), -1);
     UsrFuncArray other(nullptr);
     EXPECT_EQ(Create_UFunctionTable(other, Path("save.dat").c_str(), 0), UFUNC_NOT_REGULAR);
