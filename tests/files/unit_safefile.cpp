@@ -58,13 +58,7 @@ protected:
         std::ofstream(Path(name), std::ios::binary | std::ios::trunc) << bytes;
     }
     std::string Read(const std::string& name) const { return Read_WholeFile(Path(name)); }
-    std::vector<std::string> Files() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(dir_))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Files() const { return Sorted_FileNames(dir_); }
 
     std::string dir_;
     SafeFileCalls saved_calls_ = {};

@@ -237,16 +237,23 @@ bool Session::Exists(const std::string& name) const {
     return in.is_open();
 }
 
-std::vector<std::string> Session::Files() const {
+std::vector<std::string> Sorted_FileNames(const std::string& dir) {
     std::vector<std::string> names;
-    DIR* directory = opendir(dir_.c_str());
+    DIR* directory = opendir(dir.c_str());
     if (directory == nullptr) return names;
     while (dirent* entry = readdir(directory)) {
         std::string name = entry->d_name;
-        if (name == "." || name == ".." || name.rfind(".kansu-", 0) == 0) continue;
-        names.push_back(name);
+        if (name != "." && name != "..") names.push_back(name);
     }
     closedir(directory);
     std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> Session::Files() const {
+    std::vector<std::string> names = Sorted_FileNames(dir_);
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [](const std::string& name) { return name.rfind(".kansu-", 0) == 0; }),
+                names.end());
     return names;
 }

@@ -52,6 +52,8 @@ struct SessionResult {
     int exit_status;
 };
 
+// Names of the files in a directory, sorted.
+std::vector<std::string> Sorted_FileNames(const std::string& dir);
 // Makes a new empty directory /tmp/STEM-XXXXXX (throws when it cannot) and returns its path.
 std::string Make_ScratchDir(const std::string& stem);
 

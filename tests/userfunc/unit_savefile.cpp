@@ -94,13 +94,7 @@ protected:
         return false;
     }
     // Names of the files in the folder, sorted.
-    std::vector<std::string> Files() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(dir_))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Files() const { return Sorted_FileNames(dir_); }
 
     // Loads names only from a file holding the given bytes.
     void LoadNames(UsrFuncArray& registry, const std::string& bytes) {
