@@ -53,13 +53,12 @@ int ParallelSweep::Run(const std::function<void(int, SweepChunk&)>& evaluate,
 
 void ParallelSweep::Work(int lane, const std::function<void(int, SweepChunk&)>& evaluate) {
     while (SweepChunk* chunk = Claim()) {
-        Evaluate_Chunk(lane, *chunk, evaluate);
         // A lane that stopped inside its chunk has ended.
-        if (chunk->done != chunk->count) return;
+        if (!Evaluate_Chunk(lane, *chunk, evaluate)) return;
     }
 }
 
-void ParallelSweep::Evaluate_Chunk(int lane, SweepChunk& chunk,
+bool ParallelSweep::Evaluate_Chunk(int lane, SweepChunk& chunk,
                                    const std::function<void(int, SweepChunk&)>& evaluate) {
     SweepLane& on = Lane(lane);
     on.Collect_Into(&chunk.text);
@@ -68,9 +67,13 @@ void ParallelSweep::Evaluate_Chunk(int lane, SweepChunk& chunk,
     chunk.lane = lane;
     chunk.outcome = on.Outcome();
     chunk.failure_message = on.Failure_Message();
+    // Read before the chunk is handed over: once ready, the writer may recycle it
+    // for another lane at any moment.
+    bool whole = chunk.done == chunk.count;
     std::lock_guard<std::mutex> lock(mutex_);
     chunk.ready = true;
     changed_.notify_all();
+    return whole;
 }
 
 SweepChunk* ParallelSweep::Claim() {

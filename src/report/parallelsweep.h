@@ -60,8 +60,9 @@ public:
 
 private:
     void Work(int lane, const std::function<void(int, SweepChunk&)>& evaluate);
-    // Evaluates a claimed chunk on a lane and marks it ready to write.
-    void Evaluate_Chunk(int lane, SweepChunk& chunk,
+    // Evaluates a claimed chunk on a lane and marks it ready to write; false when
+    // the lane stopped inside it.
+    bool Evaluate_Chunk(int lane, SweepChunk& chunk,
                         const std::function<void(int, SweepChunk&)>& evaluate);
     SweepChunk* Claim();
     void Finish(SweepChunk* chunk);
