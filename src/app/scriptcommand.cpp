@@ -62,8 +62,5 @@ int Run_Checked(const ScriptOptions& options) {
 int Run_ScriptCommand(int argc, const char* const* argv, int word) {
     ScriptOptions options = Parse_ScriptOptions(argc, argv, word);
     Choose_Encoding(options);
-    int status = Run_Checked(options);
-    // Nothing of this run is kept: the registry came from a file only read.
-    g_ufunc_list.DeleteAllObject();
-    return status;
+    return Run_Checked(options);
 }
