@@ -25,10 +25,11 @@ bool Common_Option(int argc, const char* const* argv, int* at, ScriptOptions* op
     } else if (Is(word, "--help") || Is(word, "-h")) {
         options->show_help = true;
     } else if (Is(word, "--digits") || Is(word, "--threads")) {
+        // The word after is the count even when refused, as in the dialogue's options.
         int count = Option_Count(value, Is(word, "--digits") ? MAX_DIGITS : MAX_THREADS);
+        if (value != nullptr) ++*at;
         if (count == 0) return false;
         (Is(word, "--digits") ? options->digits : options->threads) = count;
-        ++*at;
     } else if (Is(word, "--functions") && value != nullptr && value[0] != '\0') {
         options->functions_path = argv[++*at];
     } else {
