@@ -65,9 +65,10 @@ TEST(ScriptArgs, Parse) {
         EXPECT_EQ(options.texts.size(), entry.texts);
         EXPECT_EQ(options.assignments.size(), entry.assignments);
     }
-    std::vector<const char*> argv =
-        Words({"table", "--polar", "--threads", "4", "--digits", "9", "r", "t(0,1)", "-o", "f",
-               "--plot", "--functions", "s.dat"});
+    const std::vector<std::string> words = {"table", "--polar", "--threads", "4", "--digits",
+                                            "9",     "r",       "t(0,1)",    "-o", "f",
+                                            "--plot", "--functions", "s.dat"};
+    std::vector<const char*> argv = Words(words);
     ScriptOptions options = Parse_ScriptOptions(static_cast<int>(argv.size()), argv.data(), 1);
     EXPECT_EQ(options.mode, TableMode::POLAR);
     EXPECT_EQ(options.threads, 4);
