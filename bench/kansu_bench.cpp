@@ -30,6 +30,7 @@
 #include "formula/fmulaopfc.h"
 #include "modes/inplexp.h"
 #include "app/main.h"
+#include "app/scriptcommand.h"
 #include "console/consoleio.h"
 #include "console/formulainput.h"
 #include "formula/formulatext.h"
@@ -434,6 +435,34 @@ void Plot_Row(long long divisions) {
     std::remove(picture.c_str());
 }
 
+// kansu table writing an explicit report of the given number of points to a
+// file, against the dialogue writing the same report: the same bytes, and
+// the command should be no slower. Both on one thread.
+void Table_Row(long long points) {
+    std::string table_report = work_dir + "/table.txt";
+    std::string dialogue_report = work_dir + "/dialogue-report.txt";
+    std::string formula = "sin(x)*exp(-x/10)+x^2";
+    std::string range = "x(0,100)[" + std::to_string(points - 1) + "]";
+    const char* argv[] = {"kansu",         "table", "--threads", "1", formula.c_str(),
+                          range.c_str(), "-o",    table_report.c_str()};
+    int status = 1;
+    Set_SweepThreads(1);
+    auto table = [&] {
+        std::remove(table_report.c_str());
+        status = Run_ScriptCommand(8, argv, 1);
+    };
+    auto dialogue = [&] {
+        std::remove(dialogue_report.c_str());
+        Run_Mode(FnCalc_Explicit, formula + "\n" + range + "\n" + dialogue_report + "\n");
+    };
+    std::pair<double, double> times = Paired_Medians(table, dialogue);
+    Check(status == 0 && Slurp(table_report) == Slurp(dialogue_report), "table");
+    std::printf("%-11s %11lld points %8.3f s  %8.3f s  %7.2f\n", "table -o", points, times.first,
+                times.second, times.first / times.second);
+    std::remove(table_report.c_str());
+    std::remove(dialogue_report.c_str());
+}
+
 // ---- memory ----
 
 // Largest resident set of the kansu program writing an explicit report of
@@ -507,6 +536,10 @@ int main(int argc, char** argv) {
         else
             Mode_Rows(1000000, 2000, 1000, threads);
     }
+
+    std::printf("\nkansu table (median of %d)                kansu table  dialogue   ratio\n",
+                RUNS);
+    Table_Row(quick ? 10000 : 1000000);
 
     std::printf("\nkansu plot (median of %d)                 kansu   read only   ratio\n", RUNS);
     Plot_Row(quick ? 10000 : 1000000);

@@ -6,6 +6,8 @@
 #include "text/messages.h"
 #include "app/options.h"
 #include "plot/plotcommand.h"
+#include "app/scriptargs.h"
+#include "app/scriptcommand.h"
 
 int main(int argc, char** argv) {
     int plot_word = Plot_WordIndex(argc, argv);
@@ -14,6 +16,8 @@ int main(int argc, char** argv) {
         Use_Utf8(plot.utf8);
         return Run_Plot(plot, std::cout, std::cerr);
     }
+    int script_word = Script_WordIndex(argc, argv);
+    if (script_word > 0) return Run_ScriptCommand(argc, argv, script_word);
     CommandOptions options = Parse_Options(argc, argv);
     int status = Apply_Options(options, std::cout, std::cerr);
     if (status >= 0) return status;

@@ -14,17 +14,6 @@
 namespace {
 const int USAGE_ERROR_STATUS = 2;
 
-// The count after an option: a whole number from 1 to most, else 0.
-int Option_Count(const char* word, int most) {
-    if (word == nullptr || *word == '\0' || std::strlen(word) > 2) return 0;
-    int count = 0;
-    for (const char* letter = word; *letter != '\0'; ++letter) {
-        if (*letter < '0' || *letter > '9') return 0;
-        count = count * 10 + (*letter - '0');
-    }
-    return count >= 1 && count <= most ? count : 0;
-}
-
 // The count after the option at *at (which then moves past it) into *count,
 // or *refused when there is none from 1 to most.
 void Take_Count(int argc, const char* const* argv, int* at, int most, int* count, bool* refused) {
@@ -44,6 +33,16 @@ void Print_Version(std::ostream& out) {
     out << "\n" << Msg().VERSION_LICENSE;
 }
 }  // namespace
+
+int Option_Count(const char* word, int most) {
+    if (word == nullptr || *word == '\0' || std::strlen(word) > 2) return 0;
+    int count = 0;
+    for (const char* letter = word; *letter != '\0'; ++letter) {
+        if (*letter < '0' || *letter > '9') return 0;
+        count = count * 10 + (*letter - '0');
+    }
+    return count >= 1 && count <= most ? count : 0;
+}
 
 CommandOptions Parse_Options(int argc, const char* const* argv) {
     CommandOptions options;

@@ -28,6 +28,9 @@ struct CommandOptions {
 const int MAX_THREADS = 64;
 
 CommandOptions Parse_Options(int argc, const char* const* argv);
+// The count after an option: a whole number from 1 to most (two digits at
+// most), else 0.
+int Option_Count(const char* word, int most);
 
 // Whether the console is UTF-8: an option wins, then KANSU_ENCODING's value
 // (utf-8 or cp932, any case; null when unset); code page 932 otherwise. An

@@ -46,6 +46,32 @@ void Input_OperandValue(AscArray<T>& array, char* operand_label, char (*copy_lab
     List_AndAskValues(array, copy_label, count_current, operand_label, nullptr);
 }
 
+// The three reports after their header, each into an open report. The file
+// variants below and a command line's report both write through these.
+void Write_VaryingResults(SweepReport& report, AscArray<double>& array, const char* line_array,
+                          const char* operand_label, NameBuffer* copy_label, int count_current,
+                          int step_number, double min_value, double max_value,
+                          CompForm* the_root);
+void Write_FixedResults(SweepReport& report, AscArray<double>& array, const char* line_array,
+                        NameBuffer* copy_label, int count_current, CompForm* the_root);
+void Write_NoVarResults(SweepReport& report, const char* line_array, CompForm* the_root);
+
+// What one explicit run writes: the formula, its table and names (null
+// copy_label: no variable), the varying variable (empty: none) and its range.
+struct ExplicitRun {
+    const char* form_array;
+    AscArray<double>* array;
+    const char* operand_label;
+    NameBuffer* copy_label;
+    int count_current;
+    int step_number;
+    double min_value;
+    double max_value;
+    CompForm* the_root;
+};
+// The variant for what was given, after the report header.
+void Write_ExplicitResults(SweepReport& report, const ExplicitRun& run);
+
 // Report of a formula with one varying variable: a row per point of the range.
 template <class T>
 RunResult OutPut_ToFile(AscArray<T>& array, const char* line_array, const char* operand_label,
@@ -54,26 +80,8 @@ RunResult OutPut_ToFile(AscArray<T>& array, const char* line_array, const char* 
     ReportFile output_stream;
     if (Open_ReportFile(output_stream) == 0) return RunResult();
     SweepReport report(output_stream, ufunc_list);
-    ReportWriter& out = report.Out();
-    out << Msg().EXPLICIT_FORMULA << line_array << "\n";
-    out << Msg().EXPLICIT_VARYING << operand_label << Msg().REPORT_RANGE << NumText(min_value)
-        << "] - [" << NumText(max_value) << Msg().REPORT_DIVISIONS << step_number << "\n";
-    if (count_current > 0) {
-        out << Msg().EXPLICIT_FIXED_HEADING;
-        Write_FixedValues(out, array, copy_label, count_current, operand_label, nullptr);
-    }
-    Write_ResultRule(out);
-    out << Msg().EXPLICIT_VARIABLE << operand_label << Msg().EXPLICIT_VALUE_COLUMN;
-    T& operand_cell = array[operand_label];
-    ReportFormula formula(report, the_root, Msg().EVALUATION_ERROR);
-    report.Sweep(min_value, max_value, step_number, 1, [&](SweepLane& lane) {
-        return [&cell = lane.Cell(operand_cell), &value_of = formula.On(lane),
-                &out = lane.Out()](double point) {
-            cell = point;
-            T value = value_of.Value();
-            out << NumText(cell) << "\t" << NumText(value) << "\n";
-        };
-    });
+    Write_VaryingResults(report, array, line_array, operand_label, copy_label, count_current,
+                         step_number, min_value, max_value, the_root);
     return report.Close();
 }
 
@@ -84,13 +92,7 @@ RunResult OutPut_ToFile_FxVar(AscArray<T>& array, const char* line_array, char (
     ReportFile output_stream;
     if (Open_ReportFile(output_stream) == 0) return RunResult();
     SweepReport report(output_stream, ufunc_list);
-    ReportWriter& out = report.Out();
-    out << Msg().EXPLICIT_FORMULA << line_array << "\n";
-    out << Msg().EXPLICIT_FIXED_HEADING;
-    Write_FixedValues(out, array, copy_label, count_current, nullptr, nullptr);
-    Write_ResultRule(out);
-    T value = ReportFormula(report, the_root, Msg().EVALUATION_ERROR).Value();
-    out << line_array << "=" << NumText(value) << "\n";
+    Write_FixedResults(report, array, line_array, copy_label, count_current, the_root);
     return report.Close();
 }
 

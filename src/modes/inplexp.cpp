@@ -12,19 +12,6 @@
 
 namespace {
 
-// Which of the two variables were named.
-enum { NAMED_INDEPENDENT = 1, NAMED_DEPENDENT = 2 };
-
-// The ranges of the independent (x) and dependent (y) variable.
-struct InplicitRanges {
-    double min_value_x = 0.0;
-    double max_value_x = 0.0;
-    int step_number_x = 200;
-    double min_value_y = 0.0;
-    double max_value_y = 0.0;
-    int step_number_y = 100;
-};
-
 // Asks both range lines; the sum of the NAMED_ flags, or -1 when a line was refused.
 int Ask_BothRanges(NameBuffer* operand_label, InplicitRanges& ranges, AscArray<double>& array) {
     int variab_kind = 0;
@@ -39,20 +26,6 @@ int Ask_BothRanges(NameBuffer* operand_label, InplicitRanges& ranges, AscArray<d
     if (result == 0) return -1;
     if (result == 1) variab_kind += NAMED_DEPENDENT;
     return variab_kind;
-}
-
-void Write_Results(SweepReport& report, int variab_kind, AscArray<double>& array,
-                   NameBuffer* operand_label, const InplicitRanges& ranges, CompForm* the_root) {
-    if (variab_kind == NAMED_INDEPENDENT + NAMED_DEPENDENT)
-        Inplicit_OutPut_ToFile(report, array, operand_label, ranges.step_number_x,
-                               ranges.min_value_x, ranges.max_value_x, ranges.step_number_y,
-                               ranges.min_value_y, ranges.max_value_y, the_root);
-    else if (variab_kind == NAMED_INDEPENDENT)
-        InplicitX_OutPut_ToFile(report, array, operand_label[0], ranges.step_number_x,
-                                ranges.min_value_x, ranges.max_value_x, the_root);
-    else
-        InplicitY_OutPut_ToFile(report, array, operand_label[1], ranges.step_number_y,
-                                ranges.min_value_y, ranges.max_value_y, the_root);
 }
 
 // A grid point lies on the curve when F is exactly 0 there or changed sign
@@ -109,8 +82,30 @@ RunResult FnCalc_Inplicit(UsrFuncArray& ufunc_list) {
                             count_current) == 0)
         return RunResult();
     SweepReport report(output_stream, ufunc_list);
-    Write_Results(report, variab_kind, array, operand_label, ranges, the_root);
+    InplicitRun run{line_array,    &array,      raw_label, count_current,
+                    operand_label, variab_kind, ranges,    the_root};
+    Write_InplicitResults(report, run);
     return report.Close();
+}
+
+void Write_InplicitResults(SweepReport& report, const InplicitRun& run) {
+    const InplicitRanges& ranges = run.ranges;
+    if (run.variab_kind == NAMED_INDEPENDENT + NAMED_DEPENDENT)
+        Inplicit_OutPut_ToFile(report, *run.array, run.operand_label, ranges.step_number_x,
+                               ranges.min_value_x, ranges.max_value_x, ranges.step_number_y,
+                               ranges.min_value_y, ranges.max_value_y, run.the_root);
+    else if (run.variab_kind == NAMED_INDEPENDENT)
+        InplicitX_OutPut_ToFile(report, *run.array, run.operand_label[0], ranges.step_number_x,
+                                ranges.min_value_x, ranges.max_value_x, run.the_root);
+    else
+        InplicitY_OutPut_ToFile(report, *run.array, run.operand_label[1], ranges.step_number_y,
+                                ranges.min_value_y, ranges.max_value_y, run.the_root);
+}
+
+void Write_InplicitReport(SweepReport& report, const InplicitRun& run) {
+    Write_InplicitHead(report.Out(), run.line_array, *run.array, run.copy_label, run.operand_label,
+                       run.count_current);
+    Write_InplicitResults(report, run);
 }
 
 int Analysis_InputInplicit(CompForm** the_formlist, char* line_array) {
@@ -152,6 +147,12 @@ int SaveInpInfo_To_File(ReportFile& output_stream, const char* line_array,
                         int count_current) {
     if (Open_ReportFile(output_stream) == 0) return 0;
     ReportWriter out(output_stream);
+    Write_InplicitHead(out, line_array, array, copy_label, operand_label, count_current);
+    return 1;
+}
+
+void Write_InplicitHead(ReportWriter& out, const char* line_array, AscArray<double>& array,
+                        NameBuffer* copy_label, NameBuffer* operand_label, int count_current) {
     out << Msg().IMPLICIT_FORMULA << line_array << "= 0 \n";
     out << Msg().IMPLICIT_INDEPENDENT_LABEL << operand_label[0] << Msg().IMPLICIT_DEPENDENT_LABEL
         << operand_label[1] << "\n";
@@ -160,7 +161,6 @@ int SaveInpInfo_To_File(ReportFile& output_stream, const char* line_array,
         Write_FixedValues(out, array, copy_label, count_current, operand_label[0],
                           operand_label[1]);
     }
-    return 1;
 }
 
 void Inplicit_OutPut_ToFile(SweepReport& report, AscArray<double>& array, NameBuffer* operand_label,

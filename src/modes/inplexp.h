@@ -41,6 +41,39 @@ void Input_OperandValue2(AscArray<T>& array, NameBuffer* operand_label, int oprl
 int SaveInpInfo_To_File(ReportFile& output_stream, const char* line_array,
                         AscArray<double>& array, NameBuffer* copy_label, NameBuffer* operand_label,
                         int count_current);
+// The head lines after the report header.
+void Write_InplicitHead(ReportWriter& out, const char* line_array, AscArray<double>& array,
+                        NameBuffer* copy_label, NameBuffer* operand_label, int count_current);
+
+// Which of the two variables were named.
+enum { NAMED_INDEPENDENT = 1, NAMED_DEPENDENT = 2 };
+
+// The ranges of the independent (x) and dependent (y) variable.
+struct InplicitRanges {
+    double min_value_x = 0.0;
+    double max_value_x = 0.0;
+    int step_number_x = 200;
+    double min_value_y = 0.0;
+    double max_value_y = 0.0;
+    int step_number_y = 100;
+};
+
+// What one implicit run writes: F, its table and names, the two names
+// (an empty one not named), the sum of the NAMED_ flags and the ranges.
+struct InplicitRun {
+    const char* line_array;
+    AscArray<double>* array;
+    NameBuffer* copy_label;
+    int count_current;
+    NameBuffer* operand_label;
+    int variab_kind;
+    InplicitRanges ranges;
+    CompForm* the_root;
+};
+// The result section for the variables named.
+void Write_InplicitResults(SweepReport& report, const InplicitRun& run);
+// The head lines and the result section, after the report header.
+void Write_InplicitReport(SweepReport& report, const InplicitRun& run);
 
 // Both variables named: the grid, row by row of the dependent variable.
 void Inplicit_OutPut_ToFile(SweepReport& report, AscArray<double>& array, NameBuffer* operand_label,

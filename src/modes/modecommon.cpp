@@ -112,8 +112,10 @@ int Open_ReportFile(ReportFile& output_stream) {
         return 0;
     }
     output_stream.path = optfile_name;
-    output_stream << Msg().REPORT_HEAD;
+    Write_ReportHead(output_stream);
     return 1;
 }
+
+void Write_ReportHead(std::ostream& out) { out << Msg().REPORT_HEAD; }
 
 void Write_ResultRule(ReportWriter& out) { out << Msg().REPORT_RESULT_RULE; }

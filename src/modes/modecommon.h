@@ -50,6 +50,8 @@ void Write_FixedValues(ReportWriter& out, AscArray<double>& array, NameBuffer* c
 // The file-name dialogue, opening for appending and the report header.
 // On failure prints the failure message and returns 0.
 int Open_ReportFile(ReportFile& output_stream);
+// The header every report begins with: an empty line and the asterisk line.
+void Write_ReportHead(std::ostream& out);
 void Write_ResultRule(ReportWriter& out);
 // Number of variables in the table.
 int Count_Variables(AscArray<double>& array);

@@ -52,20 +52,9 @@ void Finish_Component(ParamComponent& component, int last_index) {
     component.other_var = DoExitOther_Variable(component.count_current, component.outind);
 }
 
-void Write_Results(SweepReport& report, ParamComponent& x_part, ParamComponent& y_part,
-                   const char* operand_label, int step_number, double min_value, double max_value) {
-    if (x_part.outind != 0 && y_part.outind != 0)
-        ParamBoth_OutPut_ToFile(report, x_part.array, y_part.array, operand_label, step_number,
-                                min_value, max_value, x_part.the_root, y_part.the_root);
-    else if (x_part.outind != 0)
-        ParamX_OutPut_ToFile(report, x_part.array, operand_label, step_number, min_value, max_value,
-                             x_part.the_root, y_part.the_root);
-    else if (y_part.outind != 0)
-        ParamY_OutPut_ToFile(report, y_part.array, operand_label, step_number, min_value, max_value,
-                             x_part.the_root, y_part.the_root);
-    else
-        NoParam_OutPut_ToFile(report, x_part.line_array, x_part.the_root, y_part.line_array,
-                              y_part.the_root);
+ParamFormula Formula_Of(ParamComponent& component) {
+    return ParamFormula{component.line_array, &component.array, component.copy_label.get(),
+                        component.count_current, component.the_root};
 }
 
 void Write_ParamHeading(ReportWriter& out, const char* operand_label, int step_number,
@@ -119,8 +108,44 @@ RunResult FnCalc_Param(UsrFuncArray& ufunc_list) {
                              x_part.other_var, y_part.other_var) == 0)
         return RunResult();
     SweepReport report(output_stream, ufunc_list);
-    Write_Results(report, x_part, y_part, operand_label, step_number, min_value, max_value);
+    ParamRun run{Formula_Of(x_part), Formula_Of(y_part), operand_label,
+                 step_number,        min_value,          max_value};
+    Write_ParamResults(report, run);
     return report.Close();
+}
+
+int Param_Occurs(const ParamFormula& formula, const char* operand_label) {
+    if (formula.copy_label == nullptr) return 0;
+    return Exit_ParamValue(formula.copy_label, operand_label, formula.count_current);
+}
+
+void Write_ParamResults(SweepReport& report, const ParamRun& run) {
+    int outind_x = Param_Occurs(run.x, run.operand_label);
+    int outind_y = Param_Occurs(run.y, run.operand_label);
+    if (outind_x != 0 && outind_y != 0)
+        ParamBoth_OutPut_ToFile(report, *run.x.array, *run.y.array, run.operand_label,
+                                run.step_number, run.min_value, run.max_value, run.x.the_root,
+                                run.y.the_root);
+    else if (outind_x != 0)
+        ParamX_OutPut_ToFile(report, *run.x.array, run.operand_label, run.step_number,
+                             run.min_value, run.max_value, run.x.the_root, run.y.the_root);
+    else if (outind_y != 0)
+        ParamY_OutPut_ToFile(report, *run.y.array, run.operand_label, run.step_number,
+                             run.min_value, run.max_value, run.x.the_root, run.y.the_root);
+    else
+        NoParam_OutPut_ToFile(report, run.x.line_array, run.x.the_root, run.y.line_array,
+                              run.y.the_root);
+}
+
+void Write_ParamReport(SweepReport& report, const ParamRun& run) {
+    int other_var_x =
+        DoExitOther_Variable(run.x.count_current, Param_Occurs(run.x, run.operand_label));
+    int other_var_y =
+        DoExitOther_Variable(run.y.count_current, Param_Occurs(run.y, run.operand_label));
+    Write_ParamHead(report.Out(), run.x.line_array, run.y.line_array, *run.x.array, *run.y.array,
+                    run.x.copy_label, run.y.copy_label, run.operand_label, run.x.count_current,
+                    run.y.count_current, other_var_x, other_var_y);
+    Write_ParamResults(report, run);
 }
 
 int Analysis_InputParamFrm(CompForm** the_formlist, char* line_array) {
@@ -158,6 +183,16 @@ int SaveFormInfo_To_File(ReportFile& output_stream, const char* line_array_x,
                          int count_current_y, int other_var_x, int other_var_y) {
     if (Open_ReportFile(output_stream) == 0) return 0;
     ReportWriter out(output_stream);
+    Write_ParamHead(out, line_array_x, line_array_y, array_x, array_y, copy_label_x, copy_label_y,
+                    operand_label, count_current_x, count_current_y, other_var_x, other_var_y);
+    return 1;
+}
+
+void Write_ParamHead(ReportWriter& out, const char* line_array_x, const char* line_array_y,
+                     AscArray<double>& array_x, AscArray<double>& array_y,
+                     NameBuffer* copy_label_x, NameBuffer* copy_label_y,
+                     const char* operand_label, int count_current_x, int count_current_y,
+                     int other_var_x, int other_var_y) {
     out << Msg().PARAM_FORMULA << line_array_x << " :y=" << line_array_y << "\n";
     if (operand_label[0] != '\0') out << Msg().PARAM_VARIABLE_LABEL << operand_label << "\n";
     if (other_var_x != 0) {
@@ -168,7 +203,6 @@ int SaveFormInfo_To_File(ReportFile& output_stream, const char* line_array_x,
         out << "\n" << Msg().PARAM_Y_FIXED_HEADING;
         Write_FixedValues(out, array_y, copy_label_y, count_current_y, operand_label, nullptr);
     }
-    return 1;
 }
 
 void Param_OutPut_ToFile(SweepReport& report, const char* operand_label, int step_number,

@@ -38,6 +38,39 @@ int SaveFormInfo_To_File(ReportFile& output_stream, const char* line_array_x,
                          NameBuffer* copy_label_y, const char* operand_label, int count_current_x,
                          int count_current_y, int other_var_x, int other_var_y);
 
+// The head lines after the report header.
+void Write_ParamHead(ReportWriter& out, const char* line_array_x, const char* line_array_y,
+                     AscArray<double>& array_x, AscArray<double>& array_y,
+                     NameBuffer* copy_label_x, NameBuffer* copy_label_y,
+                     const char* operand_label, int count_current_x, int count_current_y,
+                     int other_var_x, int other_var_y);
+
+// One formula of a parametric run as its report needs it: its text, table,
+// names (null when it has no variable) and tree.
+struct ParamFormula {
+    const char* line_array;
+    AscArray<double>* array;
+    NameBuffer* copy_label;
+    int count_current;
+    CompForm* the_root;
+};
+// What one parametric run writes: both formulas, the parameter (empty when
+// none was named) and its range.
+struct ParamRun {
+    ParamFormula x;
+    ParamFormula y;
+    const char* operand_label;
+    int step_number;
+    double min_value;
+    double max_value;
+};
+// The result section the parameter's occurrences call for.
+void Write_ParamResults(SweepReport& report, const ParamRun& run);
+// The head lines and the result section, after the report header.
+void Write_ParamReport(SweepReport& report, const ParamRun& run);
+// Whether the parameter occurs in the formula.
+int Param_Occurs(const ParamFormula& formula, const char* operand_label);
+
 // One component of the curve as the report sweeps it: its table, its formula,
 // whether it varies with the parameter and the message of a failed evaluation.
 struct ParamPart {

@@ -63,13 +63,25 @@ RunResult FnCalc_PolarCord(UsrFuncArray& ufunc_list) {
                             count_current, variab_kind) == 0)
         return RunResult();
     SweepReport report(output_stream, ufunc_list);
-    if (variab_kind == 1)
-        PolarExp_OutPut_ToFile(report, array, operand_label, step_number_t, min_value_t,
-                               max_value_t, the_root);
-    else
-        PolarExpNAng_OutPut_ToFile(report, operand_label, step_number_t, min_value_t, max_value_t,
-                                   the_root);
+    PolarRun run{line_array,  &array,        raw_label,   count_current, operand_label,
+                 variab_kind, step_number_t, min_value_t, max_value_t,   the_root};
+    Write_PolarResults(report, run);
     return report.Close();
+}
+
+void Write_PolarResults(SweepReport& report, const PolarRun& run) {
+    if (run.variab_kind == 1)
+        PolarExp_OutPut_ToFile(report, *run.array, run.operand_label, run.step_number,
+                               run.min_value, run.max_value, run.the_root);
+    else
+        PolarExpNAng_OutPut_ToFile(report, run.operand_label, run.step_number, run.min_value,
+                                   run.max_value, run.the_root);
+}
+
+void Write_PolarReport(SweepReport& report, const PolarRun& run) {
+    Write_PolarHead(report.Out(), run.line_array, *run.array, run.copy_label, run.operand_label,
+                    run.count_current, run.variab_kind);
+    Write_PolarResults(report, run);
 }
 
 int Set_AngVariables(CompForm** the_formlist, char* operand_label, AscArray<double>& array,
@@ -106,13 +118,19 @@ int SavePolInfo_To_File(ReportFile& output_stream, const char* line_array,
                         int count_current, int val_kind) {
     if (Open_ReportFile(output_stream) == 0) return 0;
     ReportWriter out(output_stream);
+    Write_PolarHead(out, line_array, array, copy_label, operand_label, count_current, val_kind);
+    return 1;
+}
+
+void Write_PolarHead(ReportWriter& out, const char* line_array, AscArray<double>& array,
+                     NameBuffer* copy_label, const char* operand_label, int count_current,
+                     int val_kind) {
     out << Msg().POLAR_FORMULA << line_array << Msg().POLAR_ANGLE_LABEL << operand_label << "\n";
     int angle_count = val_kind == 1 ? 1 : 0;
     if (count_current > angle_count) {
         out << Msg().POLAR_FIXED_HEADING;
         Write_FixedValues(out, array, copy_label, count_current, operand_label, nullptr);
     }
-    return 1;
 }
 
 void PolarExp_OutPut_ToFile(SweepReport& report, AscArray<double>& array, const char* operand_label,

@@ -27,6 +27,29 @@ int Input_RangePolarCord(char* operand_label, double* min_value, double* max_val
 int SavePolInfo_To_File(ReportFile& output_stream, const char* line_array,
                         AscArray<double>& array, NameBuffer* copy_label, const char* operand_label,
                         int count_current, int val_kind);
+// The head lines after the report header.
+void Write_PolarHead(ReportWriter& out, const char* line_array, AscArray<double>& array,
+                     NameBuffer* copy_label, const char* operand_label, int count_current,
+                     int val_kind);
+
+// What one polar run writes: the formula, its table and names, the angle
+// variable (variab_kind 1 when f contains it) and its range.
+struct PolarRun {
+    const char* line_array;
+    AscArray<double>* array;
+    NameBuffer* copy_label;
+    int count_current;
+    const char* operand_label;
+    int variab_kind;
+    int step_number;
+    double min_value;
+    double max_value;
+    CompForm* the_root;
+};
+// The result section the angle's occurrence calls for.
+void Write_PolarResults(SweepReport& report, const PolarRun& run);
+// The head lines and the result section, after the report header.
+void Write_PolarReport(SweepReport& report, const PolarRun& run);
 
 // The angle occurs in f: r evaluated at every angle.
 void PolarExp_OutPut_ToFile(SweepReport& report, AscArray<double>& array, const char* operand_label,

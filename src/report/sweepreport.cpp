@@ -6,7 +6,10 @@ EvalOutcome Evaluate_Program(EvalMachine& machine, double* value) {
 }
 
 SweepReport::SweepReport(ReportFile& file, UsrFuncArray& ufunc_list)
-    : file_(file), ufunc_list_(ufunc_list), out_(file), lane_(out_) {}
+    : sink_(file), file_(&file), ufunc_list_(ufunc_list), out_(file), lane_(out_) {}
+
+SweepReport::SweepReport(std::ostream& sink, UsrFuncArray& ufunc_list)
+    : sink_(sink), file_(nullptr), ufunc_list_(ufunc_list), out_(sink), lane_(out_) {}
 
 RunResult SweepReport::Close() {
     RunResult result;
@@ -15,8 +18,13 @@ RunResult SweepReport::Close() {
         return result;
     }
     out_.flush();
-    result.status = Close_ReportFile(file_);
-    result.report_path = file_.path;
+    if (file_ == nullptr) {
+        sink_.flush();
+        result.status = sink_.fail() ? 0 : 1;
+        return result;
+    }
+    result.status = Close_ReportFile(*file_);
+    result.report_path = file_->path;
     return result;
 }
 

@@ -42,6 +42,8 @@ class SweepReport {
 public:
     // Writes to the open report file; formulas call user functions of ufunc_list.
     SweepReport(ReportFile& file, UsrFuncArray& ufunc_list);
+    // Writes to any stream (standard output): Close only flushes it.
+    SweepReport(std::ostream& sink, UsrFuncArray& ufunc_list);
     SweepReport(const SweepReport&) = delete;
     SweepReport& operator=(const SweepReport&) = delete;
 
@@ -114,7 +116,8 @@ public:
     // Hands the rest to the file and closes it. After Ctrl-C the user is told
     // the calculation was interrupted; a failed write shows the failure
     // message (status 0). A failed evaluation shows nothing here: its message
-    // is in the result.
+    // is in the result. A report to a stream is flushed, and a failed write
+    // gives status 0 without a message.
     RunResult Close();
 
 private:
@@ -123,7 +126,8 @@ private:
     void Run_Parallel(ParallelSweep& sweep, long long points,
                       const std::function<void(int, SweepChunk&)>& evaluate);
 
-    ReportFile& file_;
+    std::ostream& sink_;
+    ReportFile* file_;  // null for a report to a stream
     UsrFuncArray& ufunc_list_;
     ReportWriter out_;
     SweepLane lane_;

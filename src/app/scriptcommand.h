@@ -1,0 +1,10 @@
+// `kansu eval` and `kansu table`: what both do before their work (the
+// console encoding, --digits, --threads, the user functions of --functions)
+// and the answer to --help or a command line not understood.
+#ifndef KANSU_APP_SCRIPTCOMMAND_H
+#define KANSU_APP_SCRIPTCOMMAND_H
+
+// Runs the command whose word stands at argv[word]; returns the exit status.
+int Run_ScriptCommand(int argc, const char* const* argv, int word);
+
+#endif

@@ -1,0 +1,209 @@
+// kansu table: for the same formulas, ranges and values, the report on
+// standard output is the dialogue's report file byte for byte; --csv holds
+// the same numbers; refused input ends with the dialogue's message on
+// standard error and status 1, leaving a file given by -o as it was.
+#include "mode_dialogue.h"
+#include "session.h"
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// One run of a mode, typed in the dialogue and given on the command line.
+struct TableCase {
+    const char* what;
+    int menu;                           // 1 explicit, 2 implicit, 3 polar, 4 parametric
+    std::vector<std::string> formulas;  // as typed; quoted for the shell
+    std::vector<std::string> ranges;    // an empty one is an empty line
+    // Values in the order the dialogue asks them (a name asked twice: twice).
+    std::vector<std::pair<std::string, std::string>> values;
+    std::string options;  // given to both runs
+};
+
+const char* Mode_Option(int menu) {
+    static const char* const OPTIONS[] = {"", "", "--implicit ", "--polar ", "--param "};
+    return OPTIONS[menu];
+}
+
+std::string Typed(const TableCase& run) {
+    std::string typed = std::to_string(run.menu) + "\n";
+    for (const std::string& formula : run.formulas) typed += formula + "\n";
+    for (const std::string& range : run.ranges) typed += range + "\n";
+    for (const auto& value : run.values) typed += value.second + "\n";
+    return typed + "out.txt\n0\n";
+}
+
+std::string Arguments(const TableCase& run) {
+    std::string arguments = "table " + run.options + " " + Mode_Option(run.menu);
+    for (const std::string& formula : run.formulas) arguments += "'" + formula + "' ";
+    for (const std::string& range : run.ranges) arguments += "'" + range + "' ";
+    for (const auto& value : run.values) arguments += value.first + "=" + value.second + " ";
+    return arguments;
+}
+
+const std::vector<TableCase> CASES = {
+    {"explicit x^2", 1, {"x^2"}, {"x(0,1)[4]"}, {}, ""},
+    {"explicit with fixed values", 1, {"a*x+b"}, {"x(0,1)[3]"}, {{"a", "0.1"}, {"b", "0.3"}}, ""},
+    {"explicit, nothing varies", 1, {"a*x+b"}, {""}, {{"a", "2"}, {"b", "1"}, {"x", "3"}}, ""},
+    {"explicit sum, 12 digits", 1, {"sigma[n(1,3),x^n]/3"}, {"x(0,1)[3]"}, {}, "--digits 12"},
+    {"explicit on threads", 1, {"sin(x)/3"}, {"x(0,1)[30000]"}, {}, "--threads 2"},
+    {"polar", 3, {"tht"}, {"tht(0,2)[2]"}, {}, ""},
+    {"polar with a value", 3, {"a*tht"}, {"tht(0,1)[5]"}, {{"a", "0.1"}}, ""},
+    {"polar, angle absent", 3, {"2"}, {"phi(0,1)[1]"}, {}, ""},
+    {"parametric", 4, {"cos(t)", "sin(t)"}, {"t(0,1)[4]"}, {}, ""},
+    {"parametric, a in both", 4, {"a*t", "a"}, {"t(0,1)[2]"}, {{"a", "0.3"}, {"a", "0.3"}}, ""},
+    {"parametric, no parameter", 4, {"a", "b"}, {""}, {{"a", "0.5"}, {"b", "0.25"}}, ""},
+    {"implicit circle", 2, {"x^2+y^2-1"}, {"x(-1,1)[4]", "y(-1,1)[2]"}, {}, ""},
+    {"implicit, x only", 2, {"x-2"}, {"x(0,4)[4]", ""}, {}, ""},
+    {"implicit with r", 2, {"x^2+y^2-r"}, {"x(-1,1)[8]", "y(-1,1)[4]"}, {{"r", "0.5"}}, ""},
+};
+
+TEST(TableScenario, ReportIsTheDialoguesFile) {
+    for (const TableCase& run : CASES) {
+        SCOPED_TRACE(run.what);
+        Session dialogue;
+        ASSERT_EQ(dialogue.RunWithArguments(run.options, Typed(run)).exit_status, 0);
+        std::string report = dialogue.ReadFile("out.txt");
+        ASSERT_FALSE(report.empty());
+        Session command;
+        SessionResult result = command.RunWithArguments(Arguments(run), "");
+        EXPECT_EQ(result.exit_status, 0);
+        EXPECT_EQ(result.error_output, "");
+        EXPECT_EQ(result.output, report);
+        // -o appends the same report, twice for two runs.
+        command.RunWithArguments(Arguments(run) + " -o out.txt", "");
+        command.RunWithArguments(Arguments(run) + " -o out.txt", "");
+        EXPECT_EQ(command.ReadFile("out.txt"), report + report);
+    }
+}
+
+// The fields of CSV text: each line split at its commas.
+std::vector<std::vector<std::string>> Csv_Fields(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    for (const std::string& line : Lines(UnixText(text))) {
+        rows.emplace_back();
+        size_t start = 0;
+        for (size_t comma; (comma = line.find(',', start)) != std::string::npos; start = comma + 1)
+            rows.back().push_back(line.substr(start, comma - start));
+        rows.back().push_back(line.substr(start));
+    }
+    return rows;
+}
+
+// The rows of a report after its column titles, split at their tabs.
+std::vector<std::vector<std::string>> Report_Rows(const std::string& report) {
+    std::vector<std::string> lines = Lines(UnixText(Utf8(report)));
+    size_t titles = 0;
+    while (titles < lines.size() && lines[titles].find("-----関") == std::string::npos) ++titles;
+    std::vector<std::vector<std::string>> rows;
+    for (size_t i = titles + 2; i < lines.size(); ++i) {
+        std::string fields = lines[i];
+        for (char& letter : fields)
+            if (letter == '\t') letter = ',';
+        rows.push_back(Csv_Fields(fields)[0]);
+    }
+    return rows;
+}
+
+TEST(TableScenario, CsvHoldsTheReportsNumbers) {
+    struct CsvCase {
+        size_t table_case;
+        std::string header;
+        std::vector<size_t> columns;  // the report column of each CSV column
+    };
+    const std::vector<CsvCase> csv_cases = {{1, "x,y", {0, 1}},
+                                            {6, "theta,r,x,y", {1, 0, 2, 3}},
+                                            {9, "t,x,y", {0, 1, 2}},
+                                            {13, "x,y", {0, 1}}};
+    for (const CsvCase& csv : csv_cases) {
+        const TableCase& run = CASES[csv.table_case];
+        SCOPED_TRACE(run.what);
+        Session session;
+        std::string report = session.RunWithArguments(Arguments(run), "").output;
+        SessionResult result = session.RunWithArguments(Arguments(run) + " --csv", "");
+        EXPECT_EQ(result.exit_status, 0);
+        std::vector<std::vector<std::string>> fields = Csv_Fields(result.output);
+        std::vector<std::vector<std::string>> rows = Report_Rows(report);
+        ASSERT_EQ(fields.size(), rows.size() + 1);
+        EXPECT_EQ(Lines(UnixText(result.output))[0], csv.header);
+        for (size_t i = 0; i < rows.size(); ++i) {
+            ASSERT_EQ(fields[i + 1].size(), csv.columns.size());
+            for (size_t column = 0; column < csv.columns.size(); ++column) {
+                const std::string& number = fields[i + 1][column];
+                char* end = nullptr;
+                std::strtod(number.c_str(), &end);
+                EXPECT_TRUE(!number.empty() && *end == '\0') << number;
+                EXPECT_EQ(number, rows[i][csv.columns[column]]);
+            }
+        }
+        for (char letter : result.output) EXPECT_TRUE(static_cast<unsigned char>(letter) < 0x80);
+    }
+}
+
+struct ErrorCase {
+    const char* what;
+    std::string arguments;
+    int status;
+    std::string error_output;  // UTF-8; empty: only the status and silence on stdout are checked
+};
+
+const std::string kUsageStart = "使い方 / Usage: kansu [--utf8 | --cp932] table";
+
+TEST(TableScenario, RefusalsEndWithTheDialoguesMessage) {
+    const std::vector<ErrorCase> cases = {
+        {"malformed formula", "table 'x+*2' 'x(0,1)'", 1,
+         "これは式になってないぞ！プンプン\nおかしいところはx+*…なんです。\n"},
+        {"range name absent", "table 'x^2' 'y(0,1)'", 1, "そんな変数名は存在しません。\n"},
+        {"malformed range", "table 'x^2' 'x(0,1'", 1, kRangeError},
+        {"no angle", "table --polar tht ''", 1, "変数が指定されていません\n"},
+        {"implicit without variables", "table --implicit 2 'x(0,1)' ''", 1,
+         "独立変数と従属変数に設定できる変数がないので計算できません\n"},
+        {"implicit, none named", "table --implicit x '' ''", 1,
+         "独立変数,従属変数ともに指定されていないので計算できません\n"},
+        {"implicit name absent", "table --implicit x 'x(0,1)' 'y(0,1)'", 1,
+         "この変数は与式に存在していません.\n"},
+        {"a value missing", "table 'a*x' 'x(0,1)'", 1,
+         "kansu: 値が与えられていない変数です / no value given for the variable: a\n"},
+        {"a value not a number", "table 'a*x' 'x(0,1)' a=0.1x", 1,
+         "kansu: 変数の値が数値ではありません / the value is not a number: a=0.1x\n"},
+        {"evaluation fails", "table 'sigma[n(1,1e10),n]+x' 'x(0,1)'", 1,
+         "関数計算中にエラーが発生しました\n"},
+        {"csv without a table", "table --csv 'a' '' a=1", 1,
+         "kansu table: 値が変化する変数がないので CSV の表がありません / --csv: no variable "
+         "varies, so there is no table\n"},
+        {"a range missing", "table 'x^2'", 2, ""},
+        {"one text too many", "table 'x' 'x(0,1)' 'y'", 2, ""},
+        {"unknown option", "table --bogus 'x' 'x(0,1)'", 2, ""},
+        {"plot with csv", "table --plot --csv 'x' 'x(0,1)'", 2, ""},
+    };
+    for (const ErrorCase& error : cases) {
+        SCOPED_TRACE(error.what);
+        Session session;
+        session.WriteFile("out.txt", "kept\n");
+        SessionResult result = session.RunWithArguments(error.arguments + " -o out.txt", "");
+        EXPECT_EQ(result.exit_status, error.status);
+        EXPECT_EQ(result.output, "");
+        EXPECT_EQ(session.ReadFile("out.txt"), "kept\n");
+        if (!error.error_output.empty())
+            EXPECT_TRUE(SameText(error.error_output, result.error_output));
+        else
+            EXPECT_NE(Utf8(result.error_output).find(kUsageStart), std::string::npos);
+    }
+}
+
+// A report that fails after some rows leaves the file as it was, and a new
+// file is not left behind.
+TEST(TableScenario, FailedEvaluationLeavesNoRows) {
+    Session session;
+    session.WriteFile("old.txt", "kept\n");
+    std::string failing = "table 'sigma[n(1,x),n]' 'x(0,1e10)[1]' -o ";
+    EXPECT_EQ(session.RunWithArguments(failing + "old.txt", "").exit_status, 1);
+    EXPECT_EQ(session.ReadFile("old.txt"), "kept\n");
+    EXPECT_EQ(session.RunWithArguments(failing + "new.txt", "").exit_status, 1);
+    EXPECT_FALSE(session.Exists("new.txt"));
+}
+
+}  // namespace
