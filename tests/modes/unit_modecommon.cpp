@@ -223,6 +223,32 @@ TEST(Sweep, PointsComeFromTheIndexNotFromRepeatedSteps) {
     EXPECT_EQ(Sweep_Point(3, 0.5, 10.0), 11.5);
 }
 
+TEST(Sweep, SpacingOfAnOrdinaryRangeIsSweepPointBitForBit) {
+    const struct {
+        double min, max;
+        int n;
+    } ranges[] = {{0, 1, 10}, {1, 0, 3}, {-2, 3, 7}, {-1e307, 1e308, 9}, {1e-300, 2e-300, 5}};
+    for (const auto& range : ranges) {
+        SweepSpacing spacing(range.min, range.max, range.n);
+        double step = Step_Width(range.min, range.max, range.n);
+        for (int i = 0; i <= range.n; ++i)
+            EXPECT_EQ(spacing.At(i), Sweep_Point(i, step, range.min)) << range.min << " " << i;
+    }
+}
+
+TEST(Sweep, AWidthThatOverflowsStillGivesFinitePointsFromEndToEnd) {
+    const struct {
+        double min, max;
+        int n;
+    } ranges[] = {{-1e308, 1e308, 10}, {1.7e308, -1.7e308, 3}, {-1.7e308, 1.7e308, 1000}};
+    for (const auto& range : ranges) {
+        SweepSpacing spacing(range.min, range.max, range.n);
+        EXPECT_EQ(spacing.At(0), range.min);
+        EXPECT_NEAR(spacing.At(range.n) / range.max, 1.0, 1e-15);
+        for (int i = 0; i <= range.n; ++i) EXPECT_TRUE(std::isfinite(spacing.At(i))) << i;
+    }
+}
+
 // ---- name list, value dialogue, fixed-value lines ----
 
 class ValueTable : public ::testing::Test {
