@@ -72,9 +72,15 @@ int Save_Status(int file_status) {
     case FILE_DENIED: return UFUNC_WRITE_DENIED;
     case FILE_NOT_REGULAR: return UFUNC_NOT_REGULAR;
     case FILE_LOCK_BUSY: return UFUNC_LOCK_BUSY;
+    case FILE_NO_LOCK: return UFUNC_NO_LOCK;
+    case FILE_TOO_MANY: return UFUNC_TOO_MANY_FILES;
     case FILE_TAKEN: return -9;
     default: return -5;
     }
+}
+
+int Lock_Status(int lock_status) {
+    return lock_status == FILE_MISSING ? 1 : Save_Status(lock_status);
 }
 
 SaveFileContent Parse_SaveFile(const std::string& bytes) {
@@ -118,8 +124,9 @@ int SaveDate_ToFileNew(UsrFuncArray& the_target, const char* file_path) {
     std::string path = file_path;
     std::string content = Compose_SaveFile(the_target);
     FolderLock lock(path);
-    if (lock.Status() == FILE_LOCK_BUSY) return UFUNC_LOCK_BUSY;
-    if (lock.Status() == FILE_DONE) Remove_LeftWorkCopies(path);
+    int locked = Lock_Status(lock.Status());
+    if (locked != 1) return locked;
+    Remove_LeftWorkCopies(path);
     int written = Save_Status(Write_FileSafely(path, content, false));
     if (written != 1) return written;
     Mark_Saved(the_target, content);
@@ -134,15 +141,18 @@ int Check_FileID(const char* file_path) {
 }
 
 int Create_UFunctionTable(UsrFuncArray& ufunc_list, const char* udef_file, int jread_form) {
-    // Copied first: the path may be the registry's own source file, freed just below.
+    // Copied first: the path may be the registry's own source file, freed below.
     std::string path = udef_file;
-    ufunc_list.DeleteAllObject();
     std::string bytes;
     int read = Read_RegularFile(path, &bytes);
     if (read == FILE_NOT_REGULAR) return UFUNC_NOT_REGULAR;
+    if (read == FILE_TOO_MANY) return UFUNC_TOO_MANY_FILES;
     if (read != FILE_DONE) return -1;
     SaveFileContent content = Parse_SaveFile(bytes);
     if (!content.is_save_file) return 0;
+    // Only a file read as a save file replaces the registry: a refused load
+    // keeps every function, unsaved ones included.
+    ufunc_list.DeleteAllObject();
     Register_Records(ufunc_list, content, jread_form == 1);
     if (content.damaged) {
         std::cout << Msg().LOAD_DAMAGED_BEFORE << content.records.size() << Msg().LOAD_DAMAGED_AFTER
@@ -157,10 +167,14 @@ int UsrFuncArray::SetFuncDefFrmFile(const char* key) {
     UsrFuncProp* entry = Find(key);
     if (entry == nullptr || entry->filePos == -1) return -1;
     std::string target = Replace_Target(ufndef_file);
+    // Only a read: a file replaced meanwhile is read whole, old or new, so a
+    // folder that cannot be locked at all does not stop it.
     FolderLock lock(target);
     if (lock.Status() == FILE_LOCK_BUSY) return UFUNC_LOCK_BUSY;
     std::string bytes;
-    if (Read_RegularFile(target, &bytes) != FILE_DONE) return -3;
+    int read = Read_RegularFile(target, &bytes);
+    if (read == FILE_TOO_MANY) return UFUNC_TOO_MANY_FILES;
+    if (read != FILE_DONE) return -3;
     SaveFileContent content = Parse_SaveFile(bytes);
     int index = Index_Of(content, key);
     if (index < 0) return UFUNC_RECORD_DAMAGED;
@@ -178,15 +192,18 @@ int UsrFuncArray::SetFuncDefFrmFile(const char* key) {
 namespace {
 // The save file without one record, written over it (or removed when that was
 // its only record): 1, -1 the emptied file could not be removed, -2 the
-// record stays, UFUNC_WRITE_DENIED or UFUNC_LOCK_BUSY.
+// record stays, UFUNC_WRITE_DENIED, UFUNC_LOCK_BUSY, UFUNC_NO_LOCK or
+// UFUNC_TOO_MANY_FILES.
 int Cut_NamedRecord(UsrFuncArray& registry, const std::string& target, const char* name) {
     FolderLock lock(target);
-    if (lock.Status() == FILE_LOCK_BUSY) return UFUNC_LOCK_BUSY;
-    if (lock.Status() == FILE_DONE) Remove_LeftWorkCopies(target);
+    int locked = Lock_Status(lock.Status());
+    if (locked != 1) return locked;
+    Remove_LeftWorkCopies(target);
     std::string bytes;
     int read = Read_RegularFile(target, &bytes);
     if (read == FILE_MISSING) return 1;  // gone already: nothing holds the record
-    if (read != FILE_DONE) return read == FILE_DENIED ? UFUNC_WRITE_DENIED : -2;
+    if (read == FILE_DENIED || read == FILE_TOO_MANY) return Save_Status(read);
+    if (read != FILE_DONE) return -2;
     SaveFileContent content = Parse_SaveFile(bytes);
     // A damaged file is never rewritten (as by a save): the record stays.
     if (!content.is_save_file || content.damaged) return -2;
@@ -196,13 +213,16 @@ int Cut_NamedRecord(UsrFuncArray& registry, const std::string& target, const cha
     std::string rest =
         bytes.substr(0, record.position) + bytes.substr(record.position + record.recd_length);
     if (rest.size() == static_cast<size_t>(UFUNC_FILE_ID_SIZE)) {
+        // Removing the last record is a write: refused where a save would be.
+        if (Check_MayReplace(target) != FILE_DONE) return UFUNC_WRITE_DENIED;
         int removed = Remove_File(target) == FILE_DONE ? 1 : -1;
         registry.ChangeSourceFile(nullptr, 0);
         Take_Positions(registry, "", false);
         return removed;
     }
     int written = Write_FileSafely(target, rest, true);
-    if (written != FILE_DONE) return written == FILE_DENIED ? UFUNC_WRITE_DENIED : -2;
+    if (written == FILE_DENIED || written == FILE_TOO_MANY) return Save_Status(written);
+    if (written != FILE_DONE) return -2;
     Take_Positions(registry, rest, false);
     return 1;
 }
@@ -231,7 +251,7 @@ int DeleteRecord_FrmFile(const char* file_path, unsigned long file_pos,
                          unsigned long* recd_length) {
     std::string target = Replace_Target(file_path);
     FolderLock lock(target);
-    if (lock.Status() == FILE_LOCK_BUSY) return -1;
+    if (Lock_Status(lock.Status()) != 1) return -1;
     std::string bytes;
     if (Read_RegularFile(target, &bytes) != FILE_DONE) return -2;
     if (file_pos < static_cast<unsigned long>(UFUNC_FILE_ID_SIZE) || file_pos >= bytes.size())

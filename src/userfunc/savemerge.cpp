@@ -108,8 +108,8 @@ int Read_Now(const std::string& target, SaveFileContent* now, bool* gone) {
         bytes.assign(UFUNC_FILE_ID, UFUNC_FILE_ID_SIZE);
     else if (read == FILE_NOT_REGULAR)
         return UFUNC_NOT_REGULAR;
-    else if (read == FILE_DENIED)
-        return UFUNC_WRITE_DENIED;
+    else if (read == FILE_DENIED || read == FILE_TOO_MANY)
+        return Save_Status(read);
     else if (read != FILE_DONE)
         return 0;
     *now = Parse_SaveFile(bytes);
@@ -122,8 +122,9 @@ int SaveDate_ToFileEx(UsrFuncArray& the_target) {
     if (the_target.GetSourceFile() == nullptr) return 0;
     std::string target = Replace_Target(the_target.GetSourceFile());
     FolderLock lock(target);
-    if (lock.Status() == FILE_LOCK_BUSY) return UFUNC_LOCK_BUSY;
-    if (lock.Status() == FILE_DONE) Remove_LeftWorkCopies(target);
+    int locked = Lock_Status(lock.Status());
+    if (locked != 1) return locked;
+    Remove_LeftWorkCopies(target);
     SaveFileContent now;
     bool gone = false;
     int read = Read_Now(target, &now, &gone);
@@ -146,6 +147,7 @@ int SaveDate_ToFileEx(UsrFuncArray& the_target) {
         for (const std::string& record : now.record_bytes) old_content += record;
         Take_Positions(the_target, old_content, false);
         if (written == FILE_FAILED) return -1;
+        if (written == FILE_TOO_MANY) return UFUNC_TOO_MANY_FILES;
         return written == FILE_TAKEN ? UFUNC_WRITE_FAILED : Save_Status(written);
     }
     Mark_Saved(the_target, content);

@@ -61,8 +61,9 @@ public:
     UsrFuncProp* DelUFncElement(const char* key, long* file_pos, int* the_state);
     // Removes the function and its record from the save file as it is now
     // (savefile.cpp): 1; 0 not registered; -1 the emptied file could not be
-    // removed; -2 the record stays in the file; UFUNC_LOCK_BUSY or
-    // UFUNC_WRITE_DENIED the record stays in the file for that reason.
+    // removed; -2 the record stays in the file; UFUNC_LOCK_BUSY, UFUNC_NO_LOCK,
+    // UFUNC_TOO_MANY_FILES or UFUNC_WRITE_DENIED the record stays in the file
+    // for that reason.
     int DelUFncElem(const char* key);
     long ElementSaveNum();
     long& AccFilePos(const char* key);
@@ -70,7 +71,8 @@ public:
     // Reads the named record from the save file as it is now (savefile.cpp): 1 set;
     // 0 stored definition empty; -1 not registered or without record; -2 no
     // source file; -3 it cannot be read; UFUNC_RECORD_DAMAGED the file holds no
-    // whole record of it any more; UFUNC_LOCK_BUSY another run kept the file.
+    // whole record of it any more; UFUNC_LOCK_BUSY another run kept the file;
+    // UFUNC_TOO_MANY_FILES no file descriptor was left.
     int SetFuncDefFrmFile(const char* key);
     int PrintContent(const char* key, std::ostream& optstrm);
     CompForm* operator[](const char* key) const;
