@@ -1,10 +1,12 @@
 #include "app/main.h"
 
+#include "app/runend.h"
+
 #include <csignal>
 #include <cstring>
 #include <iostream>
-#include <limits>
 #include <string>
+#include <vector>
 
 #include "commands/commandrunners.h"
 #include "commands/usrdefopr.h"
@@ -39,24 +41,23 @@ const char* Messages::*const HELP_LINES[] = {
 }  // namespace
 
 namespace {
-// One line at the start when a signal left unsaved functions in a recovery file.
+// At most this many recovery files are named one by one at the start.
+const size_t RECOVERY_NAMED_MAX = 3;
+
+// Every recovery file that earlier runs left and no start has named yet:
+// one line each, or, when there are many, their count and folder.
 void Announce_Recovery() {
-    std::string recovery = Take_UnannouncedRecovery();
-    if (!recovery.empty()) std::cout << Msg().RECOVERY_NOTICE << recovery << std::endl;
+    std::vector<std::string> recoveries = Take_UnannouncedRecoveries();
+    if (recoveries.size() > RECOVERY_NAMED_MAX) {
+        std::cout << Msg().RECOVERY_MANY_BEFORE << recoveries.size() << Msg().RECOVERY_MANY_AFTER
+                  << Recovery_Folder() << std::endl;
+        return;
+    }
+    for (const std::string& recovery : recoveries)
+        std::cout << Msg().RECOVERY_NOTICE << recovery << std::endl;
 }
 
 bool Stop_LockWait() { return Termination_Signal() != 0; }
-
-// A signal ended the run with unsaved functions and nobody to ask: they go to
-// a recovery file. The exit status is 128 + the signal number.
-int End_BySignal(UsrFuncArray& ufunc_list) {
-    std::string path;
-    if (Write_RecoveryFile(ufunc_list, &path) == FILE_DONE)
-        std::cerr << Msg().RECOVERY_WRITTEN << path << std::endl;
-    else
-        std::cerr << Msg().RECOVERY_FAILED << std::endl;
-    return 128 + Termination_Signal();
-}
 
 // The calculation mode of menu choices 1 to 4; null for any other choice.
 ModeFunction Menu_Mode(int select) {
@@ -125,37 +126,11 @@ int Kansu_Main(const ShellSettings& settings) {
         std::cout << "\n";
     }
 
-    Ask_SaveChanges(g_ufunc_list);
-    if (Termination_Signal() != 0 && g_ufunc_list.GetChangeFlag() != 0)
+    // A signal during the question cuts its read short, which keeps the
+    // functions in a recovery file already.
+    if (Ask_SaveChanges(g_ufunc_list) != QUESTION_RECOVERED && Termination_Signal() != 0)
         return End_BySignal(g_ufunc_list);
     return 0;
-}
-
-void Ask_SaveChanges(UsrFuncArray& ufunc_list) {
-    if (ufunc_list.GetChangeFlag() == 0) return;
-    // A typo at the menu must not silently lose unsaved functions: drop the
-    // offending line and ask afresh (at end of input nothing can be read).
-    if (std::cin.fail() && !std::cin.eof()) {
-        std::cin.clear();
-        std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-    }
-    // A failed save is shown and the question asked again, so that another path
-    // can be given; every round reads an answer, so end of input ends it. Once
-    // the save file the functions came from has refused them (for another
-    // reason than a lock held elsewhere) a new path is asked for: they would
-    // be lost otherwise.
-    bool source_refused = false;
-    for (;;) {
-        std::cout << Msg().EXIT_SAVE_QUESTION << std::endl;
-        int answer = 0;
-        if (!Read_TypedNumber(std::cin, answer) || answer != 1) return;
-        int check_value =
-            source_refused ? SaveDate_ToNewPath(ufunc_list) : SaveDate_ToFile(ufunc_list);
-        if (check_value >= SAVED || check_value == SAVE_NOTHING_CHANGED) return;
-        Show_SvUsrfuncError(check_value);
-        if (ufunc_list.GetSourceFile() != nullptr && check_value != SAVE_LOCK_BUSY)
-            source_refused = true;
-    }
 }
 
 void Explain_Function() {

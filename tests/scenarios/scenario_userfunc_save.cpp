@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -175,17 +177,6 @@ TEST(EndOfRunScenario, TheSaveQuestion) {
              "保存ファイルの記録が壊れているので、保存しませんでした\n" + SaveQuestion() + kAskPath,
          {{"bad.dat", kFRecordFile + "\x01\x02\x03"},
           {"new.dat", kFRecordFile + Record("h", 1, "a0*3")}}},
-        {"end of input after a failed save ends without saving",
-         {},
-         TypeEnroll("f", 1, "a0*2") + "0\n1\nnodir/f.dat\n",
-         kEnrolledF + SaveQuestion() + kAskPath + "新規保存用ファイルの作成に失敗\n" +
-             SaveQuestion(),
-         {}},
-        {"a non-number at the menu, then end of input, saves nothing",
-         {},
-         TypeEnroll("f", 1, "a0*2") + "quit\n",
-         kEnrolledF + SaveQuestion(),
-         {}},
     };
     for (const char* answer : {"2", "0", "-1"})
         cases.push_back({"answered 2 or any other number saves nothing",
@@ -194,6 +185,61 @@ TEST(EndOfRunScenario, TheSaveQuestion) {
                          kEnrolledF + SaveQuestion(),
                          {}});
     ExpectSaves(cases);
+}
+
+// Functions are never lost at the question: left unanswered (end of input), or
+// declined after a refused save, they go to a recovery file named on standard error.
+TEST(EndOfRunScenario, UnansweredOrDeclinedAfterARefusalKeepsARecoveryFile) {
+    const std::string refused = kEnrolledF + SaveQuestion() + kAskPath +
+                                "新規保存用ファイルの作成に失敗\n" + SaveQuestion();
+    const struct {
+        const char* what;
+        std::string typed;
+        std::string expected;
+    } cases[] = {
+        {"end of input at the question", TypeEnroll("f", 1, "a0*2") + "0\n",
+         kEnrolledF + SaveQuestion()},
+        {"a non-number at the menu, then end of input", TypeEnroll("f", 1, "a0*2") + "quit\n",
+         kEnrolledF + SaveQuestion()},
+        {"end of input after a refused save", TypeEnroll("f", 1, "a0*2") + "0\n1\nnodir/f.dat\n",
+         refused},
+        {"answered 2 after a refused save", TypeEnroll("f", 1, "a0*2") + "0\n1\nnodir/f.dat\n2\n",
+         refused},
+    };
+    for (const auto& run : cases) {
+        SCOPED_TRACE(run.what);
+        Session session;
+        SessionResult result = session.RunWithArguments("", run.typed);
+        EXPECT_EQ(result.exit_status, 0);
+        EXPECT_TRUE(SameText(run.expected, result.output));
+        std::vector<std::string> recovered;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(session.Path(".kansu-state/kansu")))
+            recovered.push_back(entry.path().string());
+        ASSERT_EQ(recovered.size(), 1u);
+        EXPECT_EQ(Read_WholeFile(recovered[0]), kFRecordFile);
+        EXPECT_TRUE(SameText("kansu: 保存されていない関数を回復ファイルに書きました : " +
+                                 recovered[0] + "\n",
+                             result.error_output));
+    }
+}
+
+// A first save never writes through what is no regular file, and says so.
+TEST(SaveScenario, AFirstSaveOntoWhatIsNoRegularFile) {
+    if (WindowsProgram()) GTEST_SKIP() << "FIFOs and symbolic links are POSIX here";
+    const char* makers[] = {"mkfifo x.dat", "mkdir x.dat", "ln -s nowhere x.dat",
+                            "mkdir d && ln -s d x.dat"};
+    for (const char* maker : makers) {
+        SCOPED_TRACE(maker);
+        Session session;
+        ASSERT_EQ(std::system(("cd '" + session.Dir() + "' && " + maker).c_str()), 0);
+        SessionResult result =
+            session.Run(TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\nx.dat\n0\n2\n");
+        EXPECT_TRUE(SameText(
+            kEnrolledF + AtPrompt(kAskPath + "通常のファイルではないので使えません\n") +
+                SaveQuestion(),
+            result.output));
+    }
 }
 
 // Nothing named template.dat stands in the way of a save any more.

@@ -166,6 +166,31 @@ TEST(SignalScenario, UnsavedFunctionsGoToARecoveryFileNamedAtTheNextStart) {
     }
 }
 
+// Every recovery file is named once at the next start, however many runs left
+// one within the same second; many of them are counted instead.
+TEST(SignalScenario, EveryRecoveryFileIsNamedOnce) {
+    const std::string notice = "前回、保存されていない関数を回復ファイルに残しました"
+                               "(SetUfListで読み込めます) : ";
+    for (int count : {2, 5}) {
+        Session session;
+        std::string folder = session.Path(".kansu-state/kansu/");
+        ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
+        std::string expected;
+        for (int i = 1; i <= count; ++i) {
+            std::string name = "kansu-recovery-20261208-050341" +
+                               (i > 1 ? "-" + std::to_string(i) : std::string()) + ".dat";
+            session.WriteFile(".kansu-state/kansu/" + name, FileId());
+            expected += notice + folder + name + "\n";
+        }
+        if (count > 3)
+            expected = "前回までに、保存されていない関数を回復ファイル 5 "
+                       "つに残しました(SetUfListで読み込めます)。ディレクトリ : " +
+                       folder + "\n";
+        EXPECT_TRUE(SameText(expected + Start(), session.Run("0\n").output)) << count;
+        EXPECT_TRUE(SameText(Start(), session.Run("0\n").output)) << count;
+    }
+}
+
 TEST(SignalScenario, WithNothingUnsavedASignalEndsTheRunAsBefore) {
     if (WindowsProgram()) GTEST_SKIP() << "signals are sent to the native binary only";
     Session session;
@@ -200,7 +225,7 @@ TEST(SharedSaveFile, AFifoIsRefusedAtOnce) {
                      "計算したい式を入力してくださいな\n---------------------------------\n"
                      "出力先のファイル名を入力してください(max79) :"
                      "ファイル書き込みに失敗しました。\n" +
-                     ClosingRule() + MenuText(),
+                     ClosingRule() + MenuText() + SaveQuestion(),
                  run.Output()));
 }
 
