@@ -301,6 +301,8 @@ int Read_RegularFile(const std::string& path, std::string* bytes) {
         close(handle);
         return FILE_NOT_REGULAR;
     }
+    // Held once at its size: a large save file is not copied while it grows.
+    bytes->reserve(static_cast<size_t>(info.st_size));
     char chunk[4096];
     int result = FILE_DONE;
     for (;;) {

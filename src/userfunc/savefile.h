@@ -7,6 +7,7 @@
 
 #include <istream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "userfunc/saverecord.h"
@@ -21,24 +22,28 @@ const int UFUNC_FILE_DAMAGED = -14;   // the save file holds a broken record
 const int UFUNC_RECORD_DAMAGED = -4;  // no whole record of the function in the file
 const int UFUNC_NO_LOCK = -16;        // the folder's lock cannot be taken: nothing written
 const int UFUNC_TOO_MANY_FILES = -17;  // no file descriptor left (Last_FileError says why)
+const int UFUNC_NO_MEMORY = -18;       // the functions did not fit in memory: nothing changed
 
-// The records of a save file's content, each with its bytes.
+// A save file's content and its records. The bytes are held once: a record's
+// bytes and definition are read from them (records[i].definition stays empty).
 struct SaveFileContent {
     bool is_save_file = false;  // begins with the identifier
     bool damaged = false;       // a broken record ends it before its end
+    std::string bytes;
     std::vector<SavedRecord> records;
-    std::vector<std::string> record_bytes;
+    std::string_view Record_Bytes(size_t index) const;
+    std::string_view Definition(size_t index) const;
 };
-SaveFileContent Parse_SaveFile(const std::string& bytes);
+SaveFileContent Parse_SaveFile(std::string bytes);
 // The content of a new save file holding every defined function in registry order.
 std::string Compose_SaveFile(UsrFuncArray& registry);
 
 // Gives every entry the position of its record in written (-1 when it has none)
 // and, with as_known, those bytes as the record it knows.
-void Take_Positions(UsrFuncArray& registry, const std::string& written, bool as_known);
+void Take_Positions(UsrFuncArray& registry, std::string written, bool as_known);
 // After written became the save file: every entry with a record there is
 // unchanged from now on, and no deletion of this run is pending.
-void Mark_Saved(UsrFuncArray& registry, const std::string& written);
+void Mark_Saved(UsrFuncArray& registry, std::string written);
 // The record an entry would write now; empty when it is undefined.
 std::string Entry_Record(UsrFuncProp* entry);
 // The status of a file operation in the save codes above (1 for FILE_DONE).
@@ -62,7 +67,8 @@ int SaveDate_ToFileEx(UsrFuncArray& the_target);
 // (or is no regular file).
 int Check_FileID(const char* file_path);
 // 1 loaded; 0 not a save file; -1 cannot be read; UFUNC_NOT_REGULAR;
-// UFUNC_TOO_MANY_FILES. Only a loaded file replaces the registry. A broken
+// UFUNC_TOO_MANY_FILES; UFUNC_NO_MEMORY. Only a file whose every function
+// could be registered replaces the registry. A broken
 // record ends the load with what was read, and says so in one line.
 int Create_UFunctionTable(UsrFuncArray& ufunc_list, const char* udef_file, int jread_form);
 // Replaces the save file by a copy without the record at file_pos: 1; -1 the

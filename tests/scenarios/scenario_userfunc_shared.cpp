@@ -298,7 +298,8 @@ std::map<std::string, std::string> Definitions(const std::string& bytes) {
     EXPECT_TRUE(content.is_save_file);
     EXPECT_FALSE(content.damaged);
     std::map<std::string, std::string> definitions;
-    for (const SavedRecord& record : content.records) definitions[record.name] = record.definition;
+    for (size_t i = 0; i < content.records.size(); ++i)
+        definitions[content.records[i].name] = std::string(content.Definition(i));
     return definitions;
 }
 
