@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstring>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,41 @@ int End_AfterEvaluationError(const char* message) {
 }
 }  // namespace
 
+namespace {
+const int GO_ON = -1;
+
+// Runs one menu choice: GO_ON, or the exit status when the run must end now.
+// A choice that ends the loop sets select to 0.
+int Run_Choice(int& select, const ShellSettings& settings) {
+    if (ModeFunction mode = Menu_Mode(select)) {
+        RunResult result = mode(g_ufunc_list);
+        if (result.evaluation_error != nullptr)
+            return End_AfterEvaluationError(result.evaluation_error);
+        if (settings.pictures_beside_reports && !result.report_path.empty())
+            Draw_PictureBeside(result.report_path);
+        End_OutPut();
+    } else if (select == 5) {
+        Explain_Function();
+    } else if (select == -1) {
+        Run_Command();
+    } else {
+        select = 0;
+    }
+    return GO_ON;
+}
+
+// The same, where memory running out ends only the choice: it is said, and
+// the menu comes back with every function kept.
+int Run_ChoiceGuarded(int& select, const ShellSettings& settings) {
+    try {
+        return Run_Choice(select, settings);
+    } catch (const std::bad_alloc&) {
+        std::cout << "\n" << Msg().OUT_OF_MEMORY << std::endl;
+        return GO_ON;
+    }
+}
+}  // namespace
+
 int Kansu_Main(const ShellSettings& settings) {
     g_stop_waiting = Stop_LockWait;
     Announce_Recovery();
@@ -101,20 +137,8 @@ int Kansu_Main(const ShellSettings& settings) {
     do {
         Note_UnsavedWork(g_ufunc_list.GetChangeFlag() != 0);
         select = Select_Menu();
-        if (ModeFunction mode = Menu_Mode(select)) {
-            RunResult result = mode(g_ufunc_list);
-            if (result.evaluation_error != nullptr)
-                return End_AfterEvaluationError(result.evaluation_error);
-            if (settings.pictures_beside_reports && !result.report_path.empty())
-                Draw_PictureBeside(result.report_path);
-            End_OutPut();
-        } else if (select == 5) {
-            Explain_Function();
-        } else if (select == -1) {
-            Run_Command();
-        } else {
-            select = 0;
-        }
+        int status = Run_ChoiceGuarded(select, settings);
+        if (status != GO_ON) return status;
         Clear_CalculationInterrupt();
         if (Program_EndRequested()) select = 0;
     } while (select != 0);

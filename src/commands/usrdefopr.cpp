@@ -322,6 +322,10 @@ int ReadUsrFunc_ToUfArray(UsrFuncArray& ufunc_list) {
     }
     if (loaded == UFUNC_NOT_REGULAR) std::cout << Msg().FILE_NOT_REGULAR << std::endl;
     if (loaded == UFUNC_TOO_MANY_FILES) std::cout << System_Reason(loaded) << std::endl;
+    if (loaded == UFUNC_NO_MEMORY) {
+        std::cout << Msg().OUT_OF_MEMORY << std::endl;
+        return -2;
+    }
     std::cout << Msg().LOAD_OPEN_FAILED << std::endl;
     return -2;
 }

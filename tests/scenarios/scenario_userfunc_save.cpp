@@ -242,6 +242,62 @@ TEST(SaveScenario, AFirstSaveOntoWhatIsNoRegularFile) {
     }
 }
 
+// Runs the typed session with a resource limit of the shell (ulimit); false
+// when the program cannot even start under it (a sanitizer build reserves far
+// more address space).
+bool Run_Limited(Session& session, const std::string& limit, const std::string& typed,
+                 SessionResult* result) {
+    if (WindowsProgram()) return false;
+    const std::string shell = "sh -c 'ulimit " + limit + " && exec \"$@\"' sh";
+    if (session.RunWithEnvironment(shell, "", "0\n").exit_status != 0) return false;
+    *result = session.RunWithEnvironment(shell, "", typed);
+    return true;
+}
+
+// Without a file descriptor left the save names that cause, with the system's reason.
+TEST(SaveScenario, TooManyOpenFilesIsNamed) {
+    Session session;
+    session.WriteFile("f.dat", kFRecordFile);
+    SessionResult result;
+    if (!Run_Limited(session, "-n 4",
+                     "-1\nSetUfList\nf.dat\n0\n0\n" + TypeEnroll("g", 2, "a0+a1") +
+                         "-1\nSaveUsrfunc\n0\n2\n",
+                     &result))
+        GTEST_SKIP() << "kansu does not start with 4 file descriptors here";
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(Start() + AtPrompt(LoadAsked() + AskChooseNow()) +
+                             AtPrompt(Enrolled(2, "double g( a0 , a1 ) = a0+a1")) +
+                             AtPrompt("開いているファイルが多すぎるので、保存ファイルを使えません"
+                                      "でした。ほかのプログラムを終えるか、開けるファイルの上限を"
+                                      "上げてから、やり直してください : Too many open files\n") +
+                             SaveQuestion(),
+                         result.output));
+    EXPECT_EQ(session.ReadFile("f.dat"), kFRecordFile);
+}
+
+// Memory running out in a command is said; the menu comes back with every
+// function kept, and the end still asks.
+TEST(SaveScenario, MemoryRunningOutInALoadKeepsTheFunctions) {
+    std::string records;
+    for (int i = 0; i < 100000; ++i) records += Record("f" + std::to_string(100000 + i), 1, "a0*2");
+    Session session;
+    session.WriteFile("h.dat", FileId() + records);
+    SessionResult result;
+    if (!Run_Limited(session, "-v 40000",
+                     TypeEnroll("f", 1, "a0*2") + "-1\nSetUfList\nh.dat\n1\n" +
+                         "-1\nCheckUfList\nf\n0\n2\n",
+                     &result))
+        GTEST_SKIP() << "kansu does not start in 40 MB of address space here";
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(
+        kEnrolledF +
+            AtPrompt(LoadAsked() + "メモリが足りないので、この操作を中止しました。関数はそのまま"
+                                   "残っています。ほかのプログラムを終えるか、分割数や保存ファイル"
+                                   "を小さくして、やり直してください\n") +
+            AtPrompt(CheckAnswer("f", 2)) + SaveQuestion(),
+        result.output));
+}
+
 // Nothing named template.dat stands in the way of a save any more.
 TEST(SaveScenario, AFolderNamedTemplateDatIsLeftAlone) {
     Session session;
