@@ -1,6 +1,7 @@
 // Several runs of the real program on one save file at once, and the signals
 // that end a run with unsaved functions.
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -36,8 +37,11 @@ size_t Occurrences(const std::string& text, const std::string& part) {
 // One run of the program in a folder, typed to as the test goes on.
 class LiveRun {
 public:
-    LiveRun(const std::string& dir, const std::string& name)
-        : output_(dir + "/.kansu-" + name + ".out"), errors_(dir + "/.kansu-" + name + ".err") {
+    // prefix goes before the program's command (e.g. setpriv, to run as another user).
+    LiveRun(const std::string& dir, const std::string& name, const std::string& prefix = "")
+        : output_(dir + "/.kansu-" + name + ".out"),
+          errors_(dir + "/.kansu-" + name + ".err"),
+          prefix_(prefix) {
         signal(SIGPIPE, SIG_IGN);  // a run that ended early fails the test, not the program
         int ends[2];
         if (pipe(ends) != 0) return;
@@ -109,13 +113,15 @@ private:
         if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || chdir(dir.c_str()) != 0)
             _exit(127);
         setenv("XDG_STATE_HOME", (dir + "/.kansu-state").c_str(), 1);
-        std::string command = "exec " + ProgramCommandLine() + (Utf8Run() ? " --utf8" : "");
+        std::string command =
+            "exec " + prefix_ + " " + ProgramCommandLine() + (Utf8Run() ? " --utf8" : "");
         execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
 
     std::string output_;
     std::string errors_;
+    std::string prefix_;
     pid_t pid_ = -1;
     int input_ = -1;
     bool ended_ = false;
@@ -353,6 +359,41 @@ TEST(SharedSaveFile, SeveralRunsLoseNothing) {
         EXPECT_EQ(Definitions(session.ReadFile(file)), expected);
     }
     for (const std::string& name : session.Files()) EXPECT_FALSE(Is_WorkCopyName(name)) << name;
+}
+
+// Two runs of an ordinary user (nobody, when the tests run as root) add a
+// function each to one save file at the same moment, in a folder that user
+// may write but not read (mode 0733): the lock keeps both functions.
+TEST(SharedSaveFile, TwoRunsInAFolderThatCannotBeReadKeepBothFunctions) {
+    if (WindowsProgram()) GTEST_SKIP() << "folder modes and other users are POSIX";
+    const passwd* nobody = getpwnam("nobody");
+    if (geteuid() != 0 || nobody == nullptr || std::system("setpriv --help > /dev/null") != 0)
+        GTEST_SKIP() << "needs root, the user nobody and setpriv to run as another user";
+    const std::string as_nobody = "setpriv --reuid=" + std::to_string(nobody->pw_uid) +
+                                  " --regid=" + std::to_string(nobody->pw_gid) + " --clear-groups";
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE(round);
+        Session session;
+        session.WriteFile("s.dat", FileId() + Record("f", 1, "a0*2"));
+        chmod(session.Path("s.dat").c_str(), 0666);
+        chmod(session.Dir().c_str(), 0733);
+        {
+            LiveRun first(session.Dir(), "first", as_nobody);
+            LiveRun second(session.Dir(), "second", as_nobody);
+            for (auto [run, name] : {std::pair<LiveRun*, const char*>{&first, "xa"}, {&second, "xb"}})
+                run->Type("-1\nSetUfList\ns.dat\n0\n0\n" + TypeEnroll(name, 1, "a0*3") +
+                          "-1\nSaveUsrfunc\n0\n");
+            first.EndInput();
+            second.EndInput();
+            EXPECT_NE(first.Wait(20), -1);
+            EXPECT_NE(second.Wait(20), -1);
+        }
+        chmod(session.Dir().c_str(), 0755);
+        std::map<std::string, std::string> saved = Definitions(session.ReadFile("s.dat"));
+        EXPECT_EQ(saved.size(), 3u);
+        EXPECT_EQ(saved.count("xa"), 1u);
+        EXPECT_EQ(saved.count("xb"), 1u);
+    }
 }
 
 }  // namespace
