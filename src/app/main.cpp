@@ -150,11 +150,12 @@ int Kansu_Main(const ShellSettings& settings) {
         std::cout << "\n";
     }
 
-    // A signal during the question cuts its read short, which keeps the
+    SaveQuestionEnd question = Ask_SaveChanges(g_ufunc_list);
+    if (Termination_Signal() == 0) return 0;
+    // A signal during the question cut its read short, which kept the
     // functions in a recovery file already.
-    if (Ask_SaveChanges(g_ufunc_list) != QUESTION_RECOVERED && Termination_Signal() != 0)
-        return End_BySignal(g_ufunc_list);
-    return 0;
+    return question == QUESTION_RECOVERED ? 128 + Termination_Signal()
+                                          : End_BySignal(g_ufunc_list);
 }
 
 void Explain_Function() {

@@ -465,8 +465,9 @@ FolderLock::FolderLock(const std::string& file_path)
         descriptor_ = folder;
     }
     // The lock file: made when the folder could not be opened, else used when
-    // a run that could not open it made one.
-    int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | (folder < 0 ? O_CREAT : 0);
+    // a run that could not open it made one (read access suffices for flock,
+    // so another user's lock file serves too).
+    int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | (folder < 0 ? O_CREAT : 0);
     int lock_file = open(lock_path.c_str(), flags, 0666);
     if (lock_file < 0) {
         if (folder < 0) status_ = Open_Failure(errno);

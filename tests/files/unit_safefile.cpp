@@ -3,9 +3,7 @@
 // (with or without hard links), and the folder lock waits for another run.
 #include "session.h"
 
-#include <pwd.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <stdlib.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
@@ -16,7 +14,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -216,53 +213,6 @@ TEST_F(SafeFile, TheLockWaitsForAnotherRunsSave) {
     EXPECT_GT(waited, 0.5);
     int status = 0;
     EXPECT_EQ(waitpid(holder, &status, 0), holder);
-}
-
-// As an ordinary user (nobody, when the tests run as root), in a folder that
-// user may write but not read (mode 0733): the lock is a lock file there, and
-// it keeps a second holder out until the first lets go. 1 when it works.
-int Lock_InUnreadableFolder(const std::string& save_path) {
-    if (geteuid() == 0) {
-        const passwd* nobody = getpwnam("nobody");
-        if (nobody == nullptr || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
-            return 99;
-    }
-    g_lock_wait_seconds = 0.2;
-    auto first = std::make_unique<FolderLock>(save_path);
-    FolderLock second(save_path);
-    if (first->Status() != FILE_DONE || second.Status() != FILE_LOCK_BUSY) return 2;
-    first.reset();
-    FolderLock third(save_path);
-    return third.Status() == FILE_DONE ? 1 : 3;
-}
-
-TEST_F(SafeFile, AFolderThatCannotBeReadIsLockedThroughALockFile) {
-    ASSERT_EQ(chmod(dir_.c_str(), 0733), 0);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) _exit(Lock_InUnreadableFolder(Path("save.dat")));
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    chmod(dir_.c_str(), 0755);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 99) GTEST_SKIP() << "no user \"nobody\" to drop root for";
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_EQ(Files(), std::vector<std::string>{".kansu-save.lock"});
-}
-
-// Without a file descriptor left the lock says so; the folder is never saved
-// into without it.
-TEST_F(SafeFile, NoDescriptorLeftMeansNoLock) {
-    std::vector<int> taken;
-    for (int descriptor; (descriptor = dup(0)) >= 0;) taken.push_back(descriptor);
-    int status = FILE_DONE;
-    {
-        FolderLock lock(Path("save.dat"));
-        status = lock.Status();
-    }
-    for (int descriptor : taken) close(descriptor);
-    EXPECT_EQ(status, FILE_TOO_MANY);
-    EXPECT_EQ(Last_FileError(), EMFILE);
 }
 
 }  // namespace

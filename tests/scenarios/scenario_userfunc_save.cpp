@@ -254,48 +254,43 @@ bool Run_Limited(Session& session, const std::string& limit, const std::string& 
     return true;
 }
 
-// Without a file descriptor left the save names that cause, with the system's reason.
-TEST(SaveScenario, TooManyOpenFilesIsNamed) {
-    Session session;
-    session.WriteFile("f.dat", kFRecordFile);
-    SessionResult result;
-    if (!Run_Limited(session, "-n 4",
-                     "-1\nSetUfList\nf.dat\n0\n0\n" + TypeEnroll("g", 2, "a0+a1") +
-                         "-1\nSaveUsrfunc\n0\n2\n",
-                     &result))
-        GTEST_SKIP() << "kansu does not start with 4 file descriptors here";
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(Start() + AtPrompt(LoadAsked() + AskChooseNow()) +
-                             AtPrompt(Enrolled(2, "double g( a0 , a1 ) = a0+a1")) +
-                             AtPrompt("開いているファイルが多すぎるので、保存ファイルを使えません"
-                                      "でした。ほかのプログラムを終えるか、開けるファイルの上限を"
-                                      "上げてから、やり直してください : Too many open files\n") +
-                             SaveQuestion(),
-                         result.output));
-    EXPECT_EQ(session.ReadFile("f.dat"), kFRecordFile);
-}
-
-// Memory running out in a command is said; the menu comes back with every
-// function kept, and the end still asks.
-TEST(SaveScenario, MemoryRunningOutInALoadKeepsTheFunctions) {
+// Limits of the system: without a file descriptor left a save names that
+// cause with the system's reason; memory running out in a load is said, and
+// the menu comes back with every function kept.
+TEST(SaveScenario, RunningOutOfFilesOrMemoryKeepsTheFunctions) {
     std::string records;
     for (int i = 0; i < 100000; ++i) records += Record("f" + std::to_string(100000 + i), 1, "a0*2");
-    Session session;
-    session.WriteFile("h.dat", FileId() + records);
-    SessionResult result;
-    if (!Run_Limited(session, "-v 40000",
-                     TypeEnroll("f", 1, "a0*2") + "-1\nSetUfList\nh.dat\n1\n" +
-                         "-1\nCheckUfList\nf\n0\n2\n",
-                     &result))
-        GTEST_SKIP() << "kansu does not start in 40 MB of address space here";
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText(
-        kEnrolledF +
-            AtPrompt(LoadAsked() + "メモリが足りないので、この操作を中止しました。関数はそのまま"
-                                   "残っています。ほかのプログラムを終えるか、分割数や保存ファイル"
-                                   "を小さくして、やり直してください\n") +
-            AtPrompt(CheckAnswer("f", 2)) + SaveQuestion(),
-        result.output));
+    const struct {
+        const char* limit;
+        std::string typed, message;
+    } cases[] = {
+        {"-n 4", "-1\nSetUfList\nf.dat\n0\n0\n" + TypeEnroll("g", 2, "a0+a1") + "-1\nSaveUsrfunc\n",
+         Start() + AtPrompt(LoadAsked() + AskChooseNow()) +
+             AtPrompt(Enrolled(2, "double g( a0 , a1 ) = a0+a1")) +
+             AtPrompt("開いているファイルが多すぎるので、保存ファイルを使えませんでした。ほかの"
+                      "プログラムを終えるか、開けるファイルの上限を上げてから、やり直してください"
+                      " : Too many open files\n")},
+        {"-v 40000", TypeEnroll("g", 1, "a0*2") + "-1\nSetUfList\nh.dat\n1\n",
+         Start() + AtPrompt(Enrolled(1, "double g( a0 ) = a0*2")) +
+             AtPrompt(LoadAsked() + "メモリが足りないので、この操作を中止しました。関数はその"
+                                    "まま残っています。ほかのプログラムを終えるか、分割数や保存"
+                                    "ファイルを小さくして、やり直してください\n")},
+    };
+    int limited = 0;
+    for (const auto& run : cases) {
+        Session session;
+        session.WriteFile("f.dat", kFRecordFile);
+        session.WriteFile("h.dat", FileId() + records);
+        SessionResult result;
+        if (!Run_Limited(session, run.limit, run.typed + "-1\nCheckUfList\ng\n0\n2\n", &result))
+            continue;  // kansu does not start under the limit here (sanitizers)
+        ++limited;
+        EXPECT_EQ(result.exit_status, 0) << run.limit;
+        EXPECT_TRUE(SameText(run.message + AtPrompt(CheckAnswer("g", 2)) + SaveQuestion(),
+                             result.output));
+        EXPECT_EQ(session.ReadFile("f.dat"), kFRecordFile);
+    }
+    if (limited == 0) GTEST_SKIP() << "kansu does not start under these limits here";
 }
 
 // Nothing named template.dat stands in the way of a save any more.
