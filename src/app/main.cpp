@@ -1,7 +1,5 @@
 #include "app/main.h"
 
-#include "app/runend.h"
-
 #include <csignal>
 #include <cstring>
 #include <iostream>
@@ -9,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/runend.h"
 #include "commands/commandrunners.h"
 #include "commands/usrdefopr.h"
 #include "console/consoleio.h"

@@ -450,7 +450,6 @@ int Open_Failure(int error_number) {
 
 FolderLock::FolderLock(const std::string& file_path)
     : status_(FILE_NO_LOCK), descriptor_(-1), file_descriptor_(-1) {
-    std::string lock_path = Directory_Part(file_path) + LOCK_FILE;
     int folder = open(Folder_Of(file_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0 && errno != EACCES) {
         status_ = Open_Failure(errno);
@@ -464,23 +463,26 @@ FolderLock::FolderLock(const std::string& file_path)
         }
         descriptor_ = folder;
     }
-    // The lock file: made when the folder could not be opened, else used when
-    // a run that could not open it made one (read access suffices for flock,
-    // so another user's lock file serves too).
-    int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | (folder < 0 ? O_CREAT : 0);
+    status_ = Lock_File(Directory_Part(file_path) + LOCK_FILE, folder < 0);
+    if (status_ != FILE_DONE && descriptor_ >= 0) {
+        close(descriptor_);
+        descriptor_ = -1;
+    }
+}
+
+// The lock file: made when the folder could not be opened (create), else used
+// when a run that could not open it made one. Read access suffices for flock,
+// so another user's lock file serves too.
+int FolderLock::Lock_File(const std::string& lock_path, bool create) {
+    int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0);
     int lock_file = open(lock_path.c_str(), flags, 0666);
-    if (lock_file < 0) {
-        if (folder < 0) status_ = Open_Failure(errno);
-        return;
-    }
-    status_ = Wait_ForFlock(lock_file);
-    if (status_ == FILE_DONE) {
+    if (lock_file < 0) return create ? Open_Failure(errno) : FILE_DONE;
+    int status = Wait_ForFlock(lock_file);
+    if (status == FILE_DONE)
         file_descriptor_ = lock_file;
-        return;
-    }
-    close(lock_file);
-    if (descriptor_ >= 0) close(descriptor_);
-    descriptor_ = -1;
+    else
+        close(lock_file);
+    return status;
 }
 
 FolderLock::~FolderLock() {

@@ -78,6 +78,7 @@ private:
 #ifdef _WIN32
     void* handle_;
 #else
+    int Lock_File(const std::string& lock_path, bool create);
     int descriptor_;
     int file_descriptor_;  // the lock file's, when one is locked
 #endif
