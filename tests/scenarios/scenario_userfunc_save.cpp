@@ -249,7 +249,9 @@ bool Run_Limited(Session& session, const std::string& limit, const std::string& 
                  SessionResult* result) {
     if (WindowsProgram()) return false;
     const std::string shell = "sh -c 'ulimit " + limit + " && exec \"$@\"' sh";
-    if (session.RunWithEnvironment(shell, "", "0\n").exit_status != 0) return false;
+    const std::string probe = "cd '" + session.Dir() + "' && echo 0 | XDG_STATE_HOME=.kansu-state " +
+                              shell + " " + ProgramCommandLine() + " > /dev/null 2> .kansu-probe";
+    if (std::system(probe.c_str()) != 0 || !session.ReadFile(".kansu-probe").empty()) return false;
     *result = session.RunWithEnvironment(shell, "", typed);
     return true;
 }
