@@ -223,19 +223,6 @@ TEST(Sweep, PointsComeFromTheIndexNotFromRepeatedSteps) {
     EXPECT_EQ(Sweep_Point(3, 0.5, 10.0), 11.5);
 }
 
-TEST(Sweep, SpacingOfAnOrdinaryRangeIsSweepPointBitForBit) {
-    const struct {
-        double min, max;
-        int n;
-    } ranges[] = {{0, 1, 10}, {1, 0, 3}, {-2, 3, 7}, {-1e307, 1e308, 9}, {1e-300, 2e-300, 5}};
-    for (const auto& range : ranges) {
-        SweepSpacing spacing(range.min, range.max, range.n);
-        double step = Step_Width(range.min, range.max, range.n);
-        for (int i = 0; i <= range.n; ++i)
-            EXPECT_EQ(spacing.At(i), Sweep_Point(i, step, range.min)) << range.min << " " << i;
-    }
-}
-
 // ---- name list, value dialogue, fixed-value lines ----
 
 class ValueTable : public ::testing::Test {
