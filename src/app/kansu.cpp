@@ -1,13 +1,23 @@
 #include <iostream>
+#include <new>
 
 #include "console/interrupt.h"
 #include "console/lineedit.h"
 #include "app/main.h"
+#include "app/runend.h"
 #include "text/messages.h"
 #include "app/options.h"
 #include "plot/plotcommand.h"
 #include "app/scriptargs.h"
 #include "app/scriptcommand.h"
+#include "userfunc/usrfunc.h"
+
+namespace {
+// The console window closes (Windows): unsaved functions go to a recovery file.
+void Keep_OnConsoleClose() {
+    if (g_ufunc_list.GetChangeFlag() != 0) Keep_InRecoveryFile(g_ufunc_list);
+}
+}  // namespace
 
 int main(int argc, char** argv) {
     int plot_word = Plot_WordIndex(argc, argv);
@@ -23,8 +33,17 @@ int main(int argc, char** argv) {
     if (status >= 0) return status;
     Install_InterruptHandler();
     Set_SignalEndHook(Stop_LineEditing_OnSignal);
+    Set_ConsoleCloseHook(Keep_OnConsoleClose);
     Start_LineEditing(!options.no_edit, Utf8_Active());
     ShellSettings settings;
     settings.pictures_beside_reports = options.plot;
-    return Kansu_Main(settings);
+    try {
+        return Kansu_Main(settings);
+    } catch (const std::bad_alloc&) {
+        // Nothing can go on (the save question itself ran out): unsaved
+        // functions go to a recovery file, as when a signal ends the run.
+        std::cerr << Msg().OUT_OF_MEMORY_END << std::endl;
+        if (g_ufunc_list.GetChangeFlag() != 0) Keep_InRecoveryFile(g_ufunc_list);
+        return 1;
+    }
 }

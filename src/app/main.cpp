@@ -3,9 +3,11 @@
 #include <csignal>
 #include <cstring>
 #include <iostream>
-#include <limits>
+#include <new>
 #include <string>
+#include <vector>
 
+#include "app/runend.h"
 #include "commands/commandrunners.h"
 #include "commands/usrdefopr.h"
 #include "console/consoleio.h"
@@ -39,24 +41,23 @@ const char* Messages::*const HELP_LINES[] = {
 }  // namespace
 
 namespace {
-// One line at the start when a signal left unsaved functions in a recovery file.
+// At most this many recovery files are named one by one at the start.
+const size_t RECOVERY_NAMED_MAX = 3;
+
+// Every recovery file that earlier runs left and no start has named yet:
+// one line each, or, when there are many, their count and folder.
 void Announce_Recovery() {
-    std::string recovery = Take_UnannouncedRecovery();
-    if (!recovery.empty()) std::cout << Msg().RECOVERY_NOTICE << recovery << std::endl;
+    std::vector<std::string> recoveries = Take_UnannouncedRecoveries();
+    if (recoveries.size() > RECOVERY_NAMED_MAX) {
+        std::cout << Msg().RECOVERY_MANY_BEFORE << recoveries.size() << Msg().RECOVERY_MANY_AFTER
+                  << Recovery_Folder() << std::endl;
+        return;
+    }
+    for (const std::string& recovery : recoveries)
+        std::cout << Msg().RECOVERY_NOTICE << recovery << std::endl;
 }
 
 bool Stop_LockWait() { return Termination_Signal() != 0; }
-
-// A signal ended the run with unsaved functions and nobody to ask: they go to
-// a recovery file. The exit status is 128 + the signal number.
-int End_BySignal(UsrFuncArray& ufunc_list) {
-    std::string path;
-    if (Write_RecoveryFile(ufunc_list, &path) == FILE_DONE)
-        std::cerr << Msg().RECOVERY_WRITTEN << path << std::endl;
-    else
-        std::cerr << Msg().RECOVERY_FAILED << std::endl;
-    return 128 + Termination_Signal();
-}
 
 // The calculation mode of menu choices 1 to 4; null for any other choice.
 ModeFunction Menu_Mode(int select) {
@@ -87,6 +88,41 @@ int End_AfterEvaluationError(const char* message) {
 }
 }  // namespace
 
+namespace {
+const int GO_ON = -1;
+
+// Runs one menu choice: GO_ON, or the exit status when the run must end now.
+// A choice that ends the loop sets select to 0.
+int Run_Choice(int& select, const ShellSettings& settings) {
+    if (ModeFunction mode = Menu_Mode(select)) {
+        RunResult result = mode(g_ufunc_list);
+        if (result.evaluation_error != nullptr)
+            return End_AfterEvaluationError(result.evaluation_error);
+        if (settings.pictures_beside_reports && !result.report_path.empty())
+            Draw_PictureBeside(result.report_path);
+        End_OutPut();
+    } else if (select == 5) {
+        Explain_Function();
+    } else if (select == -1) {
+        Run_Command();
+    } else {
+        select = 0;
+    }
+    return GO_ON;
+}
+
+// The same, where memory running out ends only the choice: it is said, and
+// the menu comes back with every function kept.
+int Run_ChoiceGuarded(int& select, const ShellSettings& settings) {
+    try {
+        return Run_Choice(select, settings);
+    } catch (const std::bad_alloc&) {
+        std::cout << "\n" << Msg().OUT_OF_MEMORY << std::endl;
+        return GO_ON;
+    }
+}
+}  // namespace
+
 int Kansu_Main(const ShellSettings& settings) {
     g_stop_waiting = Stop_LockWait;
     Announce_Recovery();
@@ -100,20 +136,8 @@ int Kansu_Main(const ShellSettings& settings) {
     do {
         Note_UnsavedWork(g_ufunc_list.GetChangeFlag() != 0);
         select = Select_Menu();
-        if (ModeFunction mode = Menu_Mode(select)) {
-            RunResult result = mode(g_ufunc_list);
-            if (result.evaluation_error != nullptr)
-                return End_AfterEvaluationError(result.evaluation_error);
-            if (settings.pictures_beside_reports && !result.report_path.empty())
-                Draw_PictureBeside(result.report_path);
-            End_OutPut();
-        } else if (select == 5) {
-            Explain_Function();
-        } else if (select == -1) {
-            Run_Command();
-        } else {
-            select = 0;
-        }
+        int status = Run_ChoiceGuarded(select, settings);
+        if (status != GO_ON) return status;
         Clear_CalculationInterrupt();
         if (Program_EndRequested()) select = 0;
     } while (select != 0);
@@ -125,37 +149,12 @@ int Kansu_Main(const ShellSettings& settings) {
         std::cout << "\n";
     }
 
-    Ask_SaveChanges(g_ufunc_list);
-    if (Termination_Signal() != 0 && g_ufunc_list.GetChangeFlag() != 0)
-        return End_BySignal(g_ufunc_list);
-    return 0;
-}
-
-void Ask_SaveChanges(UsrFuncArray& ufunc_list) {
-    if (ufunc_list.GetChangeFlag() == 0) return;
-    // A typo at the menu must not silently lose unsaved functions: drop the
-    // offending line and ask afresh (at end of input nothing can be read).
-    if (std::cin.fail() && !std::cin.eof()) {
-        std::cin.clear();
-        std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-    }
-    // A failed save is shown and the question asked again, so that another path
-    // can be given; every round reads an answer, so end of input ends it. Once
-    // the save file the functions came from has refused them (for another
-    // reason than a lock held elsewhere) a new path is asked for: they would
-    // be lost otherwise.
-    bool source_refused = false;
-    for (;;) {
-        std::cout << Msg().EXIT_SAVE_QUESTION << std::endl;
-        int answer = 0;
-        if (!Read_TypedNumber(std::cin, answer) || answer != 1) return;
-        int check_value =
-            source_refused ? SaveDate_ToNewPath(ufunc_list) : SaveDate_ToFile(ufunc_list);
-        if (check_value >= SAVED || check_value == SAVE_NOTHING_CHANGED) return;
-        Show_SvUsrfuncError(check_value);
-        if (ufunc_list.GetSourceFile() != nullptr && check_value != SAVE_LOCK_BUSY)
-            source_refused = true;
-    }
+    SaveQuestionEnd question = Ask_SaveChanges(g_ufunc_list);
+    if (Termination_Signal() == 0) return 0;
+    // A signal during the question cut its read short, which kept the
+    // functions in a recovery file already.
+    return question == QUESTION_RECOVERED ? 128 + Termination_Signal()
+                                          : End_BySignal(g_ufunc_list);
 }
 
 void Explain_Function() {

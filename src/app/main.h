@@ -17,9 +17,4 @@ int Select_Menu();
 int Select_Command(char* cmmd_array, UsrFuncArray& ufunc_list);
 void End_OutPut();
 
-// The end-of-run save question, asked only when functions have unsaved changes:
-// 1 saves; a failed save shows its message and asks again; any other answer, or
-// end of input, ends without saving. Every exit path of the program calls it.
-void Ask_SaveChanges(UsrFuncArray& ufunc_list);
-
 #endif

@@ -78,12 +78,22 @@ const char* Delete_Message(int delete_result) {
     }
 }
 
-// Why a record stayed in the save file, said before that it stayed; null when
-// no reason is known.
-const char* Delete_Reason(int delete_result) {
+// A failure of the save file that the system explains, with its reason
+// ("" for any other status).
+std::string System_Reason(int status) {
+    const char* message = status == UFUNC_NO_LOCK          ? Msg().FILE_NO_LOCK
+                          : status == UFUNC_TOO_MANY_FILES ? Msg().FILE_TOO_MANY
+                                                           : nullptr;
+    if (message == nullptr) return std::string();
+    return std::string(message) + std::strerror(Last_FileError());
+}
+
+// Why a record stayed in the save file, said before that it stayed; empty
+// when no reason is known.
+std::string Delete_Reason(int delete_result) {
     if (delete_result == UFUNC_LOCK_BUSY) return Msg().FILE_LOCK_BUSY;
     if (delete_result == UFUNC_WRITE_DENIED) return Msg().FILE_WRITE_DENIED;
-    return nullptr;
+    return System_Reason(delete_result);
 }
 
 // Message of SetFuncDefFrmFile's result, null for success.
@@ -239,9 +249,9 @@ int Delete_UserFunc(UsrFuncArray& ufunc_list) {
         return 1;
     }
     int deleted = ufunc_list.DelUFncElem(func_name);
-    const char* reason = Delete_Reason(deleted);
-    if (reason != nullptr) std::cout << reason << std::endl;
-    const char* message = Delete_Message(reason != nullptr ? -2 : deleted);
+    std::string reason = Delete_Reason(deleted);
+    if (!reason.empty()) std::cout << reason << std::endl;
+    const char* message = Delete_Message(!reason.empty() ? -2 : deleted);
     if (message != nullptr) std::cout << message << std::endl;
     return 1;
 }
@@ -258,8 +268,10 @@ int SaveDate_ToNewPath(UsrFuncArray& the_target) {
     PathReading reading = Read_PathLine(std::cin, &file_path, PATH_SIZE - 1, true);
     if (reading == PATH_TOO_LONG) return SAVE_PATH_TOO_LONG;
     if (reading == PATH_EMPTY) return SAVE_PATH_EMPTY;
-    // Anything at the path, even a link pointing nowhere, is never written.
-    if (Path_Taken(file_path)) return SAVE_PATH_TAKEN;
+    // Anything at the path, even a link pointing nowhere, is never written; what
+    // is no regular file is named as such.
+    if (Path_Taken(file_path))
+        return Check_OutputPath(file_path) == FILE_DONE ? SAVE_PATH_TAKEN : SAVE_NOT_REGULAR;
     return SaveDate_ToFileNew(the_target, file_path.c_str());
 }
 
@@ -278,6 +290,8 @@ int Show_SvUsrfuncError(int error_code) {
     case SAVE_NOT_REGULAR: message = Msg().FILE_NOT_REGULAR; break;
     case SAVE_LOCK_BUSY: message = Msg().FILE_LOCK_BUSY; break;
     case SAVE_FILE_DAMAGED: message = Msg().SAVE_FILE_DAMAGED; break;
+    case SAVE_NO_LOCK:
+    case SAVE_TOO_MANY_FILES: std::cout << System_Reason(error_code) << std::endl; break;
     default: break;
     }
     if (message != nullptr) std::cout << message << std::endl;
@@ -306,6 +320,11 @@ int ReadUsrFunc_ToUfArray(UsrFuncArray& ufunc_list) {
         std::cout << Msg().LOAD_NOT_SAVE_FILE << std::endl;
         return -1;
     }
+    if (loaded == UFUNC_NO_MEMORY) {
+        std::cout << Msg().OUT_OF_MEMORY << std::endl;
+        return -2;
+    }
+    if (loaded == UFUNC_TOO_MANY_FILES) std::cout << System_Reason(loaded) << std::endl;
     // A folder or FIFO is said once, not again as a failed open.
     std::cout << (loaded == UFUNC_NOT_REGULAR ? Msg().FILE_NOT_REGULAR : Msg().LOAD_OPEN_FAILED)
               << std::endl;
@@ -323,6 +342,8 @@ int SetUfDef_ToUfArray(UsrFuncArray& ufunc_list) {
             return 0;
         }
         set_result = ufunc_list.SetFuncDefFrmFile(func_name);
+        std::string reason = System_Reason(set_result);
+        if (!reason.empty()) std::cout << reason << std::endl;
         const char* message = SetDef_Message(set_result);
         if (message != nullptr) {
             std::cout << message << std::endl;

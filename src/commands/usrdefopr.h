@@ -35,6 +35,8 @@ enum SaveStatus {
     SAVE_LOCK_BUSY = UFUNC_LOCK_BUSY,        // another run kept the file for the whole wait
     SAVE_FILE_DAMAGED = UFUNC_FILE_DAMAGED,  // the save file holds a broken record
     SAVE_PATH_TOO_LONG = -15,                // refused (and said) when typed
+    SAVE_NO_LOCK = UFUNC_NO_LOCK,            // the folder's lock cannot be taken
+    SAVE_TOO_MANY_FILES = UFUNC_TOO_MANY_FILES,  // no file descriptor left
 };
 
 int EnRoll_UserDefFunc(UsrFuncArray& ufunc_list, char* func_name);

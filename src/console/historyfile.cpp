@@ -28,8 +28,15 @@ HistoryFile::HistoryFile(const std::string& path)
 
 bool HistoryFile::Read(std::string* text) const {
     text->clear();
-    int fd = open(path_.c_str(), O_RDONLY);
+    // Opened without blocking (a FIFO would wait for a writer) and used only
+    // when it is a regular file.
+    int fd = open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno == ENOENT || errno == ENOTDIR;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return false;
+    }
     char block[4096];
     ssize_t got;
     while ((got = read(fd, block, sizeof block)) != 0) {
@@ -45,6 +52,9 @@ void HistoryFile::Prepare(const std::string& text) { text_ = text; }
 
 bool HistoryFile::Write() const {
     if (path_.empty()) return false;
+    // Whatever is at the path and is no regular file (a FIFO, a folder) stays.
+    struct stat info;
+    if (lstat(path_.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return false;
     for (const std::string& directory : directories_) mkdir(directory.c_str(), 0700);
     int fd = open(temporary_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (fd < 0) return false;

@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <iostream>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <signal.h>
 #endif
 
@@ -36,6 +38,19 @@ extern "C" void On_Interrupt(int signal_number) {
 extern "C" void On_Termination(int signal_number) {
     if (Record_Termination(signal_number)) End_ByDefaultAction(signal_number);
 }
+
+#ifdef _WIN32
+void (*volatile console_close_hook)() = nullptr;
+
+// Runs on a thread of its own; the process ends when it returns.
+BOOL WINAPI On_ConsoleControl(DWORD event) {
+    if (event != CTRL_CLOSE_EVENT && event != CTRL_LOGOFF_EVENT && event != CTRL_SHUTDOWN_EVENT)
+        return FALSE;  // Ctrl-C and Ctrl-Break reach the signal handlers
+    if (Record_Termination(SIGTERM) || console_close_hook == nullptr) return FALSE;
+    console_close_hook();
+    return TRUE;
+}
+#endif
 
 void Install(int signal_number, void (*handler)(int)) {
 #ifdef _WIN32
@@ -72,7 +87,18 @@ bool Record_Interrupt() {
 
 void Set_SignalEndHook(void (*hook)()) { signal_end_hook = hook; }
 
+void Set_ConsoleCloseHook(void (*hook)()) {
+#ifdef _WIN32
+    console_close_hook = hook;
+#else
+    (void)hook;
+#endif
+}
+
 void Install_InterruptHandler() {
+#ifdef _WIN32
+    SetConsoleCtrlHandler(On_ConsoleControl, TRUE);
+#endif
     Install(SIGINT, On_Interrupt);
     Install(SIGTERM, On_Termination);
 #ifdef SIGHUP

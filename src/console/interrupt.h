@@ -11,6 +11,12 @@ void Install_InterruptHandler();
 // editor gives the terminal back there); it must be async-signal-safe.
 void Set_SignalEndHook(void (*hook)());
 
+// On Windows, closing the console window, logging off or shutting down ends
+// the process once the console's control handler returns: with unsaved work
+// the handler calls hook first (which writes the recovery file, as SIGHUP
+// leads to elsewhere). Nothing happens on other systems.
+void Set_ConsoleCloseHook(void (*hook)());
+
 // Marks the extent of a calculation; scopes may nest.
 class CalculationScope {
 public:

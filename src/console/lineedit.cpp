@@ -31,6 +31,10 @@
 
 namespace {
 class EditedInputBuf : public std::streambuf {
+public:
+    // Reads again after an end of input (Ctrl-D on an empty line).
+    void Resume() { at_end_ = false; }
+
 protected:
     int_type underflow() override;
 
@@ -301,6 +305,10 @@ void Stop_LineEditing() {
     delete session->output;
     delete session;
     session = nullptr;
+}
+
+void Resume_EditedInput() {
+    if (session != nullptr) session->input.Resume();
 }
 
 void Stop_LineEditing_OnSignal() {

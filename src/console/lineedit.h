@@ -18,6 +18,8 @@ bool LineEditing_Built();
 bool Start_LineEditing(bool wanted, bool utf8);
 // Writes the history and gives the console streams back; also runs at exit.
 void Stop_LineEditing();
+// After an end-of-input key, the next read asks the editor for a line again.
+void Resume_EditedInput();
 // For the handler of a signal that ends the program: restores the terminal's
 // settings and writes the history, with async-signal-safe calls only.
 void Stop_LineEditing_OnSignal();

@@ -5,4 +5,5 @@
 bool LineEditing_Built() { return false; }
 bool Start_LineEditing(bool, bool) { return false; }
 void Stop_LineEditing() {}
+void Resume_EditedInput() {}
 void Stop_LineEditing_OnSignal() {}

@@ -1,6 +1,7 @@
 #include "files/safefile.h"
 
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -82,7 +83,11 @@ std::string Work_CopyName(const std::string& path) {
     return Directory_Part(path) + WORK_PREFIX + tag + WORK_SUFFIX;
 }
 
+int last_error = 0;
+
 int Status_OfError(int error_number) {
+    last_error = error_number;
+    if (error_number == EMFILE || error_number == ENFILE) return FILE_TOO_MANY;
 #ifdef _WIN32
     return error_number == EACCES ? FILE_DENIED : FILE_FAILED;
 #else
@@ -233,6 +238,8 @@ int Create_WorkCopy(const std::string& target, std::string* work) {
 }
 }  // namespace
 
+int Last_FileError() { return last_error; }
+
 std::string Directory_Part(const std::string& path) {
     for (size_t end = path.size(); end > 0; --end)
         if (Is_Separator(path[end - 1])) return path.substr(0, end);
@@ -294,6 +301,8 @@ int Read_RegularFile(const std::string& path, std::string* bytes) {
         close(handle);
         return FILE_NOT_REGULAR;
     }
+    // Held once at its size: a large save file is not copied while it grows.
+    bytes->reserve(static_cast<size_t>(info.st_size));
     char chunk[4096];
     int result = FILE_DONE;
     for (;;) {
@@ -334,6 +343,8 @@ int Write_FileSafely(const std::string& target, const std::string& bytes, bool r
     if (moved != FILE_DONE) std::remove(work.c_str());
     return moved;
 }
+
+int Check_MayReplace(const std::string& path) { return May_Write(path) ? FILE_DONE : FILE_DENIED; }
 
 int Remove_File(const std::string& path) {
     if (std::remove(path.c_str()) == 0) return FILE_DONE;
@@ -387,7 +398,7 @@ namespace {
 const char LOCK_FILE[] = ".kansu-save.lock";
 }  // namespace
 
-FolderLock::FolderLock(const std::string& file_path) : status_(FILE_FAILED), handle_(nullptr) {
+FolderLock::FolderLock(const std::string& file_path) : status_(FILE_NO_LOCK), handle_(nullptr) {
     std::string lock_path = Directory_Part(file_path) + LOCK_FILE;
     status_ = Wait_ForLock([&] {
         HANDLE handle =
@@ -395,8 +406,12 @@ FolderLock::FolderLock(const std::string& file_path) : status_(FILE_FAILED), han
                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                         OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         // A lock file about to go away refuses to open until it is gone.
-        if (handle == INVALID_HANDLE_VALUE)
-            return GetLastError() == ERROR_ACCESS_DENIED ? FILE_LOCK_BUSY : FILE_FAILED;
+        if (handle == INVALID_HANDLE_VALUE) {
+            DWORD error = GetLastError();
+            if (error == ERROR_ACCESS_DENIED) return FILE_LOCK_BUSY;
+            last_error = error == ERROR_TOO_MANY_OPEN_FILES ? EMFILE : EIO;
+            return error == ERROR_TOO_MANY_OPEN_FILES ? FILE_TOO_MANY : FILE_NO_LOCK;
+        }
         OVERLAPPED whole = {};
         if (LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
                        &whole)) {
@@ -412,20 +427,67 @@ FolderLock::~FolderLock() {
     if (handle_ != nullptr) CloseHandle(static_cast<HANDLE>(handle_));
 }
 #else
-FolderLock::FolderLock(const std::string& file_path) : status_(FILE_FAILED), descriptor_(-1) {
-    int folder = open(Folder_Of(file_path).c_str(), O_RDONLY | O_CLOEXEC);
-    if (folder < 0) return;
-    status_ = Wait_ForLock([&] {
-        if (flock(folder, LOCK_EX | LOCK_NB) == 0) return FILE_DONE;
-        return errno == EWOULDBLOCK || errno == EINTR ? FILE_LOCK_BUSY : FILE_FAILED;
+namespace {
+const char LOCK_FILE[] = ".kansu-save.lock";
+
+// An exclusive flock on an open descriptor, waited for: FILE_DONE or why not.
+int Wait_ForFlock(int descriptor) {
+    return Wait_ForLock([&] {
+        if (flock(descriptor, LOCK_EX | LOCK_NB) == 0) return FILE_DONE;
+        if (errno == EWOULDBLOCK || errno == EINTR) return FILE_LOCK_BUSY;
+        last_error = errno;
+        return FILE_NO_LOCK;
     });
-    if (status_ == FILE_DONE)
+}
+
+// The status of a failed open of the folder or the lock file.
+int Open_Failure(int error_number) {
+    int status = Status_OfError(error_number);
+    if (error_number == ENOTDIR) return FILE_MISSING;
+    return status == FILE_TOO_MANY || status == FILE_MISSING ? status : FILE_NO_LOCK;
+}
+}  // namespace
+
+FolderLock::FolderLock(const std::string& file_path)
+    : status_(FILE_NO_LOCK), descriptor_(-1), file_descriptor_(-1) {
+    int folder = open(Folder_Of(file_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0 && errno != EACCES) {
+        status_ = Open_Failure(errno);
+        return;
+    }
+    if (folder >= 0) {
+        status_ = Wait_ForFlock(folder);
+        if (status_ != FILE_DONE) {
+            close(folder);
+            return;
+        }
         descriptor_ = folder;
+    }
+    status_ = Lock_File(Directory_Part(file_path) + LOCK_FILE, folder < 0);
+    if (status_ != FILE_DONE && descriptor_ >= 0) {
+        close(descriptor_);
+        descriptor_ = -1;
+    }
+}
+
+// The lock file: made when the folder could not be opened (create), else used
+// when a run that could not open it made one. Read access suffices for flock,
+// so another user's lock file serves too.
+int FolderLock::Lock_File(const std::string& lock_path, bool create) {
+    int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0);
+    int lock_file = open(lock_path.c_str(), flags, 0666);
+    if (lock_file < 0) return create ? Open_Failure(errno) : FILE_DONE;
+    int status = Wait_ForFlock(lock_file);
+    if (status == FILE_DONE)
+        file_descriptor_ = lock_file;
     else
-        close(folder);
+        close(lock_file);
+    return status;
 }
 
 FolderLock::~FolderLock() {
-    if (descriptor_ >= 0) close(descriptor_);  // closing releases the lock
+    // Closing releases the locks.
+    if (file_descriptor_ >= 0) close(file_descriptor_);
+    if (descriptor_ >= 0) close(descriptor_);
 }
 #endif

@@ -16,7 +16,12 @@ enum FileStatus {
     FILE_FAILED = -3,       // any other failure (full disk, file-size limit, ...)
     FILE_TAKEN = -4,        // a file appeared at the path meanwhile (first save)
     FILE_LOCK_BUSY = -5,    // another run held the folder's lock for the whole wait
+    FILE_NO_LOCK = -6,      // the folder's lock cannot be taken at all
+    FILE_TOO_MANY = -7,     // no file descriptor left (too many open files)
 };
+
+// The system's error number of the last failure above (errno), for its reason.
+int Last_FileError();
 
 // Everything up to and including the last path separator ("" for a bare name).
 std::string Directory_Part(const std::string& path);
@@ -40,6 +45,10 @@ int Check_OutputPath(const std::string& path);
 // nor RENAME_NOREPLACE claims the name with an empty file just before the move
 // (so only there a crash at that instant leaves an empty file).
 int Write_FileSafely(const std::string& target, const std::string& bytes, bool replace);
+// Whether the file at path may be replaced or removed by this user, by the
+// rule a save applies (its permission bits, read-only attribute on Windows):
+// FILE_DONE, or FILE_DENIED.
+int Check_MayReplace(const std::string& path);
 // Removes the file at path, FILE_DONE or FILE_MISSING or FILE_DENIED/FILE_FAILED.
 int Remove_File(const std::string& path);
 // Removes working copies that a killed run left in the folder of path; only
@@ -49,15 +58,19 @@ void Remove_LeftWorkCopies(const std::string& path);
 bool Is_WorkCopyName(const std::string& name);
 
 // An exclusive lock on the folder of a save file, held while alive. Waits at
-// most g_lock_wait_seconds (giving up early when g_stop_waiting says so).
+// most g_lock_wait_seconds (giving up early when g_stop_waiting says so). A
+// folder that cannot be opened for reading (mode 0733) is locked through a
+// lock file in it, ".kansu-save.lock", as on Windows; a run that locks the
+// folder itself locks that file too when it is there.
 class FolderLock {
 public:
     explicit FolderLock(const std::string& file_path);
     ~FolderLock();
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
-    // FILE_DONE held; FILE_LOCK_BUSY after the wait; FILE_FAILED when the folder
-    // cannot be locked at all (then nothing is held).
+    // FILE_DONE held; FILE_LOCK_BUSY after the wait; FILE_MISSING no such
+    // folder (nothing to share, nothing held); FILE_TOO_MANY or FILE_NO_LOCK
+    // when the folder cannot be locked at all (nothing is held).
     int Status() const { return status_; }
 
 private:
@@ -65,7 +78,9 @@ private:
 #ifdef _WIN32
     void* handle_;
 #else
+    int Lock_File(const std::string& lock_path, bool create);
     int descriptor_;
+    int file_descriptor_;  // the lock file's, when one is locked
 #endif
 };
 

@@ -97,13 +97,13 @@ public:
     // while the lane lasts; Ctrl-C (polled between points) ends the lane.
     template <class Visit>
     void For_EachPoint(double min_value, double max_value, int step_number, Visit visit) {
-        double step_value = Step_Width(min_value, max_value, step_number);
+        SweepSpacing spacing(min_value, max_value, step_number);
         for (long long index = 0; index <= step_number && !Ended(); ++index) {
             if ((index & INTERRUPT_POLL_MASK) == 0 && Calculation_Interrupted()) {
                 Note(EVAL_INTERRUPTED, nullptr);
                 break;
             }
-            visit(Sweep_Point(static_cast<int>(index), step_value, min_value));
+            visit(spacing.At(index));
         }
     }
 

@@ -67,12 +67,12 @@ public:
     // sweeps show a progress line.
     template <class Visit>
     void For_EachPoint(double min_value, double max_value, int step_number, Visit visit) {
-        double step_value = Step_Width(min_value, max_value, step_number);
+        SweepSpacing spacing(min_value, max_value, step_number);
         CalculationScope calculation;
         ProgressReporter progress(step_number + 1LL);
         for (long long index = 0; index <= step_number && !Ended(); ++index) {
             if ((index & INTERRUPT_POLL_MASK) == 0 && Calculation_Interrupted()) break;
-            visit(Sweep_Point(static_cast<int>(index), step_value, min_value));
+            visit(spacing.At(index));
             progress.Tick();
         }
     }
@@ -99,14 +99,14 @@ public:
         };
         std::vector<LaneRow> rows(lanes);
         for (int lane = 0; lane < lanes; ++lane) rows[lane].row.emplace(bind(sweep.Lane(lane)));
-        double step_value = Step_Width(min_value, max_value, step_number);
+        SweepSpacing spacing(min_value, max_value, step_number);
         Run_Parallel(sweep, points, [&](int lane, SweepChunk& chunk) {
             auto& row = *rows[lane].row;
             SweepLane& on = sweep.Lane(lane);
             long long index = chunk.first;
             for (; index < chunk.first + chunk.count; ++index) {
                 if ((index & INTERRUPT_POLL_MASK) == 0 && sweep.Should_Stop()) break;
-                row(Sweep_Point(static_cast<int>(index), step_value, min_value));
+                row(spacing.At(index));
                 if (on.Ended()) break;
             }
             chunk.done = index - chunk.first;

@@ -1,5 +1,6 @@
 #include "userfunc/recovery.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -97,25 +98,26 @@ int Write_RecoveryFile(UsrFuncArray& registry, std::string* path) {
     return FILE_FAILED;
 }
 
-std::string Take_UnannouncedRecovery() {
+std::vector<std::string> Take_UnannouncedRecoveries() {
+    std::vector<std::string> fresh;
     std::string folder = Recovery_Folder();
-    if (folder.empty()) return "";
+    if (folder.empty()) return fresh;
     std::set<std::string> announced;
     std::ifstream list(folder + ANNOUNCED_LIST);
     for (std::string name; std::getline(list, name);) announced.insert(name);
     list.close();
-    std::vector<std::string> fresh;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         std::string name = entry.path().filename().string();
         if (Is_RecoveryName(name) && announced.count(name) == 0) fresh.push_back(name);
     }
-    if (fresh.empty()) return "";
+    std::sort(fresh.begin(), fresh.end(), [](const std::string& a, const std::string& b) {
+        return Recovery_Order(a) < Recovery_Order(b);
+    });
     std::ofstream append(folder + ANNOUNCED_LIST, std::ios::app);
-    std::string newest;
-    for (const std::string& name : fresh) {
+    for (std::string& name : fresh) {
         append << name << "\n";
-        if (newest.empty() || Recovery_Order(name) > Recovery_Order(newest)) newest = name;
+        name = folder + name;
     }
-    return folder + newest;
+    return fresh;
 }

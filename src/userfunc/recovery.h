@@ -4,6 +4,7 @@
 #define KANSU_RECOVERY_H
 
 #include <string>
+#include <vector>
 
 class UsrFuncArray;
 
@@ -14,8 +15,8 @@ std::string Recovery_Folder();
 // Writes every defined function into a new save file named with the date and
 // time in the recovery folder (made when missing). FILE_DONE with its path.
 int Write_RecoveryFile(UsrFuncArray& registry, std::string* path);
-// The newest recovery file not announced before ("" when none); from now on
-// every recovery file there counts as announced.
-std::string Take_UnannouncedRecovery();
+// The recovery files not announced before, oldest first (by the time in
+// their names, then their number); from now on they count as announced.
+std::vector<std::string> Take_UnannouncedRecoveries();
 
 #endif

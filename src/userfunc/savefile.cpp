@@ -9,23 +9,21 @@
 #include "files/safefile.h"
 
 namespace {
-SaveFileContent Parse_From(const std::string& bytes, long start, bool is_save_file) {
-    SaveFileContent content;
-    content.is_save_file = is_save_file;
-    if (!is_save_file) return content;
-    std::istringstream in(bytes);
+// The records are read in place: the file's bytes are never copied.
+void Parse_Records(SaveFileContent* content, long start) {
+    MemoryReadBuf memory(content->bytes.data(), content->bytes.size());
+    std::istream in(&memory);
     in.seekg(start);
-    long file_end = static_cast<long>(bytes.size());
+    long file_end = static_cast<long>(content->bytes.size());
     SavedRecord record;
     while (Bytes_Left(in, file_end) > 0) {
         if (Read_SavedRecord(in, file_end, &record) != 1) {
-            content.damaged = true;
+            content->damaged = true;
             break;
         }
-        content.records.push_back(record);
-        content.record_bytes.push_back(bytes.substr(record.position, record.recd_length));
+        record.definition = std::string();
+        content->records.push_back(record);
     }
-    return content;
 }
 
 }  // namespace
@@ -42,19 +40,32 @@ std::string Entry_Record(UsrFuncProp* entry) {
 
 namespace {
 
-// Registers the records of a loaded file; what was read counts as unchanged
-// since this run read it (loading all definitions still marks them changed).
-void Register_Records(UsrFuncArray& ufunc_list, const SaveFileContent& content,
-                      bool with_definition) {
+// Registers the names of a loaded file's records; what was read counts as
+// unchanged since this run read it. False when an entry did not fit in memory.
+bool Register_Names(UsrFuncArray& ufunc_list, const SaveFileContent& content) {
     for (size_t i = 0; i < content.records.size(); ++i) {
         const SavedRecord& record = content.records[i];
-        const char* definition = with_definition ? record.definition.c_str() : nullptr;
-        ufunc_list.AddUFncElem(record.name.c_str(), record.position, record.arg_num,
-                               record.ret_kind, definition);
+        if (ufunc_list.AddUFncElem(record.name.c_str(), record.position, record.arg_num,
+                                   record.ret_kind, nullptr) == 0)
+            return false;
         UsrFuncProp* entry = ufunc_list.Find(record.name.c_str());
-        if (entry == nullptr) continue;
         entry->changedSinceRead = false;
-        entry->knownRecord = content.record_bytes[i];
+        entry->knownRecord = Stamp_Of(content.Record_Bytes(i));
+    }
+    return true;
+}
+
+// Gives the registered records their definitions, in file order: a call of a
+// function whose definition comes later does not analyse. Loaded definitions
+// count as changed (so the end asks), but not as changed since read.
+void Define_Records(UsrFuncArray& ufunc_list, const SaveFileContent& content) {
+    for (size_t i = 0; i < content.records.size(); ++i) {
+        const SavedRecord& record = content.records[i];
+        UsrFuncProp* entry = ufunc_list.Find(record.name.c_str());
+        entry->ChangeFuncDef(std::string(content.Definition(i)).c_str(), record.arg_num,
+                             record.ret_kind);
+        entry->chngFlag = 1;
+        entry->changedSinceRead = false;
     }
 }
 
@@ -72,15 +83,36 @@ int Save_Status(int file_status) {
     case FILE_DENIED: return UFUNC_WRITE_DENIED;
     case FILE_NOT_REGULAR: return UFUNC_NOT_REGULAR;
     case FILE_LOCK_BUSY: return UFUNC_LOCK_BUSY;
+    case FILE_NO_LOCK: return UFUNC_NO_LOCK;
+    case FILE_TOO_MANY: return UFUNC_TOO_MANY_FILES;
     case FILE_TAKEN: return -9;
     default: return -5;
     }
 }
 
-SaveFileContent Parse_SaveFile(const std::string& bytes) {
-    bool is_save_file = bytes.compare(0, UFUNC_FILE_ID_SIZE, UFUNC_FILE_ID) == 0 &&
-                        bytes.size() >= static_cast<size_t>(UFUNC_FILE_ID_SIZE);
-    return Parse_From(bytes, UFUNC_FILE_ID_SIZE, is_save_file);
+int Lock_Status(int lock_status) {
+    return lock_status == FILE_MISSING ? 1 : Save_Status(lock_status);
+}
+
+SaveFileContent Parse_SaveFile(std::string bytes) {
+    SaveFileContent content;
+    content.bytes = std::move(bytes);
+    content.is_save_file = content.bytes.compare(0, UFUNC_FILE_ID_SIZE, UFUNC_FILE_ID) == 0 &&
+                           content.bytes.size() >= static_cast<size_t>(UFUNC_FILE_ID_SIZE);
+    if (content.is_save_file) Parse_Records(&content, UFUNC_FILE_ID_SIZE);
+    return content;
+}
+
+std::string_view SaveFileContent::Record_Bytes(size_t index) const {
+    const SavedRecord& record = records[index];
+    return std::string_view(bytes).substr(record.position, record.recd_length);
+}
+
+std::string_view SaveFileContent::Definition(size_t index) const {
+    const SavedRecord& record = records[index];
+    long end = record.position + static_cast<long>(record.recd_length) - 1;  // its NUL
+    if (end <= record.definition_at) return std::string_view();
+    return std::string_view(bytes).substr(record.definition_at, end - record.definition_at);
 }
 
 std::string Compose_SaveFile(UsrFuncArray& registry) {
@@ -90,8 +122,8 @@ std::string Compose_SaveFile(UsrFuncArray& registry) {
     return content;
 }
 
-void Take_Positions(UsrFuncArray& registry, const std::string& written, bool as_known) {
-    SaveFileContent content = Parse_SaveFile(written);
+void Take_Positions(UsrFuncArray& registry, std::string written, bool as_known) {
+    SaveFileContent content = Parse_SaveFile(std::move(written));
     // The first record of each name, found once for all entries.
     std::map<std::string, int> index_of;
     for (size_t i = 0; i < content.records.size(); ++i)
@@ -100,12 +132,13 @@ void Take_Positions(UsrFuncArray& registry, const std::string& written, bool as_
         auto found = index_of.find(entry->label);
         int index = found != index_of.end() ? found->second : -1;
         entry->filePos = index < 0 ? -1 : content.records[index].position;
-        if (as_known) entry->knownRecord = index < 0 ? "" : content.record_bytes[index];
+        if (as_known)
+            entry->knownRecord = index < 0 ? RecordStamp() : Stamp_Of(content.Record_Bytes(index));
     }
 }
 
-void Mark_Saved(UsrFuncArray& registry, const std::string& written) {
-    Take_Positions(registry, written, true);
+void Mark_Saved(UsrFuncArray& registry, std::string written) {
+    Take_Positions(registry, std::move(written), true);
     for (UsrFuncProp* entry = registry.FirstPnt(); entry != nullptr; entry = entry->NextPnt()) {
         if (entry->filePos == -1) continue;
         entry->chngFlag = 0;
@@ -118,11 +151,12 @@ int SaveDate_ToFileNew(UsrFuncArray& the_target, const char* file_path) {
     std::string path = file_path;
     std::string content = Compose_SaveFile(the_target);
     FolderLock lock(path);
-    if (lock.Status() == FILE_LOCK_BUSY) return UFUNC_LOCK_BUSY;
-    if (lock.Status() == FILE_DONE) Remove_LeftWorkCopies(path);
+    int locked = Lock_Status(lock.Status());
+    if (locked != 1) return locked;
+    Remove_LeftWorkCopies(path);
     int written = Save_Status(Write_FileSafely(path, content, false));
     if (written != 1) return written;
-    Mark_Saved(the_target, content);
+    Mark_Saved(the_target, std::move(content));
     the_target.ChangeSourceFile(path.c_str(), -1);
     return 1;
 }
@@ -130,20 +164,27 @@ int SaveDate_ToFileNew(UsrFuncArray& the_target, const char* file_path) {
 int Check_FileID(const char* file_path) {
     std::string bytes;
     if (Read_RegularFile(file_path, &bytes) != FILE_DONE) return -1;
-    return Parse_SaveFile(bytes).is_save_file ? 1 : 0;
+    return Parse_SaveFile(std::move(bytes)).is_save_file ? 1 : 0;
 }
 
 int Create_UFunctionTable(UsrFuncArray& ufunc_list, const char* udef_file, int jread_form) {
-    // Copied first: the path may be the registry's own source file, freed just below.
+    // Copied first: the path may be the registry's own source file, freed below.
     std::string path = udef_file;
-    ufunc_list.DeleteAllObject();
     std::string bytes;
     int read = Read_RegularFile(path, &bytes);
     if (read == FILE_NOT_REGULAR) return UFUNC_NOT_REGULAR;
+    if (read == FILE_TOO_MANY) return UFUNC_TOO_MANY_FILES;
     if (read != FILE_DONE) return -1;
-    SaveFileContent content = Parse_SaveFile(bytes);
+    SaveFileContent content = Parse_SaveFile(std::move(bytes));
     if (!content.is_save_file) return 0;
-    Register_Records(ufunc_list, content, jread_form == 1);
+    // Only a file read as a save file, whose every function fits in memory,
+    // replaces the registry: a refused load keeps every function, unsaved
+    // ones included.
+    UsrFuncArray loaded(nullptr);
+    if (!Register_Names(loaded, content)) return UFUNC_NO_MEMORY;
+    ufunc_list.Swap(loaded);
+    loaded.DeleteAllObject();
+    if (jread_form == 1) Define_Records(ufunc_list, content);
     if (content.damaged) {
         std::cout << Msg().LOAD_DAMAGED_BEFORE << content.records.size() << Msg().LOAD_DAMAGED_AFTER
                   << std::endl;
@@ -157,21 +198,26 @@ int UsrFuncArray::SetFuncDefFrmFile(const char* key) {
     UsrFuncProp* entry = Find(key);
     if (entry == nullptr || entry->filePos == -1) return DEFINITION_NO_RECORD;
     std::string target = Replace_Target(ufndef_file);
+    // Only a read: a file replaced meanwhile is read whole, old or new, so a
+    // folder that cannot be locked at all does not stop it.
     FolderLock lock(target);
     if (lock.Status() == FILE_LOCK_BUSY) return UFUNC_LOCK_BUSY;
     std::string bytes;
-    if (Read_RegularFile(target, &bytes) != FILE_DONE) return DEFINITION_UNREADABLE;
-    SaveFileContent content = Parse_SaveFile(bytes);
+    int read = Read_RegularFile(target, &bytes);
+    if (read == FILE_TOO_MANY) return UFUNC_TOO_MANY_FILES;
+    if (read != FILE_DONE) return DEFINITION_UNREADABLE;
+    SaveFileContent content = Parse_SaveFile(std::move(bytes));
     int index = Index_Of(content, key);
     if (index < 0) return UFUNC_RECORD_DAMAGED;
     const SavedRecord& record = content.records[index];
-    long size = static_cast<long>(record.definition.size()) + 1;
+    std::string definition(content.Definition(index));
+    long size = static_cast<long>(definition.size()) + 1;
     std::vector<char> cleaned(static_cast<size_t>(size));
-    if (DelBlunk_String(cleaned.data(), record.definition.c_str(), size) == 0)
+    if (DelBlunk_String(cleaned.data(), definition.c_str(), size) == 0)
         return DEFINITION_EMPTY;
     entry->ChangeFuncDef(cleaned.data(), record.arg_num, record.ret_kind);
     entry->filePos = record.position;
-    entry->knownRecord = content.record_bytes[index];
+    entry->knownRecord = Stamp_Of(content.Record_Bytes(index));
     entry->changedSinceRead = false;
     return DEFINITION_READ;
 }
@@ -179,32 +225,39 @@ int UsrFuncArray::SetFuncDefFrmFile(const char* key) {
 namespace {
 // The save file without one record, written over it (or removed when that was
 // its only record): 1, -1 the emptied file could not be removed, -2 the
-// record stays, UFUNC_WRITE_DENIED or UFUNC_LOCK_BUSY.
+// record stays, UFUNC_WRITE_DENIED, UFUNC_LOCK_BUSY, UFUNC_NO_LOCK or
+// UFUNC_TOO_MANY_FILES.
 int Cut_NamedRecord(UsrFuncArray& registry, const std::string& target, const char* name) {
     FolderLock lock(target);
-    if (lock.Status() == FILE_LOCK_BUSY) return UFUNC_LOCK_BUSY;
-    if (lock.Status() == FILE_DONE) Remove_LeftWorkCopies(target);
+    int locked = Lock_Status(lock.Status());
+    if (locked != 1) return locked;
+    Remove_LeftWorkCopies(target);
     std::string bytes;
     int read = Read_RegularFile(target, &bytes);
     if (read == FILE_MISSING) return 1;  // gone already: nothing holds the record
-    if (read != FILE_DONE) return read == FILE_DENIED ? UFUNC_WRITE_DENIED : -2;
-    SaveFileContent content = Parse_SaveFile(bytes);
+    if (read == FILE_DENIED || read == FILE_TOO_MANY) return Save_Status(read);
+    if (read != FILE_DONE) return -2;
+    SaveFileContent content = Parse_SaveFile(std::move(bytes));
+    const std::string& whole = content.bytes;
     // A damaged file is never rewritten (as by a save): the record stays.
     if (!content.is_save_file || content.damaged) return -2;
     int index = Index_Of(content, name);
     if (index < 0) return 1;
     const SavedRecord& record = content.records[index];
     std::string rest =
-        bytes.substr(0, record.position) + bytes.substr(record.position + record.recd_length);
+        whole.substr(0, record.position) + whole.substr(record.position + record.recd_length);
     if (rest.size() == static_cast<size_t>(UFUNC_FILE_ID_SIZE)) {
+        // Removing the last record is a write: refused where a save would be.
+        if (Check_MayReplace(target) != FILE_DONE) return UFUNC_WRITE_DENIED;
         int removed = Remove_File(target) == FILE_DONE ? 1 : -1;
         registry.ChangeSourceFile(nullptr, 0);
         Take_Positions(registry, "", false);
         return removed;
     }
     int written = Write_FileSafely(target, rest, true);
-    if (written != FILE_DONE) return written == FILE_DENIED ? UFUNC_WRITE_DENIED : -2;
-    Take_Positions(registry, rest, false);
+    if (written == FILE_DENIED || written == FILE_TOO_MANY) return Save_Status(written);
+    if (written != FILE_DONE) return -2;
+    Take_Positions(registry, std::move(rest), false);
     return 1;
 }
 }  // namespace
@@ -232,7 +285,7 @@ int DeleteRecord_FrmFile(const char* file_path, unsigned long file_pos,
                          unsigned long* recd_length) {
     std::string target = Replace_Target(file_path);
     FolderLock lock(target);
-    if (lock.Status() == FILE_LOCK_BUSY) return -1;
+    if (Lock_Status(lock.Status()) != 1) return -1;
     std::string bytes;
     if (Read_RegularFile(target, &bytes) != FILE_DONE) return -2;
     if (file_pos < static_cast<unsigned long>(UFUNC_FILE_ID_SIZE) || file_pos >= bytes.size())

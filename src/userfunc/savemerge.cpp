@@ -21,15 +21,16 @@ void Say(const char* name, const char* what) {
 }
 
 // Loads a definition that another run saved into an entry this run left alone.
-void Take_StoredDefinition(UsrFuncProp* entry, const SavedRecord& record) {
+void Take_StoredDefinition(UsrFuncProp* entry, const SavedRecord& record,
+                           const std::string& definition) {
     if (entry->funcDef == nullptr) {
         entry->argNum = record.arg_num;
         entry->rtvKind = record.ret_kind;
         return;
     }
-    long size = static_cast<long>(record.definition.size()) + 1;
+    long size = static_cast<long>(definition.size()) + 1;
     std::vector<char> cleaned(static_cast<size_t>(size));
-    if (DelBlunk_String(cleaned.data(), record.definition.c_str(), size) == 0) return;
+    if (DelBlunk_String(cleaned.data(), definition.c_str(), size) == 0) return;
     entry->ChangeFuncDef(cleaned.data(), record.arg_num, record.ret_kind);
     entry->changedSinceRead = false;
     Say(entry->label, Msg().MERGE_UPDATED);
@@ -46,19 +47,19 @@ void Merge_Entries(UsrFuncArray& registry, const SaveFileContent& now,
     std::vector<std::string> deleted_elsewhere;
     for (UsrFuncProp* entry = registry.FirstPnt(); entry != nullptr; entry = entry->NextPnt()) {
         int index = Index_InFile(in_file, entry->label);
-        const std::string* stored = index < 0 ? nullptr : &now.record_bytes[index];
+        RecordStamp stored = index < 0 ? RecordStamp() : Stamp_Of(now.Record_Bytes(index));
         if (entry->changedSinceRead) {
-            if (entry->funcDef != nullptr && stored != nullptr && *stored != entry->knownRecord)
+            if (entry->funcDef != nullptr && stored.Known() && stored != entry->knownRecord)
                 Say(entry->label, Msg().MERGE_REPLACED);
             continue;
         }
-        if (stored == nullptr) {
-            if (!entry->knownRecord.empty()) deleted_elsewhere.push_back(entry->label);
+        if (!stored.Known()) {
+            if (entry->knownRecord.Known()) deleted_elsewhere.push_back(entry->label);
             continue;
         }
-        if (*stored == entry->knownRecord) continue;
-        Take_StoredDefinition(entry, now.records[index]);
-        entry->knownRecord = *stored;
+        if (stored == entry->knownRecord) continue;
+        Take_StoredDefinition(entry, now.records[index], std::string(now.Definition(index)));
+        entry->knownRecord = stored;
     }
     for (const std::string& name : deleted_elsewhere) {
         Say(name.c_str(), Msg().MERGE_DELETED);
@@ -72,13 +73,13 @@ void Merge_Additions(UsrFuncArray& registry, const SaveFileContent& now) {
         const SavedRecord& record = now.records[i];
         if (registry.Find(record.name.c_str()) != nullptr) continue;
         auto deleted = registry.DeletedRecords().find(record.name);
-        if (deleted != registry.DeletedRecords().end() && deleted->second == now.record_bytes[i])
-            continue;
+        RecordStamp stored = Stamp_Of(now.Record_Bytes(i));
+        if (deleted != registry.DeletedRecords().end() && deleted->second == stored) continue;
         registry.AddUFncElem(record.name.c_str(), record.position, record.arg_num, record.ret_kind,
                              nullptr);
         UsrFuncProp* entry = registry.Find(record.name.c_str());
         if (entry == nullptr) continue;
-        entry->knownRecord = now.record_bytes[i];
+        entry->knownRecord = stored;
         Say(entry->label, Msg().MERGE_ADDED);
     }
 }
@@ -87,13 +88,15 @@ void Merge_Additions(UsrFuncArray& registry, const SaveFileContent& now) {
 std::string Compose_Merged(UsrFuncArray& registry, const SaveFileContent& now,
                            const std::map<std::string, size_t>& in_file) {
     std::string content(UFUNC_FILE_ID, UFUNC_FILE_ID_SIZE);
+    // About the file's size at once: a large file is not copied while it grows.
+    content.reserve(now.bytes.size() + 65536);
     for (UsrFuncProp* entry = registry.FirstPnt(); entry != nullptr; entry = entry->NextPnt()) {
         std::string fresh = entry->changedSinceRead ? Entry_Record(entry) : std::string();
         int index = Index_InFile(in_file, entry->label);
         if (!fresh.empty())
             content += fresh;
         else if (index >= 0)
-            content += now.record_bytes[index];
+            content += now.Record_Bytes(index);
     }
     return content;
 }
@@ -108,11 +111,11 @@ int Read_Now(const std::string& target, SaveFileContent* now, bool* gone) {
         bytes.assign(UFUNC_FILE_ID, UFUNC_FILE_ID_SIZE);
     else if (read == FILE_NOT_REGULAR)
         return UFUNC_NOT_REGULAR;
-    else if (read == FILE_DENIED)
-        return UFUNC_WRITE_DENIED;
+    else if (read == FILE_DENIED || read == FILE_TOO_MANY)
+        return Save_Status(read);
     else if (read != FILE_DONE)
         return 0;
-    *now = Parse_SaveFile(bytes);
+    *now = Parse_SaveFile(std::move(bytes));
     if (!now->is_save_file) return 0;
     return now->damaged ? UFUNC_FILE_DAMAGED : 1;
 }
@@ -122,8 +125,9 @@ int SaveDate_ToFileEx(UsrFuncArray& the_target) {
     if (the_target.GetSourceFile() == nullptr) return 0;
     std::string target = Replace_Target(the_target.GetSourceFile());
     FolderLock lock(target);
-    if (lock.Status() == FILE_LOCK_BUSY) return UFUNC_LOCK_BUSY;
-    if (lock.Status() == FILE_DONE) Remove_LeftWorkCopies(target);
+    int locked = Lock_Status(lock.Status());
+    if (locked != 1) return locked;
+    Remove_LeftWorkCopies(target);
     SaveFileContent now;
     bool gone = false;
     int read = Read_Now(target, &now, &gone);
@@ -142,12 +146,11 @@ int SaveDate_ToFileEx(UsrFuncArray& the_target) {
     int written = Write_FileSafely(target, content, !gone);
     if (written != FILE_DONE) {
         // Positions stay true to the file as it is.
-        std::string old_content(UFUNC_FILE_ID, UFUNC_FILE_ID_SIZE);
-        for (const std::string& record : now.record_bytes) old_content += record;
-        Take_Positions(the_target, old_content, false);
+        Take_Positions(the_target, std::move(now.bytes), false);
         if (written == FILE_FAILED) return -1;
+        if (written == FILE_TOO_MANY) return UFUNC_TOO_MANY_FILES;
         return written == FILE_TAKEN ? UFUNC_WRITE_FAILED : Save_Status(written);
     }
-    Mark_Saved(the_target, content);
+    Mark_Saved(the_target, std::move(content));
     return 1;
 }

@@ -119,9 +119,10 @@ int Read_SavedRecord(std::istream& in, long file_end, SavedRecord* record) {
         !Read_TextField(in, record_end, name_length, &record->name) ||
         !Read_UInt16(in, record_end, &record->arg_num) ||
         !Read_UInt16(in, record_end, &record->ret_kind) || !Read_ArgKinds(in, record_end, record) ||
-        !Read_UInt32(in, record_end, &def_length) ||
-        !Read_TextField(in, record_end, def_length, &record->definition))
+        !Read_UInt32(in, record_end, &def_length))
         return 0;
+    record->definition_at = static_cast<long>(in.tellg());
+    if (!Read_TextField(in, record_end, def_length, &record->definition)) return 0;
     return 16 + name_length + def_length + 2UL * record->arg_num == record->recd_length ? 1 : 0;
 }
 
@@ -131,4 +132,32 @@ int Check_StoredRecord(std::istream& in, long file_end, long file_pos, const cha
     in.clear();
     if (!in.seekg(file_pos) || Read_SavedRecord(in, file_end, record) != 1) return 0;
     return name == nullptr || record->name == name ? 1 : 0;
+}
+
+MemoryReadBuf::MemoryReadBuf(const char* data, size_t size) {
+    char* start = const_cast<char*>(data);  // only ever read
+    setg(start, start, start + size);
+}
+
+MemoryReadBuf::pos_type MemoryReadBuf::seekoff(off_type offset, std::ios_base::seekdir direction,
+                                               std::ios_base::openmode which) {
+    if ((which & std::ios_base::in) == 0) return pos_type(off_type(-1));
+    char* from = direction == std::ios_base::beg   ? eback()
+                 : direction == std::ios_base::cur ? gptr()
+                                                   : egptr();
+    if (offset < eback() - from || offset > egptr() - from) return pos_type(off_type(-1));
+    setg(eback(), from + offset, egptr());
+    return pos_type(gptr() - eback());
+}
+
+MemoryReadBuf::pos_type MemoryReadBuf::seekpos(pos_type position, std::ios_base::openmode which) {
+    return seekoff(off_type(position), std::ios_base::beg, which);
+}
+
+RecordStamp Stamp_Of(std::string_view bytes) {
+    RecordStamp stamp;
+    stamp.size = bytes.size();
+    stamp.hash = 14695981039346656037ULL;
+    for (unsigned char byte : bytes) stamp.hash = (stamp.hash ^ byte) * 1099511628211ULL;
+    return stamp;
 }

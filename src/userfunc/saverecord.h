@@ -6,7 +6,9 @@
 
 #include <istream>
 #include <ostream>
+#include <streambuf>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Identifier at the start of every save file.
@@ -48,7 +50,33 @@ struct SavedRecord {
     unsigned short ret_kind;
     std::vector<unsigned short> arg_kinds;  // arg_num kind codes
     std::string definition;
+    long definition_at;  // offset of the definition text
 };
+
+// Bytes held in memory read as a stream (seeks included), without a copy.
+class MemoryReadBuf : public std::streambuf {
+public:
+    MemoryReadBuf(const char* data, size_t size);
+
+protected:
+    pos_type seekoff(off_type offset, std::ios_base::seekdir direction,
+                     std::ios_base::openmode which) override;
+    pos_type seekpos(pos_type position, std::ios_base::openmode which) override;
+};
+
+// A record's bytes as a run knows them: their length and a 64-bit hash
+// (FNV-1a), which tells whether another run rewrote the record without
+// keeping a copy of it. An empty stamp knows no record.
+struct RecordStamp {
+    size_t size = 0;
+    unsigned long long hash = 0;
+    bool Known() const { return size != 0; }
+    bool operator==(const RecordStamp& other) const {
+        return size == other.size && hash == other.hash;
+    }
+    bool operator!=(const RecordStamp& other) const { return !(*this == other); }
+};
+RecordStamp Stamp_Of(std::string_view bytes);
 // Reads the record at the read position. 1 when it is whole: its record length fits
 // in the file and equals the sum of its fields, each text ends with its only NUL.
 // 0 otherwise; the walk over a file must stop there. On 1 the position is at the

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iterator>
 #include <new>
+#include <utility>
 
 #include "formula/crtbtree.h"
 #include "formula/fmulaopfc.h"
@@ -161,6 +162,13 @@ int UsrFuncArray::DeleteAllObject() {
     return 1;
 }
 
+void UsrFuncArray::Swap(UsrFuncArray& other) {
+    std::swap(the_root, other.the_root);
+    std::swap(ufndef_file, other.ufndef_file);
+    deleted_records.swap(other.deleted_records);
+    by_name.swap(other.by_name);
+}
+
 UsrFuncProp* UsrFuncArray::Find(const char* key) const {
     auto found = by_name.find(key);
     return found != by_name.end() ? found->second : nullptr;
@@ -211,7 +219,7 @@ UsrFuncProp* UsrFuncArray::DelUFncElement(const char* key, long* file_pos, int* 
     else
         previous->the_next = following;
     *file_pos = entry->filePos;
-    if (!entry->knownRecord.empty()) deleted_records[entry->label] = entry->knownRecord;
+    if (entry->knownRecord.Known()) deleted_records[entry->label] = entry->knownRecord;
     delete entry;
     *the_state = 1;
     return following;
@@ -220,7 +228,7 @@ UsrFuncProp* UsrFuncArray::DelUFncElement(const char* key, long* file_pos, int* 
 void UsrFuncArray::Forget(const char* key) {
     UsrFuncProp* entry = Find(key);
     if (entry == nullptr) return;
-    entry->knownRecord.clear();
+    entry->knownRecord = RecordStamp();
     long file_pos = -1;
     int found = 0;
     DelUFncElement(key, &file_pos, &found);

@@ -28,7 +28,7 @@ public:
     // this run changed the function since it last read or wrote its record, and
     // that record's bytes as this run knows them (empty when it knows none).
     bool changedSinceRead;
-    std::string knownRecord;
+    RecordStamp knownRecord;
 
     UsrFuncProp(const char* key, long file_pos, unsigned short arg_Number, unsigned short ret_kind,
                 unsigned short flag, const char* def_string);
@@ -65,20 +65,24 @@ public:
     UsrFuncArray& operator=(const UsrFuncArray&) = delete;
 
     int DeleteAllObject();
+    // Exchanges every entry, the source file and the pending deletions.
+    void Swap(UsrFuncArray& other);
     int AddUFncElem(const char* key, long file_pos, unsigned int arg_Number,
                     unsigned short ret_kind, const char* def_string);
     UsrFuncProp* DelUFncElement(const char* key, long* file_pos, int* the_state);
     // Removes the function and its record from the save file as it is now
     // (savefile.cpp): 1; 0 not registered; -1 the emptied file could not be
-    // removed; -2 the record stays in the file; UFUNC_LOCK_BUSY or
-    // UFUNC_WRITE_DENIED the record stays in the file for that reason.
+    // removed; -2 the record stays in the file; UFUNC_LOCK_BUSY, UFUNC_NO_LOCK,
+    // UFUNC_TOO_MANY_FILES or UFUNC_WRITE_DENIED the record stays in the file
+    // for that reason.
     int DelUFncElem(const char* key);
     long ElementSaveNum();
     long& AccFilePos(const char* key);
     unsigned short PutArgNum(const char* key) const;
     // Reads the named record from the save file as it is now (savefile.cpp): one
     // of DefinitionReading, or UFUNC_RECORD_DAMAGED (the file holds no whole
-    // record of it any more) or UFUNC_LOCK_BUSY (another run kept the file).
+    // record of it any more), UFUNC_LOCK_BUSY (another run kept the file) or
+    // UFUNC_TOO_MANY_FILES (no file descriptor was left).
     int SetFuncDefFrmFile(const char* key);
     int PrintContent(const char* key, std::ostream& optstrm);
     CompForm* operator[](const char* key) const;
@@ -92,13 +96,13 @@ public:
     // Removes an entry without remembering it as deleted by this run.
     void Forget(const char* key);
     // Records of functions this run deleted while the save file still held them
-    // (name, record bytes): a save drops exactly these records.
-    std::map<std::string, std::string>& DeletedRecords() { return deleted_records; }
+    // (name, stamp of the record's bytes): a save drops exactly these records.
+    std::map<std::string, RecordStamp>& DeletedRecords() { return deleted_records; }
 
 private:
     UsrFuncProp* the_root;
     char* ufndef_file;
-    std::map<std::string, std::string> deleted_records;
+    std::map<std::string, RecordStamp> deleted_records;
     // The entries of the list by name: finding one, or the place of a new one,
     // takes a logarithmic time, so that loading many functions is not quadratic.
     std::map<std::string, UsrFuncProp*, std::less<>> by_name;

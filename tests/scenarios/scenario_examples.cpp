@@ -5,6 +5,7 @@
 
 #include <dirent.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -72,6 +73,14 @@ TEST(ExamplesScenario, EachSessionReplaysFromACopyOfTheExamples) {
 
 // A session cut after any of its lines still ends by itself, with status 0:
 // the end of the input is the end of the run, whatever question it meets.
+bool Exists_RecoveryFile(const Session& session) {
+    std::error_code error;
+    std::filesystem::directory_iterator folder(session.Path(".kansu-state/kansu"), error);
+    for (const auto& entry : folder)
+        if (entry.path().filename().string().rfind("kansu-recovery-", 0) == 0) return true;
+    return false;
+}
+
 TEST(ExamplesScenario, EverySessionCutShortEndsAtTheEndOfItsInput) {
     for (const char* session_file : {"functions.session", "curves.session"}) {
         std::string whole = ReadSourceFile(std::string("examples/") + session_file);
@@ -79,8 +88,13 @@ TEST(ExamplesScenario, EverySessionCutShortEndsAtTheEndOfItsInput) {
              end = whole.find('\n', end + 1)) {
             Session session;
             CopyExamples(session);
-            SessionResult result = session.Run(whole.substr(0, end == 0 ? 0 : end + 1));
+            SessionResult result =
+                session.RunWithArguments("", whole.substr(0, end == 0 ? 0 : end + 1));
             EXPECT_EQ(result.exit_status, 0) << session_file << " cut after byte " << end;
+            // Cut before the save question was answered, the unsaved functions
+            // went to a recovery file, named on standard error; nothing else is.
+            bool recovered = Exists_RecoveryFile(session);
+            EXPECT_EQ(result.error_output.empty(), !recovered) << result.error_output;
         }
     }
 }

@@ -204,6 +204,17 @@ TEST(ExplicitScenario, DefaultOfHundredDivisions) {
     EXPECT_NE(report.find(PlatformText("\n0.99\t0.9801\n1\t1\n")), std::string::npos);
 }
 
+// A range whose width overflows still runs from end to end in finite points.
+TEST(ExplicitScenario, ARangeWiderThanTheLargestNumber) {
+    Session session;
+    SessionResult result = session.Run("1\nx\nx(-1e308,1e308)[4]\nw.txt\n0\n");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_TRUE(SameText(kReportHead + VaryingHead("x", "x :範囲 [-1e+308] - [1e+308] :分割4") +
+                             kResultRule + "変数x\t関数計算値\n-1e+308\t-1e+308\n" +
+                             "-5e+307\t-5e+307\n0\t0\n5e+307\t5e+307\n1e+308\t1e+308\n",
+                         session.ReadFile("w.txt")));
+}
+
 // Reports are appended: to what the file held, and one per run.
 TEST(ExplicitScenario, ReportsAreAppended) {
     Session session;

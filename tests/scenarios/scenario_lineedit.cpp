@@ -142,7 +142,12 @@ TEST(LineEditScenario, UnusableHistoryFileNeverStopsTheRun) {
     Session session;
     session.WriteFile("plain-file", "");
     ASSERT_EQ(system(("mkdir -p " + session.Path("dir/kansu/history")).c_str()), 0);
-    for (const char* state_home : {"plain-file", "dir"}) {
+    // A FIFO is never opened for a read that would wait for its writer.
+    ASSERT_EQ(system(("mkdir -p " + session.Path("fifo/kansu") + " && mkfifo " +
+                      session.Path("fifo/kansu/history"))
+                         .c_str()),
+              0);
+    for (const char* state_home : {"plain-file", "dir", "fifo"}) {
         TerminalSession terminal(session, {"--utf8"},
                                  {"XDG_STATE_HOME=" + session.Dir() + "/" + state_home});
         Answer_Lines(terminal, Calculating("1+1", "b.txt"));
@@ -198,6 +203,26 @@ TEST(LineEditScenario, CtrlDAndCtrlCKeepTheirMeaning) {
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << status;
         EXPECT_TRUE(terminal.LineModeRestored());
         EXPECT_EQ(fresh.ReadFile(".local/state/kansu/history"), "formula\tx*2\n");
+    }
+}
+
+// Ctrl-D at a prompt ends that read only: the save question that follows still
+// waits for its answer, edited or read plainly.
+TEST(LineEditScenario, CtrlDEarlierDoesNotAnswerTheSaveQuestion) {
+    if (WindowsProgram()) GTEST_SKIP() << "the pseudo-terminal is POSIX";
+    const std::vector<std::string> ways[] = {{"--utf8"}, {"--utf8", "--no-edit"}};
+    for (const std::vector<std::string>& arguments : ways) {
+        bool editing = arguments.size() == 1 && EditingTested();
+        Session session;
+        TerminalSession terminal(session, arguments);
+        Answer_Lines(terminal, Enrolling("EnrUsrfunc", "f", "0"), editing);
+        Answer_Lines(terminal, {{"関数定義式を入力して下さい。", "2"}, {MENU_END, "1"}}, editing);
+        Answer(terminal, FORMULA_PROMPT, "\004", editing);
+        Answer_Lines(terminal,
+                     {{SAVE_QUESTION, "1"}, {"保存ファイルパスを指定して下さい :", "saved.dat"}},
+                     editing);
+        EXPECT_TRUE(EndedWith(terminal.Wait(), 0)) << arguments.size();
+        EXPECT_TRUE(session.Exists("saved.dat")) << arguments.size();
     }
 }
 

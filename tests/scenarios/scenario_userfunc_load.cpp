@@ -18,11 +18,11 @@ TEST(LoadScenario, Dialogues) {
     const FileList fg = {{"fg.dat", kFgFile}};
     const std::string no_file = AtPrompt(AskDefName() + "保存ファイルが存在しません\n");
     std::vector<DialogueCase> cases = {
-        // The unsaved f went with the registry: the end asks nothing.
-        {"a missing file leaves the registry empty",
-         TypeEnroll("f", 1, "a0*2") + "-1\nSetUfList\nnone.dat\n0\n-1\nCheckUfList\nf\n0\n",
+        // A refused load keeps the unsaved f: the end still asks.
+        {"a missing file leaves the registry as it was",
+         TypeEnroll("f", 1, "a0*2") + "-1\nSetUfList\nnone.dat\n0\n-1\nCheckUfList\nf\n0\n2\n",
          Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
-             AtPrompt(LoadAsked() + kCannotOpen) + AtPrompt(CheckAnswer("f", 0))},
+             AtPrompt(LoadAsked() + kCannotOpen) + AtPrompt(CheckAnswer("f", 2)) + SaveQuestion()},
         {"no path at the end of input", "-1\nSetUfList\n",
          Start() + AtPrompt("ユーザ関数の保存ファイルパスを入力して下さい(半角255文字以内) : "
                             "ファイルパスが未入力です\n")},
@@ -87,10 +87,11 @@ TEST(LoadScenario, Dialogues) {
          {std::string("hello, world\n"), std::string("QVRLX1"), std::string(),
           std::string("QVRLX11") + Record("f", 1, "a0")})
         cases.push_back(
-            {"a file without the identifier is refused and the registry emptied",
-             TypeEnroll("f", 1, "a0*2") + "-1\nSetUfList\nother.dat\n1\n-1\nCheckUfList\nf\n0\n",
+            {"a file without the identifier is refused and the registry kept",
+             TypeEnroll("f", 1, "a0*2") + "-1\nSetUfList\nother.dat\n1\n-1\nCheckUfList\nf\n0\n2\n",
              Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
-                 AtPrompt(LoadAsked() + kNotASaveFile) + AtPrompt(CheckAnswer("f", 0)),
+                 AtPrompt(LoadAsked() + kNotASaveFile) + AtPrompt(CheckAnswer("f", 2)) +
+                 SaveQuestion(),
              {{"other.dat", content}},
              {{"other.dat", content}}});
     ExpectDialogues(cases);

@@ -1,6 +1,7 @@
 // Several runs of the real program on one save file at once, and the signals
 // that end a run with unsaved functions.
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -36,8 +37,11 @@ size_t Occurrences(const std::string& text, const std::string& part) {
 // One run of the program in a folder, typed to as the test goes on.
 class LiveRun {
 public:
-    LiveRun(const std::string& dir, const std::string& name)
-        : output_(dir + "/.kansu-" + name + ".out"), errors_(dir + "/.kansu-" + name + ".err") {
+    // prefix goes before the program's command (e.g. setpriv, to run as another user).
+    LiveRun(const std::string& dir, const std::string& name, const std::string& prefix = "")
+        : output_(dir + "/.kansu-" + name + ".out"),
+          errors_(dir + "/.kansu-" + name + ".err"),
+          prefix_(prefix) {
         signal(SIGPIPE, SIG_IGN);  // a run that ended early fails the test, not the program
         int ends[2];
         if (pipe(ends) != 0) return;
@@ -109,13 +113,15 @@ private:
         if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || chdir(dir.c_str()) != 0)
             _exit(127);
         setenv("XDG_STATE_HOME", (dir + "/.kansu-state").c_str(), 1);
-        std::string command = "exec " + ProgramCommandLine() + (Utf8Run() ? " --utf8" : "");
+        std::string command =
+            "exec " + prefix_ + " " + ProgramCommandLine() + (Utf8Run() ? " --utf8" : "");
         execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
 
     std::string output_;
     std::string errors_;
+    std::string prefix_;
     pid_t pid_ = -1;
     int input_ = -1;
     bool ended_ = false;
@@ -166,6 +172,31 @@ TEST(SignalScenario, UnsavedFunctionsGoToARecoveryFileNamedAtTheNextStart) {
     }
 }
 
+// Every recovery file is named once at the next start, however many runs left
+// one within the same second; many of them are counted instead.
+TEST(SignalScenario, EveryRecoveryFileIsNamedOnce) {
+    const std::string notice = "前回の kansu は、保存されなかった関数を回復ファイルに残しました"
+                               " (SetUfList で読み込めます) : ";
+    for (int count : {2, 5}) {
+        Session session;
+        std::string folder = session.Path(".kansu-state/kansu/");
+        ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
+        std::string expected;
+        for (int i = 1; i <= count; ++i) {
+            std::string name = "kansu-recovery-20261208-050341" +
+                               (i > 1 ? "-" + std::to_string(i) : std::string()) + ".dat";
+            session.WriteFile(".kansu-state/kansu/" + name, FileId());
+            expected += notice + folder + name + "\n";
+        }
+        if (count > 3)
+            expected = "前回までの kansu は、保存されなかった関数を回復ファイル 5 "
+                       "個に残しました (SetUfList で読み込めます)。ディレクトリ : " +
+                       folder + "\n";
+        EXPECT_TRUE(SameText(expected + Start(), session.Run("0\n").output)) << count;
+        EXPECT_TRUE(SameText(Start(), session.Run("0\n").output)) << count;
+    }
+}
+
 TEST(SignalScenario, WithNothingUnsavedASignalEndsTheRunAsBefore) {
     if (WindowsProgram()) GTEST_SKIP() << "signals are sent to the native binary only";
     Session session;
@@ -193,13 +224,15 @@ TEST(SharedSaveFile, AFifoIsRefusedAtOnce) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_TRUE(
         SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
-                     AtPrompt(LoadAsked() + "通常のファイルではないので使えません。保存ファイルには通常のファイルを指定してください\n") +
+                     AtPrompt(LoadAsked() +
+                              "通常のファイルではないので使えません。保存ファイルには通常のファイルを"
+                              "指定してください\n") +
                      AtPrompt(AskSaveFile() + ListQuestions() + NoSourceFile()) +
                      AtPrompt(ListQuestions() + AskListFile() + "出力先の作成に失敗しました\n") +
                      "計算したい式を入力してくださいな\n---------------------------------\n"
                      "出力先のファイル名を入力してください(max79) :"
                      "ファイル書き込みに失敗しました。\n" +
-                     ClosingRule() + MenuText(),
+                     ClosingRule() + MenuText() + SaveQuestion(),
                  run.Output()));
 }
 
@@ -272,7 +305,8 @@ std::map<std::string, std::string> Definitions(const std::string& bytes) {
     EXPECT_TRUE(content.is_save_file);
     EXPECT_FALSE(content.damaged);
     std::map<std::string, std::string> definitions;
-    for (const SavedRecord& record : content.records) definitions[record.name] = record.definition;
+    for (size_t i = 0; i < content.records.size(); ++i)
+        definitions[content.records[i].name] = std::string(content.Definition(i));
     return definitions;
 }
 
@@ -326,6 +360,41 @@ TEST(SharedSaveFile, SeveralRunsLoseNothing) {
         EXPECT_EQ(Definitions(session.ReadFile(file)), expected);
     }
     for (const std::string& name : session.Files()) EXPECT_FALSE(Is_WorkCopyName(name)) << name;
+}
+
+// Two runs of an ordinary user (nobody, when the tests run as root) add a
+// function each to one save file at the same moment, in a folder that user
+// may write but not read (mode 0733): the lock keeps both functions.
+TEST(SharedSaveFile, TwoRunsInAFolderThatCannotBeReadKeepBothFunctions) {
+    if (WindowsProgram()) GTEST_SKIP() << "folder modes and other users are POSIX";
+    const passwd* nobody = getpwnam("nobody");
+    if (geteuid() != 0 || nobody == nullptr || std::system("setpriv --help > /dev/null") != 0)
+        GTEST_SKIP() << "needs root, the user nobody and setpriv to run as another user";
+    const std::string as_nobody = "setpriv --reuid=" + std::to_string(nobody->pw_uid) +
+                                  " --regid=" + std::to_string(nobody->pw_gid) + " --clear-groups";
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE(round);
+        Session session;
+        session.WriteFile("s.dat", FileId() + Record("f", 1, "a0*2"));
+        chmod(session.Path("s.dat").c_str(), 0666);
+        chmod(session.Dir().c_str(), 0733);
+        {
+            LiveRun first(session.Dir(), "first", as_nobody);
+            LiveRun second(session.Dir(), "second", as_nobody);
+            for (auto [run, name] : {std::pair<LiveRun*, const char*>{&first, "xa"}, {&second, "xb"}})
+                run->Type("-1\nSetUfList\ns.dat\n0\n0\n" + TypeEnroll(name, 1, "a0*3") +
+                          "-1\nSaveUsrfunc\n0\n");
+            first.EndInput();
+            second.EndInput();
+            EXPECT_NE(first.Wait(20), -1);
+            EXPECT_NE(second.Wait(20), -1);
+        }
+        chmod(session.Dir().c_str(), 0755);
+        std::map<std::string, std::string> saved = Definitions(session.ReadFile("s.dat"));
+        EXPECT_EQ(saved.size(), 3u);
+        EXPECT_EQ(saved.count("xa"), 1u);
+        EXPECT_EQ(saved.count("xb"), 1u);
+    }
 }
 
 }  // namespace

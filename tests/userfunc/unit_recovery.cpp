@@ -74,21 +74,25 @@ TEST_F(Recovery, TheFolderFollowsHomeOrIsMissing) {
     UsrFuncArray registry{nullptr};
     std::string path;
     EXPECT_EQ(Write_RecoveryFile(registry, &path), FILE_FAILED);
-    EXPECT_EQ(Take_UnannouncedRecovery(), "");
+    EXPECT_TRUE(Take_UnannouncedRecoveries().empty());
     if (home != nullptr) setenv("HOME", saved_home.c_str(), 1);
 }
 
-TEST_F(Recovery, TheNewestIsFoundByTimeThenNumber) {
+// Each file is named once, in the order of the time in its name, then its number.
+TEST_F(Recovery, EveryUnannouncedOneIsTakenOnceInOrder) {
     std::filesystem::create_directories(Recovery_Folder());
     for (const char* stamp : {"20261207-211529-99", "20261207-211530", "20261207-211530-2",
                               "20261207-211530-9", "20261207-211530-10", "20261206-235959-11"})
         std::ofstream(Recovery_Folder() + "kansu-recovery-" + stamp + ".dat") << "QVRLX10";
-    EXPECT_EQ(Take_UnannouncedRecovery(),
-              Recovery_Folder() + "kansu-recovery-20261207-211530-10.dat");
-    EXPECT_EQ(Take_UnannouncedRecovery(), "");  // every one is announced now
+    std::vector<std::string> expected;
+    for (const char* stamp : {"20261206-235959-11", "20261207-211529-99", "20261207-211530",
+                              "20261207-211530-2", "20261207-211530-9", "20261207-211530-10"})
+        expected.push_back(Recovery_Folder() + "kansu-recovery-" + stamp + ".dat");
+    EXPECT_EQ(Take_UnannouncedRecoveries(), expected);
+    EXPECT_TRUE(Take_UnannouncedRecoveries().empty());  // every one is announced now
     std::ofstream(Recovery_Folder() + "kansu-recovery-20261207-211530-3.dat") << "QVRLX10";
-    EXPECT_EQ(Take_UnannouncedRecovery(),
-              Recovery_Folder() + "kansu-recovery-20261207-211530-3.dat");
+    EXPECT_EQ(Take_UnannouncedRecoveries(),
+              std::vector<std::string>{Recovery_Folder() + "kansu-recovery-20261207-211530-3.dat"});
 }
 
 }  // namespace

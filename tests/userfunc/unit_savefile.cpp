@@ -225,17 +225,24 @@ TEST_F(SaveFile, LoadingNamesGivesUndefinedUnchangedEntriesWithTheirPositions) {
     EXPECT_EQ(std::string(registry_.GetSourceFile()), Path("save.dat"));
 }
 
-TEST_F(SaveFile, LoadingAFileThatIsNotASaveFileEmptiesTheRegistry) {
+TEST_F(SaveFile, ARefusedLoadKeepsTheRegistry) {
     UsrFuncArray registry("old.dat");
-    registry.AddUFncElem("k", -1, 1, 8, nullptr);
+    registry.AddUFncElem("k", -1, 1, 8, "a0*2");
     Write("text.txt", "QVRLX1O" + F_RECORD);
-    EXPECT_EQ(Create_UFunctionTable(registry, Path("text.txt").c_str(), 0), 0);
-    EXPECT_EQ(registry.FirstPnt(), nullptr);
-    EXPECT_EQ(registry.GetSourceFile(), nullptr);
-
-    registry.AddUFncElem("k", -1, 1, 8, nullptr);
-    EXPECT_EQ(Create_UFunctionTable(registry, Path("missing.dat").c_str(), 1), -1);
-    EXPECT_EQ(registry.FirstPnt(), nullptr);
+    std::filesystem::create_directory(Path("folder"));
+    mkfifo(Path("fifo").c_str(), 0600);
+    const struct {
+        const char* name;
+        int status;
+    } refusals[] = {{"text.txt", 0}, {"missing.dat", -1}, {"folder", UFUNC_NOT_REGULAR},
+                    {"fifo", UFUNC_NOT_REGULAR}};
+    for (const auto& refusal : refusals) {
+        EXPECT_EQ(Create_UFunctionTable(registry, Path(refusal.name).c_str(), 1), refusal.status)
+            << refusal.name;
+        EXPECT_EQ(Names(registry), std::vector<std::string>{"k"}) << refusal.name;
+        EXPECT_EQ(registry.GetChangeFlag(), 1) << refusal.name;
+        EXPECT_STREQ(registry.GetSourceFile(), "old.dat") << refusal.name;
+    }
 }
 
 TEST_F(SaveFile, ReloadingTheRegistrysOwnSourceFile) {
@@ -905,6 +912,22 @@ TEST_F(SaveFile, AReadOnlySaveFileIsNotReplaced) {
     chmod(dir_.c_str(), 0755);
     EXPECT_EQ(result, -UFUNC_WRITE_DENIED);
     EXPECT_EQ(Files(), std::vector<std::string>{"save.dat"});
+}
+
+// Deleting a record writes the save file as a save does: a read-only file keeps
+// its records, the last one included (whose deletion would remove the file).
+TEST_F(SaveFile, DeletingFromAReadOnlySaveFileIsRefused) {
+    const std::string contents[] = {FILE_ID + F_RECORD, FILE_ID + F_RECORD + G_RECORD};
+    for (const std::string& content : contents) {
+        UsrFuncArray registry(nullptr);
+        LoadNames(registry, content);
+        chmod(dir_.c_str(), 0777);  // the folder is the other user's to write
+        chmod(Path("save.dat").c_str(), 0444);
+        int result = AsOrdinaryUser([&] { return -registry.DelUFncElem("f"); });
+        chmod(Path("save.dat").c_str(), 0644);
+        EXPECT_EQ(result, -UFUNC_WRITE_DENIED) << content.size();
+        EXPECT_EQ(Read("save.dat"), content);
+    }
 }
 
 TEST_F(SaveFile, ANewFileOnAFullDiskIsRemovedAndNothingCountsAsSaved) {

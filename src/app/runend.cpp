@@ -1,0 +1,74 @@
+#include "app/runend.h"
+
+#include <iostream>
+#include <limits>
+#include <string>
+
+#include "commands/usrdefopr.h"
+#include "console/freshread.h"
+#include "console/interrupt.h"
+#include "console/typednumber.h"
+#include "files/safefile.h"
+#include "text/messages.h"
+#include "userfunc/recovery.h"
+#include "userfunc/usrfunc.h"
+
+namespace {
+// The answer to one round of the question: 1, another number, or none at all.
+enum Answer { ANSWER_SAVE, ANSWER_OTHER, ANSWER_NONE };
+
+Answer Read_Answer() {
+    Prepare_FreshRead();
+    std::cout << Msg().EXIT_SAVE_QUESTION << std::endl;
+    int answer = 0;
+    if (!Read_TypedNumber(std::cin, answer))
+        return std::cin.eof() || std::cin.bad() ? ANSWER_NONE : ANSWER_OTHER;
+    return answer == 1 ? ANSWER_SAVE : ANSWER_OTHER;
+}
+
+// A typo at the menu must not silently lose unsaved functions: the offending
+// line is dropped and the question asked afresh.
+void Drop_FailedLine() {
+    if (!std::cin.fail() || std::cin.eof()) return;
+    std::cin.clear();
+    std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+}
+}  // namespace
+
+void Keep_InRecoveryFile(UsrFuncArray& ufunc_list) {
+    std::string path;
+    if (Write_RecoveryFile(ufunc_list, &path) == FILE_DONE)
+        std::cerr << Msg().RECOVERY_WRITTEN << path << std::endl;
+    else
+        std::cerr << Msg().RECOVERY_FAILED << std::endl;
+}
+
+SaveQuestionEnd Ask_SaveChanges(UsrFuncArray& ufunc_list) {
+    if (ufunc_list.GetChangeFlag() == 0) return QUESTION_NOT_NEEDED;
+    Drop_FailedLine();
+    // Once the save file the functions came from has refused them (for another
+    // reason than a lock held elsewhere) a new path is asked for: they would
+    // be lost otherwise.
+    bool source_refused = false, refused = false;
+    for (;;) {
+        Answer answer = Read_Answer();
+        if (answer == ANSWER_NONE || (answer == ANSWER_OTHER && refused)) {
+            Keep_InRecoveryFile(ufunc_list);
+            return QUESTION_RECOVERED;
+        }
+        if (answer == ANSWER_OTHER) return QUESTION_ANSWERED;
+        int check_value =
+            source_refused ? SaveDate_ToNewPath(ufunc_list) : SaveDate_ToFile(ufunc_list);
+        if (check_value >= SAVED || check_value == SAVE_NOTHING_CHANGED) return QUESTION_ANSWERED;
+        Show_SvUsrfuncError(check_value);
+        refused = true;
+        if (ufunc_list.GetSourceFile() != nullptr && check_value != SAVE_LOCK_BUSY)
+            source_refused = true;
+    }
+}
+
+int End_BySignal(UsrFuncArray& ufunc_list) {
+    // A save that succeeded while the signal came left nothing to recover.
+    if (ufunc_list.GetChangeFlag() != 0) Keep_InRecoveryFile(ufunc_list);
+    return 128 + Termination_Signal();
+}
