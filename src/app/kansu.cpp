@@ -1,5 +1,6 @@
 #include <iostream>
 
+#include "console/dialoguecancel.h"
 #include "console/interrupt.h"
 #include "console/lineedit.h"
 #include "app/main.h"
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
     if (status >= 0) return status;
     Install_InterruptHandler();
     Set_SignalEndHook(Stop_LineEditing_OnSignal);
-    Start_LineEditing(!options.no_edit, Utf8_Active());
+    Allow_DialogueCancel(Start_LineEditing(!options.no_edit, Utf8_Active()));
     ShellSettings settings;
     settings.pictures_beside_reports = options.plot;
     return Kansu_Main(settings);

@@ -1,4 +1,5 @@
 #include "app/main.h"
+#include "app/runnotes.h"
 
 #include <csignal>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include "commands/commandrunners.h"
 #include "commands/usrdefopr.h"
 #include "console/consoleio.h"
+#include "console/dialoguecancel.h"
 #include "console/inputkind.h"
 #include "console/interrupt.h"
 #include "console/typednumber.h"
@@ -69,13 +71,25 @@ ModeFunction Menu_Mode(int select) {
 void Run_Command() {
     char command_array[COMMAND_SIZE] = {};
     std::cout << Msg().COMMAND_PROMPT;
+    DialogueScope dialogue;
     {
         InputKindScope kind(InputKind::Command);
         if (Input_Formula(std::cin, command_array, COMMAND_SIZE) == nullptr)
             command_array[0] = '\0';
     }
-    Select_Command(command_array, g_ufunc_list);
+    if (!Dialogue_Cancelled()) Select_Command(command_array, g_ufunc_list);
     std::cout << "\n\n";
+}
+
+RunResult Run_Mode(ModeFunction mode) {
+    DialogueScope dialogue;
+    return mode(g_ufunc_list);
+}
+
+// A dialogue cancelled from the keyboard: the streams work again and one line
+// says so.
+void End_CancelledDialogue() {
+    if (Take_DialogueCancel()) std::cerr << Msg().DIALOGUE_CANCELLED << std::endl;
 }
 
 // An evaluation failed while a report was written: its message, the save
@@ -101,16 +115,17 @@ int Kansu_Main(const ShellSettings& settings) {
         Note_UnsavedWork(g_ufunc_list.GetChangeFlag() != 0);
         select = Select_Menu();
         if (ModeFunction mode = Menu_Mode(select)) {
-            RunResult result = mode(g_ufunc_list);
+            RunResult result = Run_Mode(mode);
             if (result.evaluation_error != nullptr)
                 return End_AfterEvaluationError(result.evaluation_error);
-            if (settings.pictures_beside_reports && !result.report_path.empty())
-                Draw_PictureBeside(result.report_path);
+            Note_RunOutcome(result, settings.pictures_beside_reports);
+            End_CancelledDialogue();
             End_OutPut();
         } else if (select == 5) {
             Explain_Function();
         } else if (select == -1) {
             Run_Command();
+            End_CancelledDialogue();
         } else {
             select = 0;
         }

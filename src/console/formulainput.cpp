@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "console/consoleio.h"
+#include "console/dialoguecancel.h"
 #include "console/inputkind.h"
 #include "formula/formulatext.h"
 #include "text/messages.h"
@@ -15,6 +16,7 @@ int Read_And_Analyse(CompForm** the_formlist, char* line_array, bool eof_newline
     InputKindScope kind(InputKind::Formula);
     if (Input_Formula(std::cin, line_array, FORMULA_LINE_SIZE) == nullptr) {
         line_array[0] = '\0';
+        if (Dialogue_Cancelled()) return 0;
         if (eof_newline) std::cout << std::endl;
         std::cout << Msg().FORMULA_READ_FAILED;
         return 0;

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <iostream>
 
+#include "console/dialoguecancel.h"
+
 #ifndef _WIN32
 #include <signal.h>
 #endif
@@ -65,6 +67,7 @@ bool Record_Interrupt() {
         calculation_interrupted = 1;
         return false;
     }
+    if (Cancel_Dialogue()) return false;
     if (unsaved_work == 0) return true;
     end_requested = 1;
     return false;

@@ -21,6 +21,7 @@
 #include <string>
 
 #include "console/completion.h"
+#include "console/dialoguecancel.h"
 #include "console/heldprompt.h"
 #include "console/history.h"
 #include "console/historyfile.h"
@@ -35,6 +36,8 @@ protected:
     int_type underflow() override;
 
 private:
+    int_type End_OfInput();
+
     std::string line_;
     bool at_end_ = false;  // Ctrl-D on an empty line: nothing more is read
 };
@@ -134,7 +137,7 @@ int Read_Character(EditLine* editor, wchar_t* character) {
         }
         // A Ctrl-C that came after this line began but before the wait is
         // seen at the next look; one during the wait cuts the wait short.
-        bool signalled = false;
+        bool signalled = Dialogue_Cancelled();
         if (Program_EndRequested() && !session->end_requested_before) signalled = true;
         pollfd typed = {STDIN_FILENO, POLLIN, 0};
         int ready = signalled ? -1 : poll(&typed, 1, END_LOOK_MILLISECONDS);
@@ -144,7 +147,7 @@ int Read_Character(EditLine* editor, wchar_t* character) {
         if (got == 0) return 0;
         if (got < 0) {
             if (!signalled && errno != EINTR) return -1;
-            if (Program_EndRequested()) {
+            if (Dialogue_Cancelled() || Program_EndRequested()) {
                 session->interrupted = true;
                 return -1;
             }
@@ -233,6 +236,7 @@ void Stop_AtExit() { Stop_LineEditing(); }
 EditedInputBuf::int_type EditedInputBuf::underflow() {
     if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
     if (at_end_) return traits_type::eof();
+    if (Dialogue_Cancelled()) return End_OfInput();
     std::cout.flush();
     session->prompt = session->output->TakePrompt();
     session->reading_kind = Current_InputKind();
@@ -241,16 +245,32 @@ EditedInputBuf::int_type EditedInputBuf::underflow() {
     el_set(session->editor, EL_HIST, history, History_For(session->reading_kind));
     int count = 0;
     const char* typed = el_gets(session->editor, &count);
-    if (typed == nullptr || count <= 0) {
-        if (!session->interrupted) at_end_ = true;
-        return traits_type::eof();
-    }
+    if (typed == nullptr || count <= 0) return End_OfInput();
     line_.assign(typed, static_cast<size_t>(count));
     std::string kept = line_;
     if (!kept.empty() && kept.back() == '\n') kept.pop_back();
     Remember(session->reading_kind, kept);
     setg(&line_[0], &line_[0], &line_[0] + line_.size());
     return traits_type::to_int_type(*gptr());
+}
+
+// The read found no line: Ctrl-C or Ctrl-D cancelled a dialogue (whose output
+// is then dropped until the shell takes the cancel), or Ctrl-D at the menu
+// ended the input. The screen's line is ended either way.
+EditedInputBuf::int_type EditedInputBuf::End_OfInput() {
+    setg(nullptr, nullptr, nullptr);
+    bool cancelled = Dialogue_Cancelled();
+    if (!cancelled && !session->interrupted) cancelled = Cancel_Dialogue();
+    if (!cancelled && !session->interrupted) at_end_ = true;
+    if (cancelled && !std::cout.bad()) {
+        std::fputs("\n", stdout);
+        std::fflush(stdout);
+        std::cout.setstate(std::ios::badbit);
+    } else if (at_end_) {
+        std::fputs("\n", stdout);
+        std::fflush(stdout);
+    }
+    return traits_type::eof();
 }
 
 bool LineEditing_Built() { return true; }

@@ -17,6 +17,7 @@ RunResult SweepReport::Close() {
     out_.flush();
     result.status = Close_ReportFile(file_);
     result.report_path = file_.path;
+    result.lines_written = file_.head_lines + out_.Lines();
     return result;
 }
 

@@ -18,6 +18,8 @@ const char* const KEY_LEFT = "\033[D";
 const char* const KEY_ENTER = "\r";
 const char* const KEY_TAB = "\t";
 const char* const KEY_BACKSPACE = "\177";
+const char* const KEY_CTRL_C = "\003";
+const char* const KEY_CTRL_D = "\004";
 
 namespace {
 // However loaded the machine, kansu answers within this; a wait that ends
@@ -109,6 +111,12 @@ bool TerminalSession::WaitForLineEditor() {
     }
     ADD_FAILURE() << "the line editor never took the terminal\n--- screen ---\n" << shown_;
     return false;
+}
+
+bool TerminalSession::Answer(const std::string& prompt, const std::string& keys) {
+    if (!WaitFor(prompt) || !WaitForLineEditor()) return false;
+    Type(keys);
+    return true;
 }
 
 int TerminalSession::Wait() {

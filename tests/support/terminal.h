@@ -16,6 +16,8 @@ extern const char* const KEY_LEFT;
 extern const char* const KEY_ENTER;
 extern const char* const KEY_TAB;
 extern const char* const KEY_BACKSPACE;
+extern const char* const KEY_CTRL_C;
+extern const char* const KEY_CTRL_D;
 
 class TerminalSession {
 public:
@@ -33,6 +35,8 @@ public:
     // Waits until the line editor has the terminal: keys typed earlier would
     // meet the terminal's own line editing.
     bool WaitForLineEditor();
+    // Waits for the prompt and for the line editor, then types the keys.
+    bool Answer(const std::string& prompt, const std::string& keys);
     // Waits up to a minute for the end; the status as waitpid gives it.
     int Wait();
     std::string Shown() const { return shown_; }
