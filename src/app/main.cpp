@@ -11,6 +11,7 @@
 #include "commands/usrdefopr.h"
 #include "console/consoleio.h"
 #include "console/dialoguecancel.h"
+#include "console/fullwidthhint.h"
 #include "console/inputkind.h"
 #include "console/interrupt.h"
 #include "console/typednumber.h"
@@ -215,6 +216,7 @@ int Select_Command(char* cmmd_array, UsrFuncArray& ufunc_list) {
         }
     }
     std::cout << Msg().COMMAND_UNKNOWN << std::endl;
+    Hint_HalfWidth(cmmd_array, true);
     return 1;
 }
 

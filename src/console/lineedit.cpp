@@ -59,6 +59,8 @@ struct EditSession {
     InputKind reading_kind = InputKind::Other;
     bool interrupted = false;           // the last read was cut short by Ctrl-C
     bool end_requested_before = false;  // Ctrl-C had asked to end before this line
+    InputKind mend_kind = InputKind::Other;  // the kind of line mend_keys start
+    std::string mend_keys;                   // a refused line and the keys back to its fault
 };
 
 EditSession* session = nullptr;
@@ -163,6 +165,13 @@ int Read_Character(EditLine* editor, wchar_t* character) {
 
 char* Current_Prompt(EditLine*) { return &session->prompt[0]; }
 
+// Starts the line with a refused line offered for this kind of read.
+void Push_Mending() {
+    if (session->mend_keys.empty() || session->mend_kind != session->reading_kind) return;
+    el_push(session->editor, session->mend_keys.c_str());
+    session->mend_keys.clear();
+}
+
 void Show_Choices(const std::vector<std::string>& choices) {
     std::string list = "\n";
     for (const std::string& choice : choices) list += choice + "  ";
@@ -243,6 +252,7 @@ EditedInputBuf::int_type EditedInputBuf::underflow() {
     session->interrupted = false;
     session->end_requested_before = Program_EndRequested();
     el_set(session->editor, EL_HIST, history, History_For(session->reading_kind));
+    Push_Mending();
     int count = 0;
     const char* typed = el_gets(session->editor, &count);
     if (typed == nullptr || count <= 0) return End_OfInput();
@@ -305,6 +315,21 @@ bool Start_LineEditing(bool wanted, bool utf8) {
     editing_active = 1;
     std::atexit(Stop_AtExit);
     return true;
+}
+
+void Offer_ForMending(InputKind kind, const char* line, int fault) {
+    if (session == nullptr) return;
+    std::string keys(line);
+    for (char letter : keys)
+        if (static_cast<unsigned char>(letter) < 0x20 || letter == 0x7F) return;
+    // Ctrl-B (back one character) for every character after the fault.
+    size_t back = 0;
+    if (fault >= 0)
+        for (size_t at = static_cast<size_t>(fault); at < keys.size(); ++at)
+            if ((static_cast<unsigned char>(keys[at]) & 0xC0) != 0x80) ++back;
+    keys.append(back, '\002');
+    session->mend_kind = kind;
+    session->mend_keys = keys;
 }
 
 void Stop_LineEditing() {

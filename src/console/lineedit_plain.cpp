@@ -4,5 +4,6 @@
 
 bool LineEditing_Built() { return false; }
 bool Start_LineEditing(bool, bool) { return false; }
+void Offer_ForMending(InputKind, const char*, int) {}
 void Stop_LineEditing() {}
 void Stop_LineEditing_OnSignal() {}

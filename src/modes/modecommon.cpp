@@ -7,6 +7,7 @@
 
 #include "console/consoleio.h"
 #include "console/dialoguecancel.h"
+#include "console/fullwidthhint.h"
 #include "text/fullwidth.h"
 #include "console/inputkind.h"
 #include "text/messages.h"
@@ -25,6 +26,7 @@ int Parse_RangeLine(const char* line, char* var_name, double* min_value, double*
     // A count of 0 would make every point of the sweep a division by zero.
     if (result < 1 || given_steps == 0) {
         Show_RangeError();
+        Hint_HalfWidth(line, true);
         return 0;
     }
     *step_num = given_steps;

@@ -134,4 +134,44 @@ TEST(KeyboardScenario, ValuePromptsSayWhatTheyTook) {
                                               " 行を書き足しました\n");
 }
 
+// A refused formula comes back at the next formula prompt, the cursor at the
+// fault: deleting the character there mends it.
+TEST(KeyboardScenario, ARefusedFormulaComesBackToBeMended) {
+    if (!EditingTested()) GTEST_SKIP() << "no line editing: Windows or a build without libedit";
+    Session session;
+    TerminalSession terminal(session, {"--utf8"});
+    ASSERT_TRUE(terminal.Answer(MENU_END, "1" + ENTER));
+    ASSERT_TRUE(terminal.Answer(FORMULA_PROMPT, "2^^3" + ENTER));
+    ASSERT_TRUE(terminal.Answer(MENU_END, "1" + ENTER));
+    ASSERT_TRUE(terminal.Answer(FORMULA_PROMPT, "\033[3~" + ENTER));
+    ASSERT_TRUE(terminal.Answer(FILE_PROMPT, "m.txt" + ENTER));
+    ASSERT_TRUE(terminal.Answer(MENU_END, "0" + ENTER));
+    EXPECT_TRUE(EndedWith(terminal.Wait(), 0));
+    std::string report = session.ReadFile("m.txt");
+    EXPECT_NE(report.find("\n2^3=8\n"), std::string::npos) << report;
+}
+
+// The half-width hint after a refused range, command word or formula that
+// holds a full-width form or the minus sign U+2212.
+TEST(KeyboardScenario, HalfWidthHintForEveryRefusedText) {
+    if (!EditingTested()) GTEST_SKIP() << "no line editing: Windows or a build without libedit";
+    struct Case {
+        std::vector<std::string> answers;  // prompt, line, ...
+    } cases[] = {
+        {{MENU_END, "1", FORMULA_PROMPT, "x+1", RANGE_PROMPT, "ｘ(0,1)"}},
+        {{MENU_END, "-1", "コマンドを入力して下さい :", "ＣｈｅｃｋＵｆＬｉｓｔ"}},
+        {{MENU_END, "1", FORMULA_PROMPT, "x−1"}},
+    };
+    for (const Case& c : cases) {
+        Session session;
+        TerminalSession terminal(session, {"--utf8"});
+        for (size_t i = 0; i + 1 < c.answers.size(); i += 2)
+            ASSERT_TRUE(terminal.Answer(c.answers[i], c.answers[i + 1] + ENTER));
+        ASSERT_TRUE(terminal.Answer(MENU_END, "0" + ENTER));
+        EXPECT_TRUE(EndedWith(terminal.Wait(), 0));
+        EXPECT_EQ(session.ReadFile("stderr"), "全角の英数字・記号・空白は半角で入力してください。\n")
+            << c.answers.back();
+    }
+}
+
 }  // namespace
