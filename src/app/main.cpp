@@ -10,6 +10,7 @@
 #include "commands/commandrunners.h"
 #include "commands/usrdefopr.h"
 #include "console/consoleio.h"
+#include "console/consoleterminal.h"
 #include "console/dialoguecancel.h"
 #include "console/fullwidthhint.h"
 #include "console/inputkind.h"
@@ -136,7 +137,8 @@ int Kansu_Main(const ShellSettings& settings) {
 
     if (Termination_Signal() != 0) return End_BySignal(g_ufunc_list);
     // Ctrl-C with unsaved functions left the loop: the question is still asked.
-    if (Program_EndRequested()) {
+    bool interrupted = Program_EndRequested();
+    if (interrupted) {
         Resume_InputAfterInterrupt();
         std::cout << "\n";
     }
@@ -144,7 +146,9 @@ int Kansu_Main(const ShellSettings& settings) {
     Ask_SaveChanges(g_ufunc_list);
     if (Termination_Signal() != 0 && g_ufunc_list.GetChangeFlag() != 0)
         return End_BySignal(g_ufunc_list);
-    return 0;
+    // At a terminal the status says that Ctrl-C ended the run, as it does when
+    // nothing was unsaved; a piped session keeps its status 0.
+    return interrupted && Output_IsTerminal() ? 128 + SIGINT : 0;
 }
 
 void Ask_SaveChanges(UsrFuncArray& ufunc_list) {

@@ -174,4 +174,16 @@ TEST(KeyboardScenario, HalfWidthHintForEveryRefusedText) {
     }
 }
 
+// Ctrl-D at the menu ends the run with status 0, and its line: the shell's
+// next prompt starts on a line of its own.
+TEST(KeyboardScenario, CtrlDAtTheMenuEndsItsLine) {
+    if (!EditingTested()) GTEST_SKIP() << "no line editing: Windows or a build without libedit";
+    Session session;
+    TerminalSession terminal(session, {"--utf8"});
+    ASSERT_TRUE(terminal.Answer(MENU_END, KEY_CTRL_D));
+    EXPECT_TRUE(EndedWith(terminal.Wait(), 0));
+    std::string shown = terminal.Shown();
+    EXPECT_EQ(shown.substr(shown.rfind(MENU_END) + MENU_END.size()), "\r\n^D\r\n");
+}
+
 }  // namespace
