@@ -67,6 +67,7 @@ EditSession* session = nullptr;
 volatile sig_atomic_t editing_active = 0;
 volatile sig_atomic_t history_writing = 0;
 volatile sig_atomic_t window_resized = 0;
+volatile sig_atomic_t continued = 0;  // SIGCONT: back in the foreground after Ctrl-Z
 
 const int ENDING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
@@ -128,6 +129,16 @@ void Remember(InputKind kind, const std::string& line) {
 // the program to end: the signal may arrive just before the wait begins.
 const int END_LOOK_MILLISECONDS = 100;
 
+// Back after Ctrl-Z and fg: the shell may have set the terminal its own way
+// and written over the screen, so the editor's settings are taken again and
+// the prompt and the line are drawn afresh.
+void Resume_Editing(EditLine* editor) {
+    el_set(editor, EL_PREP_TERM, 0);
+    el_set(editor, EL_PREP_TERM, 1);
+    el_resize(editor);
+    el_set(editor, EL_REFRESH);
+}
+
 // Reads one character for the editor: the bytes of a UTF-8 sequence make one
 // wide character; Ctrl-C with unsaved work ends the line as a failed read.
 int Read_Character(EditLine* editor, wchar_t* character) {
@@ -136,6 +147,10 @@ int Read_Character(EditLine* editor, wchar_t* character) {
         if (window_resized != 0) {
             window_resized = 0;
             el_resize(editor);
+        }
+        if (continued != 0) {
+            continued = 0;
+            Resume_Editing(editor);
         }
         // A Ctrl-C that came after this line began but before the wait is
         // seen at the next look; one during the wait cuts the wait short.
@@ -193,6 +208,17 @@ unsigned char Complete(EditLine* editor, int) {
 }
 
 extern "C" void On_WindowResize(int) { window_resized = 1; }
+extern "C" void On_Continue(int) { continued = 1; }
+
+// Resizes and continuations are noted at the next look for a key; no output
+// is cut short.
+void Note_Signal(int signal_number, void (*handler)(int)) {
+    struct sigaction action = {};
+    action.sa_handler = handler;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal_number, &action, nullptr);
+}
 
 void Bind_Keys(EditLine* editor) {
     el_set(editor, EL_EDITOR, "emacs");
@@ -307,11 +333,8 @@ bool Start_LineEditing(bool wanted, bool utf8) {
     session->output = new HeldPromptBuf(session->plain_output);
     std::cout.rdbuf(session->output);
     session->plain_input = std::cin.rdbuf(&session->input);
-    struct sigaction resize = {};
-    resize.sa_handler = On_WindowResize;
-    resize.sa_flags = SA_RESTART;  // noted at the next key; no output is cut short
-    sigemptyset(&resize.sa_mask);
-    sigaction(SIGWINCH, &resize, nullptr);
+    Note_Signal(SIGWINCH, On_WindowResize);
+    Note_Signal(SIGCONT, On_Continue);
     editing_active = 1;
     std::atexit(Stop_AtExit);
     return true;

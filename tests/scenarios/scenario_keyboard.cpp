@@ -5,6 +5,7 @@
 #include "session.h"
 #include "terminal.h"
 
+#include <signal.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -184,6 +185,30 @@ TEST(KeyboardScenario, CtrlDAtTheMenuEndsItsLine) {
     EXPECT_TRUE(EndedWith(terminal.Wait(), 0));
     std::string shown = terminal.Shown();
     EXPECT_EQ(shown.substr(shown.rfind(MENU_END) + MENU_END.size()), "\r\n^D\r\n");
+}
+
+// Stopped (Ctrl-Z) and continued (fg) at a prompt: the prompt and the line
+// typed so far are drawn again, and the line goes on from there.
+TEST(KeyboardScenario, TheLineIsRedrawnAfterFg) {
+    if (!EditingTested()) GTEST_SKIP() << "no line editing: Windows or a build without libedit";
+    Session session;
+    TerminalSession terminal(session, {"--utf8"});
+    ASSERT_TRUE(terminal.Answer(MENU_END, "1" + ENTER));
+    ASSERT_TRUE(terminal.Answer(FORMULA_PROMPT, "x^2+"));
+    ASSERT_TRUE(terminal.WaitFor("x^2+"));
+    kill(terminal.Pid(), SIGSTOP);
+    int status = 0;
+    ASSERT_EQ(waitpid(terminal.Pid(), &status, WUNTRACED), terminal.Pid());
+    ASSERT_TRUE(WIFSTOPPED(status));
+    kill(terminal.Pid(), SIGCONT);
+    EXPECT_TRUE(terminal.WaitFor("x^2+"));  // drawn again
+    ASSERT_TRUE(terminal.Answer("", "1" + ENTER));
+    ASSERT_TRUE(terminal.Answer(RANGE_PROMPT, ENTER));
+    ASSERT_TRUE(terminal.Answer("x=", "2" + ENTER));
+    ASSERT_TRUE(terminal.Answer(FILE_PROMPT, "f.txt" + ENTER));
+    ASSERT_TRUE(terminal.Answer(MENU_END, "0" + ENTER));
+    EXPECT_TRUE(EndedWith(terminal.Wait(), 0));
+    EXPECT_NE(session.ReadFile("f.txt").find("x^2+1"), std::string::npos);
 }
 
 }  // namespace
