@@ -211,4 +211,50 @@ TEST(KeyboardScenario, TheLineIsRedrawnAfterFg) {
     EXPECT_NE(session.ReadFile("f.txt").find("x^2+1"), std::string::npos);
 }
 
+// Columns a text takes on the terminal: a Japanese character two.
+size_t Columns(const std::string& text) {
+    size_t columns = 0;
+    for (unsigned char letter : text) columns += letter < 0x80 ? 1 : letter >= 0xE0 ? 2 : 0;
+    return columns;
+}
+
+// The widest rewrite of the progress line from at on.
+size_t WidestProgress(const std::string& shown, size_t at) {
+    size_t widest = 0;
+    for (size_t end; (at = shown.find('\r', at)) != std::string::npos; at = end) {
+        end = shown.find_first_of("\r\n", at + 1);
+        if (end == std::string::npos) end = shown.size();
+        widest = std::max(widest, Columns(shown.substr(at + 1, end - at - 1)));
+    }
+    return widest;
+}
+
+// The progress line never wraps in a narrow terminal, and follows a resize.
+TEST(KeyboardScenario, TheProgressLineFitsTheTerminal) {
+    if (!EditingTested()) GTEST_SKIP() << "no line editing: Windows or a build without libedit";
+    Session session;
+    TerminalSession terminal(session, {"--utf8"}, {}, TerminalSession::ERROR_TO_TERMINAL);
+    ASSERT_TRUE(terminal.Answer(MENU_END, "1" + ENTER));
+    ASSERT_TRUE(terminal.Answer(FORMULA_PROMPT, "sigma[n(1,100),x*n]" + ENTER));
+    ASSERT_TRUE(terminal.Answer(RANGE_PROMPT, "x(0,1)[2000000000]" + ENTER));
+    ASSERT_TRUE(terminal.Answer(FILE_PROMPT, "p.txt" + ENTER));
+    terminal.Resize(40);  // the line shows after half a second of work
+    ASSERT_TRUE(terminal.WaitFor("\r計算中"));
+    ASSERT_TRUE(terminal.WaitFor("\r計算中"));
+    EXPECT_LE(WidestProgress(terminal.Shown(), 0), 39u);
+    terminal.Resize(20);
+    for (int rewrite = 0; rewrite < 3; ++rewrite) ASSERT_TRUE(terminal.WaitFor("\r計算中"));
+    size_t after_resize = terminal.Shown().rfind("\r計算中");
+    terminal.Type(KEY_CTRL_C);
+    ASSERT_TRUE(terminal.WaitFor("計算を中断しました。"));
+    // The rewrites and the erasure, up to the message after Ctrl-C.
+    std::string shown = terminal.Shown();
+    shown = shown.substr(0, shown.find("計算を中断しました。", after_resize));
+    size_t echo = shown.rfind("^C");  // the terminal's echo of the key
+    if (echo != std::string::npos) shown.erase(echo, 2);
+    EXPECT_LE(WidestProgress(shown, after_resize), 19u);
+    ASSERT_TRUE(terminal.Answer(MENU_END, "0" + ENTER));
+    EXPECT_TRUE(EndedWith(terminal.Wait(), 0));
+}
+
 }  // namespace

@@ -32,10 +32,12 @@ std::chrono::steady_clock::time_point Deadline() {
 
 [[noreturn]] void Start_Child(Session& session, const std::string& terminal_name,
                               const std::vector<std::string>& arguments,
-                              const std::vector<std::string>& environment) {
+                              const std::vector<std::string>& environment, bool error_on_terminal) {
     setsid();
     int terminal = open(terminal_name.c_str(), O_RDWR);  // becomes the controlling terminal
-    int error_file = open(session.Path("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int error_file = error_on_terminal ? terminal
+                                       : open(session.Path("stderr").c_str(),
+                                              O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (terminal < 0 || error_file < 0 || dup2(terminal, 0) < 0 || dup2(terminal, 1) < 0 ||
         dup2(error_file, 2) < 0 || chdir(session.Dir().c_str()) != 0)
         _exit(127);
@@ -54,7 +56,8 @@ std::chrono::steady_clock::time_point Deadline() {
 }  // namespace
 
 TerminalSession::TerminalSession(Session& session, const std::vector<std::string>& arguments,
-                                 const std::vector<std::string>& environment) {
+                                 const std::vector<std::string>& environment,
+                                 ErrorOutput error_output) {
     master_ = posix_openpt(O_RDWR | O_NOCTTY);
     if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
         throw std::runtime_error("no pseudo-terminal");
@@ -64,7 +67,9 @@ TerminalSession::TerminalSession(Session& session, const std::vector<std::string
     ioctl(master_, TIOCSWINSZ, &size);
     std::string terminal_name = ptsname(master_);
     pid_ = fork();
-    if (pid_ == 0) Start_Child(session, terminal_name, arguments, environment);
+    if (pid_ == 0)
+        Start_Child(session, terminal_name, arguments, environment,
+                    error_output == ERROR_TO_TERMINAL);
     if (pid_ < 0) throw std::runtime_error("fork failed");
 }
 
@@ -78,6 +83,13 @@ TerminalSession::~TerminalSession() {
 
 void TerminalSession::Type(const std::string& keys) {
     ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+}
+
+void TerminalSession::Resize(int columns) {
+    winsize size = {};
+    size.ws_row = 24;
+    size.ws_col = static_cast<unsigned short>(columns);
+    ioctl(master_, TIOCSWINSZ, &size);  // the kernel signals SIGWINCH to kansu
 }
 
 void TerminalSession::ReadAvailable(int milliseconds) {

@@ -21,15 +21,20 @@ extern const char* const KEY_CTRL_D;
 
 class TerminalSession {
 public:
+    // Where standard error goes: the file "stderr", or the terminal too.
+    enum ErrorOutput { ERROR_TO_FILE, ERROR_TO_TERMINAL };
     // Starts kansu in the session's directory (also HOME) with TERM=xterm and
-    // the "NAME=value" entries given; standard error goes to the file "stderr".
+    // the "NAME=value" entries given, on a terminal of 80 columns.
     TerminalSession(Session& session, const std::vector<std::string>& arguments,
-                    const std::vector<std::string>& environment = {});
+                    const std::vector<std::string>& environment = {},
+                    ErrorOutput error_output = ERROR_TO_FILE);
     ~TerminalSession();
     TerminalSession(const TerminalSession&) = delete;
     TerminalSession& operator=(const TerminalSession&) = delete;
 
     void Type(const std::string& keys);
+    // Gives the terminal another width, as dragging a window's edge does.
+    void Resize(int columns);
     // Waits up to a minute until the screen shows text after what the last wait found.
     bool WaitFor(const std::string& text);
     // Waits until the line editor has the terminal: keys typed earlier would
