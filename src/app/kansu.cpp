@@ -3,6 +3,7 @@
 #include "console/dialoguecancel.h"
 #include "console/interrupt.h"
 #include "console/lineedit.h"
+#include "console/plaincancel.h"
 #include "app/main.h"
 #include "text/messages.h"
 #include "app/options.h"
@@ -20,7 +21,8 @@ int main(int argc, char** argv) {
     if (status >= 0) return status;
     Install_InterruptHandler();
     Set_SignalEndHook(Stop_LineEditing_OnSignal);
-    Allow_DialogueCancel(Start_LineEditing(!options.no_edit, Utf8_Active()));
+    bool editing = Start_LineEditing(!options.no_edit, Utf8_Active());
+    Allow_DialogueCancel(editing || Watch_PlainTerminalInput());
     ShellSettings settings;
     settings.pictures_beside_reports = options.plot;
     return Kansu_Main(settings);

@@ -1,6 +1,7 @@
 #include "console/dialoguecancel.h"
 
 #include <csignal>
+#include <cstdio>
 #include <iostream>
 
 namespace {
@@ -27,6 +28,7 @@ bool Dialogue_Cancelled() { return cancelled != 0; }
 bool Take_DialogueCancel() {
     if (cancelled == 0) return false;
     cancelled = 0;
+    std::clearerr(stdin);  // the terminal is read again
     std::cin.clear();
     std::cout.clear();
     return true;

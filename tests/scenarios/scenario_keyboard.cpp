@@ -67,9 +67,10 @@ TEST(KeyboardScenario, CtrlCAndCtrlDCancelTheDialogue) {
         {{MENU, "-1", command, "EnrUsrfunc", "やめる--->0", "1", "字以内) :", "f", "(0以上) :", "0"},
          "関数定義式を入力して下さい。", KEY_CTRL_C},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases) for (bool plain : {false, true}) {
         Session session;
-        TerminalSession terminal(session, {"--utf8"});
+        TerminalSession terminal(session, plain ? std::vector<std::string>{"--utf8", "--no-edit"}
+                                                : std::vector<std::string>{"--utf8"});
         Answer(terminal, c.steps);
         ASSERT_TRUE(terminal.Answer(c.prompt, c.keys));
         // No save question: nothing was enrolled.

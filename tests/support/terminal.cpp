@@ -9,6 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <stdexcept>
@@ -57,7 +58,8 @@ std::chrono::steady_clock::time_point Deadline() {
 
 TerminalSession::TerminalSession(Session& session, const std::vector<std::string>& arguments,
                                  const std::vector<std::string>& environment,
-                                 ErrorOutput error_output) {
+                                 ErrorOutput error_output)
+    : editing_(std::find(arguments.begin(), arguments.end(), "--no-edit") == arguments.end()) {
     master_ = posix_openpt(O_RDWR | O_NOCTTY);
     if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
         throw std::runtime_error("no pseudo-terminal");
@@ -126,7 +128,7 @@ bool TerminalSession::WaitForLineEditor() {
 }
 
 bool TerminalSession::Answer(const std::string& prompt, const std::string& keys) {
-    if (!WaitFor(prompt) || !WaitForLineEditor()) return false;
+    if (!WaitFor(prompt) || (editing_ && !WaitForLineEditor())) return false;
     Type(keys);
     return true;
 }

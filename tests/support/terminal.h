@@ -40,7 +40,8 @@ public:
     // Waits until the line editor has the terminal: keys typed earlier would
     // meet the terminal's own line editing.
     bool WaitForLineEditor();
-    // Waits for the prompt and for the line editor, then types the keys.
+    // Waits for the prompt and (unless started with --no-edit) for the line
+    // editor, then types the keys.
     bool Answer(const std::string& prompt, const std::string& keys);
     // Waits up to a minute for the end; the status as waitpid gives it.
     int Wait();
@@ -52,6 +53,7 @@ public:
 private:
     void ReadAvailable(int milliseconds);
 
+    bool editing_ = true;
     int master_ = -1;
     pid_t pid_ = -1;
     int status_ = -1;

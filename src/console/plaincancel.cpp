@@ -1,0 +1,56 @@
+#include "console/plaincancel.h"
+
+#include <iostream>
+#include <streambuf>
+
+#include "console/dialoguecancel.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace {
+// Passes standard input's characters through unbuffered; at end of input
+// inside a dialogue it cancels the dialogue, whose output is then dropped.
+class CancellingInputBuf : public std::streambuf {
+public:
+    explicit CancellingInputBuf(std::streambuf* plain) : plain_(plain) {}
+
+protected:
+    // A cancelled dialogue reads nothing more, so no further key is awaited.
+    int_type underflow() override {
+        return Dialogue_Cancelled() ? traits_type::eof() : Seen(plain_->sgetc());
+    }
+    int_type uflow() override {
+        return Dialogue_Cancelled() ? traits_type::eof() : Seen(plain_->sbumpc());
+    }
+    int_type pbackfail(int_type letter) override {
+        return traits_type::eq_int_type(letter, traits_type::eof())
+                   ? plain_->sungetc()
+                   : plain_->sputbackc(traits_type::to_char_type(letter));
+    }
+
+private:
+    int_type Seen(int_type letter) {
+        if (!traits_type::eq_int_type(letter, traits_type::eof())) return letter;
+        if ((Dialogue_Cancelled() || Cancel_Dialogue()) && !std::cout.bad()) {
+            std::cout << "\n" << std::flush;
+            std::cout.setstate(std::ios::badbit);
+        }
+        return letter;
+    }
+
+    std::streambuf* plain_;
+};
+}  // namespace
+
+bool Watch_PlainTerminalInput() {
+#ifdef _WIN32
+    return false;
+#else
+    if (isatty(STDIN_FILENO) == 0 || isatty(STDOUT_FILENO) == 0) return false;
+    static CancellingInputBuf watching(std::cin.rdbuf());
+    std::cin.rdbuf(&watching);
+    return true;
+#endif
+}
