@@ -19,10 +19,10 @@ public:
 protected:
     // A cancelled dialogue reads nothing more, so no further key is awaited.
     int_type underflow() override {
-        return Dialogue_Cancelled() ? traits_type::eof() : Seen(plain_->sgetc());
+        return Dialogue_Cancelled() ? Cancelled() : Seen(plain_->sgetc());
     }
     int_type uflow() override {
-        return Dialogue_Cancelled() ? traits_type::eof() : Seen(plain_->sbumpc());
+        return Dialogue_Cancelled() ? Cancelled() : Seen(plain_->sbumpc());
     }
     int_type pbackfail(int_type letter) override {
         return traits_type::eq_int_type(letter, traits_type::eof())
@@ -33,11 +33,16 @@ protected:
 private:
     int_type Seen(int_type letter) {
         if (!traits_type::eq_int_type(letter, traits_type::eof())) return letter;
-        if ((Dialogue_Cancelled() || Cancel_Dialogue()) && !std::cout.bad()) {
+        return Dialogue_Cancelled() || Cancel_Dialogue() ? Cancelled() : letter;
+    }
+
+    // The screen's line is ended once, and the dialogue's output dropped.
+    int_type Cancelled() {
+        if (!std::cout.bad()) {
             std::cout << "\n" << std::flush;
             std::cout.setstate(std::ios::badbit);
         }
-        return letter;
+        return traits_type::eof();
     }
 
     std::streambuf* plain_;
