@@ -358,6 +358,10 @@ void Offer_ForMending(InputKind kind, const char* line, int fault) {
 void Stop_LineEditing() {
     if (session == nullptr) return;
     editing_active = 0;
+    // No handler of the editor's outlives it (a leak checker at exit clones the
+    // process and must not meet them).
+    Note_Signal(SIGWINCH, SIG_DFL);
+    Note_Signal(SIGCONT, SIG_DFL);
     if (!Write_History()) Warn_Once(Msg().HISTORY_UNWRITABLE, session->file.Path());
     session->output->Release();
     std::cout.rdbuf(session->plain_output);

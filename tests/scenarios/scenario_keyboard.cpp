@@ -127,12 +127,21 @@ size_t WidestLine(std::string shown) {
     return widest;
 }
 
-// The progress line fits the terminal and follows a resize; after Ctrl-Z and
-// fg the line is drawn again; Ctrl-D at the menu ends its line.
+// After Ctrl-Z and fg the line is drawn again; the progress line fits the
+// terminal and follows a resize; Ctrl-D at the menu ends its line.
 TEST(KeyboardScenario, TheTerminalStaysTidy) {
     if (!EditingTested()) GTEST_SKIP() << "no line editing: Windows or a build without libedit";
     Session session;
     TerminalSession terminal(session, {"--utf8"}, {}, TerminalSession::ERROR_TO_TERMINAL);
+    Answer(terminal, {MENU, "1"});
+    ASSERT_TRUE(terminal.Answer(FORMULA, "x^2+"));
+    ASSERT_TRUE(terminal.WaitFor("x^2+"));
+    int status = 0;
+    kill(terminal.Pid(), SIGSTOP);
+    ASSERT_EQ(waitpid(terminal.Pid(), &status, WUNTRACED), terminal.Pid());
+    kill(terminal.Pid(), SIGCONT);
+    EXPECT_TRUE(terminal.WaitFor("x^2+"));  // drawn again
+    Answer(terminal, {"", "1", RANGE, "", "x=", "2", FILE_NAME, "f.txt"});
     Answer(terminal, {MENU, "1", FORMULA, "sigma[n(1,100),x*n]", RANGE, "x(0,1)[2000000000]",
                       FILE_NAME, "p.txt"});
     for (int columns : {40, 20}) {
@@ -144,21 +153,11 @@ TEST(KeyboardScenario, TheTerminalStaysTidy) {
         std::string shown = terminal.Shown().substr(from);
         EXPECT_LT(WidestLine(shown.substr(0, shown.find("計算を中断しました。"))), columns);
     }
-    terminal.Resize(80);
-    Answer(terminal, {MENU, "1"});
-    ASSERT_TRUE(terminal.Answer(FORMULA, "x^2+"));
-    ASSERT_TRUE(terminal.WaitFor("x^2+"));
-    int status = 0;
-    kill(terminal.Pid(), SIGSTOP);
-    ASSERT_EQ(waitpid(terminal.Pid(), &status, WUNTRACED), terminal.Pid());
-    kill(terminal.Pid(), SIGCONT);
-    EXPECT_TRUE(terminal.WaitFor("x^2+"));  // drawn again
-    Answer(terminal, {"", "1", RANGE, "", "x=", "2", FILE_NAME, "f.txt"});
     ASSERT_TRUE(terminal.Answer(MENU, KEY_CTRL_D));
     EXPECT_TRUE(EndedWith(terminal.Wait(), 0));
-    EXPECT_NE(session.ReadFile("f.txt").find("x^2+1"), std::string::npos);
     std::string shown = terminal.Shown();
     EXPECT_EQ(shown.substr(shown.rfind(MENU) + MENU.size()), "\r\n^D\r\n");
+    EXPECT_NE(session.ReadFile("f.txt").find("x^2+1"), std::string::npos);
 }
 
 TEST(KeyboardScenario, HalfWidthHintForEveryRefusedText) {
