@@ -44,6 +44,9 @@ std::chrono::steady_clock::time_point Deadline() {
         _exit(127);
     unsetenv("XDG_STATE_HOME");
     unsetenv("KANSU_ENCODING");
+    // The terminal's character set is chosen by the test alone (a UTF-8 one
+    // would make kansu speak UTF-8).
+    for (const char* locale : {"LC_ALL", "LC_CTYPE", "LANG"}) unsetenv(locale);
     setenv("TERM", "xterm", 1);
     setenv("HOME", session.Dir().c_str(), 1);
     for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
