@@ -21,7 +21,6 @@
 #include "modes/inplexp.h"
 #include "modes/paramexp.h"
 #include "modes/polarcord.h"
-#include "plot/plotcommand.h"
 #include "text/messages.h"
 #include "userfunc/recovery.h"
 #include "userfunc/usrfunc.h"
