@@ -1,8 +1,10 @@
 #include <iostream>
 #include <new>
 
+#include "console/dialoguecancel.h"
 #include "console/interrupt.h"
 #include "console/lineedit.h"
+#include "console/plaincancel.h"
 #include "app/main.h"
 #include "app/runend.h"
 #include "text/messages.h"
@@ -34,7 +36,8 @@ int main(int argc, char** argv) {
     Install_InterruptHandler();
     Set_SignalEndHook(Stop_LineEditing_OnSignal);
     Set_ConsoleCloseHook(Keep_OnConsoleClose);
-    Start_LineEditing(!options.no_edit, Utf8_Active());
+    bool editing = Start_LineEditing(!options.no_edit, Utf8_Active());
+    Allow_DialogueCancel(editing || Watch_PlainTerminalInput());
     ShellSettings settings;
     settings.pictures_beside_reports = options.plot;
     try {

@@ -1,4 +1,5 @@
 #include "app/main.h"
+#include "app/runnotes.h"
 
 #include <csignal>
 #include <cstring>
@@ -11,6 +12,9 @@
 #include "commands/commandrunners.h"
 #include "commands/usrdefopr.h"
 #include "console/consoleio.h"
+#include "console/consoleterminal.h"
+#include "console/dialoguecancel.h"
+#include "console/fullwidthhint.h"
 #include "console/inputkind.h"
 #include "console/interrupt.h"
 #include "console/typednumber.h"
@@ -19,7 +23,6 @@
 #include "modes/inplexp.h"
 #include "modes/paramexp.h"
 #include "modes/polarcord.h"
-#include "plot/plotcommand.h"
 #include "text/messages.h"
 #include "userfunc/recovery.h"
 #include "userfunc/usrfunc.h"
@@ -70,13 +73,25 @@ ModeFunction Menu_Mode(int select) {
 void Run_Command() {
     char command_array[COMMAND_SIZE] = {};
     std::cout << Msg().COMMAND_PROMPT;
+    DialogueScope dialogue;
     {
         InputKindScope kind(InputKind::Command);
         if (Input_Formula(std::cin, command_array, COMMAND_SIZE) == nullptr)
             command_array[0] = '\0';
     }
-    Select_Command(command_array, g_ufunc_list);
+    if (!Dialogue_Cancelled()) Select_Command(command_array, g_ufunc_list);
     std::cout << "\n\n";
+}
+
+RunResult Run_Mode(ModeFunction mode) {
+    DialogueScope dialogue;
+    return mode(g_ufunc_list);
+}
+
+// A dialogue cancelled from the keyboard: the streams work again and one line
+// says so.
+void End_CancelledDialogue() {
+    if (Take_DialogueCancel()) std::cerr << Msg().DIALOGUE_CANCELLED << std::endl;
 }
 
 // An evaluation failed while a report was written: its message, the save
@@ -95,16 +110,17 @@ const int GO_ON = -1;
 // A choice that ends the loop sets select to 0.
 int Run_Choice(int& select, const ShellSettings& settings) {
     if (ModeFunction mode = Menu_Mode(select)) {
-        RunResult result = mode(g_ufunc_list);
+        RunResult result = Run_Mode(mode);
         if (result.evaluation_error != nullptr)
             return End_AfterEvaluationError(result.evaluation_error);
-        if (settings.pictures_beside_reports && !result.report_path.empty())
-            Draw_PictureBeside(result.report_path);
+        Note_RunOutcome(result, settings.pictures_beside_reports);
+        End_CancelledDialogue();
         End_OutPut();
     } else if (select == 5) {
         Explain_Function();
     } else if (select == -1) {
         Run_Command();
+        End_CancelledDialogue();
     } else {
         select = 0;
     }
@@ -144,13 +160,16 @@ int Kansu_Main(const ShellSettings& settings) {
 
     if (Termination_Signal() != 0) return End_BySignal(g_ufunc_list);
     // Ctrl-C with unsaved functions left the loop: the question is still asked.
-    if (Program_EndRequested()) {
+    bool interrupted = Program_EndRequested();
+    if (interrupted) {
         Resume_InputAfterInterrupt();
         std::cout << "\n";
     }
 
     SaveQuestionEnd question = Ask_SaveChanges(g_ufunc_list);
-    if (Termination_Signal() == 0) return 0;
+    // At a terminal the status says that Ctrl-C ended the run, as it does when
+    // nothing was unsaved; a piped session keeps its status 0.
+    if (Termination_Signal() == 0) return interrupted && Output_IsTerminal() ? 128 + SIGINT : 0;
     // A signal during the question cut its read short, which kept the
     // functions in a recovery file already.
     return question == QUESTION_RECOVERED ? 128 + Termination_Signal()
@@ -199,6 +218,7 @@ int Select_Command(char* cmmd_array, UsrFuncArray& ufunc_list) {
         }
     }
     std::cout << Msg().COMMAND_UNKNOWN << std::endl;
+    Hint_HalfWidth(cmmd_array, true);
     return 1;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "console/consoleterminal.h"
 #include "eval/evalnative.h"
 #include "kansu_version.h"
 #include "text/messages.h"
@@ -74,9 +75,9 @@ CommandOptions Parse_Options(int argc, const char* const* argv) {
 }
 
 bool Utf8_Chosen(const CommandOptions& options, const char* encoding_variable,
-                 std::ostream& error_out) {
+                 std::ostream& error_out, bool terminal_utf8) {
     if (options.utf8 || options.cp932) return options.utf8;
-    if (encoding_variable == nullptr || *encoding_variable == '\0') return false;
+    if (encoding_variable == nullptr || *encoding_variable == '\0') return terminal_utf8;
     if (strcasecmp(encoding_variable, "utf-8") == 0 || strcasecmp(encoding_variable, "utf8") == 0)
         return true;
     if (strcasecmp(encoding_variable, "cp932") != 0)
@@ -85,7 +86,8 @@ bool Utf8_Chosen(const CommandOptions& options, const char* encoding_variable,
 }
 
 int Apply_Options(const CommandOptions& options, std::ostream& out, std::ostream& error_out) {
-    Use_Utf8(Utf8_Chosen(options, std::getenv("KANSU_ENCODING"), error_out));
+    Use_Utf8(Utf8_Chosen(options, std::getenv("KANSU_ENCODING"), error_out,
+                         Output_TerminalIsUtf8()));
     const char* machine_code = std::getenv("KANSU_MACHINE_CODE");
     Allow_NativeCode(machine_code == nullptr || std::strcmp(machine_code, "0") != 0);
     if (!options.unknown.empty()) {

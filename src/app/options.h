@@ -33,10 +33,11 @@ CommandOptions Parse_Options(int argc, const char* const* argv);
 int Option_Count(const char* word, int most);
 
 // Whether the console is UTF-8: an option wins, then KANSU_ENCODING's value
-// (utf-8 or cp932, any case; null when unset); code page 932 otherwise. An
-// unknown value is named on error_out and the default used.
+// (utf-8 or cp932, any case; null when unset); then UTF-8 when standard output
+// is a terminal that shows it (terminal_utf8), code page 932 otherwise. An
+// unknown value is named on error_out and code page 932 used.
 bool Utf8_Chosen(const CommandOptions& options, const char* encoding_variable,
-                 std::ostream& error_out);
+                 std::ostream& error_out, bool terminal_utf8 = false);
 
 // Selects the message table and answers --help, --version or an unknown
 // option. Returns the exit status when the program should end now, -1 to go

@@ -3,6 +3,9 @@
 #include <iostream>
 
 #include "console/consoleio.h"
+#include "console/dialoguecancel.h"
+#include "console/fullwidthhint.h"
+#include "console/lineedit.h"
 #include "console/inputkind.h"
 #include "formula/formulatext.h"
 #include "text/messages.h"
@@ -15,11 +18,18 @@ int Read_And_Analyse(CompForm** the_formlist, char* line_array, bool eof_newline
     InputKindScope kind(InputKind::Formula);
     if (Input_Formula(std::cin, line_array, FORMULA_LINE_SIZE) == nullptr) {
         line_array[0] = '\0';
+        if (Dialogue_Cancelled()) return 0;
         if (eof_newline) std::cout << std::endl;
         std::cout << Msg().FORMULA_READ_FAILED;
         return 0;
     }
-    return Analyse_FormulaText(the_formlist, line_array, ERROR_WITH_POSITION);
+    int fault_position = -1;
+    if (Analyse_FormulaText(the_formlist, line_array, ERROR_WITH_POSITION, &fault_position) == 1)
+        return 1;
+    Hint_HalfWidth(line_array, false);
+    // The next formula prompt offers the text again, to be mended where it failed.
+    Offer_ForMending(InputKind::Formula, line_array, fault_position);
+    return 0;
 }
 
 int Analysis_InputFormula(CompForm** the_formlist, char* line_array) {

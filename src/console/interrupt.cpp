@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <iostream>
 
+#include "console/dialoguecancel.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -80,6 +82,7 @@ bool Record_Interrupt() {
         calculation_interrupted = 1;
         return false;
     }
+    if (Cancel_Dialogue()) return false;
     if (unsaved_work == 0) return true;
     end_requested = 1;
     return false;

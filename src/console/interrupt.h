@@ -1,5 +1,6 @@
 // Ctrl-C (SIGINT), and the signals that end a run (SIGHUP, SIGTERM, SIGQUIT). Inside a calculation it only raises a flag that the sweeps
-// and sums poll, so the calculation ends and the menu comes back. Elsewhere it
+// and sums poll, so the calculation ends and the menu comes back. At a prompt
+// of a dialogue that may be cancelled it cancels it (dialoguecancel.h). Elsewhere it
 // ends the program at once, unless unsaved user functions exist: then reads
 // are cut short (the handler is installed without SA_RESTART) and the shell
 // leaves its loop and asks the end-of-run save question.

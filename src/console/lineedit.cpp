@@ -21,6 +21,7 @@
 #include <string>
 
 #include "console/completion.h"
+#include "console/dialoguecancel.h"
 #include "console/heldprompt.h"
 #include "console/history.h"
 #include "console/historyfile.h"
@@ -39,6 +40,8 @@ protected:
     int_type underflow() override;
 
 private:
+    int_type End_OfInput();
+
     std::string line_;
     bool at_end_ = false;  // Ctrl-D on an empty line: nothing more is read
 };
@@ -60,12 +63,15 @@ struct EditSession {
     InputKind reading_kind = InputKind::Other;
     bool interrupted = false;           // the last read was cut short by Ctrl-C
     bool end_requested_before = false;  // Ctrl-C had asked to end before this line
+    InputKind mend_kind = InputKind::Other;  // the kind of line mend_keys start
+    std::string mend_keys;                   // a refused line and the keys back to its fault
 };
 
 EditSession* session = nullptr;
 volatile sig_atomic_t editing_active = 0;
 volatile sig_atomic_t history_writing = 0;
 volatile sig_atomic_t window_resized = 0;
+volatile sig_atomic_t continued = 0;  // SIGCONT: back in the foreground after Ctrl-Z
 
 const int ENDING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
@@ -127,6 +133,16 @@ void Remember(InputKind kind, const std::string& line) {
 // the program to end: the signal may arrive just before the wait begins.
 const int END_LOOK_MILLISECONDS = 100;
 
+// Back after Ctrl-Z and fg: the shell may have set the terminal its own way
+// and written over the screen, so the editor's settings are taken again and
+// the prompt and the line are drawn afresh.
+void Resume_Editing(EditLine* editor) {
+    el_set(editor, EL_PREP_TERM, 0);
+    el_set(editor, EL_PREP_TERM, 1);
+    el_resize(editor);
+    el_set(editor, EL_REFRESH);
+}
+
 // Reads one character for the editor: the bytes of a UTF-8 sequence make one
 // wide character; Ctrl-C with unsaved work ends the line as a failed read.
 int Read_Character(EditLine* editor, wchar_t* character) {
@@ -136,9 +152,13 @@ int Read_Character(EditLine* editor, wchar_t* character) {
             window_resized = 0;
             el_resize(editor);
         }
+        if (continued != 0) {
+            continued = 0;
+            Resume_Editing(editor);
+        }
         // A Ctrl-C that came after this line began but before the wait is
         // seen at the next look; one during the wait cuts the wait short.
-        bool signalled = false;
+        bool signalled = Dialogue_Cancelled();
         if (Program_EndRequested() && !session->end_requested_before) signalled = true;
         pollfd typed = {STDIN_FILENO, POLLIN, 0};
         int ready = signalled ? -1 : poll(&typed, 1, END_LOOK_MILLISECONDS);
@@ -148,7 +168,7 @@ int Read_Character(EditLine* editor, wchar_t* character) {
         if (got == 0) return 0;
         if (got < 0) {
             if (!signalled && errno != EINTR) return -1;
-            if (Program_EndRequested()) {
+            if (Dialogue_Cancelled() || Program_EndRequested()) {
                 session->interrupted = true;
                 return -1;
             }
@@ -163,6 +183,13 @@ int Read_Character(EditLine* editor, wchar_t* character) {
 }
 
 char* Current_Prompt(EditLine*) { return &session->prompt[0]; }
+
+// Starts the line with a refused line offered for this kind of read.
+void Push_Mending() {
+    if (session->mend_keys.empty() || session->mend_kind != session->reading_kind) return;
+    el_push(session->editor, session->mend_keys.c_str());
+    session->mend_keys.clear();
+}
 
 void Show_Choices(const std::vector<std::string>& choices) {
     std::string list = "\n";
@@ -185,6 +212,17 @@ unsigned char Complete(EditLine* editor, int) {
 }
 
 extern "C" void On_WindowResize(int) { window_resized = 1; }
+extern "C" void On_Continue(int) { continued = 1; }
+
+// Resizes and continuations are noted at the next look for a key; no output
+// is cut short.
+void Note_Signal(int signal_number, void (*handler)(int)) {
+    struct sigaction action = {};
+    action.sa_handler = handler;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal_number, &action, nullptr);
+}
 
 void Bind_Keys(EditLine* editor) {
     el_set(editor, EL_EDITOR, "emacs");
@@ -237,24 +275,42 @@ void Stop_AtExit() { Stop_LineEditing(); }
 EditedInputBuf::int_type EditedInputBuf::underflow() {
     if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
     if (at_end_) return traits_type::eof();
+    if (Dialogue_Cancelled()) return End_OfInput();
     std::cout.flush();
     session->prompt = session->output->TakePrompt();
     session->reading_kind = Current_InputKind();
     session->interrupted = false;
     session->end_requested_before = Program_EndRequested();
     el_set(session->editor, EL_HIST, history, History_For(session->reading_kind));
+    Push_Mending();
     int count = 0;
     const char* typed = el_gets(session->editor, &count);
-    if (typed == nullptr || count <= 0) {
-        if (!session->interrupted) at_end_ = true;
-        return traits_type::eof();
-    }
+    if (typed == nullptr || count <= 0) return End_OfInput();
     line_.assign(typed, static_cast<size_t>(count));
     std::string kept = line_;
     if (!kept.empty() && kept.back() == '\n') kept.pop_back();
     Remember(session->reading_kind, kept);
     setg(&line_[0], &line_[0], &line_[0] + line_.size());
     return traits_type::to_int_type(*gptr());
+}
+
+// The read found no line: Ctrl-C or Ctrl-D cancelled a dialogue (whose output
+// is then dropped until the shell takes the cancel), or Ctrl-D at the menu
+// ended the input. The screen's line is ended either way.
+EditedInputBuf::int_type EditedInputBuf::End_OfInput() {
+    setg(nullptr, nullptr, nullptr);
+    bool cancelled = Dialogue_Cancelled();
+    if (!cancelled && !session->interrupted) cancelled = Cancel_Dialogue();
+    if (!cancelled && !session->interrupted) at_end_ = true;
+    if (cancelled && !std::cout.bad()) {
+        std::fputs("\n", stdout);
+        std::fflush(stdout);
+        std::cout.setstate(std::ios::badbit);
+    } else if (at_end_) {
+        std::fputs("\n", stdout);
+        std::fflush(stdout);
+    }
+    return traits_type::eof();
 }
 
 bool LineEditing_Built() { return true; }
@@ -281,19 +337,35 @@ bool Start_LineEditing(bool wanted, bool utf8) {
     session->output = new HeldPromptBuf(session->plain_output);
     std::cout.rdbuf(session->output);
     session->plain_input = std::cin.rdbuf(&session->input);
-    struct sigaction resize = {};
-    resize.sa_handler = On_WindowResize;
-    resize.sa_flags = SA_RESTART;  // noted at the next key; no output is cut short
-    sigemptyset(&resize.sa_mask);
-    sigaction(SIGWINCH, &resize, nullptr);
+    Note_Signal(SIGWINCH, On_WindowResize);
+    Note_Signal(SIGCONT, On_Continue);
     editing_active = 1;
     std::atexit(Stop_AtExit);
     return true;
 }
 
+void Offer_ForMending(InputKind kind, const char* line, int fault) {
+    if (session == nullptr) return;
+    std::string keys(line);
+    for (char letter : keys)
+        if (static_cast<unsigned char>(letter) < 0x20 || letter == 0x7F) return;
+    // Ctrl-B (back one character) for every character after the fault.
+    size_t back = 0;
+    if (fault >= 0)
+        for (size_t at = static_cast<size_t>(fault); at < keys.size(); ++at)
+            if ((static_cast<unsigned char>(keys[at]) & 0xC0) != 0x80) ++back;
+    keys.append(back, '\002');
+    session->mend_kind = kind;
+    session->mend_keys = keys;
+}
+
 void Stop_LineEditing() {
     if (session == nullptr) return;
     editing_active = 0;
+    // No handler of the editor's outlives it (a leak checker at exit clones the
+    // process and must not meet them).
+    Note_Signal(SIGWINCH, SIG_DFL);
+    Note_Signal(SIGCONT, SIG_DFL);
     if (!Write_History()) Warn_Once(Msg().HISTORY_UNWRITABLE, session->file.Path());
     session->output->Release();
     std::cout.rdbuf(session->plain_output);

@@ -5,6 +5,8 @@
 #ifndef KANSU_LINEEDIT_H
 #define KANSU_LINEEDIT_H
 
+#include "console/inputkind.h"
+
 // Whether lines may be edited: asked for, standard input and output both
 // terminals, and a terminal that can move the cursor (TERM set, not "dumb").
 bool Terminal_CanEdit(bool wanted, bool input_terminal, bool output_terminal, const char* term);
@@ -16,6 +18,10 @@ bool LineEditing_Built();
 // encoding can be edited safely (UTF-8, with a UTF-8 character locale); code
 // page 932 is read plainly. Loads the history. Returns whether editing is on.
 bool Start_LineEditing(bool wanted, bool utf8);
+// A refused line of kind, offered as the start of the next line of that kind
+// with the cursor at the byte position fault (the end when outside the text).
+// Lines holding control characters are not offered.
+void Offer_ForMending(InputKind kind, const char* line, int fault);
 // Writes the history and gives the console streams back; also runs at exit.
 void Stop_LineEditing();
 // After an end-of-input key, the next read asks the editor for a line again.

@@ -4,6 +4,7 @@
 
 bool LineEditing_Built() { return false; }
 bool Start_LineEditing(bool, bool) { return false; }
+void Offer_ForMending(InputKind, const char*, int) {}
 void Stop_LineEditing() {}
 void Resume_EditedInput() {}
 void Stop_LineEditing_OnSignal() {}

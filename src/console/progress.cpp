@@ -10,9 +10,11 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #define KANSU_ISATTY _isatty
 #define KANSU_STDERR_FD 2
 #else
+#include <sys/ioctl.h>
 #include <unistd.h>
 #define KANSU_ISATTY isatty
 #define KANSU_STDERR_FD STDERR_FILENO
@@ -26,6 +28,31 @@ const long long LONGEST_CHECK_INTERVAL = 1LL << 20;
 
 // Reporters alive, outermost first: only the outermost one writes.
 int running_reporters = 0;
+
+// Columns of the terminal standard error writes to; 0 when unknown. Read at
+// every rewrite, so the line follows a resize.
+int Error_Columns() {
+#ifdef _WIN32
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info)) return 0;
+    return info.srWindow.Right - info.srWindow.Left + 1;
+#else
+    winsize size = {};
+    return ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+#endif
+}
+
+// Columns the text takes: a character of several bytes (the Japanese ones
+// here) takes two, in either encoding.
+int Display_Width(const std::string& text) {
+    if (!Utf8_Active()) return static_cast<int>(text.size());
+    int width = 0;
+    for (unsigned char letter : text) {
+        if (letter < 0x80 || (letter >= 0xC0 && letter < 0xE0)) width += 1;
+        if (letter >= 0xE0) width += 2;
+    }
+    return width;
+}
 }  // namespace
 
 std::string Grouped_Digits(long long count) {
@@ -87,26 +114,49 @@ void ProgressReporter::Check() {
     Show(now);
 }
 
+int ProgressReporter::Room() const {
+    if (out_ != &std::cerr) return 0;
+    int columns = Error_Columns();
+    return columns > 1 ? columns - 1 : 0;
+}
+
+// The longest form of the line that fits in room columns (0: any); empty when
+// none does.
+std::string ProgressReporter::Fitting_Line(long long percent, long long seconds_left,
+                                           int room) const {
+    std::string share = std::to_string(percent) + "%";
+    std::string counted = share + "  " + Grouped_Digits(done_) +
+                          (unit_ == ProgressUnit::Terms ? Msg().PROGRESS_TERMS
+                                                        : Msg().PROGRESS_POINTS) +
+                          std::to_string(seconds_left);
+    const std::string forms[] = {Msg().PROGRESS_RUNNING + counted + Msg().PROGRESS_SECONDS,
+                                 Msg().PROGRESS_RUNNING + counted + Msg().PROGRESS_SECONDS_SHORT,
+                                 Msg().PROGRESS_RUNNING + share, share};
+    for (const std::string& form : forms)
+        if (room == 0 || Display_Width(form) <= room) return form;
+    return std::string();
+}
+
 void ProgressReporter::Show(double now) {
     long long percent = total_ > 0 ? done_ * 100 / total_ : 100;
     double per_point = (now - start_) / static_cast<double>(done_);
     long long seconds_left =
         total_ > done_ ? static_cast<long long>(per_point * (total_ - done_) + 0.5) : 0;
-    std::ostringstream line;
-    line << Msg().PROGRESS_RUNNING << percent << "%  " << Grouped_Digits(done_)
-         << (unit_ == ProgressUnit::Terms ? Msg().PROGRESS_TERMS : Msg().PROGRESS_POINTS)
-         << seconds_left << Msg().PROGRESS_SECONDS;
-    std::string text = line.str();
-    int width = static_cast<int>(text.size());
-    // Blanks cover what is left of a longer earlier line.
-    if (width < shown_width_) text.append(shown_width_ - width, ' ');
+    int room = Room();
+    std::string text = Fitting_Line(percent, seconds_left, room);
+    int width = Display_Width(text);
+    // Blanks cover what is left of a longer earlier line, never past the edge.
+    int covered = room > 0 && shown_width_ > room ? room : shown_width_;
+    if (width < covered) text.append(covered - width, ' ');
     *out_ << '\r' << text << std::flush;
-    shown_width_ = width > shown_width_ ? width : shown_width_;
+    shown_width_ = width > covered ? width : covered;
     last_shown_ = now;
 }
 
 void ProgressReporter::Erase() {
     if (shown_width_ == 0) return;
-    *out_ << '\r' << std::string(shown_width_, ' ') << '\r' << std::flush;
+    int room = Room();
+    int blanks = room > 0 && shown_width_ > room ? room : shown_width_;
+    *out_ << '\r' << std::string(blanks, ' ') << '\r' << std::flush;
     shown_width_ = 0;
 }

@@ -1,7 +1,8 @@
 // The progress line of long work: when standard error is a terminal and the
 // work has run for about half a second, one line there shows the share done,
 // the points written (terms for a sum, in groups of three digits) and the time
-// left, rewritten in place a few times a second and erased at the end. A point
+// left, rewritten in place a few times a second and erased at the end. The
+// line is cut to shorter forms to stay within the terminal's width. A point
 // costs a counter increment and a compare; the clock is read only every so many
 // points, the interval adapting so that reads come roughly every 20 ms.
 #ifndef KANSU_PROGRESS_H
@@ -41,6 +42,9 @@ private:
     void Check();
     void Show(double now);
     void Erase();
+    // Columns the line may take on the terminal; 0 when unknown (no limit).
+    int Room() const;
+    std::string Fitting_Line(long long percent, long long seconds_left, int room) const;
 
     long long total_;
     long long done_ = 0;

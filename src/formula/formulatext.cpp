@@ -71,12 +71,15 @@ void Show_FormulaError(const ErrorInfo& the_error, const char* line_array,
 }
 }  // namespace
 
-int Analyse_FormulaText(CompForm** the_formlist, const char* line_array, FormulaErrorStyle style) {
+int Analyse_FormulaText(CompForm** the_formlist, const char* line_array, FormulaErrorStyle style,
+                        int* fault_position) {
     int elem_number = 0;
     CompForm* tmp_formlist = Create_TempCompForm(line_array, &elem_number);
     ErrorInfo the_error = {-1, 0};
     if (Analysis_Formula(tmp_formlist, elem_number, line_array, &the_error, EmptyArray) == 0) {
         Show_FormulaError(the_error, line_array, style);
+        if (fault_position != nullptr)
+            *fault_position = the_error.error_kind == 1 ? the_error.formula_position : -1;
         delete[] tmp_formlist;
         return 0;
     }

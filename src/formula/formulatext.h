@@ -19,7 +19,9 @@ void Write_ErrorMessage(const char* message);
 // input) or as one message line (definitions).
 enum FormulaErrorStyle { ERROR_WITH_POSITION, ERROR_MESSAGE_ONLY };
 // Analyses text into a new exact-length item array stored through the_formlist.
-// 1 accepted; 0 refused, with the message written.
-int Analyse_FormulaText(CompForm** the_formlist, const char* line_array, FormulaErrorStyle style);
+// 1 accepted; 0 refused, with the message written and the byte position of the
+// fault in *fault_position when given (-1 for an empty or too long formula).
+int Analyse_FormulaText(CompForm** the_formlist, const char* line_array, FormulaErrorStyle style,
+                        int* fault_position = nullptr);
 
 #endif

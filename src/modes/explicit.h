@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "console/consoleio.h"
+#include "console/dialoguecancel.h"
 #include "console/inputkind.h"
 #include "formula/ascarray.h"
 #include "formula/fmula.h"
@@ -28,7 +29,7 @@ int Input_RangeValue(AscArray<T>& array, char* operand_label, T* min_value, T* m
     std::cout << Msg().EXPLICIT_RANGE_PROMPT;
     char range_line[RANGE_LINE_SIZE];
     InputKindScope kind(InputKind::Range);
-    if (Input_Line(std::cin, range_line, RANGE_LINE_SIZE) == 0) return 1;
+    if (Input_Line(std::cin, range_line, RANGE_LINE_SIZE) == 0) return Dialogue_Cancelled() ? 0 : 1;
     if (Parse_RangeLine(range_line, operand_label, min_value, max_value, step_num) == 0) return 0;
     if (array(operand_label) == 0) {
         std::cout << Msg().EXPLICIT_NO_SUCH_NAME;

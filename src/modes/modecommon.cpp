@@ -1,15 +1,19 @@
 #include "modes/modecommon.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iostream>
 #include <string>
 
 #include "console/consoleio.h"
+#include "console/dialoguecancel.h"
+#include "console/fullwidthhint.h"
 #include "text/fullwidth.h"
 #include "console/inputkind.h"
 #include "text/messages.h"
 #include "files/safefile.h"
 #include "formula/varinput.h"
+#include "modes/valuenote.h"
 
 void Show_RangeError() { std::cout << Msg().RANGE_ERROR << std::endl; }
 
@@ -22,6 +26,7 @@ int Parse_RangeLine(const char* line, char* var_name, double* min_value, double*
     // A count of 0 would make every point of the sweep a division by zero.
     if (result < 1 || given_steps == 0) {
         Show_RangeError();
+        Hint_HalfWidth(line, true);
         return 0;
     }
     *step_num = given_steps;
@@ -52,8 +57,11 @@ void Ask_FixedValues(AscArray<double>& array, NameBuffer* copy_label, int count,
         char value_line[VALUE_LINE_SIZE];
         InputKindScope kind(InputKind::Value);
         Input_Line(std::cin, value_line, VALUE_LINE_SIZE);
+        if (Dialogue_Cancelled()) return;
         double value = 0.0;
-        C_To_Double(Fold_FullWidth(value_line, NUMBER_FORMS).c_str(), &value);
+        std::string folded = Fold_FullWidth(value_line, NUMBER_FORMS);
+        C_To_Double(folded.c_str(), &value);
+        Note_ValueTaken(value_line, folded.c_str(), value);
         array[copy_label[i]] = value;
     }
 }
@@ -98,11 +106,13 @@ void Write_FixedValues(ReportWriter& out, AscArray<double>& array, NameBuffer* c
 }
 
 int Open_ReportFile(ReportFile& output_stream) {
+    if (Dialogue_Cancelled()) return 0;
     std::cout << "---------------------------------\n";
     std::cout << Msg().REPORT_FILE_PROMPT;
     std::string optfile_name;
     // The name as typed; a longer one is refused (and said), never cut.
-    if (Read_PathLine(std::cin, &optfile_name, FILE_NAME_SIZE - 1, false) == PATH_TOO_LONG)
+    if (Read_PathLine(std::cin, &optfile_name, FILE_NAME_SIZE - 1, false) == PATH_TOO_LONG ||
+        Dialogue_Cancelled())
         return 0;
     // A folder, FIFO or device is never opened: a FIFO would block.
     if (Check_OutputPath(optfile_name) != FILE_NOT_REGULAR)
@@ -113,6 +123,8 @@ int Open_ReportFile(ReportFile& output_stream) {
     }
     output_stream.path = optfile_name;
     Write_ReportHead(output_stream);
+    const char* head = Msg().REPORT_HEAD;
+    output_stream.head_lines = std::count(head, head + std::strlen(head), '\n');
     return 1;
 }
 

@@ -201,13 +201,14 @@ std::string Picture_PathBeside(const std::string& report_path) {
     return path == report_path ? report_path + ".svg" : path;
 }
 
-void Draw_PictureBeside(const std::string& report_path) {
+bool Draw_PictureBeside(const std::string& report_path) {
     PlotRequest request;
     request.report_path = report_path;
     std::string svg;
     PlotPicture picture;
-    if (Svg_Picture(request, &svg, &picture) != PlotFailure::NONE) return;
+    if (Svg_Picture(request, &svg, &picture) != PlotFailure::NONE) return false;
     std::string path = Picture_PathBeside(report_path);
-    if (!Write_File(path, svg))
-        std::cerr << Msg().PLOT_PREFIX << path << ": " << Msg().PLOT_WRITE_FAILED;
+    if (Write_File(path, svg)) return true;
+    std::cerr << Msg().PLOT_PREFIX << path << ": " << Msg().PLOT_WRITE_FAILED;
+    return false;
 }

@@ -33,6 +33,7 @@ std::string Picture_PathBeside(const std::string& report_path);
 
 // --plot: the picture of a report's last run beside it. Says nothing when the
 // run has nothing to draw; a picture that cannot be written is told on stderr.
-void Draw_PictureBeside(const std::string& report_path);
+// Returns whether the picture was written.
+bool Draw_PictureBeside(const std::string& report_path);
 
 #endif

@@ -11,6 +11,7 @@
 class ReportFile : public std::ofstream {
 public:
     std::string path;
+    long long head_lines = 0;  // written by the dialogue before the report's own text
 };
 
 // Closes the report. When any write failed (a full disk) the user is told with

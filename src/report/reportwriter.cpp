@@ -1,5 +1,6 @@
 #include "report/reportwriter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -34,8 +35,13 @@ ReportWriter::ReportWriter(std::ostream& sink)
 ReportWriter::~ReportWriter() { Write_Block(); }
 
 void ReportWriter::Write_Block() {
-    if (used_ > 0 && !stopped_) sink_.write(buffer_.get(), static_cast<std::streamsize>(used_));
+    if (used_ > 0 && !stopped_) Hand_Over(buffer_.get(), used_);
     used_ = 0;
+}
+
+void ReportWriter::Hand_Over(const char* bytes, size_t count) {
+    lines_ += std::count(bytes, bytes + count, '\n');
+    sink_.write(bytes, static_cast<std::streamsize>(count));
 }
 
 void ReportWriter::Stop() {
@@ -53,7 +59,7 @@ void ReportWriter::flush() {
 void ReportWriter::Append_Large(const char* bytes, size_t count) {
     Write_Block();
     if (count > BLOCK_SIZE) {
-        if (!stopped_) sink_.write(bytes, static_cast<std::streamsize>(count));
+        if (!stopped_) Hand_Over(bytes, count);
         return;
     }
     std::memcpy(buffer_.get(), bytes, count);

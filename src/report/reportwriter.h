@@ -55,6 +55,8 @@ public:
     // cut short by Ctrl-C leaves the report as written so far.
     void Stop();
 
+    // Line ends handed to the sink so far.
+    long long Lines() const { return lines_; }
     // Bytes collected before they go to the sink.
     static constexpr size_t BLOCK_SIZE = 1 << 16;
 
@@ -69,11 +71,13 @@ private:
     }
     void Append_Large(const char* bytes, size_t count);
     void Write_Block();
+    void Hand_Over(const char* bytes, size_t count);
 
     std::ostream& sink_;
     std::unique_ptr<char[]> buffer_;
     size_t used_;
     bool stopped_ = false;
+    long long lines_ = 0;
 };
 
 #endif

@@ -25,6 +25,7 @@ RunResult SweepReport::Close() {
     }
     result.status = Close_ReportFile(*file_);
     result.report_path = file_->path;
+    result.lines_written = file_->head_lines + out_.Lines();
     return result;
 }
 

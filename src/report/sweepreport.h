@@ -34,6 +34,7 @@ struct RunResult {
     int status = 0;                          // 1 done (or cut short by Ctrl-C), 0 not
     const char* evaluation_error = nullptr;  // the message of a failed evaluation
     std::string report_path;                 // the report file closed, empty when none
+    long long lines_written = 0;             // lines the run added to it
 };
 // A calculation mode: its dialogue, then its report.
 typedef RunResult (*ModeFunction)(UsrFuncArray& ufunc_list);

@@ -92,7 +92,9 @@ TEST(LineEditScenario, EditRecallAndAnotherRange) {
         EXPECT_NE(report.find(run + division), std::string::npos) << report;
     EXPECT_EQ(session.ReadFile(".local/state/kansu/history"),
               "formula\tx^2+sin(x)\nrange\tx(0,1)[2]\nrange\tx(0,1)[4]\nfile\tout.txt\n");
-    EXPECT_EQ(session.ReadFile("stderr"), "");
+    // Only the word after each report.
+    EXPECT_EQ(session.ReadFile("stderr"),
+              "out.txt に 10 行を書き足しました\nout.txt に 12 行を書き足しました\n");
 }
 
 TEST(LineEditScenario, TabCompletesCommandsAndFunctions) {
@@ -153,7 +155,8 @@ TEST(LineEditScenario, UnusableHistoryFileNeverStopsTheRun) {
         Answer_Lines(terminal, Calculating("1+1", "b.txt"));
         EXPECT_TRUE(EndedWith(terminal.Wait(), 0)) << state_home;
         std::string error_output = session.ReadFile("stderr");
-        EXPECT_EQ(std::count(error_output.begin(), error_output.end(), '\n'), 1) << error_output;
+        // The history's line, and the report's.
+        EXPECT_EQ(std::count(error_output.begin(), error_output.end(), '\n'), 2) << error_output;
         EXPECT_NE(error_output.find("the input history: " + session.Dir() + "/" + state_home +
                                     "/kansu/history\n"),
                   std::string::npos)
@@ -181,10 +184,12 @@ TEST(LineEditScenario, CtrlDAndCtrlCKeepTheirMeaning) {
         Answer_Lines(terminal, {{"関数定義式を入力して下さい。", "2"}, {MENU_END, "1"}});
         Answer(terminal, FORMULA_PROMPT, "f()+");
         ASSERT_TRUE(terminal.WaitFor("f()+"));  // echoed by the editor
-        terminal.Type("\003");
+        terminal.Type("\003");                   // cancels the calculation's dialogue
+        Answer(terminal, MENU_END, "\003");
         Answer_Lines(terminal,
                      {{SAVE_QUESTION, "1"}, {"保存ファイルパスを指定して下さい :", "saved.dat"}});
-        EXPECT_TRUE(EndedWith(terminal.Wait(), 0));
+        // Ctrl-C ended the run: 128 + SIGINT, as when nothing was unsaved.
+        EXPECT_TRUE(EndedWith(terminal.Wait(), 128 + SIGINT));
         EXPECT_TRUE(terminal.LineModeRestored());
         EXPECT_TRUE(session.Exists("saved.dat"));
     }
@@ -195,9 +200,10 @@ TEST(LineEditScenario, CtrlDAndCtrlCKeepTheirMeaning) {
         Answer_Lines(terminal, {{MENU_END, "1"}, {FORMULA_PROMPT, "x*2"}});
         Answer(terminal, RANGE_PROMPT, "x(");
         ASSERT_TRUE(terminal.WaitFor("x("));
-        if (signal_number == SIGINT)
-            terminal.Type("\003");
-        else
+        if (signal_number == SIGINT) {
+            terminal.Type("\003");  // cancels the dialogue; at the menu it ends the run
+            Answer(terminal, MENU_END, "\003");
+        } else
             kill(terminal.Pid(), signal_number);
         int status = terminal.Wait();
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << status;
@@ -217,7 +223,9 @@ TEST(LineEditScenario, CtrlDEarlierDoesNotAnswerTheSaveQuestion) {
         TerminalSession terminal(session, arguments);
         Answer_Lines(terminal, Enrolling("EnrUsrfunc", "f", "0"), editing);
         Answer_Lines(terminal, {{"関数定義式を入力して下さい。", "2"}, {MENU_END, "1"}}, editing);
+        // Ctrl-D cancels the formula prompt, then ends the run at the menu.
         Answer(terminal, FORMULA_PROMPT, "\004", editing);
+        Answer(terminal, MENU_END, "\004", editing);
         Answer_Lines(terminal,
                      {{SAVE_QUESTION, "1"}, {"保存ファイルパスを指定して下さい :", "saved.dat"}},
                      editing);

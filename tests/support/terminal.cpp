@@ -9,6 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <stdexcept>
@@ -18,6 +19,8 @@ const char* const KEY_LEFT = "\033[D";
 const char* const KEY_ENTER = "\r";
 const char* const KEY_TAB = "\t";
 const char* const KEY_BACKSPACE = "\177";
+const char* const KEY_CTRL_C = "\003";
+const char* const KEY_CTRL_D = "\004";
 
 namespace {
 // However loaded the machine, kansu answers within this; a wait that ends
@@ -30,15 +33,20 @@ std::chrono::steady_clock::time_point Deadline() {
 
 [[noreturn]] void Start_Child(Session& session, const std::string& terminal_name,
                               const std::vector<std::string>& arguments,
-                              const std::vector<std::string>& environment) {
+                              const std::vector<std::string>& environment, bool error_on_terminal) {
     setsid();
     int terminal = open(terminal_name.c_str(), O_RDWR);  // becomes the controlling terminal
-    int error_file = open(session.Path("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int error_file = error_on_terminal ? terminal
+                                       : open(session.Path("stderr").c_str(),
+                                              O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (terminal < 0 || error_file < 0 || dup2(terminal, 0) < 0 || dup2(terminal, 1) < 0 ||
         dup2(error_file, 2) < 0 || chdir(session.Dir().c_str()) != 0)
         _exit(127);
     unsetenv("XDG_STATE_HOME");
     unsetenv("KANSU_ENCODING");
+    // The terminal's character set is chosen by the test alone (a UTF-8 one
+    // would make kansu speak UTF-8).
+    for (const char* locale : {"LC_ALL", "LC_CTYPE", "LANG"}) unsetenv(locale);
     setenv("TERM", "xterm", 1);
     setenv("HOME", session.Dir().c_str(), 1);
     for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
@@ -52,7 +60,9 @@ std::chrono::steady_clock::time_point Deadline() {
 }  // namespace
 
 TerminalSession::TerminalSession(Session& session, const std::vector<std::string>& arguments,
-                                 const std::vector<std::string>& environment) {
+                                 const std::vector<std::string>& environment,
+                                 ErrorOutput error_output)
+    : editing_(std::find(arguments.begin(), arguments.end(), "--no-edit") == arguments.end()) {
     master_ = posix_openpt(O_RDWR | O_NOCTTY);
     if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
         throw std::runtime_error("no pseudo-terminal");
@@ -62,7 +72,9 @@ TerminalSession::TerminalSession(Session& session, const std::vector<std::string
     ioctl(master_, TIOCSWINSZ, &size);
     std::string terminal_name = ptsname(master_);
     pid_ = fork();
-    if (pid_ == 0) Start_Child(session, terminal_name, arguments, environment);
+    if (pid_ == 0)
+        Start_Child(session, terminal_name, arguments, environment,
+                    error_output == ERROR_TO_TERMINAL);
     if (pid_ < 0) throw std::runtime_error("fork failed");
 }
 
@@ -76,6 +88,13 @@ TerminalSession::~TerminalSession() {
 
 void TerminalSession::Type(const std::string& keys) {
     ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+}
+
+void TerminalSession::Resize(int columns) {
+    winsize size = {};
+    size.ws_row = 24;
+    size.ws_col = static_cast<unsigned short>(columns);
+    ioctl(master_, TIOCSWINSZ, &size);  // the kernel signals SIGWINCH to kansu
 }
 
 void TerminalSession::ReadAvailable(int milliseconds) {
@@ -109,6 +128,12 @@ bool TerminalSession::WaitForLineEditor() {
     }
     ADD_FAILURE() << "the line editor never took the terminal\n--- screen ---\n" << shown_;
     return false;
+}
+
+bool TerminalSession::Answer(const std::string& prompt, const std::string& keys) {
+    if (!WaitFor(prompt) || (editing_ && !WaitForLineEditor())) return false;
+    Type(keys);
+    return true;
 }
 
 int TerminalSession::Wait() {
