@@ -1,5 +1,4 @@
 #include "app/main.h"
-#include "app/runnotes.h"
 
 #include <csignal>
 #include <cstring>
@@ -9,8 +8,8 @@
 #include <vector>
 
 #include "app/runend.h"
+#include "app/runnotes.h"
 #include "commands/commandrunners.h"
-#include "commands/usrdefopr.h"
 #include "console/consoleio.h"
 #include "console/consoleterminal.h"
 #include "console/dialoguecancel.h"
@@ -30,7 +29,6 @@
 namespace {
 const char RULE_LINE[] = "+++++++++++++++++++++++++++++++++++++++++++++++++\n";
 const int COMMAND_SIZE = 80;
-const int PATH_SIZE = 256;
 // The help screen's lines of the built-in functions, in the table's order.
 const char* Messages::*const HELP_LINES[] = {
 #define HELP(line) &Messages::line,
@@ -41,9 +39,7 @@ const char* Messages::*const HELP_LINES[] = {
 #undef NO_HELP
 #undef HELP
 };
-}  // namespace
 
-namespace {
 // At most this many recovery files are named one by one at the start.
 const size_t RECOVERY_NAMED_MAX = 3;
 
