@@ -409,6 +409,8 @@ FolderLock::FolderLock(const std::string& file_path) : status_(FILE_NO_LOCK), ha
         if (handle == INVALID_HANDLE_VALUE) {
             DWORD error = GetLastError();
             if (error == ERROR_ACCESS_DENIED) return FILE_LOCK_BUSY;
+            // No folder: nothing to lock, and the save's own open says why.
+            if (error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND) return FILE_MISSING;
             last_error = error == ERROR_TOO_MANY_OPEN_FILES ? EMFILE : EIO;
             return error == ERROR_TOO_MANY_OPEN_FILES ? FILE_TOO_MANY : FILE_NO_LOCK;
         }

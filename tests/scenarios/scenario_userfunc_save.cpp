@@ -1,6 +1,8 @@
 // The command SaveUsrfunc and the save question at the end of the run.
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -187,6 +189,16 @@ TEST(EndOfRunScenario, TheSaveQuestion) {
     ExpectSaves(cases);
 }
 
+// The path a recovery file is named by: the Windows program names it in its
+// user's local application data, where the session's copy came from.
+std::string Recovery_PathShown(const std::string& session_path) {
+    if (!WindowsProgram()) return session_path;
+    const passwd* user = getpwuid(getuid());
+    return std::string("C:\\users\\") + (user != nullptr ? user->pw_name : "root") +
+           "\\AppData\\Local\\kansu\\" +
+           std::filesystem::path(session_path).filename().string();
+}
+
 // Functions are never lost at the question: left unanswered (end of input), or
 // declined after a refused save, they go to a recovery file named on standard error.
 TEST(EndOfRunScenario, UnansweredOrDeclinedAfterARefusalKeepsARecoveryFile) {
@@ -215,11 +227,12 @@ TEST(EndOfRunScenario, UnansweredOrDeclinedAfterARefusalKeepsARecoveryFile) {
         std::vector<std::string> recovered;
         for (const auto& entry :
              std::filesystem::directory_iterator(session.Path(".kansu-state/kansu")))
-            recovered.push_back(entry.path().string());
+            if (entry.path().filename().string().rfind("kansu-recovery-", 0) == 0)
+                recovered.push_back(entry.path().string());
         ASSERT_EQ(recovered.size(), 1u);
         EXPECT_EQ(Read_WholeFile(recovered[0]), kFRecordFile);
         EXPECT_TRUE(SameText("kansu: 保存されていない関数を回復ファイルに書きました : " +
-                                 recovered[0] + "\n",
+                                 Recovery_PathShown(recovered[0]) + "\n",
                              result.error_output));
     }
 }

@@ -198,16 +198,31 @@ SessionResult Session::RunWithEnvironment(const std::string& assignments,
 
 std::string ProgramCommandLine() { return ProgramCommand(); }
 
+namespace {
+// The Windows program keeps its recovery files in its user's local application
+// data, which Wine shares between runs: around each run that folder holds
+// exactly the session's .kansu-state/kansu, and what the run left there goes
+// back into the session. So no run sees another session's files.
+std::string WithWindowsStateFolder(const std::string& run) {
+    if (!WindowsProgram()) return run;
+    const std::string folder = "\"$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/kansu\"";
+    return "{ rm -rf " + folder + " && mkdir -p " + folder +
+           " && { [ ! -d .kansu-state/kansu ] || cp -a .kansu-state/kansu/. " + folder + "/; }; " +
+           run + "; status=$?; rm -rf .kansu-state/kansu && mkdir -p .kansu-state && cp -a " +
+           folder + " .kansu-state/kansu && rm -rf " + folder + "; exit $status; }";
+}
+}  // namespace
+
 SessionResult Session::Launch(const std::string& input_redirect, const std::string& arguments,
                               bool quiet_error_output, const std::string& assignments) {
     // Recovery files and their notice stay inside the session's folder; an
     // encoding or evaluator chosen in the tester's environment changes no
     // expectation.
-    std::string command = "cd " + ShellQuoted(dir_) +
-                          " && env -u KANSU_ENCODING -u KANSU_MACHINE_CODE XDG_STATE_HOME=" +
-                          ShellQuoted(dir_ + "/.kansu-state") + " " + assignments + " timeout 60 " +
-                          ProgramCommand() + " " + (Utf8Run() ? "--utf8 " : "") + arguments + " " +
-                          input_redirect + " > " + kOutputFile + " 2> " + kErrorFile;
+    std::string run = "env -u KANSU_ENCODING -u KANSU_MACHINE_CODE XDG_STATE_HOME=" +
+                      ShellQuoted(dir_ + "/.kansu-state") + " " + assignments + " timeout 60 " +
+                      ProgramCommand() + " " + (Utf8Run() ? "--utf8 " : "") + arguments + " " +
+                      input_redirect + " > " + kOutputFile + " 2> " + kErrorFile;
+    std::string command = "cd " + ShellQuoted(dir_) + " && " + WithWindowsStateFolder(run);
     int status = std::system(command.c_str());
     SessionResult result;
     result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
