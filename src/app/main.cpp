@@ -44,16 +44,17 @@ const char* Messages::*const HELP_LINES[] = {
 const size_t RECOVERY_NAMED_MAX = 3;
 
 // Every recovery file that earlier runs left and no start has named yet:
-// one line each, or, when there are many, their count and folder.
+// one line each, or, when there are many, their count and folder. On standard
+// error: what a piped session prints never depends on an earlier run.
 void Announce_Recovery() {
     std::vector<std::string> recoveries = Take_UnannouncedRecoveries();
     if (recoveries.size() > RECOVERY_NAMED_MAX) {
-        std::cout << Msg().RECOVERY_MANY_BEFORE << recoveries.size() << Msg().RECOVERY_MANY_AFTER
+        std::cerr << Msg().RECOVERY_MANY_BEFORE << recoveries.size() << Msg().RECOVERY_MANY_AFTER
                   << Recovery_Folder() << std::endl;
         return;
     }
     for (const std::string& recovery : recoveries)
-        std::cout << Msg().RECOVERY_NOTICE << recovery << std::endl;
+        std::cerr << Msg().RECOVERY_NOTICE << recovery << std::endl;
 }
 
 bool Stop_LockWait() { return Termination_Signal() != 0; }
