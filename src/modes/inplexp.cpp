@@ -1,5 +1,6 @@
 #include "modes/inplexp.h"
 
+#include <cstring>
 #include <iostream>
 #include <memory>
 
@@ -23,7 +24,7 @@ int Ask_BothRanges(NameBuffer* operand_label, InplicitRanges& ranges, AscArray<d
     std::cout << Msg().IMPLICIT_DEPENDENT_PROMPT;
     result = Input_RangeInplicit(operand_label[1], &ranges.min_value_y, &ranges.max_value_y,
                                  &ranges.step_number_y, array);
-    if (result == 0) return -1;
+    if (result == 0 || Distinct_ImplicitNames(operand_label) == 0) return -1;
     if (result == 1) variab_kind += NAMED_DEPENDENT;
     return variab_kind;
 }
@@ -129,6 +130,13 @@ int Input_RangeInplicit(char* operand_label, double* min_value, double* max_valu
     }
     std::cout << std::endl;
     return 1;
+}
+
+int Distinct_ImplicitNames(const NameBuffer* operand_label) {
+    if (operand_label[0][0] == '\0' || std::strcmp(operand_label[0], operand_label[1]) != 0)
+        return 1;
+    std::cout << Msg().IMPLICIT_SAME_VARIABLE << std::endl;
+    return 0;
 }
 
 int Input_OperandFixValue(AscArray<double>& array, NameBuffer** copy_label, int* count_current,
