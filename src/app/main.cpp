@@ -164,8 +164,10 @@ int Kansu_Main(const ShellSettings& settings) {
     }
 
     SaveQuestionEnd question = Ask_SaveChanges(g_ufunc_list);
-    // At a terminal the status says that Ctrl-C ended the run, as it does when
-    // nothing was unsaved; a piped session keeps its status 0.
+    // At a terminal the status says that Ctrl-C ended the run, at the menu or
+    // at the question, as it does when nothing was unsaved; a piped session
+    // keeps its status 0.
+    interrupted = interrupted || Program_EndRequested();
     if (Termination_Signal() == 0) return interrupted && Output_IsTerminal() ? 128 + SIGINT : 0;
     // A signal during the question cut its read short, which kept the
     // functions in a recovery file already.

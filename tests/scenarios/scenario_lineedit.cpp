@@ -193,6 +193,15 @@ TEST(LineEditScenario, CtrlDAndCtrlCKeepTheirMeaning) {
         EXPECT_TRUE(terminal.LineModeRestored());
         EXPECT_TRUE(session.Exists("saved.dat"));
     }
+    {
+        // Ctrl-C at the save question, too: 130, the functions in a recovery file.
+        TerminalSession terminal(session, {"--utf8"});
+        Answer_Lines(terminal, Enrolling("EnrUsrfunc", "g", "0"));
+        Answer_Lines(terminal, {{"関数定義式を入力して下さい。", "3"}, {MENU_END, "0"}});
+        Answer(terminal, SAVE_QUESTION, "\003");
+        EXPECT_TRUE(EndedWith(terminal.Wait(), 128 + SIGINT));
+        EXPECT_NE(session.ReadFile("stderr").find("kansu-recovery-"), std::string::npos);
+    }
     // Ctrl-C, or a signal that ends the program, at a prompt: the history is written.
     for (int signal_number : {SIGINT, SIGTERM}) {
         Session fresh;
