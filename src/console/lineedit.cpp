@@ -154,6 +154,14 @@ void Resume_Editing(EditLine* editor) {
     el_set(editor, EL_REFRESH);
 }
 
+// Ctrl-D on an empty line of a dialogue cancels it here, as Ctrl-C does: the
+// editor would first show it as ^D.
+bool Cancels_Dialogue(EditLine* editor, char byte) {
+    if (byte != '\004') return false;
+    const LineInfo* line = el_line(editor);
+    return line->buffer == line->lastchar && Cancel_Dialogue();
+}
+
 // Reads one character for the editor: the bytes of a UTF-8 sequence make one
 // wide character; Ctrl-C with unsaved work ends the line as a failed read.
 int Read_Character(EditLine* editor, wchar_t* character) {
@@ -184,6 +192,10 @@ int Read_Character(EditLine* editor, wchar_t* character) {
                 return -1;
             }
             continue;
+        }
+        if (Cancels_Dialogue(editor, byte)) {
+            session->interrupted = true;
+            return -1;
         }
         wchar_t decoded = 0;
         size_t used = std::mbrtowc(&decoded, &byte, 1, &state);

@@ -76,7 +76,7 @@ TEST(KeyboardScenario, CtrlCAndCtrlDCancelTheDialogue) {
         // No save question: nothing was enrolled.
         EXPECT_EQ(Ended(session, terminal), "取り消しました。\n") << c.prompt;
         std::string after = terminal.Shown().substr(terminal.Shown().find(c.prompt));
-        for (const char* word : {"失敗", "以下に表示される", "出力先", "該当コマンドなし", "保存"})
+        for (const char* word : {"失敗", "以下に表示される", "出力先", "該当コマンドなし", "保存", "^D"})
             EXPECT_EQ(after.find(word), std::string::npos) << c.prompt << "\n" << after;
         std::vector<std::string> files = session.Files();  // the history's aside
         EXPECT_EQ(std::count_if(files.begin(), files.end(), [](auto& f) { return f[0] != '.'; }), 1);
