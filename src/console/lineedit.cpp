@@ -83,6 +83,7 @@ volatile sig_atomic_t editing_active = 0;
 volatile sig_atomic_t history_writing = 0;
 volatile sig_atomic_t window_resized = 0;
 volatile sig_atomic_t continued = 0;  // SIGCONT: back in the foreground after Ctrl-Z
+volatile sig_atomic_t line_shown = 0;  // the editor is reading a line on the screen
 
 const int ENDING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
@@ -334,7 +335,9 @@ EditedInputBuf::int_type EditedInputBuf::underflow() {
     el_set(session->editor, EL_HIST, history, History_For(session->reading_kind));
     Push_Mending();
     int count = 0;
+    line_shown = 1;
     const char* typed = el_gets(session->editor, &count);
+    line_shown = 0;
     if (typed == nullptr || count <= 0) return End_OfInput();
     line_.assign(typed, static_cast<size_t>(count));
     std::string kept = line_;
@@ -431,6 +434,13 @@ void Resume_EditedInput() {
 void Stop_LineEditing_OnSignal() {
     if (editing_active == 0) return;
     editing_active = 0;
+    // The shell's prompt follows on a line of its own: past the edited line,
+    // with what the editor showed below it (a Ctrl-R search) erased.
+    if (line_shown != 0) {
+        static const char NEXT_LINE[] = "\r\n\033[J";
+        ssize_t written = write(STDOUT_FILENO, NEXT_LINE, sizeof NEXT_LINE - 1);
+        (void)written;
+    }
     tcsetattr(STDIN_FILENO, TCSANOW, &session->terminal_settings);
     Write_History();
 }

@@ -211,11 +211,16 @@ TEST(LineEditScenario, CtrlDAndCtrlCKeepTheirMeaning) {
         ASSERT_TRUE(terminal.WaitFor("x("));
         if (signal_number == SIGINT) {
             terminal.Type("\003");  // cancels the dialogue; at the menu it ends the run
-            Answer(terminal, MENU_END, "\003");
+            Answer(terminal, MENU_END, "\022x");  // even inside a Ctrl-R search
+            ASSERT_TRUE(terminal.WaitFor("x"));
+            terminal.Type("\003");
         } else
             kill(terminal.Pid(), signal_number);
         int status = terminal.Wait();
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << status;
+        // The shell's prompt comes on a line of its own, the search's line erased.
+        const std::string shown = terminal.Shown();
+        EXPECT_EQ(shown.substr(shown.rfind('\n') - 1), "\r\n\033[J") << shown.substr(shown.size() - 40);
         EXPECT_TRUE(terminal.LineModeRestored());
         EXPECT_EQ(fresh.ReadFile(".local/state/kansu/history"), "formula\tx*2\n");
     }
