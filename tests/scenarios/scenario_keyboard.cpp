@@ -90,7 +90,7 @@ TEST(KeyboardScenario, AWordAfterEachReport) {
     Answer(terminal, {MENU, "1", FORMULA, "x^2", RANGE, "x(0,1)[4]", FILE_NAME, "r.txt"});
     std::string error_output = Ended(session, terminal), report = session.ReadFile("r.txt");
     EXPECT_EQ(error_output, "r.txt に " + std::to_string(std::count(report.begin(), report.end(), '\n')) +
-                                " 行を書き足しました\nr.svg に図を書きました\n");
+                                " 行を追記しました\nr.svg に図を書きました\n");
     EXPECT_TRUE(session.Exists("r.svg"));
 }
 

@@ -94,7 +94,7 @@ TEST(LineEditScenario, EditRecallAndAnotherRange) {
               "formula\tx^2+sin(x)\nrange\tx(0,1)[2]\nrange\tx(0,1)[4]\nfile\tout.txt\n");
     // Only the word after each report.
     EXPECT_EQ(session.ReadFile("stderr"),
-              "out.txt に 10 行を書き足しました\nout.txt に 12 行を書き足しました\n");
+              "out.txt に 10 行を追記しました\nout.txt に 12 行を追記しました\n");
 }
 
 TEST(LineEditScenario, TabCompletesCommandsAndFunctions) {
