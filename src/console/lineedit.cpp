@@ -75,14 +75,14 @@ struct EditSession {
     InputKind reading_kind = InputKind::Other;
     bool interrupted = false;           // the last read was cut short by Ctrl-C
     bool end_requested_before = false;  // Ctrl-C had asked to end before this line
-    std::vector<Mending> mendings;  // one at most per kind and place
+    std::vector<Mending> mendings;      // one at most per kind and place
 };
 
 EditSession* session = nullptr;
 volatile sig_atomic_t editing_active = 0;
 volatile sig_atomic_t history_writing = 0;
 volatile sig_atomic_t window_resized = 0;
-volatile sig_atomic_t continued = 0;  // SIGCONT: back in the foreground after Ctrl-Z
+volatile sig_atomic_t continued = 0;   // SIGCONT: back in the foreground after Ctrl-Z
 volatile sig_atomic_t line_shown = 0;  // the editor is reading a line on the screen
 
 const int ENDING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};

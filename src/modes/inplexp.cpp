@@ -184,8 +184,7 @@ void Inplicit_OutPut_ToFile(SweepReport& report, AscArray<double>& array, NameBu
     Write_ResultRule(out);
     out << Msg().IMPLICIT_INDEPENDENT << operand_label[0] << Msg().IMPLICIT_DEPENDENT_COLUMN
         << operand_label[1] << Msg().IMPLICIT_VALUE_COLUMN << "\n";
-    // The same name may be typed for both: the row value is stored first and
-    // the point's value then overwrites it, as the formula sees the point.
+    // The two names differ (Distinct_ImplicitNames): each has its own cell.
     double& y_cell = array[operand_label[1]];
     double& x_cell = array[operand_label[0]];
     // A point of this sweep is a grid row: its columns are evaluated in turn.

@@ -96,8 +96,7 @@ RunResult FnCalc_Param(UsrFuncArray& ufunc_list) {
     if (Read_Component(x_part, "x= ", &current_number_x) == 0) return RunResult();
     if (Read_Component(y_part, "y= ", &current_number_y) == 0) {
         // The refused y comes back at its prompt; the x before it at its own.
-        if (!Dialogue_Cancelled())
-            Offer_Again(InputKind::Formula, x_part.place, x_part.line_array);
+        if (!Dialogue_Cancelled()) Offer_Again(InputKind::Formula, x_part.place, x_part.line_array);
         return RunResult();
     }
 

@@ -51,9 +51,9 @@ TEST(History, FilePath) {
 TEST(HeldPrompt, WholeLinesPassAndThePromptIsHeld) {
     const std::string long_text(HELD_PROMPT_LIMIT + 1, 'z');
     const std::vector<std::string> cases[] = {
-        {"menu\n", "1", "menu\n", "1", "menu"},   {"a\nb\nprompt :", "", "a\nb\n", "prompt :", "b"},
-        {"pro", "mpt :", "", "prompt :", ""}, {"x=", "\n", "x=\n", "", "x="},
-        {long_text, "", long_text, "", ""},   {"a\n\n", "b", "a\n\n", "b", ""},
+        {"menu\n", "1", "menu\n", "1", "menu"}, {"a\nb\nprompt :", "", "a\nb\n", "prompt :", "b"},
+        {"pro", "mpt :", "", "prompt :", ""},   {"x=", "\n", "x=\n", "", "x="},
+        {long_text, "", long_text, "", ""},     {"a\n\n", "b", "a\n\n", "b", ""},
     };
     for (const std::vector<std::string>& c : cases) {
         std::ostringstream console;

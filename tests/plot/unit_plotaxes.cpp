@@ -103,14 +103,16 @@ TEST(PlotAxes, PoleSpikesStayOutOfTheAutomaticRange) {
         {"1/(x^2-1)", [](double x) { return 1 / (x * x - 1); }, -3, 3, 600, 0.3, 30},
         {"1/(x^2-1)", [](double x) { return 1 / (x * x - 1); }, -3, 3, 601, 0.3, 30},
         {"tan", [](double x) { return std::tan(x); }, -5, 5, 1000, 1, 30},
-        {"tan", [](double x) { return std::tan(x); }, -1.5707963267948966, 4.71238898038469, 300, 1, 40},
+        {"tan", [](double x) { return std::tan(x); }, -1.5707963267948966, 4.71238898038469, 300, 1,
+         40},
     };
     for (const PoleGrid& c : cases) {
         std::vector<ReportRun> runs(1);
         runs[0].layout = RunLayout::EXPLICIT;
         ShownRangeSink shown(runs, {0}, nullptr, nullptr);
         double step = (c.max - c.min) / c.divisions;
-        for (int i = 0; i <= c.divisions; ++i) shown.Row(0, i * step + c.min, c.y(i * step + c.min));
+        for (int i = 0; i <= c.divisions; ++i)
+            shown.Row(0, i * step + c.min, c.y(i * step + c.min));
         double low = 0, high = 0;
         EXPECT_TRUE(shown.Pole_YRange(&low, &high)) << c.name << " " << c.divisions;
         EXPECT_LE(low, -c.bulk) << c.name << " " << c.divisions;

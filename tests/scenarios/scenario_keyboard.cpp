@@ -114,14 +114,15 @@ TEST(KeyboardScenario, ARefusedFormulaComesBackToBeMended) {
         std::string reported;
     } cases[] = {
         // The cursor is at the fault: deleting the character there mends the formula.
-        {{MENU, "1", FORMULA, "2^^3", MENU, "1", FORMULA, "\033[3~", FILE_NAME, "m.txt"}, "\n2^3=8\n"},
+        {{MENU, "1", FORMULA, "2^^3", MENU, "1", FORMULA, "\033[3~", FILE_NAME, "m.txt"},
+         "\n2^3=8\n"},
         // Each at its own prompt: a refused y at y=, the x typed before it at x=.
         {{MENU, "4", "x= ", "sin(t)", "y= ", "cos(t)+", MENU, "4", "x= ", "", "y= ", "1", parameter,
           "t(0,1)[1]", FILE_NAME, "m.txt"},
          "計算式 x=sin(t) :y=cos(t)+1\n"},
         // Not at the prompt of another mode.
-        {{MENU, "1", FORMULA, "x+", MENU, "2", implicit, "x-y", RANGE, "x(0,1)[1]", "y(1,10) :", "y(0,1)[1]",
-          FILE_NAME, "m.txt"},
+        {{MENU, "1", FORMULA, "x+", MENU, "2", implicit, "x-y", RANGE, "x(0,1)[1]", "y(1,10) :",
+          "y(0,1)[1]", FILE_NAME, "m.txt"},
          "計算式 x-y= 0 \n"},
     };
     for (const auto& c : cases) {
@@ -129,7 +130,8 @@ TEST(KeyboardScenario, ARefusedFormulaComesBackToBeMended) {
         TerminalSession terminal(session, {"--utf8"});
         Answer(terminal, c.steps);
         Ended(session, terminal);
-        EXPECT_NE(session.ReadFile("m.txt").find(c.reported), std::string::npos) << session.ReadFile("m.txt");
+        std::string report = session.ReadFile("m.txt");
+        EXPECT_NE(report.find(c.reported), std::string::npos) << report;
     }
 }
 

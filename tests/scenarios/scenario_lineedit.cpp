@@ -220,7 +220,8 @@ TEST(LineEditScenario, CtrlDAndCtrlCKeepTheirMeaning) {
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << status;
         // The shell's prompt comes on a line of its own, the search's line erased.
         const std::string shown = terminal.Shown();
-        EXPECT_EQ(shown.substr(shown.rfind('\n') - 1), "\r\n\033[J") << shown.substr(shown.size() - 40);
+        EXPECT_EQ(shown.substr(shown.rfind('\n') - 1), "\r\n\033[J")
+            << shown.substr(shown.size() - 40);
         EXPECT_TRUE(terminal.LineModeRestored());
         EXPECT_EQ(fresh.ReadFile(".local/state/kansu/history"), "formula\tx*2\n");
     }
