@@ -5,6 +5,9 @@
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+#include <map>
+#include <sstream>
+#include <string_view>
 
 #include "app/scriptargs.h"
 #include "app/scriptfailure.h"
@@ -91,10 +94,12 @@ bool Check_Formula(const std::string& formula, int count, const std::string& whe
     if (Analyse_FormulaText(&items, formula.c_str(), ERROR_SILENT, &fault) == 0) {
         std::string unknown = Unknown_Call(formula, fault);
         std::cout << where;
-        if (!unknown.empty())
+        if (!unknown.empty()) {
             std::cout << unknown << Msg().SCRIPT_NO_SUCH_FUNCTION;
-        else
-            Analyse_FormulaText(&items, formula.c_str(), ERROR_MESSAGE_ONLY);
+        } else {
+            Analyse_FormulaText(&items, formula.c_str(), ERROR_WITH_POSITION);
+            std::cout << "\n";
+        }
         return false;
     }
     int checked = Check_ArgKind(items, count, current_number + 1);
@@ -103,12 +108,74 @@ bool Check_Formula(const std::string& formula, int count, const std::string& whe
     return checked >= 1;
 }
 
+// The names a definition calls: each name directly before a "(".
+std::vector<std::string> Called_Names(std::string_view formula) {
+    std::vector<std::string> names;
+    size_t start = 0;
+    for (size_t i = 0; i < formula.size(); ++i) {
+        if (!std::isalnum(static_cast<unsigned char>(formula[i]))) {
+            if (formula[i] == '(' && i > start) names.emplace_back(formula.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return names;
+}
+
+// The records of a save file, each after the functions its definition calls
+// (where they do not call each other round), else in the file's order: read
+// in this order every definition analyses.
+class CalleesFirst {
+public:
+    explicit CalleesFirst(const SaveFileContent& content) : content_(content) {
+        for (size_t i = 0; i < content.records.size(); ++i) index_[content.records[i].name] = i;
+        state_.assign(content.records.size(), UNSEEN);
+        for (size_t i = 0; i < content.records.size(); ++i) Visit(i);
+    }
+    const std::vector<size_t>& Order() const { return order_; }
+
+private:
+    enum State { UNSEEN, OPEN, DONE };
+    void Visit(size_t record) {
+        if (state_[record] != UNSEEN) return;
+        state_[record] = OPEN;
+        for (const std::string& name : Called_Names(content_.Definition(record))) {
+            auto callee = index_.find(name);
+            if (callee != index_.end()) Visit(callee->second);
+        }
+        state_[record] = DONE;
+        order_.push_back(record);
+    }
+
+    const SaveFileContent& content_;
+    std::map<std::string, size_t> index_;
+    std::vector<State> state_;
+    std::vector<size_t> order_;
+};
+
+std::vector<size_t> Callees_First(const SaveFileContent& content) {
+    return CalleesFirst(content).Order();
+}
+
 // Script functions are never saved: none counts as changed.
 void Mark_Unchanged() {
     for (UsrFuncProp* entry = g_ufunc_list.FirstPnt(); entry != nullptr; entry = entry->NextPnt()) {
         entry->chngFlag = 0;
         entry->changedSinceRead = false;
     }
+}
+
+// Defines again, callees first, every function of the loaded save file that
+// its load left undefined; a damaged end of the file is said again.
+void Define_Again(const SaveFileContent& content) {
+    for (size_t record : Callees_First(content)) {
+        UsrFuncProp* entry = g_ufunc_list.Find(content.records[record].name.c_str());
+        if (entry == nullptr || entry->funcDef != nullptr) continue;
+        entry->ChangeFuncDef(std::string(content.Definition(record)).c_str(),
+                             content.records[record].arg_num, content.records[record].ret_kind);
+    }
+    if (content.damaged)
+        std::cout << Msg().LOAD_DAMAGED_BEFORE << content.records.size() << Msg().LOAD_DAMAGED_AFTER
+                  << std::endl;
 }
 
 bool Is_Skipped(const std::string& line) {
@@ -159,6 +226,13 @@ bool Define_FromText(const std::string& line, const std::string& where) {
         std::cout << where << Msg().DEFINE_BAD_ARGUMENTS;
         return false;
     }
+    // Replacing a definition frees the old one before the new is analysed:
+    // a call of itself would leave the function undefined (and never end).
+    for (const std::string& called : Called_Names(parts.formula)) {
+        if (called != parts.name) continue;
+        std::cout << where << parts.name << Msg().DEFINE_CALLS_ITSELF;
+        return false;
+    }
     if (!Check_Formula(parts.formula, count, where)) return false;
     long file_pos = g_ufunc_list.AccFilePos(parts.name.c_str());
     g_ufunc_list.AddUFncElem(parts.name.c_str(), file_pos == -2 ? -1 : file_pos,
@@ -178,7 +252,14 @@ bool Load_FunctionsFile(const std::string& path) {
         Mark_Unchanged();
         return defined;
     }
+    // Loaded in the file's order (name order), a definition that calls a
+    // later function does not analyse: such ones are defined again, callees
+    // first, and the messages of the first try dropped.
+    std::ostringstream first_try;
+    std::streambuf* messages = std::cout.rdbuf(first_try.rdbuf());
     int loaded = Create_UFunctionTable(g_ufunc_list, path.c_str(), 1);
+    std::cout.rdbuf(messages);
+    if (loaded == 1) Define_Again(Parse_SaveFile(std::move(bytes)));
     Mark_Unchanged();
     if (loaded == 1) return true;
     Say_ReadFailed(path, loaded == UFUNC_NO_MEMORY ? Error_Reason(ENOMEM)
@@ -206,7 +287,7 @@ int Write_FunctionsText(const std::string& path, std::ostream& out) {
         std::cout << Msg().SCRIPT_FUNCTIONS_UNREADABLE << path << "\n";
         return SCRIPT_FAILED;
     }
-    for (size_t i = 0; i < content.records.size(); ++i) {
+    for (size_t i : Callees_First(content)) {
         const SavedRecord& record = content.records[i];
         out << record.name << "(";
         for (unsigned short arg = 0; arg < record.arg_num; ++arg) out << (arg > 0 ? ",a" : "a") << arg;

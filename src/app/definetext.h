@@ -18,8 +18,9 @@ bool Define_FromText(const std::string& line, const std::string& where);
 bool Load_FunctionsFile(const std::string& path);
 // Every --define in order; false when any was refused.
 bool Define_All(const std::vector<std::string>& definitions);
-// Writes the functions of the save file at path as definition lines, in the
-// file's order. Returns the exit status.
+// Writes the functions of the save file at path as definition lines, each
+// after the functions it calls, so that they read back in order. Returns the
+// exit status.
 int Write_FunctionsText(const std::string& path, std::ostream& out);
 
 #endif
