@@ -30,6 +30,8 @@ LineOutcome Eval_Formula(const std::string& text, const VariableValues& values,
     errno = 0;
     RunResult result = report.Close();
     if (result.evaluation_error != nullptr) {
+        // The failed report dropped its writes: the next line's go out again.
+        out.clear();
         std::cout << result.evaluation_error;
         return LINE_REFUSED;
     }

@@ -103,7 +103,7 @@ ScriptOptions Parse_ScriptOptions(int argc, const char* const* argv, int word) {
             options.bad_argument = text;
         }
     }
-    if (options.texts.size() < Texts_Wanted(options))
+    if (!options.show_help && options.texts.size() < Texts_Wanted(options))
         options.texts_missing = true;
     else if (options.bad_argument.empty() && options.texts.size() > Texts_Wanted(options))
         options.bad_argument = options.texts[Texts_Wanted(options)];
