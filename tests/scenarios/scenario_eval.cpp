@@ -216,6 +216,51 @@ TEST(EvalScenario, FunctionsOfASaveFile) {
     EXPECT_EQ(UnixText(result.output), "0.05\n");
     EXPECT_EQ(session.ReadFile("funcs.dat"), saved);
     EXPECT_EQ(session.Files(), std::vector<std::string>{"funcs.dat"});
+    // Saved in name order, f before the g it calls: it is still defined.
+    std::string name_order = FileId() + Record("f", 2, "a0*g(a1)/3") + Record("g", 1, "a0+1");
+    session.WriteFile("names.dat", name_order);
+    result = session.RunWithArguments("eval 'f(x,0.5)' x=0.1 --functions names.dat", "");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.error_output, "");
+    EXPECT_EQ(UnixText(result.output), "0.05\n");
+    // kansu functions writes them as text lines, callees first, which read back.
+    result = session.RunWithArguments("functions names.dat", "");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(UnixText(result.output), "g(a0)=a0+1\nf(a0,a1)=a0*g(a1)/3\n");
+    session.WriteFile("funcs.txt", result.output);
+    result = session.RunWithArguments("eval 'f(x,0.5)' x=0.1 --functions funcs.txt", "");
+    EXPECT_EQ(UnixText(result.output), "0.05\n");
+    result = session.RunWithArguments("functions funcs.txt", "");
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_TRUE(SameText("kansu: ユーザ定義関数の保存ファイルとして読めません / cannot read as a save file: "
+                         "funcs.txt\n", result.error_output));
+}
+
+// A text file of definitions: # comments and blank lines skipped, each
+// refusal with its line number, every line checked, nothing evaluated then.
+TEST(EvalScenario, FunctionsOfATextFile) {
+    Session session;
+    session.WriteFile("defs.txt",
+                      "# right triangles\n\n  hyp(a0, a1) = sqrt(a0^2 + a1^2)\r\n"
+                      "sin(a0)=a0\nhalf(a0)=a0/2\nw(a0,a2)=a0\ntwice(a0)=2*nope(a0)\n"
+                      "k()=hyp(0.3,0.4)/3");
+    SessionResult result = session.RunWithArguments("eval 'k()+half(0.1)' --functions defs.txt", "");
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_EQ(result.output, "");
+    EXPECT_TRUE(SameText(
+        "kansu: defs.txt: 4 行目 / line 4: sin: 組み込み関数の名前は使えません / a built-in "
+        "function has that name\n"
+        "kansu: defs.txt: 6 行目 / line 6: 引数は a0 から順に name(a0,a1,a2) のように書いてください"
+        " / the arguments are a0, a1, ... in order\n"
+        "kansu: defs.txt: 7 行目 / line 7: nope" + kNoFunction,
+        result.error_output));
+    session.WriteFile("defs.txt", "# right triangles\n\nhyp(a0, a1) = sqrt(a0^2 + a1^2)\r\n"
+                                  "half(a0)=a0/2\nk()=hyp(0.3,0.4)/3");
+    result = session.RunWithArguments("eval 'k()+half(0.1)' --functions defs.txt", "");
+    SessionResult plain = session.RunWithArguments("eval 'sqrt(0.3^2+0.4^2)/3+0.1/2'", "");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.output, plain.output);
+    EXPECT_EQ(result.error_output, "");
 }
 
 }  // namespace
