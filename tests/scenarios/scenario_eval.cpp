@@ -191,17 +191,26 @@ TEST(EvalScenario, ConstantsAndDefinitions) {
     }
 }
 
-// A value that cannot be written is said with the system's reason, status 1.
+// What cannot be written to standard output is said with the system's
+// reason, status 1: a value, a table, a picture.
 TEST(EvalScenario, AFullStandardOutputFails) {
     if (WindowsProgram()) GTEST_SKIP() << "no /dev/full";
+    const std::string reason = "標準出力に書き込めません / cannot write to standard output: "
+                               "No space left on device\n";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"eval 1/3", "kansu: " + reason},
+        {"table x 'x(0,1)[3]'", "kansu: " + reason},
+        {"plot r.txt -o -", "kansu plot: " + reason},
+    };
     Session session;
-    std::string command = "cd '" + session.Dir() + "' && " + ProgramCommandLine() +
-                          (Utf8Run() ? " --utf8" : "") + " eval 1/3 >/dev/full 2>err.txt";
-    int status = std::system(command.c_str());
-    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
-    EXPECT_TRUE(SameText("kansu: 標準出力に書き込めません / cannot write to standard output: "
-                         "No space left on device\n",
-                         session.ReadFile("err.txt")));
+    session.RunWithArguments("table x 'x(0,1)[3]' -o r.txt", "");
+    for (const auto& run : cases) {
+        std::string command = "cd '" + session.Dir() + "' && " + ProgramCommandLine() +
+                              (Utf8Run() ? " --utf8 " : " ") + run.first + " >/dev/full 2>err.txt";
+        int status = std::system(command.c_str());
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1) << run.first;
+        EXPECT_TRUE(SameText(run.second, session.ReadFile("err.txt"))) << run.first;
+    }
 }
 
 // The user functions of a save file are used; the file is only read.
