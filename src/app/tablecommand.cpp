@@ -69,8 +69,9 @@ int Append_Table(TableReport& table, const ScriptOptions& options) {
         Say_WriteFailed(path, Open_Reason(path, error, errno));
         return SCRIPT_FAILED;
     }
-    RunResult result = Write_Table(table, options.csv, file);
+    // The first failure after the open is the write's: its reason is kept.
     errno = 0;
+    RunResult result = Write_Table(table, options.csv, file);
     file.close();
     int write_error = errno;
     if (file.fail()) result.status = 0;
