@@ -59,7 +59,8 @@ int Argument_Count(const std::string& arguments) {
     for (;;) {
         size_t comma = arguments.find(',', start);
         size_t end = comma == std::string::npos ? arguments.size() : comma;
-        if (count >= USHRT_MAX || arguments.compare(start, end - start, "a" + std::to_string(count)) != 0)
+        if (count >= USHRT_MAX ||
+            arguments.compare(start, end - start, "a" + std::to_string(count)) != 0)
             return -1;
         ++count;
         if (comma == std::string::npos) return count;
@@ -114,7 +115,8 @@ std::vector<std::string> Called_Names(std::string_view formula) {
     size_t start = 0;
     for (size_t i = 0; i < formula.size(); ++i) {
         if (!std::isalnum(static_cast<unsigned char>(formula[i]))) {
-            if (formula[i] == '(' && i > start) names.emplace_back(formula.substr(start, i - start));
+            if (formula[i] == '(' && i > start)
+                names.emplace_back(formula.substr(start, i - start));
             start = i + 1;
         }
     }
@@ -262,8 +264,8 @@ bool Load_FunctionsFile(const std::string& path) {
     if (loaded == 1) Define_Again(Parse_SaveFile(std::move(bytes)));
     Mark_Unchanged();
     if (loaded == 1) return true;
-    Say_ReadFailed(path, loaded == UFUNC_NO_MEMORY ? Error_Reason(ENOMEM)
-                                                   : Error_Reason(Last_FileError()));
+    Say_ReadFailed(
+        path, loaded == UFUNC_NO_MEMORY ? Error_Reason(ENOMEM) : Error_Reason(Last_FileError()));
     return false;
 }
 
@@ -290,7 +292,8 @@ int Write_FunctionsText(const std::string& path, std::ostream& out) {
     for (size_t i : Callees_First(content)) {
         const SavedRecord& record = content.records[i];
         out << record.name << "(";
-        for (unsigned short arg = 0; arg < record.arg_num; ++arg) out << (arg > 0 ? ",a" : "a") << arg;
+        for (unsigned short arg = 0; arg < record.arg_num; ++arg)
+            out << (arg > 0 ? ",a" : "a") << arg;
         out << ")=" << content.Definition(i) << "\n";
     }
     errno = 0;

@@ -10,7 +10,7 @@
 // Outcomes of Split_RangeText; the bad-piece codes are the range parser's.
 enum RangeSplit {
     RANGE_SPLIT = 1,
-    RANGE_UNFINISHED = 0,   // the text ended before ")" or "]"
+    RANGE_UNFINISHED = 0,  // the text ended before ")" or "]"
     RANGE_EMPTY = -1,
     RANGE_BAD_NAME = -2,
     RANGE_BAD_LOWER = -3,   // an empty lower bound
