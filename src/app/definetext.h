@@ -1,26 +1,24 @@
 // User functions as text, for scripts: lines such as
 // hyp(a0,a1)=sqrt(a0^2+a1^2), given with --define or in a text file named by
-// --functions, checked as the dialogue's EnrUsrfunc checks a definition; and
-// a save file's functions written as such lines (kansu functions FILE).
+// --functions, checked as the dialogue's EnrUsrfunc checks a definition.
 #ifndef KANSU_APP_DEFINETEXT_H
 #define KANSU_APP_DEFINETEXT_H
 
-#include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Registers one definition line; false when refused, the refusal on
 // std::cout after where ("kansu: defs.txt: 3 行目 / line 3: ").
 bool Define_FromText(const std::string& line, const std::string& where);
-// The functions of a save file, with their definitions, or the definition
-// lines of a text file (# comments and blank lines skipped). Every refusal is
-// said with its line number; false when any line or the file was refused.
-bool Load_FunctionsFile(const std::string& path);
+// The definition lines of a text file read from path (# comments and blank
+// lines skipped). Every refusal is said with its line number; false when any.
+bool Define_Lines(const std::string& path, const std::string& text);
 // Every --define in order; false when any was refused.
 bool Define_All(const std::vector<std::string>& definitions);
-// Writes the functions of the save file at path as definition lines, each
-// after the functions it calls, so that they read back in order. Returns the
-// exit status.
-int Write_FunctionsText(const std::string& path, std::ostream& out);
+// The names a definition calls: each name directly before a "(".
+std::vector<std::string> Called_Names(std::string_view formula);
+// Script functions are never saved: none counts as changed.
+void Mark_ScriptFunctionsUnchanged();
 
 #endif

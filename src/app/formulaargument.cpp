@@ -31,25 +31,6 @@ const double PI = 3.14159265358979323846;
 const double E = 2.71828182845904523536;
 VariableValues Known_Constants() { return {{"pi", PI}, {"e", E}}; }
 
-bool Is_NameLetter(char letter) { return std::isalnum(static_cast<unsigned char>(letter)) != 0; }
-
-// The name before the "(" at the fault when it calls a function that is
-// neither built in nor a defined user function; empty otherwise.
-std::string Unknown_Function(const char* line, int fault) {
-    if (fault <= 0 || line[fault] != '(') return std::string();
-    int start = fault;
-    while (start > 0 && Is_NameLetter(line[start - 1])) --start;
-    if (start == fault || !std::isalpha(static_cast<unsigned char>(line[start])) ||
-        (start > 0 && line[start - 1] == '['))
-        return std::string();
-    CompForm scratch;
-    std::string name(line + start, static_cast<size_t>(fault - start));
-    if (name.size() >= sizeof scratch.CompArray) return std::string();
-    std::strcpy(scratch.CompArray, name.c_str());
-    if (scratch.SetOperatorFunc() > 0 || scratch.SetMltOperator() > 0) return std::string();
-    return g_ufunc_list(name.c_str()) == 2 ? std::string() : name;
-}
-
 // A division count of the command line: a whole number text (a fraction is
 // cut as the dialogue cuts it) of at least 1.
 bool Read_Count(const std::string& text, int* step_num) {
@@ -61,6 +42,26 @@ bool Read_Count(const std::string& text, int* step_num) {
     return true;
 }
 }  // namespace
+
+bool Is_BuiltinFunction(const std::string& name) {
+    CompForm scratch;
+    if (name.size() >= sizeof scratch.CompArray) return false;
+    std::strcpy(scratch.CompArray, name.c_str());
+    return scratch.SetOperatorFunc() > 0 || scratch.SetMltOperator() > 0;
+}
+
+std::string Unknown_FunctionAt(const char* line, int fault) {
+    if (fault <= 0 || line[fault] != '(') return std::string();
+    int start = fault;
+    while (start > 0 && std::isalnum(static_cast<unsigned char>(line[start - 1]))) --start;
+    // sigma[n(1,10),...] names its index before "(": no call.
+    if (start == fault || !std::isalpha(static_cast<unsigned char>(line[start])) ||
+        (start > 0 && line[start - 1] == '['))
+        return std::string();
+    std::string name(line + start, static_cast<size_t>(fault - start));
+    if (Is_BuiltinFunction(name) || g_ufunc_list(name.c_str()) == 2) return std::string();
+    return name;
+}
 
 bool Read_VariableValues(const std::vector<std::string>& assignments, VariableValues* values) {
     *values = Known_Constants();
@@ -128,7 +129,7 @@ bool FormulaArgument::Analysed(bool quiet) {
     int fault = -1;
     if (Analyse_FormulaText(&items, line_array, ERROR_SILENT, &fault) == 0) {
         if (quiet) return false;
-        std::string unknown = Unknown_Function(line_array, fault);
+        std::string unknown = Unknown_FunctionAt(line_array, fault);
         if (unknown.empty())
             Analyse_FormulaText(&items, line_array, ERROR_WITH_POSITION);
         else

@@ -35,6 +35,13 @@ bool Evaluate_Constant(const std::string& text, const VariableValues& values, do
 bool Read_RangeText(const std::string& text, const VariableValues& values, char* var_name,
                     double* min_value, double* max_value, int* step_num);
 
+// Whether name is a built-in function's (sigma included).
+bool Is_BuiltinFunction(const std::string& name);
+// The name before the "(" at a refused formula's fault when it calls a
+// function that is neither built in nor a defined user function; empty
+// otherwise.
+std::string Unknown_FunctionAt(const char* line, int fault);
+
 class FormulaArgument {
 public:
     // Reads and analyses text. false when refused, with the dialogue's error

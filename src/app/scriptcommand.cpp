@@ -8,6 +8,7 @@
 #include "app/evalcommand.h"
 #include "app/messagestream.h"
 #include "app/options.h"
+#include "app/savefiletext.h"
 #include "app/scriptargs.h"
 #include "app/tablecommand.h"
 #include "report/parallelsweep.h"
