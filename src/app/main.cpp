@@ -166,13 +166,15 @@ int Kansu_Main(const ShellSettings& settings) {
     SaveQuestionEnd question = Ask_SaveChanges(g_ufunc_list);
     // At a terminal the status says that Ctrl-C ended the run, at the menu or
     // at the question, as it does when nothing was unsaved; a piped session
-    // keeps its status 0.
+    // keeps its status 0. Functions lost with their recovery file end the run
+    // with status 1.
     interrupted = interrupted || Program_EndRequested();
+    if (Termination_Signal() == 0 && question == QUESTION_LOST) return 1;
     if (Termination_Signal() == 0) return interrupted && Output_IsTerminal() ? 128 + SIGINT : 0;
     // A signal during the question cut its read short, which kept the
     // functions in a recovery file already.
-    return question == QUESTION_RECOVERED ? 128 + Termination_Signal()
-                                          : End_BySignal(g_ufunc_list);
+    bool kept_or_lost = question == QUESTION_RECOVERED || question == QUESTION_LOST;
+    return kept_or_lost ? 128 + Termination_Signal() : End_BySignal(g_ufunc_list);
 }
 
 void Explain_Function() {

@@ -123,6 +123,8 @@ TEST(ImplicitScenario, Runs) {
         {"a count of 0 for y", "2\nx+y\n\ny(0,1)[0]\n0\n",
          Console(kIndependentPrompt + kDependentPrompt + kRangeError), ""},
         {"a malformed range", "2\nx+y\nx(0,\n0\n", Console(kIndependentPrompt + kRangeError), ""},
+        {"a bound beyond the doubles for y", "2\nx+y\n\ny(-1e309,1)\n0\n",
+         Console(kIndependentPrompt + kDependentPrompt + kRangeError), ""},
         {"no formula", "2\n\n0\n", Console("式が入力されていません\n"), ""},
         {"end of input during the formula", "2\n", Console("\n入力失敗しました\n"), ""},
         {"a report file that cannot be opened",
