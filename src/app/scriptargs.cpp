@@ -7,10 +7,11 @@
 namespace {
 bool Is(const char* word, const char* option) { return std::strcmp(word, option) == 0; }
 
-// Formulas and ranges each mode takes: eval one formula; table a formula and
-// a range, or two of one of them.
+// Formulas and ranges each mode takes: eval one formula; roots a formula and
+// a range; table a formula and a range, or two of one of them.
 size_t Texts_Wanted(const ScriptOptions& options) {
     if (options.command == ScriptCommand::EVAL) return 1;
+    if (options.command == ScriptCommand::ROOTS) return 2;
     bool three = options.mode == TableMode::PARAM || options.mode == TableMode::IMPLICIT;
     return three ? 3 : 2;
 }
@@ -30,6 +31,7 @@ bool Common_Option(int argc, const char* const* argv, int* at, ScriptOptions* op
         if (value != nullptr) ++*at;
         if (count == 0) return false;
         (Is(word, "--digits") ? options->digits : options->threads) = count;
+        if (Is(word, "--digits")) options->digits_given = true;
     } else if (Is(word, "--functions") && value != nullptr && value[0] != '\0') {
         options->functions_path = argv[++*at];
     } else {
@@ -60,6 +62,28 @@ bool Table_Option(int argc, const char* const* argv, int* at, ScriptOptions* opt
     return true;
 }
 
+// The options of roots alone.
+bool Roots_Option(const char* word, ScriptOptions* options) {
+    if (Is(word, "--csv"))
+        options->csv = true;
+    else if (Is(word, "--extrema"))
+        options->extrema = true;
+    else
+        return false;
+    return true;
+}
+
+// The options of the command beside the common ones.
+bool Command_Option(int argc, const char* const* argv, int* at, ScriptOptions* options) {
+    switch (options->command) {
+    case ScriptCommand::TABLE: return Table_Option(argc, argv, at, options);
+    case ScriptCommand::ROOTS: return Roots_Option(argv[*at], options);
+    case ScriptCommand::EVAL:
+    case ScriptCommand::NONE: break;
+    }
+    return false;
+}
+
 // A formula, a range, "-" (eval: formulas from standard input) or NAME=VALUE.
 // A formula has no "=", so any word with one is a value.
 void Take_Word(const char* word, ScriptOptions* options) {
@@ -72,7 +96,7 @@ void Take_Word(const char* word, ScriptOptions* options) {
 
 int Script_WordIndex(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {
-        if (Is(argv[i], "eval") || Is(argv[i], "table")) return i;
+        if (Is(argv[i], "eval") || Is(argv[i], "table") || Is(argv[i], "roots")) return i;
         if (!Is(argv[i], "--utf8") && !Is(argv[i], "--cp932")) return 0;
     }
     return 0;
@@ -80,7 +104,9 @@ int Script_WordIndex(int argc, const char* const* argv) {
 
 ScriptOptions Parse_ScriptOptions(int argc, const char* const* argv, int word) {
     ScriptOptions options;
-    options.command = Is(argv[word], "eval") ? ScriptCommand::EVAL : ScriptCommand::TABLE;
+    options.command = Is(argv[word], "eval")    ? ScriptCommand::EVAL
+                      : Is(argv[word], "roots") ? ScriptCommand::ROOTS
+                                                : ScriptCommand::TABLE;
     bool options_ended = false;  // after "--" every word is a text or a value
     for (int i = 1; i < argc; ++i) {
         if (i == word) continue;
@@ -92,8 +118,7 @@ ScriptOptions Parse_ScriptOptions(int argc, const char* const* argv, int word) {
         } else if (!is_option) {
             Take_Word(text, &options);
         } else if (!Common_Option(argc, argv, &i, &options) &&
-                   (options.command == ScriptCommand::EVAL ||
-                    !Table_Option(argc, argv, &i, &options)) &&
+                   !Command_Option(argc, argv, &i, &options) &&
                    options.bad_argument.empty()) {
             options.bad_argument = text;
         }

@@ -7,6 +7,7 @@
 #include "app/evalcommand.h"
 #include "app/messagestream.h"
 #include "app/options.h"
+#include "app/rootscommand.h"
 #include "app/scriptargs.h"
 #include "app/tablecommand.h"
 #include "eval/evalnative.h"
@@ -28,7 +29,19 @@ void Choose_Encoding(const ScriptOptions& options) {
 }
 
 const char* Usage_Of(const ScriptOptions& options) {
-    return options.command == ScriptCommand::EVAL ? Msg().EVAL_USAGE : Msg().TABLE_USAGE;
+    switch (options.command) {
+    case ScriptCommand::EVAL: return Msg().EVAL_USAGE;
+    case ScriptCommand::ROOTS: return Msg().ROOTS_USAGE;
+    case ScriptCommand::TABLE:
+    case ScriptCommand::NONE: break;
+    }
+    return Msg().TABLE_USAGE;
+}
+
+// roots writes x so that it reads back as the same double unless --digits says.
+int Digits_Of(const ScriptOptions& options) {
+    bool roots = options.command == ScriptCommand::ROOTS;
+    return roots && !options.digits_given ? MAX_DIGITS : options.digits;
 }
 
 // The functions of the save file, with their definitions, in the registry.
@@ -50,11 +63,12 @@ int Run_Checked(const ScriptOptions& options) {
                   << Usage_Of(options) << std::flush;
         return SCRIPT_USAGE;
     }
-    Set_ReportDigits(options.digits);
+    Set_ReportDigits(Digits_Of(options));
     Set_SweepThreads(options.threads);
     MessagesToErrorStream messages;
     if (!Load_Functions(options.functions_path)) return SCRIPT_FAILED;
     if (options.command == ScriptCommand::EVAL) return Run_Eval(options, messages.Output());
+    if (options.command == ScriptCommand::ROOTS) return Run_Roots(options, messages.Output());
     return Run_Table(options, messages.Output());
 }
 }  // namespace

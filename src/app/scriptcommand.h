@@ -1,4 +1,4 @@
-// `kansu eval` and `kansu table`: what both do before their work (the
+// `kansu eval`, `kansu table` and `kansu roots`: what they do before their work (the
 // console encoding, --digits, --threads, the user functions of --functions)
 // and the answer to --help or a command line not understood.
 #ifndef KANSU_APP_SCRIPTCOMMAND_H
