@@ -3,8 +3,7 @@
 #include <iostream>
 
 #include "app/formulaargument.h"
-#include "report/sweepreport.h"
-#include "roots/rootsearch.h"
+#include "app/formulasearch.h"
 #include "text/messages.h"
 #include "userfunc/usrfunc.h"
 
@@ -28,27 +27,6 @@ const KindLabel& Label_Of(FindingKind kind) {
         if (label.kind == kind) return label;
     return KIND_LABELS[0];
 }
-
-// The compiled formula as the search calls it: x into the range variable's
-// cell, the value out; false once the evaluation failed or Ctrl-C came.
-class FormulaFunction : public SearchedFunction {
-public:
-    FormulaFunction(double& cell, LaneFormula& formula, SweepLane& lane)
-        : cell_(cell), formula_(formula), lane_(lane) {}
-    bool Value(double x, double* value) override {
-        if ((++calls_ & INTERRUPT_POLL_MASK) == 0 && Calculation_Interrupted())
-            lane_.Note(EVAL_INTERRUPTED, nullptr);
-        cell_ = x;
-        *value = formula_.Value();
-        return !lane_.Ended();
-    }
-
-private:
-    double& cell_;
-    LaneFormula& formula_;
-    SweepLane& lane_;
-    long long calls_ = 0;
-};
 
 // The formula and its range, read as `kansu table` reads an explicit report's.
 struct RootsInput {
@@ -95,15 +73,9 @@ int Run_Roots(const ScriptOptions& options, std::ostream& out) {
     RootsInput input;
     if (!input.Read(options, values)) return SCRIPT_FAILED;
     SweepReport report(out, g_ufunc_list);
-    ReportFormula formula(report, input.formula.the_root, Msg().EVALUATION_ERROR);
-    SweepLane& lane = report.Own_Lane();
-    FormulaFunction f(input.formula.array[input.name], formula.On(lane), lane);
-    SearchResult result;
-    {
-        CalculationScope calculation;
-        result = Search_Range(f, input.grid, options.extrema);
-    }
-    if (lane.Outcome() == EVAL_INTERRUPTED) {
+    SearchResult result =
+        Search_Formula(input.formula, input.name, input.grid, options.extrema, report);
+    if (report.Own_Lane().Outcome() == EVAL_INTERRUPTED) {
         std::cout << Msg().CALCULATION_INTERRUPTED;
         return SCRIPT_FAILED;
     }
