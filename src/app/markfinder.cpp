@@ -23,6 +23,11 @@ private:
     std::streambuf* kept_;
 };
 
+// The picture's kind of mark for each kind of finding.
+const MarkKind MARK_OF_FINDING[] = {MarkKind::ROOT, MarkKind::POLE, MarkKind::JUMP,
+                                    MarkKind::MINIMUM, MarkKind::MAXIMUM};
+static_assert(static_cast<int>(FindingKind::MAXIMUM) == 4, "MARK_OF_FINDING is indexed by kind");
+
 // "name = value" as the report reader gives each fixed value, as NAME=VALUE.
 bool Read_FixedValues(const std::vector<std::string>& fixed, VariableValues* values) {
     std::vector<std::string> assignments;
@@ -49,7 +54,7 @@ const char* Varying_Name(const FormulaArgument& formula, const VariableValues& v
 }
 }  // namespace
 
-bool Find_CurveMarks(const MarkedRun& run, std::vector<Finding>* findings) {
+bool Find_CurveMarks(const MarkedRun& run, std::vector<CurveMark>* marks) {
     QuietConsole quiet;
     FormulaArgument formula;
     VariableValues values;
@@ -63,6 +68,7 @@ bool Find_CurveMarks(const MarkedRun& run, std::vector<Finding>* findings) {
     SearchGrid grid{run.x_min, run.x_max, static_cast<int>(run.divisions)};
     SearchResult result = Search_Formula(formula, name, grid, true, report);
     if (result.failed) return false;
-    *findings = std::move(result.findings);
+    for (const Finding& found : result.findings)
+        marks->push_back(CurveMark{MARK_OF_FINDING[static_cast<int>(found.kind)], found.x, found.value});
     return true;
 }

@@ -10,6 +10,6 @@
 
 // false when the formula cannot be read or evaluated again (a user function
 // the registry lacks, a variable without a value): the run gets no marks.
-bool Find_CurveMarks(const MarkedRun& run, std::vector<Finding>* findings);
+bool Find_CurveMarks(const MarkedRun& run, std::vector<CurveMark>* marks);
 
 #endif

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "plot/plotaxes.h"
-#include "roots/findings.h"
 
 // An explicit run as its report states it: the formula, "name = value" of
 // each fixed variable, and the range of its rows.
@@ -21,17 +20,24 @@ struct MarkedRun {
     long long divisions = 0;
 };
 
-// The findings of a run; false when its formula cannot be re-read.
-typedef std::function<bool(const MarkedRun&, std::vector<Finding>*)> MarkFinder;
+enum class MarkKind { ROOT, POLE, JUMP, MINIMUM, MAXIMUM };
+struct CurveMark {
+    MarkKind kind;
+    double x;
+    double value;  // f(x)
+};
+
+// The marks of a run; false when its formula cannot be re-read.
+typedef std::function<bool(const MarkedRun&, std::vector<CurveMark>*)> MarkFinder;
 
 // A finding where the picture shows it: a root on the zero line, an extremum
 // on the curve, a pole or jump as the x where the curve breaks.
 struct PixelMark {
-    FindingKind kind;
+    MarkKind kind;
     PixelPoint point;
 };
 
 // The findings inside the frame, placed.
-std::vector<PixelMark> Place_Marks(const std::vector<Finding>& findings, const PlotFrame& frame);
+std::vector<PixelMark> Place_Marks(const std::vector<CurveMark>& findings, const PlotFrame& frame);
 
 #endif

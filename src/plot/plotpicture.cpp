@@ -152,7 +152,7 @@ void Add_Marks(const PlotRequest& request, const std::vector<ReportRun>& runs,
         const ReportRun& run = runs[index];
         MarkedRun marked{run.title, run.fixed_values, run.x_min, run.x_max,
                          run.row_count > 1 ? run.row_count - 1 : 1};
-        std::vector<Finding> findings;
+        std::vector<CurveMark> findings;
         if (run.layout != RunLayout::EXPLICIT || !request.mark_finder(marked, &findings)) {
             picture->marks_skipped = true;
             continue;

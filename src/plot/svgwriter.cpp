@@ -125,15 +125,15 @@ void Write_Curve(SvgText& svg, const PlotCurve& curve, const char* colour) {
 // --marks, by kind: a root an open circle on the zero line, a minimum or
 // maximum a filled one on the curve, a pole or jump a dashed line across.
 struct MarkStyle {
-    FindingKind kind;
+    MarkKind kind;
     const char* colour;
     bool line;
     bool filled;
 };
 const MarkStyle MARK_STYLES[] = {
-    {FindingKind::ROOT, "#d62728", false, false},   {FindingKind::MINIMUM, "#2ca02c", false, true},
-    {FindingKind::MAXIMUM, "#9467bd", false, true}, {FindingKind::POLE, "#7f7f7f", true, false},
-    {FindingKind::JUMP, "#ff7f0e", true, false},
+    {MarkKind::ROOT, "#d62728", false, false},   {MarkKind::MINIMUM, "#2ca02c", false, true},
+    {MarkKind::MAXIMUM, "#9467bd", false, true}, {MarkKind::POLE, "#7f7f7f", true, false},
+    {MarkKind::JUMP, "#ff7f0e", true, false},
 };
 
 void Write_Marks(SvgText& svg, const PlotPicture& picture) {
