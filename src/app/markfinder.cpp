@@ -69,6 +69,7 @@ bool Find_CurveMarks(const MarkedRun& run, std::vector<CurveMark>* marks) {
     SearchResult result = Search_Formula(formula, name, grid, true, report);
     if (result.failed) return false;
     for (const Finding& found : result.findings)
-        marks->push_back(CurveMark{MARK_OF_FINDING[static_cast<int>(found.kind)], found.x, found.value});
+        marks->push_back(
+            CurveMark{MARK_OF_FINDING[static_cast<int>(found.kind)], found.x, found.value});
     return true;
 }

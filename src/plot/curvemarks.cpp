@@ -20,7 +20,8 @@ std::vector<PixelMark> Place_Marks(const std::vector<CurveMark>& findings, const
         // A pole's or jump's line spans the frame whether 0 is shown or not.
         bool line = found.kind == MarkKind::POLE || found.kind == MarkKind::JUMP;
         if (!line && !Between(y, frame.y_range)) continue;
-        marks.push_back(PixelMark{found.kind, PixelPoint{Frame_X(frame, found.x), Frame_Y(frame, y)}});
+        marks.push_back(
+            PixelMark{found.kind, PixelPoint{Frame_X(frame, found.x), Frame_Y(frame, y)}});
     }
     return marks;
 }

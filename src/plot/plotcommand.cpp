@@ -189,7 +189,8 @@ PlotStatus Run_Plot(const PlotOptions& options, std::ostream& out, std::ostream&
         if (!Write_File(path, svg)) return Failed(path, Msg().PLOT_WRITE_FAILED, error_out);
     }
     Tell_Skipped(picture, report, error_out);
-    if (picture.marks_skipped) error_out << Msg().PLOT_PREFIX << report << ": " << Msg().PLOT_MARKS_SKIPPED;
+    if (picture.marks_skipped)
+        error_out << Msg().PLOT_PREFIX << report << ": " << Msg().PLOT_MARKS_SKIPPED;
     if (options.terminal) return Draw_OnTerminal(options, out, error_out, false);
     return PLOT_DONE;
 }

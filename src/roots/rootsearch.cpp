@@ -53,7 +53,8 @@ private:
         if (have_before_ && have_previous_) {
             bool low = before_.value > run_.value && point.value > run_.value;
             bool high = before_.value < run_.value && point.value < run_.value;
-            if (low || high) ok = Add_Turn(low ? FindingKind::MINIMUM : FindingKind::MAXIMUM, point);
+            if (low || high)
+                ok = Add_Turn(low ? FindingKind::MINIMUM : FindingKind::MAXIMUM, point);
         }
         before_ = previous_;
         have_before_ = have_previous_;
@@ -63,7 +64,8 @@ private:
 
     bool Add_Turn(FindingKind kind, GridPoint after) {
         Finding found;
-        if (!Narrow_Extremum(f_, kind, before_.x, run_.x, run_.value, after.x, &found)) return false;
+        if (!Narrow_Extremum(f_, kind, before_.x, run_.x, run_.value, after.x, &found))
+            return false;
         // A maximum that grows without end is a pole of even order (1/x^2).
         if (std::isinf(found.value)) found.kind = FindingKind::POLE;
         result_->findings.push_back(found);

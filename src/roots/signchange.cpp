@@ -47,7 +47,8 @@ FindingKind Kind_Of(double grid_size, double near_size, double end_size) {
 }  // namespace
 
 unsigned long long Doubles_Between(double a, double b) {
-    return static_cast<unsigned long long>(Ordered(b)) - static_cast<unsigned long long>(Ordered(a));
+    return static_cast<unsigned long long>(Ordered(b)) -
+           static_cast<unsigned long long>(Ordered(a));
 }
 
 bool Narrow_SignChange(SearchedFunction& f, double a, double fa, double b, double fb,

@@ -50,7 +50,12 @@ struct RootsCase {
 
 const std::vector<RootsCase> CASES = {
     {"'sin(x)' 'x(-10,10)'",
-     {{"根", -3 * PI}, {"根", -2 * PI}, {"根", -PI}, {"根", 0}, {"根", PI}, {"根", 2 * PI},
+     {{"根", -3 * PI},
+      {"根", -2 * PI},
+      {"根", -PI},
+      {"根", 0},
+      {"根", PI},
+      {"根", 2 * PI},
       {"根", 3 * PI}}},
     {"'x^2-a' 'x(-3,3)' a=3", {{"根", -std::sqrt(3.0L)}, {"根", std::sqrt(3.0L)}}},
     {"'x^3-2*x-5' 'x(-3,3)[999]'", {{"根", 2.0945514815423265L}}},
@@ -98,14 +103,16 @@ TEST(RootsScenario, FunctionsCsvAndDigits) {
     EXPECT_TRUE(SameText("根\t1.41421\t-4.44089e-16\n", result.output));
     result = session.RunWithArguments("roots 'x-x' 'x(0,1)'", "");
     EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(SameText("範囲のすべての点で式の値は 0 です / the formula is 0 at every point of "
-                         "the range\n",
-                         result.output));
+    EXPECT_TRUE(
+        SameText("範囲のすべての点で式の値は 0 です / the formula is 0 at every point of "
+                 "the range\n",
+                 result.output));
 }
 
 TEST(RootsScenario, RefusalsAndUsage) {
     const std::vector<std::pair<std::string, std::string>> refused = {
-        {"roots 'x+*2' 'x(0,1)'", "これは式になってないぞ！プンプン\nおかしいところはx+*…なんです。\n"},
+        {"roots 'x+*2' 'x(0,1)'",
+         "これは式になってないぞ！プンプン\nおかしいところはx+*…なんです。\n"},
         {"roots 'x' 'x(0,'", "変数、範囲の与え方が間違っています\n"},
         {"roots 'x' ''", "変数、範囲の与え方が間違っています\n"},
         {"roots 'x' 'x(0,1)[-3]'", "変数、範囲の与え方が間違っています\n"},
