@@ -10,8 +10,12 @@ namespace {
 // Bracket width, in doubles, below which |f| is taken as its value "near"
 // the crossing: a jump's |f| has settled by then, a pole's still grows.
 const unsigned long long NEAR_WIDTH = 1ULL << 20;
-// A root has shrunk |f| to below this share of the grid bracket's...
+// A root has shrunk |f| to below this share of the grid bracket's (or, for a
+// bracket of few doubles, to about its share of them, with this leeway)...
 const double ROOT_SHRINK = 1.0 / 32;
+const double ROOT_LEEWAY = 4.0;
+// A bracket of at most this many doubles is too narrow to judge: a root.
+const unsigned long long TOO_NARROW = 2;
 // ...and still shrinks from near the crossing to its end (unless near the
 // crossing f was already lost in rounding, below this share).
 const double NEAR_SHRINK = 0.5;
@@ -36,9 +40,13 @@ struct Bracket {
     double Larger() const { return std::max(std::fabs(fa), std::fabs(fb)); }
 };
 
-FindingKind Kind_Of(double grid_size, double near_size, double end_size) {
+// grid_doubles: the width of the grid bracket in doubles.
+FindingKind Kind_Of(unsigned long long grid_doubles, double grid_size, double near_size,
+                    double end_size) {
     if (std::isinf(end_size)) return FindingKind::POLE;
-    bool shrunk = end_size <= grid_size * ROOT_SHRINK;
+    if (grid_doubles <= TOO_NARROW) return FindingKind::ROOT;
+    double share = std::max(ROOT_SHRINK, ROOT_LEEWAY / static_cast<double>(grid_doubles));
+    bool shrunk = end_size <= grid_size * share;
     bool still_shrinking =
         end_size <= near_size * NEAR_SHRINK || near_size <= grid_size * ROUNDING_SHARE;
     if (shrunk && still_shrinking) return FindingKind::ROOT;
@@ -56,7 +64,8 @@ bool Narrow_SignChange(SearchedFunction& f, double a, double fa, double b, doubl
     Bracket bracket = a < b ? Bracket{a, fa, b, fb} : Bracket{b, fb, a, fa};
     double grid_size = bracket.Larger();
     double near_size = grid_size;
-    bool near = Doubles_Between(bracket.a, bracket.b) <= NEAR_WIDTH;
+    unsigned long long grid_doubles = Doubles_Between(bracket.a, bracket.b);
+    bool near = grid_doubles <= NEAR_WIDTH;
     for (;;) {
         double middle = Middle(bracket.a, bracket.b);
         if (!(middle > bracket.a && middle < bracket.b)) break;  // adjacent doubles
@@ -76,7 +85,7 @@ bool Narrow_SignChange(SearchedFunction& f, double a, double fa, double b, doubl
             near_size = bracket.Larger();
         }
     }
-    FindingKind kind = Kind_Of(grid_size, near_size, bracket.Larger());
+    FindingKind kind = Kind_Of(grid_doubles, grid_size, near_size, bracket.Larger());
     bool a_smaller = std::fabs(bracket.fa) <= std::fabs(bracket.fb);
     bool take_a = kind == FindingKind::ROOT ? a_smaller : !a_smaller;
     *found = take_a ? Finding{kind, bracket.a, bracket.fa} : Finding{kind, bracket.b, bracket.fb};
