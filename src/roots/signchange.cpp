@@ -75,7 +75,11 @@ bool Narrow_SignChange(SearchedFunction& f, double a, double fa, double b, doubl
             *found = Finding{FindingKind::ROOT, middle, value};
             return true;
         }
-        if (std::isnan(value)) break;  // no sign to follow: judged as it stands
+        // f has no value inside the crossing: no root can be claimed there.
+        if (std::isnan(value)) {
+            *found = Finding{FindingKind::JUMP, middle, value};
+            return true;
+        }
         if ((value < 0) == (bracket.fa < 0))
             bracket.a = middle, bracket.fa = value;
         else

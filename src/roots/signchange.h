@@ -8,7 +8,8 @@
 
 // f(a) = fa and f(b) = fb are nonzero and of opposite signs (a and b in
 // either order). A root is the end with the smaller |f| (or the point where
-// f is 0); a pole or jump the end with the larger. false when f failed.
+// f is 0); a pole or jump the end with the larger, or the point where f is
+// not a number (a jump). false when f failed.
 bool Narrow_SignChange(SearchedFunction& f, double a, double fa, double b, double fb,
                        Finding* found);
 
