@@ -8,12 +8,23 @@
 #include "roots/signchange.h"
 
 namespace {
+// Doubles between a turn and a break beside it for the turn to be the break's.
+const unsigned long long BREAK_NEIGHBOURHOOD = 2;
+// Growth from the grid's value to the narrowed one that makes a turn a pole.
+const double EVEN_POLE_GROWTH = 1 << 20;
+
 struct GridPoint {
     double x;
     double value;
 };
 
 bool Opposite_Signs(double a, double b) { return (a < 0 && b > 0) || (a > 0 && b < 0); }
+
+// A minimum or maximum as narrowed, with the value the grid showed there.
+struct Turn {
+    Finding found;
+    double grid_value;
+};
 
 // Walks the grid point by point, keeping what the next point is judged with.
 class GridWalk {
@@ -30,6 +41,7 @@ public:
         return ok;
     }
     bool All_Zero() const { return all_zero_; }
+    const std::vector<Turn>& Turns() const { return turns_; }
 
 private:
     bool Take_Crossing(GridPoint point) {
@@ -66,9 +78,7 @@ private:
         Finding found;
         if (!Narrow_Extremum(f_, kind, before_.x, run_.x, run_.value, after.x, &found))
             return false;
-        // A maximum that grows without end is a pole of even order (1/x^2).
-        if (std::isinf(found.value)) found.kind = FindingKind::POLE;
-        result_->findings.push_back(found);
+        turns_.push_back(Turn{found, run_.value});
         return true;
     }
 
@@ -81,7 +91,39 @@ private:
     bool have_before_ = false;
     GridPoint before_{0.0, 0.0};  // the point before the current run of equal values
     GridPoint run_{0.0, 0.0};     // the first point of that run
+    std::vector<Turn> turns_;
 };
+
+bool Is_Break(const Finding& found) {
+    return found.kind == FindingKind::POLE || found.kind == FindingKind::JUMP;
+}
+
+// Whether x lies within a few doubles of one of the sorted break points.
+bool Near_Break(const std::vector<double>& breaks, double x) {
+    auto near = [x](double other) {
+        return Doubles_Between(std::min(x, other), std::max(x, other)) <= BREAK_NEIGHBOURHOOD;
+    };
+    auto after = std::lower_bound(breaks.begin(), breaks.end(), x);
+    return (after != breaks.end() && near(*after)) || (after != breaks.begin() && near(after[-1]));
+}
+
+// The turns beside the crossings. A turn the grid shows beside a pole or jump
+// (the last point before tan's pole is the highest around) narrows onto the
+// break itself: no extremum. One that grows far beyond the grid's value is a
+// pole of even order (1/x^2), which makes no crossing.
+void Add_Turns(const std::vector<Turn>& turns, std::vector<Finding>* findings) {
+    std::vector<double> breaks;
+    for (const Finding& found : *findings)
+        if (Is_Break(found)) breaks.push_back(found.x);
+    std::sort(breaks.begin(), breaks.end());
+    for (const Turn& turn : turns) {
+        if (Near_Break(breaks, turn.found.x)) continue;
+        Finding found = turn.found;
+        if (std::fabs(found.value) > std::fabs(turn.grid_value) * EVEN_POLE_GROWTH)
+            found.kind = FindingKind::POLE;
+        findings->push_back(found);
+    }
+}
 
 // In x order; a finding met twice (from two brackets that share an end) once.
 void Order_Findings(std::vector<Finding>* findings) {
@@ -107,6 +149,7 @@ SearchResult Search_Range(SearchedFunction& f, const SearchGrid& grid, bool extr
         result.findings.clear();
         result.zero_everywhere = true;
     }
+    Add_Turns(walk.Turns(), &result.findings);
     Order_Findings(&result.findings);
     return result;
 }

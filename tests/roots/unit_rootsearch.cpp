@@ -129,6 +129,12 @@ const std::vector<Case> CASES = {
       {R, 0},
       {MIN, 1, CUBIC_FLAT},
       {R, std::sqrt(3.0L)}}},
+    // The grid's highest point before a pole is no maximum.
+    {"tan --extrema",
+     [](double x) { return std::tan(x); },
+     {-2, 2, 999},
+     true,
+     {{P, -PI / 2}, {R, 0}, {P, PI / 2}}},
     {"cos --extrema",
      [](double x) { return std::cos(x); },
      {-7, 7, 1000},
