@@ -52,6 +52,8 @@ struct RootsInput {
     }
 };
 
+// One line per finding; a formula 0 everywhere says so instead, in CSV on
+// standard error with the messages (std::cout here), so that the rows stay rows.
 void Write_Findings(const SearchResult& result, bool csv, ReportWriter& out) {
     if (csv) out << "kind,x,f\n";
     if (result.zero_everywhere && !csv) out << Msg().ROOTS_ZERO_EVERYWHERE;
