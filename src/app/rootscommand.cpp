@@ -82,6 +82,7 @@ int Run_Roots(const ScriptOptions& options, std::ostream& out) {
         return SCRIPT_FAILED;
     }
     if (!result.failed) Write_Findings(result, options.csv, report.Out());
+    if (!result.failed && result.crowded) std::cout << Msg().ROOTS_CROWDED;
     RunResult written = report.Close();
     if (written.evaluation_error != nullptr) {
         std::cout << written.evaluation_error;

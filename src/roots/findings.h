@@ -33,6 +33,9 @@ struct SearchResult {
     std::vector<Finding> findings;  // in x order
     bool zero_everywhere = false;   // f is 0 at every grid point: nothing listed
     bool failed = false;            // an evaluation failed: the findings are partial
+    // Crossings in neighbouring grid intervals: the roots crowd at the grid's
+    // resolution, and some between its points may not have been seen.
+    bool crowded = false;
 };
 
 #endif

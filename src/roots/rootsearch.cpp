@@ -38,9 +38,11 @@ public:
         bool ok = Take_Crossing(point) && (!extrema_ || Take_Turn(point));
         previous_ = point;
         have_previous_ = true;
+        ++index_;
         return ok;
     }
     bool All_Zero() const { return all_zero_; }
+    bool Crowded() const { return crowded_; }
     const std::vector<Turn>& Turns() const { return turns_; }
 
 private:
@@ -50,6 +52,8 @@ private:
             return true;
         }
         if (!have_previous_ || !Opposite_Signs(previous_.value, point.value)) return true;
+        if (last_crossing_ + 1 == index_) crowded_ = true;
+        last_crossing_ = index_;
         Finding found;
         if (!Narrow_SignChange(f_, previous_.x, previous_.value, point.x, point.value, &found))
             return false;
@@ -86,6 +90,9 @@ private:
     bool extrema_;
     SearchResult* result_;
     bool all_zero_ = true;
+    long long index_ = 0;           // of the point taken
+    long long last_crossing_ = -2;  // the point ending the last sign change
+    bool crowded_ = false;
     bool have_previous_ = false;
     GridPoint previous_{0.0, 0.0};
     bool have_before_ = false;
@@ -149,6 +156,7 @@ SearchResult Search_Range(SearchedFunction& f, const SearchGrid& grid, bool extr
         result.findings.clear();
         result.zero_everywhere = true;
     }
+    result.crowded = walk.Crowded();
     Add_Turns(walk.Turns(), &result.findings);
     Order_Findings(&result.findings);
     return result;

@@ -164,6 +164,7 @@ TEST(RootSearch, FindsEachCaseOnce) {
         SearchResult result = Search_Range(f, c.grid, c.extrema);
         EXPECT_FALSE(result.failed);
         EXPECT_FALSE(result.zero_everywhere);
+        EXPECT_FALSE(result.crowded);
         ASSERT_EQ(result.findings.size(), c.findings.size());
         for (size_t i = 0; i < c.findings.size(); ++i) {
             const Finding& found = result.findings[i];
@@ -205,6 +206,7 @@ TEST(RootSearch, CrowdedRootsAreThoseTheGridResolves) {
     EXPECT_GT(resolved, 50);
     EXPECT_LT(resolved, 103);
     ASSERT_EQ(static_cast<int>(result.findings.size()), resolved);
+    EXPECT_TRUE(result.crowded);
     double last = 0;
     for (const Finding& found : result.findings) {
         EXPECT_EQ(found.kind, R);

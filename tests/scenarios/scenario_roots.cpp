@@ -107,6 +107,10 @@ TEST(RootsScenario, FunctionsCsvAndDigits) {
         SameText("範囲のすべての点で式の値は 0 です / the formula is 0 at every point of "
                  "the range\n",
                  result.output));
+    // Roots at the grid's resolution: a word that more divisions may find more.
+    result = session.RunWithArguments("roots 'x*sin(1/x)' 'x(0.003,0.1)'", "");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_NE(Utf8(result.error_output).find("more divisions may find more"), std::string::npos);
     result = session.RunWithArguments("roots --csv 'x-x' 'x(0,1)'", "");
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_EQ(UnixText(result.output), "kind,x,f\n");
