@@ -9,6 +9,7 @@
 
 #include "mode_dialogue.h"
 #include "session.h"
+#include "userfunc_dialogue.h"
 #include "terminal.h"
 
 namespace {
@@ -345,6 +346,18 @@ TEST(PlotScenario, MarksFromTheReportsFormula) {
         EXPECT_EQ(Occurrences(svg, "stroke-dasharray=\"4 3\""), c.lines) << c.arguments;
         EXPECT_EQ(Occurrences(Utf8(result.error_output), "no marks"), c.word ? 1u : 0u);
     }
+    // A user function, which the plot does not load: a word, and the formula's
+    // refusal kept off the picture on standard output.
+    session.WriteFile("funcs.dat", userfunc_test::FileId() + userfunc_test::Record("g", 1, "a0-0.1"));
+    ASSERT_EQ(
+        session.RunWithArguments("table 'g(x)' 'x(-1,1)[10]' --functions funcs.dat -o u.txt", "")
+            .exit_status,
+        0);
+    SessionResult result = session.RunWithArguments("plot u.txt --marks -o -", "");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.output.rfind("<?xml", 0), 0u);
+    EXPECT_EQ(Occurrences(result.output, "<circle "), 0u);
+    EXPECT_EQ(Occurrences(Utf8(result.error_output), "no marks"), 1u);
 }
 
 TEST(PlotScenario, EveryPointStaysInsideTheFrame) {
