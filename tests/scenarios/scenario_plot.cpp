@@ -317,7 +317,8 @@ TEST(PlotScenario, PolesBreakTheCurveWithAndWithoutARange) {
 
 size_t Occurrences(const std::string& text, const std::string& part) {
     size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
     return count;
 }
 
@@ -348,7 +349,9 @@ TEST(PlotScenario, MarksFromTheReportsFormula) {
     }
     // A user function, which the plot does not load: a word, and the formula's
     // refusal kept off the picture on standard output.
-    session.WriteFile("funcs.dat", userfunc_test::FileId() + userfunc_test::Record("g", 1, "a0-0.1"));
+    using userfunc_test::FileId;
+    using userfunc_test::Record;
+    session.WriteFile("funcs.dat", FileId() + Record("g", 1, "a0-0.1"));
     ASSERT_EQ(
         session.RunWithArguments("table 'g(x)' 'x(-1,1)[10]' --functions funcs.dat -o u.txt", "")
             .exit_status,
