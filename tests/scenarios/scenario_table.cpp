@@ -165,6 +165,8 @@ TEST(TableScenario, RefusalsEndWithTheDialoguesMessage) {
          "独立変数,従属変数ともに指定されていないので計算できません\n"},
         {"implicit name absent", "table --implicit x 'x(0,1)' 'y(0,1)'", 1,
          "この変数は与式に存在していません.\n"},
+        {"implicit, one name twice", "table --implicit x^2+y^2-1 'x(-1,1)[4]' 'x(-1,1)[4]' y=0", 1,
+         "独立変数と従属変数には、別々の変数を指定してください\n"},
         {"a value missing", "table 'a*x' 'x(0,1)'", 1,
          "kansu: 値が与えられていない変数です / no value given for the variable: a\n"},
         {"a value not a number", "table 'a*x' 'x(0,1)' a=0.1x", 1,
