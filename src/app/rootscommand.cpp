@@ -36,7 +36,7 @@ struct RootsInput {
 
     bool Read(const ScriptOptions& options, const VariableValues& values) {
         if (!formula.Analyse(options.texts[0]) ||
-            !Read_RangeText(options.texts[1], name, &grid.min_value, &grid.max_value,
+            !Read_RangeText(options.texts[1], values, name, &grid.min_value, &grid.max_value,
                             &grid.step_number))
             return false;
         // The search needs a variable to vary and a grid to walk.
