@@ -17,12 +17,9 @@
 #include "userfunc/usrfunc.h"
 
 namespace {
-// The encoding as the dialogue chooses it: an option, then KANSU_ENCODING.
+// The encoding: an option, then KANSU_ENCODING, then the locale.
 void Choose_Encoding(const ScriptOptions& options) {
-    CommandOptions encoding;
-    encoding.utf8 = options.utf8;
-    encoding.cp932 = options.cp932;
-    Use_Utf8(Utf8_Chosen(encoding, std::getenv("KANSU_ENCODING"), std::cerr));
+    Use_ScriptEncoding(options.utf8, options.cp932, std::cerr);
     const char* machine_code = std::getenv("KANSU_MACHINE_CODE");
     Allow_NativeCode(machine_code == nullptr || std::strcmp(machine_code, "0") != 0);
 }
