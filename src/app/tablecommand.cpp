@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/csvrows.h"
+#include "app/reportencoding.h"
 #include "app/tablereport.h"
 #include "files/safefile.h"
 #include "modes/modecommon.h"
@@ -14,15 +15,15 @@
 #include "userfunc/usrfunc.h"
 
 namespace {
-// The report, or its rows as CSV, written to sink.
-RunResult Write_Table(TableReport& table, bool csv, std::ostream& sink) {
+// The report, or its rows as CSV (the header line when asked), written to sink.
+RunResult Write_Table(TableReport& table, bool csv, std::ostream& sink, bool csv_header = true) {
     if (!csv) {
         Write_ReportHead(sink);
         SweepReport report(sink, g_ufunc_list);
         table.Write(report);
         return report.Close();
     }
-    sink << table.Csv_Header() << "\n";
+    if (csv_header) sink << table.Csv_Header() << "\n";
     CsvRows rows(sink, table.Csv_Columns());
     std::ostream csv_text(&rows);
     SweepReport report(csv_text, g_ufunc_list);
@@ -33,7 +34,7 @@ RunResult Write_Table(TableReport& table, bool csv, std::ostream& sink) {
 // The outcome as a status, with the message of a failure.
 int Status_Of(const RunResult& result) {
     if (result.evaluation_error != nullptr) {
-        std::cout << result.evaluation_error;
+        std::cout << Console_Text(result.evaluation_error);
         return SCRIPT_FAILED;
     }
     if (result.status == 1) return SCRIPT_DONE;
@@ -55,8 +56,13 @@ int Append_Table(TableReport& table, const ScriptOptions& options) {
         std::cout << Msg().REPORT_WRITE_FAILURE;
         return SCRIPT_FAILED;
     }
-    RunResult result = Write_Table(table, options.csv, file);
-    file.close();
+    RunResult result;
+    {
+        // CSV has its header only at the top; a report keeps the file's encoding.
+        ReportEncodingScope encoding(path, !options.csv, std::cerr);
+        result = Write_Table(table, options.csv, file, kept == 0);
+        file.close();
+    }
     if (file.fail()) result.status = 0;
     if (result.status != 1) {
         if (existed)
