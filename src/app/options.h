@@ -45,6 +45,11 @@ bool Utf8_Chosen(const CommandOptions& options, const char* encoding_variable,
 // whether it is UTF-8.
 bool Use_ScriptEncoding(bool utf8_option, bool cp932_option, std::ostream& error_out);
 
+// The evaluator's switches from the environment: KANSU_MACHINE_CODE=0 runs
+// every program by the machine's loop; KANSU_PROGRAM_LISTING=1 lists each
+// program compiled on standard error.
+void Apply_EvaluatorEnvironment();
+
 // Selects the message table and answers --help, --version or an unknown
 // option. Returns the exit status when the program should end now, -1 to go
 // on to the dialogue.

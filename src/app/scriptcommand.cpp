@@ -1,7 +1,5 @@
 #include "app/scriptcommand.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <iostream>
 
 #include "app/evalcommand.h"
@@ -9,7 +7,6 @@
 #include "app/options.h"
 #include "app/scriptargs.h"
 #include "app/tablecommand.h"
-#include "eval/evalnative.h"
 #include "report/parallelsweep.h"
 #include "report/reportwriter.h"
 #include "text/messages.h"
@@ -20,8 +17,7 @@ namespace {
 // The encoding: an option, then KANSU_ENCODING, then the locale.
 void Choose_Encoding(const ScriptOptions& options) {
     Use_ScriptEncoding(options.utf8, options.cp932, std::cerr);
-    const char* machine_code = std::getenv("KANSU_MACHINE_CODE");
-    Allow_NativeCode(machine_code == nullptr || std::strcmp(machine_code, "0") != 0);
+    Apply_EvaluatorEnvironment();
 }
 
 const char* Usage_Of(const ScriptOptions& options) {
