@@ -10,8 +10,11 @@ const size_t BLOCK_SIZE = 1 << 16;
 const size_t LINE_MOST = 4096;  // bytes of the deciding line that are looked at
 
 size_t Utf8_Length(unsigned char lead) {
-    return lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
-                       : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
+    return lead < 0x80                   ? 1
+           : lead >= 0xC2 && lead < 0xE0 ? 2
+           : lead >= 0xE0 && lead < 0xF0 ? 3
+           : lead >= 0xF0 && lead < 0xF5 ? 4
+                                         : 0;
 }
 
 // Whether the bytes are UTF-8; a character cut by the end of the look counts.

@@ -32,9 +32,12 @@ bool Read_Range(const char* text, AxisRange* range, bool* reversed, bool* given)
 }
 
 bool Read_Aspect(const char* text, PlotAspect* aspect) {
-    if (std::strcmp(text, "equal") == 0) *aspect = PlotAspect::EQUAL;
-    else if (std::strcmp(text, "auto") == 0) *aspect = PlotAspect::AUTO;
-    else return false;
+    if (std::strcmp(text, "equal") == 0)
+        *aspect = PlotAspect::EQUAL;
+    else if (std::strcmp(text, "auto") == 0)
+        *aspect = PlotAspect::AUTO;
+    else
+        return false;
     return true;
 }
 
@@ -45,42 +48,59 @@ bool Read_RunNumber(const char* text, int* number) {
     return read.ec == std::errc() && read.ptr == whole.data() + whole.size() && *number >= 1;
 }
 
-// The options that take a value, one reader each.
-using ValueReader = bool (*)(const char* value, PlotRequest* request, std::string* output);
+// The readers of the options that take a value.
+using ValueReader = bool (*)(const char* value, PlotOptions* options);
+
+bool Read_Output(const char* value, PlotOptions* options) {
+    options->output_path = value;
+    return value[0] != '\0';
+}
+
+bool Read_Run(const char* value, PlotOptions* options) {
+    return Read_RunNumber(value, &options->request.run_number);
+}
+
+bool Read_XRange(const char* value, PlotOptions* options) {
+    PlotRequest& request = options->request;
+    return Read_Range(value, &request.x_range, &request.x_reversed, &request.x_range_given);
+}
+
+bool Read_YRange(const char* value, PlotOptions* options) {
+    PlotRequest& request = options->request;
+    return Read_Range(value, &request.y_range, &request.y_reversed, &request.y_range_given);
+}
+
+bool Read_AspectOption(const char* value, PlotOptions* options) {
+    return Read_Aspect(value, &options->request.aspect);
+}
+
+bool Read_Title(const char* value, PlotOptions* options) {
+    options->request.title = value;
+    return true;
+}
+
+bool Read_XLabel(const char* value, PlotOptions* options) {
+    options->request.x_title = value;
+    return true;
+}
+
+bool Read_YLabel(const char* value, PlotOptions* options) {
+    options->request.y_title = value;
+    return true;
+}
+
 const struct ValueOption {
     const char* name;
     ValueReader read;
 } VALUE_OPTIONS[] = {
-    {"-o", [](const char* value, PlotRequest*, std::string* output) {
-         *output = value;
-         return value[0] != '\0';
-     }},
-    {"--run", [](const char* value, PlotRequest* request, std::string*) {
-         return Read_RunNumber(value, &request->run_number);
-     }},
-    {"--xrange", [](const char* value, PlotRequest* request, std::string*) {
-         return Read_Range(value, &request->x_range, &request->x_reversed,
-                           &request->x_range_given);
-     }},
-    {"--yrange", [](const char* value, PlotRequest* request, std::string*) {
-         return Read_Range(value, &request->y_range, &request->y_reversed,
-                           &request->y_range_given);
-     }},
-    {"--aspect", [](const char* value, PlotRequest* request, std::string*) {
-         return Read_Aspect(value, &request->aspect);
-     }},
-    {"--title", [](const char* value, PlotRequest* request, std::string*) {
-         request->title = value;
-         return true;
-     }},
-    {"--xlabel", [](const char* value, PlotRequest* request, std::string*) {
-         request->x_title = value;
-         return true;
-     }},
-    {"--ylabel", [](const char* value, PlotRequest* request, std::string*) {
-         request->y_title = value;
-         return true;
-     }},
+    {"-o", Read_Output},
+    {"--run", Read_Run},
+    {"--xrange", Read_XRange},
+    {"--yrange", Read_YRange},
+    {"--aspect", Read_AspectOption},
+    {"--title", Read_Title},
+    {"--xlabel", Read_XLabel},
+    {"--ylabel", Read_YLabel},
 };
 
 // The value option that word names: "--opt" (the value follows) or, for a
@@ -127,11 +147,10 @@ const char* Take_Option(int argc, const char* const* argv, int* at, PlotOptions*
     if (value == nullptr) {
         if (*at + 1 >= argc) return word;
         value = argv[++*at];
-        if (!option->read(value, &options->request, &options->output_path))
-            return value[0] != '\0' ? value : word;
+        if (!option->read(value, options)) return value[0] != '\0' ? value : word;
         return nullptr;
     }
-    return option->read(value, &options->request, &options->output_path) ? nullptr : word;
+    return option->read(value, options) ? nullptr : word;
 }
 
 }  // namespace
@@ -163,4 +182,3 @@ PlotOptions Parse_PlotOptions(int argc, const char* const* argv, int plot_word) 
     options.report_missing = options.request.report_path.empty();
     return options;
 }
-

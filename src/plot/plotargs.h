@@ -13,9 +13,9 @@ struct PlotOptions {
     PlotRequest request;
     std::string output_path;  // empty: beside the report; "-": standard output
     bool terminal = false;
-    bool utf8 = false;   // --utf8 given after any --cp932; then the encoding chosen
-    bool cp932 = false;  // --cp932 given after any --utf8
-    bool help = false;  // --help: the usage, and nothing drawn
+    bool utf8 = false;         // --utf8 given after any --cp932; then the encoding chosen
+    bool cp932 = false;        // --cp932 given after any --utf8
+    bool help = false;         // --help: the usage, and nothing drawn
     std::string bad_argument;  // the first argument not understood
     bool report_missing = false;
 };

@@ -17,7 +17,7 @@ enum class PlotAspect { DEFAULT, EQUAL, AUTO };
 struct PlotRequest {
     std::string report_path;
     const std::string* report_bytes = nullptr;  // the report itself ("-"): path unused
-    int run_number = 0;  // 0: the last run of the file
+    int run_number = 0;                         // 0: the last run of the file
     bool all_runs = false;
     // Ranges given: either side may be open (infinite here), drawn at the
     // data's limit; low is below high, and reversed draws the axis mirrored.

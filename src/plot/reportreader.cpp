@@ -252,7 +252,8 @@ ScanStatus Scan_Report(const std::string& path, std::vector<ReportRun>* runs, Ro
     runs->clear();
     // Only a regular file is read: a FIFO or a device could block or never end.
     if (bytes == nullptr && Check_OutputPath(path) != FILE_DONE) return ScanStatus::CANNOT_OPEN;
-    LineSource source = bytes != nullptr ? LineSource(bytes->data(), bytes->size()) : LineSource(path);
+    LineSource source =
+        bytes != nullptr ? LineSource(bytes->data(), bytes->size()) : LineSource(path);
     if (!source.IsOpen()) return ScanStatus::CANNOT_OPEN;
     ReportParser parser(runs, rows);
     std::string_view line;

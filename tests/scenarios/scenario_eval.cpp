@@ -181,6 +181,12 @@ TEST(EvalScenario, TerminalSpeaksTheLocalesEncodingToo) {
         EXPECT_TRUE(terminal.WaitFor(utf8 ? line : Cp932Always(line))) << terminal.Shown();
         EXPECT_EQ(terminal.Wait(), 1 << 8);
     }
+    // A KANSU_ENCODING not understood is told in the locale's encoding.
+    Session told;
+    TerminalSession bad_value(told, {"eval", "1/3"}, {"LANG=C.UTF-8", "KANSU_ENCODING=sjis"},
+                              TerminalSession::ERROR_TO_TERMINAL);
+    EXPECT_TRUE(bad_value.WaitFor("KANSU_ENCODING の値が正しくありません")) << bad_value.Shown();
+    EXPECT_EQ(bad_value.Wait(), 0);
     Session session;
     ASSERT_EQ(session.RunWithArguments("table x/3 'x(0,1)[4]' -o out.txt", "").exit_status, 0);
     TerminalSession terminal(session, {"plot", "--term", "out.txt"}, {"LANG=C.UTF-8"});

@@ -257,11 +257,12 @@ TEST(TableScenario, AppendedReportKeepsTheFilesEncoding) {
         EXPECT_EQ(session.ReadFile("r.txt"), before + Encoded(kThirds, file_utf8));
         std::string told =
             c.before_text == 0 || file_utf8 == console_utf8 ? ""
-            : file_utf8 ? "kansu table: r.txt は UTF-8 のファイルなので、計算結果も UTF-8 で書き足します"
-                          " / r.txt is in UTF-8, so the report is appended in UTF-8 too\n"
-                        : "kansu table: r.txt はコードページ 932 (シフトJIS) のファイルなので、計算結果も"
-                          "コードページ 932 で書き足します / r.txt is in code page 932, so the report is "
-                          "appended in code page 932 too\n";
+            : file_utf8
+                ? "kansu table: r.txt は UTF-8 のファイルなので、計算結果も UTF-8 で書き足します"
+                  " / r.txt is in UTF-8, so the report is appended in UTF-8 too\n"
+                : "kansu table: r.txt はコードページ 932 (シフトJIS) のファイルなので、計算結果も"
+                  "コードページ 932 で書き足します / r.txt is in code page 932, so the report is "
+                  "appended in code page 932 too\n";
         EXPECT_EQ(result.error_output, Encoded(told, console_utf8));
     }
     // A failure while appending in the file's encoding is told in the console's.
