@@ -86,10 +86,6 @@ PlotStatus Draw_OnTerminal(const PlotOptions& options, std::ostream& out, std::o
     return PLOT_DONE;
 }
 
-}  // namespace
-
-namespace {
-
 // The picture, drawn as the options say, of a report that can be read.
 PlotStatus Draw(const PlotOptions& options, std::ostream& out, std::ostream& error_out) {
     const std::string& report = options.request.report_path;
