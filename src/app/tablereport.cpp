@@ -122,7 +122,8 @@ public:
         if (!Read_Named(texts[1], 0, &ranges_.min_value_x, &ranges_.max_value_x,
                         &ranges_.step_number_x, NAMED_INDEPENDENT) ||
             !Read_Named(texts[2], 1, &ranges_.min_value_y, &ranges_.max_value_y,
-                        &ranges_.step_number_y, NAMED_DEPENDENT))
+                        &ranges_.step_number_y, NAMED_DEPENDENT) ||
+            Distinct_ImplicitNames(names_) == 0)
             return false;
         if (variab_kind_ == 0) {
             std::cout << Msg().IMPLICIT_NONE_CHOSEN;

@@ -133,7 +133,7 @@ const std::string kReport =
     "----------関数計算の結果-------------\n変数x\t関数計算値\n0\t0\n1\t0.333333\n";
 const std::string kMissing =
     "kansu plot: missing.txt: ファイルを開けません / cannot open the file\n"
-    "kansu plot: 使い方は kansu plot --help で表示します / kansu plot --help shows the usage\n";
+    "kansu plot: 使い方は kansu plot --help で表示されます / kansu plot --help shows the usage\n";
 
 TEST(EvalScenario, ScriptCommandsSpeakTheLocalesEncoding) {
     const std::vector<LocaleCase> cases = {

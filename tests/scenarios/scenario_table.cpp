@@ -165,6 +165,8 @@ TEST(TableScenario, RefusalsEndWithTheDialoguesMessage) {
          "独立変数,従属変数ともに指定されていないので計算できません\n"},
         {"implicit name absent", "table --implicit x 'x(0,1)' 'y(0,1)'", 1,
          "この変数は与式に存在していません.\n"},
+        {"implicit, one name twice", "table --implicit x^2+y^2-1 'x(-1,1)[4]' 'x(-1,1)[4]' y=0", 1,
+         "独立変数と従属変数には、別々の変数を指定してください\n"},
         {"a value missing", "table 'a*x' 'x(0,1)'", 1,
          "kansu: 値が与えられていない変数です / no value given for the variable: a\n"},
         {"a value not a number", "table 'a*x' 'x(0,1)' a=0.1x", 1,
@@ -258,10 +260,10 @@ TEST(TableScenario, AppendedReportKeepsTheFilesEncoding) {
         std::string told =
             c.before_text == 0 || file_utf8 == console_utf8 ? ""
             : file_utf8
-                ? "kansu table: r.txt は UTF-8 のファイルなので、計算結果も UTF-8 で書き足します"
+                ? "kansu table: r.txt は UTF-8 のファイルなので、計算結果も UTF-8 で追記します"
                   " / r.txt is in UTF-8, so the report is appended in UTF-8 too\n"
                 : "kansu table: r.txt はコードページ 932 (シフトJIS) のファイルなので、計算結果も"
-                  "コードページ 932 で書き足します / r.txt is in code page 932, so the report is "
+                  "コードページ 932 で追記します / r.txt is in code page 932, so the report is "
                   "appended in code page 932 too\n";
         EXPECT_EQ(result.error_output, Encoded(told, console_utf8));
     }

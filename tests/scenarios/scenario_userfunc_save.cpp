@@ -231,7 +231,7 @@ TEST(EndOfRunScenario, UnansweredOrDeclinedAfterARefusalKeepsARecoveryFile) {
                 recovered.push_back(entry.path().string());
         ASSERT_EQ(recovered.size(), 1u);
         EXPECT_EQ(Read_WholeFile(recovered[0]), kFRecordFile);
-        EXPECT_TRUE(SameText("kansu: 保存されていない関数を回復ファイルに書きました : " +
+        EXPECT_TRUE(SameText("kansu: 保存されていない関数を回復ファイルに書き出しました : " +
                                  Recovery_PathShown(recovered[0]) + "\n",
                              result.error_output));
     }
