@@ -1,6 +1,7 @@
 #include "plot/plotcommand.h"
 
 #include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <iostream>
 #include <optional>
