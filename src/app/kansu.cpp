@@ -1,3 +1,4 @@
+#include <csignal>
 #include <iostream>
 #include <new>
 
@@ -22,6 +23,12 @@ void Keep_OnConsoleClose() {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef SIGXFSZ
+    // A write beyond the file-size limit then fails like one on a full disk and is
+    // reported (and a table's file put back as it was), instead of killing the
+    // program with its unsaved functions or a part of a table written.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     int plot_word = Plot_WordIndex(argc, argv);
     if (plot_word > 0) {
         PlotOptions plot = Parse_PlotOptions(argc, argv, plot_word);

@@ -138,11 +138,6 @@ int Run_ChoiceGuarded(int& select, const ShellSettings& settings) {
 int Kansu_Main(const ShellSettings& settings) {
     g_stop_waiting = Stop_LockWait;
     Announce_Recovery();
-#ifdef SIGXFSZ
-    // A write beyond the file-size limit then fails like one on a full disk and is
-    // reported, instead of killing the program with its unsaved functions.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
     Explain_Function();
     int select = 0;
     do {
