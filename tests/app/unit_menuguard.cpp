@@ -2,7 +2,6 @@
 // back with every function kept, and the end-of-run question is still asked.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
