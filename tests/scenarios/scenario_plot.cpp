@@ -140,8 +140,9 @@ std::vector<std::vector<std::pair<double, double>>> Polylines(const std::string&
 
 // The tick labels along an axis, each with its place along that axis.
 std::vector<std::pair<double, double>> Ticks(const std::string& svg, bool x_axis) {
-    std::regex label(x_axis ? "<text x=\"([-0-9.]+)\" y=\"[-0-9.]+\" text-anchor=\"middle\">([^<]*)<"
-                            : "<text x=\"[-0-9.]+\" y=\"([-0-9.]+)\" text-anchor=\"end\">([^<]*)<");
+    std::regex label(x_axis
+                         ? "<text x=\"([-0-9.]+)\" y=\"[-0-9.]+\" text-anchor=\"middle\">([^<]*)<"
+                         : "<text x=\"[-0-9.]+\" y=\"([-0-9.]+)\" text-anchor=\"end\">([^<]*)<");
     std::vector<std::pair<double, double>> ticks;
     for (std::sregex_iterator at(svg.begin(), svg.end(), label), end; at != end; ++at)
         ticks.push_back({std::stod((*at)[1]), std::stod((*at)[2])});
