@@ -1,6 +1,5 @@
 #include <csignal>
 #include <iostream>
-#include <new>
 
 #include "console/dialoguecancel.h"
 #include "console/interrupt.h"
@@ -47,13 +46,5 @@ int main(int argc, char** argv) {
     Allow_DialogueCancel(editing || Watch_PlainTerminalInput());
     ShellSettings settings;
     settings.pictures_beside_reports = options.plot;
-    try {
-        return Kansu_Main(settings);
-    } catch (const std::bad_alloc&) {
-        // Nothing can go on (the save question itself ran out): unsaved
-        // functions go to a recovery file, as when a signal ends the run.
-        std::cerr << Msg().OUT_OF_MEMORY_END << std::endl;
-        if (g_ufunc_list.GetChangeFlag() != 0) Keep_InRecoveryFile(g_ufunc_list);
-        return 1;
-    }
+    return Kansu_Main(settings);
 }

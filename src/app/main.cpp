@@ -135,7 +135,8 @@ int Run_ChoiceGuarded(int& select, const ShellSettings& settings) {
 }
 }  // namespace
 
-int Kansu_Main(const ShellSettings& settings) {
+namespace {
+int Run_Dialogue(const ShellSettings& settings) {
     g_stop_waiting = Stop_LockWait;
     Announce_Recovery();
     Explain_Function();
@@ -165,6 +166,19 @@ int Kansu_Main(const ShellSettings& settings) {
     // functions in a recovery file already.
     return question == QUESTION_RECOVERED ? 128 + Termination_Signal()
                                           : End_BySignal(g_ufunc_list);
+}
+}  // namespace
+
+int Kansu_Main(const ShellSettings& settings) {
+    try {
+        return Run_Dialogue(settings);
+    } catch (const std::bad_alloc&) {
+        // Nothing can go on (the save question itself ran out): unsaved
+        // functions go to a recovery file, as when a signal ends the run.
+        std::cerr << Msg().OUT_OF_MEMORY_END << std::endl;
+        if (g_ufunc_list.GetChangeFlag() != 0) Keep_InRecoveryFile(g_ufunc_list);
+        return 1;
+    }
 }
 
 void Explain_Function() {
