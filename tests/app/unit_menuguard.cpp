@@ -17,12 +17,16 @@
 #include "userfunc/usrfunc.h"
 #include "userfunc_dialogue.h"
 
-// While armed, every allocation of a megabyte or more fails, as under a tight
-// memory limit; smaller ones go on. These replace the global allocation functions.
+// While armed, the next allocation of a megabyte or more fails, as under a
+// tight memory limit; smaller ones go on. These replace the global allocation
+// functions.
 static bool g_large_fails = false;
 
 void* operator new(size_t size) {
-    if (g_large_fails && size >= (1u << 20)) throw std::bad_alloc();
+    if (g_large_fails && size >= (1u << 20)) {
+        g_large_fails = false;
+        throw std::bad_alloc();
+    }
     void* memory = std::malloc(size == 0 ? 1 : size);
     if (memory == nullptr) throw std::bad_alloc();
     return memory;
@@ -52,19 +56,6 @@ private:
     size_t arm_at_, next_ = 0;
 };
 
-// Standard error: the first word there (the failure said) disarms them.
-class DisarmingErrors : public std::stringbuf {
-protected:
-    int_type overflow(int_type letter) override {
-        g_large_fails = false;
-        return std::stringbuf::overflow(letter);
-    }
-    std::streamsize xsputn(const char* text, std::streamsize count) override {
-        g_large_fails = false;
-        return std::stringbuf::xsputn(text, count);
-    }
-};
-
 class MenuGuard : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -86,7 +77,7 @@ protected:
         std::ostringstream screen;
         std::streambuf* old_in = std::cin.rdbuf(&keyboard);
         std::streambuf* old_out = std::cout.rdbuf(screen.rdbuf());
-        std::streambuf* old_error = std::cerr.rdbuf(&errors_);
+        std::streambuf* old_error = std::cerr.rdbuf(errors_.rdbuf());
         int status = Kansu_Main();
         g_large_fails = false;
         std::cin.rdbuf(old_in);
@@ -102,7 +93,7 @@ protected:
     }
 
     std::filesystem::path dir_, old_dir_;
-    DisarmingErrors errors_;
+    std::stringstream errors_;
     std::string shown_;
 };
 
