@@ -15,6 +15,7 @@
 #include "app/main.h"
 #include "text/messages.h"
 #include "userfunc/usrfunc.h"
+#include "session.h"
 #include "userfunc_dialogue.h"
 
 // While armed, the next allocation of a megabyte or more fails, as under a
@@ -59,9 +60,7 @@ private:
 class MenuGuard : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() / "kansu-menuguard";
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
+        dir_ = Make_ScratchDir("kansu-menuguard");  // its own: tests run side by side
         old_dir_ = std::filesystem::current_path();
         std::filesystem::current_path(dir_);
         setenv("XDG_STATE_HOME", (dir_ / "state").c_str(), 1);
