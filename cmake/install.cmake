@@ -109,8 +109,11 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "console calculator for formulas with a Ja
 set(CPACK_PACKAGE_DESCRIPTION
     "kansu tabulates formulas typed in infix notation (explicit and implicit\n"
     "functions, polar and parametric curves) into text reports, with functions\n"
-    "of the user's own that can be saved and loaded. Its dialogue is Japanese,\n"
-    "in code page 932 or, with --utf8, UTF-8.")
+    "of the user's own that can be saved and loaded; kansu eval and kansu table\n"
+    "compute from the command line, and kansu plot draws a report as an SVG\n"
+    "picture. Its dialogue is Japanese: UTF-8 on a UTF-8 terminal, code page 932\n"
+    "(Shift-JIS) into pipes and files and elsewhere; --utf8, --cp932 or the\n"
+    "KANSU_ENCODING variable choose one.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
 set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_CURRENT_BINARY_DIR}/packages)
