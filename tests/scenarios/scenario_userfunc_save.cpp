@@ -249,7 +249,7 @@ TEST(EndOfRunScenario, UnansweredOrDeclinedAfterARefusalKeepsARecoveryFile) {
     int status = std::system(command.c_str());
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
     std::string said = Utf8(session.ReadFile("err.txt"));
-    EXPECT_EQ(said.rfind("kansu: 保存されていない関数を回復ファイルに書けませんでした : "
+    EXPECT_EQ(said.rfind("kansu: 保存されていない関数を回復ファイルに書き出せませんでした : "
                          "/dev/null/kansu/kansu-recovery-", 0), 0u) << said;
     EXPECT_NE(said.find(".dat : Not a directory\n"), std::string::npos) << said;
 }
