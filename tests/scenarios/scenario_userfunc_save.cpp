@@ -314,7 +314,8 @@ TEST(SaveScenario, RunningOutOfFilesOrMemoryKeepsTheFunctions) {
          ""},
         {"-v 40000", TypeEnroll("g", 1, "a0*2") + "-1\nSetUfList\nh.dat\n1\n",
          enrolled_g + AtPrompt(LoadAsked() + memory),
-         enrolled_g + "実行したいコマンドを入力して下さい :" + LoadAsked() + "\n" + memory + MenuText()},
+         enrolled_g + "実行したいコマンドを入力して下さい :" + LoadAsked() + "\n" + memory +
+             MenuText()},
     };
     int limited = 0;
     for (const auto& run : cases) {
