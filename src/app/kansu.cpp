@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     int plot_word = Plot_WordIndex(argc, argv);
     if (plot_word > 0) {
         PlotOptions plot = Parse_PlotOptions(argc, argv, plot_word);
-        Use_Utf8(plot.utf8);
+        plot.utf8 = Use_ScriptEncoding(plot.utf8, plot.cp932, std::cerr);
         if (plot.marks) plot.request.mark_finder = Find_CurveMarks;
         return Run_Plot(plot, std::cout, std::cerr);
     }

@@ -1,7 +1,5 @@
 #include "app/scriptcommand.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <iostream>
 
 #include "app/definetext.h"
@@ -17,12 +15,9 @@
 #include "text/messages.h"
 
 namespace {
-// The encoding as the dialogue chooses it: an option, then KANSU_ENCODING.
+// The encoding: an option, then KANSU_ENCODING, then the locale.
 void Choose_Encoding(const ScriptOptions& options) {
-    CommandOptions encoding;
-    encoding.utf8 = options.utf8;
-    encoding.cp932 = options.cp932;
-    Use_Utf8(Utf8_Chosen(encoding, std::getenv("KANSU_ENCODING"), std::cerr));
+    Use_ScriptEncoding(options.utf8, options.cp932, std::cerr);
     Apply_EvaluatorEnvironment();
 }
 

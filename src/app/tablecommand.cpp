@@ -7,6 +7,7 @@
 
 #include "app/csvrows.h"
 #include "app/scriptfailure.h"
+#include "app/reportencoding.h"
 #include "app/tablereport.h"
 #include "files/safefile.h"
 #include "modes/modecommon.h"
@@ -16,15 +17,15 @@
 #include "userfunc/usrfunc.h"
 
 namespace {
-// The report, or its rows as CSV, written to sink.
-RunResult Write_Table(TableReport& table, bool csv, std::ostream& sink) {
+// The report, or its rows as CSV (the header line when asked), written to sink.
+RunResult Write_Table(TableReport& table, bool csv, std::ostream& sink, bool csv_header = true) {
     if (!csv) {
         Write_ReportHead(sink);
         SweepReport report(sink, g_ufunc_list);
         table.Write(report);
         return report.Close();
     }
-    sink << table.Csv_Header() << "\n";
+    if (csv_header) sink << table.Csv_Header() << "\n";
     CsvRows rows(sink, table.Csv_Columns());
     std::ostream csv_text(&rows);
     SweepReport report(csv_text, g_ufunc_list);
@@ -36,7 +37,7 @@ RunResult Write_Table(TableReport& table, bool csv, std::ostream& sink) {
 // written (the file at path, or standard output when it is empty) and why.
 int Status_Of(const RunResult& result, const std::string& path, int error_number) {
     if (result.evaluation_error != nullptr) {
-        std::cout << result.evaluation_error;
+        std::cout << Console_Text(result.evaluation_error);
         return SCRIPT_FAILED;
     }
     if (result.status == 1) return SCRIPT_DONE;
@@ -69,11 +70,17 @@ int Append_Table(TableReport& table, const ScriptOptions& options) {
         Say_WriteFailed(path, Open_Reason(path, error, errno));
         return SCRIPT_FAILED;
     }
-    // The first failure after the open is the write's: its reason is kept.
-    errno = 0;
-    RunResult result = Write_Table(table, options.csv, file);
-    file.close();
-    int write_error = errno;
+    RunResult result;
+    int write_error = 0;
+    {
+        // CSV has its header only at the top; a report keeps the file's encoding.
+        ReportEncodingScope encoding(path, !options.csv, std::cerr);
+        // The first failure after the open is the write's: its reason is kept.
+        errno = 0;
+        result = Write_Table(table, options.csv, file, kept == 0);
+        file.close();
+        write_error = errno;
+    }
     if (file.fail()) result.status = 0;
     if (result.status != 1) {
         if (existed)

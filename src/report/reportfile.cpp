@@ -9,10 +9,10 @@ int Close_ReportFile(std::ofstream& output_stream) {
     output_stream.close();
     if (Calculation_Interrupted()) {
         Clear_CalculationInterrupt();
-        std::cout << Msg().CALCULATION_INTERRUPTED;
+        std::cout << Console_Msg().CALCULATION_INTERRUPTED;
         return 1;
     }
     if (!output_stream.fail()) return 1;
-    std::cout << Msg().REPORT_WRITE_FAILURE;
+    std::cout << Console_Msg().REPORT_WRITE_FAILURE;
     return 0;
 }

@@ -269,7 +269,9 @@ TEST(PlotScenario, EveryRunInItsColourOnAColourTerminal) {
 
 TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
     Session session;
-    ASSERT_EQ(session.Run("1\n2+3\nout.txt\n0\n").exit_status, 0);
+    ASSERT_EQ(session.Run("1\n2+3\nout.txt\n1\nx\nx(0,1)[1]\ntwo.txt\n1\nx\nx(0,1)[1]\ntwo.txt\n0\n")
+                  .exit_status,
+              0);
     session.WriteFile("notes.txt", "x\ty\n1\t2\n");
     ASSERT_EQ(session.Run("1\nsqrt(-x)\nx(0.1,2)[3]\nnan.txt\n0\n").exit_status, 0);
     struct ErrorCase {
@@ -281,13 +283,22 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
          "out.txt: この計算結果には表がありません (変数のない式) / the run has no table (a formula without variables)"},
         {"plot nan.txt", 1, "nan.txt: 描く点がありません / the run has no point to draw"},
         {"plot out.txt --run 2", 1,
-         "out.txt: その番号の計算結果はありません / no such run in the report"},
+         "out.txt: その番号の計算結果はありません (このファイルの計算結果は 1 個) / no such run "
+         "(runs in the report: 1)"},
+        {"plot --run=3 two.txt", 1,
+         "two.txt: その番号の計算結果はありません (このファイルの計算結果は 2 個) / no such run "
+         "(runs in the report: 2)"},
+        {"plot -", 1, "-: kansu の結果ファイルではありません / not a kansu report"},
         {"plot notes.txt", 1,
          "notes.txt: kansu の結果ファイルではありません / not a kansu report"},
         {"plot missing.txt", 1, "missing.txt: ファイルを開けません / cannot open the file"},
         {"plot .", 1, ".: ファイルを開けません / cannot open the file"},
         {"plot out.txt --run 0", 2, "引数が正しくありません / invalid argument: 0"},
-        {"plot out.txt --xrange 2:1", 2, "引数が正しくありません / invalid argument: 2:1"},
+        {"plot out.txt --xrange 2:2", 2, "引数が正しくありません / invalid argument: 2:2"},
+        {"plot out.txt --yrange=1:x", 2, "引数が正しくありません / invalid argument: --yrange=1:x"},
+        {"plot out.txt --all=1", 2, "引数が正しくありません / invalid argument: --all=1"},
+        {"plot out.txt -o=a.svg", 2, "引数が正しくありません / invalid argument: -o=a.svg"},
+        {"plot out.txt --title", 2, "引数が正しくありません / invalid argument: --title"},
         {"plot out.txt --bogus", 2, "引数が正しくありません / invalid argument: --bogus"},
         {"plot", 2, "結果ファイルを指定してください / no report file given"},
     };
@@ -297,38 +308,89 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
         EXPECT_TRUE(SameText(Plot_Error(c.message), result.error_output)) << c.arguments;
         EXPECT_EQ(result.output, "") << c.arguments;
     }
-    EXPECT_EQ(session.Files(), (std::vector<std::string>{"nan.txt", "notes.txt", "out.txt"}));
+    EXPECT_EQ(session.Files(), (std::vector<std::string>{"nan.txt", "notes.txt", "out.txt", "two.txt"}));
+}
+
+// Where a tick label stands along its axis (x for the x axis, else y); -1 when absent.
+double Label_Position(const std::string& svg, bool x_axis, const std::string& label) {
+    std::regex text(x_axis ? "<text x=\"([-0-9.]+)\" y=\"507.0\" text-anchor=\"middle\">" + label + "<"
+                           : "<text x=\"74.0\" y=\"([-0-9.]+)\" text-anchor=\"end\">" + label + "<");
+    std::smatch found;
+    return std::regex_search(svg, found, text) ? std::stod(found[1]) : -1.0;
 }
 
 TEST(PlotScenario, RangesGivenOnTheCommandLine) {
     Session session;
     ASSERT_EQ(session.Run("1\ntan(x)\nx(-3,3)[600]\nout.txt\n0\n").exit_status, 0);
-    EXPECT_EQ(session.RunWithArguments("plot out.txt --yrange -5:5 --xrange=-2:2", "").exit_status,
-              2);
-    // The first and last tick label of each axis; a range that leaves no
-    // point gives an empty frame, the other axis over the whole data.
-    const struct {
-        const char* ranges;
-        double x_first, x_last, y_first, y_last;
-        bool drawn;
+    struct RangeCase {
+        const char* arguments;
+        // Tick labels and where they stand (80 left .. 770 right, 60 top .. 490 bottom).
+        std::vector<std::pair<std::string, double>> x_labels, y_labels;
+        std::vector<const char*> absent;
     } cases[] = {
-        {"--yrange -5:5 --xrange -2:2", -2, 2, -4, 4, true},
-        {"--xrange 5:6", 5, 6, -1000, 1000, false},
-        {"--yrange 2000:3000", -3, 3, 2000, 3000, false},
+        {"--yrange -5:5 --xrange -2:2", {{"-2.0", 80}, {"2.0", 770}}, {{"-4", 451}, {"4", 107}},
+         {">-3.0</text>"}},
+        {"--yrange=-5:5 --xrange=-2:2", {{"-2.0", 80}, {"2.0", 770}}, {}, {}},
+        // Given from high to low: mirrored.
+        {"--xrange 2:-2 --yrange=5:-5", {{"-2.0", 770}, {"2.0", 80}}, {{"-4", 107}, {"4", 451}},
+         {}},
+        // An open side takes the data's limit (x runs from -3 to 3).
+        {"--xrange 1: --yrange -5:5", {{"1.0", 80}, {"3.0", 770}}, {}, {">-1.0</text>"}},
+        {"--xrange=:-1 --yrange -5:5", {{"-3.0", 80}, {"-1.0", 770}}, {}, {">0.0</text>"}},
+        {"--xrange : --yrange -5:5", {{"-3", 80}, {"3", 770}}, {}, {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.ranges);
-        EXPECT_EQ(session.RunWithArguments("plot out.txt " + std::string(c.ranges), "").exit_status,
+    for (const RangeCase& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        ASSERT_EQ(session.RunWithArguments(std::string("plot out.txt ") + c.arguments, "").exit_status,
                   0);
         std::string svg = Kept_ForXmlCheck(session, "out.svg");
-        auto x = Ticks(svg, true), y = Ticks(svg, false);
-        ASSERT_FALSE(x.empty() || y.empty());
-        EXPECT_EQ(x.front().second, c.x_first);
-        EXPECT_EQ(x.back().second, c.x_last);
-        EXPECT_EQ(y.front().second, c.y_first);
-        EXPECT_EQ(y.back().second, c.y_last);
-        EXPECT_EQ(Polylines(svg).empty(), !c.drawn);
+        for (const auto& label : c.x_labels)
+            EXPECT_NEAR(Label_Position(svg, true, label.first), label.second, 0.05) << label.first;
+        for (const auto& label : c.y_labels)
+            EXPECT_NEAR(Label_Position(svg, false, label.first), label.second, 0.05) << label.first;
+        for (const char* absent : c.absent) EXPECT_EQ(svg.find(absent), std::string::npos) << absent;
     }
+    // A range that leaves no point: an empty frame, the other axis over the whole data.
+    const struct {
+        const char* range;
+        bool x_given;
+        double first, last;  // the other axis's first and last tick label
+    } empty[] = {{"--xrange 5:6", true, -1000, 1000}, {"--yrange 2000:3000", false, -3, 3}};
+    for (const auto& c : empty) {
+        SCOPED_TRACE(c.range);
+        ASSERT_EQ(session.RunWithArguments(std::string("plot out.txt ") + c.range, "").exit_status, 0);
+        std::string svg = Kept_ForXmlCheck(session, "out.svg");
+        auto other = Ticks(svg, !c.x_given);
+        ASSERT_FALSE(other.empty());
+        EXPECT_EQ(other.front().second, c.first);
+        EXPECT_EQ(other.back().second, c.last);
+        EXPECT_TRUE(Polylines(svg).empty());
+    }
+}
+
+// The report from standard input, and the picture's texts from the command line.
+TEST(PlotScenario, ReportFromStandardInputAndTextsGiven) {
+    Session session;
+    ASSERT_EQ(session.Run(kTyped).exit_status, 0);
+    std::string report = Utf8(session.ReadFile("out.txt"));  // typed in again as it is
+    SessionResult result = session.RunWithArguments("plot -", report);
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(UnixText(result.output), kSvg);
+    result = session.RunWithArguments("plot - -o pipe.svg", report);
+    EXPECT_EQ(result.output, "");
+    EXPECT_EQ(UnixText(session.ReadFile("pipe.svg")), kSvg);
+    result = session.RunWithArguments("plot - --term", report);
+    EXPECT_TRUE(SameText(Utf8Run() ? kTermBraille : kTermAscii, result.output));
+    EXPECT_EQ(session.Files(), (std::vector<std::string>{"out.txt", "pipe.svg"}));
+    result = session.RunWithArguments(
+        "plot out.txt -o - --title 'y = x^2 - 1' --xlabel=Weite '--ylabel=Höhe'", "");
+    EXPECT_EQ(result.exit_status, 0);
+    std::string svg = UnixText(result.output);
+    EXPECT_NE(svg.find("<title>y = x^2 - 1</title>"), std::string::npos);
+    EXPECT_NE(svg.find("font-size=\"14\">Weite</text>"), std::string::npos);
+    // A non-ASCII text reaches the picture only from a UTF-8 command line.
+    EXPECT_NE(svg.find(Utf8Run() ? ">Höhe</text>" : ">H??he</text>"), std::string::npos);
+    EXPECT_EQ(svg.find("変数x"), std::string::npos);
 }
 
 TEST(PlotScenario, PolesBreakTheCurveWithAndWithoutARange) {
@@ -458,7 +520,7 @@ TEST(PlotScenario, TheCommandExplainsItself) {
     SessionResult result = session.RunWithArguments("plot --help", "");
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_EQ(result.error_output, "");
-    for (const char* shown : {"kansu [--utf8] plot REPORT", "--aspect equal", "--help"})
+    for (const char* shown : {"kansu [--utf8 | --cp932] plot REPORT|-", "--aspect equal", "--help"})
         EXPECT_NE(result.output.find(shown), std::string::npos) << shown;
     result = session.RunWithArguments("plot out.txt -o -", "");
     EXPECT_EQ(result.exit_status, 0);
