@@ -358,7 +358,8 @@ TEST(PlotScenario, RangesGivenOnTheCommandLine) {
     } empty[] = {{"--xrange 5:6", true, -1000, 1000}, {"--yrange 2000:3000", false, -3, 3}};
     for (const auto& c : empty) {
         SCOPED_TRACE(c.range);
-        ASSERT_EQ(session.RunWithArguments(std::string("plot out.txt ") + c.range, "").exit_status, 0);
+        ASSERT_EQ(session.RunWithArguments(std::string("plot out.txt ") + c.range, "").exit_status,
+                  0);
         std::string svg = Kept_ForXmlCheck(session, "out.svg");
         auto other = Ticks(svg, !c.x_given);
         ASSERT_FALSE(other.empty());
