@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <optional>
 #include <string>

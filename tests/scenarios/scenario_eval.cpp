@@ -112,6 +112,7 @@ TEST(EvalScenario, RefusalsAndFailures) {
          "kansu: ファイルを読めません / cannot read the file: missing.dat: No such file or directory\n"},
         {"eval 1 --functions .", "", 1, "",
          "kansu: ファイルを読めません / cannot read the file: .: 通常のファイルではありません / not a regular file\n"},
+        {"eval 1 --functions notes.txt", "", 1, "", "*"},  // text that defines nothing
         {"eval '" + formula255 + "'", "", 0, "1\n", ""},
         {"eval '" + formula256 + "'", "", 1, "",
          "kansu: 式は半角 255 文字以内で 1 行に書いてください / a formula is one line of at most 255 characters\n"},
@@ -152,11 +153,14 @@ TEST(EvalScenario, RefusalsAndFailures) {
     for (const CommandCase& run : cases) {
         SCOPED_TRACE(run.arguments.substr(0, 80) + " < " + run.typed);
         Session session;
+        session.WriteFile("notes.txt", "x^2 is a parabola\n");
         SessionResult result = session.RunWithArguments(run.arguments, run.typed);
         EXPECT_EQ(result.exit_status, run.status);
         EXPECT_EQ(UnixText(result.output), run.output);
         if (run.error_output != "*") {
             EXPECT_TRUE(SameText(run.error_output, result.error_output));
+        } else {
+            EXPECT_NE(result.error_output, "");
         }
     }
     // A command line without its formula gets the usage alone.
