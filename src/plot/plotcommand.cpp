@@ -1,7 +1,6 @@
 #include "plot/plotcommand.h"
 
 #include <cerrno>
-#include <cstring>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
