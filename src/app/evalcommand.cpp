@@ -13,7 +13,8 @@ namespace {
 // One formula's value, evaluated as the explicit report evaluates it.
 int Eval_Formula(const std::string& text, const VariableValues& values, std::ostream& out) {
     FormulaArgument formula;
-    if (!formula.Analyse(text) || !formula.Assign(values, nullptr, nullptr)) return SCRIPT_FAILED;
+    if (!formula.Analyse(text, g_ufunc_list) || !formula.Assign(values, nullptr, nullptr))
+        return SCRIPT_FAILED;
     SweepReport report(out, g_ufunc_list);
     double value = ReportFormula(report, formula.the_root, Msg().EVALUATION_ERROR).Value();
     report.Out() << NumText(value) << "\n";

@@ -6,7 +6,6 @@
 
 #include "console/consoleio.h"
 #include "formula/crtbtree.h"
-#include "formula/fmulaopfc.h"
 #include "formula/formulatext.h"
 #include "formula/symbol.h"
 #include "text/messages.h"
@@ -48,7 +47,7 @@ bool Read_RangeText(const std::string& text, char* var_name, double* min_value, 
     return false;
 }
 
-bool FormulaArgument::Analyse(const std::string& text) {
+bool FormulaArgument::Analyse(const std::string& text, const FunctionNames& function_names) {
     // Blanks are dropped as the console reader drops them; a text that would
     // not fit the reader's line (or holds a line end) is refused, never cut.
     size_t kept = 0;
@@ -61,9 +60,9 @@ bool FormulaArgument::Analyse(const std::string& text) {
     std::istringstream typed(text);
     if (Input_Formula(typed, line_array, FORMULA_LINE_SIZE) == nullptr) line_array[0] = '\0';
     CompForm* items = nullptr;
-    if (Analyse_FormulaText(&items, line_array, ERROR_WITH_POSITION) == 0) return false;
+    int item_count = Analyse_FormulaText(&items, line_array, function_names, ERROR_WITH_POSITION);
+    if (item_count == 0) return false;
     the_formlist_.reset(items);
-    int item_count = current_number + 1;
     Create_SymbolTable(items, item_count, array);
     int elem_number = Count_Variables(array);
     if (elem_number > 0) {

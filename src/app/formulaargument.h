@@ -11,6 +11,7 @@
 
 #include "formula/ascarray.h"
 #include "formula/fmula.h"
+#include "formula/functionnames.h"
 #include "modes/modecommon.h"
 
 // The NAME=VALUE values of a command line, in order.
@@ -28,9 +29,9 @@ bool Read_RangeText(const std::string& text, char* var_name, double* min_value, 
 
 class FormulaArgument {
 public:
-    // Reads and analyses text. false when refused, with the dialogue's error
-    // report on std::cout.
-    bool Analyse(const std::string& text);
+    // Reads and analyses text, allowing the calls function_names knows (the
+    // registry). false when refused, with the dialogue's error report on std::cout.
+    bool Analyse(const std::string& text, const FunctionNames& function_names);
     // Gives every variable but the varying ones (null or empty: none) its
     // value, the last given for its name. false when one has none: it is
     // named on std::cout.

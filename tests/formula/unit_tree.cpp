@@ -351,8 +351,9 @@ TEST(TreeFinder, ArgListSkipsCommasOfNestedCallsAndSigma) {
 // The same shapes from the items of the real scanner.
 std::string Scanned_Shape(const char* text) {
     CompForm* items = nullptr;
-    if (Formula_Analysis(&items, text) == 0) return "not analysed";
-    std::string shape = Shape(Build_Tree(items, current_number + 1));
+    int item_count = Formula_Analysis(&items, text, g_ufunc_list);
+    if (item_count == 0) return "not analysed";
+    std::string shape = Shape(Build_Tree(items, item_count));
     delete[] items;
     return shape;
 }
