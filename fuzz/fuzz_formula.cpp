@@ -47,8 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);
     if (!fuzz::Within_Budget(text, 2)) return 0;
     CompForm* items = nullptr;
-    int item_count =
-        Analyse_FormulaText(&items, text.c_str(), g_ufunc_list, ERROR_WITH_POSITION);
+    int item_count = Analyse_FormulaText(&items, text.c_str(), g_ufunc_list, ERROR_WITH_POSITION);
     if (item_count == 0) return 0;
     AscArray<double> table;
     Create_SymbolTable(items, item_count, table);

@@ -179,7 +179,8 @@ int EnRoll_UserDefFunc(UsrFuncArray& ufunc_list, char* func_name) {
         InputKindScope kind(InputKind::Definition);
         if (Input_Formula(std::cin, definition, PATH_SIZE) == nullptr) return ENROLL_NO_DEFINITION;
     }
-    if (CheckInpVal_UsrdefFunc(arg_count, DOUBLE_KIND, definition, ufunc_list) < 1) return ENROLL_REFUSED;
+    if (CheckInpVal_UsrdefFunc(arg_count, DOUBLE_KIND, definition, ufunc_list) < 1)
+        return ENROLL_REFUSED;
 
     long file_pos = ufunc_list.AccFilePos(func_name);
     if (file_pos == -2) file_pos = -1;

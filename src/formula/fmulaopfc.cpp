@@ -635,4 +635,3 @@ int Make_LArgList(char* former_arg, CompForm* range_item, AscArray<double>& sumv
     range_item->kind = KIND_SUM_RANGE;
     return 1;
 }
-

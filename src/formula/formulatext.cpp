@@ -77,8 +77,8 @@ int Analyse_FormulaText(CompForm** the_formlist, const char* line_array,
     int elem_number = 0;
     CompForm* tmp_formlist = Create_TempCompForm(line_array, &elem_number);
     ErrorInfo the_error = {-1, 0};
-    int item_count = Analysis_Formula(tmp_formlist, elem_number, line_array, &the_error,
-                                      EmptyArray, function_names);
+    int item_count = Analysis_Formula(tmp_formlist, elem_number, line_array, &the_error, EmptyArray,
+                                      function_names);
     if (item_count == 0) {
         Show_FormulaError(the_error, line_array, style);
         if (fault_position != nullptr)

@@ -454,6 +454,38 @@ TEST(ScannerCapacity, FullArrayInsideArguments) {
     EXPECT_EQ(Analyse("log(5,x)", 4).error.formula_position, 7);
 }
 
+// Every analysis starts afresh: one refused inside an argument or a sigma body
+// (open brackets, a full array, a reused summation variable) or accepted
+// leaves nothing that changes the verdict on the next text.
+TEST(ScannerCapacity, NothingOfOneAnalysisReachesTheNext) {
+    const struct {
+        const char* text;
+        int capacity;  // -1: what the reader gives it
+    } before[] = {{"log(2,((x", -1},
+                  {"log((1,2)", -1},
+                  {"log(5,x)", 4},
+                  {"sigma[n(1,3),sigma[n(1,2),n]]", -1},
+                  {"sigma[n(1,3),(((n]", -1},
+                  {"log(2,sigma[k(1,3),k^^2])", -1},
+                  {"(((log(2,x)))", -1},
+                  {"log(5,x)+(y", 9}};
+    const char* after[] = {"x", "a+b", "(x+1", "log(5,x)", "sigma[n(1,3),n]+n", "x)"};
+    for (const char* text : after) {
+        Scan fresh = Analyse(text);
+        for (const auto& first : before) {
+            int capacity = first.capacity < 0 ? Reader_Capacity(first.text) : first.capacity;
+            EXPECT_EQ(Analyse(first.text, capacity).result, 0) << first.text;
+            Scan next = Analyse(text);
+            EXPECT_EQ(next.result, fresh.result) << first.text << " then " << text;
+            EXPECT_EQ(next.Texts(), fresh.Texts()) << first.text << " then " << text;
+            EXPECT_EQ(next.error.error_kind, fresh.error.error_kind)
+                << first.text << " then " << text;
+            EXPECT_EQ(next.error.formula_position, fresh.error.formula_position)
+                << first.text << " then " << text;
+        }
+    }
+}
+
 TEST(ScannerHostile, OverlongNamesAndNumbersAreRefused) {
     std::string longest_name(255, 'a');
     Scan fits = Analyse(longest_name);
