@@ -1,10 +1,12 @@
 #include "app/tablecommand.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <iostream>
 #include <system_error>
 
 #include "app/csvrows.h"
+#include "app/scriptfailure.h"
 #include "app/tablereport.h"
 #include "files/safefile.h"
 #include "modes/modecommon.h"
@@ -30,15 +32,26 @@ RunResult Write_Table(TableReport& table, bool csv, std::ostream& sink) {
     return report.Close();
 }
 
-// The outcome as a status, with the message of a failure.
-int Status_Of(const RunResult& result) {
+// The outcome as a status, with the message of a failure: what could not be
+// written (the file at path, or standard output when it is empty) and why.
+int Status_Of(const RunResult& result, const std::string& path, int error_number) {
     if (result.evaluation_error != nullptr) {
         std::cout << result.evaluation_error;
         return SCRIPT_FAILED;
     }
     if (result.status == 1) return SCRIPT_DONE;
-    std::cout << Msg().REPORT_WRITE_FAILURE;
+    if (path.empty())
+        Say_OutputFailed(error_number);
+    else
+        Say_WriteFailed(path, Error_Reason(error_number));
     return SCRIPT_FAILED;
+}
+
+// Why the report file cannot be opened for appending.
+std::string Open_Reason(const std::string& path, const std::error_code& error, int error_number) {
+    if (Check_OutputPath(path) == FILE_NOT_REGULAR) return Msg().SCRIPT_NOT_REGULAR;
+    if (error) return error.message();
+    return Error_Reason(error_number);
 }
 
 // Appends to the file as the dialogue appends a report. A report that fails
@@ -49,14 +62,18 @@ int Append_Table(TableReport& table, const ScriptOptions& options) {
     bool existed = std::filesystem::exists(path, error);
     std::uintmax_t kept = existed ? std::filesystem::file_size(path, error) : 0;
     ReportFile file;
+    errno = 0;
     if (!error && Check_OutputPath(path) != FILE_NOT_REGULAR)
         file.open(path, std::ios::out | std::ios::app);
     if (!file.is_open()) {
-        std::cout << Msg().REPORT_WRITE_FAILURE;
+        Say_WriteFailed(path, Open_Reason(path, error, errno));
         return SCRIPT_FAILED;
     }
+    // The first failure after the open is the write's: its reason is kept.
+    errno = 0;
     RunResult result = Write_Table(table, options.csv, file);
     file.close();
+    int write_error = errno;
     if (file.fail()) result.status = 0;
     if (result.status != 1) {
         if (existed)
@@ -64,7 +81,7 @@ int Append_Table(TableReport& table, const ScriptOptions& options) {
         else
             std::filesystem::remove(path, error);
     }
-    int status = Status_Of(result);
+    int status = Status_Of(result, path, write_error);
     if (status == SCRIPT_DONE && options.plot) Draw_PictureBeside(path);
     return status;
 }
@@ -84,5 +101,7 @@ int Run_Table(const ScriptOptions& options, std::ostream& out) {
         return SCRIPT_FAILED;
     }
     if (!options.output_path.empty()) return Append_Table(*table, options);
-    return Status_Of(Write_Table(*table, options.csv, out));
+    errno = 0;
+    RunResult result = Write_Table(*table, options.csv, out);
+    return Status_Of(result, std::string(), errno);
 }

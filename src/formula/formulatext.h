@@ -18,8 +18,9 @@ int Copy_CompFormArray(CompForm* the_source, CompForm* the_copy, int array_num);
 void Write_ErrorMessage(const char* message);
 
 // How a refused formula is reported: with the text up to the fault (console
-// input) or as one message line (definitions).
-enum FormulaErrorStyle { ERROR_WITH_POSITION, ERROR_MESSAGE_ONLY };
+// input), as one message line (definitions), or not at all (the caller says
+// what it found at the fault).
+enum FormulaErrorStyle { ERROR_WITH_POSITION, ERROR_MESSAGE_ONLY, ERROR_SILENT };
 // Analyses text into a new exact-length item array stored through the_formlist
 // (the caller releases it with delete[]); function_names answers which user
 // functions may be called (Analysis_Formula, fmulaopfc.h). The number of items

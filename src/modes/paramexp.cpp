@@ -6,8 +6,10 @@
 
 #include "formula/crtbtree.h"
 #include "console/consoleio.h"
+#include "console/dialoguecancel.h"
 #include "console/formulainput.h"
 #include "console/inputkind.h"
+#include "console/lineedit.h"
 #include "text/messages.h"
 #include "formula/symbol.h"
 #include "userfunc/usrfunc.h"
@@ -24,6 +26,7 @@ struct ParamComponent {
     int outind = 0;
     int other_var = 0;
     CompForm* the_root = nullptr;
+    ReadPlace place;  // where the formula was typed
 };
 
 // Prompts, reads and analyses one component and enters its variables in its table.
@@ -35,6 +38,7 @@ int Read_Component(ParamComponent& component, const char* prompt,
     if (item_count == 0) return 0;
     component.the_formlist.reset(the_formlist);
     component.item_count = item_count;
+    component.place = Last_ReadPlace();
     Create_SymbolTable(the_formlist, item_count, component.array);
     return 1;
 }
@@ -88,7 +92,11 @@ RunResult FnCalc_Param(UsrFuncArray& ufunc_list) {
 
     std::cout << Msg().PARAM_FORMULA_PROMPT;
     if (Read_Component(x_part, "x= ", ufunc_list) == 0) return RunResult();
-    if (Read_Component(y_part, "y= ", ufunc_list) == 0) return RunResult();
+    if (Read_Component(y_part, "y= ", ufunc_list) == 0) {
+        // The refused y comes back at its prompt; the x before it at its own.
+        if (!Dialogue_Cancelled()) Offer_Again(InputKind::Formula, x_part.place, x_part.line_array);
+        return RunResult();
+    }
 
     if (Count_Variables(x_part.array) != 0 || Count_Variables(y_part.array) != 0) {
         if (Input_RangeParam(operand_label, &min_value, &max_value, &step_number) == 0)

@@ -1,5 +1,6 @@
 #include "plot/plotcommand.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -180,7 +181,13 @@ PlotStatus Run_Plot(const PlotOptions& options, std::ostream& out, std::ostream&
     PlotFailure failure = Svg_Picture(options.request, &svg, &picture);
     if (failure != PlotFailure::NONE) return Failed(report, Failure_Message(failure), error_out);
     if (options.output_path == "-") {
-        out << svg << std::flush;
+        errno = 0;
+        if (!(out << svg << std::flush)) {
+            int error_number = errno != 0 ? errno : EIO;
+            error_out << Msg().PLOT_PREFIX << Msg().PLOT_STDOUT_FAILED
+                      << std::strerror(error_number) << "\n";
+            return PLOT_FAILED;
+        }
     } else {
         std::string path =
             options.output_path.empty() ? Picture_PathBeside(report) : options.output_path;
