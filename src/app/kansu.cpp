@@ -6,6 +6,7 @@
 #include "console/lineedit.h"
 #include "console/plaincancel.h"
 #include "app/main.h"
+#include "app/markfinder.h"
 #include "app/runend.h"
 #include "text/messages.h"
 #include "app/options.h"
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
     if (plot_word > 0) {
         PlotOptions plot = Parse_PlotOptions(argc, argv, plot_word);
         Use_Utf8(plot.utf8);
+        if (plot.marks) plot.request.mark_finder = Find_CurveMarks;
         return Run_Plot(plot, std::cout, std::cerr);
     }
     int script_word = Script_WordIndex(argc, argv);

@@ -134,6 +134,8 @@ PlotOptions Parse_PlotOptions(int argc, const char* const* argv, int plot_word) 
             options.request.all_runs = true;
         } else if (std::strcmp(word, "--term") == 0) {
             options.terminal = true;
+        } else if (std::strcmp(word, "--marks") == 0) {
+            options.marks = true;
         } else if (std::strcmp(word, "-o") == 0 && value != nullptr && value[0] != '\0') {
             options.output_path = argv[++i];
         } else if (std::strcmp(word, "--run") == 0 && value != nullptr) {
@@ -194,6 +196,8 @@ PlotStatus Run_Plot(const PlotOptions& options, std::ostream& out, std::ostream&
         if (!Write_File(path, svg)) return Failed(path, Msg().PLOT_WRITE_FAILED, error_out);
     }
     Tell_Skipped(picture, report, error_out);
+    if (picture.marks_skipped)
+        error_out << Msg().PLOT_PREFIX << report << ": " << Msg().PLOT_MARKS_SKIPPED;
     if (options.terminal) return Draw_OnTerminal(options, out, error_out, false);
     return PLOT_DONE;
 }

@@ -1,5 +1,5 @@
 // `kansu plot REPORT [-o FILE.svg | -o -] [--all | --run N] [--term]
-// [--xrange a:b] [--yrange a:b] [--aspect equal|auto]`, `kansu plot --help`, and the pictures that --plot puts beside the reports the
+// [--xrange a:b] [--yrange a:b] [--aspect equal|auto] [--marks]`, `kansu plot --help`, and the pictures that --plot puts beside the reports the
 // dialogue writes.
 #ifndef KANSU_PLOT_PLOTCOMMAND_H
 #define KANSU_PLOT_PLOTCOMMAND_H
@@ -15,6 +15,7 @@ struct PlotOptions {
     bool terminal = false;
     bool utf8 = false;
     bool help = false;  // --help: the usage, and nothing drawn
+    bool marks = false;  // --marks: the caller sets request.mark_finder
     std::string bad_argument;  // the first argument not understood
     bool report_missing = false;
 };

@@ -145,6 +145,23 @@ void Set_Texts(const std::string& report_path, const std::vector<ReportRun>& run
     if (picture->title.empty()) picture->title = Report_Name(report_path);
 }
 
+// --marks: the findings of each drawn explicit run whose formula reads again.
+void Add_Marks(const PlotRequest& request, const std::vector<ReportRun>& runs,
+               const std::vector<size_t>& selected, PlotPicture* picture) {
+    for (size_t index : selected) {
+        const ReportRun& run = runs[index];
+        MarkedRun marked{run.title, run.fixed_values, run.x_min, run.x_max,
+                         run.row_count > 1 ? run.row_count - 1 : 1};
+        std::vector<CurveMark> findings;
+        if (run.layout != RunLayout::EXPLICIT || !request.mark_finder(marked, &findings)) {
+            picture->marks_skipped = true;
+            continue;
+        }
+        std::vector<PixelMark> placed = Place_Marks(findings, picture->frame);
+        picture->marks.insert(picture->marks.end(), placed.begin(), placed.end());
+    }
+}
+
 }  // namespace
 
 PlotFailure Build_Picture(const PlotRequest& request, double left, double top, double width,
@@ -184,5 +201,6 @@ PlotFailure Build_Picture(const PlotRequest& request, double left, double top, d
             picture->first_skipped_line = run.first_skipped_line;
         picture->skipped_rows += run.skipped_rows;
     }
+    if (request.mark_finder) Add_Marks(request, runs, selected, picture);
     return PlotFailure::NONE;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "plot/curvemarks.h"
 #include "plot/curvetrace.h"
 #include "plot/plotaxes.h"
 
@@ -21,6 +22,7 @@ struct PlotRequest {
     bool y_range_given = false;
     AxisRange x_range, y_range;
     PlotAspect aspect = PlotAspect::DEFAULT;
+    MarkFinder mark_finder;  // --marks: finds the marks of explicit runs; empty: none
 };
 
 struct PlotCurve {
@@ -34,6 +36,8 @@ struct PlotPicture {
     PlotFrame frame;
     bool equal_scales = false;
     std::vector<PlotCurve> curves;
+    std::vector<PixelMark> marks;  // --marks
+    bool marks_skipped = false;    // a drawn run had no formula to search
     long long skipped_rows = 0;        // damaged table lines of the drawn runs
     long long first_skipped_line = 0;  // the first of them, from 1
 };

@@ -9,6 +9,7 @@
 
 #include "mode_dialogue.h"
 #include "session.h"
+#include "userfunc_dialogue.h"
 #include "terminal.h"
 
 namespace {
@@ -312,6 +313,54 @@ TEST(PlotScenario, PolesBreakTheCurveWithAndWithoutARange) {
             for (size_t i = 1; i < line.size(); ++i)
                 EXPECT_LT(std::fabs(line[i].second - line[i - 1].second), 400) << c.arguments;
     }
+}
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+// --marks: a circle per root and extremum, a dashed line per pole, from the
+// formula line and fixed values of the report; a run of another mode gets a word.
+TEST(PlotScenario, MarksFromTheReportsFormula) {
+    Session session;
+    ASSERT_EQ(session.Run("1\ntan(x)\nx(-6,6)[1200]\ntan.txt\n1\na*cos(x)\nx(-4,4)[400]\n0.3\n"
+                          "cos.txt\n3\ntht\ntht(0,3)\npolar.txt\n0\n")
+                  .exit_status,
+              0);
+    struct MarkCase {
+        const char* arguments;
+        size_t circles;
+        size_t lines;
+        bool word;
+    } cases[] = {{"plot tan.txt --marks -o a.svg", 3, 4, false},  // roots 0, +-pi
+                 {"plot cos.txt --marks -o a.svg", 5, 0, false},  // +-pi/2, +-pi, 0
+                 {"plot cos.txt -o a.svg", 0, 0, false},
+                 {"plot polar.txt --marks -o a.svg", 0, 0, true}};
+    for (const MarkCase& c : cases) {
+        SessionResult result = session.RunWithArguments(c.arguments, "");
+        ASSERT_EQ(result.exit_status, 0) << c.arguments;
+        std::string svg = session.ReadFile("a.svg");
+        EXPECT_EQ(Occurrences(svg, "<circle "), c.circles) << c.arguments;
+        EXPECT_EQ(Occurrences(svg, "stroke-dasharray=\"4 3\""), c.lines) << c.arguments;
+        EXPECT_EQ(Occurrences(Utf8(result.error_output), "no marks"), c.word ? 1u : 0u);
+    }
+    // A user function, which the plot does not load: a word, and the formula's
+    // refusal kept off the picture on standard output.
+    using userfunc_test::FileId;
+    using userfunc_test::Record;
+    session.WriteFile("funcs.dat", FileId() + Record("g", 1, "a0-0.1"));
+    ASSERT_EQ(
+        session.RunWithArguments("table 'g(x)' 'x(-1,1)[10]' --functions funcs.dat -o u.txt", "")
+            .exit_status,
+        0);
+    SessionResult result = session.RunWithArguments("plot u.txt --marks -o -", "");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.output.rfind("<?xml", 0), 0u);
+    EXPECT_EQ(Occurrences(result.output, "<circle "), 0u);
+    EXPECT_EQ(Occurrences(Utf8(result.error_output), "no marks"), 1u);
 }
 
 TEST(PlotScenario, EveryPointStaysInsideTheFrame) {
