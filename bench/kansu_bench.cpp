@@ -167,9 +167,10 @@ struct Compiled {
     EvalProgram* program = nullptr;
     EvalMachine* machine = nullptr;
     explicit Compiled(const char* text, EvalCode code = EVAL_NATIVE_WHERE_ABLE) {
-        if (Formula_Analysis(&items, text) == 0) std::exit(2);
-        Create_SymbolTable(items, current_number + 1, table);
-        program = new EvalProgram(Build_Tree(items, current_number + 1), g_ufunc_list);
+        int item_count = Formula_Analysis(&items, text, g_ufunc_list);
+        if (item_count == 0) std::exit(2);
+        Create_SymbolTable(items, item_count, table);
+        program = new EvalProgram(Build_Tree(items, item_count), g_ufunc_list);
         machine = new EvalMachine(*program, true, code);
     }
     ~Compiled() {

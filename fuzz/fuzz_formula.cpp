@@ -47,8 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);
     if (!fuzz::Within_Budget(text, 2)) return 0;
     CompForm* items = nullptr;
-    if (Analyse_FormulaText(&items, text.c_str(), ERROR_WITH_POSITION) == 0) return 0;
-    int item_count = current_number + 1;
+    int item_count = Analyse_FormulaText(&items, text.c_str(), g_ufunc_list, ERROR_WITH_POSITION);
+    if (item_count == 0) return 0;
     AscArray<double> table;
     Create_SymbolTable(items, item_count, table);
     Give_Values(table);

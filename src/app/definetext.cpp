@@ -6,7 +6,6 @@
 
 #include "app/formulaargument.h"
 #include "commands/usrdefopr.h"
-#include "formula/fmulaopfc.h"
 #include "formula/formulatext.h"
 #include "text/messages.h"
 #include "text/textchar.h"
@@ -64,18 +63,20 @@ int Argument_Count(const std::string& arguments) {
 bool Check_Formula(const std::string& formula, int count, const std::string& where) {
     CompForm* items = nullptr;
     int fault = -1;
-    if (Analyse_FormulaText(&items, formula.c_str(), ERROR_SILENT, &fault) == 0) {
+    int item_count =
+        Analyse_FormulaText(&items, formula.c_str(), g_ufunc_list, ERROR_SILENT, &fault);
+    if (item_count == 0) {
         std::string unknown = Unknown_FunctionAt(formula.c_str(), fault);
         std::cout << where;
         if (!unknown.empty()) {
             std::cout << unknown << Msg().SCRIPT_NO_SUCH_FUNCTION;
         } else {
-            Analyse_FormulaText(&items, formula.c_str(), ERROR_WITH_POSITION);
+            Analyse_FormulaText(&items, formula.c_str(), g_ufunc_list, ERROR_WITH_POSITION);
             std::cout << "\n";
         }
         return false;
     }
-    int checked = Check_ArgKind(items, count, current_number + 1);
+    int checked = Check_ArgKind(items, count, item_count);
     delete[] items;
     if (checked < 1) std::cout << where << Msg().DEFINE_WRONG_VARIABLES;
     return checked >= 1;

@@ -23,7 +23,8 @@ enum LineOutcome {
 LineOutcome Eval_Formula(const std::string& text, const VariableValues& values,
                          std::ostream& out) {
     FormulaArgument formula;
-    if (!formula.Analyse(text) || !formula.Assign(values, nullptr, nullptr)) return LINE_REFUSED;
+    if (!formula.Analyse(text, g_ufunc_list) || !formula.Assign(values, nullptr, nullptr))
+        return LINE_REFUSED;
     SweepReport report(out, g_ufunc_list);
     double value = ReportFormula(report, formula.the_root, Msg().EVALUATION_ERROR).Value();
     report.Out() << NumText(value) << "\n";

@@ -10,7 +10,6 @@
 #include "console/consoleio.h"
 #include "eval/calcbintree.h"
 #include "formula/crtbtree.h"
-#include "formula/fmulaopfc.h"
 #include "formula/formulatext.h"
 #include "formula/rangetext.h"
 #include "formula/symbol.h"
@@ -80,7 +79,8 @@ bool Read_VariableValues(const std::vector<std::string>& assignments, VariableVa
 
 bool Evaluate_Constant(const std::string& text, const VariableValues& values, double* value) {
     FormulaArgument formula;
-    if (!formula.Analyse(text, true) || formula.Unassigned(values, nullptr, nullptr) != nullptr)
+    if (!formula.Analyse(text, g_ufunc_list, true) ||
+        formula.Unassigned(values, nullptr, nullptr) != nullptr)
         return false;
     int error_flag = 1;
     *value = BinTreeFunc(formula.the_root, &error_flag, formula.array, g_ufunc_list, EmptyArray);
@@ -105,7 +105,8 @@ bool Read_RangeText(const std::string& text, const VariableValues& values, char*
     return true;
 }
 
-bool FormulaArgument::Analyse(const std::string& text, bool quiet) {
+bool FormulaArgument::Analyse(const std::string& text, const FunctionNames& function_names,
+                              bool quiet) {
     // Blanks are dropped as the console reader drops them; a text that would
     // not fit the reader's line (or holds a line end or a NUL) is refused, never cut.
     size_t kept = 0;
@@ -121,23 +122,23 @@ bool FormulaArgument::Analyse(const std::string& text, bool quiet) {
     }
     std::istringstream typed(text);
     if (Input_Formula(typed, line_array, FORMULA_LINE_SIZE) == nullptr) line_array[0] = '\0';
-    return Analysed(quiet);
+    return Analysed(function_names, quiet);
 }
 
-bool FormulaArgument::Analysed(bool quiet) {
+bool FormulaArgument::Analysed(const FunctionNames& function_names, bool quiet) {
     CompForm* items = nullptr;
     int fault = -1;
-    if (Analyse_FormulaText(&items, line_array, ERROR_SILENT, &fault) == 0) {
+    int item_count = Analyse_FormulaText(&items, line_array, function_names, ERROR_SILENT, &fault);
+    if (item_count == 0) {
         if (quiet) return false;
         std::string unknown = Unknown_FunctionAt(line_array, fault);
         if (unknown.empty())
-            Analyse_FormulaText(&items, line_array, ERROR_WITH_POSITION);
+            Analyse_FormulaText(&items, line_array, function_names, ERROR_WITH_POSITION);
         else
             std::cout << "kansu: " << unknown << Msg().SCRIPT_NO_SUCH_FUNCTION;
         return false;
     }
     the_formlist_.reset(items);
-    int item_count = current_number + 1;
     Create_SymbolTable(items, item_count, array);
     int elem_number = Count_Variables(array);
     if (elem_number > 0) {

@@ -13,6 +13,7 @@
 
 #include "formula/ascarray.h"
 #include "formula/fmula.h"
+#include "formula/functionnames.h"
 #include "modes/modecommon.h"
 
 // The values of a command line in order: pi and e first, then every
@@ -44,10 +45,11 @@ std::string Unknown_FunctionAt(const char* line, int fault);
 
 class FormulaArgument {
 public:
-    // Reads and analyses text. false when refused, with the dialogue's error
-    // report on std::cout (or, for a call of an unknown function, its name),
-    // nothing said when quiet.
-    bool Analyse(const std::string& text, bool quiet = false);
+    // Reads and analyses text, allowing the calls function_names knows (the
+    // registry). false when refused, with the dialogue's error report on
+    // std::cout (or, for a call of an unknown function, its name), nothing said
+    // when quiet.
+    bool Analyse(const std::string& text, const FunctionNames& function_names, bool quiet = false);
     // Gives every variable but the varying ones (null or empty: none) its
     // value, the last given for its name. false when one has none: it is
     // named on std::cout.
@@ -66,7 +68,7 @@ public:
     CompForm* the_root = nullptr;
 
 private:
-    bool Analysed(bool quiet);
+    bool Analysed(const FunctionNames& function_names, bool quiet);
 
     std::unique_ptr<CompForm[]> the_formlist_;
 };

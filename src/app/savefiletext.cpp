@@ -58,7 +58,8 @@ void Define_Again(const SaveFileContent& content) {
         UsrFuncProp* entry = g_ufunc_list.Find(content.records[record].name.c_str());
         if (entry == nullptr || entry->funcDef != nullptr) continue;
         entry->ChangeFuncDef(std::string(content.Definition(record)).c_str(),
-                             content.records[record].arg_num, content.records[record].ret_kind);
+                             content.records[record].arg_num, content.records[record].ret_kind,
+                             g_ufunc_list);
     }
     if (content.damaged)
         std::cout << Msg().LOAD_DAMAGED_BEFORE << content.records.size() << Msg().LOAD_DAMAGED_AFTER

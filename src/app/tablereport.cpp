@@ -7,6 +7,7 @@
 #include "modes/paramexp.h"
 #include "modes/polarcord.h"
 #include "text/messages.h"
+#include "userfunc/usrfunc.h"
 
 namespace {
 const int DEFAULT_DIVISIONS = 100;
@@ -26,7 +27,8 @@ struct RangeText {
 class ExplicitTable : public TableReport {
 public:
     bool Prepare(const std::vector<std::string>& texts, const VariableValues& values) {
-        if (!formula_.Analyse(texts[0]) || !range_.Read(texts[1], values)) return false;
+        if (!formula_.Analyse(texts[0], g_ufunc_list) || !range_.Read(texts[1], values))
+            return false;
         if (range_.name[0] != '\0' && !formula_.Has(range_.name)) {
             std::cout << Msg().EXPLICIT_NO_SUCH_NAME;
             return false;
@@ -52,7 +54,7 @@ private:
 class PolarTable : public TableReport {
 public:
     bool Prepare(const std::vector<std::string>& texts, const VariableValues& values) {
-        if (!formula_.Analyse(texts[0])) return false;
+        if (!formula_.Analyse(texts[0], g_ufunc_list)) return false;
         if (texts[1].empty()) {
             std::cout << Msg().POLAR_NO_VARIABLE << std::endl;
             return false;
@@ -84,7 +86,8 @@ ParamFormula Param_Formula(FormulaArgument& formula) {
 class ParamTable : public TableReport {
 public:
     bool Prepare(const std::vector<std::string>& texts, const VariableValues& values) {
-        if (!x_.Analyse(texts[0]) || !y_.Analyse(texts[1]) || !range_.Read(texts[2], values))
+        if (!x_.Analyse(texts[0], g_ufunc_list) || !y_.Analyse(texts[1], g_ufunc_list) ||
+            !range_.Read(texts[2], values))
             return false;
         // Formulas without variables: the dialogue asks no parameter.
         if (x_.count_current == 0 && y_.count_current == 0) range_.name[0] = '\0';
@@ -114,7 +117,7 @@ private:
 class ImplicitTable : public TableReport {
 public:
     bool Prepare(const std::vector<std::string>& texts, const VariableValues& values) {
-        if (!formula_.Analyse(texts[0])) return false;
+        if (!formula_.Analyse(texts[0], g_ufunc_list)) return false;
         if (formula_.count_current == 0) {
             std::cout << Msg().IMPLICIT_NO_VARIABLES;
             return false;

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "userfunc/baselnlist.h"
-#include "formula/fmulaopfc.h"
 #include "console/consoleio.h"
 #include "formula/formulatext.h"
 #include "console/inputkind.h"
@@ -180,7 +179,8 @@ int EnRoll_UserDefFunc(UsrFuncArray& ufunc_list, char* func_name) {
         InputKindScope kind(InputKind::Definition);
         if (Input_Formula(std::cin, definition, PATH_SIZE) == nullptr) return ENROLL_NO_DEFINITION;
     }
-    if (CheckInpVal_UsrdefFunc(arg_count, DOUBLE_KIND, definition) < 1) return ENROLL_REFUSED;
+    if (CheckInpVal_UsrdefFunc(arg_count, DOUBLE_KIND, definition, ufunc_list) < 1)
+        return ENROLL_REFUSED;
 
     long file_pos = ufunc_list.AccFilePos(func_name);
     if (file_pos == -2) file_pos = -1;
@@ -215,11 +215,12 @@ int Show_EnrollError(int error_code) {
 }
 
 int CheckInpVal_UsrdefFunc(unsigned int arg_Number, unsigned short ret_kind,
-                           const char* func_defstr) {
+                           const char* func_defstr, const FunctionNames& function_names) {
     if (ret_kind < 1 || ret_kind > 8) return 0;
     CompForm* def_items = nullptr;
-    if (Formula_Analysis(&def_items, func_defstr) == 0) return -2;
-    int check = Check_ArgKind(def_items, static_cast<int>(arg_Number), current_number + 1);
+    int item_count = Formula_Analysis(&def_items, func_defstr, function_names);
+    if (item_count == 0) return -2;
+    int check = Check_ArgKind(def_items, static_cast<int>(arg_Number), item_count);
     delete[] def_items;
     return check < 1 ? -1 : 1;
 }

@@ -41,8 +41,11 @@ enum SaveStatus {
 
 int EnRoll_UserDefFunc(UsrFuncArray& ufunc_list, char* func_name);
 int Show_EnrollError(int error_code);
+// Whether func_defstr is a definition over exactly a0 .. a(arg_Number-1) that
+// calls only functions function_names knows: 1 yes; 0 bad kind; -2 not a
+// formula; -1 other variables.
 int CheckInpVal_UsrdefFunc(unsigned int arg_Number, unsigned short ret_kind,
-                           const char* func_defstr);
+                           const char* func_defstr, const FunctionNames& function_names);
 int Check_ArgKind(CompForm* usrdef_func, int arg_Number, int elem_number);
 int Delete_UserFunc(UsrFuncArray& ufunc_list);
 int SaveDate_ToFile(UsrFuncArray& the_target);

@@ -14,7 +14,8 @@ namespace {
 const int FORMULA_LINE_SIZE = 256;
 }  // namespace
 
-int Read_And_Analyse(CompForm** the_formlist, char* line_array, bool eof_newline) {
+int Read_And_Analyse(CompForm** the_formlist, char* line_array, bool eof_newline,
+                     const FunctionNames& function_names) {
     InputKindScope kind(InputKind::Formula);
     if (Input_Formula(std::cin, line_array, FORMULA_LINE_SIZE) == nullptr) {
         line_array[0] = '\0';
@@ -24,15 +25,17 @@ int Read_And_Analyse(CompForm** the_formlist, char* line_array, bool eof_newline
         return 0;
     }
     int fault_position = -1;
-    if (Analyse_FormulaText(the_formlist, line_array, ERROR_WITH_POSITION, &fault_position) == 1)
-        return 1;
+    int item_count = Analyse_FormulaText(the_formlist, line_array, function_names,
+                                         ERROR_WITH_POSITION, &fault_position);
+    if (item_count > 0) return item_count;
     Hint_HalfWidth(line_array, false);
     // The next formula prompt offers the text again, to be mended where it failed.
     Offer_ForMending(InputKind::Formula, line_array, fault_position);
     return 0;
 }
 
-int Analysis_InputFormula(CompForm** the_formlist, char* line_array) {
+int Analysis_InputFormula(CompForm** the_formlist, char* line_array,
+                          const FunctionNames& function_names) {
     std::cout << Msg().FORMULA_PROMPT;
-    return Read_And_Analyse(the_formlist, line_array, false);
+    return Read_And_Analyse(the_formlist, line_array, false, function_names);
 }

@@ -7,9 +7,11 @@ namespace {
 // Deepest nesting of groups, arguments and summands built. A formula typed or
 // enrolled cannot come near it; a longer definition read from a save file could
 // otherwise exhaust the stack. A deeper sub-list is left out of the tree (null),
-// which the evaluator reports as an error.
+// which the evaluator reports as an error. build_depth, handed down the
+// builder, counts the lists that enclose the one being built.
 const int BUILD_DEPTH_LIMIT = 1000;
-int build_depth = 0;
+
+CompForm* Build_Nested(CompForm* the_formlist, int elem_num, int build_depth);
 
 // The item at the cursor, advancing the cursor; null (cursor unchanged) past the end.
 CompForm* Take_Item(int* index, CompForm* the_formlist, int elem_num) {
@@ -32,15 +34,15 @@ int Precedence(CompForm* op) { return op == nullptr ? 0 : op->GetSuperior(); }
 bool Ends_List(CompForm* op) { return op == nullptr || op->kind == KIND_CLOSE_PAR; }
 
 // Builds a sub-list handed out by one of the finders as a list of its own.
-CompForm* Build_SubList(CompForm* sub_list, int sub_count) {
+CompForm* Build_SubList(CompForm* sub_list, int sub_count, int build_depth) {
     if (sub_list == nullptr) return nullptr;
-    return Build_Tree(sub_list, sub_count);
+    return Build_Nested(sub_list, sub_count, build_depth + 1);
 }
 
 // Finds the items up to the matching closing item and builds them; null when the
 // list ends before it, and then nothing after the cursor belongs to this construct.
 CompForm* Build_Closed(int* index, CompForm* the_formlist, int elem_num, const char* open_lett,
-                       const char* close_lett) {
+                       const char* close_lett, int build_depth) {
     CompForm* sub_list = nullptr;
     int sub_count = 0;
     if (!Get_EndArgList(index, the_formlist, elem_num, &sub_list, &sub_count, open_lett,
@@ -48,10 +50,11 @@ CompForm* Build_Closed(int* index, CompForm* the_formlist, int elem_num, const c
         *index = elem_num;
         return nullptr;
     }
-    return Build_SubList(sub_list, sub_count);
+    return Build_SubList(sub_list, sub_count, build_depth);
 }
 
-CompForm* Select_Function(CompForm* object, int* index, CompForm* the_formlist, int elem_num) {
+CompForm* Select_Function(CompForm* object, int* index, CompForm* the_formlist, int elem_num,
+                          int build_depth) {
     Skip_Items(index, 1, elem_num);  // the "(" after the name
     int arg_count = object->argm_num;
     if (arg_count < 1) {
@@ -70,17 +73,19 @@ CompForm* Select_Function(CompForm* object, int* index, CompForm* the_formlist, 
             *index = elem_num;
             return object;
         }
-        object->list_fnarg[slot] = Build_SubList(sub_list, sub_count);
+        object->list_fnarg[slot] = Build_SubList(sub_list, sub_count, build_depth);
     }
-    object->list_fnarg[arg_count - 1] = Build_Closed(index, the_formlist, elem_num, "(", ")");
+    object->list_fnarg[arg_count - 1] =
+        Build_Closed(index, the_formlist, elem_num, "(", ")", build_depth);
     return object;
 }
 
-CompForm* Select_Sigma(CompForm* object, int* index, CompForm* the_formlist, int elem_num) {
+CompForm* Select_Sigma(CompForm* object, int* index, CompForm* the_formlist, int elem_num,
+                       int build_depth) {
     Skip_Items(index, 1, elem_num);  // the "["
     CompForm* range_item = *index < elem_num ? &the_formlist[*index] : nullptr;
     Skip_Items(index, 2, elem_num);  // the range item and the "," after it
-    CompForm* summand = Build_Closed(index, the_formlist, elem_num, "[", "]");
+    CompForm* summand = Build_Closed(index, the_formlist, elem_num, "[", "]", build_depth);
     return Bind_Object(object, range_item, summand);
 }
 
@@ -114,13 +119,16 @@ CompForm* Bind_Object(CompForm* tree, CompForm* left_obj, CompForm* right_obj) {
     return tree;
 }
 
-CompForm* Object_Select(CompForm* object, int* index, CompForm* the_formlist, int elem_num) {
+CompForm* Object_Select(CompForm* object, int* index, CompForm* the_formlist, int elem_num,
+                        int build_depth) {
     if (object == nullptr) return nullptr;
     switch (object->kind) {
-    case KIND_OPEN_PAR: return Build_Closed(index, the_formlist, elem_num, "(", ")");
+    case KIND_OPEN_PAR: return Build_Closed(index, the_formlist, elem_num, "(", ")", build_depth);
     case KIND_FUNCTION:
-    case KIND_USER_FUNCTION: return Select_Function(object, index, the_formlist, elem_num);
-    case KIND_MULTI_OPERATOR: return Select_Sigma(object, index, the_formlist, elem_num);
+    case KIND_USER_FUNCTION:
+        return Select_Function(object, index, the_formlist, elem_num, build_depth);
+    case KIND_MULTI_OPERATOR:
+        return Select_Sigma(object, index, the_formlist, elem_num, build_depth);
     default: return object;
     }
 }
@@ -128,17 +136,17 @@ CompForm* Object_Select(CompForm* object, int* index, CompForm* the_formlist, in
 // Precedence climbing: object1 op1 object2 op2 ..., where an operator binding
 // tighter than the one before it takes its right operand from a nested call.
 CompForm* Create_BinTree(int* index, int sup_num, CompForm* object1, CompForm* op1,
-                         CompForm* the_formlist, int elem_num) {
+                         CompForm* the_formlist, int elem_num, int build_depth) {
     if (object1 == nullptr) {
-        object1 =
-            Object_Select(Take_Item(index, the_formlist, elem_num), index, the_formlist, elem_num);
+        object1 = Object_Select(Take_Item(index, the_formlist, elem_num), index, the_formlist,
+                                elem_num, build_depth);
         if (*index >= elem_num) return object1;
         op1 = Take_Item(index, the_formlist, elem_num);
     }
     if (Ends_List(op1)) return object1;
     for (;;) {
-        CompForm* object2 =
-            Object_Select(Take_Item(index, the_formlist, elem_num), index, the_formlist, elem_num);
+        CompForm* object2 = Object_Select(Take_Item(index, the_formlist, elem_num), index,
+                                          the_formlist, elem_num, build_depth);
         if (*index >= elem_num) return Bind_Object(op1, object1, object2);
         CompForm* op2 = Take_Item(index, the_formlist, elem_num);
         if (op2->kind == KIND_CLOSE_PAR) return Bind_Object(op1, object1, object2);
@@ -151,8 +159,8 @@ CompForm* Create_BinTree(int* index, int sup_num, CompForm* object1, CompForm* o
             }
             continue;
         }
-        CompForm* right_tree =
-            Create_BinTree(index, Precedence(op1), object2, op2, the_formlist, elem_num);
+        CompForm* right_tree = Create_BinTree(index, Precedence(op1), object2, op2, the_formlist,
+                                              elem_num, build_depth);
         object1 = Bind_Object(op1, object1, right_tree);
         if (*index >= elem_num) return object1;
         op1 = Take_Item(index, the_formlist, elem_num);
@@ -213,12 +221,15 @@ int Get_ArgList(int* index, CompForm* the_formlist, int form_num, CompForm** the
     return 0;
 }
 
-CompForm* Build_Tree(CompForm* the_formlist, int elem_num) {
+namespace {
+CompForm* Build_Nested(CompForm* the_formlist, int elem_num, int build_depth) {
     if (the_formlist == nullptr || elem_num <= 0 || build_depth >= BUILD_DEPTH_LIMIT)
         return nullptr;
     int index = 0;
-    ++build_depth;
-    CompForm* root = Create_BinTree(&index, 0, nullptr, nullptr, the_formlist, elem_num);
-    --build_depth;
-    return root;
+    return Create_BinTree(&index, 0, nullptr, nullptr, the_formlist, elem_num, build_depth);
+}
+}  // namespace
+
+CompForm* Build_Tree(CompForm* the_formlist, int elem_num) {
+    return Build_Nested(the_formlist, elem_num, 0);
 }

@@ -4,9 +4,12 @@
 
 #include "formula/fmula.h"
 
+// build_depth: how many lists (groups, arguments, summands) enclose the one
+// being built, 0 at the top; a list nested too deep is left out (null).
 CompForm* Create_BinTree(int* index, int sup_num, CompForm* object1, CompForm* op1,
-                         CompForm* the_formlist, int elem_num);
-CompForm* Object_Select(CompForm* object, int* index, CompForm* the_formlist, int elem_num);
+                         CompForm* the_formlist, int elem_num, int build_depth = 0);
+CompForm* Object_Select(CompForm* object, int* index, CompForm* the_formlist, int elem_num,
+                        int build_depth = 0);
 CompForm* Bind_Object(CompForm* tree, CompForm* left_obj, CompForm* right_obj);
 int Get_OneArg(int* index, CompForm* the_formlist, int form_num, CompForm** the_newlist,
                int* elem_num, const char* open_lett, const char* close_lett);

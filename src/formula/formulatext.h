@@ -3,6 +3,8 @@
 #ifndef KANSU_FORMULATEXT_H
 #define KANSU_FORMULATEXT_H
 
+#include "formula/functionnames.h"
+
 struct CompForm;
 
 // Copies at most copied_num characters (and never past dest_size-1 or the
@@ -19,10 +21,14 @@ void Write_ErrorMessage(const char* message);
 // input), as one message line (definitions), or not at all (the caller says
 // what it found at the fault).
 enum FormulaErrorStyle { ERROR_WITH_POSITION, ERROR_MESSAGE_ONLY, ERROR_SILENT };
-// Analyses text into a new exact-length item array stored through the_formlist.
-// 1 accepted; 0 refused, with the message written and the byte position of the
-// fault in *fault_position when given (-1 for an empty or too long formula).
-int Analyse_FormulaText(CompForm** the_formlist, const char* line_array, FormulaErrorStyle style,
+// Analyses text into a new exact-length item array stored through the_formlist
+// (the caller releases it with delete[]); function_names answers which user
+// functions may be called (Analysis_Formula, fmulaopfc.h). The number of items
+// in that array (at least 1) when accepted; 0 when refused, with the message
+// written, nothing stored, and the byte position of the fault in
+// *fault_position when given (-1 for an empty or too long formula).
+int Analyse_FormulaText(CompForm** the_formlist, const char* line_array,
+                        const FunctionNames& function_names, FormulaErrorStyle style,
                         int* fault_position = nullptr);
 
 #endif

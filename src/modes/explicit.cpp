@@ -2,8 +2,8 @@
 
 #include "console/formulainput.h"
 #include "formula/crtbtree.h"
-#include "formula/fmulaopfc.h"
 #include "formula/symbol.h"
+#include "userfunc/usrfunc.h"
 
 template int Input_RangeValue<double>(AscArray<double>&, char*, double*, double*, int*);
 template void Input_OperandValue<double>(AscArray<double>&, char*, char (*)[256], int*);
@@ -92,8 +92,8 @@ RunResult Write_ExplicitReport(const ExplicitRun& run, UsrFuncArray& ufunc_list)
 RunResult FnCalc_Explicit(UsrFuncArray& ufunc_list) {
     CompForm* the_formlist = nullptr;
     char form_array[NAME_SIZE] = {};
-    if (Analysis_InputFormula(&the_formlist, form_array) == 0) return RunResult();
-    int item_count = current_number + 1;
+    int item_count = Analysis_InputFormula(&the_formlist, form_array, ufunc_list);
+    if (item_count == 0) return RunResult();
 
     AscArray<double> array;
     Create_SymbolTable(the_formlist, item_count, array);

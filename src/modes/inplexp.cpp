@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "formula/crtbtree.h"
-#include "formula/fmulaopfc.h"
 #include "console/consoleio.h"
 #include "console/formulainput.h"
 #include "text/messages.h"
 #include "formula/symbol.h"
+#include "userfunc/usrfunc.h"
 
 namespace {
 
@@ -53,9 +53,9 @@ RunResult FnCalc_Inplicit(UsrFuncArray& ufunc_list) {
 
     std::cout << Msg().IMPLICIT_FORMULA_PROMPT;
     CompForm* raw_formlist = nullptr;
-    if (Analysis_InputInplicit(&raw_formlist, line_array) == 0) return RunResult();
+    int item_count = Analysis_InputInplicit(&raw_formlist, line_array, ufunc_list);
+    if (item_count == 0) return RunResult();
     std::unique_ptr<CompForm[]> the_formlist(raw_formlist);
-    int item_count = current_number + 1;
     AscArray<double> array;
     Create_SymbolTable(raw_formlist, item_count, array);
     int elem_number = 0;
@@ -109,8 +109,9 @@ void Write_InplicitReport(SweepReport& report, const InplicitRun& run) {
     Write_InplicitResults(report, run);
 }
 
-int Analysis_InputInplicit(CompForm** the_formlist, char* line_array) {
-    return Read_And_Analyse(the_formlist, line_array, true);
+int Analysis_InputInplicit(CompForm** the_formlist, char* line_array,
+                           const FunctionNames& function_names) {
+    return Read_And_Analyse(the_formlist, line_array, true, function_names);
 }
 
 int Input_RangeInplicit(char* operand_label, double* min_value, double* max_value, int* step_number,

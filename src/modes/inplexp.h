@@ -6,6 +6,7 @@
 
 #include "formula/ascarray.h"
 #include "formula/fmula.h"
+#include "formula/functionnames.h"
 #include "modes/modecommon.h"
 #include "report/sweepreport.h"
 
@@ -15,8 +16,10 @@ class UsrFuncArray;
 // the result, for the shell to show.
 RunResult FnCalc_Inplicit(UsrFuncArray& ufunc_list);
 
-// Formula input without a prompt; at end of input a line end comes first.
-int Analysis_InputInplicit(CompForm** the_formlist, char* line_array);
+// Formula input without a prompt; at end of input a line end comes first. The
+// number of items stored through the_formlist, 0 when none.
+int Analysis_InputInplicit(CompForm** the_formlist, char* line_array,
+                           const FunctionNames& function_names);
 
 // Reads one range line: 1 name accepted; 2 empty line (the name is emptied);
 // 0 refused, with the message shown.

@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "formula/crtbtree.h"
-#include "formula/fmulaopfc.h"
 #include "console/consoleio.h"
 #include "console/dialoguecancel.h"
 #include "console/formulainput.h"
@@ -13,15 +12,14 @@
 #include "console/lineedit.h"
 #include "text/messages.h"
 #include "formula/symbol.h"
-
-int current_number_x = 0;
-int current_number_y = 0;
+#include "userfunc/usrfunc.h"
 
 namespace {
 // One component formula of the curve and everything made from it in a run.
 struct ParamComponent {
     char line_array[NAME_SIZE] = "";
     std::unique_ptr<CompForm[]> the_formlist;
+    int item_count = 0;  // items in the_formlist
     AscArray<double> array;
     std::unique_ptr<NameBuffer[]> copy_label;
     int count_current = 0;
@@ -32,14 +30,16 @@ struct ParamComponent {
 };
 
 // Prompts, reads and analyses one component and enters its variables in its table.
-int Read_Component(ParamComponent& component, const char* prompt, int* last_index) {
+int Read_Component(ParamComponent& component, const char* prompt,
+                   const FunctionNames& function_names) {
     std::cout << prompt;
     CompForm* the_formlist = nullptr;
-    if (Analysis_InputParamFrm(&the_formlist, component.line_array) == 0) return 0;
+    int item_count = Analysis_InputParamFrm(&the_formlist, component.line_array, function_names);
+    if (item_count == 0) return 0;
     component.the_formlist.reset(the_formlist);
+    component.item_count = item_count;
     component.place = Last_ReadPlace();
-    *last_index = current_number;
-    Create_SymbolTable(the_formlist, current_number + 1, component.array);
+    Create_SymbolTable(the_formlist, item_count, component.array);
     return 1;
 }
 
@@ -51,8 +51,8 @@ void Ask_ComponentValues(ParamComponent& component, char* operand_label) {
     component.outind = Exit_ParamValue(copy_label, operand_label, component.count_current);
 }
 
-void Finish_Component(ParamComponent& component, int last_index) {
-    component.the_root = Build_Tree(component.the_formlist.get(), last_index + 1);
+void Finish_Component(ParamComponent& component) {
+    component.the_root = Build_Tree(component.the_formlist.get(), component.item_count);
     component.other_var = DoExitOther_Variable(component.count_current, component.outind);
 }
 
@@ -83,8 +83,6 @@ void Write_ParamPoint(ReportWriter& out, double t_value, double x_value, double 
 }  // namespace
 
 RunResult FnCalc_Param(UsrFuncArray& ufunc_list) {
-    current_number_x = 0;
-    current_number_y = 0;
     char operand_label[NAME_SIZE] = "";
     double min_value = 0.0;
     double max_value = 0.0;
@@ -93,8 +91,8 @@ RunResult FnCalc_Param(UsrFuncArray& ufunc_list) {
     ParamComponent y_part;
 
     std::cout << Msg().PARAM_FORMULA_PROMPT;
-    if (Read_Component(x_part, "x= ", &current_number_x) == 0) return RunResult();
-    if (Read_Component(y_part, "y= ", &current_number_y) == 0) {
+    if (Read_Component(x_part, "x= ", ufunc_list) == 0) return RunResult();
+    if (Read_Component(y_part, "y= ", ufunc_list) == 0) {
         // The refused y comes back at its prompt; the x before it at its own.
         if (!Dialogue_Cancelled()) Offer_Again(InputKind::Formula, x_part.place, x_part.line_array);
         return RunResult();
@@ -106,8 +104,8 @@ RunResult FnCalc_Param(UsrFuncArray& ufunc_list) {
     }
     Ask_ComponentValues(x_part, operand_label);
     Ask_ComponentValues(y_part, operand_label);
-    Finish_Component(x_part, current_number_x);
-    Finish_Component(y_part, current_number_y);
+    Finish_Component(x_part);
+    Finish_Component(y_part);
 
     ReportFile output_stream;
     if (SaveFormInfo_To_File(output_stream, x_part.line_array, y_part.line_array, x_part.array,
@@ -156,8 +154,9 @@ void Write_ParamReport(SweepReport& report, const ParamRun& run) {
     Write_ParamResults(report, run);
 }
 
-int Analysis_InputParamFrm(CompForm** the_formlist, char* line_array) {
-    return Read_And_Analyse(the_formlist, line_array, true);
+int Analysis_InputParamFrm(CompForm** the_formlist, char* line_array,
+                           const FunctionNames& function_names) {
+    return Read_And_Analyse(the_formlist, line_array, true, function_names);
 }
 
 int Input_RangeParam(char* operand_label, double* min_value, double* max_value, int* step_num) {

@@ -6,21 +6,20 @@
 
 #include "formula/ascarray.h"
 #include "formula/fmula.h"
+#include "formula/functionnames.h"
 #include "modes/modecommon.h"
 #include "report/sweepreport.h"
 
 class UsrFuncArray;
 
-// Index of the last item of each formula of the latest parametric run.
-extern int current_number_x;
-extern int current_number_y;
-
 // Status 1 when its report was written; a failed evaluation's message is in
 // the result, for the shell to show.
 RunResult FnCalc_Param(UsrFuncArray& ufunc_list);
 
-// Formula input without a prompt; at end of input a line end comes first.
-int Analysis_InputParamFrm(CompForm** the_formlist, char* line_array);
+// Formula input without a prompt; at end of input a line end comes first. The
+// number of items stored through the_formlist, 0 when none.
+int Analysis_InputParamFrm(CompForm** the_formlist, char* line_array,
+                           const FunctionNames& function_names);
 
 // The parameter line: 1 accepted or empty (operand_label stays empty), 0 refused.
 int Input_RangeParam(char* operand_label, double* min_value, double* max_value, int* step_num);

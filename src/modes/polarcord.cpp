@@ -4,12 +4,12 @@
 #include <memory>
 
 #include "formula/crtbtree.h"
-#include "formula/fmulaopfc.h"
 #include "console/consoleio.h"
 #include "console/formulainput.h"
 #include "text/messages.h"
 #include "formula/symbol.h"
 #include "formula/trigreduce.h"
+#include "userfunc/usrfunc.h"
 
 namespace {
 
@@ -43,8 +43,8 @@ RunResult FnCalc_PolarCord(UsrFuncArray& ufunc_list) {
 
     std::cout << Msg().POLAR_FORMULA_PROMPT;
     CompForm* raw_formlist = nullptr;
-    if (Read_And_Analyse(&raw_formlist, line_array, true) == 0) return RunResult();
-    int item_count = current_number + 1;
+    int item_count = Read_And_Analyse(&raw_formlist, line_array, true, ufunc_list);
+    if (item_count == 0) return RunResult();
     AscArray<double> array;
     Create_SymbolTable(raw_formlist, item_count, array);
     int variab_kind = Set_AngVariables(&raw_formlist, operand_label, array, &min_value_t,

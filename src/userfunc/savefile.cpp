@@ -63,7 +63,7 @@ void Define_Records(UsrFuncArray& ufunc_list, const SaveFileContent& content) {
         const SavedRecord& record = content.records[i];
         UsrFuncProp* entry = ufunc_list.Find(record.name.c_str());
         entry->ChangeFuncDef(std::string(content.Definition(i)).c_str(), record.arg_num,
-                             record.ret_kind);
+                             record.ret_kind, ufunc_list);
         entry->chngFlag = 1;
         entry->changedSinceRead = false;
     }
@@ -215,7 +215,7 @@ int UsrFuncArray::SetFuncDefFrmFile(const char* key) {
     std::vector<char> cleaned(static_cast<size_t>(size));
     if (DelBlunk_String(cleaned.data(), definition.c_str(), size) == 0)
         return DEFINITION_EMPTY;
-    entry->ChangeFuncDef(cleaned.data(), record.arg_num, record.ret_kind);
+    entry->ChangeFuncDef(cleaned.data(), record.arg_num, record.ret_kind, *this);
     entry->filePos = record.position;
     entry->knownRecord = Stamp_Of(content.Record_Bytes(index));
     entry->changedSinceRead = false;

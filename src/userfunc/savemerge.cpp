@@ -21,7 +21,7 @@ void Say(const char* name, const char* what) {
 }
 
 // Loads a definition that another run saved into an entry this run left alone.
-void Take_StoredDefinition(UsrFuncProp* entry, const SavedRecord& record,
+void Take_StoredDefinition(UsrFuncArray& registry, UsrFuncProp* entry, const SavedRecord& record,
                            const std::string& definition) {
     if (entry->funcDef == nullptr) {
         entry->argNum = record.arg_num;
@@ -31,7 +31,7 @@ void Take_StoredDefinition(UsrFuncProp* entry, const SavedRecord& record,
     long size = static_cast<long>(definition.size()) + 1;
     std::vector<char> cleaned(static_cast<size_t>(size));
     if (DelBlunk_String(cleaned.data(), definition.c_str(), size) == 0) return;
-    entry->ChangeFuncDef(cleaned.data(), record.arg_num, record.ret_kind);
+    entry->ChangeFuncDef(cleaned.data(), record.arg_num, record.ret_kind, registry);
     entry->changedSinceRead = false;
     Say(entry->label, Msg().MERGE_UPDATED);
 }
@@ -58,7 +58,8 @@ void Merge_Entries(UsrFuncArray& registry, const SaveFileContent& now,
             continue;
         }
         if (stored == entry->knownRecord) continue;
-        Take_StoredDefinition(entry, now.records[index], std::string(now.Definition(index)));
+        Take_StoredDefinition(registry, entry, now.records[index],
+                              std::string(now.Definition(index)));
         entry->knownRecord = stored;
     }
     for (const std::string& name : deleted_elsewhere) {

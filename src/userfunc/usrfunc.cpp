@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "formula/crtbtree.h"
-#include "formula/fmulaopfc.h"
 #include "formula/formulatext.h"
 #include "text/messages.h"
 #include "formula/symbol.h"
@@ -34,7 +33,8 @@ const char* Kind_Text(unsigned short kind_code) {
 // ---- One registered function ----
 
 UsrFuncProp::UsrFuncProp(const char* key, long file_pos, unsigned short arg_Number,
-                         unsigned short ret_kind, unsigned short flag, const char* def_string)
+                         unsigned short ret_kind, unsigned short flag, const char* def_string,
+                         const FunctionNames& function_names)
     : BaseLnList(key),
       filePos(file_pos),
       argNum(arg_Number),
@@ -45,7 +45,7 @@ UsrFuncProp::UsrFuncProp(const char* key, long file_pos, unsigned short arg_Numb
       funcRoot(nullptr),
       changedSinceRead(def_string != nullptr),
       knownRecord() {
-    if (def_string != nullptr) Set_Definition(def_string);
+    if (def_string != nullptr) Set_Definition(def_string, function_names);
 }
 
 UsrFuncProp::~UsrFuncProp() { Free_Definition(); }
@@ -61,10 +61,10 @@ void UsrFuncProp::Free_Definition() {
 
 // Analyses the text into the entry's items, links their variables to the global
 // argument cells and builds the tree; the entry stays undefined when it is refused.
-void UsrFuncProp::Set_Definition(const char* def_string) {
+void UsrFuncProp::Set_Definition(const char* def_string, const FunctionNames& function_names) {
     CompForm* items = nullptr;
-    if (Formula_Analysis(&items, def_string) == 0) return;
-    int item_count = current_number + 1;
+    int item_count = Formula_Analysis(&items, def_string, function_names);
+    if (item_count == 0) return;
     Create_SymbolTable(items, item_count, ufunc_argArray);
     funcDef = items;
     funcAryNum = item_count;
@@ -72,7 +72,7 @@ void UsrFuncProp::Set_Definition(const char* def_string) {
 }
 
 int UsrFuncProp::ChangeFuncDef(const char* def_string, unsigned short num_Arg,
-                               unsigned short ret_Kind) {
+                               unsigned short ret_Kind, const FunctionNames& function_names) {
     if (num_Arg != argNum) {
         argNum = num_Arg;
         chngFlag = 1;
@@ -83,7 +83,7 @@ int UsrFuncProp::ChangeFuncDef(const char* def_string, unsigned short num_Arg,
     }
     if (def_string != nullptr) {
         Free_Definition();
-        Set_Definition(def_string);
+        Set_Definition(def_string, function_names);
         if (funcDef != nullptr) chngFlag = 1;
     }
     if (chngFlag == 1) changedSinceRead = true;
@@ -184,7 +184,7 @@ int UsrFuncArray::AddUFncElem(const char* key, long file_pos, unsigned int arg_N
         entry->filePos = file_pos;
         entry->chngFlag = 1;
         entry->changedSinceRead = true;
-        entry->ChangeFuncDef(def_string, arg_count, ret_kind);
+        entry->ChangeFuncDef(def_string, arg_count, ret_kind, *this);
         return 2;
     }
     // Enrolled again after this run deleted it: its new version is what counts.
@@ -192,7 +192,7 @@ int UsrFuncArray::AddUFncElem(const char* key, long file_pos, unsigned int arg_N
     unsigned short flag = def_string != nullptr ? 1 : 0;
     UsrFuncProp* added = nullptr;
     try {
-        added = new UsrFuncProp(key, file_pos, arg_count, ret_kind, flag, def_string);
+        added = new UsrFuncProp(key, file_pos, arg_count, ret_kind, flag, def_string, *this);
     } catch (const std::bad_alloc&) {
         return 0;
     }
@@ -273,6 +273,12 @@ int UsrFuncArray::operator()(const char* key) const {
     return entry->funcDef != nullptr ? 2 : 1;
 }
 
+int UsrFuncArray::DefinedArgNum(const char* key) const {
+    UsrFuncProp* entry = Find(key);
+    if (entry == nullptr || entry->funcDef == nullptr) return -1;
+    return entry->argNum;
+}
+
 int UsrFuncArray::ChangeSourceFile(const char* file_path, int set_flag) {
     if (ufndef_file != nullptr && set_flag == -1) return 0;
     // Copied before the old path is freed: file_path may be that very path.
@@ -303,14 +309,15 @@ size_t Typed_Length(const char* text) {
 }
 }  // namespace
 
-int Formula_Analysis(CompForm** the_formlist, const char* line_array) {
+int Formula_Analysis(CompForm** the_formlist, const char* line_array,
+                     const FunctionNames& function_names) {
     // A typed definition holds at most 255 characters; a longer one can only come
     // from a damaged save file, and its analysis could nest beyond any sane depth.
     if (Typed_Length(line_array) > DEFINITION_MAX_LENGTH) {
         Write_ErrorMessage(Msg().FORMULA_TOO_LONG);
         return 0;
     }
-    return Analyse_FormulaText(the_formlist, line_array, ERROR_MESSAGE_ONLY);
+    return Analyse_FormulaText(the_formlist, line_array, function_names, ERROR_MESSAGE_ONLY);
 }
 
 int DelBlunk_String(char* the_target, const char* the_source, long the_size) {

@@ -12,6 +12,7 @@
 
 #include "userfunc/baselnlist.h"
 #include "formula/fmula.h"
+#include "formula/functionnames.h"
 #include "userfunc/saverecord.h"
 
 // One registered function; label is its name.
@@ -30,12 +31,15 @@ public:
     bool changedSinceRead;
     RecordStamp knownRecord;
 
+    // def_string, when not null, is analysed with the calls function_names allows.
     UsrFuncProp(const char* key, long file_pos, unsigned short arg_Number, unsigned short ret_kind,
-                unsigned short flag, const char* def_string);
+                unsigned short flag, const char* def_string, const FunctionNames& function_names);
     ~UsrFuncProp() override;
 
     UsrFuncProp* NextPnt() override;
-    int ChangeFuncDef(const char* def_string, unsigned short num_Arg, unsigned short ret_Kind);
+    // function_names: the functions a new definition may call (its registry).
+    int ChangeFuncDef(const char* def_string, unsigned short num_Arg, unsigned short ret_Kind,
+                      const FunctionNames& function_names);
     // New text (caller frees with delete[]) or null when undefined; outputs 0 and 10 then.
     char* GetFuncDef(unsigned short* arg_Number, unsigned short* ret_kind);
     int PrintContent(std::ostream& optstrm);
@@ -44,7 +48,7 @@ public:
     int SaveData(std::ostream& savetofile);
 
 private:
-    void Set_Definition(const char* def_string);
+    void Set_Definition(const char* def_string, const FunctionNames& function_names);
     void Free_Definition();
 };
 
@@ -57,7 +61,9 @@ enum DefinitionReading {
     DEFINITION_UNREADABLE = -3   // the save file cannot be read
 };
 
-class UsrFuncArray {
+// The registry answers the scanner's question about function names: a
+// definition or formula may call the functions defined here.
+class UsrFuncArray : public FunctionNames {
 public:
     explicit UsrFuncArray(const char* file_path);
     ~UsrFuncArray();
@@ -87,6 +93,8 @@ public:
     int PrintContent(const char* key, std::ostream& optstrm);
     CompForm* operator[](const char* key) const;
     int operator()(const char* key) const;  // 0 unknown, 1 undefined, 2 defined
+    // argNum of a defined function, -1 for an unknown or undefined one.
+    int DefinedArgNum(const char* key) const override;
     UsrFuncProp* FirstPnt() const { return the_root; }
     char* GetSourceFile() const { return ufndef_file; }
     int ChangeSourceFile(const char* file_path, int set_flag);
@@ -115,8 +123,11 @@ int DelBlunk_String(char* the_target, const char* the_source, long the_size);
 
 // Longest definition text: what the console line reader keeps.
 const size_t DEFINITION_MAX_LENGTH = 255;
-// Analyses a definition text into a new exact-length item array; messages on failure.
-int Formula_Analysis(CompForm** the_formlist, const char* line_array);
+// Analyses a definition text into a new exact-length item array, calling the
+// functions function_names allows: its number of items, 0 (messages written)
+// when refused.
+int Formula_Analysis(CompForm** the_formlist, const char* line_array,
+                     const FunctionNames& function_names);
 
 // Kind text of a result or argument kind code 1-8 ("double " for 8); null for any other.
 const char* Kind_Text(unsigned short kind_code);

@@ -16,6 +16,7 @@
 #include "console/consoleio.h"
 #include "console/formulainput.h"
 #include "formula/formulatext.h"
+#include "userfunc/usrfunc.h"
 #include "modes/explicit.h"
 #include "session.h"
 
@@ -332,14 +333,15 @@ FormulaInput Input(const std::string& typed) {
     CompForm* the_formlist = &sentinel;
     char line_array[256] = {};
     FormulaInput input;
-    input.result = Analysis_InputFormula(&the_formlist, line_array);
+    int item_count = Analysis_InputFormula(&the_formlist, line_array, g_ufunc_list);
+    input.result = item_count > 0 ? 1 : 0;
     std::cin.rdbuf(saved_in);
     std::cout.rdbuf(saved_out);
     input.shown = out.str();
     input.text = line_array;
     input.pointer_untouched = the_formlist == &sentinel;
     if (input.result == 1 && !input.pointer_untouched) {
-        for (int i = 0; i <= current_number; ++i) input.items.push_back(the_formlist[i].CompArray);
+        for (int i = 0; i < item_count; ++i) input.items.push_back(the_formlist[i].CompArray);
         delete[] the_formlist;
     }
     return input;
@@ -347,7 +349,7 @@ FormulaInput Input(const std::string& typed) {
 
 const char FORMULA_PROMPT[] = "計算したい式を入力してくださいな\n";
 
-// The caller receives exactly current_number + 1 items, blanks dropped, with
+// The caller receives exactly the items of the formula, blanks dropped, with
 // the inserted zero before a leading sign.
 TEST(FormulaHandOver, AcceptedFormulaIsHandedOverItemByItem) {
     FormulaInput spaced = Input("2 * (x + 1)\n");

@@ -42,9 +42,10 @@ struct Typed {
     CompForm* root = nullptr;
     AscArray<double> table;
     explicit Typed(const std::string& text) {
-        if (Formula_Analysis(&items, text.c_str()) == 0) return;
-        Create_SymbolTable(items, current_number + 1, table);
-        root = Build_Tree(items, current_number + 1);
+        int item_count = Formula_Analysis(&items, text.c_str(), g_ufunc_list);
+        if (item_count == 0) return;
+        Create_SymbolTable(items, item_count, table);
+        root = Build_Tree(items, item_count);
     }
     ~Typed() { delete[] items; }
 };

@@ -282,9 +282,9 @@ TEST_F(EvaluatorNodes, UserCallWithoutDefinitionClearsTheFlag) {
 class Formula {
 public:
     explicit Formula(const char* text) {
-        analysed_ = Formula_Analysis(&items_, text);
+        count_ = Formula_Analysis(&items_, text, g_ufunc_list);
+        analysed_ = count_ > 0 ? 1 : 0;
         if (analysed_ == 0) return;
-        count_ = current_number + 1;
         Create_SymbolTable(items_, count_, variables_);
         root_ = Build_Tree(items_, count_);
     }

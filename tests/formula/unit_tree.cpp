@@ -270,6 +270,12 @@ TEST(TreeShortList, DeepNestingIsCutInsteadOfExhaustingTheStack) {
     // Only a definition read from a save file can nest this deep.
     ItemList deep = Nested_Groups(5000);
     EXPECT_EQ(nullptr, deep.Build());
+    // The cut comes at the same depth in every build, whatever was built before.
+    for (int round = 0; round < 2; ++round) {
+        ItemList deepest = Nested_Groups(999);
+        EXPECT_EQ(&deepest[999], deepest.Build());
+        EXPECT_EQ(nullptr, Nested_Groups(1000).Build());
+    }
     std::vector<std::string> tokens = {"1", "+"};
     tokens.insert(tokens.end(), 5000, "(");
     tokens.push_back("2");
@@ -351,8 +357,9 @@ TEST(TreeFinder, ArgListSkipsCommasOfNestedCallsAndSigma) {
 // The same shapes from the items of the real scanner.
 std::string Scanned_Shape(const char* text) {
     CompForm* items = nullptr;
-    if (Formula_Analysis(&items, text) == 0) return "not analysed";
-    std::string shape = Shape(Build_Tree(items, current_number + 1));
+    int item_count = Formula_Analysis(&items, text, g_ufunc_list);
+    if (item_count == 0) return "not analysed";
+    std::string shape = Shape(Build_Tree(items, item_count));
     delete[] items;
     return shape;
 }

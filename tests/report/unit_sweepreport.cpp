@@ -30,10 +30,11 @@ namespace {
 struct Formula {
     explicit Formula(const char* text) {
         CompForm* raw = nullptr;
-        if (Analyse_FormulaText(&raw, text, ERROR_MESSAGE_ONLY) == 0) return;
+        int item_count = Analyse_FormulaText(&raw, text, g_ufunc_list, ERROR_MESSAGE_ONLY);
+        if (item_count == 0) return;
         items.reset(raw);
-        Create_SymbolTable(raw, current_number + 1, table);
-        root = Build_Tree(raw, current_number + 1);
+        Create_SymbolTable(raw, item_count, table);
+        root = Build_Tree(raw, item_count);
     }
     std::unique_ptr<CompForm[]> items;
     AscArray<double> table;

@@ -241,13 +241,13 @@ TEST_F(Registry, GetFuncDefOfAnUndefinedEntry) {
 TEST_F(Registry, ChangeFuncDefWithoutTextChangesCountAndKind) {
     registry_.AddUFncElem("h", 7, 2, 8, nullptr);
     UsrFuncProp* entry = registry_.FirstPnt();
-    EXPECT_EQ(entry->ChangeFuncDef(nullptr, 2, 8), 1);
+    EXPECT_EQ(entry->ChangeFuncDef(nullptr, 2, 8, registry_), 1);
     EXPECT_EQ(entry->chngFlag, 0);
-    entry->ChangeFuncDef(nullptr, 3, 8);
+    entry->ChangeFuncDef(nullptr, 3, 8, registry_);
     EXPECT_EQ(entry->argNum, 3);
     EXPECT_EQ(entry->chngFlag, 1);
     entry->chngFlag = 0;
-    entry->ChangeFuncDef(nullptr, 3, 6);
+    entry->ChangeFuncDef(nullptr, 3, 6, registry_);
     EXPECT_EQ(entry->rtvKind, 6);
     EXPECT_EQ(entry->chngFlag, 1);
 }
@@ -443,22 +443,22 @@ TEST_F(Definition, ChangeFuncDefMarksChangedOnlyWhenTheTextIsAccepted) {
     f->chngFlag = 0;
     {
         CoutCapture capture;
-        EXPECT_EQ(f->ChangeFuncDef("", 1, 8), 1);
+        EXPECT_EQ(f->ChangeFuncDef("", 1, 8, registry_), 1);
         EXPECT_TRUE(SameText("式が入力されていません\n\n", capture.Text()));
     }
     EXPECT_EQ(f->funcDef, nullptr);  // the old definition is gone
     EXPECT_EQ(f->chngFlag, 0);
-    EXPECT_EQ(f->ChangeFuncDef("a0-1", 1, 8), 1);
+    EXPECT_EQ(f->ChangeFuncDef("a0-1", 1, 8, registry_), 1);
     EXPECT_EQ(f->chngFlag, 1);
     EXPECT_EQ(Definition_Text(f), "a0-1");
 }
 
 TEST_F(Definition, TheConstructorKeepsItsFlagWhenTheTextIsRefused) {
     CoutCapture capture;
-    UsrFuncProp refused("p", -1, 1, 8, 0, "a0+");
+    UsrFuncProp refused("p", -1, 1, 8, 0, "a0+", No_FunctionNames());
     EXPECT_EQ(refused.funcDef, nullptr);
     EXPECT_EQ(refused.chngFlag, 0);
-    UsrFuncProp accepted("q", 7, 1, 8, 0, "a0+1");
+    UsrFuncProp accepted("q", 7, 1, 8, 0, "a0+1", No_FunctionNames());
     EXPECT_NE(accepted.funcDef, nullptr);
     EXPECT_EQ(accepted.chngFlag, 0);
     EXPECT_EQ(accepted.filePos, 7);
@@ -492,7 +492,7 @@ TEST_F(Definition, AFunctionMayCallAnotherDefinedOne) {
 
 TEST_F(Definition, FormulaAnalysis) {
     CompForm* items = nullptr;
-    EXPECT_EQ(Formula_Analysis(&items, "a0*(a1+2)"), 1);
+    EXPECT_EQ(Formula_Analysis(&items, "a0*(a1+2)", No_FunctionNames()), 7);
     ASSERT_NE(items, nullptr);
     EXPECT_STREQ(items[0].CompArray, "a0");
     EXPECT_STREQ(items[6].CompArray, ")");
@@ -500,7 +500,7 @@ TEST_F(Definition, FormulaAnalysis) {
     CompForm* untouched = reinterpret_cast<CompForm*>(&items);
     CompForm* kept = untouched;
     CoutCapture capture;
-    EXPECT_EQ(Formula_Analysis(&kept, "a0*"), 0);
+    EXPECT_EQ(Formula_Analysis(&kept, "a0*", No_FunctionNames()), 0);
     EXPECT_EQ(kept, untouched);
 }
 
