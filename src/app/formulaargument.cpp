@@ -11,6 +11,7 @@
 #include "formula/symbol.h"
 #include "text/messages.h"
 #include "text/textchar.h"
+#include "userfunc/usrfunc.h"
 
 namespace {
 const int FORMULA_LINE_SIZE = NAME_SIZE;
@@ -60,6 +61,7 @@ bool FormulaArgument::Analyse(const std::string& text) {
     }
     std::istringstream typed(text);
     if (Input_Formula(typed, line_array, FORMULA_LINE_SIZE) == nullptr) line_array[0] = '\0';
+    g_ufunc_list.Take_CalledFunctions(line_array);
     CompForm* items = nullptr;
     if (Analyse_FormulaText(&items, line_array, ERROR_WITH_POSITION) == 0) return false;
     the_formlist_.reset(items);

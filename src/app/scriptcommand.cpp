@@ -13,7 +13,7 @@
 #include "report/parallelsweep.h"
 #include "report/reportwriter.h"
 #include "text/messages.h"
-#include "userfunc/savefile.h"
+#include "userfunc/savefileindex.h"
 #include "userfunc/usrfunc.h"
 
 namespace {
@@ -31,11 +31,11 @@ const char* Usage_Of(const ScriptOptions& options) {
     return options.command == ScriptCommand::EVAL ? Msg().EVAL_USAGE : Msg().TABLE_USAGE;
 }
 
-// The functions of the save file, with their definitions, in the registry.
-// The file is read only: the registry is never saved by these commands.
+// The functions of the save file, defined when a formula calls them. The
+// file is read only: the registry is never saved by these commands.
 bool Load_Functions(const std::string& path) {
     if (path.empty()) return true;
-    if (Create_UFunctionTable(g_ufunc_list, path.c_str(), 1) == 1) return true;
+    if (Index_UFunctionFile(g_ufunc_list, path.c_str()) == 1) return true;
     std::cout << Msg().SCRIPT_FUNCTIONS_UNREADABLE << path << "\n";
     return false;
 }

@@ -2,6 +2,7 @@
 
 #include <iostream>
 #include <map>
+#include <new>
 #include <sstream>
 #include <vector>
 
@@ -62,8 +63,8 @@ void Define_Records(UsrFuncArray& ufunc_list, const SaveFileContent& content) {
     for (size_t i = 0; i < content.records.size(); ++i) {
         const SavedRecord& record = content.records[i];
         UsrFuncProp* entry = ufunc_list.Find(record.name.c_str());
-        entry->ChangeFuncDef(std::string(content.Definition(i)).c_str(), record.arg_num,
-                             record.ret_kind);
+        entry->LoadFuncDef(std::string(content.Definition(i)).c_str(), record.arg_num,
+                           record.ret_kind);
         entry->chngFlag = 1;
         entry->changedSinceRead = false;
     }
@@ -182,9 +183,17 @@ int Create_UFunctionTable(UsrFuncArray& ufunc_list, const char* udef_file, int j
     // ones included.
     UsrFuncArray loaded(nullptr);
     if (!Register_Names(loaded, content)) return UFUNC_NO_MEMORY;
+    // The definitions are analysed against the new registry (a call of a
+    // function the file holds is looked up there), so it is put in place
+    // first; the old one is kept aside until the new one is whole.
     ufunc_list.Swap(loaded);
+    try {
+        if (jread_form == 1) Define_Records(ufunc_list, content);
+    } catch (const std::bad_alloc&) {
+        ufunc_list.Swap(loaded);
+        return UFUNC_NO_MEMORY;
+    }
     loaded.DeleteAllObject();
-    if (jread_form == 1) Define_Records(ufunc_list, content);
     if (content.damaged) {
         std::cout << Msg().LOAD_DAMAGED_BEFORE << content.records.size() << Msg().LOAD_DAMAGED_AFTER
                   << std::endl;
