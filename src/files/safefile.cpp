@@ -9,6 +9,7 @@
 #include <random>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -277,20 +278,21 @@ int Read_RegularFilePieces(const std::string& path, FilePieces& pieces) {
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_ACCESS_DENIED ? FILE_DENIED : FILE_FAILED;
+    // Closed however the reading ends: pieces may run out of memory.
+    std::unique_ptr<void, BOOL (*)(HANDLE)> closer(handle, CloseHandle);
     int result = GetFileType(handle) == FILE_TYPE_DISK ? FILE_DONE : FILE_NOT_REGULAR;
     LARGE_INTEGER size;
     if (result == FILE_DONE && GetFileSizeEx(handle, &size)) pieces.Size(size.QuadPart);
-    std::unique_ptr<char[]> chunk(new char[FILE_PIECE_SIZE]);
+    std::vector<char> chunk(FILE_PIECE_SIZE);
     DWORD count = 0;
     while (result == FILE_DONE) {
-        if (!ReadFile(handle, chunk.get(), FILE_PIECE_SIZE, &count, nullptr))
+        if (!ReadFile(handle, chunk.data(), FILE_PIECE_SIZE, &count, nullptr))
             result = FILE_FAILED;
         else if (count == 0)
             break;
         else
-            pieces.Take(chunk.get(), count);
+            pieces.Take(chunk.data(), count);
     }
-    CloseHandle(handle);
     return result;
 }
 #else
@@ -302,21 +304,17 @@ int Read_RegularFilePieces(const std::string& path, FilePieces& pieces) {
         close(handle);
         return FILE_NOT_REGULAR;
     }
+    // Closed however the reading ends: pieces may run out of memory.
+    std::unique_ptr<int, void (*)(int*)> closer(&handle, [](int* open_handle) { close(*open_handle); });
     pieces.Size(static_cast<long long>(info.st_size));
-    std::unique_ptr<char[]> chunk(new char[FILE_PIECE_SIZE]);
-    int result = FILE_DONE;
+    std::vector<char> chunk(FILE_PIECE_SIZE);
     for (;;) {
-        ssize_t count = read(handle, chunk.get(), FILE_PIECE_SIZE);
+        ssize_t count = read(handle, chunk.data(), FILE_PIECE_SIZE);
         if (count < 0 && errno == EINTR) continue;
-        if (count == 0) break;
-        if (count < 0) {
-            result = FILE_FAILED;
-            break;
-        }
-        pieces.Take(chunk.get(), static_cast<size_t>(count));
+        if (count == 0) return FILE_DONE;
+        if (count < 0) return FILE_FAILED;
+        pieces.Take(chunk.data(), static_cast<size_t>(count));
     }
-    close(handle);
-    return result;
 }
 #endif
 

@@ -191,9 +191,10 @@ SessionResult Session::RunWithArguments(const std::string& arguments,
 
 SessionResult Session::RunWithEnvironment(const std::string& assignments,
                                           const std::string& arguments,
-                                          const std::string& typed_utf8) {
+                                          const std::string& typed_utf8,
+                                          bool quiet_error_output) {
     WriteFile(kInputFile, Cp932(typed_utf8));
-    return Launch(std::string("< ") + kInputFile, arguments, true, assignments);
+    return Launch(std::string("< ") + kInputFile, arguments, quiet_error_output, assignments);
 }
 
 std::string ProgramCommandLine() { return ProgramCommand(); }

@@ -71,9 +71,11 @@ public:
     SessionResult RunClosedInput();
     // Runs kansu with command-line arguments; standard error is returned, not checked.
     SessionResult RunWithArguments(const std::string& arguments, const std::string& typed_utf8);
-    // The same with environment assignments ("NAME=value ...") for the program.
+    // The same with environment assignments ("NAME=value ...") for the program;
+    // standard error is checked to be empty unless told otherwise.
     SessionResult RunWithEnvironment(const std::string& assignments, const std::string& arguments,
-                                     const std::string& typed_utf8);
+                                     const std::string& typed_utf8,
+                                     bool quiet_error_output = true);
 
     std::string Path(const std::string& name) const;
     void WriteFile(const std::string& name, const std::string& bytes) const;
