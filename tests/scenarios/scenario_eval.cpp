@@ -98,18 +98,39 @@ TEST(EvalScenario, RefusalsAndFailures) {
     }
 }
 
-// The user functions of a save file are used; the file is only read.
+// The user functions of a save file are used; the file is only read. Only
+// the functions a formula calls (and those they call) are defined, in file
+// order, as a load defines them: a call of a later record is refused.
 TEST(EvalScenario, FunctionsOfASaveFile) {
     using userfunc_test::FileId;
     using userfunc_test::Record;
-    Session session;
-    std::string saved = FileId() + Record("g", 1, "a0+1") + Record("f", 2, "a0*g(a1)/3");
-    session.WriteFile("funcs.dat", saved);
-    SessionResult result = session.RunWithArguments("eval 'f(x,0.5)' x=0.1 --functions funcs.dat", "");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_EQ(UnixText(result.output), "0.05\n");
-    EXPECT_EQ(session.ReadFile("funcs.dat"), saved);
-    EXPECT_EQ(session.Files(), std::vector<std::string>{"funcs.dat"});
+    const std::string refused = "これは式になってないぞ！プンプン\n";
+    const struct {
+        std::string saved, arguments, output, error_output;
+        int status;
+    } cases[] = {
+        {FileId() + Record("g", 1, "a0+1") + Record("f", 2, "a0*g(a1)/3"),
+         "eval 'f(x,0.5)' x=0.1", "0.05\n", "", 0},
+        // h is broken and never called; k calls f two records up.
+        {FileId() + Record("h", 1, "a0+") + Record("g", 1, "a0/3") + Record("f", 1, "g(a0)*2") +
+             Record("k", 2, "f(a0)+a1"),
+         "eval 'k(0.1,1)'", "1.06667\n", "", 0},
+        {FileId() + Record("f", 1, "g(a0)+1") + Record("g", 1, "a0*2"), "eval 'f(0.1)'", "",
+         refused + "\n" + refused + "おかしいところはf(…なんです。\n", 1},
+        {FileId() + Record("g", 1, "a0*2") + "broken", "eval 'g(0.1)'", "0.2\n",
+         "関数を 1 個読み込みました。ファイルの残りのレコードは壊れているため読み込めません\n", 0},
+    };
+    for (const auto& run : cases) {
+        SCOPED_TRACE(run.arguments);
+        Session session;
+        session.WriteFile("funcs.dat", run.saved);
+        SessionResult result = session.RunWithArguments(run.arguments + " --functions funcs.dat", "");
+        EXPECT_EQ(result.exit_status, run.status);
+        EXPECT_EQ(UnixText(result.output), run.output);
+        EXPECT_TRUE(SameText(run.error_output, result.error_output));
+        EXPECT_EQ(session.ReadFile("funcs.dat"), run.saved);
+        EXPECT_EQ(session.Files(), std::vector<std::string>{"funcs.dat"});
+    }
 }
 
 }  // namespace
