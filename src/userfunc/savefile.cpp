@@ -10,12 +10,29 @@
 #include "files/safefile.h"
 
 namespace {
-// The records are read in place: the file's bytes are never copied.
+// How many records the lengths at their starts chain together: the list of
+// records is made that long at once, never grown (growing holds it twice).
+size_t Count_Records(const std::string& bytes, size_t start) {
+    size_t count = 0;
+    for (size_t position = start; bytes.size() - position >= 4; ++count) {
+        unsigned long length = 0;
+        for (int i = 3; i >= 0; --i)
+            length = (length << 8) | static_cast<unsigned char>(bytes[position + i]);
+        if (length < UFUNC_RECORD_MIN || length > bytes.size() - position) break;
+        position += length;
+    }
+    return count;
+}
+
+// The records are read in place: the file's bytes are never copied, and a
+// record keeps neither its definition nor its argument kinds (both are read
+// from the bytes when needed).
 void Parse_Records(SaveFileContent* content, long start) {
     MemoryReadBuf memory(content->bytes.data(), content->bytes.size());
     std::istream in(&memory);
     in.seekg(start);
     long file_end = static_cast<long>(content->bytes.size());
+    content->records.reserve(Count_Records(content->bytes, static_cast<size_t>(start)));
     SavedRecord record;
     while (Bytes_Left(in, file_end) > 0) {
         if (Read_SavedRecord(in, file_end, &record) != 1) {
@@ -23,6 +40,7 @@ void Parse_Records(SaveFileContent* content, long start) {
             break;
         }
         record.definition = std::string();
+        record.arg_kinds = std::vector<unsigned short>();
         content->records.push_back(record);
     }
 }

@@ -25,7 +25,8 @@ const int UFUNC_TOO_MANY_FILES = -17;  // no file descriptor left (Last_FileErro
 const int UFUNC_NO_MEMORY = -18;       // the functions did not fit in memory: nothing changed
 
 // A save file's content and its records. The bytes are held once: a record's
-// bytes and definition are read from them (records[i].definition stays empty).
+// bytes and definition are read from them (records[i].definition and
+// records[i].arg_kinds stay empty).
 struct SaveFileContent {
     bool is_save_file = false;  // begins with the identifier
     bool damaged = false;       // a broken record ends it before its end
