@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <utility>
 
 #include "files/safefile.h"
@@ -188,16 +189,23 @@ void UsrFuncArray::Take_CalledFunctions(const char* formula) {
         SavedRecord record;
         if (!file_index->Find(name, &first_position, &record)) continue;
         if (AddUFncElem(name.c_str(), record.position, record.arg_num, record.ret_kind, nullptr) != 1)
-            continue;
+            throw std::bad_alloc();
         for (std::string& called : Called_Names(record.definition.c_str()))
             waiting.push_back(std::move(called));
         taken.push_back({first_position, Find(name.c_str()), std::move(record.definition)});
     }
     // Defined in file order, as a load defines them: a function calls only
-    // functions whose records come before its own.
+    // functions whose records come before its own, also those that an
+    // earlier formula had defined already.
     std::sort(taken.begin(), taken.end(),
               [](const Taken& a, const Taken& b) { return a.first_position < b.first_position; });
+    struct DefiningAt {
+        DefiningAt(long& at, long position) : at_(at) { at_ = position; }
+        ~DefiningAt() { at_ = -1; }
+        long& at_;
+    };
     for (Taken& function : taken) {
+        DefiningAt defining(defining_at, function.entry->filePos);
         function.entry->LoadFuncDef(function.definition.c_str(), function.entry->argNum,
                                     function.entry->rtvKind);
         function.entry->chngFlag = 1;

@@ -317,6 +317,7 @@ CompForm* UsrFuncArray::operator[](const char* key) const {
 int UsrFuncArray::operator()(const char* key) const {
     UsrFuncProp* entry = Find(key);
     if (entry == nullptr) return 0;
+    if (defining_at >= 0 && entry->filePos >= defining_at) return 1;
     return entry->IsDefined() ? 2 : 1;
 }
 

@@ -129,6 +129,9 @@ private:
     // takes a logarithmic time, so that loading many functions is not quadratic.
     std::map<std::string, UsrFuncProp*, std::less<>> by_name;
     std::unique_ptr<SaveFileIndex> file_index;
+    // While Take_CalledFunctions defines a record's function: records from
+    // here on are not defined yet, as in a load (-1 when none is defined).
+    long defining_at = -1;
 };
 
 // The one registry of the program.

@@ -108,23 +108,29 @@ TEST(EvalScenario, FunctionsOfASaveFile) {
     const struct {
         std::string saved, arguments, output, error_output;
         int status;
+        std::string typed;
     } cases[] = {
         {FileId() + Record("g", 1, "a0+1") + Record("f", 2, "a0*g(a1)/3"),
-         "eval 'f(x,0.5)' x=0.1", "0.05\n", "", 0},
+         "eval 'f(x,0.5)' x=0.1", "0.05\n", "", 0, ""},
         // h is broken and never called; k calls f two records up.
         {FileId() + Record("h", 1, "a0+") + Record("g", 1, "a0/3") + Record("f", 1, "g(a0)*2") +
              Record("k", 2, "f(a0)+a1"),
-         "eval 'k(0.1,1)'", "1.06667\n", "", 0},
+         "eval 'k(0.1,1)'", "1.06667\n", "", 0, ""},
         {FileId() + Record("f", 1, "g(a0)+1") + Record("g", 1, "a0*2"), "eval 'f(0.1)'", "",
-         refused + "\n" + refused + "おかしいところはf(…なんです。\n", 1},
+         refused + "\n" + refused + "おかしいところはf(…なんです。\n", 1, ""},
         {FileId() + Record("g", 1, "a0*2") + "broken", "eval 'g(0.1)'", "0.2\n",
-         "関数を 1 個読み込みました。ファイルの残りのレコードは壊れているため読み込めません\n", 0},
+         "関数を 1 個読み込みました。ファイルの残りのレコードは壊れているため読み込めません\n", 0,
+         ""},
+        // g defined for the first line is still a later record for f.
+        {FileId() + Record("f", 1, "g(a0)+1") + Record("g", 1, "a0*2"), "eval -", "0.2\n",
+         refused + "\n" + refused + "おかしいところはf(…なんです。\n", 1, "g(0.1)\nf(0.1)\n"},
     };
     for (const auto& run : cases) {
         SCOPED_TRACE(run.arguments);
         Session session;
         session.WriteFile("funcs.dat", run.saved);
-        SessionResult result = session.RunWithArguments(run.arguments + " --functions funcs.dat", "");
+        SessionResult result =
+            session.RunWithArguments(run.arguments + " --functions funcs.dat", run.typed);
         EXPECT_EQ(result.exit_status, run.status);
         EXPECT_EQ(UnixText(result.output), run.output);
         EXPECT_TRUE(SameText(run.error_output, result.error_output));
