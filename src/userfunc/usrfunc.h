@@ -15,9 +15,9 @@
 #include "formula/fmula.h"
 #include "userfunc/saverecord.h"
 
-// One registered function; label is its name.
 class SaveFileIndex;
 
+// One registered function; label is its name.
 class UsrFuncProp : public BaseLnList {
 public:
     long filePos;             // offset of its record in the save file, -1 when none
