@@ -10,7 +10,6 @@
 #include "app/options.h"
 #include "app/scriptargs.h"
 #include "app/tablecommand.h"
-#include "eval/evalnative.h"
 #include "report/parallelsweep.h"
 #include "report/reportwriter.h"
 #include "text/messages.h"
@@ -24,8 +23,7 @@ void Choose_Encoding(const ScriptOptions& options) {
     encoding.utf8 = options.utf8;
     encoding.cp932 = options.cp932;
     Use_Utf8(Utf8_Chosen(encoding, std::getenv("KANSU_ENCODING"), std::cerr));
-    const char* machine_code = std::getenv("KANSU_MACHINE_CODE");
-    Allow_NativeCode(machine_code == nullptr || std::strcmp(machine_code, "0") != 0);
+    Apply_EvaluatorEnvironment();
 }
 
 const char* Usage_Of(const ScriptOptions& options) {

@@ -1,6 +1,6 @@
 // The Japanese written since the original dialogue keeps to one vocabulary:
-// the newer messages, the Japanese manual page and README.ja.md. Code spans and
-// blocks are left out of the README, since they quote the program, whose
+// the newer messages, the Japanese manual page, README.ja.md and docs/*.ja.md.
+// Code spans and blocks are left out of the READMEs, since they quote the program, whose
 // original texts stay word for word.
 #include <gtest/gtest.h>
 
@@ -70,10 +70,14 @@ TEST(Glossary, JapaneseManualPageKeepsToIt) {
 }
 
 TEST(Glossary, JapaneseReadmeProseKeepsToIt) {
-    std::string prose =
-        std::regex_replace(Source("README.ja.md"), std::regex("\n    [^\n]*|`[^`]*`"), "\n");
-    std::string found = Rejected(prose);
-    EXPECT_TRUE(found.empty()) << found;
+    for (const char* document : {"README.ja.md", "docs/dialogue.ja.md", "docs/scripting.ja.md",
+                                 "docs/files.ja.md", "docs/benchmark.ja.md"}) {
+        std::string text = Source(document);
+        EXPECT_FALSE(text.empty()) << document;
+        std::string prose = std::regex_replace(text, std::regex("\n    [^\n]*|`[^`]*`"), "\n");
+        std::string found = Rejected(prose);
+        EXPECT_TRUE(found.empty()) << document << ":\n" << found;
+    }
 }
 
 }  // namespace
