@@ -279,14 +279,16 @@ int Read_RegularFilePieces(const std::string& path, FilePieces& pieces) {
     if (handle == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_ACCESS_DENIED ? FILE_DENIED : FILE_FAILED;
     // Closed however the reading ends: pieces may run out of memory.
-    std::unique_ptr<void, BOOL (*)(HANDLE)> closer(handle, CloseHandle);
+    std::unique_ptr<void, void (*)(HANDLE)> closer(handle, [](HANDLE open_handle) {
+        CloseHandle(open_handle);
+    });
     int result = GetFileType(handle) == FILE_TYPE_DISK ? FILE_DONE : FILE_NOT_REGULAR;
     LARGE_INTEGER size;
     if (result == FILE_DONE && GetFileSizeEx(handle, &size)) pieces.Size(size.QuadPart);
     std::vector<char> chunk(FILE_PIECE_SIZE);
     DWORD count = 0;
     while (result == FILE_DONE) {
-        if (!ReadFile(handle, chunk.data(), FILE_PIECE_SIZE, &count, nullptr))
+        if (!ReadFile(handle, chunk.data(), static_cast<DWORD>(chunk.size()), &count, nullptr))
             result = FILE_FAILED;
         else if (count == 0)
             break;
