@@ -480,7 +480,8 @@ struct ChildCost {
 ChildCost Run_Kansu(const std::vector<std::string>& arguments, const std::string& input_path) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(KANSU_BINARY));
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     std::fflush(stdout);
     double start = Wall_Seconds();
@@ -538,9 +539,11 @@ long long Write_LongDefinitions(const std::string& path, int count, int terms) {
     for (int i = 1; i < terms; ++i) body += "+a0";
     std::ofstream out(path, std::ios::binary);
     out.write(UFUNC_FILE_ID, UFUNC_FILE_ID_SIZE);
-    for (int i = 0; i < count; ++i) Write_Record(out, ("f" + std::to_string(i)).c_str(), 1, 8, body.c_str());
+    for (int i = 0; i < count; ++i)
+        Write_Record(out, ("f" + std::to_string(i)).c_str(), 1, 8, body.c_str());
     out.close();
-    return static_cast<long long>(Slurp(path).size());
+    std::error_code error;
+    return static_cast<long long>(std::filesystem::file_size(path, error));
 }
 
 // One save file loaded by kansu eval --functions (calling f1) and by the
@@ -656,7 +659,8 @@ int main(int argc, char** argv) {
     std::printf("max RSS of kansu: %ld KiB for an implicit report of %dx%d points\n", implicit_rss,
                 grid + 1, grid + 1);
     std::printf("\nloading save files of long definitions         max RSS   CPU      wall\n");
-    for (size_t i = 0; i < loads.size(); ++i) Print_LoadRow(loads[i], !quick && i + 1 == loads.size());
+    for (size_t i = 0; i < loads.size(); ++i)
+        Print_LoadRow(loads[i], !quick && i + 1 == loads.size());
 
     // The children's state folder is in it too.
     std::error_code ignored;

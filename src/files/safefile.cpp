@@ -279,9 +279,8 @@ int Read_RegularFilePieces(const std::string& path, FilePieces& pieces) {
     if (handle == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_ACCESS_DENIED ? FILE_DENIED : FILE_FAILED;
     // Closed however the reading ends: pieces may run out of memory.
-    std::unique_ptr<void, void (*)(HANDLE)> closer(handle, [](HANDLE open_handle) {
-        CloseHandle(open_handle);
-    });
+    std::unique_ptr<void, void (*)(HANDLE)> closer(
+        handle, [](HANDLE open_handle) { CloseHandle(open_handle); });
     int result = GetFileType(handle) == FILE_TYPE_DISK ? FILE_DONE : FILE_NOT_REGULAR;
     LARGE_INTEGER size;
     if (result == FILE_DONE && GetFileSizeEx(handle, &size)) pieces.Size(size.QuadPart);
@@ -307,7 +306,8 @@ int Read_RegularFilePieces(const std::string& path, FilePieces& pieces) {
         return FILE_NOT_REGULAR;
     }
     // Closed however the reading ends: pieces may run out of memory.
-    std::unique_ptr<int, void (*)(int*)> closer(&handle, [](int* open_handle) { close(*open_handle); });
+    std::unique_ptr<int, void (*)(int*)> closer(&handle,
+                                                [](int* open_handle) { close(*open_handle); });
     pieces.Size(static_cast<long long>(info.st_size));
     std::vector<char> chunk(FILE_PIECE_SIZE);
     for (;;) {

@@ -13,9 +13,7 @@
 #include "userfunc/usrfunc.h"
 
 namespace {
-uint32_t Name_Hash(std::string_view name) {
-    return static_cast<uint32_t>(Stamp_Of(name).hash);
-}
+uint32_t Name_Hash(std::string_view name) { return static_cast<uint32_t>(Stamp_Of(name).hash); }
 
 bool Is_Letter(char letter) {
     return (letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z');
@@ -68,7 +66,8 @@ private:
         while (pending_.size() - used >= 4) {
             long position = pending_at_ + static_cast<long>(used);
             unsigned long length = Little_Endian32(pending_.data() + used);
-            if (length < UFUNC_RECORD_MIN || length > static_cast<unsigned long>(file_end_ - position) ||
+            if (length < UFUNC_RECORD_MIN ||
+                length > static_cast<unsigned long>(file_end_ - position) ||
                 position > static_cast<long>(UINT32_MAX)) {
                 Stop();
                 return;
@@ -188,7 +187,8 @@ void UsrFuncArray::Take_CalledFunctions(const char* formula) {
         long first_position = 0;
         SavedRecord record;
         if (!file_index->Find(name, &first_position, &record)) continue;
-        if (AddUFncElem(name.c_str(), record.position, record.arg_num, record.ret_kind, nullptr) != 1)
+        if (AddUFncElem(name.c_str(), record.position, record.arg_num, record.ret_kind, nullptr) !=
+            1)
             throw std::bad_alloc();
         for (std::string& called : Called_Names(record.definition.c_str()))
             waiting.push_back(std::move(called));

@@ -206,7 +206,9 @@ int UsrFuncArray::DeleteAllObject() {
     return 1;
 }
 
-void UsrFuncArray::Use_FileIndex(std::unique_ptr<SaveFileIndex> index) { file_index = std::move(index); }
+void UsrFuncArray::Use_FileIndex(std::unique_ptr<SaveFileIndex> index) {
+    file_index = std::move(index);
+}
 
 void UsrFuncArray::Swap(UsrFuncArray& other) {
     std::swap(the_root, other.the_root);

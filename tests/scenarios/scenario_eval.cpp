@@ -110,8 +110,8 @@ TEST(EvalScenario, FunctionsOfASaveFile) {
         int status;
         std::string typed;
     } cases[] = {
-        {FileId() + Record("g", 1, "a0+1") + Record("f", 2, "a0*g(a1)/3"),
-         "eval 'f(x,0.5)' x=0.1", "0.05\n", "", 0, ""},
+        {FileId() + Record("g", 1, "a0+1") + Record("f", 2, "a0*g(a1)/3"), "eval 'f(x,0.5)' x=0.1",
+         "0.05\n", "", 0, ""},
         // h is broken and never called; k calls f two records up.
         {FileId() + Record("h", 1, "a0+") + Record("g", 1, "a0/3") + Record("f", 1, "g(a0)*2") +
              Record("k", 2, "f(a0)+a1"),

@@ -191,8 +191,7 @@ SessionResult Session::RunWithArguments(const std::string& arguments,
 
 SessionResult Session::RunWithEnvironment(const std::string& assignments,
                                           const std::string& arguments,
-                                          const std::string& typed_utf8,
-                                          bool quiet_error_output) {
+                                          const std::string& typed_utf8, bool quiet_error_output) {
     WriteFile(kInputFile, Cp932(typed_utf8));
     return Launch(std::string("< ") + kInputFile, arguments, quiet_error_output, assignments);
 }

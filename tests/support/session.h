@@ -74,8 +74,7 @@ public:
     // The same with environment assignments ("NAME=value ...") for the program;
     // standard error is checked to be empty unless told otherwise.
     SessionResult RunWithEnvironment(const std::string& assignments, const std::string& arguments,
-                                     const std::string& typed_utf8,
-                                     bool quiet_error_output = true);
+                                     const std::string& typed_utf8, bool quiet_error_output = true);
 
     std::string Path(const std::string& name) const;
     void WriteFile(const std::string& name, const std::string& bytes) const;
