@@ -24,9 +24,7 @@ size_t Count_Records(const std::string& bytes, size_t start) {
     return count;
 }
 
-// The records are read in place: the file's bytes are never copied, and a
-// record keeps neither its definition nor its argument kinds (both are read
-// from the bytes when needed).
+// The records are read in place: the file's bytes are never copied.
 void Parse_Records(SaveFileContent* content, long start) {
     MemoryReadBuf memory(content->bytes.data(), content->bytes.size());
     std::istream in(&memory);
@@ -39,9 +37,8 @@ void Parse_Records(SaveFileContent* content, long start) {
             content->damaged = true;
             break;
         }
-        record.definition = std::string();
-        record.arg_kinds = std::vector<unsigned short>();
-        content->records.push_back(record);
+        content->records.push_back({record.position, record.recd_length, record.name,
+                                    record.arg_num, record.ret_kind, record.definition_at});
     }
 }
 
@@ -63,7 +60,7 @@ namespace {
 // unchanged since this run read it. False when an entry did not fit in memory.
 bool Register_Names(UsrFuncArray& ufunc_list, const SaveFileContent& content) {
     for (size_t i = 0; i < content.records.size(); ++i) {
-        const SavedRecord& record = content.records[i];
+        const RecordPlace& record = content.records[i];
         if (ufunc_list.AddUFncElem(record.name.c_str(), record.position, record.arg_num,
                                    record.ret_kind, nullptr) == 0)
             return false;
@@ -79,7 +76,7 @@ bool Register_Names(UsrFuncArray& ufunc_list, const SaveFileContent& content) {
 // count as changed (so the end asks), but not as changed since read.
 void Define_Records(UsrFuncArray& ufunc_list, const SaveFileContent& content) {
     for (size_t i = 0; i < content.records.size(); ++i) {
-        const SavedRecord& record = content.records[i];
+        const RecordPlace& record = content.records[i];
         UsrFuncProp* entry = ufunc_list.Find(record.name.c_str());
         entry->LoadFuncDef(std::string(content.Definition(i)).c_str(), record.arg_num,
                            record.ret_kind);
@@ -123,12 +120,12 @@ SaveFileContent Parse_SaveFile(std::string bytes) {
 }
 
 std::string_view SaveFileContent::Record_Bytes(size_t index) const {
-    const SavedRecord& record = records[index];
+    const RecordPlace& record = records[index];
     return std::string_view(bytes).substr(record.position, record.recd_length);
 }
 
 std::string_view SaveFileContent::Definition(size_t index) const {
-    const SavedRecord& record = records[index];
+    const RecordPlace& record = records[index];
     long end = record.position + static_cast<long>(record.recd_length) - 1;  // its NUL
     if (end <= record.definition_at) return std::string_view();
     return std::string_view(bytes).substr(record.definition_at, end - record.definition_at);
@@ -236,7 +233,7 @@ int UsrFuncArray::SetFuncDefFrmFile(const char* key) {
     SaveFileContent content = Parse_SaveFile(std::move(bytes));
     int index = Index_Of(content, key);
     if (index < 0) return UFUNC_RECORD_DAMAGED;
-    const SavedRecord& record = content.records[index];
+    const RecordPlace& record = content.records[index];
     std::string definition(content.Definition(index));
     long size = static_cast<long>(definition.size()) + 1;
     std::vector<char> cleaned(static_cast<size_t>(size));
@@ -270,7 +267,7 @@ int Cut_NamedRecord(UsrFuncArray& registry, const std::string& target, const cha
     if (!content.is_save_file || content.damaged) return -2;
     int index = Index_Of(content, name);
     if (index < 0) return 1;
-    const SavedRecord& record = content.records[index];
+    const RecordPlace& record = content.records[index];
     std::string rest =
         whole.substr(0, record.position) + whole.substr(record.position + record.recd_length);
     if (rest.size() == static_cast<size_t>(UFUNC_FILE_ID_SIZE)) {

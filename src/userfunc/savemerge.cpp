@@ -21,7 +21,7 @@ void Say(const char* name, const char* what) {
 }
 
 // Loads a definition that another run saved into an entry this run left alone.
-void Take_StoredDefinition(UsrFuncProp* entry, const SavedRecord& record,
+void Take_StoredDefinition(UsrFuncProp* entry, const RecordPlace& record,
                            const std::string& definition) {
     if (!entry->IsDefined()) {
         entry->argNum = record.arg_num;
@@ -70,7 +70,7 @@ void Merge_Entries(UsrFuncArray& registry, const SaveFileContent& now,
 // Registers by name the functions that only the file holds.
 void Merge_Additions(UsrFuncArray& registry, const SaveFileContent& now) {
     for (size_t i = 0; i < now.records.size(); ++i) {
-        const SavedRecord& record = now.records[i];
+        const RecordPlace& record = now.records[i];
         if (registry.Find(record.name.c_str()) != nullptr) continue;
         auto deleted = registry.DeletedRecords().find(record.name);
         RecordStamp stored = Stamp_Of(now.Record_Bytes(i));

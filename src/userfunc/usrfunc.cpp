@@ -193,6 +193,7 @@ UsrFuncArray::UsrFuncArray(const char* file_path) : the_root(nullptr), ufndef_fi
 UsrFuncArray::~UsrFuncArray() { DeleteAllObject(); }
 
 int UsrFuncArray::DeleteAllObject() {
+    by_name.clear();  // its keys are the labels freed below
     while (the_root != nullptr) {
         UsrFuncProp* following = the_root->NextPnt();
         delete the_root;
@@ -201,7 +202,6 @@ int UsrFuncArray::DeleteAllObject() {
     delete[] ufndef_file;
     ufndef_file = nullptr;
     deleted_records.clear();
-    by_name.clear();
     file_index.reset();
     return 1;
 }

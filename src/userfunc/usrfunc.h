@@ -9,6 +9,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "userfunc/baselnlist.h"
@@ -127,7 +128,8 @@ private:
     std::map<std::string, RecordStamp> deleted_records;
     // The entries of the list by name: finding one, or the place of a new one,
     // takes a logarithmic time, so that loading many functions is not quadratic.
-    std::map<std::string, UsrFuncProp*, std::less<>> by_name;
+    // Keyed by the entry's own label, not a copy of it.
+    std::map<std::string_view, UsrFuncProp*, std::less<>> by_name;
     std::unique_ptr<SaveFileIndex> file_index;
     // While Take_CalledFunctions defines a record's function: records from
     // here on are not defined yet, as in a load (-1 when none is defined).

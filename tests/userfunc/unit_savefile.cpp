@@ -1088,7 +1088,7 @@ TEST_F(SaveFile, ASaveMergesWithWhatAnotherRunSaved) {
         EXPECT_EQ(Names(registry), merge.names);
         EXPECT_EQ(registry.GetChangeFlag(), 0);
         SaveFileContent written = Parse_SaveFile(merge.after);
-        for (const SavedRecord& record : written.records)
+        for (const RecordPlace& record : written.records)
             EXPECT_EQ(registry.AccFilePos(record.name.c_str()), record.position) << record.name;
         if (merge.said.empty())
             EXPECT_EQ(capture.Text(), "");
