@@ -338,7 +338,7 @@ TEST(SaveScenario, LongDefinitionsLoadWithinFourTimesTheFileSize) {
 // the menu comes back with every function kept.
 TEST(SaveScenario, RunningOutOfFilesOrMemoryKeepsTheFunctions) {
     std::string records;
-    for (int i = 0; i < 100000; ++i) records += Record("f" + std::to_string(100000 + i), 1, "a0*2");
+    for (int i = 0; i < 300000; ++i) records += Record("f" + std::to_string(100000 + i), 1, "a0*2");
     const struct {
         const char* limit;
         std::string typed, message;
