@@ -125,6 +125,7 @@ bool FormulaArgument::Analyse(const std::string& text, bool quiet) {
 }
 
 bool FormulaArgument::Analysed(bool quiet) {
+    g_ufunc_list.Take_CalledFunctions(line_array);
     CompForm* items = nullptr;
     int fault = -1;
     if (Analyse_FormulaText(&items, line_array, ERROR_SILENT, &fault) == 0) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <iostream>
+#include <memory>
 
 #include "formula/fmulaopfc.h"
 #include "formula/symbol.h"
@@ -75,19 +76,19 @@ void Show_FormulaError(const ErrorInfo& the_error, const char* line_array,
 int Analyse_FormulaText(CompForm** the_formlist, const char* line_array, FormulaErrorStyle style,
                         int* fault_position) {
     int elem_number = 0;
-    CompForm* tmp_formlist = Create_TempCompForm(line_array, &elem_number);
+    // Released however the analysis ends, memory running out included.
+    std::unique_ptr<CompForm[]> tmp_formlist(Create_TempCompForm(line_array, &elem_number));
     ErrorInfo the_error = {-1, 0};
-    if (Analysis_Formula(tmp_formlist, elem_number, line_array, &the_error, EmptyArray) == 0) {
+    if (Analysis_Formula(tmp_formlist.get(), elem_number, line_array, &the_error, EmptyArray) ==
+        0) {
         Show_FormulaError(the_error, line_array, style);
         if (fault_position != nullptr)
             *fault_position = the_error.error_kind == 1 ? the_error.formula_position : -1;
-        delete[] tmp_formlist;
         return 0;
     }
     int item_count = current_number + 1;
     CompForm* result = new CompForm[item_count];
-    Copy_CompFormArray(tmp_formlist, result, item_count);
-    delete[] tmp_formlist;
+    Copy_CompFormArray(tmp_formlist.get(), result, item_count);
     *the_formlist = result;
     return 1;
 }
