@@ -120,7 +120,7 @@ int SaveFileIndex::Open(const std::string& path) {
     return 1;
 }
 
-bool SaveFileIndex::Find(const std::string& name, long* first_position, SavedRecord* last) const {
+bool SaveFileIndex::Find(const std::string& name, SavedRecord* last) const {
     uint32_t hash = Name_Hash(name);
     auto place = std::lower_bound(slots_.begin(), slots_.end(), hash,
                                   [](const Slot& slot, uint32_t key) { return slot.hash < key; });
@@ -132,7 +132,6 @@ bool SaveFileIndex::Find(const std::string& name, long* first_position, SavedRec
         // A record that is no longer there (the file was rewritten) is not used.
         if (Check_StoredRecord(in, file_end_, place->position, name.c_str(), &record) != 1)
             continue;
-        if (!found) *first_position = place->position;
         *last = std::move(record);
         found = true;
     }
@@ -220,9 +219,8 @@ void UsrFuncArray::Take_CalledFunctions(std::string_view formula) {
         std::string name = std::move(waiting.back());
         waiting.pop_back();
         if (Find(name.c_str()) != nullptr) continue;
-        long first_position = 0;
         SavedRecord record;
-        if (!file_index->Find(name, &first_position, &record)) continue;
+        if (!file_index->Find(name, &record)) continue;
         if (AddUFncElem(name.c_str(), record.position, record.arg_num, record.ret_kind, nullptr) !=
             1)
             throw std::bad_alloc();

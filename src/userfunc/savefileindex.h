@@ -21,9 +21,9 @@ public:
     int Open(const std::string& path);
     bool Damaged() const { return damaged_; }
     size_t RecordCount() const { return slots_.size(); }
-    // The offset of name's first record (its place in file order) and its last
-    // record (the definition that counts); false when the file holds none.
-    bool Find(const std::string& name, long* first_position, SavedRecord* last) const;
+    // name's last record (the definition that counts); false when the file
+    // holds none.
+    bool Find(const std::string& name, SavedRecord* last) const;
 
     struct Slot {
         uint32_t hash;
