@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
@@ -43,6 +44,7 @@
 #include "report/reportwriter.h"
 #include "roots/rootsearch.h"
 #include "formula/symbol.h"
+#include "userfunc/saverecord.h"
 #include "userfunc/usrfunc.h"
 
 namespace {
@@ -507,30 +509,126 @@ void Roots_Row(int divisions) {
 
 // ---- memory ----
 
-// Largest resident set of the kansu program writing an explicit report of
-// the given number of points, in KiB; -1 when it cannot be measured.
-long Report_MaxRss(long long points) {
-    std::string dialogue = work_dir + "/dialogue.txt";
-    std::string report = work_dir + "/rss.txt";
-    std::remove(report.c_str());
-    std::ofstream(dialogue) << "1\nsin(x)*exp(-x/10)+x^2\nx(0,100)[" << points << "]\n"
-                            << report << "\n0\n";
+// What one run of the kansu program cost: its largest resident set in KiB
+// (-1 when it failed or cannot be measured) and its CPU and wall seconds.
+struct ChildCost {
+    long max_rss = -1;
+    double cpu = 0.0;
+    double wall = 0.0;
+};
+
+// Runs kansu with the arguments, standard input from input_path, standard
+// output thrown away, and HOME and the state folder in the work folder.
+ChildCost Run_Kansu(const std::vector<std::string>& arguments, const std::string& input_path) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(KANSU_BINARY));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
     std::fflush(stdout);
+    double start = Wall_Seconds();
     pid_t child = fork();
     if (child == 0) {
-        if (std::freopen(dialogue.c_str(), "r", stdin) == nullptr ||
-            std::freopen("/dev/null", "w", stdout) == nullptr)
+        if (std::freopen(input_path.c_str(), "r", stdin) == nullptr ||
+            std::freopen("/dev/null", "w", stdout) == nullptr ||
+            std::freopen("/dev/null", "w", stderr) == nullptr ||
+            setenv("HOME", work_dir.c_str(), 1) != 0 ||
+            setenv("XDG_STATE_HOME", work_dir.c_str(), 1) != 0)
             _exit(3);
-        execl(KANSU_BINARY, KANSU_BINARY, static_cast<char*>(nullptr));
+        execv(KANSU_BINARY, argv.data());
         _exit(3);
     }
     int status = 0;
     struct rusage usage;
-    bool measured = child >= 0 && wait4(child, &status, 0, &usage) == child && status == 0;
+    ChildCost cost;
+    if (child < 0 || wait4(child, &status, 0, &usage) != child || status != 0) return cost;
+    cost.wall = Wall_Seconds() - start;
+    cost.cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+               static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+    cost.max_rss = usage.ru_maxrss;
+    return cost;
+}
+
+// Largest resident set of the kansu program writing a report through the
+// dialogue (menu choice, then the mode's lines and the report's name), in KiB.
+long Report_MaxRss(const std::string& choice_and_lines) {
+    std::string dialogue = work_dir + "/dialogue.txt";
+    std::string report = work_dir + "/rss.txt";
+    std::remove(report.c_str());
+    std::ofstream(dialogue) << choice_and_lines << report << "\n0\n";
+    long rss = Run_Kansu({}, dialogue).max_rss;
     // Removed at once: the system then need not write the report out while
     // the rows after are timed.
     std::remove(report.c_str());
-    return measured ? usage.ru_maxrss : -1;
+    return rss;
+}
+
+long Explicit_MaxRss(long long points) {
+    return Report_MaxRss("1\nsin(x)*exp(-x/10)+x^2\nx(0,100)[" + std::to_string(points) + "]\n");
+}
+
+long Implicit_MaxRss(int divisions) {
+    std::string n = std::to_string(divisions);
+    return Report_MaxRss("2\nsin(x)*exp(-x/10)+x^2-y\nx(0,100)[" + n + "]\ny(0,10000)[" + n +
+                         "]\n");
+}
+
+// A save file of count one-argument functions f0, f1, ... each defined as
+// a0+a0+...+a0 with the given number of terms: what loading long
+// definitions costs.
+long long Write_LongDefinitions(const std::string& path, int count, int terms) {
+    std::string body = "a0";
+    for (int i = 1; i < terms; ++i) body += "+a0";
+    std::ofstream out(path, std::ios::binary);
+    out.write(UFUNC_FILE_ID, UFUNC_FILE_ID_SIZE);
+    for (int i = 0; i < count; ++i)
+        Write_Record(out, ("f" + std::to_string(i)).c_str(), 1, 8, body.c_str());
+    out.close();
+    std::error_code error;
+    return static_cast<long long>(std::filesystem::file_size(path, error));
+}
+
+// One save file loaded by kansu eval --functions (calling f1) and by the
+// dialogue's SetUfList with every definition.
+struct LoadRow {
+    int count;
+    int terms;
+    long long bytes;
+    ChildCost eval;
+    ChildCost dialogue;
+};
+
+LoadRow Load_Row(int count, int terms) {
+    LoadRow row{count, terms, 0, {}, {}};
+    std::string file = work_dir + "/long.dat";
+    std::string dialogue = work_dir + "/load.txt";
+    std::string empty = work_dir + "/empty.txt";
+    row.bytes = Write_LongDefinitions(file, count, terms);
+    std::ofstream(empty).close();
+    std::ofstream(dialogue) << "-1\nSetUfList\n" << file << "\n1\n0\n2\n";
+    row.eval = Run_Kansu({"eval", "f1(2)", "--functions", file}, empty);
+    row.dialogue = Run_Kansu({}, dialogue);
+    std::remove(file.c_str());
+    std::remove(dialogue.c_str());
+    std::remove(empty.c_str());
+    return row;
+}
+
+// A load may take 4 times the file's size plus 10 MB; --functions on the
+// largest file at most 20 MB and half a second, the dialogue 5 seconds (CPU).
+void Print_LoadRow(const LoadRow& row, bool largest) {
+    long bound = static_cast<long>(row.bytes * 4 / 1024) + 10 * 1024;
+    for (int which = 0; which < 2; ++which) {
+        const ChildCost& cost = which == 0 ? row.eval : row.dialogue;
+        bool within = cost.max_rss >= 0 && cost.max_rss <= bound;
+        if (largest && which == 0) within = within && cost.max_rss <= 20 * 1024 && cost.cpu < 0.5;
+        if (largest && which == 1) within = within && cost.cpu < 5.0;
+        Check(within, which == 0 ? "eval --functions" : "SetUfList");
+        std::printf("%6d x %2d terms %10.2f MB  %-16s %9ld KiB %7.2f s %7.2f s  (bound %ld KiB)\n",
+                    row.count, row.terms, static_cast<double>(row.bytes) / 1e6,
+                    which == 0 ? "eval --functions" : "SetUfList, all", cost.max_rss, cost.cpu,
+                    cost.wall, bound);
+    }
 }
 
 }  // namespace
@@ -544,8 +642,17 @@ int main(int argc, char** argv) {
     // set as its own peak, so the bench must still be small.
     long long small = quick ? 1000 : 10000;
     long long large = quick ? 100000 : 10000000;
-    long small_rss = Report_MaxRss(small);
-    long large_rss = Report_MaxRss(large);
+    long small_rss = Explicit_MaxRss(small);
+    long large_rss = Explicit_MaxRss(large);
+    int grid = quick ? 300 : 3000;
+    long implicit_rss = Implicit_MaxRss(grid);
+    std::vector<LoadRow> loads;
+    loads.push_back(Load_Row(2000, 80));
+    loads.push_back(Load_Row(20000, 1));
+    if (!quick) {
+        loads.push_back(Load_Row(20000, 80));
+        loads.push_back(Load_Row(400000, 80));
+    }
     struct rusage own;
     getrusage(RUSAGE_SELF, &own);
     long own_rss = own.ru_maxrss;
@@ -595,12 +702,15 @@ int main(int argc, char** argv) {
         "\nmax RSS of kansu: %ld KiB at %lld points, %ld KiB at %lld points"
         " (the bench itself: %ld KiB)\n",
         small_rss, small, large_rss, large, own_rss);
+    std::printf("max RSS of kansu: %ld KiB for an implicit report of %dx%d points\n", implicit_rss,
+                grid + 1, grid + 1);
+    std::printf("\nloading save files of long definitions         max RSS   CPU      wall\n");
+    for (size_t i = 0; i < loads.size(); ++i)
+        Print_LoadRow(loads[i], !quick && i + 1 == loads.size());
 
-    std::remove((work_dir + "/kansu.txt").c_str());
-    std::remove((work_dir + "/floor.txt").c_str());
-    std::remove((work_dir + "/rss.txt").c_str());
-    std::remove((work_dir + "/dialogue.txt").c_str());
-    rmdir(work_dir.c_str());
+    // The children's state folder is in it too.
+    std::error_code ignored;
+    std::filesystem::remove_all(work_dir, ignored);
     g_ufunc_list.DeleteAllObject();
     std::printf(failures == 0 ? "rows agree\n" : "%d row sets differ\n", failures);
     return failures == 0 ? 0 : 1;

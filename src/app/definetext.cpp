@@ -9,6 +9,7 @@
 #include "formula/formulatext.h"
 #include "text/messages.h"
 #include "text/textchar.h"
+#include "userfunc/savefileindex.h"
 #include "userfunc/usrfunc.h"
 
 namespace {
@@ -138,6 +139,8 @@ bool Define_FromText(const std::string& line, const std::string& where) {
         std::cout << where << parts.name << Msg().DEFINE_CALLS_ITSELF;
         return false;
     }
+    // A definition may call a function of the --functions save file.
+    g_ufunc_list.Take_CalledFunctions(parts.formula);
     if (!Check_Formula(parts.formula, count, where)) return false;
     long file_pos = g_ufunc_list.AccFilePos(parts.name.c_str());
     g_ufunc_list.AddUFncElem(parts.name.c_str(), file_pos == -2 ? -1 : file_pos,
@@ -151,19 +154,6 @@ bool Define_All(const std::vector<std::string>& definitions) {
         if (!Define_FromText(definition, "kansu: --define " + definition + ": ")) all = false;
     Mark_ScriptFunctionsUnchanged();
     return all;
-}
-
-std::vector<std::string> Called_Names(std::string_view formula) {
-    std::vector<std::string> names;
-    size_t start = 0;
-    for (size_t i = 0; i < formula.size(); ++i) {
-        if (!std::isalnum(static_cast<unsigned char>(formula[i]))) {
-            if (formula[i] == '(' && i > start)
-                names.emplace_back(formula.substr(start, i - start));
-            start = i + 1;
-        }
-    }
-    return names;
 }
 
 void Mark_ScriptFunctionsUnchanged() {

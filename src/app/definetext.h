@@ -5,7 +5,6 @@
 #define KANSU_APP_DEFINETEXT_H
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 // Registers one definition line; false when refused, the refusal on
@@ -16,8 +15,6 @@ bool Define_FromText(const std::string& line, const std::string& where);
 bool Define_Lines(const std::string& path, const std::string& text);
 // Every --define in order; false when any was refused.
 bool Define_All(const std::vector<std::string>& definitions);
-// The names a definition calls: each name directly before a "(".
-std::vector<std::string> Called_Names(std::string_view formula);
 // Script functions are never saved: none counts as changed.
 void Mark_ScriptFunctionsUnchanged();
 

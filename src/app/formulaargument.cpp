@@ -126,6 +126,8 @@ bool FormulaArgument::Analyse(const std::string& text, const FunctionNames& func
 }
 
 bool FormulaArgument::Analysed(const FunctionNames& function_names, bool quiet) {
+    // A save file's functions are defined as the formula calls them.
+    g_ufunc_list.Take_CalledFunctions(line_array);
     CompForm* items = nullptr;
     int fault = -1;
     int item_count = Analyse_FormulaText(&items, line_array, function_names, ERROR_SILENT, &fault);

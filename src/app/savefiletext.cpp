@@ -13,6 +13,7 @@
 #include "files/safefile.h"
 #include "text/messages.h"
 #include "userfunc/savefile.h"
+#include "userfunc/savefileindex.h"
 #include "userfunc/usrfunc.h"
 
 namespace {
@@ -56,7 +57,7 @@ std::vector<size_t> Callees_First(const SaveFileContent& content) {
 void Define_Again(const SaveFileContent& content) {
     for (size_t record : Callees_First(content)) {
         UsrFuncProp* entry = g_ufunc_list.Find(content.records[record].name.c_str());
-        if (entry == nullptr || entry->funcDef != nullptr) continue;
+        if (entry == nullptr || entry->IsDefined()) continue;
         entry->ChangeFuncDef(std::string(content.Definition(record)).c_str(),
                              content.records[record].arg_num, content.records[record].ret_kind,
                              g_ufunc_list);
@@ -67,31 +68,40 @@ void Define_Again(const SaveFileContent& content) {
 }
 }  // namespace
 
+namespace {
+// A save file the index could not take yet that reads whole: loaded whole,
+// then the functions its name order left undefined defined again, callees
+// first (the messages of the first try dropped).
+bool Load_SaveFileWhole(const std::string& path, std::string bytes) {
+    std::ostringstream first_try;
+    std::streambuf* messages = std::cout.rdbuf(first_try.rdbuf());
+    int loaded = Create_UFunctionTable(g_ufunc_list, path.c_str(), 1);
+    std::cout.rdbuf(messages);
+    if (loaded == 1) Define_Again(Parse_SaveFile(std::move(bytes)));
+    if (loaded == 1) return true;
+    Say_ReadFailed(
+        path, loaded == UFUNC_NO_MEMORY ? Error_Reason(ENOMEM) : Error_Reason(Last_FileError()));
+    return false;
+}
+}  // namespace
+
 bool Load_FunctionsFile(const std::string& path) {
+    // A save file is indexed, not loaded: a formula then defines only the
+    // functions it calls, so memory follows the formula, not the file.
+    if (Index_UFunctionFile(g_ufunc_list, path.c_str()) == 1) {
+        Mark_ScriptFunctionsUnchanged();
+        return true;
+    }
     std::string bytes;
     int read = Read_RegularFile(path, &bytes);
     if (read != FILE_DONE) {
         Say_ReadFailed(path, FileStatus_Reason(read));
         return false;
     }
-    if (!Parse_SaveFile(bytes).is_save_file) {
-        bool defined = Define_Lines(path, bytes);
-        Mark_ScriptFunctionsUnchanged();
-        return defined;
-    }
-    // Loaded in the file's order (name order), a definition that calls a
-    // later function does not analyse: such ones are defined again, callees
-    // first, and the messages of the first try dropped.
-    std::ostringstream first_try;
-    std::streambuf* messages = std::cout.rdbuf(first_try.rdbuf());
-    int loaded = Create_UFunctionTable(g_ufunc_list, path.c_str(), 1);
-    std::cout.rdbuf(messages);
-    if (loaded == 1) Define_Again(Parse_SaveFile(std::move(bytes)));
+    bool defined = Parse_SaveFile(bytes).is_save_file ? Load_SaveFileWhole(path, std::move(bytes))
+                                                      : Define_Lines(path, bytes);
     Mark_ScriptFunctionsUnchanged();
-    if (loaded == 1) return true;
-    Say_ReadFailed(
-        path, loaded == UFUNC_NO_MEMORY ? Error_Reason(ENOMEM) : Error_Reason(Last_FileError()));
-    return false;
+    return defined;
 }
 
 int Write_FunctionsText(const std::string& path, std::ostream& out) {
@@ -107,7 +117,7 @@ int Write_FunctionsText(const std::string& path, std::ostream& out) {
         return SCRIPT_FAILED;
     }
     for (size_t i : Callees_First(content)) {
-        const SavedRecord& record = content.records[i];
+        const RecordPlace& record = content.records[i];
         out << record.name << "(";
         for (unsigned short arg = 0; arg < record.arg_num; ++arg)
             out << (arg > 0 ? ",a" : "a") << arg;

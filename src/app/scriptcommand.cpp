@@ -1,6 +1,7 @@
 #include "app/scriptcommand.h"
 
 #include <iostream>
+#include <new>
 
 #include "app/definetext.h"
 #include "app/evalcommand.h"
@@ -84,5 +85,11 @@ int Run_Checked(const ScriptOptions& options) {
 int Run_ScriptCommand(int argc, const char* const* argv, int word) {
     ScriptOptions options = Parse_ScriptOptions(argc, argv, word);
     Choose_Encoding(options);
-    return Run_Checked(options);
+    try {
+        return Run_Checked(options);
+    } catch (const std::bad_alloc&) {
+        // Said, not an abort: the run ends as any other failure does.
+        std::cerr << Msg().OUT_OF_MEMORY_END << std::endl;
+        return SCRIPT_FAILED;
+    }
 }

@@ -5,9 +5,11 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -262,8 +264,7 @@ bool Path_Taken(const std::string& path) {
 #ifdef _WIN32
 // Opened with every sharing right, so that another run may replace the file
 // while this one reads it.
-int Read_RegularFile(const std::string& path, std::string* bytes) {
-    bytes->clear();
+int Read_RegularFilePieces(const std::string& path, FilePieces& pieces) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         DWORD error = GetLastError();
@@ -277,23 +278,26 @@ int Read_RegularFile(const std::string& path, std::string* bytes) {
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_ACCESS_DENIED ? FILE_DENIED : FILE_FAILED;
+    // Closed however the reading ends: pieces may run out of memory.
+    std::unique_ptr<void, void (*)(HANDLE)> closer(
+        handle, [](HANDLE open_handle) { CloseHandle(open_handle); });
     int result = GetFileType(handle) == FILE_TYPE_DISK ? FILE_DONE : FILE_NOT_REGULAR;
-    char chunk[4096];
+    LARGE_INTEGER size;
+    if (result == FILE_DONE && GetFileSizeEx(handle, &size)) pieces.Size(size.QuadPart);
+    std::vector<char> chunk(FILE_PIECE_SIZE);
     DWORD count = 0;
     while (result == FILE_DONE) {
-        if (!ReadFile(handle, chunk, sizeof chunk, &count, nullptr))
+        if (!ReadFile(handle, chunk.data(), static_cast<DWORD>(chunk.size()), &count, nullptr))
             result = FILE_FAILED;
         else if (count == 0)
             break;
         else
-            bytes->append(chunk, count);
+            pieces.Take(chunk.data(), count);
     }
-    CloseHandle(handle);
     return result;
 }
 #else
-int Read_RegularFile(const std::string& path, std::string* bytes) {
-    bytes->clear();
+int Read_RegularFilePieces(const std::string& path, FilePieces& pieces) {
     int handle = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (handle < 0) return Status_OfError(errno);
     struct stat info;
@@ -301,24 +305,40 @@ int Read_RegularFile(const std::string& path, std::string* bytes) {
         close(handle);
         return FILE_NOT_REGULAR;
     }
-    // Held once at its size: a large save file is not copied while it grows.
-    bytes->reserve(static_cast<size_t>(info.st_size));
-    char chunk[4096];
-    int result = FILE_DONE;
+    // Closed however the reading ends: pieces may run out of memory.
+    std::unique_ptr<int, void (*)(int*)> closer(&handle,
+                                                [](int* open_handle) { close(*open_handle); });
+    pieces.Size(static_cast<long long>(info.st_size));
+    std::vector<char> chunk(FILE_PIECE_SIZE);
     for (;;) {
-        ssize_t count = read(handle, chunk, sizeof chunk);
+        ssize_t count = read(handle, chunk.data(), FILE_PIECE_SIZE);
         if (count < 0 && errno == EINTR) continue;
-        if (count == 0) break;
-        if (count < 0) {
-            result = FILE_FAILED;
-            break;
-        }
-        bytes->append(chunk, static_cast<size_t>(count));
+        if (count == 0) return FILE_DONE;
+        if (count < 0) return FILE_FAILED;
+        pieces.Take(chunk.data(), static_cast<size_t>(count));
     }
-    close(handle);
-    return result;
 }
 #endif
+
+namespace {
+// A whole file in one text, held once at its size: a large save file is not
+// copied while it grows.
+class WholeFile : public FilePieces {
+public:
+    explicit WholeFile(std::string* bytes) : bytes_(bytes) {}
+    void Size(long long size) override { bytes_->reserve(static_cast<size_t>(size)); }
+    void Take(const char* data, size_t size) override { bytes_->append(data, size); }
+
+private:
+    std::string* bytes_;
+};
+}  // namespace
+
+int Read_RegularFile(const std::string& path, std::string* bytes) {
+    bytes->clear();
+    WholeFile whole(bytes);
+    return Read_RegularFilePieces(path, whole);
+}
 
 int Check_OutputPath(const std::string& path) {
     std::error_code error;

@@ -5,6 +5,7 @@
 #ifndef KANSU_SAFEFILE_H
 #define KANSU_SAFEFILE_H
 
+#include <cstddef>
 #include <string>
 
 // Outcomes of the file operations below.
@@ -33,6 +34,17 @@ bool Path_Taken(const std::string& path);
 // Reads a whole regular file: FILE_DONE, FILE_MISSING, FILE_NOT_REGULAR,
 // FILE_DENIED or FILE_FAILED. Opening never blocks (a FIFO is refused).
 int Read_RegularFile(const std::string& path, std::string* bytes);
+// Receives a file's bytes piece by piece, in order, after its size.
+class FilePieces {
+public:
+    virtual ~FilePieces() = default;
+    virtual void Size(long long) {}
+    virtual void Take(const char* data, size_t size) = 0;
+};
+const size_t FILE_PIECE_SIZE = 65536;
+// Read_RegularFile for a file too large to hold: the same statuses, the bytes
+// handed to pieces as they are read.
+int Read_RegularFilePieces(const std::string& path, FilePieces& pieces);
 // Whether path may be opened for output: missing, or a regular file. FILE_DONE,
 // FILE_MISSING or FILE_NOT_REGULAR.
 int Check_OutputPath(const std::string& path);

@@ -46,15 +46,26 @@ CompForm*& CFList::operator[](int index) {
     return the_dummy;
 }
 
+// The text is an empty one; the bytes after its end are never read, so
+// neither making nor copying an item touches more of the buffer than its text.
 CompForm::CompForm()
-    : CompArray(),
-      kind(0),
+    : kind(0),
       argm_num(1),
       operator_kind(-1),
       list_fnarg(),
       number_source(nullptr),
       left(nullptr),
-      right(nullptr) {}
+      right(nullptr) {
+    CompArray[0] = '\0';
+}
+
+namespace {
+void Copy_Text(char* target, const char* source) {
+    size_t length = strnlen(source, ITEM_TEXT_SIZE - 1);
+    std::memcpy(target, source, length);
+    target[length] = '\0';
+}
+}  // namespace
 
 CompForm::CompForm(const CompForm& the_source)
     : kind(the_source.kind),
@@ -64,12 +75,12 @@ CompForm::CompForm(const CompForm& the_source)
       number_source(the_source.number_source),
       left(the_source.left),
       right(the_source.right) {
-    std::memcpy(CompArray, the_source.CompArray, sizeof CompArray);
+    Copy_Text(CompArray, the_source.CompArray);
 }
 
 CompForm& CompForm::operator=(const CompForm& the_source) {
     if (this == &the_source) return *this;
-    std::memcpy(CompArray, the_source.CompArray, sizeof CompArray);
+    Copy_Text(CompArray, the_source.CompArray);
     kind = the_source.kind;
     argm_num = the_source.argm_num;
     operator_kind = the_source.operator_kind;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <iostream>
+#include <memory>
 
 #include "formula/fmulaopfc.h"
 #include "formula/symbol.h"
@@ -76,20 +77,19 @@ int Analyse_FormulaText(CompForm** the_formlist, const char* line_array,
                         const FunctionNames& function_names, FormulaErrorStyle style,
                         int* fault_position) {
     int elem_number = 0;
-    CompForm* tmp_formlist = Create_TempCompForm(line_array, &elem_number);
+    // Released however the analysis ends, memory running out included.
+    std::unique_ptr<CompForm[]> tmp_formlist(Create_TempCompForm(line_array, &elem_number));
     ErrorInfo the_error = {-1, 0};
-    int item_count = Analysis_Formula(tmp_formlist, elem_number, line_array, &the_error, EmptyArray,
-                                      function_names);
+    int item_count = Analysis_Formula(tmp_formlist.get(), elem_number, line_array, &the_error,
+                                      EmptyArray, function_names);
     if (item_count == 0) {
         Show_FormulaError(the_error, line_array, style);
         if (fault_position != nullptr)
             *fault_position = the_error.error_kind == 1 ? the_error.formula_position : -1;
-        delete[] tmp_formlist;
         return 0;
     }
     CompForm* result = new CompForm[item_count];
-    Copy_CompFormArray(tmp_formlist, result, item_count);
-    delete[] tmp_formlist;
+    Copy_CompFormArray(tmp_formlist.get(), result, item_count);
     *the_formlist = result;
     return item_count;
 }

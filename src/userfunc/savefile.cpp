@@ -2,6 +2,7 @@
 
 #include <iostream>
 #include <map>
+#include <new>
 #include <sstream>
 #include <vector>
 
@@ -9,20 +10,35 @@
 #include "files/safefile.h"
 
 namespace {
+// How many records the lengths at their starts chain together: the list of
+// records is made that long at once, never grown (growing holds it twice).
+size_t Count_Records(const std::string& bytes, size_t start) {
+    size_t count = 0;
+    for (size_t position = start; bytes.size() - position >= 4; ++count) {
+        unsigned long length = 0;
+        for (int i = 3; i >= 0; --i)
+            length = (length << 8) | static_cast<unsigned char>(bytes[position + i]);
+        if (length < UFUNC_RECORD_MIN || length > bytes.size() - position) break;
+        position += length;
+    }
+    return count;
+}
+
 // The records are read in place: the file's bytes are never copied.
 void Parse_Records(SaveFileContent* content, long start) {
     MemoryReadBuf memory(content->bytes.data(), content->bytes.size());
     std::istream in(&memory);
     in.seekg(start);
     long file_end = static_cast<long>(content->bytes.size());
+    content->records.reserve(Count_Records(content->bytes, static_cast<size_t>(start)));
     SavedRecord record;
     while (Bytes_Left(in, file_end) > 0) {
         if (Read_SavedRecord(in, file_end, &record) != 1) {
             content->damaged = true;
             break;
         }
-        record.definition = std::string();
-        content->records.push_back(record);
+        content->records.push_back({record.position, record.recd_length, record.name,
+                                    record.arg_num, record.ret_kind, record.definition_at});
     }
 }
 
@@ -44,7 +60,7 @@ namespace {
 // unchanged since this run read it. False when an entry did not fit in memory.
 bool Register_Names(UsrFuncArray& ufunc_list, const SaveFileContent& content) {
     for (size_t i = 0; i < content.records.size(); ++i) {
-        const SavedRecord& record = content.records[i];
+        const RecordPlace& record = content.records[i];
         if (ufunc_list.AddUFncElem(record.name.c_str(), record.position, record.arg_num,
                                    record.ret_kind, nullptr) == 0)
             return false;
@@ -60,10 +76,10 @@ bool Register_Names(UsrFuncArray& ufunc_list, const SaveFileContent& content) {
 // count as changed (so the end asks), but not as changed since read.
 void Define_Records(UsrFuncArray& ufunc_list, const SaveFileContent& content) {
     for (size_t i = 0; i < content.records.size(); ++i) {
-        const SavedRecord& record = content.records[i];
+        const RecordPlace& record = content.records[i];
         UsrFuncProp* entry = ufunc_list.Find(record.name.c_str());
-        entry->ChangeFuncDef(std::string(content.Definition(i)).c_str(), record.arg_num,
-                             record.ret_kind, ufunc_list);
+        entry->LoadFuncDef(std::string(content.Definition(i)).c_str(), record.arg_num,
+                           record.ret_kind, ufunc_list);
         entry->chngFlag = 1;
         entry->changedSinceRead = false;
     }
@@ -104,12 +120,12 @@ SaveFileContent Parse_SaveFile(std::string bytes) {
 }
 
 std::string_view SaveFileContent::Record_Bytes(size_t index) const {
-    const SavedRecord& record = records[index];
+    const RecordPlace& record = records[index];
     return std::string_view(bytes).substr(record.position, record.recd_length);
 }
 
 std::string_view SaveFileContent::Definition(size_t index) const {
-    const SavedRecord& record = records[index];
+    const RecordPlace& record = records[index];
     long end = record.position + static_cast<long>(record.recd_length) - 1;  // its NUL
     if (end <= record.definition_at) return std::string_view();
     return std::string_view(bytes).substr(record.definition_at, end - record.definition_at);
@@ -182,9 +198,17 @@ int Create_UFunctionTable(UsrFuncArray& ufunc_list, const char* udef_file, int j
     // ones included.
     UsrFuncArray loaded(nullptr);
     if (!Register_Names(loaded, content)) return UFUNC_NO_MEMORY;
+    // The definitions are analysed against the new registry (a call of a
+    // function the file holds is looked up there), so it is put in place
+    // first; the old one is kept aside until the new one is whole.
     ufunc_list.Swap(loaded);
+    try {
+        if (jread_form == 1) Define_Records(ufunc_list, content);
+    } catch (const std::bad_alloc&) {
+        ufunc_list.Swap(loaded);
+        return UFUNC_NO_MEMORY;
+    }
     loaded.DeleteAllObject();
-    if (jread_form == 1) Define_Records(ufunc_list, content);
     if (content.damaged) {
         std::cout << Msg().LOAD_DAMAGED_BEFORE << content.records.size() << Msg().LOAD_DAMAGED_AFTER
                   << std::endl;
@@ -209,7 +233,7 @@ int UsrFuncArray::SetFuncDefFrmFile(const char* key) {
     SaveFileContent content = Parse_SaveFile(std::move(bytes));
     int index = Index_Of(content, key);
     if (index < 0) return UFUNC_RECORD_DAMAGED;
-    const SavedRecord& record = content.records[index];
+    const RecordPlace& record = content.records[index];
     std::string definition(content.Definition(index));
     long size = static_cast<long>(definition.size()) + 1;
     std::vector<char> cleaned(static_cast<size_t>(size));
@@ -243,7 +267,7 @@ int Cut_NamedRecord(UsrFuncArray& registry, const std::string& target, const cha
     if (!content.is_save_file || content.damaged) return -2;
     int index = Index_Of(content, name);
     if (index < 0) return 1;
-    const SavedRecord& record = content.records[index];
+    const RecordPlace& record = content.records[index];
     std::string rest =
         whole.substr(0, record.position) + whole.substr(record.position + record.recd_length);
     if (rest.size() == static_cast<size_t>(UFUNC_FILE_ID_SIZE)) {

@@ -24,13 +24,24 @@ const int UFUNC_NO_LOCK = -16;        // the folder's lock cannot be taken: noth
 const int UFUNC_TOO_MANY_FILES = -17;  // no file descriptor left (Last_FileError says why)
 const int UFUNC_NO_MEMORY = -18;       // the functions did not fit in memory: nothing changed
 
-// A save file's content and its records. The bytes are held once: a record's
-// bytes and definition are read from them (records[i].definition stays empty).
+// What a loaded file keeps of each record: where it lies and what the
+// registry takes from it. Its bytes and definition are read from the file's
+// bytes, so a large file is held about once.
+struct RecordPlace {
+    long position;  // offset of its first byte
+    unsigned long recd_length;
+    std::string name;
+    unsigned short arg_num;
+    unsigned short ret_kind;
+    long definition_at;  // offset of the definition text
+};
+
+// A save file's content and its records.
 struct SaveFileContent {
     bool is_save_file = false;  // begins with the identifier
     bool damaged = false;       // a broken record ends it before its end
     std::string bytes;
-    std::vector<SavedRecord> records;
+    std::vector<RecordPlace> records;
     std::string_view Record_Bytes(size_t index) const;
     std::string_view Definition(size_t index) const;
 };

@@ -21,9 +21,9 @@ void Say(const char* name, const char* what) {
 }
 
 // Loads a definition that another run saved into an entry this run left alone.
-void Take_StoredDefinition(UsrFuncArray& registry, UsrFuncProp* entry, const SavedRecord& record,
+void Take_StoredDefinition(UsrFuncArray& registry, UsrFuncProp* entry, const RecordPlace& record,
                            const std::string& definition) {
-    if (entry->funcDef == nullptr) {
+    if (!entry->IsDefined()) {
         entry->argNum = record.arg_num;
         entry->rtvKind = record.ret_kind;
         return;
@@ -49,7 +49,7 @@ void Merge_Entries(UsrFuncArray& registry, const SaveFileContent& now,
         int index = Index_InFile(in_file, entry->label);
         RecordStamp stored = index < 0 ? RecordStamp() : Stamp_Of(now.Record_Bytes(index));
         if (entry->changedSinceRead) {
-            if (entry->funcDef != nullptr && stored.Known() && stored != entry->knownRecord)
+            if (entry->IsDefined() && stored.Known() && stored != entry->knownRecord)
                 Say(entry->label, Msg().MERGE_REPLACED);
             continue;
         }
@@ -71,7 +71,7 @@ void Merge_Entries(UsrFuncArray& registry, const SaveFileContent& now,
 // Registers by name the functions that only the file holds.
 void Merge_Additions(UsrFuncArray& registry, const SaveFileContent& now) {
     for (size_t i = 0; i < now.records.size(); ++i) {
-        const SavedRecord& record = now.records[i];
+        const RecordPlace& record = now.records[i];
         if (registry.Find(record.name.c_str()) != nullptr) continue;
         auto deleted = registry.DeletedRecords().find(record.name);
         RecordStamp stored = Stamp_Of(now.Record_Bytes(i));
@@ -138,7 +138,7 @@ int SaveDate_ToFileEx(UsrFuncArray& the_target) {
     if (gone) {
         // Written anew, as a first save would: whatever this run holds.
         for (UsrFuncProp* entry = the_target.FirstPnt(); entry != nullptr; entry = entry->NextPnt())
-            if (entry->funcDef != nullptr) entry->changedSinceRead = true;
+            if (entry->IsDefined()) entry->changedSinceRead = true;
     } else {
         Merge_Entries(the_target, now, in_file);
         Merge_Additions(the_target, now);

@@ -3,12 +3,14 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <memory>
 #include <new>
 #include <utility>
 
 #include "formula/crtbtree.h"
 #include "formula/formulatext.h"
 #include "text/messages.h"
+#include "userfunc/savefileindex.h"
 #include "formula/symbol.h"
 
 UsrFuncArray g_ufunc_list(nullptr);
@@ -19,6 +21,22 @@ char* New_TextCopy(const char* text) {
     char* copy = new char[length + 1];
     std::memcpy(copy, text, length + 1);
     return copy;
+}
+
+// The definition text that items give back: their texts one after another,
+// in a new array exactly as long (the caller frees it).
+char* Items_Text(const CompForm* items, int item_count) {
+    size_t total = 0;
+    for (int i = 0; i < item_count; ++i) total += strnlen(items[i].CompArray, ITEM_TEXT_SIZE);
+    char* text = new char[total + 1];
+    size_t used = 0;
+    for (int i = 0; i < item_count; ++i) {
+        size_t length = strnlen(items[i].CompArray, ITEM_TEXT_SIZE);
+        std::memcpy(text + used, items[i].CompArray, length);
+        used += length;
+    }
+    text[used] = '\0';
+    return text;
 }
 
 const char* const KIND_TEXTS[] = {"unsigned char ", "char ", "unsigned short ", "short ",
@@ -43,6 +61,7 @@ UsrFuncProp::UsrFuncProp(const char* key, long file_pos, unsigned short arg_Numb
       funcDef(nullptr),
       funcAryNum(-1),
       funcRoot(nullptr),
+      heldDef(nullptr),
       changedSinceRead(def_string != nullptr),
       knownRecord() {
     if (def_string != nullptr) Set_Definition(def_string, function_names);
@@ -54,6 +73,8 @@ UsrFuncProp* UsrFuncProp::NextPnt() { return static_cast<UsrFuncProp*>(the_next)
 
 void UsrFuncProp::Free_Definition() {
     delete[] funcDef;
+    delete[] heldDef;
+    heldDef = nullptr;
     funcDef = nullptr;
     funcRoot = nullptr;
     funcAryNum = -1;
@@ -71,8 +92,38 @@ void UsrFuncProp::Set_Definition(const char* def_string, const FunctionNames& fu
     funcRoot = Build_Tree(items, item_count);
 }
 
+// Analyses the text as Set_Definition does, but keeps only the text the items
+// give back (what a save writes), not the items.
+void UsrFuncProp::Hold_Definition(const char* def_string, const FunctionNames& function_names) {
+    CompForm* items = nullptr;
+    int item_count = Formula_Analysis(&items, def_string, function_names);
+    if (item_count == 0) return;
+    std::unique_ptr<CompForm[]> analysed(items);
+    heldDef = Items_Text(items, item_count);
+}
+
+CompForm* UsrFuncProp::DefinitionRoot(const FunctionNames& function_names) {
+    if (funcDef != nullptr || heldDef == nullptr) return funcRoot;
+    // Taken first: the entry is undefined should the analysis refuse it now.
+    std::unique_ptr<char[]> text(heldDef);
+    heldDef = nullptr;
+    Set_Definition(text.get(), function_names);
+    return funcRoot;
+}
+
 int UsrFuncProp::ChangeFuncDef(const char* def_string, unsigned short num_Arg,
                                unsigned short ret_Kind, const FunctionNames& function_names) {
+    return Change_Definition(def_string, num_Arg, ret_Kind, false, function_names);
+}
+
+int UsrFuncProp::LoadFuncDef(const char* def_string, unsigned short num_Arg,
+                             unsigned short ret_Kind, const FunctionNames& function_names) {
+    return Change_Definition(def_string, num_Arg, ret_Kind, true, function_names);
+}
+
+int UsrFuncProp::Change_Definition(const char* def_string, unsigned short num_Arg,
+                                   unsigned short ret_Kind, bool held,
+                                   const FunctionNames& function_names) {
     if (num_Arg != argNum) {
         argNum = num_Arg;
         chngFlag = 1;
@@ -83,8 +134,11 @@ int UsrFuncProp::ChangeFuncDef(const char* def_string, unsigned short num_Arg,
     }
     if (def_string != nullptr) {
         Free_Definition();
-        Set_Definition(def_string, function_names);
-        if (funcDef != nullptr) chngFlag = 1;
+        if (held)
+            Hold_Definition(def_string, function_names);
+        else
+            Set_Definition(def_string, function_names);
+        if (IsDefined()) chngFlag = 1;
     }
     if (chngFlag == 1) changedSinceRead = true;
     return 1;
@@ -93,20 +147,11 @@ int UsrFuncProp::ChangeFuncDef(const char* def_string, unsigned short num_Arg,
 char* UsrFuncProp::GetFuncDef(unsigned short* arg_Number, unsigned short* ret_kind) {
     *arg_Number = 0;
     *ret_kind = 10;
-    if (funcDef == nullptr) return nullptr;
+    if (!IsDefined()) return nullptr;
     *arg_Number = argNum;
     *ret_kind = rtvKind;
-    size_t total = 0;
-    for (int i = 0; i < funcAryNum; ++i) total += strnlen(funcDef[i].CompArray, ITEM_TEXT_SIZE);
-    char* text = new char[total + 1];
-    size_t used = 0;
-    for (int i = 0; i < funcAryNum; ++i) {
-        size_t length = strnlen(funcDef[i].CompArray, ITEM_TEXT_SIZE);
-        std::memcpy(text + used, funcDef[i].CompArray, length);
-        used += length;
-    }
-    text[used] = '\0';
-    return text;
+    if (heldDef != nullptr) return New_TextCopy(heldDef);
+    return Items_Text(funcDef, funcAryNum);
 }
 
 int UsrFuncProp::SaveData(std::ostream& savetofile) {
@@ -136,7 +181,7 @@ int UsrFuncProp::PrintContent(std::ostream& optstrm) {
 }
 
 int UsrFuncProp::PrintFuncMame(std::ostream& optstrm) {
-    optstrm << label << " :" << (funcDef != nullptr ? Msg().LIST_DEFINED : Msg().LIST_UNDEFINED)
+    optstrm << label << " :" << (IsDefined() ? Msg().LIST_DEFINED : Msg().LIST_UNDEFINED)
             << std::endl;
     return 1;
 }
@@ -150,6 +195,7 @@ UsrFuncArray::UsrFuncArray(const char* file_path) : the_root(nullptr), ufndef_fi
 UsrFuncArray::~UsrFuncArray() { DeleteAllObject(); }
 
 int UsrFuncArray::DeleteAllObject() {
+    by_name.clear();  // its keys are the labels freed below
     while (the_root != nullptr) {
         UsrFuncProp* following = the_root->NextPnt();
         delete the_root;
@@ -158,8 +204,12 @@ int UsrFuncArray::DeleteAllObject() {
     delete[] ufndef_file;
     ufndef_file = nullptr;
     deleted_records.clear();
-    by_name.clear();
+    file_index.reset();
     return 1;
+}
+
+void UsrFuncArray::Use_FileIndex(std::unique_ptr<SaveFileIndex> index) {
+    file_index = std::move(index);
 }
 
 void UsrFuncArray::Swap(UsrFuncArray& other) {
@@ -167,6 +217,7 @@ void UsrFuncArray::Swap(UsrFuncArray& other) {
     std::swap(ufndef_file, other.ufndef_file);
     deleted_records.swap(other.deleted_records);
     by_name.swap(other.by_name);
+    file_index.swap(other.file_index);
 }
 
 UsrFuncProp* UsrFuncArray::Find(const char* key) const {
@@ -264,13 +315,13 @@ int UsrFuncArray::PrintContent(const char* key, std::ostream& optstrm) {
 
 CompForm* UsrFuncArray::operator[](const char* key) const {
     UsrFuncProp* entry = Find(key);
-    return entry != nullptr ? entry->funcRoot : nullptr;
+    return entry != nullptr ? entry->DefinitionRoot(*this) : nullptr;
 }
 
 int UsrFuncArray::operator()(const char* key) const {
     UsrFuncProp* entry = Find(key);
     if (entry == nullptr) return 0;
-    return entry->funcDef != nullptr ? 2 : 1;
+    return entry->IsDefined() ? 2 : 1;
 }
 
 int UsrFuncArray::DefinedArgNum(const char* key) const {

@@ -6,14 +6,18 @@
 #include <fstream>
 #include <istream>
 #include <map>
+#include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "userfunc/baselnlist.h"
 #include "formula/fmula.h"
 #include "formula/functionnames.h"
 #include "userfunc/saverecord.h"
+
+class SaveFileIndex;
 
 // One registered function; label is its name.
 class UsrFuncProp : public BaseLnList {
@@ -25,6 +29,10 @@ public:
     CompForm* funcDef;        // analysed definition, null when undefined
     int funcAryNum;           // items in funcDef, -1 when undefined
     CompForm* funcRoot;       // tree root inside funcDef
+    // A definition known to analyse, held as its text until it is first used
+    // (then funcDef holds it): a loaded save file costs its texts, not item
+    // arrays. Null when funcDef holds the definition or there is none.
+    char* heldDef;
     // What several runs sharing a save file need to merge their saves: whether
     // this run changed the function since it last read or wrote its record, and
     // that record's bytes as this run knows them (empty when it knows none).
@@ -40,6 +48,15 @@ public:
     // function_names: the functions a new definition may call (its registry).
     int ChangeFuncDef(const char* def_string, unsigned short num_Arg, unsigned short ret_Kind,
                       const FunctionNames& function_names);
+    // ChangeFuncDef for a definition read from a save file: it is analysed now
+    // (a refusal is said now), but only its text is kept until it is used.
+    int LoadFuncDef(const char* def_string, unsigned short num_Arg, unsigned short ret_Kind,
+                    const FunctionNames& function_names);
+    bool IsDefined() const { return funcDef != nullptr || heldDef != nullptr; }
+    // The tree of the definition, its items made from a held text first (with
+    // the calls function_names allows); null when undefined (or when a held
+    // text no longer analyses).
+    CompForm* DefinitionRoot(const FunctionNames& function_names);
     // New text (caller frees with delete[]) or null when undefined; outputs 0 and 10 then.
     char* GetFuncDef(unsigned short* arg_Number, unsigned short* ret_kind);
     int PrintContent(std::ostream& optstrm);
@@ -49,6 +66,9 @@ public:
 
 private:
     void Set_Definition(const char* def_string, const FunctionNames& function_names);
+    void Hold_Definition(const char* def_string, const FunctionNames& function_names);
+    int Change_Definition(const char* def_string, unsigned short num_Arg, unsigned short ret_Kind,
+                          bool held, const FunctionNames& function_names);
     void Free_Definition();
 };
 
@@ -106,6 +126,11 @@ public:
     // Records of functions this run deleted while the save file still held them
     // (name, stamp of the record's bytes): a save drops exactly these records.
     std::map<std::string, RecordStamp>& DeletedRecords() { return deleted_records; }
+    // A save file used through its index (savefileindex.cpp): its functions
+    // are registered and defined when a formula calls them, by
+    // Take_CalledFunctions before the formula is analysed.
+    void Use_FileIndex(std::unique_ptr<SaveFileIndex> index);
+    void Take_CalledFunctions(std::string_view formula);
 
 private:
     UsrFuncProp* the_root;
@@ -113,7 +138,9 @@ private:
     std::map<std::string, RecordStamp> deleted_records;
     // The entries of the list by name: finding one, or the place of a new one,
     // takes a logarithmic time, so that loading many functions is not quadratic.
-    std::map<std::string, UsrFuncProp*, std::less<>> by_name;
+    // Keyed by the entry's own label, not a copy of it.
+    std::map<std::string_view, UsrFuncProp*, std::less<>> by_name;
+    std::unique_ptr<SaveFileIndex> file_index;
 };
 
 // The one registry of the program.

@@ -279,14 +279,75 @@ TEST(SaveScenario, AFirstSaveOntoWhatIsNoRegularFile) {
 // when the program cannot even start under it (a sanitizer build reserves far
 // more address space).
 bool Run_Limited(Session& session, const std::string& limit, const std::string& typed,
-                 SessionResult* result) {
+                 SessionResult* result, const std::string& arguments = "") {
     if (WindowsProgram()) return false;
     const std::string shell = "sh -c 'ulimit " + limit + " && exec \"$@\"' sh";
     const std::string probe = "cd '" + session.Dir() + "' && echo 0 | XDG_STATE_HOME=.kansu-state " +
                               shell + " " + ProgramCommandLine() + " > /dev/null 2> .kansu-probe";
     if (std::system(probe.c_str()) != 0 || !session.ReadFile(".kansu-probe").empty()) return false;
-    *result = session.RunWithEnvironment(shell, "", typed);
+    *result = session.RunWithEnvironment(shell, arguments, typed, !arguments.empty());
     return true;
+}
+
+// A sanitizer build reserves terabytes of address space: no limit on it can
+// tell what the program itself needs.
+#if defined(__SANITIZE_ADDRESS__)
+const bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+const bool kAddressSanitizer = true;
+#else
+const bool kAddressSanitizer = false;
+#endif
+#else
+const bool kAddressSanitizer = false;
+#endif
+
+std::string Long_Definitions(int count, int terms) {
+    std::string body = "a0";
+    for (int i = 1; i < terms; ++i) body += "+a0";
+    std::string file = FileId();
+    for (int i = 0; i < count; ++i) file += Record("f" + std::to_string(i), 1, body);
+    return file;
+}
+
+// A load of long definitions needs at most 4 times the save file's size plus
+// 10 MB (the program's own address space included): in the dialogue, with
+// every definition, and for kansu eval --functions. A script command that
+// runs out of memory says so and fails; it does not abort.
+TEST(SaveScenario, LongDefinitionsLoadWithinFourTimesTheFileSize) {
+    if (kAddressSanitizer) GTEST_SKIP() << "no address-space limit is meaningful under ASan";
+    const std::string long_file = Long_Definitions(40000, 80);
+    const std::string bound = "-v " + std::to_string(long_file.size() * 4 / 1024 + 10 * 1024);
+    // 1.5 million records of one letter: their names alone are more than 16 MB.
+    std::string many = FileId();
+    for (int i = 0; i < 1500000; ++i) many += Record("f" + std::to_string(i), 0, "1");
+    const struct {
+        std::string limit, arguments, typed, output, error_output;
+        int status;
+    } cases[] = {
+        {bound, "", "-1\nSetUfList\nlong.dat\n1\n-1\nCheckUfList\nf39999\n0\n2\n",
+         Start() + AtPrompt(LoadAsked()) + AtPrompt(CheckAnswer("f39999", 2)) + SaveQuestion(), "",
+         0},
+        // 0.1 added 80 times.
+        {bound, "eval 'f39999(0.1)' --functions long.dat", "", "8\n", "", 0},
+        {"-v 16000", "eval 'f1()' --functions many.dat", "", "",
+         "kansu: メモリが足りないので、終了します\n", 1},
+    };
+    int limited = 0;
+    for (const auto& run : cases) {
+        SCOPED_TRACE(run.arguments + " " + run.limit);
+        Session session;
+        session.WriteFile("long.dat", long_file);
+        if (run.status != 0) session.WriteFile("many.dat", many);
+        SessionResult result;
+        if (!Run_Limited(session, run.limit, run.typed, &result, run.arguments)) continue;
+        ++limited;
+        EXPECT_EQ(result.exit_status, run.status);
+        EXPECT_TRUE(SameText(run.output, result.output));
+        EXPECT_TRUE(SameText(run.error_output, result.error_output));
+    }
+    if (limited == 0) GTEST_SKIP() << "kansu does not start under these limits here";
 }
 
 // Limits of the system: without a file descriptor left a save names that
@@ -296,7 +357,7 @@ bool Run_Limited(Session& session, const std::string& limit, const std::string& 
 // menu's guard (its line comes after an empty one, and the menu at once).
 TEST(SaveScenario, RunningOutOfFilesOrMemoryKeepsTheFunctions) {
     std::string records;
-    for (int i = 0; i < 100000; ++i) records += Record("f" + std::to_string(100000 + i), 1, "a0*2");
+    for (int i = 0; i < 300000; ++i) records += Record("f" + std::to_string(100000 + i), 1, "a0*2");
     const std::string memory =
         "メモリが足りないので、この操作を中止しました。関数はそのまま残っています。ほかのプログラムを"
         "終えるか、分割数や保存ファイルを小さくして、やり直してください\n";

@@ -19,6 +19,7 @@
 #include <fstream>
 #include <initializer_list>
 #include <iostream>
+#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -26,7 +27,20 @@
 #include "files/flcopy.h"
 #include "files/safefile.h"
 #include "userfunc/savefile.h"
+#include "userfunc/saverecord.h"
 #include "userfunc/usrfunc.h"
+
+// Array allocations of at least this many bytes fail while it is not 0: the
+// scratch items of a long definition's analysis, nothing a load's names need.
+static size_t g_failing_array_size = 0;
+
+void* operator new[](size_t size) {
+    if (g_failing_array_size != 0 && size >= g_failing_array_size) throw std::bad_alloc();
+    return ::operator new(size);
+}
+// Released as allocated (a sanitizer checks that new and delete match).
+void operator delete[](void* block) noexcept { ::operator delete(block); }
+void operator delete[](void* block, size_t) noexcept { ::operator delete(block); }
 
 namespace {
 
@@ -231,14 +245,25 @@ TEST_F(SaveFile, ARefusedLoadKeepsTheRegistry) {
     Write("text.txt", "QVRLX1O" + F_RECORD);
     std::filesystem::create_directory(Path("folder"));
     mkfifo(Path("fifo").c_str(), 0600);
+    // Its names fit in memory, its long definition does not.
+    std::ostringstream long_record;
+    std::string sum = "a0";
+    for (int term = 1; term < 80; ++term) sum += "+a0";
+    Write_Record(long_record, "h", 1, 8, sum.c_str());
+    Write("long.dat", FILE_ID + F_RECORD + long_record.str());
     const struct {
         const char* name;
         int status;
-    } refusals[] = {{"text.txt", 0}, {"missing.dat", -1}, {"folder", UFUNC_NOT_REGULAR},
-                    {"fifo", UFUNC_NOT_REGULAR}};
+    } refusals[] = {{"text.txt", 0},
+                    {"missing.dat", -1},
+                    {"folder", UFUNC_NOT_REGULAR},
+                    {"fifo", UFUNC_NOT_REGULAR},
+                    {"long.dat", UFUNC_NO_MEMORY}};
     for (const auto& refusal : refusals) {
-        EXPECT_EQ(Create_UFunctionTable(registry, Path(refusal.name).c_str(), 1), refusal.status)
-            << refusal.name;
+        g_failing_array_size = refusal.status == UFUNC_NO_MEMORY ? 40 * sizeof(CompForm) : 0;
+        int status = Create_UFunctionTable(registry, Path(refusal.name).c_str(), 1);
+        g_failing_array_size = 0;
+        EXPECT_EQ(status, refusal.status) << refusal.name;
         EXPECT_EQ(Names(registry), std::vector<std::string>{"k"}) << refusal.name;
         EXPECT_EQ(registry.GetChangeFlag(), 1) << refusal.name;
         EXPECT_STREQ(registry.GetSourceFile(), "old.dat") << refusal.name;
@@ -1060,7 +1085,7 @@ TEST_F(SaveFile, ASaveMergesWithWhatAnotherRunSaved) {
         EXPECT_EQ(Names(registry), merge.names);
         EXPECT_EQ(registry.GetChangeFlag(), 0);
         SaveFileContent written = Parse_SaveFile(merge.after);
-        for (const SavedRecord& record : written.records)
+        for (const RecordPlace& record : written.records)
             EXPECT_EQ(registry.AccFilePos(record.name.c_str()), record.position) << record.name;
         if (merge.said.empty())
             EXPECT_EQ(capture.Text(), "");
