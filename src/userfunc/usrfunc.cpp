@@ -326,7 +326,7 @@ int UsrFuncArray::operator()(const char* key) const {
 
 int UsrFuncArray::DefinedArgNum(const char* key) const {
     UsrFuncProp* entry = Find(key);
-    if (entry == nullptr || entry->funcDef == nullptr) return -1;
+    if (entry == nullptr || !entry->IsDefined()) return -1;
     return entry->argNum;
 }
 
