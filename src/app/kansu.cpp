@@ -10,6 +10,7 @@
 #include "text/messages.h"
 #include "app/options.h"
 #include "plot/plotcommand.h"
+#include "report/reportfile.h"
 #include "app/scriptargs.h"
 #include "app/scriptcommand.h"
 #include "userfunc/usrfunc.h"
@@ -26,7 +27,9 @@ int main(int argc, char** argv) {
     if (plot_word > 0) {
         PlotOptions plot = Parse_PlotOptions(argc, argv, plot_word);
         Use_Utf8(plot.utf8);
-        return Run_Plot(plot, std::cout, std::cerr);
+        Install_ScriptSignals();
+        int status = Run_Plot(plot, std::cout, std::cerr);
+        return Termination_Signal() != 0 ? Tell_SignalEnd("") : status;
     }
     int script_word = Script_WordIndex(argc, argv);
     if (script_word > 0) return Run_ScriptCommand(argc, argv, script_word);

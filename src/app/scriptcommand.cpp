@@ -9,8 +9,11 @@
 #include "app/options.h"
 #include "app/scriptargs.h"
 #include "app/tablecommand.h"
+#include "console/interrupt.h"
 #include "eval/evalnative.h"
+#include "files/safefile.h"
 #include "report/parallelsweep.h"
+#include "report/reportfile.h"
 #include "report/reportwriter.h"
 #include "text/messages.h"
 #include "userfunc/savefile.h"
@@ -40,6 +43,8 @@ bool Load_Functions(const std::string& path) {
     return false;
 }
 
+bool Stop_LockWait() { return Termination_Signal() != 0; }
+
 int Run_Checked(const ScriptOptions& options) {
     if (options.show_help) {
         std::cout << Usage_Of(options) << std::flush;
@@ -59,8 +64,19 @@ int Run_Checked(const ScriptOptions& options) {
 }
 }  // namespace
 
+void Install_ScriptSignals() {
+    Install_ScriptSignalHandler();
+    g_stop_waiting = Stop_LockWait;
+}
+
 int Run_ScriptCommand(int argc, const char* const* argv, int word) {
+    Install_ScriptSignals();
     ScriptOptions options = Parse_ScriptOptions(argc, argv, word);
     Choose_Encoding(options);
-    return Run_Checked(options);
+    int status = Run_Checked(options);
+    // A signal that stopped a run without an output file (or came once the
+    // file was complete) is said here.
+    if (Termination_Signal() != 0 && status != 128 + Termination_Signal())
+        return Tell_SignalEnd("");
+    return status;
 }

@@ -1,16 +1,17 @@
 #include "app/tablecommand.h"
 
-#include <filesystem>
 #include <iostream>
-#include <system_error>
 
 #include "app/csvrows.h"
 #include "app/tablereport.h"
+#include "console/interrupt.h"
+#include "files/appendlock.h"
 #include "files/safefile.h"
 #include "modes/modecommon.h"
 #include "plot/plotcommand.h"
 #include "report/reportfile.h"
 #include "text/messages.h"
+#include "userfunc/saverecord.h"
 #include "userfunc/usrfunc.h"
 
 namespace {
@@ -41,38 +42,50 @@ int Status_Of(const RunResult& result) {
     return SCRIPT_FAILED;
 }
 
-// Appends to the file as the dialogue appends a report. A report that fails
-// leaves the file as it was: cut back to its length, or removed when new.
+// Appends to the file as the dialogue appends a report, under the report's
+// lock. A report that fails, or that a signal cuts short, leaves the file as
+// it was: cut back to its length and times, or removed when new.
 int Append_Table(TableReport& table, const ScriptOptions& options) {
     const std::string& path = options.output_path;
-    std::error_code error;
-    bool existed = std::filesystem::exists(path, error);
-    std::uintmax_t kept = existed ? std::filesystem::file_size(path, error) : 0;
-    ReportFile file;
-    if (!error && Check_OutputPath(path) != FILE_NOT_REGULAR)
-        file.open(path, std::ios::out | std::ios::app);
-    if (!file.is_open()) {
-        std::cout << Msg().REPORT_WRITE_FAILURE;
-        return SCRIPT_FAILED;
-    }
-    RunResult result = Write_Table(table, options.csv, file);
-    file.close();
-    if (file.fail()) result.status = 0;
-    if (result.status != 1) {
-        if (existed)
-            std::filesystem::resize_file(path, kept, error);
-        else
-            std::filesystem::remove(path, error);
+    RunResult result;
+    {
+        ReportFile file;
+        if (Check_OutputPath(path) == FILE_NOT_REGULAR || file.Open_Locked(path) != FILE_DONE) {
+            if (Termination_Signal() != 0) return Tell_SignalEnd(path);
+            std::cout << Msg().REPORT_WRITE_FAILURE;
+            return SCRIPT_FAILED;
+        }
+        result = Write_Table(table, options.csv, file);
+        file.close();
+        if (file.fail()) result.status = 0;
+        if (Termination_Signal() != 0) {
+            file.Give_Back();
+            return Tell_SignalEnd(path);
+        }
+        if (result.status != 1) file.Give_Back();
     }
     int status = Status_Of(result);
     if (status == SCRIPT_DONE && options.plot) Draw_PictureBeside(path);
     return status;
+}
+
+// The save file that --functions reads, or any save file, is never a report.
+bool Is_SaveFileOutput(const ScriptOptions& options) {
+    const std::string& path = options.output_path;
+    if (!options.functions_path.empty() && Same_File(path, options.functions_path)) return true;
+    std::string start;
+    return Read_FileStart(path, UFUNC_FILE_ID_SIZE, &start) &&
+           start.compare(0, std::string::npos, UFUNC_FILE_ID, UFUNC_FILE_ID_SIZE) == 0;
 }
 }  // namespace
 
 int Run_Table(const ScriptOptions& options, std::ostream& out) {
     if (options.plot && (options.output_path.empty() || options.csv)) {
         std::cout << Msg().SCRIPT_PLOT_NEEDS_FILE << Msg().TABLE_USAGE;
+        return SCRIPT_USAGE;
+    }
+    if (!options.output_path.empty() && Is_SaveFileOutput(options)) {
+        std::cout << Msg().SCRIPT_OUTPUT_IS_SAVE_FILE << options.output_path << "\n";
         return SCRIPT_USAGE;
     }
     VariableValues values;
