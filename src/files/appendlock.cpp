@@ -155,7 +155,8 @@ bool Read_FileStart(const std::string& path, size_t count, std::string* bytes) {
     int handle = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (handle < 0) return false;
     struct stat info;
-    bool read_well = fstat(handle, &info) == 0 && S_ISREG(info.st_mode);
+    bool regular = fstat(handle, &info) == 0 && S_ISREG(info.st_mode);
+    bool read_well = regular;
     char chunk[64];
     while (read_well && bytes->size() < count) {
         size_t wanted = std::min(sizeof chunk, count - bytes->size());
@@ -166,6 +167,11 @@ bool Read_FileStart(const std::string& path, size_t count, std::string* bytes) {
             break;
         }
         bytes->append(chunk, static_cast<size_t>(got));
+    }
+    // A look at the start is no use of the file: its access time stays.
+    if (regular) {
+        struct timespec times[2] = {info.st_atim, {0, UTIME_OMIT}};
+        futimens(handle, times);
     }
     close(handle);
     return read_well;

@@ -2,12 +2,12 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <string_view>
 #include <iostream>
 
 #include "text/messages.h"
+#include "files/appendlock.h"
 #include "files/safefile.h"
 #include "plot/svgwriter.h"
 #include "plot/termsize.h"
@@ -59,13 +59,12 @@ const char* Failure_Message(PlotFailure failure) {
     return "";
 }
 
+// Through a working copy moved over the old picture (a link's target, the
+// link kept): a full disk or a file-size limit leaves the old picture whole.
 bool Write_File(const std::string& path, const std::string& content) {
     // A folder, FIFO or device is never opened: a FIFO would block.
     if (Check_OutputPath(path) == FILE_NOT_REGULAR) return false;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-    return std::fclose(file) == 0 && written;
+    return Write_FileSafely(Final_Target(path), content, true) == FILE_DONE;
 }
 
 PlotFailure Svg_Picture(const PlotRequest& request, std::string* svg, PlotPicture* picture) {
@@ -173,6 +172,14 @@ PlotStatus Run_Plot(const PlotOptions& options, std::ostream& out, std::ostream&
         return PLOT_USAGE_ERROR;
     }
     const std::string& report = options.request.report_path;
+    std::string path =
+        options.output_path.empty() ? Picture_PathBeside(report) : options.output_path;
+    bool to_file = options.output_path != "-" && !(options.terminal && options.output_path.empty());
+    if (to_file && Same_File(path, report)) {
+        error_out << Msg().PLOT_PREFIX << path << ": " << Msg().PLOT_OUTPUT_IS_REPORT
+                  << Msg().PLOT_HINT;
+        return PLOT_USAGE_ERROR;
+    }
     if (options.terminal && options.output_path.empty())
         return Draw_OnTerminal(options, out, error_out, true);
     std::string svg;
@@ -182,8 +189,6 @@ PlotStatus Run_Plot(const PlotOptions& options, std::ostream& out, std::ostream&
     if (options.output_path == "-") {
         out << svg << std::flush;
     } else {
-        std::string path =
-            options.output_path.empty() ? Picture_PathBeside(report) : options.output_path;
         if (!Write_File(path, svg)) return Failed(path, Msg().PLOT_WRITE_FAILED, error_out);
     }
     Tell_Skipped(picture, report, error_out);
@@ -208,7 +213,9 @@ bool Draw_PictureBeside(const std::string& report_path) {
     PlotPicture picture;
     if (Svg_Picture(request, &svg, &picture) != PlotFailure::NONE) return false;
     std::string path = Picture_PathBeside(report_path);
-    if (Write_File(path, svg)) return true;
-    std::cerr << Msg().PLOT_PREFIX << path << ": " << Msg().PLOT_WRITE_FAILED;
+    bool same = Same_File(path, report_path);
+    if (!same && Write_File(path, svg)) return true;
+    std::cerr << Msg().PLOT_PREFIX << path << ": "
+              << (same ? Msg().PLOT_OUTPUT_IS_REPORT : Msg().PLOT_WRITE_FAILED);
     return false;
 }
