@@ -33,6 +33,9 @@ bool Path_Taken(const std::string& path);
 // Reads a whole regular file: FILE_DONE, FILE_MISSING, FILE_NOT_REGULAR,
 // FILE_DENIED or FILE_FAILED. Opening never blocks (a FIFO is refused).
 int Read_RegularFile(const std::string& path, std::string* bytes);
+// Appends bytes to a regular file (created when missing), never blocking:
+// FILE_DONE, FILE_NOT_REGULAR (a FIFO, a folder: left alone) or a failure.
+int Append_RegularFile(const std::string& path, const std::string& bytes);
 // Whether path may be opened for output: missing, or a regular file. FILE_DONE,
 // FILE_MISSING or FILE_NOT_REGULAR.
 int Check_OutputPath(const std::string& path);

@@ -40,7 +40,8 @@ enum class ScanStatus { READ, CANNOT_OPEN, READ_FAILED };
 // Reads the whole file. runs receives every run found (none for a file that is
 // no report); rows, when not null, receives the rows of the runs it wants.
 // A last line without line end, and a table row that another run's head
-// follows directly (a report cut by Ctrl-C), are skipped.
+// follows directly (a report cut short by a killed run), are skipped and
+// counted as damaged rows.
 ScanStatus Scan_Report(const std::string& path, std::vector<ReportRun>* runs, RowSink* rows);
 
 // Reads one table row of column_count tab-separated numbers; false when the
