@@ -250,10 +250,11 @@ TEST(TableScenario, AFailedRunLeavesTheFilesAsTheyWere) {
         ASSERT_EQ(utimensat(AT_FDCWD, session.Path("out.txt").c_str(), old_times, 0), 0);
         SessionResult result = session.RunAfterShellWords(c.shell_words, c.arguments);
         EXPECT_EQ(result.exit_status, c.status);
-        if (c.told.empty())
+        if (c.told.empty()) {
             EXPECT_NE(result.error_output, "");
-        else
+        } else {
             EXPECT_TRUE(SameText(c.told, result.error_output));
+        }
         struct stat kept;  // before the file is read here
         ASSERT_EQ(stat(session.Path("out.txt").c_str(), &kept), 0);
         EXPECT_EQ(kept.st_mtim.tv_sec, 978307200);
@@ -286,8 +287,9 @@ TEST(TableScenario, SignalsGiveTheFileBack) {
             int status = WaitForExit(pid);
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal_number) << status;
             EXPECT_EQ(FileSize(session.Path("out.txt")), existed ? 5 : -1);
-            if (existed && FileSize(session.Path("out.txt")) == 5)
+            if (existed && FileSize(session.Path("out.txt")) == 5) {
                 EXPECT_EQ(session.ReadFile("out.txt"), "kept\n");
+            }
             std::string number = std::to_string(signal_number);
             EXPECT_TRUE(SameText("kansu: シグナル " + number + " を受けたので中断しました / ended by signal " +
                                      number + ": 元のままのファイル / the file is as it was: out.txt\n",

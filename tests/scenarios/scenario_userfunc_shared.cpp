@@ -183,7 +183,9 @@ TEST(SignalScenario, EveryRecoveryFileIsNamedOnce) {
         Session session;
         std::string folder = session.Path(".kansu-state/kansu/");
         ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
-        if (count == 0) ASSERT_EQ(mkfifo((folder + "announced.txt").c_str(), 0600), 0);
+        if (count == 0) {
+            ASSERT_EQ(mkfifo((folder + "announced.txt").c_str(), 0600), 0);
+        }
         std::string expected;
         for (int i = 1; i <= count; ++i) {
             std::string name = "kansu-recovery-20261208-050341" +
