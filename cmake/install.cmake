@@ -2,7 +2,7 @@
 #   cmake --install build --strip [--prefix DIR]
 #                                          bin/kansu, share/man/{,ja/}man1/kansu.1.gz,
 #                                          share/doc/kansu/ (READMEs, copyright, changelog.gz,
-#                                          examples, pictures)
+#                                          examples, docs: the documents and pictures)
 #   cpack -G DEB (in a Linux build)         kansu_<version>_amd64.deb
 #   cpack -G ZIP (in the MinGW build)       kansu-<version>-win64.zip: kansu.exe beside the docs
 # package.sh makes both.
@@ -11,8 +11,10 @@ set(CPACK_PACKAGE_CONTACT "kansu maintainers <maintainers@users.noreply.c-seed-d
 
 set(KANSU_DOCS README.md README.ja.md)
 file(GLOB KANSU_EXAMPLES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.session)
-# The READMEs show these pictures by their relative path docs/NAME.svg.
-file(GLOB KANSU_PICTURES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/docs/*.svg)
+# The READMEs link these documents and show these pictures by their relative
+# path docs/NAME, so they are installed in docs/ beside the READMEs.
+file(GLOB KANSU_DOCS_FOLDER CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/docs/*.svg
+     ${CMAKE_CURRENT_SOURCE_DIR}/docs/*.md)
 list(TRANSFORM KANSU_DOCS PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
 
 if(WIN32)
@@ -20,7 +22,7 @@ if(WIN32)
   install(TARGETS kansu RUNTIME DESTINATION .)
   install(FILES ${KANSU_DOCS} LICENSE CHANGELOG.md DESTINATION .)
   install(FILES ${KANSU_EXAMPLES} DESTINATION examples)
-  install(FILES ${KANSU_PICTURES} DESTINATION docs)
+  install(FILES ${KANSU_DOCS_FOLDER} DESTINATION docs)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME kansu-${PROJECT_VERSION}-win64)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
@@ -55,7 +57,7 @@ else()
     " ${licence_text}\n")
   install(FILES ${copyright} DESTINATION ${CMAKE_INSTALL_DOCDIR})
   install(FILES ${KANSU_EXAMPLES} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
-  install(FILES ${KANSU_PICTURES} DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
+  install(FILES ${KANSU_DOCS_FOLDER} DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 
   # Manual pages: the version put in from project() when configured, the
   # documentation directory of the prefix actually installed to when
@@ -107,8 +109,11 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "console calculator for formulas with a Ja
 set(CPACK_PACKAGE_DESCRIPTION
     "kansu tabulates formulas typed in infix notation (explicit and implicit\n"
     "functions, polar and parametric curves) into text reports, with functions\n"
-    "of the user's own that can be saved and loaded. Its dialogue is Japanese,\n"
-    "in code page 932 or, with --utf8, UTF-8.")
+    "of the user's own that can be saved and loaded; kansu eval and kansu table\n"
+    "compute from the command line, and kansu plot draws a report as an SVG\n"
+    "picture. Its dialogue is Japanese: UTF-8 on a UTF-8 terminal, code page 932\n"
+    "(Shift-JIS) into pipes and files and elsewhere; --utf8, --cp932 or the\n"
+    "KANSU_ENCODING variable choose one.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
 set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_CURRENT_BINARY_DIR}/packages)

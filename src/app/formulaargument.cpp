@@ -1,16 +1,23 @@
 #include "app/formulaargument.h"
 
+#include <cctype>
+#include <climits>
+#include <cmath>
 #include <cstring>
 #include <iostream>
 #include <sstream>
 
 #include "console/consoleio.h"
+#include "eval/calcbintree.h"
 #include "formula/crtbtree.h"
 #include "formula/fmulaopfc.h"
 #include "formula/formulatext.h"
+#include "formula/rangetext.h"
 #include "formula/symbol.h"
+#include "text/fullwidth.h"
 #include "text/messages.h"
 #include "text/textchar.h"
+#include "userfunc/usrfunc.h"
 
 namespace {
 const int FORMULA_LINE_SIZE = NAME_SIZE;
@@ -18,14 +25,51 @@ const int FORMULA_LINE_SIZE = NAME_SIZE;
 bool Is_Varying(const char* name, const char* varying) {
     return varying != nullptr && std::strcmp(name, varying) == 0;
 }
+
+// The constants every command line knows.
+const double PI = 3.14159265358979323846;
+const double E = 2.71828182845904523536;
+VariableValues Known_Constants() { return {{"pi", PI}, {"e", E}}; }
+
+// A division count of the command line: a whole number text (a fraction is
+// cut as the dialogue cuts it) of at least 1.
+bool Read_Count(const std::string& text, int* step_num) {
+    double count = 0.0;
+    if (C_To_Double(text.c_str(), &count) != 1 || !(count >= 1.0) ||
+        count >= static_cast<double>(INT_MAX) + 1.0)
+        return false;
+    *step_num = static_cast<int>(count);
+    return true;
+}
 }  // namespace
 
+bool Is_BuiltinFunction(const std::string& name) {
+    CompForm scratch;
+    if (name.size() >= sizeof scratch.CompArray) return false;
+    std::strcpy(scratch.CompArray, name.c_str());
+    return scratch.SetOperatorFunc() > 0 || scratch.SetMltOperator() > 0;
+}
+
+std::string Unknown_FunctionAt(const char* line, int fault) {
+    if (fault <= 0 || line[fault] != '(') return std::string();
+    int start = fault;
+    while (start > 0 && std::isalnum(static_cast<unsigned char>(line[start - 1]))) --start;
+    // sigma[n(1,10),...] names its index before "(": no call.
+    if (start == fault || !std::isalpha(static_cast<unsigned char>(line[start])) ||
+        (start > 0 && line[start - 1] == '['))
+        return std::string();
+    std::string name(line + start, static_cast<size_t>(fault - start));
+    if (Is_BuiltinFunction(name) || g_ufunc_list(name.c_str()) == 2) return std::string();
+    return name;
+}
+
 bool Read_VariableValues(const std::vector<std::string>& assignments, VariableValues* values) {
+    *values = Known_Constants();
+    const VariableValues constants = Known_Constants();
     for (const std::string& assignment : assignments) {
         size_t equals = assignment.find('=');
-        std::string number = assignment.substr(equals + 1);
         double value = 0.0;
-        if (equals == 0 || number.empty() || C_To_Double(number.c_str(), &value) != 1) {
+        if (equals == 0 || !Evaluate_Constant(assignment.substr(equals + 1), constants, &value)) {
             std::cout << Msg().SCRIPT_BAD_VALUE << assignment << "\n";
             return false;
         }
@@ -34,34 +78,64 @@ bool Read_VariableValues(const std::vector<std::string>& assignments, VariableVa
     return true;
 }
 
-bool Read_RangeText(const std::string& text, char* var_name, double* min_value, double* max_value,
-                    int* step_num) {
+bool Evaluate_Constant(const std::string& text, const VariableValues& values, double* value) {
+    FormulaArgument formula;
+    if (!formula.Analyse(text, true) || formula.Unassigned(values, nullptr, nullptr) != nullptr)
+        return false;
+    int error_flag = 1;
+    *value = BinTreeFunc(formula.the_root, &error_flag, formula.array, g_ufunc_list, EmptyArray);
+    return error_flag == 1 && std::isfinite(*value);
+}
+
+bool Read_RangeText(const std::string& text, const VariableValues& values, char* var_name,
+                    double* min_value, double* max_value, int* step_num) {
     var_name[0] = '\0';
     if (text.empty()) return true;
-    // A typed line keeps at most RANGE_LINE_SIZE - 1 characters; a longer text is refused whole.
-    if (text.size() >= static_cast<size_t>(RANGE_LINE_SIZE)) {
+    RangeParts parts;
+    bool read = text.size() < static_cast<size_t>(RANGE_LINE_SIZE) &&
+                Split_RangeText(Fold_RangeText(text.c_str()), NAME_SIZE - 1, &parts) == RANGE_SPLIT &&
+                Evaluate_Constant(parts.lower, values, min_value) &&
+                Evaluate_Constant(parts.upper, values, max_value) &&
+                (!parts.has_count || Read_Count(parts.count, step_num));
+    if (!read) {
         Show_RangeError();
         return false;
     }
-    if (Parse_RangeLine(text.c_str(), var_name, min_value, max_value, step_num) == 1) return true;
-    var_name[0] = '\0';
-    return false;
+    std::strcpy(var_name, parts.name.c_str());
+    return true;
 }
 
-bool FormulaArgument::Analyse(const std::string& text) {
+bool FormulaArgument::Analyse(const std::string& text, bool quiet) {
     // Blanks are dropped as the console reader drops them; a text that would
-    // not fit the reader's line (or holds a line end) is refused, never cut.
+    // not fit the reader's line (or holds a line end or a NUL) is refused, never cut.
     size_t kept = 0;
     for (char letter : text)
         if (!Is_LineBlank(static_cast<unsigned char>(letter))) ++kept;
+    if (text.find('\0') != std::string::npos) {
+        if (!quiet) std::cout << Msg().SCRIPT_NUL_BYTE;
+        return false;
+    }
     if (kept >= static_cast<size_t>(FORMULA_LINE_SIZE) || text.find('\n') != std::string::npos) {
-        std::cout << Msg().SCRIPT_FORMULA_TOO_LONG;
+        if (!quiet) std::cout << Msg().SCRIPT_FORMULA_TOO_LONG;
         return false;
     }
     std::istringstream typed(text);
     if (Input_Formula(typed, line_array, FORMULA_LINE_SIZE) == nullptr) line_array[0] = '\0';
+    return Analysed(quiet);
+}
+
+bool FormulaArgument::Analysed(bool quiet) {
     CompForm* items = nullptr;
-    if (Analyse_FormulaText(&items, line_array, ERROR_WITH_POSITION) == 0) return false;
+    int fault = -1;
+    if (Analyse_FormulaText(&items, line_array, ERROR_SILENT, &fault) == 0) {
+        if (quiet) return false;
+        std::string unknown = Unknown_FunctionAt(line_array, fault);
+        if (unknown.empty())
+            Analyse_FormulaText(&items, line_array, ERROR_WITH_POSITION);
+        else
+            std::cout << "kansu: " << unknown << Msg().SCRIPT_NO_SUCH_FUNCTION;
+        return false;
+    }
     the_formlist_.reset(items);
     int item_count = current_number + 1;
     Create_SymbolTable(items, item_count, array);
@@ -74,8 +148,8 @@ bool FormulaArgument::Analyse(const std::string& text) {
     return true;
 }
 
-bool FormulaArgument::Assign(const VariableValues& values, const char* varying1,
-                             const char* varying2) {
+const char* FormulaArgument::Unassigned(const VariableValues& values, const char* varying1,
+                                        const char* varying2) {
     for (int i = 0; i < count_current; ++i) {
         const char* name = copy_label[i];
         if (Is_Varying(name, varying1) || Is_Varying(name, varying2)) continue;
@@ -85,10 +159,14 @@ bool FormulaArgument::Assign(const VariableValues& values, const char* varying1,
             array[name] = value.second;
             given = true;
         }
-        if (!given) {
-            std::cout << Msg().SCRIPT_NO_VALUE << name << "\n";
-            return false;
-        }
+        if (!given) return name;
     }
-    return true;
+    return nullptr;
+}
+
+bool FormulaArgument::Assign(const VariableValues& values, const char* varying1,
+                             const char* varying2) {
+    const char* missing = Unassigned(values, varying1, varying2);
+    if (missing != nullptr) std::cout << Msg().SCRIPT_NO_VALUE << missing << "\n";
+    return missing == nullptr;
 }

@@ -44,16 +44,17 @@ const char* Messages::*const HELP_LINES[] = {
 const size_t RECOVERY_NAMED_MAX = 3;
 
 // Every recovery file that earlier runs left and no start has named yet:
-// one line each, or, when there are many, their count and folder.
+// one line each, or, when there are many, their count and folder. On standard
+// error: what a piped session prints never depends on an earlier run.
 void Announce_Recovery() {
     std::vector<std::string> recoveries = Take_UnannouncedRecoveries();
     if (recoveries.size() > RECOVERY_NAMED_MAX) {
-        std::cout << Msg().RECOVERY_MANY_BEFORE << recoveries.size() << Msg().RECOVERY_MANY_AFTER
+        std::cerr << Msg().RECOVERY_MANY_BEFORE << recoveries.size() << Msg().RECOVERY_MANY_AFTER
                   << Recovery_Folder() << std::endl;
         return;
     }
     for (const std::string& recovery : recoveries)
-        std::cout << Msg().RECOVERY_NOTICE << recovery << std::endl;
+        std::cerr << Msg().RECOVERY_NOTICE << recovery << std::endl;
 }
 
 bool Stop_LockWait() { return Termination_Signal() != 0; }
@@ -163,13 +164,17 @@ int Kansu_Main(const ShellSettings& settings) {
     }
 
     SaveQuestionEnd question = Ask_SaveChanges(g_ufunc_list);
-    // At a terminal the status says that Ctrl-C ended the run, as it does when
-    // nothing was unsaved; a piped session keeps its status 0.
+    // At a terminal the status says that Ctrl-C ended the run, at the menu or
+    // at the question, as it does when nothing was unsaved; a piped session
+    // keeps its status 0. Functions lost with their recovery file end the run
+    // with status 1.
+    interrupted = interrupted || Program_EndRequested();
+    if (Termination_Signal() == 0 && question == QUESTION_LOST) return 1;
     if (Termination_Signal() == 0) return interrupted && Output_IsTerminal() ? 128 + SIGINT : 0;
     // A signal during the question cut its read short, which kept the
     // functions in a recovery file already.
-    return question == QUESTION_RECOVERED ? 128 + Termination_Signal()
-                                          : End_BySignal(g_ufunc_list);
+    bool kept_or_lost = question == QUESTION_RECOVERED || question == QUESTION_LOST;
+    return kept_or_lost ? 128 + Termination_Signal() : End_BySignal(g_ufunc_list);
 }
 
 void Explain_Function() {

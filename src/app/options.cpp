@@ -2,9 +2,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <strings.h>
 
 #include "console/consoleterminal.h"
+#include "eval/evallisting.h"
 #include "eval/evalnative.h"
 #include "kansu_version.h"
 #include "text/messages.h"
@@ -85,11 +87,18 @@ bool Utf8_Chosen(const CommandOptions& options, const char* encoding_variable,
     return false;
 }
 
+void Apply_EvaluatorEnvironment() {
+    const char* machine_code = std::getenv("KANSU_MACHINE_CODE");
+    Allow_NativeCode(machine_code == nullptr || std::strcmp(machine_code, "0") != 0);
+    const char* listing = std::getenv("KANSU_PROGRAM_LISTING");
+    bool lists = listing != nullptr && *listing != '\0' && std::strcmp(listing, "0") != 0;
+    Set_ProgramListing(lists ? &std::cerr : nullptr);
+}
+
 int Apply_Options(const CommandOptions& options, std::ostream& out, std::ostream& error_out) {
     Use_Utf8(Utf8_Chosen(options, std::getenv("KANSU_ENCODING"), error_out,
                          Output_TerminalIsUtf8()));
-    const char* machine_code = std::getenv("KANSU_MACHINE_CODE");
-    Allow_NativeCode(machine_code == nullptr || std::strcmp(machine_code, "0") != 0);
+    Apply_EvaluatorEnvironment();
     if (!options.unknown.empty()) {
         error_out << Msg().OPTION_UNKNOWN << options.unknown << "\n" << Msg().OPTION_HINT;
         return USAGE_ERROR_STATUS;

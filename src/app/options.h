@@ -39,6 +39,11 @@ int Option_Count(const char* word, int most);
 bool Utf8_Chosen(const CommandOptions& options, const char* encoding_variable,
                  std::ostream& error_out, bool terminal_utf8 = false);
 
+// The evaluator's switches from the environment: KANSU_MACHINE_CODE=0 runs
+// every program by the machine's loop; KANSU_PROGRAM_LISTING=1 lists each
+// program compiled on standard error.
+void Apply_EvaluatorEnvironment();
+
 // Selects the message table and answers --help, --version or an unknown
 // option. Returns the exit status when the program should end now, -1 to go
 // on to the dialogue.

@@ -1,5 +1,7 @@
 #include "app/runend.h"
 
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 #include <limits>
 #include <string>
@@ -35,12 +37,20 @@ void Drop_FailedLine() {
 }
 }  // namespace
 
-void Keep_InRecoveryFile(UsrFuncArray& ufunc_list) {
+bool Keep_InRecoveryFile(UsrFuncArray& ufunc_list) {
     std::string path;
-    if (Write_RecoveryFile(ufunc_list, &path) == FILE_DONE)
+    int written = Write_RecoveryFile(ufunc_list, &path);
+    if (written == FILE_DONE) {
         std::cerr << Msg().RECOVERY_WRITTEN << path << std::endl;
-    else
-        std::cerr << Msg().RECOVERY_FAILED << std::endl;
+        return true;
+    }
+    // The path tried and the system's reason, so that the user can make room.
+    std::cerr << Msg().RECOVERY_FAILED;
+    if (!path.empty()) std::cerr << " : " << path;
+    int error_number = Last_FileError();
+    if (written == FILE_DENIED && error_number == 0) error_number = EACCES;
+    std::cerr << " : " << std::strerror(error_number != 0 ? error_number : EIO) << std::endl;
+    return false;
 }
 
 SaveQuestionEnd Ask_SaveChanges(UsrFuncArray& ufunc_list) {
@@ -52,10 +62,8 @@ SaveQuestionEnd Ask_SaveChanges(UsrFuncArray& ufunc_list) {
     bool source_refused = false, refused = false;
     for (;;) {
         Answer answer = Read_Answer();
-        if (answer == ANSWER_NONE || (answer == ANSWER_OTHER && refused)) {
-            Keep_InRecoveryFile(ufunc_list);
-            return QUESTION_RECOVERED;
-        }
+        if (answer == ANSWER_NONE || (answer == ANSWER_OTHER && refused))
+            return Keep_InRecoveryFile(ufunc_list) ? QUESTION_RECOVERED : QUESTION_LOST;
         if (answer == ANSWER_OTHER) return QUESTION_ANSWERED;
         int check_value =
             source_refused ? SaveDate_ToNewPath(ufunc_list) : SaveDate_ToFile(ufunc_list);

@@ -11,6 +11,7 @@ enum SaveQuestionEnd {
     QUESTION_NOT_NEEDED,  // nothing was unsaved
     QUESTION_ANSWERED,    // saved, or declined without a refused save before
     QUESTION_RECOVERED,   // unsaved functions went to a recovery file
+    QUESTION_LOST,        // the recovery file could not be written: they are lost
 };
 
 // The end-of-run save question, asked only when functions have unsaved changes:
@@ -21,9 +22,10 @@ enum SaveQuestionEnd {
 // On a terminal an end of input earlier in the run does not answer it.
 SaveQuestionEnd Ask_SaveChanges(UsrFuncArray& ufunc_list);
 
-// Writes every function to a recovery file and names it (or the failure) in
-// one line on standard error.
-void Keep_InRecoveryFile(UsrFuncArray& ufunc_list);
+// Writes every function to a recovery file and names it in one line on
+// standard error; false when it cannot be written (the path tried and the
+// system's reason are said then).
+bool Keep_InRecoveryFile(UsrFuncArray& ufunc_list);
 
 // A signal ended the run: unsaved functions, if any are left, go to a
 // recovery file. Returns the exit status, 128 + the signal number.

@@ -10,7 +10,7 @@ bool Is(const char* word, const char* option) { return std::strcmp(word, option)
 // Formulas and ranges each mode takes: eval one formula; table a formula and
 // a range, or two of one of them.
 size_t Texts_Wanted(const ScriptOptions& options) {
-    if (options.command == ScriptCommand::EVAL) return 1;
+    if (options.command != ScriptCommand::TABLE) return 1;
     bool three = options.mode == TableMode::PARAM || options.mode == TableMode::IMPLICIT;
     return three ? 3 : 2;
 }
@@ -26,12 +26,15 @@ bool Common_Option(int argc, const char* const* argv, int* at, ScriptOptions* op
         options->show_help = true;
     } else if (Is(word, "--digits") || Is(word, "--threads")) {
         // The word after is the count even when refused, as in the dialogue's options.
-        int count = Option_Count(value, Is(word, "--digits") ? MAX_DIGITS : MAX_THREADS);
+        bool digits = Is(word, "--digits");
+        int count = Option_Count(value, digits ? MAX_DIGITS : MAX_THREADS);
         if (value != nullptr) ++*at;
-        if (count == 0) return false;
-        (Is(word, "--digits") ? options->digits : options->threads) = count;
+        if (count == 0) (digits ? options->digits_refused : options->threads_refused) = true;
+        if (count != 0) (digits ? options->digits : options->threads) = count;
     } else if (Is(word, "--functions") && value != nullptr && value[0] != '\0') {
         options->functions_path = argv[++*at];
+    } else if (Is(word, "--define") && value != nullptr) {
+        options->definitions.push_back(argv[++*at]);
     } else {
         return false;
     }
@@ -72,7 +75,7 @@ void Take_Word(const char* word, ScriptOptions* options) {
 
 int Script_WordIndex(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {
-        if (Is(argv[i], "eval") || Is(argv[i], "table")) return i;
+        if (Is(argv[i], "eval") || Is(argv[i], "table") || Is(argv[i], "functions")) return i;
         if (!Is(argv[i], "--utf8") && !Is(argv[i], "--cp932")) return 0;
     }
     return 0;
@@ -80,7 +83,9 @@ int Script_WordIndex(int argc, const char* const* argv) {
 
 ScriptOptions Parse_ScriptOptions(int argc, const char* const* argv, int word) {
     ScriptOptions options;
-    options.command = Is(argv[word], "eval") ? ScriptCommand::EVAL : ScriptCommand::TABLE;
+    options.command = Is(argv[word], "eval")    ? ScriptCommand::EVAL
+                      : Is(argv[word], "table") ? ScriptCommand::TABLE
+                                                : ScriptCommand::FUNCTIONS;
     bool options_ended = false;  // after "--" every word is a text or a value
     for (int i = 1; i < argc; ++i) {
         if (i == word) continue;
@@ -92,16 +97,15 @@ ScriptOptions Parse_ScriptOptions(int argc, const char* const* argv, int word) {
         } else if (!is_option) {
             Take_Word(text, &options);
         } else if (!Common_Option(argc, argv, &i, &options) &&
-                   (options.command == ScriptCommand::EVAL ||
+                   (options.command != ScriptCommand::TABLE ||
                     !Table_Option(argc, argv, &i, &options)) &&
                    options.bad_argument.empty()) {
             options.bad_argument = text;
         }
     }
-    if (options.bad_argument.empty() && !options.show_help &&
-        options.texts.size() != Texts_Wanted(options))
-        options.bad_argument = options.texts.size() < Texts_Wanted(options)
-                                   ? argv[word]
-                                   : options.texts[Texts_Wanted(options)].c_str();
+    if (!options.show_help && options.texts.size() < Texts_Wanted(options))
+        options.texts_missing = true;
+    else if (options.bad_argument.empty() && options.texts.size() > Texts_Wanted(options))
+        options.bad_argument = options.texts[Texts_Wanted(options)];
     return options;
 }

@@ -4,20 +4,19 @@
 #include <cstring>
 #include <iostream>
 
+#include "app/definetext.h"
 #include "app/evalcommand.h"
 #include "app/messagestream.h"
 #include "app/options.h"
+#include "app/savefiletext.h"
 #include "app/scriptargs.h"
 #include "app/tablecommand.h"
 #include "console/interrupt.h"
-#include "eval/evalnative.h"
 #include "files/safefile.h"
 #include "report/parallelsweep.h"
 #include "report/reportfile.h"
 #include "report/reportwriter.h"
 #include "text/messages.h"
-#include "userfunc/savefile.h"
-#include "userfunc/usrfunc.h"
 
 namespace {
 // The encoding as the dialogue chooses it: an option, then KANSU_ENCODING.
@@ -26,21 +25,39 @@ void Choose_Encoding(const ScriptOptions& options) {
     encoding.utf8 = options.utf8;
     encoding.cp932 = options.cp932;
     Use_Utf8(Utf8_Chosen(encoding, std::getenv("KANSU_ENCODING"), std::cerr));
-    const char* machine_code = std::getenv("KANSU_MACHINE_CODE");
-    Allow_NativeCode(machine_code == nullptr || std::strcmp(machine_code, "0") != 0);
+    Apply_EvaluatorEnvironment();
 }
 
 const char* Usage_Of(const ScriptOptions& options) {
-    return options.command == ScriptCommand::EVAL ? Msg().EVAL_USAGE : Msg().TABLE_USAGE;
+    switch (options.command) {
+    case ScriptCommand::EVAL: return Msg().EVAL_USAGE;
+    case ScriptCommand::FUNCTIONS: return Msg().FUNCTIONS_USAGE;
+    default: return Msg().TABLE_USAGE;
+    }
 }
 
-// The functions of the save file, with their definitions, in the registry.
-// The file is read only: the registry is never saved by these commands.
-bool Load_Functions(const std::string& path) {
-    if (path.empty()) return true;
-    if (Create_UFunctionTable(g_ufunc_list, path.c_str(), 1) == 1) return true;
-    std::cout << Msg().SCRIPT_FUNCTIONS_UNREADABLE << path << "\n";
-    return false;
+// The answer to a command line that cannot run: its message and status 2,
+// or -1 when it can.
+int Refused_CommandLine(const ScriptOptions& options) {
+    if (!options.bad_argument.empty()) {
+        std::cerr << Msg().SCRIPT_BAD_ARGUMENT << options.bad_argument << "\n"
+                  << Usage_Of(options) << std::flush;
+    } else if (options.digits_refused || options.threads_refused) {
+        std::cerr << (options.digits_refused ? Msg().OPTION_DIGITS_RANGE
+                                             : Msg().OPTION_THREADS_RANGE);
+    } else if (options.texts_missing) {
+        std::cerr << Usage_Of(options) << std::flush;
+    } else {
+        return -1;
+    }
+    return SCRIPT_USAGE;
+}
+
+// The user functions of --functions, then those of every --define. Files
+// are only read: the registry is never saved by these commands.
+bool Load_Functions(const ScriptOptions& options) {
+    bool loaded = options.functions_path.empty() || Load_FunctionsFile(options.functions_path);
+    return Define_All(options.definitions) && loaded;
 }
 
 bool Stop_LockWait() { return Termination_Signal() != 0; }
@@ -50,15 +67,14 @@ int Run_Checked(const ScriptOptions& options) {
         std::cout << Usage_Of(options) << std::flush;
         return SCRIPT_DONE;
     }
-    if (!options.bad_argument.empty()) {
-        std::cerr << Msg().SCRIPT_BAD_ARGUMENT << options.bad_argument << "\n"
-                  << Usage_Of(options) << std::flush;
-        return SCRIPT_USAGE;
-    }
+    int refused = Refused_CommandLine(options);
+    if (refused >= 0) return refused;
     Set_ReportDigits(options.digits);
     Set_SweepThreads(options.threads);
     MessagesToErrorStream messages;
-    if (!Load_Functions(options.functions_path)) return SCRIPT_FAILED;
+    if (options.command == ScriptCommand::FUNCTIONS)
+        return Write_FunctionsText(options.texts[0], messages.Output());
+    if (!Load_Functions(options)) return SCRIPT_FAILED;
     if (options.command == ScriptCommand::EVAL) return Run_Eval(options, messages.Output());
     return Run_Table(options, messages.Output());
 }

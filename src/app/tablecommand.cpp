@@ -1,8 +1,10 @@
 #include "app/tablecommand.h"
 
+#include <cerrno>
 #include <iostream>
 
 #include "app/csvrows.h"
+#include "app/scriptfailure.h"
 #include "app/tablereport.h"
 #include "console/interrupt.h"
 #include "files/appendlock.h"
@@ -31,15 +33,25 @@ RunResult Write_Table(TableReport& table, bool csv, std::ostream& sink) {
     return report.Close();
 }
 
-// The outcome as a status, with the message of a failure.
-int Status_Of(const RunResult& result) {
+// The outcome as a status, with the message of a failure: what could not be
+// written (the file at path, or standard output when it is empty) and why.
+int Status_Of(const RunResult& result, const std::string& path, int error_number) {
     if (result.evaluation_error != nullptr) {
         std::cout << result.evaluation_error;
         return SCRIPT_FAILED;
     }
     if (result.status == 1) return SCRIPT_DONE;
-    std::cout << Msg().REPORT_WRITE_FAILURE;
+    if (path.empty())
+        Say_OutputFailed(error_number);
+    else
+        Say_WriteFailed(path, Error_Reason(error_number));
     return SCRIPT_FAILED;
+}
+
+// Why the report file cannot be opened for appending.
+std::string Open_Reason(int file_status, int error_number) {
+    if (file_status == FILE_NOT_REGULAR) return Msg().SCRIPT_NOT_REGULAR;
+    return Error_Reason(error_number);
 }
 
 // Appends to the file as the dialogue appends a report, under the report's
@@ -48,15 +60,22 @@ int Status_Of(const RunResult& result) {
 int Append_Table(TableReport& table, const ScriptOptions& options) {
     const std::string& path = options.output_path;
     RunResult result;
+    int write_error = 0;
     {
         ReportFile file;
-        if (Check_OutputPath(path) == FILE_NOT_REGULAR || file.Open_Locked(path) != FILE_DONE) {
+        errno = 0;
+        int opened = Check_OutputPath(path) == FILE_NOT_REGULAR ? FILE_NOT_REGULAR
+                                                                : file.Open_Locked(path);
+        if (opened != FILE_DONE) {
             if (Termination_Signal() != 0) return Tell_SignalEnd(path);
-            std::cout << Msg().REPORT_WRITE_FAILURE;
+            Say_WriteFailed(path, Open_Reason(opened, errno));
             return SCRIPT_FAILED;
         }
+        // The first failure after the open is the write's: its reason is kept.
+        errno = 0;
         result = Write_Table(table, options.csv, file);
         file.close();
+        write_error = errno;
         if (file.fail()) result.status = 0;
         if (Termination_Signal() != 0) {
             file.Give_Back();
@@ -64,7 +83,7 @@ int Append_Table(TableReport& table, const ScriptOptions& options) {
         }
         if (result.status != 1) file.Give_Back();
     }
-    int status = Status_Of(result);
+    int status = Status_Of(result, path, write_error);
     if (status == SCRIPT_DONE && options.plot) Draw_PictureBeside(path);
     return status;
 }
@@ -97,5 +116,7 @@ int Run_Table(const ScriptOptions& options, std::ostream& out) {
         return SCRIPT_FAILED;
     }
     if (!options.output_path.empty()) return Append_Table(*table, options);
-    return Status_Of(Write_Table(*table, options.csv, out));
+    errno = 0;
+    RunResult result = Write_Table(*table, options.csv, out);
+    return Status_Of(result, std::string(), errno);
 }

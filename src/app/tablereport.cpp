@@ -18,15 +18,15 @@ struct RangeText {
     double max_value = 0.0;
     int step_number = DEFAULT_DIVISIONS;
 
-    bool Read(const std::string& text) {
-        return Read_RangeText(text, name, &min_value, &max_value, &step_number);
+    bool Read(const std::string& text, const VariableValues& values) {
+        return Read_RangeText(text, values, name, &min_value, &max_value, &step_number);
     }
 };
 
 class ExplicitTable : public TableReport {
 public:
     bool Prepare(const std::vector<std::string>& texts, const VariableValues& values) {
-        if (!formula_.Analyse(texts[0]) || !range_.Read(texts[1])) return false;
+        if (!formula_.Analyse(texts[0]) || !range_.Read(texts[1], values)) return false;
         if (range_.name[0] != '\0' && !formula_.Has(range_.name)) {
             std::cout << Msg().EXPLICIT_NO_SUCH_NAME;
             return false;
@@ -57,7 +57,7 @@ public:
             std::cout << Msg().POLAR_NO_VARIABLE << std::endl;
             return false;
         }
-        if (!range_.Read(texts[1])) return false;
+        if (!range_.Read(texts[1], values)) return false;
         return formula_.Assign(values, range_.name, nullptr);
     }
     void Write(SweepReport& report) override {
@@ -84,7 +84,7 @@ ParamFormula Param_Formula(FormulaArgument& formula) {
 class ParamTable : public TableReport {
 public:
     bool Prepare(const std::vector<std::string>& texts, const VariableValues& values) {
-        if (!x_.Analyse(texts[0]) || !y_.Analyse(texts[1]) || !range_.Read(texts[2]))
+        if (!x_.Analyse(texts[0]) || !y_.Analyse(texts[1]) || !range_.Read(texts[2], values))
             return false;
         // Formulas without variables: the dialogue asks no parameter.
         if (x_.count_current == 0 && y_.count_current == 0) range_.name[0] = '\0';
@@ -119,10 +119,11 @@ public:
             std::cout << Msg().IMPLICIT_NO_VARIABLES;
             return false;
         }
-        if (!Read_Named(texts[1], 0, &ranges_.min_value_x, &ranges_.max_value_x,
+        if (!Read_Named(texts[1], values, 0, &ranges_.min_value_x, &ranges_.max_value_x,
                         &ranges_.step_number_x, NAMED_INDEPENDENT) ||
-            !Read_Named(texts[2], 1, &ranges_.min_value_y, &ranges_.max_value_y,
-                        &ranges_.step_number_y, NAMED_DEPENDENT))
+            !Read_Named(texts[2], values, 1, &ranges_.min_value_y, &ranges_.max_value_y,
+                        &ranges_.step_number_y, NAMED_DEPENDENT) ||
+            Distinct_ImplicitNames(names_) == 0)
             return false;
         if (variab_kind_ == 0) {
             std::cout << Msg().IMPLICIT_NONE_CHOSEN;
@@ -142,9 +143,10 @@ public:
 
 private:
     // One of the two range texts; an empty one leaves its variable unnamed.
-    bool Read_Named(const std::string& text, int entry, double* min_value, double* max_value,
-                    int* step_number, int flag) {
-        if (!Read_RangeText(text, names_[entry], min_value, max_value, step_number)) return false;
+    bool Read_Named(const std::string& text, const VariableValues& values, int entry,
+                    double* min_value, double* max_value, int* step_number, int flag) {
+        if (!Read_RangeText(text, values, names_[entry], min_value, max_value, step_number))
+            return false;
         if (names_[entry][0] == '\0') return true;
         if (!formula_.Has(names_[entry])) {
             std::cout << Msg().IMPLICIT_NOT_IN_FORMULA << std::endl;

@@ -27,6 +27,12 @@ std::streamsize HeldPromptBuf::xsputn(const char* text, std::streamsize count) {
     std::string_view chunk(text, static_cast<size_t>(count));
     size_t line_end = chunk.rfind('\n');
     if (line_end != std::string_view::npos) {
+        size_t line_start =
+            line_end == 0 ? std::string_view::npos : chunk.rfind('\n', line_end - 1);
+        if (line_start == std::string_view::npos)
+            last_line_ = held_ + std::string(chunk.substr(0, line_end));
+        else
+            last_line_ = std::string(chunk.substr(line_start + 1, line_end - line_start - 1));
         Pass(held_.data(), held_.size());
         held_.clear();
         Pass(text, line_end + 1);

@@ -20,6 +20,8 @@ public:
     std::string TakePrompt();
     // Writes the held text through.
     void Release();
+    // The last whole line written (without its line end).
+    const std::string& LastLine() const { return last_line_; }
 
 protected:
     int_type overflow(int_type letter) override;
@@ -31,6 +33,7 @@ private:
 
     std::streambuf* target_;
     std::string held_;
+    std::string last_line_;
 };
 
 #endif

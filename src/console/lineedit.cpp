@@ -19,6 +19,7 @@
 #include <cwchar>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "console/completion.h"
 #include "console/dialoguecancel.h"
@@ -46,6 +47,17 @@ private:
     bool at_end_ = false;  // Ctrl-D on an empty line: nothing more is read
 };
 
+// A line offered at the next read of its kind at its place.
+struct Mending {
+    InputKind kind;
+    ReadPlace place;
+    std::string keys;  // the line and the keys back to its fault
+};
+
+bool Same_Place(const ReadPlace& one, const ReadPlace& other) {
+    return one.above == other.above && one.prompt == other.prompt;
+}
+
 struct EditSession {
     EditLine* editor = nullptr;
     History* histories[KEPT_INPUT_KIND_COUNT] = {};
@@ -59,19 +71,19 @@ struct EditSession {
     std::streambuf* plain_output = nullptr;
     EditedInputBuf input;
     std::streambuf* plain_input = nullptr;
-    std::string prompt;
+    ReadPlace place;  // of the line being read, or last read
     InputKind reading_kind = InputKind::Other;
     bool interrupted = false;           // the last read was cut short by Ctrl-C
     bool end_requested_before = false;  // Ctrl-C had asked to end before this line
-    InputKind mend_kind = InputKind::Other;  // the kind of line mend_keys start
-    std::string mend_keys;                   // a refused line and the keys back to its fault
+    std::vector<Mending> mendings;      // one at most per kind and place
 };
 
 EditSession* session = nullptr;
 volatile sig_atomic_t editing_active = 0;
 volatile sig_atomic_t history_writing = 0;
 volatile sig_atomic_t window_resized = 0;
-volatile sig_atomic_t continued = 0;  // SIGCONT: back in the foreground after Ctrl-Z
+volatile sig_atomic_t continued = 0;   // SIGCONT: back in the foreground after Ctrl-Z
+volatile sig_atomic_t line_shown = 0;  // the editor is reading a line on the screen
 
 const int ENDING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
@@ -143,6 +155,14 @@ void Resume_Editing(EditLine* editor) {
     el_set(editor, EL_REFRESH);
 }
 
+// Ctrl-D on an empty line of a dialogue cancels it here, as Ctrl-C does: the
+// editor would first show it as ^D.
+bool Cancels_Dialogue(EditLine* editor, char byte) {
+    if (byte != '\004') return false;
+    const LineInfo* line = el_line(editor);
+    return line->buffer == line->lastchar && Cancel_Dialogue();
+}
+
 // Reads one character for the editor: the bytes of a UTF-8 sequence make one
 // wide character; Ctrl-C with unsaved work ends the line as a failed read.
 int Read_Character(EditLine* editor, wchar_t* character) {
@@ -174,6 +194,10 @@ int Read_Character(EditLine* editor, wchar_t* character) {
             }
             continue;
         }
+        if (Cancels_Dialogue(editor, byte)) {
+            session->interrupted = true;
+            return -1;
+        }
         wchar_t decoded = 0;
         size_t used = std::mbrtowc(&decoded, &byte, 1, &state);
         if (used == static_cast<size_t>(-2)) continue;
@@ -182,13 +206,39 @@ int Read_Character(EditLine* editor, wchar_t* character) {
     }
 }
 
-char* Current_Prompt(EditLine*) { return &session->prompt[0]; }
+char* Current_Prompt(EditLine*) { return &session->place.prompt[0]; }
 
-// Starts the line with a refused line offered for this kind of read.
+// Starts the line with the line offered for this kind of read at this place.
 void Push_Mending() {
-    if (session->mend_keys.empty() || session->mend_kind != session->reading_kind) return;
-    el_push(session->editor, session->mend_keys.c_str());
-    session->mend_keys.clear();
+    std::vector<Mending>& mendings = session->mendings;
+    for (auto mending = mendings.begin(); mending != mendings.end(); ++mending) {
+        if (mending->kind != session->reading_kind || !Same_Place(mending->place, session->place))
+            continue;
+        el_push(session->editor, mending->keys.c_str());
+        mendings.erase(mending);
+        return;
+    }
+}
+
+// Keeps line to be offered at place, replacing what was offered there before.
+void Keep_Mending(InputKind kind, const ReadPlace& place, const char* line, int fault) {
+    std::string keys(line);
+    if (keys.empty()) return;
+    for (char letter : keys)
+        if (static_cast<unsigned char>(letter) < 0x20 || letter == 0x7F) return;
+    // Ctrl-B (back one character) for every character after the fault.
+    size_t back = 0;
+    if (fault >= 0)
+        for (size_t at = static_cast<size_t>(fault); at < keys.size(); ++at)
+            if ((static_cast<unsigned char>(keys[at]) & 0xC0) != 0x80) ++back;
+    keys.append(back, '\002');
+    for (Mending& mending : session->mendings) {
+        if (mending.kind == kind && Same_Place(mending.place, place)) {
+            mending.keys = keys;
+            return;
+        }
+    }
+    session->mendings.push_back(Mending{kind, place, keys});
 }
 
 void Show_Choices(const std::vector<std::string>& choices) {
@@ -277,14 +327,17 @@ EditedInputBuf::int_type EditedInputBuf::underflow() {
     if (at_end_) return traits_type::eof();
     if (Dialogue_Cancelled()) return End_OfInput();
     std::cout.flush();
-    session->prompt = session->output->TakePrompt();
+    session->place.above = session->output->LastLine();
+    session->place.prompt = session->output->TakePrompt();
     session->reading_kind = Current_InputKind();
     session->interrupted = false;
     session->end_requested_before = Program_EndRequested();
     el_set(session->editor, EL_HIST, history, History_For(session->reading_kind));
     Push_Mending();
     int count = 0;
+    line_shown = 1;
     const char* typed = el_gets(session->editor, &count);
+    line_shown = 0;
     if (typed == nullptr || count <= 0) return End_OfInput();
     line_.assign(typed, static_cast<size_t>(count));
     std::string kept = line_;
@@ -344,19 +397,14 @@ bool Start_LineEditing(bool wanted, bool utf8) {
     return true;
 }
 
+ReadPlace Last_ReadPlace() { return session == nullptr ? ReadPlace() : session->place; }
+
 void Offer_ForMending(InputKind kind, const char* line, int fault) {
-    if (session == nullptr) return;
-    std::string keys(line);
-    for (char letter : keys)
-        if (static_cast<unsigned char>(letter) < 0x20 || letter == 0x7F) return;
-    // Ctrl-B (back one character) for every character after the fault.
-    size_t back = 0;
-    if (fault >= 0)
-        for (size_t at = static_cast<size_t>(fault); at < keys.size(); ++at)
-            if ((static_cast<unsigned char>(keys[at]) & 0xC0) != 0x80) ++back;
-    keys.append(back, '\002');
-    session->mend_kind = kind;
-    session->mend_keys = keys;
+    if (session != nullptr) Keep_Mending(kind, session->place, line, fault);
+}
+
+void Offer_Again(InputKind kind, const ReadPlace& place, const char* line) {
+    if (session != nullptr) Keep_Mending(kind, place, line, -1);
 }
 
 void Stop_LineEditing() {
@@ -386,6 +434,13 @@ void Resume_EditedInput() {
 void Stop_LineEditing_OnSignal() {
     if (editing_active == 0) return;
     editing_active = 0;
+    // The shell's prompt follows on a line of its own: past the edited line,
+    // with what the editor showed below it (a Ctrl-R search) erased.
+    if (line_shown != 0) {
+        static const char NEXT_LINE[] = "\r\n\033[J";
+        ssize_t written = write(STDOUT_FILENO, NEXT_LINE, sizeof NEXT_LINE - 1);
+        (void)written;
+    }
     tcsetattr(STDIN_FILENO, TCSANOW, &session->terminal_settings);
     Write_History();
 }

@@ -5,6 +5,8 @@
 #ifndef KANSU_LINEEDIT_H
 #define KANSU_LINEEDIT_H
 
+#include <string>
+
 #include "console/inputkind.h"
 
 // Whether lines may be edited: asked for, standard input and output both
@@ -18,10 +20,20 @@ bool LineEditing_Built();
 // encoding can be edited safely (UTF-8, with a UTF-8 character locale); code
 // page 932 is read plainly. Loads the history. Returns whether editing is on.
 bool Start_LineEditing(bool wanted, bool utf8);
-// A refused line of kind, offered as the start of the next line of that kind
-// with the cursor at the byte position fault (the end when outside the text).
-// Lines holding control characters are not offered.
+// Where a line was read: its prompt and the line shown above it.
+struct ReadPlace {
+    std::string above;
+    std::string prompt;
+};
+// The place of the last line read (empty when lines are not edited).
+ReadPlace Last_ReadPlace();
+// The refused line just read, offered as the start of the next line of its
+// kind read at the same place, with the cursor at the byte position fault
+// (the end when outside the text). Lines holding control characters are not
+// offered.
 void Offer_ForMending(InputKind kind, const char* line, int fault);
+// A line read earlier at place, offered there again (the cursor at its end).
+void Offer_Again(InputKind kind, const ReadPlace& place, const char* line);
 // Writes the history and gives the console streams back; also runs at exit.
 void Stop_LineEditing();
 // After an end-of-input key, the next read asks the editor for a line again.

@@ -4,7 +4,9 @@
 
 bool LineEditing_Built() { return false; }
 bool Start_LineEditing(bool, bool) { return false; }
+ReadPlace Last_ReadPlace() { return ReadPlace(); }
 void Offer_ForMending(InputKind, const char*, int) {}
+void Offer_Again(InputKind, const ReadPlace&, const char*) {}
 void Stop_LineEditing() {}
 void Resume_EditedInput() {}
 void Stop_LineEditing_OnSignal() {}

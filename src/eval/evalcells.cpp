@@ -1,5 +1,6 @@
-// The cells a compiled program reads and writes, and the program moved onto
-// other cells: a worker thread runs its own copy over cells of its own.
+// What a compiled program is made of: whether its steps run straight through,
+// the cells it reads and writes, and the program moved onto other cells (a
+// worker thread runs its own copy over cells of its own).
 #include <set>
 
 #include "eval/evalprog.h"
@@ -23,6 +24,27 @@ bool Reads_ItsCell(const EvalStep& step) {
     }
 }
 }  // namespace
+
+bool EvalProgram::Runnable() const {
+    for (const EvalStep& step : steps_)
+        if (step.op < 0 || step.op >= EVAL_OP_COUNT) return false;
+    return !steps_.empty();
+}
+
+bool EvalProgram::Straight() const {
+    if (!Runnable() || steps_.back().op != OP_END) return false;
+    for (size_t i = 0; i < steps_.size(); ++i)
+        if (!EVAL_OP_STRAIGHT[steps_[i].op] || (steps_[i].op == OP_END && i + 1 < steps_.size()))
+            return false;
+    return true;
+}
+
+bool EvalProgram::Arithmetic() const {
+    if (!Straight()) return false;
+    for (const EvalStep& step : steps_)
+        if (EVAL_OP_CALLING[step.op]) return false;
+    return true;
+}
 
 std::vector<const double*> EvalProgram::Cells() const {
     std::set<const double*> seen;

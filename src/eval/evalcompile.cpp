@@ -10,6 +10,7 @@
 
 #include "eval/calcbintree.h"
 #include "eval/evalinline.h"
+#include "eval/evallisting.h"
 #include "eval/evalprog.h"
 #include "formula/symbol.h"
 #include "userfunc/usrfunc.h"
@@ -868,4 +869,5 @@ private:
 EvalProgram::EvalProgram(CompForm* root, UsrFuncArray& ufunc_list, EvalStart start) {
     EvalCompiler compiler(*this, ufunc_list);
     compiler.Compile(root, start);
+    List_Compiled(*this);
 }

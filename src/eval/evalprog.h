@@ -175,6 +175,8 @@ public:
     EvalProgram(CompForm* root, UsrFuncArray& ufunc_list, EvalStart start = EVAL_TREE);
     const std::vector<EvalStep>& Steps() const { return steps_; }
     const std::vector<EvalCall>& Calls() const { return calls_; }
+    // Every step's op is one the machine knows.
+    bool Runnable() const;
     // Every step runs straight through to the one END: no jump, failure, call
     // or sum.
     bool Straight() const;

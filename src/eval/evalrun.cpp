@@ -47,34 +47,14 @@ const int SUM_POLL_TERMS = INTERRUPT_POLL_MASK + 1;
 // Terms of a sum of its index between two looks.
 const double SUM_CHUNK_TERMS = 4096.0;
 
-bool Valid_Ops(const std::vector<EvalStep>& steps) {
-    for (const EvalStep& step : steps)
-        if (step.op < 0 || step.op >= EVAL_OP_COUNT) return false;
-    return !steps.empty();
-}
 }  // namespace
-
-bool EvalProgram::Straight() const {
-    if (!Valid_Ops(steps_) || steps_.back().op != OP_END) return false;
-    for (size_t i = 0; i < steps_.size(); ++i)
-        if (!EVAL_OP_STRAIGHT[steps_[i].op] || (steps_[i].op == OP_END && i + 1 < steps_.size()))
-            return false;
-    return true;
-}
-
-bool EvalProgram::Arithmetic() const {
-    if (!Straight()) return false;
-    for (const EvalStep& step : steps_)
-        if (EVAL_OP_CALLING[step.op]) return false;
-    return true;
-}
 
 EvalMachine::EvalMachine(const EvalProgram& program, bool shows_sum_progress, EvalCode code)
     : program_(program),
       // A cache line of slack after the slots: machines of two threads that
       // were allocated side by side never write the same line.
       stack_(program.stack_size_ + 8, 0.0),
-      runnable_(Valid_Ops(program.steps_)),
+      runnable_(program.Runnable()),
       shows_sum_progress_(shows_sum_progress),
       straight_(program.Straight()),
       arithmetic_(program.Arithmetic()) {

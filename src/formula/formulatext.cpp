@@ -47,6 +47,7 @@ void Write_ErrorMessage(const char* message) { std::cout << message << std::endl
 namespace {
 void Show_FormulaError(const ErrorInfo& the_error, const char* line_array,
                        FormulaErrorStyle style) {
+    if (style == ERROR_SILENT) return;
     const char* message = Msg().FORMULA_EMPTY;
     if (the_error.error_kind == 1) message = Msg().FORMULA_MALFORMED;
     if (the_error.error_kind == 2) message = Msg().FORMULA_TOO_LONG;

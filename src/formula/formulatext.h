@@ -16,8 +16,9 @@ int Copy_CompFormArray(CompForm* the_source, CompForm* the_copy, int array_num);
 void Write_ErrorMessage(const char* message);
 
 // How a refused formula is reported: with the text up to the fault (console
-// input) or as one message line (definitions).
-enum FormulaErrorStyle { ERROR_WITH_POSITION, ERROR_MESSAGE_ONLY };
+// input), as one message line (definitions), or not at all (the caller says
+// what it found at the fault).
+enum FormulaErrorStyle { ERROR_WITH_POSITION, ERROR_MESSAGE_ONLY, ERROR_SILENT };
 // Analyses text into a new exact-length item array stored through the_formlist.
 // 1 accepted; 0 refused, with the message written and the byte position of the
 // fault in *fault_position when given (-1 for an empty or too long formula).

@@ -1,5 +1,6 @@
 #include "modes/inplexp.h"
 
+#include <cstring>
 #include <iostream>
 #include <memory>
 
@@ -23,7 +24,7 @@ int Ask_BothRanges(NameBuffer* operand_label, InplicitRanges& ranges, AscArray<d
     std::cout << Msg().IMPLICIT_DEPENDENT_PROMPT;
     result = Input_RangeInplicit(operand_label[1], &ranges.min_value_y, &ranges.max_value_y,
                                  &ranges.step_number_y, array);
-    if (result == 0) return -1;
+    if (result == 0 || Distinct_ImplicitNames(operand_label) == 0) return -1;
     if (result == 1) variab_kind += NAMED_DEPENDENT;
     return variab_kind;
 }
@@ -131,6 +132,13 @@ int Input_RangeInplicit(char* operand_label, double* min_value, double* max_valu
     return 1;
 }
 
+int Distinct_ImplicitNames(const NameBuffer* operand_label) {
+    if (operand_label[0][0] == '\0' || std::strcmp(operand_label[0], operand_label[1]) != 0)
+        return 1;
+    std::cout << Msg().IMPLICIT_SAME_VARIABLE << std::endl;
+    return 0;
+}
+
 int Input_OperandFixValue(AscArray<double>& array, NameBuffer** copy_label, int* count_current,
                           NameBuffer* operand_label, int oprlbl_count) {
     *count_current = 0;
@@ -176,8 +184,7 @@ void Inplicit_OutPut_ToFile(SweepReport& report, AscArray<double>& array, NameBu
     Write_ResultRule(out);
     out << Msg().IMPLICIT_INDEPENDENT << operand_label[0] << Msg().IMPLICIT_DEPENDENT_COLUMN
         << operand_label[1] << Msg().IMPLICIT_VALUE_COLUMN << "\n";
-    // The same name may be typed for both: the row value is stored first and
-    // the point's value then overwrites it, as the formula sees the point.
+    // The two names differ (Distinct_ImplicitNames): each has its own cell.
     double& y_cell = array[operand_label[1]];
     double& x_cell = array[operand_label[0]];
     // A point of this sweep is a grid row: its columns are evaluated in turn.

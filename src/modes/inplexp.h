@@ -23,6 +23,10 @@ int Analysis_InputInplicit(CompForm** the_formlist, char* line_array);
 int Input_RangeInplicit(char* operand_label, double* min_value, double* max_value, int* step_number,
                         AscArray<double>& array);
 
+// 1 when the two named variables differ (or one is unnamed); 0 when one
+// variable was named for both, which makes no curve: the message is shown.
+int Distinct_ImplicitNames(const NameBuffer* operand_label);
+
 // 0 for an empty table (nothing made or asked); else makes the name list, asks
 // the values of the variables not named in operand_label and returns 1.
 int Input_OperandFixValue(AscArray<double>& array, NameBuffer** copy_label, int* count_current,

@@ -1,6 +1,7 @@
 #include "modes/modecommon.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -23,8 +24,10 @@ int Parse_RangeLine(const char* line, char* var_name, double* min_value, double*
     std::string range_text = Fold_RangeText(line);
     int result = Analysis_Variable(range_text.c_str(), var_name, NAME_SIZE, min_value, max_value,
                                    &given_steps);
-    // A count of 0 would make every point of the sweep a division by zero.
-    if (result < 1 || given_steps == 0) {
+    // A count of 0 would make every point of the sweep a division by zero; a
+    // bound beyond the doubles (1e309) a table of nan.
+    bool finite = result < 1 || (std::isfinite(*min_value) && std::isfinite(*max_value));
+    if (result < 1 || given_steps == 0 || !finite) {
         Show_RangeError();
         Hint_HalfWidth(line, true);
         return 0;

@@ -19,7 +19,8 @@ const int FILE_NAME_SIZE = 80;    // a report file name: at most 79 characters
 typedef char NameBuffer[NAME_SIZE];
 
 // Parses a typed range line. Prints the refusal message and returns 0 for a
-// malformed line or a division count of 0; 1 when accepted. An empty line is
+// malformed line, a bound that is not finite or a division count of 0; 1
+// when accepted. An empty line is
 // not handled here: callers test it first.
 int Parse_RangeLine(const char* line, char* var_name, double* min_value, double* max_value,
                     int* step_num);

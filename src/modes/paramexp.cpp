@@ -7,8 +7,10 @@
 #include "formula/crtbtree.h"
 #include "formula/fmulaopfc.h"
 #include "console/consoleio.h"
+#include "console/dialoguecancel.h"
 #include "console/formulainput.h"
 #include "console/inputkind.h"
+#include "console/lineedit.h"
 #include "text/messages.h"
 #include "formula/symbol.h"
 
@@ -26,6 +28,7 @@ struct ParamComponent {
     int outind = 0;
     int other_var = 0;
     CompForm* the_root = nullptr;
+    ReadPlace place;  // where the formula was typed
 };
 
 // Prompts, reads and analyses one component and enters its variables in its table.
@@ -34,6 +37,7 @@ int Read_Component(ParamComponent& component, const char* prompt, int* last_inde
     CompForm* the_formlist = nullptr;
     if (Analysis_InputParamFrm(&the_formlist, component.line_array) == 0) return 0;
     component.the_formlist.reset(the_formlist);
+    component.place = Last_ReadPlace();
     *last_index = current_number;
     Create_SymbolTable(the_formlist, current_number + 1, component.array);
     return 1;
@@ -90,7 +94,11 @@ RunResult FnCalc_Param(UsrFuncArray& ufunc_list) {
 
     std::cout << Msg().PARAM_FORMULA_PROMPT;
     if (Read_Component(x_part, "x= ", &current_number_x) == 0) return RunResult();
-    if (Read_Component(y_part, "y= ", &current_number_y) == 0) return RunResult();
+    if (Read_Component(y_part, "y= ", &current_number_y) == 0) {
+        // The refused y comes back at its prompt; the x before it at its own.
+        if (!Dialogue_Cancelled()) Offer_Again(InputKind::Formula, x_part.place, x_part.line_array);
+        return RunResult();
+    }
 
     if (Count_Variables(x_part.array) != 0 || Count_Variables(y_part.array) != 0) {
         if (Input_RangeParam(operand_label, &min_value, &max_value, &step_number) == 0)

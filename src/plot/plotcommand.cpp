@@ -1,5 +1,6 @@
 #include "plot/plotcommand.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -187,7 +188,13 @@ PlotStatus Run_Plot(const PlotOptions& options, std::ostream& out, std::ostream&
     PlotFailure failure = Svg_Picture(options.request, &svg, &picture);
     if (failure != PlotFailure::NONE) return Failed(report, Failure_Message(failure), error_out);
     if (options.output_path == "-") {
-        out << svg << std::flush;
+        errno = 0;
+        if (!(out << svg << std::flush)) {
+            int error_number = errno != 0 ? errno : EIO;
+            error_out << Msg().PLOT_PREFIX << Msg().PLOT_STDOUT_FAILED
+                      << std::strerror(error_number) << "\n";
+            return PLOT_FAILED;
+        }
     } else {
         if (!Write_File(path, svg)) return Failed(path, Msg().PLOT_WRITE_FAILED, error_out);
     }

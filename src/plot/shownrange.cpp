@@ -10,6 +10,7 @@ namespace {
 const size_t MAX_SAMPLES = 1 << 16;  // y values kept per run for the pole range
 const double TAIL = 0.05;            // the share of points left out at each end
 const double TAIL_ROOM = 0.25;       // of the bulk's span, given back on each side
+const int WINDOW = 5;                // values watched for a pole
 
 bool Inside(const AxisRange* limit, double value) {
     return limit == nullptr || (value >= limit->low && value <= limit->high);
@@ -27,9 +28,10 @@ struct ShownRangeSink::RunState {
     bool y_of_x = false;
     bool any = false;
     double x_min = 0, x_max = 0, y_min = 0, y_max = 0;
-    // Curves y(x): the last finite values in a row, a thinned sample of all,
-    // and whether y jumps across a pole somewhere.
-    double window[4] = {0, 0, 0, 0};
+    // Curves y(x): the last values in a row (finite, or infinite where a grid
+    // point lands on a pole), a thinned sample of the finite ones, and whether
+    // y jumps across a pole somewhere.
+    double window[WINDOW] = {};
     int in_window = 0;
     bool pole = false;
     std::vector<double> sample;
@@ -52,13 +54,30 @@ struct ShownRangeSink::RunState {
     }
 
     void Watch_Poles(double y) {
-        if (in_window == 4) {
-            std::copy(window + 1, window + 4, window);
-            in_window = 3;
+        if (in_window == WINDOW) {
+            std::copy(window + 1, window + WINDOW, window);
+            in_window = WINDOW - 1;
         }
         window[in_window++] = y;
-        if (in_window == 4 && Is_SignJump(window[0], window[1], window[2], window[3], 0.0))
-            pole = true;
+        if (in_window >= 4 && Is_PoleAtEnd(window + in_window - 4)) pole = true;
+        if (in_window == WINDOW && Is_PoleOnGrid(window)) pole = true;
+    }
+
+    // The last four values jump in sign between the middle two, growing
+    // towards the jump.
+    static bool Is_PoleAtEnd(const double* last) {
+        for (int i = 0; i < 4; ++i)
+            if (std::isinf(last[i])) return false;
+        return Is_SignJump(last[0], last[1], last[2], last[3], 0.0);
+    }
+
+    // The middle one of five values is infinite, and the finite ones on
+    // either side grow towards it: 1/x where x is 0 exactly.
+    static bool Is_PoleOnGrid(const double* five) {
+        for (int i : {0, 1, 3, 4})
+            if (std::isinf(five[i])) return false;
+        return std::isinf(five[2]) && std::fabs(five[1]) > std::fabs(five[0]) &&
+               std::fabs(five[3]) > std::fabs(five[4]);
     }
 };
 
@@ -80,8 +99,13 @@ bool ShownRangeSink::Wants(size_t run_index) const {
 
 void ShownRangeSink::Row(size_t run_index, double x, double y) {
     RunState& state = *states_[run_index];
-    if (!std::isfinite(x) || !std::isfinite(y)) {
+    if (!std::isfinite(x) || std::isnan(y)) {
         state.in_window = 0;
+        return;
+    }
+    // An infinite value is no point of the range, but may mark a pole.
+    if (std::isinf(y)) {
+        if (state.y_of_x && Inside(x_limit_, x)) state.Watch_Poles(y);
         return;
     }
     if (Inside(x_limit_, x) && Inside(y_limit_, y)) state.Add(x, y);

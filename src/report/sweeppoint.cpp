@@ -11,7 +11,7 @@ double Sweep_Point(int index, double step_value, double min_value) {
 }
 
 SweepSpacing::SweepSpacing(double min_value, double max_value, int step_number)
-    : min_value_(min_value), step_value_(Step_Width(min_value, max_value, step_number)) {
+    : min_value_(min_value), max_value_(max_value), step_value_(Step_Width(min_value, max_value, step_number)) {
     bool ends_finite = std::isfinite(min_value) && std::isfinite(max_value);
     if (!ends_finite || std::isfinite(max_value - min_value) || step_number <= 0) return;
     split_ = true;
@@ -22,5 +22,9 @@ SweepSpacing::SweepSpacing(double min_value, double max_value, int step_number)
 double SweepSpacing::At(long long index) const {
     if (!split_) return Sweep_Point(static_cast<int>(index), step_value_, min_value_);
     double at = static_cast<double>(index);
-    return (min_value_ - at * min_share_) + at * max_share_;
+    double point = (min_value_ - at * min_share_) + at * max_share_;
+    // Rounding can carry the last points past an end (to infinity beside the
+    // largest double): every point stays between the two ends.
+    double low = std::fmin(min_value_, max_value_), high = std::fmax(min_value_, max_value_);
+    return std::fmin(std::fmax(point, low), high);
 }

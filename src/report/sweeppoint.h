@@ -8,7 +8,7 @@ double Sweep_Point(int index, double step_value, double min_value);
 
 // The points of one range. When max - min overflows although both ends are
 // finite, point i is min - i * (min / n) + i * (max / n) instead, which stays
-// finite; every other range gives the points of Sweep_Point, bit for bit.
+// finite and between the ends; every other range gives the points of Sweep_Point, bit for bit.
 class SweepSpacing {
 public:
     SweepSpacing(double min_value, double max_value, int step_number);
@@ -16,6 +16,7 @@ public:
 
 private:
     double min_value_;
+    double max_value_;
     double step_value_;
     double min_share_ = 0.0;  // min / n and max / n, where the width overflows
     double max_share_ = 0.0;

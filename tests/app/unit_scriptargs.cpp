@@ -24,6 +24,7 @@ TEST(ScriptArgs, WordIndex) {
         {{"--utf8", "table", "x", "x(0,1)"}, 2},
         {{"--cp932", "--utf8", "eval", "1"}, 3},
         {{"--digits", "3", "eval", "1"}, 0},  // other options only after the word
+        {{"functions", "s.dat"}, 1},
         {{"plot", "eval"}, 0},
         {{}, 0},
     };
@@ -38,6 +39,7 @@ struct ParseCase {
     std::string bad_argument;
     size_t texts;
     size_t assignments;
+    std::string refused = "";  // "digits", "threads" or "missing" (texts)
 };
 
 TEST(ScriptArgs, Parse) {
@@ -45,14 +47,19 @@ TEST(ScriptArgs, Parse) {
         {{"eval", "-x+1", "x=0.1"}, "", 1, 1},
         {{"eval", "-", "a=1", "b=2"}, "", 1, 2},
         {{"eval", "--digits", "12", "1/3"}, "", 1, 0},
-        {{"eval", "--digits", "18", "1/3"}, "--digits", 1, 0},
+        {{"eval", "--digits", "18", "1/3"}, "", 1, 0, "digits"},
+        {{"eval", "--threads", "0", "1/3"}, "", 1, 0, "threads"},
         {{"eval", "1", "2"}, "2", 2, 0},
-        {{"eval"}, "eval", 0, 0},
+        {{"eval"}, "", 0, 0, "missing"},
+        {{"eval", "a=1"}, "", 0, 1, "missing"},
+        {{"functions", "s.dat"}, "", 1, 0},
+        {{"functions"}, "", 0, 0, "missing"},
+        {{"functions", "s.dat", "--csv"}, "--csv", 1, 0},
         {{"eval", "--csv", "1"}, "--csv", 1, 0},
         {{"table", "x", "x(0,1)", "-o", "r.txt", "--csv"}, "", 2, 0},
         {{"table", "--param", "cos(t)", "sin(t)", "t(0,1)"}, "", 3, 0},
         {{"table", "--implicit", "x-y", "x(0,1)", ""}, "", 3, 0},
-        {{"table", "--polar", "tht"}, "table", 1, 0},
+        {{"table", "--polar", "tht"}, "", 1, 0, "missing"},
         {{"table", "x", "x(0,1)", "-o"}, "-o", 2, 0},
         {{"table", "--", "--x", "x(0,1)"}, "", 2, 0},
         {{"table", "--help"}, "", 0, 0},
@@ -64,10 +71,14 @@ TEST(ScriptArgs, Parse) {
         EXPECT_EQ(options.bad_argument, entry.bad_argument);
         EXPECT_EQ(options.texts.size(), entry.texts);
         EXPECT_EQ(options.assignments.size(), entry.assignments);
+        EXPECT_EQ(options.digits_refused, entry.refused == "digits");
+        EXPECT_EQ(options.threads_refused, entry.refused == "threads");
+        EXPECT_EQ(options.texts_missing, entry.refused == "missing");
     }
     const std::vector<std::string> words = {"table", "--polar", "--threads", "4", "--digits",
                                             "9",     "r",       "t(0,1)",    "-o", "f",
-                                            "--plot", "--functions", "s.dat"};
+                                            "--plot", "--functions", "s.dat", "--define",
+                                            "f(a0)=a0", "--define", "g()=1"};
     std::vector<const char*> argv = Words(words);
     ScriptOptions options = Parse_ScriptOptions(static_cast<int>(argv.size()), argv.data(), 1);
     EXPECT_EQ(options.mode, TableMode::POLAR);
@@ -75,6 +86,8 @@ TEST(ScriptArgs, Parse) {
     EXPECT_EQ(options.digits, 9);
     EXPECT_EQ(options.output_path, "f");
     EXPECT_EQ(options.functions_path, "s.dat");
+    EXPECT_EQ(options.definitions, (std::vector<std::string>{"f(a0)=a0", "g()=1"}));
+    EXPECT_TRUE(options.assignments.empty());
     EXPECT_TRUE(options.plot);
 }
 

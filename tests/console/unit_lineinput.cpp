@@ -46,13 +46,14 @@ TEST(History, FilePath) {
     for (const auto& c : cases) EXPECT_EQ(History_FilePath(c[0], c[1]), c[2]) << c[2];
 }
 
-// What reaches the console through a HeldPromptBuf, and what stays held.
+// What reaches the console through a HeldPromptBuf, what stays held, and the
+// last whole line (which tells one prompt's place from another's).
 TEST(HeldPrompt, WholeLinesPassAndThePromptIsHeld) {
     const std::string long_text(HELD_PROMPT_LIMIT + 1, 'z');
     const std::vector<std::string> cases[] = {
-        {"menu\n", "1", "menu\n", "1"},   {"a\nb\nprompt :", "", "a\nb\n", "prompt :"},
-        {"pro", "mpt :", "", "prompt :"}, {"x=", "\n", "x=\n", ""},
-        {long_text, "", long_text, ""},
+        {"menu\n", "1", "menu\n", "1", "menu"}, {"a\nb\nprompt :", "", "a\nb\n", "prompt :", "b"},
+        {"pro", "mpt :", "", "prompt :", ""},   {"x=", "\n", "x=\n", "", "x="},
+        {long_text, "", long_text, "", ""},     {"a\n\n", "b", "a\n\n", "b", ""},
     };
     for (const std::vector<std::string>& c : cases) {
         std::ostringstream console;
@@ -60,6 +61,7 @@ TEST(HeldPrompt, WholeLinesPassAndThePromptIsHeld) {
         std::ostream out(&held);
         out << c[0] << std::flush << c[1] << std::flush;
         EXPECT_EQ(console.str(), c[2]);
+        EXPECT_EQ(held.LastLine(), c[4]);
         EXPECT_EQ(held.TakePrompt(), c[3]);
         EXPECT_EQ(held.TakePrompt(), "");
         out << "end :";

@@ -19,6 +19,7 @@
 
 #include "eval/calcbintree.h"
 #include "formula/crtbtree.h"
+#include "eval/evallisting.h"
 #include "eval/evalprog.h"
 #include "formula/fmulaopfc.h"
 #include "console/interrupt.h"
@@ -442,28 +443,34 @@ TEST_F(CompiledEvaluator, ProductAndSumRoundedOneAfterTheOther) {
         double a;
         double b;
         double c;
-        EvalOp step;
+        const char* listing;  // the whole program: the fused step, and nothing fused besides
     };
     const double third = 1.0 / 3;
     const double quarter_turn = 1.5707963267948966;
     const Case cases[] = {
         // The product and the sum in one step of the run loop.
-        {"sin(y)+x^2", 0.1, -0.01, 0.1, 0.1, std::sin(-0.01), OP_ADD_CELL_SQUARE},
-        {"sin(y)-x^2", 0.1, 0.01, -0.1, 0.1, std::sin(0.01), OP_SUB_CELL_SQUARE},
+        {"sin(y)+x^2", 0.1, -0.01, 0.1, 0.1, std::sin(-0.01),
+         "0 SIN_CELL s0 c0\n1 ADD_CELL_SQUARE c1\n2 END\n"},
+        {"sin(y)-x^2", 0.1, 0.01, -0.1, 0.1, std::sin(0.01),
+         "0 SIN_CELL s0 c0\n1 SUB_CELL_SQUARE c1\n2 END\n"},
         {"sin(y)+0.1*x", 10.0, -quarter_turn, 0.1, 10.0, std::sin(-quarter_turn),
-         OP_ADD_NUMBER_MUL_CELL},
+         "0 SIN_CELL s0 c0\n1 ADD_NUMBER_MUL_CELL c1 0.10000000000000001\n2 END\n"},
         {"sin(y)-0.1*x", 10.0, quarter_turn, -0.1, 10.0, std::sin(quarter_turn),
-         OP_SUB_NUMBER_MUL_CELL},
+         "0 SIN_CELL s0 c0\n1 SUB_NUMBER_MUL_CELL c1 0.10000000000000001\n2 END\n"},
         {"sin(y)+x^2", third, -0.11111111111111, third, third, std::sin(-0.11111111111111),
-         OP_ADD_CELL_SQUARE},
+         "0 SIN_CELL s0 c0\n1 ADD_CELL_SQUARE c1\n2 END\n"},
         // The product and the sum in steps of their own.
-        {"x*y-1", 0.1, 10.0, 0.1, 10.0, -1.0, OP_MUL_CELL},
-        {"x*3-1", third, 0.0, third, 3.0, -1.0, OP_CELL_MUL_NUMBER},
+        {"x*y-1", 0.1, 10.0, 0.1, 10.0, -1.0, "0 CELL s0 c0\n1 MUL_CELL c1\n2 SUB_NUMBER 1\n3 END\n"},
+        {"x*3-1", third, 0.0, third, 3.0, -1.0, "0 CELL_MUL_NUMBER s0 c0 3\n1 SUB_NUMBER 1\n2 END\n"},
         {"x*2.718281828-y", third, 0.906093942666666, third, 2.718281828, -0.906093942666666,
-         OP_CELL_MUL_NUMBER},
-        {"y-x*x", 2.718281828, 7.389056096, -2.718281828, 2.718281828, 7.389056096, OP_MUL_CELL},
-        {"sigma[n(1,1),x*y-1]", 0.1, 10.0, 0.1, 10.0, -1.0, OP_MUL_CELL},
-        {"p(x,y)", 0.1, -0.01, 0.1, 0.1, -0.01, OP_CELL_SQUARE},
+         "0 CELL_MUL_NUMBER s0 c0 2.7182818279999998\n1 SUB_CELL c1\n2 END\n"},
+        {"y-x*x", 2.718281828, 7.389056096, -2.718281828, 2.718281828, 7.389056096,
+         "0 CELL s0 c0\n1 MUL_CELL c0\n2 CELL_SUB c1\n3 END\n"},
+        {"sigma[n(1,1),x*y-1]", 0.1, 10.0, 0.1, 10.0, -1.0,
+         "0 CELL s0 c0\n1 MUL_CELL c1\n2 SUB_NUMBER 1\n3 MUL_NUMBER 1\n4 END\n"},
+        {"p(x,y)", 0.1, -0.01, 0.1, 0.1, -0.01,
+         "0 LEAF_ARGUMENTS call 0\n1 CELL_SQUARE s0 c0\n2 ADD_CELL c1\n3 END\n"
+         "call 0: 2 arguments c2 c3, inlined, from c0 c1\n"},
     };
     for (const Case& one : cases) {
         SCOPED_TRACE(one.text);
@@ -476,7 +483,7 @@ TEST_F(CompiledEvaluator, ProductAndSumRoundedOneAfterTheOther) {
         formula.table["x"] = one.x;
         formula.table["y"] = one.y;
         EvalProgram program(formula.root, g_ufunc_list);
-        EXPECT_TRUE(Holds_Op(program, one.step)) << EVAL_OP_NAME[one.step];
+        EXPECT_EQ(one.listing, List_Program(program));
         for (EvalCode code : {EVAL_NATIVE_WHERE_ABLE, EVAL_INTERPRETED}) {
             EvalMachine machine(program, true, code);
             int flag = 1;
@@ -499,22 +506,33 @@ TEST_F(CompiledEvaluator, CtrlCEndsASumAsAnInterruption) {
     const double sum = 20000100000.0;
     struct Case {
         const char* text;
-        EvalOp sum_op;
+        const char* listing;  // how the sums were compiled
         double value;
     };
     const Case cases[] = {
-        {"sigma[n(1,200000),n]", OP_SUM_OF_INDEX, sum},
-        {"sigma[n(1,200000),n*x]", OP_SIGMA_ARITHMETIC, sum},
-        {"sigma[n(1,200000),n^x]", OP_SIGMA_STRAIGHT, sum},
-        {"1+sigma[m(1,2),sigma[n(1,200000),n]]", OP_SUM_OF_INDEX, 1.0 + 2 * sum},
-        {"sigma[m(1,2),sigma[n(1,200000),n]*m]", OP_SIGMA_BEGIN, 3 * sum},
-        {"sigma[m(1,2),sigma[n(1,200000),n*m]]", OP_SIGMA_ARITHMETIC, 3 * sum},
+        {"sigma[n(1,200000),n]", "0 SUM_OF_INDEX s0 1..200000\n1 END\n", sum},
+        {"sigma[n(1,200000),n*x]",
+         "0 SIGMA_ARITHMETIC s0 1..200000 ->4\n1 LOCAL s4 l3\n2 MUL_CELL c0\n3 TERM_END\n4 END\n",
+         sum},
+        {"sigma[n(1,200000),n^x]",
+         "0 SIGMA_STRAIGHT s0 1..200000 ->4\n1 LOCAL s4 l3\n2 POW_CELL c0\n3 TERM_END\n4 END\n",
+         sum},
+        {"1+sigma[m(1,2),sigma[n(1,200000),n]]",
+         "0 SUM_OF_INDEX s0 1..200000\n1 MUL_NUMBER 2\n2 NUMBER_ADD 1\n3 END\n", 1.0 + 2 * sum},
+        {"sigma[m(1,2),sigma[n(1,200000),n]*m]",
+         "0 SIGMA_BEGIN s0 1..2 ->4\n1 SUM_OF_INDEX s4 1..200000\n2 MUL_LOCAL l3\n"
+         "3 SIGMA_NEXT 1..2 ->1\n4 END\n",
+         3 * sum},
+        {"sigma[m(1,2),sigma[n(1,200000),n*m]]",
+         "0 SIGMA_BEGIN s0 1..2 ->6\n1 SIGMA_ARITHMETIC s4 1..200000 ->5\n2 LOCAL s8 l7\n"
+         "3 MUL_LOCAL l3\n4 TERM_END\n5 SIGMA_NEXT 1..2 ->1\n6 END\n",
+         3 * sum},
     };
     for (const Case& one : cases) {
         Typed formula(one.text);
         formula.table["x"] = 1.0;
         EvalProgram program(formula.root, g_ufunc_list);
-        EXPECT_TRUE(Holds_Op(program, one.sum_op)) << one.text;
+        EXPECT_EQ(one.listing, List_Program(program));
         EvalMachine machine(program);
         double value = -1.0;
         EvalOutcome outcome;

@@ -8,7 +8,9 @@
 #include <limits>
 #include <string>
 
+#include "formula/rangetext.h"
 #include "formula/varinput.h"
+#include "report/sweeppoint.h"
 
 namespace {
 
@@ -270,6 +272,60 @@ TEST(RangeSteps, NumberSteps) {
     EXPECT_EQ(Get_MaxValue(')', text, &position, 80), -4);
     EXPECT_EQ(Get_StepValue(']', text, &position, 80), -5);
     EXPECT_EQ(Get_StepValue(' ', text, &position, 80), -5);
+}
+
+// The command line's ranges: bounds with parentheses and commas of their own,
+// and nothing after the range.
+TEST(RangeOnTheCommandLine, SplitsAtTheOuterPunctuation) {
+    const struct {
+        const char* text;
+        int code;
+        const char* parts;  // name|lower|upper|count when split
+    } cases[] = {
+        {"t(0,2*pi)[360]", RANGE_SPLIT, "t|0|2*pi|360"},
+        {" x ( -sqrt(2) , sqrt(2) ) [ 100 ] ", RANGE_SPLIT, "x|-sqrt(2)|sqrt(2)|100"},
+        {"x(log(2,8),sigma[n(1,3),n])", RANGE_SPLIT, "x|log(2,8)|sigma[n(1,3),n]|"},
+        {"x(0,1)junk", RANGE_TEXT_AFTER, ""},
+        {"x(0,1)[4]junk", RANGE_TEXT_AFTER, ""},
+        {"x(0,1)[4", RANGE_UNFINISHED, ""},
+        {"x(0,sqrt(2)", RANGE_UNFINISHED, ""},
+        {"x", RANGE_UNFINISHED, ""},
+        {"", RANGE_EMPTY, ""},
+        {"  ", RANGE_BAD_NAME, ""},
+        {"2x(0,1)", RANGE_BAD_NAME, ""},
+        {"x-(0,1)", RANGE_BAD_NAME, ""},
+        {"x(,1)", RANGE_BAD_LOWER, ""},
+        {"x(0,)", RANGE_BAD_UPPER, ""},
+        {"x(0,1)[]", RANGE_BAD_COUNT, ""},
+    };
+    for (const auto& entry : cases) {
+        RangeParts parts;
+        EXPECT_EQ(Split_RangeText(entry.text, 255, &parts), entry.code) << entry.text;
+        if (entry.code != RANGE_SPLIT) continue;
+        EXPECT_EQ(parts.name + "|" + parts.lower + "|" + parts.upper + "|" + parts.count,
+                  entry.parts);
+        EXPECT_EQ(parts.has_count, !parts.count.empty());
+    }
+    RangeParts parts;
+    EXPECT_EQ(Split_RangeText(std::string(255, 'a') + "(0,1)", 255, &parts), RANGE_SPLIT);
+    EXPECT_EQ(Split_RangeText(std::string(256, 'a') + "(0,1)", 255, &parts), RANGE_BAD_NAME);
+}
+
+// Finite ends whose width overflows: every point is finite and between the
+// ends; an ordinary range keeps its points bit for bit.
+TEST(RangePoints, EveryPointOfFiniteEndsIsFinite) {
+    const double most = std::numeric_limits<double>::max();
+    for (int divisions : {1, 3, 7, 1000}) {
+        for (double sign : {1.0, -1.0}) {
+            SweepSpacing spacing(-sign * most, sign * most, divisions);
+            for (int i = 0; i <= divisions; ++i) {
+                double point = spacing.At(i);
+                EXPECT_TRUE(std::isfinite(point) && std::fabs(point) <= most) << divisions << " " << i;
+            }
+        }
+    }
+    SweepSpacing ordinary(0.1, 1.0 / 3.0, 7);
+    for (int i = 0; i <= 7; ++i) EXPECT_EQ(ordinary.At(i), i * ((1.0 / 3.0 - 0.1) / 7) + 0.1);
 }
 
 }  // namespace

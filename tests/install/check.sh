@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Checks what a user installs: the .deb (built by package.sh, unpacked with
-# dpkg-deb -x), the manual pages (groff lint), and cmake --install into a
-# temporary prefix against the file list in README.md ("PREFIX/..." lines).
+# dpkg-deb -x) and its description, the manual pages (groff lint, no word or
+# key broken across lines), the READMEs' length, and cmake --install into a
+# temporary prefix against the file list in README.md ("PREFIX/..." lines),
+# with every document the READMEs link to.
 # Run from .ci/run after the tests; needs dpkg-dev and groff (installed when missing).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -36,12 +38,64 @@ blanks=$(LC_ALL=C.UTF-8 grep -nP '\S [、。」）]|[、。「（] \S' <<<"$text
 [ -z "$blanks" ] && pass "no blank beside Japanese punctuation" ||
   fail "blank beside Japanese punctuation in man/ja/kansu.1: $blanks"
 
+# Rendered at every width from 40 to 120 columns: no key name or argument broken
+# across two lines (a reader would copy "Ctrl-" alone, or "[変数" and "名=値]"),
+# and each of them shown whole at least once, so the check cannot pass on text
+# it does not find.
+unbroken_at_all_widths() {  # $1: page, then the texts that must stay on one line
+  local page=$1 width rendered broken text i
+  shift
+  local -a whole=()
+  for text in "$@"; do whole+=(0); done
+  for width in $(seq 40 120); do
+    rendered=$(timeout 20 groff -man -K utf8 -Tutf8 -P-cbu -rLL=${width}n -rLT=${width}n \
+                 "$page" 2>/dev/null) || { fail "$page does not render at width $width"; return; }
+    # A text is broken when one line ends with its head and the next begins
+    # (after the indentation) with the rest.
+    broken=$(awk -v width="$width" '
+      BEGIN { for (i = 1; i < ARGC; i++) texts[i] = ARGV[i]; ARGC = 1 }
+      { line = $0; sub(/^ +/, "", line)
+        for (i in texts) for (k = 1; NR > 1 && k < length(texts[i]); k++) {
+          head = substr(texts[i], 1, k); tail = substr(texts[i], k + 1)
+          if (substr(previous, length(previous) - k + 1) == head && index(line, tail) == 1)
+            print "width " width ", line " NR ": \"" head "\" / \"" tail "\""
+        }
+        previous = $0 }' "$@" <<<"$rendered")
+    [ -z "$broken" ] || { fail "$page breaks a line inside a key or argument: $broken"; return; }
+    i=0
+    for text in "$@"; do
+      if grep -qF -- "$text" <<<"$rendered"; then whole[i]=1; fi
+      i=$((i + 1))
+    done
+  done
+  i=0
+  for text in "$@"; do
+    [ "${whole[i]}" = 1 ] || { fail "$page never shows \"$text\" on one line"; return; }
+    i=$((i + 1))
+  done
+  pass "$page: keys and arguments unbroken at widths 40 to 120"
+}
+unbroken_at_all_widths man/kansu.1 "Ctrl-A/E/K/U/W" "Ctrl-R" "Ctrl-C" "Ctrl-D"
+unbroken_at_all_widths man/ja/kansu.1 "Ctrl-A/E/K/U/W" "Ctrl-R" "[変数名=値]" "変数名=値"
+
+# The READMEs stay short: a quick start and pointers, the rest in docs/.
+for readme in README.md README.ja.md; do
+  lines=$(wc -l <"$readme")
+  [ "$lines" -lt 300 ] && pass "$readme: $lines lines" || fail "$readme has $lines lines (at most 299)"
+done
+
 # The .deb: its name, computed dependencies, and the installed binary at work.
 ./package.sh deb >/dev/null
 deb=dist/kansu_${version}_amd64.deb
 if [ -f "$deb" ]; then pass "built $deb"; else fail "no $deb"; exit 1; fi
 depends=$(dpkg-deb -f "$deb" Depends)
 case "$depends" in *libc6*) pass "Depends: $depends" ;; *) fail "Depends not computed: '$depends'" ;; esac
+description=$(dpkg-deb -f "$deb" Description)
+if grep -q "UTF-8 terminal" <<<"$description" && ! grep -q "with --utf8, UTF-8" <<<"$description"; then
+  pass "the description says which encoding the dialogue uses"
+else
+  fail "the description does not say a UTF-8 terminal gets UTF-8: $description"
+fi
 dpkg-deb -x "$deb" "$work/root"
 kansu="$work/root/usr/bin/kansu"
 first_line=$("$kansu" --utf8 --version | head -n 1)
@@ -84,6 +138,18 @@ check_tree() {  # $1: label, $2: folder that stands for PREFIX
 cmake --install build-package --strip --prefix "$work/prefix" >/dev/null
 check_tree "cmake --install" "$work/prefix"
 check_tree ".deb" "$work/root/usr"
+# Every document the installed READMEs and docs link to is installed where the
+# link points (LICENSE is installed as copyright, which the README says).
+for docdir in "$work/prefix/share/doc/kansu" "$work/root/usr/share/doc/kansu"; do
+  missing=""
+  for document in "$docdir"/README.md "$docdir"/README.ja.md "$docdir"/docs/*.md; do
+    while IFS= read -r link; do
+      [ -e "$(dirname "$document")/$link" ] || missing+=" ${document#"$docdir"/}: $link"
+    done < <(grep -oE '\]\([^)#]+' "$document" | sed 's/^](//' | grep -vE '^(https?:|LICENSE$)' || true)
+  done
+  [ -z "$missing" ] && pass "$docdir: every linked document installed" ||
+    fail "$docdir: links to documents not installed:$missing"
+done
 for page in share/man/man1/kansu.1.gz share/man/ja/man1/kansu.1.gz; do
   grep -q "kansu $version" <(zcat "$work/prefix/$page") && pass "$page names kansu $version" ||
     fail "$page does not name kansu $version"

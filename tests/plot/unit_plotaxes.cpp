@@ -2,10 +2,12 @@
 // scales, and the mapping of values to picture coordinates.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "plot/plotaxes.h"
+#include "plot/shownrange.h"
 
 namespace {
 
@@ -81,6 +83,42 @@ TEST(PlotAxes, RangesGetTheirMargin) {
         AxisRange range = Padded_Range(c.min, c.max, c.margin);
         EXPECT_DOUBLE_EQ(range.low, c.low) << c.min << ".." << c.max;
         EXPECT_DOUBLE_EQ(range.high, c.high) << c.min << ".." << c.max;
+    }
+}
+
+// Curves y(x) swept as a report sweeps them: the automatic y range leaves the
+// spikes at the poles out, whether a grid point lands on a pole (an infinite
+// value) or beside it, and keeps the bulk of the curve.
+TEST(PlotAxes, PoleSpikesStayOutOfTheAutomaticRange) {
+    struct PoleGrid {
+        const char* name;
+        double (*y)(double);
+        double min, max;
+        int divisions;
+        double bulk, limit;  // the range holds -bulk..bulk and stays within -limit..limit
+    } cases[] = {
+        {"1/x", [](double x) { return 1 / x; }, -2, 2, 400, 1, 30},
+        {"1/x", [](double x) { return 1 / x; }, -2, 2, 401, 1, 30},
+        {"1/x", [](double x) { return 1 / x; }, -0.7, 0.7, 70, 2, 60},
+        {"1/(x^2-1)", [](double x) { return 1 / (x * x - 1); }, -3, 3, 600, 0.3, 30},
+        {"1/(x^2-1)", [](double x) { return 1 / (x * x - 1); }, -3, 3, 601, 0.3, 30},
+        {"tan", [](double x) { return std::tan(x); }, -5, 5, 1000, 1, 30},
+        {"tan", [](double x) { return std::tan(x); }, -1.5707963267948966, 4.71238898038469, 300, 1,
+         40},
+    };
+    for (const PoleGrid& c : cases) {
+        std::vector<ReportRun> runs(1);
+        runs[0].layout = RunLayout::EXPLICIT;
+        ShownRangeSink shown(runs, {0}, nullptr, nullptr);
+        double step = (c.max - c.min) / c.divisions;
+        for (int i = 0; i <= c.divisions; ++i)
+            shown.Row(0, i * step + c.min, c.y(i * step + c.min));
+        double low = 0, high = 0;
+        EXPECT_TRUE(shown.Pole_YRange(&low, &high)) << c.name << " " << c.divisions;
+        EXPECT_LE(low, -c.bulk) << c.name << " " << c.divisions;
+        EXPECT_GE(high, c.bulk) << c.name << " " << c.divisions;
+        EXPECT_GE(low, -c.limit) << c.name << " " << c.divisions;
+        EXPECT_LE(high, c.limit) << c.name << " " << c.divisions;
     }
 }
 

@@ -5,6 +5,9 @@
 #include "session.h"
 #include "userfunc_dialogue.h"
 
+#include <sys/wait.h>
+
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -55,46 +58,158 @@ TEST(EvalScenario, PipedFormulasGiveOneValueEach) {
     std::string typed;
     std::string expected;
     for (const EvalCase& run : CASES) {
-        typed += run.formula + "\n\n";  // blank lines are skipped
-        expected += Report_Value(run, "") + "\n";
+        typed += run.formula + "\n\n";  // a blank line gives an empty line
+        expected += Report_Value(run, "") + "\n\n";
     }
     Session session;
     SessionResult result = session.RunWithArguments("eval - a=0.1 b=0.2 x=3 y=7", typed);
     EXPECT_EQ(result.exit_status, 0);
     // x is 3 on every line here, 0.3 in the last case alone: only its line differs.
     std::vector<std::string> values = Lines(UnixText(result.output));
-    ASSERT_EQ(values.size(), CASES.size());
-    for (size_t i = 0; i + 1 < CASES.size(); ++i) EXPECT_EQ(values[i], Lines(expected)[i]);
-    EXPECT_EQ(values.back(), "1.28571");
-    // A refused line ends the run after the values before it.
-    result = session.RunWithArguments("eval -", "1/3\nx+\n2\n");
-    EXPECT_EQ(result.exit_status, 1);
-    EXPECT_EQ(UnixText(result.output), "0.333333\n");
+    ASSERT_EQ(values.size(), 2 * CASES.size());
+    for (size_t i = 0; i + 2 < values.size(); ++i) EXPECT_EQ(values[i], Lines(expected)[i]);
+    EXPECT_EQ(values[values.size() - 2], "1.28571");
 }
 
+// What a command line prints on standard output and standard error, and its status.
+struct CommandCase {
+    std::string arguments;
+    std::string typed;   // standard input
+    int status;
+    std::string output;  // standard output (ASCII)
+    std::string error_output;  // UTF-8; "*": anything, checked elsewhere
+};
+
+const std::string kNoFunction =
+    ": 組み込み関数にもユーザ定義関数にもありません。--functions FILE か --define で定義してください"
+    " / no such built-in or user function; --functions FILE or --define\n";
+const std::string kBadForm =
+    "定義は name(a0,a1)=式 の形で書いてください / a definition reads name(a0,a1)=formula\n";
+
 TEST(EvalScenario, RefusalsAndFailures) {
-    const std::vector<std::pair<std::string, std::string>> refused = {
-        {"eval 'x+*2'", "これは式になってないぞ！プンプン\nおかしいところはx+*…なんです。\n"},
-        {"eval ''", "式が入力されていません\n"},
-        {"eval 'a*x' a=2", "kansu: 値が与えられていない変数です / no value given for the variable: x\n"},
-        {"eval x x=", "kansu: 変数の値が数値ではありません / the value is not a number: x=\n"},
-        {"eval 'sigma[n(1,1e10),n]'", "関数計算中にエラーが発生しました\n"},
-        {"eval 'f(1)'", "これは式になってないぞ！プンプン\nおかしいところはf(…なんです。\n"},
-        {"eval 1 --functions missing.dat",
-         "kansu: ユーザ定義関数の保存ファイルとして読めません / cannot read as a save file: "
-         "missing.dat\n"},
+    std::string formula255, formula256;
+    for (int i = 0; i < 127; ++i) formula255 += "0+";
+    formula256 = formula255 + "11";
+    formula255 += "1";
+    const std::vector<CommandCase> cases = {
+        {"eval 'x+*2'", "", 1, "", "これは式になってないぞ！プンプン\nおかしいところはx+*…なんです。\n"},
+        {"eval ''", "", 1, "", "式が入力されていません\n"},
+        {"eval 'a*x' a=2", "", 1, "",
+         "kansu: 値が与えられていない変数です / no value given for the variable: x\n"},
+        {"eval x x=", "", 1, "", "kansu: 変数の値が数値ではありません / the value is not a number: x=\n"},
+        {"eval x x=1e309", "", 1, "",
+         "kansu: 変数の値が数値ではありません / the value is not a number: x=1e309\n"},
+        {"eval x x=inf", "", 1, "",
+         "kansu: 変数の値が数値ではありません / the value is not a number: x=inf\n"},
+        {"eval x x=1/0", "", 1, "",
+         "kansu: 変数の値が数値ではありません / the value is not a number: x=1/0\n"},
+        {"eval x x=y", "", 1, "",
+         "kansu: 変数の値が数値ではありません / the value is not a number: x=y\n"},
+        {"eval 'sigma[n(1,1e10),n]'", "", 1, "", "関数計算中にエラーが発生しました\n"},
+        {"eval 'f(1)'", "", 1, "", "kansu: f" + kNoFunction},
+        {"eval 1 --functions missing.dat", "", 1, "",
+         "kansu: ファイルを読めません / cannot read the file: missing.dat: No such file or directory\n"},
+        {"eval 1 --functions .", "", 1, "",
+         "kansu: ファイルを読めません / cannot read the file: .: 通常のファイルではありません / not a regular file\n"},
+        {"eval '" + formula255 + "'", "", 0, "1\n", ""},
+        {"eval '" + formula256 + "'", "", 1, "",
+         "kansu: 式は半角 255 文字以内で 1 行に書いてください / a formula is one line of at most 255 characters\n"},
+        // The filter: one line out for each line in, every line evaluated.
+        {"eval -", "1/3\n\n2x\n0.5\n", 1, "0.333333\n\n\n0.5\n",
+         "kansu: 3 行目 / line 3: これは式になってないぞ！プンプン\nおかしいところは2x…なんです。\n"},
+        {"eval -", std::string("2\0" "3\n1/4", 7), 1, "\n0.25\n",
+         "kansu: 1 行目 / line 1: NUL 文字は式に使えません / a NUL byte cannot stand in a formula\n"},
+        {"eval - a=0.1", "a*sigma[n(1,1e10),n]\nb\na/3\n", 1, "\n\n0.0333333\n",
+         "kansu: 1 行目 / line 1: 関数計算中にエラーが発生しました\n"
+         "kansu: 2 行目 / line 2: kansu: 値が与えられていない変数です / no value given for the variable: b\n"},
+        // --define, checked as EnrUsrfunc checks a definition.
+        {"eval 1 --define 'sin(a0)=a0'", "", 1, "",
+         "kansu: --define sin(a0)=a0: sin: 組み込み関数の名前は使えません / a built-in function has that name\n"},
+        {"eval 1 --define 'f(x)=x'", "", 1, "",
+         "kansu: --define f(x)=x: 引数は a0 から順に name(a0,a1,a2) のように書いてください"
+         " / the arguments are a0, a1, ... in order\n"},
+        {"eval 1 --define 'f(a0,a1)=a0'", "", 1, "",
+         "kansu: --define f(a0,a1)=a0: 定義式は引数をすべて使い、ほかの変数は使えません"
+         " / the definition must use every argument and no other variable\n"},
+        {"eval 1 --define 'f(a0)=a0*y'", "", 1, "",
+         "kansu: --define f(a0)=a0*y: 定義式は引数をすべて使い、ほかの変数は使えません"
+         " / the definition must use every argument and no other variable\n"},
+        {"eval 1 --define 'f(a0)=g(a0)'", "", 1, "", "kansu: --define f(a0)=g(a0): g" + kNoFunction},
+        {"eval 1 --define 'f(a0)=a0' --define 'f(a0)=f(a0)+1'", "", 1, "",
+         "kansu: --define f(a0)=f(a0)+1: f: 定義式でその関数自身は呼べません"
+         " / a definition cannot call its own function\n"},
+        {"eval 1 --define 'f=2'", "", 1, "", "kansu: --define f=2: " + kBadForm},
+        {"eval 1 --define '2f(a0)=a0'", "", 1, "", "kansu: --define 2f(a0)=a0: " + kBadForm},
+        // Usage: status 2.
+        {"eval --digits 20 1", "", 2, "",
+         "kansu: --digits には 1 から 17 までの桁数を付けてください / --digits takes a count from 1 to 17\n"},
+        {"eval", "", 2, "", "*"},
+        {"eval 1 2", "", 2, "", "*"},
+        {"eval --csv 1", "", 2, "", "*"},
+        {"functions", "", 2, "", "*"},
     };
-    for (const auto& error : refused) {
-        SCOPED_TRACE(error.first);
+    for (const CommandCase& run : cases) {
+        SCOPED_TRACE(run.arguments.substr(0, 80) + " < " + run.typed);
         Session session;
-        SessionResult result = session.RunWithArguments(error.first, "");
-        EXPECT_EQ(result.exit_status, 1);
-        EXPECT_EQ(result.output, "");
-        EXPECT_TRUE(SameText(error.second, result.error_output));
+        SessionResult result = session.RunWithArguments(run.arguments, run.typed);
+        EXPECT_EQ(result.exit_status, run.status);
+        EXPECT_EQ(UnixText(result.output), run.output);
+        if (run.error_output != "*") {
+            EXPECT_TRUE(SameText(run.error_output, result.error_output));
+        }
     }
-    for (const char* usage : {"eval", "eval 1 2", "eval --digits 0 1", "eval --csv 1"}) {
+    // A command line without its formula gets the usage alone.
+    Session session;
+    SessionResult result = session.RunWithArguments("eval", "");
+    EXPECT_EQ(Utf8(result.error_output).rfind("使い方 / Usage: kansu [--utf8 | --cp932] eval", 0), 0u);
+}
+
+// On the command line pi and e are known unless a NAME=VALUE names them, and
+// values and range bounds may be constant formulas: each command line gives
+// the value of its plainly written twin.
+TEST(EvalScenario, ConstantsAndDefinitions) {
+    const std::vector<std::pair<std::string, std::string>> twins = {
+        {"eval pi", "eval 3.141592653589793"},
+        {"eval 'e^0.1'", "eval 'exp(0.1)'"},
+        {"eval --digits 17 x x=2*pi", "eval --digits 17 6.283185307179586"},
+        {"eval 'a*pi' a=1/3", "eval '0.3333333333333333*3.141592653589793'"},
+        {"eval 'pi+e' pi=0.1 e=0.2", "eval '0.1+0.2'"},
+        {"eval x 'x=sqrt(2)/3'", "eval 'sqrt(2)/3'"},
+        {"eval 'hyp(0.3,0.4)/k()' --define 'hyp(a0,a1)=sqrt(a0^2+a1^2)' --define 'k()=hyp(1,1)'",
+         "eval 'sqrt(0.3^2+0.4^2)/sqrt(2)'"},
+        {"eval 'f(0.1)' --define 'f(a0)=a0' --define 'f(a0)=a0/3'", "eval '0.1/3'"},
+    };
+    for (const auto& twin : twins) {
+        SCOPED_TRACE(twin.first);
         Session session;
-        EXPECT_EQ(session.RunWithArguments(usage, "").exit_status, 2) << usage;
+        SessionResult result = session.RunWithArguments(twin.first, "");
+        SessionResult plain = session.RunWithArguments(twin.second, "");
+        EXPECT_EQ(result.exit_status, 0);
+        EXPECT_EQ(result.error_output, "");
+        EXPECT_EQ(result.output, plain.output);
+        EXPECT_NE(plain.output, "");
+    }
+}
+
+// What cannot be written to standard output is said with the system's
+// reason, status 1: a value, a table, a picture.
+TEST(EvalScenario, AFullStandardOutputFails) {
+    if (WindowsProgram()) GTEST_SKIP() << "no /dev/full";
+    const std::string reason = "標準出力に書き込めません / cannot write to standard output: "
+                               "No space left on device\n";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"eval 1/3", "kansu: " + reason},
+        {"table x 'x(0,1)[3]'", "kansu: " + reason},
+        {"plot r.txt -o -", "kansu plot: " + reason},
+    };
+    Session session;
+    session.RunWithArguments("table x 'x(0,1)[3]' -o r.txt", "");
+    for (const auto& run : cases) {
+        std::string command = "cd '" + session.Dir() + "' && " + ProgramCommandLine() +
+                              (Utf8Run() ? " --utf8 " : " ") + run.first + " >/dev/full 2>err.txt";
+        int status = std::system(command.c_str());
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1) << run.first;
+        EXPECT_TRUE(SameText(run.second, session.ReadFile("err.txt"))) << run.first;
     }
 }
 
@@ -110,6 +225,51 @@ TEST(EvalScenario, FunctionsOfASaveFile) {
     EXPECT_EQ(UnixText(result.output), "0.05\n");
     EXPECT_EQ(session.ReadFile("funcs.dat"), saved);
     EXPECT_EQ(session.Files(), std::vector<std::string>{"funcs.dat"});
+    // Saved in name order, f before the g it calls: it is still defined.
+    std::string name_order = FileId() + Record("f", 2, "a0*g(a1)/3") + Record("g", 1, "a0+1");
+    session.WriteFile("names.dat", name_order);
+    result = session.RunWithArguments("eval 'f(x,0.5)' x=0.1 --functions names.dat", "");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.error_output, "");
+    EXPECT_EQ(UnixText(result.output), "0.05\n");
+    // kansu functions writes them as text lines, callees first, which read back.
+    result = session.RunWithArguments("functions names.dat", "");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(UnixText(result.output), "g(a0)=a0+1\nf(a0,a1)=a0*g(a1)/3\n");
+    session.WriteFile("funcs.txt", result.output);
+    result = session.RunWithArguments("eval 'f(x,0.5)' x=0.1 --functions funcs.txt", "");
+    EXPECT_EQ(UnixText(result.output), "0.05\n");
+    result = session.RunWithArguments("functions funcs.txt", "");
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_TRUE(SameText("kansu: ユーザ定義関数の保存ファイルとして読めません / cannot read as a save file: "
+                         "funcs.txt\n", result.error_output));
+}
+
+// A text file of definitions: # comments and blank lines skipped, each
+// refusal with its line number, every line checked, nothing evaluated then.
+TEST(EvalScenario, FunctionsOfATextFile) {
+    Session session;
+    session.WriteFile("defs.txt",
+                      "# right triangles\n\n  hyp(a0, a1) = sqrt(a0^2 + a1^2)\r\n"
+                      "sin(a0)=a0\nhalf(a0)=a0/2\nw(a0,a2)=a0\ntwice(a0)=2*nope(a0)\n"
+                      "k()=hyp(0.3,0.4)/3");
+    SessionResult result = session.RunWithArguments("eval 'k()+half(0.1)' --functions defs.txt", "");
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_EQ(result.output, "");
+    EXPECT_TRUE(SameText(
+        "kansu: defs.txt: 4 行目 / line 4: sin: 組み込み関数の名前は使えません / a built-in "
+        "function has that name\n"
+        "kansu: defs.txt: 6 行目 / line 6: 引数は a0 から順に name(a0,a1,a2) のように書いてください"
+        " / the arguments are a0, a1, ... in order\n"
+        "kansu: defs.txt: 7 行目 / line 7: nope" + kNoFunction,
+        result.error_output));
+    session.WriteFile("defs.txt", "# right triangles\n\nhyp(a0, a1) = sqrt(a0^2 + a1^2)\r\n"
+                                  "half(a0)=a0/2\nk()=hyp(0.3,0.4)/3");
+    result = session.RunWithArguments("eval 'k()+half(0.1)' --functions defs.txt", "");
+    SessionResult plain = session.RunWithArguments("eval 'sqrt(0.3^2+0.4^2)/3+0.1/2'", "");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.output, plain.output);
+    EXPECT_EQ(result.error_output, "");
 }
 
 }  // namespace

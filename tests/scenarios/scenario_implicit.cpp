@@ -90,16 +90,9 @@ TEST(ImplicitScenario, Runs) {
          "計算式 (1-x)*((x-1)/(x-1))= 0 \n独立変数 x  :従属変数 \n"
          "独立変数x :範囲 [0] - [2] :分割2\n\n" +
              kResultRule + x_only_columns},
-        // The formula sees the independent value; the row value is written second.
-        {"the same name for both variables", "2\nx-1\nx(0,2)[2]\nx(5,6)[1]\nout.txt\n0\n",
-         Reported(kBothNamed),
-         "計算式 x-1= 0 \n独立変数 x  :従属変数 x\n"
-         "独立変数x :範囲 [0] - [2] :分割2\n"
-         "従属変数x :範囲 [5] - [6] :分割1\n\n" +
-             kResultRule +
-             "独立変数x\t従属変数x\t  関数計算値\n"
-             "1\t5\t0\n"
-             "1\t6\t0\n"},
+        // One variable for both makes no curve: refused after the second line.
+        {"the same name for both variables", "2\nx-1\nx(0,2)[2]\nx(5,6)[1]\n0\n",
+         Console(kBothNamed + "独立変数と従属変数には、別々の変数を指定してください\n"), ""},
         // y is not named: it is asked like any other variable and listed in the head.
         {"the value dialogue skips only named variables",
          "2\nx-y-a\nx(0,4)[4]\n\n1\n2\nout.txt\n0\n", Reported(only_x + kValueHeader + "a=y="),
@@ -130,6 +123,8 @@ TEST(ImplicitScenario, Runs) {
         {"a count of 0 for y", "2\nx+y\n\ny(0,1)[0]\n0\n",
          Console(kIndependentPrompt + kDependentPrompt + kRangeError), ""},
         {"a malformed range", "2\nx+y\nx(0,\n0\n", Console(kIndependentPrompt + kRangeError), ""},
+        {"a bound beyond the doubles for y", "2\nx+y\n\ny(-1e309,1)\n0\n",
+         Console(kIndependentPrompt + kDependentPrompt + kRangeError), ""},
         {"no formula", "2\n\n0\n", Console("式が入力されていません\n"), ""},
         {"end of input during the formula", "2\n", Console("\n入力失敗しました\n"), ""},
         {"a report file that cannot be opened",

@@ -76,7 +76,7 @@ TEST(KeyboardScenario, CtrlCAndCtrlDCancelTheDialogue) {
         // No save question: nothing was enrolled.
         EXPECT_EQ(Ended(session, terminal), "取り消しました。\n") << c.prompt;
         std::string after = terminal.Shown().substr(terminal.Shown().find(c.prompt));
-        for (const char* word : {"失敗", "以下に表示される", "出力先", "該当コマンドなし", "保存"})
+        for (const char* word : {"失敗", "以下に表示される", "出力先", "該当コマンドなし", "保存", "^D"})
             EXPECT_EQ(after.find(word), std::string::npos) << c.prompt << "\n" << after;
         std::vector<std::string> files = session.Files();  // the history's aside
         EXPECT_EQ(std::count_if(files.begin(), files.end(), [](auto& f) { return f[0] != '.'; }), 1);
@@ -90,7 +90,7 @@ TEST(KeyboardScenario, AWordAfterEachReport) {
     Answer(terminal, {MENU, "1", FORMULA, "x^2", RANGE, "x(0,1)[4]", FILE_NAME, "r.txt"});
     std::string error_output = Ended(session, terminal), report = session.ReadFile("r.txt");
     EXPECT_EQ(error_output, "r.txt に " + std::to_string(std::count(report.begin(), report.end(), '\n')) +
-                                " 行を書き足しました\nr.svg に図を書きました\n");
+                                " 行を追記しました\nr.svg に図を書きました\n");
     EXPECT_TRUE(session.Exists("r.svg"));
 }
 
@@ -108,12 +108,31 @@ TEST(KeyboardScenario, ValuePromptsSayWhatTheyTook) {
 
 TEST(KeyboardScenario, ARefusedFormulaComesBackToBeMended) {
     if (!EditingTested()) GTEST_SKIP() << "no line editing: Windows or a build without libedit";
-    Session session;
-    TerminalSession terminal(session, {"--utf8"});
-    // The cursor is at the fault: deleting the character there mends the formula.
-    Answer(terminal, {MENU, "1", FORMULA, "2^^3", MENU, "1", FORMULA, "\033[3~", FILE_NAME, "m.txt"});
-    Ended(session, terminal);
-    EXPECT_NE(session.ReadFile("m.txt").find("\n2^3=8\n"), std::string::npos);
+    const std::string implicit = "の部分を入力してください", parameter = "(例) t(1,10) :";
+    const struct {
+        std::vector<std::string> steps;
+        std::string reported;
+    } cases[] = {
+        // The cursor is at the fault: deleting the character there mends the formula.
+        {{MENU, "1", FORMULA, "2^^3", MENU, "1", FORMULA, "\033[3~", FILE_NAME, "m.txt"},
+         "\n2^3=8\n"},
+        // Each at its own prompt: a refused y at y=, the x typed before it at x=.
+        {{MENU, "4", "x= ", "sin(t)", "y= ", "cos(t)+", MENU, "4", "x= ", "", "y= ", "1", parameter,
+          "t(0,1)[1]", FILE_NAME, "m.txt"},
+         "計算式 x=sin(t) :y=cos(t)+1\n"},
+        // Not at the prompt of another mode.
+        {{MENU, "1", FORMULA, "x+", MENU, "2", implicit, "x-y", RANGE, "x(0,1)[1]", "y(1,10) :",
+          "y(0,1)[1]", FILE_NAME, "m.txt"},
+         "計算式 x-y= 0 \n"},
+    };
+    for (const auto& c : cases) {
+        Session session;
+        TerminalSession terminal(session, {"--utf8"});
+        Answer(terminal, c.steps);
+        Ended(session, terminal);
+        std::string report = session.ReadFile("m.txt");
+        EXPECT_NE(report.find(c.reported), std::string::npos) << report;
+    }
 }
 
 // The widest line shown, in columns (a Japanese character two), the echo of Ctrl-C aside.

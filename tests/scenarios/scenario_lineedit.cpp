@@ -94,7 +94,7 @@ TEST(LineEditScenario, EditRecallAndAnotherRange) {
               "formula\tx^2+sin(x)\nrange\tx(0,1)[2]\nrange\tx(0,1)[4]\nfile\tout.txt\n");
     // Only the word after each report.
     EXPECT_EQ(session.ReadFile("stderr"),
-              "out.txt に 10 行を書き足しました\nout.txt に 12 行を書き足しました\n");
+              "out.txt に 10 行を追記しました\nout.txt に 12 行を追記しました\n");
 }
 
 TEST(LineEditScenario, TabCompletesCommandsAndFunctions) {
@@ -193,6 +193,15 @@ TEST(LineEditScenario, CtrlDAndCtrlCKeepTheirMeaning) {
         EXPECT_TRUE(terminal.LineModeRestored());
         EXPECT_TRUE(session.Exists("saved.dat"));
     }
+    {
+        // Ctrl-C at the save question, too: 130, the functions in a recovery file.
+        TerminalSession terminal(session, {"--utf8"});
+        Answer_Lines(terminal, Enrolling("EnrUsrfunc", "g", "0"));
+        Answer_Lines(terminal, {{"関数定義式を入力して下さい。", "3"}, {MENU_END, "0"}});
+        Answer(terminal, SAVE_QUESTION, "\003");
+        EXPECT_TRUE(EndedWith(terminal.Wait(), 128 + SIGINT));
+        EXPECT_NE(session.ReadFile("stderr").find("kansu-recovery-"), std::string::npos);
+    }
     // Ctrl-C, or a signal that ends the program, at a prompt: the history is written.
     for (int signal_number : {SIGINT, SIGTERM}) {
         Session fresh;
@@ -202,11 +211,17 @@ TEST(LineEditScenario, CtrlDAndCtrlCKeepTheirMeaning) {
         ASSERT_TRUE(terminal.WaitFor("x("));
         if (signal_number == SIGINT) {
             terminal.Type("\003");  // cancels the dialogue; at the menu it ends the run
-            Answer(terminal, MENU_END, "\003");
+            Answer(terminal, MENU_END, "\022x");  // even inside a Ctrl-R search
+            ASSERT_TRUE(terminal.WaitFor("x"));
+            terminal.Type("\003");
         } else
             kill(terminal.Pid(), signal_number);
         int status = terminal.Wait();
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << status;
+        // The shell's prompt comes on a line of its own, the search's line erased.
+        const std::string shown = terminal.Shown();
+        EXPECT_EQ(shown.substr(shown.rfind('\n') - 1), "\r\n\033[J")
+            << shown.substr(shown.size() - 40);
         EXPECT_TRUE(terminal.LineModeRestored());
         EXPECT_EQ(fresh.ReadFile(".local/state/kansu/history"), "formula\tx*2\n");
     }

@@ -151,7 +151,7 @@ double Axis_Scale(const std::string& svg, bool x_axis) {
 // An error and, after it, the way to the usage.
 std::string Plot_Error(const std::string& text) {
     return "kansu plot: " + text +
-           "\nkansu plot: 使い方は kansu plot --help で表示します / kansu plot --help shows the usage\n";
+           "\nkansu plot: 使い方は kansu plot --help で表示されます / kansu plot --help shows the usage\n";
 }
 
 TEST(PlotScenario, ReportDrawnAsSvgByteForByte) {

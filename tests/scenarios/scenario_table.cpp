@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -171,6 +172,15 @@ TEST(TableScenario, RefusalsEndWithTheDialoguesMessage) {
          "これは式になってないぞ！プンプン\nおかしいところはx+*…なんです。\n"},
         {"range name absent", "table 'x^2' 'y(0,1)'", 1, "そんな変数名は存在しません。\n"},
         {"malformed range", "table 'x^2' 'x(0,1'", 1, kRangeError},
+        {"text after the range", "table 'x^2' 'x(0,1)junk'", 1, kRangeError},
+        {"text after the count", "table 'x^2' 'x(0,1)[4]x'", 1, kRangeError},
+        {"a count below 1", "table 'x^2' 'x(0,1)[-3]'", 1, kRangeError},
+        {"a count of 0", "table --polar tht 'tht(0,1)[0.9]'", 1, kRangeError},
+        {"a bound beyond the doubles", "table x 'x(-1e309,1)'", 1, kRangeError},
+        {"a bound not a number", "table x 'x(0,sqrt(-1))'", 1, kRangeError},
+        {"a bound with an unknown name", "table x 'x(0,y)'", 1, kRangeError},
+        {"a y bound beyond the doubles", "table --implicit x+y '' 'y(0,2e308)'", 1, kRangeError},
+        {"an empty bound", "table --param t t 't(,1)'", 1, kRangeError},
         {"no angle", "table --polar tht ''", 1, "変数が指定されていません\n"},
         {"implicit without variables", "table --implicit 2 'x(0,1)' ''", 1,
          "独立変数と従属変数に設定できる変数がないので計算できません\n"},
@@ -178,10 +188,17 @@ TEST(TableScenario, RefusalsEndWithTheDialoguesMessage) {
          "独立変数,従属変数ともに指定されていないので計算できません\n"},
         {"implicit name absent", "table --implicit x 'x(0,1)' 'y(0,1)'", 1,
          "この変数は与式に存在していません.\n"},
+        {"implicit, one name twice", "table --implicit x^2+y^2-1 'x(-1,1)[4]' 'x(-1,1)[4]' y=0", 1,
+         "独立変数と従属変数には、別々の変数を指定してください\n"},
         {"a value missing", "table 'a*x' 'x(0,1)'", 1,
          "kansu: 値が与えられていない変数です / no value given for the variable: a\n"},
         {"a value not a number", "table 'a*x' 'x(0,1)' a=0.1x", 1,
          "kansu: 変数の値が数値ではありません / the value is not a number: a=0.1x\n"},
+        {"a value beyond the doubles", "table 'a*x' 'x(0,1)' a=1e309", 1,
+         "kansu: 変数の値が数値ではありません / the value is not a number: a=1e309\n"},
+        {"an unknown function", "table 'hyp(x,1)' 'x(0,1)'", 1,
+         "kansu: hyp: 組み込み関数にもユーザ定義関数にもありません。--functions FILE か --define "
+         "で定義してください / no such built-in or user function; --functions FILE or --define\n"},
         {"evaluation fails", "table 'sigma[n(1,1e10),n]+x' 'x(0,1)'", 1,
          "関数計算中にエラーが発生しました\n"},
         {"csv without a table", "table --csv 'a' '' a=1", 1,
@@ -204,6 +221,57 @@ TEST(TableScenario, RefusalsEndWithTheDialoguesMessage) {
             EXPECT_TRUE(SameText(error.error_output, result.error_output));
         else
             EXPECT_NE(Utf8(result.error_output).find(kUsageStart), std::string::npos);
+    }
+}
+
+// Constant bounds and values: each table is its plainly written twin's, and
+// every point of a range with finite bounds is finite.
+TEST(TableScenario, ConstantBoundsAndValues) {
+    const std::vector<std::pair<std::string, std::string>> twins = {
+        {"table --digits 17 'sin(t)' 't(0,2*pi)[6]'",
+         "table --digits 17 'sin(t)' 't(0,6.283185307179586)[6]'"},
+        {"table --csv 'a*x' 'x(-sqrt(2),sqrt(2))[3]' a=1/3",
+         "table --csv '0.3333333333333333*x' 'x(-1.4142135623730951,1.4142135623730951)[3]'"},
+        {"table --csv 'x' 'x(log(2,8)/10,L)[3]' L=e", "table --csv 'x' 'x(0.3,2.718281828459045)[3]'"},
+        {"table --csv 'hyp(x,0.1)' 'x(0,1)[3]' --define 'hyp(a0,a1)=sqrt(a0^2+a1^2)'",
+         "table --csv 'sqrt(x^2+0.1^2)' 'x(0,1)[3]'"},
+    };
+    for (const auto& twin : twins) {
+        SCOPED_TRACE(twin.first);
+        Session session;
+        SessionResult result = session.RunWithArguments(twin.first, "");
+        SessionResult plain = session.RunWithArguments(twin.second, "");
+        EXPECT_EQ(result.exit_status, 0);
+        EXPECT_EQ(result.error_output, "");
+        EXPECT_EQ(Report_Rows(result.output), Report_Rows(plain.output));
+        EXPECT_NE(plain.output, "");
+    }
+    Session session;
+    SessionResult result =
+        session.RunWithArguments("table --csv x 'x(-1.7976931348623157e308,1.7976931348623157e308)[3]'", "");
+    EXPECT_EQ(result.exit_status, 0);
+    std::vector<std::vector<std::string>> rows = Csv_Fields(result.output);
+    ASSERT_EQ(rows.size(), 5u);
+    for (size_t i = 1; i < rows.size(); ++i) {
+        double point = std::strtod(rows[i][0].c_str(), nullptr);
+        EXPECT_TRUE(std::isfinite(point) && std::isfinite(std::strtod(rows[i][1].c_str(), nullptr)))
+            << rows[i][0];
+    }
+}
+
+// A report file that cannot be written is named with the system's reason.
+TEST(TableScenario, AnUnwritableFileIsNamed) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"-o missing/a.txt",
+         "kansu: ファイルに書き込めません / cannot write the file: missing/a.txt: No such file or directory\n"},
+        {"-o .",
+         "kansu: ファイルに書き込めません / cannot write the file: .: 通常のファイルではありません / not a regular file\n"},
+    };
+    for (const auto& entry : cases) {
+        Session session;
+        SessionResult result = session.RunWithArguments("table x 'x(0,1)[2]' " + entry.first, "");
+        EXPECT_EQ(result.exit_status, 1);
+        EXPECT_TRUE(SameText(entry.second, result.error_output)) << entry.first;
     }
 }
 

@@ -43,7 +43,6 @@ TEST(ThreadsScenario, ReportsAreTheSameOnAnyNumberOfThreads) {
         {"parametric, both vary", "4\ncos(t)*t\nsin(t)/(t+1)\nt(0,30)[20000]\nr.txt\n0\n"},
         {"parametric, y fixed", "4\ncos(t)*t\n7\nt(0,30)[20000]\nr.txt\n0\n"},
         {"implicit grid", "2\nx^2+y^2-1\nx(-1.5,1.5)[300]\ny(-1.5,1.5)[300]\nr.txt\n0\n"},
-        {"implicit, one name for both", "2\nx^2-x-1\nx(-2,2)[300]\nx(-2,2)[300]\nr.txt\n0\n"},
     };
     for (const ThreadCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -2,6 +2,7 @@
 #include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +15,8 @@
 
 #include "mode_dialogue.h"
 #include "session.h"
+
+#include <sys/wait.h>
 #include "userfunc_dialogue.h"
 
 namespace {
@@ -231,10 +234,24 @@ TEST(EndOfRunScenario, UnansweredOrDeclinedAfterARefusalKeepsARecoveryFile) {
                 recovered.push_back(entry.path().string());
         ASSERT_EQ(recovered.size(), 1u);
         EXPECT_EQ(Read_WholeFile(recovered[0]), kFRecordFile);
-        EXPECT_TRUE(SameText("kansu: 保存されていない関数を回復ファイルに書きました : " +
+        EXPECT_TRUE(SameText("kansu: 保存されていない関数を回復ファイルに書き出しました : " +
                                  Recovery_PathShown(recovered[0]) + "\n",
                              result.error_output));
     }
+    // A recovery file that cannot be written is named with the system's
+    // reason, and the run that lost the functions ends with status 1.
+    if (WindowsProgram()) return;
+    Session session;
+    session.WriteFile("typed.txt", Cp932(TypeEnroll("f", 1, "a0*2") + "0\n"));
+    std::string command = "cd '" + session.Dir() + "' && XDG_STATE_HOME=/dev/null " +
+                          ProgramCommandLine() + (Utf8Run() ? " --utf8" : "") +
+                          " < typed.txt > out.txt 2> err.txt";
+    int status = std::system(command.c_str());
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
+    std::string said = Utf8(session.ReadFile("err.txt"));
+    EXPECT_EQ(said.rfind("kansu: 保存されていない関数を回復ファイルに書けませんでした : "
+                         "/dev/null/kansu/kansu-recovery-", 0), 0u) << said;
+    EXPECT_NE(said.find(".dat : Not a directory\n"), std::string::npos) << said;
 }
 
 // A first save never writes through what is no regular file, and says so.

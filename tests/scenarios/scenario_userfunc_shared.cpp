@@ -160,14 +160,15 @@ TEST(SignalScenario, UnsavedFunctionsGoToARecoveryFileNamedAtTheNextStart) {
         EXPECT_NE(run.Errors().find(recovered[0]), std::string::npos) << run.Errors();
 
         // Said once, at the next start; loading it is an ordinary SetUfList.
-        SessionResult next =
-            session.Run("-1\nSetUfList\n" + recovered[0] + "\n1\n-1\nShowUfList\n0\n1\n0\n2\n");
-        EXPECT_TRUE(
-            SameText("前回の kansu は、保存されなかった関数を回復ファイルに残しました"
-                     " (SetUfList で読み込めます) : " +
-                         recovered[0] + "\n" + Start() + AtPrompt(LoadAsked()) +
-                         AtPrompt(ListQuestions() + "double f( a0 ) = a0*2\n\n\n") + SaveQuestion(),
-                     next.output));
+        SessionResult next = session.RunWithArguments(
+            "", "-1\nSetUfList\n" + recovered[0] + "\n1\n-1\nShowUfList\n0\n1\n0\n2\n");
+        EXPECT_TRUE(SameText("前回の kansu は、保存されなかった関数を回復ファイルに残しました"
+                             " (SetUfList で読み込めます) : " + recovered[0] + "\n",
+                             next.error_output));
+        EXPECT_TRUE(SameText(Start() + AtPrompt(LoadAsked()) +
+                                 AtPrompt(ListQuestions() + "double f( a0 ) = a0*2\n\n\n") +
+                                 SaveQuestion(),
+                             next.output));
         EXPECT_TRUE(SameText(Start(), session.Run("0\n").output));
     }
 }
@@ -197,7 +198,9 @@ TEST(SignalScenario, EveryRecoveryFileIsNamedOnce) {
             expected = "前回までの kansu は、保存されなかった関数を回復ファイル 5 "
                        "個に残しました (SetUfList で読み込めます)。ディレクトリ : " +
                        folder + "\n";
-        EXPECT_TRUE(SameText(expected + Start(), session.Run("0\n").output)) << count;
+        SessionResult first = session.RunWithArguments("", "0\n");
+        EXPECT_TRUE(SameText(expected, first.error_output)) << count;
+        EXPECT_TRUE(SameText(Start(), first.output)) << count;
         EXPECT_TRUE(SameText(Start(), session.Run("0\n").output)) << count;
     }
 }

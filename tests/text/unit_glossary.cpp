@@ -1,6 +1,6 @@
 // The Japanese written since the original dialogue keeps to one vocabulary:
-// the newer messages, the Japanese manual page and README.ja.md. Code spans and
-// blocks are left out of the README, since they quote the program, whose
+// the newer messages, the Japanese manual page, README.ja.md and docs/*.ja.md.
+// Code spans and blocks are left out of the READMEs, since they quote the program, whose
 // original texts stay word for word.
 #include <gtest/gtest.h>
 
@@ -23,6 +23,7 @@ const struct {
     {"ユーザ関数", "ユーザ定義関数"},
     {"計算結果ファイル|計算結果のファイル|記録", "結果ファイル, 計算結果 or レコード"},
     {"作業コピー", "作業用コピー"},
+    {"書き足", "追記"},
     {"(一|二|三|四|五|六|七|八|九)(つ|行|個)", "1 つ, 1 行, 8 個"},
     {"[0-9](個|行|つ|文字|秒|桁|回|点|項|バイト)", "a blank between number and counter"},
 };
@@ -50,7 +51,7 @@ std::string Rejected(const std::string& text) {
 
 TEST(Glossary, EachRejectedFormIsFound) {
     for (const char* text : {"ほかの実行が", "普通のファイル", "標準エラーに", "入力して下さい",
-                             "ユーザ関数", "計算結果の記録", "作業コピー", "八つ", "一行",
+                             "ユーザ関数", "計算結果の記録", "作業コピー", "書き足しました", "八つ", "一行",
                              "10秒", "1個"})
         EXPECT_NE(Rejected(text), "") << text;
     EXPECT_EQ(Rejected("ほかの kansu が標準エラー出力に 1 行、8 個、3 つ、10 秒。ユーザ定義関数"), "");
@@ -70,10 +71,14 @@ TEST(Glossary, JapaneseManualPageKeepsToIt) {
 }
 
 TEST(Glossary, JapaneseReadmeProseKeepsToIt) {
-    std::string prose =
-        std::regex_replace(Source("README.ja.md"), std::regex("\n    [^\n]*|`[^`]*`"), "\n");
-    std::string found = Rejected(prose);
-    EXPECT_TRUE(found.empty()) << found;
+    for (const char* document : {"README.ja.md", "docs/dialogue.ja.md", "docs/scripting.ja.md",
+                                 "docs/files.ja.md", "docs/benchmark.ja.md"}) {
+        std::string text = Source(document);
+        EXPECT_FALSE(text.empty()) << document;
+        std::string prose = std::regex_replace(text, std::regex("\n    [^\n]*|`[^`]*`"), "\n");
+        std::string found = Rejected(prose);
+        EXPECT_TRUE(found.empty()) << document << ":\n" << found;
+    }
 }
 
 }  // namespace
