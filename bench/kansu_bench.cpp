@@ -30,6 +30,7 @@
 #include "formula/fmulaopfc.h"
 #include "modes/inplexp.h"
 #include "app/main.h"
+#include "app/rootscommand.h"
 #include "app/scriptcommand.h"
 #include "console/consoleio.h"
 #include "console/formulainput.h"
@@ -40,6 +41,7 @@
 #include "plot/plotcommand.h"
 #include "modes/polarcord.h"
 #include "report/reportwriter.h"
+#include "roots/rootsearch.h"
 #include "formula/symbol.h"
 #include "userfunc/usrfunc.h"
 
@@ -463,6 +465,45 @@ void Table_Row(long long points) {
     std::remove(dialogue_report.c_str());
 }
 
+// kansu roots --extrema over 10^6 divisions (a root or extremum every 1.6
+// units, each narrowed to adjacent doubles), against the same search over a
+// native function. gnuplot, bc and qalc have no search of a whole range.
+void Roots_Row(int divisions) {
+    const char* formula = "sin(x)*exp(-x/100)";
+    std::string range = "x(0,1000)[" + std::to_string(divisions) + "]";
+    const char* argv[] = {"kansu", "roots", "--extrema", formula, range.c_str()};
+    ScriptOptions options = Parse_ScriptOptions(5, argv, 1);
+    struct NativeF : SearchedFunction {
+        bool Value(double x, double* value) override {
+            *value = std::sin(x) * std::exp(-x / 100);
+            return true;
+        }
+    } native;
+    std::ostringstream output;
+    SearchResult floor;
+    int status = 1;
+    Set_ReportDigits(MAX_DIGITS);
+    std::pair<double, double> times = Paired_Medians(
+        [&] {
+            output.str("");
+            status = Run_Roots(options, output);
+        },
+        [&] { floor = Search_Range(native, SearchGrid{0, 1000, divisions}, true); });
+    Set_ReportDigits(DEFAULT_DIGITS);
+    std::istringstream lines(output.str());
+    std::string line;
+    size_t same = 0;
+    for (size_t i = 0; std::getline(lines, line); ++i) {
+        size_t tab = line.find('\t');
+        if (i < floor.findings.size() && tab != std::string::npos &&
+            std::strtod(line.c_str() + tab + 1, nullptr) == floor.findings[i].x)
+            ++same;
+    }
+    Check(status == 0 && same == floor.findings.size() && !floor.findings.empty(), "roots");
+    std::printf("%-11s %11d divisions %5zu found %6.3f s  %8.3f s  %7.2f\n", "roots", divisions,
+                floor.findings.size(), times.first, times.second, times.first / times.second);
+}
+
 // ---- memory ----
 
 // Largest resident set of the kansu program writing an explicit report of
@@ -540,6 +581,10 @@ int main(int argc, char** argv) {
     std::printf("\nkansu table (median of %d)                kansu table  dialogue   ratio\n",
                 RUNS);
     Table_Row(quick ? 10000 : 1000000);
+
+    std::printf("\nkansu roots (median of %d)           kansu roots  native search   ratio\n",
+                RUNS);
+    Roots_Row(quick ? 10000 : 1000000);
 
     std::printf("\nkansu plot (median of %d)                 kansu   read only   ratio\n", RUNS);
     Plot_Row(quick ? 10000 : 1000000);

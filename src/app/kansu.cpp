@@ -6,6 +6,7 @@
 #include "console/lineedit.h"
 #include "console/plaincancel.h"
 #include "app/main.h"
+#include "app/markfinder.h"
 #include "app/runend.h"
 #include "text/messages.h"
 #include "app/options.h"
@@ -26,7 +27,8 @@ int main(int argc, char** argv) {
     int plot_word = Plot_WordIndex(argc, argv);
     if (plot_word > 0) {
         PlotOptions plot = Parse_PlotOptions(argc, argv, plot_word);
-        Use_Utf8(plot.utf8);
+        plot.utf8 = Use_ScriptEncoding(plot.utf8, plot.cp932, std::cerr);
+        if (plot.marks) plot.request.mark_finder = Find_CurveMarks;
         Install_ScriptSignals();
         int status = Run_Plot(plot, std::cout, std::cerr);
         return Termination_Signal() != 0 ? Tell_SignalEnd("") : status;

@@ -87,6 +87,17 @@ bool Utf8_Chosen(const CommandOptions& options, const char* encoding_variable,
     return false;
 }
 
+bool Use_ScriptEncoding(bool utf8_option, bool cp932_option, std::ostream& error_out) {
+    bool locale_utf8 = Locale_IsUtf8();
+    Use_Utf8(locale_utf8);  // a bad KANSU_ENCODING is told in the locale's encoding
+    CommandOptions encoding;
+    encoding.utf8 = utf8_option;
+    encoding.cp932 = cp932_option;
+    bool utf8 = Utf8_Chosen(encoding, std::getenv("KANSU_ENCODING"), error_out, locale_utf8);
+    Use_Utf8(utf8);
+    return utf8;
+}
+
 void Apply_EvaluatorEnvironment() {
     const char* machine_code = std::getenv("KANSU_MACHINE_CODE");
     Allow_NativeCode(machine_code == nullptr || std::strcmp(machine_code, "0") != 0);

@@ -39,6 +39,12 @@ int Option_Count(const char* word, int most);
 bool Utf8_Chosen(const CommandOptions& options, const char* encoding_variable,
                  std::ostream& error_out, bool terminal_utf8 = false);
 
+// The encoding of the script commands (eval, table, plot), selected as the
+// message table: an option, then KANSU_ENCODING, then the locale (UTF-8 or
+// code page 932), whether standard output is a terminal or not. Returns
+// whether it is UTF-8.
+bool Use_ScriptEncoding(bool utf8_option, bool cp932_option, std::ostream& error_out);
+
 // The evaluator's switches from the environment: KANSU_MACHINE_CODE=0 runs
 // every program by the machine's loop; KANSU_PROGRAM_LISTING=1 lists each
 // program compiled on standard error.

@@ -7,10 +7,12 @@
 namespace {
 bool Is(const char* word, const char* option) { return std::strcmp(word, option) == 0; }
 
-// Formulas and ranges each mode takes: eval one formula; table a formula and
-// a range, or two of one of them.
+// Formulas and ranges each mode takes: eval one formula; roots a formula and
+// a range; table a formula and a range, or two of one of them.
 size_t Texts_Wanted(const ScriptOptions& options) {
-    if (options.command != ScriptCommand::TABLE) return 1;
+    if (options.command == ScriptCommand::EVAL || options.command == ScriptCommand::FUNCTIONS)
+        return 1;
+    if (options.command == ScriptCommand::ROOTS) return 2;
     bool three = options.mode == TableMode::PARAM || options.mode == TableMode::IMPLICIT;
     return three ? 3 : 2;
 }
@@ -31,6 +33,7 @@ bool Common_Option(int argc, const char* const* argv, int* at, ScriptOptions* op
         if (value != nullptr) ++*at;
         if (count == 0) (digits ? options->digits_refused : options->threads_refused) = true;
         if (count != 0) (digits ? options->digits : options->threads) = count;
+        if (count != 0 && digits) options->digits_given = true;
     } else if (Is(word, "--functions") && value != nullptr && value[0] != '\0') {
         options->functions_path = argv[++*at];
     } else if (Is(word, "--define") && value != nullptr) {
@@ -63,6 +66,29 @@ bool Table_Option(int argc, const char* const* argv, int* at, ScriptOptions* opt
     return true;
 }
 
+// The options of roots alone.
+bool Roots_Option(const char* word, ScriptOptions* options) {
+    if (Is(word, "--csv"))
+        options->csv = true;
+    else if (Is(word, "--extrema"))
+        options->extrema = true;
+    else
+        return false;
+    return true;
+}
+
+// The options of the command beside the common ones.
+bool Command_Option(int argc, const char* const* argv, int* at, ScriptOptions* options) {
+    switch (options->command) {
+    case ScriptCommand::TABLE: return Table_Option(argc, argv, at, options);
+    case ScriptCommand::ROOTS: return Roots_Option(argv[*at], options);
+    case ScriptCommand::EVAL:
+    case ScriptCommand::FUNCTIONS:
+    case ScriptCommand::NONE: break;
+    }
+    return false;
+}
+
 // A formula, a range, "-" (eval: formulas from standard input) or NAME=VALUE.
 // A formula has no "=", so any word with one is a value.
 void Take_Word(const char* word, ScriptOptions* options) {
@@ -75,7 +101,9 @@ void Take_Word(const char* word, ScriptOptions* options) {
 
 int Script_WordIndex(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {
-        if (Is(argv[i], "eval") || Is(argv[i], "table") || Is(argv[i], "functions")) return i;
+        if (Is(argv[i], "eval") || Is(argv[i], "table") || Is(argv[i], "roots") ||
+            Is(argv[i], "functions"))
+            return i;
         if (!Is(argv[i], "--utf8") && !Is(argv[i], "--cp932")) return 0;
     }
     return 0;
@@ -85,6 +113,7 @@ ScriptOptions Parse_ScriptOptions(int argc, const char* const* argv, int word) {
     ScriptOptions options;
     options.command = Is(argv[word], "eval")    ? ScriptCommand::EVAL
                       : Is(argv[word], "table") ? ScriptCommand::TABLE
+                      : Is(argv[word], "roots") ? ScriptCommand::ROOTS
                                                 : ScriptCommand::FUNCTIONS;
     bool options_ended = false;  // after "--" every word is a text or a value
     for (int i = 1; i < argc; ++i) {
@@ -97,8 +126,7 @@ ScriptOptions Parse_ScriptOptions(int argc, const char* const* argv, int word) {
         } else if (!is_option) {
             Take_Word(text, &options);
         } else if (!Common_Option(argc, argv, &i, &options) &&
-                   (options.command != ScriptCommand::TABLE ||
-                    !Table_Option(argc, argv, &i, &options)) &&
+                   !Command_Option(argc, argv, &i, &options) &&
                    options.bad_argument.empty()) {
             options.bad_argument = text;
         }

@@ -1,4 +1,4 @@
-// The command lines of `kansu eval`, `kansu table` and `kansu functions`:
+// The command lines of `kansu eval`, `kansu table`, `kansu roots` and `kansu functions`:
 // options, the formula and range texts, and the NAME=VALUE values of variables.
 #ifndef KANSU_APP_SCRIPTARGS_H
 #define KANSU_APP_SCRIPTARGS_H
@@ -8,12 +8,12 @@
 
 #include "text/numbertext.h"
 
-// Exit statuses of both commands.
+// Exit statuses of the commands.
 const int SCRIPT_DONE = 0;
 const int SCRIPT_FAILED = 1;  // a refused formula, range or value, or no value
 const int SCRIPT_USAGE = 2;   // a command line not understood
 
-enum class ScriptCommand { NONE, EVAL, TABLE, FUNCTIONS };
+enum class ScriptCommand { NONE, EVAL, TABLE, ROOTS, FUNCTIONS };
 // The report of table: the dialogue's four modes.
 enum class TableMode { EXPLICIT, POLAR, PARAM, IMPLICIT };
 
@@ -25,7 +25,9 @@ struct ScriptOptions {
     bool show_help = false;
     bool csv = false;
     bool plot = false;
+    bool extrema = false;       // roots: minima and maxima too
     int digits = DEFAULT_DIGITS;
+    bool digits_given = false;  // --digits was given
     int threads = 0;
     bool digits_refused = false;   // --digits without a count from 1 to 17
     bool threads_refused = false;  // --threads without a count from 1 to 64
@@ -38,7 +40,7 @@ struct ScriptOptions {
     bool texts_missing = false;            // fewer formulas and ranges than the command takes
 };
 
-// Where the word eval, table or functions stands when the command line asks for one
+// Where the word eval, table, roots or functions stands when the command line asks for one
 // (only --utf8 or --cp932 may come before it); 0 when it does not.
 int Script_WordIndex(int argc, const char* const* argv);
 ScriptOptions Parse_ScriptOptions(int argc, const char* const* argv, int word);

@@ -1,13 +1,12 @@
 #include "app/scriptcommand.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <iostream>
 
 #include "app/definetext.h"
 #include "app/evalcommand.h"
 #include "app/messagestream.h"
 #include "app/options.h"
+#include "app/rootscommand.h"
 #include "app/savefiletext.h"
 #include "app/scriptargs.h"
 #include "app/tablecommand.h"
@@ -19,21 +18,27 @@
 #include "text/messages.h"
 
 namespace {
-// The encoding as the dialogue chooses it: an option, then KANSU_ENCODING.
+// The encoding: an option, then KANSU_ENCODING, then the locale.
 void Choose_Encoding(const ScriptOptions& options) {
-    CommandOptions encoding;
-    encoding.utf8 = options.utf8;
-    encoding.cp932 = options.cp932;
-    Use_Utf8(Utf8_Chosen(encoding, std::getenv("KANSU_ENCODING"), std::cerr));
+    Use_ScriptEncoding(options.utf8, options.cp932, std::cerr);
     Apply_EvaluatorEnvironment();
 }
 
 const char* Usage_Of(const ScriptOptions& options) {
     switch (options.command) {
     case ScriptCommand::EVAL: return Msg().EVAL_USAGE;
+    case ScriptCommand::ROOTS: return Msg().ROOTS_USAGE;
     case ScriptCommand::FUNCTIONS: return Msg().FUNCTIONS_USAGE;
-    default: return Msg().TABLE_USAGE;
+    case ScriptCommand::TABLE:
+    case ScriptCommand::NONE: break;
     }
+    return Msg().TABLE_USAGE;
+}
+
+// roots writes x so that it reads back as the same double unless --digits says.
+int Digits_Of(const ScriptOptions& options) {
+    bool roots = options.command == ScriptCommand::ROOTS;
+    return roots && !options.digits_given ? MAX_DIGITS : options.digits;
 }
 
 // The answer to a command line that cannot run: its message and status 2,
@@ -69,13 +74,14 @@ int Run_Checked(const ScriptOptions& options) {
     }
     int refused = Refused_CommandLine(options);
     if (refused >= 0) return refused;
-    Set_ReportDigits(options.digits);
+    Set_ReportDigits(Digits_Of(options));
     Set_SweepThreads(options.threads);
     MessagesToErrorStream messages;
     if (options.command == ScriptCommand::FUNCTIONS)
         return Write_FunctionsText(options.texts[0], messages.Output());
     if (!Load_Functions(options)) return SCRIPT_FAILED;
     if (options.command == ScriptCommand::EVAL) return Run_Eval(options, messages.Output());
+    if (options.command == ScriptCommand::ROOTS) return Run_Roots(options, messages.Output());
     return Run_Table(options, messages.Output());
 }
 }  // namespace

@@ -1,7 +1,7 @@
-// `kansu eval`, `kansu table` and `kansu functions`: what they do before
-// their work (the console encoding, --digits, --threads, the user functions
-// of --functions and --define) and the answer to --help or a command line
-// not understood.
+// `kansu eval`, `kansu table`, `kansu roots` and `kansu functions`: what they
+// do before their work (the console encoding, --digits, --threads, the user
+// functions of --functions and --define) and the answer to --help or a
+// command line not understood.
 #ifndef KANSU_APP_SCRIPTCOMMAND_H
 #define KANSU_APP_SCRIPTCOMMAND_H
 

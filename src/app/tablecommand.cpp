@@ -5,6 +5,7 @@
 
 #include "app/csvrows.h"
 #include "app/scriptfailure.h"
+#include "app/reportencoding.h"
 #include "app/tablereport.h"
 #include "console/interrupt.h"
 #include "files/appendlock.h"
@@ -17,15 +18,15 @@
 #include "userfunc/usrfunc.h"
 
 namespace {
-// The report, or its rows as CSV, written to sink.
-RunResult Write_Table(TableReport& table, bool csv, std::ostream& sink) {
+// The report, or its rows as CSV (the header line when asked), written to sink.
+RunResult Write_Table(TableReport& table, bool csv, std::ostream& sink, bool csv_header = true) {
     if (!csv) {
         Write_ReportHead(sink);
         SweepReport report(sink, g_ufunc_list);
         table.Write(report);
         return report.Close();
     }
-    sink << table.Csv_Header() << "\n";
+    if (csv_header) sink << table.Csv_Header() << "\n";
     CsvRows rows(sink, table.Csv_Columns());
     std::ostream csv_text(&rows);
     SweepReport report(csv_text, g_ufunc_list);
@@ -37,7 +38,7 @@ RunResult Write_Table(TableReport& table, bool csv, std::ostream& sink) {
 // written (the file at path, or standard output when it is empty) and why.
 int Status_Of(const RunResult& result, const std::string& path, int error_number) {
     if (result.evaluation_error != nullptr) {
-        std::cout << result.evaluation_error;
+        std::cout << Console_Text(result.evaluation_error);
         return SCRIPT_FAILED;
     }
     if (result.status == 1) return SCRIPT_DONE;
@@ -71,11 +72,15 @@ int Append_Table(TableReport& table, const ScriptOptions& options) {
             Say_WriteFailed(path, Open_Reason(opened, errno));
             return SCRIPT_FAILED;
         }
-        // The first failure after the open is the write's: its reason is kept.
-        errno = 0;
-        result = Write_Table(table, options.csv, file);
-        file.close();
-        write_error = errno;
+        {
+            // CSV has its header only at the top; a report keeps the file's encoding.
+            ReportEncodingScope encoding(path, !options.csv, std::cerr);
+            // The first failure after the open is the write's: its reason is kept.
+            errno = 0;
+            result = Write_Table(table, options.csv, file, file.Was_Empty());
+            file.close();
+            write_error = errno;
+        }
         if (file.fail()) result.status = 0;
         if (Termination_Signal() != 0) {
             file.Give_Back();

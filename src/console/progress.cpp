@@ -124,14 +124,16 @@ int ProgressReporter::Room() const {
 // none does.
 std::string ProgressReporter::Fitting_Line(long long percent, long long seconds_left,
                                            int room) const {
+    // The console's table even while a report is written in the other encoding.
+    const Messages& text = Console_Msg();
     std::string share = std::to_string(percent) + "%";
-    std::string counted = share + "  " + Grouped_Digits(done_) +
-                          (unit_ == ProgressUnit::Terms ? Msg().PROGRESS_TERMS
-                                                        : Msg().PROGRESS_POINTS) +
-                          std::to_string(seconds_left);
-    const std::string forms[] = {Msg().PROGRESS_RUNNING + counted + Msg().PROGRESS_SECONDS,
-                                 Msg().PROGRESS_RUNNING + counted + Msg().PROGRESS_SECONDS_SHORT,
-                                 Msg().PROGRESS_RUNNING + share, share};
+    std::string counted =
+        share + "  " + Grouped_Digits(done_) +
+        (unit_ == ProgressUnit::Terms ? text.PROGRESS_TERMS : text.PROGRESS_POINTS) +
+        std::to_string(seconds_left);
+    const std::string forms[] = {text.PROGRESS_RUNNING + counted + text.PROGRESS_SECONDS,
+                                 text.PROGRESS_RUNNING + counted + text.PROGRESS_SECONDS_SHORT,
+                                 text.PROGRESS_RUNNING + share, share};
     for (const std::string& form : forms)
         if (room == 0 || Display_Width(form) <= room) return form;
     return std::string();

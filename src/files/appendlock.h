@@ -35,6 +35,8 @@ public:
     int Status() const { return status_; }
     // The file written (links followed).
     const std::string& Target() const { return target_; }
+    // The file's length when it was locked.
+    std::uint64_t Length() const { return length_; }
     // Gives the file back as it was when it was locked: cut to its old length
     // with its old times, or removed when this run created it. The lock is
     // released. False when that failed.

@@ -14,6 +14,9 @@ std::string_view Without_CarriageReturn(const char* text, size_t length) {
 LineSource::LineSource(const std::string& path)
     : file_(std::fopen(path.c_str(), "rb")), buffer_(BLOCK_SIZE) {}
 
+LineSource::LineSource(const char* bytes, size_t size)
+    : file_(nullptr), in_memory_(true), memory_(bytes, size) {}
+
 LineSource::~LineSource() {
     if (file_ != nullptr) std::fclose(file_);
 }
@@ -46,7 +49,18 @@ void LineSource::Skip_RestOfLine() {
     }
 }
 
+bool LineSource::Next_InMemory(std::string_view* line, bool* complete) {
+    if (memory_at_ >= memory_.size()) return false;
+    size_t newline = memory_.find('\n', memory_at_);
+    size_t stop = newline == std::string_view::npos ? memory_.size() : newline;
+    *line = Without_CarriageReturn(memory_.data() + memory_at_, stop - memory_at_);
+    *complete = newline != std::string_view::npos;
+    memory_at_ = *complete ? stop + 1 : stop;
+    return true;
+}
+
 bool LineSource::Next(std::string_view* line, bool* complete) {
+    if (in_memory_) return Next_InMemory(line, complete);
     for (;;) {
         const char* begin = buffer_.data() + start_;
         const void* found = std::memchr(begin, '\n', end_ - start_);

@@ -11,11 +11,13 @@
 class LineSource {
 public:
     explicit LineSource(const std::string& path);
+    // The lines of text already in memory (a report read from standard input).
+    LineSource(const char* bytes, size_t size);
     ~LineSource();
     LineSource(const LineSource&) = delete;
     LineSource& operator=(const LineSource&) = delete;
 
-    bool IsOpen() const { return file_ != nullptr; }
+    bool IsOpen() const { return file_ != nullptr || in_memory_; }
     // The next line, valid until the next call; false at the end of the file.
     // complete is false for a last line that has no line end (a cut file).
     // A line longer than the block is given as its first block; the rest of it
@@ -27,6 +29,7 @@ public:
 private:
     bool Refill();
     void Skip_RestOfLine();
+    bool Next_InMemory(std::string_view* line, bool* complete);
 
     std::FILE* file_;
     std::vector<char> buffer_;
@@ -35,6 +38,9 @@ private:
     size_t end_ = 0;
     bool at_end_ = false;
     bool failed_ = false;
+    bool in_memory_ = false;
+    std::string_view memory_;
+    size_t memory_at_ = 0;
 };
 
 #endif

@@ -84,13 +84,13 @@ void Equalize_Scales(AxisRange* x_range, AxisRange* y_range, double width, doubl
 }
 
 double Frame_X(const PlotFrame& frame, double x) {
-    return frame.left +
-           (x - frame.x_range.low) / (frame.x_range.high - frame.x_range.low) * frame.width;
+    double from_left = frame.x_reversed ? frame.x_range.high - x : x - frame.x_range.low;
+    return frame.left + from_left / (frame.x_range.high - frame.x_range.low) * frame.width;
 }
 
 double Frame_Y(const PlotFrame& frame, double y) {
-    return frame.top +
-           (frame.y_range.high - y) / (frame.y_range.high - frame.y_range.low) * frame.height;
+    double from_top = frame.y_reversed ? y - frame.y_range.low : frame.y_range.high - y;
+    return frame.top + from_top / (frame.y_range.high - frame.y_range.low) * frame.height;
 }
 
 namespace {

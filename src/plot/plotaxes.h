@@ -26,10 +26,12 @@ struct PixelPoint {
     double y = 0.0;
 };
 
-// The drawing area and its value ranges; picture y grows downwards.
+// The drawing area and its value ranges; picture y grows downwards. A
+// reversed axis runs from its high end (left, or bottom) to its low end.
 struct PlotFrame {
     double left = 0.0, top = 0.0, width = 1.0, height = 1.0;
     AxisRange x_range, y_range;
+    bool x_reversed = false, y_reversed = false;
 };
 double Frame_X(const PlotFrame& frame, double x);
 double Frame_Y(const PlotFrame& frame, double y);

@@ -1,15 +1,16 @@
 #include "plot/plotcommand.h"
 
 #include <cerrno>
-#include <charconv>
-#include <cmath>
+#include <cstdio>
 #include <cstring>
-#include <string_view>
 #include <iostream>
+#include <optional>
+#include <string>
 
 #include "text/messages.h"
 #include "files/appendlock.h"
 #include "files/safefile.h"
+#include "plot/reporttext.h"
 #include "plot/svgwriter.h"
 #include "plot/termsize.h"
 #include "plot/termwriter.h"
@@ -17,35 +18,6 @@
 namespace {
 
 const double SVG_MIN_MOVE = 0.5;  // picture units an x-y curve must move to keep a point
-
-bool Read_Number(std::string_view text, double* value) {
-    if (text.empty()) return false;
-    std::from_chars_result read = std::from_chars(text.data(), text.data() + text.size(), *value);
-    return read.ec == std::errc() && read.ptr == text.data() + text.size() && std::isfinite(*value);
-}
-
-// "a:b" with a below b.
-bool Read_Range(const char* text, AxisRange* range) {
-    std::string_view whole(text);
-    size_t colon = whole.find(':', 1);  // a leading "-" is a sign, never the separator
-    if (colon == std::string_view::npos) return false;
-    return Read_Number(whole.substr(0, colon), &range->low) &&
-           Read_Number(whole.substr(colon + 1), &range->high) && range->low < range->high;
-}
-
-bool Read_Aspect(const char* text, PlotAspect* aspect) {
-    if (std::strcmp(text, "equal") == 0) *aspect = PlotAspect::EQUAL;
-    else if (std::strcmp(text, "auto") == 0) *aspect = PlotAspect::AUTO;
-    else return false;
-    return true;
-}
-
-bool Read_RunNumber(const char* text, int* number) {
-    std::string_view whole(text);
-    std::from_chars_result read =
-        std::from_chars(whole.data(), whole.data() + whole.size(), *number);
-    return read.ec == std::errc() && read.ptr == whole.data() + whole.size() && *number >= 1;
-}
 
 const char* Failure_Message(PlotFailure failure) {
     switch (failure) {
@@ -58,6 +30,14 @@ const char* Failure_Message(PlotFailure failure) {
     case PlotFailure::NONE: break;
     }
     return "";
+}
+
+// The message of a failure; a run beyond the file's says how many it has.
+std::string Failure_Text(PlotFailure failure, const PlotPicture& picture) {
+    std::string text = Failure_Message(failure);
+    if (failure != PlotFailure::NO_SUCH_RUN) return text;
+    std::string count = std::to_string(picture.runs_in_report);
+    return text + count + Msg().PLOT_RUNS_COUNT + count + ")\n";
 }
 
 // Through a working copy moved over the old picture (a link's target, the
@@ -75,7 +55,7 @@ PlotFailure Svg_Picture(const PlotRequest& request, std::string* svg, PlotPictur
     return failure;
 }
 
-PlotStatus Failed(const std::string& path, const char* message, std::ostream& error_out) {
+PlotStatus Failed(const std::string& path, const std::string& message, std::ostream& error_out) {
     error_out << Msg().PLOT_PREFIX << path << ": " << message << Msg().PLOT_HINT;
     return PLOT_FAILED;
 }
@@ -100,7 +80,7 @@ PlotStatus Draw_OnTerminal(const PlotOptions& options, std::ostream& out, std::o
     PlotFailure failure = Build_Picture(options.request, 0.0, 0.0, drawing_width * TERM_DOTS_ACROSS,
                                         TERM_ROWS * TERM_DOTS_DOWN, 1.0, &picture);
     if (failure != PlotFailure::NONE)
-        return Failed(options.request.report_path, Failure_Message(failure), error_out);
+        return Failed(options.request.report_path, Failure_Text(failure, picture), error_out);
     // Colours only where the picture goes to standard output and that is a colour terminal.
     bool colour = &out == &std::cout && Terminal_HasColour();
     out << Terminal_Picture(picture, drawing_width, options.utf8, colour) << std::flush;
@@ -108,70 +88,8 @@ PlotStatus Draw_OnTerminal(const PlotOptions& options, std::ostream& out, std::o
     return PLOT_DONE;
 }
 
-}  // namespace
-
-int Plot_WordIndex(int argc, const char* const* argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "plot") == 0) return i;
-        if (std::strcmp(argv[i], "--utf8") != 0) return 0;
-    }
-    return 0;
-}
-
-PlotOptions Parse_PlotOptions(int argc, const char* const* argv, int plot_word) {
-    PlotOptions options;
-    for (int i = 1; i < argc; ++i) {
-        if (i == plot_word) continue;
-        const char* word = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        bool understood = true;
-        if (std::strcmp(word, "--help") == 0) {
-            options.help = true;
-        } else if (std::strcmp(word, "--utf8") == 0) {
-            options.utf8 = true;
-        } else if (std::strcmp(word, "--all") == 0) {
-            options.request.all_runs = true;
-        } else if (std::strcmp(word, "--term") == 0) {
-            options.terminal = true;
-        } else if (std::strcmp(word, "-o") == 0 && value != nullptr && value[0] != '\0') {
-            options.output_path = argv[++i];
-        } else if (std::strcmp(word, "--run") == 0 && value != nullptr) {
-            understood = Read_RunNumber(argv[++i], &options.request.run_number);
-        } else if (std::strcmp(word, "--xrange") == 0 && value != nullptr) {
-            understood = Read_Range(argv[++i], &options.request.x_range);
-            options.request.x_range_given = true;
-        } else if (std::strcmp(word, "--yrange") == 0 && value != nullptr) {
-            understood = Read_Range(argv[++i], &options.request.y_range);
-            options.request.y_range_given = true;
-        } else if (std::strcmp(word, "--aspect") == 0 && value != nullptr) {
-            understood = Read_Aspect(argv[++i], &options.request.aspect);
-        } else if (word[0] != '-' && options.request.report_path.empty()) {
-            options.request.report_path = word;
-        } else {
-            understood = false;
-        }
-        if (!understood && options.bad_argument.empty()) options.bad_argument = argv[i];
-    }
-    if (options.request.all_runs && options.request.run_number > 0 && options.bad_argument.empty())
-        options.bad_argument = "--all --run";
-    options.report_missing = options.request.report_path.empty();
-    return options;
-}
-
-PlotStatus Run_Plot(const PlotOptions& options, std::ostream& out, std::ostream& error_out) {
-    if (!options.bad_argument.empty()) {
-        error_out << Msg().PLOT_PREFIX << Msg().PLOT_BAD_ARGUMENT << options.bad_argument << "\n"
-                  << Msg().PLOT_HINT;
-        return PLOT_USAGE_ERROR;
-    }
-    if (options.help) {
-        out << Msg().PLOT_USAGE << std::flush;
-        return PLOT_DONE;
-    }
-    if (options.report_missing) {
-        error_out << Msg().PLOT_PREFIX << Msg().PLOT_NO_REPORT << Msg().PLOT_HINT;
-        return PLOT_USAGE_ERROR;
-    }
+// The picture, drawn as the options say, of a report that can be read.
+PlotStatus Draw(const PlotOptions& options, std::ostream& out, std::ostream& error_out) {
     const std::string& report = options.request.report_path;
     std::string path =
         options.output_path.empty() ? Picture_PathBeside(report) : options.output_path;
@@ -186,7 +104,8 @@ PlotStatus Run_Plot(const PlotOptions& options, std::ostream& out, std::ostream&
     std::string svg;
     PlotPicture picture;
     PlotFailure failure = Svg_Picture(options.request, &svg, &picture);
-    if (failure != PlotFailure::NONE) return Failed(report, Failure_Message(failure), error_out);
+    if (failure != PlotFailure::NONE)
+        return Failed(report, Failure_Text(failure, picture), error_out);
     if (options.output_path == "-") {
         errno = 0;
         if (!(out << svg << std::flush)) {
@@ -199,8 +118,53 @@ PlotStatus Run_Plot(const PlotOptions& options, std::ostream& out, std::ostream&
         if (!Write_File(path, svg)) return Failed(path, Msg().PLOT_WRITE_FAILED, error_out);
     }
     Tell_Skipped(picture, report, error_out);
+    if (picture.marks_skipped)
+        error_out << Msg().PLOT_PREFIX << report << ": " << Msg().PLOT_MARKS_SKIPPED;
     if (options.terminal) return Draw_OnTerminal(options, out, error_out, false);
     return PLOT_DONE;
+}
+
+// Standard input to its end, as bytes; false when reading fails.
+bool Read_StandardInput(std::string* bytes) {
+    char block[1 << 16];
+    size_t got = 0;
+    while ((got = std::fread(block, 1, sizeof block, stdin)) > 0) bytes->append(block, got);
+    return std::ferror(stdin) == 0;
+}
+
+// Texts from the command line are in the console's encoding; pictures hold UTF-8.
+void To_Utf8(bool utf8, std::optional<std::string>* text) {
+    if (*text && !utf8) **text = Report_Text(**text, false, true);
+}
+
+}  // namespace
+
+PlotStatus Run_Plot(const PlotOptions& given, std::ostream& out, std::ostream& error_out) {
+    if (!given.bad_argument.empty()) {
+        error_out << Msg().PLOT_PREFIX << Msg().PLOT_BAD_ARGUMENT << given.bad_argument << "\n"
+                  << Msg().PLOT_HINT;
+        return PLOT_USAGE_ERROR;
+    }
+    if (given.help) {
+        out << Msg().PLOT_USAGE << std::flush;
+        return PLOT_DONE;
+    }
+    if (given.report_missing) {
+        error_out << Msg().PLOT_PREFIX << Msg().PLOT_NO_REPORT << Msg().PLOT_HINT;
+        return PLOT_USAGE_ERROR;
+    }
+    PlotOptions options = given;
+    for (std::optional<std::string>* text :
+         {&options.request.title, &options.request.x_title, &options.request.y_title})
+        To_Utf8(options.utf8, text);
+    std::string bytes;
+    if (options.request.report_path == "-") {
+        if (!Read_StandardInput(&bytes)) return Failed("-", Msg().PLOT_READ_FAILED, error_out);
+        options.request.report_bytes = &bytes;
+        // A filter: the picture goes on unless -o or --term sends it elsewhere.
+        if (options.output_path.empty() && !options.terminal) options.output_path = "-";
+    }
+    return Draw(options, out, error_out);
 }
 
 std::string Picture_PathBeside(const std::string& report_path) {

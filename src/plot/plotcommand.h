@@ -1,30 +1,17 @@
-// `kansu plot REPORT [-o FILE.svg | -o -] [--all | --run N] [--term]
-// [--xrange a:b] [--yrange a:b] [--aspect equal|auto]`, `kansu plot --help`, and the pictures that --plot puts beside the reports the
-// dialogue writes.
+// `kansu plot` (its command line in plotargs.h) and the pictures that --plot
+// puts beside the reports the dialogue writes.
 #ifndef KANSU_PLOT_PLOTCOMMAND_H
 #define KANSU_PLOT_PLOTCOMMAND_H
 
 #include <ostream>
 #include <string>
 
+#include "plot/plotargs.h"
 #include "plot/plotpicture.h"
 
-struct PlotOptions {
-    PlotRequest request;
-    std::string output_path;  // empty: beside the report; "-": standard output
-    bool terminal = false;
-    bool utf8 = false;
-    bool help = false;  // --help: the usage, and nothing drawn
-    std::string bad_argument;  // the first argument not understood
-    bool report_missing = false;
-};
-
-// Where the word "plot" stands when the command line asks for the plot
-// command (only --utf8 may come before it); 0 when it does not.
-int Plot_WordIndex(int argc, const char* const* argv);
-PlotOptions Parse_PlotOptions(int argc, const char* const* argv, int plot_word);
 // Draws as the options say; messages go to error_out, the terminal picture
-// (and the SVG for "-o -") to out. Returns the exit status.
+// (and the SVG for "-o -") to out. A report "-" is read from standard input
+// and drawn to out unless -o or --term says otherwise. Returns the exit status.
 enum PlotStatus { PLOT_DONE = 0, PLOT_FAILED = 1, PLOT_USAGE_ERROR = 2 };
 PlotStatus Run_Plot(const PlotOptions& options, std::ostream& out, std::ostream& error_out);
 

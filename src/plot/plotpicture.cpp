@@ -54,6 +54,20 @@ void Data_Bounds(const std::vector<ReportRun>& runs, const std::vector<size_t>& 
     }
 }
 
+// A range given with an open side: that side at the data's limit; with no
+// data beyond the side given, as far from it as a single value's range.
+AxisRange Given_Range(AxisRange given, double data_min, double data_max) {
+    AxisRange range{std::isinf(given.low) ? data_min : given.low,
+                    std::isinf(given.high) ? data_max : given.high};
+    if (range.low < range.high) return range;
+    if (std::isinf(given.low)) return {Padded_Range(given.high, given.high, 0.0).low, given.high};
+    return {given.low, Padded_Range(given.low, given.low, 0.0).high};
+}
+
+bool Both_Sides(const AxisRange& range) {
+    return !std::isinf(range.low) && !std::isinf(range.high);
+}
+
 // The ranges as the request gives them, or of the points shown: those inside
 // a range given, and without the spikes of curves y(x) at their poles.
 PlotFailure Set_Ranges(const PlotRequest& request, const std::vector<ReportRun>& runs,
@@ -61,21 +75,24 @@ PlotFailure Set_Ranges(const PlotRequest& request, const std::vector<ReportRun>&
     ShownRangeSink shown(runs, selected, request.x_range_given ? &request.x_range : nullptr,
                          request.y_range_given ? &request.y_range : nullptr);
     std::vector<ReportRun> again;
-    if (Scan_Report(request.report_path, &again, &shown) != ScanStatus::READ)
+    if (Scan_Report(request.report_path, &again, &shown, request.report_bytes) != ScanStatus::READ)
         return PlotFailure::READ_FAILED;
     double x_min = 0, x_max = 0, y_min = 0, y_max = 0;
     if (!shown.Bounds(&x_min, &x_max, &y_min, &y_max))
         Data_Bounds(runs, selected, &x_min, &x_max, &y_min, &y_max);
-    else if (!request.y_range_given)
+    else if (!request.y_range_given || !Both_Sides(request.y_range))
         shown.Pole_YRange(&y_min, &y_max);
     bool all_explicit = true;
     for (size_t index : selected)
         if (runs[index].layout != RunLayout::EXPLICIT) all_explicit = false;
     PlotFrame& frame = picture->frame;
     // A curve over x runs from edge to edge; other curves get room.
-    frame.x_range = request.x_range_given ? request.x_range
+    frame.x_range = request.x_range_given ? Given_Range(request.x_range, x_min, x_max)
                                           : Padded_Range(x_min, x_max, all_explicit ? 0.0 : MARGIN);
-    frame.y_range = request.y_range_given ? request.y_range : Padded_Range(y_min, y_max, MARGIN);
+    frame.y_range = request.y_range_given ? Given_Range(request.y_range, y_min, y_max)
+                                          : Padded_Range(y_min, y_max, MARGIN);
+    frame.x_reversed = request.x_reversed;
+    frame.y_reversed = request.y_reversed;
     if (picture->equal_scales)
         Equalize_Scales(&frame.x_range, &frame.y_range, frame.width, frame.height,
                         request.x_range_given, request.y_range_given);
@@ -132,17 +149,36 @@ std::string Report_Name(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// One run is titled with its formula, several (or a run without one) with the report's name.
-void Set_Texts(const std::string& report_path, const std::vector<ReportRun>& runs,
+// One run is titled with its formula, several (or a run without one) with
+// the report's name, unless the request gives the texts.
+void Set_Texts(const PlotRequest& request, const std::vector<ReportRun>& runs,
                const std::vector<size_t>& selected, PlotPicture* picture) {
     const ReportRun& last = runs[selected.back()];
-    picture->x_title = last.x_title;
-    picture->y_title = last.y_title;
+    picture->x_title = request.x_title.value_or(last.x_title);
+    picture->y_title = request.y_title.value_or(last.y_title);
     if (selected.size() == 1) {
         picture->title = last.title;
         picture->note = Joined(last.fixed_values, ", ");
     }
-    if (picture->title.empty()) picture->title = Report_Name(report_path);
+    if (picture->title.empty()) picture->title = Report_Name(request.report_path);
+    if (request.title) picture->title = *request.title;
+}
+
+// --marks: the findings of each drawn explicit run whose formula reads again.
+void Add_Marks(const PlotRequest& request, const std::vector<ReportRun>& runs,
+               const std::vector<size_t>& selected, PlotPicture* picture) {
+    for (size_t index : selected) {
+        const ReportRun& run = runs[index];
+        MarkedRun marked{run.title, run.fixed_values, run.x_min, run.x_max,
+                         run.row_count > 1 ? run.row_count - 1 : 1};
+        std::vector<CurveMark> findings;
+        if (run.layout != RunLayout::EXPLICIT || !request.mark_finder(marked, &findings)) {
+            picture->marks_skipped = true;
+            continue;
+        }
+        std::vector<PixelMark> placed = Place_Marks(findings, picture->frame);
+        picture->marks.insert(picture->marks.end(), placed.begin(), placed.end());
+    }
 }
 
 }  // namespace
@@ -150,14 +186,15 @@ void Set_Texts(const std::string& report_path, const std::vector<ReportRun>& run
 PlotFailure Build_Picture(const PlotRequest& request, double left, double top, double width,
                           double height, double min_move, PlotPicture* picture) {
     std::vector<ReportRun> runs;
-    ScanStatus status = Scan_Report(request.report_path, &runs, nullptr);
+    ScanStatus status = Scan_Report(request.report_path, &runs, nullptr, request.report_bytes);
     if (status == ScanStatus::CANNOT_OPEN) return PlotFailure::CANNOT_OPEN;
     if (status == ScanStatus::READ_FAILED) return PlotFailure::READ_FAILED;
+    *picture = PlotPicture();
+    picture->runs_in_report = static_cast<int>(runs.size());
     std::vector<size_t> selected;
     PlotFailure failure = Select_Runs(request, runs, &selected);
     if (failure != PlotFailure::NONE) return failure;
 
-    *picture = PlotPicture();
     picture->frame.left = left;
     picture->frame.top = top;
     picture->frame.width = width;
@@ -165,11 +202,11 @@ PlotFailure Build_Picture(const PlotRequest& request, double left, double top, d
     picture->equal_scales = Equal_Scales(request, runs, selected);
     failure = Set_Ranges(request, runs, selected, picture);
     if (failure != PlotFailure::NONE) return failure;
-    Set_Texts(request.report_path, runs, selected, picture);
+    Set_Texts(request, runs, selected, picture);
 
     TracingSink sink(runs, selected, picture->frame, min_move);
     std::vector<ReportRun> again;
-    if (Scan_Report(request.report_path, &again, &sink) != ScanStatus::READ)
+    if (Scan_Report(request.report_path, &again, &sink, request.report_bytes) != ScanStatus::READ)
         return PlotFailure::READ_FAILED;
     for (size_t index : selected) {
         CurveTracer& tracer = sink.Tracer(index);
@@ -184,5 +221,6 @@ PlotFailure Build_Picture(const PlotRequest& request, double left, double top, d
             picture->first_skipped_line = run.first_skipped_line;
         picture->skipped_rows += run.skipped_rows;
     }
+    if (request.mark_finder) Add_Marks(request, runs, selected, picture);
     return PlotFailure::NONE;
 }

@@ -3,9 +3,11 @@
 #ifndef KANSU_PLOT_PLOTPICTURE_H
 #define KANSU_PLOT_PLOTPICTURE_H
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "plot/curvemarks.h"
 #include "plot/curvetrace.h"
 #include "plot/plotaxes.h"
 
@@ -15,12 +17,19 @@ enum class PlotAspect { DEFAULT, EQUAL, AUTO };
 
 struct PlotRequest {
     std::string report_path;
-    int run_number = 0;  // 0: the last run of the file
+    const std::string* report_bytes = nullptr;  // the report itself ("-"): path unused
+    int run_number = 0;                         // 0: the last run of the file
     bool all_runs = false;
+    // Ranges given: either side may be open (infinite here), drawn at the
+    // data's limit; low is below high, and reversed draws the axis mirrored.
     bool x_range_given = false;
     bool y_range_given = false;
     AxisRange x_range, y_range;
+    bool x_reversed = false, y_reversed = false;
     PlotAspect aspect = PlotAspect::DEFAULT;
+    MarkFinder mark_finder;  // --marks: finds the marks of explicit runs; empty: none
+    // --title, --xlabel, --ylabel (UTF-8), in place of the report's texts.
+    std::optional<std::string> title, x_title, y_title;
 };
 
 struct PlotCurve {
@@ -34,8 +43,11 @@ struct PlotPicture {
     PlotFrame frame;
     bool equal_scales = false;
     std::vector<PlotCurve> curves;
+    std::vector<PixelMark> marks;  // --marks
+    bool marks_skipped = false;    // a drawn run had no formula to search
     long long skipped_rows = 0;        // damaged table lines of the drawn runs
     long long first_skipped_line = 0;  // the first of them, from 1
+    int runs_in_report = 0;            // all runs of the file, drawn or not
 };
 
 enum class PlotFailure {

@@ -261,11 +261,13 @@ bool Parse_TableRow(const char* begin, const char* end, int column_count, double
     return at == end;
 }
 
-ScanStatus Scan_Report(const std::string& path, std::vector<ReportRun>* runs, RowSink* rows) {
+ScanStatus Scan_Report(const std::string& path, std::vector<ReportRun>* runs, RowSink* rows,
+                       const std::string* bytes) {
     runs->clear();
     // Only a regular file is read: a FIFO or a device could block or never end.
-    if (Check_OutputPath(path) != FILE_DONE) return ScanStatus::CANNOT_OPEN;
-    LineSource source(path);
+    if (bytes == nullptr && Check_OutputPath(path) != FILE_DONE) return ScanStatus::CANNOT_OPEN;
+    LineSource source =
+        bytes != nullptr ? LineSource(bytes->data(), bytes->size()) : LineSource(path);
     if (!source.IsOpen()) return ScanStatus::CANNOT_OPEN;
     ReportParser parser(runs, rows);
     std::string_view line;

@@ -41,8 +41,10 @@ enum class ScanStatus { READ, CANNOT_OPEN, READ_FAILED };
 // no report); rows, when not null, receives the rows of the runs it wants.
 // A last line without line end, and a table row that another run's head
 // follows directly (a report cut short by a killed run), are skipped and
-// counted as damaged rows.
-ScanStatus Scan_Report(const std::string& path, std::vector<ReportRun>* runs, RowSink* rows);
+// counted as damaged rows. bytes, when not null, is the report itself (read
+// from standard input) and path is unused.
+ScanStatus Scan_Report(const std::string& path, std::vector<ReportRun>* runs, RowSink* rows,
+                       const std::string* bytes = nullptr);
 
 // Reads one table row of column_count tab-separated numbers; false when the
 // line is not one.

@@ -122,6 +122,38 @@ void Write_Curve(SvgText& svg, const PlotCurve& curve, const char* colour) {
     }
 }
 
+// --marks, by kind: a root an open circle on the zero line, a minimum or
+// maximum a filled one on the curve, a pole or jump a dashed line across.
+struct MarkStyle {
+    MarkKind kind;
+    const char* colour;
+    bool line;
+    bool filled;
+};
+const MarkStyle MARK_STYLES[] = {
+    {MarkKind::ROOT, "#d62728", false, false},   {MarkKind::MINIMUM, "#2ca02c", false, true},
+    {MarkKind::MAXIMUM, "#9467bd", false, true}, {MarkKind::POLE, "#7f7f7f", true, false},
+    {MarkKind::JUMP, "#ff7f0e", true, false},
+};
+
+void Write_Marks(SvgText& svg, const PlotPicture& picture) {
+    const PlotFrame& frame = picture.frame;
+    for (const PixelMark& mark : picture.marks) {
+        const MarkStyle* style = &MARK_STYLES[0];
+        for (const MarkStyle& candidate : MARK_STYLES)
+            if (candidate.kind == mark.kind) style = &candidate;
+        if (style->line) {
+            svg << "<line x1=\"" << mark.point.x << "\" y1=\"" << frame.top << "\" x2=\""
+                << mark.point.x << "\" y2=\"" << frame.top + frame.height << "\" stroke=\""
+                << style->colour << "\" stroke-dasharray=\"4 3\"/>\n";
+            continue;
+        }
+        svg << "<circle cx=\"" << mark.point.x << "\" cy=\"" << mark.point.y
+            << "\" r=\"4\" fill=\"" << (style->filled ? style->colour : "none")
+            << "\" stroke=\"" << style->colour << "\" stroke-width=\"1.5\"/>\n";
+    }
+}
+
 // Below the picture, outside the frame, one line per curve.
 void Write_Legend(SvgText& svg, const PlotPicture& picture) {
     const PlotFrame& frame = picture.frame;
@@ -185,6 +217,7 @@ std::string Svg_Document(const PlotPicture& picture) {
     Write_Texts(svg, picture);
     for (size_t i = 0; i < picture.curves.size(); ++i)
         Write_Curve(svg, picture.curves[i], COLOURS[i % COLOUR_COUNT]);
+    Write_Marks(svg, picture);
     if (legend) Write_Legend(svg, picture);
     svg << "</svg>\n";
     return std::move(svg.Str());

@@ -131,8 +131,10 @@ std::string Terminal_Picture(const PlotPicture& picture, int drawing_width, bool
     auto text = [utf8](const std::string& utf8_text) { return Report_Text(utf8_text, true, utf8); };
     const AxisRange& x_range = picture.frame.x_range;
     const AxisRange& y_range = picture.frame.y_range;
-    std::string y_high = Rounded_Label(y_range.high, y_range, Y_TICKS);
-    std::string y_low = Rounded_Label(y_range.low, y_range, Y_TICKS);
+    // The ends as they stand at the top and bottom, left and right (mirrored when reversed).
+    bool y_mirrored = picture.frame.y_reversed, x_mirrored = picture.frame.x_reversed;
+    std::string y_high = Rounded_Label(y_mirrored ? y_range.low : y_range.high, y_range, Y_TICKS);
+    std::string y_low = Rounded_Label(y_mirrored ? y_range.high : y_range.low, y_range, Y_TICKS);
     size_t gutter = std::max({y_high.size(), y_low.size(), GUTTER - 1}) + 1;
     std::string border = "+" + std::string(static_cast<size_t>(drawing_width), '-') + "+\n";
 
@@ -144,8 +146,8 @@ std::string Terminal_Picture(const PlotPicture& picture, int drawing_width, bool
                "|\n";
     }
     out += Padded_Left(y_low, gutter - 1) + " " + border;
-    std::string x_low = Rounded_Label(x_range.low, x_range, X_TICKS);
-    std::string x_high = Rounded_Label(x_range.high, x_range, X_TICKS);
+    std::string x_low = Rounded_Label(x_mirrored ? x_range.high : x_range.low, x_range, X_TICKS);
+    std::string x_high = Rounded_Label(x_mirrored ? x_range.low : x_range.high, x_range, X_TICKS);
     size_t x_line = gutter + 2 + static_cast<size_t>(drawing_width);
     std::string x_labels = std::string(gutter, ' ') + x_low;
     if (x_labels.size() + 1 + x_high.size() <= x_line)

@@ -40,6 +40,8 @@ bool ReportFile::Give_Back() {
     return restored;
 }
 
+bool ReportFile::Was_Empty() const { return lock_ == nullptr || lock_->Length() == 0; }
+
 int Tell_SignalEnd(const std::string& kept_path) {
     int signal_number = Termination_Signal();
     std::cerr << Msg().SCRIPT_SIGNAL_BEFORE << signal_number << Msg().SCRIPT_SIGNAL_MIDDLE
@@ -53,10 +55,10 @@ int Close_ReportFile(std::ofstream& output_stream) {
     output_stream.close();
     if (Calculation_Interrupted()) {
         Clear_CalculationInterrupt();
-        std::cout << Msg().CALCULATION_INTERRUPTED;
+        std::cout << Console_Msg().CALCULATION_INTERRUPTED;
         return 1;
     }
     if (!output_stream.fail()) return 1;
-    std::cout << Msg().REPORT_WRITE_FAILURE;
+    std::cout << Console_Msg().REPORT_WRITE_FAILURE;
     return 0;
 }

@@ -25,6 +25,8 @@ public:
     // A run that failed: closes the file and gives it back as it was before
     // this run (cut to its old length, or removed when this run made it).
     bool Give_Back();
+    // Whether the file was empty (or new) when it was locked.
+    bool Was_Empty() const;
 
 private:
     std::unique_ptr<AppendLock> lock_;

@@ -18,4 +18,12 @@ const Messages& Msg();
 void Use_Utf8(bool utf8);
 bool Utf8_Active();
 
+// While a report is appended to a file in the other encoding, Msg() is that
+// file's table (Write_ReportsIn), and what the console shows meanwhile comes
+// from Console_Msg(); Use_Utf8 sets both again.
+void Write_ReportsIn(bool utf8);
+const Messages& Console_Msg();
+// The console's text of a message taken from either table (any other text as it is).
+const char* Console_Text(const char* message);
+
 #endif

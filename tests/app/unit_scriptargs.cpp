@@ -1,4 +1,4 @@
-// The command lines of kansu eval and kansu table: which word starts them,
+// The command lines of kansu eval, table and roots: which word starts them,
 // the options, texts and values taken, and the first argument refused.
 #include <gtest/gtest.h>
 
@@ -26,6 +26,7 @@ TEST(ScriptArgs, WordIndex) {
         {{"--digits", "3", "eval", "1"}, 0},  // other options only after the word
         {{"functions", "s.dat"}, 1},
         {{"plot", "eval"}, 0},
+        {{"--utf8", "roots", "x", "x(0,1)"}, 2},
         {{}, 0},
     };
     for (const auto& entry : cases) {
@@ -63,6 +64,11 @@ TEST(ScriptArgs, Parse) {
         {{"table", "x", "x(0,1)", "-o"}, "-o", 2, 0},
         {{"table", "--", "--x", "x(0,1)"}, "", 2, 0},
         {{"table", "--help"}, "", 0, 0},
+        {{"roots", "--extrema", "--csv", "x^2-a", "x(0,1)", "a=2"}, "", 2, 1},
+        {{"roots", "x", "x(0,1)", "-o", "r.txt"}, "-o", 3, 0},
+        {{"roots", "--plot", "x", "x(0,1)"}, "--plot", 2, 0},
+        {{"roots", "x"}, "roots", 1, 0},
+        {{"table", "--extrema", "x", "x(0,1)"}, "--extrema", 2, 0},
     };
     for (const ParseCase& entry : cases) {
         std::vector<const char*> argv = Words(entry.words);

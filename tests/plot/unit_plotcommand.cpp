@@ -1,6 +1,8 @@
 // The command line of kansu plot and the picture's default path.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <string>
 #include <vector>
 
@@ -21,6 +23,8 @@ TEST(PlotCommand, PlotWordStartsTheCommandOnlyAfterUtf8) {
     } cases[] = {
         {{"plot", "out.txt"}, 1},
         {{"--utf8", "plot", "a"}, 2},
+        {{"--utf8", "--cp932", "plot", "a"}, 3},
+        {{"--digits", "3", "plot", "a"}, 0},
         {{"--help", "plot"}, 0},
         {{"out.txt", "plot"}, 0},
         {{}, 0},
@@ -47,6 +51,18 @@ TEST(PlotCommand, OptionsAreRead) {
     EXPECT_EQ(options.request.x_range.high, 2);
     EXPECT_EQ(options.request.y_range.low, -1000);
     EXPECT_FALSE(options.request.all_runs);
+    EXPECT_FALSE(options.request.x_reversed);
+    options = Parsed({"--cp932", "plot", "--xrange=2:-1.5", "--yrange", ":0.1", "-", "--run=2"});
+    EXPECT_TRUE(options.bad_argument.empty());
+    EXPECT_TRUE(options.cp932);
+    EXPECT_EQ(options.request.report_path, "-");
+    EXPECT_EQ(options.request.run_number, 2);
+    EXPECT_TRUE(options.request.x_reversed);
+    EXPECT_EQ(options.request.x_range.low, -1.5);
+    EXPECT_EQ(options.request.x_range.high, 2);
+    EXPECT_TRUE(std::isinf(options.request.y_range.low));
+    EXPECT_EQ(options.request.y_range.high, 0.1);
+    EXPECT_FALSE(Parsed({"plot", "r", "--xrange", ":"}).request.x_range_given);
 }
 
 TEST(PlotCommand, ArgumentsNotUnderstood) {
@@ -65,6 +81,11 @@ TEST(PlotCommand, ArgumentsNotUnderstood) {
         {{"plot", "r.txt", "--all", "--run", "1"}, "--all --run"},
         {{"plot", "r.txt", "--aspect", "square"}, "square"},
         {{"plot", "r.txt", "--aspect"}, "--aspect"},
+        {{"plot", "r.txt", "--xrange=1:x"}, "--xrange=1:x"},
+        {{"plot", "r.txt", "--xrange", "1::2"}, "1::2"},
+        {{"plot", "r.txt", "-o", ""}, "-o"},
+        {{"plot", "-", "-"}, "-"},
+        {{"plot", "r.txt", "--run="}, "--run="},
     };
     for (const BadCase& c : cases) EXPECT_EQ(Parsed(c.words).bad_argument, c.bad);
     EXPECT_TRUE(Parsed({"plot"}).report_missing);

@@ -3,6 +3,7 @@
 // their message on standard error and status 1.
 #include "mode_dialogue.h"
 #include "session.h"
+#include "terminal.h"
 #include "userfunc_dialogue.h"
 
 #include <sys/wait.h>
@@ -270,6 +271,89 @@ TEST(EvalScenario, FunctionsOfATextFile) {
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_EQ(result.output, plain.output);
     EXPECT_EQ(result.error_output, "");
+}
+
+// The script commands speak the locale's encoding (LC_ALL, then LC_CTYPE,
+// then LANG) through a pipe as on a terminal; an option or KANSU_ENCODING
+// wins. The dialogue is not asked here.
+struct LocaleCase {
+    std::string environment;
+    std::string arguments;
+    bool utf8;            // the encoding expected without --utf8 from the harness
+    bool option_given;    // --utf8 or --cp932 in the arguments: the harness's --utf8 loses
+    int status;
+    std::string output;        // UTF-8 expectations, converted as expected
+    std::string error_output;
+};
+
+const std::string kRefused = "これは式になってないぞ！プンプン\nおかしいところは2x…なんです。\n";
+const std::string kReport =
+    "\n****************************計算結果を記録します\n計算した式はx/3\n"
+    "値可変変数 x :範囲 [0] - [1] :分割1\n変数(値固定)と、その値は以下の通りです\n"
+    "----------関数計算の結果-------------\n変数x\t関数計算値\n0\t0\n1\t0.333333\n";
+const std::string kMissing =
+    "kansu plot: missing.txt: ファイルを開けません / cannot open the file\n"
+    "kansu plot: 使い方は kansu plot --help で表示されます / kansu plot --help shows the usage\n";
+
+TEST(EvalScenario, ScriptCommandsSpeakTheLocalesEncoding) {
+    const std::vector<LocaleCase> cases = {
+        {"LANG=C.UTF-8", "eval 2x", true, false, 1, "", kRefused},
+        {"LANG=C", "eval 2x", false, false, 1, "", kRefused},
+        {"LC_ALL=C LANG=C.UTF-8", "eval 2x", false, false, 1, "", kRefused},
+        {"LC_CTYPE=C.UTF-8 LANG=C", "eval 2x", true, false, 1, "", kRefused},
+        {"LC_ALL=C.UTF-8 LC_CTYPE=C", "eval 2x", true, false, 1, "", kRefused},
+        {"LC_ALL= LC_CTYPE=C.UTF-8", "eval 2x", true, false, 1, "", kRefused},
+        {"LANG=xx_YY.UTF-8", "eval 2x", true, false, 1, "", kRefused},  // not installed
+        {"LANG=ja_JP", "eval 2x", false, false, 1, "", kRefused},
+        {"LANG=C.UTF-8 KANSU_ENCODING=cp932", "eval 2x", false, false, 1, "", kRefused},
+        {"LANG=C KANSU_ENCODING=utf-8", "eval 2x", true, false, 1, "", kRefused},
+        {"LANG=C.UTF-8", "--cp932 eval 2x", false, true, 1, "", kRefused},
+        {"LANG=C.UTF-8 KANSU_ENCODING=utf-8", "--cp932 eval 2x", false, true, 1, "", kRefused},
+        {"LANG=C", "--utf8 eval 2x", true, true, 1, "", kRefused},
+        {"LANG=C.UTF-8", "eval 1/3", true, false, 0, "0.333333\n", ""},
+        {"LANG=C.UTF-8", "table x/3 'x(0,1)[1]'", true, false, 0, kReport, ""},
+        {"LANG=C", "table x/3 'x(0,1)[1]'", false, false, 0, kReport, ""},
+        {"LANG=C.UTF-8", "plot missing.txt", true, false, 1, "", kMissing},
+        {"LANG=C.UTF-8", "--cp932 plot missing.txt", false, true, 1, "", kMissing},
+        {"LANG=C", "plot missing.txt", false, false, 1, "", kMissing},
+    };
+    for (const LocaleCase& c : cases) {
+        SCOPED_TRACE(c.environment + " " + c.arguments);
+        bool utf8 = c.option_given || !Utf8Run() ? c.utf8 : true;
+        auto encoded = [utf8](const std::string& text) {
+            return PlatformText(utf8 ? text : Cp932Always(text));
+        };
+        Session session;
+        SessionResult result = session.RunWithEnvironment(c.environment, c.arguments, "", true);
+        EXPECT_EQ(result.exit_status, c.status);
+        EXPECT_EQ(result.output, encoded(c.output));
+        EXPECT_EQ(result.error_output, encoded(c.error_output));
+    }
+}
+
+// On a terminal as through a pipe: the locale decides, not the terminal.
+TEST(EvalScenario, TerminalSpeaksTheLocalesEncodingToo) {
+    for (bool utf8 : {true, false}) {
+        Session session;
+        TerminalSession terminal(session, {"eval", "2x"}, {utf8 ? "LANG=C.UTF-8" : "LANG=C"},
+                                 TerminalSession::ERROR_TO_TERMINAL);
+        std::string line = "おかしいところは2x…なんです。";
+        EXPECT_TRUE(terminal.WaitFor(utf8 ? line : Cp932Always(line))) << terminal.Shown();
+        EXPECT_EQ(terminal.Wait(), 1 << 8);
+    }
+    // A KANSU_ENCODING not understood is told in the locale's encoding.
+    Session told;
+    TerminalSession bad_value(told, {"eval", "1/3"}, {"LANG=C.UTF-8", "KANSU_ENCODING=sjis"},
+                              TerminalSession::ERROR_TO_TERMINAL);
+    EXPECT_TRUE(bad_value.WaitFor("KANSU_ENCODING の値が正しくありません")) << bad_value.Shown();
+    EXPECT_EQ(bad_value.Wait(), 0);
+    Session session;
+    ASSERT_EQ(session.RunWithArguments("table x/3 'x(0,1)[4]' -o out.txt", "").exit_status, 0);
+    TerminalSession terminal(session, {"plot", "--term", "out.txt"}, {"LANG=C.UTF-8"});
+    EXPECT_TRUE(terminal.WaitFor("x: 変数x   y: 関数計算値")) << terminal.Shown();
+    EXPECT_EQ(terminal.Wait(), 0);
+    // Braille dots (U+2800 to U+28FF), not the ASCII marks of code page 932.
+    EXPECT_NE(terminal.Shown().find("\xe2\xa0"), std::string::npos) << terminal.Shown();
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "mode_dialogue.h"
 #include "session.h"
+#include "userfunc_dialogue.h"
 #include "terminal.h"
 
 namespace {
@@ -249,7 +250,9 @@ TEST(PlotScenario, EveryRunInItsColourOnAColourTerminal) {
 
 TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
     Session session;
-    ASSERT_EQ(session.Run("1\n2+3\nout.txt\n0\n").exit_status, 0);
+    ASSERT_EQ(session.Run("1\n2+3\nout.txt\n1\nx\nx(0,1)[1]\ntwo.txt\n1\nx\nx(0,1)[1]\ntwo.txt\n0\n")
+                  .exit_status,
+              0);
     session.WriteFile("notes.txt", "x\ty\n1\t2\n");
     struct ErrorCase {
         const char* arguments;
@@ -259,13 +262,22 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
         {"plot out.txt", 1,
          "out.txt: この計算結果には表がありません (変数のない式) / the run has no table (a formula without variables)"},
         {"plot out.txt --run 2", 1,
-         "out.txt: その番号の計算結果はありません / no such run in the report"},
+         "out.txt: その番号の計算結果はありません (このファイルの計算結果は 1 個) / no such run "
+         "(runs in the report: 1)"},
+        {"plot --run=3 two.txt", 1,
+         "two.txt: その番号の計算結果はありません (このファイルの計算結果は 2 個) / no such run "
+         "(runs in the report: 2)"},
+        {"plot -", 1, "-: kansu の結果ファイルではありません / not a kansu report"},
         {"plot notes.txt", 1,
          "notes.txt: kansu の結果ファイルではありません / not a kansu report"},
         {"plot missing.txt", 1, "missing.txt: ファイルを開けません / cannot open the file"},
         {"plot .", 1, ".: ファイルを開けません / cannot open the file"},
         {"plot out.txt --run 0", 2, "引数が正しくありません / invalid argument: 0"},
-        {"plot out.txt --xrange 2:1", 2, "引数が正しくありません / invalid argument: 2:1"},
+        {"plot out.txt --xrange 2:2", 2, "引数が正しくありません / invalid argument: 2:2"},
+        {"plot out.txt --yrange=1:x", 2, "引数が正しくありません / invalid argument: --yrange=1:x"},
+        {"plot out.txt --all=1", 2, "引数が正しくありません / invalid argument: --all=1"},
+        {"plot out.txt -o=a.svg", 2, "引数が正しくありません / invalid argument: -o=a.svg"},
+        {"plot out.txt --title", 2, "引数が正しくありません / invalid argument: --title"},
         {"plot out.txt --bogus", 2, "引数が正しくありません / invalid argument: --bogus"},
         {"plot", 2, "結果ファイルを指定してください / no report file given"},
     };
@@ -273,13 +285,13 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
     // The picture never goes over the report it draws, by any name.
     const std::string itself = ": 図の出力先が結果ファイルそのものです (上書きしません) / the picture would overwrite the report itself";
     all.push_back({"plot out.txt -o out.txt", 2, "out.txt" + itself});
-    std::vector<std::string> files = {"notes.txt", "out.txt"};
+    std::vector<std::string> files = {"notes.txt", "out.txt", "two.txt"};
     if (!WindowsProgram()) {
         ASSERT_EQ(std::system(("cd " + session.Dir() + " && ln -s out.txt link.txt && ln out.txt hard.txt").c_str()), 0);
         all.push_back({"plot out.txt -o link.txt", 2, "link.txt" + itself});
         all.push_back({"plot out.txt -o hard.txt", 2, "hard.txt" + itself});
         all.push_back({"plot link.txt -o out.txt", 2, "out.txt" + itself});
-        files = {"hard.txt", "link.txt", "notes.txt", "out.txt"};
+        files = {"hard.txt", "link.txt", "notes.txt", "out.txt", "two.txt"};
     }
     std::string report = session.ReadFile("out.txt");
     for (const ErrorCase& c : all) {
@@ -307,17 +319,70 @@ TEST(PlotScenario, APictureNotWrittenLeavesTheOldOne) {
     EXPECT_EQ(session.Files(), (std::vector<std::string>{"out.svg", "out.txt"}));
 }
 
+// Where a tick label stands along its axis (x for the x axis, else y); -1 when absent.
+double Label_Position(const std::string& svg, bool x_axis, const std::string& label) {
+    std::regex text(x_axis ? "<text x=\"([-0-9.]+)\" y=\"507.0\" text-anchor=\"middle\">" + label + "<"
+                           : "<text x=\"74.0\" y=\"([-0-9.]+)\" text-anchor=\"end\">" + label + "<");
+    std::smatch found;
+    return std::regex_search(svg, found, text) ? std::stod(found[1]) : -1.0;
+}
+
 TEST(PlotScenario, RangesGivenOnTheCommandLine) {
     Session session;
     ASSERT_EQ(session.Run("1\ntan(x)\nx(-3,3)[600]\nout.txt\n0\n").exit_status, 0);
-    EXPECT_EQ(session.RunWithArguments("plot out.txt --yrange -5:5 --xrange=-2:2", "").exit_status,
-              2);
-    EXPECT_EQ(session.RunWithArguments("plot out.txt --yrange -5:5 --xrange -2:2", "").exit_status,
-              0);
-    std::string svg = Kept_ForXmlCheck(session, "out.svg");
-    for (const char* shown : {">-2.0</text>", ">2.0</text>", ">-4</text>", ">4</text>"})
-        EXPECT_NE(svg.find(shown), std::string::npos) << shown;
-    EXPECT_EQ(svg.find(">-3.0</text>"), std::string::npos);
+    struct RangeCase {
+        const char* arguments;
+        // Tick labels and where they stand (80 left .. 770 right, 60 top .. 490 bottom).
+        std::vector<std::pair<std::string, double>> x_labels, y_labels;
+        std::vector<const char*> absent;
+    } cases[] = {
+        {"--yrange -5:5 --xrange -2:2", {{"-2.0", 80}, {"2.0", 770}}, {{"-4", 451}, {"4", 107}},
+         {">-3.0</text>"}},
+        {"--yrange=-5:5 --xrange=-2:2", {{"-2.0", 80}, {"2.0", 770}}, {}, {}},
+        // Given from high to low: mirrored.
+        {"--xrange 2:-2 --yrange=5:-5", {{"-2.0", 770}, {"2.0", 80}}, {{"-4", 107}, {"4", 451}},
+         {}},
+        // An open side takes the data's limit (x runs from -3 to 3).
+        {"--xrange 1: --yrange -5:5", {{"1.0", 80}, {"3.0", 770}}, {}, {">-1.0</text>"}},
+        {"--xrange=:-1 --yrange -5:5", {{"-3.0", 80}, {"-1.0", 770}}, {}, {">0.0</text>"}},
+        {"--xrange : --yrange -5:5", {{"-3", 80}, {"3", 770}}, {}, {}},
+    };
+    for (const RangeCase& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        ASSERT_EQ(session.RunWithArguments(std::string("plot out.txt ") + c.arguments, "").exit_status,
+                  0);
+        std::string svg = Kept_ForXmlCheck(session, "out.svg");
+        for (const auto& label : c.x_labels)
+            EXPECT_NEAR(Label_Position(svg, true, label.first), label.second, 0.05) << label.first;
+        for (const auto& label : c.y_labels)
+            EXPECT_NEAR(Label_Position(svg, false, label.first), label.second, 0.05) << label.first;
+        for (const char* absent : c.absent) EXPECT_EQ(svg.find(absent), std::string::npos) << absent;
+    }
+}
+
+// The report from standard input, and the picture's texts from the command line.
+TEST(PlotScenario, ReportFromStandardInputAndTextsGiven) {
+    Session session;
+    ASSERT_EQ(session.Run(kTyped).exit_status, 0);
+    std::string report = Utf8(session.ReadFile("out.txt"));  // typed in again as it is
+    SessionResult result = session.RunWithArguments("plot -", report);
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(UnixText(result.output), kSvg);
+    result = session.RunWithArguments("plot - -o pipe.svg", report);
+    EXPECT_EQ(result.output, "");
+    EXPECT_EQ(UnixText(session.ReadFile("pipe.svg")), kSvg);
+    result = session.RunWithArguments("plot - --term", report);
+    EXPECT_TRUE(SameText(Utf8Run() ? kTermBraille : kTermAscii, result.output));
+    EXPECT_EQ(session.Files(), (std::vector<std::string>{"out.txt", "pipe.svg"}));
+    result = session.RunWithArguments(
+        "plot out.txt -o - --title 'y = x^2 - 1' --xlabel=Weite '--ylabel=Höhe'", "");
+    EXPECT_EQ(result.exit_status, 0);
+    std::string svg = UnixText(result.output);
+    EXPECT_NE(svg.find("<title>y = x^2 - 1</title>"), std::string::npos);
+    EXPECT_NE(svg.find("font-size=\"14\">Weite</text>"), std::string::npos);
+    // A non-ASCII text reaches the picture only from a UTF-8 command line.
+    EXPECT_NE(svg.find(Utf8Run() ? ">Höhe</text>" : ">H??he</text>"), std::string::npos);
+    EXPECT_EQ(svg.find("変数x"), std::string::npos);
 }
 
 TEST(PlotScenario, PolesBreakTheCurveWithAndWithoutARange) {
@@ -341,6 +406,54 @@ TEST(PlotScenario, PolesBreakTheCurveWithAndWithoutARange) {
             for (size_t i = 1; i < line.size(); ++i)
                 EXPECT_LT(std::fabs(line[i].second - line[i - 1].second), 400) << c.arguments;
     }
+}
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+// --marks: a circle per root and extremum, a dashed line per pole, from the
+// formula line and fixed values of the report; a run of another mode gets a word.
+TEST(PlotScenario, MarksFromTheReportsFormula) {
+    Session session;
+    ASSERT_EQ(session.Run("1\ntan(x)\nx(-6,6)[1200]\ntan.txt\n1\na*cos(x)\nx(-4,4)[400]\n0.3\n"
+                          "cos.txt\n3\ntht\ntht(0,3)\npolar.txt\n0\n")
+                  .exit_status,
+              0);
+    struct MarkCase {
+        const char* arguments;
+        size_t circles;
+        size_t lines;
+        bool word;
+    } cases[] = {{"plot tan.txt --marks -o a.svg", 3, 4, false},  // roots 0, +-pi
+                 {"plot cos.txt --marks -o a.svg", 5, 0, false},  // +-pi/2, +-pi, 0
+                 {"plot cos.txt -o a.svg", 0, 0, false},
+                 {"plot polar.txt --marks -o a.svg", 0, 0, true}};
+    for (const MarkCase& c : cases) {
+        SessionResult result = session.RunWithArguments(c.arguments, "");
+        ASSERT_EQ(result.exit_status, 0) << c.arguments;
+        std::string svg = session.ReadFile("a.svg");
+        EXPECT_EQ(Occurrences(svg, "<circle "), c.circles) << c.arguments;
+        EXPECT_EQ(Occurrences(svg, "stroke-dasharray=\"4 3\""), c.lines) << c.arguments;
+        EXPECT_EQ(Occurrences(Utf8(result.error_output), "no marks"), c.word ? 1u : 0u);
+    }
+    // A user function, which the plot does not load: a word, and the formula's
+    // refusal kept off the picture on standard output.
+    using userfunc_test::FileId;
+    using userfunc_test::Record;
+    session.WriteFile("funcs.dat", FileId() + Record("g", 1, "a0-0.1"));
+    ASSERT_EQ(
+        session.RunWithArguments("table 'g(x)' 'x(-1,1)[10]' --functions funcs.dat -o u.txt", "")
+            .exit_status,
+        0);
+    SessionResult result = session.RunWithArguments("plot u.txt --marks -o -", "");
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.output.rfind("<?xml", 0), 0u);
+    EXPECT_EQ(Occurrences(result.output, "<circle "), 0u);
+    EXPECT_EQ(Occurrences(Utf8(result.error_output), "no marks"), 1u);
 }
 
 TEST(PlotScenario, EveryPointStaysInsideTheFrame) {
@@ -390,7 +503,7 @@ TEST(PlotScenario, TheCommandExplainsItself) {
     SessionResult result = session.RunWithArguments("plot --help", "");
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_EQ(result.error_output, "");
-    for (const char* shown : {"kansu [--utf8] plot REPORT", "--aspect equal", "--help"})
+    for (const char* shown : {"kansu [--utf8 | --cp932] plot REPORT|-", "--aspect equal", "--help"})
         EXPECT_NE(result.output.find(shown), std::string::npos) << shown;
     result = session.RunWithArguments("plot out.txt -o -", "");
     EXPECT_EQ(result.exit_status, 0);

@@ -88,9 +88,11 @@ TEST(ShellScenario, HelpAndVersionPrintAndStartNothing) {
     EXPECT_EQ(result.error_output, "");
     EXPECT_TRUE(session.Files().empty());
     for (const char* word :
-         {"--utf8", "--digits", "--version", "-1", "EnrUsrfunc", "DelUsrfunc", "SaveUsrfunc",
-          "SetUfList", "SetUfdef", "ShowUfList2", "CheckUfList", "使い方", "コマンド", "--plot",
-          "plot REPORT", "--term", "--xrange", "--all"}) {
+         {"--utf8",      "--digits",    "--version", "-1",       "EnrUsrfunc",
+          "DelUsrfunc",  "SaveUsrfunc", "SetUfList", "SetUfdef", "ShowUfList2",
+          "CheckUfList", "使い方",      "コマンド",  "--plot",   "plot REPORT",
+          "--term",      "--xrange",    "--all",     "--title",  "終了ステータス",
+          "128+n",       "eval, table"}) {
         EXPECT_NE(result.output.find(Cp932(word)), std::string::npos) << word;
     }
     EXPECT_EQ(result.output.find(Cp932("入力スタイルを選んで下さい")), std::string::npos);

@@ -413,3 +413,89 @@ TEST(TableScenario, RunsAppendingToOneFileTakeTurns) {
 }
 
 }  // namespace
+
+namespace {
+
+size_t Polyline_Count(const std::string& svg) {
+    size_t count = 0;
+    for (size_t at = 0; (at = svg.find("<polyline", at)) != std::string::npos; ++at) ++count;
+    return count;
+}
+
+const std::string kThirds =
+    "\n****************************計算結果を記録します\n計算した式はx/3\n"
+    "値可変変数 x :範囲 [0] - [1] :分割1\n変数(値固定)と、その値は以下の通りです\n"
+    "----------関数計算の結果-------------\n変数x\t関数計算値\n0\t0\n1\t0.333333\n";
+
+std::string Encoded(const std::string& utf8_text, bool utf8) {
+    return PlatformText(utf8 ? utf8_text : Cp932Always(utf8_text));
+}
+
+// A report appended to a file keeps the encoding of the Japanese text the
+// file holds, and says so when that is not the console's.
+TEST(TableScenario, AppendedReportKeepsTheFilesEncoding) {
+    struct EncodingCase {
+        const char* what;
+        std::string before;  // the file's bytes before the run (UTF-8 text)
+        int before_text;     // 0 ASCII only, 1 UTF-8, 2 code page 932
+        std::string environment;
+    };
+    const std::vector<EncodingCase> cases = {
+        {"cp932 report, UTF-8 locale", kThirds, 2, "LANG=C.UTF-8"},
+        {"UTF-8 report, other locale", kThirds, 1, "LANG=C"},
+        {"cp932 report, cp932 locale", kThirds, 2, "LANG=C"},
+        {"UTF-8 report, UTF-8 locale", kThirds, 1, "LC_CTYPE=C.UTF-8"},
+        {"ASCII notes", "notes\n1\t2\n", 0, "LANG=C.UTF-8"},
+        {"ASCII notes, other locale", "notes\n1\t2\n", 0, "LANG=C"},
+        {"UTF-8 notes", "notes\nメモ\n", 1, "LANG=C"},
+        {"cp932 notes after ASCII", std::string(70000, '#') + "\nメモ\n", 2, "LANG=C.UTF-8"},
+    };
+    for (const EncodingCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        bool console_utf8 = Utf8Run() || c.environment.find("UTF-8") != std::string::npos;
+        bool file_utf8 = c.before_text == 0 ? console_utf8 : c.before_text == 1;
+        Session session;
+        std::string before = c.before_text == 2 ? Cp932Always(c.before) : c.before;
+        session.WriteFile("r.txt", before);
+        SessionResult result =
+            session.RunWithEnvironment(c.environment, "table x/3 'x(0,1)[1]' -o r.txt", "", true);
+        EXPECT_EQ(result.exit_status, 0);
+        EXPECT_EQ(session.ReadFile("r.txt"), before + Encoded(kThirds, file_utf8));
+        std::string told =
+            c.before_text == 0 || file_utf8 == console_utf8 ? ""
+            : file_utf8
+                ? "kansu table: r.txt は UTF-8 のファイルなので、計算結果も UTF-8 で追記します"
+                  " / r.txt is in UTF-8, so the report is appended in UTF-8 too\n"
+                : "kansu table: r.txt はコードページ 932 (シフトJIS) のファイルなので、計算結果も"
+                  "コードページ 932 で追記します / r.txt is in code page 932, so the report is "
+                  "appended in code page 932 too\n";
+        EXPECT_EQ(result.error_output, Encoded(told, console_utf8));
+    }
+    // A failure while appending in the file's encoding is told in the console's.
+    Session session;
+    session.WriteFile("r.txt", Cp932Always(kThirds));
+    SessionResult result = session.RunWithEnvironment(
+        "LANG=C.UTF-8", "table 'sigma[n(1,1e10),n]+x' 'x(0,1)' -o r.txt", "", true);
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_EQ(session.ReadFile("r.txt"), Cp932Always(kThirds));
+    std::string failed = "関数計算中にエラーが発生しました\n";
+    EXPECT_NE(result.error_output.find(Encoded(failed, true)), std::string::npos);
+    // The plot reads the runs of both encodings in one file.
+    session.WriteFile("mix.txt", Cp932Always(kThirds) + kThirds);
+    EXPECT_EQ(session.RunWithArguments("plot --all mix.txt", "").exit_status, 0);
+    EXPECT_EQ(Polyline_Count(session.ReadFile("mix.svg")), 2u);
+}
+
+// CSV appended: the header only at the top of a new or empty file.
+TEST(TableScenario, CsvHeaderOnlyAtTheTop) {
+    Session session;
+    session.WriteFile("empty.csv", "");
+    const std::string csv = "table --csv x/3 'x(0,1)[1]' -o ";
+    for (const char* file : {"new.csv", "new.csv", "empty.csv"})
+        ASSERT_EQ(session.RunWithArguments(csv + file, "").exit_status, 0) << file;
+    std::string rows = "0,0\n1,0.333333\n";
+    EXPECT_EQ(UnixText(session.ReadFile("new.csv")), "x,y\n" + rows + rows);
+    EXPECT_EQ(UnixText(session.ReadFile("empty.csv")), "x,y\n" + rows);
+}
+
+}  // namespace

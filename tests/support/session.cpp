@@ -191,9 +191,10 @@ SessionResult Session::RunWithArguments(const std::string& arguments,
 
 SessionResult Session::RunWithEnvironment(const std::string& assignments,
                                           const std::string& arguments,
-                                          const std::string& typed_utf8) {
+                                          const std::string& typed_utf8,
+                                          bool error_output_returned) {
     WriteFile(kInputFile, Cp932(typed_utf8));
-    return Launch(std::string("< ") + kInputFile, arguments, true, assignments);
+    return Launch(std::string("< ") + kInputFile, arguments, !error_output_returned, assignments);
 }
 
 SessionResult Session::RunAfterShellWords(const std::string& shell_words,
@@ -223,9 +224,10 @@ SessionResult Session::Launch(const std::string& input_redirect, const std::stri
                               bool quiet_error_output, const std::string& assignments,
                               const std::string& shell_words) {
     // Recovery files and their notice stay inside the session's folder; an
-    // encoding or evaluator chosen in the tester's environment changes no
-    // expectation.
-    std::string run = "env -u KANSU_ENCODING -u KANSU_MACHINE_CODE XDG_STATE_HOME=" +
+    // encoding, locale or evaluator chosen in the tester's environment
+    // changes no expectation (a test sets the locale it needs).
+    std::string run = "env -u KANSU_ENCODING -u KANSU_MACHINE_CODE -u LC_ALL -u LC_CTYPE -u LANG "
+                      "XDG_STATE_HOME=" +
                       ShellQuoted(dir_ + "/.kansu-state") + " " + assignments + " timeout 60 " +
                       ProgramCommand() + " " + (Utf8Run() ? "--utf8 " : "") + arguments + " " +
                       input_redirect + " > " + kOutputFile + " 2> " + kErrorFile;

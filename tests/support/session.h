@@ -71,9 +71,11 @@ public:
     SessionResult RunClosedInput();
     // Runs kansu with command-line arguments; standard error is returned, not checked.
     SessionResult RunWithArguments(const std::string& arguments, const std::string& typed_utf8);
-    // The same with environment assignments ("NAME=value ...") for the program.
+    // The same with environment assignments ("NAME=value ...") for the program;
+    // standard error is checked to be empty unless error_output_returned.
     SessionResult RunWithEnvironment(const std::string& assignments, const std::string& arguments,
-                                     const std::string& typed_utf8);
+                                     const std::string& typed_utf8,
+                                     bool error_output_returned = false);
 
     // Runs kansu with arguments after the shell words (e.g. "ulimit -f 8;") in
     // the same shell; standard error is returned, not checked.

@@ -1,0 +1,253 @@
+// The search of a range: each case's findings, in order and kind, each x
+// within one double of the double nearest the closed form (extrema of a
+// function that is not symmetric about them: within the stretch where the
+// doubles cannot tell f apart from its extreme value).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "roots/rootsearch.h"
+#include "roots/signchange.h"
+
+namespace {
+const long double PI = 3.141592653589793238462643383279502884L;
+const FindingKind R = FindingKind::ROOT, P = FindingKind::POLE, J = FindingKind::JUMP,
+                  MIN = FindingKind::MINIMUM, MAX = FindingKind::MAXIMUM;
+
+class Native : public SearchedFunction {
+public:
+    explicit Native(double (*f)(double), double fail_above = INFINITY) : f_(f), fail_(fail_above) {}
+    bool Value(double x, double* value) override {
+        ++calls;
+        *value = f_(x);
+        return x <= fail_;
+    }
+    long long calls = 0;
+
+private:
+    double (*f_)(double);
+    double fail_;
+};
+
+struct Expected {
+    FindingKind kind;
+    long double x;           // the closed form
+    double tolerance = 0.0;  // 0: one double either side
+};
+
+struct Case {
+    const char* name;
+    double (*f)(double);
+    SearchGrid grid;
+    bool extrema;
+    std::vector<Expected> findings;
+};
+
+long double Cubic_Root() {  // x^3 - 2x - 5 = 0 by Cardano
+    long double d = std::sqrt(25.0L / 4 - 8.0L / 27);
+    return std::cbrt(2.5L + d) + std::cbrt(2.5L - d);
+}
+// Half the stretch around an extremum x0 of x^3-3x where the doubles round
+// f to its extreme value 2: 3 d^2 is below an ulp of 2.
+const double CUBIC_FLAT = 2e-8;
+
+const std::vector<Case> CASES = {
+    {"sin",
+     [](double x) { return std::sin(x); },
+     {-10, 10, 1000},
+     false,
+     {{R, -3 * PI}, {R, -2 * PI}, {R, -PI}, {R, 0}, {R, PI}, {R, 2 * PI}, {R, 3 * PI}}},
+    {"x^2-2",
+     [](double x) { return x * x - 2; },
+     {-3, 3, 1000},
+     false,
+     {{R, -std::sqrt(2.0L)}, {R, std::sqrt(2.0L)}}},
+    // Grid brackets of a few dozen and of a few doubles: still roots.
+    {"x^2-2, a narrow range",
+     [](double x) { return x * x - 2; },
+     {1.41421356237309, 1.4142135623731, 10},
+     false,
+     {{R, std::sqrt(2.0L)}}},
+    {"x^2-2, a range of a few doubles",
+     [](double x) { return x * x - 2; },
+     {1.414213562373094, 1.414213562373096, 3},
+     false,
+     {{R, std::sqrt(2.0L)}}},
+    {"x^2-2, a range of two adjacent doubles",
+     [](double x) { return x * x - 2; },
+     {1.4142135623730949, 1.4142135623730951, 1},
+     false,
+     {{R, std::sqrt(2.0L)}}},
+    {"exp(x)-2",
+     [](double x) { return std::exp(x) - 2; },
+     {-3, 3, 1000},
+     false,
+     {{R, std::log(2.0L)}}},
+    {"x^3-2x-5",
+     [](double x) { return x * x * x - 2 * x - 5; },
+     {-3, 3, 1000},
+     false,
+     {{R, Cubic_Root()}}},
+    {"tan",
+     [](double x) { return std::tan(x); },
+     {-5, 5, 1000},
+     false,
+     {{P, -3 * PI / 2}, {R, -PI}, {P, -PI / 2}, {R, 0}, {P, PI / 2}, {R, PI}, {P, 3 * PI / 2}}},
+    {"1/x, 0 on the grid", [](double x) { return 1 / x; }, {-1, 1, 1000}, false, {{P, 0}}},
+    {"1/x, 0 between", [](double x) { return 1 / x; }, {-1, 1, 999}, false, {{P, 0}}},
+    {"(x-1)^3", [](double x) { return std::pow(x - 1, 3); }, {-3, 3.1, 1000}, false, {{R, 1}}},
+    {"sqrt(x)-0.5, NaN below 0",
+     [](double x) { return std::sqrt(x) - 0.5; },
+     {-1, 1, 999},
+     false,
+     {{R, 0.25L}}},
+    // A step is a jump, also where |f| is smaller beside it than on the grid.
+    {"step",
+     [](double x) { return std::copysign(1 + std::fabs(x), x); },
+     {-1, 1, 999},
+     false,
+     {{J, 0, 1e-300}}},
+    // A step whose middle has no value (0/0): a jump there, f not a number.
+    {"step through nan",
+     [](double x) { return std::fabs(x - 0.5) / (x - 0.5) + 0.3; },
+     {-1, 2, 3},
+     false,
+     {{J, 0.5L}}},
+    {"small step",
+     [](double x) { return std::copysign(1e-6 + std::fabs(x), x); },
+     {-1, 1, 999},
+     false,
+     {{J, 0, 1e-300}}},
+    {"x^3-3x --extrema",
+     [](double x) { return x * x * x - 3 * x; },
+     {-3, 3, 1000},
+     true,
+     {{R, -std::sqrt(3.0L)},
+      {MAX, -1, CUBIC_FLAT},
+      {R, 0},
+      {MIN, 1, CUBIC_FLAT},
+      {R, std::sqrt(3.0L)}}},
+    // The grid's highest point before a pole is no maximum.
+    {"tan --extrema",
+     [](double x) { return std::tan(x); },
+     {-2, 2, 999},
+     true,
+     {{P, -PI / 2}, {R, 0}, {P, PI / 2}}},
+    {"cos --extrema",
+     [](double x) { return std::cos(x); },
+     {-7, 7, 1000},
+     true,
+     {{MAX, -2 * PI},
+      {R, -3 * PI / 2},
+      {MIN, -PI},
+      {R, -PI / 2},
+      {MAX, 0},
+      {R, PI / 2},
+      {MIN, PI},
+      {R, 3 * PI / 2},
+      {MAX, 2 * PI}}},
+    // Touching zero without a sign change: a minimum, not a root.
+    {"(x-1)^2 --extrema",
+     [](double x) { return (x - 1) * (x - 1); },
+     {-3, 3.1, 1000},
+     true,
+     {{MIN, 1}}},
+    {"1/x^2 --extrema: a pole", [](double x) { return 1 / (x * x); }, {-1, 1, 999}, true, {{P, 0}}},
+};
+
+TEST(RootSearch, FindsEachCaseOnce) {
+    for (const Case& c : CASES) {
+        SCOPED_TRACE(c.name);
+        Native f(c.f);
+        SearchResult result = Search_Range(f, c.grid, c.extrema);
+        EXPECT_FALSE(result.failed);
+        EXPECT_FALSE(result.zero_everywhere);
+        EXPECT_FALSE(result.crowded);
+        ASSERT_EQ(result.findings.size(), c.findings.size());
+        for (size_t i = 0; i < c.findings.size(); ++i) {
+            const Finding& found = result.findings[i];
+            const Expected& wanted = c.findings[i];
+            double nearest = static_cast<double>(wanted.x);
+            SCOPED_TRACE(i);
+            EXPECT_EQ(found.kind, wanted.kind);
+            double value = c.f(found.x);
+            EXPECT_TRUE(found.value == value || (std::isnan(found.value) && std::isnan(value)))
+                << "f(x) is f at the x written";
+            if (wanted.tolerance > 0)
+                EXPECT_NEAR(found.x, nearest, wanted.tolerance);
+            else if (nearest == 0)
+                EXPECT_EQ(found.x, 0.0);
+            else
+                EXPECT_LE(found.x < nearest ? Doubles_Between(found.x, nearest)
+                                            : Doubles_Between(nearest, found.x),
+                          1u)
+                    << found.x << " against " << nearest;
+        }
+    }
+}
+
+// x sin(1/x) has roots 1/(k pi) that crowd towards 0: the grid resolves those
+// between points of different signs; each of those is listed once, within
+// one double of its closed form, and none where the grid saw no sign change.
+TEST(RootSearch, CrowdedRootsAreThoseTheGridResolves) {
+    auto f = [](double x) { return x * std::sin(1 / x); };
+    SearchGrid grid{0.003, 0.1, 1000};
+    Native native(f);
+    SearchResult result = Search_Range(native, grid, false);
+    int resolved = 0;
+    double step = (grid.max_value - grid.min_value) / grid.step_number;
+    for (int i = 0; i < grid.step_number; ++i)
+        if ((f(i * step + grid.min_value) < 0) != (f((i + 1) * step + grid.min_value) < 0))
+            ++resolved;
+    // 1/(k pi) lies in the range for k = 4 to 106; the grid resolves 67 of them.
+    RecordProperty("resolved", resolved);
+    EXPECT_GT(resolved, 50);
+    EXPECT_LT(resolved, 103);
+    ASSERT_EQ(static_cast<int>(result.findings.size()), resolved);
+    EXPECT_TRUE(result.crowded);
+    double last = 0;
+    for (const Finding& found : result.findings) {
+        EXPECT_EQ(found.kind, R);
+        EXPECT_GT(found.x, last);
+        last = found.x;
+        long double k = std::round(1 / (found.x * PI));
+        double nearest = static_cast<double>(1 / (k * PI));
+        EXPECT_LE(found.x < nearest ? Doubles_Between(found.x, nearest)
+                                    : Doubles_Between(nearest, found.x),
+                  1u)
+            << found.x;
+    }
+}
+
+TEST(RootSearch, ZeroEverywhereAndFailures) {
+    Native zero([](double x) { return x - x; });
+    SearchResult result = Search_Range(zero, SearchGrid{0.1, 1.0 / 3, 100}, true);
+    EXPECT_TRUE(result.zero_everywhere);
+    EXPECT_TRUE(result.findings.empty());
+    // A zero on part of the grid is a root at each point, not "everywhere".
+    Native part([](double x) { return x + std::fabs(x); });
+    result = Search_Range(part, SearchGrid{-0.3, 1.0 / 3, 4}, false);
+    EXPECT_FALSE(result.zero_everywhere);
+    EXPECT_EQ(result.findings.size(), 2u);
+    // A failure while narrowing ends the search as failed.
+    Native failing([](double x) { return x - 0.1; }, 0.05);
+    result = Search_Range(failing, SearchGrid{-1, 1, 10}, false);
+    EXPECT_TRUE(result.failed);
+    EXPECT_TRUE(result.findings.empty());
+    // Zero up to a failure is no answer: not "zero everywhere".
+    Native zero_failing([](double x) { return x - x; }, 0.5);
+    result = Search_Range(zero_failing, SearchGrid{0, 1, 10}, false);
+    EXPECT_TRUE(result.failed);
+    EXPECT_FALSE(result.zero_everywhere);
+}
+
+// The sweep of 10^6 divisions costs its points and a few dozen more per root.
+TEST(RootSearch, NarrowingCostsLittle) {
+    Native f([](double x) { return std::sin(x); });
+    SearchResult result = Search_Range(f, SearchGrid{-100, 100.1, 1000000}, true);
+    EXPECT_EQ(result.findings.size(), 64u + 63u);  // roots -31pi..31pi, extrema
+    EXPECT_LT(f.calls, 1000001 + 300 * 127);
+}
+}  // namespace
