@@ -96,9 +96,11 @@ pid_t StartProgram(const std::string& dir, const std::vector<std::string>& argum
     int out = open((dir + "/" + name + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     int error = open((dir + "/" + name + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (in < 0 || out < 0 || error < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
-        dup2(error, 2) < 0 || chdir(dir.c_str()) != 0 || unsetenv("KANSU_ENCODING") != 0 ||
-        unsetenv("KANSU_MACHINE_CODE") != 0 || putenv(&state[0]) != 0)
+        dup2(error, 2) < 0 || chdir(dir.c_str()) != 0 || putenv(&state[0]) != 0)
         _exit(127);
+    // As Session runs it: no encoding, evaluator or locale from the tester's environment.
+    for (const char* name : {"KANSU_ENCODING", "KANSU_MACHINE_CODE", "LC_ALL", "LC_CTYPE", "LANG"})
+        unsetenv(name);
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(&word[0]);
     argv.push_back(nullptr);
