@@ -3,6 +3,8 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
+# HOME and the state folder in a scratch folder: no test reaches the real ones.
+. scripts/scratch-home.sh
 jobs=$(nproc 2>/dev/null || echo 2)
 # The plain build uses the flags the calculator is built with; the sanitizer
 # build is unoptimised, which compiles faster and keeps reports precise.
@@ -30,3 +32,6 @@ KANSU_COMMAND="'$PWD/build-tests-tsan/kansu'" TSAN_OPTIONS=halt_on_error=1:exitc
 # The same reports from a build for x86-64-v3, where a*b+c could be fused.
 echo "== x86-64-v3 build =="
 scripts/check-fma-build.sh build-tests-plain/kansu build-tests-v3
+
+# No test may have touched the user's recovery files or line history.
+kansu_check_real_state

@@ -6,6 +6,9 @@
 # ~/.cache/kansu-wine) and is created once.
 set -euo pipefail
 cd "$(dirname "$0")"
+# HOME and the state folder in a scratch folder; the Wine prefix, a cache, stays
+# in the real HOME.
+. scripts/scratch-home.sh
 root=$(pwd)
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
@@ -23,7 +26,12 @@ scenarios=()
 for source in tests/scenarios/scenario_*.cpp; do scenarios+=("$(basename "$source" .cpp)"); done
 cmake --build "$native" -j "$jobs" --target "${scenarios[@]}"
 
-export WINEPREFIX=${KANSU_WINE_PREFIX:-${HOME:-/tmp}/.cache/kansu-wine}
+export WINEPREFIX=${KANSU_WINE_PREFIX:-${KANSU_REAL_HOME:-/tmp}/.cache/kansu-wine}
+# Where kansu.exe keeps its recovery files under Wine (its local application
+# data): each session's files go back into that session, so the folder must be
+# as it was at the end.
+wine_state="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/kansu"
+wine_state_before=$(kansu_state_listing "$wine_state")
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 export WINESERVER=$wineserver
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -34,7 +42,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 # One Wine server for the whole run: each start of kansu.exe then takes ~0.1 s.
 "$wineserver" --persistent=60
-trap '"$wineserver" --kill || true' EXIT
+trap '"$wineserver" --kill || true; kansu_scratch_remove' EXIT
 
 export KANSU_COMMAND="$wine '$root/build-windows/kansu.exe'"
 export KANSU_WINDOWS=1
@@ -64,6 +72,10 @@ for scenario in "${scenarios[@]}"; do
 done
 if [ ${#failed[@]} -gt 0 ]; then
   echo "failed under Wine: ${failed[*]}" >&2
+  exit 1
+fi
+if [ "$(kansu_state_listing "$wine_state")" != "$wine_state_before" ]; then
+  echo "the scenario tests changed $wine_state" >&2
   exit 1
 fi
 echo "all scenario tests passed under Wine"

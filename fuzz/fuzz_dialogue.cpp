@@ -3,6 +3,7 @@
 // program. Files it names land in a scratch directory, emptied after every
 // input.
 #include <cstdint>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 
@@ -34,6 +35,10 @@ extern "C" double __wrap__ZN13ReportFormula5ValueEv(ReportFormula* formula) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::Silence_Console();
     std::filesystem::current_path(fuzz::Scratch_Dir());
+    // Recovery files of unsaved functions, and anything else kept under HOME,
+    // land in the scratch directory too, never in the user's state folder.
+    setenv("HOME", fuzz::Scratch_Dir().c_str(), 1);
+    setenv("XDG_STATE_HOME", (fuzz::Scratch_Dir() + "/state").c_str(), 1);
     return 0;
 }
 

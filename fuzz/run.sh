@@ -4,6 +4,9 @@
 # leak, a timeout). Findings are kept in build-fuzz/findings/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# HOME and the state folder in a scratch folder: a target that saves or writes a
+# recovery file never reaches the real ones.
+. scripts/scratch-home.sh
 root=$PWD  # the dialogue target works in a directory of its own: paths are absolute
 seconds=${1:-20}
 build=$root/build-fuzz
@@ -31,3 +34,4 @@ for target in formula range savefile dialogue report compiled; do
   ASAN_OPTIONS=detect_leaks=$leaks \
     "$build/fuzz/fuzz_$target" "${options[@]}" "$corpus" "$root/fuzz/seeds/$target"
 done
+kansu_check_real_state

@@ -1,5 +1,5 @@
+#include <csignal>
 #include <iostream>
-#include <new>
 
 #include "console/dialoguecancel.h"
 #include "console/interrupt.h"
@@ -24,6 +24,12 @@ void Keep_OnConsoleClose() {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef SIGXFSZ
+    // A write beyond the file-size limit then fails like one on a full disk and is
+    // reported (and a table's file put back as it was), instead of killing the
+    // program with its unsaved functions or a part of a table written.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     int plot_word = Plot_WordIndex(argc, argv);
     if (plot_word > 0) {
         PlotOptions plot = Parse_PlotOptions(argc, argv, plot_word);
@@ -45,13 +51,5 @@ int main(int argc, char** argv) {
     Allow_DialogueCancel(editing || Watch_PlainTerminalInput());
     ShellSettings settings;
     settings.pictures_beside_reports = options.plot;
-    try {
-        return Kansu_Main(settings);
-    } catch (const std::bad_alloc&) {
-        // Nothing can go on (the save question itself ran out): unsaved
-        // functions go to a recovery file, as when a signal ends the run.
-        std::cerr << Msg().OUT_OF_MEMORY_END << std::endl;
-        if (g_ufunc_list.GetChangeFlag() != 0) Keep_InRecoveryFile(g_ufunc_list);
-        return 1;
-    }
+    return Kansu_Main(settings);
 }

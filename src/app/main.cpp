@@ -136,14 +136,10 @@ int Run_ChoiceGuarded(int& select, const ShellSettings& settings) {
 }
 }  // namespace
 
-int Kansu_Main(const ShellSettings& settings) {
+namespace {
+int Run_Dialogue(const ShellSettings& settings) {
     g_stop_waiting = Stop_LockWait;
     Announce_Recovery();
-#ifdef SIGXFSZ
-    // A write beyond the file-size limit then fails like one on a full disk and is
-    // reported, instead of killing the program with its unsaved functions.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
     Explain_Function();
     int select = 0;
     do {
@@ -175,6 +171,19 @@ int Kansu_Main(const ShellSettings& settings) {
     // functions in a recovery file already.
     bool kept_or_lost = question == QUESTION_RECOVERED || question == QUESTION_LOST;
     return kept_or_lost ? 128 + Termination_Signal() : End_BySignal(g_ufunc_list);
+}
+}  // namespace
+
+int Kansu_Main(const ShellSettings& settings) {
+    try {
+        return Run_Dialogue(settings);
+    } catch (const std::bad_alloc&) {
+        // Nothing can go on (the save question itself ran out): unsaved
+        // functions go to a recovery file, as when a signal ends the run.
+        std::cerr << Msg().OUT_OF_MEMORY_END << std::endl;
+        if (g_ufunc_list.GetChangeFlag() != 0) Keep_InRecoveryFile(g_ufunc_list);
+        return 1;
+    }
 }
 
 void Explain_Function() {

@@ -10,7 +10,9 @@ struct ShellSettings {
     bool pictures_beside_reports = false;  // --plot
 };
 
-// The whole program: help, menu loop, end-of-run save. Returns the exit status.
+// The whole program: help, menu loop, end-of-run save. Returns the exit status;
+// memory running out where no choice can go on ends it with 1, unsaved
+// functions kept in a recovery file.
 int Kansu_Main(const ShellSettings& settings = ShellSettings());
 void Explain_Function();
 int Select_Menu();

@@ -67,7 +67,7 @@ TEST(ScriptArgs, Parse) {
         {{"roots", "--extrema", "--csv", "x^2-a", "x(0,1)", "a=2"}, "", 2, 1},
         {{"roots", "x", "x(0,1)", "-o", "r.txt"}, "-o", 3, 0},
         {{"roots", "--plot", "x", "x(0,1)"}, "--plot", 2, 0},
-        {{"roots", "x"}, "roots", 1, 0},
+        {{"roots", "x"}, "", 1, 0, "missing"},
         {{"table", "--extrema", "x", "x(0,1)"}, "--extrema", 2, 0},
     };
     for (const ParseCase& entry : cases) {

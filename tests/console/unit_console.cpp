@@ -215,33 +215,33 @@ TEST(ReadWord, TheLineFeedAfterTheWordStaysInTheStream) {
 
 // ---- My_Strncpy ----
 
-TEST(MyStrncpy, CountBelowOneCopiesNothing) {
-    char dest[8] = "keep";
-    EXPECT_EQ(My_Strncpy(dest, "abc", 0, 8), 0);
-    EXPECT_STREQ(dest, "keep");
-    EXPECT_EQ(My_Strncpy(dest, "abc", -5, 8), 0);
-    EXPECT_STREQ(dest, "keep");
-}
-
 // Copies of count characters into a destination of dest_size: the text, and
-// nothing written past its terminator.
+// nothing written past its terminator; a count below one copies nothing.
 TEST(MyStrncpy, CopiesTheGivenCountCutToTheDestination) {
+    const std::string formula(255, 'q');  // a whole formula line fits the error line
     const struct {
-        const char* source;
-        int count;
-        int dest_size;
-        const char* copied;
-    } rows[] = {{"x+*2", 3, 256, "x+*"},   // the given count, terminated
-                {"(x+1", 5, 256, "(x+1"},  // a count through the terminator: the whole text
-                {"abcdefghij", 10, 4, "abc"},
-                {"abcdefghij", 4, 4, "abc"},
-                {"abcdefghij", 3, 4, "abc"}};
+        std::string source;
+        int count, dest_size, done;
+        std::string copied;
+    } rows[] = {{"x+*2", 3, 256, 1, "x+*"},   // the given count, terminated
+                {"(x+1", 5, 256, 1, "(x+1"},  // a count through the terminator: the whole text
+                {"abcdefghij", 10, 4, 1, "abc"},
+                {"abcdefghij", 4, 4, 1, "abc"},
+                {"abcdefghij", 3, 4, 1, "abc"},
+                {formula, 256, 256, 1, formula},
+                {"abc", 0, 8, 0, ""},
+                {"abc", -5, 8, 0, ""}};
     for (const auto& row : rows) {
-        char dest[256];
+        char dest[257];
         std::memset(dest, '#', sizeof dest);
-        EXPECT_EQ(My_Strncpy(dest, row.source, row.count, row.dest_size), 1) << row.source;
-        EXPECT_STREQ(dest, row.copied) << row.source;
-        EXPECT_EQ(dest[std::strlen(row.copied) + 1], '#') << row.source;
+        EXPECT_EQ(My_Strncpy(dest, row.source.c_str(), row.count, row.dest_size), row.done)
+            << row.source;
+        if (row.done == 0) {
+            EXPECT_EQ(dest[0], '#') << row.count;
+            continue;
+        }
+        EXPECT_EQ(dest, row.copied) << row.source;
+        EXPECT_EQ(dest[row.copied.size() + 1], '#') << row.source;
     }
 }
 
@@ -257,15 +257,6 @@ TEST(MyStrncpy, StopsAtTheSourceTerminatorAndRefusesAnEmptyDestination) {
     char untouched = '#';
     EXPECT_EQ(My_Strncpy(&untouched, "abc", 2, 0), 0);
     EXPECT_EQ(untouched, '#');
-}
-
-TEST(MyStrncpy, FullLengthFormulaFitsTheErrorLine) {
-    char dest[256];
-    char source[256];
-    std::memset(source, 'q', 255);
-    source[255] = '\0';
-    EXPECT_EQ(My_Strncpy(dest, source, 256, 256), 1);
-    EXPECT_EQ(std::string(dest), std::string(255, 'q'));
 }
 
 // ---- Create_TempCompForm and Copy_CompFormArray ----

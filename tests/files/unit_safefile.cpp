@@ -3,7 +3,9 @@
 // (with or without hard links), and the folder lock waits for another run.
 #include "session.h"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <stdlib.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
@@ -14,6 +16,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -178,30 +181,44 @@ TEST_F(SafeFile, AFirstSaveOnAFatFileSystem) {
 
 // Another run that holds the folder's lock for about a second is waited for:
 // the default wait is far longer.
+// Another run holds the folder, or (having found the folder unreadable) the
+// lock file it left in it: either way the lock waits until that run is done.
 TEST_F(SafeFile, TheLockWaitsForAnotherRunsSave) {
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    pid_t holder = fork();
-    ASSERT_GE(holder, 0);
-    if (holder == 0) {
+    for (bool by_lock_file : {false, true}) {
+        SCOPED_TRACE(by_lock_file ? "the lock file" : "the folder");
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        pid_t holder = fork();
+        ASSERT_GE(holder, 0);
+        if (holder == 0) {
+            bool locked = false;
+            std::unique_ptr<FolderLock> lock;
+            if (by_lock_file) {  // as a run that could not read the folder does
+                int lock_file = open(Path(".kansu-save.lock").c_str(), O_RDONLY | O_CREAT, 0666);
+                locked = lock_file >= 0 && flock(lock_file, LOCK_EX | LOCK_NB) == 0;
+            } else {
+                lock.reset(new FolderLock(Path("save.dat")));
+                locked = lock->Status() == FILE_DONE;
+            }
+            char held = locked ? 'y' : 'n';
+            if (write(ready[1], &held, 1) != 1) _exit(1);
+            usleep(1000 * 1000);
+            _exit(0);
+        }
+        close(ready[1]);
+        char held = 0;
+        ASSERT_EQ(read(ready[0], &held, 1), 1);
+        close(ready[0]);
+        ASSERT_EQ(held, 'y');
+        auto start = std::chrono::steady_clock::now();
         FolderLock lock(Path("save.dat"));
-        char held = lock.Status() == FILE_DONE ? 'y' : 'n';
-        if (write(ready[1], &held, 1) != 1) _exit(1);
-        usleep(1000 * 1000);
-        _exit(0);
+        double waited =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(lock.Status(), FILE_DONE);
+        EXPECT_GT(waited, 0.5);
+        int status = 0;
+        EXPECT_EQ(waitpid(holder, &status, 0), holder);
     }
-    close(ready[1]);
-    char held = 0;
-    ASSERT_EQ(read(ready[0], &held, 1), 1);
-    close(ready[0]);
-    ASSERT_EQ(held, 'y');
-    auto start = std::chrono::steady_clock::now();
-    FolderLock lock(Path("save.dat"));
-    double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_EQ(lock.Status(), FILE_DONE);
-    EXPECT_GT(waited, 0.5);
-    int status = 0;
-    EXPECT_EQ(waitpid(holder, &status, 0), holder);
 }
 
 }  // namespace

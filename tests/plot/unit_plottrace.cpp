@@ -96,6 +96,7 @@ TEST(PlotTrace, SegmentsAreCutAtTheFrame) {
         // An end so far out that the cut rounds to it: still nothing outside.
         {{1, -1e22}, {2, -1}, false, {1, -1e22}, {2, -1}},
         {{1, -1e22}, {1.5, 2}, true, {1.5, 0}, {1.5, 2}},
+        {{1, -1e22}, {1.5, 4.5}, true, {1.5, 0}, {1.5, 4}},  // and the cut rounds to the far end
         // From far below, far right, far down-left: cut where the segment
         // crosses, never at the opposite side.
         {{1, 1e22}, {1.5, 2}, true, {1.5, 4}, {1.5, 2}},

@@ -16,7 +16,7 @@ namespace {
 
 struct EvalCase {
     std::string formula;
-    std::string values;  // NAME=VALUE words, in name order
+    std::string values;        // NAME=VALUE words, in name order
     std::string typed_values;  // the same values as the dialogue asks them
 };
 
@@ -35,8 +35,8 @@ const std::vector<EvalCase> CASES = {
 std::string Report_Value(const EvalCase& run, const std::string& options) {
     Session dialogue;
     std::string range = run.values.empty() ? "" : "\n";
-    dialogue.RunWithArguments(options, "1\n" + run.formula + "\n" + range + run.typed_values +
-                                           "out.txt\n0\n");
+    dialogue.RunWithArguments(
+        options, "1\n" + run.formula + "\n" + range + run.typed_values + "out.txt\n0\n");
     std::vector<std::string> lines = Lines(UnixText(dialogue.ReadFile("out.txt")));
     if (lines.empty()) return "no report";
     return lines.back().substr(run.formula.size() + 1);
@@ -75,9 +75,9 @@ TEST(EvalScenario, PipedFormulasGiveOneValueEach) {
 // What a command line prints on standard output and standard error, and its status.
 struct CommandCase {
     std::string arguments;
-    std::string typed;   // standard input
+    std::string typed;  // standard input
     int status;
-    std::string output;  // standard output (ASCII)
+    std::string output;        // standard output (ASCII)
     std::string error_output;  // UTF-8; "*": anything, checked elsewhere
 };
 
@@ -93,11 +93,13 @@ TEST(EvalScenario, RefusalsAndFailures) {
     formula256 = formula255 + "11";
     formula255 += "1";
     const std::vector<CommandCase> cases = {
-        {"eval 'x+*2'", "", 1, "", "これは式になってないぞ！プンプン\nおかしいところはx+*…なんです。\n"},
+        {"eval 'x+*2'", "", 1, "",
+         "これは式になってないぞ！プンプン\nおかしいところはx+*…なんです。\n"},
         {"eval ''", "", 1, "", "式が入力されていません\n"},
         {"eval 'a*x' a=2", "", 1, "",
          "kansu: 値が与えられていない変数です / no value given for the variable: x\n"},
-        {"eval x x=", "", 1, "", "kansu: 変数の値が数値ではありません / the value is not a number: x=\n"},
+        {"eval x x=", "", 1, "",
+         "kansu: 変数の値が数値ではありません / the value is not a number: x=\n"},
         {"eval x x=1e309", "", 1, "",
          "kansu: 変数の値が数値ではありません / the value is not a number: x=1e309\n"},
         {"eval x x=inf", "", 1, "",
@@ -112,13 +114,18 @@ TEST(EvalScenario, RefusalsAndFailures) {
          "kansu: ファイルを読めません / cannot read the file: missing.dat: No such file or directory\n"},
         {"eval 1 --functions .", "", 1, "",
          "kansu: ファイルを読めません / cannot read the file: .: 通常のファイルではありません / not a regular file\n"},
+        {"eval 1 --functions notes.txt", "", 1, "", "*"},  // text that defines nothing
         {"eval '" + formula255 + "'", "", 0, "1\n", ""},
         {"eval '" + formula256 + "'", "", 1, "",
          "kansu: 式は半角 255 文字以内で 1 行に書いてください / a formula is one line of at most 255 characters\n"},
         // The filter: one line out for each line in, every line evaluated.
         {"eval -", "1/3\n\n2x\n0.5\n", 1, "0.333333\n\n\n0.5\n",
          "kansu: 3 行目 / line 3: これは式になってないぞ！プンプン\nおかしいところは2x…なんです。\n"},
-        {"eval -", std::string("2\0" "3\n1/4", 7), 1, "\n0.25\n",
+        {"eval -",
+         std::string("2\0"
+                     "3\n1/4",
+                     7),
+         1, "\n0.25\n",
          "kansu: 1 行目 / line 1: NUL 文字は式に使えません / a NUL byte cannot stand in a formula\n"},
         {"eval - a=0.1", "a*sigma[n(1,1e10),n]\nb\na/3\n", 1, "\n\n0.0333333\n",
          "kansu: 1 行目 / line 1: 関数計算中にエラーが発生しました\n"
@@ -135,7 +142,8 @@ TEST(EvalScenario, RefusalsAndFailures) {
         {"eval 1 --define 'f(a0)=a0*y'", "", 1, "",
          "kansu: --define f(a0)=a0*y: 定義式は引数をすべて使い、ほかの変数は使えません"
          " / the definition must use every argument and no other variable\n"},
-        {"eval 1 --define 'f(a0)=g(a0)'", "", 1, "", "kansu: --define f(a0)=g(a0): g" + kNoFunction},
+        {"eval 1 --define 'f(a0)=g(a0)'", "", 1, "",
+         "kansu: --define f(a0)=g(a0): g" + kNoFunction},
         {"eval 1 --define 'f(a0)=a0' --define 'f(a0)=f(a0)+1'", "", 1, "",
          "kansu: --define f(a0)=f(a0)+1: f: 定義式でその関数自身は呼べません"
          " / a definition cannot call its own function\n"},
@@ -152,17 +160,21 @@ TEST(EvalScenario, RefusalsAndFailures) {
     for (const CommandCase& run : cases) {
         SCOPED_TRACE(run.arguments.substr(0, 80) + " < " + run.typed);
         Session session;
+        session.WriteFile("notes.txt", "x^2 is a parabola\n");
         SessionResult result = session.RunWithArguments(run.arguments, run.typed);
         EXPECT_EQ(result.exit_status, run.status);
         EXPECT_EQ(UnixText(result.output), run.output);
         if (run.error_output != "*") {
             EXPECT_TRUE(SameText(run.error_output, result.error_output));
+        } else {
+            EXPECT_NE(result.error_output, "");
         }
     }
     // A command line without its formula gets the usage alone.
     Session session;
     SessionResult result = session.RunWithArguments("eval", "");
-    EXPECT_EQ(Utf8(result.error_output).rfind("使い方 / Usage: kansu [--utf8 | --cp932] eval", 0), 0u);
+    EXPECT_EQ(Utf8(result.error_output).rfind("使い方 / Usage: kansu [--utf8 | --cp932] eval", 0),
+              0u);
 }
 
 // On the command line pi and e are known unless a NAME=VALUE names them, and
@@ -196,8 +208,9 @@ TEST(EvalScenario, ConstantsAndDefinitions) {
 // reason, status 1: a value, a table, a picture.
 TEST(EvalScenario, AFullStandardOutputFails) {
     if (WindowsProgram()) GTEST_SKIP() << "no /dev/full";
-    const std::string reason = "標準出力に書き込めません / cannot write to standard output: "
-                               "No space left on device\n";
+    const std::string reason =
+        "標準出力に書き込めません / cannot write to standard output: "
+        "No space left on device\n";
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"eval 1/3", "kansu: " + reason},
         {"table x 'x(0,1)[3]'", "kansu: " + reason},
@@ -207,7 +220,8 @@ TEST(EvalScenario, AFullStandardOutputFails) {
     session.RunWithArguments("table x 'x(0,1)[3]' -o r.txt", "");
     for (const auto& run : cases) {
         std::string command = "cd '" + session.Dir() + "' && " + ProgramCommandLine() +
-                              (Utf8Run() ? " --utf8 " : " ") + run.first + " >/dev/full 2>err.txt";
+                              (Utf8Run() ? " --utf8 " : " --cp932 ") + run.first +
+                              " >/dev/full 2>err.txt";
         int status = std::system(command.c_str());
         EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1) << run.first;
         EXPECT_TRUE(SameText(run.second, session.ReadFile("err.txt"))) << run.first;
@@ -221,7 +235,8 @@ TEST(EvalScenario, FunctionsOfASaveFile) {
     Session session;
     std::string saved = FileId() + Record("g", 1, "a0+1") + Record("f", 2, "a0*g(a1)/3");
     session.WriteFile("funcs.dat", saved);
-    SessionResult result = session.RunWithArguments("eval 'f(x,0.5)' x=0.1 --functions funcs.dat", "");
+    SessionResult result =
+        session.RunWithArguments("eval 'f(x,0.5)' x=0.1 --functions funcs.dat", "");
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_EQ(UnixText(result.output), "0.05\n");
     EXPECT_EQ(session.ReadFile("funcs.dat"), saved);
@@ -242,8 +257,10 @@ TEST(EvalScenario, FunctionsOfASaveFile) {
     EXPECT_EQ(UnixText(result.output), "0.05\n");
     result = session.RunWithArguments("functions funcs.txt", "");
     EXPECT_EQ(result.exit_status, 1);
-    EXPECT_TRUE(SameText("kansu: ユーザ定義関数の保存ファイルとして読めません / cannot read as a save file: "
-                         "funcs.txt\n", result.error_output));
+    EXPECT_TRUE(SameText(
+        "kansu: ユーザ定義関数の保存ファイルとして読めません / cannot read as a save file: "
+        "funcs.txt\n",
+        result.error_output));
 }
 
 // A text file of definitions: # comments and blank lines skipped, each
@@ -254,7 +271,8 @@ TEST(EvalScenario, FunctionsOfATextFile) {
                       "# right triangles\n\n  hyp(a0, a1) = sqrt(a0^2 + a1^2)\r\n"
                       "sin(a0)=a0\nhalf(a0)=a0/2\nw(a0,a2)=a0\ntwice(a0)=2*nope(a0)\n"
                       "k()=hyp(0.3,0.4)/3");
-    SessionResult result = session.RunWithArguments("eval 'k()+half(0.1)' --functions defs.txt", "");
+    SessionResult result =
+        session.RunWithArguments("eval 'k()+half(0.1)' --functions defs.txt", "");
     EXPECT_EQ(result.exit_status, 1);
     EXPECT_EQ(result.output, "");
     EXPECT_TRUE(SameText(
@@ -262,10 +280,12 @@ TEST(EvalScenario, FunctionsOfATextFile) {
         "function has that name\n"
         "kansu: defs.txt: 6 行目 / line 6: 引数は a0 から順に name(a0,a1,a2) のように書いてください"
         " / the arguments are a0, a1, ... in order\n"
-        "kansu: defs.txt: 7 行目 / line 7: nope" + kNoFunction,
+        "kansu: defs.txt: 7 行目 / line 7: nope" +
+            kNoFunction,
         result.error_output));
-    session.WriteFile("defs.txt", "# right triangles\n\nhyp(a0, a1) = sqrt(a0^2 + a1^2)\r\n"
-                                  "half(a0)=a0/2\nk()=hyp(0.3,0.4)/3");
+    session.WriteFile("defs.txt",
+                      "# right triangles\n\nhyp(a0, a1) = sqrt(a0^2 + a1^2)\r\n"
+                      "half(a0)=a0/2\nk()=hyp(0.3,0.4)/3");
     result = session.RunWithArguments("eval 'k()+half(0.1)' --functions defs.txt", "");
     SessionResult plain = session.RunWithArguments("eval 'sqrt(0.3^2+0.4^2)/3+0.1/2'", "");
     EXPECT_EQ(result.exit_status, 0);
@@ -279,10 +299,10 @@ TEST(EvalScenario, FunctionsOfATextFile) {
 struct LocaleCase {
     std::string environment;
     std::string arguments;
-    bool utf8;            // the encoding expected without --utf8 from the harness
-    bool option_given;    // --utf8 or --cp932 in the arguments: the harness's --utf8 loses
+    bool utf8;          // the encoding expected without --utf8 from the harness
+    bool option_given;  // --utf8 or --cp932 in the arguments: the harness's --utf8 loses
     int status;
-    std::string output;        // UTF-8 expectations, converted as expected
+    std::string output;  // UTF-8 expectations, converted as expected
     std::string error_output;
 };
 

@@ -6,6 +6,7 @@
 #include "terminal.h"
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -83,15 +84,30 @@ TEST(KeyboardScenario, CtrlCAndCtrlDCancelTheDialogue) {
     }
 }
 
+// The word needs a terminal, not line editing.
 TEST(KeyboardScenario, AWordAfterEachReport) {
-    if (!EditingTested()) GTEST_SKIP() << "no line editing: Windows or a build without libedit";
+    if (WindowsProgram()) GTEST_SKIP() << "a POSIX terminal";
     Session session;
-    TerminalSession terminal(session, {"--utf8", "--plot"});
+    TerminalSession terminal(session, {"--utf8", "--plot", "--no-edit"});
     Answer(terminal, {MENU, "1", FORMULA, "x^2", RANGE, "x(0,1)[4]", FILE_NAME, "r.txt"});
     std::string error_output = Ended(session, terminal), report = session.ReadFile("r.txt");
     EXPECT_EQ(error_output, "r.txt に " + std::to_string(std::count(report.begin(), report.end(), '\n')) +
                                 " 行を追記しました\nr.svg に図を書きました\n");
     EXPECT_TRUE(session.Exists("r.svg"));
+
+    // A report whose writing failed (beyond the file-size limit) gets no word of lines added.
+    Session limited;
+    rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit lowered = saved;
+    lowered.rlim_cur = 8192;
+    std::fflush(stdout);
+    setrlimit(RLIMIT_FSIZE, &lowered);  // for kansu alone: it is started under it
+    TerminalSession cut(limited, {"--utf8", "--no-edit"});
+    setrlimit(RLIMIT_FSIZE, &saved);
+    Answer(cut, {MENU, "1", FORMULA, "x/3", RANGE, "x(0,1)[3000]", FILE_NAME, "big.txt"});
+    EXPECT_EQ(Ended(limited, cut), "");
+    EXPECT_NE(cut.Shown().find("ファイル書き込みに失敗しました。"), std::string::npos);
 }
 
 TEST(KeyboardScenario, ValuePromptsSayWhatTheyTook) {

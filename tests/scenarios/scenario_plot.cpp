@@ -2,6 +2,7 @@
 // as SVG and on the terminal, --plot in the dialogue, and the one-line errors.
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <string>
@@ -138,15 +139,22 @@ std::vector<std::vector<std::pair<double, double>>> Polylines(const std::string&
     return lines;
 }
 
+// The tick labels along an axis, each with its place along that axis.
+std::vector<std::pair<double, double>> Ticks(const std::string& svg, bool x_axis) {
+    std::regex label(x_axis
+                         ? "<text x=\"([-0-9.]+)\" y=\"[-0-9.]+\" text-anchor=\"middle\">([^<]*)<"
+                         : "<text x=\"[-0-9.]+\" y=\"([-0-9.]+)\" text-anchor=\"end\">([^<]*)<");
+    std::vector<std::pair<double, double>> ticks;
+    for (std::sregex_iterator at(svg.begin(), svg.end(), label), end; at != end; ++at)
+        ticks.push_back({std::stod((*at)[1]), std::stod((*at)[2])});
+    return ticks;
+}
+
 // Picture units per unit of value along an axis, from its first two tick labels.
 double Axis_Scale(const std::string& svg, bool x_axis) {
-    std::regex label(x_axis ? "<text x=\"([-0-9.]+)\" y=\"[-0-9.]+\" text-anchor=\"middle\">([^<]*)<"
-                            : "<text x=\"[-0-9.]+\" y=\"([-0-9.]+)\" text-anchor=\"end\">([^<]*)<");
-    std::sregex_iterator first(svg.begin(), svg.end(), label), end;
-    if (first == end || std::next(first) == end) return 0.0;
-    std::sregex_iterator second = std::next(first);
-    return std::fabs((std::stod((*second)[1]) - std::stod((*first)[1])) /
-                     (std::stod((*second)[2]) - std::stod((*first)[2])));
+    std::vector<std::pair<double, double>> ticks = Ticks(svg, x_axis);
+    if (ticks.size() < 2) return 0.0;
+    return std::fabs((ticks[1].first - ticks[0].first) / (ticks[1].second - ticks[0].second));
 }
 
 // An error and, after it, the way to the usage.
@@ -200,6 +208,14 @@ TEST(PlotScenario, DialogueWithPlotDrawsEachReportAndSaysNothingMore) {
     EXPECT_EQ(plotted.ReadFile("again.svg"), beside);
     EXPECT_EQ(plotted.RunWithArguments("plot out.txt --run 1 -o first.svg", "").exit_status, 0);
     EXPECT_EQ(plotted.ReadFile("first.svg"), kSvg);
+    // A picture that cannot be written is said; the dialogue and its reports go on.
+    Session blocked;
+    ASSERT_TRUE(std::filesystem::create_directory(blocked.Path("out.svg")));
+    result = blocked.RunWithArguments("--plot", typed);
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.output, expected.output);
+    EXPECT_NE(result.error_output, "");
+    EXPECT_EQ(blocked.ReadFile("out.txt"), plain.ReadFile("out.txt"));
 }
 
 // Three runs, of which the second has no table.
@@ -220,11 +236,14 @@ TEST(PlotScenario, EveryRunWithALegend) {
     EXPECT_NE(svg.find(">out.txt</text>"), std::string::npos);
     // The legend lies below the frame (60..490) and its labels, inside the picture.
     std::string legend = svg.substr(svg.rfind("<g font-size=\"12\">"));
+    std::smatch size;
+    ASSERT_TRUE(std::regex_search(svg, size, std::regex("height=\"([0-9]+)\"")));
+    double height = std::stod(size[1]);
     std::regex place("y1?=\"([0-9.]+)\"");
     int places = 0;
     for (std::sregex_iterator at(legend.begin(), legend.end(), place), end; at != end; ++at) {
         double y = std::stod((*at)[1]);
-        EXPECT_TRUE(y > 540 && y < 600) << y;
+        EXPECT_TRUE(y > 540 && y + 4 <= height) << y;  // its descent inside too
         ++places;
     }
     EXPECT_EQ(places, 4);
@@ -254,6 +273,7 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
                   .exit_status,
               0);
     session.WriteFile("notes.txt", "x\ty\n1\t2\n");
+    ASSERT_EQ(session.Run("1\nsqrt(-x)\nx(0.1,2)[3]\nnan.txt\n0\n").exit_status, 0);
     struct ErrorCase {
         const char* arguments;
         int status;
@@ -261,6 +281,7 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
     } cases[] = {
         {"plot out.txt", 1,
          "out.txt: この計算結果には表がありません (変数のない式) / the run has no table (a formula without variables)"},
+        {"plot nan.txt", 1, "nan.txt: 描く点がありません / the run has no point to draw"},
         {"plot out.txt --run 2", 1,
          "out.txt: その番号の計算結果はありません (このファイルの計算結果は 1 個) / no such run "
          "(runs in the report: 1)"},
@@ -285,13 +306,13 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
     // The picture never goes over the report it draws, by any name.
     const std::string itself = ": 図の出力先が結果ファイルそのものです (上書きしません) / the picture would overwrite the report itself";
     all.push_back({"plot out.txt -o out.txt", 2, "out.txt" + itself});
-    std::vector<std::string> files = {"notes.txt", "out.txt", "two.txt"};
+    std::vector<std::string> files = {"nan.txt", "notes.txt", "out.txt", "two.txt"};
     if (!WindowsProgram()) {
         ASSERT_EQ(std::system(("cd " + session.Dir() + " && ln -s out.txt link.txt && ln out.txt hard.txt").c_str()), 0);
         all.push_back({"plot out.txt -o link.txt", 2, "link.txt" + itself});
         all.push_back({"plot out.txt -o hard.txt", 2, "hard.txt" + itself});
         all.push_back({"plot link.txt -o out.txt", 2, "out.txt" + itself});
-        files = {"hard.txt", "link.txt", "notes.txt", "out.txt", "two.txt"};
+        files = {"hard.txt", "link.txt", "nan.txt", "notes.txt", "out.txt", "two.txt"};
     }
     std::string report = session.ReadFile("out.txt");
     for (const ErrorCase& c : all) {
@@ -358,6 +379,23 @@ TEST(PlotScenario, RangesGivenOnTheCommandLine) {
             EXPECT_NEAR(Label_Position(svg, false, label.first), label.second, 0.05) << label.first;
         for (const char* absent : c.absent) EXPECT_EQ(svg.find(absent), std::string::npos) << absent;
     }
+    // A range that leaves no point: an empty frame, the other axis over the whole data.
+    const struct {
+        const char* range;
+        bool x_given;
+        double first, last;  // the other axis's first and last tick label
+    } empty[] = {{"--xrange 5:6", true, -1000, 1000}, {"--yrange 2000:3000", false, -3, 3}};
+    for (const auto& c : empty) {
+        SCOPED_TRACE(c.range);
+        ASSERT_EQ(session.RunWithArguments(std::string("plot out.txt ") + c.range, "").exit_status,
+                  0);
+        std::string svg = Kept_ForXmlCheck(session, "out.svg");
+        auto other = Ticks(svg, !c.x_given);
+        ASSERT_FALSE(other.empty());
+        EXPECT_EQ(other.front().second, c.first);
+        EXPECT_EQ(other.back().second, c.last);
+        EXPECT_TRUE(Polylines(svg).empty());
+    }
 }
 
 // The report from standard input, and the picture's texts from the command line.
@@ -399,8 +437,17 @@ TEST(PlotScenario, PolesBreakTheCurveWithAndWithoutARange) {
                  {"plot inv.txt --yrange -3:3 -o a.svg", 2}};
     for (const PoleCase& c : cases) {
         ASSERT_EQ(session.RunWithArguments(c.arguments, "").exit_status, 0) << c.arguments;
-        auto lines = Polylines(Kept_ForXmlCheck(session, "a.svg"));
+        std::string svg = Kept_ForXmlCheck(session, "a.svg");
+        auto lines = Polylines(svg);
         EXPECT_EQ(lines.size(), c.branches) << c.arguments;
+        // Without a range the y axis spans the branches, not the spikes at the poles.
+        auto y = Ticks(svg, false);
+        ASSERT_FALSE(y.empty());
+        if (std::string(c.arguments).find("--yrange") == std::string::npos) {
+            EXPECT_TRUE(y.front().second >= -100 && y.front().second <= -1 &&
+                        y.back().second >= 1 && y.back().second <= 100)
+                << c.arguments << ": " << y.front().second << " to " << y.back().second;
+        }
         // No segment runs from near one edge of the 430-unit-high frame to the other.
         for (const auto& line : lines)
             for (size_t i = 1; i < line.size(); ++i)

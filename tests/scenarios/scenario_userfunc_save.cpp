@@ -249,7 +249,7 @@ TEST(EndOfRunScenario, UnansweredOrDeclinedAfterARefusalKeepsARecoveryFile) {
     int status = std::system(command.c_str());
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
     std::string said = Utf8(session.ReadFile("err.txt"));
-    EXPECT_EQ(said.rfind("kansu: 保存されていない関数を回復ファイルに書けませんでした : "
+    EXPECT_EQ(said.rfind("kansu: 保存されていない関数を回復ファイルに書き出せませんでした : "
                          "/dev/null/kansu/kansu-recovery-", 0), 0u) << said;
     EXPECT_NE(said.find(".dat : Not a directory\n"), std::string::npos) << said;
 }
@@ -291,25 +291,31 @@ bool Run_Limited(Session& session, const std::string& limit, const std::string& 
 
 // Limits of the system: without a file descriptor left a save names that
 // cause with the system's reason; memory running out in a load is said, and
-// the menu comes back with every function kept.
+// the menu comes back with every function kept. Which allocation fails first
+// under a memory limit depends on the build: the load's own check, or the
+// menu's guard (its line comes after an empty one, and the menu at once).
 TEST(SaveScenario, RunningOutOfFilesOrMemoryKeepsTheFunctions) {
     std::string records;
     for (int i = 0; i < 100000; ++i) records += Record("f" + std::to_string(100000 + i), 1, "a0*2");
+    const std::string memory =
+        "メモリが足りないので、この操作を中止しました。関数はそのまま残っています。ほかのプログラムを"
+        "終えるか、分割数や保存ファイルを小さくして、やり直してください\n";
+    const std::string enrolled_g = Start() + AtPrompt(Enrolled(1, "double g( a0 ) = a0*2"));
     const struct {
         const char* limit;
-        std::string typed, message;
+        std::string typed, message, or_message;
     } cases[] = {
         {"-n 4", "-1\nSetUfList\nf.dat\n0\n0\n" + TypeEnroll("g", 2, "a0+a1") + "-1\nSaveUsrfunc\n",
          Start() + AtPrompt(LoadAsked() + AskChooseNow()) +
              AtPrompt(Enrolled(2, "double g( a0 , a1 ) = a0+a1")) +
              AtPrompt("開いているファイルが多すぎるので、保存ファイルを使えませんでした。ほかの"
                       "プログラムを終えるか、開けるファイルの上限を上げてから、やり直してください"
-                      " : Too many open files\n")},
+                      " : Too many open files\n"),
+         ""},
         {"-v 40000", TypeEnroll("g", 1, "a0*2") + "-1\nSetUfList\nh.dat\n1\n",
-         Start() + AtPrompt(Enrolled(1, "double g( a0 ) = a0*2")) +
-             AtPrompt(LoadAsked() + "メモリが足りないので、この操作を中止しました。関数はその"
-                                    "まま残っています。ほかのプログラムを終えるか、分割数や保存"
-                                    "ファイルを小さくして、やり直してください\n")},
+         enrolled_g + AtPrompt(LoadAsked() + memory),
+         enrolled_g + "実行したいコマンドを入力して下さい :" + LoadAsked() + "\n" + memory +
+             MenuText()},
     };
     int limited = 0;
     for (const auto& run : cases) {
@@ -321,8 +327,9 @@ TEST(SaveScenario, RunningOutOfFilesOrMemoryKeepsTheFunctions) {
             continue;  // kansu does not start under the limit here (sanitizers)
         ++limited;
         EXPECT_EQ(result.exit_status, 0) << run.limit;
-        EXPECT_TRUE(SameText(run.message + AtPrompt(CheckAnswer("g", 2)) + SaveQuestion(),
-                             result.output));
+        const std::string rest = AtPrompt(CheckAnswer("g", 2)) + SaveQuestion();
+        EXPECT_TRUE(SameText(run.message + rest, result.output) ||
+                    (!run.or_message.empty() && SameText(run.or_message + rest, result.output)));
         EXPECT_EQ(session.ReadFile("f.dat"), kFRecordFile);
     }
     if (limited == 0) GTEST_SKIP() << "kansu does not start under these limits here";

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "files/safefile.h"
+#include "process_watch.h"
 #include "userfunc/savefile.h"
 #include "session.h"
 #include "userfunc_dialogue.h"
@@ -83,6 +84,7 @@ public:
         return true;
     }
     void Signal(int signal_number) { kill(pid_, signal_number); }
+    pid_t Pid() const { return pid_; }
     // The wait status, or -1 when the run did not end within seconds.
     int Wait(double seconds) {
         auto deadline = Deadline(seconds);
@@ -142,12 +144,24 @@ std::vector<std::string> RecoveryFiles(const Session& session) {
 
 TEST(SignalScenario, UnsavedFunctionsGoToARecoveryFileNamedAtTheNextStart) {
     if (WindowsProgram()) GTEST_SKIP() << "signals are sent to the native binary only";
-    for (int signal_number : {SIGHUP, SIGTERM, SIGQUIT}) {
-        SCOPED_TRACE(strsignal(signal_number));
+    // At the menu, or while the end-of-run question waits for its answer.
+    const struct {
+        int signal_number;
+        bool at_question;
+    } moments[] = {{SIGHUP, false}, {SIGTERM, false}, {SIGQUIT, false}, {SIGTERM, true}};
+    for (const auto& moment : moments) {
+        const int signal_number = moment.signal_number;
+        SCOPED_TRACE(std::string(strsignal(signal_number)) +
+                     (moment.at_question ? " at the question" : ""));
         Session session;
         LiveRun run(session.Dir(), "run");
-        run.Type(TypeEnroll("f", 1, "a0*2"));
-        ASSERT_TRUE(run.WaitFor(MenuText(), 2, 10));  // back at the menu after enrolling
+        run.Type(TypeEnroll("f", 1, "a0*2") + (moment.at_question ? "0\n" : ""));
+        if (moment.at_question) {
+            ASSERT_TRUE(run.WaitFor(SaveQuestion(), 1, 10));
+            ASSERT_TRUE(WaitUntilReadingInput(run.Pid()));
+        } else {
+            ASSERT_TRUE(run.WaitFor(MenuText(), 2, 10));  // back at the menu after enrolling
+        }
         run.Signal(signal_number);
         int status = run.Wait(10);
         ASSERT_TRUE(WIFEXITED(status)) << status;
