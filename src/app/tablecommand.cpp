@@ -65,8 +65,8 @@ int Append_Table(TableReport& table, const ScriptOptions& options) {
     {
         ReportFile file;
         errno = 0;
-        int opened = Check_OutputPath(path) == FILE_NOT_REGULAR ? FILE_NOT_REGULAR
-                                                                : file.Open_Locked(path);
+        int opened =
+            Check_OutputPath(path) == FILE_NOT_REGULAR ? FILE_NOT_REGULAR : file.Open_Locked(path);
         if (opened != FILE_DONE) {
             if (Termination_Signal() != 0) return Tell_SignalEnd(path);
             Say_WriteFailed(path, Open_Reason(opened, errno));

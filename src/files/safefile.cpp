@@ -323,8 +323,8 @@ int Read_RegularFile(const std::string& path, std::string* bytes) {
 #ifdef _WIN32
 int Append_RegularFile(const std::string& path, const std::string& bytes) {
     if (Check_OutputPath(path) == FILE_NOT_REGULAR) return FILE_NOT_REGULAR;
-    int handle = _open(path.c_str(), _O_WRONLY | _O_APPEND | _O_CREAT | _O_BINARY,
-                       _S_IREAD | _S_IWRITE);
+    int handle =
+        _open(path.c_str(), _O_WRONLY | _O_APPEND | _O_CREAT | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (handle < 0) return Status_OfError(errno);
     bool written = Write_All(handle, bytes);
     return _close(handle) == 0 && written ? FILE_DONE : FILE_FAILED;

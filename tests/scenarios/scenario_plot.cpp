@@ -304,11 +304,15 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
     };
     std::vector<ErrorCase> all(std::begin(cases), std::end(cases));
     // The picture never goes over the report it draws, by any name.
-    const std::string itself = ": 図の出力先が結果ファイルそのものです (上書きしません) / the picture would overwrite the report itself";
+    const std::string itself =
+        ": 図の出力先が結果ファイルそのものです (上書きしません) / the picture would overwrite the report itself";
     all.push_back({"plot out.txt -o out.txt", 2, "out.txt" + itself});
     std::vector<std::string> files = {"nan.txt", "notes.txt", "out.txt", "two.txt"};
     if (!WindowsProgram()) {
-        ASSERT_EQ(std::system(("cd " + session.Dir() + " && ln -s out.txt link.txt && ln out.txt hard.txt").c_str()), 0);
+        ASSERT_EQ(std::system(
+                      ("cd " + session.Dir() + " && ln -s out.txt link.txt && ln out.txt hard.txt")
+                          .c_str()),
+                  0);
         all.push_back({"plot out.txt -o link.txt", 2, "link.txt" + itself});
         all.push_back({"plot out.txt -o hard.txt", 2, "hard.txt" + itself});
         all.push_back({"plot link.txt -o out.txt", 2, "out.txt" + itself});

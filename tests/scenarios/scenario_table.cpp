@@ -373,8 +373,8 @@ TEST(TableScenario, SignalsGiveTheFileBack) {
             SCOPED_TRACE(std::to_string(signal_number) + (existed ? " existing" : " new"));
             Session session;
             if (existed) session.WriteFile("out.txt", "kept\n");
-            pid_t pid = StartProgram(session.Dir(), {std::begin(kLongTable), std::end(kLongTable)},
-                                     "long");
+            pid_t pid =
+                StartProgram(session.Dir(), {std::begin(kLongTable), std::end(kLongTable)}, "long");
             ASSERT_TRUE(WaitUntil([&] { return FileSize(session.Path("out.txt")) > 5; }, "rows"));
             kill(pid, signal_number);
             int status = WaitForExit(pid);
@@ -384,8 +384,9 @@ TEST(TableScenario, SignalsGiveTheFileBack) {
                 EXPECT_EQ(session.ReadFile("out.txt"), "kept\n");
             }
             std::string number = std::to_string(signal_number);
-            EXPECT_TRUE(SameText("kansu: シグナル " + number + " を受けたので中断しました / ended by signal " +
-                                     number + ": 元のままのファイル / the file is as it was: out.txt\n",
+            EXPECT_TRUE(SameText("kansu: シグナル " + number +
+                                     " を受けたので中断しました / ended by signal " + number +
+                                     ": 元のままのファイル / the file is as it was: out.txt\n",
                                  session.ReadFile("long.err")));
         }
     }
@@ -402,7 +403,8 @@ TEST(TableScenario, RunsAppendingToOneFileTakeTurns) {
     // Not inherited by the runs started below: they would hold the lock too.
     int held = open(session.Path("out.txt").c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(flock(held, LOCK_EX), 0);
-    pid_t waiting = StartProgram(session.Dir(), {"table", "x/3", "x(0,1)[3]", "-o", "out.txt"}, "w");
+    pid_t waiting =
+        StartProgram(session.Dir(), {"table", "x/3", "x(0,1)[3]", "-o", "out.txt"}, "w");
     const std::string word = Cp932("ほかの kansu が書き込み中なので、終わるまで待ちます");
     ASSERT_TRUE(WaitUntil([&] { return session.ReadFile("w.err").find(word) != std::string::npos; },
                           "the word"));
@@ -424,10 +426,10 @@ TEST(TableScenario, RunsAppendingToOneFileTakeTurns) {
         pid_t failing = StartProgram(
             session.Dir(), {"table", "sigma[n(1,1e12),x]", "x(0,1)[3]", "-o", "out.txt"}, "b");
         // A dialogue in every other round: it takes the same lock.
-        pid_t other = round % 2 == 0 ? StartProgram(session.Dir(),
-                                                    {"table", "x/3", "x(0,1)[3]", "-o", "out.txt"},
-                                                    "c")
-                                     : StartProgram(session.Dir(), {}, "c", "dialogue.txt");
+        pid_t other =
+            round % 2 == 0
+                ? StartProgram(session.Dir(), {"table", "x/3", "x(0,1)[3]", "-o", "out.txt"}, "c")
+                : StartProgram(session.Dir(), {}, "c", "dialogue.txt");
         EXPECT_EQ(WaitForExit(writer), 0);
         EXPECT_EQ(WEXITSTATUS(WaitForExit(failing)), 1);
         EXPECT_EQ(WaitForExit(other), 0);
