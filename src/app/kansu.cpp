@@ -11,6 +11,7 @@
 #include "text/messages.h"
 #include "app/options.h"
 #include "plot/plotcommand.h"
+#include "report/reportfile.h"
 #include "app/scriptargs.h"
 #include "app/scriptcommand.h"
 #include "userfunc/usrfunc.h"
@@ -34,7 +35,9 @@ int main(int argc, char** argv) {
         PlotOptions plot = Parse_PlotOptions(argc, argv, plot_word);
         plot.utf8 = Use_ScriptEncoding(plot.utf8, plot.cp932, std::cerr);
         if (plot.marks) plot.request.mark_finder = Find_CurveMarks;
-        return Run_Plot(plot, std::cout, std::cerr);
+        Install_ScriptSignals();
+        int status = Run_Plot(plot, std::cout, std::cerr);
+        return Termination_Signal() != 0 ? Tell_SignalEnd("") : status;
     }
     int script_word = Script_WordIndex(argc, argv);
     if (script_word > 0) return Run_ScriptCommand(argc, argv, script_word);

@@ -11,7 +11,10 @@
 #include "app/savefiletext.h"
 #include "app/scriptargs.h"
 #include "app/tablecommand.h"
+#include "console/interrupt.h"
+#include "files/safefile.h"
 #include "report/parallelsweep.h"
+#include "report/reportfile.h"
 #include "report/reportwriter.h"
 #include "text/messages.h"
 
@@ -63,6 +66,8 @@ bool Load_Functions(const ScriptOptions& options) {
     return Define_All(options.definitions) && loaded;
 }
 
+bool Stop_LockWait() { return Termination_Signal() != 0; }
+
 int Run_Checked(const ScriptOptions& options) {
     if (options.show_help) {
         std::cout << Usage_Of(options) << std::flush;
@@ -82,14 +87,26 @@ int Run_Checked(const ScriptOptions& options) {
 }
 }  // namespace
 
+void Install_ScriptSignals() {
+    Install_ScriptSignalHandler();
+    g_stop_waiting = Stop_LockWait;
+}
+
 int Run_ScriptCommand(int argc, const char* const* argv, int word) {
+    Install_ScriptSignals();
     ScriptOptions options = Parse_ScriptOptions(argc, argv, word);
     Choose_Encoding(options);
+    int status = SCRIPT_FAILED;
     try {
-        return Run_Checked(options);
+        status = Run_Checked(options);
     } catch (const std::bad_alloc&) {
         // Said, not an abort: the run ends as any other failure does.
         std::cerr << Msg().OUT_OF_MEMORY_END << std::endl;
         return SCRIPT_FAILED;
     }
+    // A signal that stopped a run without an output file (or came once the
+    // file was complete) is said here.
+    if (Termination_Signal() != 0 && status != 128 + Termination_Signal())
+        return Tell_SignalEnd("");
+    return status;
 }

@@ -7,5 +7,8 @@
 
 // Runs the command whose word stands at argv[word]; returns the exit status.
 int Run_ScriptCommand(int argc, const char* const* argv, int word);
+// The signals as the script commands and plot take them: recorded, so that
+// the command ends with its output file whole (see Install_ScriptSignalHandler).
+void Install_ScriptSignals();
 
 #endif

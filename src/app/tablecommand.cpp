@@ -1,19 +1,20 @@
 #include "app/tablecommand.h"
 
 #include <cerrno>
-#include <filesystem>
 #include <iostream>
-#include <system_error>
 
 #include "app/csvrows.h"
 #include "app/scriptfailure.h"
 #include "app/reportencoding.h"
 #include "app/tablereport.h"
+#include "console/interrupt.h"
+#include "files/appendlock.h"
 #include "files/safefile.h"
 #include "modes/modecommon.h"
 #include "plot/plotcommand.h"
 #include "report/reportfile.h"
 #include "text/messages.h"
+#include "userfunc/saverecord.h"
 #include "userfunc/usrfunc.h"
 
 namespace {
@@ -49,54 +50,66 @@ int Status_Of(const RunResult& result, const std::string& path, int error_number
 }
 
 // Why the report file cannot be opened for appending.
-std::string Open_Reason(const std::string& path, const std::error_code& error, int error_number) {
-    if (Check_OutputPath(path) == FILE_NOT_REGULAR) return Msg().SCRIPT_NOT_REGULAR;
-    if (error) return error.message();
+std::string Open_Reason(int file_status, int error_number) {
+    if (file_status == FILE_NOT_REGULAR) return Msg().SCRIPT_NOT_REGULAR;
     return Error_Reason(error_number);
 }
 
-// Appends to the file as the dialogue appends a report. A report that fails
-// leaves the file as it was: cut back to its length, or removed when new.
+// Appends to the file as the dialogue appends a report, under the report's
+// lock. A report that fails, or that a signal cuts short, leaves the file as
+// it was: cut back to its length and times, or removed when new.
 int Append_Table(TableReport& table, const ScriptOptions& options) {
     const std::string& path = options.output_path;
-    std::error_code error;
-    bool existed = std::filesystem::exists(path, error);
-    std::uintmax_t kept = existed ? std::filesystem::file_size(path, error) : 0;
-    ReportFile file;
-    errno = 0;
-    if (!error && Check_OutputPath(path) != FILE_NOT_REGULAR)
-        file.open(path, std::ios::out | std::ios::app);
-    if (!file.is_open()) {
-        Say_WriteFailed(path, Open_Reason(path, error, errno));
-        return SCRIPT_FAILED;
-    }
     RunResult result;
     int write_error = 0;
     {
-        // CSV has its header only at the top; a report keeps the file's encoding.
-        ReportEncodingScope encoding(path, !options.csv, std::cerr);
-        // The first failure after the open is the write's: its reason is kept.
+        ReportFile file;
         errno = 0;
-        result = Write_Table(table, options.csv, file, kept == 0);
-        file.close();
-        write_error = errno;
-    }
-    if (file.fail()) result.status = 0;
-    if (result.status != 1) {
-        if (existed)
-            std::filesystem::resize_file(path, kept, error);
-        else
-            std::filesystem::remove(path, error);
+        int opened =
+            Check_OutputPath(path) == FILE_NOT_REGULAR ? FILE_NOT_REGULAR : file.Open_Locked(path);
+        if (opened != FILE_DONE) {
+            if (Termination_Signal() != 0) return Tell_SignalEnd(path);
+            Say_WriteFailed(path, Open_Reason(opened, errno));
+            return SCRIPT_FAILED;
+        }
+        {
+            // CSV has its header only at the top; a report keeps the file's encoding.
+            ReportEncodingScope encoding(path, !options.csv, std::cerr);
+            // The first failure after the open is the write's: its reason is kept.
+            errno = 0;
+            result = Write_Table(table, options.csv, file, file.Was_Empty());
+            file.close();
+            write_error = errno;
+        }
+        if (file.fail()) result.status = 0;
+        if (Termination_Signal() != 0) {
+            file.Give_Back();
+            return Tell_SignalEnd(path);
+        }
+        if (result.status != 1) file.Give_Back();
     }
     int status = Status_Of(result, path, write_error);
     if (status == SCRIPT_DONE && options.plot) Draw_PictureBeside(path);
     return status;
+}
+
+// The save file that --functions reads, or any save file, is never a report.
+bool Is_SaveFileOutput(const ScriptOptions& options) {
+    const std::string& path = options.output_path;
+    if (!options.functions_path.empty() && Same_File(path, options.functions_path)) return true;
+    std::string start;
+    return Read_FileStart(path, UFUNC_FILE_ID_SIZE, &start) &&
+           start.compare(0, std::string::npos, UFUNC_FILE_ID, UFUNC_FILE_ID_SIZE) == 0;
 }
 }  // namespace
 
 int Run_Table(const ScriptOptions& options, std::ostream& out) {
     if (options.plot && (options.output_path.empty() || options.csv)) {
         std::cout << Msg().SCRIPT_PLOT_NEEDS_FILE << Msg().TABLE_USAGE;
+        return SCRIPT_USAGE;
+    }
+    if (!options.output_path.empty() && Is_SaveFileOutput(options)) {
+        std::cout << Msg().SCRIPT_OUTPUT_IS_SAVE_FILE << options.output_path << "\n";
         return SCRIPT_USAGE;
     }
     VariableValues values;

@@ -41,6 +41,14 @@ extern "C" void On_Termination(int signal_number) {
     if (Record_Termination(signal_number)) End_ByDefaultAction(signal_number);
 }
 
+extern "C" void On_ScriptSignal(int signal_number) {
+    termination_signal = signal_number;
+    calculation_interrupted = 1;
+#ifdef _WIN32
+    std::signal(signal_number, On_ScriptSignal);
+#endif
+}
+
 #ifdef _WIN32
 void (*volatile console_close_hook)() = nullptr;
 
@@ -109,6 +117,20 @@ void Install_InterruptHandler() {
 #endif
 #ifdef SIGQUIT
     Install(SIGQUIT, On_Termination);
+#endif
+}
+
+void Install_ScriptSignalHandler() {
+    Install(SIGINT, On_ScriptSignal);
+    Install(SIGTERM, On_ScriptSignal);
+#ifdef SIGHUP
+    Install(SIGHUP, On_ScriptSignal);
+#endif
+#ifdef SIGQUIT
+    Install(SIGQUIT, On_ScriptSignal);
+#endif
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
 #endif
 }
 

@@ -49,6 +49,13 @@ int Termination_Signal();
 // to end at once. Tests call it directly.
 bool Record_Termination(int signal_number);
 
+// The script commands (eval, table, plot): SIGINT, SIGTERM, SIGHUP and
+// SIGQUIT only record the signal (Termination_Signal) and stop the
+// calculation, so that the command can give its output file back as it was
+// and end with status 128 + the signal number. A write beyond the file-size
+// limit fails (SIGXFSZ ignored) instead of ending the program.
+void Install_ScriptSignalHandler();
+
 // Records one Ctrl-C as the handler does; true when the program is to end at
 // once. Tests call it directly.
 bool Record_Interrupt();

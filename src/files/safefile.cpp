@@ -339,6 +339,28 @@ int Read_RegularFile(const std::string& path, std::string* bytes) {
     WholeFile whole(bytes);
     return Read_RegularFilePieces(path, whole);
 }
+#ifdef _WIN32
+int Append_RegularFile(const std::string& path, const std::string& bytes) {
+    if (Check_OutputPath(path) == FILE_NOT_REGULAR) return FILE_NOT_REGULAR;
+    int handle =
+        _open(path.c_str(), _O_WRONLY | _O_APPEND | _O_CREAT | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (handle < 0) return Status_OfError(errno);
+    bool written = Write_All(handle, bytes);
+    return _close(handle) == 0 && written ? FILE_DONE : FILE_FAILED;
+}
+#else
+int Append_RegularFile(const std::string& path, const std::string& bytes) {
+    int handle = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (handle < 0) return errno == ENXIO ? FILE_NOT_REGULAR : Status_OfError(errno);
+    struct stat info;
+    if (fstat(handle, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(handle);
+        return FILE_NOT_REGULAR;
+    }
+    bool written = Write_All(handle, bytes);
+    return close(handle) == 0 && written ? FILE_DONE : FILE_FAILED;
+}
+#endif
 
 int Check_OutputPath(const std::string& path) {
     std::error_code error;

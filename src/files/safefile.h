@@ -45,6 +45,9 @@ const size_t FILE_PIECE_SIZE = 65536;
 // Read_RegularFile for a file too large to hold: the same statuses, the bytes
 // handed to pieces as they are read.
 int Read_RegularFilePieces(const std::string& path, FilePieces& pieces);
+// Appends bytes to a regular file (created when missing), never blocking:
+// FILE_DONE, FILE_NOT_REGULAR (a FIFO, a folder: left alone) or a failure.
+int Append_RegularFile(const std::string& path, const std::string& bytes);
 // Whether path may be opened for output: missing, or a regular file. FILE_DONE,
 // FILE_MISSING or FILE_NOT_REGULAR.
 int Check_OutputPath(const std::string& path);

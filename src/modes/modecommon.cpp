@@ -117,14 +117,13 @@ int Open_ReportFile(ReportFile& output_stream) {
     if (Read_PathLine(std::cin, &optfile_name, FILE_NAME_SIZE - 1, false) == PATH_TOO_LONG ||
         Dialogue_Cancelled())
         return 0;
-    // A folder, FIFO or device is never opened: a FIFO would block.
-    if (Check_OutputPath(optfile_name) != FILE_NOT_REGULAR)
-        output_stream.open(optfile_name, std::ios::out | std::ios::app);
-    if (!output_stream.is_open()) {
+    // A folder, FIFO or device is never opened: a FIFO would block. The
+    // report's lock keeps other runs' rows out of this one's.
+    if (Check_OutputPath(optfile_name) == FILE_NOT_REGULAR ||
+        output_stream.Open_Locked(optfile_name) != FILE_DONE) {
         std::cout << Msg().REPORT_WRITE_FAILURE;
         return 0;
     }
-    output_stream.path = optfile_name;
     Write_ReportHead(output_stream);
     const char* head = Msg().REPORT_HEAD;
     output_stream.head_lines = std::count(head, head + std::strlen(head), '\n');

@@ -4,22 +4,52 @@
 #include <cmath>
 
 namespace {
+// The frame's sides, and which one a cut of the segment lies on.
+enum class Side { NONE, LEFT, RIGHT, TOP, BOTTOM };
+struct Frame {
+    double left, top, right, bottom;
+};
+struct Bound {
+    double t;
+    Side side;
+};
+
 // Parametric cut of one side (Liang-Barsky): narrows [t0, t1].
-bool Cut(double direction, double distance, double* t0, double* t1) {
+bool Cut(double direction, double distance, Side side, Bound* t0, Bound* t1) {
     if (direction == 0.0) return distance >= 0.0;
     double t = distance / direction;
     if (direction < 0.0) {
-        if (t > *t1) return false;
-        if (t > *t0) *t0 = t;
+        if (t > t1->t) return false;
+        if (t > t0->t) *t0 = Bound{t, side};
     } else {
-        if (t < *t0) return false;
-        if (t < *t1) *t1 = t;
+        if (t < t0->t) return false;
+        if (t < t1->t) *t1 = Bound{t, side};
     }
     return true;
 }
-PixelPoint Held(PixelPoint point, double left, double top, double right, double bottom) {
-    return PixelPoint{std::fmin(std::fmax(point.x, left), right),
-                      std::fmin(std::fmax(point.y, top), bottom)};
+
+PixelPoint Held(PixelPoint point, const Frame& frame) {
+    return PixelPoint{std::fmin(std::fmax(point.x, frame.left), frame.right),
+                      std::fmin(std::fmax(point.y, frame.top), frame.bottom)};
+}
+
+// The point at bound along a-b. A cut lies on its side exactly; its other
+// coordinate is measured from the nearer end, so that an end far outside
+// (1e300 pixels away) cannot round the point to the wrong side of the frame.
+PixelPoint Point_At(PixelPoint a, PixelPoint b, Bound bound, const Frame& frame) {
+    auto along = [&](double from_a, double from_b) {
+        double delta = from_b - from_a;
+        return bound.t <= 0.5 ? from_a + bound.t * delta : from_b - (1.0 - bound.t) * delta;
+    };
+    PixelPoint point{along(a.x, b.x), along(a.y, b.y)};
+    switch (bound.side) {
+    case Side::LEFT: point.x = frame.left; break;
+    case Side::RIGHT: point.x = frame.right; break;
+    case Side::TOP: point.y = frame.top; break;
+    case Side::BOTTOM: point.y = frame.bottom; break;
+    case Side::NONE: point = bound.t <= 0.5 ? a : b; break;
+    }
+    return Held(point, frame);
 }
 }  // namespace
 
@@ -32,19 +62,18 @@ bool Clip_Segment(PixelPoint* a, PixelPoint* b, double left, double top, double 
         return false;
     double dx = b->x - a->x;
     double dy = b->y - a->y;
-    double t0 = 0.0;
-    double t1 = 1.0;
-    if (!Cut(-dx, a->x - left, &t0, &t1) || !Cut(dx, right - a->x, &t0, &t1) ||
-        !Cut(-dy, a->y - top, &t0, &t1) || !Cut(dy, bottom - a->y, &t0, &t1))
+    Bound t0{0.0, Side::NONE};
+    Bound t1{1.0, Side::NONE};
+    if (!Cut(-dx, a->x - left, Side::LEFT, &t0, &t1) ||
+        !Cut(dx, right - a->x, Side::RIGHT, &t0, &t1) ||
+        !Cut(-dy, a->y - top, Side::TOP, &t0, &t1) ||
+        !Cut(dy, bottom - a->y, Side::BOTTOM, &t0, &t1))
         return false;
-    if (t0 > t1) return false;
+    if (t0.t > t1.t) return false;
+    Frame frame{left, top, right, bottom};
     PixelPoint start = *a;
-    // Both ends are held on the frame: with an end far outside, t0 or t1 can
-    // round to 0 or 1 and leave that end where it was.
-    *b = Held(t1 < 1.0 ? PixelPoint{start.x + t1 * dx, start.y + t1 * dy} : *b, left, top, right,
-              bottom);
-    *a = Held(t0 > 0.0 ? PixelPoint{start.x + t0 * dx, start.y + t0 * dy} : start, left, top,
-              right, bottom);
+    *a = Point_At(start, *b, t0, frame);
+    *b = Point_At(start, *b, t1, frame);
     return true;
 }
 

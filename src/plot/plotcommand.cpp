@@ -8,6 +8,7 @@
 #include <string>
 
 #include "text/messages.h"
+#include "files/appendlock.h"
 #include "files/safefile.h"
 #include "plot/reporttext.h"
 #include "plot/svgwriter.h"
@@ -39,13 +40,12 @@ std::string Failure_Text(PlotFailure failure, const PlotPicture& picture) {
     return text + count + Msg().PLOT_RUNS_COUNT + count + ")\n";
 }
 
+// Through a working copy moved over the old picture (a link's target, the
+// link kept): a full disk or a file-size limit leaves the old picture whole.
 bool Write_File(const std::string& path, const std::string& content) {
     // A folder, FIFO or device is never opened: a FIFO would block.
     if (Check_OutputPath(path) == FILE_NOT_REGULAR) return false;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-    return std::fclose(file) == 0 && written;
+    return Write_FileSafely(Final_Target(path), content, true) == FILE_DONE;
 }
 
 PlotFailure Svg_Picture(const PlotRequest& request, std::string* svg, PlotPicture* picture) {
@@ -91,6 +91,14 @@ PlotStatus Draw_OnTerminal(const PlotOptions& options, std::ostream& out, std::o
 // The picture, drawn as the options say, of a report that can be read.
 PlotStatus Draw(const PlotOptions& options, std::ostream& out, std::ostream& error_out) {
     const std::string& report = options.request.report_path;
+    std::string path =
+        options.output_path.empty() ? Picture_PathBeside(report) : options.output_path;
+    bool to_file = options.output_path != "-" && !(options.terminal && options.output_path.empty());
+    if (to_file && Same_File(path, report)) {
+        error_out << Msg().PLOT_PREFIX << path << ": " << Msg().PLOT_OUTPUT_IS_REPORT
+                  << Msg().PLOT_HINT;
+        return PLOT_USAGE_ERROR;
+    }
     if (options.terminal && options.output_path.empty())
         return Draw_OnTerminal(options, out, error_out, true);
     std::string svg;
@@ -107,8 +115,6 @@ PlotStatus Draw(const PlotOptions& options, std::ostream& out, std::ostream& err
             return PLOT_FAILED;
         }
     } else {
-        std::string path =
-            options.output_path.empty() ? Picture_PathBeside(report) : options.output_path;
         if (!Write_File(path, svg)) return Failed(path, Msg().PLOT_WRITE_FAILED, error_out);
     }
     Tell_Skipped(picture, report, error_out);
@@ -178,7 +184,9 @@ bool Draw_PictureBeside(const std::string& report_path) {
     PlotPicture picture;
     if (Svg_Picture(request, &svg, &picture) != PlotFailure::NONE) return false;
     std::string path = Picture_PathBeside(report_path);
-    if (Write_File(path, svg)) return true;
-    std::cerr << Msg().PLOT_PREFIX << path << ": " << Msg().PLOT_WRITE_FAILED;
+    bool same = Same_File(path, report_path);
+    if (!same && Write_File(path, svg)) return true;
+    std::cerr << Msg().PLOT_PREFIX << path << ": "
+              << (same ? Msg().PLOT_OUTPUT_IS_REPORT : Msg().PLOT_WRITE_FAILED);
     return false;
 }

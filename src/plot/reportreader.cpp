@@ -49,7 +49,9 @@ public:
         ++line_number_;
         bool utf8 = false;
         if (Is_HeadLine(line, &utf8)) {
-            pending_ = false;  // a row cut short by the next run's head
+            // A row cut short (a killed run) that the next run's head ended.
+            if (pending_) Count_Damaged(line_number_ - 1);
+            pending_ = false;
             Begin_Run(utf8);
             return;
         }
@@ -61,6 +63,13 @@ public:
         case State::ROWS: Table_Row(line); break;
         case State::DONE: break;
         }
+    }
+
+    // A last line without its line end: a table row there was cut short.
+    void Cut_Line(std::string_view line) {
+        ++line_number_;
+        Flush_Pending();
+        if (!runs_->empty() && state_ == State::ROWS && !line.empty()) Count_Damaged(line_number_);
     }
 
     void Finish() { Flush_Pending(); }
@@ -177,12 +186,17 @@ private:
         double values[MAX_COLUMNS];
         ReportRun& run = Run();
         if (!Parse_TableRow(line.data(), line.data() + line.size(), run.column_count, values)) {
-            if (!line.empty() && run.skipped_rows++ == 0) run.first_skipped_line = line_number_;
+            if (!line.empty()) Count_Damaged(line_number_);
             return;
         }
         pending_x_ = values[run.x_column];
         pending_y_ = values[run.y_column];
         pending_ = true;
+    }
+
+    void Count_Damaged(long long line_number) {
+        ReportRun& run = Run();
+        if (run.skipped_rows++ == 0) run.first_skipped_line = line_number;
     }
 
     // A row counts once the line after it shows that it was not cut short.
@@ -259,7 +273,10 @@ ScanStatus Scan_Report(const std::string& path, std::vector<ReportRun>* runs, Ro
     std::string_view line;
     bool complete = true;
     while (source.Next(&line, &complete)) {
-        if (complete) parser.Line(line);
+        if (complete)
+            parser.Line(line);
+        else
+            parser.Cut_Line(line);
     }
     parser.Finish();
     return source.Failed() ? ScanStatus::READ_FAILED : ScanStatus::READ;

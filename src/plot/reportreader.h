@@ -40,8 +40,9 @@ enum class ScanStatus { READ, CANNOT_OPEN, READ_FAILED };
 // Reads the whole file. runs receives every run found (none for a file that is
 // no report); rows, when not null, receives the rows of the runs it wants.
 // A last line without line end, and a table row that another run's head
-// follows directly (a report cut by Ctrl-C), are skipped. bytes, when not
-// null, is the report itself (read from standard input) and path is unused.
+// follows directly (a report cut short by a killed run), are skipped and
+// counted as damaged rows. bytes, when not null, is the report itself (read
+// from standard input) and path is unused.
 ScanStatus Scan_Report(const std::string& path, std::vector<ReportRun>* runs, RowSink* rows,
                        const std::string* bytes = nullptr);
 

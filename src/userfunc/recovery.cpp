@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
+#include <sstream>
 #include <set>
 #include <utility>
 #include <system_error>
@@ -102,10 +102,14 @@ std::vector<std::string> Take_UnannouncedRecoveries() {
     std::vector<std::string> fresh;
     std::string folder = Recovery_Folder();
     if (folder.empty()) return fresh;
+    // Read and appended without ever blocking, and only when a regular file:
+    // a FIFO or a folder put there must not hold up the start.
+    std::string list;
+    int read = Read_RegularFile(folder + ANNOUNCED_LIST, &list);
+    if (read != FILE_DONE && read != FILE_MISSING) return fresh;
     std::set<std::string> announced;
-    std::ifstream list(folder + ANNOUNCED_LIST);
-    for (std::string name; std::getline(list, name);) announced.insert(name);
-    list.close();
+    std::istringstream lines(list);
+    for (std::string name; std::getline(lines, name);) announced.insert(name);
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         std::string name = entry.path().filename().string();
@@ -114,10 +118,11 @@ std::vector<std::string> Take_UnannouncedRecoveries() {
     std::sort(fresh.begin(), fresh.end(), [](const std::string& a, const std::string& b) {
         return Recovery_Order(a) < Recovery_Order(b);
     });
-    std::ofstream append(folder + ANNOUNCED_LIST, std::ios::app);
+    std::string names;
     for (std::string& name : fresh) {
-        append << name << "\n";
+        names += name + "\n";
         name = folder + name;
     }
+    if (!names.empty()) Append_RegularFile(folder + ANNOUNCED_LIST, names);
     return fresh;
 }

@@ -97,6 +97,11 @@ TEST(PlotTrace, SegmentsAreCutAtTheFrame) {
         {{1, -1e22}, {2, -1}, false, {1, -1e22}, {2, -1}},
         {{1, -1e22}, {1.5, 2}, true, {1.5, 0}, {1.5, 2}},
         {{1, -1e22}, {1.5, 4.5}, true, {1.5, 0}, {1.5, 4}},  // and the cut rounds to the far end
+        // From far below, far right, far down-left: cut where the segment
+        // crosses, never at the opposite side.
+        {{1, 1e22}, {1.5, 2}, true, {1.5, 4}, {1.5, 2}},
+        {{1e300, 1}, {2, 1.5}, true, {4, 1.5}, {2, 1.5}},
+        {{-690, 1e300}, {0, 2}, true, {0, 2}, {0, 2}},
     };
     for (const ClipCase& c : cases) {
         PixelPoint a = c.a;

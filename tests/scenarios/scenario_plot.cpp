@@ -302,13 +302,46 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
         {"plot out.txt --bogus", 2, "引数が正しくありません / invalid argument: --bogus"},
         {"plot", 2, "結果ファイルを指定してください / no report file given"},
     };
-    for (const ErrorCase& c : cases) {
+    std::vector<ErrorCase> all(std::begin(cases), std::end(cases));
+    // The picture never goes over the report it draws, by any name.
+    const std::string itself =
+        ": 図の出力先が結果ファイルそのものです (上書きしません) / the picture would overwrite the report itself";
+    all.push_back({"plot out.txt -o out.txt", 2, "out.txt" + itself});
+    std::vector<std::string> files = {"nan.txt", "notes.txt", "out.txt", "two.txt"};
+    if (!WindowsProgram()) {
+        ASSERT_EQ(std::system(
+                      ("cd " + session.Dir() + " && ln -s out.txt link.txt && ln out.txt hard.txt")
+                          .c_str()),
+                  0);
+        all.push_back({"plot out.txt -o link.txt", 2, "link.txt" + itself});
+        all.push_back({"plot out.txt -o hard.txt", 2, "hard.txt" + itself});
+        all.push_back({"plot link.txt -o out.txt", 2, "out.txt" + itself});
+        files = {"hard.txt", "link.txt", "nan.txt", "notes.txt", "out.txt", "two.txt"};
+    }
+    std::string report = session.ReadFile("out.txt");
+    for (const ErrorCase& c : all) {
         SessionResult result = session.RunWithArguments(c.arguments, "");
         EXPECT_EQ(result.exit_status, c.status) << c.arguments;
         EXPECT_TRUE(SameText(Plot_Error(c.message), result.error_output)) << c.arguments;
         EXPECT_EQ(result.output, "") << c.arguments;
     }
-    EXPECT_EQ(session.Files(), (std::vector<std::string>{"nan.txt", "notes.txt", "out.txt", "two.txt"}));
+    EXPECT_EQ(session.ReadFile("out.txt"), report);
+    EXPECT_EQ(session.Files(), files);
+}
+
+// A picture that cannot be written whole (the file-size limit) leaves the
+// old one as it was, and no working copy: said, with status 1.
+TEST(PlotScenario, APictureNotWrittenLeavesTheOldOne) {
+    if (WindowsProgram()) GTEST_SKIP() << "ulimit is POSIX";
+    Session session;
+    ASSERT_EQ(session.Run(kTyped).exit_status, 0);
+    session.WriteFile("out.svg", "old\n");
+    SessionResult result = session.RunAfterShellWords("ulimit -f 4;", "plot out.txt");
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_TRUE(SameText(Plot_Error("out.svg: 図を書き込めません / cannot write the picture"),
+                         result.error_output));
+    EXPECT_EQ(session.ReadFile("out.svg"), "old\n");
+    EXPECT_EQ(session.Files(), (std::vector<std::string>{"out.svg", "out.txt"}));
 }
 
 // Where a tick label stands along its axis (x for the x axis, else y); -1 when absent.
@@ -531,16 +564,21 @@ TEST(PlotScenario, TheCommandExplainsItself) {
     std::string report = UnixText(session.ReadFile("out.txt"));
     std::string row = "-0.5\t-0.75\n";  // line 9
     struct DamageCase {
-        const char* damage;
-        const char* told;
+        std::string damage;  // in place of line 9; empty: the last row cut short instead
+        std::string told;
     } cases[] = {
         {"-0.5\t-0.7x5\n", "9 行目を読み飛ばしました / skipped the damaged row on line 9"},
         {"x\n-0.5\t-0.75\n##\n",
          "9 行目など 2 行を読み飛ばしました / skipped 2 damaged rows, the first on line 9"},
+        // A run killed mid-row leaves its last row without a line end.
+        {"", "14 行目を読み飛ばしました / skipped the damaged row on line 14"},
     };
     for (const DamageCase& c : cases) {
         std::string damaged = report;
-        damaged.replace(damaged.find(row), row.size(), c.damage);
+        if (c.damage.empty())
+            damaged.pop_back();
+        else
+            damaged.replace(damaged.find(row), row.size(), c.damage);
         session.WriteFile("damaged.txt", damaged);
         result = session.RunWithArguments("plot damaged.txt", "");
         EXPECT_EQ(result.exit_status, 0);

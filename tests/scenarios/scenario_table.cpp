@@ -3,9 +3,16 @@
 // the same numbers; refused input ends with the dialogue's message on
 // standard error and status 1, leaving a file given by -o as it was.
 #include "mode_dialogue.h"
+#include "process_watch.h"
 #include "session.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -155,6 +162,11 @@ struct ErrorCase {
     std::string error_output;  // UTF-8; empty: only the status and silence on stdout are checked
 };
 
+const std::string kEvaluationError = "関数計算中にエラーが発生しました\n";
+const std::string kSaveFileRefused =
+    "kansu: -o のファイルはユーザ定義関数の保存ファイルです (書き込みません) / -o names a save "
+    "file, which is never written: ";
+
 const std::string kUsageStart = "使い方 / Usage: kansu [--utf8 | --cp932] table";
 
 TEST(TableScenario, RefusalsEndWithTheDialoguesMessage) {
@@ -297,6 +309,133 @@ TEST(TableScenario, FailedReportLeavesTheFileAsItWas) {
             EXPECT_EQ(session.ReadFile("old.txt"), "kept\n");
             EXPECT_EQ(session.Files(), std::vector<std::string>{"old.txt"});
         }
+    }
+}
+
+// What a run that does not finish leaves of its output file: the file as it
+// was, its bytes and times; a save file is never written; a link that points
+// nowhere stays, with no target made.
+TEST(TableScenario, AFailedRunLeavesTheFilesAsTheyWere) {
+    if (WindowsProgram()) GTEST_SKIP() << "links, times and ulimit are POSIX here";
+    const std::string save_file("QVRLX10\x19\0\0\0\2\0\0\0f\0\1\0\x08\0\x08\0\5\0\0\0a0*2\0", 32);
+    const char* failing = "table 'sigma[n(1,1e12),x]' 'x(0,1)[3]' -o ";
+    struct KeptCase {
+        const char* what;
+        std::string shell_words;  // before the program, in its shell
+        std::string arguments;
+        int status;
+        std::string told;  // UTF-8; empty: something is said
+    } cases[] = {
+        {"evaluation fails", "", failing + std::string("out.txt"), 1, kEvaluationError},
+        {"file-size limit", "ulimit -f 8;", "table x 'x(0,1)[100000]' -o out.txt", 1, ""},
+        {"-o the --functions file", "", "table 'f(x)' 'x(0,1)[2]' --functions f.dat -o f.dat", 2,
+         kSaveFileRefused + "f.dat\n"},
+        {"-o a save file", "", "table x 'x(0,1)[2]' -o f.dat", 2, kSaveFileRefused + "f.dat\n"},
+        {"-o a link to nowhere", "", failing + std::string("link.txt"), 1, kEvaluationError},
+    };
+    for (const KeptCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        Session session;
+        session.WriteFile("out.txt", "kept\n");
+        session.WriteFile("f.dat", save_file);
+        ASSERT_EQ(symlink("target.txt", session.Path("link.txt").c_str()), 0);
+        const struct timespec old_times[2] = {{978307200, 100}, {978307200, 200}};  // 2001
+        ASSERT_EQ(utimensat(AT_FDCWD, session.Path("out.txt").c_str(), old_times, 0), 0);
+        SessionResult result = session.RunAfterShellWords(c.shell_words, c.arguments);
+        EXPECT_EQ(result.exit_status, c.status);
+        if (c.told.empty()) {
+            EXPECT_NE(result.error_output, "");
+        } else {
+            EXPECT_TRUE(SameText(c.told, result.error_output));
+        }
+        struct stat kept;  // before the file is read here
+        ASSERT_EQ(stat(session.Path("out.txt").c_str(), &kept), 0);
+        EXPECT_EQ(kept.st_mtim.tv_sec, 978307200);
+        EXPECT_EQ(kept.st_mtim.tv_nsec, 200);
+        EXPECT_EQ(kept.st_atim.tv_nsec, 100);
+        EXPECT_EQ(session.ReadFile("out.txt"), "kept\n");
+        EXPECT_EQ(session.ReadFile("f.dat"), save_file);
+        EXPECT_FALSE(session.Exists("target.txt"));
+        EXPECT_EQ(lstat(session.Path("link.txt").c_str(), &kept), 0);
+    }
+}
+
+const char* const kLongTable[] = {"table", "sigma[n(1,200),sin(n*x)]", "x(0,1)[1000000]", "-o",
+                                  "out.txt"};
+
+// TERM, INT, HUP and QUIT while a report of 10^6 points is written: the file
+// is cut back to what it held (a new one removed), which is said, and the
+// status is 128 + the signal.
+TEST(TableScenario, SignalsGiveTheFileBack) {
+    if (WindowsProgram()) GTEST_SKIP() << "signals are sent to the native binary only";
+    for (int signal_number : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
+        for (bool existed : {true, false}) {
+            SCOPED_TRACE(std::to_string(signal_number) + (existed ? " existing" : " new"));
+            Session session;
+            if (existed) session.WriteFile("out.txt", "kept\n");
+            pid_t pid =
+                StartProgram(session.Dir(), {std::begin(kLongTable), std::end(kLongTable)}, "long");
+            ASSERT_TRUE(WaitUntil([&] { return FileSize(session.Path("out.txt")) > 5; }, "rows"));
+            kill(pid, signal_number);
+            int status = WaitForExit(pid);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal_number) << status;
+            EXPECT_EQ(FileSize(session.Path("out.txt")), existed ? 5 : -1);
+            if (existed && FileSize(session.Path("out.txt")) == 5) {
+                EXPECT_EQ(session.ReadFile("out.txt"), "kept\n");
+            }
+            std::string number = std::to_string(signal_number);
+            EXPECT_TRUE(SameText("kansu: シグナル " + number +
+                                     " を受けたので中断しました / ended by signal " + number +
+                                     ": 元のままのファイル / the file is as it was: out.txt\n",
+                                 session.ReadFile("long.err")));
+        }
+    }
+}
+
+// Runs appending to one report take turns: one waits, saying so after a
+// second, while another holds the report's lock; a run that fails meanwhile
+// takes away none of the others' rows, in 30 rounds of three runs at once.
+TEST(TableScenario, RunsAppendingToOneFileTakeTurns) {
+    if (WindowsProgram()) GTEST_SKIP() << "flock and fork are POSIX here";
+    Session session;
+    std::string short_report = session.RunWithArguments("table 'x/3' 'x(0,1)[3]'", "").output;
+    session.WriteFile("out.txt", "kept\n");
+    // Not inherited by the runs started below: they would hold the lock too.
+    int held = open(session.Path("out.txt").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    pid_t waiting =
+        StartProgram(session.Dir(), {"table", "x/3", "x(0,1)[3]", "-o", "out.txt"}, "w");
+    const std::string word = Cp932("ほかの kansu が書き込み中なので、終わるまで待ちます");
+    ASSERT_TRUE(WaitUntil([&] { return session.ReadFile("w.err").find(word) != std::string::npos; },
+                          "the word"));
+    EXPECT_EQ(session.ReadFile("out.txt"), "kept\n");
+    close(held);
+    EXPECT_EQ(WaitForExit(waiting), 0);
+    EXPECT_EQ(session.ReadFile("out.txt"), "kept\n" + short_report);
+
+    std::string long_report =
+        session.RunWithArguments("table 'sigma[n(1,20),sin(n*x)]' 'x(0,1)[100000]'", "").output;
+    session.WriteFile("dialogue.txt", Cp932("1\nx/3\nx(0,1)[3]\nout.txt\n0\n"));
+    for (int round = 0; round < 30; ++round) {
+        SCOPED_TRACE(round);
+        session.WriteFile("out.txt", "kept\n");
+        pid_t writer = StartProgram(
+            session.Dir(), {"table", "sigma[n(1,20),sin(n*x)]", "x(0,1)[100000]", "-o", "out.txt"},
+            "a");
+        ASSERT_TRUE(WaitUntil([&] { return FileSize(session.Path("out.txt")) > 5; }, "rows"));
+        pid_t failing = StartProgram(
+            session.Dir(), {"table", "sigma[n(1,1e12),x]", "x(0,1)[3]", "-o", "out.txt"}, "b");
+        // A dialogue in every other round: it takes the same lock.
+        pid_t other =
+            round % 2 == 0
+                ? StartProgram(session.Dir(), {"table", "x/3", "x(0,1)[3]", "-o", "out.txt"}, "c")
+                : StartProgram(session.Dir(), {}, "c", "dialogue.txt");
+        EXPECT_EQ(WaitForExit(writer), 0);
+        EXPECT_EQ(WEXITSTATUS(WaitForExit(failing)), 1);
+        EXPECT_EQ(WaitForExit(other), 0);
+        std::string written = session.ReadFile("out.txt");
+        ASSERT_EQ(written.size(), 5 + long_report.size() + short_report.size());
+        ASSERT_TRUE(written == "kept\n" + long_report + short_report);
     }
 }
 

@@ -1,7 +1,12 @@
 #include "process_watch.h"
 
+#include "session.h"
+
 #include <gtest/gtest.h>
 #include <sys/syscall.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -75,4 +80,40 @@ bool WaitForCpuTime(pid_t pid, double seconds) {
     ADD_FAILURE() << "process " << pid << " used " << used << " of the " << wanted
                   << " clock ticks awaited";
     return false;
+}
+
+pid_t StartProgram(const std::string& dir, const std::vector<std::string>& arguments,
+                   const std::string& name, const std::string& input_name) {
+    std::string binary = KansuBinary();
+    std::vector<std::string> words = {binary};
+    if (Utf8Run()) words.push_back("--utf8");
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::string state = "XDG_STATE_HOME=" + dir + "/.kansu-state";
+    pid_t pid = fork();
+    if (pid != 0) return pid;
+    std::string input = input_name.empty() ? "/dev/null" : dir + "/" + input_name;
+    int in = open(input.c_str(), O_RDONLY);
+    int out = open((dir + "/" + name + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int error = open((dir + "/" + name + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || error < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
+        dup2(error, 2) < 0 || chdir(dir.c_str()) != 0 || putenv(&state[0]) != 0)
+        _exit(127);
+    // As Session runs it: no encoding, evaluator or locale from the tester's environment.
+    for (const char* name : {"KANSU_ENCODING", "KANSU_MACHINE_CODE", "LC_ALL", "LC_CTYPE", "LANG"})
+        unsetenv(name);
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(&word[0]);
+    argv.push_back(nullptr);
+    execv(binary.c_str(), argv.data());
+    _exit(127);
+}
+
+int WaitForExit(pid_t pid) {
+    int status = 0;
+    return waitpid(pid, &status, 0) == pid ? status : -1;
+}
+
+long long FileSize(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 ? static_cast<long long>(info.st_size) : -1;
 }

@@ -197,6 +197,12 @@ SessionResult Session::RunWithEnvironment(const std::string& assignments,
     return Launch(std::string("< ") + kInputFile, arguments, !error_output_returned, assignments);
 }
 
+SessionResult Session::RunAfterShellWords(const std::string& shell_words,
+                                          const std::string& arguments) {
+    WriteFile(kInputFile, "");
+    return Launch(std::string("< ") + kInputFile, arguments, false, "", shell_words);
+}
+
 std::string ProgramCommandLine() { return ProgramCommand(); }
 
 namespace {
@@ -215,7 +221,8 @@ std::string WithWindowsStateFolder(const std::string& run) {
 }  // namespace
 
 SessionResult Session::Launch(const std::string& input_redirect, const std::string& arguments,
-                              bool quiet_error_output, const std::string& assignments) {
+                              bool quiet_error_output, const std::string& assignments,
+                              const std::string& shell_words) {
     // Recovery files and their notice stay inside the session's folder; an
     // encoding, locale or evaluator chosen in the tester's environment
     // changes no expectation (a test sets the locale it needs).
@@ -224,7 +231,8 @@ SessionResult Session::Launch(const std::string& input_redirect, const std::stri
                       ShellQuoted(dir_ + "/.kansu-state") + " " + assignments + " timeout 60 " +
                       ProgramCommand() + " " + (Utf8Run() ? "--utf8 " : "") + arguments + " " +
                       input_redirect + " > " + kOutputFile + " 2> " + kErrorFile;
-    std::string command = "cd " + ShellQuoted(dir_) + " && " + WithWindowsStateFolder(run);
+    std::string command =
+        "cd " + ShellQuoted(dir_) + " && " + shell_words + " " + WithWindowsStateFolder(run);
     int status = std::system(command.c_str());
     SessionResult result;
     result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -77,6 +77,10 @@ public:
                                      const std::string& typed_utf8,
                                      bool error_output_returned = false);
 
+    // Runs kansu with arguments after the shell words (e.g. "ulimit -f 8;") in
+    // the same shell; standard error is returned, not checked.
+    SessionResult RunAfterShellWords(const std::string& shell_words, const std::string& arguments);
+
     std::string Path(const std::string& name) const;
     void WriteFile(const std::string& name, const std::string& bytes) const;
     std::string ReadFile(const std::string& name) const;
@@ -88,7 +92,8 @@ public:
 
 private:
     SessionResult Launch(const std::string& input_redirect, const std::string& arguments = "",
-                         bool quiet_error_output = true, const std::string& assignments = "");
+                         bool quiet_error_output = true, const std::string& assignments = "",
+                         const std::string& shell_words = "");
     std::string dir_;
 };
 
