@@ -448,8 +448,8 @@ void Table_Row(long long points) {
     std::string dialogue_report = work_dir + "/dialogue-report.txt";
     std::string formula = "sin(x)*exp(-x/10)+x^2";
     std::string range = "x(0,100)[" + std::to_string(points - 1) + "]";
-    const char* argv[] = {"kansu",         "table", "--threads", "1", formula.c_str(),
-                          range.c_str(), "-o",    table_report.c_str()};
+    const char* argv[] = {"kansu",         "table",       "--threads", "1",
+                          formula.c_str(), range.c_str(), "-o",        table_report.c_str()};
     int status = 1;
     Set_SweepThreads(1);
     auto table = [&] {
@@ -491,7 +491,9 @@ void Roots_Row(int divisions) {
             output.str("");
             status = Run_Roots(options, output);
         },
-        [&] { floor = Search_Range(native, SearchGrid{0, 1000, divisions}, true); });
+        [&] {
+            floor = Search_Range(native, SearchGrid{0, 1000, divisions}, true);
+        });
     Set_ReportDigits(DEFAULT_DIGITS);
     std::istringstream lines(output.str());
     std::string line;
@@ -662,8 +664,7 @@ int main(int argc, char** argv) {
 
     std::printf("CPU: %s, %ld online\n", Cpu_Model().c_str(), sysconf(_SC_NPROCESSORS_ONLN));
     int evaluations = quick ? 100000 : 2000000;
-    std::printf("evaluator (median of %d)                  kansu/eval native/eval   ratio\n",
-                RUNS);
+    std::printf("evaluator (median of %d)                  kansu/eval native/eval   ratio\n", RUNS);
     Evaluator_Row("f1", "sin(x)*exp(-x/10)+x^2", Native_F1, evaluations);
     Evaluator_Row("f2", "sigma[n(1,10),x^n/n]", Native_F2, evaluations / 4);
     Evaluator_Row("f3", "f(x)", Native_F3, evaluations);

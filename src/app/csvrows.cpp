@@ -41,8 +41,8 @@ void CsvRows::End_Line() {
     } else {
         // The result rule, less its line end, ends the head.
         const char* rule = Msg().REPORT_RESULT_RULE;
-        if (line_.size() + 1 == std::strlen(rule) && line_.compare(0, line_.size(), rule,
-                                                                    line_.size()) == 0)
+        if (line_.size() + 1 == std::strlen(rule) &&
+            line_.compare(0, line_.size(), rule, line_.size()) == 0)
             part_ = TITLES;
     }
     line_.clear();

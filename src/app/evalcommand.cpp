@@ -20,8 +20,7 @@ enum LineOutcome {
 };
 
 // One formula's value, evaluated as the explicit report evaluates it.
-LineOutcome Eval_Formula(const std::string& text, const VariableValues& values,
-                         std::ostream& out) {
+LineOutcome Eval_Formula(const std::string& text, const VariableValues& values, std::ostream& out) {
     FormulaArgument formula;
     if (!formula.Analyse(text, g_ufunc_list) || !formula.Assign(values, nullptr, nullptr))
         return LINE_REFUSED;

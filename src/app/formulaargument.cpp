@@ -92,11 +92,12 @@ bool Read_RangeText(const std::string& text, const VariableValues& values, char*
     var_name[0] = '\0';
     if (text.empty()) return true;
     RangeParts parts;
-    bool read = text.size() < static_cast<size_t>(RANGE_LINE_SIZE) &&
-                Split_RangeText(Fold_RangeText(text.c_str()), NAME_SIZE - 1, &parts) == RANGE_SPLIT &&
-                Evaluate_Constant(parts.lower, values, min_value) &&
-                Evaluate_Constant(parts.upper, values, max_value) &&
-                (!parts.has_count || Read_Count(parts.count, step_num));
+    bool read =
+        text.size() < static_cast<size_t>(RANGE_LINE_SIZE) &&
+        Split_RangeText(Fold_RangeText(text.c_str()), NAME_SIZE - 1, &parts) == RANGE_SPLIT &&
+        Evaluate_Constant(parts.lower, values, min_value) &&
+        Evaluate_Constant(parts.upper, values, max_value) &&
+        (!parts.has_count || Read_Count(parts.count, step_num));
     if (!read) {
         Show_RangeError();
         return false;

@@ -107,8 +107,8 @@ void Apply_EvaluatorEnvironment() {
 }
 
 int Apply_Options(const CommandOptions& options, std::ostream& out, std::ostream& error_out) {
-    Use_Utf8(Utf8_Chosen(options, std::getenv("KANSU_ENCODING"), error_out,
-                         Output_TerminalIsUtf8()));
+    Use_Utf8(
+        Utf8_Chosen(options, std::getenv("KANSU_ENCODING"), error_out, Output_TerminalIsUtf8()));
     Apply_EvaluatorEnvironment();
     if (!options.unknown.empty()) {
         error_out << Msg().OPTION_UNKNOWN << options.unknown << "\n" << Msg().OPTION_HINT;

@@ -16,12 +16,12 @@ struct CommandOptions {
     bool no_edit = false;
     bool show_help = false;
     bool show_version = false;
-    int digits = DEFAULT_DIGITS;  // of report numbers
-    bool digits_refused = false;  // --digits without a count from 1 to 17
-    bool plot = false;            // --plot: a picture beside every report written
-    int threads = 0;              // --threads: 0 for the default (the cores, at most 8)
+    int digits = DEFAULT_DIGITS;   // of report numbers
+    bool digits_refused = false;   // --digits without a count from 1 to 17
+    bool plot = false;             // --plot: a picture beside every report written
+    int threads = 0;               // --threads: 0 for the default (the cores, at most 8)
     bool threads_refused = false;  // --threads without a count from 1 to MAX_THREADS
-    std::string unknown;          // the first option not understood, empty when none
+    std::string unknown;           // the first option not understood, empty when none
 };
 
 // The most threads --threads takes.

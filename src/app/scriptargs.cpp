@@ -119,15 +119,14 @@ ScriptOptions Parse_ScriptOptions(int argc, const char* const* argv, int word) {
     for (int i = 1; i < argc; ++i) {
         if (i == word) continue;
         const char* text = argv[i];
-        bool is_option = !options_ended && ((text[0] == '-' && text[1] == '-') ||
-                                            Is(text, "-o") || Is(text, "-h"));
+        bool is_option = !options_ended &&
+                         ((text[0] == '-' && text[1] == '-') || Is(text, "-o") || Is(text, "-h"));
         if (!options_ended && Is(text, "--")) {
             options_ended = true;
         } else if (!is_option) {
             Take_Word(text, &options);
         } else if (!Common_Option(argc, argv, &i, &options) &&
-                   !Command_Option(argc, argv, &i, &options) &&
-                   options.bad_argument.empty()) {
+                   !Command_Option(argc, argv, &i, &options) && options.bad_argument.empty()) {
             options.bad_argument = text;
         }
     }

@@ -25,14 +25,14 @@ struct ScriptOptions {
     bool show_help = false;
     bool csv = false;
     bool plot = false;
-    bool extrema = false;       // roots: minima and maxima too
+    bool extrema = false;  // roots: minima and maxima too
     int digits = DEFAULT_DIGITS;
     bool digits_given = false;  // --digits was given
     int threads = 0;
     bool digits_refused = false;   // --digits without a count from 1 to 17
     bool threads_refused = false;  // --threads without a count from 1 to 64
-    std::string output_path;     // -o: the report is appended there
-    std::string functions_path;  // --functions: a save file's or text file's user functions
+    std::string output_path;       // -o: the report is appended there
+    std::string functions_path;    // --functions: a save file's or text file's user functions
     std::vector<std::string> definitions;  // --define, in order
     std::vector<std::string> texts;        // formulas and ranges, in order
     std::vector<std::string> assignments;  // NAME=VALUE

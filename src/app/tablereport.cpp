@@ -37,10 +37,9 @@ public:
     }
     void Write(SweepReport& report) override {
         Write_ExplicitResults(report, ExplicitRun{formula_.line_array, &formula_.array, range_.name,
-                                                  formula_.copy_label.get(),
-                                                  formula_.count_current, range_.step_number,
-                                                  range_.min_value, range_.max_value,
-                                                  formula_.the_root});
+                                                  formula_.copy_label.get(), formula_.count_current,
+                                                  range_.step_number, range_.min_value,
+                                                  range_.max_value, formula_.the_root});
     }
     // Only a varying variable makes a table.
     const char* Csv_Header() override { return range_.name[0] != '\0' ? "x,y" : ""; }
@@ -63,11 +62,11 @@ public:
         return formula_.Assign(values, range_.name, nullptr);
     }
     void Write(SweepReport& report) override {
-        Write_PolarReport(report, PolarRun{formula_.line_array, &formula_.array,
-                                           formula_.copy_label.get(), formula_.count_current,
-                                           range_.name, formula_.Has(range_.name) ? 1 : 0,
-                                           range_.step_number, range_.min_value,
-                                           range_.max_value, formula_.the_root});
+        Write_PolarReport(
+            report,
+            PolarRun{formula_.line_array, &formula_.array, formula_.copy_label.get(),
+                     formula_.count_current, range_.name, formula_.Has(range_.name) ? 1 : 0,
+                     range_.step_number, range_.min_value, range_.max_value, formula_.the_root});
     }
     // The angle first: the report's columns are r, angle, x, y.
     const char* Csv_Header() override { return "theta,r,x,y"; }
@@ -105,7 +104,7 @@ public:
 
 private:
     ParamRun Run() {
-        return ParamRun{Param_Formula(x_),   Param_Formula(y_), range_.name,
+        return ParamRun{Param_Formula(x_),  Param_Formula(y_), range_.name,
                         range_.step_number, range_.min_value,  range_.max_value};
     }
 
@@ -136,9 +135,8 @@ public:
     }
     void Write(SweepReport& report) override {
         Write_InplicitReport(report, InplicitRun{formula_.line_array, &formula_.array,
-                                                 formula_.copy_label.get(),
-                                                 formula_.count_current, names_, variab_kind_,
-                                                 ranges_, formula_.the_root});
+                                                 formula_.copy_label.get(), formula_.count_current,
+                                                 names_, variab_kind_, ranges_, formula_.the_root});
     }
     // The grid point: the formula's value, the third column, is left out.
     const char* Csv_Header() override { return "x,y"; }

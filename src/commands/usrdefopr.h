@@ -28,14 +28,14 @@ enum SaveStatus {
     SAVE_PATH_EMPTY = -3,
     SAVE_NOT_CREATED = -5,  // the new save file could not be created
     SAVE_NOTHING_CHANGED = -8,
-    SAVE_PATH_TAKEN = -9,                    // the typed path names an existing file
-    SAVE_FAILED = UFUNC_WRITE_FAILED,        // the move failed
-    SAVE_DENIED = UFUNC_WRITE_DENIED,        // the user may not write the file or folder
-    SAVE_NOT_REGULAR = UFUNC_NOT_REGULAR,    // a folder, FIFO or device at the path
-    SAVE_LOCK_BUSY = UFUNC_LOCK_BUSY,        // another run kept the file for the whole wait
-    SAVE_FILE_DAMAGED = UFUNC_FILE_DAMAGED,  // the save file holds a broken record
-    SAVE_PATH_TOO_LONG = -15,                // refused (and said) when typed
-    SAVE_NO_LOCK = UFUNC_NO_LOCK,            // the folder's lock cannot be taken
+    SAVE_PATH_TAKEN = -9,                        // the typed path names an existing file
+    SAVE_FAILED = UFUNC_WRITE_FAILED,            // the move failed
+    SAVE_DENIED = UFUNC_WRITE_DENIED,            // the user may not write the file or folder
+    SAVE_NOT_REGULAR = UFUNC_NOT_REGULAR,        // a folder, FIFO or device at the path
+    SAVE_LOCK_BUSY = UFUNC_LOCK_BUSY,            // another run kept the file for the whole wait
+    SAVE_FILE_DAMAGED = UFUNC_FILE_DAMAGED,      // the save file holds a broken record
+    SAVE_PATH_TOO_LONG = -15,                    // refused (and said) when typed
+    SAVE_NO_LOCK = UFUNC_NO_LOCK,                // the folder's lock cannot be taken
     SAVE_TOO_MANY_FILES = UFUNC_TOO_MANY_FILES,  // no file descriptor left
 };
 

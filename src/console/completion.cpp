@@ -58,8 +58,7 @@ std::vector<Candidate> Formula_Candidates(const std::string& word, const UsrFunc
         if (!Starts_With(name, word)) continue;
         // Shown with its parameters as a definition names them: hyp(a0,a1).
         std::string shown = name + "(";
-        for (int i = 0; i < entry->argNum; ++i)
-            shown += (i == 0 ? "a" : ",a") + std::to_string(i);
+        for (int i = 0; i < entry->argNum; ++i) shown += (i == 0 ? "a" : ",a") + std::to_string(i);
         candidates.push_back({name + "(", shown + ")"});
     }
     return candidates;

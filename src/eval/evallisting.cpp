@@ -69,9 +69,7 @@ public:
 
 private:
     static std::string Number(const EvalStep& step) { return Number_Text(step.number); }
-    static std::string Local(const EvalStep& step) {
-        return "l" + std::to_string(step.local_slot);
-    }
+    static std::string Local(const EvalStep& step) { return "l" + std::to_string(step.local_slot); }
     static std::string Routine(const EvalStep& step) { return Routine_Name(step.routine); }
     std::string Cell(const EvalStep& step) const { return Cell(step.cell); }
 
@@ -89,13 +87,12 @@ std::string Step_Line(const StepLister& lister, int number, const EvalStep& step
 }
 
 std::string Call_Line(const StepLister& lister, int number, const EvalCall& call) {
-    std::string line = "call " + std::to_string(number) + ": " +
-                       std::to_string(call.arg_count) + " arguments";
+    std::string line =
+        "call " + std::to_string(number) + ": " + std::to_string(call.arg_count) + " arguments";
     for (const double* cell : call.arg_cells) line += " " + lister.Cell(cell);
     if (!call.sources.empty()) {
         line += ", inlined, from";
-        for (const EvalArgument& source : call.sources)
-            line += " " + lister.Source(source);
+        for (const EvalArgument& source : call.sources) line += " " + lister.Source(source);
         return line + "\n";
     }
     if (call.callee < 0) return line + ", undefined\n";

@@ -40,8 +40,7 @@ namespace {
 
 int Rename_NoReplace(const char* from, const char* to) {
 #ifdef SYS_renameat2
-    return static_cast<int>(
-        syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE));
+    return static_cast<int>(syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE));
 #else
     (void)from;
     (void)to;

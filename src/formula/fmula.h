@@ -89,7 +89,8 @@ enum OperatorCode {
     OPR_SIGMA = 20
 };
 // Saved items and the tests keep the numbers themselves.
-static_assert(OPR_POWER == 4 && OPR_SIN == 5 && OPR_SQRT == 18 && OPR_LOG_BASE == 19 && OPR_SIGMA == 20,
+static_assert(OPR_POWER == 4 && OPR_SIN == 5 && OPR_SQRT == 18 && OPR_LOG_BASE == 19 &&
+                  OPR_SIGMA == 20,
               "operator codes are part of the item format");
 const int OPR_TABLE_SIZE = OPR_SIGMA;
 const int BINARY_OPERATOR_COUNT = OPR_POWER + 1;

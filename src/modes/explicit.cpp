@@ -14,8 +14,7 @@ template RunResult OutPut_ToFile_FxVar<double>(AscArray<double>&, const char*, c
 
 void Write_VaryingResults(SweepReport& report, AscArray<double>& array, const char* line_array,
                           const char* operand_label, NameBuffer* copy_label, int count_current,
-                          int step_number, double min_value, double max_value,
-                          CompForm* the_root) {
+                          int step_number, double min_value, double max_value, CompForm* the_root) {
     ReportWriter& out = report.Out();
     out << Msg().EXPLICIT_FORMULA << line_array << "\n";
     out << Msg().EXPLICIT_VARYING << operand_label << Msg().REPORT_RANGE << NumText(min_value)
@@ -62,9 +61,9 @@ void Write_ExplicitResults(SweepReport& report, const ExplicitRun& run) {
         Write_FixedResults(report, *run.array, run.form_array, run.copy_label, run.count_current,
                            run.the_root);
     else
-        Write_VaryingResults(report, *run.array, run.form_array, run.operand_label,
-                             run.copy_label, run.count_current, run.step_number, run.min_value,
-                             run.max_value, run.the_root);
+        Write_VaryingResults(report, *run.array, run.form_array, run.operand_label, run.copy_label,
+                             run.count_current, run.step_number, run.min_value, run.max_value,
+                             run.the_root);
 }
 
 RunResult OutPut_ToFileNoVar(const char* line_array, CompForm* the_root, UsrFuncArray& ufunc_list) {
@@ -123,4 +122,3 @@ RunResult FnCalc_Explicit(UsrFuncArray& ufunc_list) {
     delete[] the_formlist;
     return result;
 }
-

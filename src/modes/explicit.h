@@ -51,8 +51,7 @@ void Input_OperandValue(AscArray<T>& array, char* operand_label, char (*copy_lab
 // variants below and a command line's report both write through these.
 void Write_VaryingResults(SweepReport& report, AscArray<double>& array, const char* line_array,
                           const char* operand_label, NameBuffer* copy_label, int count_current,
-                          int step_number, double min_value, double max_value,
-                          CompForm* the_root);
+                          int step_number, double min_value, double max_value, CompForm* the_root);
 void Write_FixedResults(SweepReport& report, AscArray<double>& array, const char* line_array,
                         NameBuffer* copy_label, int count_current, CompForm* the_root);
 void Write_NoVarResults(SweepReport& report, const char* line_array, CompForm* the_root);

@@ -151,9 +151,8 @@ int Input_OperandFixValue(AscArray<double>& array, NameBuffer** copy_label, int*
     return 1;
 }
 
-int SaveInpInfo_To_File(ReportFile& output_stream, const char* line_array,
-                        AscArray<double>& array, NameBuffer* copy_label, NameBuffer* operand_label,
-                        int count_current) {
+int SaveInpInfo_To_File(ReportFile& output_stream, const char* line_array, AscArray<double>& array,
+                        NameBuffer* copy_label, NameBuffer* operand_label, int count_current) {
     if (Open_ReportFile(output_stream) == 0) return 0;
     ReportWriter out(output_stream);
     Write_InplicitHead(out, line_array, array, copy_label, operand_label, count_current);

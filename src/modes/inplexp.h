@@ -45,9 +45,8 @@ void Input_OperandValue2(AscArray<T>& array, NameBuffer* operand_label, int oprl
                       oprlbl_count > 1 ? operand_label[1] : nullptr);
 }
 
-int SaveInpInfo_To_File(ReportFile& output_stream, const char* line_array,
-                        AscArray<double>& array, NameBuffer* copy_label, NameBuffer* operand_label,
-                        int count_current);
+int SaveInpInfo_To_File(ReportFile& output_stream, const char* line_array, AscArray<double>& array,
+                        NameBuffer* copy_label, NameBuffer* operand_label, int count_current);
 // The head lines after the report header.
 void Write_InplicitHead(ReportWriter& out, const char* line_array, AscArray<double>& array,
                         NameBuffer* copy_label, NameBuffer* operand_label, int count_current);

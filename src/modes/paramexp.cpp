@@ -196,10 +196,9 @@ int SaveFormInfo_To_File(ReportFile& output_stream, const char* line_array_x,
 }
 
 void Write_ParamHead(ReportWriter& out, const char* line_array_x, const char* line_array_y,
-                     AscArray<double>& array_x, AscArray<double>& array_y,
-                     NameBuffer* copy_label_x, NameBuffer* copy_label_y,
-                     const char* operand_label, int count_current_x, int count_current_y,
-                     int other_var_x, int other_var_y) {
+                     AscArray<double>& array_x, AscArray<double>& array_y, NameBuffer* copy_label_x,
+                     NameBuffer* copy_label_y, const char* operand_label, int count_current_x,
+                     int count_current_y, int other_var_x, int other_var_y) {
     out << Msg().PARAM_FORMULA << line_array_x << " :y=" << line_array_y << "\n";
     if (operand_label[0] != '\0') out << Msg().PARAM_VARIABLE_LABEL << operand_label << "\n";
     if (other_var_x != 0) {

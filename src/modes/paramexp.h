@@ -39,10 +39,9 @@ int SaveFormInfo_To_File(ReportFile& output_stream, const char* line_array_x,
 
 // The head lines after the report header.
 void Write_ParamHead(ReportWriter& out, const char* line_array_x, const char* line_array_y,
-                     AscArray<double>& array_x, AscArray<double>& array_y,
-                     NameBuffer* copy_label_x, NameBuffer* copy_label_y,
-                     const char* operand_label, int count_current_x, int count_current_y,
-                     int other_var_x, int other_var_y);
+                     AscArray<double>& array_x, AscArray<double>& array_y, NameBuffer* copy_label_x,
+                     NameBuffer* copy_label_y, const char* operand_label, int count_current_x,
+                     int count_current_y, int other_var_x, int other_var_y);
 
 // One formula of a parametric run as its report needs it: its text, table,
 // names (null when it has no variable) and tree.

@@ -113,9 +113,9 @@ int Input_RangePolarCord(char* operand_label, double* min_value, double* max_val
     return array(operand_label) != 0 ? 1 : 2;
 }
 
-int SavePolInfo_To_File(ReportFile& output_stream, const char* line_array,
-                        AscArray<double>& array, NameBuffer* copy_label, const char* operand_label,
-                        int count_current, int val_kind) {
+int SavePolInfo_To_File(ReportFile& output_stream, const char* line_array, AscArray<double>& array,
+                        NameBuffer* copy_label, const char* operand_label, int count_current,
+                        int val_kind) {
     if (Open_ReportFile(output_stream) == 0) return 0;
     ReportWriter out(output_stream);
     Write_PolarHead(out, line_array, array, copy_label, operand_label, count_current, val_kind);

@@ -24,9 +24,9 @@ int Set_AngVariables(CompForm** the_formlist, char* operand_label, AscArray<doub
 int Input_RangePolarCord(char* operand_label, double* min_value, double* max_value, int* step_num,
                          AscArray<double>& array);
 
-int SavePolInfo_To_File(ReportFile& output_stream, const char* line_array,
-                        AscArray<double>& array, NameBuffer* copy_label, const char* operand_label,
-                        int count_current, int val_kind);
+int SavePolInfo_To_File(ReportFile& output_stream, const char* line_array, AscArray<double>& array,
+                        NameBuffer* copy_label, const char* operand_label, int count_current,
+                        int val_kind);
 // The head lines after the report header.
 void Write_PolarHead(ReportWriter& out, const char* line_array, AscArray<double>& array,
                      NameBuffer* copy_label, const char* operand_label, int count_current,

@@ -43,8 +43,8 @@ struct PlotPicture {
     PlotFrame frame;
     bool equal_scales = false;
     std::vector<PlotCurve> curves;
-    std::vector<PixelMark> marks;  // --marks
-    bool marks_skipped = false;    // a drawn run had no formula to search
+    std::vector<PixelMark> marks;      // --marks
+    bool marks_skipped = false;        // a drawn run had no formula to search
     long long skipped_rows = 0;        // damaged table lines of the drawn runs
     long long first_skipped_line = 0;  // the first of them, from 1
     int runs_in_report = 0;            // all runs of the file, drawn or not

@@ -16,8 +16,8 @@ PoleCutter::PoleCutter(double top, double bottom, double zero, bool sign_jumps)
 
 bool PoleCutter::Cut(const PixelPoint* before, PixelPoint a, PixelPoint b,
                      const PixelPoint* after) const {
-    bool a_above = a.y < top_, a_below = a.y > bottom_;
-    bool b_above = b.y < top_, b_below = b.y > bottom_;
+    bool a_above = a.y<top_, a_below = a.y> bottom_;
+    bool b_above = b.y<top_, b_below = b.y> bottom_;
     if ((a_above && b_below) || (a_below && b_above)) return true;
     if (!sign_jumps_ || before == nullptr || after == nullptr) return false;
     bool leaves = a_above || a_below || b_above || b_below;
@@ -36,8 +36,8 @@ bool PoleCutter::Add(PixelPoint point, Released* released) {
         pending_ = point;
         return false;
     }
-    *released = Released{pending_, Cut(have_before_ ? &before_ : nullptr, previous_, pending_,
-                                       &point)};
+    *released =
+        Released{pending_, Cut(have_before_ ? &before_ : nullptr, previous_, pending_, &point)};
     have_before_ = true;
     before_ = previous_;
     previous_ = pending_;
@@ -48,8 +48,8 @@ bool PoleCutter::Add(PixelPoint point, Released* released) {
 bool PoleCutter::End(Released* released) {
     bool letting_go = held_ == 2;
     if (letting_go)
-        *released =
-            Released{pending_, Cut(have_before_ ? &before_ : nullptr, previous_, pending_, nullptr)};
+        *released = Released{pending_,
+                             Cut(have_before_ ? &before_ : nullptr, previous_, pending_, nullptr)};
     held_ = 0;
     have_before_ = false;
     return letting_go;

@@ -18,9 +18,9 @@ struct ReportRun {
     std::string x_title, y_title;           // column titles of the drawn columns
     std::vector<std::string> fixed_values;  // "name = value" of the fixed variables
     int column_count = 0;
-    int x_column = 0, y_column = 0;                     // the drawn columns
-    long long row_count = 0;                            // table rows read
-    long long finite_count = 0;                         // rows whose drawn values are both finite
+    int x_column = 0, y_column = 0;    // the drawn columns
+    long long row_count = 0;           // table rows read
+    long long finite_count = 0;        // rows whose drawn values are both finite
     long long skipped_rows = 0;        // lines in the table that are no row (a damaged file)
     long long first_skipped_line = 0;  // the line number of the first, from 1
     double x_min = 0, x_max = 0, y_min = 0, y_max = 0;  // over the finite rows

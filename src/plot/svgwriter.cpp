@@ -148,9 +148,9 @@ void Write_Marks(SvgText& svg, const PlotPicture& picture) {
                 << style->colour << "\" stroke-dasharray=\"4 3\"/>\n";
             continue;
         }
-        svg << "<circle cx=\"" << mark.point.x << "\" cy=\"" << mark.point.y
-            << "\" r=\"4\" fill=\"" << (style->filled ? style->colour : "none")
-            << "\" stroke=\"" << style->colour << "\" stroke-width=\"1.5\"/>\n";
+        svg << "<circle cx=\"" << mark.point.x << "\" cy=\"" << mark.point.y << "\" r=\"4\" fill=\""
+            << (style->filled ? style->colour : "none") << "\" stroke=\"" << style->colour
+            << "\" stroke-width=\"1.5\"/>\n";
     }
 }
 
@@ -205,9 +205,9 @@ std::string Svg_Document(const PlotPicture& picture) {
         legend ? LEGEND_LINE * static_cast<double>(picture.curves.size()) + 6.0 : 0.0;
     std::string height = std::to_string(static_cast<int>(SVG_HEIGHT + legend_height));
     svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        << "<svg xmlns=\"http://www.w3.org/2000/svg\" xml:lang=\"ja\" width=\"" << width << "\" height=\"" << height
-        << "\" viewBox=\"0 0 " << width << " " << height << "\" font-family=\"" << FONT_LIST
-        << "\">\n";
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" xml:lang=\"ja\" width=\"" << width
+        << "\" height=\"" << height << "\" viewBox=\"0 0 " << width << " " << height
+        << "\" font-family=\"" << FONT_LIST << "\">\n";
     svg << "<title>" << Xml_Escaped(picture.title) << "</title>\n";
     svg << "<rect width=\"" << width << "\" height=\"" << height << "\" fill=\"#ffffff\"/>\n";
     Write_Grid(svg, frame, x_ticks, y_ticks);

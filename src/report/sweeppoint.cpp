@@ -11,7 +11,9 @@ double Sweep_Point(int index, double step_value, double min_value) {
 }
 
 SweepSpacing::SweepSpacing(double min_value, double max_value, int step_number)
-    : min_value_(min_value), max_value_(max_value), step_value_(Step_Width(min_value, max_value, step_number)) {
+    : min_value_(min_value),
+      max_value_(max_value),
+      step_value_(Step_Width(min_value, max_value, step_number)) {
     bool ends_finite = std::isfinite(min_value) && std::isfinite(max_value);
     if (!ends_finite || std::isfinite(max_value - min_value) || step_number <= 0) return;
     split_ = true;

@@ -57,7 +57,8 @@ std::pair<std::string, long> Recovery_Order(const std::string& name) {
     const size_t prefix = sizeof RECOVERY_PREFIX - 1, suffix = sizeof RECOVERY_SUFFIX - 1;
     std::string middle = name.substr(prefix, name.size() - prefix - suffix);
     if (middle.size() <= STAMP_SIZE + 1 || middle[STAMP_SIZE] != '-') return {middle, 1};
-    return {middle.substr(0, STAMP_SIZE), std::strtol(middle.c_str() + STAMP_SIZE + 1, nullptr, 10)};
+    return {middle.substr(0, STAMP_SIZE),
+            std::strtol(middle.c_str() + STAMP_SIZE + 1, nullptr, 10)};
 }
 
 bool Is_RecoveryName(const std::string& name) {

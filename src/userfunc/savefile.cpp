@@ -237,8 +237,7 @@ int UsrFuncArray::SetFuncDefFrmFile(const char* key) {
     std::string definition(content.Definition(index));
     long size = static_cast<long>(definition.size()) + 1;
     std::vector<char> cleaned(static_cast<size_t>(size));
-    if (DelBlunk_String(cleaned.data(), definition.c_str(), size) == 0)
-        return DEFINITION_EMPTY;
+    if (DelBlunk_String(cleaned.data(), definition.c_str(), size) == 0) return DEFINITION_EMPTY;
     entry->ChangeFuncDef(cleaned.data(), record.arg_num, record.ret_kind, *this);
     entry->filePos = record.position;
     entry->knownRecord = Stamp_Of(content.Record_Bytes(index));

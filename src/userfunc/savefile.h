@@ -14,13 +14,13 @@
 #include "userfunc/usrfunc.h"
 
 // The failures below the save dialogue's codes.
-const int UFUNC_WRITE_FAILED = -10;   // the move failed; the save file is untouched
-const int UFUNC_WRITE_DENIED = -11;   // the user may not write the file or its folder
-const int UFUNC_NOT_REGULAR = -12;    // a folder, FIFO or device where the file should be
-const int UFUNC_LOCK_BUSY = -13;      // another run held the lock for the whole wait
-const int UFUNC_FILE_DAMAGED = -14;   // the save file holds a broken record
-const int UFUNC_RECORD_DAMAGED = -4;  // no whole record of the function in the file
-const int UFUNC_NO_LOCK = -16;        // the folder's lock cannot be taken: nothing written
+const int UFUNC_WRITE_FAILED = -10;    // the move failed; the save file is untouched
+const int UFUNC_WRITE_DENIED = -11;    // the user may not write the file or its folder
+const int UFUNC_NOT_REGULAR = -12;     // a folder, FIFO or device where the file should be
+const int UFUNC_LOCK_BUSY = -13;       // another run held the lock for the whole wait
+const int UFUNC_FILE_DAMAGED = -14;    // the save file holds a broken record
+const int UFUNC_RECORD_DAMAGED = -4;   // no whole record of the function in the file
+const int UFUNC_NO_LOCK = -16;         // the folder's lock cannot be taken: nothing written
 const int UFUNC_TOO_MANY_FILES = -17;  // no file descriptor left (Last_FileError says why)
 const int UFUNC_NO_MEMORY = -18;       // the functions did not fit in memory: nothing changed
 

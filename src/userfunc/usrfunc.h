@@ -74,11 +74,11 @@ private:
 
 // What SetFuncDefFrmFile found (besides the save file's own failure codes).
 enum DefinitionReading {
-    DEFINITION_READ = 1,         // the definition is set
-    DEFINITION_EMPTY = 0,        // the stored definition is empty
-    DEFINITION_NO_RECORD = -1,   // not registered, or without a record in the file
-    DEFINITION_NO_SOURCE = -2,   // no save file was loaded
-    DEFINITION_UNREADABLE = -3   // the save file cannot be read
+    DEFINITION_READ = 1,        // the definition is set
+    DEFINITION_EMPTY = 0,       // the stored definition is empty
+    DEFINITION_NO_RECORD = -1,  // not registered, or without a record in the file
+    DEFINITION_NO_SOURCE = -2,  // no save file was loaded
+    DEFINITION_UNREADABLE = -3  // the save file cannot be read
 };
 
 // The registry answers the scanner's question about function names: a

@@ -81,10 +81,10 @@ TEST(ScriptArgs, Parse) {
         EXPECT_EQ(options.threads_refused, entry.refused == "threads");
         EXPECT_EQ(options.texts_missing, entry.refused == "missing");
     }
-    const std::vector<std::string> words = {"table", "--polar", "--threads", "4", "--digits",
-                                            "9",     "r",       "t(0,1)",    "-o", "f",
-                                            "--plot", "--functions", "s.dat", "--define",
-                                            "f(a0)=a0", "--define", "g()=1"};
+    const std::vector<std::string> words = {
+        "table", "--polar",  "--threads", "4",        "--digits", "9",
+        "r",     "t(0,1)",   "-o",        "f",        "--plot",   "--functions",
+        "s.dat", "--define", "f(a0)=a0",  "--define", "g()=1"};
     std::vector<const char*> argv = Words(words);
     ScriptOptions options = Parse_ScriptOptions(static_cast<int>(argv.size()), argv.data(), 1);
     EXPECT_EQ(options.mode, TableMode::POLAR);

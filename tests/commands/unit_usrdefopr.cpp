@@ -89,12 +89,15 @@ TEST(SaveMessages, EachCodeHasItsText) {
         {SAVE_NOTHING_CHANGED, "保存するものがありません。または変更無し"},
         {SAVE_PATH_TAKEN, "このファイルは既に存在しています。保存ファイル名を変えてください"},
         {SAVE_FAILED, "ファイルへの保存が出来ませんでした。(原因不明)"},
-        {SAVE_DENIED, "書き込みが許可されていません。ファイルとディレクトリのアクセス権を確かめてください"},
-        {SAVE_NOT_REGULAR, "通常のファイルではないので使えません。保存ファイルには通常のファイルを指定してください"},
+        {SAVE_DENIED,
+         "書き込みが許可されていません。ファイルとディレクトリのアクセス権を確かめてください"},
+        {SAVE_NOT_REGULAR,
+         "通常のファイルではないので使えません。保存ファイルには通常のファイルを指定してください"},
         {SAVE_LOCK_BUSY,
          "ほかの kansu が保存ファイルを使用中です。10 秒待っても終わらないので、保存を中止しました。"
          "その kansu が終わってから保存し直してください"},
-        {SAVE_FILE_DAMAGED, "保存ファイルのレコードが壊れているので、保存しませんでした。別の保存ファイルに保存してください"},
+        {SAVE_FILE_DAMAGED,
+         "保存ファイルのレコードが壊れているので、保存しませんでした。別の保存ファイルに保存してください"},
     };
     for (const auto& text : texts) EXPECT_EQ(SaveMessage(text.first), Cp932(text.second + "\n"));
     // The values of the codes that existed before they had names.

@@ -461,8 +461,10 @@ TEST_F(CompiledEvaluator, ProductAndSumRoundedOneAfterTheOther) {
         {"sin(y)+x^2", third, -0.11111111111111, third, third, std::sin(-0.11111111111111),
          "0 SIN_CELL s0 c0\n1 ADD_CELL_SQUARE c1\n2 END\n"},
         // The product and the sum in steps of their own.
-        {"x*y-1", 0.1, 10.0, 0.1, 10.0, -1.0, "0 CELL s0 c0\n1 MUL_CELL c1\n2 SUB_NUMBER 1\n3 END\n"},
-        {"x*3-1", third, 0.0, third, 3.0, -1.0, "0 CELL_MUL_NUMBER s0 c0 3\n1 SUB_NUMBER 1\n2 END\n"},
+        {"x*y-1", 0.1, 10.0, 0.1, 10.0, -1.0,
+         "0 CELL s0 c0\n1 MUL_CELL c1\n2 SUB_NUMBER 1\n3 END\n"},
+        {"x*3-1", third, 0.0, third, 3.0, -1.0,
+         "0 CELL_MUL_NUMBER s0 c0 3\n1 SUB_NUMBER 1\n2 END\n"},
         {"x*2.718281828-y", third, 0.906093942666666, third, 2.718281828, -0.906093942666666,
          "0 CELL_MUL_NUMBER s0 c0 2.7182818279999998\n1 SUB_CELL c1\n2 END\n"},
         {"y-x*x", 2.718281828, 7.389056096, -2.718281828, 2.718281828, 7.389056096,

@@ -320,7 +320,8 @@ TEST(RangePoints, EveryPointOfFiniteEndsIsFinite) {
             SweepSpacing spacing(-sign * most, sign * most, divisions);
             for (int i = 0; i <= divisions; ++i) {
                 double point = spacing.At(i);
-                EXPECT_TRUE(std::isfinite(point) && std::fabs(point) <= most) << divisions << " " << i;
+                EXPECT_TRUE(std::isfinite(point) && std::fabs(point) <= most)
+                    << divisions << " " << i;
             }
         }
     }

@@ -280,8 +280,8 @@ TEST(EvalScenario, FunctionsOfASaveFile) {
          "関数を 1 個読み込みました。ファイルの残りのレコードは壊れているため読み込めません\n", 0,
          ""},
         // g defined for the first line is not defined again for the second.
-        {FileId() + Record("f", 1, "g(a0)+1") + Record("g", 1, "a0*2"), "eval -", "0.2\n1.2\n",
-         "", 0, "g(0.1)\nf(0.1)\n"},
+        {FileId() + Record("f", 1, "g(a0)+1") + Record("g", 1, "a0*2"), "eval -", "0.2\n1.2\n", "",
+         0, "g(0.1)\nf(0.1)\n"},
         // A --define may call the save file's functions.
         {FileId() + Record("g", 1, "a0/3"), "eval 'h(0.1)' --define 'h(a0)=g(a0)*2'", "0.0666667\n",
          "", 0, ""},

@@ -174,9 +174,9 @@ TEST(ExplicitScenario, Runs) {
 // doubles (a table of nan) are refused.
 TEST(ExplicitScenario, MalformedRangeLinesAreRefused) {
     std::vector<ModeRun> runs;
-    for (const char* range_line : {"x(0,1", "x(0,1)[4", "1x(0,1)", "x(a,1)", "x(0,b)", "x(0,1)[c]",
-                                   "   ", "x(0,1)[0]", "x(0,1)[0.5]", "x(0,1)[1e10]",
-                                   "x(-1e309,1)", "x(0,1e309)[2]"})
+    for (const char* range_line :
+         {"x(0,1", "x(0,1)[4", "1x(0,1)", "x(a,1)", "x(0,b)", "x(0,1)[c]", "   ", "x(0,1)[0]",
+          "x(0,1)[0.5]", "x(0,1)[1e10]", "x(-1e309,1)", "x(0,1e309)[2]"})
         runs.push_back({range_line, std::string("1\na*x\n") + range_line + "\n0\n",
                         RangeDialogue(kRangeError), ""});
     Check_Runs(runs);

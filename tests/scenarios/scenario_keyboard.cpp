@@ -40,8 +40,11 @@ TEST(KeyboardScenario, UtfEightWhenTheTerminalIsUtfEight) {
     const struct {
         std::vector<std::string> arguments;
         std::string locale, shown;
-    } cases[] = {{{}, utf8, MENU}, {{}, other, Cp932Always(MENU)}, {{"--cp932"}, utf8, Cp932Always(MENU)},
-                 {{"--help"}, utf8, "使い方"}, {{"--help"}, other, Cp932Always("使い方")},
+    } cases[] = {{{}, utf8, MENU},
+                 {{}, other, Cp932Always(MENU)},
+                 {{"--cp932"}, utf8, Cp932Always(MENU)},
+                 {{"--help"}, utf8, "使い方"},
+                 {{"--help"}, other, Cp932Always("使い方")},
                  {{"--version"}, utf8, "ライセンス"}};
     for (const auto& c : cases) {
         Session session;
@@ -65,23 +68,29 @@ TEST(KeyboardScenario, CtrlCAndCtrlDCancelTheDialogue) {
         {{MENU, "2", "F(x,y)=", "x-y"}, ":", KEY_CTRL_D},
         {{MENU, "1", FORMULA, "2+3"}, FILE_NAME, KEY_CTRL_D},
         {{MENU, "-1"}, command, KEY_CTRL_D},
-        {{MENU, "-1", command, "EnrUsrfunc", "やめる--->0", "1", "字以内) :", "f", "(0以上) :", "0"},
-         "関数定義式を入力して下さい。", KEY_CTRL_C},
+        {{MENU, "-1", command, "EnrUsrfunc", "やめる--->0", "1", "字以内) :", "f",
+          "(0以上) :", "0"},
+         "関数定義式を入力して下さい。",
+         KEY_CTRL_C},
     };
-    for (const auto& c : cases) for (bool plain : {false, true}) {
-        Session session;
-        TerminalSession terminal(session, plain ? std::vector<std::string>{"--utf8", "--no-edit"}
-                                                : std::vector<std::string>{"--utf8"});
-        Answer(terminal, c.steps);
-        ASSERT_TRUE(terminal.Answer(c.prompt, c.keys));
-        // No save question: nothing was enrolled.
-        EXPECT_EQ(Ended(session, terminal), "取り消しました。\n") << c.prompt;
-        std::string after = terminal.Shown().substr(terminal.Shown().find(c.prompt));
-        for (const char* word : {"失敗", "以下に表示される", "出力先", "該当コマンドなし", "保存", "^D"})
-            EXPECT_EQ(after.find(word), std::string::npos) << c.prompt << "\n" << after;
-        std::vector<std::string> files = session.Files();  // the history's aside
-        EXPECT_EQ(std::count_if(files.begin(), files.end(), [](auto& f) { return f[0] != '.'; }), 1);
-    }
+    for (const auto& c : cases)
+        for (bool plain : {false, true}) {
+            Session session;
+            TerminalSession terminal(session, plain
+                                                  ? std::vector<std::string>{"--utf8", "--no-edit"}
+                                                  : std::vector<std::string>{"--utf8"});
+            Answer(terminal, c.steps);
+            ASSERT_TRUE(terminal.Answer(c.prompt, c.keys));
+            // No save question: nothing was enrolled.
+            EXPECT_EQ(Ended(session, terminal), "取り消しました。\n") << c.prompt;
+            std::string after = terminal.Shown().substr(terminal.Shown().find(c.prompt));
+            for (const char* word :
+                 {"失敗", "以下に表示される", "出力先", "該当コマンドなし", "保存", "^D"})
+                EXPECT_EQ(after.find(word), std::string::npos) << c.prompt << "\n" << after;
+            std::vector<std::string> files = session.Files();  // the history's aside
+            EXPECT_EQ(
+                std::count_if(files.begin(), files.end(), [](auto& f) { return f[0] != '.'; }), 1);
+        }
 }
 
 // The word needs a terminal, not line editing.
@@ -91,7 +100,8 @@ TEST(KeyboardScenario, AWordAfterEachReport) {
     TerminalSession terminal(session, {"--utf8", "--plot", "--no-edit"});
     Answer(terminal, {MENU, "1", FORMULA, "x^2", RANGE, "x(0,1)[4]", FILE_NAME, "r.txt"});
     std::string error_output = Ended(session, terminal), report = session.ReadFile("r.txt");
-    EXPECT_EQ(error_output, "r.txt に " + std::to_string(std::count(report.begin(), report.end(), '\n')) +
+    EXPECT_EQ(error_output, "r.txt に " +
+                                std::to_string(std::count(report.begin(), report.end(), '\n')) +
                                 " 行を追記しました\nr.svg に図を書きました\n");
     EXPECT_TRUE(session.Exists("r.svg"));
 
@@ -137,8 +147,8 @@ TEST(KeyboardScenario, ARefusedFormulaComesBackToBeMended) {
           "t(0,1)[1]", FILE_NAME, "m.txt"},
          "計算式 x=sin(t) :y=cos(t)+1\n"},
         // Not at the prompt of another mode.
-        {{MENU, "1", FORMULA, "x+", MENU, "2", implicit, "x-y", RANGE, "x(0,1)[1]", "y(1,10) :",
-          "y(0,1)[1]", FILE_NAME, "m.txt"},
+        {{MENU, "1", FORMULA, "x+", MENU, "2", implicit, "x-y", RANGE, "x(0,1)[1]",
+          "y(1,10) :", "y(0,1)[1]", FILE_NAME, "m.txt"},
          "計算式 x-y= 0 \n"},
     };
     for (const auto& c : cases) {
@@ -156,7 +166,10 @@ size_t WidestLine(std::string shown) {
     size_t echo = shown.rfind("^C"), widest = 0, columns = 0;
     if (echo != std::string::npos) shown.erase(echo, 2);
     for (unsigned char letter : shown) {
-        columns = letter == '\r' || letter == '\n' ? 0 : columns + (letter < 0x80 ? 1 : letter >= 0xE0 ? 2 : 0);
+        columns = letter == '\r' || letter == '\n' ? 0
+                                                   : columns + (letter < 0x80    ? 1
+                                                                : letter >= 0xE0 ? 2
+                                                                                 : 0);
         widest = std::max(widest, columns);
     }
     return widest;

@@ -184,7 +184,7 @@ TEST(LineEditScenario, CtrlDAndCtrlCKeepTheirMeaning) {
         Answer_Lines(terminal, {{"関数定義式を入力して下さい。", "2"}, {MENU_END, "1"}});
         Answer(terminal, FORMULA_PROMPT, "f()+");
         ASSERT_TRUE(terminal.WaitFor("f()+"));  // echoed by the editor
-        terminal.Type("\003");                   // cancels the calculation's dialogue
+        terminal.Type("\003");                  // cancels the calculation's dialogue
         Answer(terminal, MENU_END, "\003");
         Answer_Lines(terminal,
                      {{SAVE_QUESTION, "1"}, {"保存ファイルパスを指定して下さい :", "saved.dat"}});

@@ -269,9 +269,10 @@ TEST(PlotScenario, EveryRunInItsColourOnAColourTerminal) {
 
 TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
     Session session;
-    ASSERT_EQ(session.Run("1\n2+3\nout.txt\n1\nx\nx(0,1)[1]\ntwo.txt\n1\nx\nx(0,1)[1]\ntwo.txt\n0\n")
-                  .exit_status,
-              0);
+    ASSERT_EQ(
+        session.Run("1\n2+3\nout.txt\n1\nx\nx(0,1)[1]\ntwo.txt\n1\nx\nx(0,1)[1]\ntwo.txt\n0\n")
+            .exit_status,
+        0);
     session.WriteFile("notes.txt", "x\ty\n1\t2\n");
     ASSERT_EQ(session.Run("1\nsqrt(-x)\nx(0.1,2)[3]\nnan.txt\n0\n").exit_status, 0);
     struct ErrorCase {
@@ -289,8 +290,7 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
          "two.txt: その番号の計算結果はありません (このファイルの計算結果は 2 個) / no such run "
          "(runs in the report: 2)"},
         {"plot -", 1, "-: kansu の結果ファイルではありません / not a kansu report"},
-        {"plot notes.txt", 1,
-         "notes.txt: kansu の結果ファイルではありません / not a kansu report"},
+        {"plot notes.txt", 1, "notes.txt: kansu の結果ファイルではありません / not a kansu report"},
         {"plot missing.txt", 1, "missing.txt: ファイルを開けません / cannot open the file"},
         {"plot .", 1, ".: ファイルを開けません / cannot open the file"},
         {"plot out.txt --run 0", 2, "引数が正しくありません / invalid argument: 0"},
@@ -346,8 +346,9 @@ TEST(PlotScenario, APictureNotWrittenLeavesTheOldOne) {
 
 // Where a tick label stands along its axis (x for the x axis, else y); -1 when absent.
 double Label_Position(const std::string& svg, bool x_axis, const std::string& label) {
-    std::regex text(x_axis ? "<text x=\"([-0-9.]+)\" y=\"507.0\" text-anchor=\"middle\">" + label + "<"
-                           : "<text x=\"74.0\" y=\"([-0-9.]+)\" text-anchor=\"end\">" + label + "<");
+    std::regex text(x_axis
+                        ? "<text x=\"([-0-9.]+)\" y=\"507.0\" text-anchor=\"middle\">" + label + "<"
+                        : "<text x=\"74.0\" y=\"([-0-9.]+)\" text-anchor=\"end\">" + label + "<");
     std::smatch found;
     return std::regex_search(svg, found, text) ? std::stod(found[1]) : -1.0;
 }
@@ -361,11 +362,15 @@ TEST(PlotScenario, RangesGivenOnTheCommandLine) {
         std::vector<std::pair<std::string, double>> x_labels, y_labels;
         std::vector<const char*> absent;
     } cases[] = {
-        {"--yrange -5:5 --xrange -2:2", {{"-2.0", 80}, {"2.0", 770}}, {{"-4", 451}, {"4", 107}},
+        {"--yrange -5:5 --xrange -2:2",
+         {{"-2.0", 80}, {"2.0", 770}},
+         {{"-4", 451}, {"4", 107}},
          {">-3.0</text>"}},
         {"--yrange=-5:5 --xrange=-2:2", {{"-2.0", 80}, {"2.0", 770}}, {}, {}},
         // Given from high to low: mirrored.
-        {"--xrange 2:-2 --yrange=5:-5", {{"-2.0", 770}, {"2.0", 80}}, {{"-4", 107}, {"4", 451}},
+        {"--xrange 2:-2 --yrange=5:-5",
+         {{"-2.0", 770}, {"2.0", 80}},
+         {{"-4", 107}, {"4", 451}},
          {}},
         // An open side takes the data's limit (x runs from -3 to 3).
         {"--xrange 1: --yrange -5:5", {{"1.0", 80}, {"3.0", 770}}, {}, {">-1.0</text>"}},
@@ -374,14 +379,16 @@ TEST(PlotScenario, RangesGivenOnTheCommandLine) {
     };
     for (const RangeCase& c : cases) {
         SCOPED_TRACE(c.arguments);
-        ASSERT_EQ(session.RunWithArguments(std::string("plot out.txt ") + c.arguments, "").exit_status,
-                  0);
+        ASSERT_EQ(
+            session.RunWithArguments(std::string("plot out.txt ") + c.arguments, "").exit_status,
+            0);
         std::string svg = Kept_ForXmlCheck(session, "out.svg");
         for (const auto& label : c.x_labels)
             EXPECT_NEAR(Label_Position(svg, true, label.first), label.second, 0.05) << label.first;
         for (const auto& label : c.y_labels)
             EXPECT_NEAR(Label_Position(svg, false, label.first), label.second, 0.05) << label.first;
-        for (const char* absent : c.absent) EXPECT_EQ(svg.find(absent), std::string::npos) << absent;
+        for (const char* absent : c.absent)
+            EXPECT_EQ(svg.find(absent), std::string::npos) << absent;
     }
     // A range that leaves no point: an empty frame, the other axis over the whole data.
     const struct {
@@ -470,8 +477,9 @@ size_t Occurrences(const std::string& text, const std::string& part) {
 // formula line and fixed values of the report; a run of another mode gets a word.
 TEST(PlotScenario, MarksFromTheReportsFormula) {
     Session session;
-    ASSERT_EQ(session.Run("1\ntan(x)\nx(-6,6)[1200]\ntan.txt\n1\na*cos(x)\nx(-4,4)[400]\n0.3\n"
-                          "cos.txt\n3\ntht\ntht(0,3)\npolar.txt\n0\n")
+    ASSERT_EQ(session
+                  .Run("1\ntan(x)\nx(-6,6)[1200]\ntan.txt\n1\na*cos(x)\nx(-4,4)[400]\n0.3\n"
+                       "cos.txt\n3\ntht\ntht(0,3)\npolar.txt\n0\n")
                   .exit_status,
               0);
     struct MarkCase {
@@ -524,10 +532,12 @@ TEST(PlotScenario, EveryPointStaysInsideTheFrame) {
 
 TEST(PlotScenario, ScalesFollowTheRangeShownAndTheAspect) {
     Session session;
-    ASSERT_EQ(session.Run(kTyped.substr(0, kTyped.size() - 2) + "4\nt\nsin(t)\nt(0,100)[500]\npar.txt\n"
-                                   "3\n1\ntht(0,6.2832)[100]\npolar.txt\n0\n")
-                  .exit_status,
-              0);
+    ASSERT_EQ(
+        session
+            .Run(kTyped.substr(0, kTyped.size() - 2) + "4\nt\nsin(t)\nt(0,100)[500]\npar.txt\n"
+                                                       "3\n1\ntht(0,6.2832)[100]\npolar.txt\n0\n")
+            .exit_status,
+        0);
     // x^2-1 seen over 0.5..1.5 only: y ticks of -0.75..1.25, not of -1..3.
     ASSERT_EQ(session.RunWithArguments("plot out.txt --xrange 0.5:1.5", "").exit_status, 0);
     std::string svg = Kept_ForXmlCheck(session, "out.svg");

@@ -235,7 +235,8 @@ TEST(TableScenario, ConstantBoundsAndValues) {
          "table --digits 17 'sin(t)' 't(0,6.283185307179586)[6]'"},
         {"table --csv 'a*x' 'x(-sqrt(2),sqrt(2))[3]' a=1/3",
          "table --csv '0.3333333333333333*x' 'x(-1.4142135623730951,1.4142135623730951)[3]'"},
-        {"table --csv 'x' 'x(log(2,8)/10,L)[3]' L=e", "table --csv 'x' 'x(0.3,2.718281828459045)[3]'"},
+        {"table --csv 'x' 'x(log(2,8)/10,L)[3]' L=e",
+         "table --csv 'x' 'x(0.3,2.718281828459045)[3]'"},
         {"table --csv 'hyp(x,0.1)' 'x(0,1)[3]' --define 'hyp(a0,a1)=sqrt(a0^2+a1^2)'",
          "table --csv 'sqrt(x^2+0.1^2)' 'x(0,1)[3]'"},
     };
@@ -250,8 +251,8 @@ TEST(TableScenario, ConstantBoundsAndValues) {
         EXPECT_NE(plain.output, "");
     }
     Session session;
-    SessionResult result =
-        session.RunWithArguments("table --csv x 'x(-1.7976931348623157e308,1.7976931348623157e308)[3]'", "");
+    SessionResult result = session.RunWithArguments(
+        "table --csv x 'x(-1.7976931348623157e308,1.7976931348623157e308)[3]'", "");
     EXPECT_EQ(result.exit_status, 0);
     std::vector<std::vector<std::string>> rows = Csv_Fields(result.output);
     ASSERT_EQ(rows.size(), 5u);

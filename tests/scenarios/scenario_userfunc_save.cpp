@@ -176,10 +176,12 @@ TEST(EndOfRunScenario, TheSaveQuestion) {
          {{"bad.dat", kFRecordFile + "\x01\x02\x03"}},
          "-1\nSetUfList\nbad.dat\n1\n" + TypeEnroll("h", 1, "a0*3") + "0\n1\n1\nnew.dat\n",
          Start() +
-             AtPrompt(LoadAsked() +
-                      "関数を 1 個読み込みました。ファイルの残りのレコードは壊れているため読み込めません\n") +
+             AtPrompt(
+                 LoadAsked() +
+                 "関数を 1 個読み込みました。ファイルの残りのレコードは壊れているため読み込めません\n") +
              AtPrompt(Enrolled(1, "double h( a0 ) = a0*3")) + SaveQuestion() +
-             "保存ファイルのレコードが壊れているので、保存しませんでした。別の保存ファイルに保存してください\n" + SaveQuestion() + kAskPath,
+             "保存ファイルのレコードが壊れているので、保存しませんでした。別の保存ファイルに保存してください\n" +
+             SaveQuestion() + kAskPath,
          {{"bad.dat", kFRecordFile + "\x01\x02\x03"},
           {"new.dat", kFRecordFile + Record("h", 1, "a0*3")}}},
     };
@@ -198,8 +200,7 @@ std::string Recovery_PathShown(const std::string& session_path) {
     if (!WindowsProgram()) return session_path;
     const passwd* user = getpwuid(getuid());
     return std::string("C:\\users\\") + (user != nullptr ? user->pw_name : "root") +
-           "\\AppData\\Local\\kansu\\" +
-           std::filesystem::path(session_path).filename().string();
+           "\\AppData\\Local\\kansu\\" + std::filesystem::path(session_path).filename().string();
 }
 
 // Functions are never lost at the question: left unanswered (end of input), or
@@ -250,7 +251,10 @@ TEST(EndOfRunScenario, UnansweredOrDeclinedAfterARefusalKeepsARecoveryFile) {
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
     std::string said = Utf8(session.ReadFile("err.txt"));
     EXPECT_EQ(said.rfind("kansu: 保存されていない関数を回復ファイルに書き出せませんでした : "
-                         "/dev/null/kansu/kansu-recovery-", 0), 0u) << said;
+                         "/dev/null/kansu/kansu-recovery-",
+                         0),
+              0u)
+        << said;
     EXPECT_NE(said.find(".dat : Not a directory\n"), std::string::npos) << said;
 }
 
@@ -267,9 +271,10 @@ TEST(SaveScenario, AFirstSaveOntoWhatIsNoRegularFile) {
             session.Run(TypeEnroll("f", 1, "a0*2") + "-1\nSaveUsrfunc\nx.dat\n0\n2\n");
         EXPECT_TRUE(SameText(
             kEnrolledF +
-                AtPrompt(kAskPath +
-                         "通常のファイルではないので使えません。保存ファイルには通常のファイルを指定して"
-                         "ください\n") +
+                AtPrompt(
+                    kAskPath +
+                    "通常のファイルではないので使えません。保存ファイルには通常のファイルを指定して"
+                    "ください\n") +
                 SaveQuestion(),
             result.output));
     }
@@ -282,8 +287,9 @@ bool Run_Limited(Session& session, const std::string& limit, const std::string& 
                  SessionResult* result, const std::string& arguments = "") {
     if (WindowsProgram()) return false;
     const std::string shell = "sh -c 'ulimit " + limit + " && exec \"$@\"' sh";
-    const std::string probe = "cd '" + session.Dir() + "' && echo 0 | XDG_STATE_HOME=.kansu-state " +
-                              shell + " " + ProgramCommandLine() + " > /dev/null 2> .kansu-probe";
+    const std::string probe = "cd '" + session.Dir() +
+                              "' && echo 0 | XDG_STATE_HOME=.kansu-state " + shell + " " +
+                              ProgramCommandLine() + " > /dev/null 2> .kansu-probe";
     if (std::system(probe.c_str()) != 0 || !session.ReadFile(".kansu-probe").empty()) return false;
     *result = session.RunWithEnvironment(shell, arguments, typed, !arguments.empty());
     return true;

@@ -176,9 +176,11 @@ TEST(SignalScenario, UnsavedFunctionsGoToARecoveryFileNamedAtTheNextStart) {
         // Said once, at the next start; loading it is an ordinary SetUfList.
         SessionResult next = session.RunWithArguments(
             "", "-1\nSetUfList\n" + recovered[0] + "\n1\n-1\nShowUfList\n0\n1\n0\n2\n");
-        EXPECT_TRUE(SameText("前回の kansu は、保存されなかった関数を回復ファイルに残しました"
-                             " (SetUfList で読み込めます) : " + recovered[0] + "\n",
-                             next.error_output));
+        EXPECT_TRUE(
+            SameText("前回の kansu は、保存されなかった関数を回復ファイルに残しました"
+                     " (SetUfList で読み込めます) : " +
+                         recovered[0] + "\n",
+                     next.error_output));
         EXPECT_TRUE(SameText(Start() + AtPrompt(LoadAsked()) +
                                  AtPrompt(ListQuestions() + "double f( a0 ) = a0*2\n\n\n") +
                                  SaveQuestion(),
@@ -190,9 +192,11 @@ TEST(SignalScenario, UnsavedFunctionsGoToARecoveryFileNamedAtTheNextStart) {
 // Every recovery file is named once at the next start, however many runs left
 // one within the same second; many of them are counted instead.
 TEST(SignalScenario, EveryRecoveryFileIsNamedOnce) {
-    if (WindowsProgram()) GTEST_SKIP() << "the Windows program names its own folder of recovery files";
-    const std::string notice = "前回の kansu は、保存されなかった関数を回復ファイルに残しました"
-                               " (SetUfList で読み込めます) : ";
+    if (WindowsProgram())
+        GTEST_SKIP() << "the Windows program names its own folder of recovery files";
+    const std::string notice =
+        "前回の kansu は、保存されなかった関数を回復ファイルに残しました"
+        " (SetUfList で読み込めます) : ";
     // 0: a FIFO where the list of named files is kept; the start never waits on it.
     for (int count : {2, 5, 0}) {
         Session session;
@@ -209,9 +213,10 @@ TEST(SignalScenario, EveryRecoveryFileIsNamedOnce) {
             expected += notice + folder + name + "\n";
         }
         if (count > 3)
-            expected = "前回までの kansu は、保存されなかった関数を回復ファイル 5 "
-                       "個に残しました (SetUfList で読み込めます)。ディレクトリ : " +
-                       folder + "\n";
+            expected =
+                "前回までの kansu は、保存されなかった関数を回復ファイル 5 "
+                "個に残しました (SetUfList で読み込めます)。ディレクトリ : " +
+                folder + "\n";
         SessionResult first = session.RunWithArguments("", "0\n");
         EXPECT_TRUE(SameText(expected, first.error_output)) << count;
         EXPECT_TRUE(SameText(Start(), first.output)) << count;
@@ -244,18 +249,18 @@ TEST(SharedSaveFile, AFifoIsRefusedAtOnce) {
     int status = run.Wait(20);  // a regression that blocks fails here instead of hanging
     ASSERT_NE(status, -1) << "the run hung on the FIFO";
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_TRUE(
-        SameText(Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
-                     AtPrompt(LoadAsked() +
-                              "通常のファイルではないので使えません。保存ファイルには通常のファイルを"
-                              "指定してください\n") +
-                     AtPrompt(AskSaveFile() + ListQuestions() + NoSourceFile()) +
-                     AtPrompt(ListQuestions() + AskListFile() + "出力先の作成に失敗しました\n") +
-                     "計算したい式を入力してくださいな\n---------------------------------\n"
-                     "出力先のファイル名を入力してください(max79) :"
-                     "ファイル書き込みに失敗しました。\n" +
-                     ClosingRule() + MenuText() + SaveQuestion(),
-                 run.Output()));
+    EXPECT_TRUE(SameText(
+        Start() + AtPrompt(Enrolled(1, "double f( a0 ) = a0*2")) +
+            AtPrompt(LoadAsked() +
+                     "通常のファイルではないので使えません。保存ファイルには通常のファイルを"
+                     "指定してください\n") +
+            AtPrompt(AskSaveFile() + ListQuestions() + NoSourceFile()) +
+            AtPrompt(ListQuestions() + AskListFile() + "出力先の作成に失敗しました\n") +
+            "計算したい式を入力してくださいな\n---------------------------------\n"
+            "出力先のファイル名を入力してください(max79) :"
+            "ファイル書き込みに失敗しました。\n" +
+            ClosingRule() + MenuText() + SaveQuestion(),
+        run.Output()));
 }
 
 // ---- Several runs on one save file ----
@@ -403,7 +408,8 @@ TEST(SharedSaveFile, TwoRunsInAFolderThatCannotBeReadKeepBothFunctions) {
         {
             LiveRun first(session.Dir(), "first", as_nobody);
             LiveRun second(session.Dir(), "second", as_nobody);
-            for (auto [run, name] : {std::pair<LiveRun*, const char*>{&first, "xa"}, {&second, "xb"}})
+            for (auto [run, name] :
+                 {std::pair<LiveRun*, const char*>{&first, "xa"}, {&second, "xb"}})
                 run->Type("-1\nSetUfList\ns.dat\n0\n0\n" + TypeEnroll(name, 1, "a0*3") +
                           "-1\nSaveUsrfunc\n0\n");
             first.EndInput();

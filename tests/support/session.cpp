@@ -226,11 +226,12 @@ SessionResult Session::Launch(const std::string& input_redirect, const std::stri
     // Recovery files and their notice stay inside the session's folder; an
     // encoding, locale or evaluator chosen in the tester's environment
     // changes no expectation (a test sets the locale it needs).
-    std::string run = "env -u KANSU_ENCODING -u KANSU_MACHINE_CODE -u LC_ALL -u LC_CTYPE -u LANG "
-                      "XDG_STATE_HOME=" +
-                      ShellQuoted(dir_ + "/.kansu-state") + " " + assignments + " timeout 60 " +
-                      ProgramCommand() + " " + (Utf8Run() ? "--utf8 " : "") + arguments + " " +
-                      input_redirect + " > " + kOutputFile + " 2> " + kErrorFile;
+    std::string run =
+        "env -u KANSU_ENCODING -u KANSU_MACHINE_CODE -u LC_ALL -u LC_CTYPE -u LANG "
+        "XDG_STATE_HOME=" +
+        ShellQuoted(dir_ + "/.kansu-state") + " " + assignments + " timeout 60 " +
+        ProgramCommand() + " " + (Utf8Run() ? "--utf8 " : "") + arguments + " " + input_redirect +
+        " > " + kOutputFile + " 2> " + kErrorFile;
     std::string command =
         "cd " + ShellQuoted(dir_) + " && " + shell_words + " " + WithWindowsStateFolder(run);
     int status = std::system(command.c_str());
@@ -277,8 +278,9 @@ std::vector<std::string> Sorted_FileNames(const std::string& dir) {
 
 std::vector<std::string> Session::Files() const {
     std::vector<std::string> names = Sorted_FileNames(dir_);
-    names.erase(std::remove_if(names.begin(), names.end(),
-                               [](const std::string& name) { return name.rfind(".kansu-", 0) == 0; }),
-                names.end());
+    names.erase(
+        std::remove_if(names.begin(), names.end(),
+                       [](const std::string& name) { return name.rfind(".kansu-", 0) == 0; }),
+        names.end());
     return names;
 }

@@ -36,9 +36,9 @@ std::chrono::steady_clock::time_point Deadline() {
                               const std::vector<std::string>& environment, bool error_on_terminal) {
     setsid();
     int terminal = open(terminal_name.c_str(), O_RDWR);  // becomes the controlling terminal
-    int error_file = error_on_terminal ? terminal
-                                       : open(session.Path("stderr").c_str(),
-                                              O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int error_file = error_on_terminal
+                         ? terminal
+                         : open(session.Path("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (terminal < 0 || error_file < 0 || dup2(terminal, 0) < 0 || dup2(terminal, 1) < 0 ||
         dup2(error_file, 2) < 0 || chdir(session.Dir().c_str()) != 0)
         _exit(127);

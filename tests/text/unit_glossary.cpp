@@ -42,19 +42,21 @@ std::string Rejected(const std::string& text) {
         std::regex pattern(form.pattern);
         for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it) {
             size_t line_start = text.rfind('\n', it->position()) + 1;
-            found += it->str() + " (use " + form.instead + "): " +
-                     text.substr(line_start, text.find('\n', it->position()) - line_start) + "\n";
+            found += it->str() + " (use " + form.instead +
+                     "): " + text.substr(line_start, text.find('\n', it->position()) - line_start) +
+                     "\n";
         }
     }
     return found;
 }
 
 TEST(Glossary, EachRejectedFormIsFound) {
-    for (const char* text : {"ほかの実行が", "普通のファイル", "標準エラーに", "入力して下さい",
-                             "ユーザ関数", "計算結果の記録", "作業コピー", "書き足しました", "八つ", "一行",
-                             "10秒", "1個"})
+    for (const char* text :
+         {"ほかの実行が", "普通のファイル", "標準エラーに", "入力して下さい", "ユーザ関数",
+          "計算結果の記録", "作業コピー", "書き足しました", "八つ", "一行", "10秒", "1個"})
         EXPECT_NE(Rejected(text), "") << text;
-    EXPECT_EQ(Rejected("ほかの kansu が標準エラー出力に 1 行、8 個、3 つ、10 秒。ユーザ定義関数"), "");
+    EXPECT_EQ(Rejected("ほかの kansu が標準エラー出力に 1 行、8 個、3 つ、10 秒。ユーザ定義関数"),
+              "");
 }
 
 TEST(Glossary, NewerMessagesKeepToIt) {

@@ -1170,9 +1170,10 @@ TEST_F(SaveFile, ALoadSaysHowManyFunctionsItReadBeforeADamagedRecord) {
     Write("save.dat", FILE_ID + F_RECORD + G_RECORD.substr(0, 10));
     CoutCapture capture;
     ASSERT_EQ(Create_UFunctionTable(registry_, Path("save.dat").c_str(), 0), 1);
-    EXPECT_EQ(capture.Text(),
-              Cp932(PlatformText(
-                  "関数を 1 個読み込みました。ファイルの残りのレコードは壊れているため読み込めません\n")));
+    EXPECT_EQ(
+        capture.Text(),
+        Cp932(PlatformText(
+            "関数を 1 個読み込みました。ファイルの残りのレコードは壊れているため読み込めません\n")));
 }
 
 }  // namespace
@@ -1195,8 +1196,7 @@ TEST_F(SaveFile, AFileThatChangedSinceTheLoadIsLeftAsItIs) {
         bool as_user;
     };
     const Case cases[] = {
-        {"unreadable", [this] { chmod(Path("save.dat").c_str(), 0); },
-         UFUNC_WRITE_DENIED, true},
+        {"unreadable", [this] { chmod(Path("save.dat").c_str(), 0); }, UFUNC_WRITE_DENIED, true},
         {"no save file", [this] { Write("save.dat", "not a save file"); }, 0, false},
         {"a folder",
          [this] {
@@ -1204,8 +1204,8 @@ TEST_F(SaveFile, AFileThatChangedSinceTheLoadIsLeftAsItIs) {
              std::filesystem::create_directory(Path("save.dat"));
          },
          UFUNC_NOT_REGULAR, false},
-        {"the move refused", [] { g_safefile_calls.rename = Rename_Denied; },
-         UFUNC_WRITE_DENIED, false},
+        {"the move refused", [] { g_safefile_calls.rename = Rename_Denied; }, UFUNC_WRITE_DENIED,
+         false},
     };
     const SafeFileCalls real_calls = g_safefile_calls;
     for (const Case& c : cases) {
