@@ -96,7 +96,7 @@ void End_CancelledDialogue() {
 int End_AfterEvaluationError(const char* message) {
     std::cout << message << std::flush;
     Ask_SaveChanges(g_ufunc_list);
-    return 1;
+    return RUN_FAILED;
 }
 }  // namespace
 
@@ -165,12 +165,13 @@ int Run_Dialogue(const ShellSettings& settings) {
     // keeps its status 0. Functions lost with their recovery file end the run
     // with status 1.
     interrupted = interrupted || Program_EndRequested();
-    if (Termination_Signal() == 0 && question == QUESTION_LOST) return 1;
-    if (Termination_Signal() == 0) return interrupted && Output_IsTerminal() ? 128 + SIGINT : 0;
+    if (Termination_Signal() == 0 && question == QUESTION_LOST) return RUN_FAILED;
+    if (Termination_Signal() == 0)
+        return interrupted && Output_IsTerminal() ? RUN_BY_SIGNAL + SIGINT : RUN_ENDED;
     // A signal during the question cut its read short, which kept the
     // functions in a recovery file already.
     bool kept_or_lost = question == QUESTION_RECOVERED || question == QUESTION_LOST;
-    return kept_or_lost ? 128 + Termination_Signal() : End_BySignal(g_ufunc_list);
+    return kept_or_lost ? RUN_BY_SIGNAL + Termination_Signal() : End_BySignal(g_ufunc_list);
 }
 }  // namespace
 
@@ -182,7 +183,7 @@ int Kansu_Main(const ShellSettings& settings) {
         // functions go to a recovery file, as when a signal ends the run.
         std::cerr << Msg().OUT_OF_MEMORY_END << std::endl;
         if (g_ufunc_list.GetChangeFlag() != 0) Keep_InRecoveryFile(g_ufunc_list);
-        return 1;
+        return RUN_FAILED;
     }
 }
 

@@ -78,5 +78,5 @@ SaveQuestionEnd Ask_SaveChanges(UsrFuncArray& ufunc_list) {
 int End_BySignal(UsrFuncArray& ufunc_list) {
     // A save that succeeded while the signal came left nothing to recover.
     if (ufunc_list.GetChangeFlag() != 0) Keep_InRecoveryFile(ufunc_list);
-    return 128 + Termination_Signal();
+    return RUN_BY_SIGNAL + Termination_Signal();
 }

@@ -6,6 +6,11 @@
 
 class UsrFuncArray;
 
+// The dialogue's exit statuses.
+const int RUN_ENDED = 0;        // menu 0 or a number it does not list, end of input
+const int RUN_FAILED = 1;       // an evaluation error in a report, memory out, functions lost
+const int RUN_BY_SIGNAL = 128;  // + the signal's number
+
 // How the save question ended.
 enum SaveQuestionEnd {
     QUESTION_NOT_NEEDED,  // nothing was unsaved
