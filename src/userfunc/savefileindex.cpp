@@ -69,7 +69,7 @@ private:
             unsigned long length = Little_Endian32(pending_.data() + used);
             if (length < UFUNC_RECORD_MIN ||
                 length > static_cast<unsigned long>(file_end_ - position) ||
-                position > static_cast<long>(UINT32_MAX)) {
+                static_cast<long long>(position) > static_cast<long long>(UINT32_MAX)) {
                 Stop();
                 return;
             }

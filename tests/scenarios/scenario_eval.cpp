@@ -374,6 +374,10 @@ TEST(EvalScenario, ScriptCommandsSpeakTheLocalesEncoding) {
         {"LANG=C", "plot missing.txt", false, false, 1, "", kMissing},
     };
     for (const LocaleCase& c : cases) {
+        // On Windows the code page decides, not these variables.
+        bool by_locale_alone =
+            !c.option_given && c.environment.find("KANSU_ENCODING") == std::string::npos;
+        if (WindowsProgram() && by_locale_alone) continue;
         SCOPED_TRACE(c.environment + " " + c.arguments);
         bool utf8 = c.option_given || !Utf8Run() ? c.utf8 : true;
         auto encoded = [utf8](const std::string& text) {
