@@ -3,6 +3,7 @@
 
 #include "console/dialoguecancel.h"
 #include "console/interrupt.h"
+#include "progress/calcstop.h"
 #include "console/lineedit.h"
 #include "console/plaincancel.h"
 #include "app/main.h"

@@ -16,6 +16,7 @@
 #include "console/fullwidthhint.h"
 #include "console/inputkind.h"
 #include "console/interrupt.h"
+#include "progress/calcstop.h"
 #include "console/typednumber.h"
 #include "files/safefile.h"
 #include "modes/explicit.h"

@@ -8,7 +8,7 @@
 
 #include "commands/usrdefopr.h"
 #include "console/freshread.h"
-#include "console/interrupt.h"
+#include "progress/calcstop.h"
 #include "console/typednumber.h"
 #include "files/safefile.h"
 #include "text/messages.h"

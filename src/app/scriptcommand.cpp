@@ -12,6 +12,7 @@
 #include "app/scriptargs.h"
 #include "app/tablecommand.h"
 #include "console/interrupt.h"
+#include "progress/calcstop.h"
 #include "files/safefile.h"
 #include "report/parallelsweep.h"
 #include "report/reportfile.h"

@@ -7,7 +7,7 @@
 #include "app/scriptfailure.h"
 #include "app/reportencoding.h"
 #include "app/tablereport.h"
-#include "console/interrupt.h"
+#include "progress/calcstop.h"
 #include "files/appendlock.h"
 #include "files/safefile.h"
 #include "modes/modecommon.h"

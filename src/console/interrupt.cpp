@@ -1,11 +1,11 @@
 #include "console/interrupt.h"
 
-#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
 
 #include "console/dialoguecancel.h"
+#include "progress/calcstop.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -14,14 +14,8 @@
 #endif
 
 namespace {
-volatile std::sig_atomic_t calculation_depth = 0;
-// Read by the sweep's worker threads too: an atomic that never locks, which
-// a signal handler may set.
-std::atomic<int> calculation_interrupted{0};
-static_assert(std::atomic<int>::is_always_lock_free, "the handler sets it");
 volatile std::sig_atomic_t unsaved_work = 0;
 volatile std::sig_atomic_t end_requested = 0;
-volatile std::sig_atomic_t termination_signal = 0;
 void (*volatile signal_end_hook)() = nullptr;
 
 void End_ByDefaultAction(int signal_number) {
@@ -42,8 +36,7 @@ extern "C" void On_Termination(int signal_number) {
 }
 
 extern "C" void On_ScriptSignal(int signal_number) {
-    termination_signal = signal_number;
-    calculation_interrupted = 1;
+    Note_TerminationSignal(signal_number);
 #ifdef _WIN32
     std::signal(signal_number, On_ScriptSignal);
 #endif
@@ -77,17 +70,14 @@ void Install(int signal_number, void (*handler)(int)) {
 
 bool Record_Termination(int signal_number) {
     if (unsaved_work == 0) return true;
-    termination_signal = signal_number;
-    calculation_interrupted = 1;
+    Note_TerminationSignal(signal_number);
     end_requested = 1;
     return false;
 }
 
-int Termination_Signal() { return termination_signal; }
-
 bool Record_Interrupt() {
-    if (calculation_depth > 0) {
-        calculation_interrupted = 1;
+    if (Calculation_Running()) {
+        Interrupt_Calculation();
         return false;
     }
     if (Cancel_Dialogue()) return false;
@@ -133,14 +123,6 @@ void Install_ScriptSignalHandler() {
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
 }
-
-CalculationScope::CalculationScope() { calculation_depth = calculation_depth + 1; }
-CalculationScope::~CalculationScope() { calculation_depth = calculation_depth - 1; }
-
-bool Calculation_Interrupted() {
-    return calculation_interrupted.load(std::memory_order_relaxed) != 0;
-}
-void Clear_CalculationInterrupt() { calculation_interrupted = 0; }
 
 void Note_UnsavedWork(bool unsaved) { unsaved_work = unsaved ? 1 : 0; }
 bool Program_EndRequested() { return end_requested != 0; }

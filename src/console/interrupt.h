@@ -1,9 +1,11 @@
-// Ctrl-C (SIGINT), and the signals that end a run (SIGHUP, SIGTERM, SIGQUIT). Inside a calculation it only raises a flag that the sweeps
-// and sums poll, so the calculation ends and the menu comes back. At a prompt
-// of a dialogue that may be cancelled it cancels it (dialoguecancel.h). Elsewhere it
-// ends the program at once, unless unsaved user functions exist: then reads
-// are cut short (the handler is installed without SA_RESTART) and the shell
-// leaves its loop and asks the end-of-run save question.
+// Ctrl-C (SIGINT), and the signals that end a run (SIGHUP, SIGTERM, SIGQUIT).
+// Inside a calculation Ctrl-C only raises the flag that the sweeps and sums
+// poll (progress/calcstop.h), so the calculation ends and the menu comes back.
+// At a prompt of a dialogue that may be cancelled it cancels it
+// (dialoguecancel.h). Elsewhere it ends the program at once, unless unsaved
+// user functions exist: then reads are cut short (the handler is installed
+// without SA_RESTART) and the shell leaves its loop and asks the end-of-run
+// save question.
 #ifndef KANSU_INTERRUPT_H
 #define KANSU_INTERRUPT_H
 
@@ -18,22 +20,6 @@ void Set_SignalEndHook(void (*hook)());
 // leads to elsewhere). Nothing happens on other systems.
 void Set_ConsoleCloseHook(void (*hook)());
 
-// Marks the extent of a calculation; scopes may nest.
-class CalculationScope {
-public:
-    CalculationScope();
-    ~CalculationScope();
-    CalculationScope(const CalculationScope&) = delete;
-    CalculationScope& operator=(const CalculationScope&) = delete;
-};
-
-// How often loops poll: every INTERRUPT_POLL_MASK + 1 iterations.
-const long long INTERRUPT_POLL_MASK = 63;
-
-// Set by Ctrl-C inside a calculation; cleared by Clear_CalculationInterrupt.
-bool Calculation_Interrupted();
-void Clear_CalculationInterrupt();
-
 // Whether Ctrl-C outside a calculation must ask before ending (unsaved work).
 void Note_UnsavedWork(bool unsaved);
 // Set by Ctrl-C outside a calculation while unsaved work exists.
@@ -41,16 +27,14 @@ bool Program_EndRequested();
 // Makes standard input readable again after a read cut short by Ctrl-C.
 void Resume_InputAfterInterrupt();
 
-// SIGHUP, SIGTERM or SIGQUIT while unsaved work existed (0 when none came):
-// the run ends, a calculation in progress stops and pending reads are cut
-// short. Without unsaved work these signals end the program at once.
-int Termination_Signal();
 // Records a terminating signal as its handler does; true when the program is
-// to end at once. Tests call it directly.
+// to end at once. With unsaved work the run ends instead: a calculation in
+// progress stops, pending reads are cut short and Termination_Signal
+// (progress/calcstop.h) names the signal. Tests call it directly.
 bool Record_Termination(int signal_number);
 
 // The script commands (eval, table, plot): SIGINT, SIGTERM, SIGHUP and
-// SIGQUIT only record the signal (Termination_Signal) and stop the
+// SIGQUIT only record the signal (Note_TerminationSignal) and stop the
 // calculation, so that the command can give its output file back as it was
 // and end with status 128 + the signal number. A write beyond the file-size
 // limit fails (SIGXFSZ ignored) instead of ending the program.

@@ -15,7 +15,7 @@
 #include "eval/evallimits.h"
 #include "eval/evalnative.h"
 #include "formula/fmula.h"
-#include "console/progress.h"
+#include "progress/progress.h"
 
 class UsrFuncArray;
 

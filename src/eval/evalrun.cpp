@@ -7,8 +7,8 @@
 #include <cmath>
 
 #include "eval/evalprog.h"
-#include "console/interrupt.h"
-#include "console/progress.h"
+#include "progress/calcstop.h"
+#include "progress/progress.h"
 #include "formula/trigreduce.h"
 
 #if defined(__GNUC__) && !defined(KANSU_SWITCH_DISPATCH)

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "console/interrupt.h"
+#include "progress/calcstop.h"
 #include "files/appendlock.h"
 #include "files/safefile.h"
 #include "text/messages.h"

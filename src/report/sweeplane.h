@@ -16,7 +16,7 @@
 #include <string>
 
 #include "eval/evalprog.h"
-#include "console/interrupt.h"
+#include "progress/calcstop.h"
 #include "report/reportwriter.h"
 #include "report/sweeppoint.h"
 

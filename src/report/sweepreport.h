@@ -12,8 +12,8 @@
 
 #include <string>
 
-#include "console/interrupt.h"
-#include "console/progress.h"
+#include "progress/calcstop.h"
+#include "progress/progress.h"
 #include "eval/evalprog.h"
 #include "report/parallelsweep.h"
 #include "report/reportfile.h"

@@ -22,8 +22,7 @@
 #include "eval/evallisting.h"
 #include "eval/evalprog.h"
 #include "formula/fmulaopfc.h"
-#include "console/interrupt.h"
-#include "app/options.h"
+#include "progress/calcstop.h"
 #include "formula/symbol.h"
 #include "tree_walker.h"
 #include "userfunc/usrfunc.h"
@@ -272,27 +271,21 @@ TEST_F(CompiledEvaluator, ProgramsWithoutFlowRunStraight) {
     }
 }
 
-// KANSU_MACHINE_CODE=0 leaves every formula to the run loop; any other value,
-// or none, lets machine code be made where it can.
-TEST_F(CompiledEvaluator, MachineCodeTurnedOffFromTheEnvironment) {
+// Turned off, machine code leaves every formula to the run loop; allowed, it
+// is made where it can.
+TEST_F(CompiledEvaluator, MachineCodeCanBeTurnedOff) {
     Typed formula("3*x^2+2*x+1");
     ASSERT_NE(formula.root, nullptr);
     EvalProgram program(formula.root, g_ufunc_list);
-    std::ostringstream out;
-    CommandOptions none = Parse_Options(0, nullptr);
-    for (const char* value : {"0", "1", ""}) {
-        SCOPED_TRACE(value);
-        ASSERT_EQ(0, setenv("KANSU_MACHINE_CODE", value, 1));
-        ASSERT_EQ(-1, Apply_Options(none, out, out));
+    for (bool allowed : {false, true}) {
+        Allow_NativeCode(allowed);
         bool native = EvalMachine(program).Runs_Native();
 #if defined(__x86_64__) && defined(__linux__)
-        EXPECT_EQ(std::strcmp(value, "0") != 0, native);
+        EXPECT_EQ(allowed, native);
 #else
         EXPECT_FALSE(native);
 #endif
     }
-    unsetenv("KANSU_MACHINE_CODE");
-    ASSERT_EQ(-1, Apply_Options(none, out, out));
 }
 
 // A write of an argument cell that a later call writes again before anything
@@ -541,7 +534,7 @@ TEST_F(CompiledEvaluator, CtrlCEndsASumAsAnInterruption) {
         EvalOutcome outcome;
         {
             CalculationScope calculation;
-            Record_Interrupt();
+            Interrupt_Calculation();
             outcome = machine.Run(&value);
             Clear_CalculationInterrupt();
         }

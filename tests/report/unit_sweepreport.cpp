@@ -1,24 +1,28 @@
 // The report of a calculation run: how an evaluation ends, and a report that
-// ends at a failed evaluation or at Ctrl-C.
+// ends at a failed evaluation or at Ctrl-C; the points of a range and the
+// numbers written.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "console/consoleio.h"
 #include "formula/formulatext.h"
 #include "formula/crtbtree.h"
 #include "formula/fmulaopfc.h"
-#include "console/interrupt.h"
+#include "progress/calcstop.h"
 #include "text/messages.h"
 #include "report/parallelsweep.h"
+#include "report/reportwriter.h"
+#include "report/sweeppoint.h"
 #include "session.h"
 #include "report/sweepreport.h"
 #include "formula/symbol.h"
@@ -64,7 +68,7 @@ TEST(EvaluateProgram, OutcomeAndValue) {
         EvalOutcome outcome;
         {
             CalculationScope calculation;
-            if (c.interrupted) Record_Interrupt();
+            if (c.interrupted) Interrupt_Calculation();
             outcome = Evaluate_Program(machine, &value);
         }
         Clear_CalculationInterrupt();
@@ -111,7 +115,7 @@ RunResult Write_Squares(ReportFile& file, int end_at, EvalOutcome ending) {
     report.For_EachPoint(0.0, 4.0, 4, [&](double x) {
         x_cell = x;
         if (point_number++ == end_at) {
-            if (ending == EVAL_INTERRUPTED) Record_Interrupt();  // inside the sweep's scope
+            if (ending == EVAL_INTERRUPTED) Interrupt_Calculation();  // inside the sweep's scope
             report.Note(ending, "failed\n");
         }
         double value = formula.Value();
@@ -144,6 +148,31 @@ TEST_F(SweepReportTest, CtrlCEndsTheReportAndSaysSo) {
     EXPECT_EQ(Report(), "0=0\n");
     EXPECT_EQ(shown_.str(), Msg().CALCULATION_INTERRUPTED);
     EXPECT_FALSE(Calculation_Interrupted());
+}
+
+// Finite ends whose width overflows: every point is finite and between the
+// ends; an ordinary range keeps its points bit for bit.
+TEST(RangePoints, EveryPointOfFiniteEndsIsFinite) {
+    const double most = std::numeric_limits<double>::max();
+    for (int divisions : {1, 3, 7, 1000}) {
+        for (double sign : {1.0, -1.0}) {
+            SweepSpacing spacing(-sign * most, sign * most, divisions);
+            for (int i = 0; i <= divisions; ++i) {
+                double point = spacing.At(i);
+                EXPECT_TRUE(std::isfinite(point) && std::fabs(point) <= most)
+                    << divisions << " " << i;
+            }
+        }
+    }
+    SweepSpacing ordinary(0.1, 1.0 / 3.0, 7);
+    for (int i = 0; i <= 7; ++i) EXPECT_EQ(ordinary.At(i), i * ((1.0 / 3.0 - 0.1) / 7) + 0.1);
+}
+
+// A value that is not a number is written as nan, whatever its sign.
+TEST(ReportNumbers, NotANumberIsWrittenAsNan) {
+    char text[REPORT_NUMBER_SIZE];
+    for (double value : {std::nan(""), -std::nan("")})
+        EXPECT_EQ("nan", std::string(text, static_cast<size_t>(Format_ReportNumber(value, text))));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "console/progress.h"
+#include "progress/progress.h"
 
 #include <chrono>
 #include <climits>

@@ -1,8 +1,6 @@
-// The progress line on a fake clock, and the Ctrl-C flag as sweeps and sums
-// see it.
-#include "console/interrupt.h"
+// The progress line on a fake clock.
+#include "progress/progress.h"
 #include "text/messages.h"
-#include "console/progress.h"
 
 #include <gtest/gtest.h>
 
@@ -95,34 +93,6 @@ TEST(Progress, TermsOfASumAndDigitGroups) {
     const std::pair<long long, const char*> groups[] = {
         {0, "0"}, {999, "999"}, {1000, "1,000"}, {108003648, "108,003,648"}, {-12345, "-12,345"}};
     for (const auto& group : groups) EXPECT_EQ(Grouped_Digits(group.first), group.second);
-}
-
-// The handler's decision: inside a calculation a flag, outside the end (at
-// once, or after the save question when work is unsaved).
-TEST(Interrupt, WhatOneCtrlCDoes) {
-    struct Case {
-        bool inside, unsaved, ends_at_once, calculation_flag, end_flag;
-    } cases[] = {
-        {true, false, false, true, false},
-        {true, true, false, true, false},
-        {false, false, true, false, false},
-        {false, true, false, false, true},
-    };
-    for (const Case& c : cases) {
-        Note_UnsavedWork(c.unsaved);
-        bool ends;
-        if (c.inside) {
-            CalculationScope calculation;
-            ends = Record_Interrupt();
-        } else {
-            ends = Record_Interrupt();
-        }
-        EXPECT_EQ(ends, c.ends_at_once);
-        EXPECT_EQ(Calculation_Interrupted(), c.calculation_flag);
-        EXPECT_EQ(Program_EndRequested(), c.end_flag) << c.inside << c.unsaved;
-        Clear_CalculationInterrupt();
-    }
-    Note_UnsavedWork(false);
 }
 
 }  // namespace
