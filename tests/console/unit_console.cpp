@@ -12,13 +12,15 @@
 #include <vector>
 
 #include "formula/fmulaopfc.h"
-#include "app/main.h"
 #include "console/consoleio.h"
 #include "console/formulainput.h"
+#include "console/typednumber.h"
 #include "formula/formulatext.h"
 #include "userfunc/usrfunc.h"
-#include "modes/explicit.h"
+#include "halfwidth_twin.h"
 #include "session.h"
+#include "text/fullwidth.h"
+#include "text/messages.h"
 
 // The largest single allocation since it was last reset: reading must not grow
 // with the input.
@@ -386,6 +388,39 @@ TEST(FormulaHandOver, FailuresLeaveThePointerAndShowTheirMessage) {
     EXPECT_EQ(ended.result, 0);
     EXPECT_TRUE(ended.pointer_untouched);
     EXPECT_EQ(ended.shown, Cp932(std::string(FORMULA_PROMPT) + "入力失敗しました\n"));
+}
+
+// ---- Full-width numbers ----
+
+std::string Typed(const std::string& utf8, bool utf8_console) {
+    return utf8_console ? utf8 : Cp932(utf8);
+}
+
+// Numbers typed at the numeric prompts read as their half-width twins, in both
+// console encodings, and leave the same rest.
+TEST(FullWidth, NumbersAreReadAsTheirHalfWidthTwins) {
+    for (bool utf8 : {false, true}) {
+        Use_Utf8(utf8);
+        for (const char* text :
+             {"１２\n", "－１\n", "−３ｘ", "＋５　\n", "　\t\n　７", "１．５", "－",
+              "９９９９９９９９９９９", "", "ａ１", "表", "１表", "０ｘ"}) {
+            std::istringstream full(Typed(text, utf8)), half(Typed(HalfWidthTwin(text), utf8));
+            int full_value = 7, half_value = 7;
+            Read_TypedNumber(full, full_value);
+            half >> half_value;
+            EXPECT_EQ(full_value, half_value) << text;
+            EXPECT_EQ(full.rdstate(), half.rdstate()) << text;
+            Skip_TypedCharacter(full);
+            half.get();
+            full.clear();
+            half.clear();
+            EXPECT_EQ(Fold_FullWidth(Rest(full).c_str(), NUMBER_FORMS), Rest(half)) << text;
+        }
+        std::istringstream count(Typed("－１", utf8));
+        unsigned short arg_count = 0;
+        EXPECT_TRUE(Read_TypedNumber(count, arg_count) && arg_count == 65535);  // as -1 reads
+    }
+    Use_Utf8(false);
 }
 
 }  // namespace

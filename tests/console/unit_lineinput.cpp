@@ -1,11 +1,10 @@
 // The pieces of line editing that need no terminal: history, held prompts,
-// completion, when editing is used, and the encoding choice.
+// completion, and when editing is used.
 #include "console/completion.h"
 #include "console/heldprompt.h"
 #include "console/history.h"
 #include "console/lineedit.h"
 #include "text/messages.h"
-#include "app/options.h"
 #include "session.h"
 #include "userfunc/usrfunc.h"
 
@@ -122,36 +121,6 @@ TEST(LineEditing, OnlyOnATerminalThatCanMoveTheCursor) {
     for (const Case& c : cases)
         EXPECT_EQ(Terminal_CanEdit(c.wanted, c.input_terminal, c.output_terminal, c.term), c.edits)
             << c.wanted << c.input_terminal << c.output_terminal << (c.term ? c.term : "(unset)");
-}
-
-// An option wins over KANSU_ENCODING (the last option given); without either,
-// code page 932; an unknown value is named.
-TEST(Options, EncodingChoice) {
-    struct Case {
-        std::vector<const char*> words;
-        const char* variable;
-        bool utf8, complaint;
-    } cases[] = {
-        {{}, nullptr, false, false},
-        {{}, "utf-8", true, false},
-        {{}, "UTF8", true, false},
-        {{}, "cp932", false, false},
-        {{}, "latin1", false, true},
-        {{"--utf8"}, "cp932", true, false},
-        {{"--cp932"}, "utf-8", false, false},
-        {{"--utf8", "--cp932"}, nullptr, false, false},
-        {{"--cp932", "--utf8", "--no-edit"}, nullptr, true, false},
-    };
-    for (const Case& c : cases) {
-        std::vector<const char*> argv{"kansu"};
-        argv.insert(argv.end(), c.words.begin(), c.words.end());
-        CommandOptions options = Parse_Options(static_cast<int>(argv.size()), argv.data());
-        std::ostringstream complaint;
-        EXPECT_EQ(Utf8_Chosen(options, c.variable, complaint), c.utf8) << c.words.size();
-        EXPECT_EQ(complaint.str().empty(), !c.complaint) << complaint.str();
-        EXPECT_EQ(options.no_edit, c.words.size() == 3);
-        EXPECT_TRUE(options.unknown.empty());
-    }
 }
 
 }  // namespace

@@ -6,11 +6,15 @@
 #include <cstring>
 #include <initializer_list>
 #include <limits>
+#include <sstream>
 #include <string>
 
 #include "formula/rangetext.h"
 #include "formula/varinput.h"
-#include "report/sweeppoint.h"
+#include "halfwidth_twin.h"
+#include "session.h"
+#include "text/fullwidth.h"
+#include "text/messages.h"
 
 namespace {
 
@@ -311,22 +315,34 @@ TEST(RangeOnTheCommandLine, SplitsAtTheOuterPunctuation) {
     EXPECT_EQ(Split_RangeText(std::string(256, 'a') + "(0,1)", 255, &parts), RANGE_BAD_NAME);
 }
 
-// Finite ends whose width overflows: every point is finite and between the
-// ends; an ordinary range keeps its points bit for bit.
-TEST(RangePoints, EveryPointOfFiniteEndsIsFinite) {
-    const double most = std::numeric_limits<double>::max();
-    for (int divisions : {1, 3, 7, 1000}) {
-        for (double sign : {1.0, -1.0}) {
-            SweepSpacing spacing(-sign * most, sign * most, divisions);
-            for (int i = 0; i <= divisions; ++i) {
-                double point = spacing.At(i);
-                EXPECT_TRUE(std::isfinite(point) && std::fabs(point) <= most)
-                    << divisions << " " << i;
-            }
-        }
+std::string Typed(const std::string& utf8, bool utf8_console) {
+    return utf8_console ? utf8 : Cp932(utf8);
+}
+
+// Result, name, bounds and count of a range text, as one comparable text.
+std::string Parsed_Text(const std::string& text) {
+    Parsed parsed = Parse(text);
+    std::ostringstream out;
+    out << parsed.result << " " << parsed.name << " " << parsed.min_value << " "
+        << parsed.max_value << " " << parsed.steps;
+    return out.str();
+}
+
+// Full-width characters in a range text read as their half-width twins, in
+// both console encodings.
+TEST(FullWidth, RangeTextsAreReadAsTheirHalfWidthTwins) {
+    for (bool utf8 : {false, true}) {
+        Use_Utf8(utf8);
+        for (const char* text :
+             {"x（０，１）［１０］", "　x　y（－１．５，＋２）", "t(−１，１ｅ１)", "ｘ（０，１）",
+              "x(0,1)　［３］", "x（１，２）表［３］"})
+            EXPECT_EQ(Parsed_Text(Fold_RangeText(Typed(text, utf8).c_str())),
+                      Parsed_Text(Typed(HalfWidthTwin(text), utf8)))
+                << text;
+        // A digit in the name stays: x１ is no name of a formula.
+        EXPECT_EQ(Fold_RangeText(Typed("x１（１）", utf8).c_str()), Typed("x１(1)", utf8));
     }
-    SweepSpacing ordinary(0.1, 1.0 / 3.0, 7);
-    for (int i = 0; i <= 7; ++i) EXPECT_EQ(ordinary.At(i), i * ((1.0 / 3.0 - 0.1) / 7) + 0.1);
+    Use_Utf8(false);
 }
 
 }  // namespace

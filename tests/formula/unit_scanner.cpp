@@ -12,7 +12,8 @@
 #include "formula/ascarray.h"
 #include "formula/fmula.h"
 #include "formula/fmulaopfc.h"
-#include "userfunc/usrfunc.h"
+#include "formula/functionnames.h"
+#include "function_table.h"
 
 namespace {
 
@@ -52,6 +53,9 @@ struct Scan {
     }
 };
 
+// The user functions the scanner may call: none but in ScannerUserFunctions.
+const FunctionNames* known_functions = &No_FunctionNames();
+
 // Runs the scanner over an array of exactly capacity items, so that the sanitizer
 // build sees any write past its end.
 Scan Analyse(const std::string& text, int capacity) {
@@ -60,7 +64,7 @@ Scan Analyse(const std::string& text, int capacity) {
     scan.items.reset(new CompForm[capacity > 0 ? capacity : 1]);
     AscArray<double> no_summation;
     int item_count = Analysis_Formula(scan.items.get(), capacity, text.c_str(), &scan.error,
-                                      no_summation, g_ufunc_list);
+                                      no_summation, *known_functions);
     scan.result = item_count > 0 ? 1 : 0;
     scan.last_index = item_count - 1;
     return scan;
@@ -569,27 +573,15 @@ TEST(ScannerHostile, RandomTextsStayInsideTheirArrays) {
     }
 }
 
-// Calls of user functions, with functions registered for each test and removed after it.
+// Calls of user functions, with functions defined for each test and gone after it.
 class ScannerUserFunctions : public ::testing::Test {
 protected:
-    void SetUp() override {
-        g_ufunc_list.AddUFncElem("u", -1, 3, 8, "definition");
-        g_ufunc_list.AddUFncElem("f2", -1, 1, 8, "definition");
-        g_ufunc_list.AddUFncElem("g", -1, 0, 8, "definition");
-        g_ufunc_list.AddUFncElem("Sin", -1, 1, 8, "definition");
-        g_ufunc_list.AddUFncElem("h", -1, 1, 8, nullptr);  // registered, undefined
-    }
-    void TearDown() override { g_ufunc_list.DeleteAllObject(); }
+    void SetUp() override { known_functions = &defined_; }
+    void TearDown() override { known_functions = &No_FunctionNames(); }
+    FunctionTable defined_{{"u", 3}, {"f2", 1}, {"g", 0}, {"Sin", 1}};
 };
 
 const int UFN = KIND_USER_FUNCTION;
-
-TEST_F(ScannerUserFunctions, RegistryAnswersAsExpected) {
-    ASSERT_EQ(g_ufunc_list("u"), 2);
-    ASSERT_EQ(g_ufunc_list("g"), 2);
-    ASSERT_EQ(g_ufunc_list("h"), 1);
-    ASSERT_EQ(g_ufunc_list.PutArgNum("u"), 3);
-}
 
 TEST_F(ScannerUserFunctions, ThreeArguments) {
     Scan scan = Analyse("u(a,b,c)");

@@ -9,7 +9,8 @@
 
 #include "formula/crtbtree.h"
 #include "formula/fmulaopfc.h"
-#include "userfunc/usrfunc.h"
+#include "formula/formulatext.h"
+#include "function_table.h"
 
 namespace {
 
@@ -354,10 +355,12 @@ TEST(TreeFinder, ArgListSkipsCommasOfNestedCallsAndSigma) {
     EXPECT_EQ("u(g(1,2),sigma[k(1,3),k],x)", Shape(list.Build()));
 }
 
-// The same shapes from the items of the real scanner.
+// The same shapes from the items of the real scanner, which may call the
+// user functions f, g and k.
 std::string Scanned_Shape(const char* text) {
+    static const FunctionTable functions{{"f", 2}, {"g", 2}, {"k", 0}};
     CompForm* items = nullptr;
-    int item_count = Formula_Analysis(&items, text, g_ufunc_list);
+    int item_count = Analyse_FormulaText(&items, text, functions, ERROR_MESSAGE_ONLY);
     if (item_count == 0) return "not analysed";
     std::string shape = Shape(Build_Tree(items, item_count));
     delete[] items;
@@ -385,12 +388,8 @@ TEST(TreeFromScanner, ShapesOfAnalysedFormulas) {
 }
 
 TEST(TreeFromScanner, ShapesWithUserFunctions) {
-    ASSERT_EQ(1, g_ufunc_list.AddUFncElem("f", -1, 2, 8, "a0+a1"));
-    ASSERT_EQ(1, g_ufunc_list.AddUFncElem("g", -1, 2, 8, "a0*a1"));
-    ASSERT_EQ(1, g_ufunc_list.AddUFncElem("k", -1, 0, 8, "3"));
     EXPECT_EQ("f(g(1,2),3)", Scanned_Shape("f(g(1,2),3)"));
     EXPECT_EQ("(k()+f(1,(x*2)))", Scanned_Shape("k()+f(1,x*2)"));
-    g_ufunc_list.DeleteAllObject();
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <string>
 #include <utility>
 
-#include "app/main.h"
 #include "console/consoleio.h"
 #include "console/formulainput.h"
 #include "formula/formulatext.h"

@@ -184,6 +184,23 @@ TEST_F(Registry, LookupsOfUnregisteredNamesAreNeutral) {
     EXPECT_EQ(registry_.PutArgNum("g"), 2);
 }
 
+// The scanner's question: only a function with a definition may be called,
+// with its own argument count.
+TEST_F(Registry, DefinedFunctionsAnswerTheScanner) {
+    registry_.AddUFncElem("u", -1, 3, 8, "a0+a1*a2");
+    registry_.AddUFncElem("h", -1, 1, 8, nullptr);  // registered, undefined
+    EXPECT_EQ(registry_.DefinedArgNum("u"), 3);
+    EXPECT_EQ(registry_.DefinedArgNum("h"), -1);
+    EXPECT_EQ(registry_.DefinedArgNum("k"), -1);
+    CoutCapture capture;
+    for (const char* text : {"u(x,1,2)", "h(x)", "k(x)"}) {
+        CompForm* items = nullptr;
+        int item_count = Formula_Analysis(&items, text, registry_);
+        delete[] items;
+        EXPECT_EQ(item_count > 0, text[0] == 'u') << text;
+    }
+}
+
 TEST_F(Registry, AccFilePosGivesTheEntryFieldOrMinusTwoOnEveryCall) {
     registry_.AddUFncElem("g", -1, 1, 8, nullptr);
     registry_.AccFilePos("g") = 99;
