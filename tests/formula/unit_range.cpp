@@ -323,8 +323,8 @@ std::string Typed(const std::string& utf8, bool utf8_console) {
 std::string Parsed_Text(const std::string& text) {
     Parsed parsed = Parse(text);
     std::ostringstream out;
-    out << parsed.result << " " << parsed.name << " " << parsed.min_value << " "
-        << parsed.max_value << " " << parsed.steps;
+    out << parsed.result << " " << parsed.name << " " << parsed.min_value << " " << parsed.max_value
+        << " " << parsed.steps;
     return out.str();
 }
 

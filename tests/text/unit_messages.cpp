@@ -3,7 +3,6 @@
 #include "session.h"
 
 #include <string>
-#include <vector>
 
 namespace {
 
