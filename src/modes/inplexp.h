@@ -28,8 +28,8 @@ int Input_RangeInplicit(char* operand_label, double* min_value, double* max_valu
 // variable was named for both, which makes no curve: the message is shown.
 int Distinct_ImplicitNames(const NameBuffer* operand_label);
 
-// 0 for a formula without variables (nothing asked); else
-// Input_OperandValue2 and 1.
+// 0 for a formula without variables (nothing asked); else asks as
+// Input_OperandValue2 does and returns 1.
 int Input_OperandFixValue(FormulaArgument& formula, NameBuffer* operand_label, int oprlbl_count);
 // Asks the value of every variable that is none of the first oprlbl_count
 // (at most two) named entries.
