@@ -4,7 +4,7 @@
 #include <climits>
 #include <iostream>
 
-#include "app/formulaargument.h"
+#include "formula/formulaargument.h"
 #include "commands/usrdefopr.h"
 #include "formula/formulatext.h"
 #include "text/messages.h"
@@ -67,7 +67,7 @@ bool Check_Formula(const std::string& formula, int count, const std::string& whe
     int item_count =
         Analyse_FormulaText(&items, formula.c_str(), g_ufunc_list, ERROR_SILENT, &fault);
     if (item_count == 0) {
-        std::string unknown = Unknown_FunctionAt(formula.c_str(), fault);
+        std::string unknown = Unknown_FunctionAt(formula.c_str(), fault, g_ufunc_list);
         std::cout << where;
         if (!unknown.empty()) {
             std::cout << unknown << Msg().SCRIPT_NO_SUCH_FUNCTION;

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/formulaargument.h"
+#include "app/argumentvalues.h"
 #include "app/scriptfailure.h"
 #include "report/sweepreport.h"
 #include "text/messages.h"
@@ -22,7 +22,7 @@ enum LineOutcome {
 // One formula's value, evaluated as the explicit report evaluates it.
 LineOutcome Eval_Formula(const std::string& text, const VariableValues& values, std::ostream& out) {
     FormulaArgument formula;
-    if (!formula.Analyse(text, g_ufunc_list) || !formula.Assign(values, nullptr, nullptr))
+    if (!Analyse_Argument(formula, text) || !formula.Assign(values, nullptr, nullptr))
         return LINE_REFUSED;
     SweepReport report(out, g_ufunc_list);
     double value = ReportFormula(report, formula.the_root, Msg().EVALUATION_ERROR).Value();

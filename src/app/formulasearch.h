@@ -3,7 +3,7 @@
 #ifndef KANSU_APP_FORMULASEARCH_H
 #define KANSU_APP_FORMULASEARCH_H
 
-#include "app/formulaargument.h"
+#include "formula/formulaargument.h"
 #include "report/sweepreport.h"
 #include "roots/findings.h"
 

@@ -4,7 +4,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "app/formulaargument.h"
+#include "app/argumentvalues.h"
 #include "app/formulasearch.h"
 #include "userfunc/usrfunc.h"
 
@@ -59,7 +59,7 @@ bool Find_CurveMarks(const MarkedRun& run, std::vector<CurveMark>* marks) {
     FormulaArgument formula;
     VariableValues values;
     if (run.divisions > INT_MAX || !Read_FixedValues(run.fixed_values, &values) ||
-        !formula.Analyse(run.formula, g_ufunc_list))
+        !Analyse_Argument(formula, run.formula))
         return false;
     const char* name = Varying_Name(formula, values);
     if (name == nullptr || !formula.Assign(values, name, nullptr)) return false;

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "app/formulaargument.h"
+#include "app/argumentvalues.h"
 #include "app/formulasearch.h"
 #include "text/messages.h"
 #include "userfunc/usrfunc.h"
@@ -35,7 +35,7 @@ struct RootsInput {
     SearchGrid grid{0.0, 0.0, ROOTS_DEFAULT_DIVISIONS};
 
     bool Read(const ScriptOptions& options, const VariableValues& values) {
-        if (!formula.Analyse(options.texts[0], g_ufunc_list) ||
+        if (!Analyse_Argument(formula, options.texts[0]) ||
             !Read_RangeText(options.texts[1], values, name, &grid.min_value, &grid.max_value,
                             &grid.step_number))
             return false;

@@ -27,8 +27,7 @@ struct RangeText {
 class ExplicitTable : public TableReport {
 public:
     bool Prepare(const std::vector<std::string>& texts, const VariableValues& values) {
-        if (!formula_.Analyse(texts[0], g_ufunc_list) || !range_.Read(texts[1], values))
-            return false;
+        if (!Analyse_Argument(formula_, texts[0]) || !range_.Read(texts[1], values)) return false;
         if (range_.name[0] != '\0' && !formula_.Has(range_.name)) {
             std::cout << Msg().EXPLICIT_NO_SUCH_NAME;
             return false;
@@ -53,7 +52,7 @@ private:
 class PolarTable : public TableReport {
 public:
     bool Prepare(const std::vector<std::string>& texts, const VariableValues& values) {
-        if (!formula_.Analyse(texts[0], g_ufunc_list)) return false;
+        if (!Analyse_Argument(formula_, texts[0])) return false;
         if (texts[1].empty()) {
             std::cout << Msg().POLAR_NO_VARIABLE << std::endl;
             return false;
@@ -77,15 +76,10 @@ private:
     RangeText range_;
 };
 
-ParamFormula Param_Formula(FormulaArgument& formula) {
-    return ParamFormula{formula.line_array, &formula.array, formula.copy_label.get(),
-                        formula.count_current, formula.the_root};
-}
-
 class ParamTable : public TableReport {
 public:
     bool Prepare(const std::vector<std::string>& texts, const VariableValues& values) {
-        if (!x_.Analyse(texts[0], g_ufunc_list) || !y_.Analyse(texts[1], g_ufunc_list) ||
+        if (!Analyse_Argument(x_, texts[0]) || !Analyse_Argument(y_, texts[1]) ||
             !range_.Read(texts[2], values))
             return false;
         // Formulas without variables: the dialogue asks no parameter.
@@ -116,7 +110,7 @@ private:
 class ImplicitTable : public TableReport {
 public:
     bool Prepare(const std::vector<std::string>& texts, const VariableValues& values) {
-        if (!formula_.Analyse(texts[0], g_ufunc_list)) return false;
+        if (!Analyse_Argument(formula_, texts[0])) return false;
         if (formula_.count_current == 0) {
             std::cout << Msg().IMPLICIT_NO_VARIABLES;
             return false;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/formulaargument.h"
+#include "app/argumentvalues.h"
 #include "app/scriptargs.h"
 #include "report/sweepreport.h"
 

@@ -10,14 +10,11 @@
 #include "formula/formulatext.h"
 #include "text/messages.h"
 
-namespace {
-const int FORMULA_LINE_SIZE = 256;
-}  // namespace
-
-int Read_And_Analyse(CompForm** the_formlist, char* line_array, bool eof_newline,
+int Read_And_Analyse(FormulaArgument& formula, bool eof_newline,
                      const FunctionNames& function_names) {
     InputKindScope kind(InputKind::Formula);
-    if (Input_Formula(std::cin, line_array, FORMULA_LINE_SIZE) == nullptr) {
+    char* line_array = formula.line_array;
+    if (Input_Formula(std::cin, line_array, sizeof formula.line_array) == nullptr) {
         line_array[0] = '\0';
         if (Dialogue_Cancelled()) return 0;
         if (eof_newline) std::cout << std::endl;
@@ -25,17 +22,14 @@ int Read_And_Analyse(CompForm** the_formlist, char* line_array, bool eof_newline
         return 0;
     }
     int fault_position = -1;
-    int item_count = Analyse_FormulaText(the_formlist, line_array, function_names,
-                                         ERROR_WITH_POSITION, &fault_position);
-    if (item_count > 0) return item_count;
+    if (formula.Analyse_Line(function_names, ERROR_WITH_POSITION, &fault_position)) return 1;
     Hint_HalfWidth(line_array, false);
     // The next formula prompt offers the text again, to be mended where it failed.
     Offer_ForMending(InputKind::Formula, line_array, fault_position);
     return 0;
 }
 
-int Analysis_InputFormula(CompForm** the_formlist, char* line_array,
-                          const FunctionNames& function_names) {
+int Analysis_InputFormula(FormulaArgument& formula, const FunctionNames& function_names) {
     std::cout << Msg().FORMULA_PROMPT;
-    return Read_And_Analyse(the_formlist, line_array, false, function_names);
+    return Read_And_Analyse(formula, false, function_names);
 }

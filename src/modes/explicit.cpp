@@ -1,17 +1,34 @@
 #include "modes/explicit.h"
 
+#include <iostream>
+
+#include "console/consoleio.h"
+#include "console/dialoguecancel.h"
 #include "console/formulainput.h"
-#include "formula/crtbtree.h"
-#include "formula/symbol.h"
+#include "console/inputkind.h"
+#include "text/messages.h"
 #include "userfunc/usrfunc.h"
 
-template int Input_RangeValue<double>(AscArray<double>&, char*, double*, double*, int*);
-template void Input_OperandValue<double>(AscArray<double>&, char*, char (*)[256], int*);
-template RunResult OutPut_ToFile<double>(AscArray<double>&, const char*, const char*, char (*)[256],
-                                         int, int, double, double, CompForm*, UsrFuncArray&);
-template RunResult OutPut_ToFile_FxVar<double>(AscArray<double>&, const char*, char (*)[256], int,
-                                               CompForm*, UsrFuncArray&);
+int Input_RangeValue(AscArray<double>& array, char* operand_label, double* min_value,
+                     double* max_value, int* step_num) {
+    std::cout << Msg().EXPLICIT_RANGE_PROMPT;
+    char range_line[RANGE_LINE_SIZE];
+    InputKindScope kind(InputKind::Range);
+    if (Input_Line(std::cin, range_line, RANGE_LINE_SIZE) == 0) return Dialogue_Cancelled() ? 0 : 1;
+    if (Parse_RangeLine(range_line, operand_label, min_value, max_value, step_num) == 0) return 0;
+    if (array(operand_label) == 0) {
+        std::cout << Msg().EXPLICIT_NO_SUCH_NAME;
+        return 0;
+    }
+    std::cout << std::endl;
+    return 1;
+}
 
+void Input_OperandValue(FormulaArgument& formula, const char* operand_label) {
+    Input_Operand(formula, operand_label);
+}
+
+namespace {
 void Write_VaryingResults(SweepReport& report, AscArray<double>& array, const char* line_array,
                           const char* operand_label, NameBuffer* copy_label, int count_current,
                           int step_number, double min_value, double max_value, CompForm* the_root) {
@@ -53,6 +70,7 @@ void Write_NoVarResults(SweepReport& report, const char* line_array, CompForm* t
     double value = ReportFormula(report, the_root, Msg().EVALUATION_ERROR).Value();
     report.Out() << line_array << "=" << NumText(value) << "\n";
 }
+}  // namespace
 
 void Write_ExplicitResults(SweepReport& report, const ExplicitRun& run) {
     if (run.copy_label == nullptr)
@@ -66,59 +84,26 @@ void Write_ExplicitResults(SweepReport& report, const ExplicitRun& run) {
                              run.the_root);
 }
 
-RunResult OutPut_ToFileNoVar(const char* line_array, CompForm* the_root, UsrFuncArray& ufunc_list) {
-    ReportFile output_stream;
-    if (Open_ReportFile(output_stream) == 0) return RunResult();
-    SweepReport report(output_stream, ufunc_list);
-    Write_NoVarResults(report, line_array, the_root);
-    return report.Close();
-}
-
-namespace {
-// The report variant for what the dialogue gave: no variable, all fixed, or one varying.
-RunResult Write_ExplicitReport(const ExplicitRun& run, UsrFuncArray& ufunc_list) {
-    if (run.copy_label == nullptr)
-        return OutPut_ToFileNoVar(run.form_array, run.the_root, ufunc_list);
-    if (run.operand_label[0] == '\0')
-        return OutPut_ToFile_FxVar(*run.array, run.form_array, run.copy_label, run.count_current,
-                                   run.the_root, ufunc_list);
-    return OutPut_ToFile(*run.array, run.form_array, run.operand_label, run.copy_label,
-                         run.count_current, run.step_number, run.min_value, run.max_value,
-                         run.the_root, ufunc_list);
-}
-}  // namespace
-
 RunResult FnCalc_Explicit(UsrFuncArray& ufunc_list) {
-    CompForm* the_formlist = nullptr;
-    char form_array[NAME_SIZE] = {};
-    int item_count = Analysis_InputFormula(&the_formlist, form_array, ufunc_list);
-    if (item_count == 0) return RunResult();
-
-    AscArray<double> array;
-    Create_SymbolTable(the_formlist, item_count, array);
-    int elem_number = 0;
-    array.CountElem(&elem_number);
+    FormulaArgument formula;
+    if (Analysis_InputFormula(formula, ufunc_list) == 0) return RunResult();
 
     char operand_label[NAME_SIZE] = {};
     double min_value = 0.0;
     double max_value = 0.0;
     int step_number = 100;
-    NameBuffer* copy_label = nullptr;
-    int count_current = 0;
-    if (elem_number > 0) {
-        if (Input_RangeValue(array, operand_label, &min_value, &max_value, &step_number) == 0) {
-            delete[] the_formlist;
+    if (formula.count_current > 0) {
+        if (!Input_RangeValue(formula.array, operand_label, &min_value, &max_value, &step_number))
             return RunResult();
-        }
-        copy_label = new NameBuffer[elem_number];
-        Input_OperandValue(array, operand_label, copy_label, &count_current);
+        Input_OperandValue(formula, operand_label);
     }
 
-    CompForm* the_root = Build_Tree(the_formlist, item_count);
-    ExplicitRun run{form_array,  &array,    operand_label, copy_label, count_current,
-                    step_number, min_value, max_value,     the_root};
-    RunResult result = Write_ExplicitReport(run, ufunc_list);
-    delete[] copy_label;
-    delete[] the_formlist;
-    return result;
+    ReportFile output_stream;
+    if (Open_ReportFile(output_stream) == 0) return RunResult();
+    SweepReport report(output_stream, ufunc_list);
+    ExplicitRun run{formula.line_array,    &formula.array, operand_label, formula.copy_label.get(),
+                    formula.count_current, step_number,    min_value,     max_value,
+                    formula.the_root};
+    Write_ExplicitResults(report, run);
+    return report.Close();
 }

@@ -2,13 +2,10 @@
 
 #include <cstring>
 #include <iostream>
-#include <memory>
 
-#include "formula/crtbtree.h"
 #include "console/consoleio.h"
 #include "console/formulainput.h"
 #include "text/messages.h"
-#include "formula/symbol.h"
 #include "userfunc/usrfunc.h"
 
 namespace {
@@ -47,44 +44,38 @@ void Write_GridPoint(ReportWriter& out, double x_value, double y_value, double r
 }  // namespace
 
 RunResult FnCalc_Inplicit(UsrFuncArray& ufunc_list) {
-    char line_array[NAME_SIZE] = "";
     NameBuffer operand_label[2] = {"", ""};
     InplicitRanges ranges;
 
     std::cout << Msg().IMPLICIT_FORMULA_PROMPT;
-    CompForm* raw_formlist = nullptr;
-    int item_count = Analysis_InputInplicit(&raw_formlist, line_array, ufunc_list);
-    if (item_count == 0) return RunResult();
-    std::unique_ptr<CompForm[]> the_formlist(raw_formlist);
-    AscArray<double> array;
-    Create_SymbolTable(raw_formlist, item_count, array);
-    int elem_number = 0;
-    array.CountElem(&elem_number);
-    if (elem_number == 0) {
+    FormulaArgument formula;
+    if (Analysis_InputInplicit(formula, ufunc_list) == 0) return RunResult();
+    if (formula.count_current == 0) {
         std::cout << Msg().IMPLICIT_NO_VARIABLES;
         return RunResult();
     }
 
-    int variab_kind = Ask_BothRanges(operand_label, ranges, array);
+    int variab_kind = Ask_BothRanges(operand_label, ranges, formula.array);
     if (variab_kind < 0) return RunResult();
     if (variab_kind == 0) {
         std::cout << Msg().IMPLICIT_NONE_CHOSEN;
         return RunResult();
     }
-
-    NameBuffer* raw_label = nullptr;
-    int count_current = 0;
-    Input_OperandFixValue(array, &raw_label, &count_current, operand_label, 2);
-    std::unique_ptr<NameBuffer[]> copy_label(raw_label);
-    CompForm* the_root = Build_Tree(raw_formlist, item_count);
+    Input_OperandFixValue(formula, operand_label, 2);
 
     ReportFile output_stream;
-    if (SaveInpInfo_To_File(output_stream, line_array, array, raw_label, operand_label,
-                            count_current) == 0)
+    if (SaveInpInfo_To_File(output_stream, formula.line_array, formula.array,
+                            formula.copy_label.get(), operand_label, formula.count_current) == 0)
         return RunResult();
     SweepReport report(output_stream, ufunc_list);
-    InplicitRun run{line_array,    &array,      raw_label, count_current,
-                    operand_label, variab_kind, ranges,    the_root};
+    InplicitRun run{formula.line_array,
+                    &formula.array,
+                    formula.copy_label.get(),
+                    formula.count_current,
+                    operand_label,
+                    variab_kind,
+                    ranges,
+                    formula.the_root};
     Write_InplicitResults(report, run);
     return report.Close();
 }
@@ -109,9 +100,8 @@ void Write_InplicitReport(SweepReport& report, const InplicitRun& run) {
     Write_InplicitResults(report, run);
 }
 
-int Analysis_InputInplicit(CompForm** the_formlist, char* line_array,
-                           const FunctionNames& function_names) {
-    return Read_And_Analyse(the_formlist, line_array, true, function_names);
+int Analysis_InputInplicit(FormulaArgument& formula, const FunctionNames& function_names) {
+    return Read_And_Analyse(formula, true, function_names);
 }
 
 int Input_RangeInplicit(char* operand_label, double* min_value, double* max_value, int* step_number,
@@ -140,15 +130,16 @@ int Distinct_ImplicitNames(const NameBuffer* operand_label) {
     return 0;
 }
 
-int Input_OperandFixValue(AscArray<double>& array, NameBuffer** copy_label, int* count_current,
-                          NameBuffer* operand_label, int oprlbl_count) {
-    *count_current = 0;
-    int elem_number = 0;
-    array.CountElem(&elem_number);
-    if (elem_number == 0) return 0;
-    *copy_label = new NameBuffer[elem_number];
-    Input_OperandValue2<double>(array, operand_label, oprlbl_count, *copy_label, count_current);
+int Input_OperandFixValue(FormulaArgument& formula, NameBuffer* operand_label, int oprlbl_count) {
+    if (formula.count_current == 0) return 0;
+    Input_OperandValue2(formula, operand_label, oprlbl_count);
     return 1;
+}
+
+void Input_OperandValue2(FormulaArgument& formula, NameBuffer* operand_label, int oprlbl_count) {
+    Ask_FixedValues(formula.array, formula.copy_label.get(), formula.count_current,
+                    oprlbl_count > 0 ? operand_label[0] : nullptr,
+                    oprlbl_count > 1 ? operand_label[1] : nullptr);
 }
 
 int SaveInpInfo_To_File(ReportFile& output_stream, const char* line_array, AscArray<double>& array,

@@ -2,10 +2,9 @@
 #ifndef KANSU_INPLEXP_H
 #define KANSU_INPLEXP_H
 
-#include <fstream>
-
 #include "formula/ascarray.h"
 #include "formula/fmula.h"
+#include "formula/formulaargument.h"
 #include "formula/functionnames.h"
 #include "modes/modecommon.h"
 #include "report/sweepreport.h"
@@ -16,10 +15,9 @@ class UsrFuncArray;
 // the result, for the shell to show.
 RunResult FnCalc_Inplicit(UsrFuncArray& ufunc_list);
 
-// Formula input without a prompt; at end of input a line end comes first. The
-// number of items stored through the_formlist, 0 when none.
-int Analysis_InputInplicit(CompForm** the_formlist, char* line_array,
-                           const FunctionNames& function_names);
+// Formula input without a prompt; at end of input a line end comes first. 1
+// when accepted, 0 when not.
+int Analysis_InputInplicit(FormulaArgument& formula, const FunctionNames& function_names);
 
 // Reads one range line: 1 name accepted; 2 empty line (the name is emptied);
 // 0 refused, with the message shown.
@@ -30,20 +28,12 @@ int Input_RangeInplicit(char* operand_label, double* min_value, double* max_valu
 // variable was named for both, which makes no curve: the message is shown.
 int Distinct_ImplicitNames(const NameBuffer* operand_label);
 
-// 0 for an empty table (nothing made or asked); else makes the name list, asks
-// the values of the variables not named in operand_label and returns 1.
-int Input_OperandFixValue(AscArray<double>& array, NameBuffer** copy_label, int* count_current,
-                          NameBuffer* operand_label, int oprlbl_count);
-
-// Lists the table's names into copy_label and asks the value of every variable
-// that is none of the first oprlbl_count (at most two) named entries.
-template <class T>
-void Input_OperandValue2(AscArray<T>& array, NameBuffer* operand_label, int oprlbl_count,
-                         NameBuffer* copy_label, int* count_current) {
-    List_AndAskValues(array, copy_label, count_current,
-                      oprlbl_count > 0 ? operand_label[0] : nullptr,
-                      oprlbl_count > 1 ? operand_label[1] : nullptr);
-}
+// 0 for a formula without variables (nothing asked); else asks as
+// Input_OperandValue2 does and returns 1.
+int Input_OperandFixValue(FormulaArgument& formula, NameBuffer* operand_label, int oprlbl_count);
+// Asks the value of every variable that is none of the first oprlbl_count
+// (at most two) named entries.
+void Input_OperandValue2(FormulaArgument& formula, NameBuffer* operand_label, int oprlbl_count);
 
 int SaveInpInfo_To_File(ReportFile& output_stream, const char* line_array, AscArray<double>& array,
                         NameBuffer* copy_label, NameBuffer* operand_label, int count_current);

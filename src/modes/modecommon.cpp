@@ -69,27 +69,11 @@ void Ask_FixedValues(AscArray<double>& array, NameBuffer* copy_label, int count,
     }
 }
 
-void List_AndAskValues(AscArray<double>& array, NameBuffer* copy_label, int* count,
-                       const char* excluded1, const char* excluded2) {
-    *count = 0;
-    array.CopyLabelAll(copy_label, count);
-    Ask_FixedValues(array, copy_label, *count, excluded1, excluded2);
-}
-
-int Input_Operand(AscArray<double>& array, NameBuffer** copy_label, char* operand_label,
-                  int* count_current) {
-    *count_current = 0;
-    int elem_number = Count_Variables(array);
-    if (elem_number == 0) return 0;
-    *copy_label = new NameBuffer[elem_number];
-    List_AndAskValues(array, *copy_label, count_current, operand_label, nullptr);
+int Input_Operand(FormulaArgument& formula, const char* operand_label) {
+    if (formula.count_current == 0) return 0;
+    Ask_FixedValues(formula.array, formula.copy_label.get(), formula.count_current, operand_label,
+                    nullptr);
     return 1;
-}
-
-int Count_Variables(AscArray<double>& array) {
-    int count = 0;
-    array.CountElem(&count);
-    return count;
 }
 
 int Count_OtherNames(NameBuffer* copy_label, int count, const char* excluded1,

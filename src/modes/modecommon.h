@@ -7,16 +7,14 @@
 
 #include "formula/ascarray.h"
 #include "formula/fmula.h"
+#include "formula/formulaargument.h"
 #include "report/reportfile.h"
 #include "report/reportwriter.h"
 #include "report/sweeppoint.h"
 
-const int NAME_SIZE = 256;        // variable names, formulas, paths
 const int RANGE_LINE_SIZE = 419;  // a typed range line: at most 418 characters
 const int VALUE_LINE_SIZE = 256;  // a typed value: at most 255 characters
 const int FILE_NAME_SIZE = 80;    // a report file name: at most 79 characters
-
-typedef char NameBuffer[NAME_SIZE];
 
 // Parses a typed range line. Prints the refusal message and returns 0 for a
 // malformed line, a bound that is not finite or a division count of 0; 1
@@ -34,15 +32,9 @@ bool Read_RangeLine(char* varia_info);
 void Ask_FixedValues(AscArray<double>& array, NameBuffer* copy_label, int count,
                      const char* excluded1, const char* excluded2);
 
-// Lists the table's names into copy_label (one buffer per variable; their
-// number in *count) and asks the value of every one but the excluded ones.
-void List_AndAskValues(AscArray<double>& array, NameBuffer* copy_label, int* count,
-                       const char* excluded1, const char* excluded2);
-
-// 0 for an empty table (nothing made or asked); else makes the name list and
-// asks the value of every variable except operand_label, and returns 1.
-int Input_Operand(AscArray<double>& array, NameBuffer** copy_label, char* operand_label,
-                  int* count_current);
+// 0 for a formula without variables (nothing asked); else asks the value of
+// every variable except operand_label (empty: none excepted) and returns 1.
+int Input_Operand(FormulaArgument& formula, const char* operand_label);
 
 // Writes "name\tvalue\n" for every listed name except the excluded ones.
 void Write_FixedValues(ReportWriter& out, AscArray<double>& array, NameBuffer* copy_label,
@@ -54,8 +46,6 @@ int Open_ReportFile(ReportFile& output_stream);
 // The header every report begins with: an empty line and the asterisk line.
 void Write_ReportHead(std::ostream& out);
 void Write_ResultRule(ReportWriter& out);
-// Number of variables in the table.
-int Count_Variables(AscArray<double>& array);
 // Number of listed names other than the excluded ones.
 int Count_OtherNames(NameBuffer* copy_label, int count, const char* excluded1,
                      const char* excluded2);

@@ -2,63 +2,39 @@
 
 #include <cstring>
 #include <iostream>
-#include <memory>
 
-#include "formula/crtbtree.h"
 #include "console/consoleio.h"
 #include "console/dialoguecancel.h"
 #include "console/formulainput.h"
 #include "console/inputkind.h"
 #include "console/lineedit.h"
 #include "text/messages.h"
-#include "formula/symbol.h"
 #include "userfunc/usrfunc.h"
 
 namespace {
-// One component formula of the curve and everything made from it in a run.
+// One component formula of the curve and what the run finds of it.
 struct ParamComponent {
-    char line_array[NAME_SIZE] = "";
-    std::unique_ptr<CompForm[]> the_formlist;
-    int item_count = 0;  // items in the_formlist
-    AscArray<double> array;
-    std::unique_ptr<NameBuffer[]> copy_label;
-    int count_current = 0;
+    FormulaArgument formula;
     int outind = 0;
     int other_var = 0;
-    CompForm* the_root = nullptr;
     ReadPlace place;  // where the formula was typed
 };
 
-// Prompts, reads and analyses one component and enters its variables in its table.
+// Prompts, reads and analyses one component.
 int Read_Component(ParamComponent& component, const char* prompt,
                    const FunctionNames& function_names) {
     std::cout << prompt;
-    CompForm* the_formlist = nullptr;
-    int item_count = Analysis_InputParamFrm(&the_formlist, component.line_array, function_names);
-    if (item_count == 0) return 0;
-    component.the_formlist.reset(the_formlist);
-    component.item_count = item_count;
+    if (Analysis_InputParamFrm(component.formula, function_names) == 0) return 0;
     component.place = Last_ReadPlace();
-    Create_SymbolTable(the_formlist, item_count, component.array);
     return 1;
 }
 
-void Ask_ComponentValues(ParamComponent& component, char* operand_label) {
-    NameBuffer* copy_label = nullptr;
-    if (Input_Operand(component.array, &copy_label, operand_label, &component.count_current) == 0)
-        return;
-    component.copy_label.reset(copy_label);
-    component.outind = Exit_ParamValue(copy_label, operand_label, component.count_current);
-}
-
-void Finish_Component(ParamComponent& component) {
-    component.the_root = Build_Tree(component.the_formlist.get(), component.item_count);
-    component.other_var = DoExitOther_Variable(component.count_current, component.outind);
-}
-
-ParamFormula Formula_Of(ParamComponent& component) {
-    return ParamFormula{component.line_array, &component.array, component.copy_label.get(),
-                        component.count_current, component.the_root};
+void Ask_ComponentValues(ParamComponent& component, const char* operand_label) {
+    FormulaArgument& formula = component.formula;
+    if (Input_Operand(formula, operand_label) == 1)
+        component.outind =
+            Exit_ParamValue(formula.copy_label.get(), operand_label, formula.count_current);
+    component.other_var = DoExitOther_Variable(formula.count_current, component.outind);
 }
 
 void Write_ParamHeading(ReportWriter& out, const char* operand_label, int step_number,
@@ -94,30 +70,38 @@ RunResult FnCalc_Param(UsrFuncArray& ufunc_list) {
     if (Read_Component(x_part, "x= ", ufunc_list) == 0) return RunResult();
     if (Read_Component(y_part, "y= ", ufunc_list) == 0) {
         // The refused y comes back at its prompt; the x before it at its own.
-        if (!Dialogue_Cancelled()) Offer_Again(InputKind::Formula, x_part.place, x_part.line_array);
+        if (!Dialogue_Cancelled())
+            Offer_Again(InputKind::Formula, x_part.place, x_part.formula.line_array);
         return RunResult();
     }
 
-    if (Count_Variables(x_part.array) != 0 || Count_Variables(y_part.array) != 0) {
+    if (x_part.formula.count_current != 0 || y_part.formula.count_current != 0) {
         if (Input_RangeParam(operand_label, &min_value, &max_value, &step_number) == 0)
             return RunResult();
     }
     Ask_ComponentValues(x_part, operand_label);
     Ask_ComponentValues(y_part, operand_label);
-    Finish_Component(x_part);
-    Finish_Component(y_part);
 
     ReportFile output_stream;
-    if (SaveFormInfo_To_File(output_stream, x_part.line_array, y_part.line_array, x_part.array,
-                             y_part.array, x_part.copy_label.get(), y_part.copy_label.get(),
-                             operand_label, x_part.count_current, y_part.count_current,
-                             x_part.other_var, y_part.other_var) == 0)
+    ParamRun run{Param_Formula(x_part.formula),
+                 Param_Formula(y_part.formula),
+                 operand_label,
+                 step_number,
+                 min_value,
+                 max_value};
+    if (SaveFormInfo_To_File(output_stream, run.x.line_array, run.y.line_array, *run.x.array,
+                             *run.y.array, run.x.copy_label, run.y.copy_label, operand_label,
+                             run.x.count_current, run.y.count_current, x_part.other_var,
+                             y_part.other_var) == 0)
         return RunResult();
     SweepReport report(output_stream, ufunc_list);
-    ParamRun run{Formula_Of(x_part), Formula_Of(y_part), operand_label,
-                 step_number,        min_value,          max_value};
     Write_ParamResults(report, run);
     return report.Close();
+}
+
+ParamFormula Param_Formula(FormulaArgument& formula) {
+    return ParamFormula{formula.line_array, &formula.array, formula.copy_label.get(),
+                        formula.count_current, formula.the_root};
 }
 
 int Param_Occurs(const ParamFormula& formula, const char* operand_label) {
@@ -154,9 +138,8 @@ void Write_ParamReport(SweepReport& report, const ParamRun& run) {
     Write_ParamResults(report, run);
 }
 
-int Analysis_InputParamFrm(CompForm** the_formlist, char* line_array,
-                           const FunctionNames& function_names) {
-    return Read_And_Analyse(the_formlist, line_array, true, function_names);
+int Analysis_InputParamFrm(FormulaArgument& formula, const FunctionNames& function_names) {
+    return Read_And_Analyse(formula, true, function_names);
 }
 
 int Input_RangeParam(char* operand_label, double* min_value, double* max_value, int* step_num) {

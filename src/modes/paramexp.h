@@ -2,10 +2,9 @@
 #ifndef KANSU_PARAMEXP_H
 #define KANSU_PARAMEXP_H
 
-#include <fstream>
-
 #include "formula/ascarray.h"
 #include "formula/fmula.h"
+#include "formula/formulaargument.h"
 #include "formula/functionnames.h"
 #include "modes/modecommon.h"
 #include "report/sweepreport.h"
@@ -16,10 +15,9 @@ class UsrFuncArray;
 // the result, for the shell to show.
 RunResult FnCalc_Param(UsrFuncArray& ufunc_list);
 
-// Formula input without a prompt; at end of input a line end comes first. The
-// number of items stored through the_formlist, 0 when none.
-int Analysis_InputParamFrm(CompForm** the_formlist, char* line_array,
-                           const FunctionNames& function_names);
+// Formula input without a prompt; at end of input a line end comes first. 1
+// when accepted, 0 when not.
+int Analysis_InputParamFrm(FormulaArgument& formula, const FunctionNames& function_names);
 
 // The parameter line: 1 accepted or empty (operand_label stays empty), 0 refused.
 int Input_RangeParam(char* operand_label, double* min_value, double* max_value, int* step_num);
@@ -52,6 +50,8 @@ struct ParamFormula {
     int count_current;
     CompForm* the_root;
 };
+// The formula as a parametric run writes it.
+ParamFormula Param_Formula(FormulaArgument& formula);
 // What one parametric run writes: both formulas, the parameter (empty when
 // none was named) and its range.
 struct ParamRun {

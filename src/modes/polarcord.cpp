@@ -1,13 +1,10 @@
 #include "modes/polarcord.h"
 
 #include <iostream>
-#include <memory>
 
-#include "formula/crtbtree.h"
 #include "console/consoleio.h"
 #include "console/formulainput.h"
 #include "text/messages.h"
-#include "formula/symbol.h"
 #include "formula/trigreduce.h"
 #include "userfunc/usrfunc.h"
 
@@ -36,35 +33,28 @@ void Write_PolarPoint(ReportWriter& out, double rad_value, double angle) {
 
 RunResult FnCalc_PolarCord(UsrFuncArray& ufunc_list) {
     char operand_label[NAME_SIZE] = "";
-    char line_array[NAME_SIZE] = "";
     double min_value_t = 0.0;
     double max_value_t = 0.0;
     int step_number_t = 100;
 
     std::cout << Msg().POLAR_FORMULA_PROMPT;
-    CompForm* raw_formlist = nullptr;
-    int item_count = Read_And_Analyse(&raw_formlist, line_array, true, ufunc_list);
-    if (item_count == 0) return RunResult();
-    AscArray<double> array;
-    Create_SymbolTable(raw_formlist, item_count, array);
-    int variab_kind = Set_AngVariables(&raw_formlist, operand_label, array, &min_value_t,
-                                       &max_value_t, &step_number_t);
+    FormulaArgument formula;
+    if (Read_And_Analyse(formula, true, ufunc_list) == 0) return RunResult();
+    int variab_kind =
+        Set_AngVariables(operand_label, formula.array, &min_value_t, &max_value_t, &step_number_t);
     if (variab_kind < 0) return RunResult();
-    std::unique_ptr<CompForm[]> the_formlist(raw_formlist);
-
-    NameBuffer* raw_label = nullptr;
-    int count_current = 0;
-    Input_Operand(array, &raw_label, operand_label, &count_current);
-    std::unique_ptr<NameBuffer[]> copy_label(raw_label);
-    CompForm* the_root = Build_Tree(raw_formlist, item_count);
+    Input_Operand(formula, operand_label);
 
     ReportFile output_stream;
-    if (SavePolInfo_To_File(output_stream, line_array, array, raw_label, operand_label,
-                            count_current, variab_kind) == 0)
+    if (SavePolInfo_To_File(output_stream, formula.line_array, formula.array,
+                            formula.copy_label.get(), operand_label, formula.count_current,
+                            variab_kind) == 0)
         return RunResult();
     SweepReport report(output_stream, ufunc_list);
-    PolarRun run{line_array,  &array,        raw_label,   count_current, operand_label,
-                 variab_kind, step_number_t, min_value_t, max_value_t,   the_root};
+    PolarRun run{formula.line_array,    &formula.array, formula.copy_label.get(),
+                 formula.count_current, operand_label,  variab_kind,
+                 step_number_t,         min_value_t,    max_value_t,
+                 formula.the_root};
     Write_PolarResults(report, run);
     return report.Close();
 }
@@ -84,17 +74,13 @@ void Write_PolarReport(SweepReport& report, const PolarRun& run) {
     Write_PolarResults(report, run);
 }
 
-int Set_AngVariables(CompForm** the_formlist, char* operand_label, AscArray<double>& array,
-                     double* min_value_t, double* max_value_t, int* step_num_t) {
+int Set_AngVariables(char* operand_label, AscArray<double>& array, double* min_value_t,
+                     double* max_value_t, int* step_num_t) {
     *min_value_t = 0.0;
     *max_value_t = 0.0;
     std::cout << Msg().POLAR_RANGE_PROMPT;
     int result = Input_RangePolarCord(operand_label, min_value_t, max_value_t, step_num_t, array);
-    if (result == 0) {
-        delete[] * the_formlist;
-        *the_formlist = nullptr;
-        return -1;
-    }
+    if (result == 0) return -1;
     return result == 1 ? 1 : 0;
 }
 

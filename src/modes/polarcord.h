@@ -2,8 +2,6 @@
 #ifndef KANSU_POLARCORD_H
 #define KANSU_POLARCORD_H
 
-#include <fstream>
-
 #include "formula/ascarray.h"
 #include "formula/fmula.h"
 #include "modes/modecommon.h"
@@ -15,10 +13,9 @@ class UsrFuncArray;
 // the result, for the shell to show.
 RunResult FnCalc_PolarCord(UsrFuncArray& ufunc_list);
 
-// Asks the angle line: 1 the angle occurs in f; 0 it does not; -1 refused, and
-// then the items of f are released and *the_formlist is null.
-int Set_AngVariables(CompForm** the_formlist, char* operand_label, AscArray<double>& array,
-                     double* min_value_t, double* max_value_t, int* step_num_t);
+// Asks the angle line: 1 the angle occurs in f; 0 it does not; -1 refused.
+int Set_AngVariables(char* operand_label, AscArray<double>& array, double* min_value_t,
+                     double* max_value_t, int* step_num_t);
 // Reads the angle line: 1 accepted and in the table; 2 accepted but not in it;
 // 0 refused, with the message shown.
 int Input_RangePolarCord(char* operand_label, double* min_value, double* max_value, int* step_num,

@@ -2,6 +2,7 @@
 // Input_Line, Read_Word, My_Strncpy, Create_TempCompForm, Copy_CompFormArray.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -21,6 +22,7 @@
 #include "session.h"
 #include "text/fullwidth.h"
 #include "text/messages.h"
+#include "tree_walker.h"
 
 // The largest single allocation since it was last reset: reading must not grow
 // with the input.
@@ -322,8 +324,9 @@ struct FormulaInput {
     int result;
     std::string shown;
     std::string text;
-    std::vector<std::string> items;  // texts of the handed-over items
-    bool pointer_untouched;
+    std::vector<std::string> names;  // the variables listed
+    bool made;                       // a tree or a name list was made
+    double value;                    // of the tree, at x = 1/3
 };
 
 FormulaInput Input(const std::string& typed) {
@@ -331,62 +334,64 @@ FormulaInput Input(const std::string& typed) {
     std::ostringstream out;
     std::streambuf* saved_in = std::cin.rdbuf(in.rdbuf());
     std::streambuf* saved_out = std::cout.rdbuf(out.rdbuf());
-    CompForm sentinel;
-    CompForm* the_formlist = &sentinel;
-    char line_array[256] = {};
+    FormulaArgument formula;
     FormulaInput input;
-    int item_count = Analysis_InputFormula(&the_formlist, line_array, g_ufunc_list);
-    input.result = item_count > 0 ? 1 : 0;
+    input.result = Analysis_InputFormula(formula, g_ufunc_list);
     std::cin.rdbuf(saved_in);
     std::cout.rdbuf(saved_out);
     input.shown = out.str();
-    input.text = line_array;
-    input.pointer_untouched = the_formlist == &sentinel;
-    if (input.result == 1 && !input.pointer_untouched) {
-        for (int i = 0; i < item_count; ++i) input.items.push_back(the_formlist[i].CompArray);
-        delete[] the_formlist;
+    input.text = formula.line_array;
+    for (int i = 0; i < formula.count_current; ++i) input.names.push_back(formula.copy_label[i]);
+    input.made = formula.the_root != nullptr || formula.copy_label != nullptr;
+    input.value = 0.0;
+    if (formula.the_root != nullptr) {
+        if (formula.Has("x")) formula.array["x"] = 1.0 / 3.0;
+        int error_num = 1;
+        input.value = Reference_Value(formula.the_root, &error_num, g_ufunc_list);
     }
     return input;
 }
 
 const char FORMULA_PROMPT[] = "計算したい式を入力してくださいな\n";
 
-// The caller receives exactly the items of the formula, blanks dropped, with
-// the inserted zero before a leading sign.
-TEST(FormulaHandOver, AcceptedFormulaIsHandedOverItemByItem) {
-    FormulaInput spaced = Input("2 * (x + 1)\n");
+// The caller receives the formula, blanks dropped, its variables listed in
+// name order and its tree, with the inserted zero before a leading sign.
+TEST(FormulaHandOver, AcceptedFormulaIsHandedOverWithItsNamesAndTree) {
+    const double third = 1.0 / 3.0;
+    FormulaInput spaced = Input("2 * (x + b1 + 1) - a\n");
     EXPECT_EQ(spaced.result, 1);
     EXPECT_EQ(spaced.shown, Cp932(FORMULA_PROMPT));
-    EXPECT_EQ(spaced.text, "2*(x+1)");
-    EXPECT_EQ(spaced.items, (std::vector<std::string>{"2", "*", "(", "x", "+", "1", ")"}));
+    EXPECT_EQ(spaced.text, "2*(x+b1+1)-a");
+    EXPECT_EQ(spaced.names, (std::vector<std::string>{"a", "b1", "x"}));
+    EXPECT_EQ(spaced.value, 2.0 * (third + 0.0 + 1.0) - 0.0);
 
     FormulaInput sign = Input("-x\n");
     EXPECT_EQ(sign.result, 1);
-    EXPECT_EQ(sign.items, (std::vector<std::string>{"0", "-", "x"}));
+    EXPECT_EQ(sign.value, 0.0 - third);
 
-    FormulaInput inner_sign = Input("2*(-x)\n");
+    FormulaInput inner_sign = Input("2^(-x)\n");
     EXPECT_EQ(inner_sign.result, 1);
-    EXPECT_EQ(inner_sign.items.size(), 7u);
+    EXPECT_EQ(inner_sign.value, std::pow(2.0, 0.0 - third));
 }
 
-// A refused formula, an empty line and end of input leave the caller's
-// pointer alone and show their own message.
+// A refused formula, an empty line and end of input make nothing and show
+// their own message.
 TEST(FormulaHandOver, FailuresLeaveThePointerAndShowTheirMessage) {
     FormulaInput refused = Input("x+*2\n");
     EXPECT_EQ(refused.result, 0);
-    EXPECT_TRUE(refused.pointer_untouched);
+    EXPECT_FALSE(refused.made);
     EXPECT_EQ(refused.shown,
               Cp932(std::string(FORMULA_PROMPT) +
                     "これは式になってないぞ！プンプン\nおかしいところはx+*…なんです。"));
 
     FormulaInput empty = Input("\n");
     EXPECT_EQ(empty.result, 0);
-    EXPECT_TRUE(empty.pointer_untouched);
+    EXPECT_FALSE(empty.made);
     EXPECT_EQ(empty.shown, Cp932(std::string(FORMULA_PROMPT) + "式が入力されていません\n"));
 
     FormulaInput ended = Input("");
     EXPECT_EQ(ended.result, 0);
-    EXPECT_TRUE(ended.pointer_untouched);
+    EXPECT_FALSE(ended.made);
     EXPECT_EQ(ended.shown, Cp932(std::string(FORMULA_PROMPT) + "入力失敗しました\n"));
 }
 

@@ -13,6 +13,7 @@
 #include "modes/explicit.h"
 #include "mode_dialogue.h"
 #include "session.h"
+#include "text/messages.h"
 #include "userfunc/usrfunc.h"
 
 namespace {
@@ -147,52 +148,49 @@ TEST_F(RangeQuestion, LineThatFillsTheBufferIsReadWhole) {
     EXPECT_EQ(Unread(), "out\n");
 }
 
-class ValueQuestions : public ConsoleTest {};
+class ValueQuestions : public ConsoleTest {
+protected:
+    // The formula as the dialogue analyses it.
+    void Analyse(const char* text) {
+        ASSERT_TRUE(formula.Take_Text(text));
+        ASSERT_TRUE(formula.Analyse_Line(No_FunctionNames(), ERROR_MESSAGE_ONLY));
+    }
+
+    FormulaArgument formula;
+};
 
 TEST_F(ValueQuestions, AllButTheVaryingAreAskedInNameOrder) {
     Type("2\n1\nrest\n");
-    AscArray<double> array;
-    Enter(array, {"x", "b", "a"});
-    char copy_label[3][256];
-    int count = -1;
-    char varying[] = "x";
-    Input_OperandValue(array, varying, copy_label, &count);
-    ASSERT_EQ(count, 3);
-    EXPECT_STREQ(copy_label[0], "a");
-    EXPECT_STREQ(copy_label[1], "b");
-    EXPECT_STREQ(copy_label[2], "x");
-    EXPECT_EQ(array["a"], 2.0);
-    EXPECT_EQ(array["b"], 1.0);
-    EXPECT_EQ(array["x"], 0.0);
+    Analyse("x+b+a");
+    Input_OperandValue(formula, "x");
+    ASSERT_EQ(formula.count_current, 3);
+    EXPECT_STREQ(formula.copy_label[0], "a");
+    EXPECT_STREQ(formula.copy_label[1], "b");
+    EXPECT_STREQ(formula.copy_label[2], "x");
+    EXPECT_EQ(formula.array["a"], 2.0);
+    EXPECT_EQ(formula.array["b"], 1.0);
+    EXPECT_EQ(formula.array["x"], 0.0);
     EXPECT_EQ(Shown(), Cp932(kValueHeader + "a=b="));
     EXPECT_EQ(Unread(), "rest\n");
 }
 
 TEST_F(ValueQuestions, WithNoneVaryingEveryNameIsAsked) {
     Type("1\n2\n3\n");
-    AscArray<double> array;
-    Enter(array, {"b", "B", "a1"});
-    char copy_label[3][256];
-    int count = 0;
-    char none[] = "";
-    Input_OperandValue(array, none, copy_label, &count);
-    ASSERT_EQ(count, 3);
+    Analyse("b*B-a1");
+    Input_OperandValue(formula, "");
+    ASSERT_EQ(formula.count_current, 3);
     EXPECT_EQ(Shown(), Cp932(kValueHeader + "B=a1=b="));
-    EXPECT_EQ(array["B"], 1.0);
-    EXPECT_EQ(array["a1"], 2.0);
-    EXPECT_EQ(array["b"], 3.0);
+    EXPECT_EQ(formula.array["B"], 1.0);
+    EXPECT_EQ(formula.array["a1"], 2.0);
+    EXPECT_EQ(formula.array["b"], 3.0);
 }
 
 TEST_F(ValueQuestions, OnlyTheVaryingVariableAsksNothing) {
     Type("5\n");
-    AscArray<double> array;
-    Enter(array, {"x"});
-    char copy_label[1][256];
-    int count = 0;
-    char varying[] = "x";
-    Input_OperandValue(array, varying, copy_label, &count);
-    EXPECT_EQ(count, 1);
-    EXPECT_STREQ(copy_label[0], "x");
+    Analyse("x");
+    Input_OperandValue(formula, "x");
+    EXPECT_EQ(formula.count_current, 1);
+    EXPECT_STREQ(formula.copy_label[0], "x");
     EXPECT_EQ(Shown(), "");
     EXPECT_EQ(Unread(), "5\n");
 }
@@ -200,17 +198,13 @@ TEST_F(ValueQuestions, OnlyTheVaryingVariableAsksNothing) {
 // A value line keeps its leading number; text without one gives 0.
 TEST_F(ValueQuestions, ValueLinesKeepTheirLeadingNumber) {
     Type("3abc\nabc\n -2.5e1 \ninf\n");
-    AscArray<double> array;
-    Enter(array, {"a", "b", "c", "d"});
-    array["b"] = 9.0;
-    char copy_label[4][256];
-    int count = 0;
-    char none[] = "";
-    Input_OperandValue(array, none, copy_label, &count);
-    EXPECT_EQ(array["a"], 3.0);
-    EXPECT_EQ(array["b"], 0.0);
-    EXPECT_EQ(array["c"], -25.0);
-    EXPECT_EQ(array["d"], 0.0);
+    Analyse("a+b+c+d");
+    formula.array["b"] = 9.0;
+    Input_OperandValue(formula, "");
+    EXPECT_EQ(formula.array["a"], 3.0);
+    EXPECT_EQ(formula.array["b"], 0.0);
+    EXPECT_EQ(formula.array["c"], -25.0);
+    EXPECT_EQ(formula.array["d"], 0.0);
 }
 
 // The report writers on hand-built one-item trees, writing into a directory of
@@ -223,6 +217,15 @@ protected:
     const std::string dir_ = scratch_.Dir();
     const std::string file_ = scratch_.Path("out.txt");
 };
+
+// The report of one run as the mode writes it, after the file-name dialogue.
+RunResult Write_Run(const ExplicitRun& run) {
+    ReportFile output_stream;
+    if (Open_ReportFile(output_stream) == 0) return RunResult();
+    SweepReport report(output_stream, g_ufunc_list);
+    Write_ExplicitResults(report, run);
+    return report.Close();
+}
 
 // A variable item linked to the table cell of name.
 void Make_Variable(CompForm& item, AscArray<double>& array, const char* name) {
@@ -238,8 +241,7 @@ TEST_F(ExplicitReport, VaryingVariableRows) {
     CompForm root;
     Make_Variable(root, array, "x");
     char copy_label[2][256] = {"a", "x"};
-    RunResult result =
-        OutPut_ToFile(array, "x", "x", copy_label, 2, 2, 0.0, 1.0, &root, g_ufunc_list);
+    RunResult result = Write_Run({"x", &array, "x", copy_label, 2, 2, 0.0, 1.0, &root});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(Shown(), Cp932(kFilePrompt));
     EXPECT_EQ(Report(), Cp932(kReportHead + "計算した式はx\n値可変変数 x :範囲 [0] - [1] :分割2\n" +
@@ -256,7 +258,7 @@ TEST_F(ExplicitReport, FixedVariables) {
     CompForm root;
     Make_Variable(root, array, "b");
     char copy_label[1][256] = {"b"};
-    EXPECT_EQ(OutPut_ToFile_FxVar(array, "b", copy_label, 1, &root, g_ufunc_list).status, 1);
+    EXPECT_EQ(Write_Run({"b", &array, "", copy_label, 1, 100, 0.0, 0.0, &root}).status, 1);
     EXPECT_EQ(Report(), Cp932(kReportHead + "計算した式はb\n" + FIXED_HEADING + "b\t-0.5\n" +
                               kResultRule + "b=-0.5\n"));
 }
@@ -266,7 +268,7 @@ TEST_F(ExplicitReport, NoVariable) {
     CompForm root;
     std::snprintf(root.CompArray, sizeof root.CompArray, "2.5e3");
     root.kind = KIND_NUMBER;
-    EXPECT_EQ(OutPut_ToFileNoVar("2.5e3", &root, g_ufunc_list).status, 1);
+    EXPECT_EQ(Write_Run({"2.5e3", nullptr, "", nullptr, 0, 100, 0.0, 0.0, &root}).status, 1);
     EXPECT_EQ(Report(), Cp932(kReportHead + kResultRule + "2.5e3=2500\n"));
 }
 
@@ -276,12 +278,11 @@ TEST_F(ExplicitReport, FileThatCannotBeOpened) {
     root.kind = KIND_NUMBER;
     AscArray<double> array;
     char copy_label[1][256] = {"x"};
-    EXPECT_EQ(OutPut_ToFileNoVar("1", &root, g_ufunc_list).status, 0);
+    EXPECT_EQ(Write_Run({"1", nullptr, "", nullptr, 0, 100, 0.0, 0.0, &root}).status, 0);
     Type(dir_ + "/missing/out.txt\n");
-    EXPECT_EQ(OutPut_ToFile_FxVar(array, "x", copy_label, 1, &root, g_ufunc_list).status, 0);
+    EXPECT_EQ(Write_Run({"x", &array, "", copy_label, 1, 100, 0.0, 0.0, &root}).status, 0);
     Type(dir_ + "/missing/out.txt\n");
-    RunResult result =
-        OutPut_ToFile(array, "x", "x", copy_label, 1, 1, 0.0, 1.0, &root, g_ufunc_list);
+    RunResult result = Write_Run({"x", &array, "x", copy_label, 1, 1, 0.0, 1.0, &root});
     EXPECT_EQ(result.status, 0);
     const std::string failure = kFilePrompt + "ファイル書き込みに失敗しました。\n";
     EXPECT_EQ(Shown(), Cp932(failure + failure + failure));
@@ -296,8 +297,7 @@ TEST_F(ExplicitReport, EvaluationErrorEndsTheReportAndReturnsItsMessage) {
     root.kind = KIND_OPEN_PAR;
     char copy_label[1][256] = {"x"};
     Type(file_ + "\n");
-    RunResult result =
-        OutPut_ToFile(array, "(", "x", copy_label, 1, 3, 0.0, 1.0, &root, g_ufunc_list);
+    RunResult result = Write_Run({"(", &array, "x", copy_label, 1, 3, 0.0, 1.0, &root});
     EXPECT_EQ(result.status, 0);
     EXPECT_STREQ(result.evaluation_error, Msg().EVALUATION_ERROR);
     EXPECT_EQ(Report(), Cp932(kReportHead + "計算した式は(\n値可変変数 x :範囲 [0] - [1] :分割3\n" +
@@ -305,7 +305,7 @@ TEST_F(ExplicitReport, EvaluationErrorEndsTheReportAndReturnsItsMessage) {
     std::remove(file_.c_str());
 
     Type(file_ + "\n");
-    result = OutPut_ToFileNoVar("(", &root, g_ufunc_list);
+    result = Write_Run({"(", nullptr, "", nullptr, 0, 100, 0.0, 0.0, &root});
     EXPECT_STREQ(result.evaluation_error, Msg().EVALUATION_ERROR);
     EXPECT_EQ(Report(), Cp932(kReportHead + kResultRule));
     EXPECT_EQ(Shown(), Cp932(kFilePrompt + kFilePrompt));

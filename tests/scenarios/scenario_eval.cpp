@@ -110,6 +110,9 @@ TEST(EvalScenario, RefusalsAndFailures) {
          "kansu: 変数の値が数値ではありません / the value is not a number: x=y\n"},
         {"eval 'sigma[n(1,1e10),n]'", "", 1, "", "関数計算中にエラーが発生しました\n"},
         {"eval 'f(1)'", "", 1, "", "kansu: f" + kNoFunction},
+        // A defined function called with too few arguments is no unknown one.
+        {"eval 'f(1)' --define 'f(a0,a1)=a0+a1'", "", 1, "",
+         "これは式になってないぞ！プンプン\nおかしいところはf(…なんです。\n"},
         {"eval 1 --functions missing.dat", "", 1, "",
          "kansu: ファイルを読めません / cannot read the file: missing.dat: No such file or directory\n"},
         {"eval 1 --functions .", "", 1, "",
