@@ -98,14 +98,21 @@ TEST(SaveMessages, EachCodeHasItsText) {
          "その kansu が終わってから保存し直してください"},
         {SAVE_FILE_DAMAGED,
          "保存ファイルのレコードが壊れているので、保存しませんでした。別の保存ファイルに保存してください"},
+        // The outcomes of the other commands, said through the same table.
+        {LOAD_UNREADABLE, "指定ファイルをオープンするのに失敗しました。"},
+        {DEFINITION_EMPTY, "関数定義の書き込みに失敗しました"},
+        {DEFINITION_UNREADABLE, "保存ファイルのオープンに失敗しました"},
+        {DELETE_FILE_NOT_REMOVED,
+         "ユーザ関数保存用ファイルの消去に失敗しました。手動で削除してください。"},
+        {DELETE_RECORD_KEPT, "ユーザ関数は削除しましたが、保存ファイルからは削除されていません。"},
     };
     for (const auto& text : texts) EXPECT_EQ(SaveMessage(text.first), Cp932(text.second + "\n"));
     // The values of the codes that existed before they had names.
-    EXPECT_EQ(std::vector<int>({SAVED, SAVE_NO_SAVE_FILE, SAVE_WORK_COPY_FAILED, SAVE_PATH_EMPTY,
+    EXPECT_EQ(std::vector<int>({SAVE_DONE, SAVE_NO_SAVE_FILE, SAVE_WORK_COPY_FAILED, SAVE_PATH_EMPTY,
                                 SAVE_NOTHING_CHANGED, SAVE_PATH_TAKEN, SAVE_FAILED}),
               std::vector<int>({1, 0, -1, -3, -8, -9, -10}));
     // A refused path was said when it was typed.
-    for (int silent : {int(SAVED), -4, -6, -7, int(SAVE_PATH_TOO_LONG)})
+    for (int silent : {int(SAVE_DONE), -4, -6, -7, int(SAVE_PATH_TOO_LONG), 2, -31})
         EXPECT_EQ(SaveMessage(silent), "") << silent;
 }
 
