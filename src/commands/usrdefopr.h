@@ -30,7 +30,7 @@ int CheckInpVal_UsrdefFunc(unsigned int arg_Number, unsigned short ret_kind,
 int Check_ArgKind(CompForm* usrdef_func, int arg_Number, int elem_number);
 int Delete_UserFunc(UsrFuncArray& ufunc_list);
 // The save, load and definition commands return SaveOutcome values
-// (userfunc/saveoutcome.h), as int where that is their documented type.
+// (userfunc/saveoutcome.h), as int where that is the type they always had.
 int SaveDate_ToFile(UsrFuncArray& the_target);
 // Saves to a new file whose path is asked, whatever file the registry came from.
 SaveOutcome SaveDate_ToNewPath(UsrFuncArray& the_target);

@@ -51,7 +51,7 @@ std::string Entry_Record(UsrFuncProp* entry);
 // the write fails on its own); otherwise why it is not.
 SaveOutcome Lock_Outcome(int lock_status);
 
-// The functions below return SaveOutcome values (as int, their documented type).
+// The functions below return SaveOutcome values (as int, the type they always had).
 // A new file: SAVE_DONE; SAVE_NOT_CREATED; SAVE_DENIED; SAVE_PATH_TAKEN a file
 // appeared at the path meanwhile (never replaced); SAVE_LOCK_BUSY, SAVE_NO_LOCK
 // or SAVE_TOO_MANY_FILES. Nothing changes on failure.

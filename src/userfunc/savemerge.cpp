@@ -111,8 +111,8 @@ SaveOutcome Read_Now(const std::string& target, SaveFileContent* now, bool* gone
     if (*gone) {
         bytes.assign(UFUNC_FILE_ID, UFUNC_FILE_ID_SIZE);
     } else {
-        SaveOutcome readable = File_Outcome(read, SAVE_NO_SAVE_FILE,
-                                            {FILE_NOT_REGULAR, FILE_DENIED, FILE_TOO_MANY});
+        SaveOutcome readable =
+            File_Outcome(read, SAVE_NO_SAVE_FILE, {FILE_NOT_REGULAR, FILE_DENIED, FILE_TOO_MANY});
         if (readable != SAVE_DONE) return readable;
     }
     *now = Parse_SaveFile(std::move(bytes));

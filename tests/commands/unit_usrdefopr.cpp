@@ -110,9 +110,10 @@ TEST(SaveMessages, EachCodeHasItsText) {
     };
     for (const auto& text : texts) EXPECT_EQ(SaveMessage(text.first), Cp932(text.second + "\n"));
     // The values of the codes that existed before they had names.
-    EXPECT_EQ(std::vector<int>({SAVE_DONE, SAVE_NO_SAVE_FILE, SAVE_WORK_COPY_FAILED, SAVE_PATH_EMPTY,
-                                SAVE_NOTHING_CHANGED, SAVE_PATH_TAKEN, SAVE_FAILED}),
-              std::vector<int>({1, 0, -1, -3, -8, -9, -10}));
+    EXPECT_EQ(
+        std::vector<int>({SAVE_DONE, SAVE_NO_SAVE_FILE, SAVE_WORK_COPY_FAILED, SAVE_PATH_EMPTY,
+                          SAVE_NOTHING_CHANGED, SAVE_PATH_TAKEN, SAVE_FAILED}),
+        std::vector<int>({1, 0, -1, -3, -8, -9, -10}));
     // A refused path was said when it was typed.
     for (int silent : {int(SAVE_DONE), -4, -6, -7, int(SAVE_PATH_TOO_LONG), 2, -31})
         EXPECT_EQ(SaveMessage(silent), "") << silent;
@@ -124,7 +125,8 @@ TEST(SaveMessages, AFileFailureIsSaidBeforeWhatItMeansToTheCommand) {
     char folder[] = "/tmp/kansu-unit-usrdefopr-XXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
     const std::string path = std::string(folder) + "/save.dat";
-    std::ofstream(path, std::ios::binary) << "QVRLX10" + Record("f", 1, "a0") + Record("g", 1, "a0");
+    std::ofstream(path, std::ios::binary)
+        << "QVRLX10" + Record("f", 1, "a0") + Record("g", 1, "a0");
     UsrFuncArray registry(nullptr);
     ASSERT_EQ(Create_UFunctionTable(registry, path.c_str(), 0), SAVE_DONE);
     const double wait = g_lock_wait_seconds;
@@ -138,12 +140,14 @@ TEST(SaveMessages, AFileFailureIsSaidBeforeWhatItMeansToTheCommand) {
     std::cin.rdbuf(keyboard);
     g_lock_wait_seconds = wait;
     std::filesystem::remove_all(folder);
-    const std::string busy = "ほかの kansu が保存ファイルを使用中です。10 秒待っても終わらないので、保存を中止"
-                             "しました。その kansu が終わってから保存し直してください\n";
+    const std::string busy =
+        "ほかの kansu が保存ファイルを使用中です。10 秒待っても終わらないので、保存を中止"
+        "しました。その kansu が終わってから保存し直してください\n";
     EXPECT_EQ(output.Text(),
               Cp932("削除するユーザ関数名を入力して下さい。(79字以内)\n" + busy +
                     "ユーザ関数は削除しましたが、保存ファイルからは削除されていません。\n"
-                    "使用関数名(半角79字以内)を入力して下さい :" + busy));
+                    "使用関数名(半角79字以内)を入力して下さい :" +
+                    busy));
 }
 
 TEST(KindTexts, CodesOneToEightAndNothingElse) {

@@ -1205,8 +1205,7 @@ TEST_F(SaveFile, AFileThatChangedSinceTheLoadIsLeftAsItIs) {
              std::filesystem::create_directory(Path("save.dat"));
          },
          SAVE_NOT_REGULAR, false},
-        {"the move refused", [] { g_safefile_calls.rename = Rename_Denied; }, SAVE_DENIED,
-         false},
+        {"the move refused", [] { g_safefile_calls.rename = Rename_Denied; }, SAVE_DENIED, false},
     };
     const SafeFileCalls real_calls = g_safefile_calls;
     for (const Case& c : cases) {
