@@ -39,8 +39,8 @@ void Drop_FailedLine() {
 
 bool Keep_InRecoveryFile(UsrFuncArray& ufunc_list) {
     std::string path;
-    int written = Write_RecoveryFile(ufunc_list, &path);
-    if (written == FILE_DONE) {
+    SaveOutcome written = Write_RecoveryFile(ufunc_list, &path);
+    if (written == SAVE_DONE) {
         std::cerr << Msg().RECOVERY_WRITTEN << path << std::endl;
         return true;
     }
@@ -48,7 +48,7 @@ bool Keep_InRecoveryFile(UsrFuncArray& ufunc_list) {
     std::cerr << Msg().RECOVERY_FAILED;
     if (!path.empty()) std::cerr << " : " << path;
     int error_number = Last_FileError();
-    if (written == FILE_DENIED && error_number == 0) error_number = EACCES;
+    if (written == SAVE_DENIED && error_number == 0) error_number = EACCES;
     std::cerr << " : " << std::strerror(error_number != 0 ? error_number : EIO) << std::endl;
     return false;
 }
@@ -67,7 +67,8 @@ SaveQuestionEnd Ask_SaveChanges(UsrFuncArray& ufunc_list) {
         if (answer == ANSWER_OTHER) return QUESTION_ANSWERED;
         int check_value =
             source_refused ? SaveDate_ToNewPath(ufunc_list) : SaveDate_ToFile(ufunc_list);
-        if (check_value >= SAVED || check_value == SAVE_NOTHING_CHANGED) return QUESTION_ANSWERED;
+        if (check_value >= SAVE_DONE || check_value == SAVE_NOTHING_CHANGED)
+            return QUESTION_ANSWERED;
         Show_SvUsrfuncError(check_value);
         refused = true;
         if (ufunc_list.GetSourceFile() != nullptr && check_value != SAVE_LOCK_BUSY)

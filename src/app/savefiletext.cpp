@@ -77,10 +77,10 @@ bool Load_SaveFileWhole(const std::string& path, std::string bytes) {
     std::streambuf* messages = std::cout.rdbuf(first_try.rdbuf());
     int loaded = Create_UFunctionTable(g_ufunc_list, path.c_str(), 1);
     std::cout.rdbuf(messages);
-    if (loaded == 1) Define_Again(Parse_SaveFile(std::move(bytes)));
-    if (loaded == 1) return true;
+    if (loaded == SAVE_DONE) Define_Again(Parse_SaveFile(std::move(bytes)));
+    if (loaded == SAVE_DONE) return true;
     Say_ReadFailed(
-        path, loaded == UFUNC_NO_MEMORY ? Error_Reason(ENOMEM) : Error_Reason(Last_FileError()));
+        path, loaded == SAVE_NO_MEMORY ? Error_Reason(ENOMEM) : Error_Reason(Last_FileError()));
     return false;
 }
 }  // namespace
@@ -88,7 +88,7 @@ bool Load_SaveFileWhole(const std::string& path, std::string bytes) {
 bool Load_FunctionsFile(const std::string& path) {
     // A save file is indexed, not loaded: a formula then defines only the
     // functions it calls, so memory follows the formula, not the file.
-    if (Index_UFunctionFile(g_ufunc_list, path.c_str()) == 1) {
+    if (Index_UFunctionFile(g_ufunc_list, path.c_str()) == SAVE_DONE) {
         Mark_ScriptFunctionsUnchanged();
         return true;
     }

@@ -27,7 +27,7 @@ void Run_DelUsrfunc(UsrFuncArray& ufunc_list) { Delete_UserFunc(ufunc_list); }
 
 void Run_SaveUsrfunc(UsrFuncArray& ufunc_list) {
     int status = SaveDate_ToFile(ufunc_list);
-    if (status < SAVED) Show_SvUsrfuncError(status);
+    if (status < SAVE_DONE) Show_SvUsrfuncError(status);
 }
 
 void Run_SetUfList(UsrFuncArray& ufunc_list) { ReadUsrFunc_ToUfArray(ufunc_list); }

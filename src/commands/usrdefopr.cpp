@@ -68,46 +68,6 @@ bool Has_Arguments(BaseLnList*& name_list, int arg_Number) {
     return true;
 }
 
-const char* Delete_Message(int delete_result) {
-    switch (delete_result) {
-    case 0: return Msg().DELETE_NOT_FOUND;
-    case -1: return Msg().DELETE_FILE_ERASE_FAILED;
-    case -2: return Msg().DELETE_KEPT_IN_FILE;
-    default: return nullptr;
-    }
-}
-
-// A failure of the save file that the system explains, with its reason
-// ("" for any other status).
-std::string System_Reason(int status) {
-    const char* message = status == UFUNC_NO_LOCK          ? Msg().FILE_NO_LOCK
-                          : status == UFUNC_TOO_MANY_FILES ? Msg().FILE_TOO_MANY
-                                                           : nullptr;
-    if (message == nullptr) return std::string();
-    return std::string(message) + std::strerror(Last_FileError());
-}
-
-// Why a record stayed in the save file, said before that it stayed; empty
-// when no reason is known.
-std::string Delete_Reason(int delete_result) {
-    if (delete_result == UFUNC_LOCK_BUSY) return Msg().FILE_LOCK_BUSY;
-    if (delete_result == UFUNC_WRITE_DENIED) return Msg().FILE_WRITE_DENIED;
-    return System_Reason(delete_result);
-}
-
-// Message of SetFuncDefFrmFile's result, null for success.
-const char* SetDef_Message(int set_result) {
-    switch (set_result) {
-    case DEFINITION_READ: return nullptr;
-    case DEFINITION_EMPTY: return Msg().DEFINITION_WRITE_FAILED;
-    case DEFINITION_NO_RECORD: return Msg().DEFINITION_NOT_SAVED;
-    case DEFINITION_NO_SOURCE: return Msg().DEFINITION_NO_SAVE_FILE;
-    case UFUNC_RECORD_DAMAGED: return Msg().DEFINITION_RECORD_DAMAGED;
-    case UFUNC_LOCK_BUSY: return Msg().FILE_LOCK_BUSY;
-    default: return Msg().DEFINITION_OPEN_FAILED;
-    }
-}
-
 // The destination and content questions shared by both listings.
 void Ask_ListChoices(int* destination, int* content) {
     std::cout << Msg().LIST_DESTINATION_PROMPT;
@@ -250,10 +210,9 @@ int Delete_UserFunc(UsrFuncArray& ufunc_list) {
         return 1;
     }
     int deleted = ufunc_list.DelUFncElem(func_name);
-    std::string reason = Delete_Reason(deleted);
-    if (!reason.empty()) std::cout << reason << std::endl;
-    const char* message = Delete_Message(!reason.empty() ? -2 : deleted);
-    if (message != nullptr) std::cout << message << std::endl;
+    Say_Outcome(deleted);
+    // A failure of the file itself says why before that the record stayed.
+    if (Is_FileOutcome(deleted)) Say_Outcome(DELETE_RECORD_KEPT);
     return 1;
 }
 
@@ -263,7 +222,7 @@ int SaveDate_ToFile(UsrFuncArray& the_target) {
     return SaveDate_ToNewPath(the_target);
 }
 
-int SaveDate_ToNewPath(UsrFuncArray& the_target) {
+SaveOutcome SaveDate_ToNewPath(UsrFuncArray& the_target) {
     std::cout << Msg().SAVE_PATH_PROMPT;
     std::string file_path;
     PathReading reading = Read_PathLine(std::cin, &file_path, PATH_SIZE - 1, true);
@@ -273,29 +232,11 @@ int SaveDate_ToNewPath(UsrFuncArray& the_target) {
     // is no regular file is named as such.
     if (Path_Taken(file_path))
         return Check_OutputPath(file_path) == FILE_DONE ? SAVE_PATH_TAKEN : SAVE_NOT_REGULAR;
-    return SaveDate_ToFileNew(the_target, file_path.c_str());
+    return static_cast<SaveOutcome>(SaveDate_ToFileNew(the_target, file_path.c_str()));
 }
 
 int Show_SvUsrfuncError(int error_code) {
-    const char* message = nullptr;
-    switch (error_code) {
-    case SAVE_NO_SAVE_FILE: message = Msg().SAVE_NOT_SAVE_FILE; break;
-    case SAVE_WORK_COPY_FAILED: message = Msg().SAVE_TEMP_CREATE_FAILED; break;
-    case SAVE_WORK_COPY_LEFT: message = Msg().SAVE_TEMP_ERASE_FAILED; break;
-    case SAVE_PATH_EMPTY: message = Msg().SAVE_NO_PATH; break;
-    case SAVE_NOT_CREATED: message = Msg().SAVE_CREATE_FAILED; break;
-    case SAVE_NOTHING_CHANGED: message = Msg().SAVE_NOTHING; break;
-    case SAVE_PATH_TAKEN: message = Msg().SAVE_FILE_EXISTS; break;
-    case SAVE_FAILED: message = Msg().SAVE_UNKNOWN_FAILURE; break;
-    case SAVE_DENIED: message = Msg().FILE_WRITE_DENIED; break;
-    case SAVE_NOT_REGULAR: message = Msg().FILE_NOT_REGULAR; break;
-    case SAVE_LOCK_BUSY: message = Msg().FILE_LOCK_BUSY; break;
-    case SAVE_FILE_DAMAGED: message = Msg().SAVE_FILE_DAMAGED; break;
-    case SAVE_NO_LOCK:
-    case SAVE_TOO_MANY_FILES: std::cout << System_Reason(error_code) << std::endl; break;
-    default: break;
-    }
-    if (message != nullptr) std::cout << message << std::endl;
+    Say_Outcome(error_code);
     return 1;
 }
 
@@ -303,51 +244,39 @@ int ReadUsrFunc_ToUfArray(UsrFuncArray& ufunc_list) {
     std::cout << Msg().LOAD_PATH_PROMPT;
     std::string file_path;
     PathReading reading = Read_PathLine(std::cin, &file_path, PATH_SIZE - 1, true);
-    if (reading == PATH_TOO_LONG) return 0;
+    if (reading == PATH_TOO_LONG) return SAVE_PATH_TOO_LONG;
     if (reading == PATH_EMPTY) {
-        std::cout << Msg().LOAD_NO_PATH << std::endl;
-        return 0;
+        Say_Outcome(LOAD_PATH_EMPTY);
+        return LOAD_PATH_EMPTY;
     }
     std::cout << Msg().LOAD_ALL_QUESTION;
     int read_all = Read_Integer();
     int loaded = Create_UFunctionTable(ufunc_list, file_path.c_str(), read_all);
-    if (loaded == 1) {
-        if (read_all != 0) return -3;
+    if (loaded == SAVE_DONE && read_all == 0) {
         std::cout << Msg().LOAD_CHOOSE_QUESTION;
         if (Read_Integer() == 1) SetUfDef_ToUfArray(ufunc_list);
-        return 1;
     }
-    if (loaded == 0) {
-        std::cout << Msg().LOAD_NOT_SAVE_FILE << std::endl;
-        return -1;
-    }
-    if (loaded == UFUNC_NO_MEMORY) {
-        std::cout << Msg().OUT_OF_MEMORY << std::endl;
-        return -2;
-    }
-    if (loaded == UFUNC_TOO_MANY_FILES) std::cout << System_Reason(loaded) << std::endl;
-    // A folder or FIFO is said once, not again as a failed open.
-    std::cout << (loaded == UFUNC_NOT_REGULAR ? Msg().FILE_NOT_REGULAR : Msg().LOAD_OPEN_FAILED)
-              << std::endl;
-    return -2;
+    Say_Outcome(loaded);
+    // What the system's reason stopped: the file could not be read.
+    if (Outcome_HasReason(loaded)) Say_Outcome(LOAD_UNREADABLE);
+    return loaded;
 }
 
 int SetUfDef_ToUfArray(UsrFuncArray& ufunc_list) {
-    int set_result = 0;
+    int set_result = SAVE_DONE;
     for (;;) {
         std::cout << Msg().LOAD_NAME_PROMPT << FUNC_NAME_SIZE - 1 << Msg().LOAD_NAME_PROMPT_END;
         char func_name[FUNC_NAME_SIZE];
         Read_Word(std::cin, func_name, FUNC_NAME_SIZE);
         if (func_name[0] == '\0') {
-            std::cout << Msg().LOAD_NO_NAME << std::endl;
-            return 0;
+            Say_Outcome(DEFINITION_NO_NAME);
+            return DEFINITION_NO_NAME;
         }
         set_result = ufunc_list.SetFuncDefFrmFile(func_name);
-        std::string reason = System_Reason(set_result);
-        if (!reason.empty()) std::cout << reason << std::endl;
-        const char* message = SetDef_Message(set_result);
-        if (message != nullptr) {
-            std::cout << message << std::endl;
+        Say_Outcome(set_result);
+        if (set_result != SAVE_DONE) {
+            // What the system's reason stopped: the save file could not be read.
+            if (Outcome_HasReason(set_result)) Say_Outcome(DEFINITION_UNREADABLE);
             return set_result;
         }
         std::cout << Msg().LOAD_MORE_QUESTION;
@@ -420,7 +349,7 @@ int Show_UserFuncList(const char* save_file) {
 }
 
 int Create_UserFuncList(const char* save_file, std::ostream& opt_strm, int cont_select) {
-    if (Check_FileID(save_file) != 1) return 0;
+    if (Check_FileID(save_file) != SAVE_DONE) return 0;
     std::ifstream red_strm(save_file, std::ios::in | std::ios::binary);
     long file_end = Find_FileEnd(red_strm);
     red_strm.clear();

@@ -11,32 +11,13 @@
 #include "userfunc/usrfunc.h"
 
 // Results of the enrol dialogue (Show_EnrollError turns them into messages).
+// They stay here: an enrolment touches no file, and each says a pair of texts.
 enum EnrollStatus {
     ENROLLED = 1,
     ENROLL_NO_NAME = 0,         // cancelled, or no name could be read
     ENROLL_NO_DEFINITION = -1,  // end of input at the definition
     ENROLL_REFUSED = -2,        // the definition failed the checks
     ENROLL_BUILT_IN = -3,       // the name is a built-in function's
-};
-
-// Results of the save dialogue (Show_SvUsrfuncError turns them into messages).
-enum SaveStatus {
-    SAVED = 1,
-    SAVE_NO_SAVE_FILE = 0,       // the source file is unreadable or no save file
-    SAVE_WORK_COPY_FAILED = -1,  // the working copy could not be written whole
-    SAVE_WORK_COPY_LEFT = -2,    // the working copy could not be removed
-    SAVE_PATH_EMPTY = -3,
-    SAVE_NOT_CREATED = -5,  // the new save file could not be created
-    SAVE_NOTHING_CHANGED = -8,
-    SAVE_PATH_TAKEN = -9,                        // the typed path names an existing file
-    SAVE_FAILED = UFUNC_WRITE_FAILED,            // the move failed
-    SAVE_DENIED = UFUNC_WRITE_DENIED,            // the user may not write the file or folder
-    SAVE_NOT_REGULAR = UFUNC_NOT_REGULAR,        // a folder, FIFO or device at the path
-    SAVE_LOCK_BUSY = UFUNC_LOCK_BUSY,            // another run kept the file for the whole wait
-    SAVE_FILE_DAMAGED = UFUNC_FILE_DAMAGED,      // the save file holds a broken record
-    SAVE_PATH_TOO_LONG = -15,                    // refused (and said) when typed
-    SAVE_NO_LOCK = UFUNC_NO_LOCK,                // the folder's lock cannot be taken
-    SAVE_TOO_MANY_FILES = UFUNC_TOO_MANY_FILES,  // no file descriptor left
 };
 
 int EnRoll_UserDefFunc(UsrFuncArray& ufunc_list, char* func_name);
@@ -48,9 +29,12 @@ int CheckInpVal_UsrdefFunc(unsigned int arg_Number, unsigned short ret_kind,
                            const char* func_defstr, const FunctionNames& function_names);
 int Check_ArgKind(CompForm* usrdef_func, int arg_Number, int elem_number);
 int Delete_UserFunc(UsrFuncArray& ufunc_list);
+// The save, load and definition commands return SaveOutcome values
+// (userfunc/saveoutcome.h), as int where that is the type they always had.
 int SaveDate_ToFile(UsrFuncArray& the_target);
 // Saves to a new file whose path is asked, whatever file the registry came from.
-int SaveDate_ToNewPath(UsrFuncArray& the_target);
+SaveOutcome SaveDate_ToNewPath(UsrFuncArray& the_target);
+// Says the outcome's message (nothing for SAVE_DONE); returns 1.
 int Show_SvUsrfuncError(int error_code);
 
 int ReadUsrFunc_ToUfArray(UsrFuncArray& ufunc_list);

@@ -84,9 +84,9 @@ std::string Recovery_Folder() {
 #endif
 }
 
-int Write_RecoveryFile(UsrFuncArray& registry, std::string* path) {
+SaveOutcome Write_RecoveryFile(UsrFuncArray& registry, std::string* path) {
     std::string folder = Recovery_Folder();
-    if (folder.empty()) return FILE_FAILED;
+    if (folder.empty()) return SAVE_NOT_CREATED;
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     std::string content = Compose_SaveFile(registry);
@@ -94,9 +94,9 @@ int Write_RecoveryFile(UsrFuncArray& registry, std::string* path) {
     for (int attempt = 1; attempt < 100; ++attempt) {
         *path = folder + Recovery_Name(attempt);
         int written = Write_FileSafely(*path, content, false);
-        if (written != FILE_TAKEN) return written;
+        if (written != FILE_TAKEN) return File_Outcome(written, SAVE_NOT_CREATED);
     }
-    return FILE_FAILED;
+    return SAVE_NOT_CREATED;
 }
 
 std::vector<std::string> Take_UnannouncedRecoveries() {

@@ -93,21 +93,8 @@ int Index_Of(const SaveFileContent& content, const char* name) {
 
 }  // namespace
 
-int Save_Status(int file_status) {
-    switch (file_status) {
-    case FILE_DONE: return 1;
-    case FILE_DENIED: return UFUNC_WRITE_DENIED;
-    case FILE_NOT_REGULAR: return UFUNC_NOT_REGULAR;
-    case FILE_LOCK_BUSY: return UFUNC_LOCK_BUSY;
-    case FILE_NO_LOCK: return UFUNC_NO_LOCK;
-    case FILE_TOO_MANY: return UFUNC_TOO_MANY_FILES;
-    case FILE_TAKEN: return -9;
-    default: return -5;
-    }
-}
-
-int Lock_Status(int lock_status) {
-    return lock_status == FILE_MISSING ? 1 : Save_Status(lock_status);
+SaveOutcome Lock_Outcome(int lock_status) {
+    return lock_status == FILE_MISSING ? SAVE_DONE : File_Outcome(lock_status, SAVE_NOT_CREATED);
 }
 
 SaveFileContent Parse_SaveFile(std::string bytes) {
@@ -167,37 +154,36 @@ int SaveDate_ToFileNew(UsrFuncArray& the_target, const char* file_path) {
     std::string path = file_path;
     std::string content = Compose_SaveFile(the_target);
     FolderLock lock(path);
-    int locked = Lock_Status(lock.Status());
-    if (locked != 1) return locked;
+    SaveOutcome locked = Lock_Outcome(lock.Status());
+    if (locked != SAVE_DONE) return locked;
     Remove_LeftWorkCopies(path);
-    int written = Save_Status(Write_FileSafely(path, content, false));
-    if (written != 1) return written;
+    SaveOutcome written = File_Outcome(Write_FileSafely(path, content, false), SAVE_NOT_CREATED);
+    if (written != SAVE_DONE) return written;
     Mark_Saved(the_target, std::move(content));
     the_target.ChangeSourceFile(path.c_str(), -1);
-    return 1;
+    return SAVE_DONE;
 }
 
 int Check_FileID(const char* file_path) {
     std::string bytes;
-    if (Read_RegularFile(file_path, &bytes) != FILE_DONE) return -1;
-    return Parse_SaveFile(std::move(bytes)).is_save_file ? 1 : 0;
+    if (Read_RegularFile(file_path, &bytes) != FILE_DONE) return LOAD_UNREADABLE;
+    return Parse_SaveFile(std::move(bytes)).is_save_file ? SAVE_DONE : LOAD_NOT_SAVE_FILE;
 }
 
 int Create_UFunctionTable(UsrFuncArray& ufunc_list, const char* udef_file, int jread_form) {
     // Copied first: the path may be the registry's own source file, freed below.
     std::string path = udef_file;
     std::string bytes;
-    int read = Read_RegularFile(path, &bytes);
-    if (read == FILE_NOT_REGULAR) return UFUNC_NOT_REGULAR;
-    if (read == FILE_TOO_MANY) return UFUNC_TOO_MANY_FILES;
-    if (read != FILE_DONE) return -1;
+    SaveOutcome read = File_Outcome(Read_RegularFile(path, &bytes), LOAD_UNREADABLE,
+                                    {FILE_NOT_REGULAR, FILE_TOO_MANY});
+    if (read != SAVE_DONE) return read;
     SaveFileContent content = Parse_SaveFile(std::move(bytes));
-    if (!content.is_save_file) return 0;
+    if (!content.is_save_file) return LOAD_NOT_SAVE_FILE;
     // Only a file read as a save file, whose every function fits in memory,
     // replaces the registry: a refused load keeps every function, unsaved
     // ones included.
     UsrFuncArray loaded(nullptr);
-    if (!Register_Names(loaded, content)) return UFUNC_NO_MEMORY;
+    if (!Register_Names(loaded, content)) return SAVE_NO_MEMORY;
     // The definitions are analysed against the new registry (a call of a
     // function the file holds is looked up there), so it is put in place
     // first; the old one is kept aside until the new one is whole.
@@ -206,7 +192,7 @@ int Create_UFunctionTable(UsrFuncArray& ufunc_list, const char* udef_file, int j
         if (jread_form == 1) Define_Records(ufunc_list, content);
     } catch (const std::bad_alloc&) {
         ufunc_list.Swap(loaded);
-        return UFUNC_NO_MEMORY;
+        return SAVE_NO_MEMORY;
     }
     loaded.DeleteAllObject();
     if (content.damaged) {
@@ -214,7 +200,7 @@ int Create_UFunctionTable(UsrFuncArray& ufunc_list, const char* udef_file, int j
                   << std::endl;
     }
     ufunc_list.ChangeSourceFile(path.c_str(), 0);
-    return 1;
+    return SAVE_DONE;
 }
 
 int UsrFuncArray::SetFuncDefFrmFile(const char* key) {
@@ -225,14 +211,15 @@ int UsrFuncArray::SetFuncDefFrmFile(const char* key) {
     // Only a read: a file replaced meanwhile is read whole, old or new, so a
     // folder that cannot be locked at all does not stop it.
     FolderLock lock(target);
-    if (lock.Status() == FILE_LOCK_BUSY) return UFUNC_LOCK_BUSY;
+    SaveOutcome locked = File_Outcome(lock.Status(), SAVE_DONE, {FILE_LOCK_BUSY});
+    if (locked != SAVE_DONE) return locked;
     std::string bytes;
-    int read = Read_RegularFile(target, &bytes);
-    if (read == FILE_TOO_MANY) return UFUNC_TOO_MANY_FILES;
-    if (read != FILE_DONE) return DEFINITION_UNREADABLE;
+    SaveOutcome read =
+        File_Outcome(Read_RegularFile(target, &bytes), DEFINITION_UNREADABLE, {FILE_TOO_MANY});
+    if (read != SAVE_DONE) return read;
     SaveFileContent content = Parse_SaveFile(std::move(bytes));
     int index = Index_Of(content, key);
-    if (index < 0) return UFUNC_RECORD_DAMAGED;
+    if (index < 0) return DEFINITION_RECORD_DAMAGED;
     const RecordPlace& record = content.records[index];
     std::string definition(content.Definition(index));
     long size = static_cast<long>(definition.size()) + 1;
@@ -242,46 +229,46 @@ int UsrFuncArray::SetFuncDefFrmFile(const char* key) {
     entry->filePos = record.position;
     entry->knownRecord = Stamp_Of(content.Record_Bytes(index));
     entry->changedSinceRead = false;
-    return DEFINITION_READ;
+    return SAVE_DONE;
 }
 
 namespace {
 // The save file without one record, written over it (or removed when that was
-// its only record): 1, -1 the emptied file could not be removed, -2 the
-// record stays, UFUNC_WRITE_DENIED, UFUNC_LOCK_BUSY, UFUNC_NO_LOCK or
-// UFUNC_TOO_MANY_FILES.
-int Cut_NamedRecord(UsrFuncArray& registry, const std::string& target, const char* name) {
+// its only record): SAVE_DONE, DELETE_FILE_NOT_REMOVED, DELETE_RECORD_KEPT,
+// SAVE_DENIED, SAVE_LOCK_BUSY, SAVE_NO_LOCK or SAVE_TOO_MANY_FILES.
+SaveOutcome Cut_NamedRecord(UsrFuncArray& registry, const std::string& target, const char* name) {
     FolderLock lock(target);
-    int locked = Lock_Status(lock.Status());
-    if (locked != 1) return locked;
+    SaveOutcome locked = Lock_Outcome(lock.Status());
+    if (locked != SAVE_DONE) return locked;
     Remove_LeftWorkCopies(target);
     std::string bytes;
     int read = Read_RegularFile(target, &bytes);
-    if (read == FILE_MISSING) return 1;  // gone already: nothing holds the record
-    if (read == FILE_DENIED || read == FILE_TOO_MANY) return Save_Status(read);
-    if (read != FILE_DONE) return -2;
+    if (read == FILE_MISSING) return SAVE_DONE;  // gone already: nothing holds the record
+    SaveOutcome readable = File_Outcome(read, DELETE_RECORD_KEPT, {FILE_DENIED, FILE_TOO_MANY});
+    if (readable != SAVE_DONE) return readable;
     SaveFileContent content = Parse_SaveFile(std::move(bytes));
     const std::string& whole = content.bytes;
     // A damaged file is never rewritten (as by a save): the record stays.
-    if (!content.is_save_file || content.damaged) return -2;
+    if (!content.is_save_file || content.damaged) return DELETE_RECORD_KEPT;
     int index = Index_Of(content, name);
-    if (index < 0) return 1;
+    if (index < 0) return SAVE_DONE;
     const RecordPlace& record = content.records[index];
     std::string rest =
         whole.substr(0, record.position) + whole.substr(record.position + record.recd_length);
     if (rest.size() == static_cast<size_t>(UFUNC_FILE_ID_SIZE)) {
         // Removing the last record is a write: refused where a save would be.
-        if (Check_MayReplace(target) != FILE_DONE) return UFUNC_WRITE_DENIED;
-        int removed = Remove_File(target) == FILE_DONE ? 1 : -1;
+        SaveOutcome allowed = File_Outcome(Check_MayReplace(target), SAVE_DENIED);
+        if (allowed != SAVE_DONE) return allowed;
+        SaveOutcome removed = File_Outcome(Remove_File(target), DELETE_FILE_NOT_REMOVED, {});
         registry.ChangeSourceFile(nullptr, 0);
         Take_Positions(registry, "", false);
         return removed;
     }
-    int written = Write_FileSafely(target, rest, true);
-    if (written == FILE_DENIED || written == FILE_TOO_MANY) return Save_Status(written);
-    if (written != FILE_DONE) return -2;
+    SaveOutcome written = File_Outcome(Write_FileSafely(target, rest, true), DELETE_RECORD_KEPT,
+                                       {FILE_DENIED, FILE_TOO_MANY});
+    if (written != SAVE_DONE) return written;
     Take_Positions(registry, std::move(rest), false);
-    return 1;
+    return SAVE_DONE;
 }
 }  // namespace
 
@@ -291,16 +278,16 @@ int UsrFuncArray::DelUFncElem(const char* key) {
     long file_pos = -1;
     int found = 0;
     DelUFncElement(name.c_str(), &file_pos, &found);
-    if (!found) return 0;
-    if (file_pos == -1 || ufndef_file == nullptr) return 1;
+    if (!found) return DELETE_NOT_REGISTERED;
+    if (file_pos == -1 || ufndef_file == nullptr) return SAVE_DONE;
     std::string target = Replace_Target(ufndef_file);
     // A file that went away with this, its last record, is forgotten as before.
     if (saved_count == 1 && !Path_Taken(target)) {
         ChangeSourceFile(nullptr, 0);
-        return -1;
+        return DELETE_FILE_NOT_REMOVED;
     }
-    int cut = Cut_NamedRecord(*this, target, name.c_str());
-    if (cut == 1 || cut == -1) deleted_records.erase(name);
+    SaveOutcome cut = Cut_NamedRecord(*this, target, name.c_str());
+    if (cut == SAVE_DONE || cut == DELETE_FILE_NOT_REMOVED) deleted_records.erase(name);
     return cut;
 }
 
@@ -308,19 +295,20 @@ int DeleteRecord_FrmFile(const char* file_path, unsigned long file_pos,
                          unsigned long* recd_length) {
     std::string target = Replace_Target(file_path);
     FolderLock lock(target);
-    if (Lock_Status(lock.Status()) != 1) return -1;
+    if (Lock_Outcome(lock.Status()) != SAVE_DONE) return SAVE_WORK_COPY_FAILED;
     std::string bytes;
-    if (Read_RegularFile(target, &bytes) != FILE_DONE) return -2;
+    if (Read_RegularFile(target, &bytes) != FILE_DONE) return DELETE_RECORD_KEPT;
     if (file_pos < static_cast<unsigned long>(UFUNC_FILE_ID_SIZE) || file_pos >= bytes.size())
-        return -2;
+        return DELETE_RECORD_KEPT;
     std::istringstream in(bytes);
     SavedRecord record;
     long position = static_cast<long>(file_pos);
     if (!Check_StoredRecord(in, static_cast<long>(bytes.size()), position, nullptr, &record))
-        return -3;
+        return DELETE_RECORD_KEPT;
     std::string rest = bytes.substr(0, file_pos) + bytes.substr(file_pos + record.recd_length);
     int written = Write_FileSafely(target, rest, true);
-    if (written != FILE_DONE) return written == FILE_FAILED || written == FILE_DENIED ? -1 : -2;
+    if (written == FILE_FAILED || written == FILE_DENIED) return SAVE_WORK_COPY_FAILED;
+    if (written != FILE_DONE) return DELETE_RECORD_KEPT;
     *recd_length = record.recd_length;
-    return 1;
+    return SAVE_DONE;
 }

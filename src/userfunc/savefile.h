@@ -10,19 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "userfunc/saveoutcome.h"
 #include "userfunc/saverecord.h"
 #include "userfunc/usrfunc.h"
-
-// The failures below the save dialogue's codes.
-const int UFUNC_WRITE_FAILED = -10;    // the move failed; the save file is untouched
-const int UFUNC_WRITE_DENIED = -11;    // the user may not write the file or its folder
-const int UFUNC_NOT_REGULAR = -12;     // a folder, FIFO or device where the file should be
-const int UFUNC_LOCK_BUSY = -13;       // another run held the lock for the whole wait
-const int UFUNC_FILE_DAMAGED = -14;    // the save file holds a broken record
-const int UFUNC_RECORD_DAMAGED = -4;   // no whole record of the function in the file
-const int UFUNC_NO_LOCK = -16;         // the folder's lock cannot be taken: nothing written
-const int UFUNC_TOO_MANY_FILES = -17;  // no file descriptor left (Last_FileError says why)
-const int UFUNC_NO_MEMORY = -18;       // the functions did not fit in memory: nothing changed
 
 // What a loaded file keeps of each record: where it lies and what the
 // registry takes from it. Its bytes and definition are read from the file's
@@ -57,34 +47,34 @@ void Take_Positions(UsrFuncArray& registry, std::string written, bool as_known);
 void Mark_Saved(UsrFuncArray& registry, std::string written);
 // The record an entry would write now; empty when it is undefined.
 std::string Entry_Record(UsrFuncProp* entry);
-// The status of a file operation in the save codes above (1 for FILE_DONE).
-int Save_Status(int file_status);
-// 1 when the folder's lock is held (or there is no folder, so that the write
-// fails on its own); otherwise the save code of why it is not.
-int Lock_Status(int lock_status);
+// SAVE_DONE when the folder's lock is held (or there is no folder, so that
+// the write fails on its own); otherwise why it is not.
+SaveOutcome Lock_Outcome(int lock_status);
 
-// A new file: 1; -5 it cannot be created; UFUNC_WRITE_DENIED; -9 a file appeared
-// at the path meanwhile (never replaced); UFUNC_LOCK_BUSY, UFUNC_NO_LOCK or
-// UFUNC_TOO_MANY_FILES. Nothing changes on failure.
+// The functions below return SaveOutcome values (as int, the type they always had).
+// A new file: SAVE_DONE; SAVE_NOT_CREATED; SAVE_DENIED; SAVE_PATH_TAKEN a file
+// appeared at the path meanwhile (never replaced); SAVE_LOCK_BUSY, SAVE_NO_LOCK
+// or SAVE_TOO_MANY_FILES. Nothing changes on failure.
 int SaveDate_ToFileNew(UsrFuncArray& the_target, const char* file_path);
 // Rewrites the source file as the union of this run's changes and the file as it
-// is now (see savemerge.cpp): 1; 0 no source file or no save file; -1 the
-// working copy cannot be written whole; UFUNC_WRITE_FAILED, UFUNC_WRITE_DENIED,
-// UFUNC_NOT_REGULAR, UFUNC_LOCK_BUSY, UFUNC_NO_LOCK, UFUNC_TOO_MANY_FILES or
-// UFUNC_FILE_DAMAGED with the file untouched.
+// is now (see savemerge.cpp): SAVE_DONE; SAVE_NO_SAVE_FILE no source file or no
+// save file; SAVE_WORK_COPY_FAILED the working copy cannot be written whole;
+// SAVE_FAILED, SAVE_DENIED, SAVE_NOT_REGULAR, SAVE_LOCK_BUSY, SAVE_NO_LOCK,
+// SAVE_TOO_MANY_FILES or SAVE_FILE_DAMAGED with the file untouched.
 // A source file that went away is written anew.
 int SaveDate_ToFileEx(UsrFuncArray& the_target);
-// 1 the file begins with the identifier; 0 it does not; -1 it cannot be read
-// (or is no regular file).
+// SAVE_DONE the file begins with the identifier; LOAD_NOT_SAVE_FILE it does
+// not; LOAD_UNREADABLE it cannot be read (or is no regular file).
 int Check_FileID(const char* file_path);
-// 1 loaded; 0 not a save file; -1 cannot be read; UFUNC_NOT_REGULAR;
-// UFUNC_TOO_MANY_FILES; UFUNC_NO_MEMORY. Only a file whose every function
-// could be registered replaces the registry. A broken
-// record ends the load with what was read, and says so in one line.
+// SAVE_DONE loaded; LOAD_NOT_SAVE_FILE; LOAD_UNREADABLE; SAVE_NOT_REGULAR;
+// SAVE_TOO_MANY_FILES; SAVE_NO_MEMORY. Only a file whose every function could
+// be registered replaces the registry. A broken record ends the load with what
+// was read, and says so in one line.
 int Create_UFunctionTable(UsrFuncArray& ufunc_list, const char* udef_file, int jread_form);
-// Replaces the save file by a copy without the record at file_pos: 1; -1 the
-// working copy cannot be written; -2 no record can start there or the move
-// failed; -3 no whole record there. The save file is untouched on failure.
+// Replaces the save file by a copy without the record at file_pos: SAVE_DONE;
+// SAVE_WORK_COPY_FAILED the folder cannot be locked or the copy cannot be
+// written; DELETE_RECORD_KEPT no whole record starts there, or the move
+// failed. The save file is untouched on failure.
 int DeleteRecord_FrmFile(const char* file_path, unsigned long file_pos, unsigned long* recd_length);
 
 #endif

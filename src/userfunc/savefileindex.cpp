@@ -101,23 +101,22 @@ private:
 };
 }  // namespace
 
-int SaveFileIndex::Open(const std::string& path) {
+SaveOutcome SaveFileIndex::Open(const std::string& path) {
     path_ = path;
     slots_.clear();
     RecordWalk walk(&slots_);
-    int read = Read_RegularFilePieces(path, walk);
-    if (read == FILE_NOT_REGULAR) return UFUNC_NOT_REGULAR;
-    if (read == FILE_TOO_MANY) return UFUNC_TOO_MANY_FILES;
-    if (read != FILE_DONE) return -1;
+    SaveOutcome read = File_Outcome(Read_RegularFilePieces(path, walk), LOAD_UNREADABLE,
+                                    {FILE_NOT_REGULAR, FILE_TOO_MANY});
+    if (read != SAVE_DONE) return read;
     walk.Finish();
-    if (!walk.is_save_file_) return 0;
+    if (!walk.is_save_file_) return LOAD_NOT_SAVE_FILE;
     file_end_ = walk.file_end_;
     damaged_ = walk.damaged_;
     slots_.shrink_to_fit();
     std::sort(slots_.begin(), slots_.end(), [](const Slot& a, const Slot& b) {
         return a.hash != b.hash ? a.hash < b.hash : a.position < b.position;
     });
-    return 1;
+    return SAVE_DONE;
 }
 
 bool SaveFileIndex::Find(const std::string& name, SavedRecord* last) const {
@@ -156,11 +155,11 @@ std::vector<std::string> Called_Names(std::string_view text) {
     return names;
 }
 
-int Index_UFunctionFile(UsrFuncArray& ufunc_list, const char* path) {
+SaveOutcome Index_UFunctionFile(UsrFuncArray& ufunc_list, const char* path) {
     std::string file_path = path;
     std::unique_ptr<SaveFileIndex> index(new SaveFileIndex);
-    int opened = index->Open(file_path);
-    if (opened != 1) return opened;
+    SaveOutcome opened = index->Open(file_path);
+    if (opened != SAVE_DONE) return opened;
     if (index->Damaged()) {
         std::cout << Msg().LOAD_DAMAGED_BEFORE << index->RecordCount() << Msg().LOAD_DAMAGED_AFTER
                   << std::endl;
@@ -168,7 +167,7 @@ int Index_UFunctionFile(UsrFuncArray& ufunc_list, const char* path) {
     ufunc_list.DeleteAllObject();
     ufunc_list.ChangeSourceFile(file_path.c_str(), 0);
     ufunc_list.Use_FileIndex(std::move(index));
-    return 1;
+    return SAVE_DONE;
 }
 
 namespace {

@@ -10,15 +10,16 @@
 #include <string_view>
 #include <vector>
 
+#include "userfunc/saveoutcome.h"
 #include "userfunc/saverecord.h"
 
 class UsrFuncArray;
 
 class SaveFileIndex {
 public:
-    // 1 indexed; 0 not a save file; -1 cannot be read; UFUNC_NOT_REGULAR;
-    // UFUNC_TOO_MANY_FILES. A broken record ends the index (Damaged()).
-    int Open(const std::string& path);
+    // SAVE_DONE indexed; LOAD_NOT_SAVE_FILE; LOAD_UNREADABLE; SAVE_NOT_REGULAR;
+    // SAVE_TOO_MANY_FILES. A broken record ends the index (Damaged()).
+    SaveOutcome Open(const std::string& path);
     bool Damaged() const { return damaged_; }
     size_t RecordCount() const { return slots_.size(); }
     // name's last record (the definition that counts); false when the file
@@ -43,6 +44,6 @@ std::vector<std::string> Called_Names(std::string_view text);
 
 // Empties the registry and gives it the index of the save file at path as the
 // place its functions come from: the same results as Create_UFunctionTable.
-int Index_UFunctionFile(UsrFuncArray& ufunc_list, const char* path);
+SaveOutcome Index_UFunctionFile(UsrFuncArray& ufunc_list, const char* path);
 
 #endif

@@ -102,37 +102,36 @@ std::string Compose_Merged(UsrFuncArray& registry, const SaveFileContent& now,
     return content;
 }
 
-// The save file as it is now: FILE_DONE with its content (a file that went
+// The save file as it is now: SAVE_DONE with its content (a file that went
 // away reads as an empty save file), or why it cannot be rewritten.
-int Read_Now(const std::string& target, SaveFileContent* now, bool* gone) {
+SaveOutcome Read_Now(const std::string& target, SaveFileContent* now, bool* gone) {
     std::string bytes;
     int read = Read_RegularFile(target, &bytes);
     *gone = read == FILE_MISSING;
-    if (*gone)
+    if (*gone) {
         bytes.assign(UFUNC_FILE_ID, UFUNC_FILE_ID_SIZE);
-    else if (read == FILE_NOT_REGULAR)
-        return UFUNC_NOT_REGULAR;
-    else if (read == FILE_DENIED || read == FILE_TOO_MANY)
-        return Save_Status(read);
-    else if (read != FILE_DONE)
-        return 0;
+    } else {
+        SaveOutcome readable =
+            File_Outcome(read, SAVE_NO_SAVE_FILE, {FILE_NOT_REGULAR, FILE_DENIED, FILE_TOO_MANY});
+        if (readable != SAVE_DONE) return readable;
+    }
     *now = Parse_SaveFile(std::move(bytes));
-    if (!now->is_save_file) return 0;
-    return now->damaged ? UFUNC_FILE_DAMAGED : 1;
+    if (!now->is_save_file) return SAVE_NO_SAVE_FILE;
+    return now->damaged ? SAVE_FILE_DAMAGED : SAVE_DONE;
 }
 }  // namespace
 
 int SaveDate_ToFileEx(UsrFuncArray& the_target) {
-    if (the_target.GetSourceFile() == nullptr) return 0;
+    if (the_target.GetSourceFile() == nullptr) return SAVE_NO_SAVE_FILE;
     std::string target = Replace_Target(the_target.GetSourceFile());
     FolderLock lock(target);
-    int locked = Lock_Status(lock.Status());
-    if (locked != 1) return locked;
+    SaveOutcome locked = Lock_Outcome(lock.Status());
+    if (locked != SAVE_DONE) return locked;
     Remove_LeftWorkCopies(target);
     SaveFileContent now;
     bool gone = false;
-    int read = Read_Now(target, &now, &gone);
-    if (read != 1) return read;
+    SaveOutcome read = Read_Now(target, &now, &gone);
+    if (read != SAVE_DONE) return read;
     std::map<std::string, size_t> in_file;
     for (size_t i = 0; i < now.records.size(); ++i) in_file[now.records[i].name] = i;
     if (gone) {
@@ -148,10 +147,11 @@ int SaveDate_ToFileEx(UsrFuncArray& the_target) {
     if (written != FILE_DONE) {
         // Positions stay true to the file as it is.
         Take_Positions(the_target, std::move(now.bytes), false);
-        if (written == FILE_FAILED) return -1;
-        if (written == FILE_TOO_MANY) return UFUNC_TOO_MANY_FILES;
-        return written == FILE_TAKEN ? UFUNC_WRITE_FAILED : Save_Status(written);
+        // A file that appeared where the gone source file was is not replaced.
+        if (written == FILE_TAKEN) return SAVE_FAILED;
+        return File_Outcome(written,
+                            written == FILE_FAILED ? SAVE_WORK_COPY_FAILED : SAVE_NOT_CREATED);
     }
     Mark_Saved(the_target, std::move(content));
-    return 1;
+    return SAVE_DONE;
 }

@@ -15,6 +15,7 @@
 #include "userfunc/baselnlist.h"
 #include "formula/fmula.h"
 #include "formula/functionnames.h"
+#include "userfunc/saveoutcome.h"
 #include "userfunc/saverecord.h"
 
 class SaveFileIndex;
@@ -72,15 +73,6 @@ private:
     void Free_Definition();
 };
 
-// What SetFuncDefFrmFile found (besides the save file's own failure codes).
-enum DefinitionReading {
-    DEFINITION_READ = 1,        // the definition is set
-    DEFINITION_EMPTY = 0,       // the stored definition is empty
-    DEFINITION_NO_RECORD = -1,  // not registered, or without a record in the file
-    DEFINITION_NO_SOURCE = -2,  // no save file was loaded
-    DEFINITION_UNREADABLE = -3  // the save file cannot be read
-};
-
 // The registry answers the scanner's question about function names: a
 // definition or formula may call the functions defined here.
 class UsrFuncArray : public FunctionNames {
@@ -97,18 +89,20 @@ public:
                     unsigned short ret_kind, const char* def_string);
     UsrFuncProp* DelUFncElement(const char* key, long* file_pos, int* the_state);
     // Removes the function and its record from the save file as it is now
-    // (savefile.cpp): 1; 0 not registered; -1 the emptied file could not be
-    // removed; -2 the record stays in the file; UFUNC_LOCK_BUSY, UFUNC_NO_LOCK,
-    // UFUNC_TOO_MANY_FILES or UFUNC_WRITE_DENIED the record stays in the file
-    // for that reason.
+    // (savefile.cpp), a SaveOutcome: SAVE_DONE; DELETE_NOT_REGISTERED;
+    // DELETE_FILE_NOT_REMOVED the emptied file could not be removed;
+    // DELETE_RECORD_KEPT the record stays in the file; SAVE_LOCK_BUSY,
+    // SAVE_NO_LOCK, SAVE_TOO_MANY_FILES or SAVE_DENIED the record stays in the
+    // file for that reason.
     int DelUFncElem(const char* key);
     long ElementSaveNum();
     long& AccFilePos(const char* key);
     unsigned short PutArgNum(const char* key) const;
-    // Reads the named record from the save file as it is now (savefile.cpp): one
-    // of DefinitionReading, or UFUNC_RECORD_DAMAGED (the file holds no whole
-    // record of it any more), UFUNC_LOCK_BUSY (another run kept the file) or
-    // UFUNC_TOO_MANY_FILES (no file descriptor was left).
+    // Reads the named record from the save file as it is now (savefile.cpp), a
+    // SaveOutcome: SAVE_DONE the definition is set; DEFINITION_EMPTY,
+    // DEFINITION_NO_RECORD, DEFINITION_NO_SOURCE, DEFINITION_UNREADABLE,
+    // DEFINITION_RECORD_DAMAGED, SAVE_LOCK_BUSY (another run kept the file) or
+    // SAVE_TOO_MANY_FILES (no file descriptor was left).
     int SetFuncDefFrmFile(const char* key);
     int PrintContent(const char* key, std::ostream& optstrm);
     CompForm* operator[](const char* key) const;

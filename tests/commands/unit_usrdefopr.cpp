@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -16,6 +17,7 @@
 #include "console/consoleio.h"
 #include "formula/formulatext.h"
 #include "commands/usrdefopr.h"
+#include "files/safefile.h"
 
 namespace {
 
@@ -98,15 +100,54 @@ TEST(SaveMessages, EachCodeHasItsText) {
          "その kansu が終わってから保存し直してください"},
         {SAVE_FILE_DAMAGED,
          "保存ファイルのレコードが壊れているので、保存しませんでした。別の保存ファイルに保存してください"},
+        // The outcomes of the other commands, said through the same table.
+        {LOAD_UNREADABLE, "指定ファイルをオープンするのに失敗しました。"},
+        {DEFINITION_EMPTY, "関数定義の書き込みに失敗しました"},
+        {DEFINITION_UNREADABLE, "保存ファイルのオープンに失敗しました"},
+        {DELETE_FILE_NOT_REMOVED,
+         "ユーザ関数保存用ファイルの消去に失敗しました。手動で削除してください。"},
+        {DELETE_RECORD_KEPT, "ユーザ関数は削除しましたが、保存ファイルからは削除されていません。"},
     };
     for (const auto& text : texts) EXPECT_EQ(SaveMessage(text.first), Cp932(text.second + "\n"));
     // The values of the codes that existed before they had names.
-    EXPECT_EQ(std::vector<int>({SAVED, SAVE_NO_SAVE_FILE, SAVE_WORK_COPY_FAILED, SAVE_PATH_EMPTY,
-                                SAVE_NOTHING_CHANGED, SAVE_PATH_TAKEN, SAVE_FAILED}),
-              std::vector<int>({1, 0, -1, -3, -8, -9, -10}));
+    EXPECT_EQ(
+        std::vector<int>({SAVE_DONE, SAVE_NO_SAVE_FILE, SAVE_WORK_COPY_FAILED, SAVE_PATH_EMPTY,
+                          SAVE_NOTHING_CHANGED, SAVE_PATH_TAKEN, SAVE_FAILED}),
+        std::vector<int>({1, 0, -1, -3, -8, -9, -10}));
     // A refused path was said when it was typed.
-    for (int silent : {int(SAVED), -4, -6, -7, int(SAVE_PATH_TOO_LONG)})
+    for (int silent : {int(SAVE_DONE), -4, -6, -7, int(SAVE_PATH_TOO_LONG), 2, -31})
         EXPECT_EQ(SaveMessage(silent), "") << silent;
+}
+
+// A lock held by another run: the deletion says so and that the record stayed,
+// the definition read says so alone.
+TEST(SaveMessages, AFileFailureIsSaidBeforeWhatItMeansToTheCommand) {
+    char folder[] = "/tmp/kansu-unit-usrdefopr-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string path = std::string(folder) + "/save.dat";
+    std::ofstream(path, std::ios::binary)
+        << "QVRLX10" + Record("f", 1, "a0") + Record("g", 1, "a0");
+    UsrFuncArray registry(nullptr);
+    ASSERT_EQ(Create_UFunctionTable(registry, path.c_str(), 0), SAVE_DONE);
+    const double wait = g_lock_wait_seconds;
+    g_lock_wait_seconds = 0.05;
+    FolderLock other_run(path);
+    std::istringstream typed("f\ng\n");
+    std::streambuf* keyboard = std::cin.rdbuf(typed.rdbuf());
+    CoutCapture output;
+    Delete_UserFunc(registry);
+    EXPECT_EQ(SetUfDef_ToUfArray(registry), SAVE_LOCK_BUSY);
+    std::cin.rdbuf(keyboard);
+    g_lock_wait_seconds = wait;
+    std::filesystem::remove_all(folder);
+    const std::string busy =
+        "ほかの kansu が保存ファイルを使用中です。10 秒待っても終わらないので、保存を中止"
+        "しました。その kansu が終わってから保存し直してください\n";
+    EXPECT_EQ(output.Text(),
+              Cp932("削除するユーザ関数名を入力して下さい。(79字以内)\n" + busy +
+                    "ユーザ関数は削除しましたが、保存ファイルからは削除されていません。\n"
+                    "使用関数名(半角79字以内)を入力して下さい :" +
+                    busy));
 }
 
 TEST(KindTexts, CodesOneToEightAndNothingElse) {

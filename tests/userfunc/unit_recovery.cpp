@@ -50,8 +50,8 @@ TEST_F(Recovery, TwoRunsEndingInOneSecondKeepBothFiles) {
     // them is simply tried again.
     for (int attempt = 0; attempt < 5; ++attempt) {
         std::filesystem::remove_all(Recovery_Folder());
-        ASSERT_EQ(Write_RecoveryFile(registry, &first), FILE_DONE);
-        ASSERT_EQ(Write_RecoveryFile(registry, &second), FILE_DONE);
+        ASSERT_EQ(Write_RecoveryFile(registry, &first), SAVE_DONE);
+        ASSERT_EQ(Write_RecoveryFile(registry, &second), SAVE_DONE);
         if (Stamp(first) == Stamp(second)) break;
     }
     ASSERT_EQ(Stamp(first), Stamp(second));
@@ -73,7 +73,7 @@ TEST_F(Recovery, TheFolderFollowsHomeOrIsMissing) {
     EXPECT_EQ(Recovery_Folder(), "");
     UsrFuncArray registry{nullptr};
     std::string path;
-    EXPECT_EQ(Write_RecoveryFile(registry, &path), FILE_FAILED);
+    EXPECT_EQ(Write_RecoveryFile(registry, &path), SAVE_NOT_CREATED);
     EXPECT_TRUE(Take_UnannouncedRecoveries().empty());
     if (home != nullptr) setenv("HOME", saved_home.c_str(), 1);
 }

@@ -312,7 +312,7 @@ TEST_F(Registry, DelUFncElementInTheMiddleReturnsTheSuccessor) {
 TEST_F(Registry, DelUFncElemOfAnEntryNotSavedTouchesNoFile) {
     UsrFuncArray registry("no-such-dir/save.dat");
     registry.AddUFncElem("a", -1, 1, 8, nullptr);
-    EXPECT_EQ(registry.DelUFncElem("zz"), 0);
+    EXPECT_EQ(registry.DelUFncElem("zz"), DELETE_NOT_REGISTERED);
     EXPECT_EQ(registry.DelUFncElem("a"), 1);
     EXPECT_EQ(registry.FirstPnt(), nullptr);
     EXPECT_STREQ(registry.GetSourceFile(), "no-such-dir/save.dat");

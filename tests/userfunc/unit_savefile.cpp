@@ -214,9 +214,9 @@ TEST_F(SaveFile, CheckFileID) {
     Write("short.dat", "QVRLX1");
     Write("other.dat", "QVRLX11 and more");
     EXPECT_EQ(Check_FileID(Path("good.dat").c_str()), 1);
-    EXPECT_EQ(Check_FileID(Path("short.dat").c_str()), 0);
-    EXPECT_EQ(Check_FileID(Path("other.dat").c_str()), 0);
-    EXPECT_EQ(Check_FileID(Path("missing.dat").c_str()), -1);
+    EXPECT_EQ(Check_FileID(Path("short.dat").c_str()), LOAD_NOT_SAVE_FILE);
+    EXPECT_EQ(Check_FileID(Path("other.dat").c_str()), LOAD_NOT_SAVE_FILE);
+    EXPECT_EQ(Check_FileID(Path("missing.dat").c_str()), LOAD_UNREADABLE);
 }
 
 // ---- Loading ----
@@ -254,13 +254,13 @@ TEST_F(SaveFile, ARefusedLoadKeepsTheRegistry) {
     const struct {
         const char* name;
         int status;
-    } refusals[] = {{"text.txt", 0},
-                    {"missing.dat", -1},
-                    {"folder", UFUNC_NOT_REGULAR},
-                    {"fifo", UFUNC_NOT_REGULAR},
-                    {"long.dat", UFUNC_NO_MEMORY}};
+    } refusals[] = {{"text.txt", LOAD_NOT_SAVE_FILE},
+                    {"missing.dat", LOAD_UNREADABLE},
+                    {"folder", SAVE_NOT_REGULAR},
+                    {"fifo", SAVE_NOT_REGULAR},
+                    {"long.dat", SAVE_NO_MEMORY}};
     for (const auto& refusal : refusals) {
-        g_failing_array_size = refusal.status == UFUNC_NO_MEMORY ? 40 * sizeof(CompForm) : 0;
+        g_failing_array_size = refusal.status == SAVE_NO_MEMORY ? 40 * sizeof(CompForm) : 0;
         int status = Create_UFunctionTable(registry, Path(refusal.name).c_str(), 1);
         g_failing_array_size = 0;
         EXPECT_EQ(status, refusal.status) << refusal.name;
@@ -402,11 +402,11 @@ TEST_F(SaveFile, SetFuncDefFrmFileOfAnEmptyDefinitionGivesZeroAndADamagedRecordI
     // The file changed behind the registry's back: f's definition length is now huge.
     std::string broken = F_RECORD.substr(0, 16) + Le32(0xFFFFFFFFUL) + "a0*2";
     Write("save.dat", FILE_ID + empty_def + broken);
-    EXPECT_EQ(registry_.SetFuncDefFrmFile("f"), UFUNC_RECORD_DAMAGED);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("f"), DEFINITION_RECORD_DAMAGED);
     // ... and now it ends inside f's name.
     Write("save.dat", FILE_ID + empty_def + F_RECORD.substr(0, 9));
-    EXPECT_EQ(registry_.SetFuncDefFrmFile("f"), UFUNC_RECORD_DAMAGED);
-    EXPECT_EQ(registry_.SetFuncDefFrmFile("h"), UFUNC_RECORD_DAMAGED);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("f"), DEFINITION_RECORD_DAMAGED);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("h"), DEFINITION_RECORD_DAMAGED);
 }
 
 // Another run saved the file after this registry read it (e's record now lies
@@ -470,7 +470,7 @@ TEST_F(SaveFile, DeletingAFunctionDeletesItsRecordAlone) {
     } cases[] = {{"f", 1, FILE_ID + G_RECORD, "g", 7},
                  {"g", 1, FILE_ID + F_RECORD, "f", 7},
                  {"a", 1, FILE_ID + F_RECORD + G_RECORD, "g", 32},
-                 {"zz", 0, FILE_ID + F_RECORD + G_RECORD, "g", 32}};
+                 {"zz", DELETE_NOT_REGISTERED, FILE_ID + F_RECORD + G_RECORD, "g", 32}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         UsrFuncArray registry(nullptr);
@@ -496,7 +496,7 @@ TEST_F(SaveFile, DeletingTheOnlySavedFunctionDeletesTheFile) {
 TEST_F(SaveFile, DeletingTheOnlySavedFunctionWhenTheFileCannotBeDeleted) {
     LoadNames(registry_, FILE_ID + F_RECORD);
     std::filesystem::remove(Path("save.dat"));
-    EXPECT_EQ(registry_.DelUFncElem("f"), -1);
+    EXPECT_EQ(registry_.DelUFncElem("f"), DELETE_FILE_NOT_REMOVED);
     EXPECT_EQ(registry_.GetSourceFile(), nullptr);
     EXPECT_EQ(registry_.FirstPnt(), nullptr);
 }
@@ -506,8 +506,9 @@ TEST_F(SaveFile, DeletionWithoutWorkingCopyKeepsTheFile) {
     unsigned long length = 0;
     {
         FileSizeLimit full_disk(20);  // the copy cannot be written
-        EXPECT_EQ(DeleteRecord_FrmFile(Path("save.dat").c_str(), 7, &length), -1);
-        EXPECT_EQ(registry_.DelUFncElem("f"), -2);
+        EXPECT_EQ(DeleteRecord_FrmFile(Path("save.dat").c_str(), 7, &length),
+                  SAVE_WORK_COPY_FAILED);
+        EXPECT_EQ(registry_.DelUFncElem("f"), DELETE_RECORD_KEPT);
     }
     EXPECT_FALSE(WorkCopyLeft());
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
@@ -519,15 +520,15 @@ TEST_F(SaveFile, DeletionOfADamagedRecordRestoresTheFile) {
     std::string content = FILE_ID + F_RECORD + Le32(0xFFFFFFFFUL) + G_RECORD.substr(4);
     Write("save.dat", content);
     unsigned long length = 0;
-    EXPECT_EQ(DeleteRecord_FrmFile(Path("save.dat").c_str(), 32, &length), -3);
+    EXPECT_EQ(DeleteRecord_FrmFile(Path("save.dat").c_str(), 32, &length), DELETE_RECORD_KEPT);
     EXPECT_EQ(Read("save.dat"), content);
     EXPECT_FALSE(WorkCopyLeft());
-    EXPECT_EQ(DeleteRecord_FrmFile(Path("save.dat").c_str(), 500, &length), -2);
-    EXPECT_EQ(DeleteRecord_FrmFile(Path("save.dat").c_str(), 3, &length), -2);
+    EXPECT_EQ(DeleteRecord_FrmFile(Path("save.dat").c_str(), 500, &length), DELETE_RECORD_KEPT);
+    EXPECT_EQ(DeleteRecord_FrmFile(Path("save.dat").c_str(), 3, &length), DELETE_RECORD_KEPT);
     // Nor does deleting f by name rewrite a file that holds a damaged record.
     CoutCapture capture;
     ASSERT_EQ(Create_UFunctionTable(registry_, Path("save.dat").c_str(), 0), 1);
-    EXPECT_EQ(registry_.DelUFncElem("f"), -2);
+    EXPECT_EQ(registry_.DelUFncElem("f"), DELETE_RECORD_KEPT);
     EXPECT_EQ(Read("save.dat"), content);
     EXPECT_FALSE(WorkCopyLeft());
 }
@@ -623,7 +624,7 @@ TEST_F(SaveFile, RewriteMeetingADamagedRecordFailsAndRestoresTheFile) {
     // Changed on disk after loading: g's record length now runs past the end.
     std::string damaged = FILE_ID + F_RECORD + Le32(0xFFFF) + G_RECORD.substr(4);
     Write("save.dat", damaged);
-    EXPECT_EQ(SaveDate_ToFileEx(registry_), UFUNC_FILE_DAMAGED);
+    EXPECT_EQ(SaveDate_ToFileEx(registry_), SAVE_FILE_DAMAGED);
     EXPECT_EQ(Read("save.dat"), damaged);
     EXPECT_FALSE(WorkCopyLeft());
     EXPECT_EQ(registry_.AccFilePos("f"), 7);
@@ -743,7 +744,7 @@ TEST_F(SaveFile, LoadingAllLeavesACallOfALaterFunctionUndefined) {
     EXPECT_FALSE(capture.Text().empty());
 
     // Now g is defined, f's stored definition can be set.
-    EXPECT_EQ(g_ufunc_list.SetFuncDefFrmFile("f"), DEFINITION_READ);
+    EXPECT_EQ(g_ufunc_list.SetFuncDefFrmFile("f"), SAVE_DONE);
     EXPECT_EQ(g_ufunc_list("f"), 2);
 
     // A rewrite in between keeps f's record although f had no definition.
@@ -756,7 +757,7 @@ TEST_F(SaveFile, LoadingAllLeavesACallOfALaterFunctionUndefined) {
 
 TEST_F(SaveFile, SetFuncDefFrmFileDefinesAFunctionLoadedByName) {
     LoadNames(registry_, FILE_ID + F_RECORD + G_RECORD);
-    EXPECT_EQ(registry_.SetFuncDefFrmFile("g"), DEFINITION_READ);
+    EXPECT_EQ(registry_.SetFuncDefFrmFile("g"), SAVE_DONE);
     EXPECT_EQ(registry_("g"), 2);
     EXPECT_EQ(registry_("f"), 1);
     EXPECT_EQ(Entry(registry_, "g")->chngFlag, 1);
@@ -924,7 +925,7 @@ TEST_F(SaveFile, AReadOnlySaveFileIsNotReplaced) {
     chmod(Path("save.dat").c_str(), 0444);
     registry_.AddUFncElem("f", 7, 1, 8, "a0*3");
     int result = AsOrdinaryUser([&] { return -SaveDate_ToFileEx(registry_); });
-    EXPECT_EQ(result, -UFUNC_WRITE_DENIED);
+    EXPECT_EQ(result, -SAVE_DENIED);
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
     EXPECT_EQ(Files(), std::vector<std::string>{"save.dat"});
     // A folder the user may not write takes no new save file either.
@@ -932,7 +933,7 @@ TEST_F(SaveFile, AReadOnlySaveFileIsNotReplaced) {
     result =
         AsOrdinaryUser([&] { return -SaveDate_ToFileNew(registry_, Path("new.dat").c_str()); });
     chmod(dir_.c_str(), 0755);
-    EXPECT_EQ(result, -UFUNC_WRITE_DENIED);
+    EXPECT_EQ(result, -SAVE_DENIED);
     EXPECT_EQ(Files(), std::vector<std::string>{"save.dat"});
 }
 
@@ -947,7 +948,7 @@ TEST_F(SaveFile, DeletingFromAReadOnlySaveFileIsRefused) {
         chmod(Path("save.dat").c_str(), 0444);
         int result = AsOrdinaryUser([&] { return -registry.DelUFncElem("f"); });
         chmod(Path("save.dat").c_str(), 0644);
-        EXPECT_EQ(result, -UFUNC_WRITE_DENIED) << content.size();
+        EXPECT_EQ(result, -SAVE_DENIED) << content.size();
         EXPECT_EQ(Read("save.dat"), content);
     }
 }
@@ -1114,10 +1115,10 @@ TEST_F(SaveFile, ADeletionWhileAnotherRunHoldsTheLockIsCompletedByTheNextSave) {
         FolderLock other_run(Path("save.dat"));
         ASSERT_EQ(other_run.Status(), FILE_DONE);
         registry_.AddUFncElem("h", -1, 0, 8, "1");
-        EXPECT_EQ(SaveDate_ToFileEx(registry_), UFUNC_LOCK_BUSY);
-        EXPECT_EQ(registry_.DelUFncElem("f"), UFUNC_LOCK_BUSY);
-        EXPECT_EQ(registry_.SetFuncDefFrmFile("g"), UFUNC_LOCK_BUSY);
-        EXPECT_EQ(SaveDate_ToFileNew(registry_, Path("new.dat").c_str()), UFUNC_LOCK_BUSY);
+        EXPECT_EQ(SaveDate_ToFileEx(registry_), SAVE_LOCK_BUSY);
+        EXPECT_EQ(registry_.DelUFncElem("f"), SAVE_LOCK_BUSY);
+        EXPECT_EQ(registry_.SetFuncDefFrmFile("g"), SAVE_LOCK_BUSY);
+        EXPECT_EQ(SaveDate_ToFileNew(registry_, Path("new.dat").c_str()), SAVE_LOCK_BUSY);
     }
     g_lock_wait_seconds = saved_wait;
     EXPECT_EQ(Read("save.dat"), FILE_ID + F_RECORD + G_RECORD);
@@ -1137,11 +1138,11 @@ TEST_F(SaveFile, AFifoIsRefusedWithoutWaiting) {
     ASSERT_EQ(mkfifo(Path("save.dat").c_str(), 0644), 0);
     registry_.AddUFncElem("f", 7, 1, 8, "a0*3");
     alarm(20);  // a regression ends the test program instead of hanging it
-    EXPECT_EQ(SaveDate_ToFileEx(registry_), UFUNC_NOT_REGULAR);
+    EXPECT_EQ(SaveDate_ToFileEx(registry_), SAVE_NOT_REGULAR);
     EXPECT_EQ(registry_.SetFuncDefFrmFile("f"), DEFINITION_UNREADABLE);
-    EXPECT_EQ(Check_FileID(Path("save.dat").c_str()), -1);
+    EXPECT_EQ(Check_FileID(Path("save.dat").c_str()), LOAD_UNREADABLE);
     UsrFuncArray other(nullptr);
-    EXPECT_EQ(Create_UFunctionTable(other, Path("save.dat").c_str(), 0), UFUNC_NOT_REGULAR);
+    EXPECT_EQ(Create_UFunctionTable(other, Path("save.dat").c_str(), 0), SAVE_NOT_REGULAR);
     std::string bytes;
     EXPECT_EQ(Read_RegularFile(Path("save.dat"), &bytes), FILE_NOT_REGULAR);
     EXPECT_EQ(Read_RegularFile(dir_, &bytes), FILE_NOT_REGULAR);
@@ -1196,16 +1197,15 @@ TEST_F(SaveFile, AFileThatChangedSinceTheLoadIsLeftAsItIs) {
         bool as_user;
     };
     const Case cases[] = {
-        {"unreadable", [this] { chmod(Path("save.dat").c_str(), 0); }, UFUNC_WRITE_DENIED, true},
+        {"unreadable", [this] { chmod(Path("save.dat").c_str(), 0); }, SAVE_DENIED, true},
         {"no save file", [this] { Write("save.dat", "not a save file"); }, 0, false},
         {"a folder",
          [this] {
              std::filesystem::remove(Path("save.dat"));
              std::filesystem::create_directory(Path("save.dat"));
          },
-         UFUNC_NOT_REGULAR, false},
-        {"the move refused", [] { g_safefile_calls.rename = Rename_Denied; }, UFUNC_WRITE_DENIED,
-         false},
+         SAVE_NOT_REGULAR, false},
+        {"the move refused", [] { g_safefile_calls.rename = Rename_Denied; }, SAVE_DENIED, false},
     };
     const SafeFileCalls real_calls = g_safefile_calls;
     for (const Case& c : cases) {
