@@ -1,0 +1,80 @@
+#include "roots/slopezero.h"
+
+#include <cmath>
+
+namespace {
+// The slope's sign as the kind wants it: falling before a minimum, rising
+// after it (for a maximum the other way round). NaN is neither.
+struct Turning {
+    bool minimum;
+    bool Before(long double slope) const { return minimum ? slope < 0 : slope > 0; }
+    bool After(long double slope) const { return minimum ? slope > 0 : slope < 0; }
+    // Whether f shows a more extreme than b.
+    bool More_Extreme(double a, double b) const { return minimum ? a < b : a > b; }
+};
+
+struct SlopePoint {
+    double x;
+    long double slope;
+};
+
+double Middle(double a, double b) {
+    double middle = a + (b - a) / 2;
+    return std::isfinite(middle) ? middle : a / 2 + b / 2;
+}
+
+// Narrows [a, b] (slope before the turn at a, after it at b) to adjacent
+// doubles, or to a point where the slope is 0 (then a and b are that point).
+bool Bisect_Slope(SearchedFunction& f, const Turning& turning, SlopePoint* a, SlopePoint* b) {
+    for (;;) {
+        SlopePoint middle{Middle(a->x, b->x), 0.0L};
+        if (!(middle.x > a->x && middle.x < b->x)) return true;
+        if (!f.Slope(middle.x, &middle.slope)) return false;
+        if (middle.slope == 0) {
+            *a = *b = middle;
+            return true;
+        }
+        if (turning.Before(middle.slope))
+            *a = middle;
+        else if (turning.After(middle.slope))
+            *b = middle;
+        else
+            return false;  // NaN
+    }
+}
+
+// The bracket around the turn: the grid's side of inner where the slope
+// changes sign as the kind wants.
+bool Bracket_Turn(SearchedFunction& f, const Turning& turning, double left, double inner,
+                  double right, SlopePoint* a, SlopePoint* b) {
+    SlopePoint points[3] = {{left, 0.0L}, {inner, 0.0L}, {right, 0.0L}};
+    for (SlopePoint& point : points)
+        if (!f.Slope(point.x, &point.slope)) return false;
+    for (int i = 0; i < 2; ++i) {
+        if (turning.Before(points[i].slope) &&
+            (turning.After(points[i + 1].slope) || points[i + 1].slope == 0)) {
+            *a = points[i];
+            *b = points[i + 1];
+            return true;
+        }
+    }
+    return false;
+}
+}  // namespace
+
+SlopeNarrowing Narrow_SlopeZero(SearchedFunction& f, FindingKind kind, double left, double inner,
+                                double right, Finding* found) {
+    Turning turning{kind == FindingKind::MINIMUM};
+    SlopePoint a{0.0, 0.0L};
+    SlopePoint b{0.0, 0.0L};
+    if (!Bracket_Turn(f, turning, left, inner, right, &a, &b)) return SlopeNarrowing::UNKNOWN;
+    if (b.slope == 0) a = b;
+    if (!Bisect_Slope(f, turning, &a, &b)) return SlopeNarrowing::UNKNOWN;
+    double fa = 0.0;
+    double fb = 0.0;
+    if (!f.Value(a.x, &fa) || !f.Value(b.x, &fb)) return SlopeNarrowing::FAILED;
+    bool take_a = turning.More_Extreme(fa, fb) ||
+                  (!turning.More_Extreme(fb, fa) && std::fabs(a.slope) <= std::fabs(b.slope));
+    *found = take_a ? Finding{kind, a.x, fa} : Finding{kind, b.x, fb};
+    return SlopeNarrowing::FOUND;
+}
