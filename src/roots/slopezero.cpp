@@ -4,7 +4,7 @@
 
 namespace {
 // The slope's sign as the kind wants it: falling before a minimum, rising
-// after it (for a maximum the other way round). NaN is neither.
+// after it (for a maximum the other way round).
 struct Turning {
     bool minimum;
     bool Before(long double slope) const { return minimum ? slope < 0 : slope > 0; }
@@ -18,6 +18,11 @@ struct SlopePoint {
     long double slope;
 };
 
+// An infinite slope (at a pole) tells nothing of where f turns.
+bool Slope_At(SearchedFunction& f, double x, long double* slope) {
+    return f.Slope(x, slope) && std::isfinite(*slope);
+}
+
 double Middle(double a, double b) {
     double middle = a + (b - a) / 2;
     return std::isfinite(middle) ? middle : a / 2 + b / 2;
@@ -29,17 +34,15 @@ bool Bisect_Slope(SearchedFunction& f, const Turning& turning, SlopePoint* a, Sl
     for (;;) {
         SlopePoint middle{Middle(a->x, b->x), 0.0L};
         if (!(middle.x > a->x && middle.x < b->x)) return true;
-        if (!f.Slope(middle.x, &middle.slope)) return false;
+        if (!Slope_At(f, middle.x, &middle.slope)) return false;
         if (middle.slope == 0) {
             *a = *b = middle;
             return true;
         }
         if (turning.Before(middle.slope))
             *a = middle;
-        else if (turning.After(middle.slope))
-            *b = middle;
         else
-            return false;  // NaN
+            *b = middle;
     }
 }
 
@@ -49,7 +52,7 @@ bool Bracket_Turn(SearchedFunction& f, const Turning& turning, double left, doub
                   double right, SlopePoint* a, SlopePoint* b) {
     SlopePoint points[3] = {{left, 0.0L}, {inner, 0.0L}, {right, 0.0L}};
     for (SlopePoint& point : points)
-        if (!f.Slope(point.x, &point.slope)) return false;
+        if (!Slope_At(f, point.x, &point.slope)) return false;
     for (int i = 0; i < 2; ++i) {
         if (turning.Before(points[i].slope) &&
             (turning.After(points[i + 1].slope) || points[i + 1].slope == 0)) {
