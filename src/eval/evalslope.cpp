@@ -24,8 +24,12 @@ SlopeValue Power(SlopeValue u, SlopeValue v) {
     if (v.slope != 0) power.slope += power.value * std::log(u.value) * v.slope;
     return power;
 }
-SlopeValue Sin(SlopeValue u, SlopeValue) { return {std::sin(u.value), std::cos(u.value) * u.slope}; }
-SlopeValue Cos(SlopeValue u, SlopeValue) { return {std::cos(u.value), -std::sin(u.value) * u.slope}; }
+SlopeValue Sin(SlopeValue u, SlopeValue) {
+    return {std::sin(u.value), std::cos(u.value) * u.slope};
+}
+SlopeValue Cos(SlopeValue u, SlopeValue) {
+    return {std::cos(u.value), -std::sin(u.value) * u.slope};
+}
 SlopeValue Tan(SlopeValue u, SlopeValue) {
     long double tangent = std::tan(u.value);
     return {tangent, (1 + tangent * tangent) * u.slope};
@@ -78,11 +82,11 @@ struct SlopeRuleEntry {
 };
 // A built-in function without a rule here leaves its formulas without a slope.
 const SlopeRuleEntry SLOPE_RULES[] = {
-    {OPR_PLUS, Plus}, {OPR_MINUS, Minus}, {OPR_TIMES, Times},   {OPR_DIVIDE, Divide},
-    {OPR_POWER, Power}, {OPR_SIN, Sin},   {OPR_COS, Cos},       {OPR_TAN, Tan},
-    {OPR_EXP, Exp},     {OPR_LOG10, Log10}, {OPR_LN, Ln},       {OPR_ABS, Abs},
-    {OPR_SQRT, Sqrt},   {OPR_LOG_BASE, LogBase}, {OPR_ASIN, Asin}, {OPR_ACOS, Acos},
-    {OPR_ATAN, Atan},   {OPR_SINH, Sinh}, {OPR_COSH, Cosh},     {OPR_TANH, Tanh},
+    {OPR_PLUS, Plus},   {OPR_MINUS, Minus},      {OPR_TIMES, Times}, {OPR_DIVIDE, Divide},
+    {OPR_POWER, Power}, {OPR_SIN, Sin},          {OPR_COS, Cos},     {OPR_TAN, Tan},
+    {OPR_EXP, Exp},     {OPR_LOG10, Log10},      {OPR_LN, Ln},       {OPR_ABS, Abs},
+    {OPR_SQRT, Sqrt},   {OPR_LOG_BASE, LogBase}, {OPR_ASIN, Asin},   {OPR_ACOS, Acos},
+    {OPR_ATAN, Atan},   {OPR_SINH, Sinh},        {OPR_COSH, Cosh},   {OPR_TANH, Tanh},
 };
 
 int Builtin_Arity(int code) {
