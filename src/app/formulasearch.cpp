@@ -10,8 +10,9 @@ namespace {
 // slope from the formula's tree, where it has one.
 class FormulaFunction : public SearchedFunction {
 public:
-    FormulaFunction(double& cell, LaneFormula& formula, SweepLane& lane, CompForm* root)
-        : cell_(cell), formula_(formula), lane_(lane), slope_(root, &cell) {}
+    FormulaFunction(double& cell, LaneFormula& formula, SweepLane& lane, CompForm* root,
+                    UsrFuncArray& ufunc_list)
+        : cell_(cell), formula_(formula), lane_(lane), slope_(root, &cell, ufunc_list) {}
     bool Value(double x, double* value) override {
         if ((++calls_ & INTERRUPT_POLL_MASK) == 0 && Calculation_Interrupted())
             lane_.Note(EVAL_INTERRUPTED, nullptr);
@@ -37,7 +38,8 @@ SearchResult Search_Formula(FormulaArgument& formula, const char* name, const Se
                             bool extrema, SweepReport& report) {
     ReportFormula compiled(report, formula.the_root, Msg().EVALUATION_ERROR);
     SweepLane& lane = report.Own_Lane();
-    FormulaFunction f(formula.array[name], compiled.On(lane), lane, formula.the_root);
+    FormulaFunction f(formula.array[name], compiled.On(lane), lane, formula.the_root,
+                      report.Registry());
     CalculationScope calculation;
     return Search_Range(f, grid, extrema);
 }

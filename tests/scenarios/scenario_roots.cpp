@@ -86,6 +86,9 @@ const std::vector<RootsCase> CASES = {
     {"--extrema 'tan(x)-2*x' 'x(0.2,1)'", {{"極小", PI / 4}}},
     {"--extrema 'sin(x)-x/2' 'x(0.5,1.8)'", {{"極大", PI / 3}}},
     {"--extrema 'abs(x-0.1)' 'x(-1,1)[999]'", {{"極小", 0.1L}}},
+    {"--extrema 'sigma[n(1,3),x^n]-2*x' 'x(0.1,0.5)'", {{"極小", 1 / 3.0L}}},
+    {"--extrema 'g(x,2)' 'x(0.1,1.3)' --define 'h(a0)=a0^3' --define 'g(a0,a1)=h(a0)-a1*a0'",
+     {{"極小", std::sqrt(2 / 3.0L)}}},
     {"'exp(x)+1' 'x(-1,1)'", {}},
 };
 
