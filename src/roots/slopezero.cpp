@@ -63,6 +63,16 @@ bool Bracket_Turn(SearchedFunction& f, const Turning& turning, double left, doub
     }
     return false;
 }
+
+// Whether f' is 0 beside a point where it is 0: on a stretch where f is
+// constant no one point is the turn, and f alone centres x on the stretch.
+bool Flat_Beside(SearchedFunction& f, double x) {
+    for (double side : {-INFINITY, INFINITY}) {
+        long double slope = 0.0L;
+        if (!Slope_At(f, std::nextafter(x, side), &slope) || slope == 0) return true;
+    }
+    return false;
+}
 }  // namespace
 
 SlopeNarrowing Narrow_SlopeZero(SearchedFunction& f, FindingKind kind, double left, double inner,
@@ -72,7 +82,8 @@ SlopeNarrowing Narrow_SlopeZero(SearchedFunction& f, FindingKind kind, double le
     SlopePoint b{0.0, 0.0L};
     if (!Bracket_Turn(f, turning, left, inner, right, &a, &b)) return SlopeNarrowing::UNKNOWN;
     if (b.slope == 0) a = b;
-    if (!Bisect_Slope(f, turning, &a, &b)) return SlopeNarrowing::UNKNOWN;
+    if (!Bisect_Slope(f, turning, &a, &b) || (a.x == b.x && Flat_Beside(f, a.x)))
+        return SlopeNarrowing::UNKNOWN;
     double fa = 0.0;
     double fb = 0.0;
     if (!f.Value(a.x, &fa) || !f.Value(b.x, &fb)) return SlopeNarrowing::FAILED;

@@ -172,6 +172,13 @@ const std::vector<Case> CASES = {
      true,
      {{MIN, 1}},
      [](long double x) { return 2 * (x - 1); }},
+    // f' is 0 on a stretch (f exactly 1 in doubles): its middle, as f alone finds it.
+    {"|x-0.5|+|x+0.5| --extrema",
+     [](double x) { return std::fabs(x - 0.5) + std::fabs(x + 0.5); },
+     {{-2, 2.1, 1000}},
+     true,
+     {{MIN, 0}},
+     [](long double x) { return (x > 0.5L) - (x < -0.5L) + 0.0L; }},
     {"1/x^2 --extrema: a pole",
      [](double x) { return 1 / (x * x); },
      {{-1, 1, 999}},
