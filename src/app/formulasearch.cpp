@@ -20,9 +20,11 @@ public:
         *value = formula_.Value();
         return !lane_.Ended();
     }
+    // Ctrl-C looked at on each: a slope may run sums of thousands of terms.
     bool Slope(double x, long double* slope) override {
+        if (Calculation_Interrupted()) lane_.Note(EVAL_INTERRUPTED, nullptr);
         cell_ = x;
-        return slope_.Slope(slope);
+        return !lane_.Ended() && slope_.Slope(slope);
     }
 
 private:

@@ -49,8 +49,8 @@ public:
     // built-in functions, sums and calls of user functions (their
     // definitions taken in) have rules. A tree has no program (Known() is
     // false) where it reads an argument cell a0, a1, ... outside a
-    // definition that binds it, or its sums run too many terms to be run
-    // without a look at Ctrl-C.
+    // definition that binds it, or its sums run more than 65536 terms (f
+    // alone narrows such an extremum at less cost).
     SlopeProgram(CompForm* root, const double* varying, UsrFuncArray& ufunc_list);
     bool Known() const { return known_; }
     // f' at the values the cells hold now; false when unknown or not finite.
