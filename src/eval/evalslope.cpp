@@ -161,7 +161,7 @@ bool SlopeProgram::Slope(long double* slope) {
         }
     }
     *slope = stack_[0].slope;
-    return std::isfinite(*slope);
+    return !std::isnan(*slope);
 }
 
 // As the evaluator takes a node: by its operator code, an operand where it has none.

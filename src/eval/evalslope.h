@@ -53,7 +53,7 @@ public:
     // alone narrows such an extremum at less cost).
     SlopeProgram(CompForm* root, const double* varying, UsrFuncArray& ufunc_list);
     bool Known() const { return known_; }
-    // f' at the values the cells hold now; false when unknown or not finite.
+    // f' at the values the cells hold now; false when unknown or not a number.
     bool Slope(long double* slope);
 
 private:

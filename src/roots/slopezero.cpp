@@ -47,14 +47,18 @@ bool Bisect_Slope(SearchedFunction& f, const Turning& turning, SlopePoint* a, Sl
 }
 
 // The bracket around the turn: the grid's side of inner where the slope
-// changes sign as the kind wants.
+// changes sign as the kind wants. At the outer points an infinite slope
+// tells its side too (sqrt(x) at 0); the other side's bracket may do without.
 bool Bracket_Turn(SearchedFunction& f, const Turning& turning, double left, double inner,
                   double right, SlopePoint* a, SlopePoint* b) {
     SlopePoint points[3] = {{left, 0.0L}, {inner, 0.0L}, {right, 0.0L}};
-    for (SlopePoint& point : points)
-        if (!Slope_At(f, point.x, &point.slope)) return false;
+    bool known[3];
+    for (int i = 0; i < 3; ++i) {
+        known[i] = f.Slope(points[i].x, &points[i].slope) && !std::isnan(points[i].slope) &&
+                   (i != 1 || std::isfinite(points[i].slope));
+    }
     for (int i = 0; i < 2; ++i) {
-        if (turning.Before(points[i].slope) &&
+        if (known[i] && known[i + 1] && turning.Before(points[i].slope) &&
             (turning.After(points[i + 1].slope) || points[i + 1].slope == 0)) {
             *a = points[i];
             *b = points[i + 1];
