@@ -481,6 +481,11 @@ void Roots_Row(int divisions) {
             *value = std::sin(x) * std::exp(-x / 100);
             return true;
         }
+        bool Slope(double x, long double* slope) override {
+            long double t = x;
+            *slope = (std::cos(t) - std::sin(t) / 100) * std::exp(-t / 100);
+            return true;
+        }
     } native;
     std::ostringstream output;
     SearchResult floor;

@@ -99,14 +99,6 @@ bool Has_CallOrSigma(CompForm* root) {
     return false;
 }
 
-// a0, a1, ...: the names whose cells calls write.
-bool Is_ArgumentName(const char* name) {
-    if (name[0] != 'a' || name[1] == '\0') return false;
-    for (const char* digit = name + 1; *digit != '\0'; ++digit)
-        if (*digit < '0' || *digit > '9') return false;
-    return true;
-}
-
 // The cells a step reads besides the stack, and those it writes.
 void Cells_Of(const EvalStep& step, const std::vector<EvalCall>& calls,
               std::vector<const double*>& read, std::vector<const double*>& written) {
@@ -135,6 +127,13 @@ void Cells_Of(const EvalStep& step, const std::vector<EvalCall>& calls,
 }
 
 }  // namespace
+
+bool Is_ArgumentName(const char* name) {
+    if (name[0] != 'a' || name[1] == '\0') return false;
+    for (const char* digit = name + 1; *digit != '\0'; ++digit)
+        if (*digit < '0' || *digit > '9') return false;
+    return true;
+}
 
 class EvalCompiler {
 public:

@@ -19,6 +19,9 @@
 
 class UsrFuncArray;
 
+// a0, a1, ...: the names whose cells calls write.
+bool Is_ArgumentName(const char* name);
+
 enum EvalStackEffect { EFFECT_PUSH, EFFECT_POP, EFFECT_KEEP, EFFECT_CALL, EFFECT_SUM };
 
 enum EvalOperand {

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <utility>
 
+#include "roots/slopezero.h"
+
 namespace {
 // The share of the larger side where golden section search tries next.
 const double GOLDEN_SHARE = 0.3819660112501051;
@@ -101,6 +103,8 @@ bool Centre_OnFlat(SearchedFunction& f, double left, double right, Triple* t) {
 bool Narrow_Extremum(SearchedFunction& f, FindingKind kind, double left, double inner,
                      double f_inner, double right, Finding* found) {
     if (left > right) std::swap(left, right);
+    SlopeNarrowing by_slope = Narrow_SlopeZero(f, kind, left, inner, right, found);
+    if (by_slope != SlopeNarrowing::UNKNOWN) return by_slope == SlopeNarrowing::FOUND;
     Lowest lowest(f, kind == FindingKind::MAXIMUM);
     Triple t{left, inner, f_inner * lowest.sign(), right};
     if (!Golden_Search(lowest, &t) || !Centre_OnFlat(lowest, left, right, &t)) return false;

@@ -1,5 +1,6 @@
 // A local minimum or maximum that the grid shows (an inner point below, or
-// above, both its neighbours) narrowed by golden section search until no
+// above, both its neighbours) narrowed as the zero of f' where f gives its
+// slope (roots/slopezero.h); else by golden section search until no
 // double between the bracket's points is left, then centred on the doubles
 // where f equals the extreme value (where f is flat to within rounding, the
 // middle of that stretch is the best x the values can tell).

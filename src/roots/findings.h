@@ -19,6 +19,13 @@ class SearchedFunction {
 public:
     virtual ~SearchedFunction() = default;
     virtual bool Value(double x, double* value) = 0;
+    // f'(x), from rules for the derivative of each operation carried along
+    // with the value in more precision than a double, so that its sign is
+    // right wherever it is not lost in rounding: where f is flat in doubles
+    // around a minimum or maximum, it still tells on which side x lies.
+    // false where no derivative is known (the extremum is then narrowed by f
+    // alone).
+    virtual bool Slope(double, long double*) { return false; }
 };
 
 // The grid: step_number divisions of [min_value, max_value], the points of a

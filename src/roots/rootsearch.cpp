@@ -117,7 +117,8 @@ bool Near_Break(const std::vector<double>& breaks, double x) {
 // The turns beside the crossings. A turn the grid shows beside a pole or jump
 // (the last point before tan's pole is the highest around) narrows onto the
 // break itself: no extremum. One that grows far beyond the grid's value is a
-// pole of even order (1/x^2), which makes no crossing.
+// pole of even order (1/x^2), which makes no crossing; so is one where f is
+// infinite (1/x^2 with 0 on the grid, which the growth cannot tell).
 void Add_Turns(const std::vector<Turn>& turns, std::vector<Finding>* findings) {
     std::vector<double> breaks;
     for (const Finding& found : *findings)
@@ -126,7 +127,8 @@ void Add_Turns(const std::vector<Turn>& turns, std::vector<Finding>* findings) {
     for (const Turn& turn : turns) {
         if (Near_Break(breaks, turn.found.x)) continue;
         Finding found = turn.found;
-        if (std::fabs(found.value) > std::fabs(turn.grid_value) * EVEN_POLE_GROWTH)
+        if (std::isinf(found.value) ||
+            std::fabs(found.value) > std::fabs(turn.grid_value) * EVEN_POLE_GROWTH)
             found.kind = FindingKind::POLE;
         findings->push_back(found);
     }

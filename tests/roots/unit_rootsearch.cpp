@@ -1,7 +1,7 @@
 // The search of a range: each case's findings, in order and kind, each x
-// within one double of the double nearest the closed form (extrema of a
-// function that is not symmetric about them: within the stretch where the
-// doubles cannot tell f apart from its extreme value).
+// within one double of the double nearest the closed form; extrema also by f
+// alone, without the slope (where f is flat in doubles around them, within
+// the case's tolerance).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -18,126 +18,142 @@ const FindingKind R = FindingKind::ROOT, P = FindingKind::POLE, J = FindingKind:
 
 class Native : public SearchedFunction {
 public:
-    explicit Native(double (*f)(double), double fail_above = INFINITY) : f_(f), fail_(fail_above) {}
+    typedef long double (*Slope_Of)(long double);
+    explicit Native(double (*f)(double), double fail_above = INFINITY, Slope_Of slope = nullptr)
+        : f_(f), fail_(fail_above), slope_(slope) {}
     bool Value(double x, double* value) override {
         ++calls;
         *value = f_(x);
         return x <= fail_;
+    }
+    bool Slope(double x, long double* slope) override {
+        if (slope_ != nullptr) *slope = slope_(x);
+        return slope_ != nullptr;
     }
     long long calls = 0;
 
 private:
     double (*f_)(double);
     double fail_;
+    Slope_Of slope_;
 };
 
 struct Expected {
     FindingKind kind;
     long double x;           // the closed form
-    double tolerance = 0.0;  // 0: one double either side
+    double tolerance = 0.0;  // by f alone; 0: one double either side
 };
 
 struct Case {
     const char* name;
     double (*f)(double);
-    SearchGrid grid;
+    std::vector<SearchGrid> grids;  // each searched
     bool extrema;
     std::vector<Expected> findings;
+    Native::Slope_Of slope = nullptr;  // f', for extrema: searched with and without
 };
 
 long double Cubic_Root() {  // x^3 - 2x - 5 = 0 by Cardano
     long double d = std::sqrt(25.0L / 4 - 8.0L / 27);
     return std::cbrt(2.5L + d) + std::cbrt(2.5L - d);
 }
-// Half the stretch around an extremum x0 of x^3-3x where the doubles round
-// f to its extreme value 2: 3 d^2 is below an ulp of 2.
-const double CUBIC_FLAT = 2e-8;
+// Half the stretch around an extremum of x^3-3x, x^3-2x or exp(x)-2x where the
+// doubles round f to its extreme value: f'' d^2 / 2 is below an ulp of f.
+const double FLAT = 2e-8;
 
 const std::vector<Case> CASES = {
     {"sin",
      [](double x) { return std::sin(x); },
-     {-10, 10, 1000},
+     {{-10, 10, 1000}},
      false,
      {{R, -3 * PI}, {R, -2 * PI}, {R, -PI}, {R, 0}, {R, PI}, {R, 2 * PI}, {R, 3 * PI}}},
     {"x^2-2",
      [](double x) { return x * x - 2; },
-     {-3, 3, 1000},
+     {{-3, 3, 1000}},
      false,
      {{R, -std::sqrt(2.0L)}, {R, std::sqrt(2.0L)}}},
-    // Grid brackets of a few dozen and of a few doubles: still roots.
-    {"x^2-2, a narrow range",
+    {"x^2-2, grid brackets of a few dozen, of a few and of two adjacent doubles",
      [](double x) { return x * x - 2; },
-     {1.41421356237309, 1.4142135623731, 10},
-     false,
-     {{R, std::sqrt(2.0L)}}},
-    {"x^2-2, a range of a few doubles",
-     [](double x) { return x * x - 2; },
-     {1.414213562373094, 1.414213562373096, 3},
-     false,
-     {{R, std::sqrt(2.0L)}}},
-    {"x^2-2, a range of two adjacent doubles",
-     [](double x) { return x * x - 2; },
-     {1.4142135623730949, 1.4142135623730951, 1},
+     {{1.41421356237309, 1.4142135623731, 10},
+      {1.414213562373094, 1.414213562373096, 3},
+      {1.4142135623730949, 1.4142135623730951, 1}},
      false,
      {{R, std::sqrt(2.0L)}}},
     {"exp(x)-2",
      [](double x) { return std::exp(x) - 2; },
-     {-3, 3, 1000},
+     {{-3, 3, 1000}},
      false,
      {{R, std::log(2.0L)}}},
     {"x^3-2x-5",
      [](double x) { return x * x * x - 2 * x - 5; },
-     {-3, 3, 1000},
+     {{-3, 3, 1000}},
      false,
      {{R, Cubic_Root()}}},
     {"tan",
      [](double x) { return std::tan(x); },
-     {-5, 5, 1000},
+     {{-5, 5, 1000}},
      false,
      {{P, -3 * PI / 2}, {R, -PI}, {P, -PI / 2}, {R, 0}, {P, PI / 2}, {R, PI}, {P, 3 * PI / 2}}},
-    {"1/x, 0 on the grid", [](double x) { return 1 / x; }, {-1, 1, 1000}, false, {{P, 0}}},
-    {"1/x, 0 between", [](double x) { return 1 / x; }, {-1, 1, 999}, false, {{P, 0}}},
-    {"(x-1)^3", [](double x) { return std::pow(x - 1, 3); }, {-3, 3.1, 1000}, false, {{R, 1}}},
+    {"1/x, 0 on the grid, then between",
+     [](double x) { return 1 / x; },
+     {{-1, 1, 1000}, {-1, 1, 999}},
+     false,
+     {{P, 0}}},
+    {"(x-1)^3", [](double x) { return std::pow(x - 1, 3); }, {{-3, 3.1, 1000}}, false, {{R, 1}}},
     {"sqrt(x)-0.5, NaN below 0",
      [](double x) { return std::sqrt(x) - 0.5; },
-     {-1, 1, 999},
+     {{-1, 1, 999}},
      false,
      {{R, 0.25L}}},
     // A step is a jump, also where |f| is smaller beside it than on the grid.
     {"step",
      [](double x) { return std::copysign(1 + std::fabs(x), x); },
-     {-1, 1, 999},
+     {{-1, 1, 999}},
      false,
      {{J, 0, 1e-300}}},
     // A step whose middle has no value (0/0): a jump there, f not a number.
     {"step through nan",
      [](double x) { return std::fabs(x - 0.5) / (x - 0.5) + 0.3; },
-     {-1, 2, 3},
+     {{-1, 2, 3}},
      false,
      {{J, 0.5L}}},
     {"small step",
      [](double x) { return std::copysign(1e-6 + std::fabs(x), x); },
-     {-1, 1, 999},
+     {{-1, 1, 999}},
      false,
      {{J, 0, 1e-300}}},
     {"x^3-3x --extrema",
      [](double x) { return x * x * x - 3 * x; },
-     {-3, 3, 1000},
+     {{-3, 3, 1000}},
      true,
-     {{R, -std::sqrt(3.0L)},
-      {MAX, -1, CUBIC_FLAT},
+     {{R, -std::sqrt(3.0L)}, {MAX, -1, FLAT}, {R, 0}, {MIN, 1, FLAT}, {R, std::sqrt(3.0L)}},
+     [](long double x) { return 3 * x * x - 3; }},
+    {"x^3-2x --extrema",
+     [](double x) { return x * x * x - 2 * x; },
+     {{-2, 2.1, 1000}},
+     true,
+     {{R, -std::sqrt(2.0L)},
+      {MAX, -std::sqrt(2 / 3.0L), FLAT},
       {R, 0},
-      {MIN, 1, CUBIC_FLAT},
-      {R, std::sqrt(3.0L)}}},
-    // The grid's highest point before a pole is no maximum.
+      {MIN, std::sqrt(2 / 3.0L), FLAT},
+      {R, std::sqrt(2.0L)}},
+     [](long double x) { return 3 * x * x - 2; }},
+    {"exp(x)-2x --extrema",
+     [](double x) { return std::exp(x) - 2 * x; },
+     {{-1, 2, 999}},
+     true,
+     {{MIN, std::log(2.0L), FLAT}},
+     [](long double x) { return std::exp(x) - 2; }},
+    // The grid's highest point before a pole is no maximum; tan' changes no sign.
     {"tan --extrema",
      [](double x) { return std::tan(x); },
-     {-2, 2, 999},
+     {{-2, 2, 999}},
      true,
-     {{P, -PI / 2}, {R, 0}, {P, PI / 2}}},
+     {{P, -PI / 2}, {R, 0}, {P, PI / 2}},
+     [](long double x) { return 1 + std::tan(x) * std::tan(x); }},
     {"cos --extrema",
      [](double x) { return std::cos(x); },
-     {-7, 7, 1000},
+     {{-7, 7, 1000}},
      true,
      {{MAX, -2 * PI},
       {R, -3 * PI / 2},
@@ -147,43 +163,64 @@ const std::vector<Case> CASES = {
       {R, PI / 2},
       {MIN, PI},
       {R, 3 * PI / 2},
-      {MAX, 2 * PI}}},
+      {MAX, 2 * PI}},
+     [](long double x) { return -std::sin(x); }},
     // Touching zero without a sign change: a minimum, not a root.
     {"(x-1)^2 --extrema",
      [](double x) { return (x - 1) * (x - 1); },
-     {-3, 3.1, 1000},
+     {{-3, 3.1, 1000}},
      true,
-     {{MIN, 1}}},
-    {"1/x^2 --extrema: a pole", [](double x) { return 1 / (x * x); }, {-1, 1, 999}, true, {{P, 0}}},
+     {{MIN, 1}},
+     [](long double x) { return 2 * (x - 1); }},
+    // f' is 0 on a stretch (f exactly 1 in doubles): its middle, as f alone finds it.
+    {"|x-0.5|+|x+0.5| --extrema",
+     [](double x) { return std::fabs(x - 0.5) + std::fabs(x + 0.5); },
+     {{-2, 2.1, 1000}},
+     true,
+     {{MIN, 0}},
+     [](long double x) { return (x > 0.5L) - (x < -0.5L) + 0.0L; }},
+    {"1/x^2 --extrema: a pole, 0 between grid points, then on the grid",
+     [](double x) { return 1 / (x * x); },
+     {{-1, 1, 999}, {-1, 1, 1000}},
+     true,
+     {{P, 0}},
+     [](long double x) { return -2 / (x * x * x); }},
 };
+
+void Check_Case(const Case& c, const SearchGrid& grid, Native::Slope_Of slope) {
+    Native f(c.f, INFINITY, slope);
+    SearchResult result = Search_Range(f, grid, c.extrema);
+    EXPECT_FALSE(result.failed);
+    EXPECT_FALSE(result.zero_everywhere);
+    EXPECT_FALSE(result.crowded);
+    ASSERT_EQ(result.findings.size(), c.findings.size());
+    for (size_t i = 0; i < c.findings.size(); ++i) {
+        const Finding& found = result.findings[i];
+        const Expected& wanted = c.findings[i];
+        double nearest = static_cast<double>(wanted.x);
+        SCOPED_TRACE(i);
+        EXPECT_EQ(found.kind, wanted.kind);
+        double value = c.f(found.x);
+        EXPECT_TRUE(found.value == value || (std::isnan(found.value) && std::isnan(value)))
+            << "f(x) is f at the x written";
+        if (wanted.tolerance > 0 && slope == nullptr)
+            EXPECT_NEAR(found.x, nearest, wanted.tolerance);
+        else if (nearest == 0)
+            EXPECT_EQ(found.x, 0.0);
+        else
+            EXPECT_LE(found.x < nearest ? Doubles_Between(found.x, nearest)
+                                        : Doubles_Between(nearest, found.x),
+                      1u)
+                << found.x << " against " << nearest;
+    }
+}
 
 TEST(RootSearch, FindsEachCaseOnce) {
     for (const Case& c : CASES) {
-        SCOPED_TRACE(c.name);
-        Native f(c.f);
-        SearchResult result = Search_Range(f, c.grid, c.extrema);
-        EXPECT_FALSE(result.failed);
-        EXPECT_FALSE(result.zero_everywhere);
-        EXPECT_FALSE(result.crowded);
-        ASSERT_EQ(result.findings.size(), c.findings.size());
-        for (size_t i = 0; i < c.findings.size(); ++i) {
-            const Finding& found = result.findings[i];
-            const Expected& wanted = c.findings[i];
-            double nearest = static_cast<double>(wanted.x);
-            SCOPED_TRACE(i);
-            EXPECT_EQ(found.kind, wanted.kind);
-            double value = c.f(found.x);
-            EXPECT_TRUE(found.value == value || (std::isnan(found.value) && std::isnan(value)))
-                << "f(x) is f at the x written";
-            if (wanted.tolerance > 0)
-                EXPECT_NEAR(found.x, nearest, wanted.tolerance);
-            else if (nearest == 0)
-                EXPECT_EQ(found.x, 0.0);
-            else
-                EXPECT_LE(found.x < nearest ? Doubles_Between(found.x, nearest)
-                                            : Doubles_Between(nearest, found.x),
-                          1u)
-                    << found.x << " against " << nearest;
+        for (const SearchGrid& grid : c.grids) {
+            SCOPED_TRACE(std::string(c.name) + " over " + std::to_string(grid.step_number));
+            Check_Case(c, grid, nullptr);
+            if (c.slope != nullptr) Check_Case(c, grid, c.slope);
         }
     }
 }
