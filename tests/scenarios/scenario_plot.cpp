@@ -469,13 +469,6 @@ TEST(PlotScenario, PolesBreakTheCurveWithAndWithoutARange) {
     }
 }
 
-size_t Occurrences(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
 // --marks: a circle per root and extremum, a dashed line per pole, from the
 // formula line and fixed values of the report; a run of another mode gets a word.
 TEST(PlotScenario, MarksFromTheReportsFormula) {
