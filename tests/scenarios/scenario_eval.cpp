@@ -229,24 +229,47 @@ TEST(EvalScenario, AFullStandardOutputFails) {
 TEST(EvalScenario, FunctionsOfASaveFile) {
     using userfunc_test::FileId;
     using userfunc_test::Record;
-    Session session;
-    std::string saved = FileId() + Record("g", 1, "a0+1") + Record("f", 2, "a0*g(a1)/3");
-    session.WriteFile("funcs.dat", saved);
-    SessionResult result =
-        session.RunWithArguments("eval 'f(x,0.5)' x=0.1 --functions funcs.dat", "");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_EQ(UnixText(result.output), "0.05\n");
-    EXPECT_EQ(session.ReadFile("funcs.dat"), saved);
-    EXPECT_EQ(session.Files(), std::vector<std::string>{"funcs.dat"});
-    // Saved in name order, f before the g it calls: it is still defined.
-    std::string name_order = FileId() + Record("f", 2, "a0*g(a1)/3") + Record("g", 1, "a0+1");
-    session.WriteFile("names.dat", name_order);
-    result = session.RunWithArguments("eval 'f(x,0.5)' x=0.1 --functions names.dat", "");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_EQ(result.error_output, "");
-    EXPECT_EQ(UnixText(result.output), "0.05\n");
+    const std::string g = Record("g", 1, "a0+1"), f = Record("f", 2, "a0*g(a1)/3");
+    const std::string g_then_f = FileId() + g + f, f_then_g = FileId() + f + g;
+    // Only what the formula calls is defined, each after what it calls.
+    const struct {
+        std::string saved, arguments, output, error_output = "", typed = "";
+    } cases[] = {
+        {g_then_f, "eval 'f(x,0.5)' x=0.1", "0.05\n"},
+        // Saved in name order, f before the g it calls: it is still defined.
+        {f_then_g, "eval 'f(x,0.5)' x=0.1", "0.05\n"},
+        // h is broken and never called; k calls f two records up.
+        {FileId() + Record("h", 1, "a0+") + Record("g", 1, "a0/3") + Record("f", 1, "g(a0)*2") +
+             Record("k", 2, "f(a0)+a1"),
+         "eval 'k(0.1,1)'", "1.06667\n"},
+        // f calls g, g calls k: both later records.
+        {FileId() + Record("f", 1, "g(a0)+1") + Record("g", 1, "k(a0)*2") + Record("k", 1, "a0/3"),
+         "eval 'f(0.1)'", "1.06667\n"},
+        {FileId() + Record("g", 1, "a0*2") + "broken", "eval 'g(0.1)'", "0.2\n",
+         "関数を 1 個読み込みました。ファイルの残りのレコードは壊れているため読み込めません\n"},
+        // g defined for the first line is not defined again for the second.
+        {FileId() + Record("f", 1, "g(a0)+1") + Record("g", 1, "a0*2"), "eval -", "0.2\n1.2\n", "",
+         "g(0.1)\nf(0.1)\n"},
+        // A --define may call the save file's functions.
+        {FileId() + Record("g", 1, "a0/3"), "eval 'h(0.1)' --define 'h(a0)=g(a0)*2'",
+         "0.0666667\n"},
+    };
+    for (const auto& run : cases) {
+        SCOPED_TRACE(run.arguments);
+        Session table;
+        table.WriteFile("funcs.dat", run.saved);
+        SessionResult result =
+            table.RunWithArguments(run.arguments + " --functions funcs.dat", run.typed);
+        EXPECT_EQ(result.exit_status, 0);
+        EXPECT_EQ(UnixText(result.output), run.output);
+        EXPECT_TRUE(SameText(run.error_output, result.error_output));
+        EXPECT_EQ(table.ReadFile("funcs.dat"), run.saved);
+        EXPECT_EQ(table.Files(), std::vector<std::string>{"funcs.dat"});
+    }
     // kansu functions writes them as text lines, callees first, which read back.
-    result = session.RunWithArguments("functions names.dat", "");
+    Session session;
+    session.WriteFile("funcs.dat", f_then_g);
+    SessionResult result = session.RunWithArguments("functions funcs.dat", "");
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_EQ(UnixText(result.output), "g(a0)=a0+1\nf(a0,a1)=a0*g(a1)/3\n");
     session.WriteFile("funcs.txt", result.output);
@@ -258,40 +281,6 @@ TEST(EvalScenario, FunctionsOfASaveFile) {
         "kansu: ユーザ定義関数の保存ファイルとして読めません / cannot read as a save file: "
         "funcs.txt\n",
         result.error_output));
-    // Only what the formula calls is defined, each after what it calls.
-    const struct {
-        std::string saved, arguments, output, error_output;
-        int status;
-        std::string typed;
-    } cases[] = {
-        // h is broken and never called; k calls f two records up.
-        {FileId() + Record("h", 1, "a0+") + Record("g", 1, "a0/3") + Record("f", 1, "g(a0)*2") +
-             Record("k", 2, "f(a0)+a1"),
-         "eval 'k(0.1,1)'", "1.06667\n", "", 0, ""},
-        // f calls g, g calls k: both later records.
-        {FileId() + Record("f", 1, "g(a0)+1") + Record("g", 1, "k(a0)*2") + Record("k", 1, "a0/3"),
-         "eval 'f(0.1)'", "1.06667\n", "", 0, ""},
-        {FileId() + Record("g", 1, "a0*2") + "broken", "eval 'g(0.1)'", "0.2\n",
-         "関数を 1 個読み込みました。ファイルの残りのレコードは壊れているため読み込めません\n", 0,
-         ""},
-        // g defined for the first line is not defined again for the second.
-        {FileId() + Record("f", 1, "g(a0)+1") + Record("g", 1, "a0*2"), "eval -", "0.2\n1.2\n", "",
-         0, "g(0.1)\nf(0.1)\n"},
-        // A --define may call the save file's functions.
-        {FileId() + Record("g", 1, "a0/3"), "eval 'h(0.1)' --define 'h(a0)=g(a0)*2'", "0.0666667\n",
-         "", 0, ""},
-    };
-    for (const auto& run : cases) {
-        SCOPED_TRACE(run.arguments);
-        Session table;
-        table.WriteFile("funcs.dat", run.saved);
-        result = table.RunWithArguments(run.arguments + " --functions funcs.dat", run.typed);
-        EXPECT_EQ(result.exit_status, run.status);
-        EXPECT_EQ(UnixText(result.output), run.output);
-        EXPECT_TRUE(SameText(run.error_output, result.error_output));
-        EXPECT_EQ(table.ReadFile("funcs.dat"), run.saved);
-        EXPECT_EQ(table.Files(), std::vector<std::string>{"funcs.dat"});
-    }
 }
 
 // A text file of definitions: # comments and blank lines skipped, each
