@@ -28,13 +28,6 @@
 namespace {
 using namespace userfunc_test;
 
-size_t Occurrences(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
 // One run of the program in a folder, typed to as the test goes on.
 class LiveRun {
 public:

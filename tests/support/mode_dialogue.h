@@ -51,14 +51,6 @@ inline std::string Encoded(const std::string& utf8_text, bool utf8) {
     return PlatformText(utf8 ? utf8_text : Cp932Always(utf8_text));
 }
 
-// How often part stands in text.
-inline size_t Occurrences(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
 // Each command line beside its plainly written twin: it succeeds silently,
 // and shown() makes the same of both outputs.
 template <typename Shown>

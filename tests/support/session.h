@@ -37,6 +37,9 @@ std::string ProgramCommandLine();
 ::testing::AssertionResult SameText(const std::string& expected_utf8,
                                     const std::string& actual_cp932);
 
+// How often part stands in text.
+size_t Occurrences(const std::string& text, const std::string& part);
+
 // The bytes of a file (empty when it cannot be read).
 std::string Read_WholeFile(const std::string& path);
 
