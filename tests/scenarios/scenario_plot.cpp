@@ -293,12 +293,6 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
         {"plot notes.txt", 1, "notes.txt: kansu の結果ファイルではありません / not a kansu report"},
         {"plot missing.txt", 1, "missing.txt: ファイルを開けません / cannot open the file"},
         {"plot .", 1, ".: ファイルを開けません / cannot open the file"},
-        {"plot out.txt --run 0", 2, "引数が正しくありません / invalid argument: 0"},
-        {"plot out.txt --xrange 2:2", 2, "引数が正しくありません / invalid argument: 2:2"},
-        {"plot out.txt --yrange=1:x", 2, "引数が正しくありません / invalid argument: --yrange=1:x"},
-        {"plot out.txt --all=1", 2, "引数が正しくありません / invalid argument: --all=1"},
-        {"plot out.txt -o=a.svg", 2, "引数が正しくありません / invalid argument: -o=a.svg"},
-        {"plot out.txt --title", 2, "引数が正しくありません / invalid argument: --title"},
         {"plot out.txt --bogus", 2, "引数が正しくありません / invalid argument: --bogus"},
         {"plot", 2, "結果ファイルを指定してください / no report file given"},
     };
