@@ -170,9 +170,8 @@ TEST(TableScenario, RefusalsEndWithTheDialoguesMessage) {
         {"malformed formula", "table 'x+*2' 'x(0,1)'", 1,
          "これは式になってないぞ！プンプン\nおかしいところはx+*…なんです。\n"},
         {"range name absent", "table 'x^2' 'y(0,1)'", 1, "そんな変数名は存在しません。\n"},
+        // Each way a range is split wrongly: RangeOnTheCommandLine.SplitsAtTheOuterPunctuation.
         {"malformed range", "table 'x^2' 'x(0,1'", 1, kRangeError},
-        {"text after the range", "table 'x^2' 'x(0,1)junk'", 1, kRangeError},
-        {"text after the count", "table 'x^2' 'x(0,1)[4]x'", 1, kRangeError},
         {"a count below 1", "table 'x^2' 'x(0,1)[-3]'", 1, kRangeError},
         {"a count of 0", "table --polar tht 'tht(0,1)[0.9]'", 1, kRangeError},
         {"a bound beyond the doubles", "table x 'x(-1e309,1)'", 1, kRangeError},
