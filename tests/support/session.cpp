@@ -205,8 +205,9 @@ SessionResult Session::RunWithEnvironment(const std::string& assignments,
 }
 
 SessionResult Session::RunAfterShellWords(const std::string& shell_words,
-                                          const std::string& arguments) {
-    WriteFile(kInputFile, "");
+                                          const std::string& arguments,
+                                          const std::string& typed_utf8) {
+    WriteFile(kInputFile, Cp932(typed_utf8));
     return Launch(std::string("< ") + kInputFile, arguments, false, "", shell_words);
 }
 

@@ -81,8 +81,10 @@ public:
                                      bool error_output_returned = false);
 
     // Runs kansu with arguments after the shell words (e.g. "ulimit -f 8;") in
-    // the same shell; standard error is returned, not checked.
-    SessionResult RunAfterShellWords(const std::string& shell_words, const std::string& arguments);
+    // the same shell, the typed text on standard input; standard error is
+    // returned, not checked.
+    SessionResult RunAfterShellWords(const std::string& shell_words, const std::string& arguments,
+                                     const std::string& typed_utf8 = "");
 
     std::string Path(const std::string& name) const;
     void WriteFile(const std::string& name, const std::string& bytes) const;
