@@ -209,11 +209,7 @@ TEST(EndOfRunScenario, UnansweredOrDeclinedAfterARefusalKeepsARecoveryFile) {
         SessionResult result = session.RunWithArguments("", run.typed);
         EXPECT_EQ(result.exit_status, 0);
         EXPECT_TRUE(SameText(run.expected, result.output));
-        std::vector<std::string> recovered;
-        for (const auto& entry :
-             std::filesystem::directory_iterator(session.Path(".kansu-state/kansu")))
-            if (entry.path().filename().string().rfind("kansu-recovery-", 0) == 0)
-                recovered.push_back(entry.path().string());
+        std::vector<std::string> recovered = session.RecoveryFiles();
         ASSERT_EQ(recovered.size(), 1u);
         EXPECT_EQ(Read_WholeFile(recovered[0]), kFRecordFile);
         EXPECT_TRUE(SameText("kansu: 保存されていない関数を回復ファイルに書き出しました : " +

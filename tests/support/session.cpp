@@ -284,6 +284,14 @@ std::vector<std::string> Sorted_FileNames(const std::string& dir) {
     return names;
 }
 
+std::vector<std::string> Session::RecoveryFiles() const {
+    const std::string folder = Path(".kansu-state/kansu");
+    std::vector<std::string> paths;
+    for (const std::string& name : Sorted_FileNames(folder))
+        if (name.rfind("kansu-recovery-", 0) == 0) paths.push_back(folder + "/" + name);
+    return paths;
+}
+
 std::vector<std::string> Session::Files() const {
     std::vector<std::string> names = Sorted_FileNames(dir_);
     names.erase(

@@ -92,6 +92,8 @@ public:
     bool Exists(const std::string& name) const;
     // Names of the files in the directory, sorted, without the harness's own files.
     std::vector<std::string> Files() const;
+    // Paths of the recovery files the runs left in the session's state folder, sorted.
+    std::vector<std::string> RecoveryFiles() const;
 
     const std::string& Dir() const { return dir_; }
 
