@@ -86,6 +86,11 @@ TEST(PlotCommand, ArgumentsNotUnderstood) {
         {{"plot", "r.txt", "-o", ""}, "-o"},
         {{"plot", "-", "-"}, "-"},
         {{"plot", "r.txt", "--run="}, "--run="},
+        {{"plot", "r.txt", "--run", "0"}, "0"},
+        {{"plot", "r.txt", "--all=1"}, "--all=1"},
+        {{"plot", "r.txt", "-o=a.svg"}, "-o=a.svg"},
+        {{"plot", "r.txt", "--title"}, "--title"},
+        {{"plot", "r.txt", "--yrange=1:x"}, "--yrange=1:x"},
     };
     for (const BadCase& c : cases) EXPECT_EQ(Parsed(c.words).bad_argument, c.bad);
     EXPECT_TRUE(Parsed({"plot"}).report_missing);

@@ -113,59 +113,42 @@ struct LayoutCase {
     const char* name;
     const std::string* report;
     RunLayout layout;
-    const char* title;
-    const char* x_title;
-    const char* y_title;
+    std::vector<std::string> titles;  // the run's, the x axis's, the y axis's
     std::vector<std::string> fixed_values;
-    std::vector<double> xs, ys;
+    std::vector<std::pair<double, double>> points;
 };
 
 const LayoutCase kLayoutCases[] = {
     {"explicit",
      &kExplicit,
      RunLayout::EXPLICIT,
-     "a*x^2",
-     "変数x",
-     "関数計算値",
+     {"a*x^2", "変数x", "関数計算値"},
      {"a = 2"},
-     {0, 0.5, 1},
-     {0, 0.5, 2}},
+     {{0, 0}, {0.5, 0.5}, {1, 2}}},
     {"implicit",
      &kImplicit,
      RunLayout::IMPLICIT,
-     "x^2+y^2-1 = 0",
-     "独立変数x",
-     "従属変数y",
+     {"x^2+y^2-1 = 0", "独立変数x", "従属変数y"},
      {},
-     {0, -1, 1, 0},
-     {-1, 0, 0, 1}},
+     {{0, -1}, {-1, 0}, {1, 0}, {0, 1}}},
     {"implicit x only",
      &kImplicitXOnly,
      RunLayout::IMPLICIT,
-     "x-2+r = 0",
-     "独立変数x",
-     "従属変数(文字指定なし)",
+     {"x-2+r = 0", "独立変数x", "従属変数(文字指定なし)"},
      {"r = 0"},
-     {2, 2, 2},
-     {0, 2, 4}},
+     {{2, 0}, {2, 2}, {2, 4}}},
     {"polar",
      &kPolar,
      RunLayout::POLAR,
-     "r = a*tht",
-     "横軸 : x",
-     "縦軸 : y",
+     {"r = a*tht", "横軸 : x", "縦軸 : y"},
      {"a = 2"},
-     {0, 1.0806, -1.66459},
-     {0, 1.68294, 3.63719}},
+     {{0, 0}, {1.0806, 1.68294}, {-1.66459, 3.63719}}},
     {"parametric",
      &kParametric,
      RunLayout::PARAMETRIC,
-     "x = a*t, y = b",
-     "x成分",
-     "y成分",
+     {"x = a*t, y = b", "x成分", "y成分"},
      {"a = 1", "b = 2"},
-     {0, 0.5, 1},
-     {2, 2, 2}},
+     {{0, 2}, {0.5, 2}, {1, 2}}},
 };
 
 TEST(PlotReader, ReadsEveryLayoutInBothEncodings) {
@@ -178,16 +161,12 @@ TEST(PlotReader, ReadsEveryLayoutInBothEncodings) {
             const ReportRun& run = runs[0];
             EXPECT_EQ(run.utf8, in_utf8);
             EXPECT_EQ(run.layout, c.layout);
-            EXPECT_EQ(run.title, c.title);
-            EXPECT_EQ(run.x_title, c.x_title);
-            EXPECT_EQ(run.y_title, c.y_title);
+            EXPECT_EQ((std::vector<std::string>{run.title, run.x_title, run.y_title}), c.titles);
             EXPECT_EQ(run.fixed_values, c.fixed_values);
-            ASSERT_EQ(sink.rows.size(), c.xs.size());
-            for (size_t i = 0; i < c.xs.size(); ++i) {
-                EXPECT_EQ(sink.rows[i].x, c.xs[i]) << "row " << i;
-                EXPECT_EQ(sink.rows[i].y, c.ys[i]) << "row " << i;
-            }
-            EXPECT_EQ(run.row_count, static_cast<long long>(c.xs.size()));
+            ASSERT_EQ(sink.rows.size(), c.points.size());
+            for (size_t i = 0; i < c.points.size(); ++i)
+                EXPECT_EQ(std::make_pair(sink.rows[i].x, sink.rows[i].y), c.points[i]) << i;
+            EXPECT_EQ(run.row_count, static_cast<long long>(c.points.size()));
             EXPECT_EQ(run.finite_count, run.row_count);
         }
     }

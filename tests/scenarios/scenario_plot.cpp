@@ -293,12 +293,6 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
         {"plot notes.txt", 1, "notes.txt: kansu の結果ファイルではありません / not a kansu report"},
         {"plot missing.txt", 1, "missing.txt: ファイルを開けません / cannot open the file"},
         {"plot .", 1, ".: ファイルを開けません / cannot open the file"},
-        {"plot out.txt --run 0", 2, "引数が正しくありません / invalid argument: 0"},
-        {"plot out.txt --xrange 2:2", 2, "引数が正しくありません / invalid argument: 2:2"},
-        {"plot out.txt --yrange=1:x", 2, "引数が正しくありません / invalid argument: --yrange=1:x"},
-        {"plot out.txt --all=1", 2, "引数が正しくありません / invalid argument: --all=1"},
-        {"plot out.txt -o=a.svg", 2, "引数が正しくありません / invalid argument: -o=a.svg"},
-        {"plot out.txt --title", 2, "引数が正しくありません / invalid argument: --title"},
         {"plot out.txt --bogus", 2, "引数が正しくありません / invalid argument: --bogus"},
         {"plot", 2, "結果ファイルを指定してください / no report file given"},
     };
@@ -467,13 +461,6 @@ TEST(PlotScenario, PolesBreakTheCurveWithAndWithoutARange) {
             for (size_t i = 1; i < line.size(); ++i)
                 EXPECT_LT(std::fabs(line[i].second - line[i - 1].second), 400) << c.arguments;
     }
-}
-
-size_t Occurrences(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
 }
 
 // --marks: a circle per root and extremum, a dashed line per pole, from the

@@ -28,13 +28,6 @@
 namespace {
 using namespace userfunc_test;
 
-size_t Occurrences(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
 // One run of the program in a folder, typed to as the test goes on.
 class LiveRun {
 public:
@@ -129,17 +122,6 @@ private:
     bool ended_ = false;
 };
 
-std::vector<std::string> RecoveryFiles(const Session& session) {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry :
-         std::filesystem::directory_iterator(session.Path(".kansu-state/kansu"), error)) {
-        std::string name = entry.path().filename().string();
-        if (name.rfind("kansu-recovery-", 0) == 0) names.push_back(entry.path().string());
-    }
-    return names;
-}
-
 // ---- Signals ----
 
 TEST(SignalScenario, UnsavedFunctionsGoToARecoveryFileNamedAtTheNextStart) {
@@ -166,7 +148,7 @@ TEST(SignalScenario, UnsavedFunctionsGoToARecoveryFileNamedAtTheNextStart) {
         int status = run.Wait(10);
         ASSERT_TRUE(WIFEXITED(status)) << status;
         EXPECT_EQ(WEXITSTATUS(status), 128 + signal_number);
-        std::vector<std::string> recovered = RecoveryFiles(session);
+        std::vector<std::string> recovered = session.RecoveryFiles();
         ASSERT_EQ(recovered.size(), 1u);
         std::string recovered_bytes;  // read as the program reads a save file
         Read_RegularFile(recovered[0], &recovered_bytes);
@@ -233,7 +215,7 @@ TEST(SignalScenario, WithNothingUnsavedASignalEndsTheRunAsBefore) {
     int status = run.Wait(10);
     ASSERT_TRUE(WIFSIGNALED(status)) << status;
     EXPECT_EQ(WTERMSIG(status), SIGTERM);
-    EXPECT_TRUE(RecoveryFiles(session).empty());
+    EXPECT_TRUE(session.RecoveryFiles().empty());
 }
 
 // A FIFO where a file should be is refused at once at every prompt.

@@ -40,6 +40,33 @@ inline std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
+// The report of x/3 over x(0,1)[1], head and all.
+const std::string kThirdsReport = kReportHead +
+                                  "計算した式はx/3\n値可変変数 x :範囲 [0] - [1] :分割1\n" +
+                                  "変数(値固定)と、その値は以下の通りです\n" + kResultRule +
+                                  "変数x\t関数計算値\n0\t0\n1\t0.333333\n";
+
+// UTF-8 text as the program writes it in the encoding given.
+inline std::string Encoded(const std::string& utf8_text, bool utf8) {
+    return PlatformText(utf8 ? utf8_text : Cp932Always(utf8_text));
+}
+
+// Each command line beside its plainly written twin: it succeeds silently,
+// and shown() makes the same of both outputs.
+template <typename Shown>
+void Check_Twins(const std::vector<std::pair<std::string, std::string>>& twins, Shown shown) {
+    for (const auto& twin : twins) {
+        SCOPED_TRACE(twin.first);
+        Session session;
+        SessionResult result = session.RunWithArguments(twin.first, "");
+        SessionResult plain = session.RunWithArguments(twin.second, "");
+        EXPECT_EQ(result.exit_status, 0);
+        EXPECT_EQ(result.error_output, "");
+        EXPECT_NE(plain.output, "");
+        EXPECT_EQ(shown(result.output), shown(plain.output));
+    }
+}
+
 // A run that ends normally: the whole input, the whole console and, when the
 // run writes out.txt, the report after its head (empty: no file is made).
 struct ModeRun {

@@ -68,6 +68,13 @@ bool Utf8Run() {
 
 std::string KansuBinary() { return KANSU_BINARY; }
 
+size_t Occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
 std::string Read_WholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
@@ -198,8 +205,9 @@ SessionResult Session::RunWithEnvironment(const std::string& assignments,
 }
 
 SessionResult Session::RunAfterShellWords(const std::string& shell_words,
-                                          const std::string& arguments) {
-    WriteFile(kInputFile, "");
+                                          const std::string& arguments,
+                                          const std::string& typed_utf8) {
+    WriteFile(kInputFile, Cp932(typed_utf8));
     return Launch(std::string("< ") + kInputFile, arguments, false, "", shell_words);
 }
 
@@ -274,6 +282,14 @@ std::vector<std::string> Sorted_FileNames(const std::string& dir) {
     closedir(directory);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::vector<std::string> Session::RecoveryFiles() const {
+    const std::string folder = Path(".kansu-state/kansu");
+    std::vector<std::string> paths;
+    for (const std::string& name : Sorted_FileNames(folder))
+        if (name.rfind("kansu-recovery-", 0) == 0) paths.push_back(folder + "/" + name);
+    return paths;
 }
 
 std::vector<std::string> Session::Files() const {

@@ -37,6 +37,9 @@ std::string ProgramCommandLine();
 ::testing::AssertionResult SameText(const std::string& expected_utf8,
                                     const std::string& actual_cp932);
 
+// How often part stands in text.
+size_t Occurrences(const std::string& text, const std::string& part);
+
 // The bytes of a file (empty when it cannot be read).
 std::string Read_WholeFile(const std::string& path);
 
@@ -78,8 +81,10 @@ public:
                                      bool error_output_returned = false);
 
     // Runs kansu with arguments after the shell words (e.g. "ulimit -f 8;") in
-    // the same shell; standard error is returned, not checked.
-    SessionResult RunAfterShellWords(const std::string& shell_words, const std::string& arguments);
+    // the same shell, the typed text on standard input; standard error is
+    // returned, not checked.
+    SessionResult RunAfterShellWords(const std::string& shell_words, const std::string& arguments,
+                                     const std::string& typed_utf8 = "");
 
     std::string Path(const std::string& name) const;
     void WriteFile(const std::string& name, const std::string& bytes) const;
@@ -87,6 +92,8 @@ public:
     bool Exists(const std::string& name) const;
     // Names of the files in the directory, sorted, without the harness's own files.
     std::vector<std::string> Files() const;
+    // Paths of the recovery files the runs left in the session's state folder, sorted.
+    std::vector<std::string> RecoveryFiles() const;
 
     const std::string& Dir() const { return dir_; }
 
