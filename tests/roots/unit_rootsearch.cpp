@@ -38,20 +38,28 @@ private:
     Slope_Of slope_;
 };
 
-struct Expected {
-    FindingKind kind;
-    long double x;           // the closed form
-    double tolerance = 0.0;  // by f alone; 0: one double either side
-};
+// One double either side of the double nearest the closed form.
+::testing::AssertionResult Within_OneDouble(double x, long double wanted) {
+    double nearest = static_cast<double>(wanted);
+    if ((x < nearest ? Doubles_Between(x, nearest) : Doubles_Between(nearest, x)) <= 1)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << x << " against " << nearest;
+}
 
 struct Case {
     const char* name;
     double (*f)(double);
     std::vector<SearchGrid> grids;  // each searched
-    bool extrema;
-    std::vector<Expected> findings;
-    Native::Slope_Of slope = nullptr;  // f', for extrema: searched with and without
+    std::string kinds;  // of the findings in order: Root, Pole, Jump, v minimum, ^ maximum
+    std::vector<long double> xs;  // their closed forms
+    Native::Slope_Of slope;       // f', for extrema: searched with and without; none: no extrema
+    double tolerance;             // of the others than roots by f alone; 0: one double either side
 };
+
+Case Row(const char* name, double (*f)(double), std::vector<SearchGrid> grids, const char* kinds,
+         std::vector<long double> xs, Native::Slope_Of slope = nullptr, double tolerance = 0) {
+    return Case{name, f, grids, kinds, xs, slope, tolerance};
+}
 
 long double Cubic_Root() {  // x^3 - 2x - 5 = 0 by Cardano
     long double d = std::sqrt(25.0L / 4 - 8.0L / 27);
@@ -60,158 +68,101 @@ long double Cubic_Root() {  // x^3 - 2x - 5 = 0 by Cardano
 // Half the stretch around an extremum of x^3-3x, x^3-2x or exp(x)-2x where the
 // doubles round f to its extreme value: f'' d^2 / 2 is below an ulp of f.
 const double FLAT = 2e-8;
+const long double R2 = std::sqrt(2.0L), R3 = std::sqrt(3.0L), R23 = std::sqrt(2 / 3.0L);
 
 const std::vector<Case> CASES = {
-    {"sin",
-     [](double x) { return std::sin(x); },
-     {{-10, 10, 1000}},
-     false,
-     {{R, -3 * PI}, {R, -2 * PI}, {R, -PI}, {R, 0}, {R, PI}, {R, 2 * PI}, {R, 3 * PI}}},
-    {"x^2-2",
-     [](double x) { return x * x - 2; },
-     {{-3, 3, 1000}},
-     false,
-     {{R, -std::sqrt(2.0L)}, {R, std::sqrt(2.0L)}}},
-    {"x^2-2, grid brackets of a few dozen, of a few and of two adjacent doubles",
-     [](double x) { return x * x - 2; },
-     {{1.41421356237309, 1.4142135623731, 10},
-      {1.414213562373094, 1.414213562373096, 3},
-      {1.4142135623730949, 1.4142135623730951, 1}},
-     false,
-     {{R, std::sqrt(2.0L)}}},
-    {"exp(x)-2",
-     [](double x) { return std::exp(x) - 2; },
-     {{-3, 3, 1000}},
-     false,
-     {{R, std::log(2.0L)}}},
-    {"x^3-2x-5",
-     [](double x) { return x * x * x - 2 * x - 5; },
-     {{-3, 3, 1000}},
-     false,
-     {{R, Cubic_Root()}}},
-    {"tan",
-     [](double x) { return std::tan(x); },
-     {{-5, 5, 1000}},
-     false,
-     {{P, -3 * PI / 2}, {R, -PI}, {P, -PI / 2}, {R, 0}, {P, PI / 2}, {R, PI}, {P, 3 * PI / 2}}},
-    {"1/x, 0 on the grid, then between",
-     [](double x) { return 1 / x; },
-     {{-1, 1, 1000}, {-1, 1, 999}},
-     false,
-     {{P, 0}}},
-    {"(x-1)^3", [](double x) { return std::pow(x - 1, 3); }, {{-3, 3.1, 1000}}, false, {{R, 1}}},
-    {"sqrt(x)-0.5, NaN below 0",
-     [](double x) { return std::sqrt(x) - 0.5; },
-     {{-1, 1, 999}},
-     false,
-     {{R, 0.25L}}},
+    Row("sin", [](double x) { return std::sin(x); }, {{-10, 10, 1000}}, "RRRRRRR",
+        {-3 * PI, -2 * PI, -PI, 0, PI, 2 * PI, 3 * PI}),
+    Row("x^2-2", [](double x) { return x * x - 2; }, {{-3, 3, 1000}}, "RR", {-R2, R2}),
+    // Grid brackets of a few dozen, of a few and of two adjacent doubles.
+    Row("x^2-2 narrow", [](double x) { return x * x - 2; },
+        {{1.41421356237309, 1.4142135623731, 10},
+         {1.414213562373094, 1.414213562373096, 3},
+         {1.4142135623730949, 1.4142135623730951, 1}},
+        "R", {R2}),
+    Row("exp(x)-2", [](double x) { return std::exp(x) - 2; }, {{-3, 3, 1000}}, "R",
+        {std::log(2.0L)}),
+    Row("x^3-2x-5", [](double x) { return x * x * x - 2 * x - 5; }, {{-3, 3, 1000}}, "R",
+        {Cubic_Root()}),
+    Row("tan", [](double x) { return std::tan(x); }, {{-5, 5, 1000}}, "PRPRPRP",
+        {-3 * PI / 2, -PI, -PI / 2, 0, PI / 2, PI, 3 * PI / 2}),
+    // 0 on the grid, then between.
+    Row("1/x", [](double x) { return 1 / x; }, {{-1, 1, 1000}, {-1, 1, 999}}, "P", {0}),
+    Row("(x-1)^3", [](double x) { return std::pow(x - 1, 3); }, {{-3, 3.1, 1000}}, "R", {1}),
+    Row("sqrt(x)-0.5, NaN below 0", [](double x) { return std::sqrt(x) - 0.5; }, {{-1, 1, 999}},
+        "R", {0.25L}),
     // A step is a jump, also where |f| is smaller beside it than on the grid.
-    {"step",
-     [](double x) { return std::copysign(1 + std::fabs(x), x); },
-     {{-1, 1, 999}},
-     false,
-     {{J, 0, 1e-300}}},
+    Row(
+        "step", [](double x) { return std::copysign(1 + std::fabs(x), x); }, {{-1, 1, 999}}, "J",
+        {0}, nullptr, 1e-300),
     // A step whose middle has no value (0/0): a jump there, f not a number.
-    {"step through nan",
-     [](double x) { return std::fabs(x - 0.5) / (x - 0.5) + 0.3; },
-     {{-1, 2, 3}},
-     false,
-     {{J, 0.5L}}},
-    {"small step",
-     [](double x) { return std::copysign(1e-6 + std::fabs(x), x); },
-     {{-1, 1, 999}},
-     false,
-     {{J, 0, 1e-300}}},
-    {"x^3-3x --extrema",
-     [](double x) { return x * x * x - 3 * x; },
-     {{-3, 3, 1000}},
-     true,
-     {{R, -std::sqrt(3.0L)}, {MAX, -1, FLAT}, {R, 0}, {MIN, 1, FLAT}, {R, std::sqrt(3.0L)}},
-     [](long double x) { return 3 * x * x - 3; }},
-    {"x^3-2x --extrema",
-     [](double x) { return x * x * x - 2 * x; },
-     {{-2, 2.1, 1000}},
-     true,
-     {{R, -std::sqrt(2.0L)},
-      {MAX, -std::sqrt(2 / 3.0L), FLAT},
-      {R, 0},
-      {MIN, std::sqrt(2 / 3.0L), FLAT},
-      {R, std::sqrt(2.0L)}},
-     [](long double x) { return 3 * x * x - 2; }},
-    {"exp(x)-2x --extrema",
-     [](double x) { return std::exp(x) - 2 * x; },
-     {{-1, 2, 999}},
-     true,
-     {{MIN, std::log(2.0L), FLAT}},
-     [](long double x) { return std::exp(x) - 2; }},
+    Row("step through nan", [](double x) { return std::fabs(x - 0.5) / (x - 0.5) + 0.3; },
+        {{-1, 2, 3}}, "J", {0.5L}),
+    Row(
+        "small step", [](double x) { return std::copysign(1e-6 + std::fabs(x), x); },
+        {{-1, 1, 999}}, "J", {0}, nullptr, 1e-300),
+    Row(
+        "x^3-3x", [](double x) { return x * x * x - 3 * x; }, {{-3, 3, 1000}}, "R^RvR",
+        {-R3, -1, 0, 1, R3}, [](long double x) { return 3 * x * x - 3; }, FLAT),
+    Row(
+        "x^3-2x", [](double x) { return x * x * x - 2 * x; }, {{-2, 2.1, 1000}}, "R^RvR",
+        {-R2, -R23, 0, R23, R2}, [](long double x) { return 3 * x * x - 2; }, FLAT),
+    Row(
+        "exp(x)-2x", [](double x) { return std::exp(x) - 2 * x; }, {{-1, 2, 999}}, "v",
+        {std::log(2.0L)}, [](long double x) { return std::exp(x) - 2; }, FLAT),
     // The grid's highest point before a pole is no maximum; tan' changes no sign.
-    {"tan --extrema",
-     [](double x) { return std::tan(x); },
-     {{-2, 2, 999}},
-     true,
-     {{P, -PI / 2}, {R, 0}, {P, PI / 2}},
-     [](long double x) { return 1 + std::tan(x) * std::tan(x); }},
-    {"cos --extrema",
-     [](double x) { return std::cos(x); },
-     {{-7, 7, 1000}},
-     true,
-     {{MAX, -2 * PI},
-      {R, -3 * PI / 2},
-      {MIN, -PI},
-      {R, -PI / 2},
-      {MAX, 0},
-      {R, PI / 2},
-      {MIN, PI},
-      {R, 3 * PI / 2},
-      {MAX, 2 * PI}},
-     [](long double x) { return -std::sin(x); }},
+    Row(
+        "tan --extrema", [](double x) { return std::tan(x); }, {{-2, 2, 999}}, "PRP",
+        {-PI / 2, 0, PI / 2}, [](long double x) { return 1 + std::tan(x) * std::tan(x); }),
+    Row(
+        "cos", [](double x) { return std::cos(x); }, {{-7, 7, 1000}}, "^RvR^RvR^",
+        {-2 * PI, -3 * PI / 2, -PI, -PI / 2, 0, PI / 2, PI, 3 * PI / 2, 2 * PI},
+        [](long double x) { return -std::sin(x); }),
     // Touching zero without a sign change: a minimum, not a root.
-    {"(x-1)^2 --extrema",
-     [](double x) { return (x - 1) * (x - 1); },
-     {{-3, 3.1, 1000}},
-     true,
-     {{MIN, 1}},
-     [](long double x) { return 2 * (x - 1); }},
+    Row(
+        "(x-1)^2", [](double x) { return (x - 1) * (x - 1); }, {{-3, 3.1, 1000}}, "v", {1},
+        [](long double x) { return 2 * (x - 1); }),
     // f' is 0 on a stretch (f exactly 1 in doubles): its middle, as f alone finds it.
-    {"|x-0.5|+|x+0.5| --extrema",
-     [](double x) { return std::fabs(x - 0.5) + std::fabs(x + 0.5); },
-     {{-2, 2.1, 1000}},
-     true,
-     {{MIN, 0}},
-     [](long double x) { return (x > 0.5L) - (x < -0.5L) + 0.0L; }},
-    {"1/x^2 --extrema: a pole, 0 between grid points, then on the grid",
-     [](double x) { return 1 / (x * x); },
-     {{-1, 1, 999}, {-1, 1, 1000}},
-     true,
-     {{P, 0}},
-     [](long double x) { return -2 / (x * x * x); }},
+    Row(
+        "|x-0.5|+|x+0.5|", [](double x) { return std::fabs(x - 0.5) + std::fabs(x + 0.5); },
+        {{-2, 2.1, 1000}}, "v", {0}, [](long double x) { return (x > 0.5L) - (x < -0.5L) + 0.0L; }),
+    // A pole, 0 between grid points, then on the grid.
+    Row(
+        "1/x^2", [](double x) { return 1 / (x * x); }, {{-1, 1, 999}, {-1, 1, 1000}}, "P", {0},
+        [](long double x) { return -2 / (x * x * x); }),
 };
+
+FindingKind Kind(char letter) {
+    switch (letter) {
+    case 'R': return R;
+    case 'P': return P;
+    case 'J': return J;
+    case 'v': return MIN;
+    default: return MAX;
+    }
+}
 
 void Check_Case(const Case& c, const SearchGrid& grid, Native::Slope_Of slope) {
     Native f(c.f, INFINITY, slope);
-    SearchResult result = Search_Range(f, grid, c.extrema);
+    SearchResult result = Search_Range(f, grid, c.slope != nullptr);
     EXPECT_FALSE(result.failed);
     EXPECT_FALSE(result.zero_everywhere);
     EXPECT_FALSE(result.crowded);
-    ASSERT_EQ(result.findings.size(), c.findings.size());
-    for (size_t i = 0; i < c.findings.size(); ++i) {
+    ASSERT_EQ(result.findings.size(), c.xs.size());
+    for (size_t i = 0; i < c.xs.size(); ++i) {
         const Finding& found = result.findings[i];
-        const Expected& wanted = c.findings[i];
-        double nearest = static_cast<double>(wanted.x);
+        double nearest = static_cast<double>(c.xs[i]);
         SCOPED_TRACE(i);
-        EXPECT_EQ(found.kind, wanted.kind);
+        EXPECT_EQ(found.kind, Kind(c.kinds.at(i)));
         double value = c.f(found.x);
         EXPECT_TRUE(found.value == value || (std::isnan(found.value) && std::isnan(value)))
             << "f(x) is f at the x written";
-        if (wanted.tolerance > 0 && slope == nullptr)
-            EXPECT_NEAR(found.x, nearest, wanted.tolerance);
+        if (c.tolerance > 0 && c.kinds[i] != 'R' && slope == nullptr)
+            EXPECT_NEAR(found.x, nearest, c.tolerance);
         else if (nearest == 0)
             EXPECT_EQ(found.x, 0.0);
         else
-            EXPECT_LE(found.x < nearest ? Doubles_Between(found.x, nearest)
-                                        : Doubles_Between(nearest, found.x),
-                      1u)
-                << found.x << " against " << nearest;
+            EXPECT_TRUE(Within_OneDouble(found.x, c.xs[i]));
     }
 }
 
@@ -250,11 +201,7 @@ TEST(RootSearch, CrowdedRootsAreThoseTheGridResolves) {
         EXPECT_GT(found.x, last);
         last = found.x;
         long double k = std::round(1 / (found.x * PI));
-        double nearest = static_cast<double>(1 / (k * PI));
-        EXPECT_LE(found.x < nearest ? Doubles_Between(found.x, nearest)
-                                    : Doubles_Between(nearest, found.x),
-                  1u)
-            << found.x;
+        EXPECT_TRUE(Within_OneDouble(found.x, 1 / (k * PI)));
     }
 }
 
