@@ -43,24 +43,24 @@ std::vector<Line> Findings(const std::string& output_utf8, char separator) {
     return ::testing::AssertionFailure() << x << " is not beside " << nearest;
 }
 
+typedef std::vector<std::pair<std::string, long double>> Labelled;  // label, closed form
+Labelled Roots(std::vector<long double> xs) {
+    Labelled roots;
+    for (long double x : xs) roots.push_back({"根", x});
+    return roots;
+}
+const long double R2 = std::sqrt(2.0L), R3 = std::sqrt(3.0L), R5 = std::sqrt(5.0L);
+
 struct RootsCase {
     std::string arguments;
-    std::vector<std::pair<std::string, long double>> findings;  // label, closed form
+    Labelled findings;
 };
 
 const std::vector<RootsCase> CASES = {
-    {"'sin(x)' 'x(-10,10)'",
-     {{"根", -3 * PI},
-      {"根", -2 * PI},
-      {"根", -PI},
-      {"根", 0},
-      {"根", PI},
-      {"根", 2 * PI},
-      {"根", 3 * PI}}},
-    {"'x^2-a' 'x(-3,3)' a=3", {{"根", -std::sqrt(3.0L)}, {"根", std::sqrt(3.0L)}}},
+    {"'sin(x)' 'x(-10,10)'", Roots({-3 * PI, -2 * PI, -PI, 0, PI, 2 * PI, 3 * PI})},
+    {"'x^2-a' 'x(-3,3)' a=3", {{"根", -R3}, {"根", R3}}},
     {"'x^3-2*x-5' 'x(-3,3)[999]'", {{"根", 2.0945514815423265L}}},
-    {"'sigma[n(1,2),x^n]-1' 'x(-3,3)'",
-     {{"根", (-1 - std::sqrt(5.0L)) / 2}, {"根", (-1 + std::sqrt(5.0L)) / 2}}},
+    {"'sigma[n(1,2),x^n]-1' 'x(-3,3)'", {{"根", (-1 - R5) / 2}, {"根", (-1 + R5) / 2}}},
     {"'tan(x)/3' 'x(-2,2)'", {{"極", -PI / 2}, {"根", 0}, {"極", PI / 2}}},
     {"'1/(x-0.1)' 'x(-1,1)'", {{"極", 0.1L}}},
     {"--extrema 'cos(x)' 'x(-4,4)'",
@@ -68,7 +68,7 @@ const std::vector<RootsCase> CASES = {
     {"--extrema '(x-0.1)^2' 'x(-1,1)[999]'", {{"極小", 0.1L}}},
     // Extrema where f is flat in doubles, one rule of the derivative after another.
     {"--extrema 'x^3-3*x' 'x(-3,3)'",
-     {{"根", -std::sqrt(3.0L)}, {"極大", -1}, {"根", 0}, {"極小", 1}, {"根", std::sqrt(3.0L)}}},
+     {{"根", -R3}, {"極大", -1}, {"根", 0}, {"極小", 1}, {"根", R3}}},
     {"--extrema 'x^3-2*x' 'x(0.1,1.3)'", {{"極小", std::sqrt(2 / 3.0L)}}},
     {"--extrema 'exp(x)-2*x' 'x(-1,2)'", {{"極小", std::log(2.0L)}}},
     {"--extrema 'ln(x)/x' 'x(2,4)'", {{"極大", std::exp(1.0L)}}},
@@ -77,13 +77,12 @@ const std::vector<RootsCase> CASES = {
     {"--extrema 'sqrt(x)-20*x' 'x(0,1)'", {{"根", 0}, {"極大", 1 / 1600.0L}, {"根", 1 / 400.0L}}},
     {"--extrema 'log(2,x)-x' 'x(0.5,3)'", {{"極大", 1 / std::log(2.0L)}}},
     {"--extrema 'log10(x)-x/10' 'x(2,8)'", {{"極大", 10 / std::log(10.0L)}}},
-    {"--extrema 'atan(x)-x/3' 'x(-3,3)'",
-     {{"極小", -std::sqrt(2.0L)}, {"根", 0}, {"極大", std::sqrt(2.0L)}}},
+    {"--extrema 'atan(x)-x/3' 'x(-3,3)'", {{"極小", -R2}, {"根", 0}, {"極大", R2}}},
     {"--extrema 'sinh(x)-2*x' 'x(1,2)'", {{"極小", std::acosh(2.0L)}}},
     {"--extrema 'cosh(x)-2*x' 'x(1,2)'", {{"極小", std::asinh(2.0L)}}},
     {"--extrema 'tanh(x)-x/3' 'x(0.5,2)'", {{"極大", std::atanh(std::sqrt(2 / 3.0L))}}},
-    {"--extrema 'asin(x)-2*x' 'x(0.5,0.99)'", {{"極小", std::sqrt(3.0L) / 2}}},
-    {"--extrema 'acos(x)+2*x' 'x(0.5,0.99)'", {{"極大", std::sqrt(3.0L) / 2}}},
+    {"--extrema 'asin(x)-2*x' 'x(0.5,0.99)'", {{"極小", R3 / 2}}},
+    {"--extrema 'acos(x)+2*x' 'x(0.5,0.99)'", {{"極大", R3 / 2}}},
     {"--extrema 'tan(x)-2*x' 'x(0.2,1)'", {{"極小", PI / 4}}},
     {"--extrema 'sin(x)-x/2' 'x(0.5,1.8)'", {{"極大", PI / 3}}},
     {"--extrema 'abs(x-0.1)' 'x(-1,1)[999]'", {{"極小", 0.1L}}},
@@ -109,12 +108,11 @@ TEST(RootsScenario, EachFindingALine) {
     }
 }
 
-// A user function of a save file; CSV in ASCII; --digits as in the reports.
-TEST(RootsScenario, FunctionsCsvAndDigits) {
-    using userfunc_test::FileId;
-    using userfunc_test::Record;
+// A user function of a save file, CSV in ASCII.
+TEST(RootsScenario, FunctionsInCsv) {
     Session session;
-    session.WriteFile("funcs.dat", FileId() + Record("g", 2, "a0^2-a1"));
+    session.WriteFile("funcs.dat",
+                      userfunc_test::FileId() + userfunc_test::Record("g", 2, "a0^2-a1"));
     SessionResult result =
         session.RunWithArguments("roots --csv 'g(x,b)' 'x(0,3)' b=0.7 --functions funcs.dat", "");
     EXPECT_EQ(result.exit_status, 0);
@@ -123,65 +121,62 @@ TEST(RootsScenario, FunctionsCsvAndDigits) {
     EXPECT_EQ(lines[0].kind, "kind");
     EXPECT_EQ(lines[1].kind, "root");
     EXPECT_TRUE(Within_OneDouble(lines[1].x, std::sqrt(0.7L)));
-    result = session.RunWithArguments("roots --digits 6 'x^2-2' 'x(0,2)'", "");
-    EXPECT_TRUE(SameText("根\t1.41421\t-4.44089e-16\n", result.output));
-    result = session.RunWithArguments("roots 'x-x' 'x(0,1)'", "");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_TRUE(
-        SameText("範囲のすべての点で式の値は 0 です / the formula is 0 at every point of "
-                 "the range\n",
-                 result.output));
-    // Roots at the grid's resolution: a word that more divisions may find more.
-    result = session.RunWithArguments("roots 'x*sin(1/x)' 'x(0.003,0.1)'", "");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_NE(Utf8(result.error_output).find("more divisions may find more"), std::string::npos);
-    result = session.RunWithArguments("roots --csv 'x-x' 'x(0,1)'", "");
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_EQ(UnixText(result.output), "kind,x,f\n");
-    EXPECT_NE(Utf8(result.error_output).find("the formula is 0 at every point"), std::string::npos);
 }
 
-// A refused formula or range (1): its message, all of standard error; a
-// command line not understood (2): the part of the usage that says why.
-struct Refusal {
+// The whole of standard output (nullptr: unchecked); with status 1 the whole
+// of standard error, else a part of it. A refused formula or range (1): its
+// message; a command line not understood (2): the part of the usage that says
+// why; --digits as in the reports; roots at the grid's resolution: a word that
+// more divisions may find more.
+struct Invocation {
     std::string arguments;
     int exit_status;
+    const char* output;
     std::string error;
 };
 
-TEST(RootsScenario, RefusalsAndUsage) {
-    const std::vector<Refusal> refusals = {
-        {"roots 'x+*2' 'x(0,1)'", 1,
+TEST(RootsScenario, OutputsRefusalsAndUsage) {
+    const char* zero =
+        "範囲のすべての点で式の値は 0 です / the formula is 0 at every point of the range\n";
+    const char* usage = "roots [OPTIONS] EXPR RANGE";
+    const char* range = "変数、範囲の与え方が間違っています\n";
+    const std::vector<Invocation> runs = {
+        {"roots --digits 6 'x^2-2' 'x(0,2)'", 0, "根\t1.41421\t-4.44089e-16\n", ""},
+        {"roots 'x-x' 'x(0,1)'", 0, zero, ""},
+        {"roots --csv 'x-x' 'x(0,1)'", 0, "kind,x,f\n", "the formula is 0 at every point"},
+        {"roots 'x*sin(1/x)' 'x(0.003,0.1)'", 0, nullptr, "more divisions may find more"},
+        {"roots 'x+*2' 'x(0,1)'", 1, "",
          "これは式になってないぞ！プンプン\nおかしいところはx+*…なんです。\n"},
-        {"roots 'x' 'x(0,'", 1, "変数、範囲の与え方が間違っています\n"},
-        {"roots 'x' ''", 1, "変数、範囲の与え方が間違っています\n"},
+        {"roots 'x' 'x(0,'", 1, "", range},
+        {"roots 'x' ''", 1, "", range},
         // A count out of range is answered by the range alone, as the main program does.
-        {"roots 'x' 'x(0,1)[-3]'", 1, "変数、範囲の与え方が間違っています\n"},
-        {"roots 'x' 'y(0,1)'", 1, "そんな変数名は存在しません。\n"},
-        {"roots 'a*x' 'x(0,1)'", 1,
+        {"roots 'x' 'x(0,1)[-3]'", 1, "", range},
+        {"roots 'x' 'y(0,1)'", 1, "", "そんな変数名は存在しません。\n"},
+        {"roots 'a*x' 'x(0,1)'", 1, "",
          "kansu: 値が与えられていない変数です / no value given for the variable: a\n"},
-        {"roots 'sigma[n(1,1e10),n]*x' 'x(0,1)'", 1, "関数計算中にエラーが発生しました\n"},
-        {"roots", 2, "roots [OPTIONS] EXPR RANGE"},
-        {"roots x", 2, "roots [OPTIONS] EXPR RANGE"},
-        {"roots x 'x(0,1)' 'y(0,1)'", 2, "roots [OPTIONS] EXPR RANGE"},
-        {"roots --plot x 'x(0,1)'", 2, "roots [OPTIONS] EXPR RANGE"},
-        {"roots --digits 0 x 'x(0,1)'", 2, "1 to 17"},
+        {"roots 'sigma[n(1,1e10),n]*x' 'x(0,1)'", 1, "", "関数計算中にエラーが発生しました\n"},
+        {"roots", 2, "", usage},
+        {"roots x", 2, "", usage},
+        {"roots x 'x(0,1)' 'y(0,1)'", 2, "", usage},
+        {"roots --plot x 'x(0,1)'", 2, "", usage},
+        {"roots --digits 0 x 'x(0,1)'", 2, "", "1 to 17"},
     };
-    for (const Refusal& refusal : refusals) {
-        SCOPED_TRACE(refusal.arguments);
+    for (const Invocation& run : runs) {
+        SCOPED_TRACE(run.arguments);
         Session session;
-        SessionResult result = session.RunWithArguments(refusal.arguments, "");
-        EXPECT_EQ(result.exit_status, refusal.exit_status);
-        EXPECT_EQ(result.output, "");
-        if (refusal.exit_status == 1)
-            EXPECT_TRUE(SameText(refusal.error, result.error_output));
+        SessionResult result = session.RunWithArguments(run.arguments, "");
+        EXPECT_EQ(result.exit_status, run.exit_status);
+        if (run.output != nullptr) {
+            EXPECT_TRUE(SameText(run.output, result.output));
+        }
+        if (run.exit_status == 1)
+            EXPECT_TRUE(SameText(run.error, result.error_output));
         else
-            EXPECT_NE(Utf8(result.error_output).find(refusal.error), std::string::npos);
+            EXPECT_NE(Utf8(result.error_output).find(run.error), std::string::npos);
     }
-    Session session;
-    SessionResult help = session.RunWithArguments("roots --help", "");
+    SessionResult help = Session().RunWithArguments("roots --help", "");
     EXPECT_EQ(help.exit_status, 0);
-    EXPECT_NE(Utf8(help.output).find("kansu [--utf8 | --cp932] roots [OPTIONS] EXPR RANGE"),
+    EXPECT_NE(Utf8(help.output).find(std::string("kansu [--utf8 | --cp932] ") + usage),
               std::string::npos);
 }
 }  // namespace
