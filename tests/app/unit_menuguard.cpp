@@ -15,30 +15,14 @@
 #include "app/main.h"
 #include "text/messages.h"
 #include "userfunc/usrfunc.h"
+#include "allocation_hooks.h"
 #include "session.h"
 #include "userfunc_dialogue.h"
 
-// While armed, the next allocation of a megabyte or more fails, as under a
-// tight memory limit; smaller ones go on. These replace the global allocation
-// functions.
-static bool g_large_fails = false;
-
-void* operator new(size_t size) {
-    if (g_large_fails && size >= (1u << 20)) {
-        g_large_fails = false;
-        throw std::bad_alloc();
-    }
-    void* memory = std::malloc(size == 0 ? 1 : size);
-    if (memory == nullptr) throw std::bad_alloc();
-    return memory;
-}
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, size_t) noexcept { std::free(memory); }
-
 namespace {
 
-// Typed text handed over a letter at a time: reading the letter at arm_at
-// arms the failures.
+// Typed text handed over a letter at a time: from the letter at arm_at on,
+// the next allocation of a megabyte or more fails.
 class ArmingKeyboard : public std::streambuf {
 public:
     ArmingKeyboard(std::string typed, size_t arm_at) : typed_(std::move(typed)), arm_at_(arm_at) {}
@@ -46,7 +30,7 @@ public:
 protected:
     int_type underflow() override {
         if (next_ >= typed_.size()) return traits_type::eof();
-        if (next_ >= arm_at_) g_large_fails = true;
+        if (next_ >= arm_at_) g_fail_from = 1u << 20;
         char* letter = &typed_[next_++];
         setg(letter, letter, letter + 1);
         return traits_type::to_int_type(*letter);
@@ -78,7 +62,7 @@ protected:
         std::streambuf* old_out = std::cout.rdbuf(screen.rdbuf());
         std::streambuf* old_error = std::cerr.rdbuf(errors_.rdbuf());
         int status = Kansu_Main();
-        g_large_fails = false;
+        g_fail_from = 0;
         std::cin.rdbuf(old_in);
         std::cout.rdbuf(old_out);
         std::cerr.rdbuf(old_error);

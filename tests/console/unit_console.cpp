@@ -18,29 +18,12 @@
 #include "console/typednumber.h"
 #include "formula/formulatext.h"
 #include "userfunc/usrfunc.h"
+#include "allocation_hooks.h"  // reading must not grow with the input
 #include "halfwidth_twin.h"
 #include "session.h"
 #include "text/fullwidth.h"
 #include "text/messages.h"
 #include "tree_walker.h"
-
-// The largest single allocation since it was last reset: reading must not grow
-// with the input.
-static size_t g_largest_allocation = 0;
-
-// These replace the global allocation functions, so malloc and free pair up.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-void* operator new(size_t size) {
-    if (size > g_largest_allocation) g_largest_allocation = size;
-    void* memory = std::malloc(size == 0 ? 1 : size);
-    if (memory == nullptr) throw std::bad_alloc();
-    return memory;
-}
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, size_t) noexcept { std::free(memory); }
 
 namespace {
 
