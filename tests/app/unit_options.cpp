@@ -17,105 +17,69 @@
 
 namespace {
 
-struct OptionCase {
-    std::vector<const char*> words;
-    bool utf8, help, version;
-    std::string unknown;
-    bool plot = false;
-};
-
-TEST(Options, ParsedWords) {
-    const OptionCase cases[] = {
-        {{}, false, false, false, ""},
-        {{"--utf8"}, true, false, false, ""},
-        {{"--help"}, false, true, false, ""},
-        {{"-h", "--utf8"}, true, true, false, ""},
-        {{"--version"}, false, false, true, ""},
-        {{"--utf-8", "--bad"}, false, false, false, "--utf-8"},
-        {{"--utf8", "x.txt"}, true, false, false, "x.txt"},
-        {{"--plot", "--utf8"}, true, false, false, "", true},
-    };
-    for (const OptionCase& c : cases) {
-        std::vector<const char*> argv{"kansu"};
-        argv.insert(argv.end(), c.words.begin(), c.words.end());
-        CommandOptions parsed = Parse_Options(static_cast<int>(argv.size()), argv.data());
-        std::string shown = c.words.empty() ? "(none)" : c.words[0];
-        EXPECT_EQ(parsed.utf8, c.utf8) << shown;
-        EXPECT_EQ(parsed.show_help, c.help) << shown;
-        EXPECT_EQ(parsed.show_version, c.version) << shown;
-        EXPECT_EQ(parsed.unknown, c.unknown) << shown;
-        EXPECT_EQ(parsed.plot, c.plot) << shown;
-    }
+// The options parsed from the words, those not at their default, then the
+// encoding chosen with KANSU_ENCODING at variable (null: unset), "complained"
+// when the variable's value was named as unknown.
+std::string Parsed(std::vector<const char*> words, const char* variable) {
+    words.insert(words.begin(), "kansu");
+    CommandOptions got = Parse_Options(static_cast<int>(words.size()), words.data());
+    std::ostringstream text, complaint;
+    auto word = [&text](bool on, const char* name) { text << (on ? name : ""); };
+    word(got.utf8, "utf8 "), word(got.cp932, "cp932 "), word(got.no_edit, "no-edit ");
+    word(got.show_help, "help "), word(got.show_version, "version "), word(got.plot, "plot ");
+    word(got.digits_refused, "digits-refused "), word(got.threads_refused, "threads-refused ");
+    if (got.digits != DEFAULT_DIGITS) text << "digits=" << got.digits << " ";
+    if (got.threads != 0) text << "threads=" << got.threads << " ";
+    if (!got.unknown.empty()) text << "unknown=" << got.unknown << " ";
+    text << "-> " << (Utf8_Chosen(got, variable, complaint) ? "utf8" : "cp932");
+    if (!complaint.str().empty()) text << " complained";
+    return text.str();
 }
 
-// --digits and --threads take the next word, a count from 1 to 17 or 64.
-TEST(Options, CountsAfterAnOption) {
-    struct CountCase {
-        std::vector<const char*> words;
-        int digits;
-        bool digits_refused;
-        int threads = 0;
-        bool threads_refused = false;
-    };
-    const CountCase cases[] = {
-        {{}, 6, false},
-        {{"--digits", "10"}, 10, false},
-        {{"--digits", "1", "--utf8"}, 1, false},
-        {{"--digits", "17"}, 17, false},
-        {{"--digits", "0"}, 6, true},
-        {{"--digits", "18"}, 6, true},
-        {{"--digits", "-3"}, 6, true},
-        {{"--digits", "7x"}, 6, true},
-        {{"--digits", "017"}, 6, true},
-        {{"--digits"}, 6, true},
-        {{"--threads", "1"}, 6, false, 1},
-        {{"--threads", "64", "--digits", "8"}, 8, false, 64},
-        {{"--threads", "65"}, 6, false, 0, true},
-        {{"--threads", "0"}, 6, false, 0, true},
-        {{"--threads", ""}, 6, false, 0, true},
-        {{"--threads"}, 6, false, 0, true},
-    };
-    for (const CountCase& c : cases) {
-        std::vector<const char*> argv{"kansu"};
-        argv.insert(argv.end(), c.words.begin(), c.words.end());
-        CommandOptions parsed = Parse_Options(static_cast<int>(argv.size()), argv.data());
-        std::string shown = c.words.empty() ? "(none)" : c.words[0];
-        if (c.words.size() > 1) shown += std::string(" ") + c.words[1];
-        EXPECT_EQ(c.digits, parsed.digits) << shown;
-        EXPECT_EQ(c.digits_refused, parsed.digits_refused) << shown;
-        EXPECT_EQ(c.threads, parsed.threads) << shown;
-        EXPECT_EQ(c.threads_refused, parsed.threads_refused) << shown;
-        EXPECT_EQ("", parsed.unknown) << shown;
-    }
-}
-
-// An option wins over KANSU_ENCODING (the last option given); without either,
+// --digits and --threads take the next word, a count from 1 to 17 or 64. An
+// option wins over KANSU_ENCODING (the last option given); without either,
 // code page 932; an unknown value is named.
-TEST(Options, EncodingChoice) {
-    struct Case {
+TEST(Options, ParsedWordsAndEncoding) {
+    const struct {
         std::vector<const char*> words;
-        const char* variable;
-        bool utf8, complaint;
+        const char* parsed;
+        const char* variable = nullptr;
     } cases[] = {
-        {{}, nullptr, false, false},
-        {{}, "utf-8", true, false},
-        {{}, "UTF8", true, false},
-        {{}, "cp932", false, false},
-        {{}, "latin1", false, true},
-        {{"--utf8"}, "cp932", true, false},
-        {{"--cp932"}, "utf-8", false, false},
-        {{"--utf8", "--cp932"}, nullptr, false, false},
-        {{"--cp932", "--utf8", "--no-edit"}, nullptr, true, false},
+        {{}, "-> cp932"},
+        {{"--utf8"}, "utf8 -> utf8"},
+        {{"--help"}, "help -> cp932"},
+        {{"-h", "--utf8"}, "utf8 help -> utf8"},
+        {{"--version"}, "version -> cp932"},
+        {{"--utf-8", "--bad"}, "unknown=--utf-8 -> cp932"},
+        {{"--utf8", "x.txt"}, "utf8 unknown=x.txt -> utf8"},
+        {{"--plot", "--utf8"}, "utf8 plot -> utf8"},
+        {{"--digits", "10"}, "digits=10 -> cp932"},
+        {{"--digits", "1", "--utf8"}, "utf8 digits=1 -> utf8"},
+        {{"--digits", "17"}, "digits=17 -> cp932"},
+        {{"--digits", "0"}, "digits-refused -> cp932"},
+        {{"--digits", "18"}, "digits-refused -> cp932"},
+        {{"--digits", "-3"}, "digits-refused -> cp932"},
+        {{"--digits", "7x"}, "digits-refused -> cp932"},
+        {{"--digits", "017"}, "digits-refused -> cp932"},
+        {{"--digits"}, "digits-refused -> cp932"},
+        {{"--threads", "1"}, "threads=1 -> cp932"},
+        {{"--threads", "64", "--digits", "8"}, "digits=8 threads=64 -> cp932"},
+        {{"--threads", "65"}, "threads-refused -> cp932"},
+        {{"--threads", "0"}, "threads-refused -> cp932"},
+        {{"--threads", ""}, "threads-refused -> cp932"},
+        {{"--threads"}, "threads-refused -> cp932"},
+        {{}, "-> utf8", "utf-8"},
+        {{}, "-> utf8", "UTF8"},
+        {{}, "-> cp932", "cp932"},
+        {{}, "-> cp932 complained", "latin1"},
+        {{"--utf8"}, "utf8 -> utf8", "cp932"},
+        {{"--cp932"}, "cp932 -> cp932", "utf-8"},
+        {{"--utf8", "--cp932"}, "cp932 -> cp932"},
+        {{"--cp932", "--utf8", "--no-edit"}, "utf8 no-edit -> utf8"},
     };
-    for (const Case& c : cases) {
-        std::vector<const char*> argv{"kansu"};
-        argv.insert(argv.end(), c.words.begin(), c.words.end());
-        CommandOptions options = Parse_Options(static_cast<int>(argv.size()), argv.data());
-        std::ostringstream complaint;
-        EXPECT_EQ(Utf8_Chosen(options, c.variable, complaint), c.utf8) << c.words.size();
-        EXPECT_EQ(complaint.str().empty(), !c.complaint) << complaint.str();
-        EXPECT_EQ(options.no_edit, c.words.size() == 3);
-        EXPECT_TRUE(options.unknown.empty());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.words.empty() ? "(none)" : c.words[0]);
+        EXPECT_EQ(Parsed(c.words, c.variable), c.parsed) << (c.variable ? c.variable : "");
     }
 }
 
