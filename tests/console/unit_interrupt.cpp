@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 // The handler's decision: inside a calculation a flag, outside the end (at
@@ -19,14 +21,10 @@ TEST(Interrupt, WhatOneCtrlCDoes) {
     };
     for (const Case& c : cases) {
         Note_UnsavedWork(c.unsaved);
-        bool ends;
-        if (c.inside) {
-            CalculationScope calculation;
-            ends = Record_Interrupt();
-        } else {
-            ends = Record_Interrupt();
-        }
-        EXPECT_EQ(ends, c.ends_at_once);
+        std::optional<CalculationScope> calculation;
+        if (c.inside) calculation.emplace();
+        EXPECT_EQ(Record_Interrupt(), c.ends_at_once);
+        calculation.reset();
         EXPECT_EQ(Calculation_Interrupted(), c.calculation_flag);
         EXPECT_EQ(Program_EndRequested(), c.end_flag) << c.inside << c.unsaved;
         Clear_CalculationInterrupt();
