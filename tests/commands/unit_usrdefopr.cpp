@@ -140,14 +140,11 @@ TEST(SaveMessages, AFileFailureIsSaidBeforeWhatItMeansToTheCommand) {
     std::cin.rdbuf(keyboard);
     g_lock_wait_seconds = wait;
     std::filesystem::remove_all(folder);
-    const std::string busy =
-        "ほかの kansu が保存ファイルを使用中です。10 秒待っても終わらないので、保存を中止"
-        "しました。その kansu が終わってから保存し直してください\n";
-    EXPECT_EQ(output.Text(),
-              Cp932("削除するユーザ関数名を入力して下さい。(79字以内)\n" + busy +
-                    "ユーザ関数は削除しましたが、保存ファイルからは削除されていません。\n"
-                    "使用関数名(半角79字以内)を入力して下さい :" +
-                    busy));
+    // The texts as EachCodeHasItsText has them.
+    const std::string busy = SaveMessage(SAVE_LOCK_BUSY);
+    EXPECT_EQ(output.Text(), Cp932("削除するユーザ関数名を入力して下さい。(79字以内)\n") + busy +
+                                 SaveMessage(DELETE_RECORD_KEPT) +
+                                 Cp932("使用関数名(半角79字以内)を入力して下さい :") + busy);
 }
 
 TEST(KindTexts, CodesOneToEightAndNothingElse) {
