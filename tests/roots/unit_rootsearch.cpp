@@ -13,8 +13,6 @@
 
 namespace {
 const long double PI = 3.141592653589793238462643383279502884L;
-const FindingKind R = FindingKind::ROOT, P = FindingKind::POLE, J = FindingKind::JUMP,
-                  MIN = FindingKind::MINIMUM, MAX = FindingKind::MAXIMUM;
 
 class Native : public SearchedFunction {
 public:
@@ -132,14 +130,10 @@ const std::vector<Case> CASES = {
         [](long double x) { return -2 / (x * x * x); }),
 };
 
-FindingKind Kind(char letter) {
-    switch (letter) {
-    case 'R': return R;
-    case 'P': return P;
-    case 'J': return J;
-    case 'v': return MIN;
-    default: return MAX;
-    }
+FindingKind Kind(char letter) {  // of Case::kinds
+    return std::vector<FindingKind>{FindingKind::ROOT, FindingKind::POLE, FindingKind::JUMP,
+                                    FindingKind::MINIMUM, FindingKind::MAXIMUM}
+        .at(std::string("RPJv^").find(letter));
 }
 
 void Check_Case(const Case& c, const SearchGrid& grid, Native::Slope_Of slope) {
@@ -197,7 +191,7 @@ TEST(RootSearch, CrowdedRootsAreThoseTheGridResolves) {
     EXPECT_TRUE(result.crowded);
     double last = 0;
     for (const Finding& found : result.findings) {
-        EXPECT_EQ(found.kind, R);
+        EXPECT_EQ(found.kind, FindingKind::ROOT);
         EXPECT_GT(found.x, last);
         last = found.x;
         long double k = std::round(1 / (found.x * PI));

@@ -7,8 +7,10 @@
 #include "session.h"
 #include "userfunc_dialogue.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,17 +23,14 @@ struct Line {
     double value;
 };
 
+// The lines as kind, x and f(x); x and f(x) 0 where they are no number.
 std::vector<Line> Findings(const std::string& output_utf8, char separator) {
     std::vector<Line> lines;
-    for (const std::string& text : Lines(output_utf8)) {
-        size_t first = text.find(separator);
-        size_t second = text.find(separator, first + 1);
-        if (first == std::string::npos || second == std::string::npos) {
-            lines.push_back(Line{text, NAN, NAN});
-            continue;
-        }
-        lines.push_back(Line{text.substr(0, first), std::strtod(text.c_str() + first + 1, nullptr),
-                             std::strtod(text.c_str() + second + 1, nullptr)});
+    for (std::string text : Lines(output_utf8)) {
+        std::replace(text.begin(), text.end(), separator, ' ');
+        Line line{"", NAN, NAN};
+        std::istringstream(text) >> line.kind >> line.x >> line.value;
+        lines.push_back(line);
     }
     return lines;
 }
