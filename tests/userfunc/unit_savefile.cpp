@@ -24,23 +24,12 @@
 #include <string>
 #include <vector>
 
+#include "allocation_hooks.h"
 #include "files/flcopy.h"
 #include "files/safefile.h"
 #include "userfunc/savefile.h"
 #include "userfunc/saverecord.h"
 #include "userfunc/usrfunc.h"
-
-// Array allocations of at least this many bytes fail while it is not 0: the
-// scratch items of a long definition's analysis, nothing a load's names need.
-static size_t g_failing_array_size = 0;
-
-void* operator new[](size_t size) {
-    if (g_failing_array_size != 0 && size >= g_failing_array_size) throw std::bad_alloc();
-    return ::operator new(size);
-}
-// Released as allocated (a sanitizer checks that new and delete match).
-void operator delete[](void* block) noexcept { ::operator delete(block); }
-void operator delete[](void* block, size_t) noexcept { ::operator delete(block); }
 
 namespace {
 
@@ -260,9 +249,10 @@ TEST_F(SaveFile, ARefusedLoadKeepsTheRegistry) {
                     {"fifo", SAVE_NOT_REGULAR},
                     {"long.dat", SAVE_NO_MEMORY}};
     for (const auto& refusal : refusals) {
-        g_failing_array_size = refusal.status == SAVE_NO_MEMORY ? 40 * sizeof(CompForm) : 0;
+        // The scratch items of the long definition's analysis, nothing a load's names need.
+        g_fail_arrays_from = refusal.status == SAVE_NO_MEMORY ? 40 * sizeof(CompForm) : 0;
         int status = Create_UFunctionTable(registry, Path(refusal.name).c_str(), 1);
-        g_failing_array_size = 0;
+        g_fail_arrays_from = 0;
         EXPECT_EQ(status, refusal.status) << refusal.name;
         EXPECT_EQ(Names(registry), std::vector<std::string>{"k"}) << refusal.name;
         EXPECT_EQ(registry.GetChangeFlag(), 1) << refusal.name;
