@@ -1,11 +1,11 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Line coverage of src/ by the whole test suite: a Debug build with --coverage
 # in its own folder (no ccache: its .gcno files must match the objects), every
 # test run in a scratch HOME, then gcovr's summary. Tests that limit the file
 # size report failures here because the coverage data cannot be written under
 # that limit; the lines they ran still count from the other tests.
 # Usage: scripts/coverage.sh [BUILD_DIR]   (default: build-coverage)
-set -eu
+set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-coverage}
 . scripts/scratch-home.sh
