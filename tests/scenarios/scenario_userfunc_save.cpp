@@ -1,7 +1,6 @@
 // The command SaveUsrfunc and the save question at the end of the run.
 #include <pwd.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -220,13 +219,10 @@ TEST(EndOfRunScenario, UnansweredOrDeclinedAfterARefusalKeepsARecoveryFile) {
     // reason, and the run that lost the functions ends with status 1.
     if (WindowsProgram()) return;
     Session session;
-    session.WriteFile("typed.txt", Cp932(TypeEnroll("f", 1, "a0*2") + "0\n"));
-    std::string command = "cd '" + session.Dir() + "' && XDG_STATE_HOME=/dev/null " +
-                          ProgramCommandLine() + (Utf8Run() ? " --utf8" : "") +
-                          " < typed.txt > out.txt 2> err.txt";
-    int status = std::system(command.c_str());
-    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
-    std::string said = Utf8(session.ReadFile("err.txt"));
+    SessionResult result = session.RunWithEnvironment("XDG_STATE_HOME=/dev/null", "",
+                                                      TypeEnroll("f", 1, "a0*2") + "0\n", true);
+    EXPECT_EQ(result.exit_status, 1);
+    std::string said = Utf8(result.error_output);
     EXPECT_EQ(said.rfind("kansu: 保存されていない関数を回復ファイルに書き出せませんでした : "
                          "/dev/null/kansu/kansu-recovery-",
                          0),
