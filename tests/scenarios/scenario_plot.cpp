@@ -274,11 +274,13 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
             .exit_status,
         0);
     session.WriteFile("notes.txt", "x\ty\n1\t2\n");
+    session.WriteFile("two.svg", "old\n");
     ASSERT_EQ(session.Run("1\nsqrt(-x)\nx(0.1,2)[3]\nnan.txt\n0\n").exit_status, 0);
     struct ErrorCase {
         const char* arguments;
         int status;
         std::string message;
+        const char* shell_words = "";
     } cases[] = {
         {"plot out.txt", 1,
          "out.txt: この計算結果には表がありません (変数のない式) / the run has no table (a formula without variables)"},
@@ -301,7 +303,7 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
     const std::string itself =
         ": 図の出力先が結果ファイルそのものです (上書きしません) / the picture would overwrite the report itself";
     all.push_back({"plot out.txt -o out.txt", 2, "out.txt" + itself});
-    std::vector<std::string> files = {"nan.txt", "notes.txt", "out.txt", "two.txt"};
+    std::vector<std::string> files = {"nan.txt", "notes.txt", "out.txt", "two.svg", "two.txt"};
     if (!WindowsProgram()) {
         ASSERT_EQ(std::system(
                       ("cd " + session.Dir() + " && ln -s out.txt link.txt && ln out.txt hard.txt")
@@ -310,32 +312,21 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
         all.push_back({"plot out.txt -o link.txt", 2, "link.txt" + itself});
         all.push_back({"plot out.txt -o hard.txt", 2, "hard.txt" + itself});
         all.push_back({"plot link.txt -o out.txt", 2, "out.txt" + itself});
-        files = {"hard.txt", "link.txt", "nan.txt", "notes.txt", "out.txt", "two.txt"};
+        // A picture not written whole leaves the old one, and no working copy.
+        all.push_back({"plot two.txt", 1, "two.svg: 図を書き込めません / cannot write the picture",
+                       "ulimit -f 1;"});
+        files = {"hard.txt", "link.txt", "nan.txt", "notes.txt", "out.txt", "two.svg", "two.txt"};
     }
     std::string report = session.ReadFile("out.txt");
     for (const ErrorCase& c : all) {
-        SessionResult result = session.RunWithArguments(c.arguments, "");
+        SessionResult result = session.RunAfterShellWords(c.shell_words, c.arguments);
         EXPECT_EQ(result.exit_status, c.status) << c.arguments;
         EXPECT_TRUE(SameText(Plot_Error(c.message), result.error_output)) << c.arguments;
         EXPECT_EQ(result.output, "") << c.arguments;
     }
     EXPECT_EQ(session.ReadFile("out.txt"), report);
+    EXPECT_EQ(session.ReadFile("two.svg"), "old\n");
     EXPECT_EQ(session.Files(), files);
-}
-
-// A picture that cannot be written whole (the file-size limit) leaves the
-// old one as it was, and no working copy: said, with status 1.
-TEST(PlotScenario, APictureNotWrittenLeavesTheOldOne) {
-    if (WindowsProgram()) GTEST_SKIP() << "ulimit is POSIX";
-    Session session;
-    ASSERT_EQ(session.Run(kTyped).exit_status, 0);
-    session.WriteFile("out.svg", "old\n");
-    SessionResult result = session.RunAfterShellWords("ulimit -f 4;", "plot out.txt");
-    EXPECT_EQ(result.exit_status, 1);
-    EXPECT_TRUE(SameText(Plot_Error("out.svg: 図を書き込めません / cannot write the picture"),
-                         result.error_output));
-    EXPECT_EQ(session.ReadFile("out.svg"), "old\n");
-    EXPECT_EQ(session.Files(), (std::vector<std::string>{"out.svg", "out.txt"}));
 }
 
 // Where a tick label stands along its axis (x for the x axis, else y); -1 when absent.
