@@ -260,10 +260,8 @@ bool Run_Limited(Session& session, const std::string& limit, const std::string& 
                  SessionResult* result, const std::string& arguments = "") {
     if (WindowsProgram()) return false;
     const std::string shell = "sh -c 'ulimit " + limit + " && exec \"$@\"' sh";
-    const std::string probe = "cd '" + session.Dir() +
-                              "' && echo 0 | XDG_STATE_HOME=.kansu-state " + shell + " " +
-                              ProgramCommandLine() + " > /dev/null 2> .kansu-probe";
-    if (std::system(probe.c_str()) != 0 || !session.ReadFile(".kansu-probe").empty()) return false;
+    SessionResult probe = session.RunWithEnvironment(shell, "", "0\n", true);
+    if (probe.exit_status != 0 || !probe.error_output.empty()) return false;
     *result = session.RunWithEnvironment(shell, arguments, typed, !arguments.empty());
     return true;
 }
