@@ -305,10 +305,8 @@ TEST(PlotScenario, NothingToDrawIsOneLineAndStatusOne) {
     all.push_back({"plot out.txt -o out.txt", 2, "out.txt" + itself});
     std::vector<std::string> files = {"nan.txt", "notes.txt", "out.txt", "two.svg", "two.txt"};
     if (!WindowsProgram()) {
-        ASSERT_EQ(std::system(
-                      ("cd " + session.Dir() + " && ln -s out.txt link.txt && ln out.txt hard.txt")
-                          .c_str()),
-                  0);
+        std::filesystem::create_symlink("out.txt", session.Path("link.txt"));
+        std::filesystem::create_hard_link(session.Path("out.txt"), session.Path("hard.txt"));
         all.push_back({"plot out.txt -o link.txt", 2, "link.txt" + itself});
         all.push_back({"plot out.txt -o hard.txt", 2, "hard.txt" + itself});
         all.push_back({"plot link.txt -o out.txt", 2, "out.txt" + itself});
