@@ -179,46 +179,41 @@ TEST_F(SafeFile, AFirstSaveOnAFatFileSystem) {
               1);
 }
 
-// Another run that holds the folder's lock for about a second is waited for:
-// the default wait is far longer.
-// Another run holds the folder, or (having found the folder unreadable) the
-// lock file it left in it: either way the lock waits until that run is done.
-TEST_F(SafeFile, TheLockWaitsForAnotherRunsSave) {
-    for (bool by_lock_file : {false, true}) {
-        SCOPED_TRACE(by_lock_file ? "the lock file" : "the folder");
-        int ready[2];
-        ASSERT_EQ(pipe(ready), 0);
-        pid_t holder = fork();
-        ASSERT_GE(holder, 0);
-        if (holder == 0) {
-            bool locked = false;
-            std::unique_ptr<FolderLock> lock;
-            if (by_lock_file) {  // as a run that could not read the folder does
-                int lock_file = open(Path(".kansu-save.lock").c_str(), O_RDONLY | O_CREAT, 0666);
-                locked = lock_file >= 0 && flock(lock_file, LOCK_EX | LOCK_NB) == 0;
-            } else {
-                lock.reset(new FolderLock(Path("save.dat")));
-                locked = lock->Status() == FILE_DONE;
-            }
-            char held = locked ? 'y' : 'n';
-            if (write(ready[1], &held, 1) != 1) _exit(1);
-            usleep(1000 * 1000);
-            _exit(0);
-        }
-        close(ready[1]);
-        char held = 0;
-        ASSERT_EQ(read(ready[0], &held, 1), 1);
-        close(ready[0]);
-        ASSERT_EQ(held, 'y');
-        auto start = std::chrono::steady_clock::now();
-        FolderLock lock(Path("save.dat"));
-        double waited =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        EXPECT_EQ(lock.Status(), FILE_DONE);
-        EXPECT_GT(waited, 0.5);
-        int status = 0;
-        EXPECT_EQ(waitpid(holder, &status, 0), holder);
+// Another run holds the folder's lock, or (having found the folder unreadable)
+// the lock file it left in it, for about a second: the lock waits until that
+// run is done (the default wait is far longer).
+void Expect_LockWaitsForTheHolder(const std::string& save_path, const std::string& lock_file) {
+    SCOPED_TRACE(lock_file.empty() ? "the folder" : lock_file);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        std::unique_ptr<FolderLock> lock(lock_file.empty() ? new FolderLock(save_path) : nullptr);
+        int file = lock ? -1 : open(lock_file.c_str(), O_RDONLY | O_CREAT, 0666);
+        bool locked = lock ? lock->Status() == FILE_DONE : file >= 0 && flock(file, LOCK_EX) == 0;
+        char held = locked ? 'y' : 'n';
+        if (write(ready[1], &held, 1) != 1) _exit(1);
+        usleep(1000 * 1000);
+        _exit(0);
     }
+    close(ready[1]);
+    char held = 0;
+    ASSERT_EQ(read(ready[0], &held, 1), 1);
+    close(ready[0]);
+    ASSERT_EQ(held, 'y');
+    auto start = std::chrono::steady_clock::now();
+    FolderLock lock(save_path);
+    double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(lock.Status(), FILE_DONE);
+    EXPECT_GT(waited, 0.5);
+    int status = 0;
+    EXPECT_EQ(waitpid(holder, &status, 0), holder);
+}
+
+TEST_F(SafeFile, TheLockWaitsForAnotherRunsSave) {
+    Expect_LockWaitsForTheHolder(Path("save.dat"), "");
+    Expect_LockWaitsForTheHolder(Path("save.dat"), Path(".kansu-save.lock"));
 }
 
 }  // namespace

@@ -107,14 +107,9 @@ TEST(KeyboardScenario, AWordAfterEachReport) {
 
     // A report whose writing failed (beyond the file-size limit) gets no word of lines added.
     Session limited;
-    rlimit saved;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit lowered = saved;
-    lowered.rlim_cur = 8192;
-    std::fflush(stdout);
-    setrlimit(RLIMIT_FSIZE, &lowered);  // for kansu alone: it is started under it
     TerminalSession cut(limited, {"--utf8", "--no-edit"});
-    setrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit lowered = {8192, 8192};  // kansu's alone
+    ASSERT_EQ(prlimit(cut.Pid(), RLIMIT_FSIZE, &lowered, nullptr), 0);
     Answer(cut, {MENU, "1", FORMULA, "x/3", RANGE, "x(0,1)[3000]", FILE_NAME, "big.txt"});
     EXPECT_EQ(Ended(limited, cut), "");
     EXPECT_NE(cut.Shown().find("ファイル書き込みに失敗しました。"), std::string::npos);

@@ -1,7 +1,6 @@
 // The command SaveUsrfunc and the save question at the end of the run.
 #include <pwd.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -220,13 +219,10 @@ TEST(EndOfRunScenario, UnansweredOrDeclinedAfterARefusalKeepsARecoveryFile) {
     // reason, and the run that lost the functions ends with status 1.
     if (WindowsProgram()) return;
     Session session;
-    session.WriteFile("typed.txt", Cp932(TypeEnroll("f", 1, "a0*2") + "0\n"));
-    std::string command = "cd '" + session.Dir() + "' && XDG_STATE_HOME=/dev/null " +
-                          ProgramCommandLine() + (Utf8Run() ? " --utf8" : "") +
-                          " < typed.txt > out.txt 2> err.txt";
-    int status = std::system(command.c_str());
-    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
-    std::string said = Utf8(session.ReadFile("err.txt"));
+    SessionResult result = session.RunWithEnvironment("XDG_STATE_HOME=/dev/null", "",
+                                                      TypeEnroll("f", 1, "a0*2") + "0\n", true);
+    EXPECT_EQ(result.exit_status, 1);
+    std::string said = Utf8(result.error_output);
     EXPECT_EQ(said.rfind("kansu: 保存されていない関数を回復ファイルに書き出せませんでした : "
                          "/dev/null/kansu/kansu-recovery-",
                          0),
@@ -264,10 +260,8 @@ bool Run_Limited(Session& session, const std::string& limit, const std::string& 
                  SessionResult* result, const std::string& arguments = "") {
     if (WindowsProgram()) return false;
     const std::string shell = "sh -c 'ulimit " + limit + " && exec \"$@\"' sh";
-    const std::string probe = "cd '" + session.Dir() +
-                              "' && echo 0 | XDG_STATE_HOME=.kansu-state " + shell + " " +
-                              ProgramCommandLine() + " > /dev/null 2> .kansu-probe";
-    if (std::system(probe.c_str()) != 0 || !session.ReadFile(".kansu-probe").empty()) return false;
+    SessionResult probe = session.RunWithEnvironment(shell, "", "0\n", true);
+    if (probe.exit_status != 0 || !probe.error_output.empty()) return false;
     *result = session.RunWithEnvironment(shell, arguments, typed, !arguments.empty());
     return true;
 }
